@@ -1,0 +1,41 @@
+#include "appstate.h"
+
+#include "crypto/clsrc4.h"
+#include "gateway/classsendora.h"
+
+#include <QDir>
+
+namespace parlevo {
+
+AppState::AppState(const QString &dataDir)
+    : m_dataDir(dataDir)
+{
+}
+
+AppState::~AppState() = default;
+
+QString AppState::filePath(const QString &name) const
+{
+    return QDir(m_dataDir).filePath(name);
+}
+
+ClassSendora &AppState::Gateway()
+{
+    if (!m_gateway)
+        m_gateway = std::make_unique<ClassSendora>();
+    return *m_gateway;
+}
+
+clsRC4 &AppState::Cipher()
+{
+    if (!m_cipher)
+        m_cipher = std::make_unique<clsRC4>();
+    return *m_cipher;
+}
+
+QString AppState::NextKey()
+{
+    return QString::number(++m_keyCounter);
+}
+
+} // namespace parlevo

@@ -1,0 +1,55 @@
+#pragma once
+
+#include "config.h"
+#include "shared.h"
+#include "textes.h"
+
+#include <QString>
+
+#include <memory>
+
+namespace parlevo {
+
+class ClassSendora;
+class clsRC4;
+
+// The application-wide state, created once at start-up and alive for the whole run: the
+// message table, the configuration, the gateway client, the cipher and the per-run key
+// counter. Windows and tools get it by reference; tests make a fresh one each.
+class AppState final {
+public:
+    explicit AppState(const QString &dataDir);
+    ~AppState();
+    AppState(const AppState &) = delete;
+    AppState &operator=(const AppState &) = delete;
+
+    const QString &dataDir() const { return m_dataDir; }
+    // A file of the data directory.
+    QString filePath(const QString &name) const;
+
+    const QString &Textes(int i) const { return m_textes(i); }
+    TextTable &textTable() { return m_textes; }
+
+    Config &config() { return m_config; }
+    const Config &config() const { return m_config; }
+
+    // Created on first use.
+    ClassSendora &Gateway();
+    clsRC4 &Cipher();
+
+    // "1" on the first call of a run, then "2", "3" ...
+    QString NextKey();
+
+    WinColor ListBackColor = kListBackColor;
+    WinColor ListStripeColor = kListStripeColor;
+
+private:
+    QString m_dataDir;
+    TextTable m_textes;
+    Config m_config;
+    std::unique_ptr<ClassSendora> m_gateway;
+    std::unique_ptr<clsRC4> m_cipher;
+    quint64 m_keyCounter = 0;
+};
+
+} // namespace parlevo

@@ -1,0 +1,135 @@
+#include "config.h"
+
+#include "appstate.h"
+#include "crypto/clsrc4.h"
+#include "gateway/classsendora.h"
+#include "ini.h"
+
+#include <cmath>
+#include <limits>
+#include <optional>
+
+namespace parlevo {
+
+namespace {
+
+const QString kSectionMain = QStringLiteral("Parlevo");
+const QString kSectionColumns = QStringLiteral("CarnetAdresses");
+const QString kSectionAccount = QStringLiteral("Account");
+
+std::optional<double> toNumber(const QString &text)
+{
+    bool ok = false;
+    const double v = text.trimmed().toDouble(&ok);
+    if (!ok || !std::isfinite(v))
+        return std::nullopt;
+    return v;
+}
+
+// A number rounded to a 32-bit integer; out-of-range or non-numeric values keep the current one.
+void readInt(const IniDocument &doc, const QString &key, const QString &defaultValue, qint32 &target)
+{
+    const auto v = toNumber(doc.value(kSectionMain, key, defaultValue));
+    if (v && *v >= std::numeric_limits<qint32>::min() && *v <= std::numeric_limits<qint32>::max())
+        target = static_cast<qint32>(std::lround(*v));
+}
+
+// "True"/"False" in any case, or a number (0 is False); anything else keeps the current value.
+void readBool(const IniDocument &doc, const QString &key, bool &target)
+{
+    const QString text = doc.value(kSectionColumns, key, target ? u"True"_qs : u"False"_qs).trimmed();
+    if (text.compare(u"True", Qt::CaseInsensitive) == 0)
+        target = true;
+    else if (text.compare(u"False", Qt::CaseInsensitive) == 0)
+        target = false;
+    else if (const auto v = toNumber(text))
+        target = *v != 0;
+}
+
+QString boolText(bool value)
+{
+    return value ? QStringLiteral("True") : QStringLiteral("False");
+}
+
+struct ColumnKey {
+    const char16_t *readKey;
+    const char16_t *writtenKey;
+    bool Config::*flag;
+};
+
+constexpr ColumnKey kColumns[] = {
+    {u"Column_Group", u"Column_Group", &Config::ColumnGroup},
+    {u"Column_Company", u"Column_Company", &Config::ColumnCompany},
+    {u"Column_Title", u"Column_Title", &Config::ColumnTitle},
+    {u"Column_FullName", u"Column_FullName", &Config::ColumnFullName},
+    {u"Column_FirstName", u"Column_Firstname", &Config::ColumnFirstName},
+    {u"Column_LastName", u"Column_LastName", &Config::ColumnLastName},
+    {u"Column_GSM", u"Column_GSM", &Config::ColumnGSM},
+};
+
+} // namespace
+
+void LoadConfig(AppState &state)
+{
+    Config &c = state.config();
+    c = Config{};
+    ClassSendora &gateway = state.Gateway();
+    gateway.Mail.clear();
+    gateway.Password.clear();
+
+    const IniDocument doc = IniDocument::load(state.filePath(QString::fromUtf16(kConfigFileName)));
+
+    const auto maximized = toNumber(doc.value(kSectionMain, u"Maximized"_qs, u"0"_qs));
+    if (maximized && *maximized == 1) {
+        c.WindowMaximized = true;
+    } else {
+        readInt(doc, u"Top"_qs, u"1000"_qs, c.WindowTop);
+        readInt(doc, u"Left"_qs, u"1000"_qs, c.WindowLeft);
+        readInt(doc, u"Width"_qs, u"8910"_qs, c.WindowWidth);
+        readInt(doc, u"Height"_qs, u"8055"_qs, c.WindowHeight);
+    }
+    c.Expediteur = doc.value(kSectionMain, u"From"_qs, c.Expediteur);
+    for (const ColumnKey &column : kColumns)
+        readBool(doc, QString::fromUtf16(column.readKey), c.*column.flag);
+
+    gateway.Mail = doc.value(kSectionAccount, u"E-mail"_qs, gateway.Mail);
+    QString stored = doc.value(kSectionAccount, u"Password"_qs, gateway.Password);
+    gateway.Password = stored.isEmpty() ? QString() : state.Cipher().DecryptString(stored, gateway.Mail, true);
+}
+
+void SaveConfig(AppState &state, const WindowGeometry &window)
+{
+    Config &c = state.config();
+    c.WindowTop = window.top;
+    c.WindowLeft = window.left;
+    c.WindowWidth = window.width;
+    c.WindowHeight = window.height;
+    c.WindowMaximized = window.maximized;
+
+    const QString path = state.filePath(QString::fromUtf16(kConfigFileName));
+    IniDocument doc = IniDocument::load(path);
+    if (c.WindowMaximized) {
+        doc.setValue(kSectionMain, u"Maximized"_qs, u"1"_qs);
+    } else {
+        doc.setValue(kSectionMain, u"Maximized"_qs, u"0"_qs);
+        doc.setValue(kSectionMain, u"Top"_qs, QString::number(c.WindowTop));
+        doc.setValue(kSectionMain, u"Left"_qs, QString::number(c.WindowLeft));
+        doc.setValue(kSectionMain, u"Width"_qs, QString::number(c.WindowWidth));
+        doc.setValue(kSectionMain, u"Height"_qs, QString::number(c.WindowHeight));
+    }
+    doc.setValue(kSectionMain, u"From"_qs, c.Expediteur);
+    for (const ColumnKey &column : kColumns)
+        doc.setValue(kSectionColumns, QString::fromUtf16(column.writtenKey), boolText(c.*column.flag));
+
+    const ClassSendora &gateway = state.Gateway();
+    doc.setValue(kSectionAccount, u"E-mail"_qs, gateway.Mail);
+    if (!gateway.Password.isEmpty()) {
+        // One line whatever the length: a line break would end the INI value.
+        QString cipherText = state.Cipher().EncryptString(gateway.Password, gateway.Mail, true);
+        cipherText.remove(u"\r\n"_qs);
+        doc.setValue(kSectionAccount, u"Password"_qs, cipherText);
+    }
+    doc.save(path);
+}
+
+} // namespace parlevo

@@ -1,0 +1,45 @@
+#pragma once
+
+#include <QString>
+
+namespace parlevo {
+
+class AppState;
+
+// Settings read once at start-up from "Parlevo.cfg" and written once at shutdown.
+struct Config {
+    QString Expediteur;
+    bool WindowMaximized = false;
+    qint32 WindowTop = 0;
+    qint32 WindowLeft = 0;
+    qint32 WindowWidth = 0;
+    qint32 WindowHeight = 0;
+    bool ColumnGroup = true;
+    bool ColumnCompany = true;
+    bool ColumnTitle = false;
+    bool ColumnFullName = true;
+    bool ColumnFirstName = false;
+    bool ColumnLastName = false;
+    bool ColumnGSM = true;
+};
+
+// The main window's placement at shutdown, in twips.
+struct WindowGeometry {
+    qint32 top = 0;
+    qint32 left = 0;
+    qint32 width = 0;
+    qint32 height = 0;
+    bool maximized = false;
+};
+
+inline constexpr const char16_t *kConfigFileName = u"Parlevo.cfg";
+
+// Reads the configuration and the gateway account; a missing file or a value that does not
+// convert leaves the defaults, silently.
+void LoadConfig(AppState &state);
+
+// Writes the configuration with the window's geometry. The file is replaced whole or not at
+// all; a failure is silent and the settings of the run are lost.
+void SaveConfig(AppState &state, const WindowGeometry &window);
+
+} // namespace parlevo

@@ -1,0 +1,39 @@
+#include "datapaths.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QStandardPaths>
+
+namespace parlevo {
+
+QString resolveDataDir(const QString &dataDirOption)
+{
+    if (!dataDirOption.isEmpty())
+        return QDir(dataDirOption).absolutePath();
+    const QString home = qEnvironmentVariable("PARLEVO_HOME");
+    if (!home.isEmpty())
+        return QDir(home).absolutePath();
+    const QString programDir = QCoreApplication::applicationDirPath();
+    if (!programDir.isEmpty() && QFileInfo(programDir).isWritable())
+        return programDir;
+    return QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
+}
+
+QString findLanguageFile(const QString &dataDir, const QString &languageName)
+{
+    const QString relative = QStringLiteral("Languages/") + languageName + QStringLiteral(".lng");
+    const QString inDataDir = QDir(dataDir).filePath(relative);
+    const QString candidates[] = {
+        inDataDir,
+        QDir(QCoreApplication::applicationDirPath()).filePath(relative),
+        QDir(QStringLiteral(PARLEVO_INSTALL_DATADIR)).filePath(relative),
+    };
+    for (const QString &path : candidates) {
+        if (QFileInfo(path).isFile())
+            return path;
+    }
+    return inDataDir;
+}
+
+} // namespace parlevo

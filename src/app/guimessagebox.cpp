@@ -1,0 +1,65 @@
+#include "guimessagebox.h"
+
+#include "messagebox.h"
+
+#include <QApplication>
+#include <QMessageBox>
+
+namespace parlevo {
+
+namespace {
+
+QMessageBox::Icon iconOf(int style)
+{
+    switch (style & 0x70) {
+    case vbCritical:
+        return QMessageBox::Critical;
+    case vbQuestion:
+        return QMessageBox::Question;
+    case vbExclamation:
+        return QMessageBox::Warning;
+    case vbInformation:
+        return QMessageBox::Information;
+    default:
+        return QMessageBox::NoIcon;
+    }
+}
+
+QMessageBox::StandardButtons buttonsOf(int style)
+{
+    switch (style & 7) {
+    case vbOKCancel:
+        return QMessageBox::Ok | QMessageBox::Cancel;
+    case vbYesNoCancel:
+        return QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel;
+    case vbYesNo:
+        return QMessageBox::Yes | QMessageBox::No;
+    default:
+        return QMessageBox::Ok;
+    }
+}
+
+int showWidgetBox(const QString &text, int style)
+{
+    QMessageBox box(iconOf(style), QString::fromUtf16(kMessageBoxTitle), text, buttonsOf(style),
+                    QApplication::activeWindow());
+    switch (box.exec()) {
+    case QMessageBox::Yes:
+        return vbYes;
+    case QMessageBox::No:
+        return vbNo;
+    case QMessageBox::Cancel:
+        return vbCancel;
+    default:
+        return vbOK;
+    }
+}
+
+} // namespace
+
+void installWidgetMessageBoxes()
+{
+    setMessageBoxHandler(showWidgetBox);
+}
+
+} // namespace parlevo

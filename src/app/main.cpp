@@ -1,0 +1,12 @@
+#include "app/startup.h"
+
+#include <QApplication>
+
+int main(int argc, char *argv[])
+{
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Parlevo"));
+    QApplication::setOrganizationName(QStringLiteral("Parlevo"));
+    QApplication::setApplicationVersion(QStringLiteral("1.0"));
+    return parlevo::runDesktop(QApplication::arguments());
+}

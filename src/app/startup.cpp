@@ -1,0 +1,101 @@
+#include "startup.h"
+
+#include "addressbook/contactstore.h"
+#include "appstate.h"
+#include "config.h"
+#include "datapaths.h"
+#include "guimessagebox.h"
+#include "mainwindowplaceholder.h"
+#include "messagebox.h"
+#include "messages/predefinis.h"
+#include "messages/predefinismenu.h"
+#include "singleinstance.h"
+
+#include <QApplication>
+#include <QCommandLineParser>
+#include <QDir>
+
+namespace parlevo {
+
+namespace {
+
+// The windows closed at shutdown, in this order; those never opened are skipped.
+const char *const kWindowsClosedAtShutdown[] = {
+    "Form_SMS",   "MDIForm_Main", "Form_Acceuil",    "Form_CarnetAdresse", "Form_Simple",
+    "Form_Mailing", "Form_Prefs", "Form_AddContact", "Form_Predefinis",    "Form_SelContact",
+};
+
+} // namespace
+
+Application::Application(const QString &dataDir)
+    : m_state(std::make_unique<AppState>(dataDir))
+{
+}
+
+Application::~Application() = default;
+
+bool Application::start()
+{
+    AppState &s = *m_state;
+    s.textTable().LoadTextes(findLanguageFile(s.dataDir(), systemLanguageName()));
+
+    QDir().mkpath(s.dataDir());
+    m_instance = std::make_unique<SingleInstance>(s.dataDir());
+    if (!m_instance->tryAcquire()) {
+        MsgBox(s.Textes(4), vbOKOnly | vbInformation);
+        return false;
+    }
+
+    s.ListBackColor = kListBackColor;
+    s.ListStripeColor = kListStripeColor;
+    LoadConfig(s);
+    Charge_Contacts(s);
+    Charge_Predefinis(s);
+    Cree_MenuPredefinis(s);
+
+    m_mainWindow = new MainWindowPlaceholder(s, [this] { AppShutdown(); });
+    m_mainWindow->setAttribute(Qt::WA_DeleteOnClose);
+    m_mainWindow->show();
+    return true;
+}
+
+void Application::AppShutdown()
+{
+    if (m_shuttingDown)
+        return;
+    m_shuttingDown = true;
+    AppState &s = *m_state;
+    if (m_mainWindow)
+        SaveConfig(s, m_mainWindow->geometryInTwips());
+    Sauve_Contacts(s, s.filePath(QString::fromUtf16(kContactsFileName)));
+    Sauve_Predefinis(s);
+    Detruit_MenuPredefinis();
+
+    for (const char *name : kWindowsClosedAtShutdown) {
+        for (QWidget *w : QApplication::topLevelWidgets()) {
+            if (w->objectName() == QLatin1String(name) && w->isVisible())
+                w->close();
+        }
+    }
+    QCoreApplication::quit();
+}
+
+int runDesktop(const QStringList &arguments)
+{
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral("Parlevo: send SMS through the Sendora gateway."));
+    parser.addHelpOption();
+    const QCommandLineOption dataDirOption(QStringLiteral("data-dir"),
+                                           QStringLiteral("Keep the configuration, contacts and messages in <dir>."),
+                                           QStringLiteral("dir"));
+    parser.addOption(dataDirOption);
+    parser.process(arguments);
+
+    installWidgetMessageBoxes();
+    Application application(resolveDataDir(parser.value(dataDirOption)));
+    if (!application.start())
+        return 0;
+    return QApplication::exec();
+}
+
+} // namespace parlevo

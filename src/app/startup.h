@@ -1,0 +1,45 @@
+#pragma once
+
+#include <QObject>
+#include <QPointer>
+
+#include "mainwindowplaceholder.h"
+#include <QStringList>
+
+#include <memory>
+
+namespace parlevo {
+
+class AppState;
+class SingleInstance;
+
+// Brings the application up in its fixed order and takes it down again.
+class Application final : public QObject {
+    Q_OBJECT
+public:
+    explicit Application(const QString &dataDir);
+    ~Application() override;
+    Q_DISABLE_COPY_MOVE(Application)
+
+    // The start-up sequence. False when another copy owns the data directory: the user has
+    // been told and nothing was loaded or written.
+    bool start();
+
+    // Saves the configuration, the contacts and the predefined messages, closes the windows
+    // and leaves the event loop. Runs once, whichever window asked first.
+    void AppShutdown();
+
+    AppState &state() { return *m_state; }
+    MainWindowPlaceholder *mainWindow() const { return m_mainWindow; }
+
+private:
+    std::unique_ptr<AppState> m_state;
+    std::unique_ptr<SingleInstance> m_instance;
+    QPointer<MainWindowPlaceholder> m_mainWindow;
+    bool m_shuttingDown = false;
+};
+
+// The desktop program's main routine (after QApplication exists).
+int runDesktop(const QStringList &arguments);
+
+} // namespace parlevo

@@ -1,0 +1,56 @@
+#include "textes.h"
+
+#include "ini.h"
+#include "shared.h"
+#include "textesdefaults.h"
+
+#include <QLocale>
+
+namespace parlevo {
+
+TextTable::TextTable()
+{
+    LoadTextes(QString());
+}
+
+const QString &TextTable::operator()(int i) const
+{
+    static const QString empty;
+    return (i >= 1 && i <= kCount) ? m_entries[i] : empty;
+}
+
+void TextTable::set(int i, const QString &text)
+{
+    if (i >= 1 && i <= kCount)
+        m_entries[i] = text;
+}
+
+void TextTable::assignDefaults()
+{
+    for (QString &entry : m_entries)
+        entry.clear();
+    for (const TexteDefault &d : kTextesDefaults)
+        m_entries[d.index] = QString::fromUtf8(d.utf8Text);
+}
+
+void TextTable::LoadTextes(const QString &languageFile)
+{
+    assignDefaults();
+    if (!languageFile.isEmpty() && FileExists(languageFile)) {
+        const IniDocument doc = IniDocument::load(languageFile);
+        const QString section = QStringLiteral("Strings");
+        for (int i = 1; i <= kCount; ++i) {
+            const QString key = QStringLiteral("Textes(%1)").arg(i);
+            m_entries[i] = doc.value(section, key, m_entries[i]);
+        }
+    }
+    for (int i = 1; i <= kCount; ++i)
+        m_entries[i] = UnescapeNewlines(m_entries[i]);
+}
+
+QString systemLanguageName()
+{
+    return QLocale::languageToString(QLocale::system().language());
+}
+
+} // namespace parlevo

@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QString>
+
+#include <array>
+
+namespace parlevo {
+
+// The message table: every caption and message of the program, entries 1 to 400. Filled with
+// the built-in French texts, then overridden from a language file, then unescaped.
+class TextTable final {
+public:
+    static constexpr int kCount = 400;
+
+    // The built-in texts, already unescaped (as after a load without a language file).
+    TextTable();
+
+    // Entry i; an index outside 1..400 gives the empty text rather than a crash.
+    const QString &operator()(int i) const;
+    void set(int i, const QString &text);
+
+    // Defaults, then the language file's [Strings] keys Textes(1)..Textes(400) when the file
+    // exists, then "\n" turned into line feeds. An unreadable file leaves the defaults.
+    void LoadTextes(const QString &languageFile);
+
+private:
+    void assignDefaults();
+    std::array<QString, kCount + 1> m_entries;
+};
+
+// The English name of the user's language ("French", "English", ...).
+QString systemLanguageName();
+
+} // namespace parlevo

@@ -1,0 +1,14 @@
+#pragma once
+
+#include <array>
+
+namespace parlevo {
+
+struct TexteDefault {
+    int index;
+    const char *utf8Text;
+};
+
+extern const std::array<TexteDefault, 250> kTextesDefaults;
+
+} // namespace parlevo

@@ -1,0 +1,10 @@
+#include "classsendora.h"
+
+namespace parlevo {
+
+ClassSendora::ClassSendora(QObject *parent)
+    : QObject(parent)
+{
+}
+
+} // namespace parlevo

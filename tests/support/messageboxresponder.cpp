@@ -1,0 +1,19 @@
+#include "messageboxresponder.h"
+
+namespace parlevo::test {
+
+MessageBoxResponder::MessageBoxResponder(int answer)
+    : m_answer(answer)
+{
+    m_previous = setMessageBoxHandler([this](const QString &text, int style) {
+        m_shown.append({text, style});
+        return m_answer;
+    });
+}
+
+MessageBoxResponder::~MessageBoxResponder()
+{
+    setMessageBoxHandler(std::move(m_previous));
+}
+
+} // namespace parlevo::test

@@ -1,0 +1,33 @@
+#pragma once
+
+#include "app/messagebox.h"
+
+#include <QList>
+#include <QString>
+
+namespace parlevo::test {
+
+// Answers every message box while it lives and records what was shown.
+class MessageBoxResponder final {
+public:
+    struct Shown {
+        QString text;
+        int style;
+    };
+
+    explicit MessageBoxResponder(int answer = vbOK);
+    ~MessageBoxResponder();
+    MessageBoxResponder(const MessageBoxResponder &) = delete;
+    MessageBoxResponder &operator=(const MessageBoxResponder &) = delete;
+
+    void setAnswer(int answer) { m_answer = answer; }
+    const QList<Shown> &shown() const { return m_shown; }
+    void clear() { m_shown.clear(); }
+
+private:
+    int m_answer;
+    QList<Shown> m_shown;
+    MessageBoxHandler m_previous;
+};
+
+} // namespace parlevo::test
