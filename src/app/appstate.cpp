@@ -22,7 +22,7 @@ QString AppState::filePath(const QString &name) const
 ClassSendora &AppState::Gateway()
 {
     if (!m_gateway)
-        m_gateway = std::make_unique<ClassSendora>();
+        m_gateway = std::make_unique<ClassSendora>(m_textes);
     return *m_gateway;
 }
 
