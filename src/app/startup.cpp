@@ -21,8 +21,8 @@ namespace {
 
 // The windows closed at shutdown, in this order; those never opened are skipped.
 const char *const kWindowsClosedAtShutdown[] = {
-    "Form_SMS",   "MDIForm_Main", "Form_Acceuil",    "Form_CarnetAdresse", "Form_Simple",
-    "Form_Mailing", "Form_Prefs", "Form_AddContact", "Form_Predefinis",    "Form_SelContact",
+    "Form_SMS",     "MDIForm_Main", "Form_Acceuil",    "Form_CarnetAdresse", "Form_Simple",
+    "Form_Mailing", "Form_Prefs",   "Form_AddContact", "Form_Predefinis",    "Form_SelContact",
 };
 
 } // namespace

@@ -5,7 +5,7 @@
 
 namespace parlevo {
 
-const std::array<TexteDefault, 250> kTextesDefaults = {{
+const std::array<TexteDefault, 268> kTextesDefaults = {{
     {1, "Parlevo la solution logicielle complète d'envoi de SMS personnalisable, simple et conviviale. vous permettant d'envoyer vos SMS en mode simple ou multi-contacts"},
     {2, "A propos de..."},
     {3, "Messages prédéfinis..."},
@@ -256,6 +256,24 @@ const std::array<TexteDefault, 250> kTextesDefaults = {{
     {322, "Instruction non reconnue dans le fichier temporaire d'impression"},
     {323, "Une erreur est survenue, elle peut être liée à la police du document."},
     {324, "Erreur imprimante"},
+    {330, "Import CSV"},
+    {331, "Avant d'importer des contacts dans le carnet d'adresses, veillez à bien vérifier que le fichier est formaté selon les besoins de Parlevo."},
+    {332, "Chaque enregistrement doit tenir sur une seule ligne, être séparé par un point virgule et respecter l'ordre suivant :"},
+    {333, ""},
+    {334, "Exemple de fichier CSV :"},
+    {379, "Impossible de joindre le serveur d'envoi de SMS !"},
+    {380, "Le message a été envoyé"},
+    {381, "Le message est enregistré pour un envoi en différé"},
+    {382, "Le login et/ou mot de passe n'est pas valide"},
+    {383, "Vous devez créditer votre compte"},
+    {384, "Le numéro de gsm n'est pas valide"},
+    {385, "Le format d'envoi en différé n'est pas valide"},
+    {386, "Le groupe de contacts est vide"},
+    {387, "La valeur email est vide"},
+    {388, "La valeur mot de passe est vide"},
+    {389, "La valeur numero est vide"},
+    {390, "La valeur message est vide"},
+    {391, "Le message a déjà été envoyé à ce numéro dans les 24 dernières heures"},
 }};
 
 } // namespace parlevo

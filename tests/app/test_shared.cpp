@@ -57,8 +57,8 @@ private slots:
         test::TestDataDir dir;
         QVERIFY(dir.write(u"Contacts.lst"_qs, "x"));
         QVERIFY(FileExists(dir.filePath(u"Contacts.lst"_qs)));
-        QVERIFY(FileExists(dir.path()));                       // a directory counts
-        QVERIFY(FileExists(dir.filePath(u"*.lst"_qs)));        // so does a wildcard match
+        QVERIFY(FileExists(dir.path()));                // a directory counts
+        QVERIFY(FileExists(dir.filePath(u"*.lst"_qs))); // so does a wildcard match
         QVERIFY(!FileExists(dir.filePath(u"*.sms"_qs)));
         QVERIFY(!FileExists(dir.filePath(u"Missing.lst"_qs)));
         QVERIFY(!FileExists(QString()));

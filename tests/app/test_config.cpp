@@ -1,0 +1,229 @@
+#include "app/appstate.h"
+#include "app/config.h"
+#include "app/ini.h"
+#include "crypto/clsrc4.h"
+#include "gateway/classsendora.h"
+#include "testdatadir.h"
+
+#include <QTest>
+
+using namespace parlevo;
+
+namespace {
+
+QString cfgValue(const test::TestDataDir &dir, const QString &section, const QString &key)
+{
+    return ReadIni(section, key, u"<missing>"_qs, dir.filePath(u"Parlevo.cfg"_qs));
+}
+
+} // namespace
+
+class TestConfig : public QObject {
+    Q_OBJECT
+private slots:
+    void defaultsWithoutFile()
+    {
+        test::TestDataDir dir;
+        AppState s(dir.path());
+        s.Gateway().Mail = u"stale"_qs;
+        LoadConfig(s);
+        const Config &c = s.config();
+        QCOMPARE(c.WindowMaximized, false);
+        QCOMPARE(QList<int>({c.WindowTop, c.WindowLeft, c.WindowWidth, c.WindowHeight}),
+                 QList<int>({1000, 1000, 8910, 8055}));
+        QCOMPARE(QList<bool>({c.ColumnGroup, c.ColumnCompany, c.ColumnTitle, c.ColumnFullName, c.ColumnFirstName,
+                              c.ColumnLastName, c.ColumnGSM}),
+                 QList<bool>({true, true, false, true, false, false, true}));
+        QVERIFY(c.Expediteur.isEmpty());
+        QVERIFY(s.Gateway().Mail.isEmpty());
+        QVERIFY(s.Gateway().Password.isEmpty());
+    }
+
+    void maximizedAndGeometry_data()
+    {
+        QTest::addColumn<QByteArray>("section");
+        QTest::addColumn<bool>("maximized");
+        QTest::addColumn<QList<int>>("geometry");
+        const QByteArray geometry = "Top=10\r\nLeft=20.6\r\nWidth=abc\r\nHeight=99999999999\r\n";
+        QTest::newRow("1") << "Maximized=1\r\n" + geometry << true << QList<int>{0, 0, 0, 0};
+        QTest::newRow("1.0") << "Maximized=1.0\r\n" + geometry << true << QList<int>{0, 0, 0, 0};
+        QTest::newRow("2") << "Maximized=2\r\n" + geometry << false << QList<int>{10, 21, 0, 0};
+        QTest::newRow("yes") << "Maximized=yes\r\n" + geometry << false << QList<int>{10, 21, 0, 0};
+    }
+    void maximizedAndGeometry()
+    {
+        QFETCH(QByteArray, section);
+        QFETCH(bool, maximized);
+        QFETCH(QList<int>, geometry);
+        test::TestDataDir dir;
+        QVERIFY(dir.write(u"Parlevo.cfg"_qs, "[Parlevo]\r\n" + section));
+        AppState s(dir.path());
+        LoadConfig(s);
+        const Config &c = s.config();
+        QCOMPARE(c.WindowMaximized, maximized);
+        // Width "abc" and an out-of-range height keep the value in force, not the read default.
+        QCOMPARE(QList<int>({c.WindowTop, c.WindowLeft, c.WindowWidth, c.WindowHeight}), geometry);
+    }
+
+    void columnFlags_data()
+    {
+        QTest::addColumn<QString>("value");
+        QTest::addColumn<bool>("title");
+        QTest::newRow("True") << u"True"_qs << true;
+        QTest::newRow("false") << u"false"_qs << false;
+        QTest::newRow("TRUE") << u"TRUE"_qs << true;
+        QTest::newRow("1") << u"1"_qs << true;
+        QTest::newRow("-1") << u"-1"_qs << true;
+        QTest::newRow("0") << u"0"_qs << false;
+        QTest::newRow("yes keeps default") << u"yes"_qs << false;
+        QTest::newRow("garbage keeps default") << u"vrai?"_qs << false;
+    }
+    void columnFlags()
+    {
+        QFETCH(QString, value);
+        QFETCH(bool, title);
+        test::TestDataDir dir;
+        QVERIFY(dir.write(u"Parlevo.cfg"_qs, "[CarnetAdresses]\r\nColumn_Title=" + value.toLatin1() +
+                                                 "\r\ncolumn_firstname=true\r\nColumn_GSM=banana\r\n"));
+        AppState s(dir.path());
+        LoadConfig(s);
+        QCOMPARE(s.config().ColumnTitle, title);
+        QCOMPARE(s.config().ColumnFirstName, true);
+        QCOMPARE(s.config().ColumnGSM, true);
+    }
+
+    void freshSaveWritesEveryKey()
+    {
+        test::TestDataDir dir;
+        AppState s(dir.path());
+        LoadConfig(s);
+        s.config().Expediteur = u"Jean"_qs;
+        s.config().ColumnTitle = true;
+        s.Gateway().Mail = u"demo@parlevo.test"_qs;
+        s.Gateway().Password = u"demo"_qs;
+        SaveConfig(s, {100, 200, 9000, 7000, false});
+        clsRC4 rc4;
+        const QString password = rc4.EncryptString(u"demo"_qs, u"demo@parlevo.test"_qs, true);
+        QCOMPARE(dir.read(u"Parlevo.cfg"_qs), QByteArray("[Parlevo]\r\n"
+                                                         "Maximized=0\r\n"
+                                                         "Top=100\r\n"
+                                                         "Left=200\r\n"
+                                                         "Width=9000\r\n"
+                                                         "Height=7000\r\n"
+                                                         "From=Jean\r\n"
+                                                         "\r\n"
+                                                         "[CarnetAdresses]\r\n"
+                                                         "Column_Group=True\r\n"
+                                                         "Column_Company=True\r\n"
+                                                         "Column_Title=True\r\n"
+                                                         "Column_FullName=True\r\n"
+                                                         "Column_Firstname=False\r\n"
+                                                         "Column_LastName=False\r\n"
+                                                         "Column_GSM=True\r\n"
+                                                         "\r\n"
+                                                         "[Account]\r\n"
+                                                         "E-mail=demo@parlevo.test\r\n"
+                                                         "Password=" +
+                                                         password.toLatin1() + "\r\n"));
+        QVERIFY(password != u"demo"_qs && !password.isEmpty());
+    }
+
+    void maximizedSaveLeavesGeometryKeys()
+    {
+        test::TestDataDir dir;
+        QVERIFY(dir.write(u"Parlevo.cfg"_qs, "[Parlevo]\r\nMaximized=0\r\nTop=1\r\nLeft=2\r\nWidth=3\r\nHeight=4\r\n"));
+        AppState s(dir.path());
+        LoadConfig(s);
+        SaveConfig(s, {50, 60, 70, 80, true});
+        QCOMPARE(cfgValue(dir, u"Parlevo"_qs, u"Maximized"_qs), u"1"_qs);
+        QCOMPARE(cfgValue(dir, u"Parlevo"_qs, u"Top"_qs), u"1"_qs);
+        QCOMPARE(cfgValue(dir, u"Parlevo"_qs, u"Height"_qs), u"4"_qs);
+        QCOMPARE(s.config().WindowTop, 50); // the globals follow the window all the same
+        AppState next(dir.path());
+        LoadConfig(next);
+        QVERIFY(next.config().WindowMaximized);
+    }
+
+    void passwordRoundTrips_data()
+    {
+        QTest::addColumn<QString>("mail");
+        QTest::addColumn<QString>("password");
+        QTest::newRow("plain") << u"demo@parlevo.test"_qs << u"demo"_qs;
+        QTest::newRow("accents and symbols") << u"clé@exemple.fr"_qs << u"mötdé pa$$e&=#+"_qs;
+        QTest::newRow("100 characters") << u"a@b.c"_qs << QString(100, u'x');
+        QTest::newRow("150 characters, a line of Base64 longer than 76") << u"a@b.c"_qs << QString(150, u'y');
+        QTest::newRow("empty e-mail") << QString() << u"open"_qs;
+    }
+    void passwordRoundTrips()
+    {
+        QFETCH(QString, mail);
+        QFETCH(QString, password);
+        test::TestDataDir dir;
+        {
+            AppState s(dir.path());
+            LoadConfig(s);
+            s.Gateway().Mail = mail;
+            s.Gateway().Password = password;
+            SaveConfig(s, {});
+        }
+        QVERIFY(!dir.read(u"Parlevo.cfg"_qs).contains(encodedForCheck(password)));
+        AppState s(dir.path());
+        LoadConfig(s);
+        QCOMPARE(s.Gateway().Mail, mail);
+        QCOMPARE(s.Gateway().Password, password);
+    }
+
+    void handChangedMailGivesOtherPassword()
+    {
+        test::TestDataDir dir;
+        {
+            AppState s(dir.path());
+            s.Gateway().Mail = u"first@a.b"_qs;
+            s.Gateway().Password = u"secret"_qs;
+            SaveConfig(s, {});
+        }
+        QVERIFY(WriteIni(u"Account"_qs, u"E-mail"_qs, u"second@a.b"_qs, dir.filePath(u"Parlevo.cfg"_qs)));
+        AppState s(dir.path());
+        LoadConfig(s);
+        QCOMPARE(s.Gateway().Password.size(), 6);
+        QVERIFY(s.Gateway().Password != u"secret"_qs);
+    }
+
+    void emptyPasswordKeepsStoredOne()
+    {
+        test::TestDataDir dir;
+        {
+            AppState s(dir.path());
+            s.Gateway().Mail = u"a@b.c"_qs;
+            s.Gateway().Password = u"kept"_qs;
+            SaveConfig(s, {});
+        }
+        const QString stored = cfgValue(dir, u"Account"_qs, u"Password"_qs);
+        {
+            AppState s(dir.path());
+            LoadConfig(s);
+            s.Gateway().Password.clear();
+            SaveConfig(s, {});
+        }
+        QCOMPARE(cfgValue(dir, u"Account"_qs, u"Password"_qs), stored);
+        AppState s(dir.path());
+        LoadConfig(s);
+        QCOMPARE(s.Gateway().Password, u"kept"_qs);
+    }
+
+    void failedSaveLeavesPreviousFile()
+    {
+        test::TestDataDir dir;
+        QVERIFY(dir.write(u"Parlevo.cfg"_qs, "[Parlevo]\r\nFrom=before\r\n"));
+        AppState s(dir.path() + u"/missing-directory"_qs);
+        LoadConfig(s);
+        SaveConfig(s, {}); // silent, nothing written anywhere
+        QCOMPARE(dir.read(u"Parlevo.cfg"_qs), QByteArray("[Parlevo]\r\nFrom=before\r\n"));
+    }
+
+private:
+    static QByteArray encodedForCheck(const QString &password) { return "=" + password.toLatin1() + "\r\n"; }
+};
+
+QTEST_GUILESS_MAIN(TestConfig)
+#include "test_config.moc"

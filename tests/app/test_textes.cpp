@@ -1,0 +1,90 @@
+#include "app/textes.h"
+#include "testdatadir.h"
+
+#include <QTest>
+
+using namespace parlevo;
+
+class TestTextes : public QObject {
+    Q_OBJECT
+private slots:
+    void builtInTexts()
+    {
+        TextTable t;
+        t.LoadTextes(QString());
+        QCOMPARE(t(4), u"Parlevo est déjà lancé !"_qs);
+        QCOMPARE(t(124), u"Carnet\nd'adresses"_qs);
+        QCOMPARE(t(94), u"Attention, vous allez envoyer %1 SMS !\n\nEtes-vous sûr de vouloir continuer ?"_qs);
+        QCOMPARE(t(279), u"Mappage des champs de GoldMine vers Parlevo    "_qs);
+        QCOMPARE(t(391), u"Le message a déjà été envoyé à ce numéro dans les 24 dernières heures"_qs);
+        QCOMPARE(t(24), u"N° GSM ="_qs);
+        // No default, an explicitly empty default, and indices outside the table.
+        for (int i : {0, 333, 335, 400, 401, -1})
+            QVERIFY2(t(i).isEmpty(), qPrintable(QString::number(i)));
+        int filled = 0;
+        for (int i = 1; i <= TextTable::kCount; ++i)
+            filled += t(i).isEmpty() ? 0 : 1;
+        QCOMPARE(filled, 264);
+        // A table built without loading holds the same texts.
+        QCOMPARE(TextTable()(124), t(124));
+    }
+
+    void languageFileOverrides()
+    {
+        test::TestDataDir dir;
+        QVERIFY(dir.write(u"Languages/English.lng"_qs, "; translated by hand\r\n"
+                                                       "[Strings]\r\n"
+                                                       "Textes(4)=Parlevo is already running!\\nBye\r\n"
+                                                       "TEXTES(5) = \"&Send\" \r\n"
+                                                       "Textes(6)=\r\n"
+                                                       "Textes(07)=leading zero\r\n"
+                                                       "Textes( 8)=blank inside\r\n"
+                                                       "Textes(10)=caf\xe9\r\n"
+                                                       "Textes(4)=second occurrence\r\n"
+                                                       "[Other]\r\n"
+                                                       "Textes(9)=other section\r\n"));
+        TextTable t;
+        t.LoadTextes(dir.filePath(u"Languages/English.lng"_qs));
+        QCOMPARE(t(4), u"Parlevo is already running!\nBye"_qs);
+        QCOMPARE(t(5), u"&Send"_qs);
+        QCOMPARE(t(6), QString()); // present but empty: the entry becomes empty
+        QCOMPARE(t(7), u"&Suivant"_qs);
+        QCOMPARE(t(8), u"A&nnuler"_qs);
+        QCOMPARE(t(9), u"&Sauvegarder"_qs);
+        QCOMPARE(t(10), u"café"_qs);
+        QCOMPARE(t(124), u"Carnet\nd'adresses"_qs); // missing keys keep their defaults
+    }
+
+    void longValuesAreCut()
+    {
+        test::TestDataDir dir;
+        QVERIFY(dir.write(u"x.lng"_qs, "[Strings]\r\nTextes(1)=" + QByteArray(300, 'a') + "\r\n"));
+        TextTable t;
+        t.LoadTextes(dir.filePath(u"x.lng"_qs));
+        QCOMPARE(t(1), QString(254, u'a'));
+    }
+
+    void missingOrUnreadableFileKeepsDefaults()
+    {
+        test::TestDataDir dir;
+        TextTable t;
+        t.LoadTextes(dir.filePath(u"Languages/Klingon.lng"_qs));
+        QCOMPARE(t(4), u"Parlevo est déjà lancé !"_qs);
+        t.LoadTextes(dir.path()); // a directory "exists" but holds no strings
+        QCOMPARE(t(4), u"Parlevo est déjà lancé !"_qs);
+    }
+
+    void reloadStartsFromDefaults()
+    {
+        test::TestDataDir dir;
+        QVERIFY(dir.write(u"a.lng"_qs, "[Strings]\r\nTextes(4)=A\r\n"));
+        TextTable t;
+        t.LoadTextes(dir.filePath(u"a.lng"_qs));
+        QCOMPARE(t(4), u"A"_qs);
+        t.LoadTextes(QString());
+        QCOMPARE(t(4), u"Parlevo est déjà lancé !"_qs);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestTextes)
+#include "test_textes.moc"
