@@ -1,0 +1,162 @@
+#include "app/codec1252.h"
+#include "app/textes.h"
+#include "app/textesdefaults.h"
+
+#include <QFile>
+#include <QRegularExpression>
+#include <QTest>
+
+#include <algorithm>
+
+using namespace parlevo;
+
+namespace {
+
+const QString kEnglishFile = QStringLiteral(PARLEVO_SOURCE_LANGUAGES "/English.lng");
+
+// Texts that read the same in both languages: names, titles and words English borrowed.
+constexpr int kSameInBothLanguages[] = {69, 122, 123, 126, 172, 224, 236, 315};
+
+QStringList placeholders(const QString &text)
+{
+    static const QRegularExpression re(QStringLiteral("%\\d"));
+    QStringList found;
+    for (auto it = re.globalMatch(text); it.hasNext();)
+        found.append(it.next().captured());
+    found.sort();
+    return found;
+}
+
+// The accelerator letter of a caption, lower-cased, or a null character when it has none.
+QChar accelerator(const QString &text)
+{
+    const qsizetype amp = text.indexOf(u'&');
+    return (amp >= 0 && amp + 1 < text.size()) ? text.at(amp + 1).toLower() : QChar();
+}
+
+} // namespace
+
+class TestLanguageEnglish : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase()
+    {
+        QVERIFY2(QFile::exists(kEnglishFile), qPrintable(kEnglishFile));
+        m_english.LoadTextes(kEnglishFile);
+    }
+
+    void fileIsWindows1252WithCrLf()
+    {
+        QFile file(kEnglishFile);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QByteArray bytes = file.readAll();
+        QVERIFY(bytes.endsWith("\r\n"));
+        for (qsizetype i = 0; i < bytes.size(); ++i) {
+            const auto b = static_cast<unsigned char>(bytes[i]);
+            const auto next = i + 1 < bytes.size() ? static_cast<unsigned char>(bytes[i + 1]) : 0;
+            QVERIFY2(b != '\n' || (i > 0 && bytes[i - 1] == '\r'), qPrintable(u"bare LF at %1"_qs.arg(i)));
+            QVERIFY2(b != '\r' || next == '\n', qPrintable(u"bare CR at %1"_qs.arg(i)));
+            // The five bytes the code page leaves undefined.
+            QVERIFY2(b != 0x81 && b != 0x8D && b != 0x8F && b != 0x90 && b != 0x9D,
+                     qPrintable(u"undefined byte at %1"_qs.arg(i)));
+            // A lead byte followed by a continuation byte: the file was saved as UTF-8.
+            QVERIFY2(!(b >= 0xC2 && b <= 0xF4 && next >= 0x80 && next <= 0xBF),
+                     qPrintable(u"UTF-8 sequence at %1"_qs.arg(i)));
+        }
+    }
+
+    // The reader cuts values silently, so a long translation would lose its end unnoticed.
+    void noValueIsCut()
+    {
+        QFile file(kEnglishFile);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QStringList lines = decode1252(file.readAll()).split(u"\r\n"_qs);
+        int entries = 0;
+        for (const QString &line : lines) {
+            if (!line.startsWith(u"Textes("_qs))
+                continue;
+            ++entries;
+            QString value = line.mid(line.indexOf(u'=') + 1).trimmed();
+            if (value.size() >= 2 && value.front() == u'"' && value.back() == u'"')
+                value = value.mid(1, value.size() - 2);
+            QVERIFY2(value.size() <= 254, qPrintable(line.left(12)));
+        }
+        QVERIFY(entries > 0);
+    }
+
+    void entry_data()
+    {
+        QTest::addColumn<int>("index");
+        const TextTable french;
+        for (const TexteDefault &d : kTextesDefaults) {
+            if (!french(d.index).isEmpty())
+                QTest::addRow("%d", d.index) << d.index;
+        }
+    }
+
+    void entry()
+    {
+        QFETCH(int, index);
+        const TextTable french;
+        const QString fr = french(index);
+        const QString en = m_english(index);
+        QVERIFY(!en.isEmpty());
+        const bool same = std::ranges::find(kSameInBothLanguages, index) != std::end(kSameInBothLanguages);
+        QCOMPARE(en == fr, same);
+        QCOMPARE(placeholders(en), placeholders(fr));
+        QCOMPARE(en.count(u'\n'), fr.count(u'\n'));
+        QCOMPARE(en.count(u'&'), fr.count(u'&'));
+        if (fr.contains(u'&'))
+            QVERIFY(accelerator(en).isLetterOrNumber());
+        // Blanks kept at the end of an entry need quotes in the file.
+        QCOMPARE(en.endsWith(u' '), fr.endsWith(u' '));
+        // File-dialog filters: the patterns stay, only the descriptions change.
+        if (fr.contains(u'|')) {
+            const QStringList frParts = fr.split(u'|');
+            const QStringList enParts = en.split(u'|');
+            QCOMPARE(enParts.size(), frParts.size());
+            for (qsizetype i = 1; i < frParts.size(); i += 2)
+                QCOMPARE(enParts[i], frParts[i]);
+        }
+    }
+
+    void entriesWithoutFrenchTextStayEmpty()
+    {
+        const TextTable french;
+        for (int i = 1; i <= TextTable::kCount; ++i) {
+            if (french(i).isEmpty())
+                QVERIFY2(m_english(i).isEmpty(), qPrintable(QString::number(i)));
+        }
+    }
+
+    // Buttons shown together must not share an accelerator; the French captions prove the
+    // grouping, the English ones must keep the letters apart as well.
+    void acceleratorsDistinctWithinAWindow_data()
+    {
+        QTest::addColumn<QList<int>>("indices");
+        QTest::newRow("send") << QList<int>{5, 6, 7, 8};
+        QTest::newRow("list editing") << QList<int>{36, 37, 38, 106, 8};
+        QTest::newRow("selection") << QList<int>{83, 84, 85};
+        QTest::newRow("printing") << QList<int>{311, 312, 313, 238};
+    }
+
+    void acceleratorsDistinctWithinAWindow()
+    {
+        QFETCH(QList<int>, indices);
+        const TextTable french;
+        for (const TextTable *table : {&french, static_cast<const TextTable *>(&m_english)}) {
+            QList<QChar> letters;
+            for (int i : indices) {
+                const QChar letter = accelerator((*table)(i));
+                QVERIFY2(!letters.contains(letter), qPrintable((*table)(i)));
+                letters.append(letter);
+            }
+        }
+    }
+
+private:
+    TextTable m_english;
+};
+
+QTEST_GUILESS_MAIN(TestLanguageEnglish)
+#include "test_language_english.moc"
