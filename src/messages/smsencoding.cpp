@@ -1,6 +1,5 @@
 #include "smsencoding.h"
 
-#include <algorithm>
 #include <string_view>
 
 namespace parlevo {
@@ -23,8 +22,8 @@ constexpr char16_t kEscape = 0x1B;
 // Characters reached through the escape: form feed ^ { } \ [ ~ ] | €.
 constexpr std::u16string_view kExtensionTable = u"\f^{}\\[~]|€";
 
-// Calls f(codePoint, codeUnits) for each character, with the code units that hold it; a lone surrogate counts as a
-// character.
+// Calls f(codePoint, codeUnits) for each character of the text; a lone surrogate counts as a
+// character of its own.
 template <typename F> void forEachCharacter(QStringView text, F f)
 {
     for (qsizetype i = 0; i < text.size(); ++i) {

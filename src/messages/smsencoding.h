@@ -18,8 +18,6 @@ struct SmsEncodingInfo {
     // The distinct characters outside the GSM alphabet, in the order they first appear; a
     // character beyond the BMP is one entry of two code units.
     QStringList unicodeCharacters;
-
-    friend bool operator==(const SmsEncodingInfo &, const SmsEncodingInfo &) = default;
 };
 
 inline constexpr int kGsmSingleSmsLength = 160;
