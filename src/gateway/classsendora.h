@@ -4,15 +4,26 @@
 #include <QString>
 #include <QUrl>
 
+#include <memory>
+#include <optional>
+
+class QNetworkAccessManager;
+
 namespace parlevo {
 
 class TextTable;
 
 // The client of the SMS gateway; holds the account and makes every request to the gateway.
+// Each request waits for its own reply (about 5 seconds at most) in a local event loop, so
+// windows repaint and timers fire meanwhile; a request made from such an event (the minute's
+// balance refresh) runs its own wait and leaves the pending one untouched.
 class ClassSendora final : public QObject {
     Q_OBJECT
 public:
+    static constexpr int kReplyWaitMs = 5000;
+
     explicit ClassSendora(const TextTable &textes, QObject *parent = nullptr);
+    ~ClassSendora() override;
     Q_DISABLE_COPY_MOVE(ClassSendora)
 
     QString Mail;
@@ -26,13 +37,27 @@ public:
     // The remaining credit as digits, or the empty text when it is not available.
     QString Solde();
 
-    // The gateway's base address ("http://host:port").
+    // The gateway's base address ("http://host:port"); resolveGatewayBaseUrl() at creation.
     QUrl baseUrl() const { return m_baseUrl; }
     void setBaseUrl(const QUrl &url) { m_baseUrl = url; }
 
+    // The text Send_SMS shows for a failure code (0 for no usable reply).
+    QString failureText(int code) const;
+
 private:
+    // The visible text of the page at url, or nothing when no page came within the wait.
+    std::optional<QString> fetchPageText(const QUrl &url);
+
     const TextTable &m_textes;
     QUrl m_baseUrl;
+    std::unique_ptr<QNetworkAccessManager> m_network;
 };
+
+// A reply text read as a code: a whole number from 0 to 255 (blanks around it allowed), else 0.
+quint8 replyCode(const QString &text);
+
+// The credit in a balance page text: the digits between "Votre crédit est de" and the first
+// "SMS."; empty when either is missing or "SMS." comes first.
+QString creditFromPage(const QString &text);
 
 } // namespace parlevo

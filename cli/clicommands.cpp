@@ -1,0 +1,294 @@
+#include "clicommands.h"
+
+#include "app/appstate.h"
+#include "app/config.h"
+#include "app/datapaths.h"
+#include "app/ini.h"
+#include "app/messagebox.h"
+#include "app/shared.h"
+#include "app/singleinstance.h"
+#include "app/textes.h"
+#include "gateway/classsendora.h"
+
+#include <QCommandLineParser>
+#include <QDir>
+#include <QFile>
+
+#include <cstdio>
+
+namespace parlevo::cli {
+
+namespace {
+
+constexpr int kMaxSmsLength = 160;
+constexpr int kNumberDigits = 10;
+
+const char kGeneralHelp[] =
+    "Usage: parlevo-cli [--data-dir DIR] <command> [options]\n"
+    "\n"
+    "The scripting companion of Parlevo: same data directory, configuration file and\n"
+    "gateway account as the desktop app.\n"
+    "\n"
+    "Commands:\n"
+    "  balance   print the account's remaining credit (a number of SMS)\n"
+    "  send      send one SMS now or deferred\n"
+    "  account   set the gateway account in the configuration file\n"
+    "\n"
+    "Options:\n"
+    "  --data-dir DIR  the data directory (default: PARLEVO_HOME, the program's directory\n"
+    "                  when writable, else the per-user data directory)\n"
+    "  -h, --help      this help; '<command> --help' for a command's own\n"
+    "\n"
+    "The gateway is the build's PARLEVO_GATEWAY_HOST unless PARLEVO_GATEWAY_URL\n"
+    "(http://host:port) is set.\n"
+    "Exit status: 0 accepted, 2 gateway unreachable or no usable reply, 3 refused by the\n"
+    "gateway, 1 configuration not written, 64 usage error.\n";
+
+void out(const QString &text)
+{
+    std::fputs(text.toUtf8().constData(), stdout);
+    std::fputc('\n', stdout);
+    std::fflush(stdout);
+}
+
+void err(const QString &text)
+{
+    QString plain = text;
+    plain.replace(u"\r\n"_qs, u"\n"_qs);
+    std::fputs(plain.toUtf8().constData(), stderr);
+    std::fputc('\n', stderr);
+    std::fflush(stderr);
+}
+
+int usage(const QString &text, const QString &command)
+{
+    err(u"parlevo-cli: "_qs + text);
+    err(u"Try 'parlevo-cli "_qs + (command.isEmpty() ? QString() : command + u' ') + u"--help'."_qs);
+    return kUsageError;
+}
+
+const QCommandLineOption &dataDirOption()
+{
+    static const QCommandLineOption option(QStringLiteral("data-dir"), QStringLiteral("The data directory."),
+                                           QStringLiteral("DIR"));
+    return option;
+}
+
+// Parses one command's options; nothing when the caller must return at once with *status.
+bool parseCommand(QCommandLineParser &parser, const QString &command, const QString &description,
+                  const QStringList &arguments, int *status)
+{
+    parser.setApplicationDescription(description);
+    parser.addHelpOption();
+    parser.addOption(dataDirOption());
+    if (!parser.parse(QStringList{u"parlevo-cli "_qs + command} + arguments)) {
+        *status = usage(parser.errorText(), command);
+        return false;
+    }
+    if (parser.isSet(QStringLiteral("help"))) {
+        // Qt names the program by its path; the command's own name reads better.
+        QString help = parser.helpText();
+        help = u"Usage: parlevo-cli "_qs + command + u" [options]"_qs + help.mid(help.indexOf(u'\n'));
+        out(help.trimmed());
+        *status = kAccepted;
+        return false;
+    }
+    if (!parser.positionalArguments().isEmpty()) {
+        *status = usage(u"unexpected argument: "_qs + parser.positionalArguments().first(), command);
+        return false;
+    }
+    return true;
+}
+
+// The state the desktop app would have after its start-up steps for the text table and the configuration.
+std::unique_ptr<AppState> loadState(const QString &dataDir)
+{
+    auto state = std::make_unique<AppState>(resolveDataDir(dataDir));
+    state->textTable().LoadTextes(findLanguageFile(state->dataDir(), systemLanguageName()));
+    LoadConfig(*state);
+    return state;
+}
+
+int balance(const QString &globalDataDir, const QStringList &arguments)
+{
+    QCommandLineParser parser;
+    int status = kAccepted;
+    if (!parseCommand(parser, u"balance"_qs,
+                      u"Prints the remaining credit of the configured account (digits) on standard output.\n"
+                      u"When the credit is not available, prints why on standard error and exits with 2."_qs,
+                      arguments, &status))
+        return status;
+    auto state = loadState(parser.isSet(dataDirOption()) ? parser.value(dataDirOption()) : globalDataDir);
+    const QString credit = state->Gateway().Solde();
+    if (credit.isEmpty()) {
+        err(state->Textes(155));
+        return kUnreachable;
+    }
+    out(credit);
+    return kAccepted;
+}
+
+int send(const QString &globalDataDir, const QStringList &arguments)
+{
+    QCommandLineParser parser;
+    const QCommandLineOption to(QStringLiteral("to"),
+                                QStringLiteral("Recipient: its digits are kept, the first 10 are used."),
+                                QStringLiteral("NUMBER"));
+    const QCommandLineOption message(QStringLiteral("message"), QStringLiteral("The message."), QStringLiteral("TEXT"));
+    const QCommandLineOption from(QStringLiteral("from"),
+                                  QStringLiteral("Sender shown as \"De : SENDER, \" before the message (default: the "
+                                                 "configured sender; an empty one gives no prefix)."),
+                                  QStringLiteral("SENDER"));
+    const QCommandLineOption at(QStringLiteral("at"), QStringLiteral("Deferred sending at this local date and time."),
+                                QStringLiteral("YYYY-MM-DD HH:MM"));
+    parser.addOptions({to, message, from, at});
+    int status = kAccepted;
+    if (!parseCommand(parser, u"send"_qs,
+                      u"Sends one SMS through the gateway with the rules of the desktop single send: the\n"
+                      u"sender prefix, the 160-character cut, the deferred value hhmmDDMMYYYY.\n"
+                      u"Prints the gateway's text for its reply. Exit status: 0 accepted, 2 no usable reply,\n"
+                      u"3 refused, 64 usage error."_qs,
+                      arguments, &status))
+        return status;
+    if (!parser.isSet(message))
+        return usage(u"send needs --message"_qs, u"send"_qs);
+
+    auto state = loadState(parser.isSet(dataDirOption()) ? parser.value(dataDirOption()) : globalDataDir);
+    const QString number = DigitsOnly(parser.value(to)).left(kNumberDigits);
+    if (number.isEmpty()) {
+        err(state->Textes(44));
+        return usage(u"send needs --to with a number"_qs, u"send"_qs);
+    }
+    QString differer;
+    if (parser.isSet(at)) {
+        const auto value = deferredValue(parser.value(at));
+        if (!value)
+            return usage(u"--at wants \"YYYY-MM-DD HH:MM\", not "_qs + parser.value(at), u"send"_qs);
+        differer = *value;
+    }
+    const QString sender = parser.isSet(from) ? parser.value(from) : state->config().Expediteur;
+    const QString text = buildOutgoingText(state->textTable(), sender, parser.value(message));
+
+    ClassSendora &gateway = state->Gateway();
+    const int code = gateway.Envoi_SMS(number, text, differer);
+    if (code == 80 || code == 81) {
+        out(state->Textes(code + 300));
+        return kAccepted;
+    }
+    // The same message Send_SMS shows, through the program's message-box routine (standard error here).
+    MsgBox(gateway.failureText(code), vbOKOnly | vbCritical);
+    return code == 0 ? kUnreachable : kRefused;
+}
+
+int account(const QString &globalDataDir, const QStringList &arguments)
+{
+    QCommandLineParser parser;
+    const QCommandLineOption email(QStringLiteral("email"), QStringLiteral("The account's e-mail address."),
+                                   QStringLiteral("EMAIL"));
+    const QCommandLineOption passwordStdin(
+        QStringLiteral("password-stdin"),
+        QStringLiteral("Reads the password from the first line of standard input (else it is kept)."));
+    parser.addOptions({email, passwordStdin});
+    int status = kAccepted;
+    if (!parseCommand(parser, u"account"_qs,
+                      u"Sets the gateway account and writes the configuration file Parlevo.cfg of the data\n"
+                      u"directory, the password enciphered as the desktop app does. The other settings\n"
+                      u"are kept. Refused while the desktop app runs on the same data directory."_qs,
+                      arguments, &status))
+        return status;
+    if (!parser.isSet(email))
+        return usage(u"account needs --email"_qs, u"account"_qs);
+
+    QString password;
+    if (parser.isSet(passwordStdin)) {
+        QFile input;
+        if (!input.open(stdin, QIODevice::ReadOnly))
+            return usage(u"cannot read standard input"_qs, u"account"_qs);
+        password = QString::fromUtf8(input.readLine());
+        while (password.endsWith(u'\n') || password.endsWith(u'\r'))
+            password.chop(1);
+    }
+
+    auto state = loadState(parser.isSet(dataDirOption()) ? parser.value(dataDirOption()) : globalDataDir);
+    QDir().mkpath(state->dataDir());
+    // The app writes the configuration when it quits: a change made under it would be lost.
+    SingleInstance instance(state->dataDir());
+    if (!instance.tryAcquire()) {
+        err(state->Textes(4));
+        return kFailure;
+    }
+    ClassSendora &gateway = state->Gateway();
+    gateway.Mail = parser.value(email);
+    if (parser.isSet(passwordStdin))
+        gateway.Password = password;
+    const Config &c = state->config();
+    SaveConfig(*state, WindowGeometry{c.WindowTop, c.WindowLeft, c.WindowWidth, c.WindowHeight, c.WindowMaximized});
+
+    const QString path = state->filePath(QString::fromUtf16(kConfigFileName));
+    if (ReadIni(u"Account"_qs, u"E-mail"_qs, u"\n"_qs, path) != gateway.Mail) {
+        err(u"parlevo-cli: cannot write "_qs + path);
+        return kFailure;
+    }
+    out(path);
+    return kAccepted;
+}
+
+} // namespace
+
+QString buildOutgoingText(const TextTable &textes, const QString &sender, const QString &message)
+{
+    const QString prefix = sender.isEmpty() ? QString() : textes(188) + u' ' + sender + u", ";
+    const QString text = prefix + message;
+    return text.left(kMaxSmsLength);
+}
+
+std::optional<QString> deferredValue(const QString &at)
+{
+    const QDateTime when = QDateTime::fromString(at.trimmed(), u"yyyy-MM-dd HH:mm"_qs);
+    if (!when.isValid())
+        return std::nullopt;
+    return when.toString(u"HHmmddMMyyyy"_qs);
+}
+
+int run(const QStringList &arguments)
+{
+    // Options before the command: --data-dir and --help.
+    QString dataDir;
+    qsizetype i = 1;
+    for (; i < arguments.size(); ++i) {
+        const QString &a = arguments[i];
+        if (a == u"--data-dir" || a == u"-data-dir") {
+            if (i + 1 >= arguments.size())
+                return usage(u"--data-dir needs a directory"_qs, QString());
+            dataDir = arguments[++i];
+        } else if (a.startsWith(u"--data-dir=")) {
+            dataDir = a.mid(11);
+        } else if (a == u"--help" || a == u"-h" || a == u"help") {
+            std::fputs(kGeneralHelp, stdout);
+            return kAccepted;
+        } else if (a.startsWith(u'-')) {
+            return usage(u"unknown option "_qs + a, QString());
+        } else {
+            break;
+        }
+    }
+    if (i >= arguments.size())
+        return usage(u"no command given"_qs, QString());
+    const QString command = arguments[i];
+    const QStringList rest = arguments.mid(i + 1);
+
+    // Send_SMS's failure boxes become lines on standard error, answered with their first button.
+    setMessageBoxHandler([](const QString &text, int) {
+        err(text);
+        return static_cast<int>(vbOK);
+    });
+    if (command == u"balance")
+        return balance(dataDir, rest);
+    if (command == u"send")
+        return send(dataDir, rest);
+    if (command == u"account")
+        return account(dataDir, rest);
+    return usage(u"unknown command "_qs + command, QString());
+}
+
+} // namespace parlevo::cli

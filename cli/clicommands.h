@@ -1,0 +1,35 @@
+#pragma once
+
+#include <QDateTime>
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+
+namespace parlevo {
+
+class TextTable;
+
+namespace cli {
+
+// Exit statuses of parlevo-cli.
+enum ExitStatus : int {
+    kAccepted = 0,      // the gateway accepted the message (80, 81), or the command did its work
+    kFailure = 1,       // the configuration could not be written, or the app holds the data directory
+    kUnreachable = 2,   // no usable reply from the gateway
+    kRefused = 3,       // the gateway refused (any other code)
+    kUsageError = 64,   // wrong command line
+};
+
+// The text handed to the gateway, as the single-SMS window builds it: the "De : <sender>, "
+// prefix when the sender is not empty, then the message, cut to 160 characters.
+QString buildOutgoingText(const TextTable &textes, const QString &sender, const QString &message);
+
+// "YYYY-MM-DD HH:MM" -> hhmmDDMMYYYY; nothing when the text is not such a date and time.
+std::optional<QString> deferredValue(const QString &at);
+
+// Runs parlevo-cli with its arguments (the program name first); returns the exit status.
+int run(const QStringList &arguments);
+
+} // namespace cli
+} // namespace parlevo

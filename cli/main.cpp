@@ -1,0 +1,13 @@
+#include "clicommands.h"
+
+#include <QCoreApplication>
+
+int main(int argc, char *argv[])
+{
+    QCoreApplication app(argc, argv);
+    // The same names as the desktop app, so both find the same per-user data directory.
+    QCoreApplication::setApplicationName(QStringLiteral("Parlevo"));
+    QCoreApplication::setOrganizationName(QStringLiteral("Parlevo"));
+    QCoreApplication::setApplicationVersion(QStringLiteral("1.0"));
+    return parlevo::cli::run(QCoreApplication::arguments());
+}

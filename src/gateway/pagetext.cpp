@@ -1,0 +1,150 @@
+#include "pagetext.h"
+
+#include "app/codec1252.h"
+
+#include <QRegularExpression>
+#include <QStringDecoder>
+
+namespace parlevo {
+
+namespace {
+
+QByteArray charsetOf(const QByteArray &text)
+{
+    static const QRegularExpression charset(QStringLiteral(R"(charset\s*=\s*["']?([A-Za-z0-9._:-]+))"),
+                                            QRegularExpression::CaseInsensitiveOption);
+    const QRegularExpressionMatch m = charset.match(QString::fromLatin1(text));
+    return m.hasMatch() ? m.captured(1).toLatin1().toLower() : QByteArray();
+}
+
+bool looksLikeHtml(const QByteArray &body, const QByteArray &contentType)
+{
+    const QByteArray type = contentType.toLower();
+    if (type.contains("html"))
+        return true;
+    if (!type.isEmpty())
+        return false;
+    const QByteArray start = body.trimmed().left(256).toLower();
+    return start.startsWith("<!doctype html") || start.startsWith("<html") || start.startsWith("<body");
+}
+
+QString decodeBody(const QByteArray &body, const QByteArray &contentType, bool html)
+{
+    QByteArray charset = charsetOf(contentType);
+    if (charset.isEmpty() && html)
+        charset = charsetOf(body.left(1024));
+    if (charset == "iso-8859-1" || charset == "latin1" || charset == "latin-1" || charset == "windows-1252" ||
+        charset == "cp1252" || charset == "us-ascii")
+        return decode1252(body);
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    return utf8.decode(body);
+}
+
+QString decodeEntity(QStringView name)
+{
+    if (name.startsWith(u'#')) {
+        bool ok = false;
+        const uint code = (name.size() > 1 && (name[1] == u'x' || name[1] == u'X')) ? name.mid(2).toUInt(&ok, 16)
+                                                                                       : name.mid(1).toUInt(&ok, 10);
+        if (!ok || code == 0 || code > 0x10FFFF)
+            return QString();
+        const char32_t c = code;
+        return QString::fromUcs4(&c, 1);
+    }
+    struct Named {
+        const char16_t *name;
+        char16_t ch;
+    };
+    static constexpr Named kNamed[] = {
+        {u"amp", u'&'},     {u"lt", u'<'},      {u"gt", u'>'},      {u"quot", u'"'},    {u"apos", u'\''},
+        {u"nbsp", u' '},    {u"eacute", u'é'},  {u"egrave", u'è'},  {u"ecirc", u'ê'},   {u"agrave", u'à'},
+        {u"acirc", u'â'},   {u"ccedil", u'ç'},  {u"ocirc", u'ô'},   {u"ugrave", u'ù'},  {u"ucirc", u'û'},
+        {u"icirc", u'î'},   {u"iuml", u'ï'},    {u"euml", u'ë'},    {u"Eacute", u'É'},  {u"euro", u'€'},
+    };
+    for (const Named &n : kNamed) {
+        if (name == QStringView(n.name))
+            return QString(QChar(n.ch));
+    }
+    return QString();
+}
+
+// Replaces "&name;" forms; an unknown or unterminated one stays as written, as browsers do.
+QString decodeEntities(const QString &text)
+{
+    QString out;
+    out.reserve(text.size());
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (text[i] == u'&') {
+            const qsizetype end = text.indexOf(u';', i + 1);
+            if (end > i + 1 && end - i <= 12) {
+                const QString decoded = decodeEntity(QStringView(text).mid(i + 1, end - i - 1));
+                if (!decoded.isEmpty()) {
+                    out += decoded;
+                    i = end;
+                    continue;
+                }
+            }
+        }
+        out += text[i];
+    }
+    return out;
+}
+
+bool isBlockTag(QStringView name)
+{
+    static const QStringList kBlocks = {u"br"_qs,  u"p"_qs,  u"div"_qs, u"tr"_qs, u"li"_qs, u"h1"_qs, u"h2"_qs,
+                                        u"h3"_qs,  u"h4"_qs, u"h5"_qs,  u"h6"_qs, u"table"_qs, u"ul"_qs,
+                                        u"ol"_qs, u"pre"_qs, u"hr"_qs, u"title"_qs, u"body"_qs, u"center"_qs};
+    return kBlocks.contains(name.toString().toLower());
+}
+
+} // namespace
+
+QString visibleText(const QString &html)
+{
+    static const QRegularExpression hidden(
+        QStringLiteral(R"(<!--.*?-->|<(script|style|head|noscript)\b[^>]*>.*?</\1\s*>)"),
+        QRegularExpression::CaseInsensitiveOption | QRegularExpression::DotMatchesEverythingOption);
+    static const QRegularExpression tag(QStringLiteral(R"(<\s*/?\s*([A-Za-z][A-Za-z0-9]*)[^>]*>|<![^>]*>|<\?[^>]*>)"));
+
+    QString text = html;
+    text.remove(hidden);
+
+    // Source blanks collapse to one space; block elements end a line.
+    QString flat;
+    flat.reserve(text.size());
+    qsizetype pos = 0;
+    QRegularExpressionMatchIterator it = tag.globalMatch(text);
+    auto appendText = [&flat](QStringView chunk) {
+        for (QChar c : chunk) {
+            if (c.isSpace() && c != QChar::Nbsp) {
+                if (!flat.isEmpty() && !flat.endsWith(u' ') && !flat.endsWith(u'\n'))
+                    flat += u' ';
+            } else {
+                flat += c;
+            }
+        }
+    };
+    while (it.hasNext()) {
+        const QRegularExpressionMatch m = it.next();
+        appendText(QStringView(text).mid(pos, m.capturedStart() - pos));
+        pos = m.capturedEnd();
+        if (isBlockTag(m.capturedView(1))) {
+            while (flat.endsWith(u' '))
+                flat.chop(1);
+            if (!flat.isEmpty() && !flat.endsWith(u'\n'))
+                flat += u'\n';
+        }
+    }
+    appendText(QStringView(text).mid(pos));
+    return decodeEntities(flat).trimmed();
+}
+
+QString pageText(const QByteArray &body, const QByteArray &contentType)
+{
+    const bool html = looksLikeHtml(body, contentType);
+    const QString text = decodeBody(body, contentType, html);
+    return html ? visibleText(text) : text.trimmed();
+}
+
+} // namespace parlevo

@@ -1,0 +1,42 @@
+#pragma once
+
+#include <QList>
+#include <QProcess>
+#include <QString>
+#include <QStringList>
+#include <QUrl>
+
+namespace parlevo::test {
+
+// The real gateway simulator (parlevo-gateway-sim) started on an ephemeral loopback port for
+// one test; killed when the object goes. Its outbox file lives in its own temporary directory.
+class SimulatorProcess final {
+public:
+    // extraArguments are added after --port 0 and --outbox (e.g. --account, --delay-ms).
+    explicit SimulatorProcess(const QStringList &extraArguments = {});
+    ~SimulatorProcess();
+    SimulatorProcess(const SimulatorProcess &) = delete;
+    SimulatorProcess &operator=(const SimulatorProcess &) = delete;
+
+    // False when the simulator did not start or print its port within a few seconds.
+    bool isRunning() const { return m_port != 0; }
+    quint16 port() const { return m_port; }
+    QUrl baseUrl() const;
+    QString outboxPath() const { return m_outboxPath; }
+    // The outbox's JSON lines, parsed; empty when nothing was accepted yet.
+    QList<QVariantMap> outbox() const;
+    // What the simulator wrote on standard error so far (its --verbose request log).
+    QString log();
+
+    // The path of the simulator executable the build made.
+    static QString executablePath();
+
+private:
+    QProcess m_process;
+    QString m_dir;
+    QString m_outboxPath;
+    QByteArray m_stderr;
+    quint16 m_port = 0;
+};
+
+} // namespace parlevo::test
