@@ -32,7 +32,9 @@ namespace {
 
 QUrl withPathAndQuery(const QUrl &base, const char *path, const QByteArray &query)
 {
-    QByteArray address = base.toEncoded(QUrl::RemoveQuery | QUrl::RemoveFragment | QUrl::StripTrailingSlash);
+    QByteArray address = base.toEncoded(QUrl::RemoveQuery | QUrl::RemoveFragment);
+    while (address.endsWith('/'))
+        address.chop(1);
     address += path;
     address += '?';
     address += query;

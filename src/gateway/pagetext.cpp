@@ -57,7 +57,7 @@ QString decodeEntity(QStringView name)
     };
     static constexpr Named kNamed[] = {
         {u"amp", u'&'},     {u"lt", u'<'},      {u"gt", u'>'},      {u"quot", u'"'},    {u"apos", u'\''},
-        {u"nbsp", u' '},    {u"eacute", u'é'},  {u"egrave", u'è'},  {u"ecirc", u'ê'},   {u"agrave", u'à'},
+        {u"nbsp", u'\u00a0'},    {u"eacute", u'é'},  {u"egrave", u'è'},  {u"ecirc", u'ê'},   {u"agrave", u'à'},
         {u"acirc", u'â'},   {u"ccedil", u'ç'},  {u"ocirc", u'ô'},   {u"ugrave", u'ù'},  {u"ucirc", u'û'},
         {u"icirc", u'î'},   {u"iuml", u'ï'},    {u"euml", u'ë'},    {u"Eacute", u'É'},  {u"euro", u'€'},
     };

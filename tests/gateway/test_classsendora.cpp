@@ -1,0 +1,294 @@
+// ClassSendora against the real gateway simulator on loopback.
+#include "app/messagebox.h"
+#include "app/textes.h"
+#include "gateway/classsendora.h"
+#include "messageboxresponder.h"
+#include "simulatorprocess.h"
+
+#include <QElapsedTimer>
+#include <QTcpServer>
+#include <QTest>
+#include <QTimer>
+
+using namespace parlevo;
+using parlevo::test::MessageBoxResponder;
+using parlevo::test::SimulatorProcess;
+
+namespace {
+
+const QString kMail = u"demo@parlevo.test"_qs;
+const QString kPassword = u"demo"_qs;
+
+QStringList account(qint64 credit, const QString &password = kPassword)
+{
+    return {u"--account"_qs, kMail + u':' + password + u':' + QString::number(credit)};
+}
+
+// A deferred value one day ahead: hhmmDDMMYYYY.
+QString tomorrow()
+{
+    return QDateTime::currentDateTime().addDays(1).toString(u"HHmmddMMyyyy"_qs);
+}
+
+QString failure(const QString &detail)
+{
+    return u"Votre envoi de SMS a échoué à cause de :\r\n"_qs + detail;
+}
+
+} // namespace
+
+class TestClassSendora : public QObject {
+    Q_OBJECT
+private:
+    TextTable m_textes;
+    std::unique_ptr<ClassSendora> gatewayFor(const SimulatorProcess &sim, const QString &mail = kMail,
+                                             const QString &password = kPassword)
+    {
+        auto gateway = std::make_unique<ClassSendora>(m_textes);
+        gateway->setBaseUrl(sim.baseUrl());
+        gateway->Mail = mail;
+        gateway->Password = password;
+        return gateway;
+    }
+
+private slots:
+    // Every reply code end to end through Send_SMS, with the message box it shows.
+    void sendReplyCodes_data()
+    {
+        QTest::addColumn<QStringList>("simArguments");
+        QTest::addColumn<QString>("mail");
+        QTest::addColumn<QString>("password");
+        QTest::addColumn<QString>("numero");
+        QTest::addColumn<QString>("differer");
+        QTest::addColumn<bool>("sendTwice");
+        QTest::addColumn<bool>("accepted");
+        QTest::addColumn<QString>("shown");
+        const QString m = kMail, p = kPassword, n = u"0612345678"_qs;
+        QTest::newRow("80 sent") << account(5) << m << p << n << QString() << false << true << QString();
+        QTest::newRow("81 deferred") << account(5) << m << p << n << tomorrow() << false << true << QString();
+        QTest::newRow("82 wrong password") << account(5) << m << u"nope"_qs << n << QString() << false << false
+                                           << failure(u"(82) 'Le login et/ou mot de passe n'est pas valide'"_qs);
+        QTest::newRow("83 no credit") << account(0) << m << p << n << QString() << false << false
+                                      << failure(u"(83) 'Vous devez créditer votre compte'"_qs);
+        QTest::newRow("84 number") << account(5) << m << p << u"061234"_qs << QString() << false << false
+                                   << failure(u"(84) 'Le numéro de gsm n'est pas valide'"_qs);
+        QTest::newRow("85 deferred format") << account(5) << m << p << n << u"250001012030"_qs << false << false
+                                            << failure(u"(85) 'Le format d'envoi en différé n'est pas valide'"_qs);
+        QTest::newRow("86 fixed reply") << QStringList{u"--reply"_qs, u"86"_qs} << m << p << n << QString() << false
+                                        << false << failure(u"(86) 'Le groupe de contacts est vide'"_qs);
+        QTest::newRow("87 empty e-mail") << account(5) << QString() << p << n << QString() << false << false
+                                         << failure(u"(87) 'La valeur email est vide'"_qs);
+        QTest::newRow("88 empty password") << account(5) << m << QString() << n << QString() << false << false
+                                           << failure(u"(88) 'La valeur mot de passe est vide'"_qs);
+        QTest::newRow("89 empty number") << account(5) << m << p << QString() << QString() << false << false
+                                         << failure(u"(89) 'La valeur numero est vide'"_qs);
+        QTest::newRow("91 twice") << account(5) << m << p << n << QString() << true << false
+                                  << failure(u"(91) 'Le message a déjà été envoyé à ce numéro dans les 24 dernières "
+                                             u"heures'"_qs);
+        QTest::newRow("code 1 to 100 without a text") << QStringList{u"--reply"_qs, u"42"_qs} << m << p << n
+                                                      << QString() << false << false << failure(u"(42) ''"_qs);
+        QTest::newRow("code above 100 is a refusal") << QStringList{u"--reply"_qs, u"<html><body>150</body></html>"_qs}
+                                                     << m << p << n << QString() << false << false
+                                                     << failure(u"(150)"_qs);
+        QTest::newRow("word gives 0") << QStringList{u"--reply"_qs, u"OK"_qs} << m << p << n << QString() << false
+                                      << false << failure(u"Impossible de joindre le serveur d'envoi de SMS !"_qs);
+        QTest::newRow("256 gives 0") << QStringList{u"--reply"_qs, u"256"_qs} << m << p << n << QString() << false
+                                     << false << failure(u"Impossible de joindre le serveur d'envoi de SMS !"_qs);
+    }
+    void sendReplyCodes()
+    {
+        QFETCH(QStringList, simArguments);
+        QFETCH(QString, mail);
+        QFETCH(QString, password);
+        QFETCH(QString, numero);
+        QFETCH(QString, differer);
+        QFETCH(bool, sendTwice);
+        QFETCH(bool, accepted);
+        QFETCH(QString, shown);
+        SimulatorProcess sim(simArguments);
+        QVERIFY(sim.isRunning());
+        auto gateway = gatewayFor(sim, mail, password);
+        MessageBoxResponder responder;
+        if (sendTwice)
+            QVERIFY(gateway->Send_SMS(numero, u"Bonjour"_qs, differer, false));
+        QCOMPARE(gateway->Send_SMS(numero, u"Bonjour"_qs, differer, false), accepted);
+        if (shown.isEmpty()) {
+            QVERIFY(responder.shown().isEmpty());
+        } else {
+            QCOMPARE(responder.shown().size(), 1);
+            QCOMPARE(responder.shown().first().text, shown);
+            QCOMPARE(responder.shown().first().style, int(vbOKOnly | vbCritical));
+        }
+    }
+
+    void envoiReturnsTheCodes()
+    {
+        SimulatorProcess sim(account(1));
+        QVERIFY(sim.isRunning());
+        auto gateway = gatewayFor(sim);
+        QCOMPARE(gateway->Envoi_SMS(u"0612345678"_qs, u"un"_qs, QString()), quint8(80));
+        QCOMPARE(gateway->Envoi_SMS(u"0612345678"_qs, u"deux"_qs, QString()), quint8(83));
+        QCOMPARE(gateway->Envoi_SMS(u"0612345678"_qs, QString(), QString()), quint8(90));
+    }
+
+    void silentShowsNothing()
+    {
+        SimulatorProcess sim(account(0));
+        QVERIFY(sim.isRunning());
+        auto gateway = gatewayFor(sim);
+        MessageBoxResponder responder;
+        QVERIFY(!gateway->Send_SMS(u"0612345678"_qs, u"Bonjour"_qs, QString(), true));
+        gateway->setBaseUrl(QUrl(u"http://127.0.0.1:1"_qs));
+        QVERIFY(!gateway->Send_SMS(u"0612345678"_qs, u"Bonjour"_qs, QString(), true));
+        QVERIFY(responder.shown().isEmpty());
+    }
+
+    // The one slow test: the gateway answers after 7 s; the wait gives up after about 5 s,
+    // with timers firing meanwhile.
+    void lateGatewayTimesOutWhileEventsRun()
+    {
+        SimulatorProcess sim(account(5) + QStringList{u"--delay-ms"_qs, u"7000"_qs});
+        QVERIFY(sim.isRunning());
+        auto gateway = gatewayFor(sim);
+        MessageBoxResponder responder;
+        int ticks = 0;
+        QTimer ticker;
+        connect(&ticker, &QTimer::timeout, this, [&ticks] { ++ticks; });
+        ticker.start(100);
+        QElapsedTimer clock;
+        clock.start();
+        QVERIFY(!gateway->Send_SMS(u"0612345678"_qs, u"Bonjour"_qs, QString(), false));
+        const qint64 elapsed = clock.elapsed();
+        QVERIFY2(elapsed >= 4500 && elapsed <= 6000, qPrintable(QString::number(elapsed)));
+        QVERIFY2(ticks >= 30, qPrintable(QString::number(ticks)));
+        QCOMPARE(responder.shown().size(), 1);
+        QCOMPARE(responder.shown().first().text, failure(u"Impossible de joindre le serveur d'envoi de SMS !"_qs));
+    }
+
+    void droppedConnectionOrClosedPortGivesZeroAtOnce()
+    {
+        // Every request dropped (Qt resends a GET once when a kept-alive connection closes).
+        SimulatorProcess sim(account(5) + QStringList{u"--drop-every"_qs, u"1"_qs});
+        QVERIFY(sim.isRunning());
+        auto gateway = gatewayFor(sim);
+        QElapsedTimer clock;
+        clock.start();
+        QCOMPARE(gateway->Envoi_SMS(u"0612345678"_qs, u"un"_qs, QString()), quint8(0));
+        QCOMPARE(gateway->Solde(), QString());
+
+        QTcpServer closed;
+        QVERIFY(closed.listen(QHostAddress::LocalHost));
+        const quint16 port = closed.serverPort();
+        closed.close();
+        gateway->setBaseUrl(QUrl(u"http://127.0.0.1:"_qs + QString::number(port)));
+        QCOMPARE(gateway->Envoi_SMS(u"0612345678"_qs, u"quatre"_qs, QString()), quint8(0));
+        QCOMPARE(gateway->Solde(), QString());
+        QVERIFY2(clock.elapsed() < 3000, qPrintable(QString::number(clock.elapsed())));
+    }
+
+    void queriesAsTheGatewaySeesThem()
+    {
+        SimulatorProcess sim(account(5) + QStringList{u"--verbose"_qs});
+        QVERIFY(sim.isRunning());
+        auto gateway = gatewayFor(sim);
+        QCOMPARE(gateway->Envoi_SMS(u"0612345678"_qs, u"Bonjour"_qs, QString()), quint8(80));
+        QTRY_VERIFY(sim.log().contains(u" -> code 80"_qs));
+        QVERIFY2(sim.log().contains(u"GET /http.php?email=demo%40parlevo.test&pass=demo&numero=0612345678"
+                                    u"&message=Bonjour&diff= -> code 80\n"_qs),
+                 qPrintable(sim.log()));
+        const QString deferred = tomorrow();
+        QCOMPARE(gateway->Envoi_SMS(u"0612345678"_qs, u"Plus tard"_qs, deferred), quint8(81));
+        QTRY_VERIFY(sim.log().contains(u"&message=Plus%20tard&diff="_qs + deferred + u" -> code 81\n"_qs));
+    }
+
+    void specialCharactersArriveUnchanged()
+    {
+        const QString password = u"p&ss#w+rd=é :"_qs;
+        SimulatorProcess sim(account(5, password));
+        QVERIFY(sim.isRunning());
+        auto gateway = gatewayFor(sim, kMail, password);
+        const QString message = u"Tom & Jerry #1 + 2 = 3\nCafé 100% ~ ok?"_qs;
+        QCOMPARE(gateway->Envoi_SMS(u"0612345678"_qs, message, QString()), quint8(80));
+        const QList<QVariantMap> outbox = sim.outbox();
+        QCOMPARE(outbox.size(), 1);
+        QCOMPARE(outbox.first().value(u"text"_qs).toString(), message);
+        QCOMPARE(outbox.first().value(u"number"_qs).toString(), u"0612345678"_qs);
+        QCOMPARE(outbox.first().value(u"account"_qs).toString(), kMail);
+        QCOMPARE(outbox.first().value(u"deferred"_qs).toString(), QString());
+        QCOMPARE(outbox.first().value(u"status"_qs).toString(), u"sent"_qs);
+        QCOMPARE(gateway->Solde(), u"4"_qs);
+    }
+
+    void soldeReadsTheCreditSentence_data()
+    {
+        QTest::addColumn<QStringList>("simArguments");
+        QTest::addColumn<QString>("password");
+        QTest::addColumn<QString>("credit");
+        QTest::newRow("thousands blank") << account(1250) << kPassword << u"1250"_qs;
+        QTest::newRow("millions") << account(1234567) << kPassword << u"1234567"_qs;
+        QTest::newRow("wrong account: sentence missing") << account(1250) << u"nope"_qs << QString();
+        QTest::newRow("SMS. before the sentence")
+            << QStringList{u"--reply"_qs, u"<html><body><p>SMS. Votre cr&eacute;dit est de 5 SMS.</p></body></html>"_qs}
+            << kPassword << QString();
+        QTest::newRow("plain-text page") << QStringList{u"--reply"_qs, u"  Votre crédit est de 12 SMS.  "_qs}
+                                         << kPassword << u"12"_qs;
+        QTest::newRow("page without the sentence") << QStringList{u"--reply"_qs, u"<p>Maintenance 42 SMS.</p>"_qs}
+                                                   << kPassword << QString();
+    }
+    void soldeReadsTheCreditSentence()
+    {
+        QFETCH(QStringList, simArguments);
+        QFETCH(QString, password);
+        QFETCH(QString, credit);
+        SimulatorProcess sim(simArguments);
+        QVERIFY(sim.isRunning());
+        QCOMPARE(gatewayFor(sim, kMail, password)->Solde(), credit);
+    }
+
+    void soldeWithoutAccountMakesNoRequest()
+    {
+        SimulatorProcess sim(account(3) + QStringList{u"--verbose"_qs});
+        QVERIFY(sim.isRunning());
+        QElapsedTimer clock;
+        clock.start();
+        QCOMPARE(gatewayFor(sim, kMail, QString())->Solde(), QString());
+        QCOMPARE(gatewayFor(sim, QString(), kPassword)->Solde(), QString());
+        QVERIFY(clock.elapsed() < 100);
+        // One request afterwards: the log holds it alone, so the two above made none.
+        QCOMPARE(gatewayFor(sim)->Solde(), u"3"_qs);
+        QTRY_VERIFY(sim.log().contains(u" -> credit 3"_qs));
+        QCOMPARE(sim.log().count(u" GET "_qs), 1);
+    }
+
+    // The minute's balance refresh fires during a pending send: each gets its own reply.
+    void balanceQueryDuringPendingSend()
+    {
+        SimulatorProcess sim(account(500) + QStringList{u"--delay-ms"_qs, u"1000"_qs});
+        QVERIFY(sim.isRunning());
+        auto gateway = gatewayFor(sim);
+        QString balance;
+        bool balanceDone = false;
+        QTimer::singleShot(200, this, [&] {
+            balance = gateway->Solde();
+            balanceDone = true;
+        });
+        QElapsedTimer clock;
+        clock.start();
+        QCOMPARE(gateway->Envoi_SMS(u"0612345678"_qs, u"Bonjour"_qs, QString()), quint8(80));
+        QVERIFY(balanceDone);
+        // The send was debited when the gateway received it, before the balance query.
+        QCOMPARE(balance, u"499"_qs);
+        QVERIFY2(clock.elapsed() < 4000, qPrintable(QString::number(clock.elapsed())));
+        QCOMPARE(sim.outbox().size(), 1);
+
+        // And the other way round: a send started during a pending balance query.
+        quint8 code = 0;
+        QTimer::singleShot(200, this, [&] { code = gateway->Envoi_SMS(u"0612345678"_qs, u"Encore"_qs, QString()); });
+        QCOMPARE(gateway->Solde(), u"499"_qs);
+        QCOMPARE(code, quint8(80));
+        QCOMPARE(gateway->Solde(), u"498"_qs);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestClassSendora)
+#include "test_classsendora.moc"

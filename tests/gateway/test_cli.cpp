@@ -1,0 +1,192 @@
+// parlevo-cli run as a user runs it, against the real gateway simulator.
+#include "app/appstate.h"
+#include "app/config.h"
+#include "gateway/classsendora.h"
+#include "simulatorprocess.h"
+#include "testdatadir.h"
+
+#include <QProcess>
+#include <QTcpServer>
+#include <QTest>
+
+using namespace parlevo;
+using parlevo::test::SimulatorProcess;
+using parlevo::test::TestDataDir;
+
+namespace {
+
+struct Run {
+    int status = -1;
+    QString out;
+    QString err;
+};
+
+const QString kMail = u"demo@parlevo.test"_qs;
+
+} // namespace
+
+class TestCli : public QObject {
+    Q_OBJECT
+private:
+    QUrl m_gateway;
+
+    Run cli(const QStringList &arguments, const QByteArray &input = {})
+    {
+        QProcess process;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(u"PARLEVO_GATEWAY_URL"_qs, m_gateway.toString());
+        env.remove(u"PARLEVO_HOME"_qs);
+        process.setProcessEnvironment(env);
+        process.start(QStringLiteral(PARLEVO_CLI_PATH), arguments);
+        if (!process.waitForStarted(10000))
+            return {};
+        process.write(input);
+        process.closeWriteChannel();
+        if (!process.waitForFinished(20000))
+            return {};
+        return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
+                QString::fromUtf8(process.readAllStandardOutput()), QString::fromUtf8(process.readAllStandardError())};
+    }
+
+    // A data directory whose configuration holds the demo account, written by the CLI itself.
+    bool configureAccount(const TestDataDir &dir, const QString &password = u"demo"_qs)
+    {
+        const Run r = cli({u"account"_qs, u"--data-dir"_qs, dir.path(), u"--email"_qs, kMail, u"--password-stdin"_qs},
+                          password.toUtf8() + "\n");
+        return r.status == 0;
+    }
+
+private slots:
+    void accountWritesTheConfigurationAsTheAppReadsIt()
+    {
+        TestDataDir dir;
+        QVERIFY(dir.write(u"Parlevo.cfg"_qs, "[Parlevo]\r\nFrom=Paul\r\nMaximized=1\r\nTop=77\r\n"));
+        const Run r = cli({u"--data-dir"_qs, dir.path(), u"account"_qs, u"--email"_qs, kMail, u"--password-stdin"_qs},
+                          "s3cr&t é\r\n");
+        QCOMPARE(r.status, 0);
+        AppState state(dir.path());
+        LoadConfig(state);
+        QCOMPARE(state.Gateway().Mail, kMail);
+        QCOMPARE(state.Gateway().Password, u"s3cr&t é"_qs);
+        QCOMPARE(state.config().Expediteur, u"Paul"_qs);
+        QVERIFY(state.config().WindowMaximized);
+        QVERIFY(dir.read(u"Parlevo.cfg"_qs).contains("Top=77"));
+        QVERIFY(!dir.read(u"Parlevo.cfg"_qs).contains("s3cr"));
+
+        // A new e-mail without a password re-keys the stored one.
+        QCOMPARE(cli({u"account"_qs, u"--data-dir"_qs, dir.path(), u"--email"_qs, u"other@parlevo.test"_qs}).status, 0);
+        LoadConfig(state);
+        QCOMPARE(state.Gateway().Mail, u"other@parlevo.test"_qs);
+        QCOMPARE(state.Gateway().Password, u"s3cr&t é"_qs);
+    }
+
+    void balanceAndSend()
+    {
+        SimulatorProcess sim({u"--account"_qs, kMail + u":demo:1250"_qs});
+        QVERIFY(sim.isRunning());
+        m_gateway = sim.baseUrl();
+        TestDataDir dir;
+        QVERIFY(configureAccount(dir));
+
+        Run r = cli({u"balance"_qs, u"--data-dir"_qs, dir.path()});
+        QCOMPARE(r.status, 0);
+        QCOMPARE(r.out, u"1250\n"_qs);
+
+        // DigitsOnly, then the first 10 digits; the sender prefix inside the 160 characters.
+        const QString longMessage = QString(200, u'x');
+        r = cli({u"send"_qs, u"--data-dir"_qs, dir.path(), u"--to"_qs, u"+33 (6) 12-34-56-78-99"_qs, u"--message"_qs,
+                 longMessage, u"--from"_qs, u"Paul"_qs});
+        QCOMPARE(r.status, 0);
+        QCOMPARE(r.out, u"Le message a été envoyé\n"_qs);
+        QList<QVariantMap> outbox = sim.outbox();
+        QCOMPARE(outbox.size(), 1);
+        QCOMPARE(outbox[0].value(u"number"_qs).toString(), u"3361234567"_qs);
+        QCOMPARE(outbox[0].value(u"text"_qs).toString(), u"De : Paul, "_qs + QString(149, u'x'));
+
+        r = cli({u"send"_qs, u"--data-dir"_qs, dir.path(), u"--to"_qs, u"0612345678"_qs, u"--message"_qs,
+                 u"Rendez-vous & café"_qs, u"--at"_qs, u"2030-02-01 09:05"_qs});
+        QCOMPARE(r.status, 0);
+        QCOMPARE(r.out, u"Le message est enregistré pour un envoi en différé\n"_qs);
+        outbox = sim.outbox();
+        QCOMPARE(outbox.size(), 2);
+        QCOMPARE(outbox[1].value(u"deferred"_qs).toString(), u"090501022030"_qs);
+        QCOMPARE(outbox[1].value(u"text"_qs).toString(), u"Rendez-vous & café"_qs);
+
+        // Refused: the same number and text again within 24 hours.
+        r = cli({u"send"_qs, u"--data-dir"_qs, dir.path(), u"--to"_qs, u"0612345678"_qs, u"--message"_qs,
+                 u"Rendez-vous & café"_qs});
+        QCOMPARE(r.status, 3);
+        QCOMPARE(r.out, QString());
+        QCOMPARE(r.err, u"Votre envoi de SMS a échoué à cause de :\n(91) 'Le message a déjà été envoyé à ce numéro "
+                        u"dans les 24 dernières heures'\n"_qs);
+
+        r = cli({u"balance"_qs, u"--data-dir"_qs, dir.path()});
+        QCOMPARE(r.out, u"1248\n"_qs);
+    }
+
+    void wrongAccountAndUnreachableGateway()
+    {
+        SimulatorProcess sim({u"--account"_qs, kMail + u":demo:5"_qs});
+        QVERIFY(sim.isRunning());
+        m_gateway = sim.baseUrl();
+        TestDataDir dir;
+        QVERIFY(configureAccount(dir, u"wrong"_qs));
+        Run r = cli({u"balance"_qs, u"--data-dir"_qs, dir.path()});
+        QCOMPARE(r.status, 2);
+        QCOMPARE(r.err, u"information non disponible actuellement !\n"_qs);
+        r = cli({u"send"_qs, u"--data-dir"_qs, dir.path(), u"--to"_qs, u"0612345678"_qs, u"--message"_qs, u"m"_qs});
+        QCOMPARE(r.status, 3);
+        QVERIFY(r.err.contains(u"(82)"_qs));
+
+        QTcpServer closed;
+        QVERIFY(closed.listen(QHostAddress::LocalHost));
+        m_gateway = QUrl(u"http://127.0.0.1:"_qs + QString::number(closed.serverPort()));
+        closed.close();
+        r = cli({u"send"_qs, u"--data-dir"_qs, dir.path(), u"--to"_qs, u"0612345678"_qs, u"--message"_qs, u"m"_qs});
+        QCOMPARE(r.status, 2);
+        QCOMPARE(r.err, u"Votre envoi de SMS a échoué à cause de :\nImpossible de joindre le serveur d'envoi de SMS !\n"_qs);
+        QCOMPARE(cli({u"balance"_qs, u"--data-dir"_qs, dir.path()}).status, 2);
+    }
+
+    void usageErrors_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::newRow("no command") << QStringList{};
+        QTest::newRow("unknown command") << QStringList{u"fly"_qs};
+        QTest::newRow("unknown option") << QStringList{u"balance"_qs, u"--fast"_qs};
+        QTest::newRow("send without number") << QStringList{u"send"_qs, u"--message"_qs, u"m"_qs};
+        QTest::newRow("send with a number without digits") << QStringList{u"send"_qs, u"--to"_qs, u"Paul"_qs,
+                                                                          u"--message"_qs, u"m"_qs};
+        QTest::newRow("send without message") << QStringList{u"send"_qs, u"--to"_qs, u"0612345678"_qs};
+        QTest::newRow("bad --at") << QStringList{u"send"_qs, u"--to"_qs, u"0612345678"_qs, u"--message"_qs, u"m"_qs,
+                                                 u"--at"_qs, u"2030-02-30 09:05"_qs};
+        QTest::newRow("account without e-mail") << QStringList{u"account"_qs};
+        QTest::newRow("data-dir without value") << QStringList{u"--data-dir"_qs};
+    }
+    void usageErrors()
+    {
+        QFETCH(QStringList, arguments);
+        TestDataDir dir;
+        m_gateway = QUrl(u"http://127.0.0.1:1"_qs);
+        const Run r = cli(arguments.isEmpty() || arguments == QStringList{u"--data-dir"_qs}
+                              ? arguments
+                              : arguments + QStringList{u"--data-dir"_qs, dir.path()});
+        QCOMPARE(r.status, 64);
+        QVERIFY(!r.err.isEmpty());
+        QVERIFY(!QFile::exists(dir.filePath(u"Parlevo.cfg"_qs)));
+    }
+
+    void helpOnEveryCommand()
+    {
+        for (const QStringList &arguments : {QStringList{u"--help"_qs}, QStringList{u"balance"_qs, u"--help"_qs},
+                                             QStringList{u"send"_qs, u"--help"_qs},
+                                             QStringList{u"account"_qs, u"-h"_qs}}) {
+            const Run r = cli(arguments);
+            QCOMPARE(r.status, 0);
+            QVERIFY2(r.out.startsWith(u"Usage: parlevo-cli"_qs), qPrintable(r.out));
+        }
+    }
+};
+
+QTEST_GUILESS_MAIN(TestCli)
+#include "test_cli.moc"

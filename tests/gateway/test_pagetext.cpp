@@ -1,0 +1,128 @@
+#include "app/textes.h"
+#include "gateway/classsendora.h"
+#include "gateway/gatewayaddress.h"
+#include "gateway/pagetext.h"
+
+#include <QTest>
+
+using namespace parlevo;
+
+class TestPageText : public QObject {
+    Q_OBJECT
+private slots:
+    void replyCode_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<int>("code");
+        QTest::newRow("80") << "80" << 80;
+        QTest::newRow("blanks around") << " \r\n91\n " << 91;
+        QTest::newRow("leading zero") << "081" << 81;
+        QTest::newRow("255") << "255" << 255;
+        QTest::newRow("256 out of range") << "256" << 0;
+        QTest::newRow("huge") << "99999999999999999999" << 0;
+        QTest::newRow("negative") << "-80" << 0;
+        QTest::newRow("plus sign") << "+80" << 0;
+        QTest::newRow("word") << "OK" << 0;
+        QTest::newRow("number and word") << "80 OK" << 0;
+        QTest::newRow("decimal") << "80.0" << 0;
+        QTest::newRow("empty") << "" << 0;
+    }
+    void replyCode()
+    {
+        QFETCH(QString, text);
+        QFETCH(int, code);
+        QCOMPARE(int(parlevo::replyCode(text)), code);
+    }
+
+    void creditFromPage_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("credit");
+        QTest::newRow("thousands") << "Votre crédit est de 1 250 SMS." << "1250";
+        QTest::newRow("around other text") << "Sendora\nVotre crédit est de 7 SMS. Merci" << "7";
+        QTest::newRow("zero") << "Votre crédit est de 0 SMS." << "0";
+        QTest::newRow("sentence missing") << "Identifiant incorrect. 12 SMS." << "";
+        QTest::newRow("SMS. missing") << "Votre crédit est de 12" << "";
+        QTest::newRow("SMS. before the sentence") << "SMS. Votre crédit est de 12 SMS." << "";
+        QTest::newRow("case-sensitive") << "votre crédit est de 12 SMS." << "";
+    }
+    void creditFromPage()
+    {
+        QFETCH(QString, text);
+        QFETCH(QString, credit);
+        QCOMPARE(parlevo::creditFromPage(text), credit);
+    }
+
+    void pageText_data()
+    {
+        QTest::addColumn<QByteArray>("body");
+        QTest::addColumn<QByteArray>("contentType");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("plain as it is") << QByteArray(" 80\r\n") << QByteArray("text/plain") << "80";
+        QTest::newRow("plain keeps markup") << QByteArray("<b>80</b>") << QByteArray("text/plain") << "<b>80</b>";
+        QTest::newRow("html code") << QByteArray("80") << QByteArray("text/html") << "80";
+        QTest::newRow("html page")
+            << QByteArray("<html><head><title>T</title><style>b{}</style><script>var x='81';</script></head>"
+                          "<body>\n  <!-- 82 -->\n  <b>83</b>\n</body></html>")
+            << QByteArray("text/html; charset=UTF-8") << "83";
+        QTest::newRow("script in body")
+            << QByteArray("<body><script type='text/javascript'>document.write('84')</script><p>85</p></body>")
+            << QByteArray("text/html") << "85";
+        QTest::newRow("entities and blocks")
+            << QByteArray("<body><p>Votre cr&eacute;dit est de&nbsp;1&#160;250 SMS.</p><p>A&amp;B &lt;C&gt; &#x41;&unknown;"
+                          "</p></body>")
+            << QByteArray("text/html") << "Votre crédit est de\u00a01\u00a0250 SMS.\nA&B <C> A&unknown;";
+        QTest::newRow("blanks collapse") << QByteArray("<body>a \n\t b<br>c</body>") << QByteArray("text/html")
+                                         << "a b\nc";
+        QTest::newRow("sniffed html without type") << QByteArray("<html><body><p>86</p></body></html>")
+                                                   << QByteArray() << "86";
+        QTest::newRow("utf-8 by default") << QByteArray("cr\xc3\xa9" "dit") << QByteArray("text/plain") << "crédit";
+        QTest::newRow("latin-1 header") << QByteArray("cr\xe9" "dit") << QByteArray("text/plain; charset=ISO-8859-1")
+                                        << "crédit";
+        QTest::newRow("windows-1252 meta")
+            << QByteArray("<html><head><meta http-equiv=\"Content-Type\" content=\"text/html; charset=windows-1252\">"
+                          "</head><body>cr\xe9" "dit \x80</body></html>")
+            << QByteArray("text/html") << "crédit €";
+    }
+    void pageText()
+    {
+        QFETCH(QByteArray, body);
+        QFETCH(QByteArray, contentType);
+        QFETCH(QString, text);
+        QCOMPARE(parlevo::pageText(body, contentType), text);
+    }
+
+    void baseUrl()
+    {
+        QCOMPARE(gatewayBaseUrlFrom(QString(), u"127.0.0.1:8808"_qs), QUrl(u"http://127.0.0.1:8808"_qs));
+        QCOMPARE(gatewayBaseUrlFrom(u"https://sms.example:8443"_qs, u"127.0.0.1:8808"_qs),
+                 QUrl(u"https://sms.example:8443"_qs));
+        // Not an http(s) URL: the build's host stays.
+        QCOMPARE(gatewayBaseUrlFrom(u"sms.example"_qs, u"gw.example"_qs), QUrl(u"http://gw.example"_qs));
+        QCOMPARE(gatewayBaseUrlFrom(u"ftp://sms.example"_qs, u"gw.example"_qs), QUrl(u"http://gw.example"_qs));
+        QCOMPARE(builtInGatewayHost(), QStringLiteral(PARLEVO_GATEWAY_HOST_FOR_TESTS));
+
+        qputenv("PARLEVO_GATEWAY_URL", "http://10.1.2.3:9000");
+        TextTable textes;
+        QCOMPARE(ClassSendora(textes).baseUrl(), QUrl(u"http://10.1.2.3:9000"_qs));
+        qunsetenv("PARLEVO_GATEWAY_URL");
+        QCOMPARE(ClassSendora(textes).baseUrl(), QUrl(u"http://"_qs + builtInGatewayHost()));
+    }
+
+    void sendUrlEncodesValuesAsUtf8()
+    {
+        const QUrl url = sendUrl(QUrl(u"http://h:1/"_qs), u"a+b@x.test"_qs, u"p&s=w#d"_qs, u"0612345678"_qs,
+                                 u"Salut é\n~-._ 100%"_qs, QString());
+        QCOMPARE(url.toEncoded(),
+                 QByteArray("http://h:1/http.php?email=a%2Bb%40x.test&pass=p%26s%3Dw%23d&numero=0612345678"
+                            "&message=Salut%20%C3%A9%0A~-._%20100%25&diff="));
+        QCOMPARE(balanceUrl(QUrl(u"http://h:1"_qs), u"a@x.test"_qs, u"p w"_qs).toEncoded(),
+                 QByteArray("http://h:1/soldes_logiciel.php?email=a%40x.test&pass=p%20w"));
+        QCOMPARE(sendUrl(QUrl(u"https://h/base"_qs), QString(), QString(), QString(), QString(), u"090501022027"_qs)
+                     .toEncoded(),
+                 QByteArray("https://h/base/http.php?email=&pass=&numero=&message=&diff=090501022027"));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestPageText)
+#include "test_pagetext.moc"
