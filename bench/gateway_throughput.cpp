@@ -68,8 +68,8 @@ double curlRate(const QUrl &base, int n, const QString &tag)
 {
     const QString url = sendUrl(base, kMail, kPassword, kNumber, tag, QString()).toString(QUrl::FullyEncoded);
     // The message differs per SMS: the loop index is appended to the text.
-    const QString script = u"for i in $(seq 1 "_qs + QString::number(n) + u"); do curl -s '"_qs + url +
-                           u"'\"$i\" > /dev/null; done"_qs;
+    const QString script =
+        u"for i in $(seq 1 "_qs + QString::number(n) + u"); do curl -s '"_qs + url + u"'\"$i\" > /dev/null; done"_qs;
     QProcess shell;
     QElapsedTimer clock;
     clock.start();

@@ -23,26 +23,25 @@ namespace {
 constexpr int kMaxSmsLength = 160;
 constexpr int kNumberDigits = 10;
 
-const char kGeneralHelp[] =
-    "Usage: parlevo-cli [--data-dir DIR] <command> [options]\n"
-    "\n"
-    "The scripting companion of Parlevo: same data directory, configuration file and\n"
-    "gateway account as the desktop app.\n"
-    "\n"
-    "Commands:\n"
-    "  balance   print the account's remaining credit (a number of SMS)\n"
-    "  send      send one SMS now or deferred\n"
-    "  account   set the gateway account in the configuration file\n"
-    "\n"
-    "Options:\n"
-    "  --data-dir DIR  the data directory (default: PARLEVO_HOME, the program's directory\n"
-    "                  when writable, else the per-user data directory)\n"
-    "  -h, --help      this help; '<command> --help' for a command's own\n"
-    "\n"
-    "The gateway is the build's PARLEVO_GATEWAY_HOST unless PARLEVO_GATEWAY_URL\n"
-    "(http://host:port) is set.\n"
-    "Exit status: 0 accepted, 2 gateway unreachable or no usable reply, 3 refused by the\n"
-    "gateway, 1 configuration not written, 64 usage error.\n";
+const char kGeneralHelp[] = "Usage: parlevo-cli [--data-dir DIR] <command> [options]\n"
+                            "\n"
+                            "The scripting companion of Parlevo: same data directory, configuration file and\n"
+                            "gateway account as the desktop app.\n"
+                            "\n"
+                            "Commands:\n"
+                            "  balance   print the account's remaining credit (a number of SMS)\n"
+                            "  send      send one SMS now or deferred\n"
+                            "  account   set the gateway account in the configuration file\n"
+                            "\n"
+                            "Options:\n"
+                            "  --data-dir DIR  the data directory (default: PARLEVO_HOME, the program's directory\n"
+                            "                  when writable, else the per-user data directory)\n"
+                            "  -h, --help      this help; '<command> --help' for a command's own\n"
+                            "\n"
+                            "The gateway is the build's PARLEVO_GATEWAY_HOST unless PARLEVO_GATEWAY_URL\n"
+                            "(http://host:port) is set.\n"
+                            "Exit status: 0 accepted, 2 gateway unreachable or no usable reply, 3 refused by the\n"
+                            "gateway, 1 configuration not written, 64 usage error.\n";
 
 void out(const QString &text)
 {

@@ -14,11 +14,11 @@ namespace cli {
 
 // Exit statuses of parlevo-cli.
 enum ExitStatus : int {
-    kAccepted = 0,      // the gateway accepted the message (80, 81), or the command did its work
-    kFailure = 1,       // the configuration could not be written, or the app holds the data directory
-    kUnreachable = 2,   // no usable reply from the gateway
-    kRefused = 3,       // the gateway refused (any other code)
-    kUsageError = 64,   // wrong command line
+    kAccepted = 0,    // the gateway accepted the message (80, 81), or the command did its work
+    kFailure = 1,     // the configuration could not be written, or the app holds the data directory
+    kUnreachable = 2, // no usable reply from the gateway
+    kRefused = 3,     // the gateway refused (any other code)
+    kUsageError = 64, // wrong command line
 };
 
 // The text handed to the gateway, as the single-SMS window builds it: the "De : <sender>, "

@@ -73,7 +73,7 @@ public:
 private:
     static QString historyKey(const QString &email, const QString &number, const QString &text);
 
-    QHash<QString, Account> m_accounts; // by e-mail
+    QHash<QString, Account> m_accounts;       // by e-mail
     QHash<QString, QDateTime> m_lastAccepted; // historyKey -> time of the last acceptance
 };
 

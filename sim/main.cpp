@@ -17,26 +17,25 @@ namespace {
 
 constexpr int kUsageError = 64;
 
-const char kDescription[] =
-    "Stands in for the Sendora SMS gateway on HTTP (GET only).\n"
-    "\n"
-    "  /http.php?email=E&pass=P&numero=N&message=M&diff=D\n"
-    "      sends one SMS; the page's text is the reply code, checked in this order:\n"
-    "      87 empty e-mail, 88 empty password, 82 unknown account or wrong password,\n"
-    "      89 empty number, 84 number not made of 10 to 15 digits, 90 empty message,\n"
-    "      85 deferred value not 12 digits hhmmDDMMYYYY of a date and time in the future,\n"
-    "      83 no credit left, 91 same number and text accepted for the account in the\n"
-    "      last 24 hours; otherwise 81 (deferred) or 80 (immediate) and one SMS is debited.\n"
-    "  /soldes_logiciel.php?email=E&pass=P\n"
-    "      an HTML page reading \"Votre crédit est de 1 250 SMS.\" (a page without that\n"
-    "      sentence for a wrong account).\n"
-    "\n"
-    "Accounts come from --account and --accounts; the JSON file is an array of\n"
-    "{\"email\": ..., \"password\": ..., \"credit\": ...} objects (or {\"accounts\": [...]}).\n"
-    "Every accepted message is appended to the --outbox file as one JSON line (received,\n"
-    "account, number, text, deferred, code, status \"sent\" or \"scheduled\"); a deferred one\n"
-    "gets a second line with status \"delivered\" when its time comes.\n"
-    "The first line of standard output is the port listened on.";
+const char kDescription[] = "Stands in for the Sendora SMS gateway on HTTP (GET only).\n"
+                            "\n"
+                            "  /http.php?email=E&pass=P&numero=N&message=M&diff=D\n"
+                            "      sends one SMS; the page's text is the reply code, checked in this order:\n"
+                            "      87 empty e-mail, 88 empty password, 82 unknown account or wrong password,\n"
+                            "      89 empty number, 84 number not made of 10 to 15 digits, 90 empty message,\n"
+                            "      85 deferred value not 12 digits hhmmDDMMYYYY of a date and time in the future,\n"
+                            "      83 no credit left, 91 same number and text accepted for the account in the\n"
+                            "      last 24 hours; otherwise 81 (deferred) or 80 (immediate) and one SMS is debited.\n"
+                            "  /soldes_logiciel.php?email=E&pass=P\n"
+                            "      an HTML page reading \"Votre crédit est de 1 250 SMS.\" (a page without that\n"
+                            "      sentence for a wrong account).\n"
+                            "\n"
+                            "Accounts come from --account and --accounts; the JSON file is an array of\n"
+                            "{\"email\": ..., \"password\": ..., \"credit\": ...} objects (or {\"accounts\": [...]}).\n"
+                            "Every accepted message is appended to the --outbox file as one JSON line (received,\n"
+                            "account, number, text, deferred, code, status \"sent\" or \"scheduled\"); a deferred one\n"
+                            "gets a second line with status \"delivered\" when its time comes.\n"
+                            "The first line of standard output is the port listened on.";
 
 int usageError(const QString &text)
 {
@@ -64,8 +63,8 @@ int main(int argc, char *argv[])
     const QCommandLineOption accountOption(QStringLiteral("account"),
                                            QStringLiteral("Adds an account (repeatable). The password may hold ':'."),
                                            QStringLiteral("EMAIL:PASSWORD:CREDIT"));
-    const QCommandLineOption accountsOption(QStringLiteral("accounts"), QStringLiteral("Adds the accounts of a JSON file."),
-                                            QStringLiteral("FILE"));
+    const QCommandLineOption accountsOption(
+        QStringLiteral("accounts"), QStringLiteral("Adds the accounts of a JSON file."), QStringLiteral("FILE"));
     const QCommandLineOption portOption(QStringLiteral("port"),
                                         QStringLiteral("Port to listen on; 0 picks a free one (default 8808)."),
                                         QStringLiteral("N"), QStringLiteral("8808"));

@@ -16,7 +16,7 @@ namespace {
 QByteArray mimeFor(const QString &text)
 {
     return text.trimmed().startsWith(u'<') ? QByteArrayLiteral("text/html; charset=utf-8")
-                                          : QByteArrayLiteral("text/plain; charset=utf-8");
+                                           : QByteArrayLiteral("text/plain; charset=utf-8");
 }
 
 } // namespace
@@ -77,8 +77,8 @@ bool SimServer::handleRequest(const QHttpServerRequest &request, QTcpSocket *soc
     const QString target = QString::fromUtf8(request.url().toEncoded(QUrl::RemoveScheme | QUrl::RemoveAuthority));
     if (m_faults.dropEvery > 0 && m_requestCount % static_cast<quint64>(m_faults.dropEvery) == 0) {
         if (m_verbose)
-            std::fprintf(stderr, "%s GET %s -> dropped\n", qPrintable(QDateTime::currentDateTime().toString(Qt::ISODateWithMs)),
-                         qPrintable(target));
+            std::fprintf(stderr, "%s GET %s -> dropped\n",
+                         qPrintable(QDateTime::currentDateTime().toString(Qt::ISODateWithMs)), qPrintable(target));
         // Closed once the server has finished with this request, not under its feet.
         QMetaObject::invokeMethod(
             socket, [socket] { socket->abort(); }, Qt::QueuedConnection);

@@ -11,8 +11,7 @@ QUrl gatewayBaseUrlFrom(const QString &environmentValue, const QString &buildHos
 {
     const QUrl fromEnvironment(environmentValue.trimmed(), QUrl::StrictMode);
     const QString scheme = fromEnvironment.scheme().toLower();
-    if (fromEnvironment.isValid() && !fromEnvironment.host().isEmpty() &&
-        (scheme == u"http" || scheme == u"https"))
+    if (fromEnvironment.isValid() && !fromEnvironment.host().isEmpty() && (scheme == u"http" || scheme == u"https"))
         return fromEnvironment;
     return QUrl(QStringLiteral("http://") + buildHost, QUrl::StrictMode);
 }

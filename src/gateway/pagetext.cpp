@@ -45,7 +45,7 @@ QString decodeEntity(QStringView name)
     if (name.startsWith(u'#')) {
         bool ok = false;
         const uint code = (name.size() > 1 && (name[1] == u'x' || name[1] == u'X')) ? name.mid(2).toUInt(&ok, 16)
-                                                                                       : name.mid(1).toUInt(&ok, 10);
+                                                                                    : name.mid(1).toUInt(&ok, 10);
         if (!ok || code == 0 || code > 0x10FFFF)
             return QString();
         const char32_t c = code;
@@ -56,10 +56,10 @@ QString decodeEntity(QStringView name)
         char16_t ch;
     };
     static constexpr Named kNamed[] = {
-        {u"amp", u'&'},     {u"lt", u'<'},      {u"gt", u'>'},      {u"quot", u'"'},    {u"apos", u'\''},
-        {u"nbsp", u'\u00a0'},    {u"eacute", u'é'},  {u"egrave", u'è'},  {u"ecirc", u'ê'},   {u"agrave", u'à'},
-        {u"acirc", u'â'},   {u"ccedil", u'ç'},  {u"ocirc", u'ô'},   {u"ugrave", u'ù'},  {u"ucirc", u'û'},
-        {u"icirc", u'î'},   {u"iuml", u'ï'},    {u"euml", u'ë'},    {u"Eacute", u'É'},  {u"euro", u'€'},
+        {u"amp", u'&'},       {u"lt", u'<'},     {u"gt", u'>'},     {u"quot", u'"'},   {u"apos", u'\''},
+        {u"nbsp", u'\u00a0'}, {u"eacute", u'é'}, {u"egrave", u'è'}, {u"ecirc", u'ê'},  {u"agrave", u'à'},
+        {u"acirc", u'â'},     {u"ccedil", u'ç'}, {u"ocirc", u'ô'},  {u"ugrave", u'ù'}, {u"ucirc", u'û'},
+        {u"icirc", u'î'},     {u"iuml", u'ï'},   {u"euml", u'ë'},   {u"Eacute", u'É'}, {u"euro", u'€'},
     };
     for (const Named &n : kNamed) {
         if (name == QStringView(n.name))
@@ -92,9 +92,9 @@ QString decodeEntities(const QString &text)
 
 bool isBlockTag(QStringView name)
 {
-    static const QStringList kBlocks = {u"br"_qs,  u"p"_qs,  u"div"_qs, u"tr"_qs, u"li"_qs, u"h1"_qs, u"h2"_qs,
-                                        u"h3"_qs,  u"h4"_qs, u"h5"_qs,  u"h6"_qs, u"table"_qs, u"ul"_qs,
-                                        u"ol"_qs, u"pre"_qs, u"hr"_qs, u"title"_qs, u"body"_qs, u"center"_qs};
+    static const QStringList kBlocks = {u"br"_qs,  u"p"_qs,  u"div"_qs,   u"tr"_qs,   u"li"_qs,    u"h1"_qs, u"h2"_qs,
+                                        u"h3"_qs,  u"h4"_qs, u"h5"_qs,    u"h6"_qs,   u"table"_qs, u"ul"_qs, u"ol"_qs,
+                                        u"pre"_qs, u"hr"_qs, u"title"_qs, u"body"_qs, u"center"_qs};
     return kBlocks.contains(name.toString().toLower());
 }
 

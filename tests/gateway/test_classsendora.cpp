@@ -87,9 +87,9 @@ private slots:
                                              u"heures'"_qs);
         QTest::newRow("code 1 to 100 without a text") << QStringList{u"--reply"_qs, u"42"_qs} << m << p << n
                                                       << QString() << false << false << failure(u"(42) ''"_qs);
-        QTest::newRow("code above 100 is a refusal") << QStringList{u"--reply"_qs, u"<html><body>150</body></html>"_qs}
-                                                     << m << p << n << QString() << false << false
-                                                     << failure(u"(150)"_qs);
+        QTest::newRow("code above 100 is a refusal")
+            << QStringList{u"--reply"_qs, u"<html><body>150</body></html>"_qs} << m << p << n << QString() << false
+            << false << failure(u"(150)"_qs);
         QTest::newRow("word gives 0") << QStringList{u"--reply"_qs, u"OK"_qs} << m << p << n << QString() << false
                                       << false << failure(u"Impossible de joindre le serveur d'envoi de SMS !"_qs);
         QTest::newRow("256 gives 0") << QStringList{u"--reply"_qs, u"256"_qs} << m << p << n << QString() << false
@@ -232,8 +232,8 @@ private slots:
             << kPassword << QString();
         QTest::newRow("plain-text page") << QStringList{u"--reply"_qs, u"  Votre crédit est de 12 SMS.  "_qs}
                                          << kPassword << u"12"_qs;
-        QTest::newRow("page without the sentence") << QStringList{u"--reply"_qs, u"<p>Maintenance 42 SMS.</p>"_qs}
-                                                   << kPassword << QString();
+        QTest::newRow("page without the sentence")
+            << QStringList{u"--reply"_qs, u"<p>Maintenance 42 SMS.</p>"_qs} << kPassword << QString();
     }
     void soldeReadsTheCreditSentence()
     {

@@ -144,7 +144,8 @@ private slots:
         closed.close();
         r = cli({u"send"_qs, u"--data-dir"_qs, dir.path(), u"--to"_qs, u"0612345678"_qs, u"--message"_qs, u"m"_qs});
         QCOMPARE(r.status, 2);
-        QCOMPARE(r.err, u"Votre envoi de SMS a échoué à cause de :\nImpossible de joindre le serveur d'envoi de SMS !\n"_qs);
+        QCOMPARE(r.err,
+                 u"Votre envoi de SMS a échoué à cause de :\nImpossible de joindre le serveur d'envoi de SMS !\n"_qs);
         QCOMPARE(cli({u"balance"_qs, u"--data-dir"_qs, dir.path()}).status, 2);
     }
 
@@ -155,11 +156,11 @@ private slots:
         QTest::newRow("unknown command") << QStringList{u"fly"_qs};
         QTest::newRow("unknown option") << QStringList{u"balance"_qs, u"--fast"_qs};
         QTest::newRow("send without number") << QStringList{u"send"_qs, u"--message"_qs, u"m"_qs};
-        QTest::newRow("send with a number without digits") << QStringList{u"send"_qs, u"--to"_qs, u"Paul"_qs,
-                                                                          u"--message"_qs, u"m"_qs};
+        QTest::newRow("send with a number without digits")
+            << QStringList{u"send"_qs, u"--to"_qs, u"Paul"_qs, u"--message"_qs, u"m"_qs};
         QTest::newRow("send without message") << QStringList{u"send"_qs, u"--to"_qs, u"0612345678"_qs};
-        QTest::newRow("bad --at") << QStringList{u"send"_qs, u"--to"_qs, u"0612345678"_qs, u"--message"_qs, u"m"_qs,
-                                                 u"--at"_qs, u"2030-02-30 09:05"_qs};
+        QTest::newRow("bad --at") << QStringList{u"send"_qs, u"--to"_qs, u"0612345678"_qs,      u"--message"_qs,
+                                                 u"m"_qs,    u"--at"_qs, u"2030-02-30 09:05"_qs};
         QTest::newRow("account without e-mail") << QStringList{u"account"_qs};
         QTest::newRow("data-dir without value") << QStringList{u"--data-dir"_qs};
     }
@@ -178,9 +179,9 @@ private slots:
 
     void helpOnEveryCommand()
     {
-        for (const QStringList &arguments : {QStringList{u"--help"_qs}, QStringList{u"balance"_qs, u"--help"_qs},
-                                             QStringList{u"send"_qs, u"--help"_qs},
-                                             QStringList{u"account"_qs, u"-h"_qs}}) {
+        for (const QStringList &arguments :
+             {QStringList{u"--help"_qs}, QStringList{u"balance"_qs, u"--help"_qs},
+              QStringList{u"send"_qs, u"--help"_qs}, QStringList{u"account"_qs, u"-h"_qs}}) {
             const Run r = cli(arguments);
             QCOMPARE(r.status, 0);
             QVERIFY2(r.out.startsWith(u"Usage: parlevo-cli"_qs), qPrintable(r.out));

@@ -38,13 +38,20 @@ private slots:
     {
         QTest::addColumn<QString>("text");
         QTest::addColumn<QString>("credit");
-        QTest::newRow("thousands") << "Votre crédit est de 1 250 SMS." << "1250";
-        QTest::newRow("around other text") << "Sendora\nVotre crédit est de 7 SMS. Merci" << "7";
-        QTest::newRow("zero") << "Votre crédit est de 0 SMS." << "0";
-        QTest::newRow("sentence missing") << "Identifiant incorrect. 12 SMS." << "";
-        QTest::newRow("SMS. missing") << "Votre crédit est de 12" << "";
-        QTest::newRow("SMS. before the sentence") << "SMS. Votre crédit est de 12 SMS." << "";
-        QTest::newRow("case-sensitive") << "votre crédit est de 12 SMS." << "";
+        QTest::newRow("thousands") << "Votre crédit est de 1 250 SMS."
+                                   << "1250";
+        QTest::newRow("around other text") << "Sendora\nVotre crédit est de 7 SMS. Merci"
+                                           << "7";
+        QTest::newRow("zero") << "Votre crédit est de 0 SMS."
+                              << "0";
+        QTest::newRow("sentence missing") << "Identifiant incorrect. 12 SMS."
+                                          << "";
+        QTest::newRow("SMS. missing") << "Votre crédit est de 12"
+                                      << "";
+        QTest::newRow("SMS. before the sentence") << "SMS. Votre crédit est de 12 SMS."
+                                                  << "";
+        QTest::newRow("case-sensitive") << "votre crédit est de 12 SMS."
+                                        << "";
     }
     void creditFromPage()
     {
@@ -69,19 +76,24 @@ private slots:
             << QByteArray("<body><script type='text/javascript'>document.write('84')</script><p>85</p></body>")
             << QByteArray("text/html") << "85";
         QTest::newRow("entities and blocks")
-            << QByteArray("<body><p>Votre cr&eacute;dit est de&nbsp;1&#160;250 SMS.</p><p>A&amp;B &lt;C&gt; &#x41;&unknown;"
-                          "</p></body>")
+            << QByteArray(
+                   "<body><p>Votre cr&eacute;dit est de&nbsp;1&#160;250 SMS.</p><p>A&amp;B &lt;C&gt; &#x41;&unknown;"
+                   "</p></body>")
             << QByteArray("text/html") << "Votre crédit est de\u00a01\u00a0250 SMS.\nA&B <C> A&unknown;";
         QTest::newRow("blanks collapse") << QByteArray("<body>a \n\t b<br>c</body>") << QByteArray("text/html")
                                          << "a b\nc";
-        QTest::newRow("sniffed html without type") << QByteArray("<html><body><p>86</p></body></html>")
-                                                   << QByteArray() << "86";
-        QTest::newRow("utf-8 by default") << QByteArray("cr\xc3\xa9" "dit") << QByteArray("text/plain") << "crédit";
-        QTest::newRow("latin-1 header") << QByteArray("cr\xe9" "dit") << QByteArray("text/plain; charset=ISO-8859-1")
-                                        << "crédit";
+        QTest::newRow("sniffed html without type")
+            << QByteArray("<html><body><p>86</p></body></html>") << QByteArray() << "86";
+        QTest::newRow("utf-8 by default") << QByteArray("cr\xc3\xa9"
+                                                        "dit")
+                                          << QByteArray("text/plain") << "crédit";
+        QTest::newRow("latin-1 header") << QByteArray("cr\xe9"
+                                                      "dit")
+                                        << QByteArray("text/plain; charset=ISO-8859-1") << "crédit";
         QTest::newRow("windows-1252 meta")
             << QByteArray("<html><head><meta http-equiv=\"Content-Type\" content=\"text/html; charset=windows-1252\">"
-                          "</head><body>cr\xe9" "dit \x80</body></html>")
+                          "</head><body>cr\xe9"
+                          "dit \x80</body></html>")
             << QByteArray("text/html") << "crédit €";
     }
     void pageText()

@@ -39,6 +39,7 @@ private slots:
         QTest::addColumn<QString>("diff");
         QTest::addColumn<qint64>("credit");
         QTest::addColumn<int>("code");
+        // clang-format off
         QTest::newRow("87 before 88") << "" << "" << "1" << "" << "x" << 0LL << 87;
         QTest::newRow("88 before 82") << "a@x.test" << "" << "" << "" << "" << 5LL << 88;
         QTest::newRow("82 unknown account before 89") << "b@x.test" << "pw" << "" << "" << "" << 5LL << 82;
@@ -56,6 +57,7 @@ private slots:
         QTest::newRow("83 no credit") << "a@x.test" << "pw" << "0612345678" << "m" << "" << 0LL << 83;
         QTest::newRow("80 fifteen digits") << "a@x.test" << "pw" << "061234567890123" << "m" << "" << 1LL << 80;
         QTest::newRow("81 next minute") << "a@x.test" << "pw" << "0612345678" << "m" << "103114032026" << 1LL << 81;
+        // clang-format on
     }
     void checksInDocumentedOrder()
     {
@@ -164,8 +166,13 @@ private slots:
 
     void outboxLine()
     {
-        const AcceptedMessage m{QDateTime(QDate(2026, 3, 14), QTime(10, 30), Qt::UTC), u"a@x.test"_qs,
-                                u"0612345678"_qs, u"a&b\né"_qs, QString(), 80, QDateTime()};
+        const AcceptedMessage m{QDateTime(QDate(2026, 3, 14), QTime(10, 30), Qt::UTC),
+                                u"a@x.test"_qs,
+                                u"0612345678"_qs,
+                                u"a&b\né"_qs,
+                                QString(),
+                                80,
+                                QDateTime()};
         const QJsonObject o = QJsonDocument::fromJson(Outbox::line(m, u"sent"_qs, m.received)).object();
         QCOMPARE(o.value(u"received").toString(), u"2026-03-14T10:30:00.000Z"_qs);
         QCOMPARE(o.value(u"text").toString(), u"a&b\né"_qs);
