@@ -144,6 +144,23 @@ int GatewayModel::send(const SendRequest &r, const QDateTime &now, AcceptedMessa
     return code;
 }
 
+void GatewayModel::schedule(const AcceptedMessage &message)
+{
+    m_scheduled.append(message);
+}
+
+QList<AcceptedMessage> GatewayModel::takeDue(const QDateTime &now)
+{
+    QList<AcceptedMessage> due;
+    for (qsizetype i = 0; i < m_scheduled.size();) {
+        if (m_scheduled[i].dueAt <= now)
+            due.append(m_scheduled.takeAt(i));
+        else
+            ++i;
+    }
+    return due;
+}
+
 std::optional<qint64> GatewayModel::balance(const QString &email, const QString &password) const
 {
     const Account *a = account(email);

@@ -67,6 +67,11 @@ public:
     // check(), then for 80 and 81 the credit is debited by one and the message recorded.
     int send(const SendRequest &request, const QDateTime &now, AcceptedMessage *accepted = nullptr);
 
+    // A deferred message waits here until its time comes.
+    void schedule(const AcceptedMessage &message);
+    // The scheduled messages whose time has come by now, in the order they were accepted.
+    QList<AcceptedMessage> takeDue(const QDateTime &now);
+
     // The credit when the e-mail and password match an account.
     std::optional<qint64> balance(const QString &email, const QString &password) const;
 
@@ -75,6 +80,7 @@ private:
 
     QHash<QString, Account> m_accounts;       // by e-mail
     QHash<QString, QDateTime> m_lastAccepted; // historyKey -> time of the last acceptance
+    QList<AcceptedMessage> m_scheduled;
 };
 
 } // namespace parlevo::sim

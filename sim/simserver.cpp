@@ -51,7 +51,7 @@ SimServer::Answer SimServer::answer(const QHttpServerRequest &request)
             if (!m_outbox.appendAccepted(accepted))
                 std::fprintf(stderr, "parlevo-gateway-sim: cannot append to the outbox file\n");
             if (code == 81)
-                m_scheduled.append(accepted);
+                m_model.schedule(accepted);
         }
         // A PHP script's default type, as the service answers.
         return {QByteArray::number(code), QByteArrayLiteral("text/html; charset=utf-8"), 200,
@@ -110,15 +110,10 @@ void SimServer::missingHandler(const QHttpServerRequest &request, QTcpSocket *so
 void SimServer::deliverDue()
 {
     const QDateTime now = QDateTime::currentDateTime();
-    for (qsizetype i = 0; i < m_scheduled.size();) {
-        if (m_scheduled[i].dueAt <= now) {
-            m_outbox.appendDelivered(m_scheduled[i], now);
-            if (m_verbose)
-                std::fprintf(stderr, "delivered deferred message to %s\n", qPrintable(m_scheduled[i].number));
-            m_scheduled.removeAt(i);
-        } else {
-            ++i;
-        }
+    for (const AcceptedMessage &message : m_model.takeDue(now)) {
+        m_outbox.appendDelivered(message, now);
+        if (m_verbose)
+            std::fprintf(stderr, "delivered the deferred message to %s\n", qPrintable(message.number));
     }
 }
 

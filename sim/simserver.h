@@ -44,7 +44,6 @@ private:
     FaultOptions m_faults;
     bool m_verbose;
     quint64 m_requestCount = 0;
-    QList<AcceptedMessage> m_scheduled;
     QTimer m_deliveryClock;
 };
 

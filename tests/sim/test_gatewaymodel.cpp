@@ -97,6 +97,13 @@ private slots:
                  81);
         QCOMPARE(accepted.dueAt, QDateTime(QDate(2027, 2, 1), QTime(9, 5)));
         QCOMPARE(accepted.deferred, u"090501022027"_qs);
+
+        model.schedule(accepted);
+        QVERIFY(model.takeDue(accepted.dueAt.addSecs(-1)).isEmpty());
+        const QList<AcceptedMessage> due = model.takeDue(accepted.dueAt);
+        QCOMPARE(due.size(), 1);
+        QCOMPARE(due.first().text, u"m"_qs);
+        QVERIFY(model.takeDue(accepted.dueAt.addDays(1)).isEmpty());
     }
 
     void parseDeferred()
