@@ -159,7 +159,8 @@ private slots:
         clock.start();
         QVERIFY(!gateway->Send_SMS(u"0612345678"_qs, u"Bonjour"_qs, QString(), false));
         const qint64 elapsed = clock.elapsed();
-        QVERIFY2(elapsed >= 4500 && elapsed <= 6000, qPrintable(QString::number(elapsed)));
+        // About 5 s: the upper bound leaves room for a loaded CI machine.
+        QVERIFY2(elapsed >= 4500 && elapsed <= 6500, qPrintable(QString::number(elapsed)));
         QVERIFY2(ticks >= 30, qPrintable(QString::number(ticks)));
         QCOMPARE(responder.shown().size(), 1);
         QCOMPARE(responder.shown().first().text, failure(u"Impossible de joindre le serveur d'envoi de SMS !"_qs));
