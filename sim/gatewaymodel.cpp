@@ -19,17 +19,17 @@ bool allDigits(QStringView text)
 
 } // namespace
 
-std::optional<Account> parseAccountSpec(const QString &spec)
+std::optional<Account> parseAccountText(const QString &text)
 {
-    const qsizetype first = spec.indexOf(u':');
-    const qsizetype last = spec.lastIndexOf(u':');
+    const qsizetype first = text.indexOf(u':');
+    const qsizetype last = text.lastIndexOf(u':');
     if (first <= 0 || last == first)
         return std::nullopt;
     bool ok = false;
-    const qint64 credit = spec.mid(last + 1).toLongLong(&ok);
+    const qint64 credit = text.mid(last + 1).toLongLong(&ok);
     if (!ok || credit < 0)
         return std::nullopt;
-    return Account{spec.left(first), spec.mid(first + 1, last - first - 1), credit};
+    return Account{text.left(first), text.mid(first + 1, last - first - 1), credit};
 }
 
 std::optional<QList<Account>> parseAccountsJson(const QByteArray &json, QString *error)

@@ -37,7 +37,7 @@ struct AcceptedMessage {
 
 // "EMAIL:PASSWORD:CREDIT"; the password may itself hold ":" (the e-mail is up to the first,
 // the credit after the last). Nothing when the form or the credit is wrong.
-std::optional<Account> parseAccountSpec(const QString &spec);
+std::optional<Account> parseAccountText(const QString &text);
 
 // A JSON file: an array of {"email", "password", "credit"} objects, or {"accounts": [...]}.
 std::optional<QList<Account>> parseAccountsJson(const QByteArray &json, QString *error);

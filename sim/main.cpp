@@ -96,10 +96,10 @@ int main(int argc, char *argv[])
         return usageError(QStringLiteral("unexpected argument ") + parser.positionalArguments().first());
 
     GatewayModel model;
-    for (const QString &spec : parser.values(accountOption)) {
-        const auto account = parseAccountSpec(spec);
+    for (const QString &accountText : parser.values(accountOption)) {
+        const auto account = parseAccountText(accountText);
         if (!account)
-            return usageError(QStringLiteral("--account wants EMAIL:PASSWORD:CREDIT, not ") + spec);
+            return usageError(QStringLiteral("--account wants EMAIL:PASSWORD:CREDIT, not ") + accountText);
         model.addAccount(*account);
     }
     if (parser.isSet(accountsOption)) {

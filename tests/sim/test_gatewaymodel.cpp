@@ -145,15 +145,15 @@ private slots:
 
     void accountSpecs()
     {
-        const auto a = parseAccountSpec(u"a@x.test:pa:ss:12"_qs);
+        const auto a = parseAccountText(u"a@x.test:pa:ss:12"_qs);
         QVERIFY(a);
         QCOMPARE(a->email, u"a@x.test"_qs);
         QCOMPARE(a->password, u"pa:ss"_qs);
         QCOMPARE(a->credit, 12);
-        QVERIFY(!parseAccountSpec(u"a@x.test:12"_qs));
-        QVERIFY(!parseAccountSpec(u":pw:12"_qs));
-        QVERIFY(!parseAccountSpec(u"a@x.test:pw:-1"_qs));
-        QVERIFY(!parseAccountSpec(u"a@x.test:pw:lots"_qs));
+        QVERIFY(!parseAccountText(u"a@x.test:12"_qs));
+        QVERIFY(!parseAccountText(u":pw:12"_qs));
+        QVERIFY(!parseAccountText(u"a@x.test:pw:-1"_qs));
+        QVERIFY(!parseAccountText(u"a@x.test:pw:lots"_qs));
     }
 
     void accountsJson()
