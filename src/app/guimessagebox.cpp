@@ -9,8 +9,7 @@ namespace parlevo {
 
 namespace {
 
-QMessageBox::Icon iconOf(int style)
-{
+QMessageBox::Icon iconOf(int style) {
     switch (style & 0x70) {
     case vbCritical:
         return QMessageBox::Critical;
@@ -25,8 +24,7 @@ QMessageBox::Icon iconOf(int style)
     }
 }
 
-QMessageBox::StandardButtons buttonsOf(int style)
-{
+QMessageBox::StandardButtons buttonsOf(int style) {
     switch (style & 7) {
     case vbOKCancel:
         return QMessageBox::Ok | QMessageBox::Cancel;
@@ -39,8 +37,7 @@ QMessageBox::StandardButtons buttonsOf(int style)
     }
 }
 
-int showWidgetBox(const QString &text, int style)
-{
+int showWidgetBox(const QString &text, int style) {
     QMessageBox box(iconOf(style), QString::fromUtf16(kMessageBoxTitle), text, buttonsOf(style),
                     QApplication::activeWindow());
     switch (box.exec()) {
@@ -57,8 +54,7 @@ int showWidgetBox(const QString &text, int style)
 
 } // namespace
 
-void installWidgetMessageBoxes()
-{
+void installWidgetMessageBoxes() {
     setMessageBoxHandler(showWidgetBox);
 }
 

@@ -5,7 +5,7 @@
 #include "config.h"
 #include "datapaths.h"
 #include "guimessagebox.h"
-#include "mainwindowplaceholder.h"
+#include "mdiformmain.h"
 #include "messagebox.h"
 #include "messages/predefinis.h"
 #include "messages/predefinismenu.h"
@@ -21,21 +21,18 @@ namespace {
 
 // The windows closed at shutdown, in this order; those never opened are skipped.
 const char *const kWindowsClosedAtShutdown[] = {
-    "Form_SMS",   "MDIForm_Main", "Form_Acceuil",    "Form_CarnetAdresse", "Form_Simple",
-    "Form_Mailing", "Form_Prefs", "Form_AddContact", "Form_Predefinis",    "Form_SelContact",
+    "Form_SMS",     "MDIForm_Main", "Form_Acceuil",    "Form_CarnetAdresse", "Form_Simple",
+    "Form_Mailing", "Form_Prefs",   "Form_AddContact", "Form_Predefinis",    "Form_SelContact",
 };
 
 } // namespace
 
 Application::Application(const QString &dataDir)
-    : m_state(std::make_unique<AppState>(dataDir))
-{
-}
+    : m_state(std::make_unique<AppState>(dataDir)) {}
 
 Application::~Application() = default;
 
-bool Application::start()
-{
+bool Application::start() {
     AppState &s = *m_state;
     s.textTable().LoadTextes(findLanguageFile(s.dataDir(), systemLanguageName()));
 
@@ -53,14 +50,15 @@ bool Application::start()
     Charge_Predefinis(s);
     Cree_MenuPredefinis(s);
 
-    m_mainWindow = new MainWindowPlaceholder(s, [this] { AppShutdown(); });
+    MainWindowHooks hooks;
+    hooks.shutdown = [this] { AppShutdown(); };
+    m_mainWindow = new MDIForm_Main(s, std::move(hooks));
     m_mainWindow->setAttribute(Qt::WA_DeleteOnClose);
     m_mainWindow->show();
     return true;
 }
 
-void Application::AppShutdown()
-{
+void Application::AppShutdown() {
     if (m_shuttingDown)
         return;
     m_shuttingDown = true;
@@ -80,8 +78,7 @@ void Application::AppShutdown()
     QCoreApplication::quit();
 }
 
-int runDesktop(const QStringList &arguments)
-{
+int runDesktop(const QStringList &arguments) {
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral("Parlevo: send SMS through the Sendora gateway."));
     parser.addHelpOption();
