@@ -8,27 +8,33 @@
 namespace parlevo {
 
 AppState::AppState(const QString &dataDir)
-    : m_dataDir(dataDir) {}
+    : m_dataDir(dataDir)
+{
+}
 
 AppState::~AppState() = default;
 
-QString AppState::filePath(const QString &name) const {
+QString AppState::filePath(const QString &name) const
+{
     return QDir(m_dataDir).filePath(name);
 }
 
-ClassSendora &AppState::Gateway() {
+ClassSendora &AppState::Gateway()
+{
     if (!m_gateway)
         m_gateway = std::make_unique<ClassSendora>(m_textes);
     return *m_gateway;
 }
 
-clsRC4 &AppState::Cipher() {
+clsRC4 &AppState::Cipher()
+{
     if (!m_cipher)
         m_cipher = std::make_unique<clsRC4>();
     return *m_cipher;
 }
 
-QString AppState::NextKey() {
+QString AppState::NextKey()
+{
     return QString::number(++m_keyCounter);
 }
 

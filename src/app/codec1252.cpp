@@ -13,7 +13,8 @@ constexpr std::array<char16_t, 32> kHigh = {
     0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,
 };
 
-char encodeOne(char16_t c) {
+char encodeOne(char16_t c)
+{
     if (c < 0x80 || (c >= 0xA0 && c <= 0xFF))
         return static_cast<char>(c);
     for (std::size_t i = 0; i < kHigh.size(); ++i) {
@@ -25,7 +26,8 @@ char encodeOne(char16_t c) {
 
 } // namespace
 
-QString decode1252(QByteArrayView bytes) {
+QString decode1252(QByteArrayView bytes)
+{
     QString out(bytes.size(), Qt::Uninitialized);
     char16_t *dst = reinterpret_cast<char16_t *>(out.data());
     for (qsizetype i = 0; i < bytes.size(); ++i) {
@@ -35,7 +37,8 @@ QString decode1252(QByteArrayView bytes) {
     return out;
 }
 
-void appendEncoded1252(QByteArray &out, QStringView text) {
+void appendEncoded1252(QByteArray &out, QStringView text)
+{
     const qsizetype start = out.size();
     out.resize(start + text.size());
     char *dst = out.data() + start;
@@ -52,7 +55,8 @@ void appendEncoded1252(QByteArray &out, QStringView text) {
     out.resize(start + n);
 }
 
-QByteArray encode1252(QStringView text) {
+QByteArray encode1252(QStringView text)
+{
     QByteArray out;
     appendEncoded1252(out, text);
     return out;

@@ -17,7 +17,8 @@ const QString kSectionMain = QStringLiteral("Parlevo");
 const QString kSectionColumns = QStringLiteral("CarnetAdresses");
 const QString kSectionAccount = QStringLiteral("Account");
 
-std::optional<double> toNumber(const QString &text) {
+std::optional<double> toNumber(const QString &text)
+{
     bool ok = false;
     const double v = text.trimmed().toDouble(&ok);
     if (!ok || !std::isfinite(v))
@@ -26,14 +27,16 @@ std::optional<double> toNumber(const QString &text) {
 }
 
 // A number rounded to a 32-bit integer; out-of-range or non-numeric values keep the current one.
-void readInt(const IniDocument &doc, const QString &key, const QString &defaultValue, qint32 &target) {
+void readInt(const IniDocument &doc, const QString &key, const QString &defaultValue, qint32 &target)
+{
     const auto v = toNumber(doc.value(kSectionMain, key, defaultValue));
     if (v && *v >= std::numeric_limits<qint32>::min() && *v <= std::numeric_limits<qint32>::max())
         target = static_cast<qint32>(std::lround(*v));
 }
 
 // "True"/"False" in any case, or a number (0 is False); anything else keeps the current value.
-void readBool(const IniDocument &doc, const QString &key, bool &target) {
+void readBool(const IniDocument &doc, const QString &key, bool &target)
+{
     const QString text = doc.value(kSectionColumns, key, target ? u"True"_qs : u"False"_qs).trimmed();
     if (text.compare(u"True", Qt::CaseInsensitive) == 0)
         target = true;
@@ -43,7 +46,8 @@ void readBool(const IniDocument &doc, const QString &key, bool &target) {
         target = *v != 0;
 }
 
-QString boolText(bool value) {
+QString boolText(bool value)
+{
     return value ? QStringLiteral("True") : QStringLiteral("False");
 }
 
@@ -65,7 +69,8 @@ constexpr ColumnKey kColumns[] = {
 
 } // namespace
 
-void LoadConfig(AppState &state) {
+void LoadConfig(AppState &state)
+{
     Config &c = state.config();
     c = Config{};
     ClassSendora &gateway = state.Gateway();
@@ -92,7 +97,8 @@ void LoadConfig(AppState &state) {
     gateway.Password = stored.isEmpty() ? QString() : state.Cipher().DecryptString(stored, gateway.Mail, true);
 }
 
-void SaveConfig(AppState &state, const WindowGeometry &window) {
+void SaveConfig(AppState &state, const WindowGeometry &window)
+{
     Config &c = state.config();
     c.WindowTop = window.top;
     c.WindowLeft = window.left;

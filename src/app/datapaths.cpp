@@ -7,7 +7,8 @@
 
 namespace parlevo {
 
-QString resolveDataDir(const QString &dataDirOption) {
+QString resolveDataDir(const QString &dataDirOption)
+{
     if (!dataDirOption.isEmpty())
         return QDir(dataDirOption).absolutePath();
     const QString home = qEnvironmentVariable("PARLEVO_HOME");
@@ -19,7 +20,8 @@ QString resolveDataDir(const QString &dataDirOption) {
     return QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
 }
 
-QString findLanguageFile(const QString &dataDir, const QString &languageName) {
+QString findLanguageFile(const QString &dataDir, const QString &languageName)
+{
     const QString relative = QStringLiteral("Languages/") + languageName + QStringLiteral(".lng");
     const QString inDataDir = QDir(dataDir).filePath(relative);
     const QString candidates[] = {

@@ -9,7 +9,8 @@ namespace parlevo {
 
 namespace {
 
-QMessageBox::Icon iconOf(int style) {
+QMessageBox::Icon iconOf(int style)
+{
     switch (style & 0x70) {
     case vbCritical:
         return QMessageBox::Critical;
@@ -24,7 +25,8 @@ QMessageBox::Icon iconOf(int style) {
     }
 }
 
-QMessageBox::StandardButtons buttonsOf(int style) {
+QMessageBox::StandardButtons buttonsOf(int style)
+{
     switch (style & 7) {
     case vbOKCancel:
         return QMessageBox::Ok | QMessageBox::Cancel;
@@ -37,7 +39,8 @@ QMessageBox::StandardButtons buttonsOf(int style) {
     }
 }
 
-int showWidgetBox(const QString &text, int style) {
+int showWidgetBox(const QString &text, int style)
+{
     QMessageBox box(iconOf(style), QString::fromUtf16(kMessageBoxTitle), text, buttonsOf(style),
                     QApplication::activeWindow());
     switch (box.exec()) {
@@ -54,7 +57,8 @@ int showWidgetBox(const QString &text, int style) {
 
 } // namespace
 
-void installWidgetMessageBoxes() {
+void installWidgetMessageBoxes()
+{
     setMessageBoxHandler(showWidgetBox);
 }
 

@@ -9,27 +9,32 @@ namespace parlevo {
 
 namespace {
 
-QString fold(const QString &name) {
+QString fold(const QString &name)
+{
     return name.trimmed().toLower();
 }
 
-QString keyId(const QString &section, const QString &key) {
+QString keyId(const QString &section, const QString &key)
+{
     return fold(section) + u'\n' + fold(key);
 }
 
-bool isComment(QStringView line) {
+bool isComment(QStringView line)
+{
     return line.startsWith(u';');
 }
 
 // The section name of a header line, or nothing when the line is not a header.
-std::optional<QString> headerName(QStringView trimmed) {
+std::optional<QString> headerName(QStringView trimmed)
+{
     if (!trimmed.startsWith(u'['))
         return std::nullopt;
     const qsizetype close = trimmed.indexOf(u']');
     return trimmed.mid(1, close < 0 ? -1 : close - 1).trimmed().toString();
 }
 
-QString unquote(QString value) {
+QString unquote(QString value)
+{
     if (value.size() >= 2) {
         const QChar first = value.front();
         if ((first == u'"' || first == u'\'') && value.back() == first)
@@ -40,7 +45,8 @@ QString unquote(QString value) {
 
 } // namespace
 
-IniDocument IniDocument::fromBytes(const QByteArray &bytes) {
+IniDocument IniDocument::fromBytes(const QByteArray &bytes)
+{
     IniDocument doc;
     const QString text = decode1252(bytes);
     doc.m_lines = text.split(u'\n');
@@ -55,14 +61,16 @@ IniDocument IniDocument::fromBytes(const QByteArray &bytes) {
     return doc;
 }
 
-IniDocument IniDocument::load(const QString &path) {
+IniDocument IniDocument::load(const QString &path)
+{
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return {};
     return fromBytes(file.readAll());
 }
 
-void IniDocument::reindex() {
+void IniDocument::reindex()
+{
     m_keys.clear();
     m_sections.clear();
     QString section;
@@ -88,7 +96,8 @@ void IniDocument::reindex() {
     }
 }
 
-std::optional<QString> IniDocument::value(const QString &section, const QString &key) const {
+std::optional<QString> IniDocument::value(const QString &section, const QString &key) const
+{
     const auto it = m_keys.constFind(keyId(section, key));
     if (it == m_keys.cend())
         return std::nullopt;
@@ -98,11 +107,13 @@ std::optional<QString> IniDocument::value(const QString &section, const QString 
     return v;
 }
 
-QString IniDocument::value(const QString &section, const QString &key, const QString &defaultValue) const {
+QString IniDocument::value(const QString &section, const QString &key, const QString &defaultValue) const
+{
     return value(section, key).value_or(defaultValue);
 }
 
-void IniDocument::setValue(const QString &section, const QString &key, const QString &value) {
+void IniDocument::setValue(const QString &section, const QString &key, const QString &value)
+{
     // A line break inside a value would start a new line of the file.
     QString clean = value;
     clean.replace(u'\r', u' ').replace(u'\n', u' ');
@@ -132,7 +143,8 @@ void IniDocument::setValue(const QString &section, const QString &key, const QSt
     reindex();
 }
 
-QByteArray IniDocument::toBytes() const {
+QByteArray IniDocument::toBytes() const
+{
     QByteArray out;
     for (const QString &line : m_lines) {
         appendEncoded1252(out, line);
@@ -141,7 +153,8 @@ QByteArray IniDocument::toBytes() const {
     return out;
 }
 
-bool IniDocument::save(const QString &path) const {
+bool IniDocument::save(const QString &path) const
+{
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
         return false;
@@ -153,11 +166,13 @@ bool IniDocument::save(const QString &path) const {
     return file.commit();
 }
 
-QString ReadIni(const QString &section, const QString &key, const QString &defaultValue, const QString &file) {
+QString ReadIni(const QString &section, const QString &key, const QString &defaultValue, const QString &file)
+{
     return IniDocument::load(file).value(section, key, defaultValue);
 }
 
-bool WriteIni(const QString &section, const QString &key, const QString &value, const QString &file) {
+bool WriteIni(const QString &section, const QString &key, const QString &value, const QString &file)
+{
     IniDocument doc = IniDocument::load(file);
     doc.setValue(section, key, value);
     return doc.save(file);

@@ -6,7 +6,8 @@ namespace parlevo {
 
 namespace {
 
-int defaultAnswer(int style) {
+int defaultAnswer(int style)
+{
     switch (style & 7) {
     case vbYesNo:
     case vbYesNoCancel:
@@ -16,21 +17,24 @@ int defaultAnswer(int style) {
     }
 }
 
-MessageBoxHandler &handler() {
+MessageBoxHandler &handler()
+{
     static MessageBoxHandler current;
     return current;
 }
 
 } // namespace
 
-int MsgBox(const QString &text, int style) {
+int MsgBox(const QString &text, int style)
+{
     if (const MessageBoxHandler &h = handler())
         return h(text, style);
     std::fprintf(stderr, "%s\n", qPrintable(text));
     return defaultAnswer(style);
 }
 
-MessageBoxHandler setMessageBoxHandler(MessageBoxHandler next) {
+MessageBoxHandler setMessageBoxHandler(MessageBoxHandler next)
+{
     MessageBoxHandler previous = std::move(handler());
     handler() = std::move(next);
     return previous;

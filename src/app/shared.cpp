@@ -5,7 +5,8 @@
 
 namespace parlevo {
 
-bool FileExists(const QString &path) {
+bool FileExists(const QString &path)
+{
     if (path.isEmpty())
         return false;
     const QFileInfo info(path);
@@ -16,13 +17,15 @@ bool FileExists(const QString &path) {
     return !dir.entryList({name}, QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot).isEmpty();
 }
 
-QString UnescapeNewlines(const QString &text) {
+QString UnescapeNewlines(const QString &text)
+{
     QString out = text;
     out.replace(QStringLiteral("\\n"), QStringLiteral("\n"));
     return out;
 }
 
-QString DigitsOnly(QStringView text) {
+QString DigitsOnly(QStringView text)
+{
     QString out;
     out.reserve(text.size());
     for (const QChar c : text) {

@@ -17,7 +17,9 @@ QString UnescapeNewlines(const QString &text);
 QString DigitsOnly(QStringView text);
 
 // a when a < b, otherwise b (equal values give b).
-template <typename T> T MinOf(const T &a, const T &b) {
+template <typename T>
+T MinOf(const T &a, const T &b)
+{
     return a < b ? a : b;
 }
 

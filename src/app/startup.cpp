@@ -21,18 +21,21 @@ namespace {
 
 // The windows closed at shutdown, in this order; those never opened are skipped.
 const char *const kWindowsClosedAtShutdown[] = {
-    "Form_SMS",     "MDIForm_Main", "Form_Acceuil",    "Form_CarnetAdresse", "Form_Simple",
-    "Form_Mailing", "Form_Prefs",   "Form_AddContact", "Form_Predefinis",    "Form_SelContact",
+    "Form_SMS",   "MDIForm_Main", "Form_Acceuil",    "Form_CarnetAdresse", "Form_Simple",
+    "Form_Mailing", "Form_Prefs", "Form_AddContact", "Form_Predefinis",    "Form_SelContact",
 };
 
 } // namespace
 
 Application::Application(const QString &dataDir)
-    : m_state(std::make_unique<AppState>(dataDir)) {}
+    : m_state(std::make_unique<AppState>(dataDir))
+{
+}
 
 Application::~Application() = default;
 
-bool Application::start() {
+bool Application::start()
+{
     AppState &s = *m_state;
     s.textTable().LoadTextes(findLanguageFile(s.dataDir(), systemLanguageName()));
 
@@ -58,7 +61,8 @@ bool Application::start() {
     return true;
 }
 
-void Application::AppShutdown() {
+void Application::AppShutdown()
+{
     if (m_shuttingDown)
         return;
     m_shuttingDown = true;
@@ -78,7 +82,8 @@ void Application::AppShutdown() {
     QCoreApplication::quit();
 }
 
-int runDesktop(const QStringList &arguments) {
+int runDesktop(const QStringList &arguments)
+{
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral("Parlevo: send SMS through the Sendora gateway."));
     parser.addHelpOption();

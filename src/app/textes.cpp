@@ -8,28 +8,33 @@
 
 namespace parlevo {
 
-TextTable::TextTable() {
+TextTable::TextTable()
+{
     LoadTextes(QString());
 }
 
-const QString &TextTable::operator()(int i) const {
+const QString &TextTable::operator()(int i) const
+{
     static const QString empty;
     return (i >= 1 && i <= kCount) ? m_entries[i] : empty;
 }
 
-void TextTable::set(int i, const QString &text) {
+void TextTable::set(int i, const QString &text)
+{
     if (i >= 1 && i <= kCount)
         m_entries[i] = text;
 }
 
-void TextTable::assignDefaults() {
+void TextTable::assignDefaults()
+{
     for (QString &entry : m_entries)
         entry.clear();
     for (const TexteDefault &d : kTextesDefaults)
         m_entries[d.index] = QString::fromUtf8(d.utf8Text);
 }
 
-void TextTable::LoadTextes(const QString &languageFile) {
+void TextTable::LoadTextes(const QString &languageFile)
+{
     assignDefaults();
     if (!languageFile.isEmpty() && FileExists(languageFile)) {
         const IniDocument doc = IniDocument::load(languageFile);
@@ -43,7 +48,8 @@ void TextTable::LoadTextes(const QString &languageFile) {
         m_entries[i] = UnescapeNewlines(m_entries[i]);
 }
 
-QString systemLanguageName() {
+QString systemLanguageName()
+{
     return QLocale::languageToString(QLocale::system().language());
 }
 
