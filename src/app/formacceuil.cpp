@@ -19,31 +19,31 @@ constexpr int kLinkIndent = 20;
 } // namespace
 
 Form_Acceuil::Form_Acceuil(AppState &state, MDIForm_Main &main, QWidget *parent)
-    : SectionPage(state.Textes(121), activityIcon(Activity::Home), parent)
-    , m_main(main) {
+    : SectionPage(state.Textes(121), activityIcon(Activity::Home), parent) {
+    MDIForm_Main *frame = &main;
     setObjectName(u"Form_Acceuil"_qs);
     QVBoxLayout *content = contentLayout();
 
     content->addWidget(makeHeading(u"LabelEnvoyerunSMS"_qs, state.Textes(140)));
-    addLink(u"LabelLinkSMSSimple", state.Textes(141), activityIcon(Activity::Simple), &MDIForm_Main::KXB_Simple_Click,
-            u"Image1");
-    addLink(u"LabelLinkSMSMailing", state.Textes(142), activityIcon(Activity::Mailing),
-            &MDIForm_Main::KXB_Mailing_Click, u"Image3");
+    addLink(u"LabelLinkSMSSimple", state.Textes(141), activityIcon(Activity::Simple), u"Image1",
+            [frame] { frame->KXB_Simple_Click(); });
+    addLink(u"LabelLinkSMSMailing", state.Textes(142), activityIcon(Activity::Mailing), u"Image3",
+            [frame] { frame->KXB_Mailing_Click(); });
 
     content->addWidget(makeHeading(u"LabelGerer"_qs, state.Textes(143)));
-    addLink(u"LabelLinkCarnetAdresse", state.Textes(144), activityIcon(Activity::Carnet),
-            &MDIForm_Main::KXB_Carnet_Click, u"Image4");
-    addLink(u"LabelLinkPredefinies", state.Textes(145), activityIcon(Activity::Predefinis),
-            &MDIForm_Main::KXB_Predefinis_Click, u"Image7");
+    addLink(u"LabelLinkCarnetAdresse", state.Textes(144), activityIcon(Activity::Carnet), u"Image4",
+            [frame] { frame->KXB_Carnet_Click(); });
+    addLink(u"LabelLinkPredefinies", state.Textes(145), activityIcon(Activity::Predefinis), u"Image7",
+            [frame] { frame->KXB_Predefinis_Click(); });
 
     content->addWidget(makeHeading(u"LabelConfigurer"_qs, state.Textes(147)));
-    addLink(u"LabelLinkPrefs", state.Textes(148), activityIcon(Activity::Prefs), &MDIForm_Main::KXB_Prefs_Click,
-            u"Image8");
+    addLink(u"LabelLinkPrefs", state.Textes(148), activityIcon(Activity::Prefs), u"Image8",
+            [frame] { frame->KXB_Prefs_Click(); });
     Init();
 }
 
 LabelLink *Form_Acceuil::addLink(const char16_t *name, const QString &caption, const QString &icon,
-                                 void (MDIForm_Main::*handler)(), const char16_t *imageName) {
+                                 const char16_t *imageName, std::function<void()> action) {
     auto *row = new QWidget(this);
     auto *layout = new QHBoxLayout(row);
     layout->setContentsMargins(kLinkIndent, 1, 0, 1);
@@ -59,7 +59,7 @@ LabelLink *Form_Acceuil::addLink(const char16_t *name, const QString &caption, c
     layout->addWidget(link);
     layout->addStretch(1);
     contentLayout()->addWidget(row);
-    connect(link, &LabelLink::Click, this, [this, handler] { (m_main.*handler)(); });
+    connect(link, &LabelLink::Click, this, std::move(action));
     return link;
 }
 

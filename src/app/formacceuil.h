@@ -2,6 +2,8 @@
 
 #include "activitywindow.h"
 
+#include <functional>
+
 namespace parlevo {
 
 class AppState;
@@ -20,10 +22,8 @@ public:
     void Init() override {}
 
 private:
-    LabelLink *addLink(const char16_t *name, const QString &caption, const QString &icon,
-                       void (MDIForm_Main::*handler)(), const char16_t *imageName);
-
-    MDIForm_Main &m_main;
+    LabelLink *addLink(const char16_t *name, const QString &caption, const QString &icon, const char16_t *imageName,
+                       std::function<void()> action);
 };
 
 } // namespace parlevo
