@@ -8,6 +8,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QProxyStyle>
 #include <QVBoxLayout>
 
 namespace parlevo {
@@ -30,6 +31,16 @@ constexpr ColumnBox kColumnBoxes[Form_Prefs::kColumnCount] = {
     {168, &Config::ColumnGSM},
 };
 
+class AsteriskPasswordStyle final : public QProxyStyle {
+public:
+    int styleHint(StyleHint hint, const QStyleOption *option, const QWidget *widget,
+                  QStyleHintReturn *returnData) const override {
+        if (hint == SH_LineEdit_PasswordCharacter)
+            return u'*';
+        return QProxyStyle::styleHint(hint, option, widget, returnData);
+    }
+};
+
 const QString kFieldStyle = u"QLineEdit { padding: 3px 6px; border: 1px solid #C3CDD9; border-radius: 4px; }"
                             "QLineEdit:focus { border-color: #3A8DDE; }"_qs;
 
@@ -45,9 +56,10 @@ Form_Prefs::Form_Prefs(AppState &state, QWidget *parent)
     content->addWidget(makeHelp(u"LabelHelpCompteKXSMS"_qs, state.Textes(190)));
     m_mail = addField(u"LabelSendoraMail", state.Textes(252) + u" :"_qs, u"Text_SendoraMail");
     m_password = addField(u"LabelSendoraPassword", state.Textes(253) + u" :"_qs, u"Text_SendoraPassword");
-    // Every character of the password shows as an asterisk. The line edit takes its mask
-    // character when the echo mode is set, so the style comes first.
-    m_password->setStyleSheet(kFieldStyle + u"QLineEdit { lineedit-password-character: 42; }"_qs);
+    // Every character of the password shows as an asterisk, whatever the desktop's style uses.
+    auto *maskStyle = new AsteriskPasswordStyle;
+    maskStyle->setParent(m_password);
+    m_password->setStyle(maskStyle);
     m_password->setEchoMode(QLineEdit::Password);
 
     content->addWidget(makeHeading(u"LabelExpediteurSMS"_qs, state.Textes(185)));
