@@ -2,6 +2,8 @@
 
 #include "wincolor.h"
 
+#include <QFocusEvent>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPainter>
@@ -30,6 +32,8 @@ KXButton::KXButton(QWidget *parent)
     m_label->setObjectName(u"Label1"_qs);
     m_label->setTextFormat(Qt::PlainText);
     setMouseTracking(true);
+    // Reachable with Tab and pressed with Space or Enter, like any button.
+    setFocusPolicy(Qt::TabFocus);
     setAttribute(Qt::WA_OpaquePaintEvent);
     setCaption(u"KXButton"_qs);
     applyColors(m_backColor, m_foreColor);
@@ -76,6 +80,10 @@ void KXButton::paintEvent(QPaintEvent *) {
     painter.fillRect(rect(), toQColor(m_shownBack, palette()));
     painter.setPen(kBottomLine);
     painter.drawLine(0, height() - 1, width(), height() - 1);
+    if (m_keyboardFocus) {
+        painter.setPen(QPen(toQColor(systemColor(kColorHighlight), palette()), 1, Qt::DotLine));
+        painter.drawRect(rect().adjusted(2, 2, -3, -3));
+    }
 }
 
 void KXButton::resizeEvent(QResizeEvent *event) {
@@ -125,7 +133,7 @@ void KXButton::mouseReleaseEvent(QMouseEvent *event) {
     if (clicked) {
         // The handler may switch the whole window or close it.
         QPointer<KXButton> self(this);
-        emit Click();
+        emitClick();
         if (!self)
             return;
     }
@@ -139,6 +147,35 @@ void KXButton::leaveEvent(QEvent *event) {
     QWidget::leaveEvent(event);
     m_pressed = false;
     applyColors(m_backColor, m_foreColor);
+}
+
+void KXButton::keyPressEvent(QKeyEvent *event) {
+    switch (event->key()) {
+    case Qt::Key_Space:
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        emitClick();
+        break;
+    default:
+        QWidget::keyPressEvent(event);
+    }
+}
+
+void KXButton::focusInEvent(QFocusEvent *event) {
+    QWidget::focusInEvent(event);
+    // Only a keyboard user needs to see where the focus is, as in a web page.
+    m_keyboardFocus = event->reason() == Qt::TabFocusReason || event->reason() == Qt::BacktabFocusReason;
+    update();
+}
+
+void KXButton::focusOutEvent(QFocusEvent *event) {
+    QWidget::focusOutEvent(event);
+    m_keyboardFocus = false;
+    update();
+}
+
+void KXButton::emitClick() {
+    emit Click();
 }
 
 void KXButton::changeEvent(QEvent *event) {

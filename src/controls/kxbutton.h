@@ -59,12 +59,16 @@ protected:
     void mousePressEvent(QMouseEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;
     void leaveEvent(QEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
+    void focusInEvent(QFocusEvent *event) override;
+    void focusOutEvent(QFocusEvent *event) override;
     void changeEvent(QEvent *event) override;
 
 private:
     bool isOutside(const QPoint &pos) const;
     void applyColors(WinColor back, WinColor fore);
     void layoutParts();
+    void emitClick();
 
     QLabel *m_image;
     QLabel *m_label;
@@ -77,6 +81,7 @@ private:
     WinColor m_shownBack = 0xFFFFFF;
     WinColor m_shownFore = 0x000000;
     bool m_pressed = false;
+    bool m_keyboardFocus = false;
 };
 
 } // namespace parlevo

@@ -4,6 +4,8 @@
 #include "navigationsound.h"
 #include "wincolor.h"
 
+#include <QFocusEvent>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPointer>
@@ -27,6 +29,8 @@ LabelLink::LabelLink(QWidget *parent)
     m_label->setTextFormat(Qt::PlainText);
     m_label->setAttribute(Qt::WA_TransparentForMouseEvents);
     setCursor(Qt::PointingHandCursor);
+    // Reachable with Tab and followed with Space or Enter, like a link in a web page.
+    setFocusPolicy(Qt::TabFocus);
     setMouseTracking(true);
     setCaption(u"Label1"_qs);
     applyColor();
@@ -72,6 +76,34 @@ void LabelLink::mouseMoveEvent(QMouseEvent *event) {
 void LabelLink::mouseReleaseEvent(QMouseEvent *event) {
     if (event->button() != Qt::LeftButton || !rect().contains(event->position().toPoint()))
         return;
+    activate();
+}
+
+void LabelLink::keyPressEvent(QKeyEvent *event) {
+    switch (event->key()) {
+    case Qt::Key_Space:
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        activate();
+        break;
+    default:
+        QWidget::keyPressEvent(event);
+    }
+}
+
+void LabelLink::focusInEvent(QFocusEvent *event) {
+    QWidget::focusInEvent(event);
+    // Only a keyboard user needs to see where the focus is, as in a web page.
+    if (event->reason() == Qt::TabFocusReason || event->reason() == Qt::BacktabFocusReason)
+        setUnderlined(true);
+}
+
+void LabelLink::focusOutEvent(QFocusEvent *event) {
+    QWidget::focusOutEvent(event);
+    setUnderlined(underMouse());
+}
+
+void LabelLink::activate() {
     if (m_playSystemSound)
         playSoundAsync(m_soundFile);
     setUnderlined(false);

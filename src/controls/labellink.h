@@ -43,12 +43,16 @@ protected:
     void leaveEvent(QEvent *event) override;
     void mouseMoveEvent(QMouseEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
+    void focusInEvent(QFocusEvent *event) override;
+    void focusOutEvent(QFocusEvent *event) override;
     void changeEvent(QEvent *event) override;
 
 private:
     void setUnderlined(bool underlined);
     void applyColor();
     void fitToCaption();
+    void activate();
 
     QLabel *m_label;
     WinColor m_foreColor = 0x000000;

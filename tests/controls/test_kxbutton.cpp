@@ -106,6 +106,23 @@ private slots:
         QCOMPARE(m_button->shownBackColor(), kMove);
     }
 
+    void keyboardPresses_data() {
+        QTest::addColumn<int>("key");
+        QTest::addColumn<int>("clicks");
+        QTest::newRow("space") << int(Qt::Key_Space) << 1;
+        QTest::newRow("return") << int(Qt::Key_Return) << 1;
+        QTest::newRow("enter") << int(Qt::Key_Enter) << 1;
+        QTest::newRow("a letter") << int(Qt::Key_A) << 0;
+    }
+    void keyboardPresses() {
+        QFETCH(int, key);
+        QFETCH(int, clicks);
+        QSignalSpy spy(m_button, &KXButton::Click);
+        QCOMPARE(m_button->focusPolicy(), Qt::TabFocus);
+        QTest::keyClick(m_button, Qt::Key(key));
+        QCOMPARE(spy.count(), clicks);
+    }
+
     void mouseEnterOnEveryMove() {
         QSignalSpy enters(m_button, &KXButton::MouseEnter);
         QTest::mouseMove(m_button, QPoint(10, 10));

@@ -74,6 +74,17 @@ private slots:
         QVERIFY(m_link->isUnderlined());
     }
 
+    void keyboardFollowsTheLink() {
+        QSignalSpy clicks(m_link, &LabelLink::Click);
+        m_link->setFocus(Qt::TabFocusReason);
+        QTRY_VERIFY(m_link->hasFocus());
+        QVERIFY(m_link->isUnderlined());
+        QTest::keyClick(m_link, Qt::Key_A);
+        QCOMPARE(clicks.count(), 0);
+        QTest::keyClick(m_link, Qt::Key_Return);
+        QCOMPARE(clicks.count(), 1);
+    }
+
     void releaseOutsideDoesNotClick() {
         QSignalSpy clicks(m_link, &LabelLink::Click);
         QTest::mousePress(m_link, Qt::LeftButton, {}, m_over);
