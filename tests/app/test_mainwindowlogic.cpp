@@ -10,8 +10,6 @@ using namespace parlevo;
 class TestMainWindowLogic : public QObject {
     Q_OBJECT
 private slots:
-    void title() { QCOMPARE(MainWindowTitle(), u"Parlevo - v1.0"_qs); }
-
     void soldePanel_data() {
         QTest::addColumn<QString>("solde");
         QTest::addColumn<QString>("panel");
@@ -27,13 +25,6 @@ private slots:
         QFETCH(QString, panel);
         const TextTable textes;
         QCOMPARE(SoldePanelText(textes, solde), panel);
-    }
-
-    void soldePanelUsesTheLanguageFile() {
-        TextTable textes;
-        textes.set(154, u"SMS left:"_qs);
-        textes.set(155, u"not available"_qs);
-        QCOMPARE(SoldePanelText(textes, QString()), u"SMS left: not available"_qs);
     }
 
     void refreshDue_data() {

@@ -1,5 +1,4 @@
 #include "controls/kxbutton.h"
-#include "controls/wincolor.h"
 
 #include <QLabel>
 #include <QSignalSpy>
@@ -42,17 +41,6 @@ private slots:
         QTest::mouseMove(m_window.get(), QPoint(5, 5));
     }
     void cleanup() { m_window.reset(); }
-
-    void defaults() {
-        KXButton button;
-        QCOMPARE(button.Caption(), u"KXButton"_qs);
-        QCOMPARE(button.BackColor(), 0xFFFFFFu);
-        QCOMPARE(button.ForeColor(), 0u);
-        QCOMPARE(button.ActiveForeColor(), 0xFFFFFFu);
-        QCOMPARE(button.MoveColor(), 0x8000000Du);
-        QCOMPARE(button.ClickColor(), 0x80000003u);
-        QVERIFY(!button.isPressed());
-    }
 
     void hoverPressRelease() {
         QSignalSpy clicks(m_button, &KXButton::Click);
@@ -159,16 +147,6 @@ private slots:
         const QFontMetrics metrics(label->font());
         QVERIFY(label->height() >= 2 * metrics.height());
         QCOMPARE(label->y(), (40 - label->height()) / 2);
-    }
-
-    void systemColoursFollowThePalette() {
-        QPalette palette;
-        palette.setColor(QPalette::Highlight, QColor(10, 20, 30));
-        palette.setColor(QPalette::ToolTipBase, QColor(40, 50, 60));
-        QCOMPARE(toQColor(systemColor(kColorHighlight), palette), QColor(10, 20, 30));
-        QCOMPARE(toQColor(systemColor(kColorInfoBackground), palette), QColor(40, 50, 60));
-        QCOMPARE(toQColor(0x00FF0000, palette), QColor(0, 0, 255));
-        QCOMPARE(toQColor(0x00C08040, palette), QColor(0x40, 0x80, 0xC0));
     }
 };
 

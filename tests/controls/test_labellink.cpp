@@ -31,15 +31,6 @@ private slots:
     }
     void cleanup() { m_window.reset(); }
 
-    void defaults() {
-        LabelLink link;
-        QCOMPARE(link.Caption(), u"Label1"_qs);
-        QCOMPARE(link.ForeColor(), 0u);
-        QVERIFY(link.PlaySystemSound());
-        QVERIFY(link.isEnabled());
-        QCOMPARE(link.cursor().shape(), Qt::PointingHandCursor);
-    }
-
     void hoverUnderlinesAndLeavingRemovesIt() {
         QVERIFY(!m_link->isUnderlined());
         QTest::mouseMove(m_link, m_over);

@@ -8,16 +8,6 @@ using namespace parlevo;
 class TestMaxMin : public QObject {
     Q_OBJECT
 private slots:
-    void defaultsBoundTheWindow() {
-        QWidget window;
-        MaxMin limiter(&window);
-        QCOMPARE(window.minimumSize(), QSize(100, 100));
-        QCOMPARE(window.maximumSize(), QSize(300, 300));
-        QVERIFY(limiter.Enabled());
-        QCOMPARE(QPoint(limiter.MaxPosX(), limiter.MaxPosY()), QPoint(0, 0));
-        QVERIFY(!limiter.isVisible());
-    }
-
     void limitsAppliedAndRemoved() {
         QWidget window;
         window.setMinimumSize(20, 10);
