@@ -163,7 +163,7 @@ MDIForm_Main::MDIForm_Main(AppState &state, MainWindowHooks hooks, QWidget *pare
     m_labelSolde->setText(QString::fromUtf16(kSoldeUnknown));
     m_labelHeure->setText(ClockText(m_hooks.clock(), QLocale::system()));
 
-    restoreGeometry();
+    applySavedGeometry();
 
     m_activeButton = m_kxbHome;
     m_activeChild = activity(Activity::Home);
@@ -271,7 +271,7 @@ KXButton *MDIForm_Main::makeToolbarButton(const char16_t *name, int text, const 
     return button;
 }
 
-void MDIForm_Main::restoreGeometry() {
+void MDIForm_Main::applySavedGeometry() {
     const Config &c = m_state.config();
     // A window saved maximised has no normal placement in the file; un-maximising it then
     // gives the default one rather than an empty window at the corner.

@@ -74,7 +74,7 @@ private:
     QWidget *buildBanner();
     QWidget *buildToolbar();
     KXButton *makeToolbarButton(const char16_t *name, int text, const QString &icon);
-    void restoreGeometry();
+    void applySavedGeometry();
     void rememberNormalGeometry();
 
     ActivityWindow *activity(Activity which);
