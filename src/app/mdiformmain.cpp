@@ -139,7 +139,7 @@ MDIForm_Main::MDIForm_Main(AppState &state, MainWindowHooks hooks, QWidget *pare
     , m_hooks(std::move(hooks)) {
     setObjectName(u"MDIForm_Main"_qs);
     if (!m_hooks.querySolde)
-        m_hooks.querySolde = [&state] { return state.Gateway().Solde(); };
+        m_hooks.querySolde = [this] { return m_state.Gateway().Solde(); };
     if (!m_hooks.clock)
         m_hooks.clock = [] { return QTime::currentTime(); };
     if (!m_hooks.createActivity) {
