@@ -5,7 +5,7 @@
 #include "config.h"
 #include "datapaths.h"
 #include "guimessagebox.h"
-#include "mainwindowplaceholder.h"
+#include "mdiformmain.h"
 #include "messagebox.h"
 #include "messages/predefinis.h"
 #include "messages/predefinismenu.h"
@@ -53,7 +53,9 @@ bool Application::start()
     Charge_Predefinis(s);
     Cree_MenuPredefinis(s);
 
-    m_mainWindow = new MainWindowPlaceholder(s, [this] { AppShutdown(); });
+    MainWindowHooks hooks;
+    hooks.shutdown = [this] { AppShutdown(); };
+    m_mainWindow = new MDIForm_Main(s, std::move(hooks));
     m_mainWindow->setAttribute(Qt::WA_DeleteOnClose);
     m_mainWindow->show();
     return true;

@@ -3,7 +3,7 @@
 #include <QObject>
 #include <QPointer>
 
-#include "mainwindowplaceholder.h"
+#include "mdiformmain.h"
 #include <QStringList>
 
 #include <memory>
@@ -30,12 +30,12 @@ public:
     void AppShutdown();
 
     AppState &state() { return *m_state; }
-    MainWindowPlaceholder *mainWindow() const { return m_mainWindow; }
+    MDIForm_Main *mainWindow() const { return m_mainWindow; }
 
 private:
     std::unique_ptr<AppState> m_state;
     std::unique_ptr<SingleInstance> m_instance;
-    QPointer<MainWindowPlaceholder> m_mainWindow;
+    QPointer<MDIForm_Main> m_mainWindow;
     bool m_shuttingDown = false;
 };
 

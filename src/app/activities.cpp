@@ -1,0 +1,38 @@
+#include "activities.h"
+
+#include "appstate.h"
+#include "formacceuil.h"
+#include "prefs/formprefs.h"
+
+namespace parlevo {
+
+namespace {
+
+// Titles of the toolbar buttons, which break over two lines; a page title runs on one.
+QString oneLine(const QString &caption) {
+    return caption.simplified();
+}
+
+} // namespace
+
+ActivityWindow *createActivityWindow(Activity activity, AppState &state, MDIForm_Main &main, QWidget *parent) {
+    switch (activity) {
+    case Activity::Home:
+        return new Form_Acceuil(state, main, parent);
+    case Activity::Prefs:
+        return new Form_Prefs(state, parent);
+    case Activity::Simple:
+        return new ActivityPlaceholder(u"Form_Simple"_qs, oneLine(state.Textes(122)), activityIcon(activity), parent);
+    case Activity::Mailing:
+        return new ActivityPlaceholder(u"Form_Mailing"_qs, oneLine(state.Textes(123)), activityIcon(activity), parent);
+    case Activity::Carnet:
+        return new ActivityPlaceholder(u"Form_CarnetAdresse"_qs, oneLine(state.Textes(124)), activityIcon(activity),
+                                       parent);
+    case Activity::Predefinis:
+        return new ActivityPlaceholder(u"Form_Predefinis"_qs, oneLine(state.Textes(125)), activityIcon(activity),
+                                       parent);
+    }
+    return nullptr;
+}
+
+} // namespace parlevo

@@ -1,0 +1,125 @@
+#include "activitywindow.h"
+
+#include "artwork.h"
+
+#include <QFrame>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QScrollArea>
+#include <QVBoxLayout>
+
+namespace parlevo {
+
+namespace {
+
+constexpr int kPageInset = 4;
+constexpr int kPagePadding = 20;
+constexpr int kTitleIcon = 32;
+constexpr int kHeadingBullet = 12;
+
+} // namespace
+
+ActivityWindow::ActivityWindow(QWidget *parent)
+    : QWidget(parent) {}
+
+SectionPage::SectionPage(const QString &title, const QString &icon, QWidget *parent)
+    : ActivityWindow(parent)
+    , m_content(new QVBoxLayout) {
+    auto *outer = new QVBoxLayout(this);
+    outer->setContentsMargins(kPageInset, kPageInset, kPageInset, kPageInset);
+
+    auto *container = new QFrame(this);
+    container->setObjectName(u"PictureContainer"_qs);
+    container->setStyleSheet(
+        u"#PictureContainer { background: #FFFFFF; border: 1px solid #D5DCE6; border-radius: 6px; }"_qs);
+    outer->addWidget(container);
+
+    auto *page = new QVBoxLayout(container);
+    page->setContentsMargins(kPagePadding, 16, kPagePadding, kPagePadding);
+    page->setSpacing(10);
+
+    auto *titleRow = new QHBoxLayout;
+    titleRow->setSpacing(12);
+    auto *logo = new QLabel(container);
+    logo->setObjectName(u"ImageLogoTitre"_qs);
+    logo->setPixmap(artworkPixmap(icon, kTitleIcon));
+    auto *titleLabel = new QLabel(title, container);
+    titleLabel->setObjectName(u"LabelTitreSection"_qs);
+    titleLabel->setStyleSheet(u"color: #1B3A63; font-size: 16pt; font-weight: 600;"_qs);
+    titleRow->addWidget(logo);
+    titleRow->addWidget(titleLabel, 1);
+    page->addLayout(titleRow);
+
+    auto *separator = new QFrame(container);
+    separator->setObjectName(u"LineSeparator"_qs);
+    separator->setFixedHeight(1);
+    separator->setStyleSheet(u"background: #D5DCE6; border: none;"_qs);
+    page->addWidget(separator);
+
+    // The content scrolls rather than forcing a large window on a small screen.
+    auto *scroll = new QScrollArea(container);
+    scroll->setObjectName(u"ContentScroll"_qs);
+    scroll->setFrameShape(QFrame::NoFrame);
+    scroll->setWidgetResizable(true);
+    scroll->setStyleSheet(u"QScrollArea, #ContentWidget { background: transparent; }"_qs);
+    auto *contentWidget = new QWidget(scroll);
+    contentWidget->setObjectName(u"ContentWidget"_qs);
+    auto *contentColumn = new QVBoxLayout(contentWidget);
+    contentColumn->setContentsMargins(0, 0, 0, 0);
+    m_content->setSpacing(6);
+    contentColumn->addLayout(m_content);
+    contentColumn->addStretch(1);
+    scroll->setWidget(contentWidget);
+    page->addWidget(scroll, 1);
+}
+
+QWidget *SectionPage::makeHeading(const QString &objectName, const QString &text) {
+    auto *row = new QWidget(this);
+    auto *layout = new QHBoxLayout(row);
+    layout->setContentsMargins(0, 10, 0, 2);
+    layout->setSpacing(8);
+    auto *bullet = new QLabel(row);
+    bullet->setObjectName(u"ImageBullet"_qs);
+    bullet->setPixmap(artworkPixmap(u"icons/bullet"_qs, kHeadingBullet));
+    auto *label = new QLabel(text, row);
+    label->setObjectName(objectName);
+    label->setStyleSheet(u"color: #1E5AA8; font-size: 11pt; font-weight: 600;"_qs);
+    layout->addWidget(bullet);
+    layout->addWidget(label, 1);
+    return row;
+}
+
+QLabel *SectionPage::makeHelp(const QString &objectName, const QString &text) {
+    auto *label = new QLabel(text, this);
+    label->setObjectName(objectName);
+    label->setWordWrap(true);
+    label->setStyleSheet(u"color: #5B6675;"_qs);
+    label->setContentsMargins(20, 0, 0, 4);
+    return label;
+}
+
+ActivityPlaceholder::ActivityPlaceholder(const QString &objectName, const QString &title, const QString &icon,
+                                         QWidget *parent)
+    : SectionPage(title, icon, parent) {
+    setObjectName(objectName);
+}
+
+QString activityIcon(Activity activity) {
+    switch (activity) {
+    case Activity::Home:
+        return u"icons/home"_qs;
+    case Activity::Simple:
+        return u"icons/sms"_qs;
+    case Activity::Mailing:
+        return u"icons/mailing"_qs;
+    case Activity::Carnet:
+        return u"icons/addressbook"_qs;
+    case Activity::Predefinis:
+        return u"icons/predefined"_qs;
+    case Activity::Prefs:
+        return u"icons/settings"_qs;
+    }
+    return QString();
+}
+
+} // namespace parlevo

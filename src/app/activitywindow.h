@@ -1,0 +1,57 @@
+#pragma once
+
+#include <QWidget>
+
+class QLabel;
+class QVBoxLayout;
+
+namespace parlevo {
+
+// The activities the main window switches between, one window each.
+enum class Activity { Home, Simple, Mailing, Carnet, Predefinis, Prefs };
+
+// A window shown in the main window's client area. The main window calls Init each time it
+// shows the window; Init reloads the window from the shared state.
+class ActivityWindow : public QWidget {
+    Q_OBJECT
+public:
+    explicit ActivityWindow(QWidget *parent = nullptr);
+    Q_DISABLE_COPY_MOVE(ActivityWindow)
+
+    virtual void Init() = 0;
+};
+
+// The common look of the activity windows: a white page inset in the client area, a title line
+// with the activity's icon, a separator, then the window's own content.
+class SectionPage : public ActivityWindow {
+    Q_OBJECT
+public:
+    SectionPage(const QString &title, const QString &icon, QWidget *parent = nullptr);
+    Q_DISABLE_COPY_MOVE(SectionPage)
+
+protected:
+    QVBoxLayout *contentLayout() const { return m_content; }
+    // A section heading with its bullet, as used on the home page and in the preferences.
+    QWidget *makeHeading(const QString &objectName, const QString &text);
+    // A grey explanation under a heading.
+    QLabel *makeHelp(const QString &objectName, const QString &text);
+
+private:
+    QVBoxLayout *m_content;
+};
+
+// Stands for an activity window that is not built yet: its title and icon, nothing to load.
+class ActivityPlaceholder final : public SectionPage {
+    Q_OBJECT
+public:
+    ActivityPlaceholder(const QString &objectName, const QString &title, const QString &icon,
+                        QWidget *parent = nullptr);
+    Q_DISABLE_COPY_MOVE(ActivityPlaceholder)
+
+    void Init() override {}
+};
+
+// The icon of each activity, shared by the toolbar and the pages.
+QString activityIcon(Activity activity);
+
+} // namespace parlevo

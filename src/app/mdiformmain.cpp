@@ -1,0 +1,448 @@
+#include "mdiformmain.h"
+
+#include "activities.h"
+#include "appstate.h"
+#include "artwork.h"
+#include "controls/kxbutton.h"
+#include "controls/maxmin.h"
+#include "controls/wincolor.h"
+#include "gateway/classsendora.h"
+#include "mainwindowlogic.h"
+#include "windowplacement.h"
+
+#include <QCloseEvent>
+#include <QGuiApplication>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPainter>
+#include <QScreen>
+#include <QStatusBar>
+#include <QTimer>
+#include <QVBoxLayout>
+
+namespace parlevo {
+
+namespace {
+
+constexpr int kTextSousTitre = 1;
+constexpr int kTextMenu = 120;
+constexpr int kTextHome = 121;
+constexpr int kTextSimple = 122;
+constexpr int kTextMailing = 123;
+constexpr int kTextCarnet = 124;
+constexpr int kTextPredefinis = 125;
+constexpr int kTextPrefs = 127;
+constexpr int kTextQuitter = 129;
+
+// Colours of the toolbar buttons: the highlighted one takes the tooltip background.
+constexpr WinColor kButtonBack = 0xFFFFFF;
+constexpr WinColor kButtonFore = 0xFF0000;
+constexpr WinColor kActiveButtonBack = systemColor(kColorInfoBackground);
+
+constexpr int kBannerHeight = 76;
+constexpr int kLogoSide = 48;
+constexpr int kLogoFromRight = 60;
+constexpr int kToolbarWidth = 158;
+constexpr int kToolbarIcon = 24;
+constexpr int kButtonHeight = 46;
+constexpr int kClockIntervalMs = 1000;
+constexpr QSize kMinimumWindow(480, 360);
+
+// The placement used when the configuration has none (a window saved maximised).
+constexpr qint32 kDefaultTop = 1000;
+constexpr qint32 kDefaultLeft = 1000;
+constexpr qint32 kDefaultWidth = 8910;
+constexpr qint32 kDefaultHeight = 8055;
+
+const QColor kEdgeColor(0xD5, 0xDC, 0xE6);
+
+QScreen *primaryScreen() {
+    return QGuiApplication::primaryScreen();
+}
+
+double dpiX() {
+    return primaryScreen() ? primaryScreen()->logicalDotsPerInchX() : 96.0;
+}
+
+double dpiY() {
+    return primaryScreen() ? primaryScreen()->logicalDotsPerInchY() : 96.0;
+}
+
+// The title banner: artwork background, product name, one-line description and logo.
+class Banner final : public QWidget {
+public:
+    Banner(const QString &subtitle, QWidget *parent)
+        : QWidget(parent)
+        , m_title(new QLabel(u"Parlevo"_qs, this))
+        , m_subtitle(new QLabel(subtitle, this))
+        , m_logo(new QLabel(this)) {
+        setObjectName(u"PictureTop"_qs);
+        setFixedHeight(kBannerHeight);
+        m_title->setObjectName(u"LabelTitre"_qs);
+        m_title->setStyleSheet(u"color: #FFFFFF; font-size: 19pt; font-weight: 700;"_qs);
+        m_subtitle->setObjectName(u"LabelSousTitre"_qs);
+        m_subtitle->setStyleSheet(u"color: #DCE9F8; font-size: 8.5pt;"_qs);
+        m_subtitle->setWordWrap(true);
+        m_subtitle->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+        m_logo->setObjectName(u"ImageLogo"_qs);
+        m_logo->setPixmap(artworkPixmap(u"logo"_qs, kLogoSide));
+    }
+
+protected:
+    void paintEvent(QPaintEvent *) override {
+        QPainter painter(this);
+        paintArtwork(painter, u"banner"_qs, rect());
+        painter.setPen(QColor(0x12, 0x35, 0x66));
+        painter.drawLine(0, height() - 1, width(), height() - 1);
+    }
+
+    void resizeEvent(QResizeEvent *) override {
+        constexpr int left = 18;
+        const int textWidth = std::max(0, width() - left - kLogoFromRight - 24);
+        m_title->setGeometry(left, 6, textWidth, 36);
+        m_subtitle->setGeometry(left + 2, 40, textWidth, height() - 42);
+        m_logo->setGeometry(width() - kLogoFromRight, (height() - kLogoSide) / 2, kLogoSide, kLogoSide);
+    }
+
+private:
+    QLabel *m_title;
+    QLabel *m_subtitle;
+    QLabel *m_logo;
+};
+
+// The toolbar column, closed by a one-pixel line along its right edge.
+class ToolbarColumn final : public QWidget {
+public:
+    explicit ToolbarColumn(QWidget *parent)
+        : QWidget(parent) {
+        setObjectName(u"PictureToolbar"_qs);
+        setFixedWidth(kToolbarWidth);
+        setAutoFillBackground(true);
+        QPalette p = palette();
+        p.setColor(QPalette::Window, Qt::white);
+        setPalette(p);
+    }
+
+protected:
+    void paintEvent(QPaintEvent *) override {
+        QPainter painter(this);
+        painter.setPen(kEdgeColor);
+        painter.drawLine(width() - 1, 0, width() - 1, height());
+    }
+};
+
+} // namespace
+
+MDIForm_Main::MDIForm_Main(AppState &state, MainWindowHooks hooks, QWidget *parent)
+    : QMainWindow(parent)
+    , m_state(state)
+    , m_hooks(std::move(hooks)) {
+    setObjectName(u"MDIForm_Main"_qs);
+    if (!m_hooks.querySolde)
+        m_hooks.querySolde = [this] { return m_state.Gateway().Solde(); };
+    if (!m_hooks.clock)
+        m_hooks.clock = [] { return QTime::currentTime(); };
+    if (!m_hooks.createActivity) {
+        m_hooks.createActivity = [this](Activity which, QWidget *parentWidget) {
+            return createActivityWindow(which, m_state, *this, parentWidget);
+        };
+    }
+
+    buildWindow();
+
+    m_maxMin = new MaxMin(this);
+    m_maxMin->setObjectName(u"MaxMin1"_qs);
+    m_maxMin->setMinWidth(kMinimumWindow.width());
+    m_maxMin->setMinHeight(kMinimumWindow.height());
+    const QSize screen = primaryScreen() ? primaryScreen()->size() : QSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+    m_maxMin->setMaxWidth(screen.width());
+    m_maxMin->setMaxHeight(screen.height());
+
+    setWindowTitle(MainWindowTitle());
+    setWindowIcon(QIcon(artworkPixmap(u"logo"_qs, 64)));
+    m_labelSolde->setText(QString::fromUtf16(kSoldeUnknown));
+    m_labelHeure->setText(ClockText(m_hooks.clock(), QLocale::system()));
+
+    applySavedGeometry();
+
+    m_activeButton = m_kxbHome;
+    m_activeChild = activity(Activity::Home);
+    KXB_Home_Click();
+
+    m_timerHeure = new QTimer(this);
+    m_timerHeure->setObjectName(u"TimerHeure"_qs);
+    m_timerHeure->setTimerType(Qt::PreciseTimer);
+    m_timerHeure->setInterval(kClockIntervalMs);
+    connect(m_timerHeure, &QTimer::timeout, this, &MDIForm_Main::TimerHeure_Timer);
+    m_timerHeure->start();
+}
+
+MDIForm_Main::~MDIForm_Main() = default;
+
+void MDIForm_Main::buildWindow() {
+    auto *central = new QWidget(this);
+    auto *column = new QVBoxLayout(central);
+    column->setContentsMargins(0, 0, 0, 0);
+    column->setSpacing(0);
+    column->addWidget(buildBanner());
+
+    auto *row = new QHBoxLayout;
+    row->setContentsMargins(0, 0, 0, 0);
+    row->setSpacing(0);
+    row->addWidget(buildToolbar());
+    m_clientArea = new QWidget(central);
+    m_clientArea->setObjectName(u"ClientArea"_qs);
+    m_clientArea->setAutoFillBackground(true);
+    QPalette clientPalette = m_clientArea->palette();
+    clientPalette.setColor(QPalette::Window, QColor(0xE9, 0xEE, 0xF4));
+    m_clientArea->setPalette(clientPalette);
+    m_clientArea->installEventFilter(this);
+    row->addWidget(m_clientArea, 1);
+    column->addLayout(row, 1);
+    setCentralWidget(central);
+
+    auto *status = new QStatusBar(this);
+    status->setObjectName(u"StatusBar1"_qs);
+    status->setSizeGripEnabled(true);
+    status->setStyleSheet(
+        u"QStatusBar { background: #F5F7FA; border-top: 1px solid #D5DCE6; } QStatusBar::item { border: none; }"
+        "QStatusBar QLabel { color: #334155; padding: 3px 8px; }"_qs);
+    m_labelSolde = new QLabel(status);
+    m_labelSolde->setObjectName(u"LabelSolde"_qs);
+    m_labelHeure = new QLabel(status);
+    m_labelHeure->setObjectName(u"LabelHeure"_qs);
+    m_labelHeure->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    status->addWidget(m_labelSolde, 1);
+    status->addPermanentWidget(m_labelHeure);
+    setStatusBar(status);
+}
+
+QWidget *MDIForm_Main::buildBanner() {
+    return new Banner(m_state.Textes(kTextSousTitre), this);
+}
+
+QWidget *MDIForm_Main::buildToolbar() {
+    auto *toolbar = new ToolbarColumn(this);
+    auto *layout = new QVBoxLayout(toolbar);
+    layout->setContentsMargins(0, 10, 1, 0);
+    layout->setSpacing(0);
+
+    auto *menu = new QLabel(m_state.Textes(kTextMenu), toolbar);
+    menu->setObjectName(u"LabelMenu"_qs);
+    menu->setStyleSheet(u"color: #6B7A8F; font-size: 8pt; font-weight: 700; padding: 0 10px 8px 10px;"_qs);
+    layout->addWidget(menu);
+
+    m_kxbHome = makeToolbarButton(u"KXB_Home", kTextHome, activityIcon(Activity::Home));
+    m_kxbSimple = makeToolbarButton(u"KXB_Simple", kTextSimple, activityIcon(Activity::Simple));
+    m_kxbMailing = makeToolbarButton(u"KXB_Mailing", kTextMailing, activityIcon(Activity::Mailing));
+    m_kxbCarnet = makeToolbarButton(u"KXB_Carnet", kTextCarnet, activityIcon(Activity::Carnet));
+    m_kxbPredefinis = makeToolbarButton(u"KXB_Predefinis", kTextPredefinis, activityIcon(Activity::Predefinis));
+    m_kxbPrefs = makeToolbarButton(u"KXB_Prefs", kTextPrefs, activityIcon(Activity::Prefs));
+    m_kxbQuitter = makeToolbarButton(u"KXB_Quitter", kTextQuitter, u"icons/quit"_qs);
+    for (KXButton *button : {m_kxbHome, m_kxbSimple, m_kxbMailing, m_kxbCarnet, m_kxbPredefinis, m_kxbPrefs})
+        layout->addWidget(button);
+    layout->addStretch(1);
+    layout->addWidget(m_kxbQuitter);
+
+    connect(m_kxbHome, &KXButton::Click, this, &MDIForm_Main::KXB_Home_Click);
+    connect(m_kxbSimple, &KXButton::Click, this, &MDIForm_Main::KXB_Simple_Click);
+    connect(m_kxbMailing, &KXButton::Click, this, &MDIForm_Main::KXB_Mailing_Click);
+    connect(m_kxbCarnet, &KXButton::Click, this, &MDIForm_Main::KXB_Carnet_Click);
+    connect(m_kxbPredefinis, &KXButton::Click, this, &MDIForm_Main::KXB_Predefinis_Click);
+    connect(m_kxbPrefs, &KXButton::Click, this, &MDIForm_Main::KXB_Prefs_Click);
+    connect(m_kxbQuitter, &KXButton::Click, this, [this] {
+        if (m_hooks.shutdown)
+            m_hooks.shutdown();
+        else
+            close();
+    });
+    return toolbar;
+}
+
+KXButton *MDIForm_Main::makeToolbarButton(const char16_t *name, int text, const QString &icon) {
+    auto *button = new KXButton(this);
+    button->setObjectName(QString::fromUtf16(name));
+    button->setCaption(m_state.Textes(text));
+    button->setPicture(artworkPixmap(icon, kToolbarIcon));
+    button->setBackColor(kButtonBack);
+    button->setForeColor(kButtonFore);
+    button->setFixedHeight(kButtonHeight);
+    button->setCursor(Qt::PointingHandCursor);
+    return button;
+}
+
+void MDIForm_Main::applySavedGeometry() {
+    const Config &c = m_state.config();
+    // A window saved maximised has no normal placement in the file; un-maximising it then
+    // gives the default one rather than an empty window at the corner.
+    const bool useDefault = c.WindowMaximized;
+    const QRect saved(twipsToPixels(useDefault ? kDefaultLeft : c.WindowLeft, dpiX()),
+                      twipsToPixels(useDefault ? kDefaultTop : c.WindowTop, dpiY()),
+                      twipsToPixels(useDefault ? kDefaultWidth : c.WindowWidth, dpiX()),
+                      twipsToPixels(useDefault ? kDefaultHeight : c.WindowHeight, dpiY()));
+    QList<QRect> screens;
+    for (const QScreen *screen : QGuiApplication::screens())
+        screens.append(screen->geometry());
+    const QRect primary = primaryScreen() ? primaryScreen()->availableGeometry() : QRect();
+    const QRect placed = keepOnScreen(saved, screens, primary);
+
+    setWindowState(Qt::WindowNoState);
+    setGeometry(placed);
+    m_normalGeometry = placed;
+    if (c.WindowMaximized)
+        setWindowState(Qt::WindowMaximized);
+}
+
+WindowGeometry MDIForm_Main::geometryInTwips() const {
+    const Qt::WindowStates states = windowState();
+    const QRect lastNormal = states.testFlag(Qt::WindowMaximized) ? normalGeometry() : m_normalGeometry;
+    const QRect r = geometryToSave(states, geometry(), lastNormal);
+    return {pixelsToTwips(r.top(), dpiY()), pixelsToTwips(r.left(), dpiX()), pixelsToTwips(r.width(), dpiX()),
+            pixelsToTwips(r.height(), dpiY()), states.testFlag(Qt::WindowMaximized)};
+}
+
+void MDIForm_Main::rememberNormalGeometry() {
+    if (windowState() == Qt::WindowNoState)
+        m_normalGeometry = geometry();
+}
+
+ActivityWindow *MDIForm_Main::loadedActivity(Activity which) const {
+    return m_activities[static_cast<std::size_t>(which)];
+}
+
+ActivityWindow *MDIForm_Main::activity(Activity which) {
+    QPointer<ActivityWindow> &slot = m_activities[static_cast<std::size_t>(which)];
+    if (!slot) {
+        slot = m_hooks.createActivity(which, m_clientArea);
+        slot->hide();
+    }
+    return slot;
+}
+
+void MDIForm_Main::switchTo(Activity which, KXButton *button, bool initLast) {
+    ActivityWindow *window = activity(which);
+    if (!initLast)
+        window->Init();
+    SetActiveButton(button);
+    ShowChild(window);
+    if (initLast)
+        window->Init();
+}
+
+void MDIForm_Main::KXB_Home_Click() {
+    switchTo(Activity::Home, m_kxbHome, false);
+}
+
+void MDIForm_Main::KXB_Mailing_Click() {
+    switchTo(Activity::Mailing, m_kxbMailing, false);
+}
+
+void MDIForm_Main::KXB_Predefinis_Click() {
+    switchTo(Activity::Predefinis, m_kxbPredefinis, false);
+}
+
+void MDIForm_Main::KXB_Prefs_Click() {
+    switchTo(Activity::Prefs, m_kxbPrefs, false);
+}
+
+// The address book and the single SMS fill themselves once they are on screen.
+void MDIForm_Main::KXB_Carnet_Click() {
+    switchTo(Activity::Carnet, m_kxbCarnet, true);
+}
+
+void MDIForm_Main::KXB_Simple_Click() {
+    switchTo(Activity::Simple, m_kxbSimple, true);
+}
+
+void MDIForm_Main::ShowChild(ActivityWindow *window) {
+    window->setGeometry(m_clientArea->rect());
+    window->setEnabled(true);
+    window->show();
+    window->raise();
+    if (m_activeChild && m_activeChild != window)
+        m_activeChild->hide();
+    m_activeChild = window;
+}
+
+void MDIForm_Main::SetActiveButton(KXButton *button) {
+    if (m_activeButton) {
+        m_activeButton->setBackColor(kButtonBack);
+        m_activeButton->setForeColor(kButtonFore);
+    }
+    button->setBackColor(kActiveButtonBack);
+    m_activeButton = button;
+}
+
+void MDIForm_Main::fitActiveChild() {
+    if (m_activeChild && !isMinimized())
+        m_activeChild->setGeometry(m_clientArea->rect());
+}
+
+void MDIForm_Main::TimerHeure_Timer() {
+    const QTime now = m_hooks.clock();
+    m_labelHeure->setText(ClockText(now, QLocale::system()));
+    const bool due = SoldeRefreshDue(m_labelSolde->text(), m_previousTick, now);
+    m_previousTick = now;
+    // A query still waiting for its reply will bring the credit; the clock goes on meanwhile.
+    if (due && !m_soldePending)
+        MAJ_SoldeSMS();
+}
+
+void MDIForm_Main::MAJ_SoldeSMS() {
+    if (m_soldePending) {
+        m_soldeAgain = true;
+        return;
+    }
+    // The query runs an event loop while it waits: the window may be closed before it returns.
+    QPointer<MDIForm_Main> self(this);
+    m_soldePending = true;
+    do {
+        m_soldeAgain = false;
+        const QString solde = GetSolde();
+        if (!self)
+            return;
+        m_labelSolde->setText(SoldePanelText(m_state.textTable(), solde));
+    } while (m_soldeAgain);
+    m_soldePending = false;
+}
+
+QString MDIForm_Main::GetSolde() {
+    QString solde;
+    try {
+        solde = m_hooks.querySolde();
+    } catch (...) {
+        solde.clear();
+    }
+    return solde.isEmpty() ? QString::fromUtf16(kSoldeUnknown) : solde;
+}
+
+void MDIForm_Main::closeEvent(QCloseEvent *event) {
+    event->accept();
+    hide();
+    if (m_hooks.shutdown)
+        m_hooks.shutdown();
+}
+
+void MDIForm_Main::moveEvent(QMoveEvent *event) {
+    QMainWindow::moveEvent(event);
+    rememberNormalGeometry();
+}
+
+void MDIForm_Main::resizeEvent(QResizeEvent *event) {
+    QMainWindow::resizeEvent(event);
+    rememberNormalGeometry();
+}
+
+void MDIForm_Main::changeEvent(QEvent *event) {
+    QMainWindow::changeEvent(event);
+    if (event->type() == QEvent::WindowStateChange)
+        rememberNormalGeometry();
+}
+
+bool MDIForm_Main::eventFilter(QObject *watched, QEvent *event) {
+    if (watched == m_clientArea && event->type() == QEvent::Resize)
+        fitActiveChild();
+    return QMainWindow::eventFilter(watched, event);
+}
+
+} // namespace parlevo

@@ -1,0 +1,115 @@
+#pragma once
+
+#include "activitywindow.h"
+#include "config.h"
+#include "controls/kxbutton.h"
+
+#include <QMainWindow>
+#include <QPointer>
+#include <QTime>
+
+#include <array>
+#include <functional>
+
+class QLabel;
+class QTimer;
+
+namespace parlevo {
+
+class AppState;
+class MaxMin;
+
+// What the main window takes from the outside world; every member left empty gets the real
+// thing. Tests replace the credit query and the clock.
+struct MainWindowHooks {
+    // The account credit as digits, empty when unavailable. Default: the gateway's Solde.
+    std::function<QString()> querySolde;
+    // The time of day. Default: the system clock.
+    std::function<QTime()> clock;
+    // Creates an activity's window. Default: createActivityWindow.
+    std::function<ActivityWindow *(Activity, QWidget *parent)> createActivity;
+    // Runs when the user quits, by the Quit button or the close box.
+    std::function<void()> shutdown;
+};
+
+// The application's frame: banner, toolbar column, status bar with the credit and a clock, and
+// one activity window at a time filling the client area.
+class MDIForm_Main final : public QMainWindow {
+    Q_OBJECT
+public:
+    explicit MDIForm_Main(AppState &state, MainWindowHooks hooks = {}, QWidget *parent = nullptr);
+    ~MDIForm_Main() override;
+    Q_DISABLE_COPY_MOVE(MDIForm_Main)
+
+    // Switch to an activity; the home page's links call them too.
+    void KXB_Home_Click();
+    void KXB_Simple_Click();
+    void KXB_Mailing_Click();
+    void KXB_Carnet_Click();
+    void KXB_Predefinis_Click();
+    void KXB_Prefs_Click();
+
+    // Asks the gateway for the credit now and shows it. A call while a query is under way runs
+    // one more query after it, so a send made meanwhile is counted.
+    void MAJ_SoldeSMS();
+
+    // The placement to keep in the configuration, in twips: the normal rectangle even when the
+    // window is minimised or maximised.
+    WindowGeometry geometryInTwips() const;
+
+    ActivityWindow *ActiveChild() const { return m_activeChild; }
+    KXButton *ActiveButton() const { return m_activeButton; }
+    // The activity's window if it was created already.
+    ActivityWindow *loadedActivity(Activity activity) const;
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+    void moveEvent(QMoveEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+    void changeEvent(QEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    void buildWindow();
+    QWidget *buildBanner();
+    QWidget *buildToolbar();
+    KXButton *makeToolbarButton(const char16_t *name, int text, const QString &icon);
+    void applySavedGeometry();
+    void rememberNormalGeometry();
+
+    ActivityWindow *activity(Activity which);
+    void switchTo(Activity which, KXButton *button, bool initLast);
+    void ShowChild(ActivityWindow *window);
+    void SetActiveButton(KXButton *button);
+    void fitActiveChild();
+
+    void TimerHeure_Timer();
+    QString GetSolde();
+
+    AppState &m_state;
+    MainWindowHooks m_hooks;
+
+    QWidget *m_clientArea = nullptr;
+    QLabel *m_labelSolde = nullptr;
+    QLabel *m_labelHeure = nullptr;
+    QTimer *m_timerHeure = nullptr;
+    MaxMin *m_maxMin = nullptr;
+    KXButton *m_kxbHome = nullptr;
+    KXButton *m_kxbSimple = nullptr;
+    KXButton *m_kxbMailing = nullptr;
+    KXButton *m_kxbCarnet = nullptr;
+    KXButton *m_kxbPredefinis = nullptr;
+    KXButton *m_kxbPrefs = nullptr;
+    KXButton *m_kxbQuitter = nullptr;
+
+    std::array<QPointer<ActivityWindow>, 6> m_activities;
+    QPointer<ActivityWindow> m_activeChild;
+    QPointer<KXButton> m_activeButton;
+
+    QRect m_normalGeometry;
+    QTime m_previousTick;
+    bool m_soldePending = false;
+    bool m_soldeAgain = false;
+};
+
+} // namespace parlevo

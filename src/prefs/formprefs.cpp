@@ -1,0 +1,129 @@
+#include "formprefs.h"
+
+#include "app/appstate.h"
+#include "gateway/classsendora.h"
+
+#include <QCheckBox>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QProxyStyle>
+#include <QVBoxLayout>
+
+namespace parlevo {
+
+namespace {
+
+constexpr int kFieldIndent = 20;
+constexpr int kLabelWidth = 130;
+constexpr int kFieldWidth = 280;
+
+struct ColumnBox {
+    int text;
+    bool Config::*flag;
+};
+
+// Index order of CheckColonnes: Group, Company, FullName, Title, FirstName, LastName, GSM.
+constexpr ColumnBox kColumnBoxes[Form_Prefs::kColumnCount] = {
+    {184, &Config::ColumnGroup}, {169, &Config::ColumnCompany},   {181, &Config::ColumnFullName},
+    {165, &Config::ColumnTitle}, {166, &Config::ColumnFirstName}, {167, &Config::ColumnLastName},
+    {168, &Config::ColumnGSM},
+};
+
+class AsteriskPasswordStyle final : public QProxyStyle {
+public:
+    int styleHint(StyleHint hint, const QStyleOption *option, const QWidget *widget,
+                  QStyleHintReturn *returnData) const override {
+        if (hint == SH_LineEdit_PasswordCharacter)
+            return u'*';
+        return QProxyStyle::styleHint(hint, option, widget, returnData);
+    }
+};
+
+const QString kFieldStyle = u"QLineEdit { padding: 3px 6px; border: 1px solid #C3CDD9; border-radius: 4px; }"
+                            "QLineEdit:focus { border-color: #3A8DDE; }"_qs;
+
+} // namespace
+
+Form_Prefs::Form_Prefs(AppState &state, QWidget *parent)
+    : SectionPage(state.Textes(127), activityIcon(Activity::Prefs), parent)
+    , m_state(state) {
+    setObjectName(u"Form_Prefs"_qs);
+    QVBoxLayout *content = contentLayout();
+
+    content->addWidget(makeHeading(u"LabelCompteKXSMS"_qs, state.Textes(189)));
+    content->addWidget(makeHelp(u"LabelHelpCompteKXSMS"_qs, state.Textes(190)));
+    m_mail = addField(u"LabelSendoraMail", state.Textes(252) + u" :"_qs, u"Text_SendoraMail");
+    m_password = addField(u"LabelSendoraPassword", state.Textes(253) + u" :"_qs, u"Text_SendoraPassword");
+    // Every character of the password shows as an asterisk, whatever the desktop's style uses.
+    auto *maskStyle = new AsteriskPasswordStyle;
+    maskStyle->setParent(m_password);
+    m_password->setStyle(maskStyle);
+    m_password->setEchoMode(QLineEdit::Password);
+
+    content->addWidget(makeHeading(u"LabelExpediteurSMS"_qs, state.Textes(185)));
+    content->addWidget(makeHelp(u"LabelHelpExpediteur"_qs, state.Textes(186)));
+    m_expediteur = addField(u"LabelExpediteur", state.Textes(187), u"TextExpediteur");
+
+    content->addWidget(makeHeading(u"LabelColonnes"_qs, state.Textes(282)));
+    content->addWidget(makeHelp(u"LabelCA_ColonneHelp"_qs, state.Textes(283)));
+    auto *boxes = new QWidget(this);
+    auto *grid = new QGridLayout(boxes);
+    grid->setContentsMargins(kFieldIndent, 0, 0, 0);
+    grid->setHorizontalSpacing(24);
+    grid->setVerticalSpacing(6);
+    constexpr int kRows = (kColumnCount + 1) / 2;
+    for (int i = 0; i < kColumnCount; ++i) {
+        auto *box = new QCheckBox(state.Textes(kColumnBoxes[i].text), boxes);
+        box->setObjectName(u"CheckColonnes(%1)"_qs.arg(i));
+        grid->addWidget(box, i % kRows, i / kRows);
+        m_columns[static_cast<std::size_t>(i)] = box;
+        const auto flag = kColumnBoxes[i].flag;
+        connect(box, &QCheckBox::toggled, this, [this, flag](bool ticked) { m_state.config().*flag = ticked; });
+    }
+    grid->setColumnStretch(2, 1);
+    content->addWidget(boxes);
+
+    connect(m_mail, &QLineEdit::textChanged, this, [this](const QString &text) { m_state.Gateway().Mail = text; });
+    connect(m_password, &QLineEdit::textChanged, this,
+            [this](const QString &text) { m_state.Gateway().Password = text; });
+    connect(m_expediteur, &QLineEdit::textChanged, this,
+            [this](const QString &text) { m_state.config().Expediteur = text; });
+}
+
+QLineEdit *Form_Prefs::addField(const char16_t *labelName, const QString &label, const char16_t *editName) {
+    auto *row = new QWidget(this);
+    auto *layout = new QHBoxLayout(row);
+    layout->setContentsMargins(kFieldIndent, 0, 0, 0);
+    layout->setSpacing(8);
+    auto *caption = new QLabel(label, row);
+    caption->setObjectName(QString::fromUtf16(labelName));
+    caption->setMinimumWidth(kLabelWidth);
+    auto *edit = new QLineEdit(row);
+    edit->setObjectName(QString::fromUtf16(editName));
+    edit->setMaximumWidth(kFieldWidth);
+    edit->setStyleSheet(kFieldStyle);
+    caption->setBuddy(edit);
+    layout->addWidget(caption);
+    layout->addWidget(edit, 1);
+    layout->addStretch(0);
+    contentLayout()->addWidget(row);
+    return edit;
+}
+
+void Form_Prefs::Init() {
+    const Config &c = m_state.config();
+    const ClassSendora &gateway = m_state.Gateway();
+    // Copies first: each assignment writes its value straight back through the change actions.
+    const QString expediteur = c.Expediteur;
+    const QString mail = gateway.Mail;
+    const QString password = gateway.Password;
+    m_expediteur->setText(expediteur);
+    m_mail->setText(mail);
+    m_password->setText(password);
+    for (int i = 0; i < kColumnCount; ++i)
+        m_columns[static_cast<std::size_t>(i)]->setChecked(c.*kColumnBoxes[i].flag);
+}
+
+} // namespace parlevo

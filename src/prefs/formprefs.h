@@ -1,0 +1,37 @@
+#pragma once
+
+#include "app/activitywindow.h"
+
+#include <array>
+
+class QCheckBox;
+class QLineEdit;
+
+namespace parlevo {
+
+class AppState;
+
+// The account, the default sender and the address book's visible columns. Every change applies
+// to the running program at once; the configuration file keeps it at shutdown.
+class Form_Prefs final : public SectionPage {
+    Q_OBJECT
+public:
+    static constexpr int kColumnCount = 7;
+
+    explicit Form_Prefs(AppState &state, QWidget *parent = nullptr);
+    Q_DISABLE_COPY_MOVE(Form_Prefs)
+
+    // Shows the values in force now.
+    void Init() override;
+
+private:
+    QLineEdit *addField(const char16_t *labelName, const QString &label, const char16_t *editName);
+
+    AppState &m_state;
+    QLineEdit *m_expediteur;
+    QLineEdit *m_mail;
+    QLineEdit *m_password;
+    std::array<QCheckBox *, kColumnCount> m_columns{};
+};
+
+} // namespace parlevo

@@ -1,0 +1,50 @@
+// Renders the main window on the home page and on the preferences into PNG files for the
+// documentation: grab_screenshots [output directory, default docs/screenshots].
+#include "app/appstate.h"
+#include "app/config.h"
+#include "app/mdiformmain.h"
+#include "controls/maxmin.h"
+#include "gateway/classsendora.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QTemporaryDir>
+
+#include <cstdio>
+
+using namespace parlevo;
+
+int main(int argc, char *argv[]) {
+    // Always the same picture: no desktop, French clock format, a fixed time and credit.
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    qputenv("LC_ALL", "fr_FR.UTF-8");
+    QApplication app(argc, argv);
+    const QDir out(argc > 1 ? QString::fromLocal8Bit(argv[1]) : u"docs/screenshots"_qs);
+    if (!QDir().mkpath(out.path()))
+        return 1;
+
+    QTemporaryDir dataDir;
+    AppState state(dataDir.path());
+    LoadConfig(state);
+    state.Gateway().Mail = u"demo@parlevo.example"_qs;
+    state.Gateway().Password = u"demo-password"_qs;
+    state.config().Expediteur = u"Parlevo"_qs;
+
+    MainWindowHooks hooks;
+    hooks.querySolde = [] { return u"120"_qs; };
+    hooks.clock = [] { return QTime(14, 32, 5); };
+    MDIForm_Main window(state, std::move(hooks));
+    // The off-screen display is small; the pictures show a roomier window.
+    window.findChild<MaxMin *>(u"MaxMin1"_qs)->setEnabled(false);
+    window.setGeometry(0, 0, 860, 620);
+    window.show();
+    window.MAJ_SoldeSMS();
+    QApplication::processEvents();
+
+    bool ok = window.grab().save(out.filePath(u"home.png"_qs));
+    window.KXB_Prefs_Click();
+    QApplication::processEvents();
+    ok = window.grab().save(out.filePath(u"preferences.png"_qs)) && ok;
+    std::printf("%s\n", qPrintable(out.absolutePath()));
+    return ok ? 0 : 1;
+}

@@ -1,0 +1,426 @@
+#include "app/activitywindow.h"
+#include "app/appstate.h"
+#include "app/config.h"
+#include "app/mainwindowlogic.h"
+#include "app/mdiformmain.h"
+#include "app/windowplacement.h"
+#include "controls/kxbutton.h"
+#include "controls/labellink.h"
+#include "testdatadir.h"
+
+#include <QLabel>
+#include <QLocale>
+#include <QScreen>
+#include <QTest>
+#include <QTimer>
+
+#include <memory>
+
+using namespace parlevo;
+
+namespace {
+
+const QString kCreditSentence = u"Nombre de SMS restant sur votre compte : 120"_qs;
+const QString kUnavailableSentence =
+    u"Nombre de SMS restant sur votre compte : information non disponible actuellement !"_qs;
+
+QString formName(Activity activity) {
+    switch (activity) {
+    case Activity::Home:
+        return u"Form_Acceuil"_qs;
+    case Activity::Simple:
+        return u"Form_Simple"_qs;
+    case Activity::Mailing:
+        return u"Form_Mailing"_qs;
+    case Activity::Carnet:
+        return u"Form_CarnetAdresse"_qs;
+    case Activity::Predefinis:
+        return u"Form_Predefinis"_qs;
+    case Activity::Prefs:
+        return u"Form_Prefs"_qs;
+    }
+    return QString();
+}
+
+// Notes, at each Init, what the main window shows at that moment.
+class RecordingActivity final : public ActivityWindow {
+public:
+    RecordingActivity(const QString &name, QStringList &log, QWidget *parent)
+        : ActivityWindow(parent)
+        , m_log(log) {
+        setObjectName(name);
+    }
+
+    void Init() override {
+        const auto *main = qobject_cast<MDIForm_Main *>(window());
+        m_log.append(u"%1 Init: %2, button %3, child %4"_qs.arg(
+            objectName(), isHidden() ? u"hidden"_qs : u"shown"_qs, main->ActiveButton()->objectName(),
+            main->ActiveChild() ? main->ActiveChild()->objectName() : u"none"_qs));
+    }
+
+private:
+    QStringList &m_log;
+};
+
+double dpiX() {
+    return QGuiApplication::primaryScreen()->logicalDotsPerInchX();
+}
+
+double dpiY() {
+    return QGuiApplication::primaryScreen()->logicalDotsPerInchY();
+}
+
+} // namespace
+
+class TestMainWindow : public QObject {
+    Q_OBJECT
+private:
+    std::unique_ptr<test::TestDataDir> m_dir;
+    std::unique_ptr<AppState> m_state;
+    QStringList m_log;
+    QTime m_now;
+    bool m_clockRuns = false;
+    int m_clockCalls = 0;
+    QString m_solde;
+    int m_queries = 0;
+    int m_queryDepth = 0;
+    int m_maxQueryDepth = 0;
+    std::function<void()> m_duringQuery;
+
+    std::unique_ptr<MDIForm_Main> makeWindow(bool recording) {
+        MainWindowHooks hooks;
+        hooks.querySolde = [this] {
+            ++m_queries;
+            m_maxQueryDepth = std::max(m_maxQueryDepth, ++m_queryDepth);
+            if (auto during = std::exchange(m_duringQuery, nullptr))
+                during();
+            --m_queryDepth;
+            return m_solde;
+        };
+        hooks.clock = [this] {
+            ++m_clockCalls;
+            if (m_clockRuns)
+                m_now = m_now.addSecs(1);
+            return m_now;
+        };
+        if (recording) {
+            hooks.createActivity = [this](Activity activity, QWidget *parent) {
+                return new RecordingActivity(formName(activity), m_log, parent);
+            };
+        }
+        auto window = std::make_unique<MDIForm_Main>(*m_state, std::move(hooks));
+        // Ticks come from the tests only.
+        window->findChild<QTimer *>(u"TimerHeure"_qs)->stop();
+        return window;
+    }
+
+    static void showAndWait(QWidget *window) {
+        window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(window));
+    }
+
+    void tick(MDIForm_Main &window, QTime time) {
+        m_now = time;
+        QVERIFY(QMetaObject::invokeMethod(window.findChild<QTimer *>(u"TimerHeure"_qs), "timeout"));
+    }
+
+    static QString text(QWidget &window, const QString &label) { return window.findChild<QLabel *>(label)->text(); }
+
+    static KXButton *button(QWidget &window, const QString &name) { return window.findChild<KXButton *>(name); }
+
+private slots:
+    void init() {
+        m_dir = std::make_unique<test::TestDataDir>();
+        m_state = std::make_unique<AppState>(m_dir->path());
+        LoadConfig(*m_state);
+        m_log.clear();
+        m_now = QTime(12, 0, 5);
+        m_clockRuns = false;
+        m_clockCalls = 0;
+        m_solde = u"120"_qs;
+        m_queries = 0;
+        m_queryDepth = 0;
+        m_maxQueryDepth = 0;
+        m_duringQuery = nullptr;
+    }
+
+    void cleanup() {
+        m_state.reset();
+        m_dir.reset();
+    }
+
+    void startShowsTitleCaptionsHomeAndUnknownCredit() {
+        auto window = makeWindow(false);
+        showAndWait(window.get());
+        QCOMPARE(window->windowTitle(), u"Parlevo - v1.0"_qs);
+        QCOMPARE(text(*window, u"LabelTitre"_qs), u"Parlevo"_qs);
+        QCOMPARE(text(*window, u"LabelSousTitre"_qs), m_state->Textes(1));
+        QCOMPARE(text(*window, u"LabelMenu"_qs), u"Menu principal"_qs);
+        QCOMPARE(text(*window, u"LabelSolde"_qs), u"---"_qs);
+        QCOMPARE(text(*window, u"LabelHeure"_qs), ClockText(QTime(12, 0, 5), QLocale::system()));
+        QCOMPARE(m_queries, 0);
+
+        QCOMPARE(button(*window, u"KXB_Carnet"_qs)->Caption(), u"Carnet\nd'adresses"_qs);
+        QCOMPARE(button(*window, u"KXB_Quitter"_qs)->Caption(), u"Quitter"_qs);
+
+        QCOMPARE(window->ActiveChild()->objectName(), u"Form_Acceuil"_qs);
+        QVERIFY(window->ActiveChild()->isVisible());
+        QCOMPARE(window->ActiveButton()->objectName(), u"KXB_Home"_qs);
+        QCOMPARE(window->ActiveButton()->BackColor(), 0x80000018u);
+    }
+
+    void homeInitRunsOnceAtLoadBeforeShowing() {
+        auto window = makeWindow(true);
+        QCOMPARE(m_log, QStringList{u"Form_Acceuil Init: hidden, button KXB_Home, child Form_Acceuil"_qs});
+    }
+
+    void toolbarSwitchesActivity_data() {
+        QTest::addColumn<QString>("buttonName");
+        QTest::addColumn<int>("activity");
+        QTest::addColumn<bool>("initLast");
+        QTest::newRow("home") << u"KXB_Home"_qs << int(Activity::Home) << false;
+        QTest::newRow("mailing") << u"KXB_Mailing"_qs << int(Activity::Mailing) << false;
+        QTest::newRow("predefined") << u"KXB_Predefinis"_qs << int(Activity::Predefinis) << false;
+        QTest::newRow("preferences") << u"KXB_Prefs"_qs << int(Activity::Prefs) << false;
+        QTest::newRow("address book") << u"KXB_Carnet"_qs << int(Activity::Carnet) << true;
+        QTest::newRow("single SMS") << u"KXB_Simple"_qs << int(Activity::Simple) << true;
+    }
+    void toolbarSwitchesActivity() {
+        QFETCH(QString, buttonName);
+        QFETCH(int, activity);
+        QFETCH(bool, initLast);
+        const QString form = formName(Activity(activity));
+        auto window = makeWindow(true);
+        showAndWait(window.get());
+
+        // Start from another activity, shown once already.
+        const bool fromPredefined = Activity(activity) != Activity::Predefinis;
+        const QString previousButton = fromPredefined ? u"KXB_Predefinis"_qs : u"KXB_Home"_qs;
+        const QString previousForm = fromPredefined ? u"Form_Predefinis"_qs : u"Form_Acceuil"_qs;
+        QTest::mouseClick(button(*window, previousButton), Qt::LeftButton);
+        QCOMPARE(window->ActiveChild()->objectName(), previousForm);
+        ActivityWindow *previous = window->ActiveChild();
+        m_log.clear();
+
+        QTest::mouseClick(button(*window, buttonName), Qt::LeftButton);
+
+        const QString expected =
+            initLast ? u"%1 Init: shown, button %2, child %1"_qs.arg(form, buttonName)
+                     : u"%1 Init: hidden, button %2, child %3"_qs.arg(form, previousButton, previousForm);
+        QCOMPARE(m_log, QStringList{expected});
+        ActivityWindow *shown = window->ActiveChild();
+        QCOMPARE(shown->objectName(), form);
+        QVERIFY(shown->isVisible());
+        QCOMPARE(shown->geometry(), window->findChild<QWidget *>(u"ClientArea"_qs)->rect());
+        QVERIFY(previous->isHidden());
+        QCOMPARE(window->loadedActivity(fromPredefined ? Activity::Predefinis : Activity::Home), previous);
+
+        QCOMPARE(window->ActiveButton()->objectName(), buttonName);
+        QCOMPARE(window->ActiveButton()->BackColor(), 0x80000018u);
+        QCOMPARE(button(*window, previousButton)->BackColor(), 0xFFFFFFu);
+        QCOMPARE(button(*window, previousButton)->ForeColor(), 0xFF0000u);
+    }
+
+    void windowsStayLoadedAndReinitOnEveryClick() {
+        auto window = makeWindow(true);
+        showAndWait(window.get());
+        window->KXB_Carnet_Click();
+        ActivityWindow *carnet = window->ActiveChild();
+        window->KXB_Simple_Click();
+        QVERIFY(carnet->isHidden());
+        window->KXB_Carnet_Click();
+        window->KXB_Carnet_Click();
+        QCOMPARE(window->ActiveChild(), carnet);
+        QCOMPARE(m_log.count(u"Form_CarnetAdresse Init: shown, button KXB_Carnet, child Form_CarnetAdresse"_qs), 3);
+        QVERIFY(window->loadedActivity(Activity::Simple)->isHidden());
+        QCOMPARE(window->loadedActivity(Activity::Mailing), nullptr);
+    }
+
+    void activeChildFollowsTheClientArea() {
+        auto window = makeWindow(true);
+        showAndWait(window.get());
+        window->KXB_Mailing_Click();
+        window->resize(window->width() + 40, window->height() + 30);
+        const QWidget *client = window->findChild<QWidget *>(u"ClientArea"_qs);
+        QTRY_COMPARE(window->ActiveChild()->size(), client->size());
+        QCOMPARE(window->ActiveChild()->pos(), QPoint(0, 0));
+    }
+
+    void homePageLinksCallTheHandlers_data() {
+        QTest::addColumn<QString>("link");
+        QTest::addColumn<QString>("caption");
+        QTest::addColumn<QString>("form");
+        QTest::addColumn<QString>("buttonName");
+        QTest::newRow("single SMS") << u"LabelLinkSMSSimple"_qs << u"A un seul contact"_qs << u"Form_Simple"_qs
+                                    << u"KXB_Simple"_qs;
+        QTest::newRow("mailing") << u"LabelLinkSMSMailing"_qs << u"A plusieurs contacts"_qs << u"Form_Mailing"_qs
+                                 << u"KXB_Mailing"_qs;
+        QTest::newRow("address book") << u"LabelLinkCarnetAdresse"_qs << u"Le carnet d'adresses"_qs
+                                      << u"Form_CarnetAdresse"_qs << u"KXB_Carnet"_qs;
+        QTest::newRow("predefined") << u"LabelLinkPredefinies"_qs << u"Les messages prédéfinis"_qs
+                                    << u"Form_Predefinis"_qs << u"KXB_Predefinis"_qs;
+        QTest::newRow("preferences") << u"LabelLinkPrefs"_qs << u"Les paramètres de Parlevo"_qs << u"Form_Prefs"_qs
+                                     << u"KXB_Prefs"_qs;
+    }
+    void homePageLinksCallTheHandlers() {
+        QFETCH(QString, link);
+        QFETCH(QString, caption);
+        QFETCH(QString, form);
+        QFETCH(QString, buttonName);
+        auto window = makeWindow(false);
+        showAndWait(window.get());
+        ActivityWindow *home = window->ActiveChild();
+        auto *labelLink = home->findChild<LabelLink *>(link);
+        QCOMPARE(labelLink->Caption(), caption);
+
+        QTest::mouseClick(labelLink, Qt::LeftButton, {}, QPoint(2, 2));
+        QCOMPARE(window->ActiveChild()->objectName(), form);
+        QCOMPARE(window->ActiveButton()->objectName(), buttonName);
+        QVERIFY(home->isHidden());
+    }
+
+    void homePageTakesTheLanguageFilesText() {
+        m_state->textTable().set(141, u"To one contact"_qs);
+        auto window = makeWindow(false);
+        ActivityWindow *home = window->ActiveChild();
+        QCOMPARE(home->findChild<LabelLink *>(u"LabelLinkSMSSimple"_qs)->Caption(), u"To one contact"_qs);
+    }
+
+    void creditAskedOnTheTenThenEveryMinute_data() {
+        QTest::addColumn<QString>("reply");
+        QTest::addColumn<QString>("panel");
+        QTest::newRow("credit") << u"120"_qs << kCreditSentence;
+        QTest::newRow("unavailable") << QString() << kUnavailableSentence;
+    }
+    void creditAskedOnTheTenThenEveryMinute() {
+        QFETCH(QString, reply);
+        QFETCH(QString, panel);
+        m_solde = reply;
+        auto window = makeWindow(true);
+        for (int s = 6; s <= 9; ++s)
+            tick(*window, QTime(12, 0, s));
+        QCOMPARE(m_queries, 0);
+        QCOMPARE(text(*window, u"LabelSolde"_qs), u"---"_qs);
+        QCOMPARE(text(*window, u"LabelHeure"_qs), ClockText(QTime(12, 0, 9), QLocale::system()));
+
+        tick(*window, QTime(12, 0, 10));
+        QCOMPARE(m_queries, 1);
+        QCOMPARE(text(*window, u"LabelSolde"_qs), panel);
+
+        // Once a sentence shows, only the minute asks again, even when the credit was unavailable.
+        for (int s = 11; s <= 59; ++s)
+            tick(*window, QTime(12, 0, s));
+        QCOMPARE(m_queries, 1);
+        m_solde = u"119"_qs;
+        tick(*window, QTime(12, 1, 0));
+        QCOMPARE(m_queries, 2);
+        QCOMPARE(text(*window, u"LabelSolde"_qs), u"Nombre de SMS restant sur votre compte : 119"_qs);
+    }
+
+    void gatewayWithoutAccountGivesTheUnavailableSentence() {
+        MainWindowHooks hooks;
+        hooks.clock = [] { return QTime(8, 0, 1); };
+        MDIForm_Main window(*m_state, std::move(hooks));
+        window.MAJ_SoldeSMS();
+        QCOMPARE(text(window, u"LabelSolde"_qs), kUnavailableSentence);
+    }
+
+    void clockRunsWhileTheCreditIsAwaited() {
+        auto window = makeWindow(true);
+        auto *timer = window->findChild<QTimer *>(u"TimerHeure"_qs);
+        m_now = QTime(12, 0, 57);
+        m_duringQuery = [&] {
+            // The reply takes a while; the clock ticks meanwhile, across a minute, and a send
+            // finishing meanwhile asks for the credit again.
+            m_clockRuns = true;
+            const int callsBefore = m_clockCalls;
+            timer->setInterval(1);
+            timer->start();
+            QEventLoop wait;
+            QTimer poll;
+            connect(&poll, &QTimer::timeout, &wait, [&] {
+                if (m_clockCalls - callsBefore >= 5)
+                    wait.quit();
+            });
+            poll.start(1);
+            QTimer::singleShot(10000, &wait, &QEventLoop::quit);
+            wait.exec();
+            timer->stop();
+            m_clockRuns = false;
+            QVERIFY(m_clockCalls - callsBefore >= 5);
+            window->MAJ_SoldeSMS();
+            QCOMPARE(m_queries, 1);
+        };
+
+        window->MAJ_SoldeSMS();
+        QCOMPARE(m_maxQueryDepth, 1);
+        QCOMPARE(m_queries, 2);
+        QVERIFY(m_now >= QTime(12, 1, 2));
+        QCOMPARE(text(*window, u"LabelHeure"_qs), ClockText(m_now, QLocale::system()));
+        QCOMPARE(text(*window, u"LabelSolde"_qs), kCreditSentence);
+    }
+
+    void normalGeometryRestoredAsSaved() {
+        Config &c = m_state->config();
+        c.WindowLeft = 1800;
+        c.WindowTop = 1200;
+        c.WindowWidth = 9600;
+        c.WindowHeight = 7200;
+        auto window = makeWindow(true);
+        showAndWait(window.get());
+        QVERIFY(!window->isMaximized());
+        const QRect expected(twipsToPixels(1800, dpiX()), twipsToPixels(1200, dpiY()), twipsToPixels(9600, dpiX()),
+                             twipsToPixels(7200, dpiY()));
+        QCOMPARE(window->geometry(), expected);
+        const WindowGeometry saved = window->geometryInTwips();
+        QCOMPARE(saved.left, pixelsToTwips(expected.left(), dpiX()));
+        QCOMPARE(saved.top, pixelsToTwips(expected.top(), dpiY()));
+        QCOMPARE(saved.width, pixelsToTwips(expected.width(), dpiX()));
+        QCOMPARE(saved.height, pixelsToTwips(expected.height(), dpiY()));
+        QVERIFY(!saved.maximized);
+    }
+
+    void maximisedRestored() {
+        m_state->config().WindowMaximized = true;
+        auto window = makeWindow(true);
+        showAndWait(window.get());
+        QTRY_VERIFY(window->isMaximized());
+        QVERIFY(window->geometryInTwips().maximized);
+    }
+
+    void geometryOffEveryScreenComesBack() {
+        Config &c = m_state->config();
+        c.WindowLeft = 150000;
+        c.WindowTop = 1000;
+        c.WindowWidth = 8910;
+        c.WindowHeight = 8055;
+        auto window = makeWindow(true);
+        showAndWait(window.get());
+        const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+        QVERIFY(screen.contains(window->geometry()));
+        QCOMPARE(window->size(), QSize(twipsToPixels(8910, dpiX()), twipsToPixels(8055, dpiY())));
+    }
+
+    void minimisedWindowSavesItsNormalPlace() {
+        Config &c = m_state->config();
+        c.WindowLeft = 1500;
+        c.WindowTop = 1500;
+        c.WindowWidth = 9000;
+        c.WindowHeight = 7500;
+        auto window = makeWindow(true);
+        showAndWait(window.get());
+        const WindowGeometry normal = window->geometryInTwips();
+        window->setWindowState(Qt::WindowMinimized);
+        // Where the platform parks a minimised window.
+        window->move(-32000, -32000);
+        const WindowGeometry saved = window->geometryInTwips();
+        QCOMPARE(saved.left, normal.left);
+        QCOMPARE(saved.top, normal.top);
+        QCOMPARE(saved.width, normal.width);
+        QCOMPARE(saved.height, normal.height);
+        QVERIFY(!saved.maximized);
+    }
+};
+
+QTEST_MAIN(TestMainWindow)
+#include "test_mainwindow.moc"
