@@ -9,13 +9,15 @@ namespace parlevo {
 namespace {
 
 // Titles of the toolbar buttons, which break over two lines; a page title runs on one.
-QString oneLine(const QString &caption) {
+QString oneLine(const QString &caption)
+{
     return caption.simplified();
 }
 
 } // namespace
 
-ActivityWindow *createActivityWindow(Activity activity, AppState &state, MDIForm_Main &main, QWidget *parent) {
+ActivityWindow *createActivityWindow(Activity activity, AppState &state, MDIForm_Main &main, QWidget *parent)
+{
     switch (activity) {
     case Activity::Home:
         return new Form_Acceuil(state, main, parent);

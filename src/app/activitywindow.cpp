@@ -20,11 +20,14 @@ constexpr int kHeadingBullet = 12;
 } // namespace
 
 ActivityWindow::ActivityWindow(QWidget *parent)
-    : QWidget(parent) {}
+    : QWidget(parent)
+{
+}
 
 SectionPage::SectionPage(const QString &title, const QString &icon, QWidget *parent)
     : ActivityWindow(parent)
-    , m_content(new QVBoxLayout) {
+    , m_content(new QVBoxLayout)
+{
     auto *outer = new QVBoxLayout(this);
     outer->setContentsMargins(kPageInset, kPageInset, kPageInset, kPageInset);
 
@@ -73,7 +76,8 @@ SectionPage::SectionPage(const QString &title, const QString &icon, QWidget *par
     page->addWidget(scroll, 1);
 }
 
-QWidget *SectionPage::makeHeading(const QString &objectName, const QString &text) {
+QWidget *SectionPage::makeHeading(const QString &objectName, const QString &text)
+{
     auto *row = new QWidget(this);
     auto *layout = new QHBoxLayout(row);
     layout->setContentsMargins(0, 10, 0, 2);
@@ -89,7 +93,8 @@ QWidget *SectionPage::makeHeading(const QString &objectName, const QString &text
     return row;
 }
 
-QLabel *SectionPage::makeHelp(const QString &objectName, const QString &text) {
+QLabel *SectionPage::makeHelp(const QString &objectName, const QString &text)
+{
     auto *label = new QLabel(text, this);
     label->setObjectName(objectName);
     label->setWordWrap(true);
@@ -100,11 +105,13 @@ QLabel *SectionPage::makeHelp(const QString &objectName, const QString &text) {
 
 ActivityPlaceholder::ActivityPlaceholder(const QString &objectName, const QString &title, const QString &icon,
                                          QWidget *parent)
-    : SectionPage(title, icon, parent) {
+    : SectionPage(title, icon, parent)
+{
     setObjectName(objectName);
 }
 
-QString activityIcon(Activity activity) {
+QString activityIcon(Activity activity)
+{
     switch (activity) {
     case Activity::Home:
         return u"icons/home"_qs;

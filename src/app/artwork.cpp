@@ -8,13 +8,15 @@ namespace parlevo {
 
 namespace {
 
-QString resourcePath(const QString &name) {
+QString resourcePath(const QString &name)
+{
     return u":/"_qs + name + u".svg"_qs;
 }
 
 } // namespace
 
-QPixmap artworkPixmap(const QString &name, int side) {
+QPixmap artworkPixmap(const QString &name, int side)
+{
     const qreal ratio = qApp ? qApp->devicePixelRatio() : 1.0;
     QPixmap pixmap(QSize(side, side) * ratio);
     pixmap.fill(Qt::transparent);
@@ -26,7 +28,8 @@ QPixmap artworkPixmap(const QString &name, int side) {
     return pixmap;
 }
 
-void paintArtwork(QPainter &painter, const QString &name, const QRectF &target) {
+void paintArtwork(QPainter &painter, const QString &name, const QRectF &target)
+{
     QSvgRenderer renderer(resourcePath(name));
     renderer.setAspectRatioMode(Qt::KeepAspectRatioByExpanding);
     painter.save();

@@ -19,7 +19,8 @@ constexpr int kLinkIndent = 20;
 } // namespace
 
 Form_Acceuil::Form_Acceuil(AppState &state, MDIForm_Main &main, QWidget *parent)
-    : SectionPage(state.Textes(121), activityIcon(Activity::Home), parent) {
+    : SectionPage(state.Textes(121), activityIcon(Activity::Home), parent)
+{
     MDIForm_Main *frame = &main;
     setObjectName(u"Form_Acceuil"_qs);
     QVBoxLayout *content = contentLayout();
@@ -43,7 +44,8 @@ Form_Acceuil::Form_Acceuil(AppState &state, MDIForm_Main &main, QWidget *parent)
 }
 
 LabelLink *Form_Acceuil::addLink(const char16_t *name, const QString &caption, const QString &icon,
-                                 const char16_t *imageName, std::function<void()> action) {
+                                 const char16_t *imageName, std::function<void()> action)
+{
     auto *row = new QWidget(this);
     auto *layout = new QHBoxLayout(row);
     layout->setContentsMargins(kLinkIndent, 1, 0, 1);

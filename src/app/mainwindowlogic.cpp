@@ -13,7 +13,8 @@ constexpr int kTextSoldeSentence = 154;
 constexpr int kTextSoldeUnavailable = 155;
 
 // True when a multiple of `period` seconds lies in (previous, now], or at `now` on the first tick.
-bool crossed(QTime previous, QTime now, int period) {
+bool crossed(QTime previous, QTime now, int period)
+{
     const int nowSlot = now.msecsSinceStartOfDay() / 1000 / period;
     if (!previous.isValid())
         return now.second() % period == 0;
@@ -22,20 +23,23 @@ bool crossed(QTime previous, QTime now, int period) {
 
 } // namespace
 
-QString MainWindowTitle() {
+QString MainWindowTitle()
+{
     const QStringList parts = QStringLiteral(PARLEVO_VERSION).split(u'.');
     const QString major = parts.value(0, u"1"_qs);
     const QString minor = parts.value(1, u"0"_qs);
     return u"Parlevo - v"_qs + major + u'.' + minor;
 }
 
-QString SoldePanelText(const TextTable &textes, const QString &solde) {
+QString SoldePanelText(const TextTable &textes, const QString &solde)
+{
     const bool unknown = solde.isEmpty() || solde == QStringView(kSoldeUnknown);
     const QString shown = unknown ? textes(kTextSoldeUnavailable) : solde;
     return textes(kTextSoldeSentence) + u' ' + shown;
 }
 
-bool SoldeRefreshDue(const QString &soldePanel, QTime previousTick, QTime now) {
+bool SoldeRefreshDue(const QString &soldePanel, QTime previousTick, QTime now)
+{
     if (!now.isValid())
         return false;
     if (crossed(previousTick, now, 60))
@@ -43,7 +47,8 @@ bool SoldeRefreshDue(const QString &soldePanel, QTime previousTick, QTime now) {
     return soldePanel == QStringView(kSoldeUnknown) && crossed(previousTick, now, 10);
 }
 
-QString ClockText(QTime time, const QLocale &locale) {
+QString ClockText(QTime time, const QLocale &locale)
+{
     // The long format ends with the time zone on most locales; a status-bar clock does not need it.
     static const QRegularExpression zone(uR"(\s*\bt+\b\s*)"_qs);
     QString format = locale.timeFormat(QLocale::LongFormat);

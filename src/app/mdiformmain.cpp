@@ -56,15 +56,18 @@ constexpr qint32 kDefaultHeight = 8055;
 
 const QColor kEdgeColor(0xD5, 0xDC, 0xE6);
 
-QScreen *primaryScreen() {
+QScreen *primaryScreen()
+{
     return QGuiApplication::primaryScreen();
 }
 
-double dpiX() {
+double dpiX()
+{
     return primaryScreen() ? primaryScreen()->logicalDotsPerInchX() : 96.0;
 }
 
-double dpiY() {
+double dpiY()
+{
     return primaryScreen() ? primaryScreen()->logicalDotsPerInchY() : 96.0;
 }
 
@@ -75,7 +78,8 @@ public:
         : QWidget(parent)
         , m_title(new QLabel(u"Parlevo"_qs, this))
         , m_subtitle(new QLabel(subtitle, this))
-        , m_logo(new QLabel(this)) {
+        , m_logo(new QLabel(this))
+    {
         setObjectName(u"PictureTop"_qs);
         setFixedHeight(kBannerHeight);
         m_title->setObjectName(u"LabelTitre"_qs);
@@ -89,14 +93,16 @@ public:
     }
 
 protected:
-    void paintEvent(QPaintEvent *) override {
+    void paintEvent(QPaintEvent *) override
+    {
         QPainter painter(this);
         paintArtwork(painter, u"banner"_qs, rect());
         painter.setPen(QColor(0x12, 0x35, 0x66));
         painter.drawLine(0, height() - 1, width(), height() - 1);
     }
 
-    void resizeEvent(QResizeEvent *) override {
+    void resizeEvent(QResizeEvent *) override
+    {
         constexpr int left = 18;
         const int textWidth = std::max(0, width() - left - kLogoFromRight - 24);
         m_title->setGeometry(left, 6, textWidth, 36);
@@ -114,7 +120,8 @@ private:
 class ToolbarColumn final : public QWidget {
 public:
     explicit ToolbarColumn(QWidget *parent)
-        : QWidget(parent) {
+        : QWidget(parent)
+    {
         setObjectName(u"PictureToolbar"_qs);
         setFixedWidth(kToolbarWidth);
         setAutoFillBackground(true);
@@ -124,7 +131,8 @@ public:
     }
 
 protected:
-    void paintEvent(QPaintEvent *) override {
+    void paintEvent(QPaintEvent *) override
+    {
         QPainter painter(this);
         painter.setPen(kEdgeColor);
         painter.drawLine(width() - 1, 0, width() - 1, height());
@@ -136,7 +144,8 @@ protected:
 MDIForm_Main::MDIForm_Main(AppState &state, MainWindowHooks hooks, QWidget *parent)
     : QMainWindow(parent)
     , m_state(state)
-    , m_hooks(std::move(hooks)) {
+    , m_hooks(std::move(hooks))
+{
     setObjectName(u"MDIForm_Main"_qs);
     if (!m_hooks.querySolde)
         m_hooks.querySolde = [this] { return m_state.Gateway().Solde(); };
@@ -179,7 +188,8 @@ MDIForm_Main::MDIForm_Main(AppState &state, MainWindowHooks hooks, QWidget *pare
 
 MDIForm_Main::~MDIForm_Main() = default;
 
-void MDIForm_Main::buildWindow() {
+void MDIForm_Main::buildWindow()
+{
     auto *central = new QWidget(this);
     auto *column = new QVBoxLayout(central);
     column->setContentsMargins(0, 0, 0, 0);
@@ -217,11 +227,13 @@ void MDIForm_Main::buildWindow() {
     setStatusBar(status);
 }
 
-QWidget *MDIForm_Main::buildBanner() {
+QWidget *MDIForm_Main::buildBanner()
+{
     return new Banner(m_state.Textes(kTextSousTitre), this);
 }
 
-QWidget *MDIForm_Main::buildToolbar() {
+QWidget *MDIForm_Main::buildToolbar()
+{
     auto *toolbar = new ToolbarColumn(this);
     auto *layout = new QVBoxLayout(toolbar);
     layout->setContentsMargins(0, 10, 1, 0);
@@ -259,7 +271,8 @@ QWidget *MDIForm_Main::buildToolbar() {
     return toolbar;
 }
 
-KXButton *MDIForm_Main::makeToolbarButton(const char16_t *name, int text, const QString &icon) {
+KXButton *MDIForm_Main::makeToolbarButton(const char16_t *name, int text, const QString &icon)
+{
     auto *button = new KXButton(this);
     button->setObjectName(QString::fromUtf16(name));
     button->setCaption(m_state.Textes(text));
@@ -271,7 +284,8 @@ KXButton *MDIForm_Main::makeToolbarButton(const char16_t *name, int text, const 
     return button;
 }
 
-void MDIForm_Main::applySavedGeometry() {
+void MDIForm_Main::applySavedGeometry()
+{
     const Config &c = m_state.config();
     // A window saved maximised has no normal placement in the file; un-maximising it then
     // gives the default one rather than an empty window at the corner.
@@ -293,7 +307,8 @@ void MDIForm_Main::applySavedGeometry() {
         setWindowState(Qt::WindowMaximized);
 }
 
-WindowGeometry MDIForm_Main::geometryInTwips() const {
+WindowGeometry MDIForm_Main::geometryInTwips() const
+{
     const Qt::WindowStates states = windowState();
     const QRect lastNormal = states.testFlag(Qt::WindowMaximized) ? normalGeometry() : m_normalGeometry;
     const QRect r = geometryToSave(states, geometry(), lastNormal);
@@ -301,16 +316,19 @@ WindowGeometry MDIForm_Main::geometryInTwips() const {
             pixelsToTwips(r.height(), dpiY()), states.testFlag(Qt::WindowMaximized)};
 }
 
-void MDIForm_Main::rememberNormalGeometry() {
+void MDIForm_Main::rememberNormalGeometry()
+{
     if (windowState() == Qt::WindowNoState)
         m_normalGeometry = geometry();
 }
 
-ActivityWindow *MDIForm_Main::loadedActivity(Activity which) const {
+ActivityWindow *MDIForm_Main::loadedActivity(Activity which) const
+{
     return m_activities[static_cast<std::size_t>(which)];
 }
 
-ActivityWindow *MDIForm_Main::activity(Activity which) {
+ActivityWindow *MDIForm_Main::activity(Activity which)
+{
     QPointer<ActivityWindow> &slot = m_activities[static_cast<std::size_t>(which)];
     if (!slot) {
         slot = m_hooks.createActivity(which, m_clientArea);
@@ -319,7 +337,8 @@ ActivityWindow *MDIForm_Main::activity(Activity which) {
     return slot;
 }
 
-void MDIForm_Main::switchTo(Activity which, KXButton *button, bool initLast) {
+void MDIForm_Main::switchTo(Activity which, KXButton *button, bool initLast)
+{
     ActivityWindow *window = activity(which);
     if (!initLast)
         window->Init();
@@ -329,32 +348,39 @@ void MDIForm_Main::switchTo(Activity which, KXButton *button, bool initLast) {
         window->Init();
 }
 
-void MDIForm_Main::KXB_Home_Click() {
+void MDIForm_Main::KXB_Home_Click()
+{
     switchTo(Activity::Home, m_kxbHome, false);
 }
 
-void MDIForm_Main::KXB_Mailing_Click() {
+void MDIForm_Main::KXB_Mailing_Click()
+{
     switchTo(Activity::Mailing, m_kxbMailing, false);
 }
 
-void MDIForm_Main::KXB_Predefinis_Click() {
+void MDIForm_Main::KXB_Predefinis_Click()
+{
     switchTo(Activity::Predefinis, m_kxbPredefinis, false);
 }
 
-void MDIForm_Main::KXB_Prefs_Click() {
+void MDIForm_Main::KXB_Prefs_Click()
+{
     switchTo(Activity::Prefs, m_kxbPrefs, false);
 }
 
 // The address book and the single SMS fill themselves once they are on screen.
-void MDIForm_Main::KXB_Carnet_Click() {
+void MDIForm_Main::KXB_Carnet_Click()
+{
     switchTo(Activity::Carnet, m_kxbCarnet, true);
 }
 
-void MDIForm_Main::KXB_Simple_Click() {
+void MDIForm_Main::KXB_Simple_Click()
+{
     switchTo(Activity::Simple, m_kxbSimple, true);
 }
 
-void MDIForm_Main::ShowChild(ActivityWindow *window) {
+void MDIForm_Main::ShowChild(ActivityWindow *window)
+{
     window->setGeometry(m_clientArea->rect());
     window->setEnabled(true);
     window->show();
@@ -364,7 +390,8 @@ void MDIForm_Main::ShowChild(ActivityWindow *window) {
     m_activeChild = window;
 }
 
-void MDIForm_Main::SetActiveButton(KXButton *button) {
+void MDIForm_Main::SetActiveButton(KXButton *button)
+{
     if (m_activeButton) {
         m_activeButton->setBackColor(kButtonBack);
         m_activeButton->setForeColor(kButtonFore);
@@ -373,12 +400,14 @@ void MDIForm_Main::SetActiveButton(KXButton *button) {
     m_activeButton = button;
 }
 
-void MDIForm_Main::fitActiveChild() {
+void MDIForm_Main::fitActiveChild()
+{
     if (m_activeChild && !isMinimized())
         m_activeChild->setGeometry(m_clientArea->rect());
 }
 
-void MDIForm_Main::TimerHeure_Timer() {
+void MDIForm_Main::TimerHeure_Timer()
+{
     const QTime now = m_hooks.clock();
     m_labelHeure->setText(ClockText(now, QLocale::system()));
     const bool due = SoldeRefreshDue(m_labelSolde->text(), m_previousTick, now);
@@ -388,7 +417,8 @@ void MDIForm_Main::TimerHeure_Timer() {
         MAJ_SoldeSMS();
 }
 
-void MDIForm_Main::MAJ_SoldeSMS() {
+void MDIForm_Main::MAJ_SoldeSMS()
+{
     if (m_soldePending) {
         m_soldeAgain = true;
         return;
@@ -406,7 +436,8 @@ void MDIForm_Main::MAJ_SoldeSMS() {
     m_soldePending = false;
 }
 
-QString MDIForm_Main::GetSolde() {
+QString MDIForm_Main::GetSolde()
+{
     QString solde;
     try {
         solde = m_hooks.querySolde();
@@ -416,30 +447,35 @@ QString MDIForm_Main::GetSolde() {
     return solde.isEmpty() ? QString::fromUtf16(kSoldeUnknown) : solde;
 }
 
-void MDIForm_Main::closeEvent(QCloseEvent *event) {
+void MDIForm_Main::closeEvent(QCloseEvent *event)
+{
     event->accept();
     hide();
     if (m_hooks.shutdown)
         m_hooks.shutdown();
 }
 
-void MDIForm_Main::moveEvent(QMoveEvent *event) {
+void MDIForm_Main::moveEvent(QMoveEvent *event)
+{
     QMainWindow::moveEvent(event);
     rememberNormalGeometry();
 }
 
-void MDIForm_Main::resizeEvent(QResizeEvent *event) {
+void MDIForm_Main::resizeEvent(QResizeEvent *event)
+{
     QMainWindow::resizeEvent(event);
     rememberNormalGeometry();
 }
 
-void MDIForm_Main::changeEvent(QEvent *event) {
+void MDIForm_Main::changeEvent(QEvent *event)
+{
     QMainWindow::changeEvent(event);
     if (event->type() == QEvent::WindowStateChange)
         rememberNormalGeometry();
 }
 
-bool MDIForm_Main::eventFilter(QObject *watched, QEvent *event) {
+bool MDIForm_Main::eventFilter(QObject *watched, QEvent *event)
+{
     if (watched == m_clientArea && event->type() == QEvent::Resize)
         fitActiveChild();
     return QMainWindow::eventFilter(watched, event);

@@ -12,15 +12,18 @@ constexpr int kMinVisible = 48;
 
 } // namespace
 
-int twipsToPixels(qint32 twips, double dotsPerInch) {
+int twipsToPixels(qint32 twips, double dotsPerInch)
+{
     return static_cast<int>(std::lround(twips * dotsPerInch / kTwipsPerInch));
 }
 
-qint32 pixelsToTwips(int pixels, double dotsPerInch) {
+qint32 pixelsToTwips(int pixels, double dotsPerInch)
+{
     return static_cast<qint32>(std::lround(pixels * kTwipsPerInch / dotsPerInch));
 }
 
-QRect keepOnScreen(const QRect &saved, const QList<QRect> &screens, const QRect &primary) {
+QRect keepOnScreen(const QRect &saved, const QList<QRect> &screens, const QRect &primary)
+{
     const int needWidth = std::min(kMinVisible, std::max(saved.width(), 1));
     const int needHeight = std::min(kMinVisible, std::max(saved.height(), 1));
     for (const QRect &screen : screens) {
@@ -35,7 +38,8 @@ QRect keepOnScreen(const QRect &saved, const QList<QRect> &screens, const QRect 
     return moved;
 }
 
-QRect geometryToSave(Qt::WindowStates states, const QRect &current, const QRect &lastNormal) {
+QRect geometryToSave(Qt::WindowStates states, const QRect &current, const QRect &lastNormal)
+{
     if (states & (Qt::WindowMinimized | Qt::WindowMaximized | Qt::WindowFullScreen))
         return lastNormal.isValid() ? lastNormal : current;
     return current;

@@ -24,7 +24,8 @@ KXButton::KXButton(QWidget *parent)
     , m_image(new QLabel(this))
     , m_label(new QLabel(this))
     , m_moveColor(systemColor(kColorHighlight))
-    , m_clickColor(systemColor(kColorActiveCaption)) {
+    , m_clickColor(systemColor(kColorActiveCaption))
+{
     // The parts never take the pointer: every move and press reaches the button itself.
     m_image->setAttribute(Qt::WA_TransparentForMouseEvents);
     m_label->setAttribute(Qt::WA_TransparentForMouseEvents);
@@ -39,17 +40,20 @@ KXButton::KXButton(QWidget *parent)
     applyColors(m_backColor, m_foreColor);
 }
 
-QString KXButton::Caption() const {
+QString KXButton::Caption() const
+{
     return m_label->text();
 }
 
-void KXButton::setCaption(const QString &caption) {
+void KXButton::setCaption(const QString &caption)
+{
     m_label->setText(caption);
     layoutParts();
     updateGeometry();
 }
 
-void KXButton::setPicture(const QPixmap &picture) {
+void KXButton::setPicture(const QPixmap &picture)
+{
     m_picture = picture;
     m_image->setPixmap(picture);
     m_image->setVisible(!picture.isNull());
@@ -57,17 +61,20 @@ void KXButton::setPicture(const QPixmap &picture) {
     updateGeometry();
 }
 
-void KXButton::setBackColor(WinColor color) {
+void KXButton::setBackColor(WinColor color)
+{
     m_backColor = color;
     applyColors(color, m_shownFore);
 }
 
-void KXButton::setForeColor(WinColor color) {
+void KXButton::setForeColor(WinColor color)
+{
     m_foreColor = color;
     applyColors(m_shownBack, color);
 }
 
-QSize KXButton::sizeHint() const {
+QSize KXButton::sizeHint() const
+{
     const QSize picture = m_picture.isNull() ? QSize() : m_picture.deviceIndependentSize().toSize();
     const QSize caption = m_label->sizeHint();
     const int width = kPadding + (picture.isEmpty() ? 0 : picture.width() + kPictureGap) + caption.width() + kPadding;
@@ -75,7 +82,8 @@ QSize KXButton::sizeHint() const {
     return {width, height};
 }
 
-void KXButton::paintEvent(QPaintEvent *) {
+void KXButton::paintEvent(QPaintEvent *)
+{
     QPainter painter(this);
     painter.fillRect(rect(), toQColor(m_shownBack, palette()));
     painter.setPen(kBottomLine);
@@ -86,12 +94,14 @@ void KXButton::paintEvent(QPaintEvent *) {
     }
 }
 
-void KXButton::resizeEvent(QResizeEvent *event) {
+void KXButton::resizeEvent(QResizeEvent *event)
+{
     QWidget::resizeEvent(event);
     layoutParts();
 }
 
-void KXButton::layoutParts() {
+void KXButton::layoutParts()
+{
     int captionLeft = kPadding;
     if (!m_picture.isNull()) {
         const QSize size = m_picture.deviceIndependentSize().toSize();
@@ -102,11 +112,13 @@ void KXButton::layoutParts() {
     m_label->setGeometry(captionLeft, (height() - caption.height()) / 2, caption.width(), caption.height());
 }
 
-bool KXButton::isOutside(const QPoint &pos) const {
+bool KXButton::isOutside(const QPoint &pos) const
+{
     return pos.x() < 0 || pos.y() < 0 || pos.x() > width() || pos.y() > height();
 }
 
-void KXButton::mouseMoveEvent(QMouseEvent *event) {
+void KXButton::mouseMoveEvent(QMouseEvent *event)
+{
     emit MouseEnter();
     if (isOutside(event->position().toPoint())) {
         // Leaving ends a press too: releasing outside must not click.
@@ -117,14 +129,16 @@ void KXButton::mouseMoveEvent(QMouseEvent *event) {
     }
 }
 
-void KXButton::mousePressEvent(QMouseEvent *event) {
+void KXButton::mousePressEvent(QMouseEvent *event)
+{
     if (event->button() != Qt::LeftButton)
         return;
     m_pressed = true;
     applyColors(m_clickColor, m_foreColor);
 }
 
-void KXButton::mouseReleaseEvent(QMouseEvent *event) {
+void KXButton::mouseReleaseEvent(QMouseEvent *event)
+{
     if (event->button() != Qt::LeftButton)
         return;
     const bool inside = !isOutside(event->position().toPoint());
@@ -143,13 +157,15 @@ void KXButton::mouseReleaseEvent(QMouseEvent *event) {
         applyColors(m_backColor, m_foreColor);
 }
 
-void KXButton::leaveEvent(QEvent *event) {
+void KXButton::leaveEvent(QEvent *event)
+{
     QWidget::leaveEvent(event);
     m_pressed = false;
     applyColors(m_backColor, m_foreColor);
 }
 
-void KXButton::keyPressEvent(QKeyEvent *event) {
+void KXButton::keyPressEvent(QKeyEvent *event)
+{
     switch (event->key()) {
     case Qt::Key_Space:
     case Qt::Key_Return:
@@ -161,24 +177,28 @@ void KXButton::keyPressEvent(QKeyEvent *event) {
     }
 }
 
-void KXButton::focusInEvent(QFocusEvent *event) {
+void KXButton::focusInEvent(QFocusEvent *event)
+{
     QWidget::focusInEvent(event);
     // Only a keyboard user needs to see where the focus is, as in a web page.
     m_keyboardFocus = event->reason() == Qt::TabFocusReason || event->reason() == Qt::BacktabFocusReason;
     update();
 }
 
-void KXButton::focusOutEvent(QFocusEvent *event) {
+void KXButton::focusOutEvent(QFocusEvent *event)
+{
     QWidget::focusOutEvent(event);
     m_keyboardFocus = false;
     update();
 }
 
-void KXButton::emitClick() {
+void KXButton::emitClick()
+{
     emit Click();
 }
 
-void KXButton::changeEvent(QEvent *event) {
+void KXButton::changeEvent(QEvent *event)
+{
     QWidget::changeEvent(event);
     if (event->type() == QEvent::PaletteChange)
         applyColors(m_shownBack, m_shownFore);
@@ -186,7 +206,8 @@ void KXButton::changeEvent(QEvent *event) {
         setCaption(Caption());
 }
 
-void KXButton::applyColors(WinColor back, WinColor fore) {
+void KXButton::applyColors(WinColor back, WinColor fore)
+{
     m_shownBack = back;
     m_shownFore = fore;
     QPalette labelPalette = m_label->palette();

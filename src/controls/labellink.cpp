@@ -24,7 +24,8 @@ constexpr double kMinSideTwips = 16.0;
 LabelLink::LabelLink(QWidget *parent)
     : QWidget(parent)
     , m_label(new QLabel(this))
-    , m_soundFile(findNavigationSound()) {
+    , m_soundFile(findNavigationSound())
+{
     m_label->setObjectName(u"Label1"_qs);
     m_label->setTextFormat(Qt::PlainText);
     m_label->setAttribute(Qt::WA_TransparentForMouseEvents);
@@ -36,50 +37,60 @@ LabelLink::LabelLink(QWidget *parent)
     applyColor();
 }
 
-QString LabelLink::Caption() const {
+QString LabelLink::Caption() const
+{
     return m_label->text();
 }
 
-void LabelLink::setCaption(const QString &caption) {
+void LabelLink::setCaption(const QString &caption)
+{
     m_label->setText(caption);
     fitToCaption();
 }
 
-void LabelLink::setForeColor(WinColor color) {
+void LabelLink::setForeColor(WinColor color)
+{
     m_foreColor = color;
     applyColor();
 }
 
-bool LabelLink::isUnderlined() const {
+bool LabelLink::isUnderlined() const
+{
     return m_label->font().underline();
 }
 
-QColor LabelLink::shownColor() const {
+QColor LabelLink::shownColor() const
+{
     return m_label->palette().color(QPalette::WindowText);
 }
 
-void LabelLink::enterEvent(QEnterEvent *event) {
+void LabelLink::enterEvent(QEnterEvent *event)
+{
     QWidget::enterEvent(event);
     setUnderlined(true);
 }
 
-void LabelLink::leaveEvent(QEvent *event) {
+void LabelLink::leaveEvent(QEvent *event)
+{
     QWidget::leaveEvent(event);
     setUnderlined(false);
 }
 
-void LabelLink::mouseMoveEvent(QMouseEvent *event) {
+void LabelLink::mouseMoveEvent(QMouseEvent *event)
+{
     const QPoint pos = event->position().toPoint();
     setUnderlined(pos.x() >= 0 && pos.y() >= 0 && pos.x() <= width() && pos.y() <= height());
 }
 
-void LabelLink::mouseReleaseEvent(QMouseEvent *event) {
+void LabelLink::mouseReleaseEvent(QMouseEvent *event)
+{
     if (event->button() != Qt::LeftButton || !rect().contains(event->position().toPoint()))
         return;
     activate();
 }
 
-void LabelLink::keyPressEvent(QKeyEvent *event) {
+void LabelLink::keyPressEvent(QKeyEvent *event)
+{
     switch (event->key()) {
     case Qt::Key_Space:
     case Qt::Key_Return:
@@ -91,26 +102,30 @@ void LabelLink::keyPressEvent(QKeyEvent *event) {
     }
 }
 
-void LabelLink::focusInEvent(QFocusEvent *event) {
+void LabelLink::focusInEvent(QFocusEvent *event)
+{
     QWidget::focusInEvent(event);
     // Only a keyboard user needs to see where the focus is, as in a web page.
     if (event->reason() == Qt::TabFocusReason || event->reason() == Qt::BacktabFocusReason)
         setUnderlined(true);
 }
 
-void LabelLink::focusOutEvent(QFocusEvent *event) {
+void LabelLink::focusOutEvent(QFocusEvent *event)
+{
     QWidget::focusOutEvent(event);
     setUnderlined(underMouse());
 }
 
-void LabelLink::activate() {
+void LabelLink::activate()
+{
     if (m_playSystemSound)
         playSoundAsync(m_soundFile);
     setUnderlined(false);
     emit Click();
 }
 
-void LabelLink::changeEvent(QEvent *event) {
+void LabelLink::changeEvent(QEvent *event)
+{
     QWidget::changeEvent(event);
     switch (event->type()) {
     case QEvent::EnabledChange:
@@ -130,7 +145,8 @@ void LabelLink::changeEvent(QEvent *event) {
     }
 }
 
-void LabelLink::setUnderlined(bool underlined) {
+void LabelLink::setUnderlined(bool underlined)
+{
     if (underlined && !isEnabled())
         return;
     QFont f = m_label->font();
@@ -140,14 +156,16 @@ void LabelLink::setUnderlined(bool underlined) {
     m_label->setFont(f);
 }
 
-void LabelLink::applyColor() {
+void LabelLink::applyColor()
+{
     QPalette p = m_label->palette();
     p.setColor(QPalette::WindowText,
                isEnabled() ? toQColor(m_foreColor, palette()) : toQColor(systemColor(kColorGrayText), palette()));
     m_label->setPalette(p);
 }
 
-void LabelLink::fitToCaption() {
+void LabelLink::fitToCaption()
+{
     const QSize text = m_label->sizeHint();
     const int minSide = static_cast<int>(std::ceil(kMinSideTwips * logicalDpiX() / kTwipsPerInch));
     const QSize size(std::max(text.width(), minSide), std::max(text.height(), minSide));

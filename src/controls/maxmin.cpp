@@ -7,7 +7,8 @@ namespace parlevo {
 MaxMin::MaxMin(QWidget *window)
     : QWidget(window)
     , m_window(window ? window->window() : nullptr)
-    , m_applicationActive(QGuiApplication::applicationState() == Qt::ApplicationActive) {
+    , m_applicationActive(QGuiApplication::applicationState() == Qt::ApplicationActive)
+{
     hide();
     setAttribute(Qt::WA_DontShowOnScreen);
     if (m_window) {
@@ -18,34 +19,40 @@ MaxMin::MaxMin(QWidget *window)
     apply();
 }
 
-void MaxMin::setMaxWidth(int value) {
+void MaxMin::setMaxWidth(int value)
+{
     m_max.setWidth(value);
     apply();
 }
 
-void MaxMin::setMaxHeight(int value) {
+void MaxMin::setMaxHeight(int value)
+{
     m_max.setHeight(value);
     apply();
 }
 
-void MaxMin::setMinWidth(int value) {
+void MaxMin::setMinWidth(int value)
+{
     m_min.setWidth(value);
     apply();
 }
 
-void MaxMin::setMinHeight(int value) {
+void MaxMin::setMinHeight(int value)
+{
     m_min.setHeight(value);
     apply();
 }
 
-void MaxMin::setEnabled(bool enabled) {
+void MaxMin::setEnabled(bool enabled)
+{
     if (enabled == m_enabled)
         return;
     m_enabled = enabled;
     apply();
 }
 
-void MaxMin::apply() {
+void MaxMin::apply()
+{
     if (!m_window)
         return;
     if (m_enabled) {
@@ -57,7 +64,8 @@ void MaxMin::apply() {
     }
 }
 
-void MaxMin::applicationStateChanged(Qt::ApplicationState state) {
+void MaxMin::applicationStateChanged(Qt::ApplicationState state)
+{
     // Hidden and suspended count as inactive; each change of side is reported once.
     const bool active = state == Qt::ApplicationActive;
     if (active == m_applicationActive)

@@ -16,7 +16,8 @@ namespace parlevo {
 namespace {
 
 // Registry values of type REG_EXPAND_SZ carry %VARIABLE% references.
-QString expandEnvironment(QString text) {
+QString expandEnvironment(QString text)
+{
     static const QRegularExpression variable(u"%([^%]+)%"_qs);
     QRegularExpressionMatch match;
     qsizetype from = 0;
@@ -35,21 +36,24 @@ QString expandEnvironment(QString text) {
 
 } // namespace
 
-QString findNavigationSound() {
+QString findNavigationSound()
+{
     const QSettings key(u"HKEY_CURRENT_USER\\AppEvents\\Schemes\\Apps\\Explorer\\Navigating\\.current"_qs,
                         QSettings::NativeFormat);
     const QString path = expandEnvironment(key.value(u"Default"_qs).toString());
     return !path.isEmpty() && QFileInfo::exists(path) ? path : QString();
 }
 
-void playSoundAsync(const QString &path) {
+void playSoundAsync(const QString &path)
+{
     if (!path.isEmpty())
         PlaySoundW(reinterpret_cast<LPCWSTR>(path.utf16()), nullptr, SND_FILENAME | SND_ASYNC | SND_NODEFAULT);
 }
 
 #else
 
-QString findNavigationSound() {
+QString findNavigationSound()
+{
     return QString();
 }
 

@@ -4,7 +4,8 @@
 
 namespace parlevo {
 
-QColor toQColor(WinColor color, const QPalette &palette) {
+QColor toQColor(WinColor color, const QPalette &palette)
+{
     if (!(color & kSystemColorFlag))
         return QColor(int(color & 0xFF), int((color >> 8) & 0xFF), int((color >> 16) & 0xFF));
 

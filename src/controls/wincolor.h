@@ -10,7 +10,8 @@ namespace parlevo {
 
 // A Windows colour value: 0x00BBGGRR for a direct colour, 0x800000nn for system colour nn.
 inline constexpr WinColor kSystemColorFlag = 0x80000000;
-inline constexpr WinColor systemColor(int index) {
+inline constexpr WinColor systemColor(int index)
+{
     return kSystemColorFlag | static_cast<WinColor>(index);
 }
 

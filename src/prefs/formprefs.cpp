@@ -34,7 +34,8 @@ constexpr ColumnBox kColumnBoxes[Form_Prefs::kColumnCount] = {
 class AsteriskPasswordStyle final : public QProxyStyle {
 public:
     int styleHint(StyleHint hint, const QStyleOption *option, const QWidget *widget,
-                  QStyleHintReturn *returnData) const override {
+                  QStyleHintReturn *returnData) const override
+    {
         if (hint == SH_LineEdit_PasswordCharacter)
             return u'*';
         return QProxyStyle::styleHint(hint, option, widget, returnData);
@@ -48,7 +49,8 @@ const QString kFieldStyle = u"QLineEdit { padding: 3px 6px; border: 1px solid #C
 
 Form_Prefs::Form_Prefs(AppState &state, QWidget *parent)
     : SectionPage(state.Textes(127), activityIcon(Activity::Prefs), parent)
-    , m_state(state) {
+    , m_state(state)
+{
     setObjectName(u"Form_Prefs"_qs);
     QVBoxLayout *content = contentLayout();
 
@@ -92,7 +94,8 @@ Form_Prefs::Form_Prefs(AppState &state, QWidget *parent)
             [this](const QString &text) { m_state.config().Expediteur = text; });
 }
 
-QLineEdit *Form_Prefs::addField(const char16_t *labelName, const QString &label, const char16_t *editName) {
+QLineEdit *Form_Prefs::addField(const char16_t *labelName, const QString &label, const char16_t *editName)
+{
     auto *row = new QWidget(this);
     auto *layout = new QHBoxLayout(row);
     layout->setContentsMargins(kFieldIndent, 0, 0, 0);
@@ -112,7 +115,8 @@ QLineEdit *Form_Prefs::addField(const char16_t *labelName, const QString &label,
     return edit;
 }
 
-void Form_Prefs::Init() {
+void Form_Prefs::Init()
+{
     const Config &c = m_state.config();
     const ClassSendora &gateway = m_state.Gateway();
     // Copies first: each assignment writes its value straight back through the change actions.

@@ -14,7 +14,8 @@
 
 using namespace parlevo;
 
-int main(int argc, char *argv[]) {
+int main(int argc, char *argv[])
+{
     // Always the same picture: no desktop, French clock format, a fixed time and credit.
     qputenv("QT_QPA_PLATFORM", "offscreen");
     qputenv("LC_ALL", "fr_FR.UTF-8");

@@ -24,7 +24,8 @@ const QString kCreditSentence = u"Nombre de SMS restant sur votre compte : 120"_
 const QString kUnavailableSentence =
     u"Nombre de SMS restant sur votre compte : information non disponible actuellement !"_qs;
 
-QString formName(Activity activity) {
+QString formName(Activity activity)
+{
     switch (activity) {
     case Activity::Home:
         return u"Form_Acceuil"_qs;
@@ -47,11 +48,13 @@ class RecordingActivity final : public ActivityWindow {
 public:
     RecordingActivity(const QString &name, QStringList &log, QWidget *parent)
         : ActivityWindow(parent)
-        , m_log(log) {
+        , m_log(log)
+    {
         setObjectName(name);
     }
 
-    void Init() override {
+    void Init() override
+    {
         const auto *main = qobject_cast<MDIForm_Main *>(window());
         m_log.append(u"%1 Init: %2, button %3, child %4"_qs.arg(
             objectName(), isHidden() ? u"hidden"_qs : u"shown"_qs, main->ActiveButton()->objectName(),
@@ -62,11 +65,13 @@ private:
     QStringList &m_log;
 };
 
-double dpiX() {
+double dpiX()
+{
     return QGuiApplication::primaryScreen()->logicalDotsPerInchX();
 }
 
-double dpiY() {
+double dpiY()
+{
     return QGuiApplication::primaryScreen()->logicalDotsPerInchY();
 }
 
@@ -87,7 +92,8 @@ private:
     int m_maxQueryDepth = 0;
     std::function<void()> m_duringQuery;
 
-    std::unique_ptr<MDIForm_Main> makeWindow(bool recording) {
+    std::unique_ptr<MDIForm_Main> makeWindow(bool recording)
+    {
         MainWindowHooks hooks;
         hooks.querySolde = [this] {
             ++m_queries;
@@ -114,12 +120,14 @@ private:
         return window;
     }
 
-    static void showAndWait(QWidget *window) {
+    static void showAndWait(QWidget *window)
+    {
         window->show();
         QVERIFY(QTest::qWaitForWindowExposed(window));
     }
 
-    void tick(MDIForm_Main &window, QTime time) {
+    void tick(MDIForm_Main &window, QTime time)
+    {
         m_now = time;
         QVERIFY(QMetaObject::invokeMethod(window.findChild<QTimer *>(u"TimerHeure"_qs), "timeout"));
     }
@@ -129,7 +137,8 @@ private:
     static KXButton *button(QWidget &window, const QString &name) { return window.findChild<KXButton *>(name); }
 
 private slots:
-    void init() {
+    void init()
+    {
         m_dir = std::make_unique<test::TestDataDir>();
         m_state = std::make_unique<AppState>(m_dir->path());
         LoadConfig(*m_state);
@@ -144,12 +153,14 @@ private slots:
         m_duringQuery = nullptr;
     }
 
-    void cleanup() {
+    void cleanup()
+    {
         m_state.reset();
         m_dir.reset();
     }
 
-    void startShowsTitleCaptionsHomeAndUnknownCredit() {
+    void startShowsTitleCaptionsHomeAndUnknownCredit()
+    {
         auto window = makeWindow(false);
         showAndWait(window.get());
         QCOMPARE(window->windowTitle(), u"Parlevo - v1.0"_qs);
@@ -169,12 +180,14 @@ private slots:
         QCOMPARE(window->ActiveButton()->BackColor(), 0x80000018u);
     }
 
-    void homeInitRunsOnceAtLoadBeforeShowing() {
+    void homeInitRunsOnceAtLoadBeforeShowing()
+    {
         auto window = makeWindow(true);
         QCOMPARE(m_log, QStringList{u"Form_Acceuil Init: hidden, button KXB_Home, child Form_Acceuil"_qs});
     }
 
-    void toolbarSwitchesActivity_data() {
+    void toolbarSwitchesActivity_data()
+    {
         QTest::addColumn<QString>("buttonName");
         QTest::addColumn<int>("activity");
         QTest::addColumn<bool>("initLast");
@@ -185,7 +198,8 @@ private slots:
         QTest::newRow("address book") << u"KXB_Carnet"_qs << int(Activity::Carnet) << true;
         QTest::newRow("single SMS") << u"KXB_Simple"_qs << int(Activity::Simple) << true;
     }
-    void toolbarSwitchesActivity() {
+    void toolbarSwitchesActivity()
+    {
         QFETCH(QString, buttonName);
         QFETCH(int, activity);
         QFETCH(bool, initLast);
@@ -221,7 +235,8 @@ private slots:
         QCOMPARE(button(*window, previousButton)->ForeColor(), 0xFF0000u);
     }
 
-    void windowsStayLoadedAndReinitOnEveryClick() {
+    void windowsStayLoadedAndReinitOnEveryClick()
+    {
         auto window = makeWindow(true);
         showAndWait(window.get());
         window->KXB_Carnet_Click();
@@ -236,7 +251,8 @@ private slots:
         QCOMPARE(window->loadedActivity(Activity::Mailing), nullptr);
     }
 
-    void activeChildFollowsTheClientArea() {
+    void activeChildFollowsTheClientArea()
+    {
         auto window = makeWindow(true);
         showAndWait(window.get());
         window->KXB_Mailing_Click();
@@ -246,7 +262,8 @@ private slots:
         QCOMPARE(window->ActiveChild()->pos(), QPoint(0, 0));
     }
 
-    void homePageLinksCallTheHandlers_data() {
+    void homePageLinksCallTheHandlers_data()
+    {
         QTest::addColumn<QString>("link");
         QTest::addColumn<QString>("caption");
         QTest::addColumn<QString>("form");
@@ -262,7 +279,8 @@ private slots:
         QTest::newRow("preferences") << u"LabelLinkPrefs"_qs << u"Les paramètres de Parlevo"_qs << u"Form_Prefs"_qs
                                      << u"KXB_Prefs"_qs;
     }
-    void homePageLinksCallTheHandlers() {
+    void homePageLinksCallTheHandlers()
+    {
         QFETCH(QString, link);
         QFETCH(QString, caption);
         QFETCH(QString, form);
@@ -279,20 +297,23 @@ private slots:
         QVERIFY(home->isHidden());
     }
 
-    void homePageTakesTheLanguageFilesText() {
+    void homePageTakesTheLanguageFilesText()
+    {
         m_state->textTable().set(141, u"To one contact"_qs);
         auto window = makeWindow(false);
         ActivityWindow *home = window->ActiveChild();
         QCOMPARE(home->findChild<LabelLink *>(u"LabelLinkSMSSimple"_qs)->Caption(), u"To one contact"_qs);
     }
 
-    void creditAskedOnTheTenThenEveryMinute_data() {
+    void creditAskedOnTheTenThenEveryMinute_data()
+    {
         QTest::addColumn<QString>("reply");
         QTest::addColumn<QString>("panel");
         QTest::newRow("credit") << u"120"_qs << kCreditSentence;
         QTest::newRow("unavailable") << QString() << kUnavailableSentence;
     }
-    void creditAskedOnTheTenThenEveryMinute() {
+    void creditAskedOnTheTenThenEveryMinute()
+    {
         QFETCH(QString, reply);
         QFETCH(QString, panel);
         m_solde = reply;
@@ -317,7 +338,8 @@ private slots:
         QCOMPARE(text(*window, u"LabelSolde"_qs), u"Nombre de SMS restant sur votre compte : 119"_qs);
     }
 
-    void gatewayWithoutAccountGivesTheUnavailableSentence() {
+    void gatewayWithoutAccountGivesTheUnavailableSentence()
+    {
         MainWindowHooks hooks;
         hooks.clock = [] { return QTime(8, 0, 1); };
         MDIForm_Main window(*m_state, std::move(hooks));
@@ -325,7 +347,8 @@ private slots:
         QCOMPARE(text(window, u"LabelSolde"_qs), kUnavailableSentence);
     }
 
-    void clockRunsWhileTheCreditIsAwaited() {
+    void clockRunsWhileTheCreditIsAwaited()
+    {
         auto window = makeWindow(true);
         auto *timer = window->findChild<QTimer *>(u"TimerHeure"_qs);
         m_now = QTime(12, 0, 57);
@@ -360,7 +383,8 @@ private slots:
         QCOMPARE(text(*window, u"LabelSolde"_qs), kCreditSentence);
     }
 
-    void normalGeometryRestoredAsSaved() {
+    void normalGeometryRestoredAsSaved()
+    {
         Config &c = m_state->config();
         c.WindowLeft = 1800;
         c.WindowTop = 1200;
@@ -380,7 +404,8 @@ private slots:
         QVERIFY(!saved.maximized);
     }
 
-    void maximisedRestored() {
+    void maximisedRestored()
+    {
         m_state->config().WindowMaximized = true;
         auto window = makeWindow(true);
         showAndWait(window.get());
@@ -388,7 +413,8 @@ private slots:
         QVERIFY(window->geometryInTwips().maximized);
     }
 
-    void geometryOffEveryScreenComesBack() {
+    void geometryOffEveryScreenComesBack()
+    {
         Config &c = m_state->config();
         c.WindowLeft = 150000;
         c.WindowTop = 1000;
@@ -401,7 +427,8 @@ private slots:
         QCOMPARE(window->size(), QSize(twipsToPixels(8910, dpiX()), twipsToPixels(8055, dpiY())));
     }
 
-    void minimisedWindowSavesItsNormalPlace() {
+    void minimisedWindowSavesItsNormalPlace()
+    {
         Config &c = m_state->config();
         c.WindowLeft = 1500;
         c.WindowTop = 1500;

@@ -10,7 +10,8 @@ using namespace parlevo;
 class TestMainWindowLogic : public QObject {
     Q_OBJECT
 private slots:
-    void soldePanel_data() {
+    void soldePanel_data()
+    {
         QTest::addColumn<QString>("solde");
         QTest::addColumn<QString>("panel");
         QTest::newRow("credit") << u"120"_qs << u"Nombre de SMS restant sur votre compte : 120"_qs;
@@ -20,14 +21,16 @@ private slots:
         QTest::newRow("unknown marker")
             << u"---"_qs << u"Nombre de SMS restant sur votre compte : information non disponible actuellement !"_qs;
     }
-    void soldePanel() {
+    void soldePanel()
+    {
         QFETCH(QString, solde);
         QFETCH(QString, panel);
         const TextTable textes;
         QCOMPARE(SoldePanelText(textes, solde), panel);
     }
 
-    void refreshDue_data() {
+    void refreshDue_data()
+    {
         QTest::addColumn<QString>("panel");
         QTest::addColumn<QTime>("previous");
         QTest::addColumn<QTime>("now");
@@ -48,7 +51,8 @@ private slots:
             << u"Nombre de SMS restant sur votre compte : information non disponible actuellement !"_qs
             << QTime(9, 15, 9) << QTime(9, 15, 10) << false;
     }
-    void refreshDue() {
+    void refreshDue()
+    {
         QFETCH(QString, panel);
         QFETCH(QTime, previous);
         QFETCH(QTime, now);
@@ -56,20 +60,23 @@ private slots:
         QCOMPARE(SoldeRefreshDue(panel, previous, now), due);
     }
 
-    void clockText_data() {
+    void clockText_data()
+    {
         QTest::addColumn<QLocale>("locale");
         QTest::addColumn<QString>("text");
         QTest::newRow("French") << QLocale(QLocale::French, QLocale::France) << u"14:05:09"_qs;
         QTest::newRow("German") << QLocale(QLocale::German, QLocale::Germany) << u"14:05:09"_qs;
         QTest::newRow("English (US)") << QLocale(QLocale::English, QLocale::UnitedStates) << u"2:05:09 PM"_qs;
     }
-    void clockText() {
+    void clockText()
+    {
         QFETCH(QLocale, locale);
         QFETCH(QString, text);
         QCOMPARE(ClockText(QTime(14, 5, 9), locale), text);
     }
 
-    void twips_data() {
+    void twips_data()
+    {
         QTest::addColumn<double>("dpi");
         QTest::addColumn<int>("twips");
         QTest::addColumn<int>("pixels");
@@ -78,7 +85,8 @@ private slots:
         QTest::newRow("144 dpi") << 144.0 << 1000 << 100;
         QTest::newRow("negative") << 96.0 << -1500 << -100;
     }
-    void twips() {
+    void twips()
+    {
         QFETCH(double, dpi);
         QFETCH(int, twips);
         QFETCH(int, pixels);
@@ -86,7 +94,8 @@ private slots:
         QCOMPARE(twipsToPixels(pixelsToTwips(pixels, dpi), dpi), pixels);
     }
 
-    void keepOnScreen_data() {
+    void keepOnScreen_data()
+    {
         QTest::addColumn<QRect>("saved");
         QTest::addColumn<QRect>("placed");
         // Two monitors side by side; the primary one's work area leaves room for a task bar.
@@ -98,7 +107,8 @@ private slots:
         QTest::newRow("only a sliver shows") << QRect(-590, 100, 600, 500) << QRect(660, 270, 600, 500);
         QTest::newRow("larger than the primary") << QRect(5000, 0, 3000, 2000) << QRect(0, 0, 1920, 1040);
     }
-    void keepOnScreen() {
+    void keepOnScreen()
+    {
         QFETCH(QRect, saved);
         QFETCH(QRect, placed);
         const QRect primary(0, 0, 1920, 1080);
@@ -106,7 +116,8 @@ private slots:
         QCOMPARE(parlevo::keepOnScreen(saved, {primary, second}, QRect(0, 0, 1920, 1040)), placed);
     }
 
-    void geometryToSave_data() {
+    void geometryToSave_data()
+    {
         QTest::addColumn<int>("states");
         QTest::addColumn<QRect>("saved");
         const QRect normal(120, 90, 640, 480);
@@ -115,7 +126,8 @@ private slots:
         QTest::newRow("maximised") << int(Qt::WindowMaximized) << normal;
         QTest::newRow("minimised from maximised") << int(Qt::WindowMinimized | Qt::WindowMaximized) << normal;
     }
-    void geometryToSave() {
+    void geometryToSave()
+    {
         QFETCH(int, states);
         QFETCH(QRect, saved);
         const QRect current = states == Qt::WindowNoState ? QRect(130, 95, 650, 490) : QRect(-32000, -32000, 160, 28);

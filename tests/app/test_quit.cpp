@@ -13,7 +13,8 @@ using namespace parlevo;
 class TestQuit : public QObject {
     Q_OBJECT
 private slots:
-    void quitSavesPlacement_data() {
+    void quitSavesPlacement_data()
+    {
         QTest::addColumn<QString>("how");
         QTest::addColumn<bool>("maximise");
         QTest::newRow("Quit button") << u"quit"_qs << false;
@@ -21,7 +22,8 @@ private slots:
         QTest::newRow("Quit button, maximised") << u"quit"_qs << true;
         QTest::newRow("close box, maximised") << u"close"_qs << true;
     }
-    void quitSavesPlacement() {
+    void quitSavesPlacement()
+    {
         QFETCH(QString, how);
         QFETCH(bool, maximise);
         test::TestDataDir dir;

@@ -27,7 +27,8 @@ private:
     const QPoint m_outside{-30, 10};
 
 private slots:
-    void init() {
+    void init()
+    {
         m_window = std::make_unique<QWidget>();
         m_window->resize(300, 120);
         m_button = new KXButton(m_window.get());
@@ -42,7 +43,8 @@ private slots:
     }
     void cleanup() { m_window.reset(); }
 
-    void hoverPressRelease() {
+    void hoverPressRelease()
+    {
         QSignalSpy clicks(m_button, &KXButton::Click);
         QTest::mouseMove(m_button, m_inside);
         QCOMPARE(m_button->shownBackColor(), kMove);
@@ -61,7 +63,8 @@ private slots:
         QVERIFY(!m_button->isPressed());
     }
 
-    void pressLeaveReleaseDoesNotClick() {
+    void pressLeaveReleaseDoesNotClick()
+    {
         QSignalSpy clicks(m_button, &KXButton::Click);
         QTest::mouseMove(m_button, m_inside);
         QTest::mousePress(m_button, Qt::LeftButton, {}, m_inside);
@@ -75,7 +78,8 @@ private slots:
         QCOMPARE(m_button->shownBackColor(), kBack);
     }
 
-    void pressLeaveComeBackReleaseDoesNotClick() {
+    void pressLeaveComeBackReleaseDoesNotClick()
+    {
         QSignalSpy clicks(m_button, &KXButton::Click);
         QTest::mousePress(m_button, Qt::LeftButton, {}, m_inside);
         QTest::mouseMove(m_button, m_outside);
@@ -85,7 +89,8 @@ private slots:
         QCOMPARE(clicks.count(), 0);
     }
 
-    void otherButtonsDoNothing() {
+    void otherButtonsDoNothing()
+    {
         QSignalSpy clicks(m_button, &KXButton::Click);
         QTest::mouseMove(m_button, m_inside);
         QTest::mouseClick(m_button, Qt::RightButton, {}, m_inside);
@@ -94,7 +99,8 @@ private slots:
         QCOMPARE(m_button->shownBackColor(), kMove);
     }
 
-    void keyboardPresses_data() {
+    void keyboardPresses_data()
+    {
         QTest::addColumn<int>("key");
         QTest::addColumn<int>("clicks");
         QTest::newRow("space") << int(Qt::Key_Space) << 1;
@@ -102,7 +108,8 @@ private slots:
         QTest::newRow("enter") << int(Qt::Key_Enter) << 1;
         QTest::newRow("a letter") << int(Qt::Key_A) << 0;
     }
-    void keyboardPresses() {
+    void keyboardPresses()
+    {
         QFETCH(int, key);
         QFETCH(int, clicks);
         QSignalSpy spy(m_button, &KXButton::Click);
@@ -111,7 +118,8 @@ private slots:
         QCOMPARE(spy.count(), clicks);
     }
 
-    void mouseEnterOnEveryMove() {
+    void mouseEnterOnEveryMove()
+    {
         QSignalSpy enters(m_button, &KXButton::MouseEnter);
         QTest::mouseMove(m_button, QPoint(10, 10));
         QTest::mouseMove(m_button, QPoint(11, 10));
@@ -119,7 +127,8 @@ private slots:
         QCOMPARE(enters.count(), 3);
     }
 
-    void colourPropertiesApplyAtOnceOrAtNextTransition() {
+    void colourPropertiesApplyAtOnceOrAtNextTransition()
+    {
         m_button->setBackColor(0x00ABCDEF);
         QCOMPARE(m_button->shownBackColor(), 0x00ABCDEFu);
         m_button->setForeColor(0x00010203);
@@ -130,7 +139,8 @@ private slots:
         QCOMPARE(m_button->shownBackColor(), 0x00445566u);
     }
 
-    void layoutWithAndWithoutPicture() {
+    void layoutWithAndWithoutPicture()
+    {
         auto *image = m_button->findChild<QLabel *>(u"Image1"_qs);
         auto *label = m_button->findChild<QLabel *>(u"Label1"_qs);
         QVERIFY(image && label);

@@ -17,7 +17,8 @@ private:
     const QPoint m_over{3, 3};
 
 private slots:
-    void init() {
+    void init()
+    {
         m_window = std::make_unique<QWidget>();
         m_window->resize(300, 100);
         m_link = new LabelLink(m_window.get());
@@ -31,7 +32,8 @@ private slots:
     }
     void cleanup() { m_window.reset(); }
 
-    void hoverUnderlinesAndLeavingRemovesIt() {
+    void hoverUnderlinesAndLeavingRemovesIt()
+    {
         QVERIFY(!m_link->isUnderlined());
         QTest::mouseMove(m_link, m_over);
         QTRY_VERIFY(m_link->isUnderlined());
@@ -39,12 +41,14 @@ private slots:
         QTRY_VERIFY(!m_link->isUnderlined());
     }
 
-    void leftClickRaisesClickAndDropsTheUnderline_data() {
+    void leftClickRaisesClickAndDropsTheUnderline_data()
+    {
         QTest::addColumn<bool>("playSound");
         QTest::newRow("with sound") << true;
         QTest::newRow("silent") << false;
     }
-    void leftClickRaisesClickAndDropsTheUnderline() {
+    void leftClickRaisesClickAndDropsTheUnderline()
+    {
         QFETCH(bool, playSound);
         m_link->setPlaySystemSound(playSound);
         QSignalSpy clicks(m_link, &LabelLink::Click);
@@ -55,7 +59,8 @@ private slots:
         QVERIFY(!m_link->isUnderlined());
     }
 
-    void rightClickRaisesNothingAndStaysUnderlined() {
+    void rightClickRaisesNothingAndStaysUnderlined()
+    {
         QSignalSpy clicks(m_link, &LabelLink::Click);
         QTest::mouseMove(m_link, m_over);
         QTRY_VERIFY(m_link->isUnderlined());
@@ -65,7 +70,8 @@ private slots:
         QVERIFY(m_link->isUnderlined());
     }
 
-    void keyboardFollowsTheLink() {
+    void keyboardFollowsTheLink()
+    {
         QSignalSpy clicks(m_link, &LabelLink::Click);
         m_link->setFocus(Qt::TabFocusReason);
         QTRY_VERIFY(m_link->hasFocus());
@@ -76,14 +82,16 @@ private slots:
         QCOMPARE(clicks.count(), 1);
     }
 
-    void releaseOutsideDoesNotClick() {
+    void releaseOutsideDoesNotClick()
+    {
         QSignalSpy clicks(m_link, &LabelLink::Click);
         QTest::mousePress(m_link, Qt::LeftButton, {}, m_over);
         QTest::mouseRelease(m_link, Qt::LeftButton, {}, QPoint(-20, -20));
         QCOMPARE(clicks.count(), 0);
     }
 
-    void disabledIsGreyNeverUnderlinedNeverClicks() {
+    void disabledIsGreyNeverUnderlinedNeverClicks()
+    {
         QSignalSpy clicks(m_link, &LabelLink::Click);
         QCOMPARE(m_link->shownColor(), QColor(0, 0, 0xC0));
         m_link->setEnabled(false);
@@ -97,12 +105,14 @@ private slots:
         QCOMPARE(m_link->shownColor(), QColor(0, 0, 0xC0));
     }
 
-    void foreColorShowsAtOnceWhenEnabled() {
+    void foreColorShowsAtOnceWhenEnabled()
+    {
         m_link->setForeColor(0x000080);
         QCOMPARE(m_link->shownColor(), QColor(0x80, 0, 0));
     }
 
-    void captionSizesTheControl() {
+    void captionSizesTheControl()
+    {
         const int shortWidth = m_link->width();
         m_link->setCaption(u"Les paramètres de Parlevo, avec une légende plus longue"_qs);
         QVERIFY(m_link->width() > shortWidth);

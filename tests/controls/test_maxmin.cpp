@@ -8,7 +8,8 @@ using namespace parlevo;
 class TestMaxMin : public QObject {
     Q_OBJECT
 private slots:
-    void limitsAppliedAndRemoved() {
+    void limitsAppliedAndRemoved()
+    {
         QWidget window;
         window.setMinimumSize(20, 10);
         auto *limiter = new MaxMin(&window);
@@ -33,7 +34,8 @@ private slots:
     }
 
     // The platform's application-state reports are simulated through the signal Qt raises for them.
-    void activationReportedOncePerChange() {
+    void activationReportedOncePerChange()
+    {
         QWidget window;
         auto *limiter = new MaxMin(&window);
         QSignalSpy activated(limiter, &MaxMin::Activate);

@@ -16,11 +16,13 @@ using namespace parlevo;
 
 namespace {
 
-QLineEdit *edit(QWidget &form, const QString &name) {
+QLineEdit *edit(QWidget &form, const QString &name)
+{
     return form.findChild<QLineEdit *>(name);
 }
 
-QCheckBox *column(QWidget &form, int index) {
+QCheckBox *column(QWidget &form, int index)
+{
     return form.findChild<QCheckBox *>(u"CheckColonnes(%1)"_qs.arg(index));
 }
 
@@ -34,7 +36,8 @@ private:
     std::unique_ptr<Form_Prefs> m_form;
 
 private slots:
-    void init() {
+    void init()
+    {
         m_dir = std::make_unique<test::TestDataDir>();
         m_state = std::make_unique<AppState>(m_dir->path());
         m_state->Gateway().Mail = u"jean@example.fr"_qs;
@@ -47,13 +50,15 @@ private slots:
         m_form->Init();
     }
 
-    void cleanup() {
+    void cleanup()
+    {
         m_form.reset();
         m_state.reset();
         m_dir.reset();
     }
 
-    void captions() {
+    void captions()
+    {
         // The two field captions get their colon here; the boxes follow the flags' index order.
         QCOMPARE(m_form->findChild<QLabel *>(u"LabelSendoraMail"_qs)->text(), u"Adresse e-mail :"_qs);
         QCOMPARE(m_form->findChild<QLabel *>(u"LabelSendoraPassword"_qs)->text(), u"Mot de passe :"_qs);
@@ -63,7 +68,8 @@ private slots:
             QCOMPARE(column(*m_form, i)->text(), boxes[i]);
     }
 
-    void initShowsTheValuesInForce() {
+    void initShowsTheValuesInForce()
+    {
         QCOMPARE(edit(*m_form, u"TextExpediteur"_qs)->text(), u"Jean"_qs);
         QCOMPARE(edit(*m_form, u"Text_SendoraMail"_qs)->text(), u"jean@example.fr"_qs);
         QLineEdit *password = edit(*m_form, u"Text_SendoraPassword"_qs);
@@ -75,7 +81,8 @@ private slots:
             QCOMPARE(column(*m_form, i)->isChecked(), ticked[i]);
     }
 
-    void typingAppliesAtOnce() {
+    void typingAppliesAtOnce()
+    {
         QLineEdit *mail = edit(*m_form, u"Text_SendoraMail"_qs);
         mail->clear();
         QCOMPARE(m_state->Gateway().Mail, QString());
@@ -94,7 +101,8 @@ private slots:
         QCOMPARE(m_state->config().Expediteur, u"0612"_qs);
     }
 
-    void columnBoxesSetTheirFlag_data() {
+    void columnBoxesSetTheirFlag_data()
+    {
         QTest::addColumn<int>("index");
         QTest::addColumn<int>("flag");
         // Flags by their index in Config's declaration order below.
@@ -106,7 +114,8 @@ private slots:
         QTest::newRow("LastName") << 5 << 5;
         QTest::newRow("GSM") << 6 << 6;
     }
-    void columnBoxesSetTheirFlag() {
+    void columnBoxesSetTheirFlag()
+    {
         QFETCH(int, index);
         QFETCH(int, flag);
         const auto flags = [this] {
@@ -123,7 +132,8 @@ private slots:
         QCOMPARE(box->isChecked(), expected[flag]);
     }
 
-    void showingAgainShowsCurrentValues() {
+    void showingAgainShowsCurrentValues()
+    {
         QTest::keyClicks(edit(*m_form, u"TextExpediteur"_qs), u" typed"_qs);
         m_state->config().Expediteur = u"Paul"_qs;
         m_state->Gateway().Mail = u"paul@example.fr"_qs;
@@ -143,7 +153,8 @@ private slots:
         QVERIFY(m_state->config().ColumnTitle);
     }
 
-    void changesReachTheFileAtShutdown() {
+    void changesReachTheFileAtShutdown()
+    {
         m_form.reset();
         test::TestDataDir dir;
         {
