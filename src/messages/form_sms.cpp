@@ -5,6 +5,7 @@
 
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QLayout>
 #include <QPointer>
 #include <QScreen>
 #include <QStyle>
@@ -71,12 +72,21 @@ QString Form_SMS::previewText() const
 
 void Form_SMS::showBeside(QWidget &mainWindow)
 {
-    const QScreen *screen = mainWindow.screen();
-    const QRect screenArea = screen ? screen->availableGeometry() : QRect();
-    move(previewPosition(mainWindow.frameGeometry(), frameGeometry().size(), screenArea));
+    // The layout may still grow the window to fit its contents; place it at its final size.
+    layout()->activate();
+    placeBeside(mainWindow);
     show();
+    // The window frame's size is known only once the window is shown.
+    placeBeside(mainWindow);
     raise();
     mainWindow.activateWindow();
+}
+
+void Form_SMS::placeBeside(const QWidget &mainWindow)
+{
+    const QScreen *screen = mainWindow.screen();
+    const QRect area = screen ? screen->availableGeometry() : mainWindow.frameGeometry();
+    move(previewPosition(mainWindow.frameGeometry(), frameGeometry().size(), area));
 }
 
 } // namespace parlevo

@@ -30,6 +30,8 @@ public:
     void showBeside(QWidget &mainWindow);
 
 private:
+    void placeBeside(const QWidget &mainWindow);
+
     QLabel *m_label;
 };
 

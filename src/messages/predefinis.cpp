@@ -6,6 +6,7 @@
 #include "app/shared.h"
 
 #include <cmath>
+#include <limits>
 
 namespace parlevo {
 
@@ -29,8 +30,10 @@ qsizetype leadingCount(QStringView line)
         for (++i; i < line.size() && line[i] >= u'0' && line[i] <= u'9'; ++i, scale /= 10)
             value += (line[i].unicode() - u'0') * scale;
     }
-    if (negative || !(value < 1e15))
+    if (negative)
         return 0;
+    if (!(value < 1e15))
+        return std::numeric_limits<qsizetype>::max();
     return qsizetype(std::nearbyint(value)); // the default rounding mode is half to even
 }
 
