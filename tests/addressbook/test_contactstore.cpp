@@ -123,6 +123,40 @@ private slots:
                                             131));
     }
 
+    // A book of several megabytes is decoded on several threads where the machine has them;
+    // every contact, key and group must come out as from one thread.
+    void largeBookLoadsInFileOrder()
+    {
+        const int count = 120000;
+        const char *const ends[] = {"\r\n", "\n", "\r"};
+        QByteArray bytes;
+        QStringList expectedGroups;
+        for (int i = 0; i < count; ++i) {
+            const QByteArray group =
+                i < count / 2 ? QByteArray("G" + QByteArray::number(i % 3)) : QByteArray(i % 5 ? "g1" : "late");
+            if (!expectedGroups.contains(QLatin1String(group), Qt::CaseInsensitive))
+                expectedGroups.append(QLatin1String(group));
+            bytes += group + ";Soci\xe9t\xe9 " + QByteArray::number(i) + ";M.;Jean;Nom" + QByteArray::number(i) +
+                     ";06" + QByteArray::number(i).rightJustified(8, '0') + ends[i % 3];
+        }
+        QVERIFY(bytes.size() > 4 << 20);
+        test::TestDataDir dir;
+        QVERIFY(dir.write(kLst, bytes));
+        AppState state(dir.path());
+        QVERIFY(Charge_Contacts(state));
+
+        QCOMPARE(state.colContacts().count(), count);
+        int i = 0;
+        for (const ClassContact &c : state.colContacts()) {
+            const QString n = QString::number(i);
+            if (c.GUID != QString::number(i + 1) || c.Nom != u"Nom"_qs + n || c.Societe != u"Société "_qs + n ||
+                c.Phone != u"06"_qs + n.rightJustified(8, u'0') || c.Titre != u"M."_qs)
+                QFAIL(qPrintable(u"contact "_qs + n + u" reads "_qs + c.GUID + u'|' + c.Societe + u'|' + c.Nom));
+            ++i;
+        }
+        QCOMPARE(state.colGroupes().names(), expectedGroups);
+    }
+
     void saveAndLoadGiveTheSameBook()
     {
         test::TestDataDir dir;
