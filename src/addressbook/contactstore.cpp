@@ -60,17 +60,26 @@ private:
     std::unordered_map<std::string_view, QString> m_seen;
 };
 
-void appendField(QByteArray &out, const QString &value)
+// The line of one contact as text. A ";", CR or LF inside a value would break the line, so each
+// becomes a blank.
+void appendLineText(QString &line, const ClassContact &contact)
 {
-    const qsizetype start = out.size();
-    appendEncoded1252(out, value);
-    char *p = out.data();
-    for (qsizetype i = start; i < out.size(); ++i) {
-        if (p[i] == ';' || p[i] == '\r' || p[i] == '\n')
-            p[i] = ' ';
+    bool first = true;
+    for (const QString *value :
+         {&contact.Groupe, &contact.Societe, &contact.Titre, &contact.Prenom, &contact.Nom, &contact.Phone}) {
+        if (!first)
+            line += u';';
+        first = false;
+        const qsizetype start = line.size();
+        line += *value;
+        QChar *c = line.data() + start;
+        for (QChar *const end = line.data() + line.size(); c != end; ++c) {
+            if (*c == u';' || *c == u'\r' || *c == u'\n')
+                *c = u' ';
+        }
     }
+    line += u"\r\n";
 }
-
 
 // The contacts of a run of whole lines, without their keys.
 struct DecodedLines {
@@ -212,18 +221,9 @@ bool Charge_Contacts(AppState &state)
 
 void appendContactLine(QByteArray &out, const ClassContact &contact)
 {
-    appendField(out, contact.Groupe);
-    out.append(';');
-    appendField(out, contact.Societe);
-    out.append(';');
-    appendField(out, contact.Titre);
-    out.append(';');
-    appendField(out, contact.Prenom);
-    out.append(';');
-    appendField(out, contact.Nom);
-    out.append(';');
-    appendField(out, contact.Phone);
-    out.append("\r\n", 2);
+    QString line;
+    appendLineText(line, contact);
+    appendEncoded1252(out, line);
 }
 
 QByteArray contactLines(const ContactCollection &contacts)
@@ -235,8 +235,18 @@ QByteArray contactLines(const ContactCollection &contacts)
             c.Groupe.size() + c.Societe.size() + c.Titre.size() + c.Prenom.size() + c.Nom.size() + c.Phone.size() + 7;
     QByteArray out;
     out.reserve(size);
-    for (const ClassContact &c : contacts)
-        appendContactLine(out, c);
+    // Lines are gathered as text and encoded a block at a time: far fewer calls than one per value.
+    constexpr qsizetype kBlockChars = 1 << 15;
+    QString block;
+    block.reserve(kBlockChars + 1024);
+    for (const ClassContact &c : contacts) {
+        appendLineText(block, c);
+        if (block.size() >= kBlockChars) {
+            appendEncoded1252(out, block);
+            block.resize(0);
+        }
+    }
+    appendEncoded1252(out, block);
     return out;
 }
 
