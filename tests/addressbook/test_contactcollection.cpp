@@ -7,15 +7,15 @@ using namespace parlevo;
 
 namespace {
 
-std::unique_ptr<ClassContact> contact(const QString &key, const QString &nom = {})
+std::unique_ptr<ClassContact> contact(int key, const QString &nom = {})
 {
     auto c = std::make_unique<ClassContact>();
-    c->GUID = key;
-    c->Nom = nom.isEmpty() ? u"Nom "_qs + key : nom;
+    c->GUID = QString::number(key);
+    c->Nom = nom;
     return c;
 }
 
-// The keys in iteration order, and checks that positions agree with it.
+// The keys in iteration order, provided positions and indexOf agree with it.
 QStringList keysInOrder(const ContactCollection &contacts)
 {
     QStringList keys;
@@ -28,95 +28,61 @@ QStringList keysInOrder(const ContactCollection &contacts)
     return keys;
 }
 
-QStringList numbered(int from, int to, int step = 1)
-{
-    QStringList keys;
-    for (int i = from; i <= to; i += step)
-        keys.append(QString::number(i));
-    return keys;
-}
-
 } // namespace
 
 class TestContactCollection : public QObject {
     Q_OBJECT
 private slots:
-    void addFindRemoveKeepInsertionOrder()
-    {
-        ContactCollection contacts;
-        for (const QString &key : numbered(1, 5))
-            QVERIFY(contacts.add(contact(key)));
-        QVERIFY(contacts.remove(u"3"_qs));
-        QVERIFY(contacts.remove(u"1"_qs));
-        QVERIFY(!contacts.remove(u"1"_qs));
-        QVERIFY(contacts.add(contact(u"9"_qs)));
-
-        QCOMPARE(contacts.count(), 4);
-        QCOMPARE(keysInOrder(contacts), (QStringList{u"2"_qs, u"4"_qs, u"5"_qs, u"9"_qs}));
-        QCOMPARE(contacts.find(u"4"_qs)->Nom, u"Nom 4"_qs);
-        QCOMPARE(contacts.find(u"3"_qs), nullptr);
-        QCOMPARE(contacts.indexOf(u"3"_qs), -1);
-        QCOMPARE(contacts.at(4), nullptr);
-        QCOMPARE(contacts.at(-1), nullptr);
-    }
-
     void refusesEmptyAndTakenKeys()
     {
         ContactCollection contacts;
-        QVERIFY(contacts.add(contact(u"7"_qs, u"First"_qs)));
-        QCOMPARE(contacts.add(contact(u"7"_qs, u"Second"_qs)), nullptr);
-        QCOMPARE(contacts.add(contact(QString())), nullptr);
-        QCOMPARE(contacts.add(nullptr), nullptr);
-
+        QVERIFY(contacts.add(contact(7, u"First"_qs)));
+        QCOMPARE(contacts.add(contact(7, u"Second"_qs)), nullptr);
+        QCOMPARE(contacts.add(std::make_unique<ClassContact>()), nullptr);
         std::vector<std::unique_ptr<ClassContact>> batch;
-        batch.push_back(contact(u"8"_qs));
-        batch.push_back(contact(u"7"_qs, u"Third"_qs));
-        batch.push_back(contact(u"8"_qs));
-        batch.push_back(contact(u"10"_qs));
+        for (int key : {8, 7, 8, 10})
+            batch.push_back(contact(key));
         QCOMPARE(contacts.append(std::move(batch)), 2);
-
         QCOMPARE(keysInOrder(contacts), (QStringList{u"7"_qs, u"8"_qs, u"10"_qs}));
         QCOMPARE(contacts.find(u"7"_qs)->Nom, u"First"_qs);
+        QCOMPARE(contacts.find(u"9"_qs), nullptr);
+        QCOMPARE(contacts.at(3), nullptr);
     }
 
-    // Removing in batches or one at a time, with or without the positions being read in between,
-    // must leave the same book.
-    void removalsLeaveTheSameOrder_data()
+    // Batch or one by one, with positions read in between or not: the same book remains.
+    void removalsKeepTheOrder_data()
     {
         QTest::addColumn<bool>("oneByOne");
-        QTest::addColumn<bool>("readPositionsBetween");
+        QTest::addColumn<bool>("readPositions");
         QTest::newRow("batch") << false << false;
         QTest::newRow("one by one") << true << false;
         QTest::newRow("one by one, positions read") << true << true;
     }
-    void removalsLeaveTheSameOrder()
+    void removalsKeepTheOrder()
     {
         QFETCH(bool, oneByOne);
-        QFETCH(bool, readPositionsBetween);
+        QFETCH(bool, readPositions);
         ContactCollection contacts;
-        for (const QString &key : numbered(1, 1000))
+        QStringList gone{u"1"_qs, u"1000"_qs}, expected;
+        for (int key = 1; key <= 1000; ++key) {
             contacts.add(contact(key));
-        const QStringList gone = numbered(3, 1000, 3) + numbered(1, 1) + numbered(1000, 1000);
-
-        if (oneByOne) {
-            for (const QString &key : gone) {
-                contacts.remove(key);
-                if (readPositionsBetween)
-                    QVERIFY(contacts.at(0));
-            }
-        } else {
+            if (key % 3 == 0)
+                gone.append(QString::number(key));
+            else if (key != 1 && key != 1000)
+                expected.append(QString::number(key));
+        }
+        if (!oneByOne) {
             // Unknown and repeated keys are skipped.
             QCOMPARE(contacts.remove(gone + QStringList{u"5000"_qs, u"3"_qs}), gone.size());
         }
-
-        QStringList expected;
-        for (const QString &key : numbered(2, 999)) {
-            if (key.toInt() % 3 != 0)
-                expected.append(key);
+        for (const QString &key : gone) {
+            QCOMPARE(contacts.remove(key), oneByOne);
+            if (readPositions)
+                QVERIFY(contacts.at(0));
         }
         QCOMPARE(contacts.count(), expected.size());
         QCOMPARE(keysInOrder(contacts), expected);
-        QVERIFY(contacts.add(contact(u"1"_qs)));
+        QVERIFY(contacts.add(contact(1)));
         QCOMPARE(contacts.indexOf(u"1"_qs), expected.size());
     }
 
@@ -127,21 +93,17 @@ private slots:
         QSignalSpy aboutToRemove(&contacts, &ContactCollection::contactsAboutToBeRemoved);
         QSignalSpy removed(&contacts, &ContactCollection::contactsRemoved);
         QSignalSpy changed(&contacts, &ContactCollection::contactChanged);
-        QSignalSpy aboutToReset(&contacts, &ContactCollection::contactsAboutToBeReset);
         QSignalSpy reset(&contacts, &ContactCollection::contactsReset);
-
         std::vector<std::unique_ptr<ClassContact>> batch;
-        for (const QString &key : numbered(1, 4))
+        for (int key = 1; key <= 4; ++key)
             batch.push_back(contact(key));
         contacts.append(std::move(batch));
-        QCOMPARE(aboutToReset.count(), 1);
+        contacts.add(contact(5));
         QCOMPARE(reset.count(), 1);
-        QCOMPARE(added.count(), 0);
+        QCOMPARE(added.count(), 1);
+        QCOMPARE(added.at(0).at(0).toString(), u"5"_qs);
 
-        contacts.add(contact(u"5"_qs));
-        QCOMPARE(added.takeFirst().at(0).toString(), u"5"_qs);
-
-        // Observers still see the contacts when told they are about to go.
+        // Observers still find the contacts when told they are about to go.
         connect(&contacts, &ContactCollection::contactsAboutToBeRemoved, this, [&contacts](const QStringList &keys) {
             for (const QString &key : keys)
                 QVERIFY(contacts.find(key));
@@ -149,24 +111,17 @@ private slots:
         contacts.remove(QStringList{u"4"_qs, u"2"_qs, u"404"_qs});
         contacts.remove(u"5"_qs);
         contacts.remove(u"404"_qs);
-        contacts.remove(QStringList{u"404"_qs});
-        const QList<QStringList> expectedRemovals{{u"4"_qs, u"2"_qs}, {u"5"_qs}};
         QCOMPARE(aboutToRemove.count(), 2);
         QCOMPARE(removed.count(), 2);
-        for (int i = 0; i < 2; ++i) {
-            QCOMPARE(aboutToRemove.at(i).at(0).toStringList(), expectedRemovals[i]);
-            QCOMPARE(removed.at(i).at(0).toStringList(), expectedRemovals[i]);
-        }
+        QCOMPARE(removed.at(0).at(0).toStringList(), (QStringList{u"4"_qs, u"2"_qs}));
+        QCOMPARE(removed.at(1).at(0).toStringList(), QStringList{u"5"_qs});
 
-        contacts.find(u"3"_qs)->Nom = u"Martin"_qs;
         contacts.notifyChanged(u"3"_qs);
         contacts.notifyChanged(u"2"_qs);
         QCOMPARE(changed.count(), 1);
         QCOMPARE(changed.at(0).at(0).toString(), u"3"_qs);
-
         contacts.clear();
         QCOMPARE(reset.count(), 2);
-        QVERIFY(contacts.isEmpty());
         QCOMPARE(contacts.begin(), contacts.end());
     }
 };

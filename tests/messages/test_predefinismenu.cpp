@@ -73,7 +73,6 @@ private slots:
         QTest::addColumn<QList<Qt::Key>>("keys");
         QTest::addColumn<int>("picked");
         QTest::newRow("second item") << QList<Qt::Key>{Qt::Key_Down, Qt::Key_Down, Qt::Key_Return} << 2;
-        QTest::newRow("first item") << QList<Qt::Key>{Qt::Key_Down, Qt::Key_Return} << 1;
         QTest::newRow("dismissed") << QList<Qt::Key>{Qt::Key_Down, Qt::Key_Escape} << 0;
     }
     void showingYieldsThePick()
