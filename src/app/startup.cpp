@@ -93,9 +93,10 @@ bool Application::start()
     m_mainWindow = new MainWindowPlaceholder(s, [this] { AppShutdown(); });
     m_mainWindow->setAttribute(Qt::WA_DeleteOnClose);
     m_mainWindow->show();
-    if (qEnvironmentVariableIntValue("PARLEVO_EXIT_WHEN_SHOWN") == 1)
+    if (QWindow *window = m_mainWindow->windowHandle();
+        window && qEnvironmentVariableIntValue("PARLEVO_EXIT_WHEN_SHOWN") == 1)
         new ExitWhenShown(
-            m_mainWindow->windowHandle(), clock, [this] { AppShutdown(); }, this);
+            window, clock, [this] { AppShutdown(); }, this);
     return true;
 }
 
