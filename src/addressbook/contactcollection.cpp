@@ -11,10 +11,77 @@ ContactCollection::ContactCollection(QObject *parent)
 
 ContactCollection::~ContactCollection() = default;
 
+namespace {
+
+constexpr qint32 kNoSlot = -1;
+
+// The number a key stands for when it is written as NextKey writes numbers (no sign, no leading
+// zero, at most nine digits), else -1.
+qint64 keyNumber(const QString &key)
+{
+    const qsizetype size = key.size();
+    if (size == 0 || size > 9 || key[0] < u'1' || key[0] > u'9')
+        return -1;
+    qint64 n = 0;
+    for (const QChar c : key) {
+        if (c < u'0' || c > u'9')
+            return -1;
+        n = n * 10 + (c.unicode() - u'0');
+    }
+    return n;
+}
+
+} // namespace
+
+qsizetype ContactCollection::slotOf(const QString &key) const
+{
+    const qint64 n = keyNumber(key);
+    if (n >= 0 && n < qint64(m_byNumber.size()) && m_byNumber[std::size_t(n)] != kNoSlot)
+        return m_byNumber[std::size_t(n)];
+    if (m_byText.isEmpty())
+        return -1;
+    return m_byText.value(key, -1);
+}
+
+bool ContactCollection::insertKey(const QString &key, qsizetype slot)
+{
+    if (key.isEmpty() || slotOf(key) >= 0)
+        return false;
+    const qint64 n = keyNumber(key);
+    // Bounded by the contacts held, so that an odd large number cannot claim a huge table.
+    const qint64 limit = 2 * qint64(m_slots.size()) + 4096;
+    if (n >= 0 && n < limit) {
+        if (n >= qint64(m_byNumber.size()))
+            m_byNumber.resize(std::size_t(std::min(limit, std::max(n + 1, 2 * qint64(m_byNumber.size())))), kNoSlot);
+        m_byNumber[std::size_t(n)] = qint32(slot);
+    } else {
+        m_byText.insert(key, slot);
+    }
+    return true;
+}
+
+void ContactCollection::moveKey(const QString &key, qsizetype slot) const
+{
+    const qint64 n = keyNumber(key);
+    if (n >= 0 && n < qint64(m_byNumber.size()) && m_byNumber[std::size_t(n)] != kNoSlot)
+        m_byNumber[std::size_t(n)] = qint32(slot);
+    else
+        m_byText[key] = slot;
+}
+
+void ContactCollection::eraseKey(const QString &key)
+{
+    const qint64 n = keyNumber(key);
+    if (n >= 0 && n < qint64(m_byNumber.size()) && m_byNumber[std::size_t(n)] != kNoSlot)
+        m_byNumber[std::size_t(n)] = kNoSlot;
+    else
+        m_byText.remove(key);
+}
+
 ClassContact *ContactCollection::find(const QString &key) const
 {
-    const auto it = m_index.constFind(key);
-    return it == m_index.cend() ? nullptr : m_slots[*it].get();
+    const qsizetype slot = slotOf(key);
+    return slot < 0 ? nullptr : m_slots[std::size_t(slot)].get();
 }
 
 ClassContact *ContactCollection::at(qsizetype position) const
@@ -22,26 +89,21 @@ ClassContact *ContactCollection::at(qsizetype position) const
     if (position < 0 || position >= m_count)
         return nullptr;
     compact();
-    return m_slots[position].get();
+    return m_slots[std::size_t(position)].get();
 }
 
 qsizetype ContactCollection::indexOf(const QString &key) const
 {
-    if (!m_index.contains(key))
+    if (!contains(key))
         return -1;
     compact();
-    return m_index.value(key);
+    return slotOf(key);
 }
 
 ClassContact *ContactCollection::add(std::unique_ptr<ClassContact> contact)
 {
-    if (!contact || contact->GUID.isEmpty())
+    if (!contact || !insertKey(contact->GUID, qsizetype(m_slots.size())))
         return nullptr;
-    const qsizetype before = m_index.size();
-    qsizetype &slot = m_index[contact->GUID];
-    if (m_index.size() == before)
-        return nullptr;
-    slot = qsizetype(m_slots.size());
     ClassContact *added = contact.get();
     m_slots.push_back(std::move(contact));
     ++m_count;
@@ -57,45 +119,35 @@ qsizetype ContactCollection::append(std::vector<std::unique_ptr<ClassContact>> c
         m_slots = std::move(contacts);
     else
         std::move(contacts.begin(), contacts.end(), std::back_inserter(m_slots));
-    m_index.reserve(m_index.size() + qsizetype(m_slots.size()) - first);
 
     qsizetype added = 0;
     for (qsizetype i = first; i < qsizetype(m_slots.size()); ++i) {
-        std::unique_ptr<ClassContact> &contact = m_slots[i];
-        if (!contact)
-            continue;
-        const qsizetype before = m_index.size();
-        if (!contact->GUID.isEmpty()) {
-            qsizetype &slot = m_index[contact->GUID];
-            if (m_index.size() != before) {
-                slot = i;
-                ++added;
-                continue;
-            }
-        }
-        contact.reset(); // refused: leaves a hole
+        std::unique_ptr<ClassContact> &contact = m_slots[std::size_t(i)];
+        if (contact && insertKey(contact->GUID, i))
+            ++added;
+        else
+            contact.reset(); // refused: leaves a hole
     }
     m_count += added;
-    if (qsizetype(m_slots.size()) != m_count)
-        compact();
+    compact();
     emit contactsReset();
     return added;
 }
 
 bool ContactCollection::takeOut(const QString &key)
 {
-    const auto it = m_index.constFind(key);
-    if (it == m_index.cend())
+    const qsizetype slot = slotOf(key);
+    if (slot < 0)
         return false;
-    m_slots[*it].reset();
-    m_index.erase(it);
+    eraseKey(key);
+    m_slots[std::size_t(slot)].reset();
     --m_count;
     return true;
 }
 
 bool ContactCollection::remove(const QString &key)
 {
-    if (!m_index.contains(key))
+    if (!contains(key))
         return false;
     const QStringList keys{key};
     emit contactsAboutToBeRemoved(keys);
@@ -114,7 +166,7 @@ qsizetype ContactCollection::remove(const QStringList &keys)
     QSet<QString> seen;
     seen.reserve(keys.size());
     for (const QString &key : keys) {
-        if (m_index.contains(key) && !seen.contains(key)) {
+        if (contains(key) && !seen.contains(key)) {
             seen.insert(key);
             known.append(key);
         }
@@ -132,7 +184,8 @@ qsizetype ContactCollection::remove(const QStringList &keys)
 void ContactCollection::clear()
 {
     emit contactsAboutToBeReset();
-    m_index.clear();
+    m_byNumber.clear();
+    m_byText.clear();
     m_slots.clear();
     m_count = 0;
     emit contactsReset();
@@ -140,7 +193,7 @@ void ContactCollection::clear()
 
 void ContactCollection::notifyChanged(const QString &key)
 {
-    if (m_index.contains(key))
+    if (contains(key))
         emit contactChanged(key);
 }
 
@@ -153,7 +206,7 @@ void ContactCollection::compact() const
         if (!m_slots[from])
             continue;
         if (to != from) {
-            m_index[m_slots[from]->GUID] = to;
+            moveKey(m_slots[std::size_t(from)]->GUID, to);
             m_slots[to] = std::move(m_slots[from]);
         }
         ++to;

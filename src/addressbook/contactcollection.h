@@ -29,7 +29,7 @@ public:
 
     qsizetype count() const { return m_count; }
     bool isEmpty() const { return m_count == 0; }
-    bool contains(const QString &key) const { return m_index.contains(key); }
+    bool contains(const QString &key) const { return slotOf(key) >= 0; }
     // nullptr when no contact has this key.
     ClassContact *find(const QString &key) const;
 
@@ -109,14 +109,23 @@ signals:
     void contactsReset();
 
 private:
+    // The index of a key in m_slots, -1 when the key is unknown.
+    qsizetype slotOf(const QString &key) const;
+    // Records where a new key's contact is; false when the key is taken.
+    bool insertKey(const QString &key, qsizetype slot);
+    void moveKey(const QString &key, qsizetype slot) const;
+    void eraseKey(const QString &key);
     // Marks the slot of key as a hole; false when the key is unknown.
     bool takeOut(const QString &key);
     void compact() const;
 
     // Contacts in insertion order; nullptr marks a removed contact not yet compacted away.
     mutable std::vector<std::unique_ptr<ClassContact>> m_slots;
-    // key -> index in m_slots
-    mutable QHash<QString, qsizetype> m_index;
+    // Keys are nearly always the small numbers NextKey hands out: such a key indexes this table
+    // of slots (-1: none), much faster to fill and lighter than a hash for a large book. The
+    // table grows only as far as about twice the contacts held; other keys go to the hash.
+    mutable std::vector<qint32> m_byNumber;
+    mutable QHash<QString, qsizetype> m_byText;
     qsizetype m_count = 0;
 };
 

@@ -7,12 +7,26 @@ using namespace parlevo;
 
 namespace {
 
-std::unique_ptr<ClassContact> contact(int key, const QString &nom = {})
+// Mostly the numbers NextKey gives, with some keys of other forms mixed in.
+QString keyFor(int n)
+{
+    if (n % 7 == 0)
+        return u"k"_qs + QString::number(n);
+    if (n % 11 == 0)
+        return u"9"_qs + QString::number(n).rightJustified(8, u'0'); // a number far beyond the book
+    return QString::number(n);
+}
+
+std::unique_ptr<ClassContact> contact(const QString &key, const QString &nom = {})
 {
     auto c = std::make_unique<ClassContact>();
-    c->GUID = QString::number(key);
+    c->GUID = key;
     c->Nom = nom;
     return c;
+}
+std::unique_ptr<ClassContact> contact(int n, const QString &nom = {})
+{
+    return contact(keyFor(n), nom);
 }
 
 // The keys in iteration order, provided positions and indexOf agree with it.
@@ -36,17 +50,20 @@ private slots:
     void refusesEmptyAndTakenKeys()
     {
         ContactCollection contacts;
-        QVERIFY(contacts.add(contact(7, u"First"_qs)));
-        QCOMPARE(contacts.add(contact(7, u"Second"_qs)), nullptr);
+        QVERIFY(contacts.add(contact(u"7"_qs, u"First"_qs)));
+        QCOMPARE(contacts.add(contact(u"7"_qs, u"Second"_qs)), nullptr);
+        QVERIFY(contacts.add(contact(u"007"_qs, u"Leading zeros"_qs)));
+        QCOMPARE(contacts.add(contact(u"007"_qs)), nullptr);
         QCOMPARE(contacts.add(std::make_unique<ClassContact>()), nullptr);
         std::vector<std::unique_ptr<ClassContact>> batch;
-        for (int key : {8, 7, 8, 10})
-            batch.push_back(contact(key));
+        for (const char16_t *key : {u"8", u"7", u"8", u"999999999", u"007", u"999999999"})
+            batch.push_back(contact(QString::fromUtf16(key)));
         QCOMPARE(contacts.append(std::move(batch)), 2);
-        QCOMPARE(keysInOrder(contacts), (QStringList{u"7"_qs, u"8"_qs, u"10"_qs}));
+        QCOMPARE(keysInOrder(contacts), (QStringList{u"7"_qs, u"007"_qs, u"8"_qs, u"999999999"_qs}));
         QCOMPARE(contacts.find(u"7"_qs)->Nom, u"First"_qs);
+        QCOMPARE(contacts.find(u"007"_qs)->Nom, u"Leading zeros"_qs);
         QCOMPARE(contacts.find(u"9"_qs), nullptr);
-        QCOMPARE(contacts.at(3), nullptr);
+        QCOMPARE(contacts.at(4), nullptr);
     }
 
     // Batch or one by one, with positions read in between or not: the same book remains.
@@ -63,13 +80,13 @@ private slots:
         QFETCH(bool, oneByOne);
         QFETCH(bool, readPositions);
         ContactCollection contacts;
-        QStringList gone{u"1"_qs, u"1000"_qs}, expected;
-        for (int key = 1; key <= 1000; ++key) {
-            contacts.add(contact(key));
-            if (key % 3 == 0)
-                gone.append(QString::number(key));
-            else if (key != 1 && key != 1000)
-                expected.append(QString::number(key));
+        QStringList gone{keyFor(1), keyFor(1000)}, expected;
+        for (int n = 1; n <= 1000; ++n) {
+            QVERIFY(contacts.add(contact(n)));
+            if (n % 3 == 0)
+                gone.append(keyFor(n));
+            else if (n != 1 && n != 1000)
+                expected.append(keyFor(n));
         }
         if (!oneByOne) {
             // Unknown and repeated keys are skipped.
@@ -83,7 +100,9 @@ private slots:
         QCOMPARE(contacts.count(), expected.size());
         QCOMPARE(keysInOrder(contacts), expected);
         QVERIFY(contacts.add(contact(1)));
-        QCOMPARE(contacts.indexOf(u"1"_qs), expected.size());
+        QVERIFY(contacts.add(contact(21)));
+        QCOMPARE(contacts.indexOf(keyFor(21)), expected.size() + 1);
+        QCOMPARE(contacts.find(keyFor(22))->GUID, u"900000022"_qs);
     }
 
     void notifiesWithTheKeysConcerned()
