@@ -18,8 +18,8 @@ class clsRC4;
 
 // The application-wide state, created once at start-up and alive for the whole run: the
 // message table, the configuration, the gateway client, the cipher, the per-run key counter,
-// the address book with its groups and the predefined messages. Windows and tools get it by reference; tests make a
-// fresh one each.
+// the address book with its groups and the predefined messages. Windows and tools get it by
+// reference; tests make a fresh one each.
 class AppState final {
 public:
     explicit AppState(const QString &dataDir);
