@@ -12,8 +12,8 @@ namespace parlevo {
 
 namespace {
 
-// The leading decimal number of a line, the way the old reader took it: blanks skipped, a
-// fraction rounded half to even, no number at all giving 0.
+// The record count: the number the line starts with, blanks skipped, a fraction rounded half to
+// even, no number at all giving 0.
 qsizetype leadingCount(QStringView line)
 {
     qsizetype i = 0;
