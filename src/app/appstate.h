@@ -1,6 +1,9 @@
 #pragma once
 
+#include "addressbook/contactcollection.h"
+#include "addressbook/groupcollection.h"
 #include "config.h"
+#include "messages/predefinis.h"
 #include "shared.h"
 #include "textes.h"
 
@@ -14,8 +17,9 @@ class ClassSendora;
 class clsRC4;
 
 // The application-wide state, created once at start-up and alive for the whole run: the
-// message table, the configuration, the gateway client, the cipher and the per-run key
-// counter. Windows and tools get it by reference; tests make a fresh one each.
+// message table, the configuration, the gateway client, the cipher, the per-run key counter,
+// the address book with its groups and the predefined messages. Windows and tools get it by
+// reference; tests make a fresh one each.
 class AppState final {
 public:
     explicit AppState(const QString &dataDir);
@@ -40,6 +44,10 @@ public:
     // "1" on the first call of a run, then "2", "3" ...
     QString NextKey();
 
+    ContactCollection &colContacts() { return m_contacts; }
+    GroupCollection &colGroupes() { return m_groupes; }
+    PredefiniList &colPredefinis() { return m_predefinis; }
+
     WinColor ListBackColor = kListBackColor;
     WinColor ListStripeColor = kListStripeColor;
 
@@ -50,6 +58,9 @@ private:
     std::unique_ptr<ClassSendora> m_gateway;
     std::unique_ptr<clsRC4> m_cipher;
     quint64 m_keyCounter = 0;
+    ContactCollection m_contacts;
+    GroupCollection m_groupes;
+    PredefiniList m_predefinis;
 };
 
 } // namespace parlevo

@@ -14,6 +14,12 @@
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QDir>
+#include <QElapsedTimer>
+#include <QTimer>
+#include <QWindow>
+
+#include <cstdio>
+#include <functional>
 
 namespace parlevo {
 
@@ -23,6 +29,35 @@ namespace {
 const char *const kWindowsClosedAtShutdown[] = {
     "Form_SMS",     "MDIForm_Main", "Form_Acceuil",    "Form_CarnetAdresse", "Form_Simple",
     "Form_Mailing", "Form_Prefs",   "Form_AddContact", "Form_Predefinis",    "Form_SelContact",
+};
+
+// With PARLEVO_EXIT_WHEN_SHOWN=1 the program prints how long start-up took once its main window
+// is on screen, then shuts down: the start-up benchmark runs the real program this way.
+class ExitWhenShown final : public QObject {
+public:
+    ExitWhenShown(QWindow *window, QElapsedTimer clock, std::function<void()> quit, QObject *parent)
+        : QObject(parent)
+        , m_clock(clock)
+        , m_quit(std::move(quit))
+    {
+        window->installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() == QEvent::Expose && static_cast<QWindow *>(watched)->isExposed()) {
+            watched->removeEventFilter(this);
+            std::printf("PARLEVO_SHOWN_MS=%lld\n", static_cast<long long>(m_clock.elapsed()));
+            std::fflush(stdout);
+            QTimer::singleShot(0, this, m_quit);
+        }
+        return false;
+    }
+
+private:
+    QElapsedTimer m_clock;
+    std::function<void()> m_quit;
 };
 
 } // namespace
@@ -36,6 +71,8 @@ Application::~Application() = default;
 
 bool Application::start()
 {
+    QElapsedTimer clock;
+    clock.start();
     AppState &s = *m_state;
     s.textTable().LoadTextes(findLanguageFile(s.dataDir(), systemLanguageName()));
 
@@ -58,6 +95,10 @@ bool Application::start()
     m_mainWindow = new MDIForm_Main(s, std::move(hooks));
     m_mainWindow->setAttribute(Qt::WA_DeleteOnClose);
     m_mainWindow->show();
+    if (QWindow *window = m_mainWindow->windowHandle();
+        window && qEnvironmentVariableIntValue("PARLEVO_EXIT_WHEN_SHOWN") == 1)
+        new ExitWhenShown(
+            window, clock, [this] { AppShutdown(); }, this);
     return true;
 }
 

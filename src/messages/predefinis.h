@@ -1,12 +1,40 @@
 #pragma once
 
+#include <QByteArray>
+#include <QByteArrayView>
+#include <QList>
+#include <QString>
+
 namespace parlevo {
 
 class AppState;
 
-// Loads the predefined messages at start-up.
-void Charge_Predefinis(AppState &state);
-// Writes the predefined messages at shutdown.
-void Sauve_Predefinis(AppState &state);
+// A reusable SMS text and the name it is offered under.
+struct ClassPredefini {
+    QString Nom;
+    // May hold line breaks (CR LF).
+    QString Message;
+
+    friend bool operator==(const ClassPredefini &, const ClassPredefini &) = default;
+};
+
+// Addressed by 1-based position in the program's vocabulary: record n is at(n - 1).
+using PredefiniList = QList<ClassPredefini>;
+
+inline constexpr const char16_t *kPredefinisFileName = u"Predefinis.sms";
+inline constexpr const char16_t *kPredefinisBackupName = u"Predefinis.bak";
+
+// Appends the records of "Predefinis.sms" to colPredefinis, after copying the file as found to
+// "Predefinis.bak". No file: nothing happens. False when the file exists but cannot be read.
+bool Charge_Predefinis(AppState &state);
+
+// Writes colPredefinis to "Predefinis.sms", replacing the previous file only once the new one is
+// complete; an empty list removes the file. False when the file could not be brought up to date.
+bool Sauve_Predefinis(AppState &state);
+
+// The file's content: the count, then one "Nom;Message" line per record, in Windows-1252 with
+// CR LF line ends and every line break of a record written as backslash and "n".
+PredefiniList readPredefinis(QByteArrayView bytes);
+QByteArray predefinisBytes(const PredefiniList &list);
 
 } // namespace parlevo

@@ -1,12 +1,31 @@
 #pragma once
 
+#include "predefinis.h"
+
+#include <QPoint>
+
+#include <memory>
+
+class QMenu;
+
 namespace parlevo {
 
 class AppState;
 
-// Builds the popup menu of predefined messages.
+// One item per predefined message, in list order: its name as text, its 1-based position as data.
+std::unique_ptr<QMenu> buildPredefinisMenu(const PredefiniList &list);
+
+// Builds the popup of predefined messages from colPredefinis, replacing the previous one. The
+// program holds one such popup, shared by the sending windows.
 void Cree_MenuPredefinis(AppState &state);
-// Frees the popup menu at shutdown.
+// Frees the popup; showing it afterwards picks nothing.
 void Detruit_MenuPredefinis();
+
+// The popup, or nullptr when none is built.
+QMenu *MenuPredefinis();
+
+// Shows the popup at a screen point and waits for the pick: the 1-based position of the chosen
+// message, or 0 when the user dismissed the popup.
+int ShowMenuPredefinis(const QPoint &screenPos);
 
 } // namespace parlevo

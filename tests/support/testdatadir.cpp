@@ -28,3 +28,15 @@ QString fixturePath(const QString &name)
 }
 
 } // namespace parlevo::test
+
+namespace parlevo::test {
+
+QByteArray fixtureBytes(const QString &name)
+{
+    QFile file(fixturePath(name));
+    if (!file.open(QIODevice::ReadOnly))
+        qFatal("cannot read the fixture %s", qPrintable(file.fileName()));
+    return file.readAll();
+}
+
+} // namespace parlevo::test

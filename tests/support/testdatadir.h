@@ -25,5 +25,7 @@ private:
 
 // A file of tests/data.
 QString fixturePath(const QString &name);
+// The bytes of a file of tests/data; ends the test run when it cannot be read.
+QByteArray fixtureBytes(const QString &name);
 
 } // namespace parlevo::test

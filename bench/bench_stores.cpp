@@ -1,0 +1,284 @@
+// Load and save times of the contacts store on a generated "Contacts.lst", peak memory, and the
+// floor (reading the file whole and finding its lines, nothing decoded); then the time from
+// starting the real program on a 100,000-contact book to its main window being shown.
+//
+//   bench_stores [contacts, default 1000000] [--runs N] [--no-startup]
+
+#include "addressbook/contactstore.h"
+#include "addressbook/storefile.h"
+#include "app/appstate.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <ctime>
+#include <functional>
+#include <random>
+#include <vector>
+
+using namespace parlevo;
+
+namespace {
+
+const char *const kGroups[] = {"Famille",      "Travail",
+                               "Amis",         "Clients",
+                               "Fournisseurs", "Club de football",
+                               "Voisins",      "\xc9\x63ole des enfants",
+                               "Associ\xe9s",  "Prospects \xcele-de-France"};
+const char *const kTitles[] = {"", "", "Dr.", "M.", "Me", "Mgr", "Mlle", "Mme", "P.", "Pr", "Sr"};
+const char *const kFirstNames[] = {"Anne",     "Jean-Pierre", "Marie",   "Pierre",  "Fran\xe7oise", "Luc",
+                                   "Zo\xe9",   "Andr\xe9",    "Camille", "Nicolas", "Isabelle",     "Thomas",
+                                   "Chlo\xe9", "L\xe9on",     "Sophie",  "Hugo",    "Marie-Claire", "Julien"};
+const char *const kLastNames[] = {"Martin",     "Bernard",  "Dubois", "Thomas",         "Robert",   "Richard",
+                                  "Petit",      "Durand",   "Leroy",  "Moreau",         "Simon",    "Laurent",
+                                  "Lef\xe8vre", "Michel",   "Garcia", "de la Fontaine", "Bertrand", "Roux",
+                                  "Vincent",    "Fournier", "Morel",  "Girard",         "Andr\xe9", "Mercier"};
+const char *const kCompanies[] = {"",
+                                  "Acme",
+                                  "Soci\xe9t\xe9 G\xe9n\xe9rale",
+                                  "Boulangerie Dupain",
+                                  "Garage du Centre",
+                                  "Cabinet Moreau & Associ\xe9s",
+                                  "Mairie de Villeneuve",
+                                  "H\xf4pital Nord",
+                                  "Transports Lef\xe8vre et Fils",
+                                  "Pharmacie de la Gare"};
+
+template <std::size_t N> const char *pick(const char *const (&list)[N], std::mt19937 &random)
+{
+    return list[random() % N];
+}
+
+// A book of count contacts in the file's own bytes, the same for every run.
+QByteArray generateBook(int count)
+{
+    std::mt19937 random(20261206);
+    QByteArray out;
+    out.reserve(qsizetype(count) * 64);
+    char phone[16];
+    for (int i = 0; i < count; ++i) {
+        std::snprintf(phone, sizeof phone, "0%d%08u", 6 + int(random() % 2), unsigned(random() % 100000000));
+        for (const char *field : {pick(kGroups, random), pick(kCompanies, random), pick(kTitles, random),
+                                  pick(kFirstNames, random), pick(kLastNames, random)}) {
+            out.append(field);
+            out.append(';');
+        }
+        out.append(phone);
+        out.append("\r\n");
+    }
+    return out;
+}
+
+// A memory figure of the process in MB: "VmHWM" (peak resident) or "VmRSS" (resident now).
+double megabytes(const char *field = "VmHWM")
+{
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return -1;
+    for (const QByteArray &line : status.readAll().split('\n')) {
+        if (line.startsWith(field) && line.at(qsizetype(std::strlen(field))) == ':')
+            return line.mid(qsizetype(std::strlen(field)) + 1).trimmed().split(' ').first().toDouble() / 1024.0;
+    }
+    return -1;
+}
+// Starts measuring the peak afresh (Linux).
+bool resetPeak()
+{
+    QFile clearRefs(QStringLiteral("/proc/self/clear_refs"));
+    return clearRefs.open(QIODevice::WriteOnly) && clearRefs.write("5") == 1;
+}
+
+// CPU time of the whole process in ms: on a machine shared with other work it shows what the
+// wall-clock figures would be without the wait for a core.
+double cpuMs()
+{
+    timespec t{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
+    return double(t.tv_sec) * 1e3 + double(t.tv_nsec) / 1e6;
+}
+
+double median(std::vector<double> values)
+{
+    std::sort(values.begin(), values.end());
+    return values[values.size() / 2];
+}
+
+// Median milliseconds of runs calls of step.
+double timeMs(int runs, const std::function<void()> &step)
+{
+    std::vector<double> times;
+    for (int i = 0; i < runs; ++i) {
+        QElapsedTimer clock;
+        clock.start();
+        step();
+        times.push_back(double(clock.nsecsElapsed()) / 1e6);
+    }
+    return median(times);
+}
+
+bool writeFile(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+}
+
+void benchStore(const QString &dir, int count, int runs)
+{
+    const QString lst = dir + u"/Contacts.lst";
+    const QString saved = dir + u"/Saved.lst";
+    {
+        const QByteArray book = generateBook(count);
+        if (!writeFile(lst, book)) {
+            std::printf("cannot write %s\n", qPrintable(lst));
+            return;
+        }
+        std::printf("book: %d contacts, %.1f MB (%s)\n", count, double(book.size()) / 1e6, qPrintable(lst));
+    }
+
+    qsizetype lines = 0;
+    const double floorMs = timeMs(runs, [&] {
+        QFile file(lst);
+        if (!file.open(QIODevice::ReadOnly))
+            return;
+        const QByteArray bytes = file.readAll();
+        lines = 0;
+        for (const char *p = bytes.constData(), *end = p + bytes.size(); p < end; ++lines) {
+            const void *nl = std::memchr(p, '\n', std::size_t(end - p));
+            p = nl ? static_cast<const char *>(nl) + 1 : end;
+        }
+    });
+
+    const double baseMb = megabytes("VmRSS");
+    bool peakReset = resetPeak();
+    qsizetype loaded = 0;
+    std::vector<double> loadTimes, saveTimes, loadCpu, saveCpu;
+    double peakMb = 0;
+    bool sameBytes = true;
+    for (int i = 0; i < runs; ++i) {
+        AppState state(dir);
+        QElapsedTimer clock;
+        clock.start();
+        double cpu = cpuMs();
+        Charge_Contacts(state);
+        loadTimes.push_back(double(clock.nsecsElapsed()) / 1e6);
+        loadCpu.push_back(cpuMs() - cpu);
+        loaded = state.colContacts().count();
+        clock.restart();
+        cpu = cpuMs();
+        Sauve_Contacts(state, saved);
+        saveTimes.push_back(double(clock.nsecsElapsed()) / 1e6);
+        saveCpu.push_back(cpuMs() - cpu);
+        if (i == 0)
+            peakMb = megabytes();
+    }
+    {
+        QFile a(lst), b(saved);
+        sameBytes = a.open(QIODevice::ReadOnly) && b.open(QIODevice::ReadOnly) && a.readAll() == b.readAll();
+    }
+
+    // The parts of a load and a save, measured after the whole so that the peak above is that of
+    // a first load: decoding the lines alone, and writing the bytes alone.
+    double parseMs = 0;
+    double writeMs = 0;
+    {
+        QFile file(lst);
+        const QByteArray bytes = file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+        parseMs = timeMs(runs, [&] {
+            quint64 key = 0;
+            readContactLines(bytes, [&key] { return QString::number(++key); });
+        });
+        writeMs = timeMs(runs, [&] { replaceFile(saved, bytes); });
+        QFile::remove(saved);
+    }
+
+    const double loadMs = median(loadTimes);
+    const double saveMs = median(saveTimes);
+    std::printf("floor (readAll + memchr line split): %8.1f ms  (%lld lines)\n", floorMs,
+                static_cast<long long>(lines));
+    std::printf("      of which decoding the lines alone: %8.1f ms; writing the file's bytes alone: %.1f ms\n", parseMs,
+                writeMs);
+    std::printf("load  (Charge_Contacts, with the .bak copy): %8.1f ms  %10.0f contacts/s  (CPU %.1f ms, all threads)  "
+                "target < 1000 ms\n",
+                loadMs, double(loaded) / loadMs * 1e3, median(loadCpu));
+    std::printf("save  (Sauve_Contacts, replaced atomically): %8.1f ms  %10.0f contacts/s  (CPU %.1f ms)  "
+                "target <  500 ms\n",
+                saveMs, double(loaded) / saveMs * 1e3, median(saveCpu));
+    std::printf(
+        "peak memory (VmHWM) over the first load and save: %.0f MB%s (%.0f MB resident before)  target < 600 MB\n",
+        peakMb, peakReset ? "" : " (peak not reset: includes the generation)", baseMb);
+    std::printf("contacts loaded: %lld; saved file identical to the generated one: %s\n",
+                static_cast<long long>(loaded), sameBytes ? "yes" : "NO");
+}
+
+void benchStartup(const QString &dir, int count, int runs)
+{
+    const QString lst = dir + u"/Contacts.lst";
+    if (!writeFile(lst, generateBook(count))) {
+        std::printf("cannot write %s\n", qPrintable(lst));
+        return;
+    }
+    std::vector<double> shown, internal, total;
+    for (int i = 0; i < runs; ++i) {
+        QProcess program;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        env.insert(QStringLiteral("PARLEVO_EXIT_WHEN_SHOWN"), QStringLiteral("1"));
+        program.setProcessEnvironment(env);
+        double shownMs = -1;
+        QElapsedTimer clock;
+        QObject::connect(&program, &QProcess::readyReadStandardOutput, &program, [&] {
+            const QByteArray out = program.readAllStandardOutput();
+            const qsizetype at = out.indexOf("PARLEVO_SHOWN_MS=");
+            if (at >= 0 && shownMs < 0) {
+                shownMs = double(clock.nsecsElapsed()) / 1e6;
+                internal.push_back(out.mid(at + 17).trimmed().toDouble());
+            }
+        });
+        clock.start();
+        program.start(QStringLiteral(PARLEVO_EXECUTABLE), {QStringLiteral("--data-dir"), dir});
+        if (!program.waitForFinished(60000) || shownMs < 0) {
+            std::printf("start-up: the program did not report its window shown (%s)\n",
+                        program.readAllStandardError().constData());
+            return;
+        }
+        shown.push_back(shownMs);
+        total.push_back(double(clock.nsecsElapsed()) / 1e6);
+    }
+    std::printf("start-up with %d contacts, process start to main window shown: %.1f ms (median of %d; %.1f ms "
+                "inside the program from the start of its start-up sequence; %.1f ms to the end of shutdown)  "
+                "target < 500 ms\n",
+                count, median(shown), runs, median(internal), median(total));
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QCoreApplication app(argc, argv);
+    QStringList args = QCoreApplication::arguments().mid(1);
+    int runs = 3;
+    bool startup = true;
+    int count = 1000000;
+    for (qsizetype i = 0; i < args.size(); ++i) {
+        if (args[i] == u"--runs" && i + 1 < args.size())
+            runs = std::max(1, args[++i].toInt());
+        else if (args[i] == u"--no-startup")
+            startup = false;
+        else
+            count = std::max(1, args[i].toInt());
+    }
+
+    QTemporaryDir storeDir;
+    benchStore(storeDir.path(), count, runs);
+    if (startup) {
+        QTemporaryDir startupDir;
+        benchStartup(startupDir.path(), 100000, 5);
+    }
+    return 0;
+}

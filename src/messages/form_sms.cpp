@@ -1,0 +1,92 @@
+#include "form_sms.h"
+
+#include "app/appstate.h"
+#include "outgoing.h"
+
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLayout>
+#include <QPointer>
+#include <QScreen>
+#include <QStyle>
+
+namespace parlevo {
+
+namespace {
+
+constexpr int kPreviewTitleText = 183;
+constexpr QSize kPreviewSize(280, 150);
+constexpr int kIconSize = 32;
+
+QPointer<Form_SMS> g_preview;
+
+} // namespace
+
+Form_SMS::Form_SMS(AppState &state)
+    : QWidget(nullptr, Qt::Tool | Qt::WindowStaysOnTopHint)
+    , m_label(new QLabel(this))
+{
+    setObjectName(QStringLiteral("Form_SMS"));
+    setAttribute(Qt::WA_DeleteOnClose);
+    setAttribute(Qt::WA_ShowWithoutActivating);
+    setWindowTitle(QStringLiteral("Parlevo - ") + state.Textes(kPreviewTitleText));
+
+    auto *image = new QLabel(this);
+    image->setObjectName(QStringLiteral("Image1"));
+    image->setPixmap(style()->standardIcon(QStyle::SP_MessageBoxInformation).pixmap(kIconSize));
+    image->setAlignment(Qt::AlignTop);
+
+    m_label->setObjectName(QStringLiteral("LabelSMS"));
+    m_label->setWordWrap(true);
+    m_label->setAlignment(Qt::AlignTop | Qt::AlignLeft);
+    m_label->setTextFormat(Qt::PlainText);
+    m_label->setTextInteractionFlags(Qt::TextSelectableByMouse);
+
+    auto *layout = new QHBoxLayout(this);
+    layout->addWidget(image);
+    layout->addWidget(m_label, 1);
+    resize(kPreviewSize);
+}
+
+Form_SMS &Form_SMS::instance(AppState &state)
+{
+    if (!g_preview)
+        g_preview = new Form_SMS(state);
+    return *g_preview;
+}
+
+Form_SMS *Form_SMS::existing()
+{
+    return g_preview.data();
+}
+
+void Form_SMS::setPreviewText(const QString &text)
+{
+    m_label->setText(text);
+}
+
+QString Form_SMS::previewText() const
+{
+    return m_label->text();
+}
+
+void Form_SMS::showBeside(QWidget &mainWindow)
+{
+    // The layout may still grow the window to fit its contents; place it at its final size.
+    layout()->activate();
+    placeBeside(mainWindow);
+    show();
+    // The window frame's size is known only once the window is shown.
+    placeBeside(mainWindow);
+    raise();
+    mainWindow.activateWindow();
+}
+
+void Form_SMS::placeBeside(const QWidget &mainWindow)
+{
+    const QScreen *screen = mainWindow.screen();
+    const QRect area = screen ? screen->availableGeometry() : mainWindow.frameGeometry();
+    move(previewPosition(mainWindow.frameGeometry(), frameGeometry().size(), area));
+}
+
+} // namespace parlevo

@@ -1,0 +1,54 @@
+#include "outgoing.h"
+
+#include "addressbook/classcontact.h"
+#include "app/shared.h"
+#include "app/textes.h"
+
+namespace parlevo {
+
+namespace {
+
+constexpr int kSenderPrefixText = 188;
+// Pixels between the main window's right edge and the preview.
+constexpr int kPreviewGap = 2;
+
+} // namespace
+
+QString senderPrefix(const TextTable &textes, const QString &sender)
+{
+    if (sender.isEmpty())
+        return {};
+    return textes(kSenderPrefixText) + QLatin1Char(' ') + sender + u", ";
+}
+
+QString Build_Message(const QString &text, const ClassContact &contact)
+{
+    Q_UNUSED(contact);
+    if (text.size() <= kSmsMaxLength)
+        return text;
+    qsizetype length = kSmsMaxLength;
+    if (text[length - 1].isHighSurrogate() && text[length].isLowSurrogate())
+        --length;
+    return text.left(length);
+}
+
+QString textToSend(const TextTable &textes, const QString &sender, const QString &message, const ClassContact &contact)
+{
+    return Build_Message(senderPrefix(textes, sender) + message, contact);
+}
+
+QString previewText(const TextTable &textes, const QString &sender, const QString &message, const ClassContact *contact)
+{
+    return senderPrefix(textes, sender) + (contact ? Build_Message(message, *contact) : message);
+}
+
+QPoint previewPosition(const QRect &mainWindow, const QSize &preview, const QRect &screen)
+{
+    const int top =
+        MinOf(mainWindow.y() + mainWindow.height() - preview.height(), screen.y() + screen.height() - preview.height());
+    const int left =
+        MinOf(mainWindow.x() + mainWindow.width() + kPreviewGap, screen.x() + screen.width() - preview.width());
+    return {left, top};
+}
+
+} // namespace parlevo

@@ -1,0 +1,213 @@
+#include "addressbook/contactstore.h"
+#include "app/appstate.h"
+#include "filesizelimit.h"
+#include "testdatadir.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTest>
+
+using namespace parlevo;
+
+namespace {
+
+const QString kLst = QString::fromUtf16(kContactsFileName);
+const QString kBak = QString::fromUtf16(kContactsBackupName);
+
+// Groupe|Societe|Titre|Prenom|Nom|Phone of every contact, in order.
+QStringList rows(AppState &state)
+{
+    QStringList out;
+    for (const ClassContact &c : state.colContacts())
+        out.append(QStringList{c.Groupe, c.Societe, c.Titre, c.Prenom, c.Nom, c.Phone}.join(u'|'));
+    return out;
+}
+
+// A contact from "Groupe|Societe|Titre|Prenom|Nom|Phone".
+ClassContact fromRow(const QString &row, const QString &key = {})
+{
+    const QStringList f = row.split(u'|');
+    return {f.value(0), f.value(2), f.value(3), f.value(4), f.value(5), f.value(1), {}, key};
+}
+
+void addContact(AppState &state, const QString &row)
+{
+    state.colContacts().add(std::make_unique<ClassContact>(fromRow(row, state.NextKey())));
+}
+
+QStringList filesIn(const test::TestDataDir &dir)
+{
+    return QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot);
+}
+
+} // namespace
+
+class TestContactStore : public QObject {
+    Q_OBJECT
+private slots:
+    void fullNameEndsWithABlank()
+    {
+        QCOMPARE(fromRow(u"G|Acme|Mme|Anne|Dupuis|06"_qs).FullName(), u"Mme Dupuis Anne "_qs);
+        QCOMPARE(fromRow(u"||||Dupont|"_qs).FullName(), u"Dupont "_qs);
+        QCOMPARE(fromRow(u"||Dr.| Paul||"_qs).FullName(), u"Dr.  Paul "_qs);
+        QCOMPARE(fromRow(u"G|Acme||||06"_qs).FullName(), QString());
+    }
+
+    void loadsTheBookAndItsGroups()
+    {
+        test::TestDataDir dir;
+        QVERIFY(dir.write(kLst, test::fixtureBytes(u"contacts_example.lst"_qs)));
+        AppState state(dir.path());
+        QVERIFY(Charge_Contacts(state));
+        QCOMPARE(rows(state),
+                 (QStringList{u"Personnel||Mme|Anne|Dupuis|0687654321"_qs, u"Travail|Acme|M.|Jean|Martin|0611223344"_qs,
+                              u"travail|||| Dupont |0600000000"_qs, u"|Société Générale||Zoé||06 12 34 56 78"_qs}));
+        QCOMPARE(state.colContacts().at(2)->GUID, u"3"_qs);
+        QCOMPARE(state.colContacts().find(u"1"_qs)->FullName(), u"Mme Dupuis Anne "_qs);
+        // Travail and travail are one group, kept as first met; no group adds nothing.
+        QCOMPARE(state.colGroupes().names(), (QStringList{u"Personnel"_qs, u"Travail"_qs}));
+        QCOMPARE(state.NextKey(), u"5"_qs);
+    }
+
+    void loadsDamagedLines()
+    {
+        test::TestDataDir dir;
+        QVERIFY(dir.write(kLst, test::fixtureBytes(u"contacts_broken.lst"_qs)));
+        AppState state(dir.path());
+        QVERIFY(Charge_Contacts(state));
+        QCOMPARE(rows(state), (QStringList{u"Amis||Dr.|Paul|Durand|0612345678"_qs, u"Amis|Acme|M.|||"_qs, u"|||||"_qs,
+                                           u"Seul|||||"_qs, QString(u"\u0081\u0000ÿ|€||||\u009d"_qs),
+                                           u"Lf||||Unix|0700000000"_qs, u"Fin||||Dernier|0799999999"_qs}));
+        // Saved again, every line has its six fields and the fields past the sixth are gone.
+        QVERIFY(Sauve_Contacts(state, dir.filePath(kLst)));
+        QCOMPARE(dir.read(kLst), QByteArray("Amis;;Dr.;Paul;Durand;0612345678\r\nAmis;Acme;M.;;;\r\n;;;;;\r\n"
+                                            "Seul;;;;;\r\n\x81\x00\xff;\x80;;;;\x9d\r\nLf;;;;Unix;0700000000\r\n"
+                                            "Fin;;;;Dernier;0799999999\r\n",
+                                            131));
+    }
+
+    // Several megabytes are decoded on several threads where the machine has them; contacts,
+    // keys and groups must come out as from one thread.
+    void largeBookLoadsInFileOrder()
+    {
+        const int count = 120000;
+        const char *const ends[] = {"\r\n", "\n", "\r"};
+        QByteArray bytes;
+        QStringList expectedGroups;
+        for (int i = 0; i < count; ++i) {
+            const QByteArray group =
+                i < count / 2 ? QByteArray("G" + QByteArray::number(i % 3)) : QByteArray(i % 5 ? "g1" : "late");
+            if (!expectedGroups.contains(QLatin1String(group), Qt::CaseInsensitive))
+                expectedGroups.append(QLatin1String(group));
+            bytes += group + ";Soci\xe9t\xe9 " + QByteArray::number(i) + ";M.;Jean;Nom" + QByteArray::number(i) +
+                     ";06" + QByteArray::number(i).rightJustified(8, '0') + ends[i % 3];
+        }
+        QVERIFY(bytes.size() > 4 << 20);
+        test::TestDataDir dir;
+        QVERIFY(dir.write(kLst, bytes));
+        AppState state(dir.path());
+        QVERIFY(Charge_Contacts(state));
+        QCOMPARE(state.colContacts().count(), count);
+        int i = 0;
+        for (const ClassContact &c : state.colContacts()) {
+            const QString n = QString::number(i++);
+            if (c.GUID != QString::number(i) || c.Nom != u"Nom"_qs + n || c.Societe != u"Société "_qs + n ||
+                c.Phone != u"06"_qs + n.rightJustified(8, u'0') || c.Titre != u"M."_qs)
+                QFAIL(qPrintable(u"contact "_qs + n + u" reads "_qs + c.GUID + u'|' + c.Societe + u'|' + c.Nom));
+        }
+        QCOMPARE(state.colGroupes().names(), expectedGroups);
+    }
+
+    void saveAndLoadGiveTheSameBook()
+    {
+        test::TestDataDir dir;
+        const QStringList book{u" Amis |  |Mlle| Léa|Noël |+33 6 12"_qs, u"|||||"_qs,
+                               u"Œuvre|€ & Cie|P.|Jean-Luc|D'Arc|0611"_qs};
+        {
+            AppState state(dir.path());
+            for (const QString &row : book)
+                addContact(state, row);
+            QVERIFY(Sauve_Contacts(state, dir.filePath(kLst)));
+        }
+        QCOMPARE(dir.read(kLst), QByteArray(" Amis ;  ;Mlle; L\xe9\x61;No\xebl ;+33 6 12\r\n;;;;;\r\n"
+                                            "\x8cuvre;\x80 & Cie;P.;Jean-Luc;D'Arc;0611\r\n"));
+        AppState next(dir.path());
+        next.NextKey();
+        QVERIFY(Charge_Contacts(next));
+        QCOMPARE(rows(next), book);
+        QCOMPARE(next.colContacts().at(0)->GUID, u"2"_qs);
+    }
+
+    void separatorsInValuesBecomeBlanks()
+    {
+        test::TestDataDir dir;
+        AppState state(dir.path());
+        addContact(state, u"A;B|x\r\ny|z\n|\r|中文|06;07"_qs);
+        QVERIFY(Sauve_Contacts(state, dir.filePath(kLst)));
+        QCOMPARE(dir.read(kLst), QByteArray("A B;x  y;z ; ;??;06 07\r\n"));
+    }
+
+    // The copy is made only when a book exists and always holds the book found at start-up.
+    void startupCopyAndEmptiedBook()
+    {
+        test::TestDataDir dir;
+        QVERIFY(dir.write(kBak, "copy of an earlier run\r\n"));
+        {
+            AppState state(dir.path());
+            QVERIFY(Charge_Contacts(state));
+            QVERIFY(state.colContacts().isEmpty());
+            QCOMPARE(dir.read(kBak), QByteArray("copy of an earlier run\r\n"));
+        }
+        const QByteArray found = test::fixtureBytes(u"contacts_example.lst"_qs);
+        QVERIFY(dir.write(kLst, found));
+        AppState state(dir.path());
+        QVERIFY(Charge_Contacts(state));
+        QCOMPARE(dir.read(kBak), found);
+        state.colContacts().remove(u"2"_qs);
+        QVERIFY(Sauve_Contacts(state, dir.filePath(kLst)));
+        QCOMPARE(dir.read(kLst).size(), found.size() - 40);
+        QCOMPARE(dir.read(kBak), found);
+
+        state.colContacts().clear();
+        QVERIFY(Sauve_Contacts(state, dir.filePath(kLst)));
+        QCOMPARE(filesIn(dir), QStringList{kBak});
+        QCOMPARE(dir.read(kBak), found);
+    }
+
+    // A save that fails half-way (a full disk) must leave the previous book exactly as it was:
+    // deleting it first, or writing over it in place, would lose it.
+    void failedSaveKeepsThePreviousFile()
+    {
+        test::TestDataDir dir;
+        const QByteArray previous = test::fixtureBytes(u"contacts_example.lst"_qs);
+        QVERIFY(dir.write(kLst, previous));
+        AppState state(dir.path());
+        QVERIFY(Charge_Contacts(state));
+        for (int i = 0; i < 500; ++i)
+            addContact(state, u"Groupe|Société|M.|Jean|Martin|0600000000"_qs);
+        {
+            test::FileSizeLimit diskFull(4096);
+            if (!diskFull.active())
+                QSKIP("no file size limit on this system");
+            QVERIFY(!Sauve_Contacts(state, dir.filePath(kLst)));
+        }
+        QCOMPARE(dir.read(kLst), previous);
+        QCOMPARE(filesIn(dir), (QStringList{kBak, kLst}));
+        // Nor can a save into a directory that is not one do any harm.
+        QVERIFY(!Sauve_Contacts(state, dir.filePath(kBak + u'/' + kLst)));
+        QCOMPARE(dir.read(kBak), previous);
+    }
+
+    void unreadableBookLoadsNothing()
+    {
+        test::TestDataDir dir;
+        QVERIFY(QDir(dir.path()).mkdir(kLst));
+        AppState state(dir.path());
+        QVERIFY(!Charge_Contacts(state));
+        QVERIFY(state.colContacts().isEmpty());
+        QCOMPARE(filesIn(dir), QStringList{kLst});
+    }
+};
+
+QTEST_GUILESS_MAIN(TestContactStore)
+#include "test_contactstore.moc"

@@ -1,0 +1,103 @@
+#include "addressbook/classcontact.h"
+#include "app/textes.h"
+#include "messages/outgoing.h"
+
+#include <QTest>
+
+using namespace parlevo;
+
+namespace {
+
+// 200 characters that show where any cut falls.
+QString twoHundred()
+{
+    QString text;
+    for (int i = 0; text.size() < 200; ++i)
+        text += QString::number(i % 10);
+    return text;
+}
+
+const QString kEmoji = u"😀"_qs; // one character, two UTF-16 code units
+
+} // namespace
+
+class TestOutgoing : public QObject {
+    Q_OBJECT
+private slots:
+    void buildMessage_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("sent");
+        QTest::newRow("200 characters") << twoHundred() << twoHundred().left(160);
+        QTest::newRow("exactly 160") << twoHundred().left(160) << twoHundred().left(160);
+        QTest::newRow("pair across the limit is left out")
+            << QString(QString(159, u'a') + kEmoji + u"b"_qs) << QString(159, u'a');
+        QTest::newRow("pair ending on the limit is kept")
+            << QString(QString(158, u'a') + kEmoji + u"b"_qs) << QString(QString(158, u'a') + kEmoji);
+    }
+    void buildMessage()
+    {
+        QFETCH(QString, text);
+        QFETCH(QString, sent);
+        ClassContact someone;
+        someone.Nom = u"Dupuis"_qs;
+        QCOMPARE(Build_Message(text, someone), sent);
+        QCOMPARE(Build_Message(text, ClassContact()), sent);
+    }
+
+    void textsSentAndPreviewed_data()
+    {
+        QTest::addColumn<QString>("sender");
+        QTest::addColumn<QString>("message");
+        QTest::addColumn<QString>("sent");
+        QTest::addColumn<QString>("preview");
+        // The prefix counts in the 160 characters sent but not in the preview's cut.
+        QTest::newRow("sender Paul") << u"Paul"_qs << twoHundred()
+                                     << QString(u"De : Paul, "_qs + twoHundred().left(149))
+                                     << QString(u"De : Paul, "_qs + twoHundred().left(160));
+        QTest::newRow("no sender") << QString() << u"Salut"_qs << u"Salut"_qs << u"Salut"_qs;
+        QTest::newRow("blank sender is a sender")
+            << u"  "_qs << u"Salut"_qs << u"De :   , Salut"_qs << u"De :   , Salut"_qs;
+    }
+    void textsSentAndPreviewed()
+    {
+        QFETCH(QString, sender);
+        QFETCH(QString, message);
+        QFETCH(QString, sent);
+        QFETCH(QString, preview);
+        const TextTable textes;
+        ClassContact anne;
+        anne.Prenom = u"Anne"_qs;
+        QCOMPARE(textToSend(textes, sender, message, anne), sent);
+        QCOMPARE(textToSend(textes, sender, message, ClassContact()), sent);
+        QCOMPARE(previewText(textes, sender, message, &anne), preview);
+    }
+
+    void previewWithoutContactIsUncut()
+    {
+        const TextTable textes;
+        QCOMPARE(previewText(textes, u"Paul"_qs, twoHundred(), nullptr), QString(u"De : Paul, "_qs + twoHundred()));
+    }
+
+    void previewPosition_data()
+    {
+        QTest::addColumn<QRect>("mainWindow");
+        QTest::addColumn<QRect>("screen");
+        QTest::addColumn<QPoint>("expected");
+        const QRect screen(0, 0, 1920, 1080);
+        QTest::newRow("room to the right") << QRect(100, 100, 800, 600) << screen << QPoint(902, 550);
+        QTest::newRow("near the bottom right corner") << QRect(1500, 700, 400, 500) << screen << QPoint(1640, 930);
+        QTest::newRow("second screen, right edge")
+            << QRect(2700, 800, 400, 300) << QRect(1920, 0, 1280, 1024) << QPoint(2920, 874);
+    }
+    void previewPosition()
+    {
+        QFETCH(QRect, mainWindow);
+        QFETCH(QRect, screen);
+        QFETCH(QPoint, expected);
+        QCOMPARE(parlevo::previewPosition(mainWindow, QSize(280, 150), screen), expected);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestOutgoing)
+#include "test_outgoing.moc"

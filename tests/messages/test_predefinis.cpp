@@ -1,0 +1,134 @@
+#include "app/appstate.h"
+#include "filesizelimit.h"
+#include "messages/predefinis.h"
+#include "testdatadir.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTest>
+
+using namespace parlevo;
+
+namespace {
+
+const QString kSms = QString::fromUtf16(kPredefinisFileName);
+const QString kBak = QString::fromUtf16(kPredefinisBackupName);
+const QByteArray kExampleBytes("2\r\nBonjour;Salut\\n\xc0 bient\xf4t\r\n;Rappel\r\n");
+
+// "Nom=Message" of each record, joined by " | ", line breaks shown as <CRLF>.
+QString describe(const PredefiniList &list)
+{
+    QStringList parts;
+    for (const ClassPredefini &p : list)
+        parts.append(p.Nom + u'=' + QString(p.Message).replace(u"\r\n"_qs, u"<CRLF>"_qs));
+    return parts.join(u" | "_qs);
+}
+
+} // namespace
+
+class TestPredefinis : public QObject {
+    Q_OBJECT
+private slots:
+    void savesTheExampleByteForByte()
+    {
+        test::TestDataDir dir;
+        AppState state(dir.path());
+        state.colPredefinis() = {{u"Bonjour"_qs, u"Salut\r\nÀ bientôt"_qs}, {QString(), u"Rappel"_qs}};
+        QVERIFY(Sauve_Predefinis(state));
+        QCOMPARE(dir.read(kSms), kExampleBytes);
+        QCOMPARE(test::fixtureBytes(u"predefinis_example.sms"_qs), kExampleBytes);
+    }
+
+    void loads_data()
+    {
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<QString>("records");
+        QTest::newRow("example") << u"predefinis_example.sms"_qs << u"Bonjour=Salut<CRLF>À bientôt | =Rappel"_qs;
+        QTest::newRow("count larger than the records")
+            << u"predefinis_count_too_large.sms"_qs << u"Premier=un | Second=deux"_qs;
+        QTest::newRow("count not a number") << u"predefinis_not_a_number.sms"_qs << QString();
+        QTest::newRow("count zero") << u"predefinis_zero.sms"_qs << QString();
+        // " 2.6" rounds to 3; no ";" gives a name alone; the text runs to the end of its line.
+        QTest::newRow("odd records") << u"predefinis_odd.sms"_qs << u"Sans texte= | Note=x;y<CRLF>z | Trois=3;"_qs;
+    }
+    void loads()
+    {
+        QFETCH(QString, file);
+        QFETCH(QString, records);
+        test::TestDataDir dir;
+        QVERIFY(dir.write(kSms, test::fixtureBytes(file)));
+        AppState state(dir.path());
+        QVERIFY(Charge_Predefinis(state));
+        QCOMPARE(describe(state.colPredefinis()), records);
+    }
+
+    void countIsReadLikeANumber_data()
+    {
+        QTest::addColumn<QByteArray>("firstLine");
+        QTest::addColumn<int>("records");
+        QTest::newRow("blanks and trailing text") << QByteArray("  \t1 records") << 1;
+        QTest::newRow("half rounds to even") << QByteArray("2.5") << 2;
+        QTest::newRow("above half rounds up") << QByteArray("1.51") << 2;
+        QTest::newRow("negative") << QByteArray("-3") << 0;
+        QTest::newRow("huge") << QByteArray("99999999999999999999999") << 3;
+    }
+    void countIsReadLikeANumber()
+    {
+        QFETCH(QByteArray, firstLine);
+        QFETCH(int, records);
+        QCOMPARE(readPredefinis(QByteArray(firstLine + "\r\nA;a\r\nB;b\r\nC;c\r\n")).size(), records);
+    }
+
+    // Names and texts that would break the file keep each record on its own line.
+    void recordsStayOnTheirLines()
+    {
+        const QByteArray bytes =
+            predefinisBytes({{u"Nom;avec\r\nsaut"_qs, u"a;b\nc\rd\r\ne"_qs}, {u"Suivant"_qs, u"fin"_qs}});
+        QCOMPARE(bytes, QByteArray("2\r\nNom avec  saut;a;b\\nc\\nd\\ne\r\nSuivant;fin\r\n"));
+        QCOMPARE(describe(readPredefinis(bytes)), u"Nom avec  saut=a;b<CRLF>c<CRLF>d<CRLF>e | Suivant=fin"_qs);
+    }
+
+    void startupCopyAndEmptyList()
+    {
+        test::TestDataDir dir;
+        QVERIFY(dir.write(kSms, kExampleBytes));
+        QVERIFY(dir.write(kBak, "1\r\nold;copy\r\n"));
+        {
+            AppState state(dir.path());
+            QVERIFY(Charge_Predefinis(state));
+            QCOMPARE(dir.read(kBak), kExampleBytes);
+            state.colPredefinis().removeFirst();
+            QVERIFY(Sauve_Predefinis(state));
+            QCOMPARE(dir.read(kSms), QByteArray("1\r\n;Rappel\r\n"));
+            QCOMPARE(dir.read(kBak), kExampleBytes);
+            state.colPredefinis().clear();
+            QVERIFY(Sauve_Predefinis(state));
+            QVERIFY(!QFile::exists(dir.filePath(kSms)));
+        }
+        // The next start finds no file: an empty list, and the copy of the last start stays.
+        AppState next(dir.path());
+        QVERIFY(Charge_Predefinis(next));
+        QVERIFY(next.colPredefinis().isEmpty());
+        QCOMPARE(dir.read(kBak), kExampleBytes);
+    }
+
+    void failedSaveKeepsThePreviousFile()
+    {
+        test::TestDataDir dir;
+        QVERIFY(dir.write(kSms, kExampleBytes));
+        AppState state(dir.path());
+        QVERIFY(Charge_Predefinis(state));
+        state.colPredefinis().append({u"Long"_qs, QString(8000, u'x')});
+        {
+            test::FileSizeLimit diskFull(4096);
+            if (!diskFull.active())
+                QSKIP("no file size limit on this system");
+            QVERIFY(!Sauve_Predefinis(state));
+        }
+        QCOMPARE(dir.read(kSms), kExampleBytes);
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files), (QStringList{kBak, kSms}));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestPredefinis)
+#include "test_predefinis.moc"

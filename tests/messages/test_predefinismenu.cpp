@@ -1,0 +1,91 @@
+#include "app/appstate.h"
+#include "messages/predefinismenu.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QMenu>
+#include <QPointer>
+#include <QTest>
+#include <QTimer>
+
+using namespace parlevo;
+
+namespace {
+
+// Drives the popup once it is open: presses the keys, or closes it after a while so that a test
+// never waits on a popup that nothing answers.
+void whenPopupOpens(const QList<Qt::Key> &keys)
+{
+    QTimer::singleShot(0, qApp, [keys] {
+        QMenu *menu = MenuPredefinis();
+        QTRY_VERIFY_WITH_TIMEOUT(menu && menu->isVisible(), 5000);
+        for (Qt::Key key : keys)
+            QTest::keyClick(menu, key);
+    });
+    QTimer::singleShot(10000, qApp, [] {
+        if (QWidget *popup = QApplication::activePopupWidget())
+            popup->close();
+    });
+}
+
+} // namespace
+
+class TestPredefinisMenu : public QObject {
+    Q_OBJECT
+private slots:
+    void cleanup() { Detruit_MenuPredefinis(); }
+
+    void itemsCarryTheirPositions()
+    {
+        AppState state(QString{});
+        state.colPredefinis() = {{u"Bonjour"_qs, u"Salut"_qs}, {u"Tom & Jerry"_qs, u"x"_qs}, {QString(), u"y"_qs}};
+        Cree_MenuPredefinis(state);
+        QMenu *menu = MenuPredefinis();
+        QVERIFY(menu);
+        QStringList texts;
+        QList<int> ids;
+        for (const QAction *action : menu->actions()) {
+            texts.append(action->text());
+            ids.append(action->data().toInt());
+        }
+        QCOMPARE(texts, (QStringList{u"Bonjour"_qs, u"Tom && Jerry"_qs, QString()}));
+        QCOMPARE(ids, (QList<int>{1, 2, 3}));
+    }
+
+    void rebuildingReplacesAndDestroyingFrees()
+    {
+        AppState state(QString{});
+        state.colPredefinis() = {{u"Un"_qs, u"1"_qs}};
+        Cree_MenuPredefinis(state);
+        const QPointer<QMenu> first = MenuPredefinis();
+        state.colPredefinis().clear();
+        Cree_MenuPredefinis(state);
+        QVERIFY(first.isNull());
+        QVERIFY(MenuPredefinis());
+        QVERIFY(MenuPredefinis()->actions().isEmpty());
+        Detruit_MenuPredefinis();
+        QCOMPARE(MenuPredefinis(), nullptr);
+        QCOMPARE(ShowMenuPredefinis(QPoint(10, 10)), 0);
+    }
+
+    void showingYieldsThePick_data()
+    {
+        QTest::addColumn<QList<Qt::Key>>("keys");
+        QTest::addColumn<int>("picked");
+        QTest::newRow("second item") << QList<Qt::Key>{Qt::Key_Down, Qt::Key_Down, Qt::Key_Return} << 2;
+        QTest::newRow("dismissed") << QList<Qt::Key>{Qt::Key_Down, Qt::Key_Escape} << 0;
+    }
+    void showingYieldsThePick()
+    {
+        QFETCH(QList<Qt::Key>, keys);
+        QFETCH(int, picked);
+        AppState state(QString{});
+        state.colPredefinis() = {{u"Un"_qs, u"1"_qs}, {u"Deux"_qs, u"2"_qs}, {u"Trois"_qs, u"3"_qs}};
+        Cree_MenuPredefinis(state);
+        whenPopupOpens(keys);
+        QCOMPARE(ShowMenuPredefinis(QPoint(20, 20)), picked);
+    }
+};
+
+QTEST_MAIN(TestPredefinisMenu)
+#include "test_predefinismenu.moc"
