@@ -62,8 +62,9 @@ private:
 
 } // namespace
 
-Application::Application(const QString &dataDir)
+Application::Application(const QString &dataDir, const QString &languageName)
     : m_state(std::make_unique<AppState>(dataDir))
+    , m_languageName(chosenLanguageName(languageName))
 {
 }
 
@@ -74,7 +75,7 @@ bool Application::start()
     QElapsedTimer clock;
     clock.start();
     AppState &s = *m_state;
-    s.textTable().LoadTextes(findLanguageFile(s.dataDir(), systemLanguageName()));
+    s.textTable().LoadTextes(findLanguageFile(s.dataDir(), m_languageName));
 
     QDir().mkpath(s.dataDir());
     m_instance = std::make_unique<SingleInstance>(s.dataDir());
@@ -132,10 +133,14 @@ int runDesktop(const QStringList &arguments)
                                            QStringLiteral("Keep the configuration, contacts and messages in <dir>."),
                                            QStringLiteral("dir"));
     parser.addOption(dataDirOption);
+    const QCommandLineOption languageOption(
+        QStringLiteral("language"), QStringLiteral("Use the texts of Languages/<name>.lng (e.g. English, French)."),
+        QStringLiteral("name"));
+    parser.addOption(languageOption);
     parser.process(arguments);
 
     installWidgetMessageBoxes();
-    Application application(resolveDataDir(parser.value(dataDirOption)));
+    Application application(resolveDataDir(parser.value(dataDirOption)), parser.value(languageOption));
     if (!application.start())
         return 0;
     return QApplication::exec();

@@ -17,7 +17,8 @@ class SingleInstance;
 class Application final : public QObject {
     Q_OBJECT
 public:
-    explicit Application(const QString &dataDir);
+    // languageName: the language file to use; empty for the user's own language.
+    explicit Application(const QString &dataDir, const QString &languageName = QString());
     ~Application() override;
     Q_DISABLE_COPY_MOVE(Application)
 
@@ -34,6 +35,7 @@ public:
 
 private:
     std::unique_ptr<AppState> m_state;
+    QString m_languageName;
     std::unique_ptr<SingleInstance> m_instance;
     QPointer<MDIForm_Main> m_mainWindow;
     bool m_shuttingDown = false;

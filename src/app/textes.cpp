@@ -53,4 +53,12 @@ QString systemLanguageName()
     return QLocale::languageToString(QLocale::system().language());
 }
 
+QString chosenLanguageName(const QString &languageOption)
+{
+    if (!languageOption.isEmpty())
+        return languageOption;
+    const QString fromEnvironment = qEnvironmentVariable("PARLEVO_LANGUAGE");
+    return fromEnvironment.isEmpty() ? systemLanguageName() : fromEnvironment;
+}
+
 } // namespace parlevo

@@ -31,4 +31,8 @@ private:
 // The English name of the user's language ("French", "English", ...).
 QString systemLanguageName();
 
+// The language whose file is looked for: the one asked for on the command line, else the
+// PARLEVO_LANGUAGE environment variable, else the user's own.
+QString chosenLanguageName(const QString &languageOption);
+
 } // namespace parlevo

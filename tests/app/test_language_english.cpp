@@ -1,6 +1,8 @@
 #include "app/codec1252.h"
+#include "app/datapaths.h"
 #include "app/textes.h"
 #include "app/textesdefaults.h"
+#include "testdatadir.h"
 
 #include <QFile>
 #include <QRegularExpression>
@@ -152,6 +154,28 @@ private slots:
                 letters.append(letter);
             }
         }
+    }
+
+    void languageIsChosenByOptionThenEnvironmentThenSystem()
+    {
+        qunsetenv("PARLEVO_LANGUAGE");
+        QCOMPARE(chosenLanguageName(QString()), systemLanguageName());
+        qputenv("PARLEVO_LANGUAGE", "English");
+        QCOMPARE(chosenLanguageName(QString()), u"English"_qs);
+        QCOMPARE(chosenLanguageName(u"French"_qs), u"French"_qs);
+        qunsetenv("PARLEVO_LANGUAGE");
+    }
+
+    void fileIsFoundInDataDirectoryThenBesideThePrograms()
+    {
+        test::TestDataDir dir;
+        QVERIFY(dir.write(u"Languages/English.lng"_qs, "[Strings]\r\nTextes(4)=mine\r\n"));
+        QCOMPARE(findLanguageFile(dir.path(), u"English"_qs), dir.filePath(u"Languages/English.lng"_qs));
+        // The build copies the language files beside the programs, so a fresh build runs translated.
+        QFile source(QStringLiteral(PARLEVO_SOURCE_LANGUAGES "/English.lng"));
+        QFile copy(QStringLiteral(PARLEVO_BUILT_LANGUAGES "/English.lng"));
+        QVERIFY(source.open(QIODevice::ReadOnly) && copy.open(QIODevice::ReadOnly));
+        QCOMPARE(copy.readAll(), source.readAll());
     }
 
 private:
