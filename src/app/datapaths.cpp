@@ -20,6 +20,21 @@ QString resolveDataDir(const QString &dataDirOption)
     return QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
 }
 
+namespace {
+
+// The shared data directory of an installed copy, found from the program's own place so that
+// any installation prefix works (/usr for the package, /usr/local or a staging directory by hand).
+QDir installedDataDir()
+{
+    QDir dir(QCoreApplication::applicationDirPath());
+    const qsizetype binDepth = QStringLiteral(PARLEVO_INSTALL_BINDIR).count(u'/') + 1;
+    for (qsizetype i = 0; i < binDepth; ++i)
+        dir.cdUp();
+    return QDir(dir.filePath(QStringLiteral(PARLEVO_INSTALL_DATADIR)));
+}
+
+} // namespace
+
 QString findLanguageFile(const QString &dataDir, const QString &languageName)
 {
     const QString relative = QStringLiteral("Languages/") + languageName + QStringLiteral(".lng");
@@ -27,7 +42,7 @@ QString findLanguageFile(const QString &dataDir, const QString &languageName)
     const QString candidates[] = {
         inDataDir,
         QDir(QCoreApplication::applicationDirPath()).filePath(relative),
-        QDir(QStringLiteral(PARLEVO_INSTALL_DATADIR)).filePath(relative),
+        installedDataDir().filePath(relative),
     };
     for (const QString &path : candidates) {
         if (QFileInfo(path).isFile())
