@@ -1,0 +1,71 @@
+// Child process of the killed-save test: saves two versions of the address book, the predefined
+// messages and the configuration, one after the other, until it is killed.
+#include "addressbook/contactcollection.h"
+#include "addressbook/contactstore.h"
+#include "app/appstate.h"
+#include "app/config.h"
+#include "messages/predefinis.h"
+
+#include <QCoreApplication>
+#include <QDir>
+
+#include <cstdio>
+#include <memory>
+
+using namespace parlevo;
+
+namespace {
+
+constexpr int kContacts = 100000;
+
+void fill(AppState &state, const QString &version)
+{
+    state.colContacts().clear();
+    std::vector<std::unique_ptr<ClassContact>> contacts;
+    contacts.reserve(kContacts);
+    for (int i = 0; i < kContacts; ++i) {
+        auto c = std::make_unique<ClassContact>();
+        c->Groupe = u"Groupe %1"_qs.arg(i % 50);
+        c->Nom = version + QString::number(i);
+        c->Prenom = u"Prénom"_qs;
+        c->Phone = u"06%1"_qs.arg(i, 8, 10, QLatin1Char('0'));
+        c->GUID = state.NextKey();
+        contacts.push_back(std::move(c));
+    }
+    state.colContacts().append(std::move(contacts));
+    state.colPredefinis().clear();
+    for (int i = 0; i < 200; ++i)
+        state.colPredefinis().append({version + QString::number(i), u"Texte %1 du message\r\nsuite"_qs.arg(i)});
+    state.config().Expediteur = version;
+}
+
+void saveAll(AppState &state, const QString &dir)
+{
+    AppState target(dir);
+    Sauve_Contacts(state, QDir(dir).filePath(QString::fromUtf16(kContactsFileName)));
+    target.colPredefinis() = state.colPredefinis();
+    Sauve_Predefinis(target);
+    target.config() = state.config();
+    SaveConfig(target, {1000, 1000, 8910, 8055, false});
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QCoreApplication app(argc, argv);
+    const QString dir = QCoreApplication::arguments().value(1);
+    AppState a(dir);
+    AppState b(dir);
+    fill(a, u"A"_qs);
+    fill(b, u"B"_qs);
+    QDir().mkpath(dir + u"/refA"_qs);
+    QDir().mkpath(dir + u"/refB"_qs);
+    saveAll(a, dir + u"/refA"_qs);
+    saveAll(b, dir + u"/refB"_qs);
+    saveAll(a, dir); // the old files
+    std::puts("ready");
+    std::fflush(stdout);
+    for (bool useB = true;; useB = !useB)
+        saveAll(useB ? b : a, dir);
+}
