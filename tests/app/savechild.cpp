@@ -66,6 +66,9 @@ int main(int argc, char *argv[])
     saveAll(a, dir); // the old files
     std::puts("ready");
     std::fflush(stdout);
-    for (bool useB = true;; useB = !useB)
+    for (bool useB = true;; useB = !useB) {
         saveAll(useB ? b : a, dir);
+        std::puts("saved");
+        std::fflush(stdout);
+    }
 }
