@@ -40,9 +40,12 @@ private slots:
                                                        "Textes(07)=leading zero\r\n"
                                                        "Textes( 8)=blank inside\r\n"
                                                        "Textes(10)=caf\xe9\r\n"
-                                                       "Textes(4)=second occurrence\r\n"
-                                                       "[Other]\r\n"
-                                                       "Textes(9)=other section\r\n"));
+                                                       "Textes(11)=" +
+                                                           QByteArray(300, 'a') +
+                                                           "\r\n"
+                                                           "Textes(4)=second occurrence\r\n"
+                                                           "[Other]\r\n"
+                                                           "Textes(9)=other section\r\n"));
         TextTable t;
         t.LoadTextes(dir.filePath(u"Languages/English.lng"_qs));
         QCOMPARE(t(4), u"Parlevo is already running!\nBye"_qs);
@@ -52,37 +55,22 @@ private slots:
         QCOMPARE(t(8), u"A&nnuler"_qs);
         QCOMPARE(t(9), u"&Sauvegarder"_qs);
         QCOMPARE(t(10), u"café"_qs);
+        QCOMPARE(t(11), QString(254, u'a'));        // long values are cut
         QCOMPARE(t(124), u"Carnet\nd'adresses"_qs); // missing keys keep their defaults
     }
 
-    void longValuesAreCut()
-    {
-        test::TestDataDir dir;
-        QVERIFY(dir.write(u"x.lng"_qs, "[Strings]\r\nTextes(1)=" + QByteArray(300, 'a') + "\r\n"));
-        TextTable t;
-        t.LoadTextes(dir.filePath(u"x.lng"_qs));
-        QCOMPARE(t(1), QString(254, u'a'));
-    }
-
-    void missingOrUnreadableFileKeepsDefaults()
-    {
-        test::TestDataDir dir;
-        TextTable t;
-        t.LoadTextes(dir.filePath(u"Languages/Klingon.lng"_qs));
-        QCOMPARE(t(4), u"Parlevo est déjà lancé !"_qs);
-        t.LoadTextes(dir.path()); // a directory "exists" but holds no strings
-        QCOMPARE(t(4), u"Parlevo est déjà lancé !"_qs);
-    }
-
-    void reloadStartsFromDefaults()
+    // A missing file, a directory or no file at all: the defaults, even after another language.
+    void reloadOrMissingFileGivesDefaults()
     {
         test::TestDataDir dir;
         QVERIFY(dir.write(u"a.lng"_qs, "[Strings]\r\nTextes(4)=A\r\n"));
         TextTable t;
-        t.LoadTextes(dir.filePath(u"a.lng"_qs));
-        QCOMPARE(t(4), u"A"_qs);
-        t.LoadTextes(QString());
-        QCOMPARE(t(4), u"Parlevo est déjà lancé !"_qs);
+        for (const QString &path : {dir.filePath(u"Languages/Klingon.lng"_qs), dir.path(), QString()}) {
+            t.LoadTextes(dir.filePath(u"a.lng"_qs));
+            QCOMPARE(t(4), u"A"_qs);
+            t.LoadTextes(path);
+            QCOMPARE(t(4), u"Parlevo est déjà lancé !"_qs);
+        }
     }
 };
 
