@@ -233,8 +233,6 @@ private slots:
             << kPassword << QString();
         QTest::newRow("plain-text page") << QStringList{u"--reply"_qs, u"  Votre crédit est de 12 SMS.  "_qs}
                                          << kPassword << u"12"_qs;
-        QTest::newRow("page without the sentence")
-            << QStringList{u"--reply"_qs, u"<p>Maintenance 42 SMS.</p>"_qs} << kPassword << QString();
     }
     void soldeReadsTheCreditSentence()
     {
