@@ -20,9 +20,7 @@ public:
 
     // False when the simulator did not start or print its port within a few seconds.
     bool isRunning() const { return m_port != 0; }
-    quint16 port() const { return m_port; }
     QUrl baseUrl() const;
-    QString outboxPath() const { return m_outboxPath; }
     // The outbox's JSON lines, parsed; empty when nothing was accepted yet.
     QList<QVariantMap> outbox() const;
     // What the simulator wrote on standard error so far (its --verbose request log).
