@@ -1,0 +1,42 @@
+#pragma once
+
+#include "sendrun.h"
+
+#include <QWidget>
+
+class QLabel;
+class QProgressBar;
+class QPushButton;
+class QTreeView;
+
+namespace parlevo {
+
+class AppState;
+class ResultModel;
+
+// The window of a mailing send: one result row per SMS, the progress, and Ok to hide it. It
+// lives as long as its owner, so the rows of every run stay, each run appending below.
+class Form_EnvoiMailing final : public QWidget {
+    Q_OBJECT
+public:
+    // owner: the main window, which the window stays above.
+    Form_EnvoiMailing(AppState &state, QWidget *owner);
+    Q_DISABLE_COPY_MOVE(Form_EnvoiMailing)
+
+    // Shows the window and sends one SMS per row of source; returns when every row is done.
+    SendRunSummary Send(const MailingSource &source, const QString &differer);
+
+    ResultModel *results() const { return m_model; }
+
+private:
+    class Observer;
+
+    AppState &m_state;
+    QLabel *m_labelTravail;
+    QProgressBar *m_progress;
+    QTreeView *m_list;
+    QPushButton *m_ok;
+    ResultModel *m_model;
+};
+
+} // namespace parlevo
