@@ -34,7 +34,7 @@ public:
         m_window.m_progress->setValue(0);
         m_window.m_labelTravail->setText(progressText(m_window.m_state.textTable(), 0, total));
     }
-    void rowStarted(qsizetype, const QString &recipient) override
+    void rowStarted(qsizetype, const ClassContact &, const QString &recipient) override
     {
         m_row = m_window.m_model->appendRecipient(recipient);
         m_window.m_list->scrollToBottom();

@@ -46,7 +46,7 @@ SendRunSummary runMailing(ClassSendora &gateway, const TextTable &textes, const 
     for (qsizetype row = 0; row < summary.total; ++row) {
         const ClassContact *found = row < source.rowCount() ? source.contactAt(row) : nullptr;
         const ClassContact &contact = found ? *found : none;
-        observer.rowStarted(row, recipientText(contact));
+        observer.rowStarted(row, contact, recipientText(contact));
         const QString number = DigitsOnly(contact.Phone);
         const QString text = textToSend(textes, source.sender(), source.message(), contact);
         const int code = gateway.Envoi_SMS(number, text, differer);

@@ -25,7 +25,7 @@ class SendRunObserver {
 public:
     virtual ~SendRunObserver() = default;
     virtual void runStarted(qsizetype total) = 0;
-    virtual void rowStarted(qsizetype row, const QString &recipient) = 0;
+    virtual void rowStarted(qsizetype row, const ClassContact &contact, const QString &recipient) = 0;
     virtual void rowDone(qsizetype row, const QString &number, int code, const QString &result) = 0;
     virtual void progress(qsizetype done, qsizetype total) = 0;
 };
