@@ -1,7 +1,6 @@
 #include "form_envoimailing.h"
 
 #include "app/appstate.h"
-#include "resultmodel.h"
 
 #include <QCoreApplication>
 #include <QHBoxLayout>
@@ -9,6 +8,7 @@
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QTimer>
 #include <QTreeView>
 #include <QVBoxLayout>
 
@@ -18,6 +18,7 @@ namespace {
 
 constexpr int kContactWidth = 250;
 constexpr int kResultWidth = 245;
+constexpr int kFlushMs = 50;
 
 } // namespace
 
@@ -31,29 +32,23 @@ public:
     void runStarted(qsizetype total) override
     {
         m_window.m_progress->setRange(0, static_cast<int>(total));
-        m_window.m_progress->setValue(0);
-        m_window.m_labelTravail->setText(progressText(m_window.m_state.textTable(), 0, total));
+        m_window.queueProgress(0, total);
+        m_window.flush();
     }
     void rowStarted(qsizetype, const ClassContact &, const QString &recipient) override
     {
-        m_row = m_window.m_model->appendRecipient(recipient);
-        m_window.m_list->scrollToBottom();
+        m_window.queueRow(recipient);
     }
     void rowDone(qsizetype, const QString &, int, const QString &result) override
     {
-        m_window.m_model->setResult(m_row, result);
-        // Lets the window repaint and the progress move between two requests.
+        m_window.queueResult(result);
+        // Lets the window repaint and take input between two requests.
         QCoreApplication::processEvents();
     }
-    void progress(qsizetype done, qsizetype total) override
-    {
-        m_window.m_progress->setValue(static_cast<int>(done));
-        m_window.m_labelTravail->setText(progressText(m_window.m_state.textTable(), done, total));
-    }
+    void progress(qsizetype done, qsizetype total) override { m_window.queueProgress(done, total); }
 
 private:
     Form_EnvoiMailing &m_window;
-    int m_row = -1;
 };
 
 Form_EnvoiMailing::Form_EnvoiMailing(AppState &state, QWidget *owner)
@@ -87,6 +82,10 @@ Form_EnvoiMailing::Form_EnvoiMailing(AppState &state, QWidget *owner)
     m_ok = new QPushButton(u"&Ok"_qs, this);
     m_ok->setObjectName(u"CMD_OK"_qs);
     connect(m_ok, &QPushButton::clicked, this, &QWidget::hide);
+    m_flushTimer = new QTimer(this);
+    m_flushTimer->setSingleShot(true);
+    m_flushTimer->setInterval(kFlushMs);
+    connect(m_flushTimer, &QTimer::timeout, this, &Form_EnvoiMailing::flush);
 
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(m_labelTravail);
@@ -106,8 +105,47 @@ SendRunSummary Form_EnvoiMailing::Send(const MailingSource &source, const QStrin
     raise();
     Observer observer(*this);
     const SendRunSummary summary = runMailing(m_state.Gateway(), m_state.textTable(), source, differer, observer);
+    flush();
     m_ok->setEnabled(true);
     return summary;
+}
+
+void Form_EnvoiMailing::queueRow(const QString &recipient)
+{
+    m_pending.push_back(ResultRow{recipient, QString()});
+    if (!m_flushTimer->isActive())
+        m_flushTimer->start();
+}
+
+void Form_EnvoiMailing::queueResult(const QString &result)
+{
+    // The result belongs to the last row started, shown already or not.
+    if (!m_pending.empty())
+        m_pending.back().result = result;
+    else
+        m_model->setResult(m_model->rowCount() - 1, result);
+    if (!m_flushTimer->isActive())
+        m_flushTimer->start();
+}
+
+void Form_EnvoiMailing::queueProgress(qsizetype done, qsizetype total)
+{
+    m_done = done;
+    m_total = total;
+    if (!m_flushTimer->isActive())
+        m_flushTimer->start();
+}
+
+void Form_EnvoiMailing::flush()
+{
+    m_flushTimer->stop();
+    if (!m_pending.empty()) {
+        m_model->appendRows(m_pending);
+        m_pending.clear();
+        m_list->scrollToBottom();
+    }
+    m_progress->setValue(static_cast<int>(m_done));
+    m_labelTravail->setText(progressText(m_state.textTable(), m_done, m_total));
 }
 
 } // namespace parlevo

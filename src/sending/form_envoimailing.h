@@ -1,5 +1,6 @@
 #pragma once
 
+#include "resultmodel.h"
 #include "sendrun.h"
 
 #include <QWidget>
@@ -7,12 +8,12 @@
 class QLabel;
 class QProgressBar;
 class QPushButton;
+class QTimer;
 class QTreeView;
 
 namespace parlevo {
 
 class AppState;
-class ResultModel;
 
 // The window of a mailing send: one result row per SMS, the progress, and Ok to hide it. It
 // lives as long as its owner, so the rows of every run stay, each run appending below.
@@ -31,12 +32,23 @@ public:
 private:
     class Observer;
 
+    // The run's changes reach the widgets in batches, a few times a second: painting every row
+    // of a fast gateway would cost more than sending it.
+    void queueRow(const QString &recipient);
+    void queueResult(const QString &result);
+    void queueProgress(qsizetype done, qsizetype total);
+    void flush();
+
     AppState &m_state;
     QLabel *m_labelTravail;
     QProgressBar *m_progress;
     QTreeView *m_list;
     QPushButton *m_ok;
     ResultModel *m_model;
+    QTimer *m_flushTimer;
+    std::vector<ResultRow> m_pending;
+    qsizetype m_done = 0;
+    qsizetype m_total = 0;
 };
 
 } // namespace parlevo

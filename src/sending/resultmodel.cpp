@@ -23,7 +23,7 @@ QVariant ResultModel::data(const QModelIndex &index, int role) const
     if (!checkIndex(index, CheckIndexOption::IndexIsValid | CheckIndexOption::ParentIsInvalid) ||
         role != Qt::DisplayRole)
         return {};
-    const Row &row = m_rows[static_cast<std::size_t>(index.row())];
+    const ResultRow &row = m_rows[static_cast<std::size_t>(index.row())];
     return index.column() == 0 ? row.recipient : row.result;
 }
 
@@ -34,13 +34,14 @@ QVariant ResultModel::headerData(int section, Qt::Orientation orientation, int r
     return m_headers[section];
 }
 
-int ResultModel::appendRecipient(const QString &recipient)
+void ResultModel::appendRows(const std::vector<ResultRow> &rows)
 {
-    const int row = static_cast<int>(m_rows.size());
-    beginInsertRows({}, row, row);
-    m_rows.push_back(Row{recipient, QString()});
+    if (rows.empty())
+        return;
+    const int first = static_cast<int>(m_rows.size());
+    beginInsertRows({}, first, first + static_cast<int>(rows.size()) - 1);
+    m_rows.insert(m_rows.end(), rows.begin(), rows.end());
     endInsertRows();
-    return row;
 }
 
 void ResultModel::setResult(int row, const QString &result)

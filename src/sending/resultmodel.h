@@ -7,6 +7,11 @@
 
 namespace parlevo {
 
+struct ResultRow {
+    QString recipient;
+    QString result;
+};
+
 // The result rows of every mailing run: recipient text and result text. Rows are only ever
 // appended, each in constant time, so a run of thousands of rows stays quick.
 class ResultModel final : public QAbstractTableModel {
@@ -20,16 +25,12 @@ public:
     QVariant data(const QModelIndex &index, int role) const override;
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
 
-    // Appends a row with an empty result; returns its row number.
-    int appendRecipient(const QString &recipient);
+    // Appends rows at the end, in one insertion.
+    void appendRows(const std::vector<ResultRow> &rows);
     void setResult(int row, const QString &result);
 
 private:
-    struct Row {
-        QString recipient;
-        QString result;
-    };
-    std::vector<Row> m_rows;
+    std::vector<ResultRow> m_rows;
     QString m_headers[2];
 };
 

@@ -12,6 +12,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTest>
+#include <QTimer>
 
 #include <optional>
 
@@ -144,9 +145,12 @@ private slots:
         const ClassContact twice = person(u"Dupont"_qs, u"0612345678"_qs);
         Mailing first{{twice, twice}, QString(), u"Salut"_qs, {}};
         QStringList progressSeen;
-        first.beforeRow = [&](qsizetype) { progressSeen.append(progress()); };
+        first.beforeRow = [&](qsizetype row) {
+            if (row == 0)
+                progressSeen.append(progress());
+        };
         m_form->Send(first.source(), QString());
-        QCOMPARE(progressSeen, (QStringList{u"0 SMS sur 2 d'envoyé."_qs, u"1 SMS sur 2 d'envoyé."_qs}));
+        QCOMPARE(progressSeen, (QStringList{u"0 SMS sur 2 d'envoyé."_qs}));
         QCOMPARE(progress(), u"2 SMS sur 2 d'envoyé."_qs);
         auto *ok = m_form->findChild<QPushButton *>(u"CMD_OK"_qs);
         QVERIFY(ok->isEnabled());
@@ -177,6 +181,20 @@ private slots:
         QCOMPARE(outbox.size(), 11);
         for (int i = 1; i < 11; ++i)
             QCOMPARE(outbox[i][u"deferred"_qs].toString(), tomorrow);
+    }
+
+    // While a reply is awaited the row being sent is already on show.
+    void rowShownWhileAwaited()
+    {
+        SimulatorProcess sim({u"--account"_qs, kAccount, u"--delay-ms"_qs, u"400"_qs});
+        QVERIFY(sim.isRunning());
+        useGateway(sim.baseUrl());
+        Mailing mailing{{person(u"Dupont"_qs, u"0612345678"_qs)}, QString(), u"Bonjour"_qs, {}};
+        QStringList seen;
+        QTimer::singleShot(250, this, [&] { seen = column(*m_form->results(), 0) + column(*m_form->results(), 1); });
+        m_form->Send(mailing.source(), QString());
+        QCOMPARE(seen, (QStringList{u"(0612345678) M. Dupont Jean "_qs, QString()}));
+        QCOMPARE(column(*m_form->results(), 1), (QStringList{kSent}));
     }
 
     // The gateway goes away after the second row: every later row shows the unreachable text.
