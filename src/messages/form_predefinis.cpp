@@ -95,6 +95,8 @@ void Form_Predefinis::buildWindow()
     grid->addLayout(edit, 7, 1);
     grid->setColumnStretch(0, 1);
     grid->setColumnStretch(1, 1);
+    // The message box takes the height the labels do not need.
+    grid->setRowStretch(5, 1);
     contentLayout()->addWidget(page, 1);
 }
 

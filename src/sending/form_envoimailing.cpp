@@ -100,6 +100,10 @@ Form_EnvoiMailing::Form_EnvoiMailing(AppState &state, QWidget *owner)
 
 SendRunSummary Form_EnvoiMailing::Send(const MailingSource &source, const QString &differer)
 {
+    // Events run between two requests; a run started from one of them would interleave its rows.
+    if (m_running)
+        return {};
+    m_running = true;
     m_ok->setEnabled(false);
     show();
     raise();
@@ -107,6 +111,7 @@ SendRunSummary Form_EnvoiMailing::Send(const MailingSource &source, const QStrin
     const SendRunSummary summary = runMailing(m_state.Gateway(), m_state.textTable(), source, differer, observer);
     flush();
     m_ok->setEnabled(true);
+    m_running = false;
     return summary;
 }
 

@@ -24,7 +24,8 @@ public:
     Form_EnvoiMailing(AppState &state, QWidget *owner);
     Q_DISABLE_COPY_MOVE(Form_EnvoiMailing)
 
-    // Shows the window and sends one SMS per row of source; returns when every row is done.
+    // Shows the window and sends one SMS per row of source; returns when every row is done. A
+    // call while a run is under way sends nothing.
     SendRunSummary Send(const MailingSource &source, const QString &differer);
 
     ResultModel *results() const { return m_model; }
@@ -49,6 +50,7 @@ private:
     std::vector<ResultRow> m_pending;
     qsizetype m_done = 0;
     qsizetype m_total = 0;
+    bool m_running = false;
 };
 
 } // namespace parlevo
