@@ -2,7 +2,9 @@
 
 #include "appstate.h"
 #include "formacceuil.h"
+#include "messages/form_predefinis.h"
 #include "prefs/formprefs.h"
+#include "sending/form_simple.h"
 
 namespace parlevo {
 
@@ -24,15 +26,14 @@ ActivityWindow *createActivityWindow(Activity activity, AppState &state, MDIForm
     case Activity::Prefs:
         return new Form_Prefs(state, parent);
     case Activity::Simple:
-        return new ActivityPlaceholder(u"Form_Simple"_qs, oneLine(state.Textes(122)), activityIcon(activity), parent);
+        return new Form_Simple(state, main, parent);
     case Activity::Mailing:
         return new ActivityPlaceholder(u"Form_Mailing"_qs, oneLine(state.Textes(123)), activityIcon(activity), parent);
     case Activity::Carnet:
         return new ActivityPlaceholder(u"Form_CarnetAdresse"_qs, oneLine(state.Textes(124)), activityIcon(activity),
                                        parent);
     case Activity::Predefinis:
-        return new ActivityPlaceholder(u"Form_Predefinis"_qs, oneLine(state.Textes(125)), activityIcon(activity),
-                                       parent);
+        return new Form_Predefinis(state, parent);
     }
     return nullptr;
 }
