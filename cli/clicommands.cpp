@@ -111,7 +111,7 @@ bool parseCommand(QCommandLineParser &parser, const QString &command, const QStr
 std::unique_ptr<AppState> loadState(const QString &dataDir)
 {
     auto state = std::make_unique<AppState>(resolveDataDir(dataDir));
-    state->textTable().LoadTextes(findLanguageFile(state->dataDir(), systemLanguageName()));
+    state->textTable().LoadTextes(findLanguageFile(state->dataDir(), chosenLanguageName(QString())));
     LoadConfig(*state);
     return state;
 }

@@ -5,6 +5,7 @@ cmake_command=$1
 build_dir=$2
 stage=$(mktemp -d)
 trap 'rm -rf "${stage}"' EXIT
+mkdir -p "${stage}/data"
 
 "${cmake_command}" --install "${build_dir}" --prefix "${stage}/usr" > /dev/null
 
@@ -17,8 +18,16 @@ grep -qx 'Exec=parlevo' "${stage}/usr/share/applications/parlevo.desktop"
 
 "${stage}/usr/bin/parlevo-cli" --help | grep -q 'Usage: parlevo-cli'
 
-# The installed app finds its installed English texts, opens its window, then quits and saves.
-mkdir -p "${stage}/data"
+# Without an account the credit is unavailable: the installed English text says so.
+set +e
+message=$(PARLEVO_LANGUAGE=English "${stage}/usr/bin/parlevo-cli" --data-dir "${stage}/data" balance 2>&1)
+status=$?
+set -e
+[ "${status}" -eq 2 ] || { echo "balance without account exited ${status}"; exit 1; }
+expected=$(grep '^Textes(155)=' "${stage}/usr/share/parlevo/Languages/English.lng" | cut -d= -f2- | tr -d '\r')
+[ -n "${expected}" ] && [ "${message}" = "${expected}" ] || { echo "not the installed English text: ${message}"; exit 1; }
+
+# The installed app opens its window, then quits and saves.
 shown=$(PARLEVO_EXIT_WHEN_SHOWN=1 QT_QPA_PLATFORM=offscreen timeout 60 \
         "${stage}/usr/bin/parlevo" --data-dir "${stage}/data" --language English)
 echo "${shown}" | grep -q '^PARLEVO_SHOWN_MS=[0-9]'
