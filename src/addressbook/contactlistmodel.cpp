@@ -16,7 +16,7 @@ constexpr int kMaxRemovedRuns = 16;
 
 bool textBefore(const QString &a, const QString &b, Qt::SortOrder order)
 {
-    const int c = a.compare(b, Qt::CaseInsensitive);
+    const int c = compareIgnoringCase(a, b);
     return order == Qt::AscendingOrder ? c < 0 : c > 0;
 }
 

@@ -38,7 +38,8 @@ ContactListView::ContactListView(AppState &state, QWidget *parent)
     setSortingEnabled(false);
     header()->setSectionsClickable(true);
     header()->setSortIndicatorShown(true);
-    header()->setStretchLastSection(false);
+    // The last column takes the rest of the width, so the stripes run across the list.
+    header()->setStretchLastSection(true);
     header()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     m_model->setStripeColors(toQColor(state.ListBackColor, palette()), toQColor(state.ListStripeColor, palette()));
     connect(header(), &QHeaderView::sectionClicked, this, &ContactListView::columnClicked);
@@ -90,13 +91,13 @@ void ContactListView::AutosizeColumns()
         const ClassContact *longest = nullptr;
         qsizetype longestSize = -1;
         for (std::size_t row = 0; row < rows.size(); ++row) {
-            const QString value = columnValue(*rows[row], which);
-            if (value.size() > longestSize) {
-                longestSize = value.size();
+            const qsizetype length = columnLength(*rows[row], which);
+            if (length > longestSize) {
+                longestSize = length;
                 longest = rows[row];
             }
             if (row < std::size_t(kMeasuredRows))
-                width = std::max(width, metrics.horizontalAdvance(value) + padding);
+                width = std::max(width, metrics.horizontalAdvance(columnValue(*rows[row], which)) + padding);
         }
         if (longest)
             width = std::max(width, metrics.horizontalAdvance(columnValue(*longest, which)) + padding);

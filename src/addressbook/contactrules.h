@@ -31,8 +31,13 @@ QList<ContactColumn> presentColumns(const Config &config);
 // The text a contact shows in a column.
 QString columnValue(const ClassContact &contact, ContactColumn column);
 
+// Compares texts ignoring case (Unicode simple case folding), character by character.
+int compareIgnoringCase(QStringView a, QStringView b);
 // Sorts contacts by the text of a column, ignoring case; equal texts keep their order.
 void sortContacts(std::vector<ClassContact *> &contacts, ContactColumn column, bool ascending);
+
+// The length of the text a contact shows in a column, without building it.
+qsizetype columnLength(const ClassContact &contact, ContactColumn column);
 
 // The picker's filters. By group: listed when Groupe contains the chosen item's text ignoring
 // case, or when the item is the "all" entry. By search: listed when the chosen field is not

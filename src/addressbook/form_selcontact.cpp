@@ -8,6 +8,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -26,6 +27,7 @@ namespace {
 // The list control's progress steps: every 100 contacts copied, every 20 filtered.
 constexpr int kCopyStep = 100;
 constexpr int kFilterStep = 20;
+constexpr qint64 kProgressInterval = 40;
 // The window is this much shorter than the main window (900 twips at 15 twips a pixel).
 constexpr int kHeightBelowMain = 60;
 
@@ -165,16 +167,28 @@ void Form_SelContact::ImporteCarnet()
     if (!contacts.isEmpty()) {
         m_progress->setMaximum(int(contacts.count()));
         m_temp.reserve(std::size_t(contacts.count()));
+        QElapsedTimer sinceShown;
+        sinceShown.start();
         for (ClassContact &contact : contacts) {
             m_temp.push_back(&contact);
             if (m_temp.size() % kCopyStep == 0)
-                m_progress->setValue(int(m_temp.size()));
+                showProgress(int(m_temp.size()), sinceShown);
         }
     }
     m_comboGroupe->clear();
     m_comboGroupe->addItem(m_state.Textes(163));
     m_comboGroupe->addItems(m_state.colGroupes().names());
     m_comboGroupe->setCurrentIndex(0);
+}
+
+void Form_SelContact::showProgress(int value, QElapsedTimer &sinceShown)
+{
+    // Every move of the bar repaints the window at once, which would cost a fast pass over a
+    // large book more than the pass itself: the bar moves only when the eye can follow it.
+    if (sinceShown.elapsed() < kProgressInterval)
+        return;
+    m_progress->setValue(value);
+    sinceShown.restart();
 }
 
 void Form_SelContact::Init()
@@ -203,12 +217,14 @@ void Form_SelContact::Remplit_LV_Carnet()
     m_progress->setValue(1);
     m_progress->show();
     std::vector<ClassContact *> listed;
+    QElapsedTimer sinceShown;
+    sinceShown.start();
     for (std::size_t i = 0; i < m_temp.size(); ++i) {
         const ClassContact &contact = *m_temp[i];
         if (deep ? listedBySearch(contact, field, search) : listedByGroup(contact, group, all))
             listed.push_back(m_temp[i]);
         if ((i + 1) % kFilterStep == 0)
-            m_progress->setValue(int(i + 1));
+            showProgress(int(i + 1), sinceShown);
     }
     m_list->setContacts(std::move(listed));
     // The picker's columns keep their creation width.

@@ -7,6 +7,7 @@
 
 class QCheckBox;
 class QComboBox;
+class QElapsedTimer;
 class QLabel;
 class QLineEdit;
 class QMenu;
@@ -57,6 +58,7 @@ private:
     bool mailingMode() const { return TypeSource != 0; }
     void resetSearch();
     void CheckFiltre_Click();
+    void showProgress(int value, QElapsedTimer &sinceShown);
 
     AppState &m_state;
     std::vector<ClassContact *> m_temp;
