@@ -6,6 +6,7 @@
 #include <QSet>
 
 #include <algorithm>
+#include <unordered_set>
 
 namespace parlevo {
 
@@ -66,11 +67,31 @@ void ContactListModel::follow(ContactCollection *collection, bool followAdds)
 void ContactListModel::collectionReset()
 {
     if (m_followAdds) {
+        // After a bulk append (an import) only the new contacts are sorted, then merged into
+        // the rows already in order: far cheaper than sorting the whole book again.
+        const std::unordered_set<const ClassContact *> shown(m_rows.cbegin(), m_rows.cend());
         std::vector<ClassContact *> all;
+        std::vector<ClassContact *> added;
         all.reserve(std::size_t(m_collection->count()));
-        for (ClassContact &contact : *m_collection)
+        for (ClassContact &contact : *m_collection) {
             all.push_back(&contact);
-        setContacts(std::move(all));
+            if (!shown.contains(&contact))
+                added.push_back(&contact);
+        }
+        if (m_sortColumn < 0 || all.size() - added.size() != m_rows.size()) {
+            setContacts(std::move(all));
+            return;
+        }
+        const ContactColumn column = m_columns[m_sortColumn];
+        sortContacts(added, column, m_sortOrder == Qt::AscendingOrder);
+        beginResetModel();
+        const auto middle = std::ptrdiff_t(m_rows.size());
+        m_rows.insert(m_rows.end(), added.begin(), added.end());
+        std::inplace_merge(m_rows.begin(), m_rows.begin() + middle, m_rows.end(),
+                           [this, column](const ClassContact *a, const ClassContact *b) {
+                               return textBefore(columnValue(*a, column), columnValue(*b, column), m_sortOrder);
+                           });
+        endResetModel();
         return;
     }
     // A snapshot keeps only the contacts still in the collection.
