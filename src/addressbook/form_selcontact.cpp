@@ -77,6 +77,10 @@ Form_SelContact::Form_SelContact(AppState &state, QWidget *parent)
     m_count = named(new QLabel(QString(state.Textes(66)).replace(u"%1"_qs, u"0"_qs), this), u"LabelNBFiche");
     m_progress = named(new QProgressBar(this), u"ProgressBar2");
     m_progress->setTextVisible(false);
+    // Showing the bar for a filter must not move the other controls nor lay the window out again.
+    QSizePolicy keepPlace = m_progress->sizePolicy();
+    keepPlace.setRetainSizeWhenHidden(true);
+    m_progress->setSizePolicy(keepPlace);
     m_progress->hide();
     m_accepter = named(new QPushButton(this), u"CMD_Accepter");
     m_accepter->setDefault(true);
