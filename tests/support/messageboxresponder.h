@@ -20,7 +20,9 @@ public:
     MessageBoxResponder(const MessageBoxResponder &) = delete;
     MessageBoxResponder &operator=(const MessageBoxResponder &) = delete;
 
+    void setAnswer(int answer) { m_answer = answer; }
     const QList<Shown> &shown() const { return m_shown; }
+    void clear() { m_shown.clear(); }
 
 private:
     int m_answer;
