@@ -1,5 +1,9 @@
 #include "clicommands.h"
 
+#include "addressbook/contactrules.h"
+#include "addressbook/contactstore.h"
+#include "addressbook/csvimport.h"
+#include "addressbook/storefile.h"
 #include "app/appstate.h"
 #include "app/config.h"
 #include "app/datapaths.h"
@@ -32,6 +36,7 @@ const char kGeneralHelp[] = "Usage: parlevo-cli [--data-dir DIR] <command> [opti
                             "  balance   print the account's remaining credit (a number of SMS)\n"
                             "  send      send one SMS now or deferred\n"
                             "  account   set the gateway account in the configuration file\n"
+                            "  contacts  list, import (CSV) or add address book contacts\n"
                             "\n"
                             "Options:\n"
                             "  --data-dir DIR  the data directory (default: PARLEVO_HOME, the program's directory\n"
@@ -41,7 +46,7 @@ const char kGeneralHelp[] = "Usage: parlevo-cli [--data-dir DIR] <command> [opti
                             "The gateway is the build's PARLEVO_GATEWAY_HOST unless PARLEVO_GATEWAY_URL\n"
                             "(http://host:port) is set.\n"
                             "Exit status: 0 accepted, 2 gateway unreachable or no usable reply, 3 refused by the\n"
-                            "gateway, 1 configuration not written, 64 usage error.\n";
+                            "gateway, 1 configuration or address book not written, 64 usage error.\n";
 
 void out(const QString &text)
 {
@@ -232,6 +237,208 @@ int account(const QString &globalDataDir, const QStringList &arguments)
     return kAccepted;
 }
 
+// The fields a search can look in, in the picker's order.
+const QStringList kSearchFields{u"societe"_qs, u"titre"_qs, u"prenom"_qs, u"nom"_qs, u"gsm"_qs};
+
+// The book as the app would load it, without the start-up copy: listing changes nothing.
+std::vector<std::unique_ptr<ClassContact>> readBook(AppState &state)
+{
+    const std::optional<QByteArray> bytes = readWholeFile(state.filePath(QString::fromUtf16(kContactsFileName)));
+    if (!bytes)
+        return {};
+    return readContactLines(*bytes, [&state] { return state.NextKey(); });
+}
+
+int contactsList(const QString &globalDataDir, const QStringList &arguments)
+{
+    QCommandLineParser parser;
+    const QCommandLineOption group(QStringLiteral("group"),
+                                   QStringLiteral("Contacts whose group contains NAME, ignoring case (\"Tous\": all)."),
+                                   QStringLiteral("NAME"));
+    const QCommandLineOption search(QStringLiteral("search"),
+                                    QStringLiteral("Contacts whose --in field contains TEXT, ignoring case; an empty "
+                                                   "TEXT lists every contact whose field is not empty."),
+                                    QStringLiteral("TEXT"));
+    const QCommandLineOption in(QStringLiteral("in"),
+                                QStringLiteral("The field searched: %1.").arg(kSearchFields.join(u'|')),
+                                QStringLiteral("FIELD"));
+    parser.addOptions({group, search, in});
+    int status = kAccepted;
+    if (!parseCommand(parser, u"contacts list"_qs,
+                      u"Prints the address book, one contact a line, its fields separated by tabs in the\n"
+                      u"contacts file's order: group, company, title, first name, last name, number.\n"
+                      u"The filters are the contact picker's."_qs,
+                      arguments, &status))
+        return status;
+    if (parser.isSet(group) && parser.isSet(search))
+        return usage(u"--group and --search exclude each other"_qs, u"contacts list"_qs);
+    if (parser.isSet(search) != parser.isSet(in))
+        return usage(u"--search and --in go together"_qs, u"contacts list"_qs);
+    const qsizetype field = kSearchFields.indexOf(parser.value(in).toLower());
+    if (parser.isSet(in) && field < 0)
+        return usage(u"--in wants one of "_qs + kSearchFields.join(u", "_qs), u"contacts list"_qs);
+
+    auto state = loadState(parser.isSet(dataDirOption()) ? parser.value(dataDirOption()) : globalDataDir);
+    const QString all = state->Textes(163);
+    QString lines;
+    for (const std::unique_ptr<ClassContact> &c : readBook(*state)) {
+        if (parser.isSet(search) ? !listedBySearch(*c, int(field), parser.value(search))
+                                 : parser.isSet(group) && !listedByGroup(*c, parser.value(group), all))
+            continue;
+        lines += QStringList{c->Groupe, c->Societe, c->Titre, c->Prenom, c->Nom, c->Phone}.join(u'\t') + u'\n';
+    }
+    std::fputs(lines.toUtf8().constData(), stdout);
+    return kAccepted;
+}
+
+// Loads the book for a change; nothing when the app holds the data directory.
+std::unique_ptr<AppState> loadBookForChange(const QString &dataDir, std::unique_ptr<SingleInstance> &lock)
+{
+    auto state = loadState(dataDir);
+    QDir().mkpath(state->dataDir());
+    // The app writes the book when it quits: a change made under it would be lost.
+    lock = std::make_unique<SingleInstance>(state->dataDir());
+    if (!lock->tryAcquire()) {
+        err(state->Textes(4));
+        return nullptr;
+    }
+    if (!Charge_Contacts(*state)) {
+        err(u"parlevo-cli: cannot read "_qs + state->filePath(QString::fromUtf16(kContactsFileName)));
+        return nullptr;
+    }
+    return state;
+}
+
+int saveBook(AppState &state)
+{
+    const QString path = state.filePath(QString::fromUtf16(kContactsFileName));
+    if (!Sauve_Contacts(state, path)) {
+        err(u"parlevo-cli: cannot write "_qs + path);
+        return kFailure;
+    }
+    return kAccepted;
+}
+
+int contactsImport(const QString &globalDataDir, const QStringList &arguments)
+{
+    QCommandLineParser parser;
+    parser.addPositionalArgument(QStringLiteral("FILE"), QStringLiteral("The CSV file."));
+    int status = kAccepted;
+    QStringList rest = arguments;
+    // parseCommand refuses positional arguments: the file is taken first.
+    const qsizetype fileAt = [&rest] {
+        for (qsizetype i = 0; i < rest.size(); ++i) {
+            if (rest[i] == u"--data-dir") {
+                ++i;
+                continue;
+            }
+            if (!rest[i].startsWith(u'-'))
+                return i;
+        }
+        return qsizetype(-1);
+    }();
+    const QString file = fileAt >= 0 ? rest.takeAt(fileAt) : QString();
+    if (!parseCommand(parser, u"contacts import"_qs,
+                      u"Appends the contacts of a CSV file to the address book as the app's import does:\n"
+                      u"one contact a line, six fields separated by \";\" (group;company;title;first\n"
+                      u"name;last name;number), nothing checked, trimmed or unquoted. Then saves the book."_qs,
+                      rest, &status))
+        return status;
+    if (file.isEmpty())
+        return usage(u"contacts import needs a FILE"_qs, u"contacts import"_qs);
+
+    std::unique_ptr<SingleInstance> lock;
+    auto state = loadBookForChange(parser.isSet(dataDirOption()) ? parser.value(dataDirOption()) : globalDataDir, lock);
+    if (!state)
+        return kFailure;
+    const CsvImportResult result = importCsvFile(*state, file);
+    const QString message = csvImportMessage(state->textTable(), result, file);
+    if (!result.opened) {
+        err(message);
+        return kFailure;
+    }
+    if (const int saved = saveBook(*state); saved != kAccepted)
+        return saved;
+    out(QString(message).replace(u"\r\n"_qs, u"\n"_qs));
+    return kAccepted;
+}
+
+int contactsAdd(const QString &globalDataDir, const QStringList &arguments)
+{
+    QCommandLineParser parser;
+    struct Field {
+        QCommandLineOption option;
+        QString ClassContact::*member;
+    };
+    const std::vector<Field> fields{
+        {QCommandLineOption(QStringLiteral("groupe"), QStringLiteral("The group."), QStringLiteral("NAME")),
+         &ClassContact::Groupe},
+        {QCommandLineOption(QStringLiteral("societe"), QStringLiteral("The company."), QStringLiteral("TEXT")),
+         &ClassContact::Societe},
+        {QCommandLineOption(QStringLiteral("titre"), QStringLiteral("The title."), QStringLiteral("TEXT")),
+         &ClassContact::Titre},
+        {QCommandLineOption(QStringLiteral("prenom"), QStringLiteral("The first name."), QStringLiteral("TEXT")),
+         &ClassContact::Prenom},
+        {QCommandLineOption(QStringLiteral("nom"), QStringLiteral("The last name (needed)."), QStringLiteral("TEXT")),
+         &ClassContact::Nom},
+        {QCommandLineOption(QStringLiteral("gsm"),
+                            QStringLiteral("The number (needed): digits, blanks and full stops."),
+                            QStringLiteral("NUMBER")),
+         &ClassContact::Phone},
+    };
+    for (const Field &f : fields)
+        parser.addOption(f.option);
+    int status = kAccepted;
+    if (!parseCommand(parser, u"contacts add"_qs,
+                      u"Adds one contact to the address book with the contact editor's checks, adds its\n"
+                      u"group to the groups, then saves the book."_qs,
+                      arguments, &status))
+        return status;
+
+    auto contact = std::make_unique<ClassContact>();
+    for (const Field &f : fields) {
+        const QString value = parser.value(f.option);
+        if (value != withoutForbidden(value))
+            return usage(u"--"_qs + f.option.names().constFirst() + u" cannot hold \";\" or a line break"_qs,
+                         u"contacts add"_qs);
+        (*contact).*f.member = value;
+    }
+    if (contact->Phone != numberCharactersOnly(contact->Phone))
+        return usage(u"--gsm takes digits, blanks and full stops only"_qs, u"contacts add"_qs);
+    const QString dataDir = parser.isSet(dataDirOption()) ? parser.value(dataDirOption()) : globalDataDir;
+    if (const int error = contactEditorError(contact->Nom, contact->Phone); error != 0) {
+        err(loadState(dataDir)->Textes(error));
+        return usage(error == 135 ? u"contacts add needs --nom"_qs : u"contacts add needs --gsm"_qs,
+                     u"contacts add"_qs);
+    }
+
+    std::unique_ptr<SingleInstance> lock;
+    auto state = loadBookForChange(dataDir, lock);
+    if (!state)
+        return kFailure;
+    contact->GUID = state->NextKey();
+    Ajoute_Groupe(*state, contact->Groupe);
+    state->colContacts().add(std::move(contact));
+    return saveBook(*state);
+}
+
+int contacts(const QString &globalDataDir, const QStringList &arguments)
+{
+    const QString sub = arguments.value(0);
+    if (sub == u"list")
+        return contactsList(globalDataDir, arguments.mid(1));
+    if (sub == u"import")
+        return contactsImport(globalDataDir, arguments.mid(1));
+    if (sub == u"add")
+        return contactsAdd(globalDataDir, arguments.mid(1));
+    if (sub == u"--help" || sub == u"-h") {
+        out(u"Usage: parlevo-cli contacts list|import|add [options]; 'contacts <action> --help' for each."_qs);
+        return kAccepted;
+    }
+    return usage(sub.isEmpty() ? u"contacts needs list, import or add"_qs : u"unknown contacts action "_qs + sub,
+                 u"contacts"_qs);
+}
+
 } // namespace
 
 QString buildOutgoingText(const TextTable &textes, const QString &sender, const QString &message)
@@ -287,6 +494,8 @@ int run(const QStringList &arguments)
         return send(dataDir, rest);
     if (command == u"account")
         return account(dataDir, rest);
+    if (command == u"contacts")
+        return contacts(dataDir, rest);
     return usage(u"unknown command "_qs + command, QString());
 }
 

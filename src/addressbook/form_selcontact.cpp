@@ -1,26 +1,282 @@
 #include "form_selcontact.h"
 
+#include "app/appstate.h"
+#include "app/messagebox.h"
+#include "contactlistview.h"
+#include "contactrules.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QVBoxLayout>
+
 namespace parlevo {
 
-// Not built yet: the picker lists nothing and chooses nothing.
+namespace {
+
+// The list control's progress steps: every 100 contacts copied, every 20 filtered.
+constexpr int kCopyStep = 100;
+constexpr int kFilterStep = 20;
+constexpr qint64 kProgressInterval = 40;
+// The window is this much shorter than the main window (900 twips at 15 twips a pixel).
+constexpr int kHeightBelowMain = 60;
+
+template <typename W> W *named(W *widget, const char16_t *name)
+{
+    widget->setObjectName(QString::fromUtf16(name));
+    return widget;
+}
+
+} // namespace
+
 Form_SelContact::Form_SelContact(AppState &state, QWidget *parent)
     : QDialog(parent)
     , m_state(state)
 {
-    setObjectName(QStringLiteral("Form_SelContact"));
+    setObjectName(u"Form_SelContact"_qs);
+    setModal(true);
+    m_list = named(new ContactListView(state, this), u"ListViewCA");
+
+    m_comboGroupe = named(new QComboBox(this), u"ComboGroupe");
+    auto *labelGroupe = named(new QLabel(state.Textes(184) + u" :"_qs, this), u"LabelGroupe");
+    labelGroupe->setBuddy(m_comboGroupe);
+
+    auto *frame = named(new QGroupBox(this), u"FrameFiltre");
+    m_checkFiltre = named(new QCheckBox(frame), u"CheckFiltre");
+    m_labelFrame = named(new QLabel(state.Textes(202) + u"  "_qs, frame), u"LabelFrame");
+    m_labelFrame->installEventFilter(this);
+    m_textRecherche = named(new QLineEdit(frame), u"TextRecherche");
+    m_labelRechercher = named(new QLabel(state.Textes(204) + u" :"_qs, frame), u"Label_Rechercher");
+    m_comboDans = named(new QComboBox(frame), u"Combo_Dans");
+    for (int text : {169, 165, 166, 167, 168})
+        m_comboDans->addItem(state.Textes(text));
+    m_labelDans = named(new QLabel(state.Textes(203), frame), u"Label_Dans");
+    m_filtre = named(new QPushButton(state.Textes(158), frame), u"CMD_Filtre");
+    auto *grid = new QGridLayout(frame);
+    auto *title = new QHBoxLayout;
+    title->addWidget(m_checkFiltre);
+    title->addWidget(m_labelFrame, 1);
+    grid->addLayout(title, 0, 0, 1, 4);
+    grid->addWidget(m_labelRechercher, 1, 0);
+    grid->addWidget(m_textRecherche, 1, 1);
+    grid->addWidget(m_labelDans, 1, 2);
+    grid->addWidget(m_comboDans, 1, 3);
+    grid->addWidget(m_filtre, 1, 4);
+    grid->setColumnStretch(1, 1);
+
+    m_count = named(new QLabel(QString(state.Textes(66)).replace(u"%1"_qs, u"0"_qs), this), u"LabelNBFiche");
+    m_progress = named(new QProgressBar(this), u"ProgressBar2");
+    m_progress->setTextVisible(false);
+    m_progress->hide();
+    m_accepter = named(new QPushButton(this), u"CMD_Accepter");
+    m_accepter->setDefault(true);
+
+    m_menuSelection = named(new QMenu(this), u"MNU_Selection");
+    QAction *tout = m_menuSelection->addAction(QString(state.Textes(83)).remove(u'&'));
+    tout->setObjectName(u"MNU_Tout"_qs);
+    QAction *rien = m_menuSelection->addAction(QString(state.Textes(84)).remove(u'&'));
+    rien->setObjectName(u"MNU_Rien"_qs);
+    QAction *inverse = m_menuSelection->addAction(QString(state.Textes(85)).remove(u'&'));
+    inverse->setObjectName(u"MNU_Inverse"_qs);
+
+    auto *top = new QHBoxLayout;
+    top->addWidget(labelGroupe);
+    top->addWidget(m_comboGroupe, 1);
+    auto *bottom = new QHBoxLayout;
+    bottom->addWidget(m_count);
+    bottom->addWidget(m_progress, 1);
+    bottom->addStretch(0);
+    bottom->addWidget(m_accepter);
+    auto *layout = new QVBoxLayout(this);
+    layout->addLayout(top);
+    layout->addWidget(frame);
+    layout->addWidget(m_list, 1);
+    layout->addLayout(bottom);
+    resize(640, 480);
+    if (parent && parent->window()->height() > 2 * kHeightBelowMain)
+        resize(width(), parent->window()->height() - kHeightBelowMain);
+
+    connect(m_checkFiltre, &QCheckBox::clicked, this, &Form_SelContact::CheckFiltre_Click);
+    connect(m_filtre, &QPushButton::clicked, this, &Form_SelContact::Remplit_LV_Carnet);
+    connect(m_comboGroupe, &QComboBox::activated, this, [this] {
+        if (m_checkFiltre->isChecked()) {
+            m_checkFiltre->setChecked(false);
+            CheckFiltre_Click();
+            // The unchecked box has just listed the group.
+            return;
+        }
+        Remplit_LV_Carnet();
+    });
+    connect(m_accepter, &QPushButton::clicked, this, &Form_SelContact::CMD_Accepter_Click);
+    connect(m_list, &QAbstractItemView::clicked, this, [this] { m_accepter->setEnabled(true); });
+    connect(m_list, &QAbstractItemView::doubleClicked, this, [this] {
+        if (mailingMode())
+            return;
+        QCoreApplication::processEvents();
+        if (m_accepter->isEnabled())
+            CMD_Accepter_Click();
+    });
+    connect(m_list, &ContactListView::rightButtonPressed, this, [this](const QPoint &where) {
+        if (mailingMode())
+            m_menuSelection->popup(where);
+    });
+    connect(tout, &QAction::triggered, this, [this] {
+        m_list->selectAll();
+        m_list->setFocus();
+    });
+    connect(rien, &QAction::triggered, this, [this] {
+        m_list->clearSelection();
+        m_list->setFocus();
+    });
+    connect(inverse, &QAction::triggered, this, [this] {
+        m_list->invertSelection();
+        m_list->setFocus();
+    });
+    resetSearch();
 }
 
-void Form_SelContact::ImporteCarnet() {}
+Form_SelContact::~Form_SelContact() = default;
+
+void Form_SelContact::resetSearch()
+{
+    m_checkFiltre->setChecked(false);
+    m_textRecherche->clear();
+    m_comboDans->setCurrentIndex(0);
+    for (QWidget *w :
+         std::initializer_list<QWidget *>{m_textRecherche, m_labelRechercher, m_filtre, m_comboDans, m_labelDans})
+        w->setEnabled(false);
+}
+
+void Form_SelContact::ImporteCarnet()
+{
+    // Each use starts as a freshly opened window would.
+    resetSearch();
+    m_accepted = false;
+    m_temp.clear();
+    const ContactCollection &contacts = m_state.colContacts();
+    if (!contacts.isEmpty()) {
+        m_progress->setMaximum(int(contacts.count()));
+        m_temp.reserve(std::size_t(contacts.count()));
+        QElapsedTimer sinceShown;
+        sinceShown.start();
+        for (ClassContact &contact : contacts) {
+            m_temp.push_back(&contact);
+            if (m_temp.size() % kCopyStep == 0)
+                showProgress(int(m_temp.size()), sinceShown);
+        }
+    }
+    m_comboGroupe->clear();
+    m_comboGroupe->addItem(m_state.Textes(163));
+    m_comboGroupe->addItems(m_state.colGroupes().names());
+    m_comboGroupe->setCurrentIndex(0);
+}
+
+void Form_SelContact::showProgress(int value, QElapsedTimer &sinceShown)
+{
+    // Every move of the bar repaints the window at once, which would cost a fast pass over a
+    // large book more than the pass itself: the bar moves only when the eye can follow it.
+    if (sinceShown.elapsed() < kProgressInterval)
+        return;
+    m_progress->setValue(value);
+    sinceShown.restart();
+}
 
 void Form_SelContact::Init()
 {
+    setWindowTitle(QString::fromUtf16(kMessageBoxTitle) + u" - "_qs + m_state.Textes(mailingMode() ? 73 : 11));
+    m_accepter->setText(m_state.Textes(mailingMode() ? 159 : 161));
+    m_list->setSelectionMode(mailingMode() ? QAbstractItemView::ExtendedSelection : QAbstractItemView::SingleSelection);
+    m_list->Init_ColonneLV();
+    // A contact removed from the book while the snapshot is held loses its row.
+    m_list->listModel()->follow(&m_state.colContacts(), false);
+    Remplit_LV_Carnet();
     Result = false;
     SelContact = nullptr;
+    m_accepted = false;
+}
+
+void Form_SelContact::Remplit_LV_Carnet()
+{
+    const QString search = m_textRecherche->text();
+    const bool deep = m_checkFiltre->isChecked();
+    const int field = m_comboDans->currentIndex();
+    const QString group = m_comboGroupe->currentText();
+    const QString all = m_state.Textes(163);
+
+    m_progress->setMaximum(std::max(1, int(m_temp.size())));
+    m_progress->setValue(1);
+    m_progress->show();
+    std::vector<ClassContact *> listed;
+    QElapsedTimer sinceShown;
+    sinceShown.start();
+    for (std::size_t i = 0; i < m_temp.size(); ++i) {
+        const ClassContact &contact = *m_temp[i];
+        if (deep ? listedBySearch(contact, field, search) : listedByGroup(contact, group, all))
+            listed.push_back(m_temp[i]);
+        if ((i + 1) % kFilterStep == 0)
+            showProgress(int(i + 1), sinceShown);
+    }
+    m_list->setContacts(std::move(listed));
+    // The picker's columns keep their creation width.
+    const int rows = m_list->model()->rowCount();
+    m_count->setText(QString(m_state.Textes(66)).replace(u"%1"_qs, QString::number(rows)));
+    m_progress->hide();
+    if (rows == 0)
+        m_accepter->setEnabled(false);
+}
+
+void Form_SelContact::CheckFiltre_Click()
+{
+    const bool on = m_checkFiltre->isChecked();
+    for (QWidget *w :
+         std::initializer_list<QWidget *>{m_textRecherche, m_labelRechercher, m_filtre, m_comboDans, m_labelDans})
+        w->setEnabled(on);
+    if (!on)
+        Remplit_LV_Carnet();
+}
+
+void Form_SelContact::CMD_Accepter_Click()
+{
+    if (mailingMode()) {
+        m_accepted = true;
+        accept();
+        return;
+    }
+    const ClassContact *current = m_list->currentContact();
+    if (m_list->model()->rowCount() == 0 || !current)
+        return;
+    Result = true;
+    SelContact = m_state.colContacts().find(current->GUID);
+    m_accepted = true;
+    accept();
 }
 
 QList<ClassContact *> Form_SelContact::selectedContacts() const
 {
-    return {};
+    if (!m_accepted)
+        return {};
+    return m_list->selectedContacts();
+}
+
+bool Form_SelContact::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == m_labelFrame && event->type() == QEvent::MouseButtonRelease &&
+        static_cast<QMouseEvent *>(event)->button() == Qt::LeftButton) {
+        m_checkFiltre->setChecked(!m_checkFiltre->isChecked());
+        CheckFiltre_Click();
+        return true;
+    }
+    return QDialog::eventFilter(watched, event);
 }
 
 } // namespace parlevo

@@ -3,10 +3,22 @@
 #include <QDialog>
 #include <QList>
 
+#include <vector>
+
+class QCheckBox;
+class QComboBox;
+class QElapsedTimer;
+class QLabel;
+class QLineEdit;
+class QMenu;
+class QProgressBar;
+class QPushButton;
+
 namespace parlevo {
 
 class AppState;
-class ClassContact;
+class ContactListView;
+struct ClassContact;
 
 // The modal contact picker: one recipient for a single SMS (TypeSource 0) or several contacts
 // for a mailing (any other TypeSource). Callers set TypeSource, call ImporteCarnet() and Init(),
@@ -15,6 +27,7 @@ class Form_SelContact final : public QDialog {
     Q_OBJECT
 public:
     explicit Form_SelContact(AppState &state, QWidget *parent = nullptr);
+    ~Form_SelContact() override;
     Q_DISABLE_COPY_MOVE(Form_SelContact)
 
     int TypeSource = 0;
@@ -26,11 +39,43 @@ public:
     void ImporteCarnet();
     // Sets the mode's texts and lists the contacts.
     void Init();
-    // Mailing mode: the contacts of the selected rows, in list order.
+    // Lists the contacts the group or the deep search keeps.
+    void Remplit_LV_Carnet();
+    // Mailing mode: the contacts of the selected rows, in list order; none when the picker was
+    // closed without Accept.
     QList<ClassContact *> selectedContacts() const;
 
+    void CMD_Accepter_Click();
+
+    ContactListView *list() const { return m_list; }
+    // The snapshot, in address book order.
+    const std::vector<ClassContact *> &TempContact() const { return m_temp; }
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
 private:
+    bool mailingMode() const { return TypeSource != 0; }
+    void resetSearch();
+    void CheckFiltre_Click();
+    void showProgress(int value, QElapsedTimer &sinceShown);
+
     AppState &m_state;
+    std::vector<ClassContact *> m_temp;
+    bool m_accepted = false;
+    ContactListView *m_list;
+    QComboBox *m_comboGroupe;
+    QLabel *m_labelFrame;
+    QCheckBox *m_checkFiltre;
+    QLabel *m_labelRechercher;
+    QLineEdit *m_textRecherche;
+    QLabel *m_labelDans;
+    QComboBox *m_comboDans;
+    QPushButton *m_filtre;
+    QPushButton *m_accepter;
+    QLabel *m_count;
+    QProgressBar *m_progress;
+    QMenu *m_menuSelection;
 };
 
 } // namespace parlevo

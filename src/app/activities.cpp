@@ -1,5 +1,6 @@
 #include "activities.h"
 
+#include "addressbook/form_carnetadresse.h"
 #include "appstate.h"
 #include "formacceuil.h"
 #include "prefs/formprefs.h"
@@ -28,8 +29,7 @@ ActivityWindow *createActivityWindow(Activity activity, AppState &state, MDIForm
     case Activity::Mailing:
         return new ActivityPlaceholder(u"Form_Mailing"_qs, oneLine(state.Textes(123)), activityIcon(activity), parent);
     case Activity::Carnet:
-        return new ActivityPlaceholder(u"Form_CarnetAdresse"_qs, oneLine(state.Textes(124)), activityIcon(activity),
-                                       parent);
+        return new Form_CarnetAdresse(state, parent);
     case Activity::Predefinis:
         return new ActivityPlaceholder(u"Form_Predefinis"_qs, oneLine(state.Textes(125)), activityIcon(activity),
                                        parent);

@@ -1,5 +1,6 @@
-// Renders the main window on the home page and on the preferences into PNG files for the
+// Renders the main window on the home page, the address book and the preferences into PNG files for the
 // documentation: grab_screenshots [output directory, default docs/screenshots].
+#include "addressbook/contactstore.h"
 #include "app/appstate.h"
 #include "app/config.h"
 #include "app/mdiformmain.h"
@@ -31,6 +32,18 @@ int main(int argc, char *argv[])
     state.Gateway().Password = u"demo-password"_qs;
     state.config().Expediteur = u"Parlevo"_qs;
 
+    // A few demo contacts for the address book.
+    const QByteArray demo = "Travail;Parlevo;M.;Jean;Dupont;0612345678\r\n"
+                            "Personnel;;Mme;Anne;Dupuis;0687654321\r\n"
+                            "Clients;Boulangerie Martin;Mme;Sophie;Martin;0611223344\r\n"
+                            "Clients;Garage Leroy;M.;Luc;Leroy;0622334455\r\n"
+                            "Famille;;;Camille;Bernard;0633445566\r\n"
+                            "Travail;Parlevo;Dr.;Hugo;Moreau;0644556677\r\n"
+                            "Amis;;;Zo\xe9;Lef\xe8vre;0655667788\r\n";
+    state.colContacts().append(readContactLines(demo, [&state] { return state.NextKey(); }));
+    for (const ClassContact &contact : state.colContacts())
+        Ajoute_Groupe(state, contact.Groupe);
+
     MainWindowHooks hooks;
     hooks.querySolde = [] { return u"120"_qs; };
     hooks.clock = [] { return QTime(14, 32, 5); };
@@ -43,6 +56,9 @@ int main(int argc, char *argv[])
     QApplication::processEvents();
 
     bool ok = window.grab().save(out.filePath(u"home.png"_qs));
+    window.KXB_Carnet_Click();
+    QApplication::processEvents();
+    ok = window.grab().save(out.filePath(u"addressbook.png"_qs)) && ok;
     window.KXB_Prefs_Click();
     QApplication::processEvents();
     ok = window.grab().save(out.filePath(u"preferences.png"_qs)) && ok;

@@ -1,0 +1,240 @@
+// The address book, the contact picker and the CSV import on a generated book, offscreen, each
+// beside the same work done by a plain item-based list (QTreeWidget) as the reference.
+//
+//   bench_addressbook [contacts, default 100000] [--no-reference]
+
+#include "addressbook/contactlistview.h"
+#include "addressbook/contactrules.h"
+#include "addressbook/contactstore.h"
+#include "addressbook/form_carnetadresse.h"
+#include "addressbook/form_selcontact.h"
+#include "app/appstate.h"
+#include "app/messagebox.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QHeaderView>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTreeWidget>
+
+#include <cstdio>
+#include <functional>
+#include <random>
+
+using namespace parlevo;
+
+namespace {
+
+const char16_t *const kGroups[] = {u"Famille", u"Travail", u"Amis",     u"Clients",   u"Fournisseurs",
+                                   u"Voisins", u"École",   u"Associés", u"Prospects", u""};
+const char16_t *const kTitles[] = {u"", u"M.", u"Mme", u"Dr.", u"Mlle"};
+const char16_t *const kFirst[] = {u"Anne", u"Jean", u"Marie", u"Pierre", u"Zoé", u"Luc", u"Camille", u"Hugo"};
+const char16_t *const kLast[] = {u"Martin", u"Bernard", u"Dubois", u"Dupont",  u"Durand",
+                                 u"Leroy",  u"Moreau",  u"Dupuis", u"Lefèvre", u"Garcia"};
+
+std::vector<std::unique_ptr<ClassContact>> generate(AppState &state, int count)
+{
+    std::mt19937 random(42);
+    auto pick = [&random](const auto &list) { return QString::fromUtf16(list[random() % std::size(list)]); };
+    std::vector<std::unique_ptr<ClassContact>> out;
+    out.reserve(std::size_t(count));
+    for (int i = 0; i < count; ++i) {
+        auto c = std::make_unique<ClassContact>();
+        c->Groupe = pick(kGroups);
+        c->Societe = random() % 3 == 0 ? u"Société %1"_qs.arg(random() % 5000) : QString();
+        c->Titre = pick(kTitles);
+        c->Prenom = pick(kFirst);
+        c->Nom = pick(kLast) + u' ' + QString::number(random() % 100000);
+        c->Phone = u"06%1"_qs.arg(random() % 100000000, 8, 10, QLatin1Char('0'));
+        c->GUID = state.NextKey();
+        out.push_back(std::move(c));
+    }
+    return out;
+}
+
+double ms(QElapsedTimer &timer)
+{
+    return double(timer.nsecsElapsed()) / 1e6;
+}
+
+void line(const char *what, double ours, double target, double reference)
+{
+    std::printf("%-44s %9.1f ms  (target < %4.0f ms)   QTreeWidget: %9.1f ms\n", what, ours, target, reference);
+}
+
+// The reference: one item per row, filled from the same contacts.
+void fillTree(QTreeWidget &tree, AppState &state, const QList<ContactColumn> &columns)
+{
+    QList<QTreeWidgetItem *> items;
+    items.reserve(state.colContacts().count());
+    for (const ClassContact &c : state.colContacts()) {
+        QStringList texts;
+        for (ContactColumn column : columns)
+            texts.append(columnValue(c, column));
+        auto *item = new QTreeWidgetItem(texts);
+        item->setData(0, Qt::UserRole, c.GUID);
+        items.append(item);
+    }
+    tree.addTopLevelItems(items);
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    const QStringList args = QCoreApplication::arguments();
+    const int count = args.size() > 1 && args[1].toInt() > 0 ? args[1].toInt() : 100000;
+    // Without the reference lists, for profiling the program's own work.
+    const bool reference = !args.contains(u"--no-reference"_qs);
+    setMessageBoxHandler([](const QString &, int) { return int(vbYes); });
+    QTemporaryDir dir;
+    AppState state(dir.path());
+    state.colContacts().append(generate(state, count));
+    const QList<ContactColumn> columns = presentColumns(state.config());
+    std::printf("%d contacts, %lld columns, offscreen, one run\n\n", count, qlonglong(columns.size()));
+
+    QElapsedTimer timer;
+    auto time = [&timer](const std::function<void()> &work) {
+        timer.start();
+        work();
+        return ms(timer);
+    };
+    auto timeReference = [&](const std::function<void()> &work) { return reference ? time(work) : -1.0; };
+
+    Form_CarnetAdresse form(state);
+    form.resize(1000, 700);
+    form.show();
+    QApplication::processEvents();
+    const double init = time([&] {
+        form.Init();
+        form.repaint();
+    });
+    QTreeWidget tree;
+    tree.setUniformRowHeights(true);
+    tree.setColumnCount(int(columns.size()));
+    tree.resize(1000, 700);
+    tree.show();
+    QApplication::processEvents();
+    line("address book Init (columns, fill, sort, paint)", init, 100, timeReference([&] {
+             fillTree(tree, state, columns);
+             tree.sortItems(0, Qt::AscendingOrder);
+             for (int i = 0; i < tree.columnCount(); ++i)
+                 tree.resizeColumnToContents(i);
+             tree.repaint();
+         }));
+
+    ContactListView *list = form.list();
+    const double sort = time([&] {
+        list->columnClicked(2);
+        list->viewport()->repaint();
+    });
+    line("header click sort (Nom complet)", sort, 100, timeReference([&] {
+             tree.sortItems(2, Qt::AscendingOrder);
+             tree.viewport()->repaint();
+         }));
+
+    // Every tenth row selected: 10,000 separate rows at 100,000.
+    const int step = 10;
+    QItemSelection selection;
+    for (int row = 0; row < list->model()->rowCount(); row += step)
+        selection.select(list->model()->index(row, 0), list->model()->index(row, 0));
+    list->selectionModel()->select(selection, QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    list->selectionModel()->setCurrentIndex(list->model()->index(0, 0), QItemSelectionModel::NoUpdate);
+    const qsizetype before = state.colContacts().count();
+    const double remove = time([&] {
+        form.CMD_Supprimer_Click();
+        list->viewport()->repaint();
+    });
+    std::printf("(%lld rows deleted)\n", qlonglong(before - state.colContacts().count()));
+    line("delete the selected rows", remove, 300, timeReference([&] {
+             // Selection cleared first: an item deleted while selected costs a selection update each.
+             QList<QTreeWidgetItem *> doomed;
+             for (int row = 0; row < tree.topLevelItemCount(); row += step)
+                 doomed.append(tree.topLevelItem(row));
+             tree.clearSelection();
+             for (qsizetype i = doomed.size() - 1; i >= 0; --i)
+                 delete doomed[i];
+             tree.viewport()->repaint();
+         }));
+
+    Form_SelContact picker(state);
+    picker.TypeSource = 1;
+    picker.resize(900, 600);
+    picker.show();
+    QApplication::processEvents();
+    const double pickerInit = time([&] {
+        picker.ImporteCarnet();
+        picker.Init();
+        picker.repaint();
+    });
+    QTreeWidget pickerTree;
+    pickerTree.setUniformRowHeights(true);
+    pickerTree.setColumnCount(int(columns.size()));
+    pickerTree.resize(900, 600);
+    pickerTree.show();
+    line("picker ImporteCarnet + Init", pickerInit, 150, timeReference([&] {
+             fillTree(pickerTree, state, columns);
+             pickerTree.sortItems(0, Qt::AscendingOrder);
+             pickerTree.repaint();
+         }));
+
+    picker.findChild<QCheckBox *>(u"CheckFiltre"_qs)->click();
+    picker.findChild<QComboBox *>(u"Combo_Dans"_qs)->setCurrentIndex(3);
+    picker.findChild<QLineEdit *>(u"TextRecherche"_qs)->setText(u"dup"_qs);
+    const double search = time([&] {
+        picker.Remplit_LV_Carnet();
+        picker.repaint();
+    });
+    std::printf("(%d contacts found)\n", picker.list()->model()->rowCount());
+    line("picker deep search \"dup\" in Nom", search, 20, timeReference([&] {
+             for (int row = 0; row < pickerTree.topLevelItemCount(); ++row) {
+                 QTreeWidgetItem *item = pickerTree.topLevelItem(row);
+                 const ClassContact *c = state.colContacts().find(item->data(0, Qt::UserRole).toString());
+                 item->setHidden(!(c && listedBySearch(*c, 3, u"dup"_qs)));
+             }
+             pickerTree.repaint();
+         }));
+
+    // The import file: as many generated lines as the book had at the start.
+    const QString csv = dir.filePath(u"import.csv"_qs);
+    {
+        QFile file(csv);
+        if (!file.open(QIODevice::WriteOnly))
+            return 1;
+        QTemporaryDir other;
+        AppState source(other.path());
+        QByteArray bytes;
+        for (const auto &c : generate(source, count))
+            appendContactLine(bytes, *c);
+        file.write(bytes);
+    }
+    const qsizetype beforeImport = state.colContacts().count();
+    const double import = time([&] {
+        form.ImportCSV(csv);
+        form.AutosizeColumns();
+        form.repaint();
+    });
+    std::printf("(%lld contacts imported)\n", qlonglong(state.colContacts().count() - beforeImport));
+    QTreeWidget importTree;
+    importTree.setUniformRowHeights(true);
+    importTree.setColumnCount(int(columns.size()));
+    importTree.show();
+    line("CSV import of the generated lines", import, 300, timeReference([&] {
+             QFile file(csv);
+             if (!file.open(QIODevice::ReadOnly))
+                 return;
+             QList<QTreeWidgetItem *> items;
+             while (!file.atEnd())
+                 items.append(new QTreeWidgetItem(QString::fromLatin1(file.readLine()).chopped(2).split(u';')));
+             importTree.addTopLevelItems(items);
+             importTree.repaint();
+         }));
+    return 0;
+}

@@ -1,0 +1,237 @@
+#include "contactlistmodel.h"
+
+#include "app/textes.h"
+#include "contactcollection.h"
+
+#include <QSet>
+
+#include <algorithm>
+
+namespace parlevo {
+
+namespace {
+
+// Above this many separate runs of removed rows, one reset is cheaper than a removal per run.
+constexpr int kMaxRemovedRuns = 16;
+
+bool textBefore(const QString &a, const QString &b, Qt::SortOrder order)
+{
+    const int c = compareIgnoringCase(a, b);
+    return order == Qt::AscendingOrder ? c < 0 : c > 0;
+}
+
+} // namespace
+
+ContactListModel::ContactListModel(const TextTable &textes, QObject *parent)
+    : QAbstractTableModel(parent)
+    , m_textes(textes)
+{
+}
+
+void ContactListModel::setColumns(const QList<ContactColumn> &columns)
+{
+    beginResetModel();
+    m_columns = columns;
+    m_sortColumn = -1;
+    endResetModel();
+}
+
+void ContactListModel::setContacts(std::vector<ClassContact *> contacts)
+{
+    beginResetModel();
+    m_rows = std::move(contacts);
+    if (m_sortColumn >= 0)
+        sortContacts(m_rows, m_columns[m_sortColumn], m_sortOrder == Qt::AscendingOrder);
+    endResetModel();
+}
+
+void ContactListModel::follow(ContactCollection *collection, bool followAdds)
+{
+    if (m_collection)
+        disconnect(m_collection, nullptr, this, nullptr);
+    m_collection = collection;
+    m_followAdds = followAdds;
+    if (!collection)
+        return;
+    connect(collection, &ContactCollection::contactChanged, this,
+            [this](const QString &key) { refreshContact(m_collection->find(key)); });
+    connect(collection, &ContactCollection::contactsAboutToBeRemoved, this, &ContactListModel::removeKeys);
+    connect(collection, &ContactCollection::contactAdded, this, [this](const QString &key) {
+        if (m_followAdds)
+            insertContact(m_collection->find(key));
+    });
+    connect(collection, &ContactCollection::contactsReset, this, &ContactListModel::collectionReset);
+}
+
+void ContactListModel::collectionReset()
+{
+    if (m_followAdds) {
+        std::vector<ClassContact *> all;
+        all.reserve(std::size_t(m_collection->count()));
+        for (ClassContact &contact : *m_collection)
+            all.push_back(&contact);
+        setContacts(std::move(all));
+        return;
+    }
+    // A snapshot keeps only the contacts still in the collection.
+    std::vector<ClassContact *> kept;
+    for (ClassContact *contact : m_rows) {
+        if (m_collection->find(contact->GUID) == contact)
+            kept.push_back(contact);
+    }
+    setContacts(std::move(kept));
+}
+
+void ContactListModel::setStripeColors(const QColor &back, const QColor &stripe)
+{
+    m_back = back;
+    m_stripe = stripe;
+    if (!m_rows.empty())
+        emit dataChanged(index(0, 0), index(rowCount() - 1, std::max(0, columnCount() - 1)), {Qt::BackgroundRole});
+}
+
+void ContactListModel::sortBy(int column, Qt::SortOrder order)
+{
+    if (column >= m_columns.size())
+        column = -1;
+    m_sortColumn = column;
+    m_sortOrder = order;
+    if (column < 0)
+        return;
+    resortRows();
+}
+
+void ContactListModel::resortRows()
+{
+    emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
+    const QModelIndexList persistent = persistentIndexList();
+    std::vector<ClassContact *> before;
+    if (!persistent.isEmpty())
+        before = m_rows;
+    sortContacts(m_rows, m_columns[m_sortColumn], m_sortOrder == Qt::AscendingOrder);
+    if (!persistent.isEmpty()) {
+        // Selected and current rows follow their contacts to their new places.
+        QHash<const ClassContact *, int> newRow;
+        newRow.reserve(qsizetype(m_rows.size()));
+        for (std::size_t i = 0; i < m_rows.size(); ++i)
+            newRow.insert(m_rows[i], int(i));
+        QModelIndexList moved;
+        moved.reserve(persistent.size());
+        for (const QModelIndex &old : persistent)
+            moved.append(index(newRow.value(before[std::size_t(old.row())]), old.column()));
+        changePersistentIndexList(persistent, moved);
+    }
+    emit layoutChanged({}, QAbstractItemModel::VerticalSortHint);
+}
+
+ClassContact *ContactListModel::contactAt(int row) const
+{
+    return row >= 0 && std::size_t(row) < m_rows.size() ? m_rows[std::size_t(row)] : nullptr;
+}
+
+int ContactListModel::rowOf(const ClassContact *contact) const
+{
+    const auto it = std::find(m_rows.begin(), m_rows.end(), contact);
+    return it == m_rows.end() ? -1 : int(it - m_rows.begin());
+}
+
+void ContactListModel::insertContact(ClassContact *contact)
+{
+    if (!contact)
+        return;
+    auto place = m_rows.end();
+    if (m_sortColumn >= 0) {
+        const ContactColumn column = m_columns[m_sortColumn];
+        const QString value = columnValue(*contact, column);
+        place = std::upper_bound(m_rows.begin(), m_rows.end(), value,
+                                 [this, column](const QString &v, const ClassContact *c) {
+                                     return textBefore(v, columnValue(*c, column), m_sortOrder);
+                                 });
+    }
+    const int row = int(place - m_rows.begin());
+    beginInsertRows({}, row, row);
+    m_rows.insert(place, contact);
+    endInsertRows();
+}
+
+void ContactListModel::refreshContact(const ClassContact *contact)
+{
+    const int row = contact ? rowOf(contact) : -1;
+    if (row >= 0 && !m_columns.isEmpty())
+        emit dataChanged(index(row, 0), index(row, columnCount() - 1));
+}
+
+void ContactListModel::removeKeys(const QStringList &keys)
+{
+    const QSet<QString> gone(keys.cbegin(), keys.cend());
+    std::vector<int> rows;
+    for (std::size_t i = 0; i < m_rows.size(); ++i) {
+        if (gone.contains(m_rows[i]->GUID))
+            rows.push_back(int(i));
+    }
+    if (rows.empty())
+        return;
+    int runs = 1;
+    for (std::size_t i = 1; i < rows.size(); ++i)
+        runs += rows[i] != rows[i - 1] + 1;
+    if (runs > kMaxRemovedRuns) {
+        beginResetModel();
+        std::erase_if(m_rows, [&gone](const ClassContact *c) { return gone.contains(c->GUID); });
+        endResetModel();
+        return;
+    }
+    // From the last run to the first, so that the rows still to remove keep their numbers.
+    std::size_t end = rows.size();
+    while (end > 0) {
+        std::size_t start = end - 1;
+        while (start > 0 && rows[start - 1] == rows[start] - 1)
+            --start;
+        beginRemoveRows({}, rows[start], rows[end - 1]);
+        m_rows.erase(m_rows.begin() + rows[start], m_rows.begin() + rows[end - 1] + 1);
+        endRemoveRows();
+        end = start;
+    }
+}
+
+int ContactListModel::rowCount(const QModelIndex &parent) const
+{
+    return parent.isValid() ? 0 : int(m_rows.size());
+}
+
+int ContactListModel::columnCount(const QModelIndex &parent) const
+{
+    return parent.isValid() ? 0 : int(m_columns.size());
+}
+
+QVariant ContactListModel::data(const QModelIndex &index, int role) const
+{
+    if (!checkIndex(index, CheckIndexOption::IndexIsValid | CheckIndexOption::ParentIsInvalid))
+        return {};
+    const ClassContact &contact = *m_rows[std::size_t(index.row())];
+    switch (role) {
+    case Qt::DisplayRole:
+    case Qt::ToolTipRole:
+        return columnValue(contact, m_columns[index.column()]);
+    case Qt::BackgroundRole:
+        // The first row is tinted, then every other one: the bands follow the real row height.
+        return index.row() % 2 == 0 ? m_stripe : m_back;
+    case KeyRole:
+        return contact.GUID;
+    default:
+        return {};
+    }
+}
+
+QVariant ContactListModel::headerData(int section, Qt::Orientation orientation, int role) const
+{
+    if (orientation != Qt::Horizontal || section < 0 || section >= m_columns.size())
+        return QAbstractTableModel::headerData(section, orientation, role);
+    const ContactColumnInfo &info = allContactColumns()[std::size_t(m_columns[section])];
+    if (role == Qt::DisplayRole)
+        return m_textes(info.headerText);
+    if (role == KeyRole)
+        return QString::fromUtf16(info.key);
+    return {};
+}
+
+} // namespace parlevo

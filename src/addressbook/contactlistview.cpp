@@ -1,0 +1,182 @@
+#include "contactlistview.h"
+
+#include "app/appstate.h"
+#include "controls/wincolor.h"
+
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QMouseEvent>
+
+#include <algorithm>
+
+namespace parlevo {
+
+namespace {
+
+constexpr int kInitialColumnWidth = 100;
+// Cells measured for the auto-size: the first rows and the longest text of each column, which
+// on a large book is nearly always the widest one too.
+constexpr int kMeasuredRows = 500;
+const QString kUp = u"UP"_qs;
+const QString kDown = u"DOWN"_qs;
+
+} // namespace
+
+ContactListView::ContactListView(AppState &state, QWidget *parent)
+    : QTreeView(parent)
+    , m_state(state)
+    , m_model(new ContactListModel(state.textTable(), this))
+{
+    setModel(m_model);
+    setRootIsDecorated(false);
+    setItemsExpandable(false);
+    setUniformRowHeights(true);
+    setAllColumnsShowFocus(true);
+    setSelectionBehavior(QAbstractItemView::SelectRows);
+    setSelectionMode(QAbstractItemView::ExtendedSelection);
+    setEditTriggers(QAbstractItemView::NoEditTriggers);
+    setSortingEnabled(false);
+    header()->setSectionsClickable(true);
+    header()->setSortIndicatorShown(true);
+    // The last column takes the rest of the width, so the stripes run across the list.
+    header()->setStretchLastSection(true);
+    header()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    m_model->setStripeColors(toQColor(state.ListBackColor, palette()), toQColor(state.ListStripeColor, palette()));
+    connect(header(), &QHeaderView::sectionClicked, this, &ContactListView::columnClicked);
+}
+
+void ContactListView::Init_ColonneLV()
+{
+    m_model->setColumns(presentColumns(m_state.config()));
+    const int count = m_model->columnCount();
+    m_tags = QStringList(count, kUp);
+    for (int i = 0; i < count; ++i)
+        setColumnWidth(i, kInitialColumnWidth);
+    m_model->sortBy(count > 0 ? 0 : -1, Qt::AscendingOrder);
+    showSort();
+}
+
+void ContactListView::columnClicked(int column)
+{
+    if (column < 0 || column >= m_model->columnCount())
+        return;
+    Qt::SortOrder order;
+    if (column == m_model->sortColumn()) {
+        order = m_model->sortOrder() == Qt::DescendingOrder ? Qt::AscendingOrder : Qt::DescendingOrder;
+        m_tags[column] = order == Qt::AscendingOrder ? kUp : kDown;
+    } else {
+        order = m_tags[column] == kUp ? Qt::AscendingOrder : Qt::DescendingOrder;
+    }
+    m_model->sortBy(column, order);
+    showSort();
+}
+
+void ContactListView::showSort()
+{
+    // The header shows the arrow of the sorted column only; the header itself must not flip it.
+    if (m_model->sortColumn() < 0)
+        header()->setSortIndicator(-1, Qt::AscendingOrder);
+    else
+        header()->setSortIndicator(m_model->sortColumn(), m_model->sortOrder());
+}
+
+void ContactListView::AutosizeColumns()
+{
+    const QFontMetrics metrics(font());
+    const int padding = 2 * style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, this) + 8;
+    const auto &rows = m_model->contacts();
+    for (int column = 0; column < m_model->columnCount(); ++column) {
+        const ContactColumn which = m_model->columns()[column];
+        int width = header()->sectionSizeHint(column);
+        const ClassContact *longest = nullptr;
+        qsizetype longestSize = -1;
+        for (std::size_t row = 0; row < rows.size(); ++row) {
+            const qsizetype length = columnLength(*rows[row], which);
+            if (length > longestSize) {
+                longestSize = length;
+                longest = rows[row];
+            }
+            if (row < std::size_t(kMeasuredRows))
+                width = std::max(width, metrics.horizontalAdvance(columnValue(*rows[row], which)) + padding);
+        }
+        if (longest)
+            width = std::max(width, metrics.horizontalAdvance(columnValue(*longest, which)) + padding);
+        setColumnWidth(column, width);
+    }
+}
+
+ClassContact *ContactListView::currentContact() const
+{
+    const QModelIndex current = currentIndex();
+    return current.isValid() ? m_model->contactAt(current.row()) : nullptr;
+}
+
+QList<int> ContactListView::selectedRowNumbers() const
+{
+    QList<int> rows;
+    const QItemSelection selection = selectionModel()->selection();
+    for (const QItemSelectionRange &range : selection) {
+        for (int row = range.top(); row <= range.bottom(); ++row)
+            rows.append(row);
+    }
+    std::sort(rows.begin(), rows.end());
+    rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
+    return rows;
+}
+
+QList<ClassContact *> ContactListView::selectedContacts() const
+{
+    QList<ClassContact *> contacts;
+    for (int row : selectedRowNumbers())
+        contacts.append(m_model->contactAt(row));
+    return contacts;
+}
+
+void ContactListView::invertSelection()
+{
+    if (m_model->rowCount() == 0 || m_model->columnCount() == 0)
+        return;
+    const QItemSelection all(m_model->index(0, 0), m_model->index(m_model->rowCount() - 1, m_model->columnCount() - 1));
+    selectionModel()->select(all, QItemSelectionModel::Toggle | QItemSelectionModel::Rows);
+}
+
+void ContactListView::keyPressEvent(QKeyEvent *event)
+{
+    if (event->key() == Qt::Key_A && (event->modifiers() & ~Qt::KeypadModifier) != Qt::NoModifier) {
+        // Ctrl alone selects all; Ctrl with another modifier does nothing.
+        if ((event->modifiers() & ~Qt::KeypadModifier) == Qt::ControlModifier)
+            selectAll();
+        setFocus();
+        event->accept();
+        return;
+    }
+    if (event->key() == Qt::Key_Delete && event->modifiers() == Qt::NoModifier) {
+        emit deleteKeyPressed();
+        event->accept();
+        return;
+    }
+    QTreeView::keyPressEvent(event);
+}
+
+void ContactListView::mousePressEvent(QMouseEvent *event)
+{
+    QTreeView::mousePressEvent(event);
+    if (event->button() == Qt::RightButton)
+        emit rightButtonPressed(event->globalPosition().toPoint());
+}
+
+void ContactListView::mouseReleaseEvent(QMouseEvent *event)
+{
+    QTreeView::mouseReleaseEvent(event);
+    if (event->button() == Qt::LeftButton)
+        emit listClicked();
+}
+
+void ContactListView::mouseDoubleClickEvent(QMouseEvent *event)
+{
+    QTreeView::mouseDoubleClickEvent(event);
+    if (event->button() == Qt::LeftButton)
+        emit listDoubleClicked();
+}
+
+} // namespace parlevo

@@ -1,0 +1,65 @@
+#pragma once
+
+#include "contactlistmodel.h"
+
+#include <QStringList>
+#include <QTreeView>
+
+namespace parlevo {
+
+class AppState;
+
+// The contact list of the address book, the picker and the mailing: the columns the
+// configuration shows, sorting by a header click with each column remembering its last
+// direction, striped rows, and the selection commands.
+class ContactListView final : public QTreeView {
+    Q_OBJECT
+public:
+    explicit ContactListView(AppState &state, QWidget *parent = nullptr);
+    Q_DISABLE_COPY_MOVE(ContactListView)
+
+    ContactListModel *listModel() const { return m_model; }
+
+    // Rebuilds the columns from the column flags; the list is then sorted ascending on its first
+    // column, every header remembering "UP".
+    void Init_ColonneLV();
+    // Replaces the rows, in the list's sort order.
+    void setContacts(std::vector<ClassContact *> contacts) { m_model->setContacts(std::move(contacts)); }
+
+    // A header click: the column already sorted flips its direction, another column sorts the
+    // way it was last sorted.
+    void columnClicked(int column);
+    // "UP" or "DOWN": the direction a column was last sorted in.
+    QString columnTag(int column) const { return m_tags.value(column); }
+
+    // Every column as wide as its header or its widest cell, whichever is wider.
+    void AutosizeColumns();
+
+    ClassContact *currentContact() const;
+    // Selected rows, top to bottom.
+    QList<int> selectedRowNumbers() const;
+    QList<ClassContact *> selectedContacts() const;
+    void invertSelection();
+
+signals:
+    // A left click anywhere in the list.
+    void listClicked();
+    void listDoubleClicked();
+    void rightButtonPressed(const QPoint &globalPos);
+    void deleteKeyPressed();
+
+protected:
+    void keyPressEvent(QKeyEvent *event) override;
+    void mousePressEvent(QMouseEvent *event) override;
+    void mouseReleaseEvent(QMouseEvent *event) override;
+    void mouseDoubleClickEvent(QMouseEvent *event) override;
+
+private:
+    void showSort();
+
+    AppState &m_state;
+    ContactListModel *m_model;
+    QStringList m_tags;
+};
+
+} // namespace parlevo

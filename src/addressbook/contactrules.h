@@ -1,0 +1,62 @@
+#pragma once
+
+#include "classcontact.h"
+
+#include <QChar>
+#include <QList>
+#include <QString>
+
+#include <vector>
+
+namespace parlevo {
+
+struct Config;
+
+// The columns a contact list can show, in their fixed order.
+enum class ContactColumn { Groupe, Societe, FullName, Titre, Prenom, Nom, GSM };
+
+struct ContactColumnInfo {
+    ContactColumn column;
+    const char16_t *key;
+    int headerText;
+    bool Config::*flag;
+};
+
+// The seven columns in display order, with their keys, header texts and configuration flags.
+const std::vector<ContactColumnInfo> &allContactColumns();
+
+// The columns whose flag is on, in display order.
+QList<ContactColumn> presentColumns(const Config &config);
+
+// The text a contact shows in a column.
+QString columnValue(const ClassContact &contact, ContactColumn column);
+
+// Compares texts ignoring case (Unicode simple case folding), character by character.
+int compareIgnoringCase(QStringView a, QStringView b);
+// Sorts contacts by the text of a column, ignoring case; equal texts keep their order.
+void sortContacts(std::vector<ClassContact *> &contacts, ContactColumn column, bool ascending);
+
+// The length of the text a contact shows in a column, without building it.
+qsizetype columnLength(const ClassContact &contact, ContactColumn column);
+
+// The picker's filters. By group: listed when Groupe contains the chosen item's text ignoring
+// case, or when the item is the "all" entry. By search: listed when the chosen field is not
+// empty and contains the text ignoring case (an empty text lists every non-empty field).
+bool listedByGroup(const ClassContact &contact, const QString &groupItem, const QString &allItem);
+// field: 0 Societe, 1 Titre, 2 Prenom, 3 Nom, 4 Phone.
+bool listedBySearch(const ClassContact &contact, int field, const QString &text);
+// The field a search looks in; empty for an unknown position.
+QString searchField(const ClassContact &contact, int field);
+
+// The editor's checks: 0 when the contact can be accepted, else the message to show (135 no
+// last name, checked first; 136 no number).
+int contactEditorError(const QString &nom, const QString &gsm);
+
+// ";", CR and LF would break a line of the contacts file: they are refused in every field.
+bool isForbiddenInField(QChar c);
+QString withoutForbidden(const QString &text);
+// The number box takes digits, blanks and full stops only.
+bool isNumberCharacter(QChar c);
+QString numberCharactersOnly(const QString &text);
+
+} // namespace parlevo

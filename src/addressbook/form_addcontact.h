@@ -1,0 +1,61 @@
+#pragma once
+
+#include <QDialog>
+#include <QValidator>
+
+class QComboBox;
+class QLineEdit;
+class QPushButton;
+
+namespace parlevo {
+
+class AppState;
+struct ClassContact;
+
+// Keeps ";", CR and LF out of a field, typed or pasted: they would break the contacts file. The
+// number box keeps digits, blanks and full stops only.
+class ContactFieldValidator final : public QValidator {
+    Q_OBJECT
+public:
+    explicit ContactFieldValidator(bool numberOnly, QObject *parent = nullptr);
+    State validate(QString &input, int &pos) const override;
+
+private:
+    bool m_numberOnly;
+};
+
+// The contact editor: Ajoute edits a contact just created, Modifie one of the book. Etat tells
+// the caller whether the fields were written into the contact.
+class Form_AddContact final : public QDialog {
+    Q_OBJECT
+public:
+    explicit Form_AddContact(AppState &state, QWidget *parent = nullptr);
+    Q_DISABLE_COPY_MOVE(Form_AddContact)
+
+    bool Etat = false;
+
+    void Ajoute(ClassContact &contact);
+    void Modifie(ClassContact &contact);
+
+    void CMD_Accepter_Click();
+    void CMD_Annuler_Click();
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+
+private:
+    void prepare(int title, int acceptText);
+    void runOn(ClassContact &contact);
+
+    AppState &m_state;
+    ClassContact *m_contact = nullptr;
+    QComboBox *m_comboGroupe;
+    QLineEdit *m_textSociete;
+    QComboBox *m_comboTitre;
+    QLineEdit *m_textPrenom;
+    QLineEdit *m_textNom;
+    QLineEdit *m_textGSM;
+    QPushButton *m_accepter;
+};
+
+} // namespace parlevo

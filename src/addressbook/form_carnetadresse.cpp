@@ -1,0 +1,289 @@
+#include "form_carnetadresse.h"
+
+#include "app/appstate.h"
+#include "app/filedialog.h"
+#include "app/messagebox.h"
+#include "contactlistview.h"
+#include "controls/labellink.h"
+#include "csvimport.h"
+#include "form_addcontact.h"
+#include "form_changegroup.h"
+#include "form_importcsv.h"
+
+#include <QApplication>
+#include <QBoxLayout>
+#include <QLabel>
+#include <QMenu>
+#include <QPushButton>
+#include <QScrollArea>
+
+namespace parlevo {
+
+namespace {
+
+QString withoutAmpersands(const QString &text)
+{
+    return QString(text).remove(u'&');
+}
+
+QAction *addMenuAction(QMenu *menu, const char16_t *name, const QString &text)
+{
+    QAction *action = menu->addAction(text);
+    action->setObjectName(QString::fromUtf16(name));
+    return action;
+}
+
+} // namespace
+
+Form_CarnetAdresse::Form_CarnetAdresse(AppState &state, QWidget *parent)
+    : SectionPage(state.Textes(74), activityIcon(Activity::Carnet), parent)
+    , m_state(state)
+{
+    setObjectName(u"Form_CarnetAdresse"_qs);
+    // The list takes the page's height: the page's trailing stretch is dropped and the list
+    // scrolls by itself instead of the page.
+    if (auto *scroll = findChild<QScrollArea *>(u"ContentScroll"_qs)) {
+        if (auto *column = qobject_cast<QBoxLayout *>(scroll->widget()->layout())) {
+            if (column->count() > 1)
+                delete column->takeAt(column->count() - 1);
+            column->setStretch(0, 1);
+        }
+    }
+    QVBoxLayout *content = contentLayout();
+    auto *caption = new QLabel(state.Textes(31), this);
+    caption->setObjectName(u"LabelListView"_qs);
+    content->addWidget(caption);
+    m_list = new ContactListView(state, this);
+    m_list->setObjectName(u"ListViewCA"_qs);
+    m_list->setMinimumHeight(200);
+    content->addWidget(m_list, 1);
+
+    auto *buttons = new QHBoxLayout;
+    m_count = new QLabel(state.Textes(71) + u" 0"_qs, this);
+    m_count->setObjectName(u"LabelNBFiche"_qs);
+    buttons->addWidget(m_count);
+    buttons->addStretch(1);
+    auto *ajouter = new QPushButton(state.Textes(36), this);
+    ajouter->setObjectName(u"CMD_Ajouter"_qs);
+    m_modifier = new QPushButton(state.Textes(37), this);
+    m_modifier->setObjectName(u"CMD_Modifier"_qs);
+    m_supprimer = new QPushButton(state.Textes(38), this);
+    m_supprimer->setObjectName(u"CMD_Supprimer"_qs);
+    for (QPushButton *button : {ajouter, m_modifier, m_supprimer})
+        buttons->addWidget(button);
+    content->addLayout(buttons);
+
+    m_importLink = new LabelLink(this);
+    m_importLink->setObjectName(u"LabelLinkImporter"_qs);
+    m_importLink->setForeColor(LabelLink::kLinkColor);
+    m_importLink->setCaption(state.Textes(56));
+    content->addWidget(m_importLink);
+
+    m_menuListview = new QMenu(this);
+    m_menuListview->setObjectName(u"MNU_Listview"_qs);
+    QMenu *selection = m_menuListview->addMenu(state.Textes(47));
+    selection->setObjectName(u"MNU_Selection"_qs);
+    QAction *tout = addMenuAction(selection, u"MNU_Tout", withoutAmpersands(state.Textes(83)));
+    QAction *rien = addMenuAction(selection, u"MNU_Rien", withoutAmpersands(state.Textes(84)));
+    QAction *inverse = addMenuAction(selection, u"MNU_Inverse", withoutAmpersands(state.Textes(85)));
+    QAction *defGroupe = addMenuAction(m_menuListview, u"MNU_DefGroupe", state.Textes(48));
+    m_menuImporter = new QMenu(this);
+    m_menuImporter->setObjectName(u"MNU_Importer"_qs);
+    QAction *importCsv = addMenuAction(m_menuImporter, u"MNU_ImportCSV", state.Textes(58));
+
+    connect(ajouter, &QPushButton::clicked, this, &Form_CarnetAdresse::CMD_Ajouter_Click);
+    connect(m_modifier, &QPushButton::clicked, this, &Form_CarnetAdresse::CMD_Modifier_Click);
+    connect(m_supprimer, &QPushButton::clicked, this, &Form_CarnetAdresse::CMD_Supprimer_Click);
+    connect(tout, &QAction::triggered, this, [this] {
+        m_list->selectAll();
+        m_list->setFocus();
+    });
+    connect(rien, &QAction::triggered, this, [this] {
+        m_list->clearSelection();
+        m_list->setFocus();
+    });
+    connect(inverse, &QAction::triggered, this, [this] {
+        m_list->invertSelection();
+        m_list->setFocus();
+    });
+    connect(defGroupe, &QAction::triggered, this, &Form_CarnetAdresse::MNU_DefGroupe_Click);
+    connect(importCsv, &QAction::triggered, this, &Form_CarnetAdresse::MNU_ImportCSV_Click);
+    connect(m_importLink, &LabelLink::Click, this,
+            [this] { m_menuImporter->popup(m_importLink->mapToGlobal(QPoint(0, m_importLink->height()))); });
+
+    connect(m_list, &ContactListView::listClicked, this, [this] {
+        if (m_list->model()->rowCount() > 0)
+            setEditButtonsEnabled(true);
+    });
+    connect(m_list, &ContactListView::listDoubleClicked, this, [this] {
+        if (m_list->model()->rowCount() > 0)
+            CMD_Modifier_Click();
+    });
+    connect(m_list, &ContactListView::deleteKeyPressed, this, &Form_CarnetAdresse::CMD_Supprimer_Click);
+    connect(m_list, &ContactListView::rightButtonPressed, this,
+            [this](const QPoint &where) { m_menuListview->popup(where); });
+
+    Init_ColonneLV();
+}
+
+Form_CarnetAdresse::~Form_CarnetAdresse() = default;
+
+void Form_CarnetAdresse::Init()
+{
+    Init_ColonneLV();
+    QCoreApplication::processEvents();
+    setUpdatesEnabled(false);
+    Remplit_lv();
+    setUpdatesEnabled(true);
+    update();
+}
+
+void Form_CarnetAdresse::Init_ColonneLV()
+{
+    m_list->Init_ColonneLV();
+}
+
+void Form_CarnetAdresse::Remplit_lv()
+{
+    ContactCollection &contacts = m_state.colContacts();
+    std::vector<ClassContact *> rows;
+    rows.reserve(std::size_t(contacts.count()));
+    for (ClassContact &contact : contacts)
+        rows.push_back(&contact);
+    m_list->setContacts(std::move(rows));
+    m_list->listModel()->follow(&contacts, true);
+
+    const int count = m_list->model()->rowCount();
+    if (count > 1) {
+        const QModelIndex first = m_list->model()->index(0, 0);
+        m_list->selectionModel()->setCurrentIndex(first,
+                                                  QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+        // The selected first row can be changed at once.
+        setEditButtonsEnabled(true);
+    } else {
+        setEditButtonsEnabled(false);
+    }
+    updateCountLabel();
+    AutosizeColumns();
+}
+
+void Form_CarnetAdresse::AutosizeColumns()
+{
+    m_list->AutosizeColumns();
+}
+
+void Form_CarnetAdresse::updateCountLabel()
+{
+    m_count->setText(m_state.Textes(71) + u' ' + QString::number(m_list->model()->rowCount()));
+}
+
+void Form_CarnetAdresse::setEditButtonsEnabled(bool enabled)
+{
+    m_modifier->setEnabled(enabled);
+    m_supprimer->setEnabled(enabled);
+}
+
+void Form_CarnetAdresse::CMD_Ajouter_Click()
+{
+    auto contact = std::make_unique<ClassContact>();
+    // The key is used up even if the user cancels.
+    contact->GUID = m_state.NextKey();
+    if (!m_addContact)
+        m_addContact = new Form_AddContact(m_state, this);
+    m_addContact->Ajoute(*contact);
+    if (!m_addContact->Etat)
+        return;
+    // The list follows the book: the contact gets its row at its sorted place.
+    m_state.colContacts().add(std::move(contact));
+    m_list->setFocus();
+    updateCountLabel();
+}
+
+void Form_CarnetAdresse::CMD_Modifier_Click()
+{
+    ClassContact *contact = m_list->currentContact();
+    if (!contact)
+        return;
+    if (!m_addContact)
+        m_addContact = new Form_AddContact(m_state, this);
+    m_addContact->Modifie(*contact);
+    if (m_addContact->Etat)
+        m_state.colContacts().notifyChanged(contact->GUID);
+    m_list->setFocus();
+}
+
+void Form_CarnetAdresse::CMD_Supprimer_Click()
+{
+    const QList<ClassContact *> selected = m_list->selectedContacts();
+    if (selected.size() < 2) {
+        ClassContact *contact = m_list->currentContact();
+        if (!contact)
+            return;
+        const QString question = m_state.Textes(51) + u"\r\n\r\n' "_qs + contact->FullName() + u" '"_qs;
+        if (MsgBox(question, vbYesNo | vbExclamation) == vbYes) {
+            m_state.colContacts().remove(contact->GUID);
+            setEditButtonsEnabled(false);
+        } else {
+            m_list->setFocus();
+        }
+    } else if (MsgBox(m_state.Textes(87), vbYesNo | vbExclamation) == vbYes) {
+        QStringList keys;
+        keys.reserve(selected.size());
+        for (const ClassContact *contact : selected)
+            keys.append(contact->GUID);
+        m_state.colContacts().remove(keys);
+        setEditButtonsEnabled(false);
+    } else {
+        m_list->setFocus();
+    }
+    updateCountLabel();
+}
+
+void Form_CarnetAdresse::MNU_DefGroupe_Click()
+{
+    if (!m_changeGroup)
+        m_changeGroup = new Form_ChangeGroup(m_state, this);
+    m_changeGroup->Init();
+    m_changeGroup->exec();
+    const QString groupe = m_changeGroup->Groupe;
+    if (groupe == QString::fromUtf16(Form_ChangeGroup::kCancelMarker))
+        return;
+    Ajoute_Groupe(m_state, groupe);
+    const QList<ClassContact *> selected = m_list->selectedContacts();
+    for (ClassContact *contact : selected)
+        contact->Groupe = groupe;
+    // One redraw of the list rather than one notice per contact: a change of thousands of rows
+    // would otherwise look each row up again.
+    ContactListModel *model = m_list->listModel();
+    if (!selected.isEmpty() && model->columnCount() > 0)
+        emit model->dataChanged(model->index(0, 0), model->index(model->rowCount() - 1, model->columnCount() - 1));
+}
+
+void Form_CarnetAdresse::MNU_ImportCSV_Click()
+{
+    if (!m_importCsv)
+        m_importCsv = new Form_ImportCSV(m_state, this);
+    m_importCsv->Etat = false;
+    m_importCsv->exec();
+    if (!m_importCsv->Etat)
+        return;
+    const QString path = FileDialog::getOpenFileName(
+        this, QString::fromUtf16(kMessageBoxTitle) + u" - "_qs + m_state.Textes(41), m_state.Textes(43));
+    if (path.isEmpty())
+        return;
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    ImportCSV(path);
+    AutosizeColumns();
+    QApplication::restoreOverrideCursor();
+}
+
+void Form_CarnetAdresse::ImportCSV(const QString &path)
+{
+    const CsvImportResult result = importCsvFile(m_state, path);
+    // A file that could not be read is an error, not an import of nothing.
+    MsgBox(csvImportMessage(m_state.textTable(), result, path),
+           vbOKOnly | (result.opened ? vbInformation : vbCritical));
+    updateCountLabel();
+}
+
+} // namespace parlevo

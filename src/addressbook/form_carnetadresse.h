@@ -1,0 +1,61 @@
+#pragma once
+
+#include "app/activitywindow.h"
+
+class QLabel;
+class QMenu;
+class QPushButton;
+
+namespace parlevo {
+
+class AppState;
+class ContactListView;
+class Form_AddContact;
+class Form_ChangeGroup;
+class Form_ImportCSV;
+class LabelLink;
+
+// The address book: every contact of colContacts in the chosen columns, sorting, selection,
+// add, modify, delete, group change and the CSV import.
+class Form_CarnetAdresse final : public SectionPage {
+    Q_OBJECT
+public:
+    explicit Form_CarnetAdresse(AppState &state, QWidget *parent = nullptr);
+    ~Form_CarnetAdresse() override;
+    Q_DISABLE_COPY_MOVE(Form_CarnetAdresse)
+
+    // Rebuilds the columns (the preferences may have changed them) and refills the rows.
+    void Init() override;
+    void Init_ColonneLV();
+    void Remplit_lv();
+    void AutosizeColumns();
+
+    void CMD_Ajouter_Click();
+    void CMD_Modifier_Click();
+    void CMD_Supprimer_Click();
+    void MNU_DefGroupe_Click();
+    // The explanation, the file dialog, then the import.
+    void MNU_ImportCSV_Click();
+    // Appends the contacts of one file and tells the user how many were read.
+    void ImportCSV(const QString &path);
+
+    ContactListView *list() const { return m_list; }
+
+private:
+    void updateCountLabel();
+    void setEditButtonsEnabled(bool enabled);
+
+    AppState &m_state;
+    ContactListView *m_list;
+    QLabel *m_count;
+    QPushButton *m_modifier;
+    QPushButton *m_supprimer;
+    LabelLink *m_importLink;
+    QMenu *m_menuListview;
+    QMenu *m_menuImporter;
+    Form_AddContact *m_addContact = nullptr;
+    Form_ChangeGroup *m_changeGroup = nullptr;
+    Form_ImportCSV *m_importCsv = nullptr;
+};
+
+} // namespace parlevo

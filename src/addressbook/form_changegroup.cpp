@@ -1,0 +1,79 @@
+#include "form_changegroup.h"
+
+#include "app/appstate.h"
+#include "app/messagebox.h"
+#include "form_addcontact.h"
+
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QDialogButtonBox>
+#include <QLabel>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace parlevo {
+
+Form_ChangeGroup::Form_ChangeGroup(AppState &state, QWidget *parent)
+    : QDialog(parent)
+    , Groupe(QString::fromUtf16(kCancelMarker))
+    , m_state(state)
+{
+    setObjectName(u"Form_ChangeGroup"_qs);
+    setModal(true);
+    setWindowTitle(QString::fromUtf16(kMessageBoxTitle) + u" - "_qs + state.Textes(48));
+    auto *label = new QLabel(state.Textes(19), this);
+    label->setObjectName(u"LabelChanger"_qs);
+    m_comboGroup = new QComboBox(this);
+    m_comboGroup->setObjectName(u"ComboGroup"_qs);
+    m_comboGroup->setEditable(true);
+    m_comboGroup->setInsertPolicy(QComboBox::NoInsert);
+    m_comboGroup->setValidator(new ContactFieldValidator(false, m_comboGroup));
+    m_comboGroup->setMinimumWidth(260);
+    label->setBuddy(m_comboGroup);
+
+    auto *change = new QPushButton(state.Textes(48), this);
+    change->setObjectName(u"CMD_ChangeGroupe"_qs);
+    change->setDefault(true);
+    auto *annuler = new QPushButton(state.Textes(8), this);
+    annuler->setObjectName(u"CMD_Annuler"_qs);
+    auto *buttons = new QDialogButtonBox(this);
+    buttons->addButton(change, QDialogButtonBox::AcceptRole);
+    buttons->addButton(annuler, QDialogButtonBox::RejectRole);
+    connect(change, &QPushButton::clicked, this, &Form_ChangeGroup::CMD_ChangeGroupe_Click);
+    connect(annuler, &QPushButton::clicked, this, &Form_ChangeGroup::CMD_Annuler_Click);
+
+    auto *layout = new QVBoxLayout(this);
+    layout->addWidget(label);
+    layout->addWidget(m_comboGroup);
+    layout->addWidget(buttons);
+}
+
+void Form_ChangeGroup::Init()
+{
+    m_comboGroup->clear();
+    m_comboGroup->addItems(m_state.colGroupes().names());
+    m_comboGroup->setEditText(QString());
+    // Closing by the window's close box or Escape counts as a cancel.
+    Groupe = QString::fromUtf16(kCancelMarker);
+    m_comboGroup->setFocus();
+}
+
+void Form_ChangeGroup::CMD_ChangeGroupe_Click()
+{
+    Groupe = m_comboGroup->currentText();
+    accept();
+}
+
+void Form_ChangeGroup::CMD_Annuler_Click()
+{
+    Groupe = QString::fromUtf16(kCancelMarker);
+    reject();
+}
+
+void Form_ChangeGroup::closeEvent(QCloseEvent *event)
+{
+    Groupe = QString::fromUtf16(kCancelMarker);
+    QDialog::closeEvent(event);
+}
+
+} // namespace parlevo

@@ -1,0 +1,75 @@
+#include "form_importcsv.h"
+
+#include "app/appstate.h"
+#include "app/messagebox.h"
+
+#include <QDialogButtonBox>
+#include <QFontDatabase>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace parlevo {
+
+namespace {
+
+QLabel *makeLabel(const char16_t *name, const QString &text, QWidget *parent)
+{
+    auto *label = new QLabel(text, parent);
+    label->setObjectName(QString::fromUtf16(name));
+    label->setWordWrap(true);
+    return label;
+}
+
+} // namespace
+
+Form_ImportCSV::Form_ImportCSV(AppState &state, QWidget *parent)
+    : QDialog(parent)
+{
+    setObjectName(u"Form_ImportCSV"_qs);
+    setModal(true);
+    setWindowTitle(QString::fromUtf16(kMessageBoxTitle) + u" - "_qs + state.Textes(330));
+    QStringList fields;
+    for (int text : {184, 169, 165, 166, 167, 168})
+        fields.append(state.Textes(text));
+
+    auto *example = new QPlainTextEdit(this);
+    example->setObjectName(u"TextExemple"_qs);
+    example->setPlainText(u"Travail;Parlevo;Mr;Jean;Dupont;0612345678\r\nPersonnel;;Mme;Anne;Dupuis;0687654321\r\n"_qs);
+    QFont fixed(u"Courier New"_qs);
+    fixed.setStyleHint(QFont::TypeWriter);
+    example->setFont(fixed);
+    example->setReadOnly(true);
+    example->setFixedHeight(example->fontMetrics().lineSpacing() * 4);
+
+    auto *suivant = new QPushButton(QString(state.Textes(7)).remove(u'&'), this);
+    suivant->setObjectName(u"CMD_ChargeCSV"_qs);
+    suivant->setDefault(true);
+    auto *annuler = new QPushButton(QString(state.Textes(8)).remove(u'&'), this);
+    annuler->setObjectName(u"CMD_Annuler"_qs);
+    auto *buttons = new QDialogButtonBox(this);
+    buttons->addButton(suivant, QDialogButtonBox::AcceptRole);
+    buttons->addButton(annuler, QDialogButtonBox::RejectRole);
+    connect(suivant, &QPushButton::clicked, this, [this] {
+        Etat = true;
+        accept();
+    });
+    connect(annuler, &QPushButton::clicked, this, [this] {
+        Etat = false;
+        reject();
+    });
+
+    auto *layout = new QVBoxLayout(this);
+    layout->addWidget(makeLabel(u"LabelHelp1", state.Textes(331), this));
+    layout->addWidget(makeLabel(u"LabelHelp2", state.Textes(332), this));
+    auto *layoutLine = makeLabel(u"LabelHelp3", fields.join(u';'), this);
+    layoutLine->setStyleSheet(u"font-weight: 600;"_qs);
+    layout->addWidget(layoutLine);
+    layout->addWidget(makeLabel(u"LabelHelp5", state.Textes(334), this));
+    layout->addWidget(example);
+    layout->addWidget(buttons);
+    setMinimumWidth(480);
+}
+
+} // namespace parlevo

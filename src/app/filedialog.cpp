@@ -1,0 +1,57 @@
+#include "filedialog.h"
+
+#include <QFileDialog>
+#include <QStringList>
+
+#include <optional>
+
+namespace parlevo::FileDialog {
+
+namespace {
+
+std::optional<QString> &nextName()
+{
+    static std::optional<QString> name;
+    return name;
+}
+
+// "Fichiers CSV (*.csv)|*.csv|Tous (*.*)|*.*" -> "Fichiers CSV (*.csv);;Tous (*.*)": the
+// captions already show their patterns.
+QString qtFilter(const QString &filter)
+{
+    const QStringList parts = filter.split(u'|');
+    QStringList captions;
+    for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
+        QString caption = parts[i];
+        if (!caption.contains(u'('))
+            caption += u" ("_qs + QString(parts[i + 1]).replace(u';', u' ') + u')';
+        captions.append(caption);
+    }
+    return captions.join(u";;"_qs);
+}
+
+} // namespace
+
+void setNextFileName(const QString &name)
+{
+    nextName() = name;
+}
+
+QString getOpenFileName(QWidget *parent, const QString &title, const QString &filter)
+{
+    if (nextName()) {
+        const QString name = *nextName();
+        nextName().reset();
+        return name;
+    }
+    // The chosen name need not exist: the caller reports a file it cannot read.
+    QFileDialog dialog(parent, title, QString(), qtFilter(filter));
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.setOption(QFileDialog::ReadOnly);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return {};
+    return dialog.selectedFiles().constFirst();
+}
+
+} // namespace parlevo::FileDialog

@@ -1,0 +1,21 @@
+#pragma once
+
+#include <QString>
+
+class QWidget;
+
+namespace parlevo {
+
+// The file dialogs of the program. Tests queue the answer of the next dialog, which is then not
+// shown.
+namespace FileDialog {
+
+// An empty name answers as a cancel.
+void setNextFileName(const QString &name);
+
+// filter: the program's "Caption|pattern|Caption|pattern" form. Empty when cancelled.
+QString getOpenFileName(QWidget *parent, const QString &title, const QString &filter);
+
+} // namespace FileDialog
+
+} // namespace parlevo
