@@ -1,5 +1,6 @@
 #include "clicommands.h"
 
+#include "addressbook/classcontact.h"
 #include "addressbook/contactrules.h"
 #include "addressbook/contactstore.h"
 #include "addressbook/csvimport.h"
@@ -13,12 +14,15 @@
 #include "app/singleinstance.h"
 #include "app/textes.h"
 #include "gateway/classsendora.h"
+#include "sending/mailingfile.h"
+#include "sending/sendrun.h"
 
 #include <QCommandLineParser>
 #include <QDir>
 #include <QFile>
 
 #include <cstdio>
+#include <unistd.h>
 
 namespace parlevo::cli {
 
@@ -37,6 +41,7 @@ const char kGeneralHelp[] = "Usage: parlevo-cli [--data-dir DIR] <command> [opti
                             "  send      send one SMS now or deferred\n"
                             "  account   set the gateway account in the configuration file\n"
                             "  contacts  list, import (CSV) or add address book contacts\n"
+                            "  mailing send  send one SMS to every row of a mailing file or of a group\n"
                             "\n"
                             "Options:\n"
                             "  --data-dir DIR  the data directory (default: PARLEVO_HOME, the program's directory\n"
@@ -46,7 +51,8 @@ const char kGeneralHelp[] = "Usage: parlevo-cli [--data-dir DIR] <command> [opti
                             "The gateway is the build's PARLEVO_GATEWAY_HOST unless PARLEVO_GATEWAY_URL\n"
                             "(http://host:port) is set.\n"
                             "Exit status: 0 accepted, 2 gateway unreachable or no usable reply, 3 refused by the\n"
-                            "gateway, 1 configuration or address book not written, 64 usage error.\n";
+                            "gateway, 1 configuration, address book or results file not written, 64 usage error.\n"
+                            "A mailing with both refusals and missing replies exits with 2.\n";
 
 void out(const QString &text)
 {
@@ -80,7 +86,7 @@ const QCommandLineOption &dataDirOption()
 
 // Parses one command's options; nothing when the caller must return at once with *status.
 bool parseCommand(QCommandLineParser &parser, const QString &command, const QString &description,
-                  const QStringList &arguments, int *status)
+                  const QStringList &arguments, int *status, qsizetype maxPositional = 0)
 {
     parser.setApplicationDescription(description);
     parser.addHelpOption();
@@ -97,8 +103,8 @@ bool parseCommand(QCommandLineParser &parser, const QString &command, const QStr
         *status = kAccepted;
         return false;
     }
-    if (!parser.positionalArguments().isEmpty()) {
-        *status = usage(u"unexpected argument: "_qs + parser.positionalArguments().first(), command);
+    if (parser.positionalArguments().size() > maxPositional) {
+        *status = usage(u"unexpected argument: "_qs + parser.positionalArguments().at(maxPositional), command);
         return false;
     }
     return true;
@@ -439,6 +445,148 @@ int contacts(const QString &globalDataDir, const QStringList &arguments)
                  u"contacts"_qs);
 }
 
+// Terminal side of a mailing run: a result line per recipient on standard output, a progress
+// bar on standard error when it is a terminal, the CSV rows kept for --results.
+class TerminalRun final : public SendRunObserver {
+public:
+    TerminalRun(const TextTable &textes, bool bar)
+        : m_textes(textes)
+        , m_bar(bar)
+    {
+    }
+
+    void runStarted(qsizetype total) override { drawBar(0, total); }
+    void rowStarted(qsizetype, const ClassContact &contact, const QString &recipient) override
+    {
+        m_recipient = recipient;
+        m_fullName = contact.FullName().trimmed();
+    }
+    void rowDone(qsizetype, const QString &number, int code, const QString &result) override
+    {
+        if (m_bar)
+            std::fputs("\r\033[K", stderr);
+        out(m_recipient.trimmed() + u" : "_qs + result);
+        csv += csvField(number) + u',' + csvField(m_fullName) + u',' + QString::number(code) + u',' + csvField(result) +
+               u"\r\n"_qs;
+    }
+    void progress(qsizetype done, qsizetype total) override { drawBar(done, total); }
+    void finish(qsizetype done, qsizetype total)
+    {
+        if (m_bar)
+            std::fputs("\r\033[K", stderr);
+        err(progressText(m_textes, done, total));
+    }
+
+    QString csv = u"number,full_name,code,text\r\n"_qs;
+
+private:
+    static QString csvField(const QString &value)
+    {
+        if (!value.contains(u',') && !value.contains(u'"') && !value.contains(u'\n') && !value.contains(u'\r'))
+            return value;
+        QString quoted = value;
+        quoted.replace(u"\""_qs, u"\"\""_qs);
+        return u'"' + quoted + u'"';
+    }
+    void drawBar(qsizetype done, qsizetype total)
+    {
+        if (!m_bar)
+            return;
+        constexpr int kWidth = 30;
+        const int filled = total > 0 ? static_cast<int>(done * kWidth / total) : kWidth;
+        const QString bar = u"\r["_qs + QString(filled, u'#') + QString(kWidth - filled, u' ') + u"] "_qs +
+                            progressText(m_textes, done, total);
+        std::fputs(bar.toUtf8().constData(), stderr);
+        std::fflush(stderr);
+    }
+
+    const TextTable &m_textes;
+    bool m_bar;
+    QString m_recipient;
+    QString m_fullName;
+};
+
+int mailing(const QString &globalDataDir, const QStringList &arguments)
+{
+    if (arguments.isEmpty() || arguments.first() != u"send")
+        return usage(u"mailing wants the sub-command send"_qs, u"mailing"_qs);
+    QCommandLineParser parser;
+    const QCommandLineOption group(QStringLiteral("group"),
+                                   QStringLiteral("Sends to every contact of this address book group (exact name)."),
+                                   QStringLiteral("NAME"));
+    const QCommandLineOption message(QStringLiteral("message"), QStringLiteral("The message."), QStringLiteral("TEXT"));
+    const QCommandLineOption from(QStringLiteral("from"),
+                                  QStringLiteral("Sender shown as \"De : SENDER, \" before the message (default: the "
+                                                 "configured sender; an empty one gives no prefix)."),
+                                  QStringLiteral("SENDER"));
+    const QCommandLineOption at(QStringLiteral("at"), QStringLiteral("Deferred sending at this local date and time."),
+                                QStringLiteral("YYYY-MM-DD HH:MM"));
+    const QCommandLineOption results(QStringLiteral("results"),
+                                     QStringLiteral("Writes the results as CSV (number, full name, code, text)."),
+                                     QStringLiteral("FILE.csv"));
+    parser.addOptions({group, message, from, at, results});
+    parser.addPositionalArgument(QStringLiteral("FILE.kxg"), QStringLiteral("A mailing file saved by the app."));
+    int status = kAccepted;
+    if (!parseCommand(parser, u"mailing send"_qs,
+                      u"Sends one SMS to every row of a mailing file, or to every contact of a group, one\n"
+                      u"after the other, with the rules of the desktop mailing: the sender prefix, the\n"
+                      u"160-character cut, the number's digits, the same deferred value for every row.\n"
+                      u"Prints one result line per recipient. Exit status: 0 every SMS accepted, 3 some\n"
+                      u"refused, 2 some got no usable reply, 64 usage error."_qs,
+                      arguments.mid(1), &status, 1))
+        return status;
+    const QStringList files = parser.positionalArguments();
+    if (files.isEmpty() == !parser.isSet(group))
+        return usage(u"mailing send wants either a mailing file or --group"_qs, u"mailing send"_qs);
+    if (!parser.isSet(message))
+        return usage(u"mailing send needs --message"_qs, u"mailing send"_qs);
+    QString differer;
+    if (parser.isSet(at)) {
+        const auto value = deferredValue(parser.value(at));
+        if (!value)
+            return usage(u"--at wants \"YYYY-MM-DD HH:MM\", not "_qs + parser.value(at), u"mailing send"_qs);
+        differer = *value;
+    }
+
+    auto state = loadState(parser.isSet(dataDirOption()) ? parser.value(dataDirOption()) : globalDataDir);
+    const auto nextKey = [&state] { return state->NextKey(); };
+    std::vector<std::unique_ptr<ClassContact>> rows;
+    if (!files.isEmpty()) {
+        auto loaded = Charge_Mailing(files.first(), nextKey);
+        if (!loaded)
+            return usage(u"cannot read "_qs + files.first(), u"mailing send"_qs);
+        rows = std::move(*loaded);
+    } else {
+        // Read without the app's start-up copy: the command changes nothing in the data directory.
+        const auto bytes = readWholeFile(state->filePath(QString::fromUtf16(kContactsFileName)));
+        for (auto &contact : bytes ? readContactLines(*bytes, nextKey) : decltype(rows){}) {
+            if (contact->Groupe == parser.value(group))
+                rows.push_back(mailingCopy(*contact, contact->GUID));
+        }
+    }
+    if (rows.empty()) {
+        err(state->Textes(93));
+        return kUsageError;
+    }
+
+    const QString sender = parser.isSet(from) ? parser.value(from) : state->config().Expediteur;
+    const QString text = parser.value(message);
+    const MailingSource source{
+        [&rows] { return static_cast<qsizetype>(rows.size()); },
+        [&rows](qsizetype row) -> const ClassContact * { return rows[static_cast<std::size_t>(row)].get(); },
+        [&sender] { return sender; }, [&text] { return text; }};
+    TerminalRun terminal(state->textTable(), isatty(fileno(stderr)) != 0);
+    const SendRunSummary summary = runMailing(state->Gateway(), state->textTable(), source, differer, terminal);
+    terminal.finish(summary.total, summary.total);
+    if (parser.isSet(results) && !replaceFile(parser.value(results), terminal.csv.toUtf8())) {
+        err(u"parlevo-cli: cannot write "_qs + parser.value(results));
+        return kFailure;
+    }
+    if (summary.unreachable > 0)
+        return kUnreachable;
+    return summary.refused > 0 ? kRefused : kAccepted;
+}
+
 } // namespace
 
 QString buildOutgoingText(const TextTable &textes, const QString &sender, const QString &message)
@@ -496,6 +644,8 @@ int run(const QStringList &arguments)
         return account(dataDir, rest);
     if (command == u"contacts")
         return contacts(dataDir, rest);
+    if (command == u"mailing")
+        return mailing(dataDir, rest);
     return usage(u"unknown command "_qs + command, QString());
 }
 

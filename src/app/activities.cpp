@@ -3,7 +3,9 @@
 #include "addressbook/form_carnetadresse.h"
 #include "appstate.h"
 #include "formacceuil.h"
+#include "messages/form_predefinis.h"
 #include "prefs/formprefs.h"
+#include "sending/form_simple.h"
 
 namespace parlevo {
 
@@ -25,14 +27,13 @@ ActivityWindow *createActivityWindow(Activity activity, AppState &state, MDIForm
     case Activity::Prefs:
         return new Form_Prefs(state, parent);
     case Activity::Simple:
-        return new ActivityPlaceholder(u"Form_Simple"_qs, oneLine(state.Textes(122)), activityIcon(activity), parent);
+        return new Form_Simple(state, main, parent);
     case Activity::Mailing:
         return new ActivityPlaceholder(u"Form_Mailing"_qs, oneLine(state.Textes(123)), activityIcon(activity), parent);
     case Activity::Carnet:
         return new Form_CarnetAdresse(state, parent);
     case Activity::Predefinis:
-        return new ActivityPlaceholder(u"Form_Predefinis"_qs, oneLine(state.Textes(125)), activityIcon(activity),
-                                       parent);
+        return new Form_Predefinis(state, parent);
     }
     return nullptr;
 }

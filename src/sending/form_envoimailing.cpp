@@ -1,0 +1,156 @@
+#include "form_envoimailing.h"
+
+#include "app/appstate.h"
+
+#include <QCoreApplication>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTimer>
+#include <QTreeView>
+#include <QVBoxLayout>
+
+namespace parlevo {
+
+namespace {
+
+constexpr int kContactWidth = 250;
+constexpr int kResultWidth = 245;
+constexpr int kFlushMs = 50;
+
+} // namespace
+
+class Form_EnvoiMailing::Observer final : public SendRunObserver {
+public:
+    explicit Observer(Form_EnvoiMailing &window)
+        : m_window(window)
+    {
+    }
+
+    void runStarted(qsizetype total) override
+    {
+        m_window.m_progress->setRange(0, static_cast<int>(total));
+        m_window.queueProgress(0, total);
+        m_window.flush();
+    }
+    void rowStarted(qsizetype, const ClassContact &, const QString &recipient) override
+    {
+        m_window.queueRow(recipient);
+    }
+    void rowDone(qsizetype, const QString &, int, const QString &result) override
+    {
+        m_window.queueResult(result);
+        // Lets the window repaint and take input between two requests.
+        QCoreApplication::processEvents();
+    }
+    void progress(qsizetype done, qsizetype total) override { m_window.queueProgress(done, total); }
+
+private:
+    Form_EnvoiMailing &m_window;
+};
+
+Form_EnvoiMailing::Form_EnvoiMailing(AppState &state, QWidget *owner)
+    : QWidget(owner, Qt::Dialog)
+    , m_state(state)
+{
+    setObjectName(u"Form_EnvoiMailing"_qs);
+    setWindowTitle(QString::fromUtf16(u"Parlevo - ") + state.Textes(226));
+
+    m_labelTravail = new QLabel(this);
+    m_labelTravail->setObjectName(u"LabelTravail"_qs);
+    m_progress = new QProgressBar(this);
+    m_progress->setObjectName(u"ProgressBar1"_qs);
+    m_progress->setRange(0, 100);
+    m_progress->setValue(0);
+    m_progress->setTextVisible(false);
+
+    m_model = new ResultModel(state.Textes(69), state.Textes(111), this);
+    m_list = new QTreeView(this);
+    m_list->setObjectName(u"LV_Travail"_qs);
+    m_list->setRootIsDecorated(false);
+    // Every row has the same height: the view then lays out a new row without measuring the others.
+    m_list->setUniformRowHeights(true);
+    m_list->setAlternatingRowColors(true);
+    m_list->setModel(m_model);
+    m_list->header()->setStretchLastSection(true);
+    m_list->setColumnWidth(0, kContactWidth);
+    m_list->setColumnWidth(1, kResultWidth);
+    m_list->setMinimumWidth(kContactWidth + kResultWidth + 24);
+
+    m_ok = new QPushButton(u"&Ok"_qs, this);
+    m_ok->setObjectName(u"CMD_OK"_qs);
+    connect(m_ok, &QPushButton::clicked, this, &QWidget::hide);
+    m_flushTimer = new QTimer(this);
+    m_flushTimer->setSingleShot(true);
+    m_flushTimer->setInterval(kFlushMs);
+    connect(m_flushTimer, &QTimer::timeout, this, &Form_EnvoiMailing::flush);
+
+    auto *layout = new QVBoxLayout(this);
+    layout->addWidget(m_labelTravail);
+    layout->addWidget(m_progress);
+    layout->addWidget(m_list, 1);
+    auto *buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    buttons->addWidget(m_ok);
+    layout->addLayout(buttons);
+    resize(560, 360);
+}
+
+SendRunSummary Form_EnvoiMailing::Send(const MailingSource &source, const QString &differer)
+{
+    // Events run between two requests; a run started from one of them would interleave its rows.
+    if (m_running)
+        return {};
+    m_running = true;
+    m_ok->setEnabled(false);
+    show();
+    raise();
+    Observer observer(*this);
+    const SendRunSummary summary = runMailing(m_state.Gateway(), m_state.textTable(), source, differer, observer);
+    flush();
+    m_ok->setEnabled(true);
+    m_running = false;
+    return summary;
+}
+
+void Form_EnvoiMailing::queueRow(const QString &recipient)
+{
+    m_pending.push_back(ResultRow{recipient, QString()});
+    if (!m_flushTimer->isActive())
+        m_flushTimer->start();
+}
+
+void Form_EnvoiMailing::queueResult(const QString &result)
+{
+    // The result belongs to the last row started, shown already or not.
+    if (!m_pending.empty())
+        m_pending.back().result = result;
+    else
+        m_model->setResult(m_model->rowCount() - 1, result);
+    if (!m_flushTimer->isActive())
+        m_flushTimer->start();
+}
+
+void Form_EnvoiMailing::queueProgress(qsizetype done, qsizetype total)
+{
+    m_done = done;
+    m_total = total;
+    if (!m_flushTimer->isActive())
+        m_flushTimer->start();
+}
+
+void Form_EnvoiMailing::flush()
+{
+    m_flushTimer->stop();
+    if (!m_pending.empty()) {
+        m_model->appendRows(m_pending);
+        m_pending.clear();
+        m_list->scrollToBottom();
+    }
+    m_progress->setValue(static_cast<int>(m_done));
+    m_labelTravail->setText(progressText(m_state.textTable(), m_done, m_total));
+}
+
+} // namespace parlevo

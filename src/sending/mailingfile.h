@@ -1,0 +1,35 @@
+#pragma once
+
+#include "addressbook/classcontact.h"
+
+#include <QByteArray>
+#include <QList>
+#include <QString>
+
+#include <functional>
+#include <memory>
+#include <optional>
+#include <vector>
+
+namespace parlevo {
+
+// A mailing file (*.kxg) holds only the recipients: one line per row, the six fields
+// Groupe;Societe;Titre;Prenom;Nom;Phone in Windows-1252, each line ended by CR LF. Nothing is
+// quoted or escaped, so a field holding ";" comes back split over the next fields.
+
+// The rows of the file in order, each a fresh contact keyed by nextKey(); an empty line gives a
+// row of empty fields. Nothing when the file is missing or cannot be read.
+std::optional<std::vector<std::unique_ptr<ClassContact>>> Charge_Mailing(const QString &path,
+                                                                         const std::function<QString()> &nextKey);
+
+// The bytes of a mailing file for these rows, in order; no row gives no byte.
+QByteArray mailingBytes(const QList<const ClassContact *> &rows);
+
+// Writes the rows to path, replacing a previous file only once the new one is complete. False
+// when the file could not be written; a previous file is then left whole.
+bool Sauve_Mailing(const QString &path, const QList<const ClassContact *> &rows);
+
+// The copy a mailing keeps of a contact: the six stored members and a fresh key; AccountNo empty.
+std::unique_ptr<ClassContact> mailingCopy(const ClassContact &contact, const QString &key);
+
+} // namespace parlevo

@@ -1,0 +1,145 @@
+// parlevo-cli mailing send, run as a user runs it, against the gateway simulator.
+#include "simulatorprocess.h"
+#include "testdatadir.h"
+
+#include <QProcess>
+#include <QTcpServer>
+#include <QTest>
+
+using parlevo::test::SimulatorProcess;
+using parlevo::test::TestDataDir;
+
+namespace {
+
+struct Run {
+    int status = -1;
+    QString out;
+    QString err;
+};
+
+const QString kMail = u"demo@parlevo.test"_qs;
+
+Run cli(const QUrl &gateway, const QStringList &arguments, const QByteArray &input = {})
+{
+    QProcess process;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(u"PARLEVO_GATEWAY_URL"_qs, gateway.toString());
+    env.remove(u"PARLEVO_HOME"_qs);
+    process.setProcessEnvironment(env);
+    process.start(QStringLiteral(PARLEVO_CLI_PATH), arguments);
+    if (!process.waitForStarted(10000))
+        return {};
+    process.write(input);
+    process.closeWriteChannel();
+    if (!process.waitForFinished(30000))
+        return {};
+    return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
+            QString::fromUtf8(process.readAllStandardOutput()), QString::fromUtf8(process.readAllStandardError())};
+}
+
+// A data directory holding the demo account (written by the CLI itself) and an address book.
+bool prepare(const TestDataDir &dir)
+{
+    const Run r = cli(
+        QUrl(), {u"account"_qs, u"--data-dir"_qs, dir.path(), u"--email"_qs, kMail, u"--password-stdin"_qs}, "demo\n");
+    return r.status == 0 && dir.write(u"Contacts.lst"_qs, "Amis;;M.;Jean;Dupont;06 12 34 56 78\r\n"
+                                                          "amis;;;Paul;Petit;0611111111\r\n"
+                                                          "Amis;Sté;;Zoé;Martin;0622222222\r\n"
+                                                          "Travail;;;Luc;Bon;0633333333\r\n");
+}
+
+} // namespace
+
+class TestCliMailing : public QObject {
+    Q_OBJECT
+private slots:
+    // A file with a refused row: a result line each, the CSV, exit status 3.
+    void fileWithARefusal()
+    {
+        TestDataDir dir;
+        QVERIFY(prepare(dir));
+        QVERIFY(dir.write(u"liste.kxg"_qs, "Amis;;M.;Jean;Dupont;06-12.34 56 78\r\n;;;;\"Court\", A;0612\r\n"));
+        SimulatorProcess sim({u"--account"_qs, kMail + u":demo:50"_qs});
+        QVERIFY(sim.isRunning());
+        const QString csv = dir.filePath(u"out.csv"_qs);
+        const Run r =
+            cli(sim.baseUrl(), {u"--data-dir"_qs, dir.path(), u"mailing"_qs, u"send"_qs, dir.filePath(u"liste.kxg"_qs),
+                                u"--message"_qs, u"Bonjour"_qs, u"--from"_qs, u"Paul"_qs, u"--results"_qs, csv});
+        QCOMPARE(r.status, 3);
+        QCOMPARE(r.out, u"(06-12.34 56 78) M. Dupont Jean : Le message a été envoyé\n"
+                        u"(0612) \"Court\", A : Le numéro de gsm n'est pas valide\n"_qs);
+        QCOMPARE(r.err, u"2 SMS sur 2 d'envoyé.\n"_qs);
+        QCOMPARE(dir.read(u"out.csv"_qs),
+                 QByteArray("number,full_name,code,text\r\n"
+                            "0612345678,M. Dupont Jean,80,Le message a été envoyé\r\n"
+                            "0612,\"\"\"Court\"\", A\",84,Le numéro de gsm n'est pas valide\r\n"));
+        const auto outbox = sim.outbox();
+        QCOMPARE(outbox.size(), 1);
+        QCOMPARE(outbox[0][u"text"_qs].toString(), u"De : Paul, Bonjour"_qs);
+    }
+
+    // The group's contacts only (exact name), each with the same deferred value.
+    void groupDeferred()
+    {
+        TestDataDir dir;
+        QVERIFY(prepare(dir));
+        SimulatorProcess sim({u"--account"_qs, kMail + u":demo:50"_qs});
+        QVERIFY(sim.isRunning());
+        const QDateTime when = QDateTime::currentDateTime().addDays(2);
+        const Run r = cli(sim.baseUrl(), {u"--data-dir"_qs, dir.path(), u"mailing"_qs, u"send"_qs, u"--group"_qs,
+                                          u"Amis"_qs, u"--message"_qs, u"Salut"_qs, u"--from"_qs, QString(), u"--at"_qs,
+                                          when.toString(u"yyyy-MM-dd HH:mm"_qs)});
+        QCOMPARE(r.status, 0);
+        const auto outbox = sim.outbox();
+        QCOMPARE(outbox.size(), 2);
+        QCOMPARE(outbox[0][u"number"_qs].toString(), u"0612345678"_qs);
+        QCOMPARE(outbox[1][u"number"_qs].toString(), u"0622222222"_qs);
+        for (const auto &m : outbox) {
+            QCOMPARE(m[u"text"_qs].toString(), u"Salut"_qs);
+            QCOMPARE(m[u"deferred"_qs].toString(), when.toString(u"HHmmddMMyyyy"_qs));
+        }
+        QVERIFY(!QFileInfo::exists(dir.filePath(u"Contacts.bak"_qs)));
+    }
+
+    void unreachableGateway()
+    {
+        TestDataDir dir;
+        QVERIFY(prepare(dir));
+        QVERIFY(dir.write(u"liste.kxg"_qs, ";;;;;0612345678\r\n"));
+        QTcpServer closed;
+        QVERIFY(closed.listen(QHostAddress::LocalHost));
+        const QUrl url(u"http://127.0.0.1:"_qs + QString::number(closed.serverPort()));
+        closed.close();
+        const Run r = cli(url, {u"--data-dir"_qs, dir.path(), u"mailing"_qs, u"send"_qs, dir.filePath(u"liste.kxg"_qs),
+                                u"--message"_qs, u"x"_qs});
+        QCOMPARE(r.status, 2);
+        QCOMPARE(r.out, u"(0612345678) : Impossible de joindre le serveur d'envoi de SMS !\n"_qs);
+    }
+
+    void usageErrors_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::newRow("file and group") << QStringList{u"a.kxg"_qs, u"--group"_qs, u"Amis"_qs, u"--message"_qs,
+                                                       u"x"_qs};
+        QTest::newRow("neither") << QStringList{u"--message"_qs, u"x"_qs};
+        QTest::newRow("no message") << QStringList{u"--group"_qs, u"Amis"_qs};
+        QTest::newRow("empty group") << QStringList{u"--group"_qs, u"Personne"_qs, u"--message"_qs, u"x"_qs};
+        QTest::newRow("bad date") << QStringList{u"--group"_qs, u"Amis"_qs, u"--message"_qs,
+                                                 u"x"_qs,       u"--at"_qs, u"demain"_qs};
+    }
+    void usageErrors()
+    {
+        QFETCH(QStringList, arguments);
+        TestDataDir dir;
+        QVERIFY(prepare(dir));
+        SimulatorProcess sim({u"--account"_qs, kMail + u":demo:50"_qs});
+        QVERIFY(sim.isRunning());
+        const Run r =
+            cli(sim.baseUrl(), QStringList{u"--data-dir"_qs, dir.path(), u"mailing"_qs, u"send"_qs} + arguments);
+        QCOMPARE(r.status, 64);
+        QVERIFY(sim.outbox().isEmpty());
+    }
+};
+
+QTEST_GUILESS_MAIN(TestCliMailing)
+#include "test_cli_mailing.moc"

@@ -1,0 +1,224 @@
+// The mailing send run and its window against the gateway simulator.
+#include "addressbook/classcontact.h"
+#include "app/appstate.h"
+#include "gateway/classsendora.h"
+#include "sending/form_envoimailing.h"
+#include "sending/resultmodel.h"
+#include "simulatorprocess.h"
+#include "testdatadir.h"
+
+#include <QAbstractItemModelTester>
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+
+#include <optional>
+
+using namespace parlevo;
+using parlevo::test::SimulatorProcess;
+using parlevo::test::TestDataDir;
+
+namespace {
+
+const QString kMail = u"demo@parlevo.test"_qs;
+const QString kAccount = kMail + u":demo:1000"_qs;
+const QString kSent = u"Le message a été envoyé"_qs;
+
+ClassContact person(const QString &nom, const QString &phone)
+{
+    ClassContact c;
+    c.Titre = u"M."_qs;
+    c.Nom = nom;
+    c.Prenom = u"Jean"_qs;
+    c.Phone = phone;
+    return c;
+}
+
+// The rows of a mailing, with the texts the window would hold; hooks run before each SMS.
+struct Mailing {
+    QList<ClassContact> rows;
+    QString sender;
+    QString message = u"Bonjour"_qs;
+    std::function<void(qsizetype row)> beforeRow;
+
+    MailingSource source()
+    {
+        return MailingSource{[this] { return rows.size(); },
+                             [this](qsizetype row) -> const ClassContact * {
+                                 if (beforeRow)
+                                     beforeRow(row);
+                                 return &rows[row];
+                             },
+                             [this] { return sender; }, [this] { return message; }};
+    }
+};
+
+QStringList column(const ResultModel &model, int column)
+{
+    QStringList texts;
+    for (int row = 0; row < model.rowCount(); ++row)
+        texts.append(model.index(row, column).data().toString());
+    return texts;
+}
+
+} // namespace
+
+class TestEnvoiMailing : public QObject {
+    Q_OBJECT
+private:
+    std::unique_ptr<TestDataDir> m_dir;
+    std::unique_ptr<AppState> m_state;
+    std::unique_ptr<QWidget> m_owner;
+    std::unique_ptr<Form_EnvoiMailing> m_form;
+    std::optional<QAbstractItemModelTester> m_tester;
+
+    void useGateway(const QUrl &url)
+    {
+        m_state->Gateway().setBaseUrl(url);
+        m_state->Gateway().Mail = kMail;
+        m_state->Gateway().Password = u"demo"_qs;
+    }
+    QString progress() const { return m_form->findChild<QLabel *>(u"LabelTravail"_qs)->text(); }
+
+private slots:
+    void init()
+    {
+        m_dir = std::make_unique<TestDataDir>();
+        m_state = std::make_unique<AppState>(m_dir->path());
+        m_owner = std::make_unique<QWidget>();
+        m_form = std::make_unique<Form_EnvoiMailing>(*m_state, m_owner.get());
+        m_tester.emplace(m_form->results(), QAbstractItemModelTester::FailureReportingMode::QtTest);
+    }
+    void cleanup()
+    {
+        m_tester.reset();
+        m_form.reset();
+        m_owner.reset();
+        m_state.reset();
+    }
+
+    // The text of every SMS, and the number as digits while the row shows the phone as stored.
+    void textsAndNumbers_data()
+    {
+        QTest::addColumn<QString>("sender");
+        QTest::addColumn<QString>("message");
+        QTest::addColumn<QString>("sent");
+        const QString long160 = QString(100, u'x') + QString(60, u'y');
+        QTest::newRow("four-character sender, 160-character message")
+            << u"Paul"_qs << long160 << u"De : Paul, "_qs + long160.left(149);
+        QTest::newRow("no sender") << QString() << long160 << long160;
+    }
+    void textsAndNumbers()
+    {
+        QFETCH(QString, sender);
+        QFETCH(QString, message);
+        QFETCH(QString, sent);
+        SimulatorProcess sim({u"--account"_qs, kAccount});
+        QVERIFY(sim.isRunning());
+        useGateway(sim.baseUrl());
+        Mailing mailing{
+            {person(u"Dupont"_qs, u"06 12-34.56 78"_qs), person(u"Martin"_qs, u"0699999999"_qs)}, sender, message, {}};
+        const SendRunSummary summary = m_form->Send(mailing.source(), QString());
+        QCOMPARE(summary.accepted, 2);
+
+        const QList<QVariantMap> outbox = sim.outbox();
+        QCOMPARE(outbox.size(), 2);
+        QCOMPARE(outbox[0][u"number"_qs].toString(), u"0612345678"_qs);
+        QCOMPARE(outbox[1][u"number"_qs].toString(), u"0699999999"_qs);
+        QCOMPARE(outbox[0][u"text"_qs].toString(), sent);
+        QCOMPARE(outbox[1][u"text"_qs].toString(), sent);
+        QCOMPARE(outbox[0][u"text"_qs].toString().size(), sent.size());
+        QCOMPARE(column(*m_form->results(), 0),
+                 (QStringList{u"(06 12-34.56 78) M. Dupont Jean "_qs, u"(0699999999) M. Martin Jean "_qs}));
+        QCOMPARE(column(*m_form->results(), 1), (QStringList{kSent, kSent}));
+    }
+
+    // Each row is tried once, the same contact twice gives two requests; a deferred run; a
+    // second run appends below the first; the progress counts up to the total.
+    void runsAppendAndCount()
+    {
+        SimulatorProcess sim({u"--account"_qs, kAccount});
+        QVERIFY(sim.isRunning());
+        useGateway(sim.baseUrl());
+        const ClassContact twice = person(u"Dupont"_qs, u"0612345678"_qs);
+        Mailing first{{twice, twice}, QString(), u"Salut"_qs, {}};
+        QStringList progressSeen;
+        first.beforeRow = [&](qsizetype row) {
+            if (row == 0)
+                progressSeen.append(progress());
+        };
+        m_form->Send(first.source(), QString());
+        QCOMPARE(progressSeen, (QStringList{u"0 SMS sur 2 d'envoyé."_qs}));
+        QCOMPARE(progress(), u"2 SMS sur 2 d'envoyé."_qs);
+        auto *ok = m_form->findChild<QPushButton *>(u"CMD_OK"_qs);
+        QVERIFY(ok->isEnabled());
+        QVERIFY(m_form->isVisible());
+        QTest::mouseClick(ok, Qt::LeftButton);
+        QVERIFY(!m_form->isVisible());
+
+        QList<ClassContact> ten;
+        for (int i = 0; i < 10; ++i)
+            ten.append(person(u"N"_qs + QString::number(i), u"07000000"_qs + QString::number(10 + i)));
+        Mailing second{ten, QString(), u"Plus tard"_qs, {}};
+        bool okDisabled = true;
+        second.beforeRow = [&](qsizetype) { okDisabled = okDisabled && !ok->isEnabled(); };
+        const QString tomorrow = QDateTime::currentDateTime().addDays(1).toString(u"HHmmddMMyyyy"_qs);
+        m_form->Send(second.source(), tomorrow);
+        QVERIFY(okDisabled);
+        QCOMPARE(progress(), u"10 SMS sur 10 d'envoyé."_qs);
+        QCOMPARE(m_form->findChild<QProgressBar *>(u"ProgressBar1"_qs)->value(), 10);
+
+        const QStringList results = column(*m_form->results(), 1);
+        QCOMPARE(results.size(), 12);
+        QCOMPARE(results[0], kSent);
+        QCOMPARE(results[1], u"Le message a déjà été envoyé à ce numéro dans les 24 dernières heures"_qs);
+        for (int i = 2; i < 12; ++i)
+            QCOMPARE(results[i], u"Le message est enregistré pour un envoi en différé"_qs);
+        QCOMPARE(column(*m_form->results(), 0)[2], u"(0700000010) M. N0 Jean "_qs);
+        const QList<QVariantMap> outbox = sim.outbox();
+        QCOMPARE(outbox.size(), 11);
+        for (int i = 1; i < 11; ++i)
+            QCOMPARE(outbox[i][u"deferred"_qs].toString(), tomorrow);
+    }
+
+    // While a reply is awaited the row being sent is already on show.
+    void rowShownWhileAwaited()
+    {
+        SimulatorProcess sim({u"--account"_qs, kAccount, u"--delay-ms"_qs, u"400"_qs});
+        QVERIFY(sim.isRunning());
+        useGateway(sim.baseUrl());
+        Mailing mailing{{person(u"Dupont"_qs, u"0612345678"_qs)}, QString(), u"Bonjour"_qs, {}};
+        QStringList seen;
+        QTimer::singleShot(250, this, [&] { seen = column(*m_form->results(), 0) + column(*m_form->results(), 1); });
+        m_form->Send(mailing.source(), QString());
+        QCOMPARE(seen, (QStringList{u"(0612345678) M. Dupont Jean "_qs, QString()}));
+        QCOMPARE(column(*m_form->results(), 1), (QStringList{kSent}));
+    }
+
+    // The gateway goes away after the second row: every later row shows the unreachable text.
+    void gatewayStopsMidway()
+    {
+        std::optional<SimulatorProcess> sim(std::in_place, QStringList{u"--account"_qs, kAccount});
+        QVERIFY(sim->isRunning());
+        useGateway(sim->baseUrl());
+        QList<ClassContact> rows;
+        for (int i = 0; i < 4; ++i)
+            rows.append(person(u"N"_qs, u"060000000"_qs + QString::number(i)));
+        Mailing mailing{rows, QString(), u"Bonjour"_qs, {}};
+        mailing.beforeRow = [&](qsizetype row) {
+            if (row == 2)
+                sim.reset();
+        };
+        const SendRunSummary summary = m_form->Send(mailing.source(), QString());
+        const QString none = u"Impossible de joindre le serveur d'envoi de SMS !"_qs;
+        QCOMPARE(column(*m_form->results(), 1), (QStringList{kSent, kSent, none, none}));
+        QCOMPARE(summary.accepted, 2);
+        QCOMPARE(summary.unreachable, 2);
+        QCOMPARE(progress(), u"4 SMS sur 4 d'envoyé."_qs);
+    }
+};
+
+QTEST_MAIN(TestEnvoiMailing)
+#include "test_envoimailing.moc"

@@ -1,0 +1,337 @@
+// The single SMS window end to end against the gateway simulator.
+#include "addressbook/classcontact.h"
+#include "app/appstate.h"
+#include "app/mdiformmain.h"
+#include "gateway/classsendora.h"
+#include "messageboxresponder.h"
+#include "messages/predefinismenu.h"
+#include "sending/differer.h"
+#include "sending/form_simple.h"
+#include "simulatorprocess.h"
+#include "testdatadir.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QDateEdit>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTest>
+#include <QTimeEdit>
+#include <QTimer>
+
+using namespace parlevo;
+using parlevo::test::MessageBoxResponder;
+using parlevo::test::SimulatorProcess;
+using parlevo::test::TestDataDir;
+
+namespace {
+
+const QString kMail = u"demo@parlevo.test"_qs;
+const QString kPassword = u"demo"_qs;
+
+QStringList account(int credit, const QStringList &more = {})
+{
+    return QStringList{u"--account"_qs, kMail + u':' + kPassword + u':' + QString::number(credit)} + more;
+}
+
+} // namespace
+
+class TestFormSimple : public QObject {
+    Q_OBJECT
+private:
+    std::unique_ptr<TestDataDir> m_dir;
+    std::unique_ptr<AppState> m_state;
+    std::unique_ptr<MDIForm_Main> m_main;
+    std::unique_ptr<Form_Simple> m_form;
+    int m_soldeQueries = 0;
+
+    void open(const SimulatorProcess &sim)
+    {
+        m_state->Gateway().setBaseUrl(sim.baseUrl());
+        m_state->Gateway().Mail = kMail;
+        m_state->Gateway().Password = kPassword;
+        m_form->Init();
+    }
+    template <typename T> T *child(const char16_t *name) const
+    {
+        T *w = m_form->findChild<T *>(QString::fromUtf16(name));
+        if (!w)
+            qFatal("no child %s", qPrintable(QString::fromUtf16(name)));
+        return w;
+    }
+    QString message() const { return child<QPlainTextEdit>(u"TextSMS")->toPlainText(); }
+    void send() { QTest::mouseClick(child<QPushButton>(u"CommandEnvoyer"), Qt::LeftButton); }
+
+private slots:
+    void init()
+    {
+        m_dir = std::make_unique<TestDataDir>();
+        m_state = std::make_unique<AppState>(m_dir->path());
+        m_state->config().Expediteur = u"Paul"_qs;
+        m_soldeQueries = 0;
+        MainWindowHooks hooks;
+        hooks.querySolde = [this] {
+            ++m_soldeQueries;
+            return u"12"_qs;
+        };
+        hooks.clock = [] { return QTime(8, 0); };
+        m_main = std::make_unique<MDIForm_Main>(*m_state, std::move(hooks));
+        m_soldeQueries = 0;
+        setSendingClock([] { return QDateTime(QDate(2027, 2, 1), QTime(9, 5, 42)); });
+        m_form = std::make_unique<Form_Simple>(*m_state, *m_main);
+    }
+    void cleanup()
+    {
+        m_form.reset();
+        m_main.reset();
+        m_state.reset();
+        setSendingClock({});
+        Detruit_MenuPredefinis();
+    }
+
+    // What reached the gateway for a typed recipient, with and without sender.
+    void sendsWhatWasTyped_data()
+    {
+        QTest::addColumn<QString>("recipient");
+        QTest::addColumn<QString>("sender");
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("number");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("blanks, dashes, dots")
+            << u"06 12-34.56 78"_qs << u"Paul"_qs << u"Bonjour"_qs << u"0612345678"_qs << u"De : Paul, Bonjour"_qs;
+        QTest::newRow("international, first 10 digits")
+            << u"+33 6 12 34 56 78"_qs << QString() << u"Bonjour"_qs << u"3361234567"_qs << u"Bonjour"_qs;
+        QTest::newRow("typed like the picker")
+            << u"0612345678 - M. Dupont Jean "_qs << QString() << u"Salut"_qs << u"0612345678"_qs << u"Salut"_qs;
+        // A message box still holding the prompt sends it.
+        QTest::newRow("prompt") << u"0612345678"_qs << QString() << QString() << u"0612345678"_qs
+                                << u"Entrer votre message ici."_qs;
+    }
+    void sendsWhatWasTyped()
+    {
+        QFETCH(QString, recipient);
+        QFETCH(QString, sender);
+        QFETCH(QString, typed);
+        QFETCH(QString, number);
+        QFETCH(QString, text);
+        SimulatorProcess sim(account(5));
+        QVERIFY(sim.isRunning());
+        open(sim);
+        MessageBoxResponder boxes;
+        child<QLineEdit>(u"TextContact")->setText(recipient);
+        child<QLineEdit>(u"TextExpediteur")->setText(sender);
+        if (!typed.isNull())
+            child<QPlainTextEdit>(u"TextSMS")->setPlainText(typed);
+        send();
+
+        const QList<QVariantMap> outbox = sim.outbox();
+        QCOMPARE(outbox.size(), 1);
+        QCOMPARE(outbox[0][u"number"_qs].toString(), number);
+        QCOMPARE(outbox[0][u"text"_qs].toString(), text);
+        QCOMPARE(outbox[0][u"deferred"_qs].toString(), QString());
+        QCOMPARE(boxes.shown().size(), 1);
+        QCOMPARE(boxes.shown()[0].text, u"Envoi du SMS réussi."_qs);
+        QCOMPARE(child<QLineEdit>(u"TextContact")->text(), QString());
+        QCOMPARE(message(), QString());
+        QCOMPARE(child<QLineEdit>(u"TextExpediteur")->text(), sender);
+        QCOMPARE(m_soldeQueries, 1);
+    }
+
+    // A picked contact sends to its own phone digits; once the field is edited, to the field's.
+    void pickedRecipient_data()
+    {
+        QTest::addColumn<QString>("phone");
+        QTest::addColumn<QString>("edit");
+        QTest::addColumn<QString>("field");
+        QTest::addColumn<QString>("number");
+        QTest::newRow("as picked") << u"06 12 34 56 78"_qs << QString() << u"0612345678 - M. Dupont2 Jean "_qs
+                                   << u"0612345678"_qs;
+        QTest::newRow("short phone, digits in the name")
+            << u"061234"_qs << QString() << u"061234 - M. Dupont2 Jean "_qs << u"061234"_qs;
+        QTest::newRow("edited after the pick")
+            << u"061234"_qs << u"5"_qs << u"061234 - M. Dupont2 Jean 5"_qs << u"06123425"_qs;
+    }
+    void pickedRecipient()
+    {
+        QFETCH(QString, phone);
+        QFETCH(QString, edit);
+        QFETCH(QString, field);
+        QFETCH(QString, number);
+        SimulatorProcess sim(account(5, {u"--verbose"_qs}));
+        QVERIFY(sim.isRunning());
+        open(sim);
+        MessageBoxResponder boxes;
+        ClassContact contact;
+        contact.Titre = u"M."_qs;
+        contact.Nom = u"Dupont2"_qs;
+        contact.Prenom = u"Jean"_qs;
+        contact.Phone = phone;
+        m_form->applyPickedContact(contact);
+        auto *recipient = child<QLineEdit>(u"TextContact");
+        recipient->end(false);
+        QTest::keyClicks(recipient, edit);
+        QCOMPARE(recipient->text(), field);
+        send();
+        QTRY_VERIFY(sim.log().contains(u"&numero="_qs + number + u"&message="_qs));
+    }
+
+    void emptyRecipientAsksForANumber()
+    {
+        SimulatorProcess sim(account(5, {u"--verbose"_qs}));
+        QVERIFY(sim.isRunning());
+        open(sim);
+        MessageBoxResponder boxes;
+        child<QLineEdit>(u"TextContact")->setText(u"M. Dupont"_qs);
+        send();
+        QCOMPARE(boxes.shown().size(), 1);
+        QCOMPARE(boxes.shown()[0].text, u"Veuillez entrer ou choisir un numéro de GSM !"_qs);
+        QCOMPARE(child<QLineEdit>(u"TextContact")->text(), u"M. Dupont"_qs);
+        QCOMPARE(m_soldeQueries, 0);
+        QVERIFY(!sim.log().contains(u"/http.php"_qs));
+    }
+
+    void deferredSend()
+    {
+        SimulatorProcess sim(account(5));
+        QVERIFY(sim.isRunning());
+        open(sim);
+        MessageBoxResponder boxes;
+        auto *time = child<QTimeEdit>(u"DTPickerTime");
+        QVERIFY(!time->isEnabled());
+        time->setTime(QTime(23, 59));
+        child<QCheckBox>(u"Checkdifferer")->setChecked(true);
+        // Ticking the box brings the time back to the clock's hour and minute.
+        QCOMPARE(time->time(), QTime(9, 5));
+        QVERIFY(time->isEnabled());
+        child<QDateEdit>(u"DTPickerDate")->setDate(QDate(2099, 3, 7));
+        time->setTime(QTime(14, 5));
+        child<QLineEdit>(u"TextContact")->setText(u"0612345678"_qs);
+        send();
+        const QList<QVariantMap> outbox = sim.outbox();
+        QCOMPARE(outbox.size(), 1);
+        QCOMPARE(outbox[0][u"deferred"_qs].toString(), u"140507032099"_qs);
+        QCOMPARE(outbox[0][u"code"_qs].toInt(), 81);
+        QCOMPARE(boxes.shown().size(), 1);
+        QCOMPARE(boxes.shown()[0].text, u"Envoi du SMS réussi."_qs);
+    }
+
+    // A refusal: the gateway client's box only, then the same clearing and balance refresh.
+    void refusedSendStillClears()
+    {
+        SimulatorProcess sim(account(0));
+        QVERIFY(sim.isRunning());
+        open(sim);
+        MessageBoxResponder boxes;
+        child<QLineEdit>(u"TextContact")->setText(u"0612345678"_qs);
+        send();
+        QCOMPARE(boxes.shown().size(), 1);
+        QCOMPARE(boxes.shown()[0].text,
+                 u"Votre envoi de SMS a échoué à cause de :\r\n(83) 'Vous devez créditer votre compte'"_qs);
+        QCOMPARE(child<QLineEdit>(u"TextContact")->text(), QString());
+        QCOMPARE(message(), QString());
+        QCOMPARE(m_soldeQueries, 1);
+        QVERIFY(sim.outbox().isEmpty());
+    }
+
+    // A second click while the gateway is awaited must not send the SMS again.
+    void sendButtonOffDuringTheWait()
+    {
+        SimulatorProcess sim(account(5, {u"--delay-ms"_qs, u"400"_qs}));
+        QVERIFY(sim.isRunning());
+        open(sim);
+        MessageBoxResponder boxes;
+        child<QLineEdit>(u"TextContact")->setText(u"0612345678"_qs);
+        auto *button = child<QPushButton>(u"CommandEnvoyer");
+        bool disabledDuringWait = false;
+        QTimer::singleShot(100, this, [&] {
+            disabledDuringWait = !button->isEnabled();
+            QTest::mouseClick(button, Qt::LeftButton);
+        });
+        send();
+        QVERIFY(disabledDuringWait);
+        QVERIFY(button->isEnabled());
+        QCOMPARE(sim.outbox().size(), 1);
+        QCOMPARE(boxes.shown().size(), 1);
+    }
+
+    void remainingCharacters()
+    {
+        auto *sender = child<QLineEdit>(u"TextExpediteur");
+        auto *sms = child<QPlainTextEdit>(u"TextSMS");
+        auto *label = child<QLabel>(u"LabelNBCar");
+        sender->setText(u"0123456789"_qs);
+        sms->clear();
+        QTest::keyClicks(sms, QString(151, u'a'));
+        QCOMPARE(sms->toPlainText().size(), 150);
+        QCOMPARE(label->text(), u"Caractère(s) restant(s) : 0"_qs);
+        // Text put in by the program may pass the maximum: the count goes below zero.
+        sms->setPlainText(QString(155, u'b'));
+        QCOMPARE(label->text(), u"Caractère(s) restant(s) :-5"_qs);
+        // A sender that fills the SMS leaves no room at all.
+        sender->setText(QString(170, u's'));
+        sms->clear();
+        QTest::keyClicks(sms, u"abc"_qs);
+        QCOMPARE(sms->toPlainText(), QString());
+        QCOMPARE(label->text(), u"Caractère(s) restant(s) :-10"_qs);
+    }
+
+    void clickClearsOnlyThePrompt()
+    {
+        auto *sms = child<QPlainTextEdit>(u"TextSMS");
+        QCOMPARE(sms->toPlainText(), u"Entrer votre message ici."_qs);
+        QTest::mouseClick(sms->viewport(), Qt::LeftButton);
+        QCOMPARE(sms->toPlainText(), QString());
+        sms->setPlainText(u"Bonjour"_qs);
+        QTest::mouseClick(sms->viewport(), Qt::LeftButton);
+        QCOMPARE(sms->toPlainText(), u"Bonjour"_qs);
+    }
+
+    void predefinedPopup_data()
+    {
+        QTest::addColumn<QList<Qt::Key>>("keys");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("third item") << QList<Qt::Key>{Qt::Key_Down, Qt::Key_Down, Qt::Key_Down, Qt::Key_Return}
+                                    << u"Troisième"_qs;
+        QTest::newRow("dismissed") << QList<Qt::Key>{Qt::Key_Down, Qt::Key_Escape} << u"Mon texte"_qs;
+    }
+    void predefinedPopup()
+    {
+        QFETCH(QList<Qt::Key>, keys);
+        QFETCH(QString, expected);
+        m_state->colPredefinis() = {
+            {u"Un"_qs, u"Premier"_qs}, {u"Deux"_qs, u"Second"_qs}, {u"Trois"_qs, u"Troisième"_qs}};
+        m_form->show();
+        QVERIFY(QTest::qWaitForWindowExposed(m_form.get()));
+        child<QPlainTextEdit>(u"TextSMS")->setPlainText(u"Mon texte"_qs);
+        QPoint menuAt;
+        QTimer::singleShot(0, this, [&] {
+            QMenu *menu = MenuPredefinis();
+            QTRY_VERIFY_WITH_TIMEOUT(menu && menu->isVisible(), 5000);
+            menuAt = menu->pos();
+            for (Qt::Key key : keys)
+                QTest::keyClick(menu, key);
+        });
+        QTest::mousePress(child<QLabel>(u"LabelNbMax"), Qt::RightButton);
+        QCOMPARE(message(), expected);
+        auto *sms = child<QPlainTextEdit>(u"TextSMS");
+        QCOMPARE(menuAt, sms->mapToGlobal(QPoint(-2, -2)));
+    }
+
+    void pickerClosedWithoutChoosing()
+    {
+        auto *recipient = child<QLineEdit>(u"TextContact");
+        recipient->setText(u"0611111111"_qs);
+        QTimer::singleShot(0, this, [] {
+            QTRY_VERIFY_WITH_TIMEOUT(QApplication::activeModalWidget(), 5000);
+            QApplication::activeModalWidget()->close();
+        });
+        QTest::mouseClick(child<QPushButton>(u"CMD_Contact"), Qt::LeftButton);
+        QCOMPARE(recipient->text(), u"0611111111"_qs);
+    }
+};
+
+QTEST_MAIN(TestFormSimple)
+#include "test_form_simple.moc"
