@@ -7,6 +7,7 @@
 #include "app/messagebox.h"
 #include "controls/maxmin.h"
 #include "gateway/classsendora.h"
+#include "sending/differer.h"
 #include "sending/form_mailing.h"
 
 #include <QPlainTextEdit>
@@ -48,6 +49,7 @@ int main(int argc, char *argv[])
     for (const ClassContact &contact : state.colContacts())
         Ajoute_Groupe(state, contact.Groupe);
 
+    setSendingClock([] { return QDateTime(QDate(2026, 3, 7), QTime(14, 32, 5)); });
     MainWindowHooks hooks;
     hooks.querySolde = [] { return u"120"_qs; };
     hooks.clock = [] { return QTime(14, 32, 5); };
