@@ -21,6 +21,10 @@ public:
     MessageBoxResponder &operator=(const MessageBoxResponder &) = delete;
 
     const QList<Shown> &shown() const { return m_shown; }
+    // The answer to the message boxes from now on.
+    void setAnswer(int answer) { m_answer = answer; }
+    // Forgets the message boxes shown so far.
+    void clear() { m_shown.clear(); }
 
 private:
     int m_answer;
