@@ -5,19 +5,10 @@
 #include "formacceuil.h"
 #include "messages/form_predefinis.h"
 #include "prefs/formprefs.h"
+#include "sending/form_mailing.h"
 #include "sending/form_simple.h"
 
 namespace parlevo {
-
-namespace {
-
-// Titles of the toolbar buttons, which break over two lines; a page title runs on one.
-QString oneLine(const QString &caption)
-{
-    return caption.simplified();
-}
-
-} // namespace
 
 ActivityWindow *createActivityWindow(Activity activity, AppState &state, MDIForm_Main &main, QWidget *parent)
 {
@@ -29,7 +20,7 @@ ActivityWindow *createActivityWindow(Activity activity, AppState &state, MDIForm
     case Activity::Simple:
         return new Form_Simple(state, main, parent);
     case Activity::Mailing:
-        return new ActivityPlaceholder(u"Form_Mailing"_qs, oneLine(state.Textes(123)), activityIcon(activity), parent);
+        return new Form_Mailing(state, main, parent);
     case Activity::Carnet:
         return new Form_CarnetAdresse(state, parent);
     case Activity::Predefinis:

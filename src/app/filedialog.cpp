@@ -54,4 +54,20 @@ QString getOpenFileName(QWidget *parent, const QString &title, const QString &fi
     return dialog.selectedFiles().constFirst();
 }
 
+QString getSaveFileName(QWidget *parent, const QString &title, const QString &filter)
+{
+    if (nextName()) {
+        const QString name = *nextName();
+        nextName().reset();
+        return name;
+    }
+    QFileDialog dialog(parent, title, QString(), qtFilter(filter));
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.setOption(QFileDialog::DontConfirmOverwrite);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return {};
+    return dialog.selectedFiles().constFirst();
+}
+
 } // namespace parlevo::FileDialog

@@ -9,8 +9,8 @@
 #include "gateway/classsendora.h"
 #include "messages/form_sms.h"
 #include "messages/outgoing.h"
-#include "messages/predefinismenu.h"
 #include "messages/smstextedit.h"
+#include "sendingcontrols.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -33,12 +33,6 @@ template <typename W> W *named(W *widget, const char16_t *name)
 {
     widget->setObjectName(QString::fromUtf16(name));
     return widget;
-}
-
-// One leading blank before a number that is not negative: " 3", "-2".
-QString signedCount(qsizetype value)
-{
-    return value < 0 ? QString::number(value) : u' ' + QString::number(value);
 }
 
 } // namespace
@@ -172,7 +166,7 @@ void Form_Simple::MAJ_NbCar()
     // A sender of 160 characters or more leaves no room: nothing more can be typed.
     m_textSMS->setMaxLength(std::max(0, kMaxTotalLength - sender));
     const qsizetype used = Build_Message(m_textSMS->toPlainText(), m_selContact).size();
-    m_labelNBCar->setText(m_state.Textes(14) + signedCount(kMaxTotalLength - sender - used));
+    m_labelNBCar->setText(remainingCharsText(m_state.textTable(), kMaxTotalLength - sender - used));
 }
 
 void Form_Simple::applyPickedContact(const ClassContact &contact)
@@ -230,13 +224,7 @@ void Form_Simple::CommandEnvoyer_Click()
 
 void Form_Simple::Checkdifferer_Click(bool ticked)
 {
-    for (QWidget *w : {static_cast<QWidget *>(m_pickerDate), static_cast<QWidget *>(m_pickerTime),
-                       static_cast<QWidget *>(m_labelDate), static_cast<QWidget *>(m_labelHeure)})
-        w->setEnabled(ticked);
-    if (ticked) {
-        const QTime now = sendingNow().time();
-        m_pickerTime->setTime(QTime(now.hour(), now.minute()));
-    }
+    applyDeferred(ticked, m_labelDate, m_pickerDate, m_labelHeure, m_pickerTime);
 }
 
 void Form_Simple::CMD_Appercu_Click()
@@ -247,14 +235,8 @@ void Form_Simple::CMD_Appercu_Click()
 
 void Form_Simple::PopUp_Predefinis()
 {
-    const QPoint at = m_textSMS->mapToGlobal(QPoint(-2, -2));
-    Detruit_MenuPredefinis();
-    Cree_MenuPredefinis(m_state);
-    const int picked = ShowMenuPredefinis(at);
-    const PredefiniList &list = m_state.colPredefinis();
-    if (picked >= 1 && picked <= list.size())
-        m_textSMS->setPlainText(list.at(picked - 1).Message);
-    if (Form_SMS *preview = Form_SMS::existing(); preview && preview->isVisible())
+    popUpPredefinis(m_state, *m_textSMS);
+    if (previewVisible())
         Update_Appercu();
 }
 

@@ -1,11 +1,16 @@
-// Renders the main window on the home page, the address book and the preferences into PNG files for the
-// documentation: grab_screenshots [output directory, default docs/screenshots].
+// Renders the main window on the home page, the address book, a mailing and the preferences into PNG
+// files for the documentation: grab_screenshots [output directory, default docs/screenshots].
 #include "addressbook/contactstore.h"
 #include "app/appstate.h"
 #include "app/config.h"
 #include "app/mdiformmain.h"
+#include "app/messagebox.h"
 #include "controls/maxmin.h"
 #include "gateway/classsendora.h"
+#include "sending/differer.h"
+#include "sending/form_mailing.h"
+
+#include <QPlainTextEdit>
 
 #include <QApplication>
 #include <QDir>
@@ -44,6 +49,7 @@ int main(int argc, char *argv[])
     for (const ClassContact &contact : state.colContacts())
         Ajoute_Groupe(state, contact.Groupe);
 
+    setSendingClock([] { return QDateTime(QDate(2026, 3, 7), QTime(14, 32, 5)); });
     MainWindowHooks hooks;
     hooks.querySolde = [] { return u"120"_qs; };
     hooks.clock = [] { return QTime(14, 32, 5); };
@@ -59,6 +65,18 @@ int main(int argc, char *argv[])
     window.KXB_Carnet_Click();
     QApplication::processEvents();
     ok = window.grab().save(out.filePath(u"addressbook.png"_qs)) && ok;
+    window.KXB_Mailing_Click();
+    if (auto *mailing = qobject_cast<Form_Mailing *>(window.ActiveChild())) {
+        // The "contacts added" notices need no answer here.
+        setMessageBoxHandler([](const QString &, int) { return int(vbOK); });
+        mailing->addGroup(u"Clients"_qs);
+        mailing->addGroup(u"Travail"_qs);
+        mailing->AutosizeColumns();
+        mailing->findChild<QPlainTextEdit *>(u"TextSMS"_qs)
+            ->setPlainText(u"Bonjour, la boutique ouvre ses portes samedi à 9 h. À bientôt !"_qs);
+    }
+    QApplication::processEvents();
+    ok = window.grab().save(out.filePath(u"mailing.png"_qs)) && ok;
     window.KXB_Prefs_Click();
     QApplication::processEvents();
     ok = window.grab().save(out.filePath(u"preferences.png"_qs)) && ok;

@@ -1,0 +1,485 @@
+#include "form_mailing.h"
+
+#include "addressbook/contactlistview.h"
+#include "addressbook/form_selcontact.h"
+#include "app/appstate.h"
+#include "app/filedialog.h"
+#include "app/mdiformmain.h"
+#include "app/messagebox.h"
+#include "app/shared.h"
+#include "controls/labellink.h"
+#include "controls/wincolor.h"
+#include "differer.h"
+#include "form_envoimailing.h"
+#include "mailingfile.h"
+#include "messages/form_sms.h"
+#include "messages/outgoing.h"
+#include "messages/smstextedit.h"
+#include "sendingcontrols.h"
+
+#include <QBoxLayout>
+#include <QCheckBox>
+#include <QDateEdit>
+#include <QEvent>
+#include <QItemSelectionModel>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPushButton>
+#include <QScrollArea>
+#include <QTimeEdit>
+#include <QTimer>
+
+namespace parlevo {
+
+namespace {
+
+template <typename W> W *named(W *widget, const char16_t *name)
+{
+    widget->setObjectName(QString::fromUtf16(name));
+    return widget;
+}
+
+QAction *namedAction(QAction *action, const char16_t *name)
+{
+    action->setObjectName(QString::fromUtf16(name));
+    return action;
+}
+
+// "%1" and the blank before it give way to the count with its own leading blank.
+QString withCount(const QString &text, qsizetype count)
+{
+    QString result = text;
+    if (result.contains(u" %1"_qs))
+        return result.replace(u" %1"_qs, signedCount(count));
+    return result.replace(u"%1"_qs, signedCount(count));
+}
+
+} // namespace
+
+Form_Mailing::Form_Mailing(AppState &state, MDIForm_Main &main, QWidget *parent)
+    : SectionPage(state.Textes(132), activityIcon(Activity::Mailing), parent)
+    , m_state(state)
+    , m_main(main)
+{
+    setObjectName(u"Form_Mailing"_qs);
+    buildWindow();
+    buildMenus();
+
+    connect(m_textSMS, &QPlainTextEdit::textChanged, this, &Form_Mailing::MAJ_NbCar);
+    connect(m_textExpediteur, &QLineEdit::textChanged, this, [this] {
+        if (previewVisible())
+            Update_Appercu();
+    });
+    // As in the single SMS window: a click into the prompt empties it.
+    connect(m_textSMS, &SmsTextEdit::clicked, this, [this] {
+        if (m_textSMS->toPlainText() == m_state.Textes(49))
+            m_textSMS->clear();
+    });
+    connect(m_checkDifferer, &QCheckBox::toggled, this,
+            [this](bool ticked) { applyDeferred(ticked, m_labelDate, m_pickerDate, m_labelHeure, m_pickerTime); });
+    connect(m_cmdAppercu, &QPushButton::clicked, this, [this] {
+        Update_Appercu();
+        Form_SMS::instance(m_state).showBeside(m_main);
+    });
+    connect(m_commandEnvoyer, &QPushButton::clicked, this, &Form_Mailing::CommandEnvoyer_Click);
+    connect(m_linkAjouter, &LabelLink::Click, this,
+            [this] { m_menuAjouter->popup(m_linkAjouter->mapToGlobal(QPoint(0, m_linkAjouter->height()))); });
+    connect(m_linkSauver, &LabelLink::Click, this, [this] { saveMailing(true); });
+    connect(m_list, &ContactListView::rightButtonPressed, this, &Form_Mailing::showListPopup);
+    connect(m_list, &ContactListView::deleteKeyPressed, this, &Form_Mailing::MNU_Supprimer_Click);
+    connect(m_list->selectionModel(), &QItemSelectionModel::selectionChanged, this, [this] {
+        if (previewVisible())
+            Update_Appercu();
+    });
+    m_labelNbMax->installEventFilter(this);
+    m_labelPopUp->installEventFilter(this);
+
+    m_timerShowForm = new QTimer(this);
+    m_timerShowForm->setObjectName(u"TimerShowForm"_qs);
+    m_timerShowForm->setInterval(1);
+    m_timerShowForm->setSingleShot(true);
+    connect(m_timerShowForm, &QTimer::timeout, this, &Form_Mailing::TimerShowForm_Timer);
+
+    m_textSMS->setMaxLength(kMaxMessageLength);
+    m_textSMS->setPlainText(state.Textes(49));
+    const QDateTime now = sendingNow();
+    m_pickerDate->setDate(now.date());
+    m_pickerTime->setTime(QTime(now.time().hour(), now.time().minute()));
+    applyDeferred(false, m_labelDate, m_pickerDate, m_labelHeure, m_pickerTime);
+
+    m_list->listModel()->follow(&m_colContactMailing, true);
+    Init_ColonneLV();
+    SetLVBackGround();
+    CountContact();
+}
+
+Form_Mailing::~Form_Mailing()
+{
+    // The list must stop following the collection before the collection goes.
+    m_list->listModel()->follow(nullptr, false);
+}
+
+void Form_Mailing::buildWindow()
+{
+    // The list takes the page's spare height, as in the address book.
+    if (auto *scroll = findChild<QScrollArea *>(u"ContentScroll"_qs)) {
+        if (auto *column = qobject_cast<QBoxLayout *>(scroll->widget()->layout())) {
+            if (column->count() > 1)
+                delete column->takeAt(column->count() - 1);
+            column->setStretch(0, 1);
+        }
+    }
+    QVBoxLayout *content = contentLayout();
+    content->addWidget(named(new QLabel(m_state.Textes(72), this), u"LabelListView"));
+    m_list = named(new ContactListView(m_state, this), u"ListViewContact");
+    m_list->setMinimumHeight(140);
+    content->addWidget(m_list, 1);
+
+    auto *listRow = new QHBoxLayout;
+    m_labelNBFiche = named(new QLabel(this), u"LabelNBFiche");
+    listRow->addWidget(m_labelNBFiche);
+    listRow->addStretch(1);
+    m_linkAjouter = named(new LabelLink(this), u"LabelLinkAjouter");
+    m_linkAjouter->setForeColor(LabelLink::kLinkColor);
+    m_linkAjouter->setCaption(m_state.Textes(77));
+    m_linkSauver = named(new LabelLink(this), u"LabelLinkSauver");
+    m_linkSauver->setForeColor(LabelLink::kLinkColor);
+    m_linkSauver->setCaption(m_state.Textes(78));
+    listRow->addWidget(m_linkAjouter);
+    listRow->addSpacing(16);
+    listRow->addWidget(m_linkSauver);
+    content->addLayout(listRow);
+
+    auto *messageRow = new QHBoxLayout;
+    messageRow->addWidget(named(new QLabel(m_state.Textes(12), this), u"LabelMessage"));
+    messageRow->addStretch(1);
+    m_labelNbMax = named(new QLabel(m_state.Textes(3), this), u"LabelNbMax");
+    m_labelNbMax->setCursor(Qt::PointingHandCursor);
+    m_labelNbMax->setStyleSheet(u"color: #1F5FA8; text-decoration: underline;"_qs);
+    m_labelPopUp = named(new QLabel(QString(QChar(0x25BE)), this), u"LabelPopUpPRedefs");
+    m_labelPopUp->setCursor(Qt::PointingHandCursor);
+    messageRow->addWidget(m_labelNbMax);
+    messageRow->addWidget(m_labelPopUp);
+    content->addLayout(messageRow);
+    m_textSMS = named(new SmsTextEdit(this), u"TextSMS");
+    m_textSMS->setFixedHeight(80);
+    content->addWidget(m_textSMS);
+    m_labelNBCar = named(new QLabel(this), u"LabelNBCar");
+    content->addWidget(m_labelNBCar);
+
+    auto *senderRow = new QHBoxLayout;
+    auto *labelExp = named(new QLabel(m_state.Textes(187), this), u"LabelExpediteur");
+    m_textExpediteur = named(new QLineEdit(this), u"TextExpediteur");
+    labelExp->setBuddy(m_textExpediteur);
+    senderRow->addWidget(labelExp);
+    senderRow->addWidget(m_textExpediteur, 1);
+    content->addLayout(senderRow);
+
+    auto *when = new QHBoxLayout;
+    m_checkDifferer = named(new QCheckBox(m_state.Textes(15), this), u"Checkdifferer");
+    m_labelDate = named(new QLabel(m_state.Textes(16), this), u"LabelDateEnvoi");
+    m_pickerDate = named(new QDateEdit(this), u"DTPickerDate");
+    m_pickerDate->setCalendarPopup(true);
+    m_labelHeure = named(new QLabel(m_state.Textes(17), this), u"LabelHeureEnvoi");
+    m_pickerTime = named(new QTimeEdit(this), u"DTPickerTime");
+    m_pickerTime->setDisplayFormat(u"HH:mm"_qs);
+    when->addWidget(m_checkDifferer);
+    when->addSpacing(16);
+    when->addWidget(m_labelDate);
+    when->addWidget(m_pickerDate);
+    when->addSpacing(16);
+    when->addWidget(m_labelHeure);
+    when->addWidget(m_pickerTime);
+    when->addStretch(1);
+    content->addLayout(when);
+
+    auto *sendRow = new QHBoxLayout;
+    sendRow->addWidget(named(new QLabel(m_state.Textes(13), this), u"LabelEnvoyer"));
+    sendRow->addStretch(1);
+    m_cmdAppercu = named(new QPushButton(m_state.Textes(183), this), u"CMD_Appercu");
+    m_commandEnvoyer = named(new QPushButton(m_state.Textes(5), this), u"CommandEnvoyer");
+    sendRow->addWidget(m_cmdAppercu);
+    sendRow->addWidget(m_commandEnvoyer);
+    content->addLayout(sendRow);
+}
+
+void Form_Mailing::buildMenus()
+{
+    m_menuPopUp = named(new QMenu(this), u"MNU_PopUpMenuLV");
+    m_mnuSupprimerTout = namedAction(m_menuPopUp->addAction(m_state.Textes(149)), u"MNU_SupprimerTout");
+    namedAction(m_menuPopUp->addSeparator(), u"MNu_Sep2");
+    m_menuAjouter = named(new QMenu(m_state.Textes(77), m_menuPopUp), u"MNU_AjouterContacts");
+    namedAction(m_menuPopUp->addMenu(m_menuAjouter), u"MNU_AjouterContacts");
+    m_menuGroupe = named(new QMenu(m_state.Textes(86), m_menuAjouter), u"MNU_Groupe");
+    namedAction(m_menuAjouter->addMenu(m_menuGroupe), u"MNU_Groupe");
+    QAction *carnet = namedAction(m_menuAjouter->addAction(m_state.Textes(144)), u"MNU_Carnet");
+    namedAction(m_menuAjouter->addSeparator(), u"MNu_Sep3");
+    QAction *charger = namedAction(m_menuAjouter->addAction(m_state.Textes(97)), u"MNU_ChargerMailing");
+    namedAction(m_menuPopUp->addSeparator(), u"Sep1");
+    m_mnuSupprimer = namedAction(m_menuPopUp->addAction(m_state.Textes(75)), u"MNU_Supprimer");
+    namedAction(m_menuPopUp->addSeparator(), u"sep2");
+    m_mnuSauver = namedAction(m_menuPopUp->addAction(m_state.Textes(90)), u"MNU_SauverMailing");
+
+    connect(m_mnuSupprimerTout, &QAction::triggered, this, &Form_Mailing::MNU_SupprimerTout_Click);
+    connect(m_mnuSupprimer, &QAction::triggered, this, &Form_Mailing::MNU_Supprimer_Click);
+    connect(m_mnuSauver, &QAction::triggered, this, [this] { saveMailing(false); });
+    connect(carnet, &QAction::triggered, this, &Form_Mailing::MNU_Carnet_Click);
+    connect(charger, &QAction::triggered, this, &Form_Mailing::MNU_ChargerMailing_Click);
+    connect(m_menuGroupe, &QMenu::triggered, this, [this](QAction *item) {
+        // The "none" item carries no group and adds nothing.
+        if (item->data().isValid())
+            addGroup(item->data().toString());
+    });
+    rebuildGroupItems();
+}
+
+void Form_Mailing::rebuildGroupItems()
+{
+    m_menuGroupe->clear();
+    const QStringList &names = m_state.colGroupes().names();
+    if (names.isEmpty()) {
+        namedAction(m_menuGroupe->addAction(m_state.Textes(84)), u"MNU_GroupItem");
+        return;
+    }
+    for (const QString &name : names) {
+        // A group name is shown as written: an "&" in it is no shortcut.
+        QAction *item =
+            namedAction(m_menuGroupe->addAction(QString(name).replace(u"&"_qs, u"&&"_qs)), u"MNU_GroupItem");
+        item->setData(name);
+    }
+}
+
+void Form_Mailing::Init()
+{
+    rebuildGroupItems();
+    Init_ColonneLV();
+    const QDateTime now = sendingNow();
+    m_pickerDate->setDate(now.date());
+    m_pickerTime->setTime(QTime(now.time().hour(), now.time().minute()));
+    m_colContactMailing.clear();
+    m_textSMS->setPlainText(m_state.Textes(49));
+    m_textExpediteur->setText(m_state.config().Expediteur);
+    Update_Appercu();
+    CountContact();
+}
+
+QString Form_Mailing::Build_Differer() const
+{
+    return parlevo::Build_Differer(m_checkDifferer->isChecked(), m_pickerDate->date(), m_pickerTime->time());
+}
+
+void Form_Mailing::Init_ColonneLV()
+{
+    m_list->Init_ColonneLV();
+}
+
+void Form_Mailing::CountContact()
+{
+    m_labelNBFiche->setText(m_state.Textes(71) + signedCount(m_list->model()->rowCount()));
+}
+
+void Form_Mailing::AutosizeColumns()
+{
+    m_list->AutosizeColumns();
+}
+
+void Form_Mailing::SetLVBackGround()
+{
+    m_list->listModel()->setStripeColors(toQColor(m_state.ListBackColor, m_list->palette()),
+                                         toQColor(m_state.ListStripeColor, m_list->palette()));
+}
+
+void Form_Mailing::Update_Appercu()
+{
+    // A selected row's text is cut as it will be sent; without a selection the whole message shows.
+    const QList<ClassContact *> selected = m_list->selectedContacts();
+    const ClassContact *contact = selected.isEmpty() ? nullptr : selected.constFirst();
+    Form_SMS::instance(m_state).setPreviewText(
+        previewText(m_state.textTable(), m_textExpediteur->text(), m_textSMS->toPlainText(), contact));
+}
+
+void Form_Mailing::MAJ_NbCar()
+{
+    m_labelNBCar->setText(remainingCharsText(m_state.textTable(), kMaxMessageLength - m_textSMS->length()));
+    if (previewVisible())
+        Update_Appercu();
+}
+
+void Form_Mailing::PopUp_Predefinis()
+{
+    popUpPredefinis(m_state, *m_textSMS);
+    if (previewVisible())
+        Update_Appercu();
+}
+
+bool Form_Mailing::eventFilter(QObject *watched, QEvent *event)
+{
+    if ((watched == m_labelNbMax || watched == m_labelPopUp) && event->type() == QEvent::MouseButtonPress) {
+        PopUp_Predefinis();
+        return true;
+    }
+    return SectionPage::eventFilter(watched, event);
+}
+
+void Form_Mailing::addCopies(const std::vector<const ClassContact *> &contacts)
+{
+    std::vector<std::unique_ptr<ClassContact>> copies;
+    copies.reserve(contacts.size());
+    for (const ClassContact *contact : contacts)
+        copies.push_back(mailingCopy(*contact, m_state.NextKey()));
+    const qsizetype added = copies.empty() ? 0 : m_colContactMailing.append(std::move(copies));
+    CountContact();
+    announceAdded(added);
+}
+
+void Form_Mailing::announceAdded(qsizetype count)
+{
+    // A notice: one OK button is all it needs.
+    if (count > 0)
+        MsgBox(withCount(m_state.Textes(82), count), vbOKOnly | vbInformation);
+}
+
+void Form_Mailing::addGroup(const QString &name)
+{
+    std::vector<const ClassContact *> members;
+    for (const ClassContact &contact : m_state.colContacts()) {
+        if (contact.Groupe == name)
+            members.push_back(&contact);
+    }
+    addCopies(members);
+}
+
+void Form_Mailing::MNU_Carnet_Click()
+{
+    if (m_picker)
+        return;
+    m_picker = std::make_unique<Form_SelContact>(m_state, &m_main);
+    m_picker->TypeSource = 1;
+    m_picker->ImporteCarnet();
+    m_picker->Init();
+    // The picker opens once the menu that asked for it has closed.
+    m_timerShowForm->start();
+}
+
+void Form_Mailing::TimerShowForm_Timer()
+{
+    m_timerShowForm->stop();
+    if (!m_picker)
+        return;
+    m_picker->exec();
+    const QList<ClassContact *> chosen = m_picker->selectedContacts();
+    std::vector<const ClassContact *> contacts(chosen.cbegin(), chosen.cend());
+    // Copied before the picker goes: its snapshot holds the contacts.
+    std::vector<std::unique_ptr<ClassContact>> copies;
+    copies.reserve(contacts.size());
+    for (const ClassContact *contact : contacts)
+        copies.push_back(mailingCopy(*contact, m_state.NextKey()));
+    m_picker.reset();
+    const qsizetype added = copies.empty() ? 0 : m_colContactMailing.append(std::move(copies));
+    CountContact();
+    announceAdded(added);
+}
+
+void Form_Mailing::MNU_ChargerMailing_Click()
+{
+    const QString path = FileDialog::getOpenFileName(
+        this, QString::fromUtf16(kMessageBoxTitle) + u" - "_qs + m_state.Textes(89), m_state.Textes(91));
+    if (path.isEmpty())
+        return;
+    auto loaded = Charge_Mailing(path, [this] { return m_state.NextKey(); });
+    qsizetype added = 0;
+    if (loaded && !loaded->empty())
+        added = m_colContactMailing.append(std::move(*loaded));
+    CountContact();
+    SetLVBackGround();
+    AutosizeColumns();
+    announceAdded(added);
+}
+
+void Form_Mailing::saveMailing(bool autosize)
+{
+    const QString path = FileDialog::getSaveFileName(
+        this, QString::fromUtf16(kMessageBoxTitle) + u" - "_qs + m_state.Textes(90), m_state.Textes(91));
+    if (path.isEmpty())
+        return;
+    if (FileExists(path) && MsgBox(m_state.Textes(92), vbYesNo | vbInformation) != vbYes)
+        return;
+    QList<const ClassContact *> rows;
+    for (const ClassContact *contact : m_list->listModel()->contacts())
+        rows.append(contact);
+    // The new file replaces the old one only once written whole; a failure says nothing.
+    Sauve_Mailing(path, rows);
+    if (autosize)
+        AutosizeColumns();
+}
+
+void Form_Mailing::MNU_Supprimer_Click()
+{
+    if (m_list->model()->rowCount() == 0)
+        return;
+    if (MsgBox(m_state.Textes(80), vbYesNo | vbInformation) != vbYes)
+        return;
+    QStringList keys;
+    for (const ClassContact *contact : m_list->selectedContacts())
+        keys.append(contact->GUID);
+    if (!keys.isEmpty())
+        m_colContactMailing.remove(keys);
+    CountContact();
+    if (m_list->model()->rowCount() > 0)
+        m_list->selectionModel()->setCurrentIndex(m_list->model()->index(0, 0),
+                                                  QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    Update_Appercu();
+}
+
+void Form_Mailing::MNU_SupprimerTout_Click()
+{
+    if (m_list->model()->rowCount() == 0)
+        return;
+    if (MsgBox(m_state.Textes(81), vbYesNo | vbInformation) != vbYes)
+        return;
+    m_colContactMailing.clear();
+    CountContact();
+}
+
+void Form_Mailing::showListPopup(const QPoint &globalPos)
+{
+    const bool rows = m_list->model()->rowCount() > 0;
+    m_mnuSupprimer->setEnabled(rows);
+    m_mnuSupprimerTout->setEnabled(rows);
+    m_mnuSauver->setEnabled(rows);
+    m_menuAjouter->menuAction()->setVisible(true);
+    m_menuPopUp->popup(globalPos);
+}
+
+MailingSource Form_Mailing::mailingSource()
+{
+    ContactListModel *model = m_list->listModel();
+    return MailingSource{[model] { return qsizetype(model->rowCount()); },
+                         [model](qsizetype row) -> const ClassContact * { return model->contactAt(int(row)); },
+                         [this] { return m_textExpediteur->text(); }, [this] { return m_textSMS->toPlainText(); }};
+}
+
+void Form_Mailing::CommandEnvoyer_Click()
+{
+    const int count = m_list->model()->rowCount();
+    if (count == 0) {
+        MsgBox(m_state.Textes(93), vbOKOnly | vbInformation);
+        return;
+    }
+    if (MsgBox(withCount(m_state.Textes(94), count), vbYesNo | vbInformation) != vbYes)
+        return;
+    // The frame of the main window is disabled, not the window itself: the result window it
+    // owns stays live, and its list can be scrolled during the run.
+    QWidget *frame = m_main.centralWidget() ? m_main.centralWidget() : static_cast<QWidget *>(&m_main);
+    frame->setEnabled(false);
+    m_commandEnvoyer->setEnabled(false);
+    if (!m_envoi)
+        m_envoi = new Form_EnvoiMailing(m_state, &m_main);
+    m_envoi->Send(mailingSource(), Build_Differer());
+    frame->setEnabled(true);
+    m_commandEnvoyer->setEnabled(true);
+    m_main.MAJ_SoldeSMS();
+}
+
+} // namespace parlevo

@@ -1,0 +1,118 @@
+#pragma once
+
+#include "addressbook/contactcollection.h"
+#include "app/activitywindow.h"
+#include "sendrun.h"
+
+#include <memory>
+#include <vector>
+
+class QAction;
+class QCheckBox;
+class QDateEdit;
+class QLabel;
+class QLineEdit;
+class QMenu;
+class QPushButton;
+class QTimeEdit;
+class QTimer;
+
+namespace parlevo {
+
+class AppState;
+class ContactListView;
+class Form_EnvoiMailing;
+class Form_SelContact;
+class LabelLink;
+class MDIForm_Main;
+class SmsTextEdit;
+
+// Prepares a mailing: the recipients (copies taken from the address book, by group, through the
+// picker or from a mailing file), one message, the sender and the deferred moment; saves the
+// list and hands everything to the send run.
+class Form_Mailing final : public SectionPage {
+    Q_OBJECT
+public:
+    static constexpr int kMaxMessageLength = 160;
+
+    Form_Mailing(AppState &state, MDIForm_Main &main, QWidget *parent = nullptr);
+    ~Form_Mailing() override;
+    Q_DISABLE_COPY_MOVE(Form_Mailing)
+
+    // An empty mailing: group items from the group list, columns, pickers at the current moment,
+    // no row, prompt and default sender. The deferred box keeps its state.
+    void Init() override;
+    QString Build_Differer() const;
+    void Init_ColonneLV();
+    void CountContact();
+    void AutosizeColumns();
+    void SetLVBackGround();
+    void Update_Appercu();
+
+    // Adds a copy of every contact of the address book in this group (case-sensitive).
+    void addGroup(const QString &name);
+    void MNU_Carnet_Click();
+    void MNU_ChargerMailing_Click();
+    // autosize: a save through the link sizes the columns afterwards.
+    void saveMailing(bool autosize);
+    void MNU_Supprimer_Click();
+    void MNU_SupprimerTout_Click();
+    void CommandEnvoyer_Click();
+    // The list popup as a right click shows it, at a screen point.
+    void showListPopup(const QPoint &globalPos);
+
+    ContactCollection &ColContactMailing() { return m_colContactMailing; }
+    ContactListView *list() const { return m_list; }
+    QMenu *listPopup() const { return m_menuPopUp; }
+    QMenu *addMenu() const { return m_menuAjouter; }
+    QMenu *groupMenu() const { return m_menuGroupe; }
+    // The send run's window, once a mailing was sent.
+    Form_EnvoiMailing *envoiMailing() const { return m_envoi; }
+    // The rows in display order and the texts in force, as the send run reads them.
+    MailingSource mailingSource();
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    void buildWindow();
+    void buildMenus();
+    void rebuildGroupItems();
+    void MAJ_NbCar();
+    void PopUp_Predefinis();
+    void TimerShowForm_Timer();
+    // Adds copies of these contacts as new rows and tells how many were added.
+    void addCopies(const std::vector<const ClassContact *> &contacts);
+    void announceAdded(qsizetype count);
+
+    AppState &m_state;
+    MDIForm_Main &m_main;
+    ContactCollection m_colContactMailing;
+    ContactListView *m_list = nullptr;
+    QLabel *m_labelNBFiche = nullptr;
+    LabelLink *m_linkAjouter = nullptr;
+    LabelLink *m_linkSauver = nullptr;
+    SmsTextEdit *m_textSMS = nullptr;
+    QLabel *m_labelNbMax = nullptr;
+    QLabel *m_labelPopUp = nullptr;
+    QLabel *m_labelNBCar = nullptr;
+    QLineEdit *m_textExpediteur = nullptr;
+    QCheckBox *m_checkDifferer = nullptr;
+    QLabel *m_labelDate = nullptr;
+    QDateEdit *m_pickerDate = nullptr;
+    QLabel *m_labelHeure = nullptr;
+    QTimeEdit *m_pickerTime = nullptr;
+    QPushButton *m_cmdAppercu = nullptr;
+    QPushButton *m_commandEnvoyer = nullptr;
+    QTimer *m_timerShowForm = nullptr;
+    QMenu *m_menuPopUp = nullptr;
+    QMenu *m_menuAjouter = nullptr;
+    QMenu *m_menuGroupe = nullptr;
+    QAction *m_mnuSupprimerTout = nullptr;
+    QAction *m_mnuSupprimer = nullptr;
+    QAction *m_mnuSauver = nullptr;
+    std::unique_ptr<Form_SelContact> m_picker;
+    Form_EnvoiMailing *m_envoi = nullptr;
+};
+
+} // namespace parlevo

@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QString>
+
+class QDateEdit;
+class QTimeEdit;
+class QWidget;
+
+namespace parlevo {
+
+class AppState;
+class SmsTextEdit;
+class TextTable;
+
+// Controls and rules the single SMS and the mailing windows share.
+
+// A count with one leading blank when it is not negative, its minus sign otherwise: " 3", "-2".
+QString signedCount(qsizetype value);
+
+// The remaining-characters label: "Caractère(s) restant(s) :" and the signed count.
+QString remainingCharsText(const TextTable &textes, qsizetype remaining);
+
+// Shows the predefined messages just above and left of the message box (its point (-2, -2))
+// and puts the picked message in place of the whole text; a dismissal changes nothing.
+void popUpPredefinis(AppState &state, SmsTextEdit &textSMS);
+
+// The deferred controls follow the check box; ticking it sets the time back to the current
+// hour and minute, the date keeps its value.
+void applyDeferred(bool ticked, QWidget *labelDate, QDateEdit *date, QWidget *labelTime, QTimeEdit *time);
+
+// Whether the preview window is on screen, so that a change must reach it.
+bool previewVisible();
+
+} // namespace parlevo

@@ -1,0 +1,409 @@
+// The mailing window: its list, its groups, its files and its send, against the gateway simulator.
+#include "addressbook/contactlistview.h"
+#include "addressbook/form_selcontact.h"
+#include "app/appstate.h"
+#include "app/filedialog.h"
+#include "app/mdiformmain.h"
+#include "gateway/classsendora.h"
+#include "messageboxresponder.h"
+#include "messages/form_sms.h"
+#include "sending/differer.h"
+#include "sending/form_envoimailing.h"
+#include "sending/form_mailing.h"
+#include "sending/resultmodel.h"
+#include "simulatorprocess.h"
+#include "testdatadir.h"
+
+#include <QAbstractItemModelTester>
+#include <QApplication>
+#include <QCheckBox>
+#include <QFile>
+#include <QFileInfo>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTest>
+#include <QTimeEdit>
+#include <QTimer>
+
+#include <optional>
+
+using namespace parlevo;
+using parlevo::test::MessageBoxResponder;
+using parlevo::test::SimulatorProcess;
+using parlevo::test::TestDataDir;
+
+namespace {
+
+const QString kMail = u"demo@parlevo.test"_qs;
+const QString kAdded2 = u" 2 contact(s) ajouté(s) au SMS Mailing."_qs;
+constexpr int kNotice = vbOKOnly | vbInformation;
+constexpr int kQuestion = vbYesNo | vbInformation;
+
+} // namespace
+
+class TestFormMailing : public QObject {
+    Q_OBJECT
+private:
+    std::unique_ptr<TestDataDir> m_dir;
+    std::unique_ptr<AppState> m_state;
+    std::unique_ptr<MDIForm_Main> m_main;
+    std::unique_ptr<Form_Mailing> m_form;
+    std::optional<QAbstractItemModelTester> m_tester;
+    int m_soldeQueries = 0;
+
+    void addContact(const QString &groupe, const QString &nom, const QString &phone)
+    {
+        auto c = std::make_unique<ClassContact>();
+        c->Groupe = groupe;
+        c->Titre = u"M."_qs;
+        c->Nom = nom;
+        c->Prenom = u"Jean"_qs;
+        c->Phone = phone;
+        c->Societe = u"ACME"_qs;
+        c->GUID = m_state->NextKey();
+        m_state->colContacts().add(std::move(c));
+        Ajoute_Groupe(*m_state, groupe);
+    }
+    template <typename T> T *child(const char16_t *name) const
+    {
+        T *w = m_form->findChild<T *>(QString::fromUtf16(name));
+        if (!w)
+            qFatal("no child %s", qPrintable(QString::fromUtf16(name)));
+        return w;
+    }
+    int rows() const { return m_form->list()->model()->rowCount(); }
+    QString count() const { return child<QLabel>(u"LabelNBFiche")->text(); }
+    QStringList column(int col) const
+    {
+        QStringList texts;
+        for (int row = 0; row < rows(); ++row)
+            texts.append(m_form->list()->model()->index(row, col).data().toString());
+        return texts;
+    }
+    QAction *groupItem(const QString &text) const
+    {
+        for (QAction *a : m_form->groupMenu()->actions()) {
+            if (a->text() == text)
+                return a;
+        }
+        return nullptr;
+    }
+    QString saveTo(const QString &name, bool throughLink = true)
+    {
+        const QString path = m_dir->filePath(name);
+        FileDialog::setNextFileName(path);
+        if (throughLink)
+            m_form->saveMailing(true);
+        else
+            m_form->listPopup()->findChild<QAction *>(u"MNU_SauverMailing"_qs)->trigger();
+        return path;
+    }
+    // Runs act on the modal dialog once the picker's timer has opened it.
+    void whenModal(std::function<void(QWidget *)> act)
+    {
+        auto *poll = new QTimer(this);
+        poll->setInterval(5);
+        connect(poll, &QTimer::timeout, this, [poll, act] {
+            if (QWidget *modal = QApplication::activeModalWidget()) {
+                poll->stop();
+                poll->deleteLater();
+                act(modal);
+            }
+        });
+        poll->start();
+    }
+
+private slots:
+    void init()
+    {
+        m_dir = std::make_unique<TestDataDir>();
+        m_state = std::make_unique<AppState>(m_dir->path());
+        m_state->config().Expediteur = u"Paul"_qs;
+        // Full name first, then the number: the rows sort on the full name.
+        m_state->config().ColumnGroup = false;
+        m_state->config().ColumnCompany = false;
+        MainWindowHooks hooks;
+        hooks.querySolde = [this] {
+            ++m_soldeQueries;
+            return u"12"_qs;
+        };
+        hooks.clock = [] { return QTime(8, 0); };
+        m_main = std::make_unique<MDIForm_Main>(*m_state, std::move(hooks));
+        m_soldeQueries = 0;
+        setSendingClock([] { return QDateTime(QDate(2027, 2, 1), QTime(9, 5, 42)); });
+        addContact(u"Amis"_qs, u"Dupont"_qs, u"06 12-34.56 78"_qs);
+        addContact(u"Travail"_qs, u"Martin"_qs, u"0699999999"_qs);
+        addContact(u"Amis"_qs, u"Bernard"_qs, u"0611111111"_qs);
+        addContact(u"amis"_qs, u"Petit"_qs, u"0622222222"_qs);
+        m_form = std::make_unique<Form_Mailing>(*m_state, *m_main);
+        m_form->Init();
+        m_tester.emplace(m_form->list()->model(), QAbstractItemModelTester::FailureReportingMode::QtTest);
+    }
+    void cleanup()
+    {
+        m_tester.reset();
+        m_form.reset();
+        m_main.reset();
+        m_state.reset();
+        delete Form_SMS::existing();
+        setSendingClock({});
+    }
+
+    // The same group twice gives its contacts twice, matched case-sensitively; without groups
+    // the single "&Aucun" item adds nothing and says nothing.
+    void groups()
+    {
+        QCOMPARE(count(), u"Nombre de contacts : 0"_qs);
+        const QList<QAction *> items = m_form->groupMenu()->actions();
+        QCOMPARE(items.size(), 2); // "amis" is the same group as "Amis"
+        MessageBoxResponder boxes(vbOK);
+        groupItem(u"Amis"_qs)->trigger();
+        groupItem(u"Amis"_qs)->trigger();
+        QCOMPARE(rows(), 4);
+        QCOMPARE(count(), u"Nombre de contacts : 4"_qs);
+        QCOMPARE(boxes.shown().size(), 2);
+        QCOMPARE(boxes.shown()[1].text, kAdded2);
+        QCOMPARE(boxes.shown()[1].style, kNotice);
+        // Four copies, each under its own key, sorted on the first column (the full name here).
+        QCOMPARE(m_form->ColContactMailing().count(), 4);
+        QCOMPARE(column(0), (QStringList{u"M. Bernard Jean "_qs, u"M. Bernard Jean "_qs, u"M. Dupont Jean "_qs,
+                                         u"M. Dupont Jean "_qs}));
+
+        AppState bare(m_dir->path());
+        Form_Mailing empty(bare, *m_main);
+        empty.Init();
+        const QList<QAction *> none = empty.groupMenu()->actions();
+        QCOMPARE(none.size(), 1);
+        QCOMPARE(none[0]->text(), u"&Aucun"_qs);
+        none[0]->trigger();
+        QCOMPARE(empty.list()->model()->rowCount(), 0);
+        QCOMPARE(boxes.shown().size(), 2);
+    }
+
+    // Saving writes the six fields of each row; an empty list gives a zero-byte file; an
+    // existing file is replaced only on Yes; a ";" in a field shifts the next fields on reload;
+    // loading twice appends twice.
+    void saveAndLoad()
+    {
+        {
+            MessageBoxResponder boxes(vbYes);
+            const QString empty = saveTo(u"vide.kxg"_qs);
+            QVERIFY(QFile::exists(empty));
+            QCOMPARE(QFileInfo(empty).size(), 0);
+            QVERIFY(boxes.shown().isEmpty());
+        }
+        MessageBoxResponder boxes(vbNo);
+        m_state->colContacts().at(1)->Societe = u"A;B"_qs;
+        groupItem(u"Travail"_qs)->trigger();
+        groupItem(u"Amis"_qs)->trigger();
+        const QString path = saveTo(u"liste.kxg"_qs, false);
+        const QByteArray bytes = m_dir->read(u"liste.kxg"_qs);
+        // Display order: sorted on the full name.
+        QCOMPARE(bytes, QByteArray("Amis;ACME;M.;Jean;Bernard;0611111111\r\n"
+                                   "Amis;ACME;M.;Jean;Dupont;06 12-34.56 78\r\n"
+                                   "Travail;A;B;M.;Jean;Martin;0699999999\r\n"));
+        QCOMPARE(boxes.shown().size(), 2);
+        // No to the replace question leaves the file as it was.
+        m_form->MNU_SupprimerTout_Click();
+        QCOMPARE(rows(), 3);
+        QCOMPARE(saveTo(u"liste.kxg"_qs), path);
+        QCOMPARE(boxes.shown().last().text, u"Le fichier existe déjà !\nVoulez-vous le remplacer ?"_qs);
+        QCOMPARE(boxes.shown().last().style, kQuestion);
+        QCOMPARE(m_dir->read(u"liste.kxg"_qs), bytes);
+
+        Form_Mailing other(*m_state, *m_main);
+        other.Init();
+        FileDialog::setNextFileName(path);
+        other.MNU_ChargerMailing_Click();
+        FileDialog::setNextFileName(path);
+        other.MNU_ChargerMailing_Click();
+        QCOMPARE(other.list()->model()->rowCount(), 6);
+        QCOMPARE(boxes.shown().last().text, u" 3 contact(s) ajouté(s) au SMS Mailing."_qs);
+        const ClassContact *shifted = other.ColContactMailing().at(2);
+        QCOMPARE((QStringList{shifted->Groupe, shifted->Societe, shifted->Titre, shifted->Prenom, shifted->Nom,
+                              shifted->Phone}),
+                 (QStringList{u"Travail"_qs, u"A"_qs, u"B"_qs, u"M."_qs, u"Jean"_qs, u"Martin"_qs}));
+
+        // A missing file adds nothing and says nothing.
+        const qsizetype shown = boxes.shown().size();
+        FileDialog::setNextFileName(m_dir->filePath(u"absent.kxg"_qs));
+        other.MNU_ChargerMailing_Click();
+        QCOMPARE(other.list()->model()->rowCount(), 6);
+        QCOMPARE(boxes.shown().size(), shown);
+    }
+
+    // "Nouveau" on an empty list asks nothing; Delete with no row selected asks and removes
+    // nothing; with rows selected they go, and the first row left is selected.
+    void deleting()
+    {
+        MessageBoxResponder boxes(vbYes);
+        m_form->MNU_SupprimerTout_Click();
+        m_form->MNU_Supprimer_Click();
+        QVERIFY(boxes.shown().isEmpty());
+
+        groupItem(u"Amis"_qs)->trigger();
+        groupItem(u"Travail"_qs)->trigger();
+        QCOMPARE(rows(), 3);
+        m_form->list()->clearSelection();
+        m_form->showListPopup(QPoint(10, 10));
+        QVERIFY(m_form->listPopup()->findChild<QAction *>(u"MNU_Supprimer"_qs)->isEnabled());
+        m_form->listPopup()->hide();
+        QTest::keyClick(m_form->list(), Qt::Key_Delete);
+        QCOMPARE(boxes.shown().last().text, u"Etes-vous sûr de vouloir supprimer ce(s) contact(s) du SMS Mailing ?"_qs);
+        QCOMPARE(boxes.shown().last().style, kQuestion);
+        QCOMPARE(rows(), 3);
+
+        QTest::keyClick(m_form->list(), Qt::Key_A, Qt::ControlModifier);
+        m_form->list()->selectionModel()->select(m_form->list()->model()->index(0, 0),
+                                                 QItemSelectionModel::Deselect | QItemSelectionModel::Rows);
+        m_form->MNU_Supprimer_Click();
+        QCOMPARE(column(0), QStringList{u"M. Bernard Jean "_qs});
+        QCOMPARE(count(), u"Nombre de contacts : 1"_qs);
+        QCOMPARE(m_form->list()->selectedContacts().size(), 1);
+        QCOMPARE(m_form->ColContactMailing().count(), 1);
+
+        m_form->MNU_SupprimerTout_Click();
+        QCOMPARE(boxes.shown().last().text,
+                 u"Etes-vous sûr de vouloir supprimer tous les contacts du SMS Mailing ?"_qs);
+        QCOMPARE(rows(), 0);
+        QCOMPARE(m_form->ColContactMailing().count(), 0);
+        m_form->showListPopup(QPoint(10, 10));
+        QVERIFY(!m_form->listPopup()->findChild<QAction *>(u"MNU_SauverMailing"_qs)->isEnabled());
+        m_form->listPopup()->hide();
+    }
+
+    // Init empties the list and resets message and sender but keeps the deferred box; the
+    // counter counts the message alone.
+    void initAndCounter()
+    {
+        MessageBoxResponder boxes(vbOK);
+        groupItem(u"Amis"_qs)->trigger();
+        child<QCheckBox>(u"Checkdifferer")->setChecked(true);
+        child<QLineEdit>(u"TextExpediteur")->setText(u"Quelqu'un"_qs);
+        child<QPlainTextEdit>(u"TextSMS")->setPlainText(QString(160, u'x'));
+        QCOMPARE(child<QLabel>(u"LabelNBCar")->text(), u"Caractère(s) restant(s) : 0"_qs);
+        child<QPlainTextEdit>(u"TextSMS")->setPlainText(QString(162, u'x'));
+        QCOMPARE(child<QLabel>(u"LabelNBCar")->text(), u"Caractère(s) restant(s) :-2"_qs);
+        // The preview shows the whole message, or with a row selected the 160 characters sent.
+        m_form->list()->clearSelection();
+        m_form->Update_Appercu();
+        QCOMPARE(Form_SMS::instance(*m_state).previewText(), u"De : Quelqu'un, "_qs + QString(162, u'x'));
+        m_form->list()->selectAll();
+        m_form->Update_Appercu();
+        QCOMPARE(Form_SMS::instance(*m_state).previewText(), u"De : Quelqu'un, "_qs + QString(160, u'x'));
+        m_form->Init();
+        QCOMPARE(rows(), 0);
+        QCOMPARE(count(), u"Nombre de contacts : 0"_qs);
+        QVERIFY(child<QCheckBox>(u"Checkdifferer")->isChecked());
+        QVERIFY(child<QTimeEdit>(u"DTPickerTime")->isEnabled());
+        QCOMPARE(child<QLineEdit>(u"TextExpediteur")->text(), u"Paul"_qs);
+        QCOMPARE(child<QPlainTextEdit>(u"TextSMS")->toPlainText(), u"Entrer votre message ici."_qs);
+        QCOMPARE(m_form->Build_Differer(), u"090501022027"_qs);
+        child<QCheckBox>(u"Checkdifferer")->setChecked(false);
+        QCOMPARE(m_form->Build_Differer(), QString());
+        QVERIFY(!child<QTimeEdit>(u"DTPickerTime")->isEnabled());
+    }
+
+    // Contacts chosen in the picker are copied in the picker's order.
+    void picker()
+    {
+        MessageBoxResponder boxes(vbOK);
+        QStringList picked;
+        int typeSource = -1;
+        whenModal([&](QWidget *modal) {
+            auto *dialog = qobject_cast<Form_SelContact *>(modal);
+            if (!dialog) {
+                modal->close();
+                return;
+            }
+            typeSource = dialog->TypeSource;
+            ContactListView *list = dialog->list();
+            for (int row : {0, 2}) {
+                list->selectionModel()->select(list->model()->index(row, 0),
+                                               QItemSelectionModel::Select | QItemSelectionModel::Rows);
+                picked.append(list->listModel()->contactAt(row)->FullName());
+            }
+            QTest::mouseClick(dialog->findChild<QPushButton *>(u"CMD_Accepter"_qs), Qt::LeftButton);
+        });
+        m_form->addMenu()->findChild<QAction *>(u"MNU_Carnet"_qs)->trigger();
+        QTRY_COMPARE(rows(), 2);
+        QCOMPARE(typeSource, 1);
+        QCOMPARE(boxes.shown().size(), 1);
+        QCOMPARE(boxes.shown()[0].text, kAdded2);
+        QCOMPARE(picked.size(), 2);
+        QCOMPARE(column(0), picked);
+
+        // Closed without accepting: nothing added, nothing said.
+        bool closed = false;
+        whenModal([&](QWidget *modal) { closed = modal->close(); });
+        m_form->MNU_Carnet_Click();
+        QTRY_VERIFY(closed);
+        QTRY_VERIFY(!m_form->findChild<QTimer *>(u"TimerShowForm"_qs)->isActive() &&
+                    !QApplication::activeModalWidget());
+        QCOMPARE(rows(), 2);
+        QCOMPARE(boxes.shown().size(), 1);
+    }
+
+    // The send button: an empty list is refused; the question gives the count; No sends
+    // nothing; Yes sends every row through the send run, deferred, and refreshes the credit.
+    void send()
+    {
+        SimulatorProcess sim({u"--account"_qs, kMail + u":demo:1000"_qs});
+        QVERIFY(sim.isRunning());
+        m_state->Gateway().setBaseUrl(sim.baseUrl());
+        m_state->Gateway().Mail = kMail;
+        m_state->Gateway().Password = u"demo"_qs;
+        auto *envoyer = child<QPushButton>(u"CommandEnvoyer");
+        {
+            MessageBoxResponder boxes(vbNo);
+            QTest::mouseClick(envoyer, Qt::LeftButton);
+            QCOMPARE(boxes.shown().size(), 1);
+            QCOMPARE(boxes.shown()[0].text, u"La liste est vide ! \nVeuillez ajouter des contacts avant."_qs);
+            QCOMPARE(boxes.shown()[0].style, kNotice);
+            groupItem(u"Amis"_qs)->trigger();
+            groupItem(u"Travail"_qs)->trigger();
+            QTest::mouseClick(envoyer, Qt::LeftButton);
+            QCOMPARE(boxes.shown().last().text,
+                     u"Attention, vous allez envoyer 3 SMS !\n\nEtes-vous sûr de vouloir continuer ?"_qs);
+            QCOMPARE(boxes.shown().last().style, kQuestion);
+            QVERIFY(m_form->envoiMailing() == nullptr);
+        }
+        child<QCheckBox>(u"Checkdifferer")->setChecked(true);
+        child<QPlainTextEdit>(u"TextSMS")->setPlainText(u"Bonjour"_qs);
+        MessageBoxResponder boxes(vbYes);
+        QTest::mouseClick(envoyer, Qt::LeftButton);
+        QCOMPARE(boxes.shown().size(), 1);
+        const QList<QVariantMap> outbox = sim.outbox();
+        QCOMPARE(outbox.size(), 3);
+        QStringList numbers;
+        for (const QVariantMap &sms : outbox) {
+            numbers.append(sms[u"number"_qs].toString());
+            QCOMPARE(sms[u"text"_qs].toString(), u"De : Paul, Bonjour"_qs);
+            QCOMPARE(sms[u"deferred"_qs].toString(), u"090501022027"_qs);
+        }
+        QCOMPARE(numbers, (QStringList{u"0611111111"_qs, u"0612345678"_qs, u"0699999999"_qs}));
+        QVERIFY(m_form->envoiMailing());
+        const ResultModel *results = m_form->envoiMailing()->results();
+        QCOMPARE(results->rowCount(), 3);
+        QCOMPARE(results->index(1, 0).data().toString(), u"(06 12-34.56 78) M. Dupont Jean "_qs);
+        QCOMPARE(results->index(1, 1).data().toString(), u"Le message est enregistré pour un envoi en différé"_qs);
+        QVERIFY(envoyer->isEnabled());
+        QVERIFY(m_main->centralWidget()->isEnabled());
+        QCOMPARE(m_soldeQueries, 1);
+    }
+
+    // The toolbar's mailing button shows this window.
+    void wiredIntoMainWindow()
+    {
+        m_main->KXB_Mailing_Click();
+        QVERIFY(m_main->ActiveChild());
+        QCOMPARE(m_main->ActiveChild()->objectName(), u"Form_Mailing"_qs);
+        QVERIFY(qobject_cast<Form_Mailing *>(m_main->ActiveChild()));
+    }
+};
+
+QTEST_MAIN(TestFormMailing)
+#include "test_form_mailing.moc"
