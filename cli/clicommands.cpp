@@ -14,6 +14,8 @@
 #include "app/singleinstance.h"
 #include "app/textes.h"
 #include "gateway/classsendora.h"
+#include "messages/outgoing.h"
+#include "sending/differer.h"
 #include "sending/mailingfile.h"
 #include "sending/sendrun.h"
 
@@ -22,13 +24,16 @@
 #include <QFile>
 
 #include <cstdio>
+#ifdef _WIN32
+#include <io.h>
+#else
 #include <unistd.h>
+#endif
 
 namespace parlevo::cli {
 
 namespace {
 
-constexpr int kMaxSmsLength = 160;
 constexpr int kNumberDigits = 10;
 
 const char kGeneralHelp[] = "Usage: parlevo-cli [--data-dir DIR] <command> [options]\n"
@@ -138,19 +143,43 @@ int balance(const QString &globalDataDir, const QStringList &arguments)
     return kAccepted;
 }
 
+// Whether standard error is a terminal, where a progress bar can be redrawn in place.
+bool stderrIsTerminal()
+{
+#ifdef _WIN32
+    return _isatty(_fileno(stderr)) != 0;
+#else
+    return isatty(fileno(stderr)) != 0;
+#endif
+}
+
+// The options both send commands take for the text and its timing.
+struct MessageOptions {
+    QCommandLineOption message{QStringLiteral("message"), QStringLiteral("The message."), QStringLiteral("TEXT")};
+    QCommandLineOption from{QStringLiteral("from"),
+                            QStringLiteral("Sender shown as \"De : SENDER, \" before the message (default: the "
+                                           "configured sender; an empty one gives no prefix)."),
+                            QStringLiteral("SENDER")};
+    QCommandLineOption at{QStringLiteral("at"), QStringLiteral("Deferred sending at this local date and time."),
+                          QStringLiteral("YYYY-MM-DD HH:MM")};
+
+    // The deferred value of --at (empty without it); nothing when --at is not a date and time.
+    std::optional<QString> differer(const QCommandLineParser &parser) const
+    {
+        return parser.isSet(at) ? deferredValue(parser.value(at)) : std::optional<QString>(QString());
+    }
+};
+
 int send(const QString &globalDataDir, const QStringList &arguments)
 {
     QCommandLineParser parser;
     const QCommandLineOption to(QStringLiteral("to"),
                                 QStringLiteral("Recipient: its digits are kept, the first 10 are used."),
                                 QStringLiteral("NUMBER"));
-    const QCommandLineOption message(QStringLiteral("message"), QStringLiteral("The message."), QStringLiteral("TEXT"));
-    const QCommandLineOption from(QStringLiteral("from"),
-                                  QStringLiteral("Sender shown as \"De : SENDER, \" before the message (default: the "
-                                                 "configured sender; an empty one gives no prefix)."),
-                                  QStringLiteral("SENDER"));
-    const QCommandLineOption at(QStringLiteral("at"), QStringLiteral("Deferred sending at this local date and time."),
-                                QStringLiteral("YYYY-MM-DD HH:MM"));
+    const MessageOptions messageOptions;
+    const QCommandLineOption &message = messageOptions.message;
+    const QCommandLineOption &from = messageOptions.from;
+    const QCommandLineOption &at = messageOptions.at;
     parser.addOptions({to, message, from, at});
     int status = kAccepted;
     if (!parseCommand(parser, u"send"_qs,
@@ -169,15 +198,12 @@ int send(const QString &globalDataDir, const QStringList &arguments)
         err(state->Textes(44));
         return usage(u"send needs --to with a number"_qs, u"send"_qs);
     }
-    QString differer;
-    if (parser.isSet(at)) {
-        const auto value = deferredValue(parser.value(at));
-        if (!value)
-            return usage(u"--at wants \"YYYY-MM-DD HH:MM\", not "_qs + parser.value(at), u"send"_qs);
-        differer = *value;
-    }
+    const auto deferred = messageOptions.differer(parser);
+    if (!deferred)
+        return usage(u"--at wants \"YYYY-MM-DD HH:MM\", not "_qs + parser.value(at), u"send"_qs);
+    const QString differer = *deferred;
     const QString sender = parser.isSet(from) ? parser.value(from) : state->config().Expediteur;
-    const QString text = buildOutgoingText(state->textTable(), sender, parser.value(message));
+    const QString text = textToSend(state->textTable(), sender, parser.value(message), ClassContact{});
 
     ClassSendora &gateway = state->Gateway();
     const int code = gateway.Envoi_SMS(number, text, differer);
@@ -514,13 +540,10 @@ int mailing(const QString &globalDataDir, const QStringList &arguments)
     const QCommandLineOption group(QStringLiteral("group"),
                                    QStringLiteral("Sends to every contact of this address book group (exact name)."),
                                    QStringLiteral("NAME"));
-    const QCommandLineOption message(QStringLiteral("message"), QStringLiteral("The message."), QStringLiteral("TEXT"));
-    const QCommandLineOption from(QStringLiteral("from"),
-                                  QStringLiteral("Sender shown as \"De : SENDER, \" before the message (default: the "
-                                                 "configured sender; an empty one gives no prefix)."),
-                                  QStringLiteral("SENDER"));
-    const QCommandLineOption at(QStringLiteral("at"), QStringLiteral("Deferred sending at this local date and time."),
-                                QStringLiteral("YYYY-MM-DD HH:MM"));
+    const MessageOptions messageOptions;
+    const QCommandLineOption &message = messageOptions.message;
+    const QCommandLineOption &from = messageOptions.from;
+    const QCommandLineOption &at = messageOptions.at;
     const QCommandLineOption results(QStringLiteral("results"),
                                      QStringLiteral("Writes the results as CSV (number, full name, code, text)."),
                                      QStringLiteral("FILE.csv"));
@@ -540,13 +563,10 @@ int mailing(const QString &globalDataDir, const QStringList &arguments)
         return usage(u"mailing send wants either a mailing file or --group"_qs, u"mailing send"_qs);
     if (!parser.isSet(message))
         return usage(u"mailing send needs --message"_qs, u"mailing send"_qs);
-    QString differer;
-    if (parser.isSet(at)) {
-        const auto value = deferredValue(parser.value(at));
-        if (!value)
-            return usage(u"--at wants \"YYYY-MM-DD HH:MM\", not "_qs + parser.value(at), u"mailing send"_qs);
-        differer = *value;
-    }
+    const auto deferred = messageOptions.differer(parser);
+    if (!deferred)
+        return usage(u"--at wants \"YYYY-MM-DD HH:MM\", not "_qs + parser.value(at), u"mailing send"_qs);
+    const QString differer = *deferred;
 
     auto state = loadState(parser.isSet(dataDirOption()) ? parser.value(dataDirOption()) : globalDataDir);
     const auto nextKey = [&state] { return state->NextKey(); };
@@ -575,7 +595,7 @@ int mailing(const QString &globalDataDir, const QStringList &arguments)
         [&rows] { return static_cast<qsizetype>(rows.size()); },
         [&rows](qsizetype row) -> const ClassContact * { return rows[static_cast<std::size_t>(row)].get(); },
         [&sender] { return sender; }, [&text] { return text; }};
-    TerminalRun terminal(state->textTable(), isatty(fileno(stderr)) != 0);
+    TerminalRun terminal(state->textTable(), stderrIsTerminal());
     const SendRunSummary summary = runMailing(state->Gateway(), state->textTable(), source, differer, terminal);
     terminal.finish(summary.total, summary.total);
     if (parser.isSet(results) && !replaceFile(parser.value(results), terminal.csv.toUtf8())) {
@@ -589,19 +609,12 @@ int mailing(const QString &globalDataDir, const QStringList &arguments)
 
 } // namespace
 
-QString buildOutgoingText(const TextTable &textes, const QString &sender, const QString &message)
-{
-    const QString prefix = sender.isEmpty() ? QString() : textes(188) + u' ' + sender + u", ";
-    const QString text = prefix + message;
-    return text.left(kMaxSmsLength);
-}
-
 std::optional<QString> deferredValue(const QString &at)
 {
     const QDateTime when = QDateTime::fromString(at.trimmed(), u"yyyy-MM-dd HH:mm"_qs);
     if (!when.isValid())
         return std::nullopt;
-    return when.toString(u"HHmmddMMyyyy"_qs);
+    return Build_Differer(true, when.date(), when.time());
 }
 
 int run(const QStringList &arguments)

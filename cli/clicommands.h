@@ -8,8 +8,6 @@
 
 namespace parlevo {
 
-class TextTable;
-
 namespace cli {
 
 // Exit statuses of parlevo-cli.
@@ -20,10 +18,6 @@ enum ExitStatus : int {
     kRefused = 3,     // the gateway refused (any other code)
     kUsageError = 64, // wrong command line
 };
-
-// The text handed to the gateway, as the single-SMS window builds it: the "De : <sender>, "
-// prefix when the sender is not empty, then the message, cut to 160 characters.
-QString buildOutgoingText(const TextTable &textes, const QString &sender, const QString &message);
 
 // "YYYY-MM-DD HH:MM" -> hhmmDDMMYYYY; nothing when the text is not such a date and time.
 std::optional<QString> deferredValue(const QString &at);
