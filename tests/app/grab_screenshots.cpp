@@ -9,6 +9,7 @@
 #include "gateway/classsendora.h"
 #include "sending/differer.h"
 #include "sending/form_mailing.h"
+#include "sending/form_simple.h"
 
 #include <QPlainTextEdit>
 
@@ -49,6 +50,9 @@ int main(int argc, char *argv[])
     for (const ClassContact &contact : state.colContacts())
         Ajoute_Groupe(state, contact.Groupe);
 
+    state.colPredefinis().append({u"Rendez-vous"_qs, u"Bonjour, nous vous confirmons votre rendez-vous de demain."_qs});
+    state.colPredefinis().append({u"Merci"_qs, u"Merci de votre visite, à bientôt !"_qs});
+
     setSendingClock([] { return QDateTime(QDate(2026, 3, 7), QTime(14, 32, 5)); });
     MainWindowHooks hooks;
     hooks.querySolde = [] { return u"120"_qs; };
@@ -77,6 +81,17 @@ int main(int argc, char *argv[])
     }
     QApplication::processEvents();
     ok = window.grab().save(out.filePath(u"mailing.png"_qs)) && ok;
+    window.KXB_Simple_Click();
+    if (auto *simple = qobject_cast<Form_Simple *>(window.ActiveChild())) {
+        simple->applyPickedContact(*state.colContacts().at(2));
+        simple->findChild<QPlainTextEdit *>(u"TextSMS"_qs)
+            ->setPlainText(u"Votre commande est prête, vous pouvez passer la chercher dès demain."_qs);
+    }
+    QApplication::processEvents();
+    ok = window.grab().save(out.filePath(u"single.png"_qs)) && ok;
+    window.KXB_Predefinis_Click();
+    QApplication::processEvents();
+    ok = window.grab().save(out.filePath(u"predefined.png"_qs)) && ok;
     window.KXB_Prefs_Click();
     QApplication::processEvents();
     ok = window.grab().save(out.filePath(u"preferences.png"_qs)) && ok;
