@@ -1,5 +1,8 @@
 // The single SMS window end to end against the gateway simulator.
 #include "addressbook/classcontact.h"
+#include "addressbook/contactcollection.h"
+#include "addressbook/contactlistview.h"
+#include "addressbook/form_selcontact.h"
 #include "app/appstate.h"
 #include "app/mdiformmain.h"
 #include "gateway/classsendora.h"
@@ -330,6 +333,33 @@ private slots:
         });
         QTest::mouseClick(child<QPushButton>(u"CMD_Contact"), Qt::LeftButton);
         QCOMPARE(recipient->text(), u"0611111111"_qs);
+    }
+
+    // The real picker, driven like a user: a click on the second row, then Accept.
+    void pickerChoosesTheRecipient()
+    {
+        for (const auto &[name, phone] :
+             {std::pair{u"Martin"_qs, u"0611111111"_qs}, {u"Leroy"_qs, u"07 22 33 44 55"_qs}}) {
+            auto contact = std::make_unique<ClassContact>();
+            contact->Nom = name;
+            contact->Phone = phone;
+            contact->GUID = m_state->NextKey();
+            m_state->colContacts().add(std::move(contact));
+        }
+        int typeSource = -1;
+        QTimer::singleShot(0, this, [&typeSource] {
+            QTRY_VERIFY_WITH_TIMEOUT(qobject_cast<Form_SelContact *>(QApplication::activeModalWidget()), 5000);
+            auto *dialog = qobject_cast<Form_SelContact *>(QApplication::activeModalWidget());
+            typeSource = dialog->TypeSource;
+            ContactListView *list = dialog->list();
+            const QRect row = list->visualRect(list->model()->index(1, 0));
+            QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, row.center());
+            QTest::mouseClick(dialog->findChild<QPushButton *>(u"CMD_Accepter"_qs), Qt::LeftButton);
+        });
+        QTest::mouseClick(child<QPushButton>(u"CMD_Contact"), Qt::LeftButton);
+        QCOMPARE(typeSource, 0);
+        // The number part is the first ten digits of the phone, as the send will find them.
+        QCOMPARE(child<QLineEdit>(u"TextContact")->text(), u"0722334455 - Leroy "_qs);
     }
 };
 
