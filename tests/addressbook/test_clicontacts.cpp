@@ -1,4 +1,5 @@
 // parlevo-cli contacts run as a user runs it.
+#include "cliprocess.h"
 #include "testdatadir.h"
 
 #include <QProcess>
@@ -8,23 +9,11 @@ using parlevo::test::TestDataDir;
 
 namespace {
 
-struct Run {
-    int status = -1;
-    QString out;
-    QString err;
-};
+using Run = parlevo::test::CliRun;
 
-Run cli(const TestDataDir &dir, QStringList arguments)
+Run cli(const TestDataDir &dir, const QStringList &arguments)
 {
-    QProcess process;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.remove(u"PARLEVO_HOME"_qs);
-    process.setProcessEnvironment(env);
-    process.start(QStringLiteral(PARLEVO_CLI_PATH), QStringList{u"--data-dir"_qs, dir.path()} + arguments);
-    if (!process.waitForFinished(20000))
-        return {};
-    return {process.exitCode(), QString::fromUtf8(process.readAllStandardOutput()),
-            QString::fromUtf8(process.readAllStandardError())};
+    return parlevo::test::runCli(QStringList{u"--data-dir"_qs, dir.path()} + arguments);
 }
 
 } // namespace

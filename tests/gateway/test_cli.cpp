@@ -1,6 +1,7 @@
 // parlevo-cli run as a user runs it, against the real gateway simulator.
 #include "app/appstate.h"
 #include "app/config.h"
+#include "cliprocess.h"
 #include "gateway/classsendora.h"
 #include "simulatorprocess.h"
 #include "testdatadir.h"
@@ -15,11 +16,7 @@ using parlevo::test::TestDataDir;
 
 namespace {
 
-struct Run {
-    int status = -1;
-    QString out;
-    QString err;
-};
+using Run = parlevo::test::CliRun;
 
 const QString kMail = u"demo@parlevo.test"_qs;
 
@@ -32,20 +29,7 @@ private:
 
     Run cli(const QStringList &arguments, const QByteArray &input = {})
     {
-        QProcess process;
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(u"PARLEVO_GATEWAY_URL"_qs, m_gateway.toString());
-        env.remove(u"PARLEVO_HOME"_qs);
-        process.setProcessEnvironment(env);
-        process.start(QStringLiteral(PARLEVO_CLI_PATH), arguments);
-        if (!process.waitForStarted(10000))
-            return {};
-        process.write(input);
-        process.closeWriteChannel();
-        if (!process.waitForFinished(20000))
-            return {};
-        return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
-                QString::fromUtf8(process.readAllStandardOutput()), QString::fromUtf8(process.readAllStandardError())};
+        return parlevo::test::runCli(arguments, m_gateway, input);
     }
 
     // A data directory whose configuration holds the demo account, written by the CLI itself.

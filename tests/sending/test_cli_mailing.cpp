@@ -1,4 +1,5 @@
 // parlevo-cli mailing send, run as a user runs it, against the gateway simulator.
+#include "cliprocess.h"
 #include "simulatorprocess.h"
 #include "testdatadir.h"
 
@@ -11,30 +12,13 @@ using parlevo::test::TestDataDir;
 
 namespace {
 
-struct Run {
-    int status = -1;
-    QString out;
-    QString err;
-};
+using Run = parlevo::test::CliRun;
 
 const QString kMail = u"demo@parlevo.test"_qs;
 
 Run cli(const QUrl &gateway, const QStringList &arguments, const QByteArray &input = {})
 {
-    QProcess process;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(u"PARLEVO_GATEWAY_URL"_qs, gateway.toString());
-    env.remove(u"PARLEVO_HOME"_qs);
-    process.setProcessEnvironment(env);
-    process.start(QStringLiteral(PARLEVO_CLI_PATH), arguments);
-    if (!process.waitForStarted(10000))
-        return {};
-    process.write(input);
-    process.closeWriteChannel();
-    if (!process.waitForFinished(30000))
-        return {};
-    return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
-            QString::fromUtf8(process.readAllStandardOutput()), QString::fromUtf8(process.readAllStandardError())};
+    return parlevo::test::runCli(arguments, gateway, input);
 }
 
 // A data directory holding the demo account (written by the CLI itself) and an address book.

@@ -1,0 +1,26 @@
+#include "cliprocess.h"
+
+#include <QProcess>
+
+namespace parlevo::test {
+
+CliRun runCli(const QStringList &arguments, const QUrl &gateway, const QByteArray &input)
+{
+    QProcess process;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    if (!gateway.isEmpty())
+        env.insert(u"PARLEVO_GATEWAY_URL"_qs, gateway.toString());
+    env.remove(u"PARLEVO_HOME"_qs);
+    process.setProcessEnvironment(env);
+    process.start(QStringLiteral(PARLEVO_CLI_PATH), arguments);
+    if (!process.waitForStarted(10000))
+        return {};
+    process.write(input);
+    process.closeWriteChannel();
+    if (!process.waitForFinished(30000))
+        return {};
+    return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
+            QString::fromUtf8(process.readAllStandardOutput()), QString::fromUtf8(process.readAllStandardError())};
+}
+
+} // namespace parlevo::test

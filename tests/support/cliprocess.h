@@ -1,0 +1,21 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+#include <QUrl>
+
+namespace parlevo::test {
+
+// What one run of the real parlevo-cli gave; status -1 when it did not start or end in time.
+struct CliRun {
+    int status = -1;
+    QString out;
+    QString err;
+};
+
+// Runs the built parlevo-cli with the arguments (never the user's PARLEVO_HOME), pointed at the
+// gateway when one is given, with input on its standard input.
+CliRun runCli(const QStringList &arguments, const QUrl &gateway = {}, const QByteArray &input = {});
+
+} // namespace parlevo::test
