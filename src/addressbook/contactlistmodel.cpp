@@ -67,8 +67,8 @@ void ContactListModel::follow(ContactCollection *collection, bool followAdds)
 void ContactListModel::collectionReset()
 {
     if (m_followAdds) {
-        // After a bulk append (an import) only the new contacts are sorted, then merged into
-        // the rows already in order: far cheaper than sorting the whole book again.
+        // After a bulk append (an import) the rows already shown come first, so that among
+        // equal texts they keep their places ahead of the new contacts.
         const std::unordered_set<const ClassContact *> shown(m_rows.cbegin(), m_rows.cend());
         std::vector<ClassContact *> all;
         std::vector<ClassContact *> added;
@@ -82,15 +82,10 @@ void ContactListModel::collectionReset()
             setContacts(std::move(all));
             return;
         }
-        const ContactColumn column = m_columns[m_sortColumn];
-        sortContacts(added, column, m_sortOrder == Qt::AscendingOrder);
         beginResetModel();
-        const auto middle = std::ptrdiff_t(m_rows.size());
+        const std::size_t shownCount = m_rows.size();
         m_rows.insert(m_rows.end(), added.begin(), added.end());
-        std::inplace_merge(m_rows.begin(), m_rows.begin() + middle, m_rows.end(),
-                           [this, column](const ClassContact *a, const ClassContact *b) {
-                               return textBefore(columnValue(*a, column), columnValue(*b, column), m_sortOrder);
-                           });
+        sortContacts(m_rows, m_columns[m_sortColumn], m_sortOrder == Qt::AscendingOrder, shownCount);
         endResetModel();
         return;
     }

@@ -3,6 +3,7 @@
 #include "app/config.h"
 
 #include <algorithm>
+#include <array>
 #include <utility>
 
 namespace parlevo {
@@ -31,25 +32,39 @@ QList<ContactColumn> presentColumns(const Config &config)
     return present;
 }
 
-QString columnValue(const ClassContact &contact, ContactColumn column)
+namespace {
+
+// The stored field a column shows; nullptr for the full name, which is built.
+const QString *columnField(const ClassContact &contact, ContactColumn column)
 {
     switch (column) {
     case ContactColumn::Groupe:
-        return contact.Groupe;
+        return &contact.Groupe;
     case ContactColumn::Societe:
-        return contact.Societe;
+        return &contact.Societe;
     case ContactColumn::FullName:
-        return contact.FullName();
+        return nullptr;
     case ContactColumn::Titre:
-        return contact.Titre;
+        return &contact.Titre;
     case ContactColumn::Prenom:
-        return contact.Prenom;
+        return &contact.Prenom;
     case ContactColumn::Nom:
-        return contact.Nom;
+        return &contact.Nom;
     case ContactColumn::GSM:
-        return contact.Phone;
+        return &contact.Phone;
     }
-    return {};
+    return nullptr;
+}
+
+const std::array<const QString ClassContact::*, 3> kFullNameParts{&ClassContact::Titre, &ClassContact::Nom,
+                                                                  &ClassContact::Prenom};
+
+} // namespace
+
+QString columnValue(const ClassContact &contact, ContactColumn column)
+{
+    const QString *field = columnField(contact, column);
+    return field ? *field : contact.FullName();
 }
 
 int compareIgnoringCase(QStringView a, QStringView b)
@@ -80,30 +95,120 @@ int compareIgnoringCase(QStringView a, QStringView b)
     return a.size() == b.size() ? 0 : (a.size() < b.size() ? -1 : 1);
 }
 
-void sortContacts(std::vector<ClassContact *> &contacts, ContactColumn column, bool ascending)
+namespace {
+
+char16_t foldedUnit(char16_t u)
 {
-    // Each text taken once: the full name is built, the other columns are shared copies.
-    std::vector<std::pair<QString, ClassContact *>> keyed;
-    keyed.reserve(contacts.size());
-    for (ClassContact *contact : contacts)
-        keyed.emplace_back(columnValue(*contact, column), contact);
-    if (ascending)
-        std::stable_sort(keyed.begin(), keyed.end(),
-                         [](const auto &a, const auto &b) { return compareIgnoringCase(a.first, b.first) < 0; });
-    else
-        std::stable_sort(keyed.begin(), keyed.end(),
-                         [](const auto &a, const auto &b) { return compareIgnoringCase(b.first, a.first) < 0; });
-    for (std::size_t i = 0; i < keyed.size(); ++i)
-        contacts[i] = keyed[i].second;
+    if (u < 128)
+        return u >= u'A' && u <= u'Z' ? char16_t(u + 32) : u;
+    return QChar::toCaseFolded(u);
+}
+
+char16_t *writeFolded(char16_t *out, const QString &text)
+{
+    for (QChar c : text)
+        *out++ = foldedUnit(c.unicode());
+    return out;
+}
+
+// The first units of a key packed in one integer, so that most comparisons never read the text.
+constexpr quint32 kHeadUnits = 4;
+
+// A row's sort key: its folded text in a shared buffer.
+struct SortKey {
+    quint64 head;
+    quint32 offset;
+    quint32 size;
+    quint32 position;
+};
+
+class SortKeys {
+public:
+    SortKeys(const std::vector<ClassContact *> &contacts, ContactColumn column)
+        : m_keys(contacts.size())
+    {
+        // Folding each text once, into one buffer, turns the sort into one of plain code units:
+        // no string is built per row (the full name included) nor folded per comparison.
+        std::size_t total = 0;
+        for (const ClassContact *contact : contacts)
+            total += std::size_t(columnLength(*contact, column));
+        m_text.resize(total);
+        char16_t *out = m_text.data();
+        for (std::size_t i = 0; i < contacts.size(); ++i) {
+            const ClassContact &contact = *contacts[i];
+            char16_t *start = out;
+            if (const QString *field = columnField(contact, column)) {
+                out = writeFolded(out, *field);
+            } else {
+                for (const QString ClassContact::*part : kFullNameParts) {
+                    if (!(contact.*part).isEmpty()) {
+                        out = writeFolded(out, contact.*part);
+                        *out++ = u' ';
+                    }
+                }
+            }
+            SortKey &key = m_keys[i];
+            key = {0, quint32(start - m_text.data()), quint32(out - start), quint32(i)};
+            for (quint32 k = 0; k < kHeadUnits; ++k)
+                key.head = key.head << 16 | (k < key.size ? start[k] : 0);
+        }
+    }
+
+    std::vector<SortKey> &keys() { return m_keys; }
+
+    // Code unit order, a shorter text first: what compareIgnoringCase gives, folded beforehand.
+    int compare(const SortKey &a, const SortKey &b) const
+    {
+        if (a.head != b.head)
+            return a.head < b.head ? -1 : 1;
+        // Equal heads: the units they hold are equal, the padding only stands beyond a text's end.
+        const char16_t *x = m_text.data() + a.offset;
+        const char16_t *y = m_text.data() + b.offset;
+        const quint32 n = std::min(a.size, b.size);
+        for (quint32 i = kHeadUnits; i < n; ++i) {
+            if (x[i] != y[i])
+                return x[i] < y[i] ? -1 : 1;
+        }
+        return a.size == b.size ? 0 : (a.size < b.size ? -1 : 1);
+    }
+
+private:
+    std::vector<char16_t> m_text;
+    std::vector<SortKey> m_keys;
+};
+
+} // namespace
+
+void sortContacts(std::vector<ClassContact *> &contacts, ContactColumn column, bool ascending, std::size_t sorted)
+{
+    const std::size_t n = contacts.size();
+    if (n < 2)
+        return;
+    SortKeys keys(contacts, column);
+    // Equal texts keep their order, in both directions.
+    auto less = [&keys, ascending](const SortKey &a, const SortKey &b) {
+        const int c = keys.compare(a, b);
+        return c != 0 ? (ascending ? c < 0 : c > 0) : a.position < b.position;
+    };
+    std::vector<SortKey> &list = keys.keys();
+    sorted = std::min(sorted, n);
+    std::sort(list.begin() + std::ptrdiff_t(sorted), list.end(), less);
+    // The rows already in order are only merged with the new ones.
+    if (sorted > 0)
+        std::inplace_merge(list.begin(), list.begin() + std::ptrdiff_t(sorted), list.end(), less);
+    std::vector<ClassContact *> result(n);
+    for (std::size_t i = 0; i < n; ++i)
+        result[i] = contacts[list[i].position];
+    contacts = std::move(result);
 }
 
 qsizetype columnLength(const ClassContact &contact, ContactColumn column)
 {
-    if (column != ContactColumn::FullName)
-        return columnValue(contact, column).size();
+    if (const QString *field = columnField(contact, column))
+        return field->size();
     qsizetype length = 0;
-    for (const QString *part : {&contact.Titre, &contact.Nom, &contact.Prenom})
-        length += part->isEmpty() ? 0 : part->size() + 1;
+    for (const QString ClassContact::*part : kFullNameParts)
+        length += (contact.*part).isEmpty() ? 0 : (contact.*part).size() + 1;
     return length;
 }
 
@@ -112,8 +217,9 @@ bool listedByGroup(const ClassContact &contact, const QString &groupItem, const 
     return groupItem == allItem || contact.Groupe.contains(groupItem, Qt::CaseInsensitive);
 }
 
-QString searchField(const ClassContact &contact, int field)
+const QString &searchField(const ClassContact &contact, int field)
 {
+    static const QString none;
     switch (field) {
     case 0:
         return contact.Societe;
@@ -126,13 +232,13 @@ QString searchField(const ClassContact &contact, int field)
     case 4:
         return contact.Phone;
     default:
-        return {};
+        return none;
     }
 }
 
 bool listedBySearch(const ClassContact &contact, int field, const QString &text)
 {
-    const QString value = searchField(contact, field);
+    const QString &value = searchField(contact, field);
     return !value.isEmpty() && value.contains(text, Qt::CaseInsensitive);
 }
 

@@ -33,8 +33,9 @@ QString columnValue(const ClassContact &contact, ContactColumn column);
 
 // Compares texts ignoring case (Unicode simple case folding), character by character.
 int compareIgnoringCase(QStringView a, QStringView b);
-// Sorts contacts by the text of a column, ignoring case; equal texts keep their order.
-void sortContacts(std::vector<ClassContact *> &contacts, ContactColumn column, bool ascending);
+// Sorts contacts by the text of a column, ignoring case; equal texts keep their order. The first
+// `sorted` contacts may already be in that order: they are then merged with the others.
+void sortContacts(std::vector<ClassContact *> &contacts, ContactColumn column, bool ascending, std::size_t sorted = 0);
 
 // The length of the text a contact shows in a column, without building it.
 qsizetype columnLength(const ClassContact &contact, ContactColumn column);
@@ -46,7 +47,7 @@ bool listedByGroup(const ClassContact &contact, const QString &groupItem, const 
 // field: 0 Societe, 1 Titre, 2 Prenom, 3 Nom, 4 Phone.
 bool listedBySearch(const ClassContact &contact, int field, const QString &text);
 // The field a search looks in; empty for an unknown position.
-QString searchField(const ClassContact &contact, int field);
+const QString &searchField(const ClassContact &contact, int field);
 
 // The editor's checks: 0 when the contact can be accepted, else the message to show (135 no
 // last name, checked first; 136 no number).

@@ -66,6 +66,52 @@ private slots:
         QCOMPARE(names(), (QStringList{u"b"_qs, u"B"_qs, u"a"_qs, u"9"_qs, u"10"_qs}));
     }
 
+    // Short texts, shared beginnings, accents, case and NUL units against the one-pair comparison,
+    // for a whole sort and for new rows merged into rows already sorted.
+    void sortAgreesWithTheComparison()
+    {
+        const QString pieces[] = {u"ab"_qs, u"AB"_qs, u"abc"_qs, u"a"_qs, QString(QChar(0)), u"É"_qs,
+                                  u"é"_qs,  u" "_qs,  u"Z"_qs,   u"ß"_qs, u"1"_qs,           QString()};
+        std::vector<ClassContact> book;
+        quint32 seed = 7;
+        for (int i = 0; i < 400; ++i) {
+            ClassContact c;
+            for (QString *field : {&c.Titre, &c.Nom, &c.Prenom}) {
+                for (int k = int(seed % 4); k > 0; --k) {
+                    seed = seed * 1103515245 + 12345;
+                    *field += pieces[(seed >> 16) % std::size(pieces)];
+                }
+            }
+            book.push_back(c);
+        }
+        for (ContactColumn column : {ContactColumn::Nom, ContactColumn::FullName}) {
+            for (bool ascending : {true, false}) {
+                std::vector<ClassContact *> expected;
+                for (ClassContact &c : book)
+                    expected.push_back(&c);
+                std::vector<ClassContact *> rows = expected;
+                std::stable_sort(expected.begin(), expected.end(), [&](ClassContact *a, ClassContact *b) {
+                    const int c = compareIgnoringCase(columnValue(*a, column), columnValue(*b, column));
+                    return ascending ? c < 0 : c > 0;
+                });
+                sortContacts(rows, column, ascending);
+                QVERIFY(rows == expected);
+
+                std::vector<ClassContact *> merged(rows.begin(), rows.begin() + 150);
+                std::stable_sort(merged.begin(), merged.end(), [&](ClassContact *a, ClassContact *b) {
+                    const int c = compareIgnoringCase(columnValue(*a, column), columnValue(*b, column));
+                    return ascending ? c < 0 : c > 0;
+                });
+                const std::size_t prefix = merged.size();
+                merged.insert(merged.end(), rows.begin() + 150, rows.end());
+                std::vector<ClassContact *> whole = merged;
+                sortContacts(merged, column, ascending, prefix);
+                sortContacts(whole, column, ascending);
+                QVERIFY(merged == whole);
+            }
+        }
+    }
+
     void groupFilter_data()
     {
         QTest::addColumn<QString>("groupe");

@@ -8,6 +8,7 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPushButton>
 #include <QTest>
 
@@ -154,6 +155,40 @@ private slots:
         });
         m_picker->exec();
         QVERIFY(m_picker->selectedContacts().isEmpty());
+    }
+
+    void selectionMenuAndSearchLabel()
+    {
+        open(1);
+        m_picker->show();
+        ContactListView *list = m_picker->list();
+        auto *menu = child<QMenu>(u"MNU_Selection"_qs);
+        QTest::mouseClick(list->viewport(), Qt::RightButton, {}, list->visualRect(list->model()->index(3, 0)).center());
+        QTRY_VERIFY(menu->isVisible());
+        menu->findChild<QAction *>(u"MNU_Inverse"_qs)->trigger();
+        menu->close();
+        QCOMPARE(list->selectedContacts().size(), 3);
+        // The right button chose the row under it; the inverse is every other row.
+        QVERIFY(!list->selectedContacts().contains(list->listModel()->contactAt(3)));
+
+        // The title beside the box switches the search like the box itself.
+        auto *label = child<QLabel>(u"LabelFrame"_qs);
+        QTest::mouseClick(label, Qt::LeftButton);
+        QVERIFY(child<QCheckBox>(u"CheckFiltre"_qs)->isChecked());
+        QVERIFY(child<QLineEdit>(u"TextRecherche"_qs)->isEnabled());
+        search(3, u"dup"_qs);
+        QTest::mouseClick(label, Qt::LeftButton);
+        QVERIFY(!child<QLineEdit>(u"TextRecherche"_qs)->isEnabled());
+        QCOMPARE(listedNames().size(), 4);
+
+        // One contact at a time: no selection menu.
+        open(0);
+        m_picker->show();
+        menu = child<QMenu>(u"MNU_Selection"_qs);
+        QTest::mouseClick(m_picker->list()->viewport(), Qt::RightButton, {},
+                          m_picker->list()->visualRect(m_picker->list()->model()->index(0, 0)).center());
+        QTest::qWait(50);
+        QVERIFY(!menu->isVisible());
     }
 };
 
