@@ -165,7 +165,9 @@ void Form_EnvoiMailing::CMD_Renvoyer_Click()
         return;
     // Copies: the run about to start replaces the last run's record when it ends.
     const std::vector<ClassContact> failed = failedContacts(m_lastRun.rows);
-    const MailingRunRecord last = m_lastRun;
+    const QString sender = m_lastRun.sender;
+    const QString message = m_lastRun.message;
+    const QString differer = m_lastRun.differer;
     if (failed.empty())
         return;
     QString question = m_state.Textes(94);
@@ -173,7 +175,7 @@ void Form_EnvoiMailing::CMD_Renvoyer_Click()
     if (MsgBox(question, vbYesNo | vbInformation) != vbYes)
         return;
     emit retryStarting();
-    Send(fixedMailingSource(failed, last.sender, last.message), last.differer);
+    Send(fixedMailingSource(failed, sender, message), differer);
     emit retryFinished();
 }
 
