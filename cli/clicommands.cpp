@@ -17,6 +17,7 @@
 #include "messages/outgoing.h"
 #include "sending/differer.h"
 #include "sending/mailingfile.h"
+#include "sending/mailingresults.h"
 #include "sending/sendrun.h"
 
 #include <QCommandLineParser>
@@ -547,7 +548,12 @@ int mailing(const QString &globalDataDir, const QStringList &arguments)
     const QCommandLineOption results(QStringLiteral("results"),
                                      QStringLiteral("Writes the results as CSV (number, full name, code, text)."),
                                      QStringLiteral("FILE.csv"));
-    parser.addOptions({group, message, from, at, results});
+    const QCommandLineOption retryFailed(
+        QStringLiteral("retry-failed"),
+        QStringLiteral("Sends only to the rows of a results file (--results or the app's export) whose code is "
+                       "neither 80 nor 81, instead of a mailing file or a group."),
+        QStringLiteral("RESULTS.csv"));
+    parser.addOptions({group, message, from, at, results, retryFailed});
     parser.addPositionalArgument(QStringLiteral("FILE.kxg"), QStringLiteral("A mailing file saved by the app."));
     int status = kAccepted;
     if (!parseCommand(parser, u"mailing send"_qs,
@@ -559,7 +565,9 @@ int mailing(const QString &globalDataDir, const QStringList &arguments)
                       arguments.mid(1), &status, 1))
         return status;
     const QStringList files = parser.positionalArguments();
-    if (files.isEmpty() == !parser.isSet(group))
+    if (parser.isSet(retryFailed) && (!files.isEmpty() || parser.isSet(group)))
+        return usage(u"--retry-failed takes the place of a mailing file or --group"_qs, u"mailing send"_qs);
+    if (!parser.isSet(retryFailed) && files.isEmpty() == !parser.isSet(group))
         return usage(u"mailing send wants either a mailing file or --group"_qs, u"mailing send"_qs);
     if (!parser.isSet(message))
         return usage(u"mailing send needs --message"_qs, u"mailing send"_qs);
@@ -571,7 +579,22 @@ int mailing(const QString &globalDataDir, const QStringList &arguments)
     auto state = loadState(parser.isSet(dataDirOption()) ? parser.value(dataDirOption()) : globalDataDir);
     const auto nextKey = [&state] { return state->NextKey(); };
     std::vector<std::unique_ptr<ClassContact>> rows;
-    if (!files.isEmpty()) {
+    if (parser.isSet(retryFailed)) {
+        const QString path = parser.value(retryFailed);
+        const auto bytes = readWholeFile(path);
+        if (!bytes)
+            return usage(u"cannot read "_qs + path, u"mailing send"_qs);
+        QString error;
+        const auto previous = readResultsFile(*bytes, &error);
+        if (!previous)
+            return usage(path + u" is not a results file: "_qs + error, u"mailing send"_qs);
+        for (const ClassContact &contact : failedContacts(*previous))
+            rows.push_back(mailingCopy(contact, nextKey()));
+        if (rows.empty()) {
+            err(u"parlevo-cli: every row of "_qs + path + u" was accepted; nothing sent"_qs);
+            return kAccepted;
+        }
+    } else if (!files.isEmpty()) {
         auto loaded = Charge_Mailing(files.first(), nextKey);
         if (!loaded)
             return usage(u"cannot read "_qs + files.first(), u"mailing send"_qs);

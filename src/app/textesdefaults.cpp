@@ -5,7 +5,7 @@
 
 namespace parlevo {
 
-const std::array<TexteDefault, 268> kTextesDefaults = {{
+const std::array<TexteDefault, 275> kTextesDefaults = {{
     {1, "Parlevo la solution logicielle complète d'envoi de SMS personnalisable, simple et conviviale. vous permettant d'envoyer vos SMS en mode simple ou multi-contacts"},
     {2, "A propos de..."},
     {3, "Messages prédéfinis..."},
@@ -261,6 +261,13 @@ const std::array<TexteDefault, 268> kTextesDefaults = {{
     {332, "Chaque enregistrement doit tenir sur une seule ligne, être séparé par un point virgule et respecter l'ordre suivant :"},
     {333, ""},
     {334, "Exemple de fichier CSV :"},
+    {350, "&Exporter les résultats..."},
+    {351, "Enregistre dans un fichier CSV le résultat de chaque SMS du dernier envoi"},
+    {352, "&Renvoyer les SMS non acceptés"},
+    {353, "Envoie de nouveau le message aux seuls contacts dont le SMS n'a été ni envoyé ni enregistré lors du dernier envoi"},
+    {354, "Exporter les résultats du SMS Mailing"},
+    {355, "Fichiers CSV (*.csv)|*.csv"},
+    {356, "Impossible d'écrire le fichier :\n%1"},
     {379, "Impossible de joindre le serveur d'envoi de SMS !"},
     {380, "Le message a été envoyé"},
     {381, "Le message est enregistré pour un envoi en différé"},

@@ -1,8 +1,13 @@
 #include "form_envoimailing.h"
 
 #include "app/appstate.h"
+#include "app/filedialog.h"
+#include "app/messagebox.h"
+#include "app/shared.h"
+#include "sendingcontrols.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
@@ -35,12 +40,15 @@ public:
         m_window.queueProgress(0, total);
         m_window.flush();
     }
-    void rowStarted(qsizetype, const ClassContact &, const QString &recipient) override
+    void rowStarted(qsizetype, const ClassContact &contact, const QString &recipient) override
     {
+        m_window.m_recording.rows.push_back(MailingResult{contact, 0, QString()});
         m_window.queueRow(recipient);
     }
-    void rowDone(qsizetype, const QString &, int, const QString &result) override
+    void rowDone(qsizetype, const QString &, int code, const QString &result) override
     {
+        m_window.m_recording.rows.back().code = code;
+        m_window.m_recording.rows.back().text = result;
         m_window.queueResult(result);
         // Lets the window repaint and take input between two requests.
         QCoreApplication::processEvents();
@@ -82,6 +90,16 @@ Form_EnvoiMailing::Form_EnvoiMailing(AppState &state, QWidget *owner)
     m_ok = new QPushButton(u"&Ok"_qs, this);
     m_ok->setObjectName(u"CMD_OK"_qs);
     connect(m_ok, &QPushButton::clicked, this, &QWidget::hide);
+    m_exporter = new QPushButton(state.Textes(350), this);
+    m_exporter->setObjectName(u"CMD_Exporter"_qs);
+    m_exporter->setToolTip(state.Textes(351));
+    m_exporter->setEnabled(false);
+    connect(m_exporter, &QPushButton::clicked, this, &Form_EnvoiMailing::CMD_Exporter_Click);
+    m_renvoyer = new QPushButton(state.Textes(352), this);
+    m_renvoyer->setObjectName(u"CMD_Renvoyer"_qs);
+    m_renvoyer->setToolTip(state.Textes(353));
+    m_renvoyer->setEnabled(false);
+    connect(m_renvoyer, &QPushButton::clicked, this, &Form_EnvoiMailing::CMD_Renvoyer_Click);
     m_flushTimer = new QTimer(this);
     m_flushTimer->setSingleShot(true);
     m_flushTimer->setInterval(kFlushMs);
@@ -92,6 +110,8 @@ Form_EnvoiMailing::Form_EnvoiMailing(AppState &state, QWidget *owner)
     layout->addWidget(m_progress);
     layout->addWidget(m_list, 1);
     auto *buttons = new QHBoxLayout;
+    buttons->addWidget(m_exporter);
+    buttons->addWidget(m_renvoyer);
     buttons->addStretch(1);
     buttons->addWidget(m_ok);
     layout->addLayout(buttons);
@@ -105,14 +125,58 @@ SendRunSummary Form_EnvoiMailing::Send(const MailingSource &source, const QStrin
         return {};
     m_running = true;
     m_ok->setEnabled(false);
+    m_exporter->setEnabled(false);
+    m_renvoyer->setEnabled(false);
     show();
     raise();
+    // The texts are read once per SMS; the last ones read are those a retry sends again.
+    m_recording = MailingRunRecord{{}, QString(), QString(), differer};
+    MailingSource recorded = source;
+    recorded.sender = [this, &source] { return m_recording.sender = source.sender(); };
+    recorded.message = [this, &source] { return m_recording.message = source.message(); };
     Observer observer(*this);
-    const SendRunSummary summary = runMailing(m_state.Gateway(), m_state.textTable(), source, differer, observer);
+    const SendRunSummary summary = runMailing(m_state.Gateway(), m_state.textTable(), recorded, differer, observer);
     flush();
+    m_lastRun = std::exchange(m_recording, MailingRunRecord{});
     m_ok->setEnabled(true);
+    m_exporter->setEnabled(true);
+    m_renvoyer->setEnabled(!failedContacts(m_lastRun.rows).empty());
     m_running = false;
     return summary;
+}
+
+void Form_EnvoiMailing::CMD_Exporter_Click()
+{
+    if (m_running)
+        return;
+    const QString path = FileDialog::getSaveFileName(
+        this, QString::fromUtf16(kMessageBoxTitle) + u" - "_qs + m_state.Textes(354), m_state.Textes(355));
+    if (path.isEmpty())
+        return;
+    if (FileExists(path) && MsgBox(m_state.Textes(92), vbYesNo | vbInformation) != vbYes)
+        return;
+    if (!Sauve_Resultats(path, m_lastRun.rows))
+        MsgBox(m_state.Textes(356).arg(QDir::toNativeSeparators(path)), vbOKOnly | vbCritical);
+}
+
+void Form_EnvoiMailing::CMD_Renvoyer_Click()
+{
+    if (m_running)
+        return;
+    // Copies: the run about to start replaces the last run's record when it ends.
+    const std::vector<ClassContact> failed = failedContacts(m_lastRun.rows);
+    const QString sender = m_lastRun.sender;
+    const QString message = m_lastRun.message;
+    const QString differer = m_lastRun.differer;
+    if (failed.empty())
+        return;
+    QString question = m_state.Textes(94);
+    question.replace(question.contains(u" %1"_qs) ? u" %1"_qs : u"%1"_qs, signedCount(qsizetype(failed.size())));
+    if (MsgBox(question, vbYesNo | vbInformation) != vbYes)
+        return;
+    emit retryStarting();
+    Send(fixedMailingSource(failed, sender, message), differer);
+    emit retryFinished();
 }
 
 void Form_EnvoiMailing::queueRow(const QString &recipient)

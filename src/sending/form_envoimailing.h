@@ -1,5 +1,6 @@
 #pragma once
 
+#include "mailingresults.h"
 #include "resultmodel.h"
 #include "sendrun.h"
 
@@ -16,7 +17,8 @@ namespace parlevo {
 class AppState;
 
 // The window of a mailing send: one result row per SMS, the progress, and Ok to hide it. It
-// lives as long as its owner, so the rows of every run stay, each run appending below.
+// lives as long as its owner, so the rows of every run stay, each run appending below. Once a
+// run is over, its rows can be exported and the ones not accepted sent once more.
 class Form_EnvoiMailing final : public QWidget {
     Q_OBJECT
 public:
@@ -29,6 +31,20 @@ public:
     SendRunSummary Send(const MailingSource &source, const QString &differer);
 
     ResultModel *results() const { return m_model; }
+    // The rows and texts of the last finished run.
+    const MailingRunRecord &lastRun() const { return m_lastRun; }
+
+    // Writes the last run's results to a file the user picks.
+    void CMD_Exporter_Click();
+    // After the usual question, sends the last run's texts again, with its deferred value, to its
+    // rows whose SMS was neither sent nor kept; they come below as a new run.
+    void CMD_Renvoyer_Click();
+
+signals:
+    // Around a run started from this window: the caller keeps its own windows still meanwhile
+    // and refreshes the credit afterwards, as for the runs it starts.
+    void retryStarting();
+    void retryFinished();
 
 private:
     class Observer;
@@ -45,12 +61,16 @@ private:
     QProgressBar *m_progress;
     QTreeView *m_list;
     QPushButton *m_ok;
+    QPushButton *m_exporter;
+    QPushButton *m_renvoyer;
     ResultModel *m_model;
     QTimer *m_flushTimer;
     std::vector<ResultRow> m_pending;
     qsizetype m_done = 0;
     qsizetype m_total = 0;
     bool m_running = false;
+    MailingRunRecord m_recording;
+    MailingRunRecord m_lastRun;
 };
 
 } // namespace parlevo

@@ -55,6 +55,11 @@ QString withCount(const QString &text, qsizetype count)
     return result.replace(u"%1"_qs, signedCount(count));
 }
 
+QWidget *mainFrame(MDIForm_Main &main)
+{
+    return main.centralWidget() ? main.centralWidget() : static_cast<QWidget *>(&main);
+}
+
 } // namespace
 
 Form_Mailing::Form_Mailing(AppState &state, MDIForm_Main &main, QWidget *parent)
@@ -471,11 +476,22 @@ void Form_Mailing::CommandEnvoyer_Click()
         return;
     // The frame of the main window is disabled, not the window itself: the result window it
     // owns stays live, and its list can be scrolled during the run.
-    QWidget *frame = m_main.centralWidget() ? m_main.centralWidget() : static_cast<QWidget *>(&m_main);
+    QWidget *frame = mainFrame(m_main);
     frame->setEnabled(false);
     m_commandEnvoyer->setEnabled(false);
-    if (!m_envoi)
+    if (!m_envoi) {
         m_envoi = new Form_EnvoiMailing(m_state, &m_main);
+        // A second try started from the result window is held like this run.
+        connect(m_envoi, &Form_EnvoiMailing::retryStarting, this, [this] {
+            mainFrame(m_main)->setEnabled(false);
+            m_commandEnvoyer->setEnabled(false);
+        });
+        connect(m_envoi, &Form_EnvoiMailing::retryFinished, this, [this] {
+            mainFrame(m_main)->setEnabled(true);
+            m_commandEnvoyer->setEnabled(true);
+            m_main.MAJ_SoldeSMS();
+        });
+    }
     m_envoi->Send(mailingSource(), Build_Differer());
     frame->setEnabled(true);
     m_commandEnvoyer->setEnabled(true);

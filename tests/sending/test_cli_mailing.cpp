@@ -7,6 +7,8 @@
 #include <QTcpServer>
 #include <QTest>
 
+#include <optional>
+
 using parlevo::test::SimulatorProcess;
 using parlevo::test::TestDataDir;
 
@@ -100,11 +102,77 @@ private slots:
         QCOMPARE(r.out, u"(0612345678) : Impossible de joindre le serveur d'envoi de SMS !\n"_qs);
     }
 
+    // --retry-failed sends only the rows neither sent nor kept, from the CLI's own --results file
+    // and from the app's export; a file with no such row sends nothing and succeeds.
+    void retryFailed()
+    {
+        TestDataDir dir;
+        QVERIFY(prepare(dir));
+        QVERIFY(dir.write(u"liste.kxg"_qs, "Amis;;M.;Jean;Dupont;06 12 34 56 78\r\n;;;;\"Court\", A;0611111111\r\n"));
+        std::optional<SimulatorProcess> sim(std::in_place, QStringList{u"--account"_qs, kMail + u":demo:1"_qs});
+        QVERIFY(sim->isRunning());
+        const QStringList send{u"--data-dir"_qs, dir.path(), u"mailing"_qs, u"send"_qs, u"--message"_qs, u"Bonjour"_qs};
+        Run r = cli(sim->baseUrl(),
+                    send + QStringList{dir.filePath(u"liste.kxg"_qs), u"--results"_qs, dir.filePath(u"first.csv"_qs)});
+        QCOMPARE(r.status, 3);
+
+        sim.emplace(QStringList{u"--account"_qs, kMail + u":demo:50"_qs});
+        QVERIFY(sim->isRunning());
+        r = cli(sim->baseUrl(), send + QStringList{u"--retry-failed"_qs, dir.filePath(u"first.csv"_qs)});
+        QCOMPARE(r.status, 0);
+        QCOMPARE(r.out, u"(0611111111) \"Court\", A : Le message a été envoyé\n"_qs);
+        // The app's export: number as stored, Windows-1252.
+        QVERIFY(dir.write(u"export.csv"_qs, "0622222222;Mme Zo\xE9;80;Le message a \xE9t\xE9 envoy\xE9\r\n"
+                                            "06 33 33 33 33;Luc Bon;83;Vous devez cr\xE9"
+                                            "diter votre compte\r\n"));
+        r = cli(sim->baseUrl(), send + QStringList{u"--retry-failed"_qs, dir.filePath(u"export.csv"_qs)});
+        QCOMPARE(r.status, 0);
+        QCOMPARE(r.out, u"(06 33 33 33 33) Luc Bon : Le message a été envoyé\n"_qs);
+        QVERIFY(dir.write(u"ok.csv"_qs, "0622222222;Mme Zo\xE9;81;x\r\n"));
+        r = cli(sim->baseUrl(), send + QStringList{u"--retry-failed"_qs, dir.filePath(u"ok.csv"_qs)});
+        QCOMPARE(r.status, 0);
+        const auto outbox = sim->outbox();
+        QCOMPARE(outbox.size(), 2);
+        QCOMPARE(outbox[0][u"number"_qs].toString(), u"0611111111"_qs);
+        QCOMPARE(outbox[1][u"number"_qs].toString(), u"0633333333"_qs);
+    }
+
+    // A results file that cannot be read or is not one: a usage error and nothing sent.
+    void retryFailedBadFile_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QString>("reason");
+        QTest::newRow("missing") << QByteArray() << u"cannot read"_qs;
+        QTest::newRow("empty") << QByteArray("\r\n") << u"no result row"_qs;
+        QTest::newRow("three fields") << QByteArray("0611111111;A;84;x\r\n0612;B;84\r\n") << u"line 2 has 3"_qs;
+        QTest::newRow("code not a number") << QByteArray("0611111111;A;échec;x\r\n") << u"line 1: the code"_qs;
+        QTest::newRow("CLI file, open quote")
+            << QByteArray("number,full_name,code,text\r\n0611111111,\"A,84,x\r\n") << u"quoted field"_qs;
+    }
+    void retryFailedBadFile()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QString, reason);
+        TestDataDir dir;
+        QVERIFY(prepare(dir));
+        if (!bytes.isEmpty())
+            QVERIFY(dir.write(u"r.csv"_qs, bytes));
+        SimulatorProcess sim({u"--account"_qs, kMail + u":demo:50"_qs});
+        QVERIFY(sim.isRunning());
+        const Run r = cli(sim.baseUrl(), {u"--data-dir"_qs, dir.path(), u"mailing"_qs, u"send"_qs, u"--message"_qs,
+                                          u"x"_qs, u"--retry-failed"_qs, dir.filePath(u"r.csv"_qs)});
+        QCOMPARE(r.status, 64);
+        QVERIFY2(r.err.contains(reason), qPrintable(r.err));
+        QVERIFY(sim.outbox().isEmpty());
+    }
+
     void usageErrors_data()
     {
         QTest::addColumn<QStringList>("arguments");
         QTest::newRow("file and group") << QStringList{u"a.kxg"_qs, u"--group"_qs, u"Amis"_qs, u"--message"_qs,
                                                        u"x"_qs};
+        QTest::newRow("retry and group") << QStringList{u"--retry-failed"_qs, u"r.csv"_qs,     u"--group"_qs,
+                                                        u"Amis"_qs,           u"--message"_qs, u"x"_qs};
         QTest::newRow("neither") << QStringList{u"--message"_qs, u"x"_qs};
         QTest::newRow("no message") << QStringList{u"--group"_qs, u"Amis"_qs};
         QTest::newRow("empty group") << QStringList{u"--group"_qs, u"Personne"_qs, u"--message"_qs, u"x"_qs};

@@ -1,7 +1,9 @@
 // The mailing send run and its window against the gateway simulator.
 #include "addressbook/classcontact.h"
 #include "app/appstate.h"
+#include "app/filedialog.h"
 #include "gateway/classsendora.h"
+#include "messageboxresponder.h"
 #include "sending/form_envoimailing.h"
 #include "sending/resultmodel.h"
 #include "simulatorprocess.h"
@@ -11,12 +13,14 @@
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
 
 #include <optional>
 
 using namespace parlevo;
+using parlevo::test::MessageBoxResponder;
 using parlevo::test::SimulatorProcess;
 using parlevo::test::TestDataDir;
 
@@ -195,6 +199,78 @@ private slots:
         m_form->Send(mailing.source(), QString());
         QCOMPARE(seen, (QStringList{u"(0612345678) M. Dupont Jean "_qs, QString()}));
         QCOMPARE(column(*m_form->results(), 1), (QStringList{kSent}));
+    }
+
+    // The last run's rows exported byte for byte; a second try reaches only the rows neither sent
+    // nor kept, with the texts and deferred value of the run, and comes below as a new run.
+    void exportAndRetryTheLastRun()
+    {
+        auto *exporter = m_form->findChild<QPushButton *>(u"CMD_Exporter"_qs);
+        auto *renvoyer = m_form->findChild<QPushButton *>(u"CMD_Renvoyer"_qs);
+        QVERIFY(!exporter->isEnabled() && !renvoyer->isEnabled());
+        std::optional<SimulatorProcess> sim(std::in_place, QStringList{u"--account"_qs, kMail + u":demo:2"_qs});
+        QVERIFY(sim->isRunning());
+        useGateway(sim->baseUrl());
+        // Accepted, invalid number (84), accepted, no credit left (83).
+        Mailing mailing{{person(u"Lefèvre"_qs, u"06 11 11 11 11"_qs), person(u"Dupont;Durand"_qs, u"0612"_qs),
+                         person(u"Martin"_qs, u"0622222222"_qs), person(u"Petit"_qs, u"0633333333"_qs)},
+                        u"Paul"_qs,
+                        u"Bonjour"_qs,
+                        {}};
+        bool disabledDuringRun = true;
+        mailing.beforeRow = [&](qsizetype) {
+            disabledDuringRun = disabledDuringRun && !exporter->isEnabled() && !renvoyer->isEnabled();
+        };
+        const QString tomorrow = QDateTime::currentDateTime().addDays(1).toString(u"HHmmddMMyyyy"_qs);
+        m_form->Send(mailing.source(), tomorrow);
+        QVERIFY(disabledDuringRun);
+        QVERIFY(exporter->isEnabled() && renvoyer->isEnabled());
+
+        MessageBoxResponder boxes(vbYes);
+        FileDialog::setNextFileName(m_dir->filePath(u"resultats.csv"_qs));
+        QTest::mouseClick(exporter, Qt::LeftButton);
+        QCOMPARE(
+            m_dir->read(u"resultats.csv"_qs),
+            QByteArray("06 11 11 11 11;M. Lef\xE8vre Jean;81;Le message est enregistr\xE9 pour un envoi en "
+                       "diff\xE9r\xE9\r\n"
+                       "0612;M. Dupont Durand Jean;84;Le num\xE9ro de gsm n'est pas valide\r\n"
+                       "0622222222;M. Martin Jean;81;Le message est enregistr\xE9 pour un envoi en diff\xE9r\xE9\r\n"
+                       "0633333333;M. Petit Jean;83;Vous devez cr\xE9"
+                       "diter votre compte\r\n"));
+        QVERIFY(boxes.shown().isEmpty());
+        FileDialog::setNextFileName(m_dir->filePath(u"absent/resultats.csv"_qs));
+        QTest::mouseClick(exporter, Qt::LeftButton);
+        QCOMPARE(boxes.shown().size(), 1);
+        QVERIFY(boxes.shown()[0].text.startsWith(u"Impossible d'écrire le fichier :\n"_qs));
+        QCOMPARE(boxes.shown()[0].style, vbOKOnly | vbCritical);
+
+        // The retry goes to a gateway that has credit; the mailing's texts have changed meanwhile.
+        sim.emplace(QStringList{u"--account"_qs, kMail + u":demo:50"_qs});
+        QVERIFY(sim->isRunning());
+        useGateway(sim->baseUrl());
+        mailing.message = u"Autre texte"_qs;
+        boxes.clear();
+        QSignalSpy finished(m_form.get(), &Form_EnvoiMailing::retryFinished);
+        QTest::mouseClick(renvoyer, Qt::LeftButton);
+        QCOMPARE(boxes.shown().size(), 1);
+        QCOMPARE(boxes.shown()[0].text,
+                 u"Attention, vous allez envoyer 2 SMS !\n\nEtes-vous sûr de vouloir continuer ?"_qs);
+        QCOMPARE(finished.size(), 1);
+        const QList<QVariantMap> outbox = sim->outbox();
+        QCOMPARE(outbox.size(), 1);
+        QCOMPARE(outbox[0][u"number"_qs].toString(), u"0633333333"_qs);
+        QCOMPARE(outbox[0][u"text"_qs].toString(), u"De : Paul, Bonjour"_qs);
+        QCOMPARE(outbox[0][u"deferred"_qs].toString(), tomorrow);
+        QCOMPARE(column(*m_form->results(), 0).mid(4),
+                 (QStringList{u"(0612) M. Dupont;Durand Jean "_qs, u"(0633333333) M. Petit Jean "_qs}));
+        QCOMPARE(m_form->lastRun().rows.size(), std::size_t(2));
+        // 0612 is still refused: a further try stays possible.
+        QVERIFY(renvoyer->isEnabled());
+
+        // Answering No sends nothing.
+        boxes.setAnswer(vbNo);
+        QTest::mouseClick(renvoyer, Qt::LeftButton);
+        QCOMPARE(m_form->results()->rowCount(), 6);
     }
 
     // The gateway goes away after the second row: every later row shows the unreachable text.

@@ -393,6 +393,15 @@ private slots:
         QVERIFY(envoyer->isEnabled());
         QVERIFY(m_main->centralWidget()->isEnabled());
         QCOMPARE(m_soldeQueries, 1);
+
+        // Every row accepted: nothing to send again. A second try from the result window holds
+        // the main window like a send and refreshes the credit afterwards.
+        QVERIFY(!m_form->envoiMailing()->findChild<QPushButton *>(u"CMD_Renvoyer"_qs)->isEnabled());
+        emit m_form->envoiMailing()->retryStarting();
+        QVERIFY(!m_main->centralWidget()->isEnabled() && !envoyer->isEnabled());
+        emit m_form->envoiMailing()->retryFinished();
+        QVERIFY(m_main->centralWidget()->isEnabled() && envoyer->isEnabled());
+        QCOMPARE(m_soldeQueries, 2);
     }
 
     // The toolbar's mailing button shows this window.

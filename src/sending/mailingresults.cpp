@@ -1,0 +1,160 @@
+#include "mailingresults.h"
+
+#include "addressbook/storefile.h"
+#include "app/codec1252.h"
+
+#include <QList>
+#include <QStringList>
+
+namespace parlevo {
+
+namespace {
+
+constexpr qsizetype kFields = 4;
+const QString kCliHeader = u"number,full_name,code,text"_qs;
+
+QString blanked(QString value)
+{
+    for (QChar &c : value) {
+        if (c == u';' || c == u'\r' || c == u'\n')
+            c = u' ';
+    }
+    return value;
+}
+
+// The records of RFC 4180 text (quoted fields may hold commas, quotes and line breaks); nothing
+// when a quote is left open.
+std::optional<QList<QStringList>> csvRecords(QStringView text)
+{
+    QList<QStringList> records;
+    QStringList fields;
+    QString field;
+    bool quoted = false;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text[i];
+        if (quoted) {
+            if (c != u'"')
+                field += c;
+            else if (i + 1 < text.size() && text[i + 1] == u'"')
+                field += text[++i];
+            else
+                quoted = false;
+        } else if (c == u'"') {
+            quoted = true;
+        } else if (c == u',') {
+            fields.append(std::exchange(field, QString()));
+        } else if (c == u'\r' || c == u'\n') {
+            if (c == u'\r' && i + 1 < text.size() && text[i + 1] == u'\n')
+                ++i;
+            fields.append(std::exchange(field, QString()));
+            records.append(std::exchange(fields, QStringList()));
+        } else {
+            field += c;
+        }
+    }
+    if (quoted)
+        return std::nullopt;
+    if (!field.isEmpty() || !fields.isEmpty()) {
+        fields.append(field);
+        records.append(fields);
+    }
+    return records;
+}
+
+// The four fields of one line as a result; false with the reason when they do not fit.
+bool toResult(const QStringList &fields, qsizetype line, MailingResult *result, QString *error)
+{
+    if (fields.size() != kFields) {
+        *error = u"line %1 has %2 fields, not 4 (number, full name, code, text)"_qs.arg(line).arg(fields.size());
+        return false;
+    }
+    bool ok = false;
+    result->code = fields[2].trimmed().toInt(&ok);
+    if (!ok) {
+        *error = u"line %1: the code \"%2\" is not a number"_qs.arg(line).arg(fields[2]);
+        return false;
+    }
+    result->contact.Phone = fields[0];
+    result->contact.Nom = fields[1];
+    result->text = fields[3];
+    return true;
+}
+
+} // namespace
+
+std::vector<ClassContact> failedContacts(const std::vector<MailingResult> &rows)
+{
+    std::vector<ClassContact> failed;
+    for (const MailingResult &row : rows) {
+        if (!isAcceptedCode(row.code))
+            failed.push_back(row.contact);
+    }
+    return failed;
+}
+
+QByteArray resultsFileBytes(const std::vector<MailingResult> &rows)
+{
+    QByteArray out;
+    QString line;
+    for (const MailingResult &row : rows) {
+        line = blanked(row.contact.Phone) + u';' + blanked(row.contact.FullName().trimmed()) + u';' +
+               QString::number(row.code) + u';' + blanked(row.text) + u"\r\n"_qs;
+        appendEncoded1252(out, line);
+    }
+    return out;
+}
+
+bool Sauve_Resultats(const QString &path, const std::vector<MailingResult> &rows)
+{
+    return replaceFile(path, resultsFileBytes(rows));
+}
+
+std::optional<std::vector<MailingResult>> readResultsFile(const QByteArray &bytes, QString *error)
+{
+    std::vector<MailingResult> rows;
+    // A byte order mark that an editor may have put before the header is skipped.
+    const QByteArray view = bytes.startsWith("\xEF\xBB\xBF") ? bytes.mid(3) : bytes;
+    const QString start = QString::fromUtf8(view.left(kCliHeader.size() + 2));
+    const bool cli =
+        start.startsWith(kCliHeader) &&
+        (start.size() == kCliHeader.size() || start[kCliHeader.size()] == u'\r' || start[kCliHeader.size()] == u'\n');
+    if (cli) {
+        const auto records = csvRecords(QString::fromUtf8(view));
+        if (!records) {
+            *error = u"a quoted field is not closed"_qs;
+            return std::nullopt;
+        }
+        for (qsizetype i = 1; i < records->size(); ++i) {
+            if (records->at(i) == QStringList{QString()})
+                continue;
+            if (!toResult(records->at(i), i + 1, &rows.emplace_back(), error))
+                return std::nullopt;
+        }
+    } else {
+        const QStringList lines = decode1252(view).split(u'\n');
+        for (qsizetype i = 0; i < lines.size(); ++i) {
+            QString line = lines[i];
+            if (line.endsWith(u'\r'))
+                line.chop(1);
+            if (line.isEmpty())
+                continue;
+            if (!toResult(line.split(u';'), i + 1, &rows.emplace_back(), error))
+                return std::nullopt;
+        }
+    }
+    if (rows.empty()) {
+        *error = u"no result row"_qs;
+        return std::nullopt;
+    }
+    return rows;
+}
+
+MailingSource fixedMailingSource(const std::vector<ClassContact> &contacts, const QString &sender,
+                                 const QString &message)
+{
+    return MailingSource{[&contacts] { return static_cast<qsizetype>(contacts.size()); },
+                         [&contacts](qsizetype row) { return &contacts[static_cast<std::size_t>(row)]; },
+                         [sender] { return sender; }, [message] { return message; }};
+}
+
+} // namespace parlevo
