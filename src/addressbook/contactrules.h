@@ -46,6 +46,8 @@ qsizetype columnLength(const ClassContact &contact, ContactColumn column);
 bool listedByGroup(const ClassContact &contact, const QString &groupItem, const QString &allItem);
 // field: 0 Societe, 1 Titre, 2 Prenom, 3 Nom, 4 Phone.
 bool listedBySearch(const ClassContact &contact, int field, const QString &text);
+// Whether text holds part, ignoring case as compareIgnoringCase does.
+bool containsIgnoringCase(QStringView text, QStringView part);
 // The field a search looks in; empty for an unknown position.
 const QString &searchField(const ClassContact &contact, int field);
 

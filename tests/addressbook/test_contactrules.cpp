@@ -112,6 +112,20 @@ private slots:
         }
     }
 
+    void searchIgnoresCaseLikeQt()
+    {
+        const QString texts[] = {QString(),  u"a"_qs,    u"Dupont"_qs, u"DUPUIS"_qs,      u"éÉé"_qs,
+                                 u"xDUp"_qs, u"ddup"_qs, u"Straße"_qs, u"\U00010400x"_qs, u"\U00010428"_qs,
+                                 u"dupd"_qs, u"aaab"_qs, u"É"_qs};
+        for (const QString &text : texts) {
+            for (const QString &part : texts)
+                QVERIFY2(containsIgnoringCase(text, part) == text.contains(part, Qt::CaseInsensitive),
+                         qPrintable(text + u" / "_qs + part));
+        }
+        QVERIFY(containsIgnoringCase(u"aaab", u"AAB"));
+        QVERIFY(!containsIgnoringCase(u"dup", u"dupo"));
+    }
+
     void groupFilter_data()
     {
         QTest::addColumn<QString>("groupe");
