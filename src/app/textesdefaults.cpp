@@ -5,7 +5,7 @@
 
 namespace parlevo {
 
-const std::array<TexteDefault, 268> kTextesDefaults = {{
+const std::array<TexteDefault, 275> kTextesDefaults = {{
     {1, "Parlevo la solution logicielle complète d'envoi de SMS personnalisable, simple et conviviale. vous permettant d'envoyer vos SMS en mode simple ou multi-contacts"},
     {2, "A propos de..."},
     {3, "Messages prédéfinis..."},
@@ -261,6 +261,13 @@ const std::array<TexteDefault, 268> kTextesDefaults = {{
     {332, "Chaque enregistrement doit tenir sur une seule ligne, être séparé par un point virgule et respecter l'ordre suivant :"},
     {333, ""},
     {334, "Exemple de fichier CSV :"},
+    {340, "GSM 7 bits : %1 caractère(s), %2 SMS"},
+    {341, "Unicode : %1 caractère(s), %2 SMS"},
+    {342, "Le texte envoyé tient dans l'alphabet GSM 7 bits : %1 caractères par SMS, %2 par partie d'un SMS long."},
+    {343, "Caractères qui comptent pour deux : %1"},
+    {344, "Le texte envoyé demande l'Unicode : %1 caractères par SMS, %2 par partie d'un SMS long."},
+    {345, "Caractères qui imposent l'Unicode : %1"},
+    {346, "Votre crédit de %1 SMS ne suffit pas pour ce SMS Mailing, qui en demande %2."},
     {379, "Impossible de joindre le serveur d'envoi de SMS !"},
     {380, "Le message a été envoyé"},
     {381, "Le message est enregistré pour un envoi en différé"},
