@@ -134,16 +134,6 @@ private slots:
         QCOMPARE(info.parts, 1);
     }
 
-    // Characters of the extension table, each once in order of first appearance, listed only
-    // as such: an unknown character is not one of them.
-    void extensionCharacters()
-    {
-        const SmsEncodingInfo info = analyseSmsText(u"{a}€{ê"_qs);
-        QCOMPARE(info.extensionCharacters, (QStringList{u"{"_qs, u"}"_qs, u"€"_qs}));
-        QCOMPARE(info.unicodeCharacters, QStringList{u"ê"_qs});
-        QVERIFY(analyseSmsText(u"abc"_qs).extensionCharacters.isEmpty());
-    }
-
     void lengthAndParts_data()
     {
         QTest::addColumn<QString>("text");
