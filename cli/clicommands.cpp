@@ -9,12 +9,16 @@
 #include "app/config.h"
 #include "app/datapaths.h"
 #include "app/ini.h"
+#include "app/mainwindowlogic.h"
 #include "app/messagebox.h"
 #include "app/shared.h"
 #include "app/singleinstance.h"
 #include "app/textes.h"
 #include "gateway/classsendora.h"
 #include "messages/outgoing.h"
+#include "messages/smscodingtext.h"
+#include "messages/smsencoding.h"
+#include "sending/creditcheck.h"
 #include "sending/differer.h"
 #include "sending/mailingfile.h"
 #include "sending/mailingresults.h"
@@ -186,8 +190,9 @@ int send(const QString &globalDataDir, const QStringList &arguments)
     if (!parseCommand(parser, u"send"_qs,
                       u"Sends one SMS through the gateway with the rules of the desktop single send: the\n"
                       u"sender prefix, the 160-character cut, the deferred value hhmmDDMMYYYY.\n"
-                      u"Prints the gateway's text for its reply. Exit status: 0 accepted, 2 no usable reply,\n"
-                      u"3 refused, 64 usage error."_qs,
+                      u"Prints the gateway's text for its reply, and before sending, on standard error, the\n"
+                      u"text's coding (GSM 7-bit or Unicode) and its number of SMS. Exit status: 0 accepted,\n"
+                      u"2 no usable reply, 3 refused, 64 usage error."_qs,
                       arguments, &status))
         return status;
     if (!parser.isSet(message))
@@ -205,6 +210,8 @@ int send(const QString &globalDataDir, const QStringList &arguments)
     const QString differer = *deferred;
     const QString sender = parser.isSet(from) ? parser.value(from) : state->config().Expediteur;
     const QString text = textToSend(state->textTable(), sender, parser.value(message), ClassContact{});
+    // Standard error: standard output keeps the gateway's text alone for scripts.
+    err(smsCodingLine(state->textTable(), analyseSmsText(text)));
 
     ClassSendora &gateway = state->Gateway();
     const int code = gateway.Envoi_SMS(number, text, differer);
@@ -560,8 +567,10 @@ int mailing(const QString &globalDataDir, const QStringList &arguments)
                       u"Sends one SMS to every row of a mailing file, or to every contact of a group, one\n"
                       u"after the other, with the rules of the desktop mailing: the sender prefix, the\n"
                       u"160-character cut, the number's digits, the same deferred value for every row.\n"
-                      u"Prints one result line per recipient. Exit status: 0 every SMS accepted, 3 some\n"
-                      u"refused, 2 some got no usable reply, 64 usage error."_qs,
+                      u"Prints one result line per recipient. Before sending, prints on standard error the\n"
+                      u"text's coding and number of SMS, and a warning when the gateway tells a credit below\n"
+                      u"the SMS the mailing takes; the mailing is sent all the same. Exit status: 0 every SMS\n"
+                      u"accepted, 3 some refused, 2 some got no usable reply, 64 usage error."_qs,
                       arguments.mid(1), &status, 1))
         return status;
     const QStringList files = parser.positionalArguments();
@@ -614,6 +623,13 @@ int mailing(const QString &globalDataDir, const QStringList &arguments)
 
     const QString sender = parser.isSet(from) ? parser.value(from) : state->config().Expediteur;
     const QString text = parser.value(message);
+    const QString sent = textToSend(state->textTable(), sender, text, ClassContact{});
+    err(smsCodingLine(state->textTable(), analyseSmsText(sent)));
+    // One balance request before many sends; a credit that cannot be had warns of nothing.
+    const QString warning = creditWarning(state->textTable(), creditFromSolde(state->Gateway().Solde()),
+                                          mailingSmsCount(static_cast<qint64>(rows.size()), sent));
+    if (!warning.isEmpty())
+        err(warning);
     const MailingSource source{
         [&rows] { return static_cast<qsizetype>(rows.size()); },
         [&rows](qsizetype row) -> const ClassContact * { return rows[static_cast<std::size_t>(row)].get(); },

@@ -38,6 +38,13 @@ QString SoldePanelText(const TextTable &textes, const QString &solde)
     return textes(kTextSoldeSentence) + u' ' + shown;
 }
 
+std::optional<qint64> creditFromSolde(const QString &solde)
+{
+    bool ok = false;
+    const qint64 credit = solde.toLongLong(&ok);
+    return ok ? std::optional(credit) : std::nullopt;
+}
+
 bool SoldeRefreshDue(const QString &soldePanel, QTime previousTick, QTime now)
 {
     if (!now.isValid())

@@ -3,6 +3,8 @@
 #include <QString>
 #include <QTime>
 
+#include <optional>
+
 class QLocale;
 
 namespace parlevo {
@@ -18,6 +20,9 @@ QString MainWindowTitle();
 // The balance sentence for the credit digits given by the gateway; empty or kSoldeUnknown when
 // the credit is not available.
 QString SoldePanelText(const TextTable &textes, const QString &solde);
+
+// The credit digits given by the gateway as a number; nothing when the credit is not available.
+std::optional<qint64> creditFromSolde(const QString &solde);
 
 // Whether the clock tick at `now` must refresh the credit: at every new minute, and every ten
 // seconds while the panel still shows kSoldeUnknown. `previousTick` (invalid on the first tick)

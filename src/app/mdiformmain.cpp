@@ -431,9 +431,15 @@ void MDIForm_Main::MAJ_SoldeSMS()
         const QString solde = GetSolde();
         if (!self)
             return;
+        m_solde = solde;
         m_labelSolde->setText(SoldePanelText(m_state.textTable(), solde));
     } while (m_soldeAgain);
     m_soldePending = false;
+}
+
+std::optional<qint64> MDIForm_Main::knownCredit() const
+{
+    return creditFromSolde(m_solde);
 }
 
 QString MDIForm_Main::GetSolde()

@@ -10,6 +10,7 @@
 
 #include <array>
 #include <functional>
+#include <optional>
 
 class QLabel;
 class QTimer;
@@ -52,6 +53,8 @@ public:
     // Asks the gateway for the credit now and shows it. A call while a query is under way runs
     // one more query after it, so a send made meanwhile is counted.
     void MAJ_SoldeSMS();
+    // The credit the last balance query gave; nothing before the first answer or after a failed query.
+    std::optional<qint64> knownCredit() const;
 
     // The placement to keep in the configuration, in twips: the normal rectangle even when the
     // window is minimised or maximised.
@@ -108,6 +111,8 @@ private:
 
     QRect m_normalGeometry;
     QTime m_previousTick;
+    // What the balance panel shows: the credit digits or kSoldeUnknown.
+    QString m_solde;
     bool m_soldePending = false;
     bool m_soldeAgain = false;
 };

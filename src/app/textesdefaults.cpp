@@ -5,7 +5,7 @@
 
 namespace parlevo {
 
-const std::array<TexteDefault, 275> kTextesDefaults = {{
+const std::array<TexteDefault, 282> kTextesDefaults = {{
     {1, "Parlevo la solution logicielle complète d'envoi de SMS personnalisable, simple et conviviale. vous permettant d'envoyer vos SMS en mode simple ou multi-contacts"},
     {2, "A propos de..."},
     {3, "Messages prédéfinis..."},
@@ -228,6 +228,20 @@ const std::array<TexteDefault, 275> kTextesDefaults = {{
     {245, "Il n'y a aucune imprimante de disponible !"},
     {252, "Adresse e-mail"},
     {253, "Mot de passe"},
+    {254, "GSM 7 bits : %1 caractère(s), %2 SMS"},
+    {255, "Unicode : %1 caractère(s), %2 SMS"},
+    {256, "Le texte envoyé tient dans l'alphabet GSM 7 bits : %1 caractères par SMS, %2 par partie d'un SMS long."},
+    {257, "Caractères qui comptent pour deux : %1"},
+    {258, "Le texte envoyé demande l'Unicode : %1 caractères par SMS, %2 par partie d'un SMS long."},
+    {259, "Caractères qui imposent l'Unicode : %1"},
+    {260, "Votre crédit de %1 SMS ne suffit pas pour ce SMS Mailing, qui en demande %2."},
+    {261, "&Exporter les résultats..."},
+    {262, "Enregistre dans un fichier CSV le résultat de chaque SMS du dernier envoi"},
+    {263, "&Renvoyer les SMS non acceptés"},
+    {264, "Envoie de nouveau le message aux seuls contacts dont le SMS n'a été ni envoyé ni enregistré lors du dernier envoi"},
+    {265, "Exporter les résultats du SMS Mailing"},
+    {266, "Fichiers CSV (*.csv)|*.csv"},
+    {267, "Impossible d'écrire le fichier :\n%1"},
     {279, "Mappage des champs de GoldMine vers Parlevo    "},
     {280, "Noms des champs des infos suplémentaires"},
     {281, "Vous pouvez renommer ici le nom des champs des informations supplémentaires du carnet d'adresses."},
@@ -261,13 +275,6 @@ const std::array<TexteDefault, 275> kTextesDefaults = {{
     {332, "Chaque enregistrement doit tenir sur une seule ligne, être séparé par un point virgule et respecter l'ordre suivant :"},
     {333, ""},
     {334, "Exemple de fichier CSV :"},
-    {350, "&Exporter les résultats..."},
-    {351, "Enregistre dans un fichier CSV le résultat de chaque SMS du dernier envoi"},
-    {352, "&Renvoyer les SMS non acceptés"},
-    {353, "Envoie de nouveau le message aux seuls contacts dont le SMS n'a été ni envoyé ni enregistré lors du dernier envoi"},
-    {354, "Exporter les résultats du SMS Mailing"},
-    {355, "Fichiers CSV (*.csv)|*.csv"},
-    {356, "Impossible d'écrire le fichier :\n%1"},
     {379, "Impossible de joindre le serveur d'envoi de SMS !"},
     {380, "Le message a été envoyé"},
     {381, "Le message est enregistré pour un envoi en différé"},

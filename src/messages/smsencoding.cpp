@@ -79,8 +79,9 @@ SmsEncodingInfo analyseSmsText(QStringView text)
     forEachCharacter(text, [&](char32_t c, QStringView codeUnits) {
         const int n = gsmSeptets(c);
         septets += n;
-        if (n == 0 && !info.unicodeCharacters.contains(codeUnits))
-            info.unicodeCharacters.append(codeUnits.toString());
+        QStringList &list = n == 0 ? info.unicodeCharacters : info.extensionCharacters;
+        if (n != 1 && !list.contains(codeUnits))
+            list.append(codeUnits.toString());
     });
     info.alphabet = info.unicodeCharacters.isEmpty() ? SmsAlphabet::Gsm7 : SmsAlphabet::Unicode;
     info.length = info.alphabet == SmsAlphabet::Gsm7 ? septets : int(text.size());

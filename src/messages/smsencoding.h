@@ -18,6 +18,9 @@ struct SmsEncodingInfo {
     // The distinct characters outside the GSM alphabet, in the order they first appear; a
     // character beyond the BMP is one entry of two code units.
     QStringList unicodeCharacters;
+    // The distinct characters of the GSM extension table (two septets each), in the order they
+    // first appear.
+    QStringList extensionCharacters;
 };
 
 inline constexpr int kGsmSingleSmsLength = 160;

@@ -90,14 +90,14 @@ Form_EnvoiMailing::Form_EnvoiMailing(AppState &state, QWidget *owner)
     m_ok = new QPushButton(u"&Ok"_qs, this);
     m_ok->setObjectName(u"CMD_OK"_qs);
     connect(m_ok, &QPushButton::clicked, this, &QWidget::hide);
-    m_exporter = new QPushButton(state.Textes(350), this);
+    m_exporter = new QPushButton(state.Textes(261), this);
     m_exporter->setObjectName(u"CMD_Exporter"_qs);
-    m_exporter->setToolTip(state.Textes(351));
+    m_exporter->setToolTip(state.Textes(262));
     m_exporter->setEnabled(false);
     connect(m_exporter, &QPushButton::clicked, this, &Form_EnvoiMailing::CMD_Exporter_Click);
-    m_renvoyer = new QPushButton(state.Textes(352), this);
+    m_renvoyer = new QPushButton(state.Textes(263), this);
     m_renvoyer->setObjectName(u"CMD_Renvoyer"_qs);
-    m_renvoyer->setToolTip(state.Textes(353));
+    m_renvoyer->setToolTip(state.Textes(264));
     m_renvoyer->setEnabled(false);
     connect(m_renvoyer, &QPushButton::clicked, this, &Form_EnvoiMailing::CMD_Renvoyer_Click);
     m_flushTimer = new QTimer(this);
@@ -150,13 +150,13 @@ void Form_EnvoiMailing::CMD_Exporter_Click()
     if (m_running)
         return;
     const QString path = FileDialog::getSaveFileName(
-        this, QString::fromUtf16(kMessageBoxTitle) + u" - "_qs + m_state.Textes(354), m_state.Textes(355));
+        this, QString::fromUtf16(kMessageBoxTitle) + u" - "_qs + m_state.Textes(265), m_state.Textes(266));
     if (path.isEmpty())
         return;
     if (FileExists(path) && MsgBox(m_state.Textes(92), vbYesNo | vbInformation) != vbYes)
         return;
     if (!Sauve_Resultats(path, m_lastRun.rows))
-        MsgBox(m_state.Textes(356).arg(QDir::toNativeSeparators(path)), vbOKOnly | vbCritical);
+        MsgBox(m_state.Textes(267).arg(QDir::toNativeSeparators(path)), vbOKOnly | vbCritical);
 }
 
 void Form_EnvoiMailing::CMD_Renvoyer_Click()

@@ -9,6 +9,7 @@
 #include "app/shared.h"
 #include "controls/labellink.h"
 #include "controls/wincolor.h"
+#include "creditcheck.h"
 #include "differer.h"
 #include "form_envoimailing.h"
 #include "mailingfile.h"
@@ -171,7 +172,10 @@ void Form_Mailing::buildWindow()
     m_textSMS->setFixedHeight(80);
     content->addWidget(m_textSMS);
     m_labelNBCar = named(new QLabel(this), u"LabelNBCar");
-    content->addWidget(m_labelNBCar);
+    auto *countRow = new QHBoxLayout;
+    countRow->addWidget(m_labelNBCar);
+    countRow->addStretch(1);
+    content->addLayout(countRow);
 
     auto *senderRow = new QHBoxLayout;
     auto *labelExp = named(new QLabel(m_state.Textes(187), this), u"LabelExpediteur");
@@ -180,6 +184,7 @@ void Form_Mailing::buildWindow()
     senderRow->addWidget(labelExp);
     senderRow->addWidget(m_textExpediteur, 1);
     content->addLayout(senderRow);
+    countRow->addWidget(addCodingIndicator(this, m_state.textTable(), m_textExpediteur, m_textSMS));
 
     auto *when = new QHBoxLayout;
     m_checkDifferer = named(new QCheckBox(m_state.Textes(15), this), u"Checkdifferer");
@@ -472,7 +477,12 @@ void Form_Mailing::CommandEnvoyer_Click()
         MsgBox(m_state.Textes(93), vbOKOnly | vbInformation);
         return;
     }
-    if (MsgBox(withCount(m_state.Textes(94), count), vbYesNo | vbInformation) != vbYes)
+    // A credit known to be short is told before the question, which itself stays as it is.
+    const QString sent =
+        textToSend(m_state.textTable(), m_textExpediteur->text(), m_textSMS->toPlainText(), ClassContact{});
+    const QString warning = creditWarning(m_state.textTable(), m_main.knownCredit(), mailingSmsCount(count, sent));
+    const QString question = withCount(m_state.Textes(94), count);
+    if (MsgBox(warning.isEmpty() ? question : warning + u"\n\n"_qs + question, vbYesNo | vbInformation) != vbYes)
         return;
     // The frame of the main window is disabled, not the window itself: the result window it
     // owns stays live, and its list can be scrolled during the run.

@@ -108,7 +108,11 @@ void Form_Simple::buildWindow()
     m_textSMS->setMinimumHeight(110);
     grid->addWidget(m_textSMS, row++, 0, 1, 3);
     m_labelNBCar = named(new QLabel(page), u"LabelNBCar");
-    grid->addWidget(m_labelNBCar, row++, 0, 1, 3);
+    auto *countRow = new QHBoxLayout;
+    countRow->addWidget(m_labelNBCar);
+    countRow->addStretch(1);
+    countRow->addWidget(addCodingIndicator(page, m_state.textTable(), m_textExpediteur, m_textSMS));
+    grid->addLayout(countRow, row++, 0, 1, 3);
 
     m_checkDifferer = named(new QCheckBox(m_state.Textes(15), page), u"Checkdifferer");
     grid->addWidget(m_checkDifferer, row++, 0, 1, 3);

@@ -1,12 +1,18 @@
 #include "sendingcontrols.h"
 
+#include "addressbook/classcontact.h"
 #include "app/appstate.h"
 #include "differer.h"
 #include "messages/form_sms.h"
+#include "messages/outgoing.h"
 #include "messages/predefinismenu.h"
+#include "messages/smscodingtext.h"
+#include "messages/smsencoding.h"
 #include "messages/smstextedit.h"
 
 #include <QDateEdit>
+#include <QLabel>
+#include <QLineEdit>
 #include <QTimeEdit>
 
 namespace parlevo {
@@ -19,6 +25,24 @@ QString signedCount(qsizetype value)
 QString remainingCharsText(const TextTable &textes, qsizetype remaining)
 {
     return textes(14) + signedCount(remaining);
+}
+
+QLabel *addCodingIndicator(QWidget *parent, const TextTable &textes, QLineEdit *sender, SmsTextEdit *message)
+{
+    auto *label = new QLabel(parent);
+    label->setObjectName(u"LabelCodage"_qs);
+    label->setFocusPolicy(Qt::NoFocus);
+    const auto update = [label, &textes, sender, message] {
+        // The text sent is the same for every recipient: no contact is needed to build it.
+        const SmsEncodingInfo info =
+            analyseSmsText(textToSend(textes, sender->text(), message->toPlainText(), ClassContact{}));
+        label->setText(smsCodingSummary(textes, info));
+        label->setToolTip(smsCodingDetails(textes, info));
+    };
+    QObject::connect(sender, &QLineEdit::textChanged, label, update);
+    QObject::connect(message, &QPlainTextEdit::textChanged, label, update);
+    update();
+    return label;
 }
 
 void popUpPredefinis(AppState &state, SmsTextEdit &textSMS)

@@ -3,6 +3,8 @@
 #include <QString>
 
 class QDateEdit;
+class QLabel;
+class QLineEdit;
 class QTimeEdit;
 class QWidget;
 
@@ -19,6 +21,11 @@ QString signedCount(qsizetype value);
 
 // The remaining-characters label: "Caractère(s) restant(s) :" and the signed count.
 QString remainingCharsText(const TextTable &textes, qsizetype remaining);
+
+// The coding indicator that stands beside the remaining-characters label: the alphabet the text
+// sent needs and its number of SMS, the characters that decide it in the tooltip. It follows
+// every change of the message and of the sender.
+QLabel *addCodingIndicator(QWidget *parent, const TextTable &textes, QLineEdit *sender, SmsTextEdit *message);
 
 // Shows the predefined messages just above and left of the message box (its point (-2, -2))
 // and puts the picked message in place of the whole text; a dismissal changes nothing.

@@ -101,11 +101,28 @@ private slots:
                  u"Rendez-vous & café"_qs});
         QCOMPARE(r.status, 3);
         QCOMPARE(r.out, QString());
-        QCOMPARE(r.err, u"Votre envoi de SMS a échoué à cause de :\n(91) 'Le message a déjà été envoyé à ce numéro "
+        QCOMPARE(r.err, u"GSM 7 bits : 18 caractère(s), 1 SMS\n"
+                        u"Votre envoi de SMS a échoué à cause de :\n(91) 'Le message a déjà été envoyé à ce numéro "
                         u"dans les 24 dernières heures'\n"_qs);
 
         r = cli({u"balance"_qs, u"--data-dir"_qs, dir.path()});
         QCOMPARE(r.out, u"1248\n"_qs);
+    }
+
+    // Before sending, one line on standard error tells how the text sent is coded; standard
+    // output keeps the gateway's text alone.
+    void codingLine()
+    {
+        SimulatorProcess sim({u"--account"_qs, kMail + u":demo:10"_qs});
+        QVERIFY(sim.isRunning());
+        m_gateway = sim.baseUrl();
+        TestDataDir dir;
+        QVERIFY(configureAccount(dir));
+        const Run r = cli({u"send"_qs, u"--data-dir"_qs, dir.path(), u"--to"_qs, u"0612345678"_qs, u"--message"_qs,
+                           u"Ça coûte « trop »"_qs, u"--from"_qs, u"Zoé"_qs});
+        QCOMPARE(r.status, 0);
+        QCOMPARE(r.out, u"Le message a été envoyé\n"_qs);
+        QCOMPARE(r.err, u"Unicode : 27 caractère(s), 1 SMS - Caractères qui imposent l'Unicode : û « »\n"_qs);
     }
 
     void wrongAccountAndUnreachableGateway()
@@ -129,6 +146,7 @@ private slots:
         r = cli({u"send"_qs, u"--data-dir"_qs, dir.path(), u"--to"_qs, u"0612345678"_qs, u"--message"_qs, u"m"_qs});
         QCOMPARE(r.status, 2);
         QCOMPARE(r.err,
+                 u"GSM 7 bits : 1 caractère(s), 1 SMS\n"
                  u"Votre envoi de SMS a échoué à cause de :\nImpossible de joindre le serveur d'envoi de SMS !\n"_qs);
         QCOMPARE(cli({u"balance"_qs, u"--data-dir"_qs, dir.path()}).status, 2);
     }

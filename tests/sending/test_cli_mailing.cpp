@@ -54,7 +54,7 @@ private slots:
         QCOMPARE(r.status, 3);
         QCOMPARE(r.out, u"(06-12.34 56 78) M. Dupont Jean : Le message a été envoyé\n"
                         u"(0612) \"Court\", A : Le numéro de gsm n'est pas valide\n"_qs);
-        QCOMPARE(r.err, u"2 SMS sur 2 d'envoyé.\n"_qs);
+        QCOMPARE(r.err, u"GSM 7 bits : 18 caractère(s), 1 SMS\n2 SMS sur 2 d'envoyé.\n"_qs);
         QCOMPARE(dir.read(u"out.csv"_qs),
                  QByteArray("number,full_name,code,text\r\n"
                             "0612345678,M. Dupont Jean,80,Le message a été envoyé\r\n"
@@ -87,6 +87,22 @@ private slots:
         QVERIFY(!QFileInfo::exists(dir.filePath(u"Contacts.bak"_qs)));
     }
 
+    // A credit the gateway tells to be short is warned of, and the mailing goes all the same.
+    void shortCreditWarns()
+    {
+        TestDataDir dir;
+        QVERIFY(prepare(dir));
+        SimulatorProcess sim({u"--account"_qs, kMail + u":demo:1"_qs});
+        QVERIFY(sim.isRunning());
+        const Run r = cli(sim.baseUrl(), {u"--data-dir"_qs, dir.path(), u"mailing"_qs, u"send"_qs, u"--group"_qs,
+                                          u"Amis"_qs, u"--message"_qs, u"Salut"_qs, u"--from"_qs, QString()});
+        QCOMPARE(r.err, u"GSM 7 bits : 5 caractère(s), 1 SMS\n"
+                        u"Votre crédit de 1 SMS ne suffit pas pour ce SMS Mailing, qui en demande 2.\n"
+                        u"2 SMS sur 2 d'envoyé.\n"_qs);
+        QCOMPARE(r.status, 3);
+        QCOMPARE(sim.outbox().size(), 1);
+    }
+
     void unreachableGateway()
     {
         TestDataDir dir;
@@ -100,6 +116,8 @@ private slots:
                                 u"--message"_qs, u"x"_qs});
         QCOMPARE(r.status, 2);
         QCOMPARE(r.out, u"(0612345678) : Impossible de joindre le serveur d'envoi de SMS !\n"_qs);
+        // No credit could be had: no warning.
+        QCOMPARE(r.err, u"GSM 7 bits : 1 caractère(s), 1 SMS\n1 SMS sur 1 d'envoyé.\n"_qs);
     }
 
     // --retry-failed sends only the rows neither sent nor kept, from the CLI's own --results file

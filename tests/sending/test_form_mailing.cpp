@@ -53,6 +53,7 @@ private:
     std::unique_ptr<Form_Mailing> m_form;
     std::optional<QAbstractItemModelTester> m_tester;
     int m_soldeQueries = 0;
+    QString m_solde;
 
     void addContact(const QString &groupe, const QString &nom, const QString &phone)
     {
@@ -128,11 +129,12 @@ private slots:
         MainWindowHooks hooks;
         hooks.querySolde = [this] {
             ++m_soldeQueries;
-            return u"12"_qs;
+            return m_solde;
         };
         hooks.clock = [] { return QTime(8, 0); };
         m_main = std::make_unique<MDIForm_Main>(*m_state, std::move(hooks));
         m_soldeQueries = 0;
+        m_solde = u"12"_qs;
         setSendingClock([] { return QDateTime(QDate(2027, 2, 1), QTime(9, 5, 42)); });
         addContact(u"Amis"_qs, u"Dupont"_qs, u"06 12-34.56 78"_qs);
         addContact(u"Travail"_qs, u"Martin"_qs, u"0699999999"_qs);
@@ -402,6 +404,34 @@ private slots:
         emit m_form->envoiMailing()->retryFinished();
         QVERIFY(m_main->centralWidget()->isEnabled() && envoyer->isEnabled());
         QCOMPARE(m_soldeQueries, 2);
+    }
+
+    // A credit known to be below the SMS the mailing takes (recipients times parts) puts a warning
+    // before the question; an unknown or sufficient credit leaves the question alone.
+    void creditWarning()
+    {
+        MessageBoxResponder boxes(vbNo);
+        groupItem(u"Amis"_qs)->trigger();
+        groupItem(u"Travail"_qs)->trigger();
+        // "De : Paul, " and 100 ê: 111 characters in Unicode, two SMS for each of the 3 rows.
+        child<QPlainTextEdit>(u"TextSMS")->setPlainText(QString(100, u'ê'));
+        const QString question = u"Attention, vous allez envoyer 3 SMS !\n\nEtes-vous sûr de vouloir continuer ?"_qs;
+        const auto asked = [&] {
+            QTest::mouseClick(child<QPushButton>(u"CommandEnvoyer"), Qt::LeftButton);
+            return boxes.shown().last().text;
+        };
+        m_solde = u"5"_qs;
+        QCOMPARE(asked(), question);
+        m_main->MAJ_SoldeSMS();
+        QCOMPARE(asked(),
+                 u"Votre crédit de 5 SMS ne suffit pas pour ce SMS Mailing, qui en demande 6.\n\n"_qs + question);
+        m_solde = u"6"_qs;
+        m_main->MAJ_SoldeSMS();
+        QCOMPARE(asked(), question);
+        m_solde.clear();
+        m_main->MAJ_SoldeSMS();
+        QCOMPARE(asked(), question);
+        QVERIFY(m_form->envoiMailing() == nullptr);
     }
 
     // The toolbar's mailing button shows this window.

@@ -281,6 +281,45 @@ private slots:
         QCOMPARE(label->text(), u"Caractère(s) restant(s) :-10"_qs);
     }
 
+    // The indicator reads the text sent, sender prefix included, and follows the sender too; the
+    // counter beside it keeps its own rule.
+    void codingIndicator_data()
+    {
+        QTest::addColumn<QString>("sender");
+        QTest::addColumn<QString>("message");
+        QTest::addColumn<QString>("indicator");
+        QTest::addColumn<QString>("tooltip");
+        QTest::addColumn<QString>("counter");
+        const QString gsmSizes =
+            u"Le texte envoyé tient dans l'alphabet GSM 7 bits : 160 caractères par SMS, 153 par partie d'un SMS long."_qs;
+        QTest::newRow("gsm, full") << u"Ana"_qs << QString(150, u'a') << u"GSM 7 bits : 160 caractère(s), 1 SMS"_qs
+                                   << gsmSizes << u"Caractère(s) restant(s) : 7"_qs;
+        // 159 characters sent, but the euro and the brace take two septets each: two SMS.
+        QTest::newRow("extension") << u"Ana"_qs << QString(QString(147, u'a') + u"€{"_qs)
+                                   << u"GSM 7 bits : 161 caractère(s), 2 SMS"_qs
+                                   << QString(gsmSizes + u"\nCaractères qui comptent pour deux : € {"_qs)
+                                   << u"Caractère(s) restant(s) : 8"_qs;
+        // The sender's ô comes first; a tab is named by its code.
+        QTest::newRow("unicode")
+            << u"Jérôme"_qs << QString(u"Ça coûte « trop »\tl’été"_qs + QString(40, u'x'))
+            << u"Unicode : 76 caractère(s), 2 SMS"_qs
+            << u"Caractères qui imposent l'Unicode : ô û « » U+0009 ’\n"
+               u"Le texte envoyé demande l'Unicode : 70 caractères par SMS, 67 par partie d'un SMS long."_qs
+            << u"Caractère(s) restant(s) : 91"_qs;
+    }
+    void codingIndicator()
+    {
+        QFETCH(QString, sender);
+        QFETCH(QString, message);
+        auto *label = child<QLabel>(u"LabelCodage");
+        QCOMPARE(label->focusPolicy(), Qt::NoFocus);
+        child<QPlainTextEdit>(u"TextSMS")->setPlainText(message);
+        child<QLineEdit>(u"TextExpediteur")->setText(sender);
+        QTEST(label->text(), "indicator");
+        QTEST(label->toolTip(), "tooltip");
+        QTEST(child<QLabel>(u"LabelNBCar")->text(), "counter");
+    }
+
     void clickClearsOnlyThePrompt()
     {
         auto *sms = child<QPlainTextEdit>(u"TextSMS");

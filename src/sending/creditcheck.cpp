@@ -1,0 +1,26 @@
+#include "creditcheck.h"
+
+#include "app/textes.h"
+#include "messages/smsencoding.h"
+
+namespace parlevo {
+
+namespace {
+
+constexpr int kTextCreditShort = 260;
+
+} // namespace
+
+qint64 mailingSmsCount(qint64 recipients, const QString &sentText)
+{
+    return recipients * analyseSmsText(sentText).parts;
+}
+
+QString creditWarning(const TextTable &textes, std::optional<qint64> credit, qint64 smsCount)
+{
+    if (!credit || *credit >= smsCount)
+        return {};
+    return textes(kTextCreditShort).arg(QString::number(*credit), QString::number(smsCount));
+}
+
+} // namespace parlevo

@@ -1,0 +1,17 @@
+#pragma once
+
+#include <QString>
+
+#include <optional>
+
+namespace parlevo {
+
+class TextTable;
+
+// The SMS a mailing takes: every recipient gets the text sent, in as many parts as its coding needs.
+qint64 mailingSmsCount(qint64 recipients, const QString &sentText);
+
+// The warning that the credit does not cover smsCount SMS; empty when the credit is unknown or enough.
+QString creditWarning(const TextTable &textes, std::optional<qint64> credit, qint64 smsCount);
+
+} // namespace parlevo
