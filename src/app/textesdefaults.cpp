@@ -5,7 +5,7 @@
 
 namespace parlevo {
 
-const std::array<TexteDefault, 268> kTextesDefaults = {{
+const std::array<TexteDefault, 270> kTextesDefaults = {{
     {1, "Parlevo la solution logicielle complète d'envoi de SMS personnalisable, simple et conviviale. vous permettant d'envoyer vos SMS en mode simple ou multi-contacts"},
     {2, "A propos de..."},
     {3, "Messages prédéfinis..."},
@@ -261,6 +261,8 @@ const std::array<TexteDefault, 268> kTextesDefaults = {{
     {332, "Chaque enregistrement doit tenir sur une seule ligne, être séparé par un point virgule et respecter l'ordre suivant :"},
     {333, ""},
     {334, "Exemple de fichier CSV :"},
+    {360, "Progression"},
+    {361, "Résultats de l'envoi"},
     {379, "Impossible de joindre le serveur d'envoi de SMS !"},
     {380, "Le message a été envoyé"},
     {381, "Le message est enregistré pour un envoi en différé"},

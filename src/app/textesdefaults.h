@@ -9,6 +9,6 @@ struct TexteDefault {
     const char *utf8Text;
 };
 
-extern const std::array<TexteDefault, 268> kTextesDefaults;
+extern const std::array<TexteDefault, 270> kTextesDefaults;
 
 } // namespace parlevo

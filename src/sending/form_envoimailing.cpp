@@ -5,6 +5,7 @@
 #include <QCoreApplication>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
@@ -65,6 +66,7 @@ Form_EnvoiMailing::Form_EnvoiMailing(AppState &state, QWidget *owner)
     m_progress->setRange(0, 100);
     m_progress->setValue(0);
     m_progress->setTextVisible(false);
+    m_progress->setAccessibleName(state.Textes(360));
 
     m_model = new ResultModel(state.Textes(69), state.Textes(111), this);
     m_list = new QTreeView(this);
@@ -78,6 +80,7 @@ Form_EnvoiMailing::Form_EnvoiMailing(AppState &state, QWidget *owner)
     m_list->setColumnWidth(0, kContactWidth);
     m_list->setColumnWidth(1, kResultWidth);
     m_list->setMinimumWidth(kContactWidth + kResultWidth + 24);
+    m_list->setAccessibleName(state.Textes(361));
 
     m_ok = new QPushButton(u"&Ok"_qs, this);
     m_ok->setObjectName(u"CMD_OK"_qs);
@@ -113,6 +116,22 @@ SendRunSummary Form_EnvoiMailing::Send(const MailingSource &source, const QStrin
     m_ok->setEnabled(true);
     m_running = false;
     return summary;
+}
+
+void Form_EnvoiMailing::keyPressEvent(QKeyEvent *event)
+{
+    // A window rather than a dialog, so Enter and Escape get their dialog meaning here: Enter
+    // presses the focused button or else Ok, Escape presses Ok. Neither hides the window mid-run.
+    const int key = event->key();
+    if (key != Qt::Key_Escape && key != Qt::Key_Return && key != Qt::Key_Enter) {
+        QWidget::keyPressEvent(event);
+        return;
+    }
+    auto *focused = qobject_cast<QPushButton *>(focusWidget());
+    QPushButton *target = key != Qt::Key_Escape && focused ? focused : m_ok;
+    if (target->isEnabled())
+        target->click();
+    event->accept();
 }
 
 void Form_EnvoiMailing::queueRow(const QString &recipient)

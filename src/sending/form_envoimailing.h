@@ -5,6 +5,7 @@
 
 #include <QWidget>
 
+class QKeyEvent;
 class QLabel;
 class QProgressBar;
 class QPushButton;
@@ -29,6 +30,9 @@ public:
     SendRunSummary Send(const MailingSource &source, const QString &differer);
 
     ResultModel *results() const { return m_model; }
+
+protected:
+    void keyPressEvent(QKeyEvent *event) override;
 
 private:
     class Observer;
