@@ -3,6 +3,7 @@
 #include "app/appstate.h"
 #include "controls/wincolor.h"
 
+#include <QContextMenuEvent>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -170,6 +171,18 @@ void ContactListView::mouseReleaseEvent(QMouseEvent *event)
     QTreeView::mouseReleaseEvent(event);
     if (event->button() == Qt::LeftButton)
         emit listClicked();
+}
+
+void ContactListView::contextMenuEvent(QContextMenuEvent *event)
+{
+    // The mouse has had its menu at the press already; the keyboard opens it under the current row.
+    if (event->reason() == QContextMenuEvent::Mouse) {
+        event->accept();
+        return;
+    }
+    const QRect row = visualRect(currentIndex());
+    emit rightButtonPressed(viewport()->mapToGlobal(row.isValid() ? row.bottomLeft() : QPoint(0, 0)));
+    event->accept();
 }
 
 void ContactListView::mouseDoubleClickEvent(QMouseEvent *event)

@@ -45,6 +45,7 @@ signals:
     // A left click anywhere in the list.
     void listClicked();
     void listDoubleClicked();
+    // A right-button press, or the menu key (or Shift+F10) with the point under the current row.
     void rightButtonPressed(const QPoint &globalPos);
     void deleteKeyPressed();
 
@@ -53,6 +54,7 @@ protected:
     void mousePressEvent(QMouseEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;
     void mouseDoubleClickEvent(QMouseEvent *event) override;
+    void contextMenuEvent(QContextMenuEvent *event) override;
 
 private:
     void showSort();

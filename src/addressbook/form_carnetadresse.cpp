@@ -4,6 +4,7 @@
 #include "app/filedialog.h"
 #include "app/messagebox.h"
 #include "contactlistview.h"
+#include "controls/accessibility.h"
 #include "controls/labellink.h"
 #include "csvimport.h"
 #include "form_addcontact.h"
@@ -56,6 +57,7 @@ Form_CarnetAdresse::Form_CarnetAdresse(AppState &state, QWidget *parent)
     m_list = new ContactListView(state, this);
     m_list->setObjectName(u"ListViewCA"_qs);
     m_list->setMinimumHeight(200);
+    captionFor(caption, m_list);
     content->addWidget(m_list, 1);
 
     auto *buttons = new QHBoxLayout;
@@ -113,6 +115,11 @@ Form_CarnetAdresse::Form_CarnetAdresse(AppState &state, QWidget *parent)
 
     connect(m_list, &ContactListView::listClicked, this, [this] {
         if (m_list->model()->rowCount() > 0)
+            setEditButtonsEnabled(true);
+    });
+    // Moving to a row with the keyboard counts as a click in the list.
+    connect(m_list->selectionModel(), &QItemSelectionModel::currentChanged, this, [this](const QModelIndex &current) {
+        if (current.isValid() && m_list->hasFocus())
             setEditButtonsEnabled(true);
     });
     connect(m_list, &ContactListView::listDoubleClicked, this, [this] {

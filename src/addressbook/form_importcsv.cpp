@@ -2,6 +2,7 @@
 
 #include "app/appstate.h"
 #include "app/messagebox.h"
+#include "controls/accessibility.h"
 
 #include <QDialogButtonBox>
 #include <QFontDatabase>
@@ -66,7 +67,9 @@ Form_ImportCSV::Form_ImportCSV(AppState &state, QWidget *parent)
     auto *layoutLine = makeLabel(u"LabelHelp3", fields.join(u';'), this);
     layoutLine->setStyleSheet(u"font-weight: 600;"_qs);
     layout->addWidget(layoutLine);
-    layout->addWidget(makeLabel(u"LabelHelp5", state.Textes(334), this));
+    QLabel *exampleCaption = makeLabel(u"LabelHelp5", state.Textes(334), this);
+    captionFor(exampleCaption, example);
+    layout->addWidget(exampleCaption);
     layout->addWidget(example);
     layout->addWidget(buttons);
     setMinimumWidth(480);

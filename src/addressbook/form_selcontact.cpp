@@ -4,6 +4,7 @@
 #include "app/messagebox.h"
 #include "contactlistview.h"
 #include "contactrules.h"
+#include "controls/accessibility.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -12,6 +13,7 @@
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -49,7 +51,7 @@ Form_SelContact::Form_SelContact(AppState &state, QWidget *parent)
 
     m_comboGroupe = named(new QComboBox(this), u"ComboGroupe");
     auto *labelGroupe = named(new QLabel(state.Textes(184) + u" :"_qs, this), u"LabelGroupe");
-    labelGroupe->setBuddy(m_comboGroupe);
+    captionFor(labelGroupe, m_comboGroupe);
 
     auto *frame = named(new QGroupBox(this), u"FrameFiltre");
     m_checkFiltre = named(new QCheckBox(frame), u"CheckFiltre");
@@ -73,6 +75,11 @@ Form_SelContact::Form_SelContact(AppState &state, QWidget *parent)
     grid->addWidget(m_comboDans, 1, 3);
     grid->addWidget(m_filtre, 1, 4);
     grid->setColumnStretch(1, 1);
+    captionFor(m_labelFrame, m_checkFiltre);
+    captionFor(m_labelRechercher, m_textRecherche);
+    captionFor(m_labelDans, m_comboDans);
+    m_list->setAccessibleName(accessibleText(state.Textes(31)));
+    m_textRecherche->installEventFilter(this);
 
     m_count = named(new QLabel(QString(state.Textes(66)).replace(u"%1"_qs, u"0"_qs), this), u"LabelNBFiche");
     m_progress = named(new QProgressBar(this), u"ProgressBar2");
@@ -82,6 +89,7 @@ Form_SelContact::Form_SelContact(AppState &state, QWidget *parent)
     keepPlace.setRetainSizeWhenHidden(true);
     m_progress->setSizePolicy(keepPlace);
     m_progress->hide();
+    m_progress->setAccessibleName(state.Textes(268));
     m_accepter = named(new QPushButton(this), u"CMD_Accepter");
     m_accepter->setDefault(true);
 
@@ -107,6 +115,11 @@ Form_SelContact::Form_SelContact(AppState &state, QWidget *parent)
     layout->addWidget(m_list, 1);
     layout->addLayout(bottom);
     resize(640, 480);
+    // The list is made first but sits below the search controls.
+    const QList<QWidget *> tabOrder{m_comboGroupe, m_checkFiltre, m_textRecherche, m_comboDans,
+                                    m_filtre,      m_list,        m_accepter};
+    for (qsizetype i = 1; i < tabOrder.size(); ++i)
+        QWidget::setTabOrder(tabOrder[i - 1], tabOrder[i]);
     if (parent && parent->window()->height() > 2 * kHeightBelowMain)
         resize(width(), parent->window()->height() - kHeightBelowMain);
 
@@ -123,6 +136,11 @@ Form_SelContact::Form_SelContact(AppState &state, QWidget *parent)
     });
     connect(m_accepter, &QPushButton::clicked, this, &Form_SelContact::CMD_Accepter_Click);
     connect(m_list, &QAbstractItemView::clicked, this, [this] { m_accepter->setEnabled(true); });
+    // Moving to a row with the keyboard chooses it as a click does.
+    connect(m_list->selectionModel(), &QItemSelectionModel::currentChanged, this, [this](const QModelIndex &current) {
+        if (current.isValid() && m_list->hasFocus())
+            m_accepter->setEnabled(true);
+    });
     connect(m_list, &QAbstractItemView::doubleClicked, this, [this] {
         if (mailingMode())
             return;
@@ -279,6 +297,14 @@ bool Form_SelContact::eventFilter(QObject *watched, QEvent *event)
         m_checkFiltre->setChecked(!m_checkFiltre->isChecked());
         CheckFiltre_Click();
         return true;
+    }
+    // Enter in the search text runs the search rather than accepting whatever row is current.
+    if (watched == m_textRecherche && event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent *>(event)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+            Remplit_LV_Carnet();
+            return true;
+        }
     }
     return QDialog::eventFilter(watched, event);
 }

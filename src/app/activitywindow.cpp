@@ -64,6 +64,8 @@ SectionPage::SectionPage(const QString &title, const QString &icon, QWidget *par
     scroll->setObjectName(u"ContentScroll"_qs);
     scroll->setFrameShape(QFrame::NoFrame);
     scroll->setWidgetResizable(true);
+    // Not a stop of its own for Tab: it scrolls to whichever of its controls takes the focus.
+    scroll->setFocusPolicy(Qt::NoFocus);
     scroll->setStyleSheet(u"QScrollArea, #ContentWidget { background: transparent; }"_qs);
     auto *contentWidget = new QWidget(scroll);
     contentWidget->setObjectName(u"ContentWidget"_qs);

@@ -5,7 +5,7 @@
 
 namespace parlevo {
 
-const std::array<TexteDefault, 282> kTextesDefaults = {{
+const std::array<TexteDefault, 284> kTextesDefaults = {{
     {1, "Parlevo la solution logicielle complète d'envoi de SMS personnalisable, simple et conviviale. vous permettant d'envoyer vos SMS en mode simple ou multi-contacts"},
     {2, "A propos de..."},
     {3, "Messages prédéfinis..."},
@@ -242,6 +242,8 @@ const std::array<TexteDefault, 282> kTextesDefaults = {{
     {265, "Exporter les résultats du SMS Mailing"},
     {266, "Fichiers CSV (*.csv)|*.csv"},
     {267, "Impossible d'écrire le fichier :\n%1"},
+    {268, "Progression"},
+    {269, "Résultats de l'envoi"},
     {279, "Mappage des champs de GoldMine vers Parlevo    "},
     {280, "Noms des champs des infos suplémentaires"},
     {281, "Vous pouvez renommer ici le nom des champs des informations supplémentaires du carnet d'adresses."},

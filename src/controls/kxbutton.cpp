@@ -1,7 +1,9 @@
 #include "kxbutton.h"
 
+#include "accessibility.h"
 #include "wincolor.h"
 
+#include <QAccessible>
 #include <QFocusEvent>
 #include <QKeyEvent>
 #include <QLabel>
@@ -35,6 +37,7 @@ KXButton::KXButton(QWidget *parent)
     setMouseTracking(true);
     // Reachable with Tab and pressed with Space or Enter, like any button.
     setFocusPolicy(Qt::TabFocus);
+    installControlsAccessibility();
     setAttribute(Qt::WA_OpaquePaintEvent);
     setCaption(u"KXButton"_qs);
     applyColors(m_backColor, m_foreColor);
@@ -48,6 +51,8 @@ QString KXButton::Caption() const
 void KXButton::setCaption(const QString &caption)
 {
     m_label->setText(caption);
+    QAccessibleEvent nameChanged(this, QAccessible::NameChanged);
+    QAccessible::updateAccessibility(&nameChanged);
     layoutParts();
     updateGeometry();
 }

@@ -1,9 +1,11 @@
 #include "labellink.h"
 
+#include "accessibility.h"
 #include "app/windowplacement.h"
 #include "navigationsound.h"
 #include "wincolor.h"
 
+#include <QAccessible>
 #include <QFocusEvent>
 #include <QKeyEvent>
 #include <QLabel>
@@ -32,6 +34,7 @@ LabelLink::LabelLink(QWidget *parent)
     setCursor(Qt::PointingHandCursor);
     // Reachable with Tab and followed with Space or Enter, like a link in a web page.
     setFocusPolicy(Qt::TabFocus);
+    installControlsAccessibility();
     setMouseTracking(true);
     setCaption(u"Label1"_qs);
     applyColor();
@@ -45,6 +48,8 @@ QString LabelLink::Caption() const
 void LabelLink::setCaption(const QString &caption)
 {
     m_label->setText(caption);
+    QAccessibleEvent nameChanged(this, QAccessible::NameChanged);
+    QAccessible::updateAccessibility(&nameChanged);
     fitToCaption();
 }
 

@@ -2,6 +2,7 @@
 
 #include "app/appstate.h"
 #include "app/messagebox.h"
+#include "controls/accessibility.h"
 #include "outgoing.h"
 #include "smstextedit.h"
 
@@ -38,6 +39,11 @@ Form_Predefinis::Form_Predefinis(AppState &state, QWidget *parent)
 
     connect(m_list, &QListWidget::itemClicked, this, &Form_Predefinis::ListPredefinis_Click);
     connect(m_list, &QListWidget::itemDoubleClicked, this, &Form_Predefinis::CMD_Modifier_Click);
+    // Moving to a row with the keyboard shows it as a click does.
+    connect(m_list, &QListWidget::currentRowChanged, this, [this] {
+        if (m_list->hasFocus())
+            ListPredefinis_Click();
+    });
     connect(m_ajouter, &QPushButton::clicked, this, &Form_Predefinis::CMD_Ajouter_Click);
     connect(m_modifier, &QPushButton::clicked, this, &Form_Predefinis::CMD_Modifier_Click);
     connect(m_supprimer, &QPushButton::clicked, this, &Form_Predefinis::CMD_Supprimer_Click);
@@ -59,8 +65,10 @@ void Form_Predefinis::buildWindow()
     grid->setHorizontalSpacing(16);
     grid->setVerticalSpacing(8);
 
-    grid->addWidget(named(new QLabel(m_state.Textes(101), page), u"LabelPredefinis"), 0, 0);
+    auto *labelList = named(new QLabel(m_state.Textes(101), page), u"LabelPredefinis");
+    grid->addWidget(labelList, 0, 0);
     m_list = named(new QListWidget(page), u"ListPredefinis");
+    captionFor(labelList, m_list);
     grid->addWidget(m_list, 1, 0, 6, 1);
     auto *buttons = new QHBoxLayout;
     m_ajouter = named(new QPushButton(m_state.Textes(36), page), u"CMD_Ajouter");
@@ -76,10 +84,11 @@ void Form_Predefinis::buildWindow()
     m_textNom = named(new QLineEdit(page), u"TextNomPredefinis");
     // A ";" would split the record in two when the file is read back.
     m_textNom->setValidator(new QRegularExpressionValidator(QRegularExpression(u"[^;]*"_qs), m_textNom));
-    m_labelNom->setBuddy(m_textNom);
+    captionFor(m_labelNom, m_textNom);
     m_labelMessage = named(new QLabel(m_state.Textes(103), page), u"LabelMessagePredefini");
     m_textSMS = named(new SmsTextEdit(page), u"TextSMS");
     m_textSMS->setMaxLength(static_cast<int>(kSmsMaxLength));
+    captionFor(m_labelMessage, m_textSMS);
     m_labelNBCar = named(new QLabel(page), u"LabelNBCar");
     grid->addWidget(m_labelNom, 1, 1);
     grid->addWidget(m_textNom, 2, 1);

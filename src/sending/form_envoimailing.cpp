@@ -10,6 +10,7 @@
 #include <QDir>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
@@ -73,6 +74,7 @@ Form_EnvoiMailing::Form_EnvoiMailing(AppState &state, QWidget *owner)
     m_progress->setRange(0, 100);
     m_progress->setValue(0);
     m_progress->setTextVisible(false);
+    m_progress->setAccessibleName(state.Textes(268));
 
     m_model = new ResultModel(state.Textes(69), state.Textes(111), this);
     m_list = new QTreeView(this);
@@ -86,6 +88,7 @@ Form_EnvoiMailing::Form_EnvoiMailing(AppState &state, QWidget *owner)
     m_list->setColumnWidth(0, kContactWidth);
     m_list->setColumnWidth(1, kResultWidth);
     m_list->setMinimumWidth(kContactWidth + kResultWidth + 24);
+    m_list->setAccessibleName(state.Textes(269));
 
     m_ok = new QPushButton(u"&Ok"_qs, this);
     m_ok->setObjectName(u"CMD_OK"_qs);
@@ -115,6 +118,10 @@ Form_EnvoiMailing::Form_EnvoiMailing(AppState &state, QWidget *owner)
     buttons->addStretch(1);
     buttons->addWidget(m_ok);
     layout->addLayout(buttons);
+    // Ok was made first; Tab follows the row of buttons from the left.
+    setTabOrder(m_list, m_exporter);
+    setTabOrder(m_exporter, m_renvoyer);
+    setTabOrder(m_renvoyer, m_ok);
     resize(560, 360);
 }
 
@@ -177,6 +184,22 @@ void Form_EnvoiMailing::CMD_Renvoyer_Click()
     emit retryStarting();
     Send(fixedMailingSource(failed, sender, message), differer);
     emit retryFinished();
+}
+
+void Form_EnvoiMailing::keyPressEvent(QKeyEvent *event)
+{
+    // A window rather than a dialog, so Enter and Escape get their dialog meaning here: Enter
+    // presses the focused button or else Ok, Escape presses Ok. Neither hides the window mid-run.
+    const int key = event->key();
+    if (key != Qt::Key_Escape && key != Qt::Key_Return && key != Qt::Key_Enter) {
+        QWidget::keyPressEvent(event);
+        return;
+    }
+    auto *focused = qobject_cast<QPushButton *>(focusWidget());
+    QPushButton *target = key != Qt::Key_Escape && focused ? focused : m_ok;
+    if (target->isEnabled())
+        target->click();
+    event->accept();
 }
 
 void Form_EnvoiMailing::queueRow(const QString &recipient)

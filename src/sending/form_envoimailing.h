@@ -6,6 +6,7 @@
 
 #include <QWidget>
 
+class QKeyEvent;
 class QLabel;
 class QProgressBar;
 class QPushButton;
@@ -45,6 +46,9 @@ signals:
     // and refreshes the credit afterwards, as for the runs it starts.
     void retryStarting();
     void retryFinished();
+
+protected:
+    void keyPressEvent(QKeyEvent *event) override;
 
 private:
     class Observer;

@@ -7,6 +7,7 @@
 #include "app/mdiformmain.h"
 #include "app/messagebox.h"
 #include "app/shared.h"
+#include "controls/accessibility.h"
 #include "controls/labellink.h"
 #include "controls/wincolor.h"
 #include "creditcheck.h"
@@ -137,8 +138,10 @@ void Form_Mailing::buildWindow()
         }
     }
     QVBoxLayout *content = contentLayout();
-    content->addWidget(named(new QLabel(m_state.Textes(72), this), u"LabelListView"));
+    auto *labelList = named(new QLabel(m_state.Textes(72), this), u"LabelListView");
+    content->addWidget(labelList);
     m_list = named(new ContactListView(m_state, this), u"ListViewContact");
+    captionFor(labelList, m_list);
     m_list->setMinimumHeight(140);
     content->addWidget(m_list, 1);
 
@@ -158,18 +161,18 @@ void Form_Mailing::buildWindow()
     content->addLayout(listRow);
 
     auto *messageRow = new QHBoxLayout;
-    messageRow->addWidget(named(new QLabel(m_state.Textes(12), this), u"LabelMessage"));
+    auto *labelMessage = named(new QLabel(m_state.Textes(12), this), u"LabelMessage");
+    messageRow->addWidget(labelMessage);
     messageRow->addStretch(1);
     m_labelNbMax = named(new QLabel(m_state.Textes(3), this), u"LabelNbMax");
-    m_labelNbMax->setCursor(Qt::PointingHandCursor);
-    m_labelNbMax->setStyleSheet(u"color: #1F5FA8; text-decoration: underline;"_qs);
     m_labelPopUp = named(new QLabel(QString(QChar(0x25BE)), this), u"LabelPopUpPRedefs");
-    m_labelPopUp->setCursor(Qt::PointingHandCursor);
+    makePredefinisLink(m_labelNbMax, m_labelPopUp);
     messageRow->addWidget(m_labelNbMax);
     messageRow->addWidget(m_labelPopUp);
     content->addLayout(messageRow);
     m_textSMS = named(new SmsTextEdit(this), u"TextSMS");
     m_textSMS->setFixedHeight(80);
+    captionFor(labelMessage, m_textSMS);
     content->addWidget(m_textSMS);
     m_labelNBCar = named(new QLabel(this), u"LabelNBCar");
     auto *countRow = new QHBoxLayout;
@@ -180,7 +183,7 @@ void Form_Mailing::buildWindow()
     auto *senderRow = new QHBoxLayout;
     auto *labelExp = named(new QLabel(m_state.Textes(187), this), u"LabelExpediteur");
     m_textExpediteur = named(new QLineEdit(this), u"TextExpediteur");
-    labelExp->setBuddy(m_textExpediteur);
+    captionFor(labelExp, m_textExpediteur);
     senderRow->addWidget(labelExp);
     senderRow->addWidget(m_textExpediteur, 1);
     content->addLayout(senderRow);
@@ -194,6 +197,8 @@ void Form_Mailing::buildWindow()
     m_labelHeure = named(new QLabel(m_state.Textes(17), this), u"LabelHeureEnvoi");
     m_pickerTime = named(new QTimeEdit(this), u"DTPickerTime");
     m_pickerTime->setDisplayFormat(u"HH:mm"_qs);
+    captionFor(m_labelDate, m_pickerDate);
+    captionFor(m_labelHeure, m_pickerTime);
     when->addWidget(m_checkDifferer);
     when->addSpacing(16);
     when->addWidget(m_labelDate);
@@ -325,7 +330,7 @@ void Form_Mailing::PopUp_Predefinis()
 
 bool Form_Mailing::eventFilter(QObject *watched, QEvent *event)
 {
-    if ((watched == m_labelNbMax || watched == m_labelPopUp) && event->type() == QEvent::MouseButtonPress) {
+    if ((watched == m_labelNbMax || watched == m_labelPopUp) && asksForPredefinis(event)) {
         PopUp_Predefinis();
         return true;
     }

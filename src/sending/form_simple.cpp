@@ -5,6 +5,7 @@
 #include "app/mdiformmain.h"
 #include "app/messagebox.h"
 #include "app/shared.h"
+#include "controls/accessibility.h"
 #include "differer.h"
 #include "gateway/classsendora.h"
 #include "messages/form_sms.h"
@@ -80,32 +81,34 @@ void Form_Simple::buildWindow()
     grid->setVerticalSpacing(8);
     int row = 0;
 
-    grid->addWidget(named(new QLabel(m_state.Textes(11), page), u"LabelChoixContact"), row++, 0, 1, 3);
+    auto *labelContact = named(new QLabel(m_state.Textes(11), page), u"LabelChoixContact");
+    grid->addWidget(labelContact, row++, 0, 1, 3);
     m_textContact = named(new QLineEdit(page), u"TextContact");
+    captionFor(labelContact, m_textContact);
     m_cmdContact = named(new QPushButton(m_state.Textes(10), page), u"CMD_Contact");
     grid->addWidget(m_textContact, row, 0, 1, 2);
     grid->addWidget(m_cmdContact, row++, 2);
 
     auto *labelExp = named(new QLabel(m_state.Textes(187), page), u"LabelExpediteur");
     m_textExpediteur = named(new QLineEdit(page), u"TextExpediteur");
-    labelExp->setBuddy(m_textExpediteur);
+    captionFor(labelExp, m_textExpediteur);
     grid->addWidget(labelExp, row, 0);
     grid->addWidget(m_textExpediteur, row++, 1, 1, 2);
 
-    grid->addWidget(named(new QLabel(m_state.Textes(12), page), u"LabelMessage"), row, 0);
+    auto *labelMessage = named(new QLabel(m_state.Textes(12), page), u"LabelMessage");
+    grid->addWidget(labelMessage, row, 0);
     auto *popRow = new QHBoxLayout;
     popRow->addStretch(1);
     m_labelNbMax = named(new QLabel(m_state.Textes(3), page), u"LabelNbMax");
-    m_labelNbMax->setCursor(Qt::PointingHandCursor);
-    m_labelNbMax->setStyleSheet(u"color: #1F5FA8; text-decoration: underline;"_qs);
     m_labelPopUp = named(new QLabel(QString(QChar(0x25BE)), page), u"LabelPopUpPRedefs");
-    m_labelPopUp->setCursor(Qt::PointingHandCursor);
+    makePredefinisLink(m_labelNbMax, m_labelPopUp);
     popRow->addWidget(m_labelNbMax);
     popRow->addWidget(m_labelPopUp);
     grid->addLayout(popRow, row++, 1, 1, 2);
 
     m_textSMS = named(new SmsTextEdit(page), u"TextSMS");
     m_textSMS->setMinimumHeight(110);
+    captionFor(labelMessage, m_textSMS);
     grid->addWidget(m_textSMS, row++, 0, 1, 3);
     m_labelNBCar = named(new QLabel(page), u"LabelNBCar");
     auto *countRow = new QHBoxLayout;
@@ -122,6 +125,8 @@ void Form_Simple::buildWindow()
     m_labelHeure = named(new QLabel(m_state.Textes(17), page), u"LabelHeureEnvoi");
     m_pickerTime = named(new QTimeEdit(page), u"DTPickerTime");
     m_pickerTime->setDisplayFormat(u"HH:mm"_qs);
+    captionFor(m_labelDate, m_pickerDate);
+    captionFor(m_labelHeure, m_pickerTime);
     auto *when = new QHBoxLayout;
     when->addWidget(m_labelDate);
     when->addWidget(m_pickerDate);
@@ -246,7 +251,7 @@ void Form_Simple::PopUp_Predefinis()
 
 bool Form_Simple::eventFilter(QObject *watched, QEvent *event)
 {
-    if ((watched == m_labelNbMax || watched == m_labelPopUp) && event->type() == QEvent::MouseButtonPress) {
+    if ((watched == m_labelNbMax || watched == m_labelPopUp) && asksForPredefinis(event)) {
         PopUp_Predefinis();
         return true;
     }

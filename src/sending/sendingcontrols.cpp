@@ -11,6 +11,7 @@
 #include "messages/smstextedit.h"
 
 #include <QDateEdit>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QTimeEdit>
@@ -64,6 +65,27 @@ void applyDeferred(bool ticked, QWidget *labelDate, QDateEdit *date, QWidget *la
         const QTime now = sendingNow().time();
         time->setTime(QTime(now.hour(), now.minute()));
     }
+}
+
+void makePredefinisLink(QLabel *label, QLabel *arrow)
+{
+    label->setCursor(Qt::PointingHandCursor);
+    label->setFocusPolicy(Qt::TabFocus);
+    // The frame is always there, transparent, so that taking the focus does not move the text.
+    label->setStyleSheet(u"QLabel { color: #1F5FA8; text-decoration: underline; border: 1px dotted transparent; }"
+                         "QLabel:focus { border-color: #1F5FA8; }"_qs);
+    arrow->setCursor(Qt::PointingHandCursor);
+    arrow->setAccessibleName(label->text());
+}
+
+bool asksForPredefinis(const QEvent *event)
+{
+    if (event->type() == QEvent::MouseButtonPress)
+        return true;
+    if (event->type() != QEvent::KeyPress)
+        return false;
+    const int key = static_cast<const QKeyEvent *>(event)->key();
+    return key == Qt::Key_Space || key == Qt::Key_Return || key == Qt::Key_Enter;
 }
 
 bool previewVisible()

@@ -3,6 +3,7 @@
 #include <QString>
 
 class QDateEdit;
+class QEvent;
 class QLabel;
 class QLineEdit;
 class QTimeEdit;
@@ -34,6 +35,12 @@ void popUpPredefinis(AppState &state, SmsTextEdit &textSMS);
 // The deferred controls follow the check box; ticking it sets the time back to the current
 // hour and minute, the date keeps its value.
 void applyDeferred(bool ticked, QWidget *labelDate, QDateEdit *date, QWidget *labelTime, QTimeEdit *time);
+
+// The "Messages prédéfinis..." label as a link: reachable with Tab and framed while it has the
+// focus; its arrow, a glyph only, is named after it for screen readers.
+void makePredefinisLink(QLabel *label, QLabel *arrow);
+// Whether an event on that label or its arrow asks for the popup: a mouse press, or Space or Enter.
+bool asksForPredefinis(const QEvent *event);
 
 // Whether the preview window is on screen, so that a change must reach it.
 bool previewVisible();
