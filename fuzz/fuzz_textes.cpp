@@ -11,11 +11,12 @@ using namespace parlevo::fuzz;
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
 {
     static const TextTable defaults;
+    // Each load starts from the defaults, so the tables are reused from one input to the next.
+    static TextTable first;
+    static TextTable second;
     const QString path = writeDataFile(QStringLiteral("Fuzz.lng"), toBytes(data, size));
 
-    TextTable first;
     first.LoadTextes(path);
-    TextTable second;
     second.LoadTextes(path);
     for (int i = 0; i <= TextTable::kCount + 1; ++i) {
         const QString &text = first(i);
