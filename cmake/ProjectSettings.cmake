@@ -18,3 +18,14 @@ if(PARLEVO_SANITIZE AND NOT MSVC)
         -fsanitize=address,undefined -fno-sanitize-recover=undefined -fno-omit-frame-pointer)
     target_link_options(parlevo_settings INTERFACE -fsanitize=address,undefined)
 endif()
+
+# Fuzz build: the core is instrumented for libFuzzer's coverage and checked by both sanitizers;
+# each fuzz target adds -fsanitize=fuzzer for libFuzzer's main.
+if(PARLEVO_FUZZ)
+    if(NOT CMAKE_CXX_COMPILER_ID MATCHES "Clang")
+        message(FATAL_ERROR "PARLEVO_FUZZ needs clang (libFuzzer)")
+    endif()
+    target_compile_options(parlevo_settings INTERFACE
+        -fsanitize=fuzzer-no-link,address,undefined -fno-sanitize-recover=undefined -fno-omit-frame-pointer)
+    target_link_options(parlevo_settings INTERFACE -fsanitize=address,undefined)
+endif()

@@ -3,6 +3,7 @@
 #include "app/codec1252.h"
 
 #include <QRegularExpression>
+#include <QSet>
 #include <QStringDecoder>
 
 namespace parlevo {
@@ -75,8 +76,11 @@ QString decodeEntities(const QString &text)
     out.reserve(text.size());
     for (qsizetype i = 0; i < text.size(); ++i) {
         if (text[i] == u'&') {
-            const qsizetype end = text.indexOf(u';', i + 1);
-            if (end > i + 1 && end - i <= 12) {
+            // Only the next few characters are searched: a search to the end of the text from
+            // every "&" of a long page would take time growing with the square of its length.
+            const qsizetype semicolon = QStringView(text).mid(i + 1, 12).indexOf(u';');
+            const qsizetype end = semicolon < 0 ? -1 : i + 1 + semicolon;
+            if (end > i + 1) {
                 const QString decoded = decodeEntity(QStringView(text).mid(i + 1, end - i - 1));
                 if (!decoded.isEmpty()) {
                     out += decoded;
@@ -98,23 +102,72 @@ bool isBlockTag(QStringView name)
     return kBlocks.contains(name.toString().toLower());
 }
 
+// The end of the hidden part that starts with the match: after "-->" for a comment, after the
+// closing tag of the same name for an element; -1 when it is never closed.
+qsizetype hiddenPartEnd(const QString &html, const QRegularExpressionMatch &start)
+{
+    if (start.capturedLength(1) == 0) {
+        const qsizetype close = html.indexOf(u"-->", start.capturedEnd());
+        return close < 0 ? -1 : close + 3;
+    }
+    const QString closeTag = u"</" + start.captured(1);
+    for (qsizetype at = html.indexOf(closeTag, start.capturedEnd(), Qt::CaseInsensitive); at >= 0;
+         at = html.indexOf(closeTag, at + 1, Qt::CaseInsensitive)) {
+        qsizetype i = at + closeTag.size();
+        while (i < html.size() && html[i].isSpace())
+            ++i;
+        if (i < html.size() && html[i] == u'>')
+            return i + 1;
+    }
+    return -1;
+}
+
+// The page without its comments and its script, style, head and noscript elements; a part never
+// closed stays. Every search here runs once over the page: once the end of one kind is not found,
+// no later start of that kind is closed either, so it is not searched again. (A search from every
+// start of a long unclosed page would take time growing with the square of its length; so would
+// a new regular expression match per start, which checks the whole text each time.)
+QString withoutHiddenParts(const QString &html)
+{
+    static const QRegularExpression start(QStringLiteral(R"(<!--|<(script|style|head|noscript)\b[^>]*>)"),
+                                          QRegularExpression::CaseInsensitiveOption);
+    QString out;
+    QSet<QString> unclosed;
+    qsizetype kept = 0;
+    // Every start holds a ">", so none lies past the last one.
+    QRegularExpressionMatchIterator it = start.globalMatch(html.left(html.lastIndexOf(u'>') + 1));
+    while (it.hasNext()) {
+        const QRegularExpressionMatch m = it.next();
+        if (m.capturedStart() < kept)
+            continue; // inside a part already dropped
+        const QString kind = m.captured(1).toLower();
+        const qsizetype end = unclosed.contains(kind) ? -1 : hiddenPartEnd(html, m);
+        if (end < 0) {
+            unclosed.insert(kind);
+            continue;
+        }
+        out += QStringView(html).mid(kept, m.capturedStart() - kept);
+        kept = end;
+    }
+    out += QStringView(html).mid(kept);
+    return out;
+}
+
 } // namespace
 
 QString visibleText(const QString &html)
 {
-    static const QRegularExpression hidden(
-        QStringLiteral(R"(<!--.*?-->|<(script|style|head|noscript)\b[^>]*>.*?</\1\s*>)"),
-        QRegularExpression::CaseInsensitiveOption | QRegularExpression::DotMatchesEverythingOption);
     static const QRegularExpression tag(QStringLiteral(R"(<\s*/?\s*([A-Za-z][A-Za-z0-9]*)[^>]*>|<![^>]*>|<\?[^>]*>)"));
 
-    QString text = html;
-    text.remove(hidden);
+    const QString text = withoutHiddenParts(html);
 
     // Source blanks collapse to one space; block elements end a line.
     QString flat;
     flat.reserve(text.size());
     qsizetype pos = 0;
-    QRegularExpressionMatchIterator it = tag.globalMatch(text);
+    // Tags are looked for only up to the last ">": past it, a search from every "<" would rescan
+    // the rest of the page each time.
+    QRegularExpressionMatchIterator it = tag.globalMatch(text.left(text.lastIndexOf(u'>') + 1));
     auto appendText = [&flat](QStringView chunk) {
         for (QChar c : chunk) {
             if (c.isSpace() && c != QChar::Nbsp) {

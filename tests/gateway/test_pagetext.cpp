@@ -80,6 +80,10 @@ private slots:
                    "<body><p>Votre cr&eacute;dit est de&nbsp;1&#160;250 SMS.</p><p>A&amp;B &lt;C&gt; &#x41;&unknown;"
                    "</p></body>")
             << QByteArray("text/html") << "Votre crédit est de\u00a01\u00a0250 SMS.\nA&B <C> A&unknown;";
+        QTest::newRow("unclosed parts stay")
+            << QByteArray("<body>a<script>c</SCRIPT >d<style>e<!-- f") << QByteArray("text/html") << "ade<!-- f";
+        QTest::newRow("lone and overlong entities") << QByteArray("<body>A & B &amp; &#0000000000065; &#65;")
+                                                    << QByteArray("text/html") << "A & B & &#0000000000065; A";
         QTest::newRow("blanks collapse") << QByteArray("<body>a \n\t b<br>c</body>") << QByteArray("text/html")
                                          << "a b\nc";
         QTest::newRow("sniffed html without type")

@@ -1,0 +1,31 @@
+// Charge_Contacts on any bytes: no crash, the backup is the file as found, every group of a
+// contact is listed, and what was loaded comes back the same after Sauve_Contacts and a new load.
+#include "fuzzsupport.h"
+
+#include "addressbook/contactstore.h"
+#include "addressbook/storefile.h"
+#include "app/appstate.h"
+
+using namespace parlevo;
+using namespace parlevo::fuzz;
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
+{
+    const QByteArray input = toBytes(data, size);
+    const QString fileName = QString::fromUtf16(kContactsFileName);
+    writeDataFile(fileName, input);
+
+    AppState first(dataDir());
+    FUZZ_CHECK(Charge_Contacts(first));
+    FUZZ_CHECK(readWholeFile(first.filePath(QString::fromUtf16(kContactsBackupName))) == input);
+    for (const ClassContact &contact : first.colContacts())
+        FUZZ_CHECK(contact.Groupe.isEmpty() || first.colGroupes().contains(contact.Groupe));
+    const QList<QStringList> records = storedRecords(first.colContacts());
+
+    FUZZ_CHECK(Sauve_Contacts(first, first.filePath(fileName)));
+    AppState second(dataDir());
+    FUZZ_CHECK(Charge_Contacts(second));
+    FUZZ_CHECK(storedRecords(second.colContacts()) == records);
+    FUZZ_CHECK(second.colGroupes().names() == first.colGroupes().names());
+    return 0;
+}
