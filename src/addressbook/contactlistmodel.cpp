@@ -37,11 +37,11 @@ void ContactListModel::setColumns(const QList<ContactColumn> &columns)
     endResetModel();
 }
 
-void ContactListModel::setContacts(std::vector<ClassContact *> contacts)
+void ContactListModel::setContacts(std::vector<ClassContact *> contacts, bool inSortOrder)
 {
     beginResetModel();
     m_rows = std::move(contacts);
-    if (m_sortColumn >= 0)
+    if (m_sortColumn >= 0 && !inSortOrder)
         sortContacts(m_rows, m_columns[m_sortColumn], m_sortOrder == Qt::AscendingOrder);
     endResetModel();
 }

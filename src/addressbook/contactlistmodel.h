@@ -31,8 +31,8 @@ public:
 
     void setColumns(const QList<ContactColumn> &columns);
     const QList<ContactColumn> &columns() const { return m_columns; }
-    // Replaces every row, in the current sort order.
-    void setContacts(std::vector<ClassContact *> contacts);
+    // Replaces every row, in the current sort order; inSortOrder: the caller has put them in it.
+    void setContacts(std::vector<ClassContact *> contacts, bool inSortOrder = false);
     // follow nullptr to stop following.
     void follow(ContactCollection *collection, bool followAdds);
     void setStripeColors(const QColor &back, const QColor &stripe);

@@ -24,7 +24,10 @@ public:
     // column, every header remembering "UP".
     void Init_ColonneLV();
     // Replaces the rows, in the list's sort order.
-    void setContacts(std::vector<ClassContact *> contacts) { m_model->setContacts(std::move(contacts)); }
+    void setContacts(std::vector<ClassContact *> contacts, bool inSortOrder = false)
+    {
+        m_model->setContacts(std::move(contacts), inSortOrder);
+    }
 
     // A header click: the column already sorted flips its direction, another column sorts the
     // way it was last sorted.

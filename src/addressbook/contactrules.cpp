@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <array>
 #include <cstring>
+#include <numeric>
 #include <utility>
 
 namespace parlevo {
@@ -105,7 +106,7 @@ char16_t foldedUnit(char16_t u)
     return QChar::toCaseFolded(u);
 }
 
-char16_t *writeFolded(char16_t *out, const QString &text)
+char16_t *writeFolded(char16_t *out, QStringView text)
 {
     for (QChar c : text)
         *out++ = foldedUnit(c.unicode());
@@ -193,11 +194,15 @@ private:
 
 } // namespace
 
-void sortContacts(std::vector<ClassContact *> &contacts, ContactColumn column, bool ascending, std::size_t sorted)
+std::vector<quint32> sortedPositions(const std::vector<ClassContact *> &contacts, ContactColumn column, bool ascending,
+                                     std::size_t sorted)
 {
     const std::size_t n = contacts.size();
-    if (n < 2)
-        return;
+    std::vector<quint32> positions(n);
+    if (n < 2) {
+        std::iota(positions.begin(), positions.end(), 0u);
+        return positions;
+    }
     SortKeys keys(contacts, column);
     // Equal texts keep their order, in both directions.
     auto less = [&keys, ascending](const SortKey &a, const SortKey &b) {
@@ -210,9 +215,17 @@ void sortContacts(std::vector<ClassContact *> &contacts, ContactColumn column, b
     // The rows already in order are only merged with the new ones.
     if (sorted > 0)
         std::inplace_merge(list.begin(), list.begin() + std::ptrdiff_t(sorted), list.end(), less);
-    std::vector<ClassContact *> result(n);
     for (std::size_t i = 0; i < n; ++i)
-        result[i] = contacts[list[i].position];
+        positions[i] = list[i].position;
+    return positions;
+}
+
+void sortContacts(std::vector<ClassContact *> &contacts, ContactColumn column, bool ascending, std::size_t sorted)
+{
+    const std::vector<quint32> positions = sortedPositions(contacts, column, ascending, sorted);
+    std::vector<ClassContact *> result(contacts.size());
+    for (std::size_t i = 0; i < result.size(); ++i)
+        result[i] = contacts[positions[i]];
     contacts = std::move(result);
 }
 
@@ -277,6 +290,44 @@ bool listedBySearch(const ClassContact &contact, int field, const QString &text)
 {
     const QString &value = searchField(contact, field);
     return !value.isEmpty() && containsIgnoringCase(value, text);
+}
+
+QString foldedText(QStringView text)
+{
+    QString folded(text.size(), Qt::Uninitialized);
+    writeFolded(reinterpret_cast<char16_t *>(folded.data()), text);
+    return folded;
+}
+
+bool foldsUnitByUnit(QStringView text)
+{
+    return std::none_of(text.begin(), text.end(), [](QChar c) { return c.isSurrogate(); });
+}
+
+FoldedField::FoldedField(const std::vector<ClassContact *> &contacts, int field)
+    : m_ends(contacts.size())
+{
+    std::size_t total = 0;
+    for (const ClassContact *contact : contacts)
+        total += std::size_t(searchField(*contact, field).size());
+    m_text.resize(total);
+    char16_t *out = m_text.data();
+    for (std::size_t i = 0; i < contacts.size(); ++i) {
+        out = writeFolded(out, searchField(*contacts[i], field));
+        m_ends[i] = quint32(out - m_text.data());
+    }
+}
+
+bool FoldedField::listed(std::size_t i, QStringView foldedPart) const
+{
+    const char16_t *begin = m_text.data() + (i == 0 ? 0 : m_ends[i - 1]);
+    const char16_t *end = m_text.data() + m_ends[i];
+    if (begin == end)
+        return false;
+    if (foldedPart.isEmpty())
+        return true;
+    const auto *part = reinterpret_cast<const char16_t *>(foldedPart.utf16());
+    return std::search(begin, end, part, part + foldedPart.size()) != end;
 }
 
 int contactEditorError(const QString &nom, const QString &gsm)

@@ -37,6 +37,10 @@ int compareIgnoringCase(QStringView a, QStringView b);
 // `sorted` contacts may already be in that order: they are then merged with the others.
 void sortContacts(std::vector<ClassContact *> &contacts, ContactColumn column, bool ascending, std::size_t sorted = 0);
 
+// The order sortContacts gives, as positions in contacts.
+std::vector<quint32> sortedPositions(const std::vector<ClassContact *> &contacts, ContactColumn column, bool ascending,
+                                     std::size_t sorted = 0);
+
 // The length of the text a contact shows in a column, without building it.
 qsizetype columnLength(const ClassContact &contact, ContactColumn column);
 
@@ -50,6 +54,27 @@ bool listedBySearch(const ClassContact &contact, int field, const QString &text)
 bool containsIgnoringCase(QStringView text, QStringView part);
 // The field a search looks in; empty for an unknown position.
 const QString &searchField(const ClassContact &contact, int field);
+
+// A text folded as the case-insensitive comparisons and searches fold it.
+QString foldedText(QStringView text);
+// Whether a search for this text can use a FoldedField: a surrogate needs the general search.
+bool foldsUnitByUnit(QStringView text);
+
+// One search field of many contacts, folded into one buffer: a search over a whole book then
+// reads memory in order instead of one string per contact scattered over the heap.
+class FoldedField {
+public:
+    FoldedField() = default;
+    // field as for listedBySearch.
+    FoldedField(const std::vector<ClassContact *> &contacts, int field);
+    // listedBySearch for contacts[i], with the search text already folded.
+    bool listed(std::size_t i, QStringView foldedPart) const;
+    std::size_t size() const { return m_ends.size(); }
+
+private:
+    std::vector<char16_t> m_text;
+    std::vector<quint32> m_ends;
+};
 
 // The editor's checks: 0 when the contact can be accepted, else the message to show (135 no
 // last name, checked first; 136 no number).

@@ -2,6 +2,7 @@
 
 #include "app/appstate.h"
 #include "app/messagebox.h"
+#include "contactlistmodel.h"
 #include "contactlistview.h"
 #include "contactrules.h"
 #include "controls/accessibility.h"
@@ -21,6 +22,8 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QVBoxLayout>
+
+#include <numeric>
 
 namespace parlevo {
 
@@ -197,6 +200,9 @@ void Form_SelContact::ImporteCarnet()
                 showProgress(int(m_temp.size()), sinceShown);
         }
     }
+    for (std::size_t field = 0; field < m_fields.size(); ++field)
+        m_fields[field] = FoldedField(m_temp, int(field));
+    m_orderValid = false;
     m_comboGroupe->clear();
     m_comboGroupe->addItem(m_state.Textes(163));
     m_comboGroupe->addItems(m_state.colGroupes().names());
@@ -238,23 +244,59 @@ void Form_SelContact::Remplit_LV_Carnet()
     m_progress->setMaximum(std::max(1, int(m_temp.size())));
     m_progress->setValue(1);
     m_progress->show();
+    // A search text without surrogates is looked for in the folded fields.
+    const bool folded = deep && field >= 0 && std::size_t(field) < m_fields.size() &&
+                        m_fields[std::size_t(field)].size() == m_temp.size() && foldsUnitByUnit(search);
+    const QString part = folded ? foldedText(search) : QString();
+    // Taken in the list's order, the rows kept need no sort.
+    const std::vector<quint32> &order = sortedSnapshot();
     std::vector<ClassContact *> listed;
     QElapsedTimer sinceShown;
     sinceShown.start();
-    for (std::size_t i = 0; i < m_temp.size(); ++i) {
+    for (std::size_t n = 0; n < order.size(); ++n) {
+        const std::size_t i = order[n];
         const ClassContact &contact = *m_temp[i];
-        if (deep ? listedBySearch(contact, field, search) : listedByGroup(contact, group, all))
+        bool kept;
+        if (!deep)
+            kept = listedByGroup(contact, group, all);
+        else if (folded)
+            kept = m_fields[std::size_t(field)].listed(i, part);
+        else
+            kept = listedBySearch(contact, field, search);
+        if (kept)
             listed.push_back(m_temp[i]);
-        if ((i + 1) % kFilterStep == 0)
-            showProgress(int(i + 1), sinceShown);
+        if ((n + 1) % kFilterStep == 0)
+            showProgress(int(n + 1), sinceShown);
     }
-    m_list->setContacts(std::move(listed));
+    m_list->setContacts(std::move(listed), true);
     // The picker's columns keep their creation width.
     const int rows = m_list->model()->rowCount();
     m_count->setText(QString(m_state.Textes(66)).replace(u"%1"_qs, QString::number(rows)));
     m_progress->hide();
     if (rows == 0)
         m_accepter->setEnabled(false);
+}
+
+const std::vector<quint32> &Form_SelContact::sortedSnapshot()
+{
+    const ContactListModel &model = *m_list->listModel();
+    const int column = model.sortColumn();
+    const ContactColumn key = column >= 0 ? model.columns()[column] : ContactColumn::Groupe;
+    const bool same = m_orderValid && m_order.size() == m_temp.size() && m_orderColumn == column &&
+                      (column < 0 || (m_orderKey == key && m_orderDirection == model.sortOrder()));
+    if (!same) {
+        if (column < 0) {
+            m_order.resize(m_temp.size());
+            std::iota(m_order.begin(), m_order.end(), 0u);
+        } else {
+            m_order = sortedPositions(m_temp, key, model.sortOrder() == Qt::AscendingOrder);
+        }
+        m_orderValid = true;
+        m_orderColumn = column;
+        m_orderKey = key;
+        m_orderDirection = model.sortOrder();
+    }
+    return m_order;
 }
 
 void Form_SelContact::CheckFiltre_Click()

@@ -1,8 +1,11 @@
 #pragma once
 
+#include "contactrules.h"
+
 #include <QDialog>
 #include <QList>
 
+#include <array>
 #include <vector>
 
 class QCheckBox;
@@ -59,9 +62,18 @@ private:
     void resetSearch();
     void CheckFiltre_Click();
     void showProgress(int value, QElapsedTimer &sinceShown);
+    const std::vector<quint32> &sortedSnapshot();
 
     AppState &m_state;
     std::vector<ClassContact *> m_temp;
+    // The five search fields of the snapshot, folded once when it is taken.
+    std::array<FoldedField, 5> m_fields;
+    // The snapshot in the list's sort order, as positions in m_temp, and the order it is in.
+    std::vector<quint32> m_order;
+    bool m_orderValid = false;
+    int m_orderColumn = -1;
+    ContactColumn m_orderKey = ContactColumn::Groupe;
+    Qt::SortOrder m_orderDirection = Qt::AscendingOrder;
     bool m_accepted = false;
     ContactListView *m_list;
     QComboBox *m_comboGroupe;

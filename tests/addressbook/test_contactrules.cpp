@@ -117,10 +117,21 @@ private slots:
         const QString texts[] = {QString(),  u"a"_qs,    u"Dupont"_qs, u"DUPUIS"_qs,      u"éÉé"_qs,
                                  u"xDUp"_qs, u"ddup"_qs, u"Straße"_qs, u"\U00010400x"_qs, u"\U00010428"_qs,
                                  u"dupd"_qs, u"aaab"_qs, u"É"_qs};
-        for (const QString &text : texts) {
-            for (const QString &part : texts)
+        std::vector<ClassContact> book;
+        for (const QString &text : texts)
+            book.push_back(contact({}, {}, text));
+        std::vector<ClassContact *> rows;
+        for (ClassContact &c : book)
+            rows.push_back(&c);
+        const FoldedField folded(rows, 3);
+        for (std::size_t i = 0; i < rows.size(); ++i) {
+            const QString &text = texts[i];
+            for (const QString &part : texts) {
                 QVERIFY2(containsIgnoringCase(text, part) == text.contains(part, Qt::CaseInsensitive),
                          qPrintable(text + u" / "_qs + part));
+                if (foldsUnitByUnit(part))
+                    QCOMPARE(folded.listed(i, foldedText(part)), listedBySearch(*rows[i], 3, part));
+            }
         }
         QVERIFY(containsIgnoringCase(u"aaab", u"AAB"));
         QVERIFY(!containsIgnoringCase(u"dup", u"dupo"));

@@ -109,6 +109,14 @@ private slots:
         QVERIFY(!accept->isEnabled());
         search(3, u"dup"_qs);
         QVERIFY(!accept->isEnabled());
+        // After a header click, a search lists in the clicked order.
+        ContactListView *list = m_picker->list();
+        const int nom = int(list->listModel()->columns().indexOf(ContactColumn::Nom));
+        list->columnClicked(nom);
+        if (list->listModel()->sortOrder() == Qt::AscendingOrder)
+            list->columnClicked(nom);
+        search(3, u"DU"_qs);
+        QCOMPARE(listedNames(), (QStringList{u"DUPUIS"_qs, u"Dupont"_qs}));
         // Choosing a group turns the search off and lists that group.
         chooseGroup(u"Amis"_qs);
         QVERIFY(!child<QCheckBox>(u"CheckFiltre"_qs)->isChecked());
