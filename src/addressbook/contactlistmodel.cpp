@@ -120,21 +120,22 @@ void ContactListModel::sortBy(int column, Qt::SortOrder order)
 void ContactListModel::resortRows()
 {
     emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
+    const std::vector<quint32> positions =
+        sortedPositions(m_rows, m_columns[m_sortColumn], m_sortOrder == Qt::AscendingOrder);
+    std::vector<ClassContact *> sorted(m_rows.size());
+    for (std::size_t i = 0; i < sorted.size(); ++i)
+        sorted[i] = m_rows[positions[i]];
+    m_rows = std::move(sorted);
     const QModelIndexList persistent = persistentIndexList();
-    std::vector<ClassContact *> before;
-    if (!persistent.isEmpty())
-        before = m_rows;
-    sortContacts(m_rows, m_columns[m_sortColumn], m_sortOrder == Qt::AscendingOrder);
     if (!persistent.isEmpty()) {
         // Selected and current rows follow their contacts to their new places.
-        QHash<const ClassContact *, int> newRow;
-        newRow.reserve(qsizetype(m_rows.size()));
-        for (std::size_t i = 0; i < m_rows.size(); ++i)
-            newRow.insert(m_rows[i], int(i));
+        std::vector<int> newRow(positions.size());
+        for (std::size_t i = 0; i < positions.size(); ++i)
+            newRow[positions[i]] = int(i);
         QModelIndexList moved;
         moved.reserve(persistent.size());
         for (const QModelIndex &old : persistent)
-            moved.append(index(newRow.value(before[std::size_t(old.row())]), old.column()));
+            moved.append(index(newRow[std::size_t(old.row())], old.column()));
         changePersistentIndexList(persistent, moved);
     }
     emit layoutChanged({}, QAbstractItemModel::VerticalSortHint);

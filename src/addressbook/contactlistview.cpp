@@ -86,22 +86,14 @@ void ContactListView::AutosizeColumns()
     const QFontMetrics metrics(font());
     const int padding = 2 * style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, this) + 8;
     const auto &rows = m_model->contacts();
+    const std::vector<const ClassContact *> longest = longestInColumns(rows, m_model->columns());
     for (int column = 0; column < m_model->columnCount(); ++column) {
         const ContactColumn which = m_model->columns()[column];
         int width = header()->sectionSizeHint(column);
-        const ClassContact *longest = nullptr;
-        qsizetype longestSize = -1;
-        for (std::size_t row = 0; row < rows.size(); ++row) {
-            const qsizetype length = columnLength(*rows[row], which);
-            if (length > longestSize) {
-                longestSize = length;
-                longest = rows[row];
-            }
-            if (row < std::size_t(kMeasuredRows))
-                width = std::max(width, metrics.horizontalAdvance(columnValue(*rows[row], which)) + padding);
-        }
-        if (longest)
-            width = std::max(width, metrics.horizontalAdvance(columnValue(*longest, which)) + padding);
+        for (std::size_t row = 0; row < rows.size() && row < std::size_t(kMeasuredRows); ++row)
+            width = std::max(width, metrics.horizontalAdvance(columnValue(*rows[row], which)) + padding);
+        if (const ClassContact *contact = longest[std::size_t(column)])
+            width = std::max(width, metrics.horizontalAdvance(columnValue(*contact, which)) + padding);
         setColumnWidth(column, width);
     }
 }

@@ -8,6 +8,10 @@
 #include <numeric>
 #include <utility>
 
+#if defined(_MSC_VER)
+#include <xmmintrin.h>
+#endif
+
 namespace parlevo {
 
 const std::vector<ContactColumnInfo> &allContactColumns()
@@ -60,6 +64,54 @@ const QString *columnField(const ClassContact &contact, ContactColumn column)
 
 const std::array<const QString ClassContact::*, 3> kFullNameParts{&ClassContact::Titre, &ClassContact::Nom,
                                                                   &ClassContact::Prenom};
+
+void prefetch(const void *address)
+{
+    // g++ 12 drops __builtin_prefetch from these loops; the instruction is therefore written out.
+#if (defined(__GNUC__) || defined(__clang__)) && (defined(__x86_64__) || defined(__i386__))
+    asm volatile("prefetcht0 %0" ::"m"(*static_cast<const char *>(address)));
+#elif defined(_MSC_VER) && (defined(_M_X64) || defined(_M_IX86))
+    _mm_prefetch(static_cast<const char *>(address), _MM_HINT_T0);
+#elif defined(__GNUC__) || defined(__clang__)
+    __builtin_prefetch(address);
+#else
+    (void)address;
+#endif
+}
+
+// Contacts and their texts lie scattered over the heap, and a pass over a large book spends
+// most of its time waiting for them: it asks for the fields a few contacts ahead, then, once
+// those have arrived, for their texts.
+void prefetchAhead(const std::vector<ClassContact *> &contacts, std::size_t i, ContactColumn column, bool texts = true)
+{
+    constexpr std::size_t kFieldsAhead = 16;
+    constexpr std::size_t kTextsAhead = 8;
+    auto parts = [column](const ClassContact &contact) {
+        const QString *field = columnField(contact, column);
+        return field ? std::array<const QString *, 3>{field, nullptr, nullptr}
+                     : std::array<const QString *, 3>{&contact.Titre, &contact.Nom, &contact.Prenom};
+    };
+    if (i + kFieldsAhead < contacts.size()) {
+        for (const QString *part : parts(*contacts[i + kFieldsAhead])) {
+            if (part)
+                prefetch(part);
+        }
+    }
+    if (texts && i + kTextsAhead < contacts.size()) {
+        for (const QString *part : parts(*contacts[i + kTextsAhead])) {
+            if (part)
+                prefetch(part->constData());
+        }
+    }
+}
+
+// The column showing a search field; an unknown field reads the empty text, whatever is fetched.
+ContactColumn searchColumn(int field)
+{
+    static constexpr ContactColumn kColumns[] = {ContactColumn::Societe, ContactColumn::Titre, ContactColumn::Prenom,
+                                                 ContactColumn::Nom, ContactColumn::GSM};
+    return field >= 0 && field < int(std::size(kColumns)) ? kColumns[field] : ContactColumn::Groupe;
+}
 
 } // namespace
 
@@ -132,14 +184,17 @@ public:
     {
         // Folding each text once, into one buffer, turns the sort into one of plain code units:
         // no string is built per row (the full name included) nor folded per comparison.
-        std::size_t total = 0;
-        for (const ClassContact *contact : contacts)
-            total += std::size_t(columnLength(*contact, column));
-        m_text.resize(total);
-        char16_t *out = m_text.data();
-        for (std::size_t i = 0; i < contacts.size(); ++i) {
+        const std::size_t n = contacts.size();
+        m_text.resize(n * 16);
+        std::size_t used = 0;
+        for (std::size_t i = 0; i < n; ++i) {
+            prefetchAhead(contacts, i, column);
             const ClassContact &contact = *contacts[i];
-            char16_t *start = out;
+            const std::size_t length = std::size_t(columnLength(contact, column));
+            if (used + length > m_text.size())
+                m_text.resize(std::max(2 * m_text.size(), used + length));
+            char16_t *start = m_text.data() + used;
+            char16_t *out = start;
             if (const QString *field = columnField(contact, column)) {
                 out = writeFolded(out, *field);
             } else {
@@ -151,9 +206,10 @@ public:
                 }
             }
             SortKey &key = m_keys[i];
-            key = {{0, 0}, quint32(start - m_text.data()), quint32(out - start), quint32(i)};
+            key = {{0, 0}, quint32(used), quint32(length), quint32(i)};
             for (quint32 k = 0; k < kHeadUnits; ++k)
-                key.head[k / 4] = key.head[k / 4] << 16 | (k < key.size ? start[k] : 0);
+                key.head[k / 4] = key.head[k / 4] << 16 | (k < length ? start[k] : 0);
+            used += length;
         }
     }
 
@@ -239,6 +295,26 @@ qsizetype columnLength(const ClassContact &contact, ContactColumn column)
     return length;
 }
 
+std::vector<const ClassContact *> longestInColumns(const std::vector<ClassContact *> &contacts,
+                                                   const QList<ContactColumn> &columns)
+{
+    // One pass over the contacts for all the columns: a large book does not fit in the cache.
+    std::vector<const ClassContact *> longest(std::size_t(columns.size()), nullptr);
+    std::vector<qsizetype> lengths(std::size_t(columns.size()), -1);
+    for (std::size_t i = 0; i < contacts.size(); ++i) {
+        for (ContactColumn column : columns)
+            prefetchAhead(contacts, i, column, false);
+        for (std::size_t c = 0; c < longest.size(); ++c) {
+            const qsizetype length = columnLength(*contacts[i], columns[qsizetype(c)]);
+            if (length > lengths[c]) {
+                lengths[c] = length;
+                longest[c] = contacts[i];
+            }
+        }
+    }
+    return longest;
+}
+
 bool listedByGroup(const ClassContact &contact, const QString &groupItem, const QString &allItem)
 {
     return groupItem == allItem || contact.Groupe.contains(groupItem, Qt::CaseInsensitive);
@@ -308,11 +384,16 @@ FoldedField::FoldedField(const std::vector<ClassContact *> &contacts, int field)
     : m_ends(contacts.size())
 {
     std::size_t total = 0;
-    for (const ClassContact *contact : contacts)
-        total += std::size_t(searchField(*contact, field).size());
+    const ContactColumn counted = searchColumn(field);
+    for (std::size_t i = 0; i < contacts.size(); ++i) {
+        prefetchAhead(contacts, i, counted, false);
+        total += std::size_t(searchField(*contacts[i], field).size());
+    }
     m_text.resize(total);
     char16_t *out = m_text.data();
+    const ContactColumn column = searchColumn(field);
     for (std::size_t i = 0; i < contacts.size(); ++i) {
+        prefetchAhead(contacts, i, column);
         out = writeFolded(out, searchField(*contacts[i], field));
         m_ends[i] = quint32(out - m_text.data());
     }

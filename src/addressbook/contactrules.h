@@ -43,6 +43,9 @@ std::vector<quint32> sortedPositions(const std::vector<ClassContact *> &contacts
 
 // The length of the text a contact shows in a column, without building it.
 qsizetype columnLength(const ClassContact &contact, ContactColumn column);
+// For each column, the first contact whose text there is longest; nullptr without contacts.
+std::vector<const ClassContact *> longestInColumns(const std::vector<ClassContact *> &contacts,
+                                                   const QList<ContactColumn> &columns);
 
 // The picker's filters. By group: listed when Groupe contains the chosen item's text ignoring
 // case, or when the item is the "all" entry. By search: listed when the chosen field is not
