@@ -91,7 +91,6 @@ private slots:
         QTest::newRow("-1") << u"-1"_qs << true;
         QTest::newRow("0") << u"0"_qs << false;
         QTest::newRow("yes keeps default") << u"yes"_qs << false;
-        QTest::newRow("garbage keeps default") << u"vrai?"_qs << false;
     }
     void columnFlags()
     {
@@ -158,9 +157,7 @@ private slots:
     {
         QTest::addColumn<QString>("mail");
         QTest::addColumn<QString>("password");
-        QTest::newRow("plain") << u"demo@parlevo.test"_qs << u"demo"_qs;
         QTest::newRow("accents and symbols") << u"clé@exemple.fr"_qs << u"mötdé pa$$e&=#+"_qs;
-        QTest::newRow("100 characters") << u"a@b.c"_qs << QString(100, u'x');
         QTest::newRow("150 characters, a line of Base64 longer than 76") << u"a@b.c"_qs << QString(150, u'y');
         QTest::newRow("empty e-mail") << QString() << u"open"_qs;
     }

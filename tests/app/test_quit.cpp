@@ -18,8 +18,6 @@ private slots:
         QTest::addColumn<QString>("how");
         QTest::addColumn<bool>("maximise");
         QTest::newRow("Quit button") << u"quit"_qs << false;
-        QTest::newRow("close box") << u"close"_qs << false;
-        QTest::newRow("Quit button, maximised") << u"quit"_qs << true;
         QTest::newRow("close box, maximised") << u"close"_qs << true;
     }
     void quitSavesPlacement()

@@ -34,12 +34,6 @@ private slots:
         QCOMPARE(UnescapeNewlines(QString()), QString());
     }
 
-    void minOfGivesSecondOnTies()
-    {
-        QCOMPARE(MinOf(5, 2), 2);
-        QCOMPARE(MinOf(2, 5), 2);
-    }
-
     void nextKeyCountsFromOneEveryRun()
     {
         AppState first(QString{});

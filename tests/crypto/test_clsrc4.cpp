@@ -49,12 +49,11 @@ private slots:
     {
         QTest::addColumn<QString>("text");
         QTest::addColumn<QString>("key");
-        QTest::newRow("plain") << u"motdepasse"_qs << u"demo@parlevo.test"_qs;
-        QTest::newRow("accents") << u"éàçœ€ ÿ"_qs << u"clé"_qs;
+        // Every character the stored text can hold, under a key with an accent.
         QByteArray all;
         for (int c = 1; c < 0x100; ++c)
             all.append(char(c));
-        QTest::newRow("every Windows-1252 character") << parlevo::decode1252(all) << u"k"_qs;
+        QTest::newRow("every Windows-1252 character") << parlevo::decode1252(all) << u"clé"_qs;
         QTest::newRow("empty") << QString() << u"k"_qs;
     }
     void stringRoundTripThroughBase64()

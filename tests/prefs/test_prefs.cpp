@@ -57,28 +57,16 @@ private slots:
         m_dir.reset();
     }
 
-    void captions()
-    {
-        // The two field captions get their colon here; the boxes follow the flags' index order.
-        QCOMPARE(m_form->findChild<QLabel *>(u"LabelSendoraMail"_qs)->text(), u"Adresse e-mail :"_qs);
-        QCOMPARE(m_form->findChild<QLabel *>(u"LabelSendoraPassword"_qs)->text(), u"Mot de passe :"_qs);
-        const QStringList boxes = {u"Groupe"_qs, u"Société"_qs, u"Nom complet"_qs, u"Titre"_qs,
-                                   u"Prénom"_qs, u"Nom"_qs,     u"N° de GSM"_qs};
-        for (int i = 0; i < boxes.size(); ++i)
-            QCOMPARE(column(*m_form, i)->text(), boxes[i]);
-    }
-
     void initShowsTheValuesInForce()
     {
+        // The two field captions get their colon here.
+        QCOMPARE(m_form->findChild<QLabel *>(u"LabelSendoraMail"_qs)->text(), u"Adresse e-mail :"_qs);
+        QCOMPARE(m_form->findChild<QLabel *>(u"LabelSendoraPassword"_qs)->text(), u"Mot de passe :"_qs);
         QCOMPARE(edit(*m_form, u"TextExpediteur"_qs)->text(), u"Jean"_qs);
         QCOMPARE(edit(*m_form, u"Text_SendoraMail"_qs)->text(), u"jean@example.fr"_qs);
         QLineEdit *password = edit(*m_form, u"Text_SendoraPassword"_qs);
         QCOMPARE(password->text(), u"secret"_qs);
         QCOMPARE(password->displayText(), u"******"_qs);
-        // Defaults: Group, Company, FullName and GSM shown.
-        const QList<bool> ticked = {true, true, true, false, false, false, true};
-        for (int i = 0; i < ticked.size(); ++i)
-            QCOMPARE(column(*m_form, i)->isChecked(), ticked[i]);
     }
 
     void typingAppliesAtOnce()
@@ -105,19 +93,22 @@ private slots:
     {
         QTest::addColumn<int>("index");
         QTest::addColumn<int>("flag");
-        // Flags by their index in Config's declaration order below.
-        QTest::newRow("Group") << 0 << 0;
-        QTest::newRow("Company") << 1 << 1;
-        QTest::newRow("FullName") << 2 << 3;
-        QTest::newRow("Title") << 3 << 2;
-        QTest::newRow("FirstName") << 4 << 4;
-        QTest::newRow("LastName") << 5 << 5;
-        QTest::newRow("GSM") << 6 << 6;
+        QTest::addColumn<QString>("caption");
+        // Flags by their index in Config's declaration order below. The box shows the flag in
+        // force, so a box showing the wrong one would set the wrong value when clicked.
+        QTest::newRow("Group") << 0 << 0 << u"Groupe"_qs;
+        QTest::newRow("Company") << 1 << 1 << u"Société"_qs;
+        QTest::newRow("FullName") << 2 << 3 << u"Nom complet"_qs;
+        QTest::newRow("Title") << 3 << 2 << u"Titre"_qs;
+        QTest::newRow("FirstName") << 4 << 4 << u"Prénom"_qs;
+        QTest::newRow("LastName") << 5 << 5 << u"Nom"_qs;
+        QTest::newRow("GSM") << 6 << 6 << u"N° de GSM"_qs;
     }
     void columnBoxesSetTheirFlag()
     {
         QFETCH(int, index);
         QFETCH(int, flag);
+        QFETCH(QString, caption);
         const auto flags = [this] {
             const Config &c = m_state->config();
             return QList<bool>{c.ColumnGroup,     c.ColumnCompany,  c.ColumnTitle, c.ColumnFullName,
@@ -125,6 +116,8 @@ private slots:
         };
         const QList<bool> before = flags();
         QCheckBox *box = column(*m_form, index);
+        QCOMPARE(box->text(), caption);
+        QCOMPARE(box->isChecked(), before[flag]);
         QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(6, box->height() / 2));
         QList<bool> expected = before;
         expected[flag] = !before[flag];
