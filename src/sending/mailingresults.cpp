@@ -97,7 +97,7 @@ QByteArray resultsFileBytes(const std::vector<MailingResult> &rows)
     QByteArray out;
     QString line;
     for (const MailingResult &row : rows) {
-        line = blanked(row.contact.Phone) + u';' + blanked(row.contact.FullName().trimmed()) + u';' +
+        line = blanked(row.contact.Phone) + u';' + blanked(row.contact.FullName()).trimmed() + u';' +
                QString::number(row.code) + u';' + blanked(row.text) + u"\r\n"_qs;
         appendEncoded1252(out, line);
     }
