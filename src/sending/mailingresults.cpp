@@ -112,12 +112,14 @@ bool Sauve_Resultats(const QString &path, const std::vector<MailingResult> &rows
 std::optional<std::vector<MailingResult>> readResultsFile(const QByteArray &bytes, QString *error)
 {
     std::vector<MailingResult> rows;
-    // A byte order mark that an editor may have put before the header is skipped.
-    const QByteArray view = bytes.startsWith("\xEF\xBB\xBF") ? bytes.mid(3) : bytes;
-    const QString start = QString::fromUtf8(view.left(kCliHeader.size() + 2));
+    // A byte order mark that an editor may have put before the header is skipped. Before the
+    // program's own form it is text like any other: three characters of Windows-1252.
+    const QByteArray afterMark = bytes.startsWith("\xEF\xBB\xBF") ? bytes.mid(3) : bytes;
+    const QString start = QString::fromUtf8(afterMark.left(kCliHeader.size() + 2));
     const bool cli =
         start.startsWith(kCliHeader) &&
         (start.size() == kCliHeader.size() || start[kCliHeader.size()] == u'\r' || start[kCliHeader.size()] == u'\n');
+    const QByteArray view = cli ? afterMark : bytes;
     if (cli) {
         const auto records = csvRecords(QString::fromUtf8(view));
         if (!records) {
