@@ -6,9 +6,12 @@
 #include <QContextMenuEvent>
 #include <QHeaderView>
 #include <QKeyEvent>
+#include <QMenu>
 #include <QMouseEvent>
 
 #include <algorithm>
+#include <functional>
+#include <utility>
 
 namespace parlevo {
 
@@ -95,6 +98,21 @@ void ContactListView::AutosizeColumns()
         if (const ClassContact *contact = longest[std::size_t(column)])
             width = std::max(width, metrics.horizontalAdvance(columnValue(*contact, which)) + padding);
         setColumnWidth(column, width);
+    }
+}
+
+void ContactListView::addSelectionActions(QMenu *menu)
+{
+    const std::pair<const char16_t *, int> items[] = {{u"MNU_Tout", 83}, {u"MNU_Rien", 84}, {u"MNU_Inverse", 85}};
+    const std::function<void()> commands[] = {[this] { selectAll(); }, [this] { clearSelection(); },
+                                              [this] { invertSelection(); }};
+    for (std::size_t i = 0; i < std::size(items); ++i) {
+        QAction *action = menu->addAction(QString(m_state.Textes(items[i].second)).remove(u'&'));
+        action->setObjectName(QString::fromUtf16(items[i].first));
+        connect(action, &QAction::triggered, this, [this, command = commands[i]] {
+            command();
+            setFocus();
+        });
     }
 }
 

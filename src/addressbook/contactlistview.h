@@ -5,6 +5,8 @@
 #include <QStringList>
 #include <QTreeView>
 
+class QMenu;
+
 namespace parlevo {
 
 class AppState;
@@ -43,6 +45,8 @@ public:
     QList<int> selectedRowNumbers() const;
     QList<ClassContact *> selectedContacts() const;
     void invertSelection();
+    // Adds "select all", "none" and "invert" to a menu, each giving the focus back to the list.
+    void addSelectionActions(QMenu *menu);
 
 signals:
     // A left click anywhere in the list.

@@ -22,11 +22,6 @@ namespace parlevo {
 
 namespace {
 
-QString withoutAmpersands(const QString &text)
-{
-    return QString(text).remove(u'&');
-}
-
 QAction *addMenuAction(QMenu *menu, const char16_t *name, const QString &text)
 {
     QAction *action = menu->addAction(text);
@@ -85,9 +80,7 @@ Form_CarnetAdresse::Form_CarnetAdresse(AppState &state, QWidget *parent)
     m_menuListview->setObjectName(u"MNU_Listview"_qs);
     QMenu *selection = m_menuListview->addMenu(state.Textes(47));
     selection->setObjectName(u"MNU_Selection"_qs);
-    QAction *tout = addMenuAction(selection, u"MNU_Tout", withoutAmpersands(state.Textes(83)));
-    QAction *rien = addMenuAction(selection, u"MNU_Rien", withoutAmpersands(state.Textes(84)));
-    QAction *inverse = addMenuAction(selection, u"MNU_Inverse", withoutAmpersands(state.Textes(85)));
+    m_list->addSelectionActions(selection);
     QAction *defGroupe = addMenuAction(m_menuListview, u"MNU_DefGroupe", state.Textes(48));
     m_menuImporter = new QMenu(this);
     m_menuImporter->setObjectName(u"MNU_Importer"_qs);
@@ -96,18 +89,6 @@ Form_CarnetAdresse::Form_CarnetAdresse(AppState &state, QWidget *parent)
     connect(ajouter, &QPushButton::clicked, this, &Form_CarnetAdresse::CMD_Ajouter_Click);
     connect(m_modifier, &QPushButton::clicked, this, &Form_CarnetAdresse::CMD_Modifier_Click);
     connect(m_supprimer, &QPushButton::clicked, this, &Form_CarnetAdresse::CMD_Supprimer_Click);
-    connect(tout, &QAction::triggered, this, [this] {
-        m_list->selectAll();
-        m_list->setFocus();
-    });
-    connect(rien, &QAction::triggered, this, [this] {
-        m_list->clearSelection();
-        m_list->setFocus();
-    });
-    connect(inverse, &QAction::triggered, this, [this] {
-        m_list->invertSelection();
-        m_list->setFocus();
-    });
     connect(defGroupe, &QAction::triggered, this, &Form_CarnetAdresse::MNU_DefGroupe_Click);
     connect(importCsv, &QAction::triggered, this, &Form_CarnetAdresse::MNU_ImportCSV_Click);
     connect(m_importLink, &LabelLink::Click, this,

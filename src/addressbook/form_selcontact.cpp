@@ -97,12 +97,7 @@ Form_SelContact::Form_SelContact(AppState &state, QWidget *parent)
     m_accepter->setDefault(true);
 
     m_menuSelection = named(new QMenu(this), u"MNU_Selection");
-    QAction *tout = m_menuSelection->addAction(QString(state.Textes(83)).remove(u'&'));
-    tout->setObjectName(u"MNU_Tout"_qs);
-    QAction *rien = m_menuSelection->addAction(QString(state.Textes(84)).remove(u'&'));
-    rien->setObjectName(u"MNU_Rien"_qs);
-    QAction *inverse = m_menuSelection->addAction(QString(state.Textes(85)).remove(u'&'));
-    inverse->setObjectName(u"MNU_Inverse"_qs);
+    m_list->addSelectionActions(m_menuSelection);
 
     auto *top = new QHBoxLayout;
     top->addWidget(labelGroupe);
@@ -154,18 +149,6 @@ Form_SelContact::Form_SelContact(AppState &state, QWidget *parent)
     connect(m_list, &ContactListView::rightButtonPressed, this, [this](const QPoint &where) {
         if (mailingMode())
             m_menuSelection->popup(where);
-    });
-    connect(tout, &QAction::triggered, this, [this] {
-        m_list->selectAll();
-        m_list->setFocus();
-    });
-    connect(rien, &QAction::triggered, this, [this] {
-        m_list->clearSelection();
-        m_list->setFocus();
-    });
-    connect(inverse, &QAction::triggered, this, [this] {
-        m_list->invertSelection();
-        m_list->setFocus();
     });
     resetSearch();
 }
