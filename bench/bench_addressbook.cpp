@@ -27,6 +27,8 @@
 #include <functional>
 #include <random>
 
+using namespace Qt::StringLiterals;
+
 using namespace parlevo;
 
 namespace {
@@ -47,11 +49,11 @@ std::vector<std::unique_ptr<ClassContact>> generate(AppState &state, int count)
     for (int i = 0; i < count; ++i) {
         auto c = std::make_unique<ClassContact>();
         c->Groupe = pick(kGroups);
-        c->Societe = random() % 3 == 0 ? u"Société %1"_qs.arg(random() % 5000) : QString();
+        c->Societe = random() % 3 == 0 ? u"Société %1"_s.arg(random() % 5000) : QString();
         c->Titre = pick(kTitles);
         c->Prenom = pick(kFirst);
         c->Nom = pick(kLast) + u' ' + QString::number(random() % 100000);
-        c->Phone = u"06%1"_qs.arg(random() % 100000000, 8, 10, QLatin1Char('0'));
+        c->Phone = u"06%1"_s.arg(random() % 100000000, 8, 10, QLatin1Char('0'));
         c->GUID = state.NextKey();
         out.push_back(std::move(c));
     }
@@ -105,7 +107,7 @@ int main(int argc, char **argv)
     const QStringList args = QCoreApplication::arguments();
     const int count = args.size() > 1 && args[1].toInt() > 0 ? args[1].toInt() : 100000;
     // Without the reference lists, for profiling the program's own work.
-    const bool reference = !args.contains(u"--no-reference"_qs);
+    const bool reference = !args.contains(u"--no-reference"_s);
     setMessageBoxHandler([](const QString &, int) { return int(vbYes); });
     QTemporaryDir dir;
     AppState state(dir.path());
@@ -206,9 +208,9 @@ int main(int argc, char **argv)
              pickerTree.repaint();
          }));
 
-    picker.findChild<QCheckBox *>(u"CheckFiltre"_qs)->click();
-    picker.findChild<QComboBox *>(u"Combo_Dans"_qs)->setCurrentIndex(3);
-    picker.findChild<QLineEdit *>(u"TextRecherche"_qs)->setText(u"dup"_qs);
+    picker.findChild<QCheckBox *>(u"CheckFiltre"_s)->click();
+    picker.findChild<QComboBox *>(u"Combo_Dans"_s)->setCurrentIndex(3);
+    picker.findChild<QLineEdit *>(u"TextRecherche"_s)->setText(u"dup"_s);
     const double search = time([&] {
         picker.Remplit_LV_Carnet();
         picker.repaint();
@@ -218,13 +220,13 @@ int main(int argc, char **argv)
              for (int row = 0; row < pickerTree.topLevelItemCount(); ++row) {
                  QTreeWidgetItem *item = pickerTree.topLevelItem(row);
                  const ClassContact *c = state.colContacts().find(item->data(0, Qt::UserRole).toString());
-                 item->setHidden(!(c && listedBySearch(*c, 3, u"dup"_qs)));
+                 item->setHidden(!(c && listedBySearch(*c, 3, u"dup"_s)));
              }
              pickerTree.repaint();
          }));
 
     // The import file: as many generated lines as the book had at the start.
-    const QString csv = dir.filePath(u"import.csv"_qs);
+    const QString csv = dir.filePath(u"import.csv"_s);
     {
         QFile file(csv);
         if (!file.open(QIODevice::WriteOnly))

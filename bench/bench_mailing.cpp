@@ -22,17 +22,19 @@
 #include <cstdio>
 #include <vector>
 
+using namespace Qt::StringLiterals;
+
 using namespace parlevo;
 
 namespace {
 
-const QString kMail = u"bench@parlevo.test"_qs;
-const QString kPassword = u"bench"_qs;
+const QString kMail = u"bench@parlevo.test"_s;
+const QString kPassword = u"bench"_s;
 
 // Resident memory of this process, in kB (Linux), 0 when unknown.
 qint64 residentKb()
 {
-    QFile status(u"/proc/self/status"_qs);
+    QFile status(u"/proc/self/status"_s);
     if (!status.open(QIODevice::ReadOnly))
         return 0;
     for (const QByteArray &line : status.readAll().split('\n')) {
@@ -48,10 +50,10 @@ std::vector<ClassContact> makeRows(int n, int series)
     std::vector<ClassContact> rows(static_cast<std::size_t>(n));
     for (int i = 0; i < n; ++i) {
         ClassContact &c = rows[static_cast<std::size_t>(i)];
-        c.Titre = u"M."_qs;
-        c.Nom = u"Contact"_qs + QString::number(i);
-        c.Prenom = u"Jean"_qs;
-        c.Phone = u"0"_qs + QString::number(series) + u' ' + QString::number(i).rightJustified(8, u'0');
+        c.Titre = u"M."_s;
+        c.Nom = u"Contact"_s + QString::number(i);
+        c.Prenom = u"Jean"_s;
+        c.Phone = u"0"_s + QString::number(series) + u' ' + QString::number(i).rightJustified(8, u'0');
     }
     return rows;
 }
@@ -60,7 +62,7 @@ MailingSource sourceOf(const std::vector<ClassContact> &rows, const QString &mes
 {
     return MailingSource{[&rows] { return static_cast<qsizetype>(rows.size()); },
                          [&rows](qsizetype row) { return &rows[static_cast<std::size_t>(row)]; },
-                         [] { return u"Bench"_qs; }, [message] { return message; }};
+                         [] { return u"Bench"_s; }, [message] { return message; }};
 }
 
 class NullObserver final : public SendRunObserver {
@@ -107,7 +109,7 @@ int main(int argc, char *argv[])
 
     QProcess sim;
     sim.start(QStringLiteral(PARLEVO_SIM_PATH),
-              {u"--port"_qs, u"0"_qs, u"--account"_qs, kMail + u':' + kPassword + u":100000000"_qs});
+              {u"--port"_s, u"0"_s, u"--account"_s, kMail + u':' + kPassword + u":100000000"_s});
     if (!sim.waitForReadyRead(10000) || !sim.canReadLine()) {
         std::fprintf(stderr, "the gateway simulator did not start\n");
         return 1;
@@ -117,15 +119,15 @@ int main(int argc, char *argv[])
     QTemporaryDir dataDir;
     AppState state(dataDir.path());
     ClassSendora &gateway = state.Gateway();
-    gateway.setBaseUrl(QUrl(u"http://127.0.0.1:"_qs + QString::number(port)));
+    gateway.setBaseUrl(QUrl(u"http://127.0.0.1:"_s + QString::number(port)));
     gateway.Mail = kMail;
     gateway.Password = kPassword;
-    const QString message = u"Bonjour, votre rendez-vous est confirmé pour demain à 10 h."_qs;
+    const QString message = u"Bonjour, votre rendez-vous est confirmé pour demain à 10 h."_s;
 
     // Warm-up: connection and first allocations out of the figures.
     const std::vector<ClassContact> warm = makeRows(200, 5);
     NullObserver quiet;
-    runMailing(gateway, state.textTable(), sourceOf(warm, u"warm-up"_qs), QString(), quiet);
+    runMailing(gateway, state.textTable(), sourceOf(warm, u"warm-up"_s), QString(), quiet);
 
     // The raw rate is taken before and after the runs, and the two averaged, so that a drift of
     // the machine or of the simulator over the benchmark favours neither side.
@@ -135,7 +137,7 @@ int main(int argc, char *argv[])
             numbers.append(QString(c.Phone).remove(u' '));
         return measure(n, [&] {
             qsizetype accepted = 0;
-            const QString text = u"De : Bench, "_qs + message;
+            const QString text = u"De : Bench, "_s + message;
             for (const QString &number : std::as_const(numbers))
                 accepted += gateway.Envoi_SMS(number, text, QString()) == 80;
             return accepted;

@@ -19,13 +19,15 @@
 #include <algorithm>
 #include <cstdio>
 
+using namespace Qt::StringLiterals;
+
 using namespace parlevo;
 
 namespace {
 
-const QString kMail = u"bench@parlevo.test"_qs;
-const QString kPassword = u"bench"_qs;
-const QString kNumber = u"0612345678"_qs;
+const QString kMail = u"bench@parlevo.test"_s;
+const QString kPassword = u"bench"_s;
+const QString kNumber = u"0612345678"_s;
 
 double median(QList<double> values)
 {
@@ -69,11 +71,11 @@ double curlRate(const QUrl &base, int n, const QString &tag)
     const QString url = sendUrl(base, kMail, kPassword, kNumber, tag, QString()).toString(QUrl::FullyEncoded);
     // The message differs per SMS: the loop index is appended to the text.
     const QString script =
-        u"for i in $(seq 1 "_qs + QString::number(n) + u"); do curl -s '"_qs + url + u"'\"$i\" > /dev/null; done"_qs;
+        u"for i in $(seq 1 "_s + QString::number(n) + u"); do curl -s '"_s + url + u"'\"$i\" > /dev/null; done"_s;
     QProcess shell;
     QElapsedTimer clock;
     clock.start();
-    shell.start(u"bash"_qs, {u"-c"_qs, script});
+    shell.start(u"bash"_s, {u"-c"_s, script});
     shell.waitForFinished(-1);
     return n * 1000.0 / std::max<qint64>(1, clock.elapsed());
 }
@@ -102,30 +104,30 @@ int main(int argc, char *argv[])
 
     QProcess sim;
     sim.start(QStringLiteral(PARLEVO_SIM_PATH),
-              {u"--port"_qs, u"0"_qs, u"--account"_qs, kMail + u':' + kPassword + u":100000000"_qs});
+              {u"--port"_s, u"0"_s, u"--account"_s, kMail + u':' + kPassword + u":100000000"_s});
     if (!sim.waitForReadyRead(10000) || !sim.canReadLine()) {
         std::fprintf(stderr, "the gateway simulator did not start\n");
         return 1;
     }
     const quint16 port = static_cast<quint16>(sim.readLine().trimmed().toUInt());
-    const QUrl base(u"http://127.0.0.1:"_qs + QString::number(port));
-    const bool haveCurl = !QStandardPaths::findExecutable(u"curl"_qs).isEmpty();
+    const QUrl base(u"http://127.0.0.1:"_s + QString::number(port));
+    const bool haveCurl = !QStandardPaths::findExecutable(u"curl"_s).isEmpty();
 
     TextTable textes;
     ClassSendora gateway(textes);
     gateway.setBaseUrl(base);
     gateway.Mail = kMail;
     gateway.Password = kPassword;
-    envoiRate(gateway, 200, u"warm-up "_qs);
-    bareRate(base, 200, u"warm-up bare "_qs);
+    envoiRate(gateway, 200, u"warm-up "_s);
+    bareRate(base, 200, u"warm-up bare "_s);
 
     QList<double> envoi, bare, curl;
     for (int r = 0; r < rounds; ++r) {
-        const QString round = u"r"_qs + QString::number(r) + u' ';
-        envoi.append(envoiRate(gateway, n, round + u"envoi "_qs));
-        bare.append(bareRate(base, n, round + u"bare "_qs));
+        const QString round = u"r"_s + QString::number(r) + u' ';
+        envoi.append(envoiRate(gateway, n, round + u"envoi "_s));
+        bare.append(bareRate(base, n, round + u"bare "_s));
         if (haveCurl)
-            curl.append(curlRate(base, curlN, round + u"curl "_qs));
+            curl.append(curlRate(base, curlN, round + u"curl "_s));
     }
     sim.kill();
     sim.waitForFinished();

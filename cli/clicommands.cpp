@@ -35,6 +35,8 @@
 #include <unistd.h>
 #endif
 
+using namespace Qt::StringLiterals;
+
 namespace parlevo::cli {
 
 namespace {
@@ -74,7 +76,7 @@ void out(const QString &text)
 void err(const QString &text)
 {
     QString plain = text;
-    plain.replace(u"\r\n"_qs, u"\n"_qs);
+    plain.replace(u"\r\n"_s, u"\n"_s);
     std::fputs(plain.toUtf8().constData(), stderr);
     std::fputc('\n', stderr);
     std::fflush(stderr);
@@ -82,8 +84,8 @@ void err(const QString &text)
 
 int usage(const QString &text, const QString &command)
 {
-    err(u"parlevo-cli: "_qs + text);
-    err(u"Try 'parlevo-cli "_qs + (command.isEmpty() ? QString() : command + u' ') + u"--help'."_qs);
+    err(u"parlevo-cli: "_s + text);
+    err(u"Try 'parlevo-cli "_s + (command.isEmpty() ? QString() : command + u' ') + u"--help'."_s);
     return kUsageError;
 }
 
@@ -101,20 +103,20 @@ bool parseCommand(QCommandLineParser &parser, const QString &command, const QStr
     parser.setApplicationDescription(description);
     parser.addHelpOption();
     parser.addOption(dataDirOption());
-    if (!parser.parse(QStringList{u"parlevo-cli "_qs + command} + arguments)) {
+    if (!parser.parse(QStringList{u"parlevo-cli "_s + command} + arguments)) {
         *status = usage(parser.errorText(), command);
         return false;
     }
     if (parser.isSet(QStringLiteral("help"))) {
         // Qt names the program by its path; the command's own name reads better.
         QString help = parser.helpText();
-        help = u"Usage: parlevo-cli "_qs + command + u" [options]"_qs + help.mid(help.indexOf(u'\n'));
+        help = u"Usage: parlevo-cli "_s + command + u" [options]"_s + help.mid(help.indexOf(u'\n'));
         out(help.trimmed());
         *status = kAccepted;
         return false;
     }
     if (parser.positionalArguments().size() > maxPositional) {
-        *status = usage(u"unexpected argument: "_qs + parser.positionalArguments().at(maxPositional), command);
+        *status = usage(u"unexpected argument: "_s + parser.positionalArguments().at(maxPositional), command);
         return false;
     }
     return true;
@@ -133,9 +135,9 @@ int balance(const QString &globalDataDir, const QStringList &arguments)
 {
     QCommandLineParser parser;
     int status = kAccepted;
-    if (!parseCommand(parser, u"balance"_qs,
+    if (!parseCommand(parser, u"balance"_s,
                       u"Prints the remaining credit of the configured account (digits) on standard output.\n"
-                      u"When the credit is not available, prints why on standard error and exits with 2."_qs,
+                      u"When the credit is not available, prints why on standard error and exits with 2."_s,
                       arguments, &status))
         return status;
     auto state = loadState(parser.isSet(dataDirOption()) ? parser.value(dataDirOption()) : globalDataDir);
@@ -187,26 +189,26 @@ int send(const QString &globalDataDir, const QStringList &arguments)
     const QCommandLineOption &at = messageOptions.at;
     parser.addOptions({to, message, from, at});
     int status = kAccepted;
-    if (!parseCommand(parser, u"send"_qs,
+    if (!parseCommand(parser, u"send"_s,
                       u"Sends one SMS through the gateway with the rules of the desktop single send: the\n"
                       u"sender prefix, the 160-character cut, the deferred value hhmmDDMMYYYY.\n"
                       u"Prints the gateway's text for its reply, and before sending, on standard error, the\n"
                       u"text's coding (GSM 7-bit or Unicode) and its number of SMS. Exit status: 0 accepted,\n"
-                      u"2 no usable reply, 3 refused, 64 usage error."_qs,
+                      u"2 no usable reply, 3 refused, 64 usage error."_s,
                       arguments, &status))
         return status;
     if (!parser.isSet(message))
-        return usage(u"send needs --message"_qs, u"send"_qs);
+        return usage(u"send needs --message"_s, u"send"_s);
 
     auto state = loadState(parser.isSet(dataDirOption()) ? parser.value(dataDirOption()) : globalDataDir);
     const QString number = DigitsOnly(parser.value(to)).left(kNumberDigits);
     if (number.isEmpty()) {
         err(state->Textes(44));
-        return usage(u"send needs --to with a number"_qs, u"send"_qs);
+        return usage(u"send needs --to with a number"_s, u"send"_s);
     }
     const auto deferred = messageOptions.differer(parser);
     if (!deferred)
-        return usage(u"--at wants \"YYYY-MM-DD HH:MM\", not "_qs + parser.value(at), u"send"_qs);
+        return usage(u"--at wants \"YYYY-MM-DD HH:MM\", not "_s + parser.value(at), u"send"_s);
     const QString differer = *deferred;
     const QString sender = parser.isSet(from) ? parser.value(from) : state->config().Expediteur;
     const QString text = textToSend(state->textTable(), sender, parser.value(message), ClassContact{});
@@ -234,20 +236,20 @@ int account(const QString &globalDataDir, const QStringList &arguments)
         QStringLiteral("Reads the password from the first line of standard input (else it is kept)."));
     parser.addOptions({email, passwordStdin});
     int status = kAccepted;
-    if (!parseCommand(parser, u"account"_qs,
+    if (!parseCommand(parser, u"account"_s,
                       u"Sets the gateway account and writes the configuration file Parlevo.cfg of the data\n"
                       u"directory, the password enciphered as the desktop app does. The other settings\n"
-                      u"are kept. Refused while the desktop app runs on the same data directory."_qs,
+                      u"are kept. Refused while the desktop app runs on the same data directory."_s,
                       arguments, &status))
         return status;
     if (!parser.isSet(email))
-        return usage(u"account needs --email"_qs, u"account"_qs);
+        return usage(u"account needs --email"_s, u"account"_s);
 
     QString password;
     if (parser.isSet(passwordStdin)) {
         QFile input;
         if (!input.open(stdin, QIODevice::ReadOnly))
-            return usage(u"cannot read standard input"_qs, u"account"_qs);
+            return usage(u"cannot read standard input"_s, u"account"_s);
         password = QString::fromUtf8(input.readLine());
         while (password.endsWith(u'\n') || password.endsWith(u'\r'))
             password.chop(1);
@@ -269,8 +271,8 @@ int account(const QString &globalDataDir, const QStringList &arguments)
     SaveConfig(*state, WindowGeometry{c.WindowTop, c.WindowLeft, c.WindowWidth, c.WindowHeight, c.WindowMaximized});
 
     const QString path = state->filePath(QString::fromUtf16(kConfigFileName));
-    if (ReadIni(u"Account"_qs, u"E-mail"_qs, u"\n"_qs, path) != gateway.Mail) {
-        err(u"parlevo-cli: cannot write "_qs + path);
+    if (ReadIni(u"Account"_s, u"E-mail"_s, u"\n"_s, path) != gateway.Mail) {
+        err(u"parlevo-cli: cannot write "_s + path);
         return kFailure;
     }
     out(path);
@@ -278,7 +280,7 @@ int account(const QString &globalDataDir, const QStringList &arguments)
 }
 
 // The fields a search can look in, in the picker's order.
-const QStringList kSearchFields{u"societe"_qs, u"titre"_qs, u"prenom"_qs, u"nom"_qs, u"gsm"_qs};
+const QStringList kSearchFields{u"societe"_s, u"titre"_s, u"prenom"_s, u"nom"_s, u"gsm"_s};
 
 // The book as the app would load it, without the start-up copy: listing changes nothing.
 std::vector<std::unique_ptr<ClassContact>> readBook(AppState &state)
@@ -304,19 +306,19 @@ int contactsList(const QString &globalDataDir, const QStringList &arguments)
                                 QStringLiteral("FIELD"));
     parser.addOptions({group, search, in});
     int status = kAccepted;
-    if (!parseCommand(parser, u"contacts list"_qs,
+    if (!parseCommand(parser, u"contacts list"_s,
                       u"Prints the address book, one contact a line, its fields separated by tabs in the\n"
                       u"contacts file's order: group, company, title, first name, last name, number.\n"
-                      u"The filters are the contact picker's."_qs,
+                      u"The filters are the contact picker's."_s,
                       arguments, &status))
         return status;
     if (parser.isSet(group) && parser.isSet(search))
-        return usage(u"--group and --search exclude each other"_qs, u"contacts list"_qs);
+        return usage(u"--group and --search exclude each other"_s, u"contacts list"_s);
     if (parser.isSet(search) != parser.isSet(in))
-        return usage(u"--search and --in go together"_qs, u"contacts list"_qs);
+        return usage(u"--search and --in go together"_s, u"contacts list"_s);
     const qsizetype field = kSearchFields.indexOf(parser.value(in).toLower());
     if (parser.isSet(in) && field < 0)
-        return usage(u"--in wants one of "_qs + kSearchFields.join(u", "_qs), u"contacts list"_qs);
+        return usage(u"--in wants one of "_s + kSearchFields.join(u", "_s), u"contacts list"_s);
 
     auto state = loadState(parser.isSet(dataDirOption()) ? parser.value(dataDirOption()) : globalDataDir);
     const QString all = state->Textes(163);
@@ -343,7 +345,7 @@ std::unique_ptr<AppState> loadBookForChange(const QString &dataDir, std::unique_
         return nullptr;
     }
     if (!Charge_Contacts(*state)) {
-        err(u"parlevo-cli: cannot read "_qs + state->filePath(QString::fromUtf16(kContactsFileName)));
+        err(u"parlevo-cli: cannot read "_s + state->filePath(QString::fromUtf16(kContactsFileName)));
         return nullptr;
     }
     return state;
@@ -353,7 +355,7 @@ int saveBook(AppState &state)
 {
     const QString path = state.filePath(QString::fromUtf16(kContactsFileName));
     if (!Sauve_Contacts(state, path)) {
-        err(u"parlevo-cli: cannot write "_qs + path);
+        err(u"parlevo-cli: cannot write "_s + path);
         return kFailure;
     }
     return kAccepted;
@@ -378,14 +380,14 @@ int contactsImport(const QString &globalDataDir, const QStringList &arguments)
         return qsizetype(-1);
     }();
     const QString file = fileAt >= 0 ? rest.takeAt(fileAt) : QString();
-    if (!parseCommand(parser, u"contacts import"_qs,
+    if (!parseCommand(parser, u"contacts import"_s,
                       u"Appends the contacts of a CSV file to the address book as the app's import does:\n"
                       u"one contact a line, six fields separated by \";\" (group;company;title;first\n"
-                      u"name;last name;number), nothing checked, trimmed or unquoted. Then saves the book."_qs,
+                      u"name;last name;number), nothing checked, trimmed or unquoted. Then saves the book."_s,
                       rest, &status))
         return status;
     if (file.isEmpty())
-        return usage(u"contacts import needs a FILE"_qs, u"contacts import"_qs);
+        return usage(u"contacts import needs a FILE"_s, u"contacts import"_s);
 
     std::unique_ptr<SingleInstance> lock;
     auto state = loadBookForChange(parser.isSet(dataDirOption()) ? parser.value(dataDirOption()) : globalDataDir, lock);
@@ -399,7 +401,7 @@ int contactsImport(const QString &globalDataDir, const QStringList &arguments)
     }
     if (const int saved = saveBook(*state); saved != kAccepted)
         return saved;
-    out(QString(message).replace(u"\r\n"_qs, u"\n"_qs));
+    out(QString(message).replace(u"\r\n"_s, u"\n"_s));
     return kAccepted;
 }
 
@@ -429,9 +431,9 @@ int contactsAdd(const QString &globalDataDir, const QStringList &arguments)
     for (const Field &f : fields)
         parser.addOption(f.option);
     int status = kAccepted;
-    if (!parseCommand(parser, u"contacts add"_qs,
+    if (!parseCommand(parser, u"contacts add"_s,
                       u"Adds one contact to the address book with the contact editor's checks, adds its\n"
-                      u"group to the groups, then saves the book."_qs,
+                      u"group to the groups, then saves the book."_s,
                       arguments, &status))
         return status;
 
@@ -439,17 +441,16 @@ int contactsAdd(const QString &globalDataDir, const QStringList &arguments)
     for (const Field &f : fields) {
         const QString value = parser.value(f.option);
         if (value != withoutForbidden(value))
-            return usage(u"--"_qs + f.option.names().constFirst() + u" cannot hold \";\" or a line break"_qs,
-                         u"contacts add"_qs);
+            return usage(u"--"_s + f.option.names().constFirst() + u" cannot hold \";\" or a line break"_s,
+                         u"contacts add"_s);
         (*contact).*f.member = value;
     }
     if (contact->Phone != numberCharactersOnly(contact->Phone))
-        return usage(u"--gsm takes digits, blanks and full stops only"_qs, u"contacts add"_qs);
+        return usage(u"--gsm takes digits, blanks and full stops only"_s, u"contacts add"_s);
     const QString dataDir = parser.isSet(dataDirOption()) ? parser.value(dataDirOption()) : globalDataDir;
     if (const int error = contactEditorError(contact->Nom, contact->Phone); error != 0) {
         err(loadState(dataDir)->Textes(error));
-        return usage(error == 135 ? u"contacts add needs --nom"_qs : u"contacts add needs --gsm"_qs,
-                     u"contacts add"_qs);
+        return usage(error == 135 ? u"contacts add needs --nom"_s : u"contacts add needs --gsm"_s, u"contacts add"_s);
     }
 
     std::unique_ptr<SingleInstance> lock;
@@ -472,11 +473,11 @@ int contacts(const QString &globalDataDir, const QStringList &arguments)
     if (sub == u"add")
         return contactsAdd(globalDataDir, arguments.mid(1));
     if (sub == u"--help" || sub == u"-h") {
-        out(u"Usage: parlevo-cli contacts list|import|add [options]; 'contacts <action> --help' for each."_qs);
+        out(u"Usage: parlevo-cli contacts list|import|add [options]; 'contacts <action> --help' for each."_s);
         return kAccepted;
     }
-    return usage(sub.isEmpty() ? u"contacts needs list, import or add"_qs : u"unknown contacts action "_qs + sub,
-                 u"contacts"_qs);
+    return usage(sub.isEmpty() ? u"contacts needs list, import or add"_s : u"unknown contacts action "_s + sub,
+                 u"contacts"_s);
 }
 
 // Terminal side of a mailing run: a result line per recipient on standard output, a progress
@@ -499,9 +500,9 @@ public:
     {
         if (m_bar)
             std::fputs("\r\033[K", stderr);
-        out(m_recipient.trimmed() + u" : "_qs + result);
+        out(m_recipient.trimmed() + u" : "_s + result);
         csv += csvField(number) + u',' + csvField(m_fullName) + u',' + QString::number(code) + u',' + csvField(result) +
-               u"\r\n"_qs;
+               u"\r\n"_s;
     }
     void progress(qsizetype done, qsizetype total) override { drawBar(done, total); }
     void finish(qsizetype done, qsizetype total)
@@ -511,7 +512,7 @@ public:
         err(progressText(m_textes, done, total));
     }
 
-    QString csv = u"number,full_name,code,text\r\n"_qs;
+    QString csv = u"number,full_name,code,text\r\n"_s;
 
 private:
     static QString csvField(const QString &value)
@@ -519,7 +520,7 @@ private:
         if (!value.contains(u',') && !value.contains(u'"') && !value.contains(u'\n') && !value.contains(u'\r'))
             return value;
         QString quoted = value;
-        quoted.replace(u"\""_qs, u"\"\""_qs);
+        quoted.replace(u"\""_s, u"\"\""_s);
         return u'"' + quoted + u'"';
     }
     void drawBar(qsizetype done, qsizetype total)
@@ -528,7 +529,7 @@ private:
             return;
         constexpr int kWidth = 30;
         const int filled = total > 0 ? static_cast<int>(done * kWidth / total) : kWidth;
-        const QString bar = u"\r["_qs + QString(filled, u'#') + QString(kWidth - filled, u' ') + u"] "_qs +
+        const QString bar = u"\r["_s + QString(filled, u'#') + QString(kWidth - filled, u' ') + u"] "_s +
                             progressText(m_textes, done, total);
         std::fputs(bar.toUtf8().constData(), stderr);
         std::fflush(stderr);
@@ -543,7 +544,7 @@ private:
 int mailing(const QString &globalDataDir, const QStringList &arguments)
 {
     if (arguments.isEmpty() || arguments.first() != u"send")
-        return usage(u"mailing wants the sub-command send"_qs, u"mailing"_qs);
+        return usage(u"mailing wants the sub-command send"_s, u"mailing"_s);
     QCommandLineParser parser;
     const QCommandLineOption group(QStringLiteral("group"),
                                    QStringLiteral("Sends to every contact of this address book group (exact name)."),
@@ -563,26 +564,26 @@ int mailing(const QString &globalDataDir, const QStringList &arguments)
     parser.addOptions({group, message, from, at, results, retryFailed});
     parser.addPositionalArgument(QStringLiteral("FILE.kxg"), QStringLiteral("A mailing file saved by the app."));
     int status = kAccepted;
-    if (!parseCommand(parser, u"mailing send"_qs,
+    if (!parseCommand(parser, u"mailing send"_s,
                       u"Sends one SMS to every row of a mailing file, or to every contact of a group, one\n"
                       u"after the other, with the rules of the desktop mailing: the sender prefix, the\n"
                       u"160-character cut, the number's digits, the same deferred value for every row.\n"
                       u"Prints one result line per recipient. Before sending, prints on standard error the\n"
                       u"text's coding and number of SMS, and a warning when the gateway tells a credit below\n"
                       u"the SMS the mailing takes; the mailing is sent all the same. Exit status: 0 every SMS\n"
-                      u"accepted, 3 some refused, 2 some got no usable reply, 64 usage error."_qs,
+                      u"accepted, 3 some refused, 2 some got no usable reply, 64 usage error."_s,
                       arguments.mid(1), &status, 1))
         return status;
     const QStringList files = parser.positionalArguments();
     if (parser.isSet(retryFailed) && (!files.isEmpty() || parser.isSet(group)))
-        return usage(u"--retry-failed takes the place of a mailing file or --group"_qs, u"mailing send"_qs);
+        return usage(u"--retry-failed takes the place of a mailing file or --group"_s, u"mailing send"_s);
     if (!parser.isSet(retryFailed) && files.isEmpty() == !parser.isSet(group))
-        return usage(u"mailing send wants either a mailing file or --group"_qs, u"mailing send"_qs);
+        return usage(u"mailing send wants either a mailing file or --group"_s, u"mailing send"_s);
     if (!parser.isSet(message))
-        return usage(u"mailing send needs --message"_qs, u"mailing send"_qs);
+        return usage(u"mailing send needs --message"_s, u"mailing send"_s);
     const auto deferred = messageOptions.differer(parser);
     if (!deferred)
-        return usage(u"--at wants \"YYYY-MM-DD HH:MM\", not "_qs + parser.value(at), u"mailing send"_qs);
+        return usage(u"--at wants \"YYYY-MM-DD HH:MM\", not "_s + parser.value(at), u"mailing send"_s);
     const QString differer = *deferred;
 
     auto state = loadState(parser.isSet(dataDirOption()) ? parser.value(dataDirOption()) : globalDataDir);
@@ -592,21 +593,21 @@ int mailing(const QString &globalDataDir, const QStringList &arguments)
         const QString path = parser.value(retryFailed);
         const auto bytes = readWholeFile(path);
         if (!bytes)
-            return usage(u"cannot read "_qs + path, u"mailing send"_qs);
+            return usage(u"cannot read "_s + path, u"mailing send"_s);
         QString error;
         const auto previous = readResultsFile(*bytes, &error);
         if (!previous)
-            return usage(path + u" is not a results file: "_qs + error, u"mailing send"_qs);
+            return usage(path + u" is not a results file: "_s + error, u"mailing send"_s);
         for (const ClassContact &contact : failedContacts(*previous))
             rows.push_back(mailingCopy(contact, nextKey()));
         if (rows.empty()) {
-            err(u"parlevo-cli: every row of "_qs + path + u" was accepted; nothing sent"_qs);
+            err(u"parlevo-cli: every row of "_s + path + u" was accepted; nothing sent"_s);
             return kAccepted;
         }
     } else if (!files.isEmpty()) {
         auto loaded = Charge_Mailing(files.first(), nextKey);
         if (!loaded)
-            return usage(u"cannot read "_qs + files.first(), u"mailing send"_qs);
+            return usage(u"cannot read "_s + files.first(), u"mailing send"_s);
         rows = std::move(*loaded);
     } else {
         // Read without the app's start-up copy: the command changes nothing in the data directory.
@@ -638,7 +639,7 @@ int mailing(const QString &globalDataDir, const QStringList &arguments)
     const SendRunSummary summary = runMailing(state->Gateway(), state->textTable(), source, differer, terminal);
     terminal.finish(summary.total, summary.total);
     if (parser.isSet(results) && !replaceFile(parser.value(results), terminal.csv.toUtf8())) {
-        err(u"parlevo-cli: cannot write "_qs + parser.value(results));
+        err(u"parlevo-cli: cannot write "_s + parser.value(results));
         return kFailure;
     }
     if (summary.unreachable > 0)
@@ -650,7 +651,7 @@ int mailing(const QString &globalDataDir, const QStringList &arguments)
 
 std::optional<QString> deferredValue(const QString &at)
 {
-    const QDateTime when = QDateTime::fromString(at.trimmed(), u"yyyy-MM-dd HH:mm"_qs);
+    const QDateTime when = QDateTime::fromString(at.trimmed(), u"yyyy-MM-dd HH:mm"_s);
     if (!when.isValid())
         return std::nullopt;
     return Build_Differer(true, when.date(), when.time());
@@ -665,7 +666,7 @@ int run(const QStringList &arguments)
         const QString &a = arguments[i];
         if (a == u"--data-dir" || a == u"-data-dir") {
             if (i + 1 >= arguments.size())
-                return usage(u"--data-dir needs a directory"_qs, QString());
+                return usage(u"--data-dir needs a directory"_s, QString());
             dataDir = arguments[++i];
         } else if (a.startsWith(u"--data-dir=")) {
             dataDir = a.mid(11);
@@ -673,13 +674,13 @@ int run(const QStringList &arguments)
             std::fputs(kGeneralHelp, stdout);
             return kAccepted;
         } else if (a.startsWith(u'-')) {
-            return usage(u"unknown option "_qs + a, QString());
+            return usage(u"unknown option "_s + a, QString());
         } else {
             break;
         }
     }
     if (i >= arguments.size())
-        return usage(u"no command given"_qs, QString());
+        return usage(u"no command given"_s, QString());
     const QString command = arguments[i];
     const QStringList rest = arguments.mid(i + 1);
 
@@ -698,7 +699,7 @@ int run(const QStringList &arguments)
         return contacts(dataDir, rest);
     if (command == u"mailing")
         return mailing(dataDir, rest);
-    return usage(u"unknown command "_qs + command, QString());
+    return usage(u"unknown command "_s + command, QString());
 }
 
 } // namespace parlevo::cli

@@ -9,6 +9,8 @@
 
 #include <cstdio>
 
+using namespace Qt::StringLiterals;
+
 namespace parlevo::sim {
 
 namespace {
@@ -55,12 +57,12 @@ SimServer::Answer SimServer::answer(const QHttpServerRequest &request)
         }
         // A PHP script's default type, as the service answers.
         return {QByteArray::number(code), QByteArrayLiteral("text/html; charset=utf-8"), 200,
-                u"code "_qs + QString::number(code)};
+                u"code "_s + QString::number(code)};
     }
     if (path == u"/soldes_logiciel.php") {
         const auto credit = m_model.balance(value(u"email"), value(u"pass"));
         return {balancePage(credit), QByteArrayLiteral("text/html; charset=utf-8"), 200,
-                credit ? u"credit "_qs + QString::number(*credit) : u"unknown account"_qs};
+                credit ? u"credit "_s + QString::number(*credit) : u"unknown account"_s};
     }
     return {QByteArrayLiteral("Not Found"), QByteArrayLiteral("text/plain"), 404, QStringLiteral("404")};
 }

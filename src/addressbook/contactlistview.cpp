@@ -13,6 +13,8 @@
 #include <functional>
 #include <utility>
 
+using namespace Qt::StringLiterals;
+
 namespace parlevo {
 
 namespace {
@@ -21,8 +23,8 @@ constexpr int kInitialColumnWidth = 100;
 // Cells measured for the auto-size: the first rows and the longest text of each column, which
 // on a large book is nearly always the widest one too.
 constexpr int kMeasuredRows = 500;
-const QString kUp = u"UP"_qs;
-const QString kDown = u"DOWN"_qs;
+const QString kUp = u"UP"_s;
+const QString kDown = u"DOWN"_s;
 
 } // namespace
 

@@ -6,6 +6,8 @@
 
 #include <QDir>
 
+using namespace Qt::StringLiterals;
+
 namespace parlevo {
 
 CsvImportResult importCsvFile(AppState &state, const QString &path)
@@ -22,10 +24,10 @@ CsvImportResult importCsvFile(AppState &state, const QString &path)
 
 QString csvImportMessage(const TextTable &textes, const CsvImportResult &result, const QString &path)
 {
-    QString text = textes(41) + u":\r\n\r\n"_qs;
+    QString text = textes(41) + u":\r\n\r\n"_s;
     if (!result.opened)
-        text += QDir::toNativeSeparators(path) + u"\r\n\r\n"_qs;
-    return text + QString(textes(35)).replace(u"%1"_qs, QString::number(result.count));
+        text += QDir::toNativeSeparators(path) + u"\r\n\r\n"_s;
+    return text + QString(textes(35)).replace(u"%1"_s, QString::number(result.count));
 }
 
 } // namespace parlevo

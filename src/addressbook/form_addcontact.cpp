@@ -14,6 +14,8 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+using namespace Qt::StringLiterals;
+
 namespace parlevo {
 
 ContactFieldValidator::ContactFieldValidator(bool numberOnly, QObject *parent)
@@ -61,10 +63,10 @@ Form_AddContact::Form_AddContact(AppState &state, QWidget *parent)
     : QDialog(parent)
     , m_state(state)
 {
-    setObjectName(u"Form_AddContact"_qs);
+    setObjectName(u"Form_AddContact"_s);
     setModal(true);
     auto *frame = new QGroupBox(state.Textes(164), this);
-    frame->setObjectName(u"FrameContact"_qs);
+    frame->setObjectName(u"FrameContact"_s);
     auto *form = new QFormLayout(frame);
     m_comboGroupe = makeCombo(u"ComboGroupe", frame);
     m_textSociete = makeEdit(u"TextSociete", false, frame);
@@ -82,7 +84,7 @@ Form_AddContact::Form_AddContact(AppState &state, QWidget *parent)
                 {u"LabelTitre", 165, m_comboTitre},   {u"LabelPrenom", 166, m_textPrenom},
                 {u"LabelNom", 167, m_textNom},        {u"LabelGSM", 168, m_textGSM}};
     for (const auto &row : rows) {
-        auto *label = new QLabel(state.Textes(row.text) + u" :"_qs, frame);
+        auto *label = new QLabel(state.Textes(row.text) + u" :"_s, frame);
         label->setObjectName(QString::fromUtf16(row.name));
         label->setBuddy(row.field);
         row.field->setMinimumWidth(220);
@@ -90,10 +92,10 @@ Form_AddContact::Form_AddContact(AppState &state, QWidget *parent)
     }
 
     m_accepter = new QPushButton(this);
-    m_accepter->setObjectName(u"CMD_Accepter"_qs);
+    m_accepter->setObjectName(u"CMD_Accepter"_s);
     m_accepter->setDefault(true);
     auto *annuler = new QPushButton(state.Textes(8), this);
-    annuler->setObjectName(u"CMD_Annuler"_qs);
+    annuler->setObjectName(u"CMD_Annuler"_s);
     auto *buttons = new QDialogButtonBox(this);
     buttons->addButton(m_accepter, QDialogButtonBox::AcceptRole);
     buttons->addButton(annuler, QDialogButtonBox::RejectRole);
@@ -107,7 +109,7 @@ Form_AddContact::Form_AddContact(AppState &state, QWidget *parent)
 
 void Form_AddContact::prepare(int title, int acceptText)
 {
-    setWindowTitle(QString::fromUtf16(kMessageBoxTitle) + u" - "_qs + m_state.Textes(title));
+    setWindowTitle(QString::fromUtf16(kMessageBoxTitle) + u" - "_s + m_state.Textes(title));
     m_accepter->setText(m_state.Textes(acceptText));
     m_comboGroupe->clear();
     m_comboGroupe->addItems(m_state.colGroupes().names());

@@ -18,6 +18,8 @@
 #include <QPushButton>
 #include <QScrollArea>
 
+using namespace Qt::StringLiterals;
+
 namespace parlevo {
 
 namespace {
@@ -35,10 +37,10 @@ Form_CarnetAdresse::Form_CarnetAdresse(AppState &state, QWidget *parent)
     : SectionPage(state.Textes(74), activityIcon(Activity::Carnet), parent)
     , m_state(state)
 {
-    setObjectName(u"Form_CarnetAdresse"_qs);
+    setObjectName(u"Form_CarnetAdresse"_s);
     // The list takes the page's height: the page's trailing stretch is dropped and the list
     // scrolls by itself instead of the page.
-    if (auto *scroll = findChild<QScrollArea *>(u"ContentScroll"_qs)) {
+    if (auto *scroll = findChild<QScrollArea *>(u"ContentScroll"_s)) {
         if (auto *column = qobject_cast<QBoxLayout *>(scroll->widget()->layout())) {
             if (column->count() > 1)
                 delete column->takeAt(column->count() - 1);
@@ -47,43 +49,43 @@ Form_CarnetAdresse::Form_CarnetAdresse(AppState &state, QWidget *parent)
     }
     QVBoxLayout *content = contentLayout();
     auto *caption = new QLabel(state.Textes(31), this);
-    caption->setObjectName(u"LabelListView"_qs);
+    caption->setObjectName(u"LabelListView"_s);
     content->addWidget(caption);
     m_list = new ContactListView(state, this);
-    m_list->setObjectName(u"ListViewCA"_qs);
+    m_list->setObjectName(u"ListViewCA"_s);
     m_list->setMinimumHeight(200);
     captionFor(caption, m_list);
     content->addWidget(m_list, 1);
 
     auto *buttons = new QHBoxLayout;
-    m_count = new QLabel(state.Textes(71) + u" 0"_qs, this);
-    m_count->setObjectName(u"LabelNBFiche"_qs);
+    m_count = new QLabel(state.Textes(71) + u" 0"_s, this);
+    m_count->setObjectName(u"LabelNBFiche"_s);
     buttons->addWidget(m_count);
     buttons->addStretch(1);
     auto *ajouter = new QPushButton(state.Textes(36), this);
-    ajouter->setObjectName(u"CMD_Ajouter"_qs);
+    ajouter->setObjectName(u"CMD_Ajouter"_s);
     m_modifier = new QPushButton(state.Textes(37), this);
-    m_modifier->setObjectName(u"CMD_Modifier"_qs);
+    m_modifier->setObjectName(u"CMD_Modifier"_s);
     m_supprimer = new QPushButton(state.Textes(38), this);
-    m_supprimer->setObjectName(u"CMD_Supprimer"_qs);
+    m_supprimer->setObjectName(u"CMD_Supprimer"_s);
     for (QPushButton *button : {ajouter, m_modifier, m_supprimer})
         buttons->addWidget(button);
     content->addLayout(buttons);
 
     m_importLink = new LabelLink(this);
-    m_importLink->setObjectName(u"LabelLinkImporter"_qs);
+    m_importLink->setObjectName(u"LabelLinkImporter"_s);
     m_importLink->setForeColor(LabelLink::kLinkColor);
     m_importLink->setCaption(state.Textes(56));
     content->addWidget(m_importLink);
 
     m_menuListview = new QMenu(this);
-    m_menuListview->setObjectName(u"MNU_Listview"_qs);
+    m_menuListview->setObjectName(u"MNU_Listview"_s);
     QMenu *selection = m_menuListview->addMenu(state.Textes(47));
-    selection->setObjectName(u"MNU_Selection"_qs);
+    selection->setObjectName(u"MNU_Selection"_s);
     m_list->addSelectionActions(selection);
     QAction *defGroupe = addMenuAction(m_menuListview, u"MNU_DefGroupe", state.Textes(48));
     m_menuImporter = new QMenu(this);
-    m_menuImporter->setObjectName(u"MNU_Importer"_qs);
+    m_menuImporter->setObjectName(u"MNU_Importer"_s);
     QAction *importCsv = addMenuAction(m_menuImporter, u"MNU_ImportCSV", state.Textes(58));
 
     connect(ajouter, &QPushButton::clicked, this, &Form_CarnetAdresse::CMD_Ajouter_Click);
@@ -207,7 +209,7 @@ void Form_CarnetAdresse::CMD_Supprimer_Click()
         ClassContact *contact = m_list->currentContact();
         if (!contact)
             return;
-        const QString question = m_state.Textes(51) + u"\r\n\r\n' "_qs + contact->FullName() + u" '"_qs;
+        const QString question = m_state.Textes(51) + u"\r\n\r\n' "_s + contact->FullName() + u" '"_s;
         if (MsgBox(question, vbYesNo | vbExclamation) == vbYes) {
             m_state.colContacts().remove(contact->GUID);
             setEditButtonsEnabled(false);
@@ -256,7 +258,7 @@ void Form_CarnetAdresse::MNU_ImportCSV_Click()
     if (!m_importCsv->Etat)
         return;
     const QString path = FileDialog::getOpenFileName(
-        this, QString::fromUtf16(kMessageBoxTitle) + u" - "_qs + m_state.Textes(41), m_state.Textes(43));
+        this, QString::fromUtf16(kMessageBoxTitle) + u" - "_s + m_state.Textes(41), m_state.Textes(43));
     if (path.isEmpty())
         return;
     QApplication::setOverrideCursor(Qt::WaitCursor);

@@ -11,6 +11,8 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+using namespace Qt::StringLiterals;
+
 namespace parlevo {
 
 Form_ChangeGroup::Form_ChangeGroup(AppState &state, QWidget *parent)
@@ -18,13 +20,13 @@ Form_ChangeGroup::Form_ChangeGroup(AppState &state, QWidget *parent)
     , Groupe(QString::fromUtf16(kCancelMarker))
     , m_state(state)
 {
-    setObjectName(u"Form_ChangeGroup"_qs);
+    setObjectName(u"Form_ChangeGroup"_s);
     setModal(true);
-    setWindowTitle(QString::fromUtf16(kMessageBoxTitle) + u" - "_qs + state.Textes(48));
+    setWindowTitle(QString::fromUtf16(kMessageBoxTitle) + u" - "_s + state.Textes(48));
     auto *label = new QLabel(state.Textes(19), this);
-    label->setObjectName(u"LabelChanger"_qs);
+    label->setObjectName(u"LabelChanger"_s);
     m_comboGroup = new QComboBox(this);
-    m_comboGroup->setObjectName(u"ComboGroup"_qs);
+    m_comboGroup->setObjectName(u"ComboGroup"_s);
     m_comboGroup->setEditable(true);
     m_comboGroup->setInsertPolicy(QComboBox::NoInsert);
     m_comboGroup->setValidator(new ContactFieldValidator(false, m_comboGroup));
@@ -32,10 +34,10 @@ Form_ChangeGroup::Form_ChangeGroup(AppState &state, QWidget *parent)
     label->setBuddy(m_comboGroup);
 
     auto *change = new QPushButton(state.Textes(48), this);
-    change->setObjectName(u"CMD_ChangeGroupe"_qs);
+    change->setObjectName(u"CMD_ChangeGroupe"_s);
     change->setDefault(true);
     auto *annuler = new QPushButton(state.Textes(8), this);
-    annuler->setObjectName(u"CMD_Annuler"_qs);
+    annuler->setObjectName(u"CMD_Annuler"_s);
     auto *buttons = new QDialogButtonBox(this);
     buttons->addButton(change, QDialogButtonBox::AcceptRole);
     buttons->addButton(annuler, QDialogButtonBox::RejectRole);

@@ -11,6 +11,8 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+using namespace Qt::StringLiterals;
+
 namespace parlevo {
 
 namespace {
@@ -28,27 +30,27 @@ QLabel *makeLabel(const char16_t *name, const QString &text, QWidget *parent)
 Form_ImportCSV::Form_ImportCSV(AppState &state, QWidget *parent)
     : QDialog(parent)
 {
-    setObjectName(u"Form_ImportCSV"_qs);
+    setObjectName(u"Form_ImportCSV"_s);
     setModal(true);
-    setWindowTitle(QString::fromUtf16(kMessageBoxTitle) + u" - "_qs + state.Textes(330));
+    setWindowTitle(QString::fromUtf16(kMessageBoxTitle) + u" - "_s + state.Textes(330));
     QStringList fields;
     for (int text : {184, 169, 165, 166, 167, 168})
         fields.append(state.Textes(text));
 
     auto *example = new QPlainTextEdit(this);
-    example->setObjectName(u"TextExemple"_qs);
-    example->setPlainText(u"Travail;Parlevo;Mr;Jean;Dupont;0612345678\r\nPersonnel;;Mme;Anne;Dupuis;0687654321\r\n"_qs);
-    QFont fixed(u"Courier New"_qs);
+    example->setObjectName(u"TextExemple"_s);
+    example->setPlainText(u"Travail;Parlevo;Mr;Jean;Dupont;0612345678\r\nPersonnel;;Mme;Anne;Dupuis;0687654321\r\n"_s);
+    QFont fixed(u"Courier New"_s);
     fixed.setStyleHint(QFont::TypeWriter);
     example->setFont(fixed);
     example->setReadOnly(true);
     example->setFixedHeight(example->fontMetrics().lineSpacing() * 4);
 
     auto *suivant = new QPushButton(QString(state.Textes(7)).remove(u'&'), this);
-    suivant->setObjectName(u"CMD_ChargeCSV"_qs);
+    suivant->setObjectName(u"CMD_ChargeCSV"_s);
     suivant->setDefault(true);
     auto *annuler = new QPushButton(QString(state.Textes(8)).remove(u'&'), this);
-    annuler->setObjectName(u"CMD_Annuler"_qs);
+    annuler->setObjectName(u"CMD_Annuler"_s);
     auto *buttons = new QDialogButtonBox(this);
     buttons->addButton(suivant, QDialogButtonBox::AcceptRole);
     buttons->addButton(annuler, QDialogButtonBox::RejectRole);
@@ -65,7 +67,7 @@ Form_ImportCSV::Form_ImportCSV(AppState &state, QWidget *parent)
     layout->addWidget(makeLabel(u"LabelHelp1", state.Textes(331), this));
     layout->addWidget(makeLabel(u"LabelHelp2", state.Textes(332), this));
     auto *layoutLine = makeLabel(u"LabelHelp3", fields.join(u';'), this);
-    layoutLine->setStyleSheet(u"font-weight: 600;"_qs);
+    layoutLine->setStyleSheet(u"font-weight: 600;"_s);
     layout->addWidget(layoutLine);
     QLabel *exampleCaption = makeLabel(u"LabelHelp5", state.Textes(334), this);
     captionFor(exampleCaption, example);

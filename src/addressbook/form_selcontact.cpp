@@ -25,6 +25,8 @@
 
 #include <numeric>
 
+using namespace Qt::StringLiterals;
+
 namespace parlevo {
 
 namespace {
@@ -48,20 +50,20 @@ Form_SelContact::Form_SelContact(AppState &state, QWidget *parent)
     : QDialog(parent)
     , m_state(state)
 {
-    setObjectName(u"Form_SelContact"_qs);
+    setObjectName(u"Form_SelContact"_s);
     setModal(true);
     m_list = named(new ContactListView(state, this), u"ListViewCA");
 
     m_comboGroupe = named(new QComboBox(this), u"ComboGroupe");
-    auto *labelGroupe = named(new QLabel(state.Textes(184) + u" :"_qs, this), u"LabelGroupe");
+    auto *labelGroupe = named(new QLabel(state.Textes(184) + u" :"_s, this), u"LabelGroupe");
     captionFor(labelGroupe, m_comboGroupe);
 
     auto *frame = named(new QGroupBox(this), u"FrameFiltre");
     m_checkFiltre = named(new QCheckBox(frame), u"CheckFiltre");
-    m_labelFrame = named(new QLabel(state.Textes(202) + u"  "_qs, frame), u"LabelFrame");
+    m_labelFrame = named(new QLabel(state.Textes(202) + u"  "_s, frame), u"LabelFrame");
     m_labelFrame->installEventFilter(this);
     m_textRecherche = named(new QLineEdit(frame), u"TextRecherche");
-    m_labelRechercher = named(new QLabel(state.Textes(204) + u" :"_qs, frame), u"Label_Rechercher");
+    m_labelRechercher = named(new QLabel(state.Textes(204) + u" :"_s, frame), u"Label_Rechercher");
     m_comboDans = named(new QComboBox(frame), u"Combo_Dans");
     for (int text : {169, 165, 166, 167, 168})
         m_comboDans->addItem(state.Textes(text));
@@ -84,7 +86,7 @@ Form_SelContact::Form_SelContact(AppState &state, QWidget *parent)
     m_list->setAccessibleName(accessibleText(state.Textes(31)));
     m_textRecherche->installEventFilter(this);
 
-    m_count = named(new QLabel(QString(state.Textes(66)).replace(u"%1"_qs, u"0"_qs), this), u"LabelNBFiche");
+    m_count = named(new QLabel(QString(state.Textes(66)).replace(u"%1"_s, u"0"_s), this), u"LabelNBFiche");
     m_progress = named(new QProgressBar(this), u"ProgressBar2");
     m_progress->setTextVisible(false);
     // Showing the bar for a filter must not move the other controls nor lay the window out again.
@@ -204,7 +206,7 @@ void Form_SelContact::showProgress(int value, QElapsedTimer &sinceShown)
 
 void Form_SelContact::Init()
 {
-    setWindowTitle(QString::fromUtf16(kMessageBoxTitle) + u" - "_qs + m_state.Textes(mailingMode() ? 73 : 11));
+    setWindowTitle(QString::fromUtf16(kMessageBoxTitle) + u" - "_s + m_state.Textes(mailingMode() ? 73 : 11));
     m_accepter->setText(m_state.Textes(mailingMode() ? 159 : 161));
     m_list->setSelectionMode(mailingMode() ? QAbstractItemView::ExtendedSelection : QAbstractItemView::SingleSelection);
     m_list->Init_ColonneLV();
@@ -254,7 +256,7 @@ void Form_SelContact::Remplit_LV_Carnet()
     m_list->setContacts(std::move(listed), true);
     // The picker's columns keep their creation width.
     const int rows = m_list->model()->rowCount();
-    m_count->setText(QString(m_state.Textes(66)).replace(u"%1"_qs, QString::number(rows)));
+    m_count->setText(QString(m_state.Textes(66)).replace(u"%1"_s, QString::number(rows)));
     m_progress->hide();
     if (rows == 0)
         m_accepter->setEnabled(false);

@@ -8,6 +8,8 @@
 #include <QScrollArea>
 #include <QVBoxLayout>
 
+using namespace Qt::StringLiterals;
+
 namespace parlevo {
 
 namespace {
@@ -32,9 +34,9 @@ SectionPage::SectionPage(const QString &title, const QString &icon, QWidget *par
     outer->setContentsMargins(kPageInset, kPageInset, kPageInset, kPageInset);
 
     auto *container = new QFrame(this);
-    container->setObjectName(u"PictureContainer"_qs);
+    container->setObjectName(u"PictureContainer"_s);
     container->setStyleSheet(
-        u"#PictureContainer { background: #FFFFFF; border: 1px solid #D5DCE6; border-radius: 6px; }"_qs);
+        u"#PictureContainer { background: #FFFFFF; border: 1px solid #D5DCE6; border-radius: 6px; }"_s);
     outer->addWidget(container);
 
     auto *page = new QVBoxLayout(container);
@@ -44,31 +46,31 @@ SectionPage::SectionPage(const QString &title, const QString &icon, QWidget *par
     auto *titleRow = new QHBoxLayout;
     titleRow->setSpacing(12);
     auto *logo = new QLabel(container);
-    logo->setObjectName(u"ImageLogoTitre"_qs);
+    logo->setObjectName(u"ImageLogoTitre"_s);
     logo->setPixmap(artworkPixmap(icon, kTitleIcon));
     auto *titleLabel = new QLabel(title, container);
-    titleLabel->setObjectName(u"LabelTitreSection"_qs);
-    titleLabel->setStyleSheet(u"color: #1B3A63; font-size: 16pt; font-weight: 600;"_qs);
+    titleLabel->setObjectName(u"LabelTitreSection"_s);
+    titleLabel->setStyleSheet(u"color: #1B3A63; font-size: 16pt; font-weight: 600;"_s);
     titleRow->addWidget(logo);
     titleRow->addWidget(titleLabel, 1);
     page->addLayout(titleRow);
 
     auto *separator = new QFrame(container);
-    separator->setObjectName(u"LineSeparator"_qs);
+    separator->setObjectName(u"LineSeparator"_s);
     separator->setFixedHeight(1);
-    separator->setStyleSheet(u"background: #D5DCE6; border: none;"_qs);
+    separator->setStyleSheet(u"background: #D5DCE6; border: none;"_s);
     page->addWidget(separator);
 
     // The content scrolls rather than forcing a large window on a small screen.
     auto *scroll = new QScrollArea(container);
-    scroll->setObjectName(u"ContentScroll"_qs);
+    scroll->setObjectName(u"ContentScroll"_s);
     scroll->setFrameShape(QFrame::NoFrame);
     scroll->setWidgetResizable(true);
     // Not a stop of its own for Tab: it scrolls to whichever of its controls takes the focus.
     scroll->setFocusPolicy(Qt::NoFocus);
-    scroll->setStyleSheet(u"QScrollArea, #ContentWidget { background: transparent; }"_qs);
+    scroll->setStyleSheet(u"QScrollArea, #ContentWidget { background: transparent; }"_s);
     auto *contentWidget = new QWidget(scroll);
-    contentWidget->setObjectName(u"ContentWidget"_qs);
+    contentWidget->setObjectName(u"ContentWidget"_s);
     auto *contentColumn = new QVBoxLayout(contentWidget);
     contentColumn->setContentsMargins(0, 0, 0, 0);
     m_content->setSpacing(6);
@@ -85,11 +87,11 @@ QWidget *SectionPage::makeHeading(const QString &objectName, const QString &text
     layout->setContentsMargins(0, 10, 0, 2);
     layout->setSpacing(8);
     auto *bullet = new QLabel(row);
-    bullet->setObjectName(u"ImageBullet"_qs);
-    bullet->setPixmap(artworkPixmap(u"icons/bullet"_qs, kHeadingBullet));
+    bullet->setObjectName(u"ImageBullet"_s);
+    bullet->setPixmap(artworkPixmap(u"icons/bullet"_s, kHeadingBullet));
     auto *label = new QLabel(text, row);
     label->setObjectName(objectName);
-    label->setStyleSheet(u"color: #1E5AA8; font-size: 11pt; font-weight: 600;"_qs);
+    label->setStyleSheet(u"color: #1E5AA8; font-size: 11pt; font-weight: 600;"_s);
     layout->addWidget(bullet);
     layout->addWidget(label, 1);
     return row;
@@ -100,7 +102,7 @@ QLabel *SectionPage::makeHelp(const QString &objectName, const QString &text)
     auto *label = new QLabel(text, this);
     label->setObjectName(objectName);
     label->setWordWrap(true);
-    label->setStyleSheet(u"color: #5B6675;"_qs);
+    label->setStyleSheet(u"color: #5B6675;"_s);
     label->setContentsMargins(20, 0, 0, 4);
     return label;
 }
@@ -116,17 +118,17 @@ QString activityIcon(Activity activity)
 {
     switch (activity) {
     case Activity::Home:
-        return u"icons/home"_qs;
+        return u"icons/home"_s;
     case Activity::Simple:
-        return u"icons/sms"_qs;
+        return u"icons/sms"_s;
     case Activity::Mailing:
-        return u"icons/mailing"_qs;
+        return u"icons/mailing"_s;
     case Activity::Carnet:
-        return u"icons/addressbook"_qs;
+        return u"icons/addressbook"_s;
     case Activity::Predefinis:
-        return u"icons/predefined"_qs;
+        return u"icons/predefined"_s;
     case Activity::Prefs:
-        return u"icons/settings"_qs;
+        return u"icons/settings"_s;
     }
     return QString();
 }

@@ -4,13 +4,15 @@
 #include <QPainter>
 #include <QSvgRenderer>
 
+using namespace Qt::StringLiterals;
+
 namespace parlevo {
 
 namespace {
 
 QString resourcePath(const QString &name)
 {
-    return u":/"_qs + name + u".svg"_qs;
+    return u":/"_s + name + u".svg"_s;
 }
 
 } // namespace

@@ -9,6 +9,8 @@
 #include <limits>
 #include <optional>
 
+using namespace Qt::StringLiterals;
+
 namespace parlevo {
 
 namespace {
@@ -37,7 +39,7 @@ void readInt(const IniDocument &doc, const QString &key, const QString &defaultV
 // "True"/"False" in any case, or a number (0 is False); anything else keeps the current value.
 void readBool(const IniDocument &doc, const QString &key, bool &target)
 {
-    const QString text = doc.value(kSectionColumns, key, target ? u"True"_qs : u"False"_qs).trimmed();
+    const QString text = doc.value(kSectionColumns, key, target ? u"True"_s : u"False"_s).trimmed();
     if (text.compare(u"True", Qt::CaseInsensitive) == 0)
         target = true;
     else if (text.compare(u"False", Qt::CaseInsensitive) == 0)
@@ -79,21 +81,21 @@ void LoadConfig(AppState &state)
 
     const IniDocument doc = IniDocument::load(state.filePath(QString::fromUtf16(kConfigFileName)));
 
-    const auto maximized = toNumber(doc.value(kSectionMain, u"Maximized"_qs, u"0"_qs));
+    const auto maximized = toNumber(doc.value(kSectionMain, u"Maximized"_s, u"0"_s));
     if (maximized && *maximized == 1) {
         c.WindowMaximized = true;
     } else {
-        readInt(doc, u"Top"_qs, u"1000"_qs, c.WindowTop);
-        readInt(doc, u"Left"_qs, u"1000"_qs, c.WindowLeft);
-        readInt(doc, u"Width"_qs, u"8910"_qs, c.WindowWidth);
-        readInt(doc, u"Height"_qs, u"8055"_qs, c.WindowHeight);
+        readInt(doc, u"Top"_s, u"1000"_s, c.WindowTop);
+        readInt(doc, u"Left"_s, u"1000"_s, c.WindowLeft);
+        readInt(doc, u"Width"_s, u"8910"_s, c.WindowWidth);
+        readInt(doc, u"Height"_s, u"8055"_s, c.WindowHeight);
     }
-    c.Expediteur = doc.value(kSectionMain, u"From"_qs, c.Expediteur);
+    c.Expediteur = doc.value(kSectionMain, u"From"_s, c.Expediteur);
     for (const ColumnKey &column : kColumns)
         readBool(doc, QString::fromUtf16(column.readKey), c.*column.flag);
 
-    gateway.Mail = doc.value(kSectionAccount, u"E-mail"_qs, gateway.Mail);
-    QString stored = doc.value(kSectionAccount, u"Password"_qs, gateway.Password);
+    gateway.Mail = doc.value(kSectionAccount, u"E-mail"_s, gateway.Mail);
+    QString stored = doc.value(kSectionAccount, u"Password"_s, gateway.Password);
     gateway.Password = stored.isEmpty() ? QString() : state.Cipher().DecryptString(stored, gateway.Mail, true);
 }
 
@@ -109,25 +111,25 @@ void SaveConfig(AppState &state, const WindowGeometry &window)
     const QString path = state.filePath(QString::fromUtf16(kConfigFileName));
     IniDocument doc = IniDocument::load(path);
     if (c.WindowMaximized) {
-        doc.setValue(kSectionMain, u"Maximized"_qs, u"1"_qs);
+        doc.setValue(kSectionMain, u"Maximized"_s, u"1"_s);
     } else {
-        doc.setValue(kSectionMain, u"Maximized"_qs, u"0"_qs);
-        doc.setValue(kSectionMain, u"Top"_qs, QString::number(c.WindowTop));
-        doc.setValue(kSectionMain, u"Left"_qs, QString::number(c.WindowLeft));
-        doc.setValue(kSectionMain, u"Width"_qs, QString::number(c.WindowWidth));
-        doc.setValue(kSectionMain, u"Height"_qs, QString::number(c.WindowHeight));
+        doc.setValue(kSectionMain, u"Maximized"_s, u"0"_s);
+        doc.setValue(kSectionMain, u"Top"_s, QString::number(c.WindowTop));
+        doc.setValue(kSectionMain, u"Left"_s, QString::number(c.WindowLeft));
+        doc.setValue(kSectionMain, u"Width"_s, QString::number(c.WindowWidth));
+        doc.setValue(kSectionMain, u"Height"_s, QString::number(c.WindowHeight));
     }
-    doc.setValue(kSectionMain, u"From"_qs, c.Expediteur);
+    doc.setValue(kSectionMain, u"From"_s, c.Expediteur);
     for (const ColumnKey &column : kColumns)
         doc.setValue(kSectionColumns, QString::fromUtf16(column.writtenKey), boolText(c.*column.flag));
 
     const ClassSendora &gateway = state.Gateway();
-    doc.setValue(kSectionAccount, u"E-mail"_qs, gateway.Mail);
+    doc.setValue(kSectionAccount, u"E-mail"_s, gateway.Mail);
     if (!gateway.Password.isEmpty()) {
         // One line whatever the length: a line break would end the INI value.
         QString cipherText = state.Cipher().EncryptString(gateway.Password, gateway.Mail, true);
-        cipherText.remove(u"\r\n"_qs);
-        doc.setValue(kSectionAccount, u"Password"_qs, cipherText);
+        cipherText.remove(u"\r\n"_s);
+        doc.setValue(kSectionAccount, u"Password"_s, cipherText);
     }
     doc.save(path);
 }

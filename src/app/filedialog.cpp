@@ -5,6 +5,8 @@
 
 #include <optional>
 
+using namespace Qt::StringLiterals;
+
 namespace parlevo::FileDialog {
 
 namespace {
@@ -24,10 +26,10 @@ QString qtFilter(const QString &filter)
     for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
         QString caption = parts[i];
         if (!caption.contains(u'('))
-            caption += u" ("_qs + QString(parts[i + 1]).replace(u';', u' ') + u')';
+            caption += u" ("_s + QString(parts[i + 1]).replace(u';', u' ') + u')';
         captions.append(caption);
     }
-    return captions.join(u";;"_qs);
+    return captions.join(u";;"_s);
 }
 
 } // namespace

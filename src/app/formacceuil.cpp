@@ -9,6 +9,8 @@
 #include <QLabel>
 #include <QVBoxLayout>
 
+using namespace Qt::StringLiterals;
+
 namespace parlevo {
 
 namespace {
@@ -22,22 +24,22 @@ Form_Acceuil::Form_Acceuil(AppState &state, MDIForm_Main &main, QWidget *parent)
     : SectionPage(state.Textes(121), activityIcon(Activity::Home), parent)
 {
     MDIForm_Main *frame = &main;
-    setObjectName(u"Form_Acceuil"_qs);
+    setObjectName(u"Form_Acceuil"_s);
     QVBoxLayout *content = contentLayout();
 
-    content->addWidget(makeHeading(u"LabelEnvoyerunSMS"_qs, state.Textes(140)));
+    content->addWidget(makeHeading(u"LabelEnvoyerunSMS"_s, state.Textes(140)));
     addLink(u"LabelLinkSMSSimple", state.Textes(141), activityIcon(Activity::Simple), u"Image1",
             [frame] { frame->KXB_Simple_Click(); });
     addLink(u"LabelLinkSMSMailing", state.Textes(142), activityIcon(Activity::Mailing), u"Image3",
             [frame] { frame->KXB_Mailing_Click(); });
 
-    content->addWidget(makeHeading(u"LabelGerer"_qs, state.Textes(143)));
+    content->addWidget(makeHeading(u"LabelGerer"_s, state.Textes(143)));
     addLink(u"LabelLinkCarnetAdresse", state.Textes(144), activityIcon(Activity::Carnet), u"Image4",
             [frame] { frame->KXB_Carnet_Click(); });
     addLink(u"LabelLinkPredefinies", state.Textes(145), activityIcon(Activity::Predefinis), u"Image7",
             [frame] { frame->KXB_Predefinis_Click(); });
 
-    content->addWidget(makeHeading(u"LabelConfigurer"_qs, state.Textes(147)));
+    content->addWidget(makeHeading(u"LabelConfigurer"_s, state.Textes(147)));
     addLink(u"LabelLinkPrefs", state.Textes(148), activityIcon(Activity::Prefs), u"Image8",
             [frame] { frame->KXB_Prefs_Click(); });
     Init();

@@ -5,6 +5,8 @@
 #include <QLocale>
 #include <QRegularExpression>
 
+using namespace Qt::StringLiterals;
+
 namespace parlevo {
 
 namespace {
@@ -26,9 +28,9 @@ bool crossed(QTime previous, QTime now, int period)
 QString MainWindowTitle()
 {
     const QStringList parts = QStringLiteral(PARLEVO_VERSION).split(u'.');
-    const QString major = parts.value(0, u"1"_qs);
-    const QString minor = parts.value(1, u"0"_qs);
-    return u"Parlevo - v"_qs + major + u'.' + minor;
+    const QString major = parts.value(0, u"1"_s);
+    const QString minor = parts.value(1, u"0"_s);
+    return u"Parlevo - v"_s + major + u'.' + minor;
 }
 
 QString SoldePanelText(const TextTable &textes, const QString &solde)
@@ -57,9 +59,9 @@ bool SoldeRefreshDue(const QString &soldePanel, QTime previousTick, QTime now)
 QString ClockText(QTime time, const QLocale &locale)
 {
     // The long format ends with the time zone on most locales; a status-bar clock does not need it.
-    static const QRegularExpression zone(uR"(\s*\bt+\b\s*)"_qs);
+    static const QRegularExpression zone(uR"(\s*\bt+\b\s*)"_s);
     QString format = locale.timeFormat(QLocale::LongFormat);
-    format.replace(zone, u" "_qs);
+    format.replace(zone, u" "_s);
     return locale.toString(time, format.trimmed());
 }
 

@@ -20,6 +20,8 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
+using namespace Qt::StringLiterals;
+
 namespace parlevo {
 
 namespace {
@@ -76,27 +78,27 @@ class Banner final : public QWidget {
 public:
     Banner(const QString &subtitle, QWidget *parent)
         : QWidget(parent)
-        , m_title(new QLabel(u"Parlevo"_qs, this))
+        , m_title(new QLabel(u"Parlevo"_s, this))
         , m_subtitle(new QLabel(subtitle, this))
         , m_logo(new QLabel(this))
     {
-        setObjectName(u"PictureTop"_qs);
+        setObjectName(u"PictureTop"_s);
         setFixedHeight(kBannerHeight);
-        m_title->setObjectName(u"LabelTitre"_qs);
-        m_title->setStyleSheet(u"color: #FFFFFF; font-size: 19pt; font-weight: 700;"_qs);
-        m_subtitle->setObjectName(u"LabelSousTitre"_qs);
-        m_subtitle->setStyleSheet(u"color: #DCE9F8; font-size: 8.5pt;"_qs);
+        m_title->setObjectName(u"LabelTitre"_s);
+        m_title->setStyleSheet(u"color: #FFFFFF; font-size: 19pt; font-weight: 700;"_s);
+        m_subtitle->setObjectName(u"LabelSousTitre"_s);
+        m_subtitle->setStyleSheet(u"color: #DCE9F8; font-size: 8.5pt;"_s);
         m_subtitle->setWordWrap(true);
         m_subtitle->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-        m_logo->setObjectName(u"ImageLogo"_qs);
-        m_logo->setPixmap(artworkPixmap(u"logo"_qs, kLogoSide));
+        m_logo->setObjectName(u"ImageLogo"_s);
+        m_logo->setPixmap(artworkPixmap(u"logo"_s, kLogoSide));
     }
 
 protected:
     void paintEvent(QPaintEvent *) override
     {
         QPainter painter(this);
-        paintArtwork(painter, u"banner"_qs, rect());
+        paintArtwork(painter, u"banner"_s, rect());
         painter.setPen(QColor(0x12, 0x35, 0x66));
         painter.drawLine(0, height() - 1, width(), height() - 1);
     }
@@ -122,7 +124,7 @@ public:
     explicit ToolbarColumn(QWidget *parent)
         : QWidget(parent)
     {
-        setObjectName(u"PictureToolbar"_qs);
+        setObjectName(u"PictureToolbar"_s);
         setFixedWidth(kToolbarWidth);
         setAutoFillBackground(true);
         QPalette p = palette();
@@ -146,7 +148,7 @@ MDIForm_Main::MDIForm_Main(AppState &state, MainWindowHooks hooks, QWidget *pare
     , m_state(state)
     , m_hooks(std::move(hooks))
 {
-    setObjectName(u"MDIForm_Main"_qs);
+    setObjectName(u"MDIForm_Main"_s);
     if (!m_hooks.querySolde)
         m_hooks.querySolde = [this] { return m_state.Gateway().Solde(); };
     if (!m_hooks.clock)
@@ -160,7 +162,7 @@ MDIForm_Main::MDIForm_Main(AppState &state, MainWindowHooks hooks, QWidget *pare
     buildWindow();
 
     m_maxMin = new MaxMin(this);
-    m_maxMin->setObjectName(u"MaxMin1"_qs);
+    m_maxMin->setObjectName(u"MaxMin1"_s);
     m_maxMin->setMinWidth(kMinimumWindow.width());
     m_maxMin->setMinHeight(kMinimumWindow.height());
     const QSize screen = primaryScreen() ? primaryScreen()->size() : QSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
@@ -168,7 +170,7 @@ MDIForm_Main::MDIForm_Main(AppState &state, MainWindowHooks hooks, QWidget *pare
     m_maxMin->setMaxHeight(screen.height());
 
     setWindowTitle(MainWindowTitle());
-    setWindowIcon(QIcon(artworkPixmap(u"logo"_qs, 64)));
+    setWindowIcon(QIcon(artworkPixmap(u"logo"_s, 64)));
     m_labelSolde->setText(QString::fromUtf16(kSoldeUnknown));
     m_labelHeure->setText(ClockText(m_hooks.clock(), QLocale::system()));
 
@@ -179,7 +181,7 @@ MDIForm_Main::MDIForm_Main(AppState &state, MainWindowHooks hooks, QWidget *pare
     KXB_Home_Click();
 
     m_timerHeure = new QTimer(this);
-    m_timerHeure->setObjectName(u"TimerHeure"_qs);
+    m_timerHeure->setObjectName(u"TimerHeure"_s);
     m_timerHeure->setTimerType(Qt::PreciseTimer);
     m_timerHeure->setInterval(kClockIntervalMs);
     connect(m_timerHeure, &QTimer::timeout, this, &MDIForm_Main::TimerHeure_Timer);
@@ -201,7 +203,7 @@ void MDIForm_Main::buildWindow()
     row->setSpacing(0);
     row->addWidget(buildToolbar());
     m_clientArea = new QWidget(central);
-    m_clientArea->setObjectName(u"ClientArea"_qs);
+    m_clientArea->setObjectName(u"ClientArea"_s);
     m_clientArea->setAutoFillBackground(true);
     QPalette clientPalette = m_clientArea->palette();
     clientPalette.setColor(QPalette::Window, QColor(0xE9, 0xEE, 0xF4));
@@ -212,15 +214,15 @@ void MDIForm_Main::buildWindow()
     setCentralWidget(central);
 
     auto *status = new QStatusBar(this);
-    status->setObjectName(u"StatusBar1"_qs);
+    status->setObjectName(u"StatusBar1"_s);
     status->setSizeGripEnabled(true);
     status->setStyleSheet(
         u"QStatusBar { background: #F5F7FA; border-top: 1px solid #D5DCE6; } QStatusBar::item { border: none; }"
-        "QStatusBar QLabel { color: #334155; padding: 3px 8px; }"_qs);
+        "QStatusBar QLabel { color: #334155; padding: 3px 8px; }"_s);
     m_labelSolde = new QLabel(status);
-    m_labelSolde->setObjectName(u"LabelSolde"_qs);
+    m_labelSolde->setObjectName(u"LabelSolde"_s);
     m_labelHeure = new QLabel(status);
-    m_labelHeure->setObjectName(u"LabelHeure"_qs);
+    m_labelHeure->setObjectName(u"LabelHeure"_s);
     m_labelHeure->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     status->addWidget(m_labelSolde, 1);
     status->addPermanentWidget(m_labelHeure);
@@ -240,8 +242,8 @@ QWidget *MDIForm_Main::buildToolbar()
     layout->setSpacing(0);
 
     auto *menu = new QLabel(m_state.Textes(kTextMenu), toolbar);
-    menu->setObjectName(u"LabelMenu"_qs);
-    menu->setStyleSheet(u"color: #6B7A8F; font-size: 8pt; font-weight: 700; padding: 0 10px 8px 10px;"_qs);
+    menu->setObjectName(u"LabelMenu"_s);
+    menu->setStyleSheet(u"color: #6B7A8F; font-size: 8pt; font-weight: 700; padding: 0 10px 8px 10px;"_s);
     layout->addWidget(menu);
 
     m_kxbHome = makeToolbarButton(u"KXB_Home", kTextHome, activityIcon(Activity::Home));
@@ -250,7 +252,7 @@ QWidget *MDIForm_Main::buildToolbar()
     m_kxbCarnet = makeToolbarButton(u"KXB_Carnet", kTextCarnet, activityIcon(Activity::Carnet));
     m_kxbPredefinis = makeToolbarButton(u"KXB_Predefinis", kTextPredefinis, activityIcon(Activity::Predefinis));
     m_kxbPrefs = makeToolbarButton(u"KXB_Prefs", kTextPrefs, activityIcon(Activity::Prefs));
-    m_kxbQuitter = makeToolbarButton(u"KXB_Quitter", kTextQuitter, u"icons/quit"_qs);
+    m_kxbQuitter = makeToolbarButton(u"KXB_Quitter", kTextQuitter, u"icons/quit"_s);
     for (KXButton *button : {m_kxbHome, m_kxbSimple, m_kxbMailing, m_kxbCarnet, m_kxbPredefinis, m_kxbPrefs})
         layout->addWidget(button);
     layout->addStretch(1);

@@ -5,6 +5,8 @@
 #include <QKeyEvent>
 #include <QLabel>
 
+using namespace Qt::StringLiterals;
+
 namespace parlevo {
 
 namespace {
@@ -33,7 +35,7 @@ public:
             return;
         }
         // The same path as the keyboard, so a disabled control ignores it too.
-        QKeyEvent press(QEvent::KeyPress, Qt::Key_Space, Qt::NoModifier, u" "_qs);
+        QKeyEvent press(QEvent::KeyPress, Qt::Key_Space, Qt::NoModifier, u" "_s);
         QCoreApplication::sendEvent(widget(), &press);
     }
 };

@@ -11,6 +11,8 @@
 #include <QPainter>
 #include <QPointer>
 
+using namespace Qt::StringLiterals;
+
 namespace parlevo {
 
 namespace {
@@ -31,15 +33,15 @@ KXButton::KXButton(QWidget *parent)
     // The parts never take the pointer: every move and press reaches the button itself.
     m_image->setAttribute(Qt::WA_TransparentForMouseEvents);
     m_label->setAttribute(Qt::WA_TransparentForMouseEvents);
-    m_image->setObjectName(u"Image1"_qs);
-    m_label->setObjectName(u"Label1"_qs);
+    m_image->setObjectName(u"Image1"_s);
+    m_label->setObjectName(u"Label1"_s);
     m_label->setTextFormat(Qt::PlainText);
     setMouseTracking(true);
     // Reachable with Tab and pressed with Space or Enter, like any button.
     setFocusPolicy(Qt::TabFocus);
     installControlsAccessibility();
     setAttribute(Qt::WA_OpaquePaintEvent);
-    setCaption(u"KXButton"_qs);
+    setCaption(u"KXButton"_s);
     applyColors(m_backColor, m_foreColor);
 }
 

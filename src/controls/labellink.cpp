@@ -14,6 +14,8 @@
 
 #include <cmath>
 
+using namespace Qt::StringLiterals;
+
 namespace parlevo {
 
 namespace {
@@ -28,7 +30,7 @@ LabelLink::LabelLink(QWidget *parent)
     , m_label(new QLabel(this))
     , m_soundFile(findNavigationSound())
 {
-    m_label->setObjectName(u"Label1"_qs);
+    m_label->setObjectName(u"Label1"_s);
     m_label->setTextFormat(Qt::PlainText);
     m_label->setAttribute(Qt::WA_TransparentForMouseEvents);
     setCursor(Qt::PointingHandCursor);
@@ -36,7 +38,7 @@ LabelLink::LabelLink(QWidget *parent)
     setFocusPolicy(Qt::TabFocus);
     installControlsAccessibility();
     setMouseTracking(true);
-    setCaption(u"Label1"_qs);
+    setCaption(u"Label1"_s);
     applyColor();
 }
 

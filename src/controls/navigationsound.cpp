@@ -9,6 +9,8 @@
 #include <qt_windows.h>
 #endif
 
+using namespace Qt::StringLiterals;
+
 namespace parlevo {
 
 #ifdef Q_OS_WIN
@@ -18,7 +20,7 @@ namespace {
 // Registry values of type REG_EXPAND_SZ carry %VARIABLE% references.
 QString expandEnvironment(QString text)
 {
-    static const QRegularExpression variable(u"%([^%]+)%"_qs);
+    static const QRegularExpression variable(u"%([^%]+)%"_s);
     QRegularExpressionMatch match;
     qsizetype from = 0;
     while ((match = variable.match(text, from)).hasMatch()) {
@@ -38,9 +40,9 @@ QString expandEnvironment(QString text)
 
 QString findNavigationSound()
 {
-    const QSettings key(u"HKEY_CURRENT_USER\\AppEvents\\Schemes\\Apps\\Explorer\\Navigating\\.current"_qs,
+    const QSettings key(u"HKEY_CURRENT_USER\\AppEvents\\Schemes\\Apps\\Explorer\\Navigating\\.current"_s,
                         QSettings::NativeFormat);
-    const QString path = expandEnvironment(key.value(u"Default"_qs).toString());
+    const QString path = expandEnvironment(key.value(u"Default"_s).toString());
     return !path.isEmpty() && QFileInfo::exists(path) ? path : QString();
 }
 

@@ -6,6 +6,8 @@
 #include <QSet>
 #include <QStringDecoder>
 
+using namespace Qt::StringLiterals;
+
 namespace parlevo {
 
 namespace {
@@ -96,9 +98,9 @@ QString decodeEntities(const QString &text)
 
 bool isBlockTag(QStringView name)
 {
-    static const QStringList kBlocks = {u"br"_qs,  u"p"_qs,  u"div"_qs,   u"tr"_qs,   u"li"_qs,    u"h1"_qs, u"h2"_qs,
-                                        u"h3"_qs,  u"h4"_qs, u"h5"_qs,    u"h6"_qs,   u"table"_qs, u"ul"_qs, u"ol"_qs,
-                                        u"pre"_qs, u"hr"_qs, u"title"_qs, u"body"_qs, u"center"_qs};
+    static const QStringList kBlocks = {u"br"_s,  u"p"_s,  u"div"_s,   u"tr"_s,   u"li"_s,    u"h1"_s, u"h2"_s,
+                                        u"h3"_s,  u"h4"_s, u"h5"_s,    u"h6"_s,   u"table"_s, u"ul"_s, u"ol"_s,
+                                        u"pre"_s, u"hr"_s, u"title"_s, u"body"_s, u"center"_s};
     return kBlocks.contains(name.toString().toLower());
 }
 

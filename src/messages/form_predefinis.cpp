@@ -16,6 +16,8 @@
 #include <QRegularExpressionValidator>
 #include <QVBoxLayout>
 
+using namespace Qt::StringLiterals;
+
 namespace parlevo {
 
 namespace {
@@ -34,7 +36,7 @@ Form_Predefinis::Form_Predefinis(AppState &state, QWidget *parent)
     : SectionPage(state.Textes(100), activityIcon(Activity::Predefinis), parent)
     , m_state(state)
 {
-    setObjectName(u"Form_Predefinis"_qs);
+    setObjectName(u"Form_Predefinis"_s);
     buildWindow();
 
     connect(m_list, &QListWidget::itemClicked, this, &Form_Predefinis::ListPredefinis_Click);
@@ -83,7 +85,7 @@ void Form_Predefinis::buildWindow()
     m_labelNom = named(new QLabel(m_state.Textes(102), page), u"LabelNomPredefinis");
     m_textNom = named(new QLineEdit(page), u"TextNomPredefinis");
     // A ";" would split the record in two when the file is read back.
-    m_textNom->setValidator(new QRegularExpressionValidator(QRegularExpression(u"[^;]*"_qs), m_textNom));
+    m_textNom->setValidator(new QRegularExpressionValidator(QRegularExpression(u"[^;]*"_s), m_textNom));
     captionFor(m_labelNom, m_textNom);
     m_labelMessage = named(new QLabel(m_state.Textes(103), page), u"LabelMessagePredefini");
     m_textSMS = named(new SmsTextEdit(page), u"TextSMS");

@@ -8,6 +8,8 @@
 #include <cmath>
 #include <limits>
 
+using namespace Qt::StringLiterals;
+
 namespace parlevo {
 
 namespace {
@@ -97,7 +99,7 @@ PredefiniList readPredefinis(QByteArrayView bytes)
             continue;
         }
         QString message = line.sliced(semicolon + 1).toString();
-        message.replace(u"\\n"_qs, u"\r\n"_qs);
+        message.replace(u"\\n"_s, u"\r\n"_s);
         list.append({line.first(semicolon).toString(), message});
     }
     return list;

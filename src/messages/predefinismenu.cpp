@@ -6,6 +6,8 @@
 #include <QMenu>
 #include <QPointer>
 
+using namespace Qt::StringLiterals;
+
 namespace parlevo {
 
 namespace {
@@ -22,7 +24,7 @@ std::unique_ptr<QMenu> buildPredefinisMenu(const PredefiniList &list)
     for (qsizetype i = 0; i < list.size(); ++i) {
         // Names are shown as typed: a "&" is not a keyboard accelerator here.
         QString text = list[i].Nom;
-        text.replace(u'&', u"&&"_qs);
+        text.replace(u'&', u"&&"_s);
         QAction *action = menu->addAction(text);
         action->setData(int(i + 1));
     }

@@ -5,6 +5,8 @@
 
 #include <QStringList>
 
+using namespace Qt::StringLiterals;
+
 namespace parlevo {
 
 namespace {
@@ -23,7 +25,7 @@ QString shownCharacter(const QString &character)
                                              : char32_t(character.isEmpty() ? 0 : character[0].unicode());
     if (QChar::isPrint(c) && !QChar::isSpace(c))
         return character;
-    return u"U+%1"_qs.arg(uint(c), 4, 16, QChar(u'0')).toUpper();
+    return u"U+%1"_s.arg(uint(c), 4, 16, QChar(u'0')).toUpper();
 }
 
 QString characterList(const QStringList &characters)
@@ -69,7 +71,7 @@ QString smsCodingLine(const TextTable &textes, const SmsEncodingInfo &info)
 {
     const QString characters = charactersSentence(textes, info);
     const QString summary = smsCodingSummary(textes, info);
-    return characters.isEmpty() ? summary : summary + u" - "_qs + characters;
+    return characters.isEmpty() ? summary : summary + u" - "_s + characters;
 }
 
 } // namespace parlevo

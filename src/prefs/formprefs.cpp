@@ -11,6 +11,8 @@
 #include <QProxyStyle>
 #include <QVBoxLayout>
 
+using namespace Qt::StringLiterals;
+
 namespace parlevo {
 
 namespace {
@@ -43,7 +45,7 @@ public:
 };
 
 const QString kFieldStyle = u"QLineEdit { padding: 3px 6px; border: 1px solid #C3CDD9; border-radius: 4px; }"
-                            "QLineEdit:focus { border-color: #3A8DDE; }"_qs;
+                            "QLineEdit:focus { border-color: #3A8DDE; }"_s;
 
 } // namespace
 
@@ -51,25 +53,25 @@ Form_Prefs::Form_Prefs(AppState &state, QWidget *parent)
     : SectionPage(state.Textes(127), activityIcon(Activity::Prefs), parent)
     , m_state(state)
 {
-    setObjectName(u"Form_Prefs"_qs);
+    setObjectName(u"Form_Prefs"_s);
     QVBoxLayout *content = contentLayout();
 
-    content->addWidget(makeHeading(u"LabelCompteKXSMS"_qs, state.Textes(189)));
-    content->addWidget(makeHelp(u"LabelHelpCompteKXSMS"_qs, state.Textes(190)));
-    m_mail = addField(u"LabelSendoraMail", state.Textes(252) + u" :"_qs, u"Text_SendoraMail");
-    m_password = addField(u"LabelSendoraPassword", state.Textes(253) + u" :"_qs, u"Text_SendoraPassword");
+    content->addWidget(makeHeading(u"LabelCompteKXSMS"_s, state.Textes(189)));
+    content->addWidget(makeHelp(u"LabelHelpCompteKXSMS"_s, state.Textes(190)));
+    m_mail = addField(u"LabelSendoraMail", state.Textes(252) + u" :"_s, u"Text_SendoraMail");
+    m_password = addField(u"LabelSendoraPassword", state.Textes(253) + u" :"_s, u"Text_SendoraPassword");
     // Every character of the password shows as an asterisk, whatever the desktop's style uses.
     auto *maskStyle = new AsteriskPasswordStyle;
     maskStyle->setParent(m_password);
     m_password->setStyle(maskStyle);
     m_password->setEchoMode(QLineEdit::Password);
 
-    content->addWidget(makeHeading(u"LabelExpediteurSMS"_qs, state.Textes(185)));
-    content->addWidget(makeHelp(u"LabelHelpExpediteur"_qs, state.Textes(186)));
+    content->addWidget(makeHeading(u"LabelExpediteurSMS"_s, state.Textes(185)));
+    content->addWidget(makeHelp(u"LabelHelpExpediteur"_s, state.Textes(186)));
     m_expediteur = addField(u"LabelExpediteur", state.Textes(187), u"TextExpediteur");
 
-    content->addWidget(makeHeading(u"LabelColonnes"_qs, state.Textes(282)));
-    content->addWidget(makeHelp(u"LabelCA_ColonneHelp"_qs, state.Textes(283)));
+    content->addWidget(makeHeading(u"LabelColonnes"_s, state.Textes(282)));
+    content->addWidget(makeHelp(u"LabelCA_ColonneHelp"_s, state.Textes(283)));
     auto *boxes = new QWidget(this);
     auto *grid = new QGridLayout(boxes);
     grid->setContentsMargins(kFieldIndent, 0, 0, 0);
@@ -78,7 +80,7 @@ Form_Prefs::Form_Prefs(AppState &state, QWidget *parent)
     constexpr int kRows = (kColumnCount + 1) / 2;
     for (int i = 0; i < kColumnCount; ++i) {
         auto *box = new QCheckBox(state.Textes(kColumnBoxes[i].text), boxes);
-        box->setObjectName(u"CheckColonnes(%1)"_qs.arg(i));
+        box->setObjectName(u"CheckColonnes(%1)"_s.arg(i));
         grid->addWidget(box, i % kRows, i / kRows);
         m_columns[static_cast<std::size_t>(i)] = box;
         const auto flag = kColumnBoxes[i].flag;

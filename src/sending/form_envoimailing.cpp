@@ -18,6 +18,8 @@
 #include <QTreeView>
 #include <QVBoxLayout>
 
+using namespace Qt::StringLiterals;
+
 namespace parlevo {
 
 namespace {
@@ -64,13 +66,13 @@ Form_EnvoiMailing::Form_EnvoiMailing(AppState &state, QWidget *owner)
     : QWidget(owner, Qt::Dialog)
     , m_state(state)
 {
-    setObjectName(u"Form_EnvoiMailing"_qs);
+    setObjectName(u"Form_EnvoiMailing"_s);
     setWindowTitle(QString::fromUtf16(u"Parlevo - ") + state.Textes(226));
 
     m_labelTravail = new QLabel(this);
-    m_labelTravail->setObjectName(u"LabelTravail"_qs);
+    m_labelTravail->setObjectName(u"LabelTravail"_s);
     m_progress = new QProgressBar(this);
-    m_progress->setObjectName(u"ProgressBar1"_qs);
+    m_progress->setObjectName(u"ProgressBar1"_s);
     m_progress->setRange(0, 100);
     m_progress->setValue(0);
     m_progress->setTextVisible(false);
@@ -78,7 +80,7 @@ Form_EnvoiMailing::Form_EnvoiMailing(AppState &state, QWidget *owner)
 
     m_model = new ResultModel(state.Textes(69), state.Textes(111), this);
     m_list = new QTreeView(this);
-    m_list->setObjectName(u"LV_Travail"_qs);
+    m_list->setObjectName(u"LV_Travail"_s);
     m_list->setRootIsDecorated(false);
     // Every row has the same height: the view then lays out a new row without measuring the others.
     m_list->setUniformRowHeights(true);
@@ -90,16 +92,16 @@ Form_EnvoiMailing::Form_EnvoiMailing(AppState &state, QWidget *owner)
     m_list->setMinimumWidth(kContactWidth + kResultWidth + 24);
     m_list->setAccessibleName(state.Textes(269));
 
-    m_ok = new QPushButton(u"&Ok"_qs, this);
-    m_ok->setObjectName(u"CMD_OK"_qs);
+    m_ok = new QPushButton(u"&Ok"_s, this);
+    m_ok->setObjectName(u"CMD_OK"_s);
     connect(m_ok, &QPushButton::clicked, this, &QWidget::hide);
     m_exporter = new QPushButton(state.Textes(261), this);
-    m_exporter->setObjectName(u"CMD_Exporter"_qs);
+    m_exporter->setObjectName(u"CMD_Exporter"_s);
     m_exporter->setToolTip(state.Textes(262));
     m_exporter->setEnabled(false);
     connect(m_exporter, &QPushButton::clicked, this, &Form_EnvoiMailing::CMD_Exporter_Click);
     m_renvoyer = new QPushButton(state.Textes(263), this);
-    m_renvoyer->setObjectName(u"CMD_Renvoyer"_qs);
+    m_renvoyer->setObjectName(u"CMD_Renvoyer"_s);
     m_renvoyer->setToolTip(state.Textes(264));
     m_renvoyer->setEnabled(false);
     connect(m_renvoyer, &QPushButton::clicked, this, &Form_EnvoiMailing::CMD_Renvoyer_Click);
@@ -157,7 +159,7 @@ void Form_EnvoiMailing::CMD_Exporter_Click()
     if (m_running)
         return;
     const QString path = FileDialog::getSaveFileName(
-        this, QString::fromUtf16(kMessageBoxTitle) + u" - "_qs + m_state.Textes(265), m_state.Textes(266));
+        this, QString::fromUtf16(kMessageBoxTitle) + u" - "_s + m_state.Textes(265), m_state.Textes(266));
     if (path.isEmpty())
         return;
     if (FileExists(path) && MsgBox(m_state.Textes(92), vbYesNo | vbInformation) != vbYes)
@@ -178,7 +180,7 @@ void Form_EnvoiMailing::CMD_Renvoyer_Click()
     if (failed.empty())
         return;
     QString question = m_state.Textes(94);
-    question.replace(question.contains(u" %1"_qs) ? u" %1"_qs : u"%1"_qs, signedCount(qsizetype(failed.size())));
+    question.replace(question.contains(u" %1"_s) ? u" %1"_s : u"%1"_s, signedCount(qsizetype(failed.size())));
     if (MsgBox(question, vbYesNo | vbInformation) != vbYes)
         return;
     emit retryStarting();

@@ -32,6 +32,8 @@
 #include <QTimeEdit>
 #include <QTimer>
 
+using namespace Qt::StringLiterals;
+
 namespace parlevo {
 
 namespace {
@@ -52,9 +54,9 @@ QAction *namedAction(QAction *action, const char16_t *name)
 QString withCount(const QString &text, qsizetype count)
 {
     QString result = text;
-    if (result.contains(u" %1"_qs))
-        return result.replace(u" %1"_qs, signedCount(count));
-    return result.replace(u"%1"_qs, signedCount(count));
+    if (result.contains(u" %1"_s))
+        return result.replace(u" %1"_s, signedCount(count));
+    return result.replace(u"%1"_s, signedCount(count));
 }
 
 QWidget *mainFrame(MDIForm_Main &main)
@@ -69,7 +71,7 @@ Form_Mailing::Form_Mailing(AppState &state, MDIForm_Main &main, QWidget *parent)
     , m_state(state)
     , m_main(main)
 {
-    setObjectName(u"Form_Mailing"_qs);
+    setObjectName(u"Form_Mailing"_s);
     buildWindow();
     buildMenus();
 
@@ -103,7 +105,7 @@ Form_Mailing::Form_Mailing(AppState &state, MDIForm_Main &main, QWidget *parent)
     m_labelPopUp->installEventFilter(this);
 
     m_timerShowForm = new QTimer(this);
-    m_timerShowForm->setObjectName(u"TimerShowForm"_qs);
+    m_timerShowForm->setObjectName(u"TimerShowForm"_s);
     m_timerShowForm->setInterval(1);
     m_timerShowForm->setSingleShot(true);
     connect(m_timerShowForm, &QTimer::timeout, this, &Form_Mailing::TimerShowForm_Timer);
@@ -130,7 +132,7 @@ Form_Mailing::~Form_Mailing()
 void Form_Mailing::buildWindow()
 {
     // The list takes the page's spare height, as in the address book.
-    if (auto *scroll = findChild<QScrollArea *>(u"ContentScroll"_qs)) {
+    if (auto *scroll = findChild<QScrollArea *>(u"ContentScroll"_s)) {
         if (auto *column = qobject_cast<QBoxLayout *>(scroll->widget()->layout())) {
             if (column->count() > 1)
                 delete column->takeAt(column->count() - 1);
@@ -196,7 +198,7 @@ void Form_Mailing::buildWindow()
     m_pickerDate->setCalendarPopup(true);
     m_labelHeure = named(new QLabel(m_state.Textes(17), this), u"LabelHeureEnvoi");
     m_pickerTime = named(new QTimeEdit(this), u"DTPickerTime");
-    m_pickerTime->setDisplayFormat(u"HH:mm"_qs);
+    m_pickerTime->setDisplayFormat(u"HH:mm"_s);
     captionFor(m_labelDate, m_pickerDate);
     captionFor(m_labelHeure, m_pickerTime);
     when->addWidget(m_checkDifferer);
@@ -259,8 +261,7 @@ void Form_Mailing::rebuildGroupItems()
     }
     for (const QString &name : names) {
         // A group name is shown as written: an "&" in it is no shortcut.
-        QAction *item =
-            namedAction(m_menuGroupe->addAction(QString(name).replace(u"&"_qs, u"&&"_qs)), u"MNU_GroupItem");
+        QAction *item = namedAction(m_menuGroupe->addAction(QString(name).replace(u"&"_s, u"&&"_s)), u"MNU_GroupItem");
         item->setData(name);
     }
 }
@@ -399,7 +400,7 @@ void Form_Mailing::TimerShowForm_Timer()
 void Form_Mailing::MNU_ChargerMailing_Click()
 {
     const QString path = FileDialog::getOpenFileName(
-        this, QString::fromUtf16(kMessageBoxTitle) + u" - "_qs + m_state.Textes(89), m_state.Textes(91));
+        this, QString::fromUtf16(kMessageBoxTitle) + u" - "_s + m_state.Textes(89), m_state.Textes(91));
     if (path.isEmpty())
         return;
     auto loaded = Charge_Mailing(path, [this] { return m_state.NextKey(); });
@@ -415,7 +416,7 @@ void Form_Mailing::MNU_ChargerMailing_Click()
 void Form_Mailing::saveMailing(bool autosize)
 {
     const QString path = FileDialog::getSaveFileName(
-        this, QString::fromUtf16(kMessageBoxTitle) + u" - "_qs + m_state.Textes(90), m_state.Textes(91));
+        this, QString::fromUtf16(kMessageBoxTitle) + u" - "_s + m_state.Textes(90), m_state.Textes(91));
     if (path.isEmpty())
         return;
     if (FileExists(path) && MsgBox(m_state.Textes(92), vbYesNo | vbInformation) != vbYes)
@@ -487,7 +488,7 @@ void Form_Mailing::CommandEnvoyer_Click()
         textToSend(m_state.textTable(), m_textExpediteur->text(), m_textSMS->toPlainText(), ClassContact{});
     const QString warning = creditWarning(m_state.textTable(), m_main.knownCredit(), mailingSmsCount(count, sent));
     const QString question = withCount(m_state.Textes(94), count);
-    if (MsgBox(warning.isEmpty() ? question : warning + u"\n\n"_qs + question, vbYesNo | vbInformation) != vbYes)
+    if (MsgBox(warning.isEmpty() ? question : warning + u"\n\n"_s + question, vbYesNo | vbInformation) != vbYes)
         return;
     // The frame of the main window is disabled, not the window itself: the result window it
     // owns stays live, and its list can be scrolled during the run.

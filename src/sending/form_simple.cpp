@@ -24,6 +24,8 @@
 #include <QPushButton>
 #include <QTimeEdit>
 
+using namespace Qt::StringLiterals;
+
 namespace parlevo {
 
 namespace {
@@ -43,7 +45,7 @@ Form_Simple::Form_Simple(AppState &state, MDIForm_Main &main, QWidget *parent)
     , m_state(state)
     , m_main(main)
 {
-    setObjectName(u"Form_Simple"_qs);
+    setObjectName(u"Form_Simple"_s);
     buildWindow();
 
     connect(m_textSMS, &QPlainTextEdit::textChanged, this, [this] {
@@ -124,7 +126,7 @@ void Form_Simple::buildWindow()
     m_pickerDate->setCalendarPopup(true);
     m_labelHeure = named(new QLabel(m_state.Textes(17), page), u"LabelHeureEnvoi");
     m_pickerTime = named(new QTimeEdit(page), u"DTPickerTime");
-    m_pickerTime->setDisplayFormat(u"HH:mm"_qs);
+    m_pickerTime->setDisplayFormat(u"HH:mm"_s);
     captionFor(m_labelDate, m_pickerDate);
     captionFor(m_labelHeure, m_pickerTime);
     auto *when = new QHBoxLayout;

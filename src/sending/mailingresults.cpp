@@ -6,12 +6,14 @@
 #include <QList>
 #include <QStringList>
 
+using namespace Qt::StringLiterals;
+
 namespace parlevo {
 
 namespace {
 
 constexpr qsizetype kFields = 4;
-const QString kCliHeader = u"number,full_name,code,text"_qs;
+const QString kCliHeader = u"number,full_name,code,text"_s;
 
 QString blanked(QString value)
 {
@@ -65,13 +67,13 @@ std::optional<QList<QStringList>> csvRecords(QStringView text)
 bool toResult(const QStringList &fields, qsizetype line, MailingResult *result, QString *error)
 {
     if (fields.size() != kFields) {
-        *error = u"line %1 has %2 fields, not 4 (number, full name, code, text)"_qs.arg(line).arg(fields.size());
+        *error = u"line %1 has %2 fields, not 4 (number, full name, code, text)"_s.arg(line).arg(fields.size());
         return false;
     }
     bool ok = false;
     result->code = fields[2].trimmed().toInt(&ok);
     if (!ok) {
-        *error = u"line %1: the code \"%2\" is not a number"_qs.arg(line).arg(fields[2]);
+        *error = u"line %1: the code \"%2\" is not a number"_s.arg(line).arg(fields[2]);
         return false;
     }
     result->contact.Phone = fields[0];
@@ -98,7 +100,7 @@ QByteArray resultsFileBytes(const std::vector<MailingResult> &rows)
     QString line;
     for (const MailingResult &row : rows) {
         line = blanked(row.contact.Phone) + u';' + blanked(row.contact.FullName()).trimmed() + u';' +
-               QString::number(row.code) + u';' + blanked(row.text) + u"\r\n"_qs;
+               QString::number(row.code) + u';' + blanked(row.text) + u"\r\n"_s;
         appendEncoded1252(out, line);
     }
     return out;
@@ -123,7 +125,7 @@ std::optional<std::vector<MailingResult>> readResultsFile(const QByteArray &byte
     if (cli) {
         const auto records = csvRecords(QString::fromUtf8(view));
         if (!records) {
-            *error = u"a quoted field is not closed"_qs;
+            *error = u"a quoted field is not closed"_s;
             return std::nullopt;
         }
         for (qsizetype i = 1; i < records->size(); ++i) {
@@ -145,7 +147,7 @@ std::optional<std::vector<MailingResult>> readResultsFile(const QByteArray &byte
         }
     }
     if (rows.empty()) {
-        *error = u"no result row"_qs;
+        *error = u"no result row"_s;
         return std::nullopt;
     }
     return rows;

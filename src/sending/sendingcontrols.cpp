@@ -16,6 +16,8 @@
 #include <QLineEdit>
 #include <QTimeEdit>
 
+using namespace Qt::StringLiterals;
+
 namespace parlevo {
 
 QString signedCount(qsizetype value)
@@ -31,7 +33,7 @@ QString remainingCharsText(const TextTable &textes, qsizetype remaining)
 QLabel *addCodingIndicator(QWidget *parent, const TextTable &textes, QLineEdit *sender, SmsTextEdit *message)
 {
     auto *label = new QLabel(parent);
-    label->setObjectName(u"LabelCodage"_qs);
+    label->setObjectName(u"LabelCodage"_s);
     label->setFocusPolicy(Qt::NoFocus);
     const auto update = [label, &textes, sender, message] {
         // The text sent is the same for every recipient: no contact is needed to build it.
@@ -73,7 +75,7 @@ void makePredefinisLink(QLabel *label, QLabel *arrow)
     label->setFocusPolicy(Qt::TabFocus);
     // The frame is always there, transparent, so that taking the focus does not move the text.
     label->setStyleSheet(u"QLabel { color: #1F5FA8; text-decoration: underline; border: 1px dotted transparent; }"
-                         "QLabel:focus { border-color: #1F5FA8; }"_qs);
+                         "QLabel:focus { border-color: #1F5FA8; }"_s);
     arrow->setCursor(Qt::PointingHandCursor);
     arrow->setAccessibleName(label->text());
 }

@@ -16,6 +16,8 @@
 #include <QPushButton>
 #include <QTest>
 
+using namespace Qt::StringLiterals;
+
 using namespace parlevo;
 
 namespace {
@@ -62,9 +64,9 @@ private:
             m_state->colContacts().add(std::move(c));
         }
     }
-    ContactListView *list() const { return m_form->findChild<ContactListView *>(u"ListViewCA"_qs); }
+    ContactListView *list() const { return m_form->findChild<ContactListView *>(u"ListViewCA"_s); }
     QPushButton *button(const QString &name) const { return m_form->findChild<QPushButton *>(name); }
-    QString countText() const { return m_form->findChild<QLabel *>(u"LabelNBFiche"_qs)->text(); }
+    QString countText() const { return m_form->findChild<QLabel *>(u"LabelNBFiche"_s)->text(); }
     void clickHeader(int section)
     {
         QHeaderView *header = list()->header();
@@ -113,12 +115,12 @@ private slots:
         QFETCH(int, selected);
         fill(contacts);
         m_form->Init();
-        QCOMPARE(button(u"CMD_Modifier"_qs)->isEnabled(), enabled);
-        QCOMPARE(button(u"CMD_Supprimer"_qs)->isEnabled(), enabled);
+        QCOMPARE(button(u"CMD_Modifier"_s)->isEnabled(), enabled);
+        QCOMPARE(button(u"CMD_Supprimer"_s)->isEnabled(), enabled);
         QCOMPARE(list()->selectionModel()->selectedRows().size(), selected);
-        QCOMPARE(countText(), u"Nombre de contacts : %1"_qs.arg(contacts));
+        QCOMPARE(countText(), u"Nombre de contacts : %1"_s.arg(contacts));
         QTest::mouseClick(list()->viewport(), Qt::LeftButton, {}, QPoint(5, 200));
-        QCOMPARE(button(u"CMD_Modifier"_qs)->isEnabled(), contacts > 0);
+        QCOMPARE(button(u"CMD_Modifier"_s)->isEnabled(), contacts > 0);
     }
 
     void columnsFromTheFlags()
@@ -129,11 +131,11 @@ private slots:
         m_form->Init();
         QCOMPARE(list()->model()->columnCount(), 0);
         QCOMPARE(list()->model()->rowCount(), 2);
-        QCOMPARE(countText(), u"Nombre de contacts : 2"_qs);
+        QCOMPARE(countText(), u"Nombre de contacts : 2"_s);
         c.ColumnGSM = true;
         m_form->Init();
         QCOMPARE(list()->model()->columnCount(), 1);
-        QCOMPARE(columnTexts(list()->model(), 0), (QStringList{u"10"_qs, u"9"_qs}));
+        QCOMPARE(columnTexts(list()->model(), 0), (QStringList{u"10"_s, u"9"_s}));
     }
 
     void headerClicks()
@@ -146,16 +148,16 @@ private slots:
         QHeaderView *header = list()->header();
         QCOMPARE(header->sortIndicatorSection(), 0);
         QCOMPARE(header->sortIndicatorOrder(), Qt::AscendingOrder);
-        QCOMPARE(columnTexts(list()->model(), 0), (QStringList{u"Amis"_qs, u"Personnel"_qs, u"Travail"_qs}));
-        const QStringList up{u"Blanc"_qs, u"Dupuis"_qs, u"Martin"_qs};
-        const QStringList down{u"Martin"_qs, u"Dupuis"_qs, u"Blanc"_qs};
+        QCOMPARE(columnTexts(list()->model(), 0), (QStringList{u"Amis"_s, u"Personnel"_s, u"Travail"_s}));
+        const QStringList up{u"Blanc"_s, u"Dupuis"_s, u"Martin"_s};
+        const QStringList down{u"Martin"_s, u"Dupuis"_s, u"Blanc"_s};
         clickHeader(1);
         QCOMPARE(columnTexts(list()->model(), 1), up);
         clickHeader(1);
         QCOMPARE(columnTexts(list()->model(), 1), down);
-        QCOMPARE(list()->columnTag(1), u"DOWN"_qs);
+        QCOMPARE(list()->columnTag(1), u"DOWN"_s);
         clickHeader(0);
-        QCOMPARE(columnTexts(list()->model(), 0), (QStringList{u"Amis"_qs, u"Personnel"_qs, u"Travail"_qs}));
+        QCOMPARE(columnTexts(list()->model(), 0), (QStringList{u"Amis"_s, u"Personnel"_s, u"Travail"_s}));
         clickHeader(1);
         QCOMPARE(columnTexts(list()->model(), 1), down);
         QCOMPARE(header->sortIndicatorSection(), 1);
@@ -171,7 +173,7 @@ private slots:
         QCOMPARE(list()->selectionModel()->selectedRows().size(), 1);
         QTest::keyClick(list(), Qt::Key_A, Qt::ControlModifier);
         QCOMPARE(list()->selectionModel()->selectedRows().size(), 3);
-        m_form->findChild<QAction *>(u"MNU_Inverse"_qs)->trigger();
+        m_form->findChild<QAction *>(u"MNU_Inverse"_s)->trigger();
         QCOMPARE(list()->selectionModel()->selectedRows().size(), 0);
     }
 
@@ -179,21 +181,21 @@ private slots:
     {
         fill(3);
         m_form->Init();
-        const int row = columnTexts(list()->model(), 3).indexOf(u"10"_qs);
+        const int row = columnTexts(list()->model(), 3).indexOf(u"10"_s);
         selectRows({row});
         test::MessageBoxResponder answers(vbNo);
         QTest::keyClick(list(), Qt::Key_Delete);
         QCOMPARE(answers.shown().size(), 1);
         QCOMPARE(answers.shown()[0].text,
-                 u"Etes-vous sûr de vouloir supprimer ce contact ?\r\n\r\n' Mme Dupuis Anne  '"_qs);
+                 u"Etes-vous sûr de vouloir supprimer ce contact ?\r\n\r\n' Mme Dupuis Anne  '"_s);
         QCOMPARE(answers.shown()[0].style, 52);
         QCOMPARE(m_state->colContacts().count(), 3);
         answers.setAnswer(vbYes);
-        button(u"CMD_Supprimer"_qs)->click();
-        QVERIFY(!m_state->colContacts().contains(u"2"_qs));
+        button(u"CMD_Supprimer"_s)->click();
+        QVERIFY(!m_state->colContacts().contains(u"2"_s));
         QCOMPARE(list()->model()->rowCount(), 2);
-        QVERIFY(!button(u"CMD_Modifier"_qs)->isEnabled());
-        QCOMPARE(countText(), u"Nombre de contacts : 2"_qs);
+        QVERIFY(!button(u"CMD_Modifier"_s)->isEnabled());
+        QCOMPARE(countText(), u"Nombre de contacts : 2"_s);
     }
 
     void deleteThreeAsksOnce()
@@ -202,11 +204,11 @@ private slots:
         m_form->Init();
         selectRows({0, 1, 2});
         test::MessageBoxResponder answers(vbYes);
-        button(u"CMD_Supprimer"_qs)->click();
+        button(u"CMD_Supprimer"_s)->click();
         QCOMPARE(answers.shown().size(), 1);
-        QCOMPARE(answers.shown()[0].text, u"Etes-vous sûr de vouloir supprimer ces contacts ?"_qs);
+        QCOMPARE(answers.shown()[0].text, u"Etes-vous sûr de vouloir supprimer ces contacts ?"_s);
         QCOMPARE(m_state->colContacts().count(), 0);
-        QCOMPARE(countText(), u"Nombre de contacts : 0"_qs);
+        QCOMPARE(countText(), u"Nombre de contacts : 0"_s);
     }
 
     void addChecksThenAdds()
@@ -215,47 +217,47 @@ private slots:
         m_form->Init();
         // Cancel uses up a key.
         test::whenModalShown<Form_AddContact>([](Form_AddContact *d) {
-            QCOMPARE(d->windowTitle(), u"Parlevo - Ajouter un contact"_qs);
-            d->findChild<QPushButton *>(u"CMD_Annuler"_qs)->click();
+            QCOMPARE(d->windowTitle(), u"Parlevo - Ajouter un contact"_s);
+            d->findChild<QPushButton *>(u"CMD_Annuler"_s)->click();
         });
-        button(u"CMD_Ajouter"_qs)->click();
+        button(u"CMD_Ajouter"_s)->click();
         QCOMPARE(m_state->colContacts().count(), 2);
 
         test::MessageBoxResponder answers;
         QStringList messages;
         test::whenModalShown<Form_AddContact>([&messages, &answers](Form_AddContact *d) {
-            auto *nom = d->findChild<QLineEdit *>(u"TextNom"_qs);
-            auto *gsm = d->findChild<QLineEdit *>(u"TextGSM"_qs);
-            auto *accept = d->findChild<QPushButton *>(u"CMD_Accepter"_qs);
-            QCOMPARE(accept->text(), u"&Ajouter"_qs);
+            auto *nom = d->findChild<QLineEdit *>(u"TextNom"_s);
+            auto *gsm = d->findChild<QLineEdit *>(u"TextGSM"_s);
+            auto *accept = d->findChild<QPushButton *>(u"CMD_Accepter"_s);
+            QCOMPARE(accept->text(), u"&Ajouter"_s);
             accept->click();
-            QTest::keyClicks(gsm, u"+33 6.1x2-3"_qs);
-            QCOMPARE(gsm->text(), u"33 6.123"_qs);
+            QTest::keyClicks(gsm, u"+33 6.1x2-3"_s);
+            QCOMPARE(gsm->text(), u"33 6.123"_s);
             gsm->clear();
             accept->click();
-            QTest::keyClicks(nom, u"Roy;er"_qs);
+            QTest::keyClicks(nom, u"Roy;er"_s);
             accept->click();
             gsm->setFocus();
-            gsm->insert(u"06a;12\n"_qs);
-            d->findChild<QComboBox *>(u"ComboGroupe"_qs)->setEditText(u"Nouveau"_qs);
-            d->findChild<QComboBox *>(u"ComboTitre"_qs)->setEditText(u"Sir"_qs);
+            gsm->insert(u"06a;12\n"_s);
+            d->findChild<QComboBox *>(u"ComboGroupe"_s)->setEditText(u"Nouveau"_s);
+            d->findChild<QComboBox *>(u"ComboTitre"_s)->setEditText(u"Sir"_s);
             for (const auto &shown : answers.shown())
                 messages.append(shown.text);
             accept->click();
         });
-        button(u"CMD_Ajouter"_qs)->click();
+        button(u"CMD_Ajouter"_s)->click();
         QCOMPARE(messages,
-                 (QStringList{u"Vous devez entrer un nom de contact"_qs, u"Vous devez entrer un nom de contact"_qs,
-                              u"Vous devez entrer un numéro de GSM"_qs}));
+                 (QStringList{u"Vous devez entrer un nom de contact"_s, u"Vous devez entrer un nom de contact"_s,
+                              u"Vous devez entrer un numéro de GSM"_s}));
         QCOMPARE(m_state->colContacts().count(), 3);
-        ClassContact *added = m_state->colContacts().find(u"4"_qs);
+        ClassContact *added = m_state->colContacts().find(u"4"_s);
         QVERIFY(added);
-        QCOMPARE(added->Nom, u"Royer"_qs);
-        QCOMPARE(added->Phone, u"0612"_qs);
-        QCOMPARE(added->Titre, u"Sir"_qs);
-        QCOMPARE(m_state->colGroupes().names().last(), u"Nouveau"_qs);
-        QCOMPARE(countText(), u"Nombre de contacts : 3"_qs);
-        QVERIFY(columnTexts(list()->model(), 0).contains(u"Nouveau"_qs));
+        QCOMPARE(added->Nom, u"Royer"_s);
+        QCOMPARE(added->Phone, u"0612"_s);
+        QCOMPARE(added->Titre, u"Sir"_s);
+        QCOMPARE(m_state->colGroupes().names().last(), u"Nouveau"_s);
+        QCOMPARE(countText(), u"Nombre de contacts : 3"_s);
+        QVERIFY(columnTexts(list()->model(), 0).contains(u"Nouveau"_s));
     }
 
     void modifyThenCancelKeepsTheContact()
@@ -266,27 +268,27 @@ private slots:
         ClassContact *contact = list()->currentContact();
         const QString prenom = contact->Prenom;
         test::whenModalShown<Form_AddContact>([](Form_AddContact *d) {
-            QCOMPARE(d->windowTitle(), u"Parlevo - Modifier un contact"_qs);
-            d->findChild<QLineEdit *>(u"TextPrenom"_qs)->setText(u"Autre"_qs);
-            d->findChild<QPushButton *>(u"CMD_Annuler"_qs)->click();
+            QCOMPARE(d->windowTitle(), u"Parlevo - Modifier un contact"_s);
+            d->findChild<QLineEdit *>(u"TextPrenom"_s)->setText(u"Autre"_s);
+            d->findChild<QPushButton *>(u"CMD_Annuler"_s)->click();
         });
-        button(u"CMD_Modifier"_qs)->click();
+        button(u"CMD_Modifier"_s)->click();
         QCOMPARE(contact->Prenom, prenom);
         test::whenModalShown<Form_AddContact>([](Form_AddContact *d) {
-            d->findChild<QLineEdit *>(u"TextNom"_qs)->setText(u"Zola"_qs);
-            d->findChild<QPushButton *>(u"CMD_Accepter"_qs)->click();
+            d->findChild<QLineEdit *>(u"TextNom"_s)->setText(u"Zola"_s);
+            d->findChild<QPushButton *>(u"CMD_Accepter"_s)->click();
         });
-        button(u"CMD_Modifier"_qs)->click();
-        QCOMPARE(contact->Nom, u"Zola"_qs);
-        QVERIFY(list()->model()->index(1, 2).data().toString().contains(u"Zola"_qs));
+        button(u"CMD_Modifier"_s)->click();
+        QCOMPARE(contact->Nom, u"Zola"_s);
+        QVERIFY(list()->model()->index(1, 2).data().toString().contains(u"Zola"_s));
     }
 
     void groupChange_data()
     {
         QTest::addColumn<QString>("name");
         QTest::addColumn<QStringList>("groups");
-        QTest::newRow("new") << u"Clients"_qs << QStringList{u"Travail"_qs, u"Personnel"_qs, u"Amis"_qs, u"Clients"_qs};
-        QTest::newRow("empty") << QString() << QStringList{u"Travail"_qs, u"Personnel"_qs, u"Amis"_qs};
+        QTest::newRow("new") << u"Clients"_s << QStringList{u"Travail"_s, u"Personnel"_s, u"Amis"_s, u"Clients"_s};
+        QTest::newRow("empty") << QString() << QStringList{u"Travail"_s, u"Personnel"_s, u"Amis"_s};
     }
     void groupChange()
     {
@@ -297,16 +299,16 @@ private slots:
         selectRows({0, 2});
         list()->selectionModel()->setCurrentIndex(list()->model()->index(1, 0), QItemSelectionModel::NoUpdate);
         test::whenModalShown<Form_ChangeGroup>([name](Form_ChangeGroup *d) {
-            d->findChild<QComboBox *>(u"ComboGroup"_qs)->setEditText(name);
-            d->findChild<QPushButton *>(u"CMD_ChangeGroupe"_qs)->click();
+            d->findChild<QComboBox *>(u"ComboGroup"_s)->setEditText(name);
+            d->findChild<QPushButton *>(u"CMD_ChangeGroupe"_s)->click();
         });
-        m_form->findChild<QAction *>(u"MNU_DefGroupe"_qs)->trigger();
+        m_form->findChild<QAction *>(u"MNU_DefGroupe"_s)->trigger();
         QCOMPARE(m_state->colGroupes().names(), groups);
-        QCOMPARE(columnTexts(list()->model(), 0), (QStringList{name, u"Personnel"_qs, name}));
+        QCOMPARE(columnTexts(list()->model(), 0), (QStringList{name, u"Personnel"_s, name}));
 
         test::whenModalShown<Form_ChangeGroup>([](Form_ChangeGroup *d) { d->close(); });
-        m_form->findChild<QAction *>(u"MNU_DefGroupe"_qs)->trigger();
-        QCOMPARE(columnTexts(list()->model(), 0), (QStringList{name, u"Personnel"_qs, name}));
+        m_form->findChild<QAction *>(u"MNU_DefGroupe"_s)->trigger();
+        QCOMPARE(columnTexts(list()->model(), 0), (QStringList{name, u"Personnel"_s, name}));
     }
 
     void importFromTheMenu()
@@ -316,24 +318,24 @@ private slots:
         test::MessageBoxResponder answers;
         // Cancelled in the explanation: no file dialog, no message.
         test::whenModalShown<Form_ImportCSV>([](Form_ImportCSV *d) {
-            QCOMPARE(d->findChild<QLabel *>(u"LabelHelp3"_qs)->text(), u"Groupe;Société;Titre;Prénom;Nom;N° de GSM"_qs);
-            d->findChild<QPushButton *>(u"CMD_Annuler"_qs)->click();
+            QCOMPARE(d->findChild<QLabel *>(u"LabelHelp3"_s)->text(), u"Groupe;Société;Titre;Prénom;Nom;N° de GSM"_s);
+            d->findChild<QPushButton *>(u"CMD_Annuler"_s)->click();
         });
-        FileDialog::setNextFileName(test::fixturePath(u"import_example.csv"_qs));
-        m_form->findChild<QAction *>(u"MNU_ImportCSV"_qs)->trigger();
+        FileDialog::setNextFileName(test::fixturePath(u"import_example.csv"_s));
+        m_form->findChild<QAction *>(u"MNU_ImportCSV"_s)->trigger();
         QCOMPARE(answers.shown().size(), 0);
 
         test::whenModalShown<Form_ImportCSV>(
-            [](Form_ImportCSV *d) { d->findChild<QPushButton *>(u"CMD_ChargeCSV"_qs)->click(); });
-        m_form->findChild<QAction *>(u"MNU_ImportCSV"_qs)->trigger();
+            [](Form_ImportCSV *d) { d->findChild<QPushButton *>(u"CMD_ChargeCSV"_s)->click(); });
+        m_form->findChild<QAction *>(u"MNU_ImportCSV"_s)->trigger();
         QCOMPARE(answers.shown().size(), 1);
-        QCOMPARE(answers.shown()[0].text, u"Importer depuis un fichier CSV:\r\n\r\n2 contact(s) importé(s)"_qs);
+        QCOMPARE(answers.shown()[0].text, u"Importer depuis un fichier CSV:\r\n\r\n2 contact(s) importé(s)"_s);
         QCOMPARE(answers.shown()[0].style, 64);
-        QCOMPARE(countText(), u"Nombre de contacts : 3"_qs);
-        QCOMPARE(columnTexts(list()->model(), 0), (QStringList{u"Personnel"_qs, u"Travail"_qs, u"Travail"_qs}));
+        QCOMPARE(countText(), u"Nombre de contacts : 3"_s);
+        QCOMPARE(columnTexts(list()->model(), 0), (QStringList{u"Personnel"_s, u"Travail"_s, u"Travail"_s}));
 
         answers.clear();
-        m_form->ImportCSV(m_dir->filePath(u"absent.csv"_qs));
+        m_form->ImportCSV(m_dir->filePath(u"absent.csv"_s));
         QCOMPARE(answers.shown().size(), 1);
         QCOMPARE(answers.shown()[0].style, 16);
         QCOMPARE(m_state->colContacts().count(), 3);

@@ -3,6 +3,8 @@
 #include <QSignalSpy>
 #include <QTest>
 
+using namespace Qt::StringLiterals;
+
 using namespace parlevo;
 
 namespace {
@@ -11,9 +13,9 @@ namespace {
 QString keyFor(int n)
 {
     if (n % 7 == 0)
-        return u"k"_qs + QString::number(n);
+        return u"k"_s + QString::number(n);
     if (n % 11 == 0)
-        return u"9"_qs + QString::number(n).rightJustified(8, u'0'); // a number far beyond the book
+        return u"9"_s + QString::number(n).rightJustified(8, u'0'); // a number far beyond the book
     return QString::number(n);
 }
 
@@ -37,7 +39,7 @@ QStringList keysInOrder(const ContactCollection &contacts)
         keys.append(c.GUID);
     for (qsizetype i = 0; i < keys.size(); ++i) {
         if (contacts.at(i)->GUID != keys[i] || contacts.indexOf(keys[i]) != i)
-            return {u"positions disagree with iteration"_qs};
+            return {u"positions disagree with iteration"_s};
     }
     return keys;
 }
@@ -50,19 +52,19 @@ private slots:
     void refusesEmptyAndTakenKeys()
     {
         ContactCollection contacts;
-        QVERIFY(contacts.add(contact(u"7"_qs, u"First"_qs)));
-        QCOMPARE(contacts.add(contact(u"7"_qs, u"Second"_qs)), nullptr);
-        QVERIFY(contacts.add(contact(u"007"_qs, u"Leading zeros"_qs)));
-        QCOMPARE(contacts.add(contact(u"007"_qs)), nullptr);
+        QVERIFY(contacts.add(contact(u"7"_s, u"First"_s)));
+        QCOMPARE(contacts.add(contact(u"7"_s, u"Second"_s)), nullptr);
+        QVERIFY(contacts.add(contact(u"007"_s, u"Leading zeros"_s)));
+        QCOMPARE(contacts.add(contact(u"007"_s)), nullptr);
         QCOMPARE(contacts.add(std::make_unique<ClassContact>()), nullptr);
         std::vector<std::unique_ptr<ClassContact>> batch;
         for (const char16_t *key : {u"8", u"7", u"8", u"999999999", u"007", u"999999999"})
             batch.push_back(contact(QString::fromUtf16(key)));
         QCOMPARE(contacts.append(std::move(batch)), 2);
-        QCOMPARE(keysInOrder(contacts), (QStringList{u"7"_qs, u"007"_qs, u"8"_qs, u"999999999"_qs}));
-        QCOMPARE(contacts.find(u"7"_qs)->Nom, u"First"_qs);
-        QCOMPARE(contacts.find(u"007"_qs)->Nom, u"Leading zeros"_qs);
-        QCOMPARE(contacts.find(u"9"_qs), nullptr);
+        QCOMPARE(keysInOrder(contacts), (QStringList{u"7"_s, u"007"_s, u"8"_s, u"999999999"_s}));
+        QCOMPARE(contacts.find(u"7"_s)->Nom, u"First"_s);
+        QCOMPARE(contacts.find(u"007"_s)->Nom, u"Leading zeros"_s);
+        QCOMPARE(contacts.find(u"9"_s), nullptr);
         QCOMPARE(contacts.at(4), nullptr);
     }
 
@@ -90,7 +92,7 @@ private slots:
         }
         if (!oneByOne) {
             // Unknown and repeated keys are skipped.
-            QCOMPARE(contacts.remove(gone + QStringList{u"5000"_qs, u"3"_qs}), gone.size());
+            QCOMPARE(contacts.remove(gone + QStringList{u"5000"_s, u"3"_s}), gone.size());
         }
         for (const QString &key : gone) {
             QCOMPARE(contacts.remove(key), oneByOne);
@@ -102,7 +104,7 @@ private slots:
         QVERIFY(contacts.add(contact(1)));
         QVERIFY(contacts.add(contact(21)));
         QCOMPARE(contacts.indexOf(keyFor(21)), expected.size() + 1);
-        QCOMPARE(contacts.find(keyFor(22))->GUID, u"900000022"_qs);
+        QCOMPARE(contacts.find(keyFor(22))->GUID, u"900000022"_s);
     }
 
     void notifiesWithTheKeysConcerned()
@@ -120,25 +122,25 @@ private slots:
         contacts.add(contact(5));
         QCOMPARE(reset.count(), 1);
         QCOMPARE(added.count(), 1);
-        QCOMPARE(added.at(0).at(0).toString(), u"5"_qs);
+        QCOMPARE(added.at(0).at(0).toString(), u"5"_s);
 
         // Observers still find the contacts when told they are about to go.
         connect(&contacts, &ContactCollection::contactsAboutToBeRemoved, this, [&contacts](const QStringList &keys) {
             for (const QString &key : keys)
                 QVERIFY(contacts.find(key));
         });
-        contacts.remove(QStringList{u"4"_qs, u"2"_qs, u"404"_qs});
-        contacts.remove(u"5"_qs);
-        contacts.remove(u"404"_qs);
+        contacts.remove(QStringList{u"4"_s, u"2"_s, u"404"_s});
+        contacts.remove(u"5"_s);
+        contacts.remove(u"404"_s);
         QCOMPARE(aboutToRemove.count(), 2);
         QCOMPARE(removed.count(), 2);
-        QCOMPARE(removed.at(0).at(0).toStringList(), (QStringList{u"4"_qs, u"2"_qs}));
-        QCOMPARE(removed.at(1).at(0).toStringList(), QStringList{u"5"_qs});
+        QCOMPARE(removed.at(0).at(0).toStringList(), (QStringList{u"4"_s, u"2"_s}));
+        QCOMPARE(removed.at(1).at(0).toStringList(), QStringList{u"5"_s});
 
-        contacts.notifyChanged(u"3"_qs);
-        contacts.notifyChanged(u"2"_qs);
+        contacts.notifyChanged(u"3"_s);
+        contacts.notifyChanged(u"2"_s);
         QCOMPARE(changed.count(), 1);
-        QCOMPARE(changed.at(0).at(0).toString(), u"3"_qs);
+        QCOMPARE(changed.at(0).at(0).toString(), u"3"_s);
         contacts.clear();
         QCOMPARE(reset.count(), 2);
         QCOMPARE(contacts.begin(), contacts.end());

@@ -6,6 +6,8 @@
 #include <QDir>
 #include <QTest>
 
+using namespace Qt::StringLiterals;
+
 using namespace parlevo;
 
 namespace {
@@ -40,16 +42,16 @@ private slots:
         config.ColumnGroup = true;
         QCOMPARE(presentColumns(config),
                  (QList<ContactColumn>{ContactColumn::Groupe, ContactColumn::Titre, ContactColumn::GSM}));
-        ClassContact c = contact(u"G"_qs, u"S"_qs, u"Dupuis"_qs, u"06"_qs);
-        c.Titre = u"Mme"_qs;
-        QCOMPARE(columnValue(c, ContactColumn::FullName), u"Mme Dupuis "_qs);
-        QCOMPARE(columnValue(c, ContactColumn::GSM), u"06"_qs);
+        ClassContact c = contact(u"G"_s, u"S"_s, u"Dupuis"_s, u"06"_s);
+        c.Titre = u"Mme"_s;
+        QCOMPARE(columnValue(c, ContactColumn::FullName), u"Mme Dupuis "_s);
+        QCOMPARE(columnValue(c, ContactColumn::GSM), u"06"_s);
     }
 
     void sortComparesTextIgnoringCase()
     {
-        std::vector<ClassContact> book{contact({}, {}, u"9"_qs), contact({}, {}, u"b"_qs), contact({}, {}, u"10"_qs),
-                                       contact({}, {}, u"B"_qs), contact({}, {}, u"a"_qs)};
+        std::vector<ClassContact> book{contact({}, {}, u"9"_s), contact({}, {}, u"b"_s), contact({}, {}, u"10"_s),
+                                       contact({}, {}, u"B"_s), contact({}, {}, u"a"_s)};
         std::vector<ClassContact *> rows;
         for (ClassContact &c : book)
             rows.push_back(&c);
@@ -61,17 +63,17 @@ private slots:
         };
         sortContacts(rows, ContactColumn::Nom, true);
         // Numbers sort as text; equal texts keep their order.
-        QCOMPARE(names(), (QStringList{u"10"_qs, u"9"_qs, u"a"_qs, u"b"_qs, u"B"_qs}));
+        QCOMPARE(names(), (QStringList{u"10"_s, u"9"_s, u"a"_s, u"b"_s, u"B"_s}));
         sortContacts(rows, ContactColumn::Nom, false);
-        QCOMPARE(names(), (QStringList{u"b"_qs, u"B"_qs, u"a"_qs, u"9"_qs, u"10"_qs}));
+        QCOMPARE(names(), (QStringList{u"b"_s, u"B"_s, u"a"_s, u"9"_s, u"10"_s}));
     }
 
     // Short texts, shared beginnings, accents, case and NUL units against the one-pair comparison,
     // for a whole sort and for new rows merged into rows already sorted.
     void sortAgreesWithTheComparison()
     {
-        const QString pieces[] = {u"ab"_qs, u"AB"_qs, u"abc"_qs, u"a"_qs, QString(QChar(0)), u"É"_qs,
-                                  u"é"_qs,  u" "_qs,  u"Z"_qs,   u"ß"_qs, u"1"_qs,           QString()};
+        const QString pieces[] = {u"ab"_s, u"AB"_s, u"abc"_s, u"a"_s, QString(QChar(0)), u"É"_s, u"é"_s,
+                                  u" "_s,  u"Z"_s,  u"ß"_s,   u"1"_s, QString()};
         std::vector<ClassContact> book;
         quint32 seed = 7;
         for (int i = 0; i < 400; ++i) {
@@ -114,9 +116,9 @@ private slots:
 
     void searchIgnoresCaseLikeQt()
     {
-        const QString texts[] = {QString(),  u"a"_qs,    u"Dupont"_qs, u"DUPUIS"_qs,      u"éÉé"_qs,
-                                 u"xDUp"_qs, u"ddup"_qs, u"Straße"_qs, u"\U00010400x"_qs, u"\U00010428"_qs,
-                                 u"dupd"_qs, u"aaab"_qs, u"É"_qs};
+        const QString texts[] = {QString(), u"a"_s,    u"Dupont"_s, u"DUPUIS"_s,      u"éÉé"_s,
+                                 u"xDUp"_s, u"ddup"_s, u"Straße"_s, u"\U00010400x"_s, u"\U00010428"_s,
+                                 u"dupd"_s, u"aaab"_s, u"É"_s};
         std::vector<ClassContact> book;
         for (const QString &text : texts)
             book.push_back(contact({}, {}, text));
@@ -128,7 +130,7 @@ private slots:
             const QString &text = texts[i];
             for (const QString &part : texts) {
                 QVERIFY2(containsIgnoringCase(text, part) == text.contains(part, Qt::CaseInsensitive),
-                         qPrintable(text + u" / "_qs + part));
+                         qPrintable(text + u" / "_s + part));
                 if (foldsUnitByUnit(part))
                     QCOMPARE(folded.listed(i, foldedText(part)), listedBySearch(*rows[i], 3, part));
             }
@@ -142,19 +144,19 @@ private slots:
         QTest::addColumn<QString>("groupe");
         QTest::addColumn<QString>("item");
         QTest::addColumn<bool>("listed");
-        QTest::newRow("name inside another") << u"Clients VIP"_qs << u"Client"_qs << true;
-        QTest::newRow("same name") << u"Client"_qs << u"Client"_qs << true;
-        QTest::newRow("longer item") << u"Client"_qs << u"Clients VIP"_qs << false;
-        QTest::newRow("case") << u"CLIENT"_qs << u"client"_qs << true;
-        QTest::newRow("no group under a group") << QString() << u"Client"_qs << false;
-        QTest::newRow("no group under all") << QString() << u"Tous"_qs << true;
+        QTest::newRow("name inside another") << u"Clients VIP"_s << u"Client"_s << true;
+        QTest::newRow("same name") << u"Client"_s << u"Client"_s << true;
+        QTest::newRow("longer item") << u"Client"_s << u"Clients VIP"_s << false;
+        QTest::newRow("case") << u"CLIENT"_s << u"client"_s << true;
+        QTest::newRow("no group under a group") << QString() << u"Client"_s << false;
+        QTest::newRow("no group under all") << QString() << u"Tous"_s << true;
     }
     void groupFilter()
     {
         QFETCH(QString, groupe);
         QFETCH(QString, item);
         QFETCH(bool, listed);
-        QCOMPARE(listedByGroup(contact(groupe, {}, u"X"_qs), item, u"Tous"_qs), listed);
+        QCOMPARE(listedByGroup(contact(groupe, {}, u"X"_s), item, u"Tous"_s), listed);
     }
 
     void deepSearch_data()
@@ -162,10 +164,10 @@ private slots:
         QTest::addColumn<int>("field");
         QTest::addColumn<QString>("text");
         QTest::addColumn<QStringList>("listed");
-        QTest::newRow("dup in Nom") << 3 << u"dup"_qs << QStringList{u"Dupont"_qs, u"DUPUIS"_qs};
-        QTest::newRow("empty in Societe") << 0 << QString() << QStringList{u"Martin"_qs, u"DUPUIS"_qs};
-        QTest::newRow("number") << 4 << u"12"_qs << QStringList{u"Martin"_qs};
-        QTest::newRow("nothing") << 3 << u"zz"_qs << QStringList{};
+        QTest::newRow("dup in Nom") << 3 << u"dup"_s << QStringList{u"Dupont"_s, u"DUPUIS"_s};
+        QTest::newRow("empty in Societe") << 0 << QString() << QStringList{u"Martin"_s, u"DUPUIS"_s};
+        QTest::newRow("number") << 4 << u"12"_s << QStringList{u"Martin"_s};
+        QTest::newRow("nothing") << 3 << u"zz"_s << QStringList{};
         QTest::newRow("unknown field") << 9 << QString() << QStringList{};
     }
     void deepSearch()
@@ -173,9 +175,8 @@ private slots:
         QFETCH(int, field);
         QFETCH(QString, text);
         QFETCH(QStringList, listed);
-        const ClassContact book[] = {contact({}, {}, u"Dupont"_qs, u"06"_qs),
-                                     contact({}, u"Acme"_qs, u"Martin"_qs, u"0612"_qs),
-                                     contact({}, u" "_qs, u"DUPUIS"_qs)};
+        const ClassContact book[] = {contact({}, {}, u"Dupont"_s, u"06"_s),
+                                     contact({}, u"Acme"_s, u"Martin"_s, u"0612"_s), contact({}, u" "_s, u"DUPUIS"_s)};
         QStringList found;
         for (const ClassContact &c : book) {
             if (listedBySearch(c, field, text))
@@ -187,15 +188,15 @@ private slots:
     void editorChecksLastNameFirst()
     {
         QCOMPARE(contactEditorError({}, {}), 135);
-        QCOMPARE(contactEditorError({}, u"06"_qs), 135);
-        QCOMPARE(contactEditorError(u"Dupont"_qs, {}), 136);
-        QCOMPARE(contactEditorError(u" "_qs, u" "_qs), 0);
+        QCOMPARE(contactEditorError({}, u"06"_s), 135);
+        QCOMPARE(contactEditorError(u"Dupont"_s, {}), 136);
+        QCOMPARE(contactEditorError(u" "_s, u" "_s), 0);
     }
 
     void fieldFilters()
     {
-        QCOMPARE(numberCharactersOnly(u"+33 6.12-ab\t34"_qs), u"33 6.1234"_qs);
-        QCOMPARE(withoutForbidden(u"a;b\r\nc d"_qs), u"abc d"_qs);
+        QCOMPARE(numberCharactersOnly(u"+33 6.12-ab\t34"_s), u"33 6.1234"_s);
+        QCOMPARE(withoutForbidden(u"a;b\r\nc d"_s), u"abc d"_s);
     }
 
     void importAppendsEveryLine_data()
@@ -203,19 +204,19 @@ private slots:
         QTest::addColumn<QString>("fixture");
         QTest::addColumn<QList<QStringList>>("contacts");
         QTest::newRow("example")
-            << u"import_example.csv"_qs
+            << u"import_example.csv"_s
             << QList<QStringList>{
-                   {u"Travail"_qs, u"Parlevo"_qs, u"Mr"_qs, u"Jean"_qs, u"Dupont"_qs, u"0612345678"_qs, u"6"_qs},
-                   {u"Personnel"_qs, {}, u"Mme"_qs, u"Anne"_qs, u"Dupuis"_qs, u"0687654321"_qs, u"7"_qs}};
+                   {u"Travail"_s, u"Parlevo"_s, u"Mr"_s, u"Jean"_s, u"Dupont"_s, u"0612345678"_s, u"6"_s},
+                   {u"Personnel"_s, {}, u"Mme"_s, u"Anne"_s, u"Dupuis"_s, u"0687654321"_s, u"7"_s}};
         // A header line, a short line ended by a lone LF, quotes kept, an empty line, extra fields.
-        QTest::newRow("mixed") << u"import_mixed.csv"_qs
-                               << QList<QStringList>{{u"Groupe"_qs, u"Société"_qs, u"Titre"_qs, u"Prénom"_qs, u"Nom"_qs,
-                                                      u"N° de GSM"_qs, u"6"_qs},
-                                                     {u"Amis"_qs, {}, {}, {}, u"Martin"_qs, {}, u"7"_qs},
-                                                     {u"\"Clients\""_qs, u"\" Acme \""_qs, u"M."_qs, u"Paul"_qs,
-                                                      u"Durand"_qs, u"06 12"_qs, u"8"_qs},
-                                                     {{}, {}, {}, {}, {}, {}, u"9"_qs},
-                                                     {u"A"_qs, u"B"_qs, u"C"_qs, u"D"_qs, u"E"_qs, u"F"_qs, u"10"_qs}};
+        QTest::newRow("mixed") << u"import_mixed.csv"_s
+                               << QList<QStringList>{{u"Groupe"_s, u"Société"_s, u"Titre"_s, u"Prénom"_s, u"Nom"_s,
+                                                      u"N° de GSM"_s, u"6"_s},
+                                                     {u"Amis"_s, {}, {}, {}, u"Martin"_s, {}, u"7"_s},
+                                                     {u"\"Clients\""_s, u"\" Acme \""_s, u"M."_s, u"Paul"_s,
+                                                      u"Durand"_s, u"06 12"_s, u"8"_s},
+                                                     {{}, {}, {}, {}, {}, {}, u"9"_s},
+                                                     {u"A"_s, u"B"_s, u"C"_s, u"D"_s, u"E"_s, u"F"_s, u"10"_s}};
     }
     void importAppendsEveryLine()
     {
@@ -225,41 +226,41 @@ private slots:
         AppState state(dir.path());
         for (int i = 0; i < 5; ++i)
             state.NextKey();
-        auto first = std::make_unique<ClassContact>(contact({}, {}, u"Premier"_qs));
-        first->GUID = u"1"_qs;
+        auto first = std::make_unique<ClassContact>(contact({}, {}, u"Premier"_s));
+        first->GUID = u"1"_s;
         state.colContacts().add(std::move(first));
 
         const CsvImportResult result = importCsvFile(state, test::fixturePath(fixture));
         QVERIFY(result.opened);
         QCOMPARE(result.count, contacts.size());
         QCOMPARE(state.colContacts().count(), contacts.size() + 1);
-        QCOMPARE(state.colContacts().at(0)->Nom, u"Premier"_qs);
+        QCOMPARE(state.colContacts().at(0)->Nom, u"Premier"_s);
         for (qsizetype i = 0; i < contacts.size(); ++i)
             QCOMPARE(fields(*state.colContacts().at(i + 1)), contacts[i]);
         // Imported groups wait for the next start.
         QCOMPARE(state.colGroupes().count(), 0);
         QCOMPARE(csvImportMessage(state.textTable(), result, {}),
-                 u"Importer depuis un fichier CSV:\r\n\r\n%1 contact(s) importé(s)"_qs.arg(contacts.size()));
+                 u"Importer depuis un fichier CSV:\r\n\r\n%1 contact(s) importé(s)"_s.arg(contacts.size()));
     }
 
     void importOfEmptyOrUnreadableFile()
     {
         test::TestDataDir dir;
         AppState state(dir.path());
-        QVERIFY(dir.write(u"empty.csv"_qs, {}));
-        CsvImportResult result = importCsvFile(state, dir.filePath(u"empty.csv"_qs));
+        QVERIFY(dir.write(u"empty.csv"_s, {}));
+        CsvImportResult result = importCsvFile(state, dir.filePath(u"empty.csv"_s));
         QVERIFY(result.opened);
         QCOMPARE(result.count, 0);
         QCOMPARE(csvImportMessage(state.textTable(), result, {}),
-                 u"Importer depuis un fichier CSV:\r\n\r\n0 contact(s) importé(s)"_qs);
+                 u"Importer depuis un fichier CSV:\r\n\r\n0 contact(s) importé(s)"_s);
 
-        const QString missing = dir.filePath(u"missing.csv"_qs);
+        const QString missing = dir.filePath(u"missing.csv"_s);
         result = importCsvFile(state, missing);
         QVERIFY(!result.opened);
         QCOMPARE(state.colContacts().count(), 0);
-        QCOMPARE(csvImportMessage(state.textTable(), result, missing), u"Importer depuis un fichier CSV:\r\n\r\n"_qs +
+        QCOMPARE(csvImportMessage(state.textTable(), result, missing), u"Importer depuis un fichier CSV:\r\n\r\n"_s +
                                                                            QDir::toNativeSeparators(missing) +
-                                                                           u"\r\n\r\n0 contact(s) importé(s)"_qs);
+                                                                           u"\r\n\r\n0 contact(s) importé(s)"_s);
     }
 };
 

@@ -7,6 +7,8 @@
 #include <QFile>
 #include <QTest>
 
+using namespace Qt::StringLiterals;
+
 using namespace parlevo;
 
 namespace {
@@ -47,36 +49,36 @@ class TestContactStore : public QObject {
 private slots:
     void fullNameEndsWithABlank()
     {
-        QCOMPARE(fromRow(u"G|Acme|Mme|Anne|Dupuis|06"_qs).FullName(), u"Mme Dupuis Anne "_qs);
-        QCOMPARE(fromRow(u"||||Dupont|"_qs).FullName(), u"Dupont "_qs);
-        QCOMPARE(fromRow(u"||Dr.| Paul||"_qs).FullName(), u"Dr.  Paul "_qs);
-        QCOMPARE(fromRow(u"G|Acme||||06"_qs).FullName(), QString());
+        QCOMPARE(fromRow(u"G|Acme|Mme|Anne|Dupuis|06"_s).FullName(), u"Mme Dupuis Anne "_s);
+        QCOMPARE(fromRow(u"||||Dupont|"_s).FullName(), u"Dupont "_s);
+        QCOMPARE(fromRow(u"||Dr.| Paul||"_s).FullName(), u"Dr.  Paul "_s);
+        QCOMPARE(fromRow(u"G|Acme||||06"_s).FullName(), QString());
     }
 
     void loadsTheBookAndItsGroups()
     {
         test::TestDataDir dir;
-        QVERIFY(dir.write(kLst, test::fixtureBytes(u"contacts_example.lst"_qs)));
+        QVERIFY(dir.write(kLst, test::fixtureBytes(u"contacts_example.lst"_s)));
         AppState state(dir.path());
         QVERIFY(Charge_Contacts(state));
         QCOMPARE(rows(state),
-                 (QStringList{u"Personnel||Mme|Anne|Dupuis|0687654321"_qs, u"Travail|Acme|M.|Jean|Martin|0611223344"_qs,
-                              u"travail|||| Dupont |0600000000"_qs, u"|Société Générale||Zoé||06 12 34 56 78"_qs}));
-        QCOMPARE(state.colContacts().at(2)->GUID, u"3"_qs);
+                 (QStringList{u"Personnel||Mme|Anne|Dupuis|0687654321"_s, u"Travail|Acme|M.|Jean|Martin|0611223344"_s,
+                              u"travail|||| Dupont |0600000000"_s, u"|Société Générale||Zoé||06 12 34 56 78"_s}));
+        QCOMPARE(state.colContacts().at(2)->GUID, u"3"_s);
         // Travail and travail are one group, kept as first met; no group adds nothing.
-        QCOMPARE(state.colGroupes().names(), (QStringList{u"Personnel"_qs, u"Travail"_qs}));
-        QCOMPARE(state.NextKey(), u"5"_qs);
+        QCOMPARE(state.colGroupes().names(), (QStringList{u"Personnel"_s, u"Travail"_s}));
+        QCOMPARE(state.NextKey(), u"5"_s);
     }
 
     void loadsDamagedLines()
     {
         test::TestDataDir dir;
-        QVERIFY(dir.write(kLst, test::fixtureBytes(u"contacts_broken.lst"_qs)));
+        QVERIFY(dir.write(kLst, test::fixtureBytes(u"contacts_broken.lst"_s)));
         AppState state(dir.path());
         QVERIFY(Charge_Contacts(state));
-        QCOMPARE(rows(state), (QStringList{u"Amis||Dr.|Paul|Durand|0612345678"_qs, u"Amis|Acme|M.|||"_qs, u"|||||"_qs,
-                                           u"Seul|||||"_qs, QString(u"\u0081\u0000ÿ|€||||\u009d"_qs),
-                                           u"Lf||||Unix|0700000000"_qs, u"Fin||||Dernier|0799999999"_qs}));
+        QCOMPARE(rows(state), (QStringList{u"Amis||Dr.|Paul|Durand|0612345678"_s, u"Amis|Acme|M.|||"_s, u"|||||"_s,
+                                           u"Seul|||||"_s, QString(u"\u0081\u0000ÿ|€||||\u009d"_s),
+                                           u"Lf||||Unix|0700000000"_s, u"Fin||||Dernier|0799999999"_s}));
         // Saved again, every line has its six fields and the fields past the sixth are gone.
         QVERIFY(Sauve_Contacts(state, dir.filePath(kLst)));
         QCOMPARE(dir.read(kLst), QByteArray("Amis;;Dr.;Paul;Durand;0612345678\r\nAmis;Acme;M.;;;\r\n;;;;;\r\n"
@@ -110,9 +112,9 @@ private slots:
         int i = 0;
         for (const ClassContact &c : state.colContacts()) {
             const QString n = QString::number(i++);
-            if (c.GUID != QString::number(i) || c.Nom != u"Nom"_qs + n || c.Societe != u"Société "_qs + n ||
-                c.Phone != u"06"_qs + n.rightJustified(8, u'0') || c.Titre != u"M."_qs)
-                QFAIL(qPrintable(u"contact "_qs + n + u" reads "_qs + c.GUID + u'|' + c.Societe + u'|' + c.Nom));
+            if (c.GUID != QString::number(i) || c.Nom != u"Nom"_s + n || c.Societe != u"Société "_s + n ||
+                c.Phone != u"06"_s + n.rightJustified(8, u'0') || c.Titre != u"M."_s)
+                QFAIL(qPrintable(u"contact "_s + n + u" reads "_s + c.GUID + u'|' + c.Societe + u'|' + c.Nom));
         }
         QCOMPARE(state.colGroupes().names(), expectedGroups);
     }
@@ -120,8 +122,8 @@ private slots:
     void saveAndLoadGiveTheSameBook()
     {
         test::TestDataDir dir;
-        const QStringList book{u" Amis |  |Mlle| Léa|Noël |+33 6 12"_qs, u"|||||"_qs,
-                               u"Œuvre|€ & Cie|P.|Jean-Luc|D'Arc|0611"_qs};
+        const QStringList book{u" Amis |  |Mlle| Léa|Noël |+33 6 12"_s, u"|||||"_s,
+                               u"Œuvre|€ & Cie|P.|Jean-Luc|D'Arc|0611"_s};
         {
             AppState state(dir.path());
             for (const QString &row : book)
@@ -134,14 +136,14 @@ private slots:
         next.NextKey();
         QVERIFY(Charge_Contacts(next));
         QCOMPARE(rows(next), book);
-        QCOMPARE(next.colContacts().at(0)->GUID, u"2"_qs);
+        QCOMPARE(next.colContacts().at(0)->GUID, u"2"_s);
     }
 
     void separatorsInValuesBecomeBlanks()
     {
         test::TestDataDir dir;
         AppState state(dir.path());
-        addContact(state, u"A;B|x\r\ny|z\n|\r|中文|06;07"_qs);
+        addContact(state, u"A;B|x\r\ny|z\n|\r|中文|06;07"_s);
         QVERIFY(Sauve_Contacts(state, dir.filePath(kLst)));
         QCOMPARE(dir.read(kLst), QByteArray("A B;x  y;z ; ;??;06 07\r\n"));
     }
@@ -157,12 +159,12 @@ private slots:
             QVERIFY(state.colContacts().isEmpty());
             QCOMPARE(dir.read(kBak), QByteArray("copy of an earlier run\r\n"));
         }
-        const QByteArray found = test::fixtureBytes(u"contacts_example.lst"_qs);
+        const QByteArray found = test::fixtureBytes(u"contacts_example.lst"_s);
         QVERIFY(dir.write(kLst, found));
         AppState state(dir.path());
         QVERIFY(Charge_Contacts(state));
         QCOMPARE(dir.read(kBak), found);
-        state.colContacts().remove(u"2"_qs);
+        state.colContacts().remove(u"2"_s);
         QVERIFY(Sauve_Contacts(state, dir.filePath(kLst)));
         QCOMPARE(dir.read(kLst).size(), found.size() - 40);
         QCOMPARE(dir.read(kBak), found);
@@ -178,12 +180,12 @@ private slots:
     void failedSaveKeepsThePreviousFile()
     {
         test::TestDataDir dir;
-        const QByteArray previous = test::fixtureBytes(u"contacts_example.lst"_qs);
+        const QByteArray previous = test::fixtureBytes(u"contacts_example.lst"_s);
         QVERIFY(dir.write(kLst, previous));
         AppState state(dir.path());
         QVERIFY(Charge_Contacts(state));
         for (int i = 0; i < 500; ++i)
-            addContact(state, u"Groupe|Société|M.|Jean|Martin|0600000000"_qs);
+            addContact(state, u"Groupe|Société|M.|Jean|Martin|0600000000"_s);
         {
             test::FileSizeLimit diskFull(4096);
             if (!diskFull.active())

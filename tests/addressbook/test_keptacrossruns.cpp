@@ -6,6 +6,8 @@
 #include <QMenu>
 #include <QTest>
 
+using namespace Qt::StringLiterals;
+
 using namespace parlevo;
 
 // The address book and the predefined messages survive a quit and a new start of the program.
@@ -15,31 +17,31 @@ private slots:
     void quitAndStartAgain()
     {
         test::TestDataDir dir;
-        QVERIFY(dir.write(u"Contacts.lst"_qs, test::fixtureBytes(u"contacts_example.lst"_qs)));
+        QVERIFY(dir.write(u"Contacts.lst"_s, test::fixtureBytes(u"contacts_example.lst"_s)));
         {
             Application first(dir.path());
             QVERIFY(first.start());
             AppState &state = first.state();
             QCOMPARE(state.colContacts().count(), 4);
             QVERIFY(MenuPredefinis() && MenuPredefinis()->actions().isEmpty());
-            state.colContacts().remove(u"1"_qs);
-            state.colPredefinis().append({u"Retard"_qs, u"J'arrive\r\ndans 5 min"_qs});
+            state.colContacts().remove(u"1"_s);
+            state.colPredefinis().append({u"Retard"_s, u"J'arrive\r\ndans 5 min"_s});
             first.AppShutdown();
             QCOMPARE(MenuPredefinis(), nullptr);
         }
-        QCOMPARE(dir.read(u"Predefinis.sms"_qs), QByteArray("1\r\nRetard;J'arrive\\ndans 5 min\r\n"));
+        QCOMPARE(dir.read(u"Predefinis.sms"_s), QByteArray("1\r\nRetard;J'arrive\\ndans 5 min\r\n"));
 
         Application second(dir.path());
         QVERIFY(second.start());
         AppState &state = second.state();
         QCOMPARE(state.colContacts().count(), 3);
-        QCOMPARE(state.colContacts().at(0)->Nom, u"Martin"_qs);
-        QCOMPARE(state.colContacts().at(0)->GUID, u"1"_qs);
+        QCOMPARE(state.colContacts().at(0)->Nom, u"Martin"_s);
+        QCOMPARE(state.colContacts().at(0)->GUID, u"1"_s);
         QCOMPARE(state.colPredefinis().size(), 1);
-        QCOMPARE(state.colPredefinis().at(0).Message, u"J'arrive\r\ndans 5 min"_qs);
-        QCOMPARE(MenuPredefinis()->actions().at(0)->text(), u"Retard"_qs);
+        QCOMPARE(state.colPredefinis().at(0).Message, u"J'arrive\r\ndans 5 min"_s);
+        QCOMPARE(MenuPredefinis()->actions().at(0)->text(), u"Retard"_s);
         // The copy taken at this start is the book the first run left.
-        QCOMPARE(dir.read(u"Contacts.bak"_qs), dir.read(u"Contacts.lst"_qs));
+        QCOMPARE(dir.read(u"Contacts.bak"_s), dir.read(u"Contacts.lst"_s));
         second.AppShutdown();
     }
 };

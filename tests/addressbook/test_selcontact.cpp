@@ -12,6 +12,8 @@
 #include <QPushButton>
 #include <QTest>
 
+using namespace Qt::StringLiterals;
+
 using namespace parlevo;
 
 class TestSelContact : public QObject {
@@ -27,7 +29,7 @@ private:
         c->Groupe = groupe;
         c->Societe = societe;
         c->Nom = nom;
-        c->Phone = u"06"_qs;
+        c->Phone = u"06"_s;
         c->GUID = m_state->NextKey();
         Ajoute_Groupe(*m_state, groupe);
         m_state->colContacts().add(std::move(c));
@@ -40,7 +42,7 @@ private:
         return names;
     }
     template <typename W> W *child(const QString &name) const { return m_picker->findChild<W *>(name); }
-    QString count() const { return child<QLabel>(u"LabelNBFiche"_qs)->text(); }
+    QString count() const { return child<QLabel>(u"LabelNBFiche"_s)->text(); }
     void open(int mode)
     {
         m_picker = std::make_unique<Form_SelContact>(*m_state);
@@ -50,15 +52,15 @@ private:
     }
     void search(int field, const QString &text)
     {
-        if (!child<QCheckBox>(u"CheckFiltre"_qs)->isChecked())
-            child<QCheckBox>(u"CheckFiltre"_qs)->click();
-        child<QComboBox>(u"Combo_Dans"_qs)->setCurrentIndex(field);
-        child<QLineEdit>(u"TextRecherche"_qs)->setText(text);
-        child<QPushButton>(u"CMD_Filtre"_qs)->click();
+        if (!child<QCheckBox>(u"CheckFiltre"_s)->isChecked())
+            child<QCheckBox>(u"CheckFiltre"_s)->click();
+        child<QComboBox>(u"Combo_Dans"_s)->setCurrentIndex(field);
+        child<QLineEdit>(u"TextRecherche"_s)->setText(text);
+        child<QPushButton>(u"CMD_Filtre"_s)->click();
     }
     void chooseGroup(const QString &name)
     {
-        auto *combo = child<QComboBox>(u"ComboGroupe"_qs);
+        auto *combo = child<QComboBox>(u"ComboGroupe"_s);
         const int index = combo->findText(name);
         QVERIFY(index >= 0);
         combo->setCurrentIndex(index);
@@ -71,10 +73,10 @@ private slots:
         m_dir = std::make_unique<test::TestDataDir>();
         m_state = std::make_unique<AppState>(m_dir->path());
         m_state->config().ColumnLastName = true;
-        add(u"Client"_qs, u"Acme"_qs, u"Dupont"_qs);
-        add(u"Clients VIP"_qs, {}, u"DUPUIS"_qs);
-        add({}, u"Zeta"_qs, u"Martin"_qs);
-        add(u"Amis"_qs, {}, u"Blanc"_qs);
+        add(u"Client"_s, u"Acme"_s, u"Dupont"_s);
+        add(u"Clients VIP"_s, {}, u"DUPUIS"_s);
+        add({}, u"Zeta"_s, u"Martin"_s);
+        add(u"Amis"_s, {}, u"Blanc"_s);
     }
     void cleanup()
     {
@@ -86,28 +88,28 @@ private slots:
     void groupFilter()
     {
         open(1);
-        QCOMPARE(m_picker->windowTitle(), u"Parlevo - Ajouter des contacts au SMS Mailing"_qs);
-        QCOMPARE(count(), u"Résultat : 4 contacts"_qs);
-        chooseGroup(u"Client"_qs);
-        QCOMPARE(listedNames(), (QStringList{u"Dupont"_qs, u"DUPUIS"_qs}));
-        chooseGroup(u"Clients VIP"_qs);
-        QCOMPARE(listedNames(), QStringList{u"DUPUIS"_qs});
-        QCOMPARE(count(), u"Résultat : 1 contacts"_qs);
+        QCOMPARE(m_picker->windowTitle(), u"Parlevo - Ajouter des contacts au SMS Mailing"_s);
+        QCOMPARE(count(), u"Résultat : 4 contacts"_s);
+        chooseGroup(u"Client"_s);
+        QCOMPARE(listedNames(), (QStringList{u"Dupont"_s, u"DUPUIS"_s}));
+        chooseGroup(u"Clients VIP"_s);
+        QCOMPARE(listedNames(), QStringList{u"DUPUIS"_s});
+        QCOMPARE(count(), u"Résultat : 1 contacts"_s);
     }
 
     void deepSearch()
     {
         open(1);
-        QVERIFY(!child<QLineEdit>(u"TextRecherche"_qs)->isEnabled());
-        search(3, u"dup"_qs);
-        QCOMPARE(listedNames(), (QStringList{u"Dupont"_qs, u"DUPUIS"_qs}));
+        QVERIFY(!child<QLineEdit>(u"TextRecherche"_s)->isEnabled());
+        search(3, u"dup"_s);
+        QCOMPARE(listedNames(), (QStringList{u"Dupont"_s, u"DUPUIS"_s}));
         search(0, QString());
-        QCOMPARE(listedNames(), (QStringList{u"Martin"_qs, u"Dupont"_qs}));
-        search(3, u"zz"_qs);
-        QCOMPARE(count(), u"Résultat : 0 contacts"_qs);
-        auto *accept = child<QPushButton>(u"CMD_Accepter"_qs);
+        QCOMPARE(listedNames(), (QStringList{u"Martin"_s, u"Dupont"_s}));
+        search(3, u"zz"_s);
+        QCOMPARE(count(), u"Résultat : 0 contacts"_s);
+        auto *accept = child<QPushButton>(u"CMD_Accepter"_s);
         QVERIFY(!accept->isEnabled());
-        search(3, u"dup"_qs);
+        search(3, u"dup"_s);
         QVERIFY(!accept->isEnabled());
         // After a header click, a search lists in the clicked order.
         ContactListView *list = m_picker->list();
@@ -115,20 +117,20 @@ private slots:
         list->columnClicked(nom);
         if (list->listModel()->sortOrder() == Qt::AscendingOrder)
             list->columnClicked(nom);
-        search(3, u"DU"_qs);
-        QCOMPARE(listedNames(), (QStringList{u"DUPUIS"_qs, u"Dupont"_qs}));
+        search(3, u"DU"_s);
+        QCOMPARE(listedNames(), (QStringList{u"DUPUIS"_s, u"Dupont"_s}));
         // Choosing a group turns the search off and lists that group.
-        chooseGroup(u"Amis"_qs);
-        QVERIFY(!child<QCheckBox>(u"CheckFiltre"_qs)->isChecked());
-        QVERIFY(!child<QPushButton>(u"CMD_Filtre"_qs)->isEnabled());
-        QCOMPARE(listedNames(), QStringList{u"Blanc"_qs});
+        chooseGroup(u"Amis"_s);
+        QVERIFY(!child<QCheckBox>(u"CheckFiltre"_s)->isChecked());
+        QVERIFY(!child<QPushButton>(u"CMD_Filtre"_s)->isEnabled());
+        QCOMPARE(listedNames(), QStringList{u"Blanc"_s});
     }
 
     void singleModeDoubleClickChooses()
     {
         open(0);
-        QCOMPARE(m_picker->windowTitle(), u"Parlevo - Sélectionner le destinataire"_qs);
-        QCOMPARE(child<QPushButton>(u"CMD_Accepter"_qs)->text(), u"Sélectionner ce contact"_qs);
+        QCOMPARE(m_picker->windowTitle(), u"Parlevo - Sélectionner le destinataire"_s);
+        QCOMPARE(child<QPushButton>(u"CMD_Accepter"_s)->text(), u"Sélectionner ce contact"_s);
         ContactListView *list = m_picker->list();
         QCOMPARE(list->selectionMode(), QAbstractItemView::SingleSelection);
         test::whenModalShown<Form_SelContact>([list](Form_SelContact *) {
@@ -138,27 +140,27 @@ private slots:
         });
         QCOMPARE(m_picker->exec(), int(QDialog::Accepted));
         QVERIFY(m_picker->Result);
-        QCOMPARE(m_picker->SelContact->Nom, u"Dupont"_qs);
-        QCOMPARE(m_picker->SelContact, m_state->colContacts().find(u"1"_qs));
+        QCOMPARE(m_picker->SelContact->Nom, u"Dupont"_s);
+        QCOMPARE(m_picker->SelContact, m_state->colContacts().find(u"1"_s));
     }
 
     void mailingModeHandsBackListedRows()
     {
         open(1);
-        chooseGroup(u"Client"_qs);
+        chooseGroup(u"Client"_s);
         ContactListView *list = m_picker->list();
         test::whenModalShown<Form_SelContact>([list](Form_SelContact *picker) {
             QTest::keyClick(list, Qt::Key_A, Qt::ControlModifier);
-            picker->findChild<QPushButton *>(u"CMD_Accepter"_qs)->click();
+            picker->findChild<QPushButton *>(u"CMD_Accepter"_s)->click();
         });
         m_picker->exec();
         QCOMPARE(m_picker->selectedContacts(),
-                 (QList<ClassContact *>{m_state->colContacts().find(u"1"_qs), m_state->colContacts().find(u"2"_qs)}));
+                 (QList<ClassContact *>{m_state->colContacts().find(u"1"_s), m_state->colContacts().find(u"2"_s)}));
 
         // Closed by its close box: nothing counts as chosen.
         open(1);
         test::whenModalShown<Form_SelContact>([](Form_SelContact *picker) {
-            picker->findChild<ContactListView *>(u"ListViewCA"_qs)->selectAll();
+            picker->findChild<ContactListView *>(u"ListViewCA"_s)->selectAll();
             picker->close();
         });
         m_picker->exec();
@@ -170,29 +172,29 @@ private slots:
         open(1);
         m_picker->show();
         ContactListView *list = m_picker->list();
-        auto *menu = child<QMenu>(u"MNU_Selection"_qs);
+        auto *menu = child<QMenu>(u"MNU_Selection"_s);
         QTest::mouseClick(list->viewport(), Qt::RightButton, {}, list->visualRect(list->model()->index(3, 0)).center());
         QTRY_VERIFY(menu->isVisible());
-        menu->findChild<QAction *>(u"MNU_Inverse"_qs)->trigger();
+        menu->findChild<QAction *>(u"MNU_Inverse"_s)->trigger();
         menu->close();
         QCOMPARE(list->selectedContacts().size(), 3);
         // The right button chose the row under it; the inverse is every other row.
         QVERIFY(!list->selectedContacts().contains(list->listModel()->contactAt(3)));
 
         // The title beside the box switches the search like the box itself.
-        auto *label = child<QLabel>(u"LabelFrame"_qs);
+        auto *label = child<QLabel>(u"LabelFrame"_s);
         QTest::mouseClick(label, Qt::LeftButton);
-        QVERIFY(child<QCheckBox>(u"CheckFiltre"_qs)->isChecked());
-        QVERIFY(child<QLineEdit>(u"TextRecherche"_qs)->isEnabled());
-        search(3, u"dup"_qs);
+        QVERIFY(child<QCheckBox>(u"CheckFiltre"_s)->isChecked());
+        QVERIFY(child<QLineEdit>(u"TextRecherche"_s)->isEnabled());
+        search(3, u"dup"_s);
         QTest::mouseClick(label, Qt::LeftButton);
-        QVERIFY(!child<QLineEdit>(u"TextRecherche"_qs)->isEnabled());
+        QVERIFY(!child<QLineEdit>(u"TextRecherche"_s)->isEnabled());
         QCOMPARE(listedNames().size(), 4);
 
         // One contact at a time: no selection menu.
         open(0);
         m_picker->show();
-        menu = child<QMenu>(u"MNU_Selection"_qs);
+        menu = child<QMenu>(u"MNU_Selection"_s);
         QTest::mouseClick(m_picker->list()->viewport(), Qt::RightButton, {},
                           m_picker->list()->visualRect(m_picker->list()->model()->index(0, 0)).center());
         QTest::qWait(50);

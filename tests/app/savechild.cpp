@@ -12,6 +12,8 @@
 #include <cstdio>
 #include <memory>
 
+using namespace Qt::StringLiterals;
+
 using namespace parlevo;
 
 namespace {
@@ -25,17 +27,17 @@ void fill(AppState &state, const QString &version)
     contacts.reserve(kContacts);
     for (int i = 0; i < kContacts; ++i) {
         auto c = std::make_unique<ClassContact>();
-        c->Groupe = u"Groupe %1"_qs.arg(i % 50);
+        c->Groupe = u"Groupe %1"_s.arg(i % 50);
         c->Nom = version + QString::number(i);
-        c->Prenom = u"Prénom"_qs;
-        c->Phone = u"06%1"_qs.arg(i, 8, 10, QLatin1Char('0'));
+        c->Prenom = u"Prénom"_s;
+        c->Phone = u"06%1"_s.arg(i, 8, 10, QLatin1Char('0'));
         c->GUID = state.NextKey();
         contacts.push_back(std::move(c));
     }
     state.colContacts().append(std::move(contacts));
     state.colPredefinis().clear();
     for (int i = 0; i < 200; ++i)
-        state.colPredefinis().append({version + QString::number(i), u"Texte %1 du message\r\nsuite"_qs.arg(i)});
+        state.colPredefinis().append({version + QString::number(i), u"Texte %1 du message\r\nsuite"_s.arg(i)});
     state.config().Expediteur = version;
 }
 
@@ -57,12 +59,12 @@ int main(int argc, char *argv[])
     const QString dir = QCoreApplication::arguments().value(1);
     AppState a(dir);
     AppState b(dir);
-    fill(a, u"A"_qs);
-    fill(b, u"B"_qs);
-    QDir().mkpath(dir + u"/refA"_qs);
-    QDir().mkpath(dir + u"/refB"_qs);
-    saveAll(a, dir + u"/refA"_qs);
-    saveAll(b, dir + u"/refB"_qs);
+    fill(a, u"A"_s);
+    fill(b, u"B"_s);
+    QDir().mkpath(dir + u"/refA"_s);
+    QDir().mkpath(dir + u"/refB"_s);
+    saveAll(a, dir + u"/refA"_s);
+    saveAll(b, dir + u"/refB"_s);
     saveAll(a, dir); // the old files
     std::puts("ready");
     std::fflush(stdout);

@@ -9,13 +9,15 @@
 
 #include <memory>
 
+using namespace Qt::StringLiterals;
+
 using namespace parlevo;
 
 namespace {
 
 QString cfgValue(const test::TestDataDir &dir, const QString &section, const QString &key)
 {
-    return ReadIni(section, key, u"<missing>"_qs, dir.filePath(u"Parlevo.cfg"_qs));
+    return ReadIni(section, key, u"<missing>"_s, dir.filePath(u"Parlevo.cfg"_s));
 }
 
 // The state as the application loads it from the directory.
@@ -43,7 +45,7 @@ private slots:
     {
         test::TestDataDir dir;
         AppState s(dir.path());
-        s.Gateway().Mail = u"stale"_qs;
+        s.Gateway().Mail = u"stale"_s;
         LoadConfig(s);
         const Config &c = s.config();
         QCOMPARE(c.WindowMaximized, false);
@@ -74,7 +76,7 @@ private slots:
         QFETCH(bool, maximized);
         QFETCH(QList<int>, geometry);
         test::TestDataDir dir;
-        QVERIFY(dir.write(u"Parlevo.cfg"_qs, "[Parlevo]\r\n" + section));
+        QVERIFY(dir.write(u"Parlevo.cfg"_s, "[Parlevo]\r\n" + section));
         const Config c = loaded(dir)->config();
         QCOMPARE(c.WindowMaximized, maximized);
         // Width "abc" and an out-of-range height keep the value in force, not the read default.
@@ -85,20 +87,20 @@ private slots:
     {
         QTest::addColumn<QString>("value");
         QTest::addColumn<bool>("title");
-        QTest::newRow("True") << u"True"_qs << true;
-        QTest::newRow("false") << u"false"_qs << false;
-        QTest::newRow("1") << u"1"_qs << true;
-        QTest::newRow("-1") << u"-1"_qs << true;
-        QTest::newRow("0") << u"0"_qs << false;
-        QTest::newRow("yes keeps default") << u"yes"_qs << false;
+        QTest::newRow("True") << u"True"_s << true;
+        QTest::newRow("false") << u"false"_s << false;
+        QTest::newRow("1") << u"1"_s << true;
+        QTest::newRow("-1") << u"-1"_s << true;
+        QTest::newRow("0") << u"0"_s << false;
+        QTest::newRow("yes keeps default") << u"yes"_s << false;
     }
     void columnFlags()
     {
         QFETCH(QString, value);
         QFETCH(bool, title);
         test::TestDataDir dir;
-        QVERIFY(dir.write(u"Parlevo.cfg"_qs, "[CarnetAdresses]\r\nColumn_Title=" + value.toLatin1() +
-                                                 "\r\ncolumn_firstname=true\r\nColumn_GSM=banana\r\n"));
+        QVERIFY(dir.write(u"Parlevo.cfg"_s, "[CarnetAdresses]\r\nColumn_Title=" + value.toLatin1() +
+                                                "\r\ncolumn_firstname=true\r\nColumn_GSM=banana\r\n"));
         const Config c = loaded(dir)->config();
         QCOMPARE(c.ColumnTitle, title);
         QCOMPARE(c.ColumnFirstName, true);
@@ -109,46 +111,46 @@ private slots:
     {
         test::TestDataDir dir;
         const auto s = loaded(dir);
-        s->config().Expediteur = u"Jean"_qs;
+        s->config().Expediteur = u"Jean"_s;
         s->config().ColumnTitle = true;
-        s->Gateway().Mail = u"demo@parlevo.test"_qs;
-        s->Gateway().Password = u"demo"_qs;
+        s->Gateway().Mail = u"demo@parlevo.test"_s;
+        s->Gateway().Password = u"demo"_s;
         SaveConfig(*s, {100, 200, 9000, 7000, false});
         clsRC4 rc4;
-        const QString password = rc4.EncryptString(u"demo"_qs, u"demo@parlevo.test"_qs, true);
-        QCOMPARE(dir.read(u"Parlevo.cfg"_qs), QByteArray("[Parlevo]\r\n"
-                                                         "Maximized=0\r\n"
-                                                         "Top=100\r\n"
-                                                         "Left=200\r\n"
-                                                         "Width=9000\r\n"
-                                                         "Height=7000\r\n"
-                                                         "From=Jean\r\n"
-                                                         "\r\n"
-                                                         "[CarnetAdresses]\r\n"
-                                                         "Column_Group=True\r\n"
-                                                         "Column_Company=True\r\n"
-                                                         "Column_Title=True\r\n"
-                                                         "Column_FullName=True\r\n"
-                                                         "Column_Firstname=False\r\n"
-                                                         "Column_LastName=False\r\n"
-                                                         "Column_GSM=True\r\n"
-                                                         "\r\n"
-                                                         "[Account]\r\n"
-                                                         "E-mail=demo@parlevo.test\r\n"
-                                                         "Password=" +
-                                                         password.toLatin1() + "\r\n"));
-        QVERIFY(password != u"demo"_qs && !password.isEmpty());
+        const QString password = rc4.EncryptString(u"demo"_s, u"demo@parlevo.test"_s, true);
+        QCOMPARE(dir.read(u"Parlevo.cfg"_s), QByteArray("[Parlevo]\r\n"
+                                                        "Maximized=0\r\n"
+                                                        "Top=100\r\n"
+                                                        "Left=200\r\n"
+                                                        "Width=9000\r\n"
+                                                        "Height=7000\r\n"
+                                                        "From=Jean\r\n"
+                                                        "\r\n"
+                                                        "[CarnetAdresses]\r\n"
+                                                        "Column_Group=True\r\n"
+                                                        "Column_Company=True\r\n"
+                                                        "Column_Title=True\r\n"
+                                                        "Column_FullName=True\r\n"
+                                                        "Column_Firstname=False\r\n"
+                                                        "Column_LastName=False\r\n"
+                                                        "Column_GSM=True\r\n"
+                                                        "\r\n"
+                                                        "[Account]\r\n"
+                                                        "E-mail=demo@parlevo.test\r\n"
+                                                        "Password=" +
+                                                        password.toLatin1() + "\r\n"));
+        QVERIFY(password != u"demo"_s && !password.isEmpty());
     }
 
     void maximizedSaveLeavesGeometryKeys()
     {
         test::TestDataDir dir;
-        QVERIFY(dir.write(u"Parlevo.cfg"_qs, "[Parlevo]\r\nMaximized=0\r\nTop=1\r\nLeft=2\r\nWidth=3\r\nHeight=4\r\n"));
+        QVERIFY(dir.write(u"Parlevo.cfg"_s, "[Parlevo]\r\nMaximized=0\r\nTop=1\r\nLeft=2\r\nWidth=3\r\nHeight=4\r\n"));
         const auto s = loaded(dir);
         SaveConfig(*s, {50, 60, 70, 80, true});
-        QCOMPARE(cfgValue(dir, u"Parlevo"_qs, u"Maximized"_qs), u"1"_qs);
-        QCOMPARE(cfgValue(dir, u"Parlevo"_qs, u"Top"_qs), u"1"_qs);
-        QCOMPARE(cfgValue(dir, u"Parlevo"_qs, u"Height"_qs), u"4"_qs);
+        QCOMPARE(cfgValue(dir, u"Parlevo"_s, u"Maximized"_s), u"1"_s);
+        QCOMPARE(cfgValue(dir, u"Parlevo"_s, u"Top"_s), u"1"_s);
+        QCOMPARE(cfgValue(dir, u"Parlevo"_s, u"Height"_s), u"4"_s);
         QCOMPARE(s->config().WindowTop, 50); // the globals follow the window all the same
         QVERIFY(loaded(dir)->config().WindowMaximized);
     }
@@ -157,9 +159,9 @@ private slots:
     {
         QTest::addColumn<QString>("mail");
         QTest::addColumn<QString>("password");
-        QTest::newRow("accents and symbols") << u"clé@exemple.fr"_qs << u"mötdé pa$$e&=#+"_qs;
-        QTest::newRow("150 characters, a line of Base64 longer than 76") << u"a@b.c"_qs << QString(150, u'y');
-        QTest::newRow("empty e-mail") << QString() << u"open"_qs;
+        QTest::newRow("accents and symbols") << u"clé@exemple.fr"_s << u"mötdé pa$$e&=#+"_s;
+        QTest::newRow("150 characters, a line of Base64 longer than 76") << u"a@b.c"_s << QString(150, u'y');
+        QTest::newRow("empty e-mail") << QString() << u"open"_s;
     }
     void passwordRoundTrips()
     {
@@ -167,7 +169,7 @@ private slots:
         QFETCH(QString, password);
         test::TestDataDir dir;
         saveAccount(dir, mail, password);
-        QVERIFY(!dir.read(u"Parlevo.cfg"_qs).contains(encodedForCheck(password)));
+        QVERIFY(!dir.read(u"Parlevo.cfg"_s).contains(encodedForCheck(password)));
         const auto s = loaded(dir);
         QCOMPARE(s->Gateway().Mail, mail);
         QCOMPARE(s->Gateway().Password, password);
@@ -176,31 +178,31 @@ private slots:
     void handChangedMailGivesOtherPassword()
     {
         test::TestDataDir dir;
-        saveAccount(dir, u"first@a.b"_qs, u"secret"_qs);
-        QVERIFY(WriteIni(u"Account"_qs, u"E-mail"_qs, u"second@a.b"_qs, dir.filePath(u"Parlevo.cfg"_qs)));
+        saveAccount(dir, u"first@a.b"_s, u"secret"_s);
+        QVERIFY(WriteIni(u"Account"_s, u"E-mail"_s, u"second@a.b"_s, dir.filePath(u"Parlevo.cfg"_s)));
         const QString password = loaded(dir)->Gateway().Password;
         QCOMPARE(password.size(), 6);
-        QVERIFY(password != u"secret"_qs);
+        QVERIFY(password != u"secret"_s);
     }
 
     void emptyPasswordKeepsStoredOne()
     {
         test::TestDataDir dir;
-        saveAccount(dir, u"a@b.c"_qs, u"kept"_qs);
-        const QString stored = cfgValue(dir, u"Account"_qs, u"Password"_qs);
-        saveAccount(dir, u"a@b.c"_qs, QString());
-        QCOMPARE(cfgValue(dir, u"Account"_qs, u"Password"_qs), stored);
-        QCOMPARE(loaded(dir)->Gateway().Password, u"kept"_qs);
+        saveAccount(dir, u"a@b.c"_s, u"kept"_s);
+        const QString stored = cfgValue(dir, u"Account"_s, u"Password"_s);
+        saveAccount(dir, u"a@b.c"_s, QString());
+        QCOMPARE(cfgValue(dir, u"Account"_s, u"Password"_s), stored);
+        QCOMPARE(loaded(dir)->Gateway().Password, u"kept"_s);
     }
 
     void failedSaveLeavesPreviousFile()
     {
         test::TestDataDir dir;
-        QVERIFY(dir.write(u"Parlevo.cfg"_qs, "[Parlevo]\r\nFrom=before\r\n"));
-        AppState s(dir.path() + u"/missing-directory"_qs);
+        QVERIFY(dir.write(u"Parlevo.cfg"_s, "[Parlevo]\r\nFrom=before\r\n"));
+        AppState s(dir.path() + u"/missing-directory"_s);
         LoadConfig(s);
         SaveConfig(s, {}); // silent, nothing written anywhere
-        QCOMPARE(dir.read(u"Parlevo.cfg"_qs), QByteArray("[Parlevo]\r\nFrom=before\r\n"));
+        QCOMPARE(dir.read(u"Parlevo.cfg"_s), QByteArray("[Parlevo]\r\nFrom=before\r\n"));
     }
 
 private:

@@ -25,6 +25,8 @@
 #include <functional>
 #include <memory>
 
+using namespace Qt::StringLiterals;
+
 using namespace parlevo;
 
 namespace {
@@ -40,7 +42,7 @@ const QStringList kToolbar = names(u"KXB_Home KXB_Simple KXB_Mailing KXB_Carnet 
 // inner line edit.
 QWidget *control(QWidget *w)
 {
-    while (w && (w->objectName().isEmpty() || w->objectName().startsWith(u"qt_"_qs)))
+    while (w && (w->objectName().isEmpty() || w->objectName().startsWith(u"qt_"_s)))
         w = w->parentWidget();
     return w;
 }
@@ -115,7 +117,7 @@ private:
     void walkActivity(const std::function<void()> &open, const char16_t *controls)
     {
         open();
-        checkTabWalk(m_main->findChild<QWidget *>(u"KXB_Home"_qs), kToolbar + names(controls));
+        checkTabWalk(m_main->findChild<QWidget *>(u"KXB_Home"_s), kToolbar + names(controls));
     }
 
     // Opens a modal dialog, walks it, then presses Escape, which must close it as a cancel.
@@ -142,15 +144,15 @@ private slots:
         m_dir = std::make_unique<test::TestDataDir>();
         m_state = std::make_unique<AppState>(m_dir->path());
         auto contact = std::make_unique<ClassContact>();
-        contact->Nom = u"Dupont"_qs;
-        contact->Phone = u"0612345678"_qs;
+        contact->Nom = u"Dupont"_s;
+        contact->Phone = u"0612345678"_s;
         contact->GUID = m_state->NextKey();
         m_state->colContacts().add(std::move(contact));
-        m_state->colPredefinis() = {{u"Un"_qs, u"Premier"_qs}};
+        m_state->colPredefinis() = {{u"Un"_s, u"Premier"_s}};
         MainWindowHooks hooks;
         hooks.querySolde = [] { return QString(); };
         m_main = std::make_unique<MDIForm_Main>(*m_state, std::move(hooks));
-        m_main->findChild<QTimer *>(u"TimerHeure"_qs)->stop();
+        m_main->findChild<QTimer *>(u"TimerHeure"_s)->stop();
         m_main->show();
         QVERIFY(QTest::qWaitForWindowActive(m_main.get()));
     }
@@ -194,10 +196,10 @@ private slots:
     void keysReachWhatOnlyTheMouseDidBefore()
     {
         QAccessibleInterface *prefs =
-            QAccessible::queryAccessibleInterface(m_main->findChild<KXButton *>(u"KXB_Prefs"_qs));
+            QAccessible::queryAccessibleInterface(m_main->findChild<KXButton *>(u"KXB_Prefs"_s));
         QCOMPARE(prefs->role(), QAccessible::Button);
         prefs->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
-        QCOMPARE(m_main->ActiveChild()->objectName(), u"Form_Prefs"_qs);
+        QCOMPARE(m_main->ActiveChild()->objectName(), u"Form_Prefs"_s);
 
         m_main->KXB_Simple_Click();
         bool popupShown = false;
@@ -235,7 +237,7 @@ private slots:
                 picker.TypeSource = 1;
                 picker.ImporteCarnet();
                 picker.Init();
-                picker.findChild<QCheckBox *>(u"CheckFiltre"_qs)->click();
+                picker.findChild<QCheckBox *>(u"CheckFiltre"_s)->click();
                 picker.exec();
             },
             u"ComboGroupe CheckFiltre TextRecherche Combo_Dans CMD_Filtre ListViewCA CMD_Accepter");
@@ -245,7 +247,7 @@ private slots:
     {
         Form_EnvoiMailing window(*m_state, m_main.get());
         window.show();
-        checkTabWalk(window.findChild<QWidget *>(u"LV_Travail"_qs), names(u"LV_Travail CMD_OK"));
+        checkTabWalk(window.findChild<QWidget *>(u"LV_Travail"_s), names(u"LV_Travail CMD_OK"));
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
         QVERIFY(!window.isVisible());
     }

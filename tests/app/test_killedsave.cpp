@@ -6,6 +6,8 @@
 #include <QRandomGenerator>
 #include <QTest>
 
+using namespace Qt::StringLiterals;
+
 using namespace parlevo;
 
 // While a process saves, and after it is killed in the middle of saving, every file must be
@@ -15,7 +17,7 @@ class TestKilledSave : public QObject {
 private slots:
     void filesAreWholeWhileSavingAndAfterAKill()
     {
-        const QStringList files{u"Contacts.lst"_qs, u"Predefinis.sms"_qs, u"Parlevo.cfg"_qs};
+        const QStringList files{u"Contacts.lst"_s, u"Predefinis.sms"_s, u"Parlevo.cfg"_s};
         QRandomGenerator random(20261206);
         int observations = 0;
         for (int round = 0; round < 3; ++round) {
@@ -29,8 +31,8 @@ private slots:
             QList<QByteArray> versionA, versionB;
             QList<QList<qint64>> sizes;
             for (const QString &name : files) {
-                versionA.append(dir.read(u"refA/"_qs + name));
-                versionB.append(dir.read(u"refB/"_qs + name));
+                versionA.append(dir.read(u"refA/"_s + name));
+                versionB.append(dir.read(u"refB/"_s + name));
                 QVERIFY(!versionA.back().isEmpty() && versionA.back() != versionB.back());
                 sizes.append({versionA.back().size(), versionB.back().size()});
             }
@@ -55,10 +57,10 @@ private slots:
                 QVERIFY2(child.state() == QProcess::Running, "the child stopped saving");
                 for (qsizetype i = 0; i < files.size(); ++i) {
                     const QFileInfo info(dir.filePath(files[i]));
-                    QVERIFY2(info.exists(), qPrintable(files[i] + u" missing while saving"_qs));
+                    QVERIFY2(info.exists(), qPrintable(files[i] + u" missing while saving"_s));
                     const qint64 size = info.size();
                     QVERIFY2(sizes[i].contains(size),
-                             qPrintable(u"%1 torn while saving (%2 bytes)"_qs.arg(files[i]).arg(size)));
+                             qPrintable(u"%1 torn while saving (%2 bytes)"_s.arg(files[i]).arg(size)));
                     ++observations;
                 }
             }
@@ -68,8 +70,8 @@ private slots:
             for (qsizetype i = 0; i < files.size(); ++i) {
                 const QByteArray now = dir.read(files[i]);
                 QVERIFY2(now == versionA[i] || now == versionB[i],
-                         qPrintable(u"%1 torn by the kill in round %2 (%3 bytes)"_qs.arg(files[i]).arg(round).arg(
-                             now.size())));
+                         qPrintable(
+                             u"%1 torn by the kill in round %2 (%3 bytes)"_s.arg(files[i]).arg(round).arg(now.size())));
             }
         }
         QVERIFY(observations > 100);

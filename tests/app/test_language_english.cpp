@@ -9,6 +9,8 @@
 
 #include <algorithm>
 
+using namespace Qt::StringLiterals;
+
 using namespace parlevo;
 
 namespace {
@@ -57,19 +59,19 @@ private slots:
         for (qsizetype i = 0; i < bytes.size(); ++i) {
             const auto b = static_cast<unsigned char>(bytes[i]);
             const auto next = i + 1 < bytes.size() ? static_cast<unsigned char>(bytes[i + 1]) : 0;
-            QVERIFY2(b != '\n' || (i > 0 && bytes[i - 1] == '\r'), qPrintable(u"bare LF at %1"_qs.arg(i)));
-            QVERIFY2(b != '\r' || next == '\n', qPrintable(u"bare CR at %1"_qs.arg(i)));
+            QVERIFY2(b != '\n' || (i > 0 && bytes[i - 1] == '\r'), qPrintable(u"bare LF at %1"_s.arg(i)));
+            QVERIFY2(b != '\r' || next == '\n', qPrintable(u"bare CR at %1"_s.arg(i)));
             // The five bytes the code page leaves undefined.
             QVERIFY2(b != 0x81 && b != 0x8D && b != 0x8F && b != 0x90 && b != 0x9D,
-                     qPrintable(u"undefined byte at %1"_qs.arg(i)));
+                     qPrintable(u"undefined byte at %1"_s.arg(i)));
             // A lead byte followed by a continuation byte: the file was saved as UTF-8.
             QVERIFY2(!(b >= 0xC2 && b <= 0xF4 && next >= 0x80 && next <= 0xBF),
-                     qPrintable(u"UTF-8 sequence at %1"_qs.arg(i)));
+                     qPrintable(u"UTF-8 sequence at %1"_s.arg(i)));
         }
-        const QStringList lines = decode1252(bytes).split(u"\r\n"_qs);
+        const QStringList lines = decode1252(bytes).split(u"\r\n"_s);
         int entries = 0;
         for (const QString &line : lines) {
-            if (!line.startsWith(u"Textes("_qs))
+            if (!line.startsWith(u"Textes("_s))
                 continue;
             ++entries;
             QString value = line.mid(line.indexOf(u'=') + 1).trimmed();
@@ -146,16 +148,16 @@ private slots:
         qunsetenv("PARLEVO_LANGUAGE");
         QCOMPARE(chosenLanguageName(QString()), systemLanguageName());
         qputenv("PARLEVO_LANGUAGE", "English");
-        QCOMPARE(chosenLanguageName(QString()), u"English"_qs);
-        QCOMPARE(chosenLanguageName(u"French"_qs), u"French"_qs);
+        QCOMPARE(chosenLanguageName(QString()), u"English"_s);
+        QCOMPARE(chosenLanguageName(u"French"_s), u"French"_s);
         qunsetenv("PARLEVO_LANGUAGE");
     }
 
     void fileIsFoundInDataDirectoryThenBesideThePrograms()
     {
         test::TestDataDir dir;
-        QVERIFY(dir.write(u"Languages/English.lng"_qs, "[Strings]\r\nTextes(4)=mine\r\n"));
-        QCOMPARE(findLanguageFile(dir.path(), u"English"_qs), dir.filePath(u"Languages/English.lng"_qs));
+        QVERIFY(dir.write(u"Languages/English.lng"_s, "[Strings]\r\nTextes(4)=mine\r\n"));
+        QCOMPARE(findLanguageFile(dir.path(), u"English"_s), dir.filePath(u"Languages/English.lng"_s));
         // The build copies the language files beside the programs, so a fresh build runs translated.
         QFile source(QStringLiteral(PARLEVO_SOURCE_LANGUAGES "/English.lng"));
         QFile copy(QStringLiteral(PARLEVO_BUILT_LANGUAGES "/English.lng"));

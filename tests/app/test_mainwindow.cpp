@@ -16,11 +16,13 @@
 
 #include <memory>
 
+using namespace Qt::StringLiterals;
+
 using namespace parlevo;
 
 namespace {
 
-const QString kCreditSentence = u"Nombre de SMS restant sur votre compte : 120"_qs;
+const QString kCreditSentence = u"Nombre de SMS restant sur votre compte : 120"_s;
 
 QString formName(Activity activity)
 {
@@ -42,9 +44,9 @@ public:
     void Init() override
     {
         const auto *main = qobject_cast<MDIForm_Main *>(window());
-        m_log.append(u"%1 Init: %2, button %3, child %4"_qs.arg(
-            objectName(), isHidden() ? u"hidden"_qs : u"shown"_qs, main->ActiveButton()->objectName(),
-            main->ActiveChild() ? main->ActiveChild()->objectName() : u"none"_qs));
+        m_log.append(u"%1 Init: %2, button %3, child %4"_s.arg(
+            objectName(), isHidden() ? u"hidden"_s : u"shown"_s, main->ActiveButton()->objectName(),
+            main->ActiveChild() ? main->ActiveChild()->objectName() : u"none"_s));
     }
 
 private:
@@ -102,7 +104,7 @@ private:
         }
         auto window = std::make_unique<MDIForm_Main>(*m_state, std::move(hooks));
         // Ticks come from the tests only.
-        window->findChild<QTimer *>(u"TimerHeure"_qs)->stop();
+        window->findChild<QTimer *>(u"TimerHeure"_s)->stop();
         return window;
     }
 
@@ -115,7 +117,7 @@ private:
     void tick(MDIForm_Main &window, QTime time)
     {
         m_now = time;
-        QVERIFY(QMetaObject::invokeMethod(window.findChild<QTimer *>(u"TimerHeure"_qs), "timeout"));
+        QVERIFY(QMetaObject::invokeMethod(window.findChild<QTimer *>(u"TimerHeure"_s), "timeout"));
     }
 
     static QString text(QWidget &window, const QString &label) { return window.findChild<QLabel *>(label)->text(); }
@@ -132,7 +134,7 @@ private slots:
         m_now = QTime(12, 0, 5);
         m_clockRuns = false;
         m_clockCalls = m_queries = m_queryDepth = m_maxQueryDepth = 0;
-        m_solde = u"120"_qs;
+        m_solde = u"120"_s;
         m_duringQuery = nullptr;
     }
 
@@ -146,27 +148,27 @@ private slots:
     {
         auto window = makeWindow(false);
         showAndWait(window.get());
-        QCOMPARE(window->windowTitle(), u"Parlevo - v1.0"_qs);
-        QCOMPARE(text(*window, u"LabelTitre"_qs), u"Parlevo"_qs);
-        QCOMPARE(text(*window, u"LabelSousTitre"_qs), m_state->Textes(1));
-        QCOMPARE(text(*window, u"LabelMenu"_qs), u"Menu principal"_qs);
-        QCOMPARE(text(*window, u"LabelSolde"_qs), u"---"_qs);
-        QCOMPARE(text(*window, u"LabelHeure"_qs), ClockText(QTime(12, 0, 5), QLocale::system()));
+        QCOMPARE(window->windowTitle(), u"Parlevo - v1.0"_s);
+        QCOMPARE(text(*window, u"LabelTitre"_s), u"Parlevo"_s);
+        QCOMPARE(text(*window, u"LabelSousTitre"_s), m_state->Textes(1));
+        QCOMPARE(text(*window, u"LabelMenu"_s), u"Menu principal"_s);
+        QCOMPARE(text(*window, u"LabelSolde"_s), u"---"_s);
+        QCOMPARE(text(*window, u"LabelHeure"_s), ClockText(QTime(12, 0, 5), QLocale::system()));
         QCOMPARE(m_queries, 0);
 
-        QCOMPARE(button(*window, u"KXB_Carnet"_qs)->Caption(), u"Carnet\nd'adresses"_qs);
-        QCOMPARE(button(*window, u"KXB_Quitter"_qs)->Caption(), u"Quitter"_qs);
+        QCOMPARE(button(*window, u"KXB_Carnet"_s)->Caption(), u"Carnet\nd'adresses"_s);
+        QCOMPARE(button(*window, u"KXB_Quitter"_s)->Caption(), u"Quitter"_s);
 
-        QCOMPARE(window->ActiveChild()->objectName(), u"Form_Acceuil"_qs);
+        QCOMPARE(window->ActiveChild()->objectName(), u"Form_Acceuil"_s);
         QVERIFY(window->ActiveChild()->isVisible());
-        QCOMPARE(window->ActiveButton()->objectName(), u"KXB_Home"_qs);
+        QCOMPARE(window->ActiveButton()->objectName(), u"KXB_Home"_s);
         QCOMPARE(window->ActiveButton()->BackColor(), 0x80000018u);
     }
 
     void homeInitRunsOnceAtLoadBeforeShowing()
     {
         auto window = makeWindow(true);
-        QCOMPARE(m_log, QStringList{u"Form_Acceuil Init: hidden, button KXB_Home, child Form_Acceuil"_qs});
+        QCOMPARE(m_log, QStringList{u"Form_Acceuil Init: hidden, button KXB_Home, child Form_Acceuil"_s});
     }
 
     void toolbarSwitchesActivity_data()
@@ -174,12 +176,12 @@ private slots:
         QTest::addColumn<QString>("buttonName");
         QTest::addColumn<int>("activity");
         QTest::addColumn<bool>("initLast");
-        QTest::newRow("home") << u"KXB_Home"_qs << int(Activity::Home) << false;
-        QTest::newRow("mailing") << u"KXB_Mailing"_qs << int(Activity::Mailing) << false;
-        QTest::newRow("predefined") << u"KXB_Predefinis"_qs << int(Activity::Predefinis) << false;
-        QTest::newRow("preferences") << u"KXB_Prefs"_qs << int(Activity::Prefs) << false;
-        QTest::newRow("address book") << u"KXB_Carnet"_qs << int(Activity::Carnet) << true;
-        QTest::newRow("single SMS") << u"KXB_Simple"_qs << int(Activity::Simple) << true;
+        QTest::newRow("home") << u"KXB_Home"_s << int(Activity::Home) << false;
+        QTest::newRow("mailing") << u"KXB_Mailing"_s << int(Activity::Mailing) << false;
+        QTest::newRow("predefined") << u"KXB_Predefinis"_s << int(Activity::Predefinis) << false;
+        QTest::newRow("preferences") << u"KXB_Prefs"_s << int(Activity::Prefs) << false;
+        QTest::newRow("address book") << u"KXB_Carnet"_s << int(Activity::Carnet) << true;
+        QTest::newRow("single SMS") << u"KXB_Simple"_s << int(Activity::Simple) << true;
     }
     void toolbarSwitchesActivity()
     {
@@ -192,8 +194,8 @@ private slots:
 
         // Start from another activity, shown once already.
         const bool fromPredefined = Activity(activity) != Activity::Predefinis;
-        const QString previousButton = fromPredefined ? u"KXB_Predefinis"_qs : u"KXB_Home"_qs;
-        const QString previousForm = fromPredefined ? u"Form_Predefinis"_qs : u"Form_Acceuil"_qs;
+        const QString previousButton = fromPredefined ? u"KXB_Predefinis"_s : u"KXB_Home"_s;
+        const QString previousForm = fromPredefined ? u"Form_Predefinis"_s : u"Form_Acceuil"_s;
         QTest::mouseClick(button(*window, previousButton), Qt::LeftButton);
         QCOMPARE(window->ActiveChild()->objectName(), previousForm);
         ActivityWindow *previous = window->ActiveChild();
@@ -202,13 +204,13 @@ private slots:
         QTest::mouseClick(button(*window, buttonName), Qt::LeftButton);
 
         const QString expected =
-            initLast ? u"%1 Init: shown, button %2, child %1"_qs.arg(form, buttonName)
-                     : u"%1 Init: hidden, button %2, child %3"_qs.arg(form, previousButton, previousForm);
+            initLast ? u"%1 Init: shown, button %2, child %1"_s.arg(form, buttonName)
+                     : u"%1 Init: hidden, button %2, child %3"_s.arg(form, previousButton, previousForm);
         QCOMPARE(m_log, QStringList{expected});
         ActivityWindow *shown = window->ActiveChild();
         QCOMPARE(shown->objectName(), form);
         QVERIFY(shown->isVisible());
-        QCOMPARE(shown->geometry(), window->findChild<QWidget *>(u"ClientArea"_qs)->rect());
+        QCOMPARE(shown->geometry(), window->findChild<QWidget *>(u"ClientArea"_s)->rect());
         QVERIFY(previous->isHidden());
         QCOMPARE(window->loadedActivity(fromPredefined ? Activity::Predefinis : Activity::Home), previous);
 
@@ -228,7 +230,7 @@ private slots:
         window->KXB_Carnet_Click();
         window->KXB_Carnet_Click();
         QCOMPARE(window->ActiveChild(), carnet);
-        QCOMPARE(m_log.count(u"Form_CarnetAdresse Init: shown, button KXB_Carnet, child Form_CarnetAdresse"_qs), 3);
+        QCOMPARE(m_log.count(u"Form_CarnetAdresse Init: shown, button KXB_Carnet, child Form_CarnetAdresse"_s), 3);
         QCOMPARE(window->loadedActivity(Activity::Mailing), nullptr);
     }
 
@@ -238,7 +240,7 @@ private slots:
         showAndWait(window.get());
         window->KXB_Mailing_Click();
         window->resize(window->width() + 40, window->height() + 30);
-        const QWidget *client = window->findChild<QWidget *>(u"ClientArea"_qs);
+        const QWidget *client = window->findChild<QWidget *>(u"ClientArea"_s);
         QTRY_COMPARE(window->ActiveChild()->size(), client->size());
         QCOMPARE(window->ActiveChild()->pos(), QPoint(0, 0));
     }
@@ -249,16 +251,16 @@ private slots:
         QTest::addColumn<QString>("caption");
         QTest::addColumn<QString>("form");
         QTest::addColumn<QString>("buttonName");
-        QTest::newRow("single SMS") << u"LabelLinkSMSSimple"_qs << u"A un seul contact"_qs << u"Form_Simple"_qs
-                                    << u"KXB_Simple"_qs;
-        QTest::newRow("mailing") << u"LabelLinkSMSMailing"_qs << u"A plusieurs contacts"_qs << u"Form_Mailing"_qs
-                                 << u"KXB_Mailing"_qs;
-        QTest::newRow("address book") << u"LabelLinkCarnetAdresse"_qs << u"Le carnet d'adresses"_qs
-                                      << u"Form_CarnetAdresse"_qs << u"KXB_Carnet"_qs;
-        QTest::newRow("predefined") << u"LabelLinkPredefinies"_qs << u"Les messages prédéfinis"_qs
-                                    << u"Form_Predefinis"_qs << u"KXB_Predefinis"_qs;
-        QTest::newRow("preferences") << u"LabelLinkPrefs"_qs << u"Les paramètres de Parlevo"_qs << u"Form_Prefs"_qs
-                                     << u"KXB_Prefs"_qs;
+        QTest::newRow("single SMS") << u"LabelLinkSMSSimple"_s << u"A un seul contact"_s << u"Form_Simple"_s
+                                    << u"KXB_Simple"_s;
+        QTest::newRow("mailing") << u"LabelLinkSMSMailing"_s << u"A plusieurs contacts"_s << u"Form_Mailing"_s
+                                 << u"KXB_Mailing"_s;
+        QTest::newRow("address book") << u"LabelLinkCarnetAdresse"_s << u"Le carnet d'adresses"_s
+                                      << u"Form_CarnetAdresse"_s << u"KXB_Carnet"_s;
+        QTest::newRow("predefined") << u"LabelLinkPredefinies"_s << u"Les messages prédéfinis"_s << u"Form_Predefinis"_s
+                                    << u"KXB_Predefinis"_s;
+        QTest::newRow("preferences") << u"LabelLinkPrefs"_s << u"Les paramètres de Parlevo"_s << u"Form_Prefs"_s
+                                     << u"KXB_Prefs"_s;
     }
     void homePageLinksCallTheHandlers()
     {
@@ -280,10 +282,10 @@ private slots:
 
     void homePageTakesTheLanguageFilesText()
     {
-        m_state->textTable().set(141, u"To one contact"_qs);
+        m_state->textTable().set(141, u"To one contact"_s);
         auto window = makeWindow(false);
         ActivityWindow *home = window->ActiveChild();
-        QCOMPARE(home->findChild<LabelLink *>(u"LabelLinkSMSSimple"_qs)->Caption(), u"To one contact"_qs);
+        QCOMPARE(home->findChild<LabelLink *>(u"LabelLinkSMSSimple"_s)->Caption(), u"To one contact"_s);
     }
 
     void creditAskedOnTheTenThenEveryMinute()
@@ -292,27 +294,27 @@ private slots:
         for (int s = 6; s <= 9; ++s)
             tick(*window, QTime(12, 0, s));
         QCOMPARE(m_queries, 0);
-        QCOMPARE(text(*window, u"LabelSolde"_qs), u"---"_qs);
-        QCOMPARE(text(*window, u"LabelHeure"_qs), ClockText(QTime(12, 0, 9), QLocale::system()));
+        QCOMPARE(text(*window, u"LabelSolde"_s), u"---"_s);
+        QCOMPARE(text(*window, u"LabelHeure"_s), ClockText(QTime(12, 0, 9), QLocale::system()));
 
         tick(*window, QTime(12, 0, 10));
         QCOMPARE(m_queries, 1);
-        QCOMPARE(text(*window, u"LabelSolde"_qs), kCreditSentence);
+        QCOMPARE(text(*window, u"LabelSolde"_s), kCreditSentence);
 
         // Once a sentence shows, only the minute asks again.
         for (int s = 11; s <= 59; ++s)
             tick(*window, QTime(12, 0, s));
         QCOMPARE(m_queries, 1);
-        m_solde = u"119"_qs;
+        m_solde = u"119"_s;
         tick(*window, QTime(12, 1, 0));
         QCOMPARE(m_queries, 2);
-        QCOMPARE(text(*window, u"LabelSolde"_qs), u"Nombre de SMS restant sur votre compte : 119"_qs);
+        QCOMPARE(text(*window, u"LabelSolde"_s), u"Nombre de SMS restant sur votre compte : 119"_s);
     }
 
     void clockRunsWhileTheCreditIsAwaited()
     {
         auto window = makeWindow(true);
-        auto *timer = window->findChild<QTimer *>(u"TimerHeure"_qs);
+        auto *timer = window->findChild<QTimer *>(u"TimerHeure"_s);
         m_now = QTime(12, 0, 57);
         m_duringQuery = [&] {
             // The reply takes a while; the clock ticks meanwhile, across a minute, and a send
@@ -341,8 +343,8 @@ private slots:
         QCOMPARE(m_maxQueryDepth, 1);
         QCOMPARE(m_queries, 2);
         QVERIFY(m_now >= QTime(12, 1, 2));
-        QCOMPARE(text(*window, u"LabelHeure"_qs), ClockText(m_now, QLocale::system()));
-        QCOMPARE(text(*window, u"LabelSolde"_qs), kCreditSentence);
+        QCOMPARE(text(*window, u"LabelHeure"_s), ClockText(m_now, QLocale::system()));
+        QCOMPARE(text(*window, u"LabelSolde"_s), kCreditSentence);
     }
 
     // Minimised and parked off screen, the window still saves its normal place (restoring and

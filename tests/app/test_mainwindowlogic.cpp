@@ -5,6 +5,8 @@
 #include <QLocale>
 #include <QTest>
 
+using namespace Qt::StringLiterals;
+
 using namespace parlevo;
 
 class TestMainWindowLogic : public QObject {
@@ -14,12 +16,12 @@ private slots:
     {
         QTest::addColumn<QString>("solde");
         QTest::addColumn<QString>("panel");
-        QTest::newRow("credit") << u"120"_qs << u"Nombre de SMS restant sur votre compte : 120"_qs;
-        QTest::newRow("zero") << u"0"_qs << u"Nombre de SMS restant sur votre compte : 0"_qs;
+        QTest::newRow("credit") << u"120"_s << u"Nombre de SMS restant sur votre compte : 120"_s;
+        QTest::newRow("zero") << u"0"_s << u"Nombre de SMS restant sur votre compte : 0"_s;
         QTest::newRow("unavailable")
-            << QString() << u"Nombre de SMS restant sur votre compte : information non disponible actuellement !"_qs;
+            << QString() << u"Nombre de SMS restant sur votre compte : information non disponible actuellement !"_s;
         QTest::newRow("unknown marker")
-            << u"---"_qs << u"Nombre de SMS restant sur votre compte : information non disponible actuellement !"_qs;
+            << u"---"_s << u"Nombre de SMS restant sur votre compte : information non disponible actuellement !"_s;
     }
     void soldePanel()
     {
@@ -35,8 +37,8 @@ private slots:
         QTest::addColumn<QTime>("previous");
         QTest::addColumn<QTime>("now");
         QTest::addColumn<bool>("due");
-        const QString unknown = u"---"_qs;
-        const QString known = u"Nombre de SMS restant sur votre compte : 120"_qs;
+        const QString unknown = u"---"_s;
+        const QString known = u"Nombre de SMS restant sur votre compte : 120"_s;
         QTest::newRow("first tick on a ten") << unknown << QTime() << QTime(9, 15, 30) << true;
         QTest::newRow("first tick off a ten") << unknown << QTime() << QTime(9, 15, 31) << false;
         QTest::newRow("unknown, ten reached") << unknown << QTime(9, 15, 19) << QTime(9, 15, 20) << true;
@@ -48,7 +50,7 @@ private slots:
         QTest::newRow("same second twice") << known << QTime(9, 16, 0, 100) << QTime(9, 16, 0, 900) << false;
         QTest::newRow("midnight") << known << QTime(23, 59, 59) << QTime(0, 0, 0) << true;
         QTest::newRow("unavailable sentence is not the marker")
-            << u"Nombre de SMS restant sur votre compte : information non disponible actuellement !"_qs
+            << u"Nombre de SMS restant sur votre compte : information non disponible actuellement !"_s
             << QTime(9, 15, 9) << QTime(9, 15, 10) << false;
     }
     void refreshDue()
@@ -64,8 +66,8 @@ private slots:
     {
         QTest::addColumn<QLocale>("locale");
         QTest::addColumn<QString>("text");
-        QTest::newRow("French") << QLocale(QLocale::French, QLocale::France) << u"14:05:09"_qs;
-        QTest::newRow("English (US)") << QLocale(QLocale::English, QLocale::UnitedStates) << u"2:05:09 PM"_qs;
+        QTest::newRow("French") << QLocale(QLocale::French, QLocale::France) << u"14:05:09"_s;
+        QTest::newRow("English (US)") << QLocale(QLocale::English, QLocale::UnitedStates) << u"2:05:09 PM"_s;
     }
     void clockText()
     {

@@ -7,6 +7,8 @@
 #include <QScreen>
 #include <QTest>
 
+using namespace Qt::StringLiterals;
+
 using namespace parlevo;
 
 // The Quit button and the close box both save the configuration with the window's placement.
@@ -17,16 +19,16 @@ private slots:
     {
         QTest::addColumn<QString>("how");
         QTest::addColumn<bool>("maximise");
-        QTest::newRow("Quit button") << u"quit"_qs << false;
-        QTest::newRow("close box, maximised") << u"close"_qs << true;
+        QTest::newRow("Quit button") << u"quit"_s << false;
+        QTest::newRow("close box, maximised") << u"close"_s << true;
     }
     void quitSavesPlacement()
     {
         QFETCH(QString, how);
         QFETCH(bool, maximise);
         test::TestDataDir dir;
-        QVERIFY(dir.write(u"Parlevo.cfg"_qs, "[Parlevo]\r\nMaximized=0\r\nTop=1500\r\nLeft=3000\r\nWidth=9000\r\n"
-                                             "Height=7500\r\n"));
+        QVERIFY(dir.write(u"Parlevo.cfg"_s, "[Parlevo]\r\nMaximized=0\r\nTop=1500\r\nLeft=3000\r\nWidth=9000\r\n"
+                                            "Height=7500\r\n"));
         const double dpiX = QGuiApplication::primaryScreen()->logicalDotsPerInchX();
         const double dpiY = QGuiApplication::primaryScreen()->logicalDotsPerInchY();
         const QRect moved(40, 30, 620, 480);
@@ -44,12 +46,12 @@ private slots:
                 QTRY_VERIFY(main->isMaximized());
             }
             if (how == u"quit")
-                QTest::mouseClick(main->findChild<KXButton *>(u"KXB_Quitter"_qs), Qt::LeftButton);
+                QTest::mouseClick(main->findChild<KXButton *>(u"KXB_Quitter"_s), Qt::LeftButton);
             else
                 QVERIFY(main->close());
             QTRY_VERIFY(!application.mainWindow());
         }
-        const QByteArray file = dir.read(u"Parlevo.cfg"_qs);
+        const QByteArray file = dir.read(u"Parlevo.cfg"_s);
         QVERIFY(!file.isEmpty());
         if (maximise) {
             QVERIFY(file.contains("Maximized=1\r\n"));

@@ -5,6 +5,8 @@
 
 #include <QTest>
 
+using namespace Qt::StringLiterals;
+
 using namespace parlevo;
 
 class TestShared : public QObject {
@@ -14,10 +16,10 @@ private slots:
     {
         QTest::addColumn<QString>("text");
         QTest::addColumn<QString>("digits");
-        QTest::newRow("international") << u"+33 (0)6-12.34 56 78"_qs << u"330612345678"_qs;
-        QTest::newRow("no digit") << u"Jean Dupont"_qs << QString();
+        QTest::newRow("international") << u"+33 (0)6-12.34 56 78"_s << u"330612345678"_s;
+        QTest::newRow("no digit") << u"Jean Dupont"_s << QString();
         QTest::newRow("empty") << QString() << QString();
-        QTest::newRow("fullwidth and superscript digits dropped") << u"１²3"_qs << u"3"_qs;
+        QTest::newRow("fullwidth and superscript digits dropped") << u"１²3"_s << u"3"_s;
     }
     void digitsOnly()
     {
@@ -28,31 +30,31 @@ private slots:
 
     void unescapeNewlines()
     {
-        QCOMPARE(UnescapeNewlines(u"a\\nb\\n"_qs), u"a\nb\n"_qs);
-        QCOMPARE(UnescapeNewlines(u"a\\tb\\N\\"_qs), u"a\\tb\\N\\"_qs);
-        QCOMPARE(UnescapeNewlines(u"\\\\n"_qs), u"\\\n"_qs);
+        QCOMPARE(UnescapeNewlines(u"a\\nb\\n"_s), u"a\nb\n"_s);
+        QCOMPARE(UnescapeNewlines(u"a\\tb\\N\\"_s), u"a\\tb\\N\\"_s);
+        QCOMPARE(UnescapeNewlines(u"\\\\n"_s), u"\\\n"_s);
         QCOMPARE(UnescapeNewlines(QString()), QString());
     }
 
     void nextKeyCountsFromOneEveryRun()
     {
         AppState first(QString{});
-        QCOMPARE(first.NextKey(), u"1"_qs);
-        QCOMPARE(first.NextKey(), u"2"_qs);
-        QCOMPARE(first.NextKey(), u"3"_qs);
+        QCOMPARE(first.NextKey(), u"1"_s);
+        QCOMPARE(first.NextKey(), u"2"_s);
+        QCOMPARE(first.NextKey(), u"3"_s);
         AppState second(QString{});
-        QCOMPARE(second.NextKey(), u"1"_qs);
+        QCOMPARE(second.NextKey(), u"1"_s);
     }
 
     void fileExists()
     {
         test::TestDataDir dir;
-        QVERIFY(dir.write(u"Contacts.lst"_qs, "x"));
-        QVERIFY(FileExists(dir.filePath(u"Contacts.lst"_qs)));
-        QVERIFY(FileExists(dir.path()));                // a directory counts
-        QVERIFY(FileExists(dir.filePath(u"*.lst"_qs))); // so does a wildcard match
-        QVERIFY(!FileExists(dir.filePath(u"*.sms"_qs)));
-        QVERIFY(!FileExists(dir.filePath(u"Missing.lst"_qs)));
+        QVERIFY(dir.write(u"Contacts.lst"_s, "x"));
+        QVERIFY(FileExists(dir.filePath(u"Contacts.lst"_s)));
+        QVERIFY(FileExists(dir.path()));               // a directory counts
+        QVERIFY(FileExists(dir.filePath(u"*.lst"_s))); // so does a wildcard match
+        QVERIFY(!FileExists(dir.filePath(u"*.sms"_s)));
+        QVERIFY(!FileExists(dir.filePath(u"Missing.lst"_s)));
         QVERIFY(!FileExists(QString()));
     }
 
@@ -60,10 +62,10 @@ private slots:
     {
         const QByteArray bytes("\x80\x9c\xe9\xff\x81 ok", 8);
         const QString text = decode1252(bytes);
-        QCOMPARE(text, QString(u"€œéÿ\u0081 ok"_qs));
+        QCOMPARE(text, QString(u"€œéÿ\u0081 ok"_s));
         QCOMPARE(encode1252(text), bytes);
         // Outside the code page: one "?" per character, surrogate pairs included.
-        QCOMPARE(encode1252(u"a\u4e2d😀b"_qs), QByteArray("a??b"));
+        QCOMPARE(encode1252(u"a\u4e2d😀b"_s), QByteArray("a??b"));
         QByteArray all;
         for (int b = 0; b < 256; ++b)
             all.append(char(b));

@@ -3,6 +3,8 @@
 
 #include <QTest>
 
+using namespace Qt::StringLiterals;
+
 using namespace parlevo;
 
 class TestTextes : public QObject {
@@ -12,7 +14,7 @@ private slots:
     {
         TextTable t;
         t.LoadTextes(QString());
-        QCOMPARE(t(124), u"Carnet\nd'adresses"_qs);
+        QCOMPARE(t(124), u"Carnet\nd'adresses"_s);
         // No default, an explicitly empty default, and indices outside the table.
         for (int i : {0, 333, 335, 400, 401, -1})
             QVERIFY2(t(i).isEmpty(), qPrintable(QString::number(i)));
@@ -31,44 +33,44 @@ private slots:
     void languageFileOverrides()
     {
         test::TestDataDir dir;
-        QVERIFY(dir.write(u"Languages/English.lng"_qs, "; translated by hand\r\n"
-                                                       "[Strings]\r\n"
-                                                       "Textes(4)=Parlevo is already running!\\nBye\r\n"
-                                                       "TEXTES(5) = \"&Send\" \r\n"
-                                                       "Textes(6)=\r\n"
-                                                       "Textes(07)=leading zero\r\n"
-                                                       "Textes( 8)=blank inside\r\n"
-                                                       "Textes(10)=caf\xe9\r\n"
-                                                       "Textes(11)=" +
-                                                           QByteArray(300, 'a') +
-                                                           "\r\n"
-                                                           "Textes(4)=second occurrence\r\n"
-                                                           "[Other]\r\n"
-                                                           "Textes(9)=other section\r\n"));
+        QVERIFY(dir.write(u"Languages/English.lng"_s, "; translated by hand\r\n"
+                                                      "[Strings]\r\n"
+                                                      "Textes(4)=Parlevo is already running!\\nBye\r\n"
+                                                      "TEXTES(5) = \"&Send\" \r\n"
+                                                      "Textes(6)=\r\n"
+                                                      "Textes(07)=leading zero\r\n"
+                                                      "Textes( 8)=blank inside\r\n"
+                                                      "Textes(10)=caf\xe9\r\n"
+                                                      "Textes(11)=" +
+                                                          QByteArray(300, 'a') +
+                                                          "\r\n"
+                                                          "Textes(4)=second occurrence\r\n"
+                                                          "[Other]\r\n"
+                                                          "Textes(9)=other section\r\n"));
         TextTable t;
-        t.LoadTextes(dir.filePath(u"Languages/English.lng"_qs));
-        QCOMPARE(t(4), u"Parlevo is already running!\nBye"_qs);
-        QCOMPARE(t(5), u"&Send"_qs);
+        t.LoadTextes(dir.filePath(u"Languages/English.lng"_s));
+        QCOMPARE(t(4), u"Parlevo is already running!\nBye"_s);
+        QCOMPARE(t(5), u"&Send"_s);
         QCOMPARE(t(6), QString()); // present but empty: the entry becomes empty
-        QCOMPARE(t(7), u"&Suivant"_qs);
-        QCOMPARE(t(8), u"A&nnuler"_qs);
-        QCOMPARE(t(9), u"&Sauvegarder"_qs);
-        QCOMPARE(t(10), u"café"_qs);
-        QCOMPARE(t(11), QString(254, u'a'));        // long values are cut
-        QCOMPARE(t(124), u"Carnet\nd'adresses"_qs); // missing keys keep their defaults
+        QCOMPARE(t(7), u"&Suivant"_s);
+        QCOMPARE(t(8), u"A&nnuler"_s);
+        QCOMPARE(t(9), u"&Sauvegarder"_s);
+        QCOMPARE(t(10), u"café"_s);
+        QCOMPARE(t(11), QString(254, u'a'));       // long values are cut
+        QCOMPARE(t(124), u"Carnet\nd'adresses"_s); // missing keys keep their defaults
     }
 
     // A missing file, a directory or no file at all: the defaults, even after another language.
     void reloadOrMissingFileGivesDefaults()
     {
         test::TestDataDir dir;
-        QVERIFY(dir.write(u"a.lng"_qs, "[Strings]\r\nTextes(4)=A\r\n"));
+        QVERIFY(dir.write(u"a.lng"_s, "[Strings]\r\nTextes(4)=A\r\n"));
         TextTable t;
-        for (const QString &path : {dir.filePath(u"Languages/Klingon.lng"_qs), dir.path(), QString()}) {
-            t.LoadTextes(dir.filePath(u"a.lng"_qs));
-            QCOMPARE(t(4), u"A"_qs);
+        for (const QString &path : {dir.filePath(u"Languages/Klingon.lng"_s), dir.path(), QString()}) {
+            t.LoadTextes(dir.filePath(u"a.lng"_s));
+            QCOMPARE(t(4), u"A"_s);
             t.LoadTextes(path);
-            QCOMPARE(t(4), u"Parlevo est déjà lancé !"_qs);
+            QCOMPARE(t(4), u"Parlevo est déjà lancé !"_s);
         }
     }
 };

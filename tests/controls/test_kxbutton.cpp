@@ -6,6 +6,8 @@
 
 #include <memory>
 
+using namespace Qt::StringLiterals;
+
 using namespace parlevo;
 
 namespace {
@@ -129,8 +131,8 @@ private slots:
 
     void layoutWithAndWithoutPicture()
     {
-        auto *image = m_button->findChild<QLabel *>(u"Image1"_qs);
-        auto *label = m_button->findChild<QLabel *>(u"Label1"_qs);
+        auto *image = m_button->findChild<QLabel *>(u"Image1"_s);
+        auto *label = m_button->findChild<QLabel *>(u"Label1"_s);
         QVERIFY(image && label);
         QCOMPARE(label->x(), 8);
         QCOMPARE(label->y(), (40 - label->height()) / 2);
@@ -141,7 +143,7 @@ private slots:
         QCOMPARE(image->geometry(), QRect(8, 12, 24, 16));
         QCOMPARE(label->x(), 8 + 24 + 4);
 
-        m_button->setCaption(u"Carnet\nd'adresses"_qs);
+        m_button->setCaption(u"Carnet\nd'adresses"_s);
         const QFontMetrics metrics(label->font());
         QVERIFY(label->height() >= 2 * metrics.height());
         QCOMPARE(label->y(), (40 - label->height()) / 2);

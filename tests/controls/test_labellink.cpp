@@ -7,6 +7,8 @@
 #include <cmath>
 #include <memory>
 
+using namespace Qt::StringLiterals;
+
 using namespace parlevo;
 
 class TestLabelLink : public QObject {
@@ -24,7 +26,7 @@ private slots:
         m_link = new LabelLink(m_window.get());
         m_link->move(40, 30);
         m_link->setForeColor(LabelLink::kLinkColor);
-        m_link->setCaption(u"A un seul contact"_qs);
+        m_link->setCaption(u"A un seul contact"_s);
         m_window->show();
         QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
         // Qt drops a move to where the pointer already is: start each case away from the link.
@@ -99,7 +101,7 @@ private slots:
     void captionSizesTheControl()
     {
         const int shortWidth = m_link->width();
-        m_link->setCaption(u"Les paramètres de Parlevo, avec une légende plus longue"_qs);
+        m_link->setCaption(u"Les paramètres de Parlevo, avec une légende plus longue"_s);
         QVERIFY(m_link->width() > shortWidth);
         QCOMPARE(m_link->width(), QFontMetrics(m_link->font()).horizontalAdvance(m_link->Caption()));
 

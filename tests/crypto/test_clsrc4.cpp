@@ -3,6 +3,8 @@
 
 #include <QTest>
 
+using namespace Qt::StringLiterals;
+
 using parlevo::clsRC4;
 
 class TestClsRC4 : public QObject {
@@ -13,9 +15,9 @@ private slots:
         QTest::addColumn<QString>("key");
         QTest::addColumn<QByteArray>("plain");
         QTest::addColumn<QByteArray>("cipherHex");
-        QTest::newRow("Key") << u"Key"_qs << QByteArray("Plaintext") << QByteArray("bbf316e8d940af0ad3");
-        QTest::newRow("Wiki") << u"Wiki"_qs << QByteArray("pedia") << QByteArray("1021bf0420");
-        QTest::newRow("Secret") << u"Secret"_qs << QByteArray("Attack at dawn")
+        QTest::newRow("Key") << u"Key"_s << QByteArray("Plaintext") << QByteArray("bbf316e8d940af0ad3");
+        QTest::newRow("Wiki") << u"Wiki"_s << QByteArray("pedia") << QByteArray("1021bf0420");
+        QTest::newRow("Secret") << u"Secret"_s << QByteArray("Attack at dawn")
                                 << QByteArray("45a01f645fc35b383552544b9bf5");
     }
     void publishedVectors()
@@ -39,7 +41,7 @@ private slots:
         rc4.EncryptByte(data);
         QCOMPARE(data, QByteArray("unchanged")); // nothing scheduled yet: zero keystream
 
-        rc4.setKey(u"Key"_qs);
+        rc4.setKey(u"Key"_s);
         data = "Plaintext";
         rc4.EncryptByte(data); // the last key scheduled stays in force
         QCOMPARE(data.toHex(), QByteArray("bbf316e8d940af0ad3"));
@@ -53,8 +55,8 @@ private slots:
         QByteArray all;
         for (int c = 1; c < 0x100; ++c)
             all.append(char(c));
-        QTest::newRow("every Windows-1252 character") << parlevo::decode1252(all) << u"clé"_qs;
-        QTest::newRow("empty") << QString() << u"k"_qs;
+        QTest::newRow("every Windows-1252 character") << parlevo::decode1252(all) << u"clé"_s;
+        QTest::newRow("empty") << QString() << u"k"_s;
     }
     void stringRoundTripThroughBase64()
     {
@@ -71,15 +73,15 @@ private slots:
     {
         QTest::addColumn<QString>("text");
         QTest::addColumn<QString>("expected");
-        QTest::newRow("abc") << u"abc"_qs << u"YWJj"_qs;
-        QTest::newRow("one byte") << u"a"_qs << u"YQ=="_qs;
-        QTest::newRow("two bytes") << u"ab"_qs << u"YWI="_qs;
+        QTest::newRow("abc") << u"abc"_s << u"YWJj"_s;
+        QTest::newRow("one byte") << u"a"_s << u"YQ=="_s;
+        QTest::newRow("two bytes") << u"ab"_s << u"YWI="_s;
         QTest::newRow("empty") << QString() << QString();
-        const QString line = QString(19, u' ').replace(u" "_qs, u"YWFh"_qs);
+        const QString line = QString(19, u' ').replace(u" "_s, u"YWFh"_s);
         QTest::newRow("57 chars, one line") << QString(57, u'a') << line;
-        QTest::newRow("58 chars, two lines") << QString(58, u'a') << line + u"\r\nYQ=="_qs;
+        QTest::newRow("58 chars, two lines") << QString(58, u'a') << line + u"\r\nYQ=="_s;
         // An exact multiple of 76 above 76 also ends with a line break.
-        QTest::newRow("114 chars") << QString(114, u'a') << line + u"\r\n"_qs + line + u"\r\n"_qs;
+        QTest::newRow("114 chars") << QString(114, u'a') << line + u"\r\n"_s + line + u"\r\n"_s;
     }
     void encode64()
     {
@@ -92,13 +94,13 @@ private slots:
     {
         clsRC4 rc4;
         QCOMPARE(rc4.Decode64(QString()), QString());
-        QCOMPARE(rc4.Decode64(u"YW\r\nJj"_qs), u"abc"_qs);
-        QCOMPARE(rc4.Decode64(u"Y=W=Jj=="_qs), u"abc"_qs);
+        QCOMPARE(rc4.Decode64(u"YW\r\nJj"_s), u"abc"_s);
+        QCOMPARE(rc4.Decode64(u"Y=W=Jj=="_s), u"abc"_s);
         QCOMPARE(rc4.Decode64(rc4.Encode64(QString(200, u'z'))), QString(200, u'z'));
         // A character outside the alphabet counts as "A".
-        QCOMPARE(rc4.DecodeArray64(u"!!!!"_qs), QByteArray(3, '\0'));
+        QCOMPARE(rc4.DecodeArray64(u"!!!!"_s), QByteArray(3, '\0'));
         // A lone line feed is not removed and decodes as zero bits.
-        QCOMPARE(rc4.DecodeArray64(u"YW\nJ"_qs), rc4.DecodeArray64(u"YWAJ"_qs));
+        QCOMPARE(rc4.DecodeArray64(u"YW\nJ"_s), rc4.DecodeArray64(u"YWAJ"_s));
     }
 };
 

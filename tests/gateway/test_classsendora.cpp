@@ -10,29 +10,31 @@
 #include <QTest>
 #include <QTimer>
 
+using namespace Qt::StringLiterals;
+
 using namespace parlevo;
 using parlevo::test::MessageBoxResponder;
 using parlevo::test::SimulatorProcess;
 
 namespace {
 
-const QString kMail = u"demo@parlevo.test"_qs;
-const QString kPassword = u"demo"_qs;
+const QString kMail = u"demo@parlevo.test"_s;
+const QString kPassword = u"demo"_s;
 
 QStringList account(qint64 credit, const QString &password = kPassword)
 {
-    return {u"--account"_qs, kMail + u':' + password + u':' + QString::number(credit)};
+    return {u"--account"_s, kMail + u':' + password + u':' + QString::number(credit)};
 }
 
 // A deferred value one day ahead: hhmmDDMMYYYY.
 QString tomorrow()
 {
-    return QDateTime::currentDateTime().addDays(1).toString(u"HHmmddMMyyyy"_qs);
+    return QDateTime::currentDateTime().addDays(1).toString(u"HHmmddMMyyyy"_s);
 }
 
 QString failure(const QString &detail)
 {
-    return u"Votre envoi de SMS a échoué à cause de :\r\n"_qs + detail;
+    return u"Votre envoi de SMS a échoué à cause de :\r\n"_s + detail;
 }
 
 } // namespace
@@ -62,32 +64,32 @@ private slots:
         QTest::addColumn<QString>("differer");
         QTest::addColumn<bool>("sendTwice");
         QTest::addColumn<QString>("shown");
-        const QString m = kMail, p = kPassword, n = u"0612345678"_qs;
+        const QString m = kMail, p = kPassword, n = u"0612345678"_s;
         QTest::newRow("80 sent") << account(5) << m << p << n << QString() << false << QString();
         QTest::newRow("81 deferred") << account(5) << m << p << n << tomorrow() << false << QString();
-        QTest::newRow("82 wrong password") << account(5) << m << u"nope"_qs << n << QString() << false
-                                           << failure(u"(82) 'Le login et/ou mot de passe n'est pas valide'"_qs);
+        QTest::newRow("82 wrong password") << account(5) << m << u"nope"_s << n << QString() << false
+                                           << failure(u"(82) 'Le login et/ou mot de passe n'est pas valide'"_s);
         QTest::newRow("83 no credit") << account(0) << m << p << n << QString() << false
-                                      << failure(u"(83) 'Vous devez créditer votre compte'"_qs);
-        QTest::newRow("84 number") << account(5) << m << p << u"061234"_qs << QString() << false
-                                   << failure(u"(84) 'Le numéro de gsm n'est pas valide'"_qs);
-        QTest::newRow("85 deferred format") << account(5) << m << p << n << u"250001012030"_qs << false
-                                            << failure(u"(85) 'Le format d'envoi en différé n'est pas valide'"_qs);
-        QTest::newRow("86 fixed reply") << QStringList{u"--reply"_qs, u"86"_qs} << m << p << n << QString() << false
-                                        << failure(u"(86) 'Le groupe de contacts est vide'"_qs);
+                                      << failure(u"(83) 'Vous devez créditer votre compte'"_s);
+        QTest::newRow("84 number") << account(5) << m << p << u"061234"_s << QString() << false
+                                   << failure(u"(84) 'Le numéro de gsm n'est pas valide'"_s);
+        QTest::newRow("85 deferred format") << account(5) << m << p << n << u"250001012030"_s << false
+                                            << failure(u"(85) 'Le format d'envoi en différé n'est pas valide'"_s);
+        QTest::newRow("86 fixed reply") << QStringList{u"--reply"_s, u"86"_s} << m << p << n << QString() << false
+                                        << failure(u"(86) 'Le groupe de contacts est vide'"_s);
         QTest::newRow("87 empty e-mail") << account(5) << QString() << p << n << QString() << false
-                                         << failure(u"(87) 'La valeur email est vide'"_qs);
+                                         << failure(u"(87) 'La valeur email est vide'"_s);
         QTest::newRow("88 empty password") << account(5) << m << QString() << n << QString() << false
-                                           << failure(u"(88) 'La valeur mot de passe est vide'"_qs);
+                                           << failure(u"(88) 'La valeur mot de passe est vide'"_s);
         QTest::newRow("89 empty number") << account(5) << m << p << QString() << QString() << false
-                                         << failure(u"(89) 'La valeur numero est vide'"_qs);
+                                         << failure(u"(89) 'La valeur numero est vide'"_s);
         QTest::newRow("91 twice") << account(5) << m << p << n << QString() << true
                                   << failure(u"(91) 'Le message a déjà été envoyé à ce numéro dans les 24 dernières "
-                                             u"heures'"_qs);
+                                             u"heures'"_s);
         QTest::newRow("code 1 to 100 without a text")
-            << QStringList{u"--reply"_qs, u"42"_qs} << m << p << n << QString() << false << failure(u"(42) ''"_qs);
-        QTest::newRow("code above 100 is a refusal") << QStringList{u"--reply"_qs, u"<html><body>150</body></html>"_qs}
-                                                     << m << p << n << QString() << false << failure(u"(150)"_qs);
+            << QStringList{u"--reply"_s, u"42"_s} << m << p << n << QString() << false << failure(u"(42) ''"_s);
+        QTest::newRow("code above 100 is a refusal") << QStringList{u"--reply"_s, u"<html><body>150</body></html>"_s}
+                                                     << m << p << n << QString() << false << failure(u"(150)"_s);
     }
     void sendReplyCodes()
     {
@@ -103,8 +105,8 @@ private slots:
         auto gateway = gatewayFor(sim, mail, password);
         MessageBoxResponder responder;
         if (sendTwice)
-            QVERIFY(gateway->Send_SMS(numero, u"Bonjour"_qs, differer, false));
-        QCOMPARE(gateway->Send_SMS(numero, u"Bonjour"_qs, differer, false), shown.isEmpty());
+            QVERIFY(gateway->Send_SMS(numero, u"Bonjour"_s, differer, false));
+        QCOMPARE(gateway->Send_SMS(numero, u"Bonjour"_s, differer, false), shown.isEmpty());
         if (shown.isEmpty()) {
             QVERIFY(responder.shown().isEmpty());
         } else {
@@ -119,7 +121,7 @@ private slots:
     {
         SimulatorProcess sim(account(0));
         QVERIFY(sim.isRunning());
-        QCOMPARE(gatewayFor(sim)->Envoi_SMS(u"0612345678"_qs, QString(), QString()), quint8(90));
+        QCOMPARE(gatewayFor(sim)->Envoi_SMS(u"0612345678"_s, QString(), QString()), quint8(90));
     }
 
     void silentShowsNothing()
@@ -128,9 +130,9 @@ private slots:
         QVERIFY(sim.isRunning());
         auto gateway = gatewayFor(sim);
         MessageBoxResponder responder;
-        QVERIFY(!gateway->Send_SMS(u"0612345678"_qs, u"Bonjour"_qs, QString(), true));
-        gateway->setBaseUrl(QUrl(u"http://127.0.0.1:1"_qs));
-        QVERIFY(!gateway->Send_SMS(u"0612345678"_qs, u"Bonjour"_qs, QString(), true));
+        QVERIFY(!gateway->Send_SMS(u"0612345678"_s, u"Bonjour"_s, QString(), true));
+        gateway->setBaseUrl(QUrl(u"http://127.0.0.1:1"_s));
+        QVERIFY(!gateway->Send_SMS(u"0612345678"_s, u"Bonjour"_s, QString(), true));
         QVERIFY(responder.shown().isEmpty());
     }
 
@@ -138,7 +140,7 @@ private slots:
     // with timers firing meanwhile.
     void lateGatewayTimesOutWhileEventsRun()
     {
-        SimulatorProcess sim(account(5) + QStringList{u"--delay-ms"_qs, u"7000"_qs});
+        SimulatorProcess sim(account(5) + QStringList{u"--delay-ms"_s, u"7000"_s});
         QVERIFY(sim.isRunning());
         auto gateway = gatewayFor(sim);
         MessageBoxResponder responder;
@@ -148,54 +150,54 @@ private slots:
         ticker.start(100);
         QElapsedTimer clock;
         clock.start();
-        QVERIFY(!gateway->Send_SMS(u"0612345678"_qs, u"Bonjour"_qs, QString(), false));
+        QVERIFY(!gateway->Send_SMS(u"0612345678"_s, u"Bonjour"_s, QString(), false));
         const qint64 elapsed = clock.elapsed();
         // About 5 s: the upper bound leaves room for a loaded CI machine.
         QVERIFY2(elapsed >= 4500 && elapsed <= 6500, qPrintable(QString::number(elapsed)));
         QVERIFY2(ticks >= 30, qPrintable(QString::number(ticks)));
         QCOMPARE(responder.shown().size(), 1);
-        QCOMPARE(responder.shown().first().text, failure(u"Impossible de joindre le serveur d'envoi de SMS !"_qs));
+        QCOMPARE(responder.shown().first().text, failure(u"Impossible de joindre le serveur d'envoi de SMS !"_s));
     }
 
     void droppedConnectionOrClosedPortGivesZeroAtOnce()
     {
         // Every request dropped (Qt resends a GET once when a kept-alive connection closes).
-        SimulatorProcess sim(account(5) + QStringList{u"--drop-every"_qs, u"1"_qs});
+        SimulatorProcess sim(account(5) + QStringList{u"--drop-every"_s, u"1"_s});
         QVERIFY(sim.isRunning());
         auto gateway = gatewayFor(sim);
         QElapsedTimer clock;
         clock.start();
-        QCOMPARE(gateway->Envoi_SMS(u"0612345678"_qs, u"un"_qs, QString()), quint8(0));
+        QCOMPARE(gateway->Envoi_SMS(u"0612345678"_s, u"un"_s, QString()), quint8(0));
         QCOMPARE(gateway->Solde(), QString());
 
         QTcpServer closed;
         QVERIFY(closed.listen(QHostAddress::LocalHost));
         const quint16 port = closed.serverPort();
         closed.close();
-        gateway->setBaseUrl(QUrl(u"http://127.0.0.1:"_qs + QString::number(port)));
-        QCOMPARE(gateway->Envoi_SMS(u"0612345678"_qs, u"quatre"_qs, QString()), quint8(0));
+        gateway->setBaseUrl(QUrl(u"http://127.0.0.1:"_s + QString::number(port)));
+        QCOMPARE(gateway->Envoi_SMS(u"0612345678"_s, u"quatre"_s, QString()), quint8(0));
         QCOMPARE(gateway->Solde(), QString());
         QVERIFY2(clock.elapsed() < 3000, qPrintable(QString::number(clock.elapsed())));
     }
 
     void specialCharactersArriveUnchanged()
     {
-        const QString password = u"p&ss#w+rd=é :"_qs;
+        const QString password = u"p&ss#w+rd=é :"_s;
         SimulatorProcess sim(account(5, password));
         QVERIFY(sim.isRunning());
         auto gateway = gatewayFor(sim, kMail, password);
-        const QString message = u"Tom & Jerry #1 + 2 = 3\nCafé 100% ~ ok?"_qs;
-        QCOMPARE(gateway->Envoi_SMS(u"0612345678"_qs, message, QString()), quint8(80));
+        const QString message = u"Tom & Jerry #1 + 2 = 3\nCafé 100% ~ ok?"_s;
+        QCOMPARE(gateway->Envoi_SMS(u"0612345678"_s, message, QString()), quint8(80));
         const QList<QVariantMap> outbox = sim.outbox();
         QCOMPARE(outbox.size(), 1);
-        QCOMPARE(outbox.first().value(u"text"_qs).toString(), message);
-        QCOMPARE(outbox.first().value(u"number"_qs).toString(), u"0612345678"_qs);
-        QCOMPARE(gateway->Solde(), u"4"_qs);
+        QCOMPARE(outbox.first().value(u"text"_s).toString(), message);
+        QCOMPARE(outbox.first().value(u"number"_s).toString(), u"0612345678"_s);
+        QCOMPARE(gateway->Solde(), u"4"_s);
     }
 
     void soldeWithoutAccountMakesNoRequest()
     {
-        SimulatorProcess sim(account(3) + QStringList{u"--verbose"_qs});
+        SimulatorProcess sim(account(3) + QStringList{u"--verbose"_s});
         QVERIFY(sim.isRunning());
         QElapsedTimer clock;
         clock.start();
@@ -203,15 +205,15 @@ private slots:
         QCOMPARE(gatewayFor(sim, QString(), kPassword)->Solde(), QString());
         QVERIFY(clock.elapsed() < 100);
         // One request afterwards: the log holds it alone, so the two above made none.
-        QCOMPARE(gatewayFor(sim)->Solde(), u"3"_qs);
-        QTRY_VERIFY(sim.log().contains(u" -> credit 3"_qs));
-        QCOMPARE(sim.log().count(u" GET "_qs), 1);
+        QCOMPARE(gatewayFor(sim)->Solde(), u"3"_s);
+        QTRY_VERIFY(sim.log().contains(u" -> credit 3"_s));
+        QCOMPARE(sim.log().count(u" GET "_s), 1);
     }
 
     // The minute's balance refresh fires during a pending send: each gets its own reply.
     void balanceQueryDuringPendingSend()
     {
-        SimulatorProcess sim(account(500) + QStringList{u"--delay-ms"_qs, u"1000"_qs});
+        SimulatorProcess sim(account(500) + QStringList{u"--delay-ms"_s, u"1000"_s});
         QVERIFY(sim.isRunning());
         auto gateway = gatewayFor(sim);
         QString balance;
@@ -222,19 +224,19 @@ private slots:
         });
         QElapsedTimer clock;
         clock.start();
-        QCOMPARE(gateway->Envoi_SMS(u"0612345678"_qs, u"Bonjour"_qs, QString()), quint8(80));
+        QCOMPARE(gateway->Envoi_SMS(u"0612345678"_s, u"Bonjour"_s, QString()), quint8(80));
         QVERIFY(balanceDone);
         // The send was debited when the gateway received it, before the balance query.
-        QCOMPARE(balance, u"499"_qs);
+        QCOMPARE(balance, u"499"_s);
         QVERIFY2(clock.elapsed() < 4000, qPrintable(QString::number(clock.elapsed())));
         QCOMPARE(sim.outbox().size(), 1);
 
         // And the other way round: a send started during a pending balance query.
         quint8 code = 0;
-        QTimer::singleShot(200, this, [&] { code = gateway->Envoi_SMS(u"0612345678"_qs, u"Encore"_qs, QString()); });
-        QCOMPARE(gateway->Solde(), u"499"_qs);
+        QTimer::singleShot(200, this, [&] { code = gateway->Envoi_SMS(u"0612345678"_s, u"Encore"_s, QString()); });
+        QCOMPARE(gateway->Solde(), u"499"_s);
         QCOMPARE(code, quint8(80));
-        QCOMPARE(gateway->Solde(), u"498"_qs);
+        QCOMPARE(gateway->Solde(), u"498"_s);
     }
 };
 

@@ -10,6 +10,8 @@
 #include <QTcpServer>
 #include <QTest>
 
+using namespace Qt::StringLiterals;
+
 using namespace parlevo;
 using parlevo::test::SimulatorProcess;
 using parlevo::test::TestDataDir;
@@ -18,7 +20,7 @@ namespace {
 
 using Run = parlevo::test::CliRun;
 
-const QString kMail = u"demo@parlevo.test"_qs;
+const QString kMail = u"demo@parlevo.test"_s;
 
 } // namespace
 
@@ -33,9 +35,9 @@ private:
     }
 
     // A data directory whose configuration holds the demo account, written by the CLI itself.
-    bool configureAccount(const TestDataDir &dir, const QString &password = u"demo"_qs)
+    bool configureAccount(const TestDataDir &dir, const QString &password = u"demo"_s)
     {
-        const Run r = cli({u"account"_qs, u"--data-dir"_qs, dir.path(), u"--email"_qs, kMail, u"--password-stdin"_qs},
+        const Run r = cli({u"account"_s, u"--data-dir"_s, dir.path(), u"--email"_s, kMail, u"--password-stdin"_s},
                           password.toUtf8() + "\n");
         return r.status == 0;
     }
@@ -44,149 +46,148 @@ private slots:
     void accountWritesTheConfigurationAsTheAppReadsIt()
     {
         TestDataDir dir;
-        QVERIFY(dir.write(u"Parlevo.cfg"_qs, "[Parlevo]\r\nFrom=Paul\r\nMaximized=1\r\nTop=77\r\n"));
-        const Run r = cli({u"--data-dir"_qs, dir.path(), u"account"_qs, u"--email"_qs, kMail, u"--password-stdin"_qs},
+        QVERIFY(dir.write(u"Parlevo.cfg"_s, "[Parlevo]\r\nFrom=Paul\r\nMaximized=1\r\nTop=77\r\n"));
+        const Run r = cli({u"--data-dir"_s, dir.path(), u"account"_s, u"--email"_s, kMail, u"--password-stdin"_s},
                           "s3cr&t é\r\n");
         QCOMPARE(r.status, 0);
         AppState state(dir.path());
         LoadConfig(state);
         QCOMPARE(state.Gateway().Mail, kMail);
-        QCOMPARE(state.Gateway().Password, u"s3cr&t é"_qs);
-        QCOMPARE(state.config().Expediteur, u"Paul"_qs);
+        QCOMPARE(state.Gateway().Password, u"s3cr&t é"_s);
+        QCOMPARE(state.config().Expediteur, u"Paul"_s);
         QVERIFY(state.config().WindowMaximized);
-        QVERIFY(dir.read(u"Parlevo.cfg"_qs).contains("Top=77"));
-        QVERIFY(!dir.read(u"Parlevo.cfg"_qs).contains("s3cr"));
+        QVERIFY(dir.read(u"Parlevo.cfg"_s).contains("Top=77"));
+        QVERIFY(!dir.read(u"Parlevo.cfg"_s).contains("s3cr"));
 
         // A new e-mail without a password re-keys the stored one.
-        QCOMPARE(cli({u"account"_qs, u"--data-dir"_qs, dir.path(), u"--email"_qs, u"other@parlevo.test"_qs}).status, 0);
+        QCOMPARE(cli({u"account"_s, u"--data-dir"_s, dir.path(), u"--email"_s, u"other@parlevo.test"_s}).status, 0);
         LoadConfig(state);
-        QCOMPARE(state.Gateway().Mail, u"other@parlevo.test"_qs);
-        QCOMPARE(state.Gateway().Password, u"s3cr&t é"_qs);
+        QCOMPARE(state.Gateway().Mail, u"other@parlevo.test"_s);
+        QCOMPARE(state.Gateway().Password, u"s3cr&t é"_s);
     }
 
     void balanceAndSend()
     {
-        SimulatorProcess sim({u"--account"_qs, kMail + u":demo:1250"_qs});
+        SimulatorProcess sim({u"--account"_s, kMail + u":demo:1250"_s});
         QVERIFY(sim.isRunning());
         m_gateway = sim.baseUrl();
         TestDataDir dir;
         QVERIFY(configureAccount(dir));
 
-        Run r = cli({u"balance"_qs, u"--data-dir"_qs, dir.path()});
+        Run r = cli({u"balance"_s, u"--data-dir"_s, dir.path()});
         QCOMPARE(r.status, 0);
-        QCOMPARE(r.out, u"1250\n"_qs);
+        QCOMPARE(r.out, u"1250\n"_s);
 
         // DigitsOnly, then the first 10 digits; the sender prefix inside the 160 characters.
         const QString longMessage = QString(200, u'x');
-        r = cli({u"send"_qs, u"--data-dir"_qs, dir.path(), u"--to"_qs, u"+33 (6) 12-34-56-78-99"_qs, u"--message"_qs,
-                 longMessage, u"--from"_qs, u"Paul"_qs});
+        r = cli({u"send"_s, u"--data-dir"_s, dir.path(), u"--to"_s, u"+33 (6) 12-34-56-78-99"_s, u"--message"_s,
+                 longMessage, u"--from"_s, u"Paul"_s});
         QCOMPARE(r.status, 0);
-        QCOMPARE(r.out, u"Le message a été envoyé\n"_qs);
+        QCOMPARE(r.out, u"Le message a été envoyé\n"_s);
         QList<QVariantMap> outbox = sim.outbox();
         QCOMPARE(outbox.size(), 1);
-        QCOMPARE(outbox[0].value(u"number"_qs).toString(), u"3361234567"_qs);
-        QCOMPARE(outbox[0].value(u"text"_qs).toString(), u"De : Paul, "_qs + QString(149, u'x'));
+        QCOMPARE(outbox[0].value(u"number"_s).toString(), u"3361234567"_s);
+        QCOMPARE(outbox[0].value(u"text"_s).toString(), u"De : Paul, "_s + QString(149, u'x'));
 
-        r = cli({u"send"_qs, u"--data-dir"_qs, dir.path(), u"--to"_qs, u"0612345678"_qs, u"--message"_qs,
-                 u"Rendez-vous & café"_qs, u"--at"_qs, u"2030-02-01 09:05"_qs});
+        r = cli({u"send"_s, u"--data-dir"_s, dir.path(), u"--to"_s, u"0612345678"_s, u"--message"_s,
+                 u"Rendez-vous & café"_s, u"--at"_s, u"2030-02-01 09:05"_s});
         QCOMPARE(r.status, 0);
-        QCOMPARE(r.out, u"Le message est enregistré pour un envoi en différé\n"_qs);
+        QCOMPARE(r.out, u"Le message est enregistré pour un envoi en différé\n"_s);
         outbox = sim.outbox();
         QCOMPARE(outbox.size(), 2);
-        QCOMPARE(outbox[1].value(u"deferred"_qs).toString(), u"090501022030"_qs);
-        QCOMPARE(outbox[1].value(u"text"_qs).toString(), u"Rendez-vous & café"_qs);
+        QCOMPARE(outbox[1].value(u"deferred"_s).toString(), u"090501022030"_s);
+        QCOMPARE(outbox[1].value(u"text"_s).toString(), u"Rendez-vous & café"_s);
 
         // Refused: the same number and text again within 24 hours.
-        r = cli({u"send"_qs, u"--data-dir"_qs, dir.path(), u"--to"_qs, u"0612345678"_qs, u"--message"_qs,
-                 u"Rendez-vous & café"_qs});
+        r = cli({u"send"_s, u"--data-dir"_s, dir.path(), u"--to"_s, u"0612345678"_s, u"--message"_s,
+                 u"Rendez-vous & café"_s});
         QCOMPARE(r.status, 3);
         QCOMPARE(r.out, QString());
         QCOMPARE(r.err, u"GSM 7 bits : 18 caractère(s), 1 SMS\n"
                         u"Votre envoi de SMS a échoué à cause de :\n(91) 'Le message a déjà été envoyé à ce numéro "
-                        u"dans les 24 dernières heures'\n"_qs);
+                        u"dans les 24 dernières heures'\n"_s);
 
-        r = cli({u"balance"_qs, u"--data-dir"_qs, dir.path()});
-        QCOMPARE(r.out, u"1248\n"_qs);
+        r = cli({u"balance"_s, u"--data-dir"_s, dir.path()});
+        QCOMPARE(r.out, u"1248\n"_s);
     }
 
     // Before sending, one line on standard error tells how the text sent is coded; standard
     // output keeps the gateway's text alone.
     void codingLine()
     {
-        SimulatorProcess sim({u"--account"_qs, kMail + u":demo:10"_qs});
+        SimulatorProcess sim({u"--account"_s, kMail + u":demo:10"_s});
         QVERIFY(sim.isRunning());
         m_gateway = sim.baseUrl();
         TestDataDir dir;
         QVERIFY(configureAccount(dir));
-        const Run r = cli({u"send"_qs, u"--data-dir"_qs, dir.path(), u"--to"_qs, u"0612345678"_qs, u"--message"_qs,
-                           u"Ça coûte « trop »"_qs, u"--from"_qs, u"Zoé"_qs});
+        const Run r = cli({u"send"_s, u"--data-dir"_s, dir.path(), u"--to"_s, u"0612345678"_s, u"--message"_s,
+                           u"Ça coûte « trop »"_s, u"--from"_s, u"Zoé"_s});
         QCOMPARE(r.status, 0);
-        QCOMPARE(r.out, u"Le message a été envoyé\n"_qs);
-        QCOMPARE(r.err, u"Unicode : 27 caractère(s), 1 SMS - Caractères qui imposent l'Unicode : û « »\n"_qs);
+        QCOMPARE(r.out, u"Le message a été envoyé\n"_s);
+        QCOMPARE(r.err, u"Unicode : 27 caractère(s), 1 SMS - Caractères qui imposent l'Unicode : û « »\n"_s);
     }
 
     void wrongAccountAndUnreachableGateway()
     {
-        SimulatorProcess sim({u"--account"_qs, kMail + u":demo:5"_qs});
+        SimulatorProcess sim({u"--account"_s, kMail + u":demo:5"_s});
         QVERIFY(sim.isRunning());
         m_gateway = sim.baseUrl();
         TestDataDir dir;
-        QVERIFY(configureAccount(dir, u"wrong"_qs));
-        Run r = cli({u"balance"_qs, u"--data-dir"_qs, dir.path()});
+        QVERIFY(configureAccount(dir, u"wrong"_s));
+        Run r = cli({u"balance"_s, u"--data-dir"_s, dir.path()});
         QCOMPARE(r.status, 2);
-        QCOMPARE(r.err, u"information non disponible actuellement !\n"_qs);
-        r = cli({u"send"_qs, u"--data-dir"_qs, dir.path(), u"--to"_qs, u"0612345678"_qs, u"--message"_qs, u"m"_qs});
+        QCOMPARE(r.err, u"information non disponible actuellement !\n"_s);
+        r = cli({u"send"_s, u"--data-dir"_s, dir.path(), u"--to"_s, u"0612345678"_s, u"--message"_s, u"m"_s});
         QCOMPARE(r.status, 3);
-        QVERIFY(r.err.contains(u"(82)"_qs));
+        QVERIFY(r.err.contains(u"(82)"_s));
 
         QTcpServer closed;
         QVERIFY(closed.listen(QHostAddress::LocalHost));
-        m_gateway = QUrl(u"http://127.0.0.1:"_qs + QString::number(closed.serverPort()));
+        m_gateway = QUrl(u"http://127.0.0.1:"_s + QString::number(closed.serverPort()));
         closed.close();
-        r = cli({u"send"_qs, u"--data-dir"_qs, dir.path(), u"--to"_qs, u"0612345678"_qs, u"--message"_qs, u"m"_qs});
+        r = cli({u"send"_s, u"--data-dir"_s, dir.path(), u"--to"_s, u"0612345678"_s, u"--message"_s, u"m"_s});
         QCOMPARE(r.status, 2);
         QCOMPARE(r.err,
                  u"GSM 7 bits : 1 caractère(s), 1 SMS\n"
-                 u"Votre envoi de SMS a échoué à cause de :\nImpossible de joindre le serveur d'envoi de SMS !\n"_qs);
-        QCOMPARE(cli({u"balance"_qs, u"--data-dir"_qs, dir.path()}).status, 2);
+                 u"Votre envoi de SMS a échoué à cause de :\nImpossible de joindre le serveur d'envoi de SMS !\n"_s);
+        QCOMPARE(cli({u"balance"_s, u"--data-dir"_s, dir.path()}).status, 2);
     }
 
     void usageErrors_data()
     {
         QTest::addColumn<QStringList>("arguments");
         QTest::newRow("no command") << QStringList{};
-        QTest::newRow("unknown command") << QStringList{u"fly"_qs};
-        QTest::newRow("unknown option") << QStringList{u"balance"_qs, u"--fast"_qs};
-        QTest::newRow("send without number") << QStringList{u"send"_qs, u"--message"_qs, u"m"_qs};
+        QTest::newRow("unknown command") << QStringList{u"fly"_s};
+        QTest::newRow("unknown option") << QStringList{u"balance"_s, u"--fast"_s};
+        QTest::newRow("send without number") << QStringList{u"send"_s, u"--message"_s, u"m"_s};
         QTest::newRow("send with a number without digits")
-            << QStringList{u"send"_qs, u"--to"_qs, u"Paul"_qs, u"--message"_qs, u"m"_qs};
-        QTest::newRow("send without message") << QStringList{u"send"_qs, u"--to"_qs, u"0612345678"_qs};
-        QTest::newRow("bad --at") << QStringList{u"send"_qs, u"--to"_qs, u"0612345678"_qs,      u"--message"_qs,
-                                                 u"m"_qs,    u"--at"_qs, u"2030-02-30 09:05"_qs};
-        QTest::newRow("account without e-mail") << QStringList{u"account"_qs};
-        QTest::newRow("data-dir without value") << QStringList{u"--data-dir"_qs};
+            << QStringList{u"send"_s, u"--to"_s, u"Paul"_s, u"--message"_s, u"m"_s};
+        QTest::newRow("send without message") << QStringList{u"send"_s, u"--to"_s, u"0612345678"_s};
+        QTest::newRow("bad --at") << QStringList{u"send"_s, u"--to"_s, u"0612345678"_s,      u"--message"_s,
+                                                 u"m"_s,    u"--at"_s, u"2030-02-30 09:05"_s};
+        QTest::newRow("account without e-mail") << QStringList{u"account"_s};
+        QTest::newRow("data-dir without value") << QStringList{u"--data-dir"_s};
     }
     void usageErrors()
     {
         QFETCH(QStringList, arguments);
         TestDataDir dir;
-        m_gateway = QUrl(u"http://127.0.0.1:1"_qs);
-        const Run r = cli(arguments.isEmpty() || arguments == QStringList{u"--data-dir"_qs}
+        m_gateway = QUrl(u"http://127.0.0.1:1"_s);
+        const Run r = cli(arguments.isEmpty() || arguments == QStringList{u"--data-dir"_s}
                               ? arguments
-                              : arguments + QStringList{u"--data-dir"_qs, dir.path()});
+                              : arguments + QStringList{u"--data-dir"_s, dir.path()});
         QCOMPARE(r.status, 64);
         QVERIFY(!r.err.isEmpty());
-        QVERIFY(!QFile::exists(dir.filePath(u"Parlevo.cfg"_qs)));
+        QVERIFY(!QFile::exists(dir.filePath(u"Parlevo.cfg"_s)));
     }
 
     void helpOnEveryCommand()
     {
-        for (const QStringList &arguments :
-             {QStringList{u"--help"_qs}, QStringList{u"balance"_qs, u"--help"_qs},
-              QStringList{u"send"_qs, u"--help"_qs}, QStringList{u"account"_qs, u"-h"_qs}}) {
+        for (const QStringList &arguments : {QStringList{u"--help"_s}, QStringList{u"balance"_s, u"--help"_s},
+                                             QStringList{u"send"_s, u"--help"_s}, QStringList{u"account"_s, u"-h"_s}}) {
             const Run r = cli(arguments);
             QCOMPARE(r.status, 0);
-            QVERIFY2(r.out.startsWith(u"Usage: parlevo-cli"_qs), qPrintable(r.out));
+            QVERIFY2(r.out.startsWith(u"Usage: parlevo-cli"_s), qPrintable(r.out));
         }
     }
 };

@@ -5,6 +5,8 @@
 
 #include <QTest>
 
+using namespace Qt::StringLiterals;
+
 using namespace parlevo;
 
 class TestPageText : public QObject {
@@ -110,31 +112,31 @@ private slots:
 
     void baseUrl()
     {
-        QCOMPARE(gatewayBaseUrlFrom(QString(), u"127.0.0.1:8808"_qs), QUrl(u"http://127.0.0.1:8808"_qs));
-        QCOMPARE(gatewayBaseUrlFrom(u"https://sms.example:8443"_qs, u"127.0.0.1:8808"_qs),
-                 QUrl(u"https://sms.example:8443"_qs));
+        QCOMPARE(gatewayBaseUrlFrom(QString(), u"127.0.0.1:8808"_s), QUrl(u"http://127.0.0.1:8808"_s));
+        QCOMPARE(gatewayBaseUrlFrom(u"https://sms.example:8443"_s, u"127.0.0.1:8808"_s),
+                 QUrl(u"https://sms.example:8443"_s));
         // Not an http(s) URL: the build's host stays.
-        QCOMPARE(gatewayBaseUrlFrom(u"sms.example"_qs, u"gw.example"_qs), QUrl(u"http://gw.example"_qs));
-        QCOMPARE(gatewayBaseUrlFrom(u"ftp://sms.example"_qs, u"gw.example"_qs), QUrl(u"http://gw.example"_qs));
+        QCOMPARE(gatewayBaseUrlFrom(u"sms.example"_s, u"gw.example"_s), QUrl(u"http://gw.example"_s));
+        QCOMPARE(gatewayBaseUrlFrom(u"ftp://sms.example"_s, u"gw.example"_s), QUrl(u"http://gw.example"_s));
         QCOMPARE(builtInGatewayHost(), QStringLiteral(PARLEVO_GATEWAY_HOST_FOR_TESTS));
 
         qputenv("PARLEVO_GATEWAY_URL", "http://10.1.2.3:9000");
         TextTable textes;
-        QCOMPARE(ClassSendora(textes).baseUrl(), QUrl(u"http://10.1.2.3:9000"_qs));
+        QCOMPARE(ClassSendora(textes).baseUrl(), QUrl(u"http://10.1.2.3:9000"_s));
         qunsetenv("PARLEVO_GATEWAY_URL");
-        QCOMPARE(ClassSendora(textes).baseUrl(), QUrl(u"http://"_qs + builtInGatewayHost()));
+        QCOMPARE(ClassSendora(textes).baseUrl(), QUrl(u"http://"_s + builtInGatewayHost()));
     }
 
     void sendUrlEncodesValuesAsUtf8()
     {
-        const QUrl url = sendUrl(QUrl(u"http://h:1/"_qs), u"a+b@x.test"_qs, u"p&s=w#d"_qs, u"0612345678"_qs,
-                                 u"Salut é\n~-._ 100%"_qs, QString());
+        const QUrl url = sendUrl(QUrl(u"http://h:1/"_s), u"a+b@x.test"_s, u"p&s=w#d"_s, u"0612345678"_s,
+                                 u"Salut é\n~-._ 100%"_s, QString());
         QCOMPARE(url.toEncoded(),
                  QByteArray("http://h:1/http.php?email=a%2Bb%40x.test&pass=p%26s%3Dw%23d&numero=0612345678"
                             "&message=Salut%20%C3%A9%0A~-._%20100%25&diff="));
-        QCOMPARE(balanceUrl(QUrl(u"http://h:1"_qs), u"a@x.test"_qs, u"p w"_qs).toEncoded(),
+        QCOMPARE(balanceUrl(QUrl(u"http://h:1"_s), u"a@x.test"_s, u"p w"_s).toEncoded(),
                  QByteArray("http://h:1/soldes_logiciel.php?email=a%40x.test&pass=p%20w"));
-        QCOMPARE(sendUrl(QUrl(u"https://h/base"_qs), QString(), QString(), QString(), QString(), u"090501022027"_qs)
+        QCOMPARE(sendUrl(QUrl(u"https://h/base"_s), QString(), QString(), QString(), QString(), u"090501022027"_s)
                      .toEncoded(),
                  QByteArray("https://h/base/http.php?email=&pass=&numero=&message=&diff=090501022027"));
     }

@@ -10,6 +10,8 @@
 #include <QPushButton>
 #include <QTest>
 
+using namespace Qt::StringLiterals;
+
 using namespace parlevo;
 using parlevo::test::MessageBoxResponder;
 
@@ -56,8 +58,7 @@ private slots:
     void init()
     {
         m_state = std::make_unique<AppState>(QString());
-        m_state->colPredefinis() = {
-            {u"Un"_qs, u"Premier"_qs}, {u"Deux"_qs, u"Second"_qs}, {u"Trois"_qs, u"Dernier"_qs}};
+        m_state->colPredefinis() = {{u"Un"_s, u"Premier"_s}, {u"Deux"_s, u"Second"_s}, {u"Trois"_s, u"Dernier"_s}};
         m_form = std::make_unique<Form_Predefinis>(*m_state);
         m_form->resize(700, 500);
         m_form->show();
@@ -75,7 +76,7 @@ private slots:
         QVERIFY(!rowButtons());
         click(u"CMD_Ajouter");
         QVERIFY(!list()->isEnabled());
-        QCOMPARE(nameField(), u"<Nouveau message prédéfini>"_qs);
+        QCOMPARE(nameField(), u"<Nouveau message prédéfini>"_s);
         QCOMPARE(child<QLineEdit>(u"TextNomPredefinis")->selectedText(), nameField());
         // Enter in the name goes on to the message.
         QTest::keyClick(child<QLineEdit>(u"TextNomPredefinis"), Qt::Key_Return);
@@ -83,8 +84,8 @@ private slots:
         click(u"CMD_Accepter");
         QCOMPARE(m_state->colPredefinis().size(), 4);
         QCOMPARE(m_state->colPredefinis().last(),
-                 (ClassPredefini{u"<Nouveau message prédéfini>"_qs, u"Entrer votre message ici."_qs}));
-        QCOMPARE(rows().last(), u"<Nouveau message prédéfini>@4"_qs);
+                 (ClassPredefini{u"<Nouveau message prédéfini>"_s, u"Entrer votre message ici."_s}));
+        QCOMPARE(rows().last(), u"<Nouveau message prédéfini>@4"_s);
         QCOMPARE(selectedRow(), 3);
         QVERIFY(list()->isEnabled());
         QVERIFY(rowButtons());
@@ -98,12 +99,11 @@ private slots:
         QTest::addColumn<QStringList>("expectedRows");
         QTest::addColumn<int>("selected");
         QTest::newRow("modify to an existing name")
-            << false << u"Un"_qs << QStringList{u"Un@1"_qs, u"Un@2"_qs, u"Trois@3"_qs} << 1;
+            << false << u"Un"_s << QStringList{u"Un@1"_s, u"Un@2"_s, u"Trois@3"_s} << 1;
         QTest::newRow("add with an empty name")
-            << true << QString() << QStringList{u"Un@1"_qs, u"Deux@2"_qs, u"Trois@3"_qs, u"@4"_qs} << 3;
+            << true << QString() << QStringList{u"Un@1"_s, u"Deux@2"_s, u"Trois@3"_s, u"@4"_s} << 3;
         // A ";" would split the record when the file is read back: it cannot be typed.
-        QTest::newRow("semicolon refused")
-            << false << u"A;B"_qs << QStringList{u"Un@1"_qs, u"AB@2"_qs, u"Trois@3"_qs} << 1;
+        QTest::newRow("semicolon refused") << false << u"A;B"_s << QStringList{u"Un@1"_s, u"AB@2"_s, u"Trois@3"_s} << 1;
     }
     void acceptReselectsByName()
     {
@@ -115,8 +115,8 @@ private slots:
             click(u"CMD_Ajouter");
         } else {
             selectRow(1);
-            QCOMPARE(nameField(), u"Deux"_qs);
-            QCOMPARE(messageField(), u"Second"_qs);
+            QCOMPARE(nameField(), u"Deux"_s);
+            QCOMPARE(messageField(), u"Second"_s);
             click(u"CMD_Modifier");
         }
         auto *field = child<QLineEdit>(u"TextNomPredefinis");
@@ -134,8 +134,8 @@ private slots:
         QTest::addColumn<int>("answer");
         QTest::addColumn<QStringList>("expectedRows");
         QTest::addColumn<int>("selected");
-        QTest::newRow("yes") << int(vbYes) << QStringList{u"Un@1"_qs, u"Trois@2"_qs} << -1;
-        QTest::newRow("no") << int(vbNo) << QStringList{u"Un@1"_qs, u"Deux@2"_qs, u"Trois@3"_qs} << 1;
+        QTest::newRow("yes") << int(vbYes) << QStringList{u"Un@1"_s, u"Trois@2"_s} << -1;
+        QTest::newRow("no") << int(vbNo) << QStringList{u"Un@1"_s, u"Deux@2"_s, u"Trois@3"_s} << 1;
     }
     void deleteAsks()
     {
@@ -146,14 +146,14 @@ private slots:
         selectRow(1);
         click(u"CMD_Supprimer");
         QCOMPARE(boxes.shown().size(), 1);
-        QCOMPARE(boxes.shown()[0].text, u"Etes-vous sûr de vouloir supprimer ce message prédéfini ?"_qs);
+        QCOMPARE(boxes.shown()[0].text, u"Etes-vous sûr de vouloir supprimer ce message prédéfini ?"_s);
         QCOMPARE(boxes.shown()[0].style, int(vbYesNo | vbExclamation));
         QCOMPARE(rows(), expectedRows);
         QCOMPARE(selectedRow(), selected);
         QCOMPARE(m_state->colPredefinis().size(), expectedRows.size());
         QCOMPARE(rowButtons(), selected >= 0);
         if (answer == vbYes) {
-            QCOMPARE(m_state->colPredefinis().at(1).Message, u"Dernier"_qs);
+            QCOMPARE(m_state->colPredefinis().at(1).Message, u"Dernier"_s);
             QCOMPARE(nameField(), QString());
             QCOMPARE(messageField(), QString());
         }
@@ -165,7 +165,7 @@ private slots:
         click(u"CMD_Annuler");
         QCOMPARE(m_state->colPredefinis().size(), 3);
         QCOMPARE(rows().size(), 3);
-        QCOMPARE(nameField(), u"<Nouveau message prédéfini>"_qs);
+        QCOMPARE(nameField(), u"<Nouveau message prédéfini>"_s);
         QVERIFY(!child<QLineEdit>(u"TextNomPredefinis")->isEnabled());
         QVERIFY(!rowButtons());
         QVERIFY(child<QPushButton>(u"CMD_Ajouter")->isEnabled());
@@ -178,7 +178,7 @@ private slots:
         sms->clear();
         QTest::keyClicks(sms, QString(161, u'a'));
         QCOMPARE(messageField().size(), 160);
-        QCOMPARE(child<QLabel>(u"LabelNBCar")->text(), u"Caractère(s) restant(s) :0"_qs);
+        QCOMPARE(child<QLabel>(u"LabelNBCar")->text(), u"Caractère(s) restant(s) :0"_s);
     }
 };
 

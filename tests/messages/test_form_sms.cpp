@@ -6,6 +6,8 @@
 #include <QScreen>
 #include <QTest>
 
+using namespace Qt::StringLiterals;
+
 using namespace parlevo;
 
 class TestFormSms : public QObject {
@@ -19,12 +21,12 @@ private slots:
         QCOMPARE(Form_SMS::existing(), nullptr);
         const QPointer<Form_SMS> first = &Form_SMS::instance(state);
         QCOMPARE(&Form_SMS::instance(state), first.data());
-        QCOMPARE(first->windowTitle(), u"Parlevo - Aperçu du SMS"_qs);
+        QCOMPARE(first->windowTitle(), u"Parlevo - Aperçu du SMS"_s);
         QVERIFY(first->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
         QCOMPARE(first->windowType(), Qt::Tool);
         QVERIFY(!first->isVisible());
-        first->setPreviewText(u"De : Paul, Salut"_qs);
-        QCOMPARE(first->findChild<QLabel *>(u"LabelSMS"_qs)->text(), u"De : Paul, Salut"_qs);
+        first->setPreviewText(u"De : Paul, Salut"_s);
+        QCOMPARE(first->findChild<QLabel *>(u"LabelSMS"_s)->text(), u"De : Paul, Salut"_s);
 
         QWidget main;
         main.setGeometry(100, 100, 300, 300);

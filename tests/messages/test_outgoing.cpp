@@ -4,6 +4,8 @@
 
 #include <QTest>
 
+using namespace Qt::StringLiterals;
+
 using namespace parlevo;
 
 namespace {
@@ -17,7 +19,7 @@ QString twoHundred()
     return text;
 }
 
-const QString kEmoji = u"😀"_qs; // one character, two UTF-16 code units
+const QString kEmoji = u"😀"_s; // one character, two UTF-16 code units
 
 } // namespace
 
@@ -31,16 +33,16 @@ private slots:
         QTest::newRow("200 characters") << twoHundred() << twoHundred().left(160);
         QTest::newRow("exactly 160") << twoHundred().left(160) << twoHundred().left(160);
         QTest::newRow("pair across the limit is left out")
-            << QString(QString(159, u'a') + kEmoji + u"b"_qs) << QString(159, u'a');
+            << QString(QString(159, u'a') + kEmoji + u"b"_s) << QString(159, u'a');
         QTest::newRow("pair ending on the limit is kept")
-            << QString(QString(158, u'a') + kEmoji + u"b"_qs) << QString(QString(158, u'a') + kEmoji);
+            << QString(QString(158, u'a') + kEmoji + u"b"_s) << QString(QString(158, u'a') + kEmoji);
     }
     void buildMessage()
     {
         QFETCH(QString, text);
         QFETCH(QString, sent);
         ClassContact someone;
-        someone.Nom = u"Dupuis"_qs;
+        someone.Nom = u"Dupuis"_s;
         QCOMPARE(Build_Message(text, someone), sent);
         QCOMPARE(Build_Message(text, ClassContact()), sent);
     }
@@ -52,12 +54,11 @@ private slots:
         QTest::addColumn<QString>("sent");
         QTest::addColumn<QString>("preview");
         // The prefix counts in the 160 characters sent but not in the preview's cut.
-        QTest::newRow("sender Paul") << u"Paul"_qs << twoHundred()
-                                     << QString(u"De : Paul, "_qs + twoHundred().left(149))
-                                     << QString(u"De : Paul, "_qs + twoHundred().left(160));
-        QTest::newRow("no sender") << QString() << u"Salut"_qs << u"Salut"_qs << u"Salut"_qs;
+        QTest::newRow("sender Paul") << u"Paul"_s << twoHundred() << QString(u"De : Paul, "_s + twoHundred().left(149))
+                                     << QString(u"De : Paul, "_s + twoHundred().left(160));
+        QTest::newRow("no sender") << QString() << u"Salut"_s << u"Salut"_s << u"Salut"_s;
         QTest::newRow("blank sender is a sender")
-            << u"  "_qs << u"Salut"_qs << u"De :   , Salut"_qs << u"De :   , Salut"_qs;
+            << u"  "_s << u"Salut"_s << u"De :   , Salut"_s << u"De :   , Salut"_s;
     }
     void textsSentAndPreviewed()
     {
@@ -67,7 +68,7 @@ private slots:
         QFETCH(QString, preview);
         const TextTable textes;
         ClassContact anne;
-        anne.Prenom = u"Anne"_qs;
+        anne.Prenom = u"Anne"_s;
         QCOMPARE(textToSend(textes, sender, message, anne), sent);
         QCOMPARE(textToSend(textes, sender, message, ClassContact()), sent);
         QCOMPARE(previewText(textes, sender, message, &anne), preview);
@@ -76,7 +77,7 @@ private slots:
     void previewWithoutContactIsUncut()
     {
         const TextTable textes;
-        QCOMPARE(previewText(textes, u"Paul"_qs, twoHundred(), nullptr), QString(u"De : Paul, "_qs + twoHundred()));
+        QCOMPARE(previewText(textes, u"Paul"_s, twoHundred(), nullptr), QString(u"De : Paul, "_s + twoHundred()));
     }
 
     void previewPosition_data()

@@ -7,6 +7,8 @@
 #include <QFile>
 #include <QTest>
 
+using namespace Qt::StringLiterals;
+
 using namespace parlevo;
 
 namespace {
@@ -20,8 +22,8 @@ QString describe(const PredefiniList &list)
 {
     QStringList parts;
     for (const ClassPredefini &p : list)
-        parts.append(p.Nom + u'=' + QString(p.Message).replace(u"\r\n"_qs, u"<CRLF>"_qs));
-    return parts.join(u" | "_qs);
+        parts.append(p.Nom + u'=' + QString(p.Message).replace(u"\r\n"_s, u"<CRLF>"_s));
+    return parts.join(u" | "_s);
 }
 
 } // namespace
@@ -33,23 +35,23 @@ private slots:
     {
         test::TestDataDir dir;
         AppState state(dir.path());
-        state.colPredefinis() = {{u"Bonjour"_qs, u"Salut\r\nÀ bientôt"_qs}, {QString(), u"Rappel"_qs}};
+        state.colPredefinis() = {{u"Bonjour"_s, u"Salut\r\nÀ bientôt"_s}, {QString(), u"Rappel"_s}};
         QVERIFY(Sauve_Predefinis(state));
         QCOMPARE(dir.read(kSms), kExampleBytes);
-        QCOMPARE(test::fixtureBytes(u"predefinis_example.sms"_qs), kExampleBytes);
+        QCOMPARE(test::fixtureBytes(u"predefinis_example.sms"_s), kExampleBytes);
     }
 
     void loads_data()
     {
         QTest::addColumn<QString>("file");
         QTest::addColumn<QString>("records");
-        QTest::newRow("example") << u"predefinis_example.sms"_qs << u"Bonjour=Salut<CRLF>À bientôt | =Rappel"_qs;
+        QTest::newRow("example") << u"predefinis_example.sms"_s << u"Bonjour=Salut<CRLF>À bientôt | =Rappel"_s;
         QTest::newRow("count larger than the records")
-            << u"predefinis_count_too_large.sms"_qs << u"Premier=un | Second=deux"_qs;
-        QTest::newRow("count not a number") << u"predefinis_not_a_number.sms"_qs << QString();
-        QTest::newRow("count zero") << u"predefinis_zero.sms"_qs << QString();
+            << u"predefinis_count_too_large.sms"_s << u"Premier=un | Second=deux"_s;
+        QTest::newRow("count not a number") << u"predefinis_not_a_number.sms"_s << QString();
+        QTest::newRow("count zero") << u"predefinis_zero.sms"_s << QString();
         // " 2.6" rounds to 3; no ";" gives a name alone; the text runs to the end of its line.
-        QTest::newRow("odd records") << u"predefinis_odd.sms"_qs << u"Sans texte= | Note=x;y<CRLF>z | Trois=3;"_qs;
+        QTest::newRow("odd records") << u"predefinis_odd.sms"_s << u"Sans texte= | Note=x;y<CRLF>z | Trois=3;"_s;
     }
     void loads()
     {
@@ -83,9 +85,9 @@ private slots:
     void recordsStayOnTheirLines()
     {
         const QByteArray bytes =
-            predefinisBytes({{u"Nom;avec\r\nsaut"_qs, u"a;b\nc\rd\r\ne"_qs}, {u"Suivant"_qs, u"fin"_qs}});
+            predefinisBytes({{u"Nom;avec\r\nsaut"_s, u"a;b\nc\rd\r\ne"_s}, {u"Suivant"_s, u"fin"_s}});
         QCOMPARE(bytes, QByteArray("2\r\nNom avec  saut;a;b\\nc\\nd\\ne\r\nSuivant;fin\r\n"));
-        QCOMPARE(describe(readPredefinis(bytes)), u"Nom avec  saut=a;b<CRLF>c<CRLF>d<CRLF>e | Suivant=fin"_qs);
+        QCOMPARE(describe(readPredefinis(bytes)), u"Nom avec  saut=a;b<CRLF>c<CRLF>d<CRLF>e | Suivant=fin"_s);
     }
 
     void startupCopyAndEmptyList()
@@ -118,7 +120,7 @@ private slots:
         QVERIFY(dir.write(kSms, kExampleBytes));
         AppState state(dir.path());
         QVERIFY(Charge_Predefinis(state));
-        state.colPredefinis().append({u"Long"_qs, QString(8000, u'x')});
+        state.colPredefinis().append({u"Long"_s, QString(8000, u'x')});
         {
             test::FileSizeLimit diskFull(4096);
             if (!diskFull.active())

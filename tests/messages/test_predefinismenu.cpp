@@ -8,6 +8,8 @@
 #include <QTest>
 #include <QTimer>
 
+using namespace Qt::StringLiterals;
+
 using namespace parlevo;
 
 namespace {
@@ -38,7 +40,7 @@ private slots:
     void itemsCarryTheirPositions()
     {
         AppState state(QString{});
-        state.colPredefinis() = {{u"Bonjour"_qs, u"Salut"_qs}, {u"Tom & Jerry"_qs, u"x"_qs}, {QString(), u"y"_qs}};
+        state.colPredefinis() = {{u"Bonjour"_s, u"Salut"_s}, {u"Tom & Jerry"_s, u"x"_s}, {QString(), u"y"_s}};
         Cree_MenuPredefinis(state);
         QMenu *menu = MenuPredefinis();
         QVERIFY(menu);
@@ -48,14 +50,14 @@ private slots:
             texts.append(action->text());
             ids.append(action->data().toInt());
         }
-        QCOMPARE(texts, (QStringList{u"Bonjour"_qs, u"Tom && Jerry"_qs, QString()}));
+        QCOMPARE(texts, (QStringList{u"Bonjour"_s, u"Tom && Jerry"_s, QString()}));
         QCOMPARE(ids, (QList<int>{1, 2, 3}));
     }
 
     void rebuildingReplacesAndDestroyingFrees()
     {
         AppState state(QString{});
-        state.colPredefinis() = {{u"Un"_qs, u"1"_qs}};
+        state.colPredefinis() = {{u"Un"_s, u"1"_s}};
         Cree_MenuPredefinis(state);
         const QPointer<QMenu> first = MenuPredefinis();
         state.colPredefinis().clear();
@@ -80,7 +82,7 @@ private slots:
         QFETCH(QList<Qt::Key>, keys);
         QFETCH(int, picked);
         AppState state(QString{});
-        state.colPredefinis() = {{u"Un"_qs, u"1"_qs}, {u"Deux"_qs, u"2"_qs}, {u"Trois"_qs, u"3"_qs}};
+        state.colPredefinis() = {{u"Un"_s, u"1"_s}, {u"Deux"_s, u"2"_s}, {u"Trois"_s, u"3"_s}};
         Cree_MenuPredefinis(state);
         whenPopupOpens(keys);
         QCOMPARE(ShowMenuPredefinis(QPoint(20, 20)), picked);

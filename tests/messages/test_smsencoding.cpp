@@ -2,6 +2,8 @@
 
 #include <QTest>
 
+using namespace Qt::StringLiterals;
+
 using namespace parlevo;
 
 namespace {
@@ -49,7 +51,7 @@ QString extensionCharacters()
     return all;
 }
 
-const QString kEmoji = u"😀"_qs;
+const QString kEmoji = u"😀"_s;
 
 } // namespace
 
@@ -67,7 +69,7 @@ private slots:
             const bool inExtension =
                 std::any_of(kExtension.cbegin(), kExtension.cend(), [&](const auto &e) { return e.second == qc; });
             const int expected = basic.contains(qc) ? 1 : inExtension ? 2 : 0;
-            QVERIFY2(gsmSeptets(c) == expected, qPrintable(u"U+%1"_qs.arg(uint(c), 4, 16, QChar(u'0'))));
+            QVERIFY2(gsmSeptets(c) == expected, qPrintable(u"U+%1"_s.arg(uint(c), 4, 16, QChar(u'0'))));
         }
         QCOMPARE(gsmSeptets(0x1F600), 0);
     }
@@ -77,11 +79,11 @@ private slots:
         QTest::addColumn<QString>("text");
         QTest::addColumn<int>("length");
         QTest::addColumn<QStringList>("unicodeCharacters");
-        QTest::newRow("emoji counts two") << QString(u"ok "_qs + kEmoji) << 5 << QStringList{kEmoji};
+        QTest::newRow("emoji counts two") << QString(u"ok "_s + kEmoji) << 5 << QStringList{kEmoji};
         QTest::newRow("lone surrogate") << QString(QChar(0xD83D)) << 1 << QStringList{QString(QChar(0xD83D))};
         // Each character once, in order of first appearance; GSM characters are not listed.
-        QTest::newRow("distinct, in order") << u"Ça coûte 5 € ; ça coûte « trop » ! ê"_qs << 36
-                                            << QStringList{u"û"_qs, u"ç"_qs, u"«"_qs, u"»"_qs, u"ê"_qs};
+        QTest::newRow("distinct, in order")
+            << u"Ça coûte 5 € ; ça coûte « trop » ! ê"_s << 36 << QStringList{u"û"_s, u"ç"_s, u"«"_s, u"»"_s, u"ê"_s};
     }
 
     void forcesUnicode()
@@ -123,7 +125,7 @@ private slots:
         QTest::newRow("unicode 134") << e(134) << ucs << 134 << 2;
         QTest::newRow("unicode 135") << e(135) << ucs << 135 << 3;
         QTest::newRow("one character switches all") << QString(a(159) + u'ê') << ucs << 160 << 3;
-        QTest::newRow("extension counts one in unicode") << QString(a(68) + u"€ê"_qs) << ucs << 70 << 1;
+        QTest::newRow("extension counts one in unicode") << QString(a(68) + u"€ê"_s) << ucs << 70 << 1;
         QTest::newRow("emoji makes 70") << QString(a(68) + kEmoji) << ucs << 70 << 1;
         QTest::newRow("emoji makes 71") << QString(a(69) + kEmoji) << ucs << 71 << 2;
         // A surrogate pair is not split between parts either.

@@ -12,6 +12,8 @@
 
 #include <memory>
 
+using namespace Qt::StringLiterals;
+
 using namespace parlevo;
 
 namespace {
@@ -23,7 +25,7 @@ QLineEdit *edit(QWidget &form, const QString &name)
 
 QCheckBox *column(QWidget &form, int index)
 {
-    return form.findChild<QCheckBox *>(u"CheckColonnes(%1)"_qs.arg(index));
+    return form.findChild<QCheckBox *>(u"CheckColonnes(%1)"_s.arg(index));
 }
 
 } // namespace
@@ -40,9 +42,9 @@ private slots:
     {
         m_dir = std::make_unique<test::TestDataDir>();
         m_state = std::make_unique<AppState>(m_dir->path());
-        m_state->Gateway().Mail = u"jean@example.fr"_qs;
-        m_state->Gateway().Password = u"secret"_qs;
-        m_state->config().Expediteur = u"Jean"_qs;
+        m_state->Gateway().Mail = u"jean@example.fr"_s;
+        m_state->Gateway().Password = u"secret"_s;
+        m_state->config().Expediteur = u"Jean"_s;
         m_form = std::make_unique<Form_Prefs>(*m_state);
         m_form->resize(600, 600);
         m_form->show();
@@ -60,33 +62,33 @@ private slots:
     void initShowsTheValuesInForce()
     {
         // The two field captions get their colon here.
-        QCOMPARE(m_form->findChild<QLabel *>(u"LabelSendoraMail"_qs)->text(), u"Adresse e-mail :"_qs);
-        QCOMPARE(m_form->findChild<QLabel *>(u"LabelSendoraPassword"_qs)->text(), u"Mot de passe :"_qs);
-        QCOMPARE(edit(*m_form, u"TextExpediteur"_qs)->text(), u"Jean"_qs);
-        QCOMPARE(edit(*m_form, u"Text_SendoraMail"_qs)->text(), u"jean@example.fr"_qs);
-        QLineEdit *password = edit(*m_form, u"Text_SendoraPassword"_qs);
-        QCOMPARE(password->text(), u"secret"_qs);
-        QCOMPARE(password->displayText(), u"******"_qs);
+        QCOMPARE(m_form->findChild<QLabel *>(u"LabelSendoraMail"_s)->text(), u"Adresse e-mail :"_s);
+        QCOMPARE(m_form->findChild<QLabel *>(u"LabelSendoraPassword"_s)->text(), u"Mot de passe :"_s);
+        QCOMPARE(edit(*m_form, u"TextExpediteur"_s)->text(), u"Jean"_s);
+        QCOMPARE(edit(*m_form, u"Text_SendoraMail"_s)->text(), u"jean@example.fr"_s);
+        QLineEdit *password = edit(*m_form, u"Text_SendoraPassword"_s);
+        QCOMPARE(password->text(), u"secret"_s);
+        QCOMPARE(password->displayText(), u"******"_s);
     }
 
     void typingAppliesAtOnce()
     {
-        QLineEdit *mail = edit(*m_form, u"Text_SendoraMail"_qs);
+        QLineEdit *mail = edit(*m_form, u"Text_SendoraMail"_s);
         mail->clear();
         QCOMPARE(m_state->Gateway().Mail, QString());
-        QTest::keyClicks(mail, u"ab"_qs);
-        QCOMPARE(m_state->Gateway().Mail, u"ab"_qs);
+        QTest::keyClicks(mail, u"ab"_s);
+        QCOMPARE(m_state->Gateway().Mail, u"ab"_s);
         QTest::keyClick(mail, Qt::Key_Backspace);
-        QCOMPARE(m_state->Gateway().Mail, u"a"_qs);
+        QCOMPARE(m_state->Gateway().Mail, u"a"_s);
 
-        QLineEdit *password = edit(*m_form, u"Text_SendoraPassword"_qs);
-        QTest::keyClicks(password, u"42"_qs);
-        QCOMPARE(m_state->Gateway().Password, u"secret42"_qs);
+        QLineEdit *password = edit(*m_form, u"Text_SendoraPassword"_s);
+        QTest::keyClicks(password, u"42"_s);
+        QCOMPARE(m_state->Gateway().Password, u"secret42"_s);
 
-        QLineEdit *sender = edit(*m_form, u"TextExpediteur"_qs);
+        QLineEdit *sender = edit(*m_form, u"TextExpediteur"_s);
         sender->clear();
-        QTest::keyClicks(sender, u"0612"_qs);
-        QCOMPARE(m_state->config().Expediteur, u"0612"_qs);
+        QTest::keyClicks(sender, u"0612"_s);
+        QCOMPARE(m_state->config().Expediteur, u"0612"_s);
     }
 
     void columnBoxesSetTheirFlag_data()
@@ -96,13 +98,13 @@ private slots:
         QTest::addColumn<QString>("caption");
         // Flags by their index in Config's declaration order below. The box shows the flag in
         // force, so a box showing the wrong one would set the wrong value when clicked.
-        QTest::newRow("Group") << 0 << 0 << u"Groupe"_qs;
-        QTest::newRow("Company") << 1 << 1 << u"Société"_qs;
-        QTest::newRow("FullName") << 2 << 3 << u"Nom complet"_qs;
-        QTest::newRow("Title") << 3 << 2 << u"Titre"_qs;
-        QTest::newRow("FirstName") << 4 << 4 << u"Prénom"_qs;
-        QTest::newRow("LastName") << 5 << 5 << u"Nom"_qs;
-        QTest::newRow("GSM") << 6 << 6 << u"N° de GSM"_qs;
+        QTest::newRow("Group") << 0 << 0 << u"Groupe"_s;
+        QTest::newRow("Company") << 1 << 1 << u"Société"_s;
+        QTest::newRow("FullName") << 2 << 3 << u"Nom complet"_s;
+        QTest::newRow("Title") << 3 << 2 << u"Titre"_s;
+        QTest::newRow("FirstName") << 4 << 4 << u"Prénom"_s;
+        QTest::newRow("LastName") << 5 << 5 << u"Nom"_s;
+        QTest::newRow("GSM") << 6 << 6 << u"N° de GSM"_s;
     }
     void columnBoxesSetTheirFlag()
     {
@@ -127,21 +129,21 @@ private slots:
 
     void showingAgainShowsCurrentValues()
     {
-        QTest::keyClicks(edit(*m_form, u"TextExpediteur"_qs), u" typed"_qs);
-        m_state->config().Expediteur = u"Paul"_qs;
-        m_state->Gateway().Mail = u"paul@example.fr"_qs;
+        QTest::keyClicks(edit(*m_form, u"TextExpediteur"_s), u" typed"_s);
+        m_state->config().Expediteur = u"Paul"_s;
+        m_state->Gateway().Mail = u"paul@example.fr"_s;
         m_state->Gateway().Password.clear();
         m_state->config().ColumnGSM = false;
         m_state->config().ColumnTitle = true;
         m_form->Init();
-        QCOMPARE(edit(*m_form, u"TextExpediteur"_qs)->text(), u"Paul"_qs);
-        QCOMPARE(edit(*m_form, u"Text_SendoraMail"_qs)->text(), u"paul@example.fr"_qs);
-        QCOMPARE(edit(*m_form, u"Text_SendoraPassword"_qs)->text(), QString());
+        QCOMPARE(edit(*m_form, u"TextExpediteur"_s)->text(), u"Paul"_s);
+        QCOMPARE(edit(*m_form, u"Text_SendoraMail"_s)->text(), u"paul@example.fr"_s);
+        QCOMPARE(edit(*m_form, u"Text_SendoraPassword"_s)->text(), QString());
         QVERIFY(!column(*m_form, 6)->isChecked());
         QVERIFY(column(*m_form, 3)->isChecked());
         // Loading the boxes wrote the same values back, nothing else.
-        QCOMPARE(m_state->config().Expediteur, u"Paul"_qs);
-        QCOMPARE(m_state->Gateway().Mail, u"paul@example.fr"_qs);
+        QCOMPARE(m_state->config().Expediteur, u"Paul"_s);
+        QCOMPARE(m_state->Gateway().Mail, u"paul@example.fr"_s);
         QVERIFY(!m_state->config().ColumnGSM);
         QVERIFY(m_state->config().ColumnTitle);
     }
@@ -156,17 +158,17 @@ private slots:
             MDIForm_Main *main = application.mainWindow();
             QVERIFY(QTest::qWaitForWindowExposed(main));
             main->KXB_Prefs_Click();
-            auto *prefs = main->findChild<Form_Prefs *>(u"Form_Prefs"_qs);
+            auto *prefs = main->findChild<Form_Prefs *>(u"Form_Prefs"_s);
             QVERIFY(prefs->isVisible());
             QCheckBox *gsm = column(*prefs, 6);
             QVERIFY(gsm->isChecked());
             QTest::mouseClick(gsm, Qt::LeftButton, {}, QPoint(6, gsm->height() / 2));
-            QTest::keyClicks(edit(*prefs, u"Text_SendoraMail"_qs), u"marie@example.fr"_qs);
-            QTest::keyClicks(edit(*prefs, u"TextExpediteur"_qs), u"Marie"_qs);
+            QTest::keyClicks(edit(*prefs, u"Text_SendoraMail"_s), u"marie@example.fr"_s);
+            QTest::keyClicks(edit(*prefs, u"TextExpediteur"_s), u"Marie"_s);
             application.AppShutdown();
             QTRY_VERIFY(!application.mainWindow());
         }
-        const QByteArray file = dir.read(u"Parlevo.cfg"_qs);
+        const QByteArray file = dir.read(u"Parlevo.cfg"_s);
         QVERIFY2(file.contains("Column_GSM=False"), file.constData());
         QVERIFY(file.contains("Column_Group=True"));
         QVERIFY(file.contains("E-mail=marie@example.fr"));

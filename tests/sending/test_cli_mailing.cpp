@@ -9,6 +9,8 @@
 
 #include <optional>
 
+using namespace Qt::StringLiterals;
+
 using parlevo::test::SimulatorProcess;
 using parlevo::test::TestDataDir;
 
@@ -16,7 +18,7 @@ namespace {
 
 using Run = parlevo::test::CliRun;
 
-const QString kMail = u"demo@parlevo.test"_qs;
+const QString kMail = u"demo@parlevo.test"_s;
 
 Run cli(const QUrl &gateway, const QStringList &arguments, const QByteArray &input = {})
 {
@@ -26,12 +28,12 @@ Run cli(const QUrl &gateway, const QStringList &arguments, const QByteArray &inp
 // A data directory holding the demo account (written by the CLI itself) and an address book.
 bool prepare(const TestDataDir &dir)
 {
-    const Run r = cli(
-        QUrl(), {u"account"_qs, u"--data-dir"_qs, dir.path(), u"--email"_qs, kMail, u"--password-stdin"_qs}, "demo\n");
-    return r.status == 0 && dir.write(u"Contacts.lst"_qs, "Amis;;M.;Jean;Dupont;06 12 34 56 78\r\n"
-                                                          "amis;;;Paul;Petit;0611111111\r\n"
-                                                          "Amis;Sté;;Zoé;Martin;0622222222\r\n"
-                                                          "Travail;;;Luc;Bon;0633333333\r\n");
+    const Run r =
+        cli(QUrl(), {u"account"_s, u"--data-dir"_s, dir.path(), u"--email"_s, kMail, u"--password-stdin"_s}, "demo\n");
+    return r.status == 0 && dir.write(u"Contacts.lst"_s, "Amis;;M.;Jean;Dupont;06 12 34 56 78\r\n"
+                                                         "amis;;;Paul;Petit;0611111111\r\n"
+                                                         "Amis;Sté;;Zoé;Martin;0622222222\r\n"
+                                                         "Travail;;;Luc;Bon;0633333333\r\n");
 }
 
 } // namespace
@@ -44,24 +46,24 @@ private slots:
     {
         TestDataDir dir;
         QVERIFY(prepare(dir));
-        QVERIFY(dir.write(u"liste.kxg"_qs, "Amis;;M.;Jean;Dupont;06-12.34 56 78\r\n;;;;\"Court\", A;0612\r\n"));
-        SimulatorProcess sim({u"--account"_qs, kMail + u":demo:50"_qs});
+        QVERIFY(dir.write(u"liste.kxg"_s, "Amis;;M.;Jean;Dupont;06-12.34 56 78\r\n;;;;\"Court\", A;0612\r\n"));
+        SimulatorProcess sim({u"--account"_s, kMail + u":demo:50"_s});
         QVERIFY(sim.isRunning());
-        const QString csv = dir.filePath(u"out.csv"_qs);
+        const QString csv = dir.filePath(u"out.csv"_s);
         const Run r =
-            cli(sim.baseUrl(), {u"--data-dir"_qs, dir.path(), u"mailing"_qs, u"send"_qs, dir.filePath(u"liste.kxg"_qs),
-                                u"--message"_qs, u"Bonjour"_qs, u"--from"_qs, u"Paul"_qs, u"--results"_qs, csv});
+            cli(sim.baseUrl(), {u"--data-dir"_s, dir.path(), u"mailing"_s, u"send"_s, dir.filePath(u"liste.kxg"_s),
+                                u"--message"_s, u"Bonjour"_s, u"--from"_s, u"Paul"_s, u"--results"_s, csv});
         QCOMPARE(r.status, 3);
         QCOMPARE(r.out, u"(06-12.34 56 78) M. Dupont Jean : Le message a été envoyé\n"
-                        u"(0612) \"Court\", A : Le numéro de gsm n'est pas valide\n"_qs);
-        QCOMPARE(r.err, u"GSM 7 bits : 18 caractère(s), 1 SMS\n2 SMS sur 2 d'envoyé.\n"_qs);
-        QCOMPARE(dir.read(u"out.csv"_qs),
+                        u"(0612) \"Court\", A : Le numéro de gsm n'est pas valide\n"_s);
+        QCOMPARE(r.err, u"GSM 7 bits : 18 caractère(s), 1 SMS\n2 SMS sur 2 d'envoyé.\n"_s);
+        QCOMPARE(dir.read(u"out.csv"_s),
                  QByteArray("number,full_name,code,text\r\n"
                             "0612345678,M. Dupont Jean,80,Le message a été envoyé\r\n"
                             "0612,\"\"\"Court\"\", A\",84,Le numéro de gsm n'est pas valide\r\n"));
         const auto outbox = sim.outbox();
         QCOMPARE(outbox.size(), 1);
-        QCOMPARE(outbox[0][u"text"_qs].toString(), u"De : Paul, Bonjour"_qs);
+        QCOMPARE(outbox[0][u"text"_s].toString(), u"De : Paul, Bonjour"_s);
     }
 
     // The group's contacts only (exact name), each with the same deferred value.
@@ -69,22 +71,22 @@ private slots:
     {
         TestDataDir dir;
         QVERIFY(prepare(dir));
-        SimulatorProcess sim({u"--account"_qs, kMail + u":demo:50"_qs});
+        SimulatorProcess sim({u"--account"_s, kMail + u":demo:50"_s});
         QVERIFY(sim.isRunning());
         const QDateTime when = QDateTime::currentDateTime().addDays(2);
-        const Run r = cli(sim.baseUrl(), {u"--data-dir"_qs, dir.path(), u"mailing"_qs, u"send"_qs, u"--group"_qs,
-                                          u"Amis"_qs, u"--message"_qs, u"Salut"_qs, u"--from"_qs, QString(), u"--at"_qs,
-                                          when.toString(u"yyyy-MM-dd HH:mm"_qs)});
+        const Run r = cli(sim.baseUrl(), {u"--data-dir"_s, dir.path(), u"mailing"_s, u"send"_s, u"--group"_s, u"Amis"_s,
+                                          u"--message"_s, u"Salut"_s, u"--from"_s, QString(), u"--at"_s,
+                                          when.toString(u"yyyy-MM-dd HH:mm"_s)});
         QCOMPARE(r.status, 0);
         const auto outbox = sim.outbox();
         QCOMPARE(outbox.size(), 2);
-        QCOMPARE(outbox[0][u"number"_qs].toString(), u"0612345678"_qs);
-        QCOMPARE(outbox[1][u"number"_qs].toString(), u"0622222222"_qs);
+        QCOMPARE(outbox[0][u"number"_s].toString(), u"0612345678"_s);
+        QCOMPARE(outbox[1][u"number"_s].toString(), u"0622222222"_s);
         for (const auto &m : outbox) {
-            QCOMPARE(m[u"text"_qs].toString(), u"Salut"_qs);
-            QCOMPARE(m[u"deferred"_qs].toString(), when.toString(u"HHmmddMMyyyy"_qs));
+            QCOMPARE(m[u"text"_s].toString(), u"Salut"_s);
+            QCOMPARE(m[u"deferred"_s].toString(), when.toString(u"HHmmddMMyyyy"_s));
         }
-        QVERIFY(!QFileInfo::exists(dir.filePath(u"Contacts.bak"_qs)));
+        QVERIFY(!QFileInfo::exists(dir.filePath(u"Contacts.bak"_s)));
     }
 
     // A credit the gateway tells to be short is warned of, and the mailing goes all the same.
@@ -92,13 +94,13 @@ private slots:
     {
         TestDataDir dir;
         QVERIFY(prepare(dir));
-        SimulatorProcess sim({u"--account"_qs, kMail + u":demo:1"_qs});
+        SimulatorProcess sim({u"--account"_s, kMail + u":demo:1"_s});
         QVERIFY(sim.isRunning());
-        const Run r = cli(sim.baseUrl(), {u"--data-dir"_qs, dir.path(), u"mailing"_qs, u"send"_qs, u"--group"_qs,
-                                          u"Amis"_qs, u"--message"_qs, u"Salut"_qs, u"--from"_qs, QString()});
+        const Run r = cli(sim.baseUrl(), {u"--data-dir"_s, dir.path(), u"mailing"_s, u"send"_s, u"--group"_s, u"Amis"_s,
+                                          u"--message"_s, u"Salut"_s, u"--from"_s, QString()});
         QCOMPARE(r.err, u"GSM 7 bits : 5 caractère(s), 1 SMS\n"
                         u"Votre crédit de 1 SMS ne suffit pas pour ce SMS Mailing, qui en demande 2.\n"
-                        u"2 SMS sur 2 d'envoyé.\n"_qs);
+                        u"2 SMS sur 2 d'envoyé.\n"_s);
         QCOMPARE(r.status, 3);
         QCOMPARE(sim.outbox().size(), 1);
     }
@@ -107,17 +109,17 @@ private slots:
     {
         TestDataDir dir;
         QVERIFY(prepare(dir));
-        QVERIFY(dir.write(u"liste.kxg"_qs, ";;;;;0612345678\r\n"));
+        QVERIFY(dir.write(u"liste.kxg"_s, ";;;;;0612345678\r\n"));
         QTcpServer closed;
         QVERIFY(closed.listen(QHostAddress::LocalHost));
-        const QUrl url(u"http://127.0.0.1:"_qs + QString::number(closed.serverPort()));
+        const QUrl url(u"http://127.0.0.1:"_s + QString::number(closed.serverPort()));
         closed.close();
-        const Run r = cli(url, {u"--data-dir"_qs, dir.path(), u"mailing"_qs, u"send"_qs, dir.filePath(u"liste.kxg"_qs),
-                                u"--message"_qs, u"x"_qs});
+        const Run r = cli(url, {u"--data-dir"_s, dir.path(), u"mailing"_s, u"send"_s, dir.filePath(u"liste.kxg"_s),
+                                u"--message"_s, u"x"_s});
         QCOMPARE(r.status, 2);
-        QCOMPARE(r.out, u"(0612345678) : Impossible de joindre le serveur d'envoi de SMS !\n"_qs);
+        QCOMPARE(r.out, u"(0612345678) : Impossible de joindre le serveur d'envoi de SMS !\n"_s);
         // No credit could be had: no warning.
-        QCOMPARE(r.err, u"GSM 7 bits : 1 caractère(s), 1 SMS\n1 SMS sur 1 d'envoyé.\n"_qs);
+        QCOMPARE(r.err, u"GSM 7 bits : 1 caractère(s), 1 SMS\n1 SMS sur 1 d'envoyé.\n"_s);
     }
 
     // --retry-failed sends only the rows neither sent nor kept, from the CLI's own --results file
@@ -126,33 +128,33 @@ private slots:
     {
         TestDataDir dir;
         QVERIFY(prepare(dir));
-        QVERIFY(dir.write(u"liste.kxg"_qs, "Amis;;M.;Jean;Dupont;06 12 34 56 78\r\n;;;;\"Court\", A;0611111111\r\n"));
-        std::optional<SimulatorProcess> sim(std::in_place, QStringList{u"--account"_qs, kMail + u":demo:1"_qs});
+        QVERIFY(dir.write(u"liste.kxg"_s, "Amis;;M.;Jean;Dupont;06 12 34 56 78\r\n;;;;\"Court\", A;0611111111\r\n"));
+        std::optional<SimulatorProcess> sim(std::in_place, QStringList{u"--account"_s, kMail + u":demo:1"_s});
         QVERIFY(sim->isRunning());
-        const QStringList send{u"--data-dir"_qs, dir.path(), u"mailing"_qs, u"send"_qs, u"--message"_qs, u"Bonjour"_qs};
+        const QStringList send{u"--data-dir"_s, dir.path(), u"mailing"_s, u"send"_s, u"--message"_s, u"Bonjour"_s};
         Run r = cli(sim->baseUrl(),
-                    send + QStringList{dir.filePath(u"liste.kxg"_qs), u"--results"_qs, dir.filePath(u"first.csv"_qs)});
+                    send + QStringList{dir.filePath(u"liste.kxg"_s), u"--results"_s, dir.filePath(u"first.csv"_s)});
         QCOMPARE(r.status, 3);
 
-        sim.emplace(QStringList{u"--account"_qs, kMail + u":demo:50"_qs});
+        sim.emplace(QStringList{u"--account"_s, kMail + u":demo:50"_s});
         QVERIFY(sim->isRunning());
-        r = cli(sim->baseUrl(), send + QStringList{u"--retry-failed"_qs, dir.filePath(u"first.csv"_qs)});
+        r = cli(sim->baseUrl(), send + QStringList{u"--retry-failed"_s, dir.filePath(u"first.csv"_s)});
         QCOMPARE(r.status, 0);
-        QCOMPARE(r.out, u"(0611111111) \"Court\", A : Le message a été envoyé\n"_qs);
+        QCOMPARE(r.out, u"(0611111111) \"Court\", A : Le message a été envoyé\n"_s);
         // The app's export: number as stored, Windows-1252.
-        QVERIFY(dir.write(u"export.csv"_qs, "0622222222;Mme Zo\xE9;80;Le message a \xE9t\xE9 envoy\xE9\r\n"
-                                            "06 33 33 33 33;Luc Bon;83;Vous devez cr\xE9"
-                                            "diter votre compte\r\n"));
-        r = cli(sim->baseUrl(), send + QStringList{u"--retry-failed"_qs, dir.filePath(u"export.csv"_qs)});
+        QVERIFY(dir.write(u"export.csv"_s, "0622222222;Mme Zo\xE9;80;Le message a \xE9t\xE9 envoy\xE9\r\n"
+                                           "06 33 33 33 33;Luc Bon;83;Vous devez cr\xE9"
+                                           "diter votre compte\r\n"));
+        r = cli(sim->baseUrl(), send + QStringList{u"--retry-failed"_s, dir.filePath(u"export.csv"_s)});
         QCOMPARE(r.status, 0);
-        QCOMPARE(r.out, u"(06 33 33 33 33) Luc Bon : Le message a été envoyé\n"_qs);
-        QVERIFY(dir.write(u"ok.csv"_qs, "0622222222;Mme Zo\xE9;81;x\r\n"));
-        r = cli(sim->baseUrl(), send + QStringList{u"--retry-failed"_qs, dir.filePath(u"ok.csv"_qs)});
+        QCOMPARE(r.out, u"(06 33 33 33 33) Luc Bon : Le message a été envoyé\n"_s);
+        QVERIFY(dir.write(u"ok.csv"_s, "0622222222;Mme Zo\xE9;81;x\r\n"));
+        r = cli(sim->baseUrl(), send + QStringList{u"--retry-failed"_s, dir.filePath(u"ok.csv"_s)});
         QCOMPARE(r.status, 0);
         const auto outbox = sim->outbox();
         QCOMPARE(outbox.size(), 2);
-        QCOMPARE(outbox[0][u"number"_qs].toString(), u"0611111111"_qs);
-        QCOMPARE(outbox[1][u"number"_qs].toString(), u"0633333333"_qs);
+        QCOMPARE(outbox[0][u"number"_s].toString(), u"0611111111"_s);
+        QCOMPARE(outbox[1][u"number"_s].toString(), u"0633333333"_s);
     }
 
     // A results file that cannot be read or is not one: a usage error and nothing sent.
@@ -160,12 +162,12 @@ private slots:
     {
         QTest::addColumn<QByteArray>("bytes");
         QTest::addColumn<QString>("reason");
-        QTest::newRow("missing") << QByteArray() << u"cannot read"_qs;
-        QTest::newRow("empty") << QByteArray("\r\n") << u"no result row"_qs;
-        QTest::newRow("three fields") << QByteArray("0611111111;A;84;x\r\n0612;B;84\r\n") << u"line 2 has 3"_qs;
-        QTest::newRow("code not a number") << QByteArray("0611111111;A;échec;x\r\n") << u"line 1: the code"_qs;
+        QTest::newRow("missing") << QByteArray() << u"cannot read"_s;
+        QTest::newRow("empty") << QByteArray("\r\n") << u"no result row"_s;
+        QTest::newRow("three fields") << QByteArray("0611111111;A;84;x\r\n0612;B;84\r\n") << u"line 2 has 3"_s;
+        QTest::newRow("code not a number") << QByteArray("0611111111;A;échec;x\r\n") << u"line 1: the code"_s;
         QTest::newRow("CLI file, open quote")
-            << QByteArray("number,full_name,code,text\r\n0611111111,\"A,84,x\r\n") << u"quoted field"_qs;
+            << QByteArray("number,full_name,code,text\r\n0611111111,\"A,84,x\r\n") << u"quoted field"_s;
     }
     void retryFailedBadFile()
     {
@@ -174,11 +176,11 @@ private slots:
         TestDataDir dir;
         QVERIFY(prepare(dir));
         if (!bytes.isEmpty())
-            QVERIFY(dir.write(u"r.csv"_qs, bytes));
-        SimulatorProcess sim({u"--account"_qs, kMail + u":demo:50"_qs});
+            QVERIFY(dir.write(u"r.csv"_s, bytes));
+        SimulatorProcess sim({u"--account"_s, kMail + u":demo:50"_s});
         QVERIFY(sim.isRunning());
-        const Run r = cli(sim.baseUrl(), {u"--data-dir"_qs, dir.path(), u"mailing"_qs, u"send"_qs, u"--message"_qs,
-                                          u"x"_qs, u"--retry-failed"_qs, dir.filePath(u"r.csv"_qs)});
+        const Run r = cli(sim.baseUrl(), {u"--data-dir"_s, dir.path(), u"mailing"_s, u"send"_s, u"--message"_s, u"x"_s,
+                                          u"--retry-failed"_s, dir.filePath(u"r.csv"_s)});
         QCOMPARE(r.status, 64);
         QVERIFY2(r.err.contains(reason), qPrintable(r.err));
         QVERIFY(sim.outbox().isEmpty());
@@ -187,25 +189,23 @@ private slots:
     void usageErrors_data()
     {
         QTest::addColumn<QStringList>("arguments");
-        QTest::newRow("file and group") << QStringList{u"a.kxg"_qs, u"--group"_qs, u"Amis"_qs, u"--message"_qs,
-                                                       u"x"_qs};
-        QTest::newRow("retry and group") << QStringList{u"--retry-failed"_qs, u"r.csv"_qs,     u"--group"_qs,
-                                                        u"Amis"_qs,           u"--message"_qs, u"x"_qs};
-        QTest::newRow("neither") << QStringList{u"--message"_qs, u"x"_qs};
-        QTest::newRow("no message") << QStringList{u"--group"_qs, u"Amis"_qs};
-        QTest::newRow("empty group") << QStringList{u"--group"_qs, u"Personne"_qs, u"--message"_qs, u"x"_qs};
-        QTest::newRow("bad date") << QStringList{u"--group"_qs, u"Amis"_qs, u"--message"_qs,
-                                                 u"x"_qs,       u"--at"_qs, u"demain"_qs};
+        QTest::newRow("file and group") << QStringList{u"a.kxg"_s, u"--group"_s, u"Amis"_s, u"--message"_s, u"x"_s};
+        QTest::newRow("retry and group") << QStringList{u"--retry-failed"_s, u"r.csv"_s,     u"--group"_s,
+                                                        u"Amis"_s,           u"--message"_s, u"x"_s};
+        QTest::newRow("neither") << QStringList{u"--message"_s, u"x"_s};
+        QTest::newRow("no message") << QStringList{u"--group"_s, u"Amis"_s};
+        QTest::newRow("empty group") << QStringList{u"--group"_s, u"Personne"_s, u"--message"_s, u"x"_s};
+        QTest::newRow("bad date") << QStringList{u"--group"_s, u"Amis"_s, u"--message"_s,
+                                                 u"x"_s,       u"--at"_s, u"demain"_s};
     }
     void usageErrors()
     {
         QFETCH(QStringList, arguments);
         TestDataDir dir;
         QVERIFY(prepare(dir));
-        SimulatorProcess sim({u"--account"_qs, kMail + u":demo:50"_qs});
+        SimulatorProcess sim({u"--account"_s, kMail + u":demo:50"_s});
         QVERIFY(sim.isRunning());
-        const Run r =
-            cli(sim.baseUrl(), QStringList{u"--data-dir"_qs, dir.path(), u"mailing"_qs, u"send"_qs} + arguments);
+        const Run r = cli(sim.baseUrl(), QStringList{u"--data-dir"_s, dir.path(), u"mailing"_s, u"send"_s} + arguments);
         QCOMPARE(r.status, 64);
         QVERIFY(sim.outbox().isEmpty());
     }

@@ -19,6 +19,8 @@
 
 #include <optional>
 
+using namespace Qt::StringLiterals;
+
 using namespace parlevo;
 using parlevo::test::MessageBoxResponder;
 using parlevo::test::SimulatorProcess;
@@ -26,16 +28,16 @@ using parlevo::test::TestDataDir;
 
 namespace {
 
-const QString kMail = u"demo@parlevo.test"_qs;
-const QString kAccount = kMail + u":demo:1000"_qs;
-const QString kSent = u"Le message a été envoyé"_qs;
+const QString kMail = u"demo@parlevo.test"_s;
+const QString kAccount = kMail + u":demo:1000"_s;
+const QString kSent = u"Le message a été envoyé"_s;
 
 ClassContact person(const QString &nom, const QString &phone)
 {
     ClassContact c;
-    c.Titre = u"M."_qs;
+    c.Titre = u"M."_s;
     c.Nom = nom;
-    c.Prenom = u"Jean"_qs;
+    c.Prenom = u"Jean"_s;
     c.Phone = phone;
     return c;
 }
@@ -44,7 +46,7 @@ ClassContact person(const QString &nom, const QString &phone)
 struct Mailing {
     QList<ClassContact> rows;
     QString sender;
-    QString message = u"Bonjour"_qs;
+    QString message = u"Bonjour"_s;
     std::function<void(qsizetype row)> beforeRow;
 
     MailingSource source()
@@ -82,9 +84,9 @@ private:
     {
         m_state->Gateway().setBaseUrl(url);
         m_state->Gateway().Mail = kMail;
-        m_state->Gateway().Password = u"demo"_qs;
+        m_state->Gateway().Password = u"demo"_s;
     }
-    QString progress() const { return m_form->findChild<QLabel *>(u"LabelTravail"_qs)->text(); }
+    QString progress() const { return m_form->findChild<QLabel *>(u"LabelTravail"_s)->text(); }
 
 private slots:
     void init()
@@ -111,7 +113,7 @@ private slots:
         QTest::addColumn<QString>("sent");
         const QString long160 = QString(100, u'x') + QString(60, u'y');
         QTest::newRow("four-character sender, 160-character message")
-            << u"Paul"_qs << long160 << u"De : Paul, "_qs + long160.left(149);
+            << u"Paul"_s << long160 << u"De : Paul, "_s + long160.left(149);
         QTest::newRow("no sender") << QString() << long160 << long160;
     }
     void textsAndNumbers()
@@ -119,23 +121,23 @@ private slots:
         QFETCH(QString, sender);
         QFETCH(QString, message);
         QFETCH(QString, sent);
-        SimulatorProcess sim({u"--account"_qs, kAccount});
+        SimulatorProcess sim({u"--account"_s, kAccount});
         QVERIFY(sim.isRunning());
         useGateway(sim.baseUrl());
         Mailing mailing{
-            {person(u"Dupont"_qs, u"06 12-34.56 78"_qs), person(u"Martin"_qs, u"0699999999"_qs)}, sender, message, {}};
+            {person(u"Dupont"_s, u"06 12-34.56 78"_s), person(u"Martin"_s, u"0699999999"_s)}, sender, message, {}};
         const SendRunSummary summary = m_form->Send(mailing.source(), QString());
         QCOMPARE(summary.accepted, 2);
 
         const QList<QVariantMap> outbox = sim.outbox();
         QCOMPARE(outbox.size(), 2);
-        QCOMPARE(outbox[0][u"number"_qs].toString(), u"0612345678"_qs);
-        QCOMPARE(outbox[1][u"number"_qs].toString(), u"0699999999"_qs);
-        QCOMPARE(outbox[0][u"text"_qs].toString(), sent);
-        QCOMPARE(outbox[1][u"text"_qs].toString(), sent);
-        QCOMPARE(outbox[0][u"text"_qs].toString().size(), sent.size());
+        QCOMPARE(outbox[0][u"number"_s].toString(), u"0612345678"_s);
+        QCOMPARE(outbox[1][u"number"_s].toString(), u"0699999999"_s);
+        QCOMPARE(outbox[0][u"text"_s].toString(), sent);
+        QCOMPARE(outbox[1][u"text"_s].toString(), sent);
+        QCOMPARE(outbox[0][u"text"_s].toString().size(), sent.size());
         QCOMPARE(column(*m_form->results(), 0),
-                 (QStringList{u"(06 12-34.56 78) M. Dupont Jean "_qs, u"(0699999999) M. Martin Jean "_qs}));
+                 (QStringList{u"(06 12-34.56 78) M. Dupont Jean "_s, u"(0699999999) M. Martin Jean "_s}));
         QCOMPARE(column(*m_form->results(), 1), (QStringList{kSent, kSent}));
     }
 
@@ -143,20 +145,20 @@ private slots:
     // second run appends below the first; the progress counts up to the total.
     void runsAppendAndCount()
     {
-        SimulatorProcess sim({u"--account"_qs, kAccount});
+        SimulatorProcess sim({u"--account"_s, kAccount});
         QVERIFY(sim.isRunning());
         useGateway(sim.baseUrl());
-        const ClassContact twice = person(u"Dupont"_qs, u"0612345678"_qs);
-        Mailing first{{twice, twice}, QString(), u"Salut"_qs, {}};
+        const ClassContact twice = person(u"Dupont"_s, u"0612345678"_s);
+        Mailing first{{twice, twice}, QString(), u"Salut"_s, {}};
         QStringList progressSeen;
         first.beforeRow = [&](qsizetype row) {
             if (row == 0)
                 progressSeen.append(progress());
         };
         m_form->Send(first.source(), QString());
-        QCOMPARE(progressSeen, (QStringList{u"0 SMS sur 2 d'envoyé."_qs}));
-        QCOMPARE(progress(), u"2 SMS sur 2 d'envoyé."_qs);
-        auto *ok = m_form->findChild<QPushButton *>(u"CMD_OK"_qs);
+        QCOMPARE(progressSeen, (QStringList{u"0 SMS sur 2 d'envoyé."_s}));
+        QCOMPARE(progress(), u"2 SMS sur 2 d'envoyé."_s);
+        auto *ok = m_form->findChild<QPushButton *>(u"CMD_OK"_s);
         QVERIFY(ok->isEnabled());
         QVERIFY(m_form->isVisible());
         QTest::mouseClick(ok, Qt::LeftButton);
@@ -164,40 +166,40 @@ private slots:
 
         QList<ClassContact> ten;
         for (int i = 0; i < 10; ++i)
-            ten.append(person(u"N"_qs + QString::number(i), u"07000000"_qs + QString::number(10 + i)));
-        Mailing second{ten, QString(), u"Plus tard"_qs, {}};
+            ten.append(person(u"N"_s + QString::number(i), u"07000000"_s + QString::number(10 + i)));
+        Mailing second{ten, QString(), u"Plus tard"_s, {}};
         bool okDisabled = true;
         second.beforeRow = [&](qsizetype) { okDisabled = okDisabled && !ok->isEnabled(); };
-        const QString tomorrow = QDateTime::currentDateTime().addDays(1).toString(u"HHmmddMMyyyy"_qs);
+        const QString tomorrow = QDateTime::currentDateTime().addDays(1).toString(u"HHmmddMMyyyy"_s);
         m_form->Send(second.source(), tomorrow);
         QVERIFY(okDisabled);
-        QCOMPARE(progress(), u"10 SMS sur 10 d'envoyé."_qs);
-        QCOMPARE(m_form->findChild<QProgressBar *>(u"ProgressBar1"_qs)->value(), 10);
+        QCOMPARE(progress(), u"10 SMS sur 10 d'envoyé."_s);
+        QCOMPARE(m_form->findChild<QProgressBar *>(u"ProgressBar1"_s)->value(), 10);
 
         const QStringList results = column(*m_form->results(), 1);
         QCOMPARE(results.size(), 12);
         QCOMPARE(results[0], kSent);
-        QCOMPARE(results[1], u"Le message a déjà été envoyé à ce numéro dans les 24 dernières heures"_qs);
+        QCOMPARE(results[1], u"Le message a déjà été envoyé à ce numéro dans les 24 dernières heures"_s);
         for (int i = 2; i < 12; ++i)
-            QCOMPARE(results[i], u"Le message est enregistré pour un envoi en différé"_qs);
-        QCOMPARE(column(*m_form->results(), 0)[2], u"(0700000010) M. N0 Jean "_qs);
+            QCOMPARE(results[i], u"Le message est enregistré pour un envoi en différé"_s);
+        QCOMPARE(column(*m_form->results(), 0)[2], u"(0700000010) M. N0 Jean "_s);
         const QList<QVariantMap> outbox = sim.outbox();
         QCOMPARE(outbox.size(), 11);
         for (int i = 1; i < 11; ++i)
-            QCOMPARE(outbox[i][u"deferred"_qs].toString(), tomorrow);
+            QCOMPARE(outbox[i][u"deferred"_s].toString(), tomorrow);
     }
 
     // While a reply is awaited the row being sent is already on show.
     void rowShownWhileAwaited()
     {
-        SimulatorProcess sim({u"--account"_qs, kAccount, u"--delay-ms"_qs, u"400"_qs});
+        SimulatorProcess sim({u"--account"_s, kAccount, u"--delay-ms"_s, u"400"_s});
         QVERIFY(sim.isRunning());
         useGateway(sim.baseUrl());
-        Mailing mailing{{person(u"Dupont"_qs, u"0612345678"_qs)}, QString(), u"Bonjour"_qs, {}};
+        Mailing mailing{{person(u"Dupont"_s, u"0612345678"_s)}, QString(), u"Bonjour"_s, {}};
         QStringList seen;
         QTimer::singleShot(250, this, [&] { seen = column(*m_form->results(), 0) + column(*m_form->results(), 1); });
         m_form->Send(mailing.source(), QString());
-        QCOMPARE(seen, (QStringList{u"(0612345678) M. Dupont Jean "_qs, QString()}));
+        QCOMPARE(seen, (QStringList{u"(0612345678) M. Dupont Jean "_s, QString()}));
         QCOMPARE(column(*m_form->results(), 1), (QStringList{kSent}));
     }
 
@@ -205,32 +207,32 @@ private slots:
     // nor kept, with the texts and deferred value of the run, and comes below as a new run.
     void exportAndRetryTheLastRun()
     {
-        auto *exporter = m_form->findChild<QPushButton *>(u"CMD_Exporter"_qs);
-        auto *renvoyer = m_form->findChild<QPushButton *>(u"CMD_Renvoyer"_qs);
+        auto *exporter = m_form->findChild<QPushButton *>(u"CMD_Exporter"_s);
+        auto *renvoyer = m_form->findChild<QPushButton *>(u"CMD_Renvoyer"_s);
         QVERIFY(!exporter->isEnabled() && !renvoyer->isEnabled());
-        std::optional<SimulatorProcess> sim(std::in_place, QStringList{u"--account"_qs, kMail + u":demo:2"_qs});
+        std::optional<SimulatorProcess> sim(std::in_place, QStringList{u"--account"_s, kMail + u":demo:2"_s});
         QVERIFY(sim->isRunning());
         useGateway(sim->baseUrl());
         // Accepted, invalid number (84), accepted, no credit left (83).
-        Mailing mailing{{person(u"Lefèvre"_qs, u"06 11 11 11 11"_qs), person(u"Dupont;Durand"_qs, u"0612"_qs),
-                         person(u"Martin"_qs, u"0622222222"_qs), person(u"Petit"_qs, u"0633333333"_qs)},
-                        u"Paul"_qs,
-                        u"Bonjour"_qs,
+        Mailing mailing{{person(u"Lefèvre"_s, u"06 11 11 11 11"_s), person(u"Dupont;Durand"_s, u"0612"_s),
+                         person(u"Martin"_s, u"0622222222"_s), person(u"Petit"_s, u"0633333333"_s)},
+                        u"Paul"_s,
+                        u"Bonjour"_s,
                         {}};
         bool disabledDuringRun = true;
         mailing.beforeRow = [&](qsizetype) {
             disabledDuringRun = disabledDuringRun && !exporter->isEnabled() && !renvoyer->isEnabled();
         };
-        const QString tomorrow = QDateTime::currentDateTime().addDays(1).toString(u"HHmmddMMyyyy"_qs);
+        const QString tomorrow = QDateTime::currentDateTime().addDays(1).toString(u"HHmmddMMyyyy"_s);
         m_form->Send(mailing.source(), tomorrow);
         QVERIFY(disabledDuringRun);
         QVERIFY(exporter->isEnabled() && renvoyer->isEnabled());
 
         MessageBoxResponder boxes(vbYes);
-        FileDialog::setNextFileName(m_dir->filePath(u"resultats.csv"_qs));
+        FileDialog::setNextFileName(m_dir->filePath(u"resultats.csv"_s));
         QTest::mouseClick(exporter, Qt::LeftButton);
         QCOMPARE(
-            m_dir->read(u"resultats.csv"_qs),
+            m_dir->read(u"resultats.csv"_s),
             QByteArray("06 11 11 11 11;M. Lef\xE8vre Jean;81;Le message est enregistr\xE9 pour un envoi en "
                        "diff\xE9r\xE9\r\n"
                        "0612;M. Dupont Durand Jean;84;Le num\xE9ro de gsm n'est pas valide\r\n"
@@ -238,31 +240,31 @@ private slots:
                        "0633333333;M. Petit Jean;83;Vous devez cr\xE9"
                        "diter votre compte\r\n"));
         QVERIFY(boxes.shown().isEmpty());
-        FileDialog::setNextFileName(m_dir->filePath(u"absent/resultats.csv"_qs));
+        FileDialog::setNextFileName(m_dir->filePath(u"absent/resultats.csv"_s));
         QTest::mouseClick(exporter, Qt::LeftButton);
         QCOMPARE(boxes.shown().size(), 1);
-        QVERIFY(boxes.shown()[0].text.startsWith(u"Impossible d'écrire le fichier :\n"_qs));
+        QVERIFY(boxes.shown()[0].text.startsWith(u"Impossible d'écrire le fichier :\n"_s));
         QCOMPARE(boxes.shown()[0].style, vbOKOnly | vbCritical);
 
         // The retry goes to a gateway that has credit; the mailing's texts have changed meanwhile.
-        sim.emplace(QStringList{u"--account"_qs, kMail + u":demo:50"_qs});
+        sim.emplace(QStringList{u"--account"_s, kMail + u":demo:50"_s});
         QVERIFY(sim->isRunning());
         useGateway(sim->baseUrl());
-        mailing.message = u"Autre texte"_qs;
+        mailing.message = u"Autre texte"_s;
         boxes.clear();
         QSignalSpy finished(m_form.get(), &Form_EnvoiMailing::retryFinished);
         QTest::mouseClick(renvoyer, Qt::LeftButton);
         QCOMPARE(boxes.shown().size(), 1);
         QCOMPARE(boxes.shown()[0].text,
-                 u"Attention, vous allez envoyer 2 SMS !\n\nEtes-vous sûr de vouloir continuer ?"_qs);
+                 u"Attention, vous allez envoyer 2 SMS !\n\nEtes-vous sûr de vouloir continuer ?"_s);
         QCOMPARE(finished.size(), 1);
         const QList<QVariantMap> outbox = sim->outbox();
         QCOMPARE(outbox.size(), 1);
-        QCOMPARE(outbox[0][u"number"_qs].toString(), u"0633333333"_qs);
-        QCOMPARE(outbox[0][u"text"_qs].toString(), u"De : Paul, Bonjour"_qs);
-        QCOMPARE(outbox[0][u"deferred"_qs].toString(), tomorrow);
+        QCOMPARE(outbox[0][u"number"_s].toString(), u"0633333333"_s);
+        QCOMPARE(outbox[0][u"text"_s].toString(), u"De : Paul, Bonjour"_s);
+        QCOMPARE(outbox[0][u"deferred"_s].toString(), tomorrow);
         QCOMPARE(column(*m_form->results(), 0).mid(4),
-                 (QStringList{u"(0612) M. Dupont;Durand Jean "_qs, u"(0633333333) M. Petit Jean "_qs}));
+                 (QStringList{u"(0612) M. Dupont;Durand Jean "_s, u"(0633333333) M. Petit Jean "_s}));
         QCOMPARE(m_form->lastRun().rows.size(), std::size_t(2));
         // 0612 is still refused: a further try stays possible.
         QVERIFY(renvoyer->isEnabled());
@@ -276,23 +278,23 @@ private slots:
     // The gateway goes away after the second row: every later row shows the unreachable text.
     void gatewayStopsMidway()
     {
-        std::optional<SimulatorProcess> sim(std::in_place, QStringList{u"--account"_qs, kAccount});
+        std::optional<SimulatorProcess> sim(std::in_place, QStringList{u"--account"_s, kAccount});
         QVERIFY(sim->isRunning());
         useGateway(sim->baseUrl());
         QList<ClassContact> rows;
         for (int i = 0; i < 4; ++i)
-            rows.append(person(u"N"_qs, u"060000000"_qs + QString::number(i)));
-        Mailing mailing{rows, QString(), u"Bonjour"_qs, {}};
+            rows.append(person(u"N"_s, u"060000000"_s + QString::number(i)));
+        Mailing mailing{rows, QString(), u"Bonjour"_s, {}};
         mailing.beforeRow = [&](qsizetype row) {
             if (row == 2)
                 sim.reset();
         };
         const SendRunSummary summary = m_form->Send(mailing.source(), QString());
-        const QString none = u"Impossible de joindre le serveur d'envoi de SMS !"_qs;
+        const QString none = u"Impossible de joindre le serveur d'envoi de SMS !"_s;
         QCOMPARE(column(*m_form->results(), 1), (QStringList{kSent, kSent, none, none}));
         QCOMPARE(summary.accepted, 2);
         QCOMPARE(summary.unreachable, 2);
-        QCOMPARE(progress(), u"4 SMS sur 4 d'envoyé."_qs);
+        QCOMPARE(progress(), u"4 SMS sur 4 d'envoyé."_s);
     }
 };
 

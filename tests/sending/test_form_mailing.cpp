@@ -30,6 +30,8 @@
 
 #include <optional>
 
+using namespace Qt::StringLiterals;
+
 using namespace parlevo;
 using parlevo::test::MessageBoxResponder;
 using parlevo::test::SimulatorProcess;
@@ -37,8 +39,8 @@ using parlevo::test::TestDataDir;
 
 namespace {
 
-const QString kMail = u"demo@parlevo.test"_qs;
-const QString kAdded2 = u" 2 contact(s) ajouté(s) au SMS Mailing."_qs;
+const QString kMail = u"demo@parlevo.test"_s;
+const QString kAdded2 = u" 2 contact(s) ajouté(s) au SMS Mailing."_s;
 constexpr int kNotice = vbOKOnly | vbInformation;
 constexpr int kQuestion = vbYesNo | vbInformation;
 
@@ -59,11 +61,11 @@ private:
     {
         auto c = std::make_unique<ClassContact>();
         c->Groupe = groupe;
-        c->Titre = u"M."_qs;
+        c->Titre = u"M."_s;
         c->Nom = nom;
-        c->Prenom = u"Jean"_qs;
+        c->Prenom = u"Jean"_s;
         c->Phone = phone;
-        c->Societe = u"ACME"_qs;
+        c->Societe = u"ACME"_s;
         c->GUID = m_state->NextKey();
         m_state->colContacts().add(std::move(c));
         Ajoute_Groupe(*m_state, groupe);
@@ -99,7 +101,7 @@ private:
         if (throughLink)
             m_form->saveMailing(true);
         else
-            m_form->listPopup()->findChild<QAction *>(u"MNU_SauverMailing"_qs)->trigger();
+            m_form->listPopup()->findChild<QAction *>(u"MNU_SauverMailing"_s)->trigger();
         return path;
     }
     // Runs act on the modal dialog once the picker's timer has opened it.
@@ -122,7 +124,7 @@ private slots:
     {
         m_dir = std::make_unique<TestDataDir>();
         m_state = std::make_unique<AppState>(m_dir->path());
-        m_state->config().Expediteur = u"Paul"_qs;
+        m_state->config().Expediteur = u"Paul"_s;
         // Full name first, then the number: the rows sort on the full name.
         m_state->config().ColumnGroup = false;
         m_state->config().ColumnCompany = false;
@@ -134,12 +136,12 @@ private slots:
         hooks.clock = [] { return QTime(8, 0); };
         m_main = std::make_unique<MDIForm_Main>(*m_state, std::move(hooks));
         m_soldeQueries = 0;
-        m_solde = u"12"_qs;
+        m_solde = u"12"_s;
         setSendingClock([] { return QDateTime(QDate(2027, 2, 1), QTime(9, 5, 42)); });
-        addContact(u"Amis"_qs, u"Dupont"_qs, u"06 12-34.56 78"_qs);
-        addContact(u"Travail"_qs, u"Martin"_qs, u"0699999999"_qs);
-        addContact(u"Amis"_qs, u"Bernard"_qs, u"0611111111"_qs);
-        addContact(u"amis"_qs, u"Petit"_qs, u"0622222222"_qs);
+        addContact(u"Amis"_s, u"Dupont"_s, u"06 12-34.56 78"_s);
+        addContact(u"Travail"_s, u"Martin"_s, u"0699999999"_s);
+        addContact(u"Amis"_s, u"Bernard"_s, u"0611111111"_s);
+        addContact(u"amis"_s, u"Petit"_s, u"0622222222"_s);
         m_form = std::make_unique<Form_Mailing>(*m_state, *m_main);
         m_form->Init();
         m_tester.emplace(m_form->list()->model(), QAbstractItemModelTester::FailureReportingMode::QtTest);
@@ -158,28 +160,28 @@ private slots:
     // the single "&Aucun" item adds nothing and says nothing.
     void groups()
     {
-        QCOMPARE(count(), u"Nombre de contacts : 0"_qs);
+        QCOMPARE(count(), u"Nombre de contacts : 0"_s);
         const QList<QAction *> items = m_form->groupMenu()->actions();
         QCOMPARE(items.size(), 2); // "amis" is the same group as "Amis"
         MessageBoxResponder boxes(vbOK);
-        groupItem(u"Amis"_qs)->trigger();
-        groupItem(u"Amis"_qs)->trigger();
+        groupItem(u"Amis"_s)->trigger();
+        groupItem(u"Amis"_s)->trigger();
         QCOMPARE(rows(), 4);
-        QCOMPARE(count(), u"Nombre de contacts : 4"_qs);
+        QCOMPARE(count(), u"Nombre de contacts : 4"_s);
         QCOMPARE(boxes.shown().size(), 2);
         QCOMPARE(boxes.shown()[1].text, kAdded2);
         QCOMPARE(boxes.shown()[1].style, kNotice);
         // Four copies, each under its own key, sorted on the first column (the full name here).
         QCOMPARE(m_form->ColContactMailing().count(), 4);
-        QCOMPARE(column(0), (QStringList{u"M. Bernard Jean "_qs, u"M. Bernard Jean "_qs, u"M. Dupont Jean "_qs,
-                                         u"M. Dupont Jean "_qs}));
+        QCOMPARE(column(0), (QStringList{u"M. Bernard Jean "_s, u"M. Bernard Jean "_s, u"M. Dupont Jean "_s,
+                                         u"M. Dupont Jean "_s}));
 
         AppState bare(m_dir->path());
         Form_Mailing empty(bare, *m_main);
         empty.Init();
         const QList<QAction *> none = empty.groupMenu()->actions();
         QCOMPARE(none.size(), 1);
-        QCOMPARE(none[0]->text(), u"&Aucun"_qs);
+        QCOMPARE(none[0]->text(), u"&Aucun"_s);
         none[0]->trigger();
         QCOMPARE(empty.list()->model()->rowCount(), 0);
         QCOMPARE(boxes.shown().size(), 2);
@@ -192,17 +194,17 @@ private slots:
     {
         {
             MessageBoxResponder boxes(vbYes);
-            const QString empty = saveTo(u"vide.kxg"_qs);
+            const QString empty = saveTo(u"vide.kxg"_s);
             QVERIFY(QFile::exists(empty));
             QCOMPARE(QFileInfo(empty).size(), 0);
             QVERIFY(boxes.shown().isEmpty());
         }
         MessageBoxResponder boxes(vbNo);
-        m_state->colContacts().at(1)->Societe = u"A;B"_qs;
-        groupItem(u"Travail"_qs)->trigger();
-        groupItem(u"Amis"_qs)->trigger();
-        const QString path = saveTo(u"liste.kxg"_qs, false);
-        const QByteArray bytes = m_dir->read(u"liste.kxg"_qs);
+        m_state->colContacts().at(1)->Societe = u"A;B"_s;
+        groupItem(u"Travail"_s)->trigger();
+        groupItem(u"Amis"_s)->trigger();
+        const QString path = saveTo(u"liste.kxg"_s, false);
+        const QByteArray bytes = m_dir->read(u"liste.kxg"_s);
         // Display order: sorted on the full name.
         QCOMPARE(bytes, QByteArray("Amis;ACME;M.;Jean;Bernard;0611111111\r\n"
                                    "Amis;ACME;M.;Jean;Dupont;06 12-34.56 78\r\n"
@@ -211,10 +213,10 @@ private slots:
         // No to the replace question leaves the file as it was.
         m_form->MNU_SupprimerTout_Click();
         QCOMPARE(rows(), 3);
-        QCOMPARE(saveTo(u"liste.kxg"_qs), path);
-        QCOMPARE(boxes.shown().last().text, u"Le fichier existe déjà !\nVoulez-vous le remplacer ?"_qs);
+        QCOMPARE(saveTo(u"liste.kxg"_s), path);
+        QCOMPARE(boxes.shown().last().text, u"Le fichier existe déjà !\nVoulez-vous le remplacer ?"_s);
         QCOMPARE(boxes.shown().last().style, kQuestion);
-        QCOMPARE(m_dir->read(u"liste.kxg"_qs), bytes);
+        QCOMPARE(m_dir->read(u"liste.kxg"_s), bytes);
 
         Form_Mailing other(*m_state, *m_main);
         other.Init();
@@ -223,15 +225,15 @@ private slots:
         FileDialog::setNextFileName(path);
         other.MNU_ChargerMailing_Click();
         QCOMPARE(other.list()->model()->rowCount(), 6);
-        QCOMPARE(boxes.shown().last().text, u" 3 contact(s) ajouté(s) au SMS Mailing."_qs);
+        QCOMPARE(boxes.shown().last().text, u" 3 contact(s) ajouté(s) au SMS Mailing."_s);
         const ClassContact *shifted = other.ColContactMailing().at(2);
         QCOMPARE((QStringList{shifted->Groupe, shifted->Societe, shifted->Titre, shifted->Prenom, shifted->Nom,
                               shifted->Phone}),
-                 (QStringList{u"Travail"_qs, u"A"_qs, u"B"_qs, u"M."_qs, u"Jean"_qs, u"Martin"_qs}));
+                 (QStringList{u"Travail"_s, u"A"_s, u"B"_s, u"M."_s, u"Jean"_s, u"Martin"_s}));
 
         // A missing file adds nothing and says nothing.
         const qsizetype shown = boxes.shown().size();
-        FileDialog::setNextFileName(m_dir->filePath(u"absent.kxg"_qs));
+        FileDialog::setNextFileName(m_dir->filePath(u"absent.kxg"_s));
         other.MNU_ChargerMailing_Click();
         QCOMPARE(other.list()->model()->rowCount(), 6);
         QCOMPARE(boxes.shown().size(), shown);
@@ -246,15 +248,15 @@ private slots:
         m_form->MNU_Supprimer_Click();
         QVERIFY(boxes.shown().isEmpty());
 
-        groupItem(u"Amis"_qs)->trigger();
-        groupItem(u"Travail"_qs)->trigger();
+        groupItem(u"Amis"_s)->trigger();
+        groupItem(u"Travail"_s)->trigger();
         QCOMPARE(rows(), 3);
         m_form->list()->clearSelection();
         m_form->showListPopup(QPoint(10, 10));
-        QVERIFY(m_form->listPopup()->findChild<QAction *>(u"MNU_Supprimer"_qs)->isEnabled());
+        QVERIFY(m_form->listPopup()->findChild<QAction *>(u"MNU_Supprimer"_s)->isEnabled());
         m_form->listPopup()->hide();
         QTest::keyClick(m_form->list(), Qt::Key_Delete);
-        QCOMPARE(boxes.shown().last().text, u"Etes-vous sûr de vouloir supprimer ce(s) contact(s) du SMS Mailing ?"_qs);
+        QCOMPARE(boxes.shown().last().text, u"Etes-vous sûr de vouloir supprimer ce(s) contact(s) du SMS Mailing ?"_s);
         QCOMPARE(boxes.shown().last().style, kQuestion);
         QCOMPARE(rows(), 3);
 
@@ -262,18 +264,17 @@ private slots:
         m_form->list()->selectionModel()->select(m_form->list()->model()->index(0, 0),
                                                  QItemSelectionModel::Deselect | QItemSelectionModel::Rows);
         m_form->MNU_Supprimer_Click();
-        QCOMPARE(column(0), QStringList{u"M. Bernard Jean "_qs});
-        QCOMPARE(count(), u"Nombre de contacts : 1"_qs);
+        QCOMPARE(column(0), QStringList{u"M. Bernard Jean "_s});
+        QCOMPARE(count(), u"Nombre de contacts : 1"_s);
         QCOMPARE(m_form->list()->selectedContacts().size(), 1);
         QCOMPARE(m_form->ColContactMailing().count(), 1);
 
         m_form->MNU_SupprimerTout_Click();
-        QCOMPARE(boxes.shown().last().text,
-                 u"Etes-vous sûr de vouloir supprimer tous les contacts du SMS Mailing ?"_qs);
+        QCOMPARE(boxes.shown().last().text, u"Etes-vous sûr de vouloir supprimer tous les contacts du SMS Mailing ?"_s);
         QCOMPARE(rows(), 0);
         QCOMPARE(m_form->ColContactMailing().count(), 0);
         m_form->showListPopup(QPoint(10, 10));
-        QVERIFY(!m_form->listPopup()->findChild<QAction *>(u"MNU_SauverMailing"_qs)->isEnabled());
+        QVERIFY(!m_form->listPopup()->findChild<QAction *>(u"MNU_SauverMailing"_s)->isEnabled());
         m_form->listPopup()->hide();
     }
 
@@ -282,28 +283,28 @@ private slots:
     void initAndCounter()
     {
         MessageBoxResponder boxes(vbOK);
-        groupItem(u"Amis"_qs)->trigger();
+        groupItem(u"Amis"_s)->trigger();
         child<QCheckBox>(u"Checkdifferer")->setChecked(true);
-        child<QLineEdit>(u"TextExpediteur")->setText(u"Quelqu'un"_qs);
+        child<QLineEdit>(u"TextExpediteur")->setText(u"Quelqu'un"_s);
         child<QPlainTextEdit>(u"TextSMS")->setPlainText(QString(160, u'x'));
-        QCOMPARE(child<QLabel>(u"LabelNBCar")->text(), u"Caractère(s) restant(s) : 0"_qs);
+        QCOMPARE(child<QLabel>(u"LabelNBCar")->text(), u"Caractère(s) restant(s) : 0"_s);
         child<QPlainTextEdit>(u"TextSMS")->setPlainText(QString(162, u'x'));
-        QCOMPARE(child<QLabel>(u"LabelNBCar")->text(), u"Caractère(s) restant(s) :-2"_qs);
+        QCOMPARE(child<QLabel>(u"LabelNBCar")->text(), u"Caractère(s) restant(s) :-2"_s);
         // The preview shows the whole message, or with a row selected the 160 characters sent.
         m_form->list()->clearSelection();
         m_form->Update_Appercu();
-        QCOMPARE(Form_SMS::instance(*m_state).previewText(), u"De : Quelqu'un, "_qs + QString(162, u'x'));
+        QCOMPARE(Form_SMS::instance(*m_state).previewText(), u"De : Quelqu'un, "_s + QString(162, u'x'));
         m_form->list()->selectAll();
         m_form->Update_Appercu();
-        QCOMPARE(Form_SMS::instance(*m_state).previewText(), u"De : Quelqu'un, "_qs + QString(160, u'x'));
+        QCOMPARE(Form_SMS::instance(*m_state).previewText(), u"De : Quelqu'un, "_s + QString(160, u'x'));
         m_form->Init();
         QCOMPARE(rows(), 0);
-        QCOMPARE(count(), u"Nombre de contacts : 0"_qs);
+        QCOMPARE(count(), u"Nombre de contacts : 0"_s);
         QVERIFY(child<QCheckBox>(u"Checkdifferer")->isChecked());
         QVERIFY(child<QTimeEdit>(u"DTPickerTime")->isEnabled());
-        QCOMPARE(child<QLineEdit>(u"TextExpediteur")->text(), u"Paul"_qs);
-        QCOMPARE(child<QPlainTextEdit>(u"TextSMS")->toPlainText(), u"Entrer votre message ici."_qs);
-        QCOMPARE(m_form->Build_Differer(), u"090501022027"_qs);
+        QCOMPARE(child<QLineEdit>(u"TextExpediteur")->text(), u"Paul"_s);
+        QCOMPARE(child<QPlainTextEdit>(u"TextSMS")->toPlainText(), u"Entrer votre message ici."_s);
+        QCOMPARE(m_form->Build_Differer(), u"090501022027"_s);
         child<QCheckBox>(u"Checkdifferer")->setChecked(false);
         QCOMPARE(m_form->Build_Differer(), QString());
         QVERIFY(!child<QTimeEdit>(u"DTPickerTime")->isEnabled());
@@ -328,9 +329,9 @@ private slots:
                                                QItemSelectionModel::Select | QItemSelectionModel::Rows);
                 picked.append(list->listModel()->contactAt(row)->FullName());
             }
-            QTest::mouseClick(dialog->findChild<QPushButton *>(u"CMD_Accepter"_qs), Qt::LeftButton);
+            QTest::mouseClick(dialog->findChild<QPushButton *>(u"CMD_Accepter"_s), Qt::LeftButton);
         });
-        m_form->addMenu()->findChild<QAction *>(u"MNU_Carnet"_qs)->trigger();
+        m_form->addMenu()->findChild<QAction *>(u"MNU_Carnet"_s)->trigger();
         QTRY_COMPARE(rows(), 2);
         QCOMPARE(typeSource, 1);
         QCOMPARE(boxes.shown().size(), 1);
@@ -343,8 +344,7 @@ private slots:
         whenModal([&](QWidget *modal) { closed = modal->close(); });
         m_form->MNU_Carnet_Click();
         QTRY_VERIFY(closed);
-        QTRY_VERIFY(!m_form->findChild<QTimer *>(u"TimerShowForm"_qs)->isActive() &&
-                    !QApplication::activeModalWidget());
+        QTRY_VERIFY(!m_form->findChild<QTimer *>(u"TimerShowForm"_s)->isActive() && !QApplication::activeModalWidget());
         QCOMPARE(rows(), 2);
         QCOMPARE(boxes.shown().size(), 1);
     }
@@ -353,28 +353,28 @@ private slots:
     // nothing; Yes sends every row through the send run, deferred, and refreshes the credit.
     void send()
     {
-        SimulatorProcess sim({u"--account"_qs, kMail + u":demo:1000"_qs});
+        SimulatorProcess sim({u"--account"_s, kMail + u":demo:1000"_s});
         QVERIFY(sim.isRunning());
         m_state->Gateway().setBaseUrl(sim.baseUrl());
         m_state->Gateway().Mail = kMail;
-        m_state->Gateway().Password = u"demo"_qs;
+        m_state->Gateway().Password = u"demo"_s;
         auto *envoyer = child<QPushButton>(u"CommandEnvoyer");
         {
             MessageBoxResponder boxes(vbNo);
             QTest::mouseClick(envoyer, Qt::LeftButton);
             QCOMPARE(boxes.shown().size(), 1);
-            QCOMPARE(boxes.shown()[0].text, u"La liste est vide ! \nVeuillez ajouter des contacts avant."_qs);
+            QCOMPARE(boxes.shown()[0].text, u"La liste est vide ! \nVeuillez ajouter des contacts avant."_s);
             QCOMPARE(boxes.shown()[0].style, kNotice);
-            groupItem(u"Amis"_qs)->trigger();
-            groupItem(u"Travail"_qs)->trigger();
+            groupItem(u"Amis"_s)->trigger();
+            groupItem(u"Travail"_s)->trigger();
             QTest::mouseClick(envoyer, Qt::LeftButton);
             QCOMPARE(boxes.shown().last().text,
-                     u"Attention, vous allez envoyer 3 SMS !\n\nEtes-vous sûr de vouloir continuer ?"_qs);
+                     u"Attention, vous allez envoyer 3 SMS !\n\nEtes-vous sûr de vouloir continuer ?"_s);
             QCOMPARE(boxes.shown().last().style, kQuestion);
             QVERIFY(m_form->envoiMailing() == nullptr);
         }
         child<QCheckBox>(u"Checkdifferer")->setChecked(true);
-        child<QPlainTextEdit>(u"TextSMS")->setPlainText(u"Bonjour"_qs);
+        child<QPlainTextEdit>(u"TextSMS")->setPlainText(u"Bonjour"_s);
         MessageBoxResponder boxes(vbYes);
         QTest::mouseClick(envoyer, Qt::LeftButton);
         QCOMPARE(boxes.shown().size(), 1);
@@ -382,23 +382,23 @@ private slots:
         QCOMPARE(outbox.size(), 3);
         QStringList numbers;
         for (const QVariantMap &sms : outbox) {
-            numbers.append(sms[u"number"_qs].toString());
-            QCOMPARE(sms[u"text"_qs].toString(), u"De : Paul, Bonjour"_qs);
-            QCOMPARE(sms[u"deferred"_qs].toString(), u"090501022027"_qs);
+            numbers.append(sms[u"number"_s].toString());
+            QCOMPARE(sms[u"text"_s].toString(), u"De : Paul, Bonjour"_s);
+            QCOMPARE(sms[u"deferred"_s].toString(), u"090501022027"_s);
         }
-        QCOMPARE(numbers, (QStringList{u"0611111111"_qs, u"0612345678"_qs, u"0699999999"_qs}));
+        QCOMPARE(numbers, (QStringList{u"0611111111"_s, u"0612345678"_s, u"0699999999"_s}));
         QVERIFY(m_form->envoiMailing());
         const ResultModel *results = m_form->envoiMailing()->results();
         QCOMPARE(results->rowCount(), 3);
-        QCOMPARE(results->index(1, 0).data().toString(), u"(06 12-34.56 78) M. Dupont Jean "_qs);
-        QCOMPARE(results->index(1, 1).data().toString(), u"Le message est enregistré pour un envoi en différé"_qs);
+        QCOMPARE(results->index(1, 0).data().toString(), u"(06 12-34.56 78) M. Dupont Jean "_s);
+        QCOMPARE(results->index(1, 1).data().toString(), u"Le message est enregistré pour un envoi en différé"_s);
         QVERIFY(envoyer->isEnabled());
         QVERIFY(m_main->centralWidget()->isEnabled());
         QCOMPARE(m_soldeQueries, 1);
 
         // Every row accepted: nothing to send again. A second try from the result window holds
         // the main window like a send and refreshes the credit afterwards.
-        QVERIFY(!m_form->envoiMailing()->findChild<QPushButton *>(u"CMD_Renvoyer"_qs)->isEnabled());
+        QVERIFY(!m_form->envoiMailing()->findChild<QPushButton *>(u"CMD_Renvoyer"_s)->isEnabled());
         emit m_form->envoiMailing()->retryStarting();
         QVERIFY(!m_main->centralWidget()->isEnabled() && !envoyer->isEnabled());
         emit m_form->envoiMailing()->retryFinished();
@@ -411,21 +411,21 @@ private slots:
     void creditWarning()
     {
         MessageBoxResponder boxes(vbNo);
-        groupItem(u"Amis"_qs)->trigger();
-        groupItem(u"Travail"_qs)->trigger();
+        groupItem(u"Amis"_s)->trigger();
+        groupItem(u"Travail"_s)->trigger();
         // "De : Paul, " and 100 ê: 111 characters in Unicode, two SMS for each of the 3 rows.
         child<QPlainTextEdit>(u"TextSMS")->setPlainText(QString(100, u'ê'));
-        const QString question = u"Attention, vous allez envoyer 3 SMS !\n\nEtes-vous sûr de vouloir continuer ?"_qs;
+        const QString question = u"Attention, vous allez envoyer 3 SMS !\n\nEtes-vous sûr de vouloir continuer ?"_s;
         const auto asked = [&] {
             QTest::mouseClick(child<QPushButton>(u"CommandEnvoyer"), Qt::LeftButton);
             return boxes.shown().last().text;
         };
-        m_solde = u"5"_qs;
+        m_solde = u"5"_s;
         QCOMPARE(asked(), question);
         m_main->MAJ_SoldeSMS();
         QCOMPARE(asked(),
-                 u"Votre crédit de 5 SMS ne suffit pas pour ce SMS Mailing, qui en demande 6.\n\n"_qs + question);
-        m_solde = u"6"_qs;
+                 u"Votre crédit de 5 SMS ne suffit pas pour ce SMS Mailing, qui en demande 6.\n\n"_s + question);
+        m_solde = u"6"_s;
         m_main->MAJ_SoldeSMS();
         QCOMPARE(asked(), question);
         m_solde.clear();
@@ -439,7 +439,7 @@ private slots:
     {
         m_main->KXB_Mailing_Click();
         QVERIFY(m_main->ActiveChild());
-        QCOMPARE(m_main->ActiveChild()->objectName(), u"Form_Mailing"_qs);
+        QCOMPARE(m_main->ActiveChild()->objectName(), u"Form_Mailing"_s);
         QVERIFY(qobject_cast<Form_Mailing *>(m_main->ActiveChild()));
     }
 };

@@ -25,6 +25,8 @@
 #include <QTimeEdit>
 #include <QTimer>
 
+using namespace Qt::StringLiterals;
+
 using namespace parlevo;
 using parlevo::test::MessageBoxResponder;
 using parlevo::test::SimulatorProcess;
@@ -32,12 +34,12 @@ using parlevo::test::TestDataDir;
 
 namespace {
 
-const QString kMail = u"demo@parlevo.test"_qs;
-const QString kPassword = u"demo"_qs;
+const QString kMail = u"demo@parlevo.test"_s;
+const QString kPassword = u"demo"_s;
 
 QStringList account(int credit, const QStringList &more = {})
 {
-    return QStringList{u"--account"_qs, kMail + u':' + kPassword + u':' + QString::number(credit)} + more;
+    return QStringList{u"--account"_s, kMail + u':' + kPassword + u':' + QString::number(credit)} + more;
 }
 
 } // namespace
@@ -73,12 +75,12 @@ private slots:
     {
         m_dir = std::make_unique<TestDataDir>();
         m_state = std::make_unique<AppState>(m_dir->path());
-        m_state->config().Expediteur = u"Paul"_qs;
+        m_state->config().Expediteur = u"Paul"_s;
         m_soldeQueries = 0;
         MainWindowHooks hooks;
         hooks.querySolde = [this] {
             ++m_soldeQueries;
-            return u"12"_qs;
+            return u"12"_s;
         };
         hooks.clock = [] { return QTime(8, 0); };
         m_main = std::make_unique<MDIForm_Main>(*m_state, std::move(hooks));
@@ -104,14 +106,14 @@ private slots:
         QTest::addColumn<QString>("number");
         QTest::addColumn<QString>("text");
         QTest::newRow("blanks, dashes, dots")
-            << u"06 12-34.56 78"_qs << u"Paul"_qs << u"Bonjour"_qs << u"0612345678"_qs << u"De : Paul, Bonjour"_qs;
+            << u"06 12-34.56 78"_s << u"Paul"_s << u"Bonjour"_s << u"0612345678"_s << u"De : Paul, Bonjour"_s;
         QTest::newRow("international, first 10 digits")
-            << u"+33 6 12 34 56 78"_qs << QString() << u"Bonjour"_qs << u"3361234567"_qs << u"Bonjour"_qs;
+            << u"+33 6 12 34 56 78"_s << QString() << u"Bonjour"_s << u"3361234567"_s << u"Bonjour"_s;
         QTest::newRow("typed like the picker")
-            << u"0612345678 - M. Dupont Jean "_qs << QString() << u"Salut"_qs << u"0612345678"_qs << u"Salut"_qs;
+            << u"0612345678 - M. Dupont Jean "_s << QString() << u"Salut"_s << u"0612345678"_s << u"Salut"_s;
         // A message box still holding the prompt sends it.
-        QTest::newRow("prompt") << u"0612345678"_qs << QString() << QString() << u"0612345678"_qs
-                                << u"Entrer votre message ici."_qs;
+        QTest::newRow("prompt") << u"0612345678"_s << QString() << QString() << u"0612345678"_s
+                                << u"Entrer votre message ici."_s;
     }
     void sendsWhatWasTyped()
     {
@@ -132,11 +134,11 @@ private slots:
 
         const QList<QVariantMap> outbox = sim.outbox();
         QCOMPARE(outbox.size(), 1);
-        QCOMPARE(outbox[0][u"number"_qs].toString(), number);
-        QCOMPARE(outbox[0][u"text"_qs].toString(), text);
-        QCOMPARE(outbox[0][u"deferred"_qs].toString(), QString());
+        QCOMPARE(outbox[0][u"number"_s].toString(), number);
+        QCOMPARE(outbox[0][u"text"_s].toString(), text);
+        QCOMPARE(outbox[0][u"deferred"_s].toString(), QString());
         QCOMPARE(boxes.shown().size(), 1);
-        QCOMPARE(boxes.shown()[0].text, u"Envoi du SMS réussi."_qs);
+        QCOMPARE(boxes.shown()[0].text, u"Envoi du SMS réussi."_s);
         QCOMPARE(child<QLineEdit>(u"TextContact")->text(), QString());
         QCOMPARE(message(), QString());
         QCOMPARE(child<QLineEdit>(u"TextExpediteur")->text(), sender);
@@ -150,12 +152,12 @@ private slots:
         QTest::addColumn<QString>("edit");
         QTest::addColumn<QString>("field");
         QTest::addColumn<QString>("number");
-        QTest::newRow("as picked") << u"06 12 34 56 78"_qs << QString() << u"0612345678 - M. Dupont2 Jean "_qs
-                                   << u"0612345678"_qs;
+        QTest::newRow("as picked") << u"06 12 34 56 78"_s << QString() << u"0612345678 - M. Dupont2 Jean "_s
+                                   << u"0612345678"_s;
         QTest::newRow("short phone, digits in the name")
-            << u"061234"_qs << QString() << u"061234 - M. Dupont2 Jean "_qs << u"061234"_qs;
+            << u"061234"_s << QString() << u"061234 - M. Dupont2 Jean "_s << u"061234"_s;
         QTest::newRow("edited after the pick")
-            << u"061234"_qs << u"5"_qs << u"061234 - M. Dupont2 Jean 5"_qs << u"06123425"_qs;
+            << u"061234"_s << u"5"_s << u"061234 - M. Dupont2 Jean 5"_s << u"06123425"_s;
     }
     void pickedRecipient()
     {
@@ -163,14 +165,14 @@ private slots:
         QFETCH(QString, edit);
         QFETCH(QString, field);
         QFETCH(QString, number);
-        SimulatorProcess sim(account(5, {u"--verbose"_qs}));
+        SimulatorProcess sim(account(5, {u"--verbose"_s}));
         QVERIFY(sim.isRunning());
         open(sim);
         MessageBoxResponder boxes;
         ClassContact contact;
-        contact.Titre = u"M."_qs;
-        contact.Nom = u"Dupont2"_qs;
-        contact.Prenom = u"Jean"_qs;
+        contact.Titre = u"M."_s;
+        contact.Nom = u"Dupont2"_s;
+        contact.Prenom = u"Jean"_s;
         contact.Phone = phone;
         m_form->applyPickedContact(contact);
         auto *recipient = child<QLineEdit>(u"TextContact");
@@ -178,22 +180,22 @@ private slots:
         QTest::keyClicks(recipient, edit);
         QCOMPARE(recipient->text(), field);
         send();
-        QTRY_VERIFY(sim.log().contains(u"&numero="_qs + number + u"&message="_qs));
+        QTRY_VERIFY(sim.log().contains(u"&numero="_s + number + u"&message="_s));
     }
 
     void emptyRecipientAsksForANumber()
     {
-        SimulatorProcess sim(account(5, {u"--verbose"_qs}));
+        SimulatorProcess sim(account(5, {u"--verbose"_s}));
         QVERIFY(sim.isRunning());
         open(sim);
         MessageBoxResponder boxes;
-        child<QLineEdit>(u"TextContact")->setText(u"M. Dupont"_qs);
+        child<QLineEdit>(u"TextContact")->setText(u"M. Dupont"_s);
         send();
         QCOMPARE(boxes.shown().size(), 1);
-        QCOMPARE(boxes.shown()[0].text, u"Veuillez entrer ou choisir un numéro de GSM !"_qs);
-        QCOMPARE(child<QLineEdit>(u"TextContact")->text(), u"M. Dupont"_qs);
+        QCOMPARE(boxes.shown()[0].text, u"Veuillez entrer ou choisir un numéro de GSM !"_s);
+        QCOMPARE(child<QLineEdit>(u"TextContact")->text(), u"M. Dupont"_s);
         QCOMPARE(m_soldeQueries, 0);
-        QVERIFY(!sim.log().contains(u"/http.php"_qs));
+        QVERIFY(!sim.log().contains(u"/http.php"_s));
     }
 
     void deferredSend()
@@ -211,14 +213,14 @@ private slots:
         QVERIFY(time->isEnabled());
         child<QDateEdit>(u"DTPickerDate")->setDate(QDate(2099, 3, 7));
         time->setTime(QTime(14, 5));
-        child<QLineEdit>(u"TextContact")->setText(u"0612345678"_qs);
+        child<QLineEdit>(u"TextContact")->setText(u"0612345678"_s);
         send();
         const QList<QVariantMap> outbox = sim.outbox();
         QCOMPARE(outbox.size(), 1);
-        QCOMPARE(outbox[0][u"deferred"_qs].toString(), u"140507032099"_qs);
-        QCOMPARE(outbox[0][u"code"_qs].toInt(), 81);
+        QCOMPARE(outbox[0][u"deferred"_s].toString(), u"140507032099"_s);
+        QCOMPARE(outbox[0][u"code"_s].toInt(), 81);
         QCOMPARE(boxes.shown().size(), 1);
-        QCOMPARE(boxes.shown()[0].text, u"Envoi du SMS réussi."_qs);
+        QCOMPARE(boxes.shown()[0].text, u"Envoi du SMS réussi."_s);
     }
 
     // A refusal: the gateway client's box only, then the same clearing and balance refresh.
@@ -228,11 +230,11 @@ private slots:
         QVERIFY(sim.isRunning());
         open(sim);
         MessageBoxResponder boxes;
-        child<QLineEdit>(u"TextContact")->setText(u"0612345678"_qs);
+        child<QLineEdit>(u"TextContact")->setText(u"0612345678"_s);
         send();
         QCOMPARE(boxes.shown().size(), 1);
         QCOMPARE(boxes.shown()[0].text,
-                 u"Votre envoi de SMS a échoué à cause de :\r\n(83) 'Vous devez créditer votre compte'"_qs);
+                 u"Votre envoi de SMS a échoué à cause de :\r\n(83) 'Vous devez créditer votre compte'"_s);
         QCOMPARE(child<QLineEdit>(u"TextContact")->text(), QString());
         QCOMPARE(message(), QString());
         QCOMPARE(m_soldeQueries, 1);
@@ -242,11 +244,11 @@ private slots:
     // A second click while the gateway is awaited must not send the SMS again.
     void sendButtonOffDuringTheWait()
     {
-        SimulatorProcess sim(account(5, {u"--delay-ms"_qs, u"400"_qs}));
+        SimulatorProcess sim(account(5, {u"--delay-ms"_s, u"400"_s}));
         QVERIFY(sim.isRunning());
         open(sim);
         MessageBoxResponder boxes;
-        child<QLineEdit>(u"TextContact")->setText(u"0612345678"_qs);
+        child<QLineEdit>(u"TextContact")->setText(u"0612345678"_s);
         auto *button = child<QPushButton>(u"CommandEnvoyer");
         bool disabledDuringWait = false;
         QTimer::singleShot(100, this, [&] {
@@ -265,20 +267,20 @@ private slots:
         auto *sender = child<QLineEdit>(u"TextExpediteur");
         auto *sms = child<QPlainTextEdit>(u"TextSMS");
         auto *label = child<QLabel>(u"LabelNBCar");
-        sender->setText(u"0123456789"_qs);
+        sender->setText(u"0123456789"_s);
         sms->clear();
         QTest::keyClicks(sms, QString(151, u'a'));
         QCOMPARE(sms->toPlainText().size(), 150);
-        QCOMPARE(label->text(), u"Caractère(s) restant(s) : 0"_qs);
+        QCOMPARE(label->text(), u"Caractère(s) restant(s) : 0"_s);
         // Text put in by the program may pass the maximum: the count goes below zero.
         sms->setPlainText(QString(155, u'b'));
-        QCOMPARE(label->text(), u"Caractère(s) restant(s) :-5"_qs);
+        QCOMPARE(label->text(), u"Caractère(s) restant(s) :-5"_s);
         // A sender that fills the SMS leaves no room at all.
         sender->setText(QString(170, u's'));
         sms->clear();
-        QTest::keyClicks(sms, u"abc"_qs);
+        QTest::keyClicks(sms, u"abc"_s);
         QCOMPARE(sms->toPlainText(), QString());
-        QCOMPARE(label->text(), u"Caractère(s) restant(s) :-10"_qs);
+        QCOMPARE(label->text(), u"Caractère(s) restant(s) :-10"_s);
     }
 
     // The indicator reads the text sent, sender prefix included, and follows the sender too; the
@@ -291,21 +293,21 @@ private slots:
         QTest::addColumn<QString>("tooltip");
         QTest::addColumn<QString>("counter");
         const QString gsmSizes =
-            u"Le texte envoyé tient dans l'alphabet GSM 7 bits : 160 caractères par SMS, 153 par partie d'un SMS long."_qs;
-        QTest::newRow("gsm, full") << u"Ana"_qs << QString(150, u'a') << u"GSM 7 bits : 160 caractère(s), 1 SMS"_qs
-                                   << gsmSizes << u"Caractère(s) restant(s) : 7"_qs;
+            u"Le texte envoyé tient dans l'alphabet GSM 7 bits : 160 caractères par SMS, 153 par partie d'un SMS long."_s;
+        QTest::newRow("gsm, full") << u"Ana"_s << QString(150, u'a') << u"GSM 7 bits : 160 caractère(s), 1 SMS"_s
+                                   << gsmSizes << u"Caractère(s) restant(s) : 7"_s;
         // 159 characters sent, but the euro and the brace take two septets each: two SMS.
-        QTest::newRow("extension") << u"Ana"_qs << QString(QString(147, u'a') + u"€{"_qs)
-                                   << u"GSM 7 bits : 161 caractère(s), 2 SMS"_qs
-                                   << QString(gsmSizes + u"\nCaractères qui comptent pour deux : € {"_qs)
-                                   << u"Caractère(s) restant(s) : 8"_qs;
+        QTest::newRow("extension") << u"Ana"_s << QString(QString(147, u'a') + u"€{"_s)
+                                   << u"GSM 7 bits : 161 caractère(s), 2 SMS"_s
+                                   << QString(gsmSizes + u"\nCaractères qui comptent pour deux : € {"_s)
+                                   << u"Caractère(s) restant(s) : 8"_s;
         // The sender's ô comes first; a tab is named by its code.
         QTest::newRow("unicode")
-            << u"Jérôme"_qs << QString(u"Ça coûte « trop »\tl’été"_qs + QString(40, u'x'))
-            << u"Unicode : 76 caractère(s), 2 SMS"_qs
+            << u"Jérôme"_s << QString(u"Ça coûte « trop »\tl’été"_s + QString(40, u'x'))
+            << u"Unicode : 76 caractère(s), 2 SMS"_s
             << u"Caractères qui imposent l'Unicode : ô û « » U+0009 ’\n"
-               u"Le texte envoyé demande l'Unicode : 70 caractères par SMS, 67 par partie d'un SMS long."_qs
-            << u"Caractère(s) restant(s) : 91"_qs;
+               u"Le texte envoyé demande l'Unicode : 70 caractères par SMS, 67 par partie d'un SMS long."_s
+            << u"Caractère(s) restant(s) : 91"_s;
     }
     void codingIndicator()
     {
@@ -323,12 +325,12 @@ private slots:
     void clickClearsOnlyThePrompt()
     {
         auto *sms = child<QPlainTextEdit>(u"TextSMS");
-        QCOMPARE(sms->toPlainText(), u"Entrer votre message ici."_qs);
+        QCOMPARE(sms->toPlainText(), u"Entrer votre message ici."_s);
         QTest::mouseClick(sms->viewport(), Qt::LeftButton);
         QCOMPARE(sms->toPlainText(), QString());
-        sms->setPlainText(u"Bonjour"_qs);
+        sms->setPlainText(u"Bonjour"_s);
         QTest::mouseClick(sms->viewport(), Qt::LeftButton);
-        QCOMPARE(sms->toPlainText(), u"Bonjour"_qs);
+        QCOMPARE(sms->toPlainText(), u"Bonjour"_s);
     }
 
     void predefinedPopup_data()
@@ -336,18 +338,17 @@ private slots:
         QTest::addColumn<QList<Qt::Key>>("keys");
         QTest::addColumn<QString>("expected");
         QTest::newRow("third item") << QList<Qt::Key>{Qt::Key_Down, Qt::Key_Down, Qt::Key_Down, Qt::Key_Return}
-                                    << u"Troisième"_qs;
-        QTest::newRow("dismissed") << QList<Qt::Key>{Qt::Key_Down, Qt::Key_Escape} << u"Mon texte"_qs;
+                                    << u"Troisième"_s;
+        QTest::newRow("dismissed") << QList<Qt::Key>{Qt::Key_Down, Qt::Key_Escape} << u"Mon texte"_s;
     }
     void predefinedPopup()
     {
         QFETCH(QList<Qt::Key>, keys);
         QFETCH(QString, expected);
-        m_state->colPredefinis() = {
-            {u"Un"_qs, u"Premier"_qs}, {u"Deux"_qs, u"Second"_qs}, {u"Trois"_qs, u"Troisième"_qs}};
+        m_state->colPredefinis() = {{u"Un"_s, u"Premier"_s}, {u"Deux"_s, u"Second"_s}, {u"Trois"_s, u"Troisième"_s}};
         m_form->show();
         QVERIFY(QTest::qWaitForWindowExposed(m_form.get()));
-        child<QPlainTextEdit>(u"TextSMS")->setPlainText(u"Mon texte"_qs);
+        child<QPlainTextEdit>(u"TextSMS")->setPlainText(u"Mon texte"_s);
         QPoint menuAt;
         QTimer::singleShot(0, this, [&] {
             QMenu *menu = MenuPredefinis();
@@ -365,20 +366,19 @@ private slots:
     void pickerClosedWithoutChoosing()
     {
         auto *recipient = child<QLineEdit>(u"TextContact");
-        recipient->setText(u"0611111111"_qs);
+        recipient->setText(u"0611111111"_s);
         QTimer::singleShot(0, this, [] {
             QTRY_VERIFY_WITH_TIMEOUT(QApplication::activeModalWidget(), 5000);
             QApplication::activeModalWidget()->close();
         });
         QTest::mouseClick(child<QPushButton>(u"CMD_Contact"), Qt::LeftButton);
-        QCOMPARE(recipient->text(), u"0611111111"_qs);
+        QCOMPARE(recipient->text(), u"0611111111"_s);
     }
 
     // The real picker, driven like a user: a click on the second row, then Accept.
     void pickerChoosesTheRecipient()
     {
-        for (const auto &[name, phone] :
-             {std::pair{u"Martin"_qs, u"0611111111"_qs}, {u"Leroy"_qs, u"07 22 33 44 55"_qs}}) {
+        for (const auto &[name, phone] : {std::pair{u"Martin"_s, u"0611111111"_s}, {u"Leroy"_s, u"07 22 33 44 55"_s}}) {
             auto contact = std::make_unique<ClassContact>();
             contact->Nom = name;
             contact->Phone = phone;
@@ -393,12 +393,12 @@ private slots:
             ContactListView *list = dialog->list();
             const QRect row = list->visualRect(list->model()->index(1, 0));
             QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, row.center());
-            QTest::mouseClick(dialog->findChild<QPushButton *>(u"CMD_Accepter"_qs), Qt::LeftButton);
+            QTest::mouseClick(dialog->findChild<QPushButton *>(u"CMD_Accepter"_s), Qt::LeftButton);
         });
         QTest::mouseClick(child<QPushButton>(u"CMD_Contact"), Qt::LeftButton);
         QCOMPARE(typeSource, 0);
         // The number part is the first ten digits of the phone, as the send will find them.
-        QCOMPARE(child<QLineEdit>(u"TextContact")->text(), u"0722334455 - Leroy "_qs);
+        QCOMPARE(child<QLineEdit>(u"TextContact")->text(), u"0722334455 - Leroy "_s);
     }
 };
 

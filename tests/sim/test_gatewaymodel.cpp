@@ -6,21 +6,23 @@
 #include <QJsonObject>
 #include <QTest>
 
+using namespace Qt::StringLiterals;
+
 using namespace parlevo::sim;
 
 namespace {
 
 const QDateTime kNow(QDate(2026, 3, 14), QTime(10, 30));
 
-SendRequest valid(const QString &message = u"Bonjour"_qs)
+SendRequest valid(const QString &message = u"Bonjour"_s)
 {
-    return {u"a@x.test"_qs, u"pw"_qs, u"0612345678"_qs, message, QString()};
+    return {u"a@x.test"_s, u"pw"_s, u"0612345678"_s, message, QString()};
 }
 
 GatewayModel modelWithCredit(qint64 credit)
 {
     GatewayModel model;
-    model.addAccount({u"a@x.test"_qs, u"pw"_qs, credit});
+    model.addAccount({u"a@x.test"_s, u"pw"_s, credit});
     return model;
 }
 
@@ -68,7 +70,7 @@ private slots:
         QFETCH(int, code);
         GatewayModel model = modelWithCredit(credit);
         QCOMPARE(model.send({email, pass, numero, message, diff}, kNow), code);
-        QCOMPARE(model.balance(u"a@x.test"_qs, u"pw"_qs), code >= 80 && code <= 81 ? credit - 1 : credit);
+        QCOMPARE(model.balance(u"a@x.test"_s, u"pw"_s), code >= 80 && code <= 81 ? credit - 1 : credit);
     }
 
     void duplicateWithin24HoursIsRefusedAfterCreditCheck()
@@ -76,13 +78,13 @@ private slots:
         GatewayModel model = modelWithCredit(2);
         AcceptedMessage accepted;
         QCOMPARE(model.send(valid(), kNow, &accepted), 80);
-        QCOMPARE(accepted.text, u"Bonjour"_qs);
+        QCOMPARE(accepted.text, u"Bonjour"_s);
         QCOMPARE(model.send(valid(), kNow.addSecs(3600), &accepted), 91);
-        QCOMPARE(model.send(valid(u"Bonjour!"_qs), kNow.addSecs(3600)), 80);
-        QCOMPARE(model.balance(u"a@x.test"_qs, u"pw"_qs), 0);
+        QCOMPARE(model.send(valid(u"Bonjour!"_s), kNow.addSecs(3600)), 80);
+        QCOMPARE(model.balance(u"a@x.test"_s, u"pw"_s), 0);
         // No credit left: 83 is checked before the duplicate.
         QCOMPARE(model.send(valid(), kNow.addSecs(3600)), 83);
-        model.addAccount({u"a@x.test"_qs, u"pw"_qs, 5});
+        model.addAccount({u"a@x.test"_s, u"pw"_s, 5});
         QCOMPARE(model.send(valid(), kNow.addSecs(24 * 3600 - 1)), 91);
         QCOMPARE(model.send(valid(), kNow.addSecs(24 * 3600)), 80);
     }
@@ -91,30 +93,29 @@ private slots:
     {
         GatewayModel model = modelWithCredit(3);
         AcceptedMessage accepted;
-        QCOMPARE(model.send({u"a@x.test"_qs, u"pw"_qs, u"0612345678"_qs, u"m"_qs, u"090501022027"_qs}, kNow, &accepted),
-                 81);
+        QCOMPARE(model.send({u"a@x.test"_s, u"pw"_s, u"0612345678"_s, u"m"_s, u"090501022027"_s}, kNow, &accepted), 81);
         QCOMPARE(accepted.dueAt, QDateTime(QDate(2027, 2, 1), QTime(9, 5)));
-        QCOMPARE(accepted.deferred, u"090501022027"_qs);
+        QCOMPARE(accepted.deferred, u"090501022027"_s);
 
         model.schedule(accepted);
         QVERIFY(model.takeDue(accepted.dueAt.addSecs(-1)).isEmpty());
         const QList<AcceptedMessage> due = model.takeDue(accepted.dueAt);
         QCOMPARE(due.size(), 1);
-        QCOMPARE(due.first().text, u"m"_qs);
+        QCOMPARE(due.first().text, u"m"_s);
         QVERIFY(model.takeDue(accepted.dueAt.addDays(1)).isEmpty());
     }
 
     // Impossible dates and times (also refused with 85 by send).
     void parseDeferred()
     {
-        QCOMPARE(*parlevo::sim::parseDeferred(u"140503032004"_qs), QDateTime(QDate(2004, 3, 3), QTime(14, 5)));
-        QVERIFY(!parlevo::sim::parseDeferred(u"14050303200"_qs));
-        QVERIFY(!parlevo::sim::parseDeferred(u"1405030320044"_qs));
-        QVERIFY(!parlevo::sim::parseDeferred(u"14h503032004"_qs));
-        QVERIFY(!parlevo::sim::parseDeferred(u"146003032004"_qs));
-        QVERIFY(!parlevo::sim::parseDeferred(u"240001012027"_qs));
-        QVERIFY(!parlevo::sim::parseDeferred(u"140529022027"_qs));
-        QVERIFY(parlevo::sim::parseDeferred(u"140529022028"_qs));
+        QCOMPARE(*parlevo::sim::parseDeferred(u"140503032004"_s), QDateTime(QDate(2004, 3, 3), QTime(14, 5)));
+        QVERIFY(!parlevo::sim::parseDeferred(u"14050303200"_s));
+        QVERIFY(!parlevo::sim::parseDeferred(u"1405030320044"_s));
+        QVERIFY(!parlevo::sim::parseDeferred(u"14h503032004"_s));
+        QVERIFY(!parlevo::sim::parseDeferred(u"146003032004"_s));
+        QVERIFY(!parlevo::sim::parseDeferred(u"240001012027"_s));
+        QVERIFY(!parlevo::sim::parseDeferred(u"140529022027"_s));
+        QVERIFY(parlevo::sim::parseDeferred(u"140529022028"_s));
     }
 
     void groupThousands_data()
@@ -135,7 +136,7 @@ private slots:
     void balancePageVisibleText()
     {
         QCOMPARE(parlevo::pageText(balancePage(1250), "text/html; charset=utf-8"),
-                 u"Sendora\nVotre crédit est de 1 250 SMS."_qs);
+                 u"Sendora\nVotre crédit est de 1 250 SMS."_s);
         const QString unknown = parlevo::pageText(balancePage(std::nullopt), "text/html; charset=utf-8");
         QVERIFY(!unknown.contains(u"Votre crédit est de"));
         QVERIFY(!unknown.contains(u"SMS."));
@@ -143,15 +144,15 @@ private slots:
 
     void accountSpecs()
     {
-        const auto a = parseAccountText(u"a@x.test:pa:ss:12"_qs);
+        const auto a = parseAccountText(u"a@x.test:pa:ss:12"_s);
         QVERIFY(a);
-        QCOMPARE(a->email, u"a@x.test"_qs);
-        QCOMPARE(a->password, u"pa:ss"_qs);
+        QCOMPARE(a->email, u"a@x.test"_s);
+        QCOMPARE(a->password, u"pa:ss"_s);
         QCOMPARE(a->credit, 12);
-        QVERIFY(!parseAccountText(u"a@x.test:12"_qs));
-        QVERIFY(!parseAccountText(u":pw:12"_qs));
-        QVERIFY(!parseAccountText(u"a@x.test:pw:-1"_qs));
-        QVERIFY(!parseAccountText(u"a@x.test:pw:lots"_qs));
+        QVERIFY(!parseAccountText(u"a@x.test:12"_s));
+        QVERIFY(!parseAccountText(u":pw:12"_s));
+        QVERIFY(!parseAccountText(u"a@x.test:pw:-1"_s));
+        QVERIFY(!parseAccountText(u"a@x.test:pw:lots"_s));
     }
 
     void accountsJson()
@@ -162,7 +163,7 @@ private slots:
             &error);
         QVERIFY(accounts);
         QCOMPARE(accounts->size(), 2);
-        QCOMPARE(accounts->at(0).password, u"pw"_qs);
+        QCOMPARE(accounts->at(0).password, u"pw"_s);
         QCOMPARE(accounts->at(1).credit, 0);
         QVERIFY(!parseAccountsJson(R"([{"email": "a@x.test"}])", &error));
         QVERIFY(!parseAccountsJson("[{", &error));
@@ -171,19 +172,19 @@ private slots:
 
     void outboxLine()
     {
-        const AcceptedMessage m{QDateTime(QDate(2026, 3, 14), QTime(10, 30), Qt::UTC),
-                                u"a@x.test"_qs,
-                                u"0612345678"_qs,
-                                u"a&b\né"_qs,
+        const AcceptedMessage m{QDateTime(QDate(2026, 3, 14), QTime(10, 30), QTimeZone::utc()),
+                                u"a@x.test"_s,
+                                u"0612345678"_s,
+                                u"a&b\né"_s,
                                 QString(),
                                 80,
                                 QDateTime()};
-        const QJsonObject o = QJsonDocument::fromJson(Outbox::line(m, u"sent"_qs, m.received)).object();
-        QCOMPARE(o.value(u"received").toString(), u"2026-03-14T10:30:00.000Z"_qs);
-        QCOMPARE(o.value(u"text").toString(), u"a&b\né"_qs);
+        const QJsonObject o = QJsonDocument::fromJson(Outbox::line(m, u"sent"_s, m.received)).object();
+        QCOMPARE(o.value(u"received").toString(), u"2026-03-14T10:30:00.000Z"_s);
+        QCOMPARE(o.value(u"text").toString(), u"a&b\né"_s);
         QCOMPARE(o.value(u"code").toInt(), 80);
-        QCOMPARE(o.value(u"status").toString(), u"sent"_qs);
-        QVERIFY(Outbox::line(m, u"sent"_qs, m.received).endsWith("}\n"));
+        QCOMPARE(o.value(u"status").toString(), u"sent"_s);
+        QVERIFY(Outbox::line(m, u"sent"_s, m.received).endsWith("}\n"));
     }
 };
 

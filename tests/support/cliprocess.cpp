@@ -2,6 +2,8 @@
 
 #include <QProcess>
 
+using namespace Qt::StringLiterals;
+
 namespace parlevo::test {
 
 CliRun runCli(const QStringList &arguments, const QUrl &gateway, const QByteArray &input)
@@ -9,8 +11,8 @@ CliRun runCli(const QStringList &arguments, const QUrl &gateway, const QByteArra
     QProcess process;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     if (!gateway.isEmpty())
-        env.insert(u"PARLEVO_GATEWAY_URL"_qs, gateway.toString());
-    env.remove(u"PARLEVO_HOME"_qs);
+        env.insert(u"PARLEVO_GATEWAY_URL"_s, gateway.toString());
+    env.remove(u"PARLEVO_HOME"_s);
     process.setProcessEnvironment(env);
     process.start(QStringLiteral(PARLEVO_CLI_PATH), arguments);
     if (!process.waitForStarted(10000))
