@@ -69,7 +69,7 @@ class NullObserver final : public SendRunObserver {
 public:
     void runStarted(qsizetype) override {}
     void rowStarted(qsizetype, const ClassContact &, const QString &) override {}
-    void rowDone(qsizetype, const QString &, int, const QString &) override {}
+    void rowDone(qsizetype, const QString &, const SendReply &, const QString &) override {}
     void progress(qsizetype, qsizetype) override {}
 };
 

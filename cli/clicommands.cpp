@@ -63,8 +63,24 @@ const char kGeneralHelp[] = "Usage: parlevo-cli [--data-dir DIR] <command> [opti
                             "The gateway is the build's PARLEVO_GATEWAY_HOST unless PARLEVO_GATEWAY_URL\n"
                             "(http://host:port) is set.\n"
                             "Exit status: 0 accepted, 2 gateway unreachable or no usable reply, 3 refused by the\n"
-                            "gateway, 1 configuration, address book or results file not written, 64 usage error.\n"
-                            "A mailing with both refusals and missing replies exits with 2.\n";
+                            "gateway, 4 no complete answer in time (the SMS may have been sent), 1 configuration,\n"
+                            "address book or results file not written, 64 usage error. A mailing exits with the\n"
+                            "gravest of its rows: 4, then 2, then 3.\n";
+
+int exitStatusOf(SendOutcome outcome)
+{
+    switch (outcome) {
+    case SendOutcome::Accepted:
+        return kAccepted;
+    case SendOutcome::Refused:
+        return kRefused;
+    case SendOutcome::Unreachable:
+        return kUnreachable;
+    case SendOutcome::Unknown:
+        return kNoAnswer;
+    }
+    return kUnreachable;
+}
 
 void out(const QString &text)
 {
@@ -215,15 +231,14 @@ int send(const QString &globalDataDir, const QStringList &arguments)
     // Standard error: standard output keeps the gateway's text alone for scripts.
     err(smsCodingLine(state->textTable(), analyseSmsText(text)));
 
-    ClassSendora &gateway = state->Gateway();
-    const int code = gateway.Envoi_SMS(number, text, differer);
-    if (code == 80 || code == 81) {
-        out(state->Textes(code + 300));
+    const SendReply reply = state->Gateway().send(number, text, differer);
+    if (reply.outcome == SendOutcome::Accepted) {
+        out(replyText(state->textTable(), reply));
         return kAccepted;
     }
     // The same message Send_SMS shows, through the program's message-box routine (standard error here).
-    MsgBox(gateway.failureText(code), vbOKOnly | vbCritical);
-    return code == 0 ? kUnreachable : kRefused;
+    MsgBox(failureMessage(state->textTable(), reply), vbOKOnly | vbCritical);
+    return exitStatusOf(reply.outcome);
 }
 
 int account(const QString &globalDataDir, const QStringList &arguments)
@@ -481,28 +496,30 @@ int contacts(const QString &globalDataDir, const QStringList &arguments)
 }
 
 // Terminal side of a mailing run: a result line per recipient on standard output, a progress
-// bar on standard error when it is a terminal, the CSV rows kept for --results.
+// bar on standard error when it is a terminal, and each row written to the --results file as
+// soon as it has its outcome, so an interrupted run still leaves the record of what was sent.
 class TerminalRun final : public SendRunObserver {
 public:
-    TerminalRun(const TextTable &textes, bool bar)
+    TerminalRun(const TextTable &textes, bool bar, QFile *results)
         : m_textes(textes)
         , m_bar(bar)
+        , m_results(results)
     {
+        writeResults(cliResultsHeader());
     }
 
     void runStarted(qsizetype total) override { drawBar(0, total); }
     void rowStarted(qsizetype, const ClassContact &contact, const QString &recipient) override
     {
         m_recipient = recipient;
-        m_fullName = contact.FullName().trimmed();
+        m_contact = contact;
     }
-    void rowDone(qsizetype, const QString &number, int code, const QString &result) override
+    void rowDone(qsizetype, const QString &number, const SendReply &reply, const QString &result) override
     {
         if (m_bar)
             std::fputs("\r\033[K", stderr);
         out(m_recipient.trimmed() + u" : "_s + result);
-        csv += csvField(number) + u',' + csvField(m_fullName) + u',' + QString::number(code) + u',' + csvField(result) +
-               u"\r\n"_s;
+        writeResults(cliResultsLine(number, MailingResult{m_contact, reply.code, result, reply.outcome}));
     }
     void progress(qsizetype done, qsizetype total) override { drawBar(done, total); }
     void finish(qsizetype done, qsizetype total)
@@ -511,17 +528,16 @@ public:
             std::fputs("\r\033[K", stderr);
         err(progressText(m_textes, done, total));
     }
-
-    QString csv = u"number,full_name,code,text\r\n"_s;
+    // False once a line of the results file could not be written.
+    bool resultsWritten() const { return m_resultsWritten; }
 
 private:
-    static QString csvField(const QString &value)
+    void writeResults(const QString &text)
     {
-        if (!value.contains(u',') && !value.contains(u'"') && !value.contains(u'\n') && !value.contains(u'\r'))
-            return value;
-        QString quoted = value;
-        quoted.replace(u"\""_s, u"\"\""_s);
-        return u'"' + quoted + u'"';
+        if (!m_results || !m_resultsWritten)
+            return;
+        const QByteArray bytes = text.toUtf8();
+        m_resultsWritten = m_results->write(bytes) == bytes.size() && m_results->flush();
     }
     void drawBar(qsizetype done, qsizetype total)
     {
@@ -537,8 +553,10 @@ private:
 
     const TextTable &m_textes;
     bool m_bar;
+    QFile *m_results;
+    bool m_resultsWritten = true;
     QString m_recipient;
-    QString m_fullName;
+    ClassContact m_contact;
 };
 
 int mailing(const QString &globalDataDir, const QStringList &arguments)
@@ -558,10 +576,14 @@ int mailing(const QString &globalDataDir, const QStringList &arguments)
                                      QStringLiteral("FILE.csv"));
     const QCommandLineOption retryFailed(
         QStringLiteral("retry-failed"),
-        QStringLiteral("Sends only to the rows of a results file (--results or the app's export) whose code is "
-                       "neither 80 nor 81, instead of a mailing file or a group."),
+        QStringLiteral("Sends only to the rows of a results file (--results or the app's export) refused by the "
+                       "gateway or that never reached it, instead of a mailing file or a group."),
         QStringLiteral("RESULTS.csv"));
-    parser.addOptions({group, message, from, at, results, retryFailed});
+    const QCommandLineOption includeUnknown(
+        QStringLiteral("include-unknown"),
+        QStringLiteral("With --retry-failed, also sends to the rows that got no answer in time (they may have "
+                       "been sent already)."));
+    parser.addOptions({group, message, from, at, results, retryFailed, includeUnknown});
     parser.addPositionalArgument(QStringLiteral("FILE.kxg"), QStringLiteral("A mailing file saved by the app."));
     int status = kAccepted;
     if (!parseCommand(parser, u"mailing send"_s,
@@ -570,11 +592,15 @@ int mailing(const QString &globalDataDir, const QStringList &arguments)
                       u"160-character cut, the number's digits, the same deferred value for every row.\n"
                       u"Prints one result line per recipient. Before sending, prints on standard error the\n"
                       u"text's coding and number of SMS, and a warning when the gateway tells a credit below\n"
-                      u"the SMS the mailing takes; the mailing is sent all the same. Exit status: 0 every SMS\n"
-                      u"accepted, 3 some refused, 2 some got no usable reply, 64 usage error."_s,
+                      u"the SMS the mailing takes; the mailing is sent all the same. With --results, each row\n"
+                      u"is written to the file as soon as it has its outcome. Exit status: 0 every SMS\n"
+                      u"accepted, 3 some refused, 2 some never reached the gateway, 4 some got no answer in\n"
+                      u"time and may have been sent, 1 results file not written, 64 usage error."_s,
                       arguments.mid(1), &status, 1))
         return status;
     const QStringList files = parser.positionalArguments();
+    if (parser.isSet(includeUnknown) && !parser.isSet(retryFailed))
+        return usage(u"--include-unknown goes with --retry-failed"_s, u"mailing send"_s);
     if (parser.isSet(retryFailed) && (!files.isEmpty() || parser.isSet(group)))
         return usage(u"--retry-failed takes the place of a mailing file or --group"_s, u"mailing send"_s);
     if (!parser.isSet(retryFailed) && files.isEmpty() == !parser.isSet(group))
@@ -598,10 +624,15 @@ int mailing(const QString &globalDataDir, const QStringList &arguments)
         const auto previous = readResultsFile(*bytes, &error);
         if (!previous)
             return usage(path + u" is not a results file: "_s + error, u"mailing send"_s);
-        for (const ClassContact &contact : failedContacts(*previous))
+        for (const ClassContact &contact : failedContacts(*previous, parser.isSet(includeUnknown)))
             rows.push_back(mailingCopy(contact, nextKey()));
+        const qsizetype unknown = unknownCount(*previous);
+        if (unknown > 0 && !parser.isSet(includeUnknown))
+            err(u"parlevo-cli: %1 row(s) of %2 got no answer in time and may have been sent; "
+                u"--include-unknown sends them again"_s.arg(unknown)
+                    .arg(path));
         if (rows.empty()) {
-            err(u"parlevo-cli: every row of "_s + path + u" was accepted; nothing sent"_s);
+            err(u"parlevo-cli: nothing to send again in "_s + path);
             return kAccepted;
         }
     } else if (!files.isEmpty()) {
@@ -635,13 +666,26 @@ int mailing(const QString &globalDataDir, const QStringList &arguments)
         [&rows] { return static_cast<qsizetype>(rows.size()); },
         [&rows](qsizetype row) -> const ClassContact * { return rows[static_cast<std::size_t>(row)].get(); },
         [&sender] { return sender; }, [&text] { return text; }};
-    TerminalRun terminal(state->textTable(), stderrIsTerminal());
+    // The results file is opened before the first SMS: a run that cannot be recorded is not started.
+    std::unique_ptr<QFile> resultsFile;
+    if (parser.isSet(results)) {
+        resultsFile = std::make_unique<QFile>(parser.value(results));
+        if (!resultsFile->open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+            err(u"parlevo-cli: cannot write "_s + parser.value(results) + u": "_s + resultsFile->errorString());
+            return kFailure;
+        }
+    }
+    TerminalRun terminal(state->textTable(), stderrIsTerminal(), resultsFile.get());
     const SendRunSummary summary = runMailing(state->Gateway(), state->textTable(), source, differer, terminal);
-    terminal.finish(summary.total, summary.total);
-    if (parser.isSet(results) && !replaceFile(parser.value(results), terminal.csv.toUtf8())) {
+    terminal.finish(summary.done, summary.total);
+    if (resultsFile)
+        resultsFile->close();
+    if (resultsFile && (!terminal.resultsWritten() || resultsFile->error() != QFileDevice::NoError)) {
         err(u"parlevo-cli: cannot write "_s + parser.value(results));
         return kFailure;
     }
+    if (summary.unknown > 0)
+        return kNoAnswer;
     if (summary.unreachable > 0)
         return kUnreachable;
     return summary.refused > 0 ? kRefused : kAccepted;

@@ -16,6 +16,7 @@ enum ExitStatus : int {
     kFailure = 1,     // the configuration could not be written, or the app holds the data directory
     kUnreachable = 2, // no usable reply from the gateway
     kRefused = 3,     // the gateway refused (any other code)
+    kNoAnswer = 4,    // the request left but no complete answer came in time: the SMS may have been sent
     kUsageError = 64, // wrong command line
 };
 

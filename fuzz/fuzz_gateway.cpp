@@ -14,7 +14,6 @@ using namespace parlevo::fuzz;
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
 {
     static const TextTable textes;
-    static ClassSendora gateway(textes);
 
     const QList<QByteArray> parts = splitInput(toBytes(data, size), 2);
     const QByteArray contentType = parts.size() == 2 ? parts[0] : QByteArray();
@@ -24,7 +23,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     const quint8 code = replyCode(text);
     if (code != 0)
         FUZZ_CHECK(text.toUInt() == code);
-    FUZZ_CHECK(!gateway.failureText(code).isEmpty());
+    FUZZ_CHECK(!failureMessage(textes, SendReply{code, outcomeOfCode(code)}).isEmpty());
 
     const QString credit = creditFromPage(text);
     for (const QChar c : credit)

@@ -19,6 +19,18 @@ public:
     Q_DISABLE_COPY_MOVE(ActivityWindow)
 
     virtual void Init() = 0;
+
+    // A send run that holds the whole program (a mailing) is going on.
+    virtual bool isRunning() const { return false; }
+    // Ends that run once the SMS in flight has its answer.
+    virtual void stopRun() {}
+
+signals:
+    // Around a run that holds the program: the main window stays disabled meanwhile.
+    void runStarted();
+    void runFinished();
+    // Something was sent: the credit shown may be out of date.
+    void creditMayHaveChanged();
 };
 
 // The common look of the activity windows: a white page inset in the client area, a title line

@@ -8,8 +8,10 @@
 #include "controls/wincolor.h"
 #include "gateway/classsendora.h"
 #include "mainwindowlogic.h"
+#include "messagebox.h"
 #include "windowplacement.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QGuiApplication>
 #include <QHBoxLayout>
@@ -35,6 +37,8 @@ constexpr int kTextCarnet = 124;
 constexpr int kTextPredefinis = 125;
 constexpr int kTextPrefs = 127;
 constexpr int kTextQuitter = 129;
+constexpr int kTextStopMailingAndQuit = 271;
+constexpr int kQuitPollMs = 20;
 
 // Colours of the toolbar buttons: the highlighted one takes the tooltip background.
 constexpr WinColor kButtonBack = 0xFFFFFF;
@@ -264,12 +268,8 @@ QWidget *MDIForm_Main::buildToolbar()
     connect(m_kxbCarnet, &KXButton::Click, this, &MDIForm_Main::KXB_Carnet_Click);
     connect(m_kxbPredefinis, &KXButton::Click, this, &MDIForm_Main::KXB_Predefinis_Click);
     connect(m_kxbPrefs, &KXButton::Click, this, &MDIForm_Main::KXB_Prefs_Click);
-    connect(m_kxbQuitter, &KXButton::Click, this, [this] {
-        if (m_hooks.shutdown)
-            m_hooks.shutdown();
-        else
-            close();
-    });
+    // Quitting goes through the close event, which waits for what is on its way to the gateway.
+    connect(m_kxbQuitter, &KXButton::Click, this, &QWidget::close);
     return toolbar;
 }
 
@@ -335,8 +335,19 @@ ActivityWindow *MDIForm_Main::activity(Activity which)
     if (!slot) {
         slot = m_hooks.createActivity(which, m_clientArea);
         slot->hide();
+        watchActivity(slot);
     }
     return slot;
+}
+
+void MDIForm_Main::watchActivity(ActivityWindow *window)
+{
+    connect(window, &ActivityWindow::runStarted, this, [this] { holdForRun(true); });
+    connect(window, &ActivityWindow::runFinished, this, [this] {
+        holdForRun(false);
+        MAJ_SoldeSMS();
+    });
+    connect(window, &ActivityWindow::creditMayHaveChanged, this, &MDIForm_Main::MAJ_SoldeSMS);
 }
 
 void MDIForm_Main::switchTo(Activity which, KXButton *button, bool initLast)
@@ -421,6 +432,8 @@ void MDIForm_Main::TimerHeure_Timer()
 
 void MDIForm_Main::MAJ_SoldeSMS()
 {
+    if (m_quitting)
+        return;
     if (m_soldePending) {
         m_soldeAgain = true;
         return;
@@ -457,10 +470,85 @@ QString MDIForm_Main::GetSolde()
 
 void MDIForm_Main::closeEvent(QCloseEvent *event)
 {
+    // Handlers below this one on the stack still wait for the gateway: the window must outlive
+    // them, so the quit itself happens once they have returned.
+    if (m_closing) {
+        event->accept();
+        return;
+    }
+    event->ignore();
+    if (m_quitting)
+        return;
+    if (ActivityWindow *running = runningActivity()) {
+        if (MsgBox(m_state.Textes(kTextStopMailingAndQuit), vbYesNo | vbQuestion) != vbYes)
+            return;
+        running->stopRun();
+        quitWhenIdle();
+        return;
+    }
+    if (m_state.Gateway().isBusy()) {
+        quitWhenIdle();
+        return;
+    }
+    m_quitting = true;
     event->accept();
     hide();
     if (m_hooks.shutdown)
         m_hooks.shutdown();
+}
+
+void MDIForm_Main::quitWhenIdle()
+{
+    m_quitting = true;
+    if (!m_quitTimer) {
+        m_quitTimer = new QTimer(this);
+        m_quitTimer->setInterval(kQuitPollMs);
+        connect(m_quitTimer, &QTimer::timeout, this, [this] {
+            if (runningActivity() || QApplication::activeModalWidget())
+                return;
+            // Pending waits (a credit query, a single SMS) return at once; nothing more is sent.
+            m_state.Gateway().cancelAll();
+            if (m_state.Gateway().isBusy())
+                return;
+            m_quitTimer->stop();
+            quitNow();
+        });
+    }
+    m_quitTimer->start();
+}
+
+void MDIForm_Main::quitNow()
+{
+    m_closing = true;
+    close();
+    if (m_hooks.shutdown)
+        m_hooks.shutdown();
+}
+
+ActivityWindow *MDIForm_Main::runningActivity() const
+{
+    for (const QPointer<ActivityWindow> &window : m_activities) {
+        if (window && window->isRunning())
+            return window;
+    }
+    return nullptr;
+}
+
+void MDIForm_Main::holdForRun(bool held)
+{
+    for (const QPointer<QWidget> &widget : std::exchange(m_heldWidgets, {})) {
+        if (widget)
+            widget->setEnabled(true);
+    }
+    if (!held)
+        return;
+    // The window itself stays enabled: disabling it would disable the windows it owns too.
+    for (QWidget *child : findChildren<QWidget *>(Qt::FindDirectChildrenOnly)) {
+        if (!child->isWindow() && child->isEnabled()) {
+            child->setEnabled(false);
+            m_heldWidgets.emplace_back(child);
+        }
+    }
 }
 
 void MDIForm_Main::moveEvent(QMoveEvent *event)

@@ -11,6 +11,7 @@
 #include <array>
 #include <functional>
 #include <optional>
+#include <vector>
 
 class QLabel;
 class QTimer;
@@ -64,6 +65,8 @@ public:
     KXButton *ActiveButton() const { return m_activeButton; }
     // The activity's window if it was created already.
     ActivityWindow *loadedActivity(Activity activity) const;
+    // Follows what an activity window tells: its runs and sends. Done for every window it creates.
+    void watchActivity(ActivityWindow *window);
 
 protected:
     void closeEvent(QCloseEvent *event) override;
@@ -88,6 +91,14 @@ private:
 
     void TimerHeure_Timer();
     QString GetSolde();
+
+    // Disables everything in the window but the windows it owns (the mailing's result window
+    // stays usable), or gives back what it disabled.
+    void holdForRun(bool held);
+    ActivityWindow *runningActivity() const;
+    // Quits once no run and no gateway request is under way any more.
+    void quitWhenIdle();
+    void quitNow();
 
     AppState &m_state;
     MainWindowHooks m_hooks;
@@ -115,6 +126,11 @@ private:
     QString m_solde;
     bool m_soldePending = false;
     bool m_soldeAgain = false;
+    // The user asked to quit while something was still on its way to the gateway.
+    bool m_quitting = false;
+    bool m_closing = false;
+    QTimer *m_quitTimer = nullptr;
+    std::vector<QPointer<QWidget>> m_heldWidgets;
 };
 
 } // namespace parlevo

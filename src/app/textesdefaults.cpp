@@ -5,7 +5,7 @@
 
 namespace parlevo {
 
-const std::array<TexteDefault, 284> kTextesDefaults = {{
+const std::array<TexteDefault, 287> kTextesDefaults = {{
     {1, "Parlevo la solution logicielle complète d'envoi de SMS personnalisable, simple et conviviale. vous permettant d'envoyer vos SMS en mode simple ou multi-contacts"},
     {2, "A propos de..."},
     {3, "Messages prédéfinis..."},
@@ -244,6 +244,9 @@ const std::array<TexteDefault, 284> kTextesDefaults = {{
     {267, "Impossible d'écrire le fichier :\n%1"},
     {268, "Progression"},
     {269, "Résultats de l'envoi"},
+    {270, "Pas de réponse complète à temps du serveur d'envoi de SMS : le SMS a peut-être été envoyé."},
+    {271, "Un SMS Mailing est en cours d'envoi.\n\nVoulez-vous l'arrêter après le SMS en cours et quitter Parlevo ?"},
+    {272, "%1 SMS n'ont pas reçu de réponse à temps et ont peut-être déjà été envoyés.\n\nVoulez-vous les envoyer de nouveau eux aussi ?"},
     {279, "Mappage des champs de GoldMine vers Parlevo    "},
     {280, "Noms des champs des infos suplémentaires"},
     {281, "Vous pouvez renommer ici le nom des champs des informations supplémentaires du carnet d'adresses."},

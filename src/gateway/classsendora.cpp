@@ -6,55 +6,67 @@
 #include "gatewayaddress.h"
 #include "pagetext.h"
 
+#include "httpclient.h"
+
 #include <QDeadlineTimer>
-#include <QEventLoop>
-#include <QNetworkAccessManager>
-#include <QNetworkReply>
-#include <QNetworkRequest>
-#include <QTimer>
 
 namespace parlevo {
+
+namespace {
+
+constexpr int kMaxRedirects = 3;
+
+bool isRedirect(int status)
+{
+    return status == 301 || status == 302 || status == 303 || status == 307 || status == 308;
+}
+
+} // namespace
 
 ClassSendora::ClassSendora(const TextTable &textes, QObject *parent)
     : QObject(parent)
     , m_textes(textes)
     , m_baseUrl(resolveGatewayBaseUrl())
+    , m_http(std::make_unique<HttpClient>())
 {
 }
 
 ClassSendora::~ClassSendora() = default;
 
-std::optional<QString> ClassSendora::fetchPageText(const QUrl &url)
+void ClassSendora::cancelAll()
 {
-    if (!m_network)
-        m_network = std::make_unique<QNetworkAccessManager>();
+    m_http->cancelAll();
+}
 
-    QNetworkRequest request(url);
-    request.setAttribute(QNetworkRequest::CacheLoadControlAttribute, QNetworkRequest::AlwaysNetwork);
+bool ClassSendora::isBusy() const
+{
+    return m_http->pendingCount() > 0;
+}
+
+ClassSendora::Page ClassSendora::fetchPage(const QUrl &url)
+{
     // The deadline is on the monotonic clock: a wait across midnight still ends after 5 seconds.
     const QDeadlineTimer deadline(kReplyWaitMs);
-    QNetworkReply *reply = m_network->get(request);
-
-    // This loop watches this reply only; a request made from an event handled here has its own.
-    QEventLoop loop;
-    QTimer timer;
-    timer.setSingleShot(true);
-    connect(reply, &QNetworkReply::finished, &loop, &QEventLoop::quit);
-    connect(&timer, &QTimer::timeout, &loop, &QEventLoop::quit);
-    while (!reply->isFinished() && !deadline.hasExpired()) {
-        timer.start(std::max<qint64>(1, deadline.remainingTime()));
-        loop.exec();
+    Page page;
+    QUrl target = url;
+    for (int hop = 0; hop <= kMaxRedirects; ++hop) {
+        const HttpAnswer answer = m_http->get(target, deadline);
+        page.sent = page.sent || answer.outcome != HttpOutcome::NotSent;
+        if (answer.outcome != HttpOutcome::Complete)
+            return page;
+        // A moved gateway is followed, but never from https down to http.
+        const QUrl next = target.resolved(QUrl::fromEncoded(answer.location));
+        if (isRedirect(answer.status) && !answer.location.isEmpty() && next.isValid() &&
+            !(target.scheme() == u"https" && next.scheme() != u"https")) {
+            target = next;
+            continue;
+        }
+        // An error page is a complete answer, but not the gateway's.
+        if (answer.status >= 200 && answer.status < 300)
+            page.text = pageText(answer.body, answer.contentType);
+        return page;
     }
-
-    std::optional<QString> text;
-    if (!reply->isFinished()) {
-        reply->disconnect(&loop);
-        reply->abort();
-    } else if (reply->error() == QNetworkReply::NoError) {
-        text = pageText(reply->readAll(), reply->header(QNetworkRequest::ContentTypeHeader).toByteArray());
-    }
-    delete reply;
-    return text;
+    return page;
 }
 
 quint8 replyCode(const QString &text)
@@ -80,29 +92,30 @@ QString creditFromPage(const QString &text)
     return DigitsOnly(QStringView(text).mid(p1, p2 - p1));
 }
 
-quint8 ClassSendora::Envoi_SMS(const QString &NumeroGSM, const QString &Message, const QString &Differer)
+SendReply ClassSendora::send(const QString &NumeroGSM, const QString &Message, const QString &Differer)
 {
-    const auto text = fetchPageText(sendUrl(m_baseUrl, Mail, Password, NumeroGSM, Message, Differer));
-    return text ? replyCode(*text) : 0;
+    const Page page = fetchPage(sendUrl(m_baseUrl, Mail, Password, NumeroGSM, Message, Differer));
+    if (page.text) {
+        const quint8 code = replyCode(*page.text);
+        return {code, outcomeOfCode(code)};
+    }
+    // A request that left and got no complete answer may have been carried out.
+    return {0, page.sent ? SendOutcome::Unknown : SendOutcome::Unreachable};
 }
 
-QString ClassSendora::failureText(int code) const
+quint8 ClassSendora::Envoi_SMS(const QString &NumeroGSM, const QString &Message, const QString &Differer)
 {
-    if (code == 0)
-        return m_textes(46) + u"\r\n" + m_textes(379);
-    // Codes above 100 have no entry in the table (it ends at 400): the code alone is shown.
-    if (code > 100)
-        return m_textes(46) + u"\r\n(" + QString::number(code) + u')';
-    return m_textes(46) + u"\r\n(" + QString::number(code) + u") '" + m_textes(code + 300) + u'\'';
+    return send(NumeroGSM, Message, Differer).code;
 }
 
 bool ClassSendora::Send_SMS(const QString &NumeroGSM, const QString &Message, const QString &Differer, bool Silent)
 {
-    const int code = Envoi_SMS(NumeroGSM, Message, Differer);
-    if (code == 80 || code == 81)
+    const SendReply reply = send(NumeroGSM, Message, Differer);
+    if (reply.outcome == SendOutcome::Accepted)
         return true;
-    if (!Silent)
-        MsgBox(failureText(code), vbOKOnly | vbCritical);
+    // Nobody is left to read a message once the program is quitting.
+    if (!Silent && !m_http->isCancelled())
+        MsgBox(failureMessage(m_textes, reply), vbOKOnly | vbCritical);
     return false;
 }
 
@@ -110,8 +123,8 @@ QString ClassSendora::Solde()
 {
     if (Mail.isEmpty() || Password.isEmpty())
         return QString();
-    const auto text = fetchPageText(balanceUrl(m_baseUrl, Mail, Password));
-    return text ? creditFromPage(*text) : QString();
+    const Page page = fetchPage(balanceUrl(m_baseUrl, Mail, Password));
+    return page.text ? creditFromPage(*page.text) : QString();
 }
 
 } // namespace parlevo

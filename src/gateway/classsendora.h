@@ -1,5 +1,7 @@
 #pragma once
 
+#include "sendreply.h"
+
 #include <QObject>
 #include <QString>
 #include <QUrl>
@@ -7,16 +9,16 @@
 #include <memory>
 #include <optional>
 
-class QNetworkAccessManager;
-
 namespace parlevo {
 
+class HttpClient;
 class TextTable;
 
 // The client of the SMS gateway; holds the account and makes every request to the gateway.
 // Each request waits for its own reply (about 5 seconds at most) in a local event loop, so
 // windows repaint and timers fire meanwhile; a request made from such an event (the minute's
-// balance refresh) runs its own wait and leaves the pending one untouched.
+// balance refresh) runs its own wait and leaves the pending one untouched. A send is put on the
+// wire once, never again, and only a complete answer counts.
 class ClassSendora final : public QObject {
     Q_OBJECT
 public:
@@ -34,6 +36,8 @@ public:
     bool Send_SMS(const QString &NumeroGSM, const QString &Message, const QString &Differer, bool Silent);
     // The gateway's reply code (80..91), or 0 when no usable reply came.
     quint8 Envoi_SMS(const QString &NumeroGSM, const QString &Message, const QString &Differer);
+    // The same send, telling apart a gateway never reached from an answer that did not come.
+    SendReply send(const QString &NumeroGSM, const QString &Message, const QString &Differer);
     // The remaining credit as digits, or the empty text when it is not available.
     QString Solde();
 
@@ -41,16 +45,21 @@ public:
     QUrl baseUrl() const { return m_baseUrl; }
     void setBaseUrl(const QUrl &url) { m_baseUrl = url; }
 
-    // The text Send_SMS shows for a failure code (0 for no usable reply).
-    QString failureText(int code) const;
+    // The program is quitting: every pending wait returns at once and no request leaves any more.
+    void cancelAll();
+    // A request is waiting for its answer.
+    bool isBusy() const;
 
 private:
-    // The visible text of the page at url, or nothing when no page came within the wait.
-    std::optional<QString> fetchPageText(const QUrl &url);
+    struct Page {
+        bool sent = false;           // the request was written
+        std::optional<QString> text; // the visible text of a complete answer
+    };
+    Page fetchPage(const QUrl &url);
 
     const TextTable &m_textes;
     QUrl m_baseUrl;
-    std::unique_ptr<QNetworkAccessManager> m_network;
+    std::unique_ptr<HttpClient> m_http;
 };
 
 // A reply text read as a code: a whole number from 0 to 255 (blanks around it allowed), else 0.

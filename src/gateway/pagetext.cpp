@@ -6,6 +6,8 @@
 #include <QSet>
 #include <QStringDecoder>
 
+#include <optional>
+
 using namespace Qt::StringLiterals;
 
 namespace parlevo {
@@ -31,13 +33,46 @@ bool looksLikeHtml(const QByteArray &body, const QByteArray &contentType)
     return start.startsWith("<!doctype html") || start.startsWith("<html") || start.startsWith("<body");
 }
 
+bool isValidUtf8(const QByteArray &bytes)
+{
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    const QString decoded = utf8.decode(bytes);
+    Q_UNUSED(decoded);
+    return !utf8.hasError();
+}
+
+// A byte order mark decides the encoding before anything declared, as in browsers.
+std::optional<QStringConverter::Encoding> encodingFromBom(const QByteArray &body)
+{
+    if (body.startsWith("\xEF\xBB\xBF"))
+        return QStringConverter::Utf8;
+    if (body.startsWith("\xFF\xFE"))
+        return QStringConverter::Utf16LE;
+    if (body.startsWith("\xFE\xFF"))
+        return QStringConverter::Utf16BE;
+    return std::nullopt;
+}
+
 QString decodeBody(const QByteArray &body, const QByteArray &contentType, bool html)
 {
+    if (const auto bom = encodingFromBom(body)) {
+        // The decoder drops the mark itself.
+        QStringDecoder decoder(*bom);
+        return decoder.decode(body);
+    }
     QByteArray charset = charsetOf(contentType);
     if (charset.isEmpty() && html)
         charset = charsetOf(body.left(1024));
     if (charset == "iso-8859-1" || charset == "latin1" || charset == "latin-1" || charset == "windows-1252" ||
         charset == "cp1252" || charset == "us-ascii")
+        return decode1252(body);
+    if (charset.startsWith("utf-16")) {
+        // Without a mark, UTF-16 is big-endian unless the label says otherwise.
+        QStringDecoder decoder(charset == "utf-16le" ? QStringConverter::Utf16LE : QStringConverter::Utf16BE);
+        return decoder.decode(body);
+    }
+    // A page that declares nothing and is not UTF-8 is read as browsers read it: Windows-1252.
+    if (charset.isEmpty() && !isValidUtf8(body))
         return decode1252(body);
     QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
     return utf8.decode(body);

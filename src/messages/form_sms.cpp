@@ -62,12 +62,15 @@ Form_SMS *Form_SMS::existing()
 
 void Form_SMS::setPreviewText(const QString &text)
 {
-    m_label->setText(text);
+    m_text = text;
+    // A label shows a carriage return as a blank: a CR LF line break is shown as one break.
+    QString shown = text;
+    m_label->setText(shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
 }
 
 QString Form_SMS::previewText() const
 {
-    return m_label->text();
+    return m_text;
 }
 
 void Form_SMS::showBeside(QWidget &mainWindow)

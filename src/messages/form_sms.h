@@ -33,6 +33,7 @@ private:
     void placeBeside(const QWidget &mainWindow);
 
     QLabel *m_label;
+    QString m_text;
 };
 
 } // namespace parlevo

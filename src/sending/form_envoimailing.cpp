@@ -27,6 +27,7 @@ namespace {
 constexpr int kContactWidth = 250;
 constexpr int kResultWidth = 245;
 constexpr int kFlushMs = 50;
+constexpr int kTextResendUnknown = 272;
 
 } // namespace
 
@@ -45,18 +46,21 @@ public:
     }
     void rowStarted(qsizetype, const ClassContact &contact, const QString &recipient) override
     {
-        m_window.m_recording.rows.push_back(MailingResult{contact, 0, QString()});
+        m_window.m_recording.rows.push_back(MailingResult{contact, 0, QString(), SendOutcome::Unreachable});
         m_window.queueRow(recipient);
     }
-    void rowDone(qsizetype, const QString &, int code, const QString &result) override
+    void rowDone(qsizetype, const QString &, const SendReply &reply, const QString &result) override
     {
-        m_window.m_recording.rows.back().code = code;
-        m_window.m_recording.rows.back().text = result;
+        MailingResult &row = m_window.m_recording.rows.back();
+        row.code = reply.code;
+        row.outcome = reply.outcome;
+        row.text = result;
         m_window.queueResult(result);
         // Lets the window repaint and take input between two requests.
         QCoreApplication::processEvents();
     }
     void progress(qsizetype done, qsizetype total) override { m_window.queueProgress(done, total); }
+    bool stopRequested() const override { return m_window.m_stopRequested; }
 
 private:
     Form_EnvoiMailing &m_window;
@@ -133,6 +137,7 @@ SendRunSummary Form_EnvoiMailing::Send(const MailingSource &source, const QStrin
     if (m_running)
         return {};
     m_running = true;
+    m_stopRequested = false;
     m_ok->setEnabled(false);
     m_exporter->setEnabled(false);
     m_renvoyer->setEnabled(false);
@@ -149,8 +154,9 @@ SendRunSummary Form_EnvoiMailing::Send(const MailingSource &source, const QStrin
     m_lastRun = std::exchange(m_recording, MailingRunRecord{});
     m_ok->setEnabled(true);
     m_exporter->setEnabled(true);
-    m_renvoyer->setEnabled(!failedContacts(m_lastRun.rows).empty());
+    m_renvoyer->setEnabled(!failedContacts(m_lastRun.rows, true).empty());
     m_running = false;
+    emit runFinished();
     return summary;
 }
 
@@ -172,8 +178,12 @@ void Form_EnvoiMailing::CMD_Renvoyer_Click()
 {
     if (m_running)
         return;
+    // Rows without an answer may have been sent: they go again only when the user says so.
+    const qsizetype unknown = unknownCount(m_lastRun.rows);
+    const bool withUnknown =
+        unknown > 0 && MsgBox(m_state.Textes(kTextResendUnknown).arg(unknown), vbYesNo | vbQuestion) == vbYes;
     // Copies: the run about to start replaces the last run's record when it ends.
-    const std::vector<ClassContact> failed = failedContacts(m_lastRun.rows);
+    const std::vector<ClassContact> failed = failedContacts(m_lastRun.rows, withUnknown);
     const QString sender = m_lastRun.sender;
     const QString message = m_lastRun.message;
     const QString differer = m_lastRun.differer;

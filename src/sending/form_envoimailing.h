@@ -31,6 +31,10 @@ public:
     // call while a run is under way sends nothing.
     SendRunSummary Send(const MailingSource &source, const QString &differer);
 
+    bool isRunning() const { return m_running; }
+    // Ends the run under way once the SMS in flight has its answer.
+    void stopRun() { m_stopRequested = m_running; }
+
     ResultModel *results() const { return m_model; }
     // The rows and texts of the last finished run.
     const MailingRunRecord &lastRun() const { return m_lastRun; }
@@ -46,6 +50,8 @@ signals:
     // and refreshes the credit afterwards, as for the runs it starts.
     void retryStarting();
     void retryFinished();
+    // Any run, first or second try, has ended.
+    void runFinished();
 
 protected:
     void keyPressEvent(QKeyEvent *event) override;
@@ -73,6 +79,7 @@ private:
     qsizetype m_done = 0;
     qsizetype m_total = 0;
     bool m_running = false;
+    bool m_stopRequested = false;
     MailingRunRecord m_recording;
     MailingRunRecord m_lastRun;
 };

@@ -59,11 +59,6 @@ QString withCount(const QString &text, qsizetype count)
     return result.replace(u"%1"_s, signedCount(count));
 }
 
-QWidget *mainFrame(MDIForm_Main &main)
-{
-    return main.centralWidget() ? main.centralWidget() : static_cast<QWidget *>(&main);
-}
-
 } // namespace
 
 Form_Mailing::Form_Mailing(AppState &state, MDIForm_Main &main, QWidget *parent)
@@ -76,15 +71,9 @@ Form_Mailing::Form_Mailing(AppState &state, MDIForm_Main &main, QWidget *parent)
     buildMenus();
 
     connect(m_textSMS, &QPlainTextEdit::textChanged, this, &Form_Mailing::MAJ_NbCar);
-    connect(m_textExpediteur, &QLineEdit::textChanged, this, [this] {
-        if (previewVisible())
-            Update_Appercu();
-    });
-    // As in the single SMS window: a click into the prompt empties it.
-    connect(m_textSMS, &SmsTextEdit::clicked, this, [this] {
-        if (m_textSMS->toPlainText() == m_state.Textes(49))
-            m_textSMS->clear();
-    });
+    connect(m_textExpediteur, &QLineEdit::textChanged, this, &Form_Mailing::MAJ_NbCar);
+    // A prompt sent to a whole list would be worse than to one person: it goes with the focus.
+    m_textSMS->setPrompt(state.Textes(49));
     connect(m_checkDifferer, &QCheckBox::toggled, this,
             [this](bool ticked) { applyDeferred(ticked, m_labelDate, m_pickerDate, m_labelHeure, m_pickerTime); });
     connect(m_cmdAppercu, &QPushButton::clicked, this, [this] {
@@ -110,7 +99,6 @@ Form_Mailing::Form_Mailing(AppState &state, MDIForm_Main &main, QWidget *parent)
     m_timerShowForm->setSingleShot(true);
     connect(m_timerShowForm, &QTimer::timeout, this, &Form_Mailing::TimerShowForm_Timer);
 
-    m_textSMS->setMaxLength(kMaxMessageLength);
     m_textSMS->setPlainText(state.Textes(49));
     const QDateTime now = sendingNow();
     m_pickerDate->setDate(now.date());
@@ -312,12 +300,12 @@ void Form_Mailing::Update_Appercu()
     const QList<ClassContact *> selected = m_list->selectedContacts();
     const ClassContact *contact = selected.isEmpty() ? nullptr : selected.constFirst();
     Form_SMS::instance(m_state).setPreviewText(
-        previewText(m_state.textTable(), m_textExpediteur->text(), m_textSMS->toPlainText(), contact));
+        previewText(m_state.textTable(), m_textExpediteur->text(), m_textSMS->sentText(), contact));
 }
 
 void Form_Mailing::MAJ_NbCar()
 {
-    m_labelNBCar->setText(remainingCharsText(m_state.textTable(), kMaxMessageLength - m_textSMS->length()));
+    updateRemainingChars(m_state.textTable(), *m_textExpediteur, *m_textSMS, *m_labelNBCar);
     if (previewVisible())
         Update_Appercu();
 }
@@ -473,7 +461,7 @@ MailingSource Form_Mailing::mailingSource()
     ContactListModel *model = m_list->listModel();
     return MailingSource{[model] { return qsizetype(model->rowCount()); },
                          [model](qsizetype row) -> const ClassContact * { return model->contactAt(int(row)); },
-                         [this] { return m_textExpediteur->text(); }, [this] { return m_textSMS->toPlainText(); }};
+                         [this] { return m_textExpediteur->text(); }, [this] { return m_textSMS->sentText(); }};
 }
 
 void Form_Mailing::CommandEnvoyer_Click()
@@ -485,33 +473,40 @@ void Form_Mailing::CommandEnvoyer_Click()
     }
     // A credit known to be short is told before the question, which itself stays as it is.
     const QString sent =
-        textToSend(m_state.textTable(), m_textExpediteur->text(), m_textSMS->toPlainText(), ClassContact{});
+        textToSend(m_state.textTable(), m_textExpediteur->text(), m_textSMS->sentText(), ClassContact{});
     const QString warning = creditWarning(m_state.textTable(), m_main.knownCredit(), mailingSmsCount(count, sent));
     const QString question = withCount(m_state.Textes(94), count);
     if (MsgBox(warning.isEmpty() ? question : warning + u"\n\n"_s + question, vbYesNo | vbInformation) != vbYes)
         return;
-    // The frame of the main window is disabled, not the window itself: the result window it
-    // owns stays live, and its list can be scrolled during the run.
-    QWidget *frame = mainFrame(m_main);
-    frame->setEnabled(false);
+    // The main window holds still for the run; the result window it owns stays live.
     m_commandEnvoyer->setEnabled(false);
     if (!m_envoi) {
         m_envoi = new Form_EnvoiMailing(m_state, &m_main);
         // A second try started from the result window is held like this run.
         connect(m_envoi, &Form_EnvoiMailing::retryStarting, this, [this] {
-            mainFrame(m_main)->setEnabled(false);
             m_commandEnvoyer->setEnabled(false);
+            emit runStarted();
         });
         connect(m_envoi, &Form_EnvoiMailing::retryFinished, this, [this] {
-            mainFrame(m_main)->setEnabled(true);
             m_commandEnvoyer->setEnabled(true);
-            m_main.MAJ_SoldeSMS();
+            emit runFinished();
         });
     }
+    emit runStarted();
     m_envoi->Send(mailingSource(), Build_Differer());
-    frame->setEnabled(true);
     m_commandEnvoyer->setEnabled(true);
-    m_main.MAJ_SoldeSMS();
+    emit runFinished();
+}
+
+bool Form_Mailing::isRunning() const
+{
+    return m_envoi && m_envoi->isRunning();
+}
+
+void Form_Mailing::stopRun()
+{
+    if (m_envoi)
+        m_envoi->stopRun();
 }
 
 } // namespace parlevo

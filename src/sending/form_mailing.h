@@ -33,8 +33,6 @@ class SmsTextEdit;
 class Form_Mailing final : public SectionPage {
     Q_OBJECT
 public:
-    static constexpr int kMaxMessageLength = 160;
-
     Form_Mailing(AppState &state, MDIForm_Main &main, QWidget *parent = nullptr);
     ~Form_Mailing() override;
     Q_DISABLE_COPY_MOVE(Form_Mailing)
@@ -42,6 +40,8 @@ public:
     // An empty mailing: group items from the group list, columns, pickers at the current moment,
     // no row, prompt and default sender. The deferred box keeps its state.
     void Init() override;
+    bool isRunning() const override;
+    void stopRun() override;
     QString Build_Differer() const;
     void Init_ColonneLV();
     void CountContact();

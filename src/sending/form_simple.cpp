@@ -56,10 +56,7 @@ Form_Simple::Form_Simple(AppState &state, MDIForm_Main &main, QWidget *parent)
         MAJ_NbCar();
         Update_Appercu();
     });
-    connect(m_textSMS, &SmsTextEdit::clicked, this, [this] {
-        if (m_textSMS->toPlainText() == m_state.Textes(49))
-            m_textSMS->clear();
-    });
+    m_textSMS->setPrompt(state.Textes(49));
     connect(m_cmdContact, &QPushButton::clicked, this, &Form_Simple::CMD_Contact_Click);
     connect(m_checkDifferer, &QCheckBox::toggled, this, &Form_Simple::Checkdifferer_Click);
     connect(m_cmdAppercu, &QPushButton::clicked, this, &Form_Simple::CMD_Appercu_Click);
@@ -163,7 +160,7 @@ void Form_Simple::Init()
 void Form_Simple::Update_Appercu()
 {
     Form_SMS::instance(m_state).setPreviewText(
-        previewText(m_state.textTable(), m_textExpediteur->text(), m_textSMS->toPlainText(), &m_selContact));
+        previewText(m_state.textTable(), m_textExpediteur->text(), m_textSMS->sentText(), &m_selContact));
 }
 
 QString Form_Simple::Build_Differer() const
@@ -173,11 +170,7 @@ QString Form_Simple::Build_Differer() const
 
 void Form_Simple::MAJ_NbCar()
 {
-    const int sender = static_cast<int>(m_textExpediteur->text().size());
-    // A sender of 160 characters or more leaves no room: nothing more can be typed.
-    m_textSMS->setMaxLength(std::max(0, kMaxTotalLength - sender));
-    const qsizetype used = Build_Message(m_textSMS->toPlainText(), m_selContact).size();
-    m_labelNBCar->setText(remainingCharsText(m_state.textTable(), kMaxTotalLength - sender - used));
+    updateRemainingChars(m_state.textTable(), *m_textExpediteur, *m_textSMS, *m_labelNBCar);
 }
 
 void Form_Simple::applyPickedContact(const ClassContact &contact)
@@ -219,17 +212,19 @@ void Form_Simple::CommandEnvoyer_Click()
     // Events keep running while the gateway is awaited: a second click must not send again.
     m_commandEnvoyer->setEnabled(false);
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    const QString text =
-        textToSend(m_state.textTable(), m_textExpediteur->text(), m_textSMS->toPlainText(), m_selContact);
+    const QString text = textToSend(m_state.textTable(), m_textExpediteur->text(), m_textSMS->sentText(), m_selContact);
     const bool sent = m_state.Gateway().Send_SMS(number, text, Build_Differer(), false);
     QApplication::restoreOverrideCursor();
     if (sent)
         MsgBox(m_state.Textes(45), vbOKOnly | vbInformation);
-    m_main.MAJ_SoldeSMS();
-    m_textContact->clear();
-    m_pickedText.clear();
-    m_pickedNumber.clear();
-    m_textSMS->clear();
+    emit creditMayHaveChanged();
+    // After a failure the user corrects and sends again: what was typed stays.
+    if (sent) {
+        m_textContact->clear();
+        m_pickedText.clear();
+        m_pickedNumber.clear();
+        m_textSMS->clear();
+    }
     m_commandEnvoyer->setEnabled(true);
 }
 

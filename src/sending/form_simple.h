@@ -22,7 +22,6 @@ class Form_Simple final : public SectionPage {
 public:
     // Longest sender the message box still leaves room for: with a longer sender nothing more
     // can be typed into the message.
-    static constexpr int kMaxTotalLength = 160;
 
     Form_Simple(AppState &state, MDIForm_Main &main, QWidget *parent = nullptr);
     Q_DISABLE_COPY_MOVE(Form_Simple)

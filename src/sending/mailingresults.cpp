@@ -4,7 +4,9 @@
 #include "app/codec1252.h"
 
 #include <QList>
+
 #include <QStringList>
+#include <algorithm>
 
 using namespace Qt::StringLiterals;
 
@@ -12,8 +14,10 @@ namespace parlevo {
 
 namespace {
 
-constexpr qsizetype kFields = 4;
+constexpr qsizetype kOldFields = 4;
+constexpr qsizetype kFields = 5;
 const QString kCliHeader = u"number,full_name,code,text"_s;
+const QString kCliOutcomeHeader = u",outcome"_s;
 
 QString blanked(QString value)
 {
@@ -63,11 +67,21 @@ std::optional<QList<QStringList>> csvRecords(QStringView text)
     return records;
 }
 
-// The four fields of one line as a result; false with the reason when they do not fit.
+QString csvField(const QString &value)
+{
+    if (!value.contains(u',') && !value.contains(u'"') && !value.contains(u'\n') && !value.contains(u'\r'))
+        return value;
+    QString quoted = value;
+    quoted.replace(u"\""_s, u"\"\""_s);
+    return u'"' + quoted + u'"';
+}
+
+// The fields of one line as a result; false with the reason when they do not fit.
 bool toResult(const QStringList &fields, qsizetype line, MailingResult *result, QString *error)
 {
-    if (fields.size() != kFields) {
-        *error = u"line %1 has %2 fields, not 4 (number, full name, code, text)"_s.arg(line).arg(fields.size());
+    if (fields.size() != kFields && fields.size() != kOldFields) {
+        *error =
+            u"line %1 has %2 fields, not 5 (number, full name, code, text, outcome)"_s.arg(line).arg(fields.size());
         return false;
     }
     bool ok = false;
@@ -79,19 +93,48 @@ bool toResult(const QStringList &fields, qsizetype line, MailingResult *result, 
     result->contact.Phone = fields[0];
     result->contact.Nom = fields[1];
     result->text = fields[3];
+    result->outcome = outcomeOfCode(result->code);
+    if (fields.size() == kFields) {
+        const auto outcome = outcomeFromKeyword(fields[4].trimmed());
+        // Only code 0 has two meanings; any other outcome must agree with the code.
+        if (!outcome || (*outcome != result->outcome && !(result->code == 0 && *outcome == SendOutcome::Unknown))) {
+            *error =
+                u"line %1: the outcome \"%2\" does not fit the code %3"_s.arg(line).arg(fields[4]).arg(result->code);
+            return false;
+        }
+        result->outcome = *outcome;
+    }
     return true;
 }
 
 } // namespace
 
-std::vector<ClassContact> failedContacts(const std::vector<MailingResult> &rows)
+std::vector<ClassContact> failedContacts(const std::vector<MailingResult> &rows, bool includeUnknown)
 {
     std::vector<ClassContact> failed;
     for (const MailingResult &row : rows) {
-        if (!isAcceptedCode(row.code))
-            failed.push_back(row.contact);
+        if (row.outcome == SendOutcome::Accepted || (row.outcome == SendOutcome::Unknown && !includeUnknown))
+            continue;
+        failed.push_back(row.contact);
     }
     return failed;
+}
+
+qsizetype unknownCount(const std::vector<MailingResult> &rows)
+{
+    return std::count_if(rows.begin(), rows.end(),
+                         [](const MailingResult &row) { return row.outcome == SendOutcome::Unknown; });
+}
+
+QString cliResultsHeader()
+{
+    return kCliHeader + kCliOutcomeHeader + u"\r\n"_s;
+}
+
+QString cliResultsLine(const QString &number, const MailingResult &row)
+{
+    return csvField(number) + u',' + csvField(row.contact.FullName().trimmed()) + u',' + QString::number(row.code) +
+           u',' + csvField(row.text) + u',' + outcomeKeyword(row.outcome) + u"\r\n"_s;
 }
 
 QByteArray resultsFileBytes(const std::vector<MailingResult> &rows)
@@ -100,7 +143,7 @@ QByteArray resultsFileBytes(const std::vector<MailingResult> &rows)
     QString line;
     for (const MailingResult &row : rows) {
         line = blanked(row.contact.Phone) + u';' + blanked(row.contact.FullName()).trimmed() + u';' +
-               QString::number(row.code) + u';' + blanked(row.text) + u"\r\n"_s;
+               QString::number(row.code) + u';' + blanked(row.text) + u';' + outcomeKeyword(row.outcome) + u"\r\n"_s;
         appendEncoded1252(out, line);
     }
     return out;
@@ -117,10 +160,14 @@ std::optional<std::vector<MailingResult>> readResultsFile(const QByteArray &byte
     // A byte order mark that an editor may have put before the header is skipped. Before the
     // program's own form it is text like any other: three characters of Windows-1252.
     const QByteArray afterMark = bytes.startsWith("\xEF\xBB\xBF") ? bytes.mid(3) : bytes;
-    const QString start = QString::fromUtf8(afterMark.left(kCliHeader.size() + 2));
+    const QString start = QString::fromUtf8(afterMark.left(kCliHeader.size() + kCliOutcomeHeader.size() + 2));
+    const auto headerEndsAt = [&start](qsizetype at) {
+        return start.size() == at || start[at] == u'\r' || start[at] == u'\n';
+    };
     const bool cli =
         start.startsWith(kCliHeader) &&
-        (start.size() == kCliHeader.size() || start[kCliHeader.size()] == u'\r' || start[kCliHeader.size()] == u'\n');
+        (headerEndsAt(kCliHeader.size()) || (QStringView(start).mid(kCliHeader.size()).startsWith(kCliOutcomeHeader) &&
+                                             headerEndsAt(kCliHeader.size() + kCliOutcomeHeader.size())));
     const QByteArray view = cli ? afterMark : bytes;
     if (cli) {
         const auto records = csvRecords(QString::fromUtf8(view));

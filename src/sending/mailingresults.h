@@ -11,11 +11,13 @@
 
 namespace parlevo {
 
-// One recipient of a finished run: the contact sent to, the gateway's code, the text shown.
+// One recipient of a finished run: the contact sent to, the gateway's code, the text shown and
+// what the code means (code 0 is either a gateway never reached or an answer that did not come).
 struct MailingResult {
     ClassContact contact;
     int code = 0;
     QString text;
+    SendOutcome outcome = SendOutcome::Unreachable;
 };
 
 // A run as it can be sent again: its rows, the texts read for it and its deferred value.
@@ -26,27 +28,29 @@ struct MailingRunRecord {
     QString differer;
 };
 
-// 80 (sent) and 81 (kept for a deferred send) are the only codes that need no second try.
-constexpr bool isAcceptedCode(int code)
-{
-    return code == 80 || code == 81;
-}
+// The contacts to send to again, in order: the rows refused by the gateway or that never reached
+// it, and with includeUnknown the rows that got no answer in time (they may have been sent).
+std::vector<ClassContact> failedContacts(const std::vector<MailingResult> &rows, bool includeUnknown);
+// How many rows got no answer in time.
+qsizetype unknownCount(const std::vector<MailingResult> &rows);
 
-// The contacts of the rows whose code was neither 80 nor 81, in order.
-std::vector<ClassContact> failedContacts(const std::vector<MailingResult> &rows);
-
-// The results file the program writes: one line per row, number as stored;full name;code;text,
-// Windows-1252, CR LF, no header. A ";", CR or LF inside a value becomes a blank, so every line
-// splits back into exactly four fields.
+// The results file the program writes: one line per row, number as stored;full name;code;text;
+// outcome (accepted, refused, unreachable or unknown), Windows-1252, CR LF, no header. A ";", CR
+// or LF inside a value becomes a blank, so every line splits back into exactly five fields.
 QByteArray resultsFileBytes(const std::vector<MailingResult> &rows);
+
+// The CSV that parlevo-cli writes with --results, UTF-8, quoted as RFC 4180: the header line,
+// then one line per row, each ended by CR LF.
+QString cliResultsHeader();
+QString cliResultsLine(const QString &number, const MailingResult &row);
 
 // Writes the rows to path, replacing a previous file only once the new one is complete.
 bool Sauve_Resultats(const QString &path, const std::vector<MailingResult> &rows);
 
 // The rows of a results file: the program's own form above, or the CSV that parlevo-cli writes
-// with --results (UTF-8, header "number,full_name,code,text", quoted fields). The full name
-// becomes the contact's Nom. Nothing, with the reason in *error, when the bytes are neither form
-// or hold no row.
+// with --results. Files written before the outcome column (four fields) still read: their code 0
+// counts as a gateway never reached. The full name becomes the contact's Nom. Nothing, with the
+// reason in *error, when the bytes are neither form or hold no row.
 std::optional<std::vector<MailingResult>> readResultsFile(const QByteArray &bytes, QString *error);
 
 // A source over fixed contacts and fixed texts; contacts must outlive the run.

@@ -30,6 +30,13 @@ QString remainingCharsText(const TextTable &textes, qsizetype remaining)
     return textes(14) + signedCount(remaining);
 }
 
+void updateRemainingChars(const TextTable &textes, const QLineEdit &sender, SmsTextEdit &message, QLabel &counter)
+{
+    const qsizetype room = kSmsMaxLength - senderPrefix(textes, sender.text()).size();
+    message.setMaxLength(static_cast<int>(std::max<qsizetype>(0, room)));
+    counter.setText(remainingCharsText(textes, room - message.length()));
+}
+
 QLabel *addCodingIndicator(QWidget *parent, const TextTable &textes, QLineEdit *sender, SmsTextEdit *message)
 {
     auto *label = new QLabel(parent);
@@ -38,7 +45,7 @@ QLabel *addCodingIndicator(QWidget *parent, const TextTable &textes, QLineEdit *
     const auto update = [label, &textes, sender, message] {
         // The text sent is the same for every recipient: no contact is needed to build it.
         const SmsEncodingInfo info =
-            analyseSmsText(textToSend(textes, sender->text(), message->toPlainText(), ClassContact{}));
+            analyseSmsText(textToSend(textes, sender->text(), message->sentText(), ClassContact{}));
         label->setText(smsCodingSummary(textes, info));
         label->setToolTip(smsCodingDetails(textes, info));
     };

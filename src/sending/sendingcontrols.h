@@ -23,6 +23,11 @@ QString signedCount(qsizetype value);
 // The remaining-characters label: "Caractère(s) restant(s) :" and the signed count.
 QString remainingCharsText(const TextTable &textes, qsizetype remaining);
 
+// Counts the text really sent: the sender prefix and the message with its CR LF line breaks.
+// The message box takes no more typing than fits beside the prefix; the counter shows what is
+// left, below zero when the program put in more than fits.
+void updateRemainingChars(const TextTable &textes, const QLineEdit &sender, SmsTextEdit &message, QLabel &counter);
+
 // The coding indicator that stands beside the remaining-characters label: the alphabet the text
 // sent needs and its number of SMS, the characters that decide it in the tooltip. It follows
 // every change of the message and of the sender.

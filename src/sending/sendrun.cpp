@@ -8,27 +8,9 @@
 
 namespace parlevo {
 
-namespace {
-
-constexpr int kUnreachableText = 379;
-constexpr int kReplyTextBase = 300;
-constexpr int kLastText = 400;
-
-} // namespace
-
 QString recipientText(const ClassContact &contact)
 {
     return u'(' + contact.Phone + u") " + contact.FullName();
-}
-
-QString resultText(const TextTable &textes, int code)
-{
-    if (code == 0)
-        return textes(kUnreachableText);
-    // The table ends at 400: a code above 100 has no text of its own, so the code itself is shown.
-    if (code + kReplyTextBase > kLastText || textes(code + kReplyTextBase).isEmpty())
-        return u'(' + QString::number(code) + u')';
-    return textes(code + kReplyTextBase);
 }
 
 QString progressText(const TextTable &textes, qsizetype done, qsizetype total)
@@ -43,20 +25,29 @@ SendRunSummary runMailing(ClassSendora &gateway, const TextTable &textes, const 
     summary.total = source.rowCount();
     observer.runStarted(summary.total);
     const ClassContact none;
-    for (qsizetype row = 0; row < summary.total; ++row) {
+    for (qsizetype row = 0; row < summary.total && !observer.stopRequested(); ++row) {
         const ClassContact *found = row < source.rowCount() ? source.contactAt(row) : nullptr;
         const ClassContact &contact = found ? *found : none;
         observer.rowStarted(row, contact, recipientText(contact));
         const QString number = DigitsOnly(contact.Phone);
         const QString text = textToSend(textes, source.sender(), source.message(), contact);
-        const int code = gateway.Envoi_SMS(number, text, differer);
-        if (code == 80 || code == 81)
+        const SendReply reply = gateway.send(number, text, differer);
+        switch (reply.outcome) {
+        case SendOutcome::Accepted:
             ++summary.accepted;
-        else if (code == 0)
-            ++summary.unreachable;
-        else
+            break;
+        case SendOutcome::Refused:
             ++summary.refused;
-        observer.rowDone(row, number, code, resultText(textes, code));
+            break;
+        case SendOutcome::Unreachable:
+            ++summary.unreachable;
+            break;
+        case SendOutcome::Unknown:
+            ++summary.unknown;
+            break;
+        }
+        summary.done = row + 1;
+        observer.rowDone(row, number, reply, replyText(textes, reply));
         observer.progress(row + 1, summary.total);
     }
     return summary;

@@ -137,7 +137,7 @@ private slots:
     }
 
     // The one slow test: the gateway answers after 7 s; the wait gives up after about 5 s,
-    // with timers firing meanwhile.
+    // with timers firing meanwhile. The request left, so the SMS may have been sent.
     void lateGatewayTimesOutWhileEventsRun()
     {
         SimulatorProcess sim(account(5) + QStringList{u"--delay-ms"_s, u"7000"_s});
@@ -156,18 +156,22 @@ private slots:
         QVERIFY2(elapsed >= 4500 && elapsed <= 6500, qPrintable(QString::number(elapsed)));
         QVERIFY2(ticks >= 30, qPrintable(QString::number(ticks)));
         QCOMPARE(responder.shown().size(), 1);
-        QCOMPARE(responder.shown().first().text, failure(u"Impossible de joindre le serveur d'envoi de SMS !"_s));
+        QCOMPARE(
+            responder.shown().first().text,
+            failure(u"Pas de réponse complète à temps du serveur d'envoi de SMS : le SMS a peut-être été envoyé."_s));
     }
 
+    // A connection closed after the request may have carried the SMS; a closed port never did.
     void droppedConnectionOrClosedPortGivesZeroAtOnce()
     {
-        // Every request dropped (Qt resends a GET once when a kept-alive connection closes).
         SimulatorProcess sim(account(5) + QStringList{u"--drop-every"_s, u"1"_s});
         QVERIFY(sim.isRunning());
         auto gateway = gatewayFor(sim);
         QElapsedTimer clock;
         clock.start();
-        QCOMPARE(gateway->Envoi_SMS(u"0612345678"_s, u"un"_s, QString()), quint8(0));
+        const SendReply dropped = gateway->send(u"0612345678"_s, u"un"_s, QString());
+        QCOMPARE(dropped.code, quint8(0));
+        QCOMPARE(dropped.outcome, SendOutcome::Unknown);
         QCOMPARE(gateway->Solde(), QString());
 
         QTcpServer closed;
@@ -175,9 +179,30 @@ private slots:
         const quint16 port = closed.serverPort();
         closed.close();
         gateway->setBaseUrl(QUrl(u"http://127.0.0.1:"_s + QString::number(port)));
-        QCOMPARE(gateway->Envoi_SMS(u"0612345678"_s, u"quatre"_s, QString()), quint8(0));
+        const SendReply refused = gateway->send(u"0612345678"_s, u"quatre"_s, QString());
+        QCOMPARE(refused.code, quint8(0));
+        QCOMPARE(refused.outcome, SendOutcome::Unreachable);
         QCOMPARE(gateway->Solde(), QString());
         QVERIFY2(clock.elapsed() < 3000, qPrintable(QString::number(clock.elapsed())));
+    }
+
+    // Quitting: a pending wait returns at once, and nothing more goes to the gateway.
+    void cancelledWaitReturnsAtOnce()
+    {
+        SimulatorProcess sim(account(5) + QStringList{u"--delay-ms"_s, u"3000"_s, u"--verbose"_s});
+        QVERIFY(sim.isRunning());
+        auto gateway = gatewayFor(sim);
+        QTimer::singleShot(300, this, [&gateway] {
+            QVERIFY(gateway->isBusy());
+            gateway->cancelAll();
+        });
+        QElapsedTimer clock;
+        clock.start();
+        QCOMPARE(gateway->send(u"0612345678"_s, u"un"_s, QString()).outcome, SendOutcome::Unknown);
+        QVERIFY2(clock.elapsed() < 1500, qPrintable(QString::number(clock.elapsed())));
+        QVERIFY(!gateway->isBusy());
+        QCOMPARE(gateway->send(u"0612345678"_s, u"deux"_s, QString()).outcome, SendOutcome::Unreachable);
+        QTRY_COMPARE(sim.log().count(u" GET "_s), 1);
     }
 
     void specialCharactersArriveUnchanged()

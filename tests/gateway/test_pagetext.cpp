@@ -101,6 +101,20 @@ private slots:
                           "</head><body>cr\xe9"
                           "dit \x80</body></html>")
             << QByteArray("text/html") << "crédit €";
+        QTest::newRow("latin-1 page declaring nothing") << QByteArray("<body>Votre cr\xe9"
+                                                                      "dit est de 5 SMS.</body>")
+                                                        << QByteArray("text/html") << "Votre crédit est de 5 SMS.";
+        QTest::newRow("utf-16 declared, with its mark") << QByteArray("\xff\xfe"
+                                                                      "8\0"
+                                                                      "0\0",
+                                                                      6)
+                                                        << QByteArray("text/plain; charset=UTF-16") << "80";
+        QTest::newRow("utf-16be declared, no mark")
+            << QByteArray("\0<\0b\0>\0\xe9", 8) << QByteArray("text/html; charset=utf-16") << "é";
+        QTest::newRow("a mark wins over the label") << QByteArray("\xef\xbb\xbf"
+                                                                  "cr\xc3\xa9"
+                                                                  "dit")
+                                                    << QByteArray("text/plain; charset=iso-8859-1") << "crédit";
     }
     void pageText()
     {
@@ -108,6 +122,42 @@ private slots:
         QFETCH(QByteArray, contentType);
         QFETCH(QString, text);
         QCOMPARE(parlevo::pageText(body, contentType), text);
+    }
+
+    // What a send's reply shows: the two kinds of code 0 apart, "(code)" only beyond the table,
+    // and an empty entry of the table shown empty.
+    void replyTexts_data()
+    {
+        QTest::addColumn<int>("code");
+        QTest::addColumn<int>("outcome");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("message");
+        const QString head = u"Votre envoi de SMS a échoué à cause de :\r\n"_s;
+        const auto unreachable = static_cast<int>(parlevo::SendOutcome::Unreachable);
+        const auto unknown = static_cast<int>(parlevo::SendOutcome::Unknown);
+        const auto refused = static_cast<int>(parlevo::SendOutcome::Refused);
+        QTest::newRow("unreachable") << 0 << unreachable << u"Impossible de joindre le serveur d'envoi de SMS !"_s
+                                     << head + u"Impossible de joindre le serveur d'envoi de SMS !"_s;
+        QTest::newRow("no answer in time")
+            << 0 << unknown
+            << u"Pas de réponse complète à temps du serveur d'envoi de SMS : le SMS a peut-être été envoyé."_s
+            << head + u"Pas de réponse complète à temps du serveur d'envoi de SMS : le SMS a peut-être été envoyé."_s;
+        QTest::newRow("duplicate")
+            << 91 << refused << u"Le message a déjà été envoyé à ce numéro dans les 24 dernières heures"_s
+            << head + u"(91) 'Le message a déjà été envoyé à ce numéro dans les 24 dernières heures'"_s;
+        QTest::newRow("empty entry") << 42 << refused << QString() << head + u"(42) ''"_s;
+        QTest::newRow("beyond the table") << 200 << refused << u"(200)"_s << head + u"(200)"_s;
+    }
+    void replyTexts()
+    {
+        QFETCH(int, code);
+        QFETCH(int, outcome);
+        QFETCH(QString, text);
+        QFETCH(QString, message);
+        const parlevo::TextTable textes;
+        const parlevo::SendReply reply{static_cast<quint8>(code), static_cast<parlevo::SendOutcome>(outcome)};
+        QCOMPARE(parlevo::replyText(textes, reply), text);
+        QCOMPARE(parlevo::failureMessage(textes, reply), message);
     }
 
     void baseUrl()

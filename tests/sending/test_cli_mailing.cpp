@@ -58,9 +58,9 @@ private slots:
                         u"(0612) \"Court\", A : Le numéro de gsm n'est pas valide\n"_s);
         QCOMPARE(r.err, u"GSM 7 bits : 18 caractère(s), 1 SMS\n2 SMS sur 2 d'envoyé.\n"_s);
         QCOMPARE(dir.read(u"out.csv"_s),
-                 QByteArray("number,full_name,code,text\r\n"
-                            "0612345678,M. Dupont Jean,80,Le message a été envoyé\r\n"
-                            "0612,\"\"\"Court\"\", A\",84,Le numéro de gsm n'est pas valide\r\n"));
+                 QByteArray("number,full_name,code,text,outcome\r\n"
+                            "0612345678,M. Dupont Jean,80,Le message a été envoyé,accepted\r\n"
+                            "0612,\"\"\"Court\"\", A\",84,Le numéro de gsm n'est pas valide,refused\r\n"));
         const auto outbox = sim.outbox();
         QCOMPARE(outbox.size(), 1);
         QCOMPARE(outbox[0][u"text"_s].toString(), u"De : Paul, Bonjour"_s);

@@ -231,14 +231,14 @@ private slots:
         MessageBoxResponder boxes(vbYes);
         FileDialog::setNextFileName(m_dir->filePath(u"resultats.csv"_s));
         QTest::mouseClick(exporter, Qt::LeftButton);
-        QCOMPARE(
-            m_dir->read(u"resultats.csv"_s),
-            QByteArray("06 11 11 11 11;M. Lef\xE8vre Jean;81;Le message est enregistr\xE9 pour un envoi en "
-                       "diff\xE9r\xE9\r\n"
-                       "0612;M. Dupont Durand Jean;84;Le num\xE9ro de gsm n'est pas valide\r\n"
-                       "0622222222;M. Martin Jean;81;Le message est enregistr\xE9 pour un envoi en diff\xE9r\xE9\r\n"
-                       "0633333333;M. Petit Jean;83;Vous devez cr\xE9"
-                       "diter votre compte\r\n"));
+        QCOMPARE(m_dir->read(u"resultats.csv"_s),
+                 QByteArray("06 11 11 11 11;M. Lef\xE8vre Jean;81;Le message est enregistr\xE9 pour un envoi en "
+                            "diff\xE9r\xE9;accepted\r\n"
+                            "0612;M. Dupont Durand Jean;84;Le num\xE9ro de gsm n'est pas valide;refused\r\n"
+                            "0622222222;M. Martin Jean;81;Le message est enregistr\xE9 pour un envoi en diff\xE9r\xE9;"
+                            "accepted\r\n"
+                            "0633333333;M. Petit Jean;83;Vous devez cr\xE9"
+                            "diter votre compte;refused\r\n"));
         QVERIFY(boxes.shown().isEmpty());
         FileDialog::setNextFileName(m_dir->filePath(u"absent/resultats.csv"_s));
         QTest::mouseClick(exporter, Qt::LeftButton);

@@ -143,6 +143,7 @@ private slots:
         addContact(u"Amis"_s, u"Bernard"_s, u"0611111111"_s);
         addContact(u"amis"_s, u"Petit"_s, u"0622222222"_s);
         m_form = std::make_unique<Form_Mailing>(*m_state, *m_main);
+        m_main->watchActivity(m_form.get());
         m_form->Init();
         m_tester.emplace(m_form->list()->model(), QAbstractItemModelTester::FailureReportingMode::QtTest);
     }
@@ -279,17 +280,18 @@ private slots:
     }
 
     // Init empties the list and resets message and sender but keeps the deferred box; the
-    // counter counts the message alone.
+    // counter follows the sender as well as the message.
     void initAndCounter()
     {
         MessageBoxResponder boxes(vbOK);
         groupItem(u"Amis"_s)->trigger();
         child<QCheckBox>(u"Checkdifferer")->setChecked(true);
-        child<QLineEdit>(u"TextExpediteur")->setText(u"Quelqu'un"_s);
+        child<QLineEdit>(u"TextExpediteur")->clear();
         child<QPlainTextEdit>(u"TextSMS")->setPlainText(QString(160, u'x'));
         QCOMPARE(child<QLabel>(u"LabelNBCar")->text(), u"Caractère(s) restant(s) : 0"_s);
+        child<QLineEdit>(u"TextExpediteur")->setText(u"Quelqu'un"_s);
         child<QPlainTextEdit>(u"TextSMS")->setPlainText(QString(162, u'x'));
-        QCOMPARE(child<QLabel>(u"LabelNBCar")->text(), u"Caractère(s) restant(s) :-2"_s);
+        QCOMPARE(child<QLabel>(u"LabelNBCar")->text(), u"Caractère(s) restant(s) :-18"_s);
         // The preview shows the whole message, or with a row selected the 160 characters sent.
         m_form->list()->clearSelection();
         m_form->Update_Appercu();
@@ -304,6 +306,11 @@ private slots:
         QVERIFY(child<QTimeEdit>(u"DTPickerTime")->isEnabled());
         QCOMPARE(child<QLineEdit>(u"TextExpediteur")->text(), u"Paul"_s);
         QCOMPARE(child<QPlainTextEdit>(u"TextSMS")->toPlainText(), u"Entrer votre message ici."_s);
+        // The prompt goes once the box has the focus: nobody sends it to a whole list.
+        m_form->show();
+        QVERIFY(QTest::qWaitForWindowActive(m_form.get()));
+        child<QPlainTextEdit>(u"TextSMS")->setFocus(Qt::TabFocusReason);
+        QTRY_COMPARE(child<QPlainTextEdit>(u"TextSMS")->toPlainText(), QString());
         QCOMPARE(m_form->Build_Differer(), u"090501022027"_s);
         child<QCheckBox>(u"Checkdifferer")->setChecked(false);
         QCOMPARE(m_form->Build_Differer(), QString());

@@ -7,7 +7,9 @@
 #include "app/mdiformmain.h"
 #include "gateway/classsendora.h"
 #include "messageboxresponder.h"
+#include "messages/form_sms.h"
 #include "messages/predefinismenu.h"
+#include "messages/smstextedit.h"
 #include "sending/differer.h"
 #include "sending/form_simple.h"
 #include "simulatorprocess.h"
@@ -87,6 +89,7 @@ private slots:
         m_soldeQueries = 0;
         setSendingClock([] { return QDateTime(QDate(2027, 2, 1), QTime(9, 5, 42)); });
         m_form = std::make_unique<Form_Simple>(*m_state, *m_main);
+        m_main->watchActivity(m_form.get());
     }
     void cleanup()
     {
@@ -223,20 +226,22 @@ private slots:
         QCOMPARE(boxes.shown()[0].text, u"Envoi du SMS réussi."_s);
     }
 
-    // A refusal: the gateway client's box only, then the same clearing and balance refresh.
-    void refusedSendStillClears()
+    // A refusal: the gateway client's box only, the balance refresh, and what was typed stays
+    // for a corrected second try.
+    void refusedSendKeepsWhatWasTyped()
     {
         SimulatorProcess sim(account(0));
         QVERIFY(sim.isRunning());
         open(sim);
         MessageBoxResponder boxes;
         child<QLineEdit>(u"TextContact")->setText(u"0612345678"_s);
+        child<QPlainTextEdit>(u"TextSMS")->setPlainText(u"Rendez-vous demain"_s);
         send();
         QCOMPARE(boxes.shown().size(), 1);
         QCOMPARE(boxes.shown()[0].text,
                  u"Votre envoi de SMS a échoué à cause de :\r\n(83) 'Vous devez créditer votre compte'"_s);
-        QCOMPARE(child<QLineEdit>(u"TextContact")->text(), QString());
-        QCOMPARE(message(), QString());
+        QCOMPARE(child<QLineEdit>(u"TextContact")->text(), u"0612345678"_s);
+        QCOMPARE(message(), u"Rendez-vous demain"_s);
         QCOMPARE(m_soldeQueries, 1);
         QVERIFY(sim.outbox().isEmpty());
     }
@@ -267,24 +272,37 @@ private slots:
         auto *sender = child<QLineEdit>(u"TextExpediteur");
         auto *sms = child<QPlainTextEdit>(u"TextSMS");
         auto *label = child<QLabel>(u"LabelNBCar");
+        // "De : 0123456789, " takes 17 of the 160 characters sent.
         sender->setText(u"0123456789"_s);
         sms->clear();
-        QTest::keyClicks(sms, QString(151, u'a'));
-        QCOMPARE(sms->toPlainText().size(), 150);
+        QTest::keyClicks(sms, QString(144, u'a'));
+        QCOMPARE(sms->toPlainText().size(), 143);
         QCOMPARE(label->text(), u"Caractère(s) restant(s) : 0"_s);
         // Text put in by the program may pass the maximum: the count goes below zero.
         sms->setPlainText(QString(155, u'b'));
-        QCOMPARE(label->text(), u"Caractère(s) restant(s) :-5"_s);
+        QCOMPARE(label->text(), u"Caractère(s) restant(s) :-12"_s);
+        // A line break is sent as CR LF: it counts two, everywhere the text goes.
+        sms->clear();
+        QTest::keyClicks(sms, u"ab"_s);
+        QTest::keyClick(sms, Qt::Key_Return);
+        QTest::keyClicks(sms, u"cd"_s);
+        QCOMPARE(label->text(), u"Caractère(s) restant(s) : 137"_s);
+        QCOMPARE(static_cast<SmsTextEdit *>(sms)->sentText(), u"ab\r\ncd"_s);
+        m_form->Update_Appercu();
+        QCOMPARE(Form_SMS::instance(*m_state).previewText(), u"De : 0123456789, ab\r\ncd"_s);
+        sms->setPlainText(QString(142, u'c'));
+        QTest::keyClick(sms, Qt::Key_Return);
+        QCOMPARE(sms->toPlainText(), QString(142, u'c'));
         // A sender that fills the SMS leaves no room at all.
         sender->setText(QString(170, u's'));
         sms->clear();
         QTest::keyClicks(sms, u"abc"_s);
         QCOMPARE(sms->toPlainText(), QString());
-        QCOMPARE(label->text(), u"Caractère(s) restant(s) :-10"_s);
+        QCOMPARE(label->text(), u"Caractère(s) restant(s) :-17"_s);
     }
 
-    // The indicator reads the text sent, sender prefix included, and follows the sender too; the
-    // counter beside it keeps its own rule.
+    // The indicator and the counter beside it read the text sent, sender prefix included, and
+    // follow the sender too.
     void codingIndicator_data()
     {
         QTest::addColumn<QString>("sender");
@@ -295,19 +313,19 @@ private slots:
         const QString gsmSizes =
             u"Le texte envoyé tient dans l'alphabet GSM 7 bits : 160 caractères par SMS, 153 par partie d'un SMS long."_s;
         QTest::newRow("gsm, full") << u"Ana"_s << QString(150, u'a') << u"GSM 7 bits : 160 caractère(s), 1 SMS"_s
-                                   << gsmSizes << u"Caractère(s) restant(s) : 7"_s;
+                                   << gsmSizes << u"Caractère(s) restant(s) : 0"_s;
         // 159 characters sent, but the euro and the brace take two septets each: two SMS.
         QTest::newRow("extension") << u"Ana"_s << QString(QString(147, u'a') + u"€{"_s)
                                    << u"GSM 7 bits : 161 caractère(s), 2 SMS"_s
                                    << QString(gsmSizes + u"\nCaractères qui comptent pour deux : € {"_s)
-                                   << u"Caractère(s) restant(s) : 8"_s;
+                                   << u"Caractère(s) restant(s) : 1"_s;
         // The sender's ô comes first; a tab is named by its code.
         QTest::newRow("unicode")
             << u"Jérôme"_s << QString(u"Ça coûte « trop »\tl’été"_s + QString(40, u'x'))
             << u"Unicode : 76 caractère(s), 2 SMS"_s
             << u"Caractères qui imposent l'Unicode : ô û « » U+0009 ’\n"
                u"Le texte envoyé demande l'Unicode : 70 caractères par SMS, 67 par partie d'un SMS long."_s
-            << u"Caractère(s) restant(s) : 91"_s;
+            << u"Caractère(s) restant(s) : 84"_s;
     }
     void codingIndicator()
     {
@@ -328,6 +346,13 @@ private slots:
         QCOMPARE(sms->toPlainText(), u"Entrer votre message ici."_s);
         QTest::mouseClick(sms->viewport(), Qt::LeftButton);
         QCOMPARE(sms->toPlainText(), QString());
+        // Reached with Tab, the prompt goes as well.
+        m_form->Init();
+        m_form->show();
+        QVERIFY(QTest::qWaitForWindowActive(m_form.get()));
+        child<QLineEdit>(u"TextExpediteur")->setFocus();
+        sms->setFocus(Qt::TabFocusReason);
+        QTRY_COMPARE(sms->toPlainText(), QString());
         sms->setPlainText(u"Bonjour"_s);
         QTest::mouseClick(sms->viewport(), Qt::LeftButton);
         QCOMPARE(sms->toPlainText(), u"Bonjour"_s);

@@ -64,24 +64,6 @@ private slots:
         QCOMPARE(Build_Differer(ticked, date, time), value);
     }
 
-    void resultTexts_data()
-    {
-        QTest::addColumn<int>("code");
-        QTest::addColumn<QString>("text");
-        QTest::newRow("no reply") << 0 << u"Impossible de joindre le serveur d'envoi de SMS !"_s;
-        QTest::newRow("sent") << 80 << u"Le message a été envoyé"_s;
-        QTest::newRow("deferred") << 81 << u"Le message est enregistré pour un envoi en différé"_s;
-        QTest::newRow("duplicate") << 91 << u"Le message a déjà été envoyé à ce numéro dans les 24 dernières heures"_s;
-        QTest::newRow("beyond the table") << 200 << u"(200)"_s;
-    }
-    void resultTexts()
-    {
-        QFETCH(int, code);
-        QFETCH(QString, text);
-        TextTable textes;
-        QCOMPARE(resultText(textes, code), text);
-    }
-
     void rowAndProgressTexts()
     {
         TextTable textes;

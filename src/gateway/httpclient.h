@@ -1,0 +1,76 @@
+#pragma once
+
+#include <QByteArray>
+#include <QDeadlineTimer>
+#include <QElapsedTimer>
+#include <QList>
+#include <QObject>
+#include <QPointer>
+#include <QUrl>
+
+#include <memory>
+#include <vector>
+
+class QEventLoop;
+class QTcpSocket;
+
+namespace parlevo {
+
+// How one GET ended.
+enum class HttpOutcome {
+    Complete, // status, headers and the whole body as announced
+    NotSent,  // the request never left: no connection, or the wait was given up before writing
+    NoAnswer, // the request was written but no complete answer came: time-out, closed, cut, too large
+};
+
+struct HttpAnswer {
+    HttpOutcome outcome = HttpOutcome::NotSent;
+    int status = 0;
+    QByteArray contentType;
+    QByteArray location;
+    QByteArray body;
+};
+
+// GET requests on a small HTTP/1.1 client of our own. Qt's client sends a GET a second time
+// when a kept-alive connection closes or a close-delimited reply is cut; to the gateway a second
+// request is a second SMS. Here a request is written once, never again, and an answer counts
+// only when it is complete. Idle connections are kept for a short while and reused.
+//
+// get() waits for its answer in a local event loop, so windows repaint and timers fire; a get()
+// made from an event handled meanwhile runs its own exchange on its own connection.
+class HttpClient final : public QObject {
+    Q_OBJECT
+public:
+    static constexpr qsizetype kMaxBody = 64 * 1024;
+    static constexpr qsizetype kMaxHead = 16 * 1024;
+    // A kept connection idle longer than this may be closed by the server as it is reused.
+    static constexpr qint64 kReuseIdleMs = 2000;
+
+    explicit HttpClient(QObject *parent = nullptr);
+    ~HttpClient() override;
+    Q_DISABLE_COPY_MOVE(HttpClient)
+
+    HttpAnswer get(const QUrl &url, QDeadlineTimer deadline);
+
+    // Ends every pending wait at once (NoAnswer when its request was written) and makes every
+    // later get() return NotSent without connecting: the program is quitting.
+    void cancelAll();
+    bool isCancelled() const { return m_cancelled; }
+    // How many get() calls are waiting now.
+    int pendingCount() const { return static_cast<int>(m_loops.size()); }
+
+private:
+    struct Idle {
+        QString key;
+        QPointer<QTcpSocket> socket;
+        QElapsedTimer since;
+    };
+    std::unique_ptr<QTcpSocket> takeIdle(const QString &key);
+    void keepIdle(const QString &key, std::unique_ptr<QTcpSocket> socket);
+
+    std::vector<Idle> m_idle;
+    QList<QEventLoop *> m_loops;
+    bool m_cancelled = false;
+};
+
+} // namespace parlevo

@@ -1,0 +1,231 @@
+#include "httpresponse.h"
+
+#include <QList>
+
+#include <algorithm>
+
+namespace parlevo {
+
+namespace {
+
+constexpr qsizetype kMaxChunkLine = 1024;
+
+QByteArray headerValue(const QByteArray &line, qsizetype colon)
+{
+    return line.mid(colon + 1).trimmed();
+}
+
+} // namespace
+
+HttpResponseReader::HttpResponseReader(qsizetype maxHead, qsizetype maxBody)
+    : m_maxHead(maxHead)
+    , m_maxBody(maxBody)
+{
+}
+
+void HttpResponseReader::feed(const QByteArray &bytes)
+{
+    if (bytes.isEmpty() || m_state == State::Done || m_state == State::Failed)
+        return;
+    m_untouched = false;
+    m_pending.append(bytes);
+    run();
+}
+
+void HttpResponseReader::closed()
+{
+    if (m_state == State::UntilClose)
+        m_state = State::Done;
+    else if (m_state != State::Done)
+        m_state = State::Failed;
+}
+
+bool HttpResponseReader::takeLine(QByteArray *line)
+{
+    const qsizetype end = m_pending.indexOf('\n');
+    if (end < 0)
+        return false;
+    *line = m_pending.left(end);
+    if (line->endsWith('\r'))
+        line->chop(1);
+    m_pending.remove(0, end + 1);
+    return true;
+}
+
+void HttpResponseReader::run()
+{
+    while (m_state != State::Done && m_state != State::Failed) {
+        switch (m_state) {
+        case State::Head: {
+            qsizetype end = m_pending.indexOf("\r\n\r\n");
+            qsizetype skip = 4;
+            const qsizetype bare = m_pending.indexOf("\n\n");
+            if (bare >= 0 && (end < 0 || bare < end)) {
+                end = bare;
+                skip = 2;
+            }
+            if (end < 0) {
+                if (m_pending.size() > m_maxHead)
+                    m_state = State::Failed;
+                return;
+            }
+            if (end > m_maxHead || !parseHead(m_pending.left(end))) {
+                m_state = State::Failed;
+                return;
+            }
+            m_pending.remove(0, end + skip);
+            // An interim answer (100 Continue and the like) is followed by the real one.
+            if (m_status >= 100 && m_status < 200)
+                continue;
+            startBody();
+            break;
+        }
+        case State::Sized: {
+            const qsizetype take = std::min<qint64>(m_pending.size(), m_length - m_body.size());
+            appendBody(m_pending.constData(), take);
+            m_pending.remove(0, take);
+            if (m_state == State::Sized && m_body.size() == m_length)
+                m_state = State::Done;
+            return;
+        }
+        case State::ChunkSize: {
+            QByteArray line;
+            if (!takeLine(&line)) {
+                if (m_pending.size() > kMaxChunkLine)
+                    m_state = State::Failed;
+                return;
+            }
+            const qsizetype extension = line.indexOf(';');
+            bool ok = false;
+            const qint64 size = (extension < 0 ? line : line.left(extension)).trimmed().toLongLong(&ok, 16);
+            if (!ok || size < 0 || size > m_maxBody) {
+                m_state = State::Failed;
+                return;
+            }
+            m_chunkLeft = size;
+            m_state = size == 0 ? State::Trailer : State::ChunkData;
+            break;
+        }
+        case State::ChunkData: {
+            const qsizetype take = std::min<qint64>(m_pending.size(), m_chunkLeft);
+            appendBody(m_pending.constData(), take);
+            m_pending.remove(0, take);
+            m_chunkLeft -= take;
+            if (m_state != State::ChunkData)
+                return;
+            if (m_chunkLeft > 0)
+                return;
+            m_state = State::ChunkEnd;
+            break;
+        }
+        case State::ChunkEnd: {
+            QByteArray line;
+            if (!takeLine(&line))
+                return;
+            m_state = line.isEmpty() ? State::ChunkSize : State::Failed;
+            break;
+        }
+        case State::Trailer: {
+            QByteArray line;
+            if (!takeLine(&line)) {
+                if (m_pending.size() > m_maxHead)
+                    m_state = State::Failed;
+                return;
+            }
+            if (line.isEmpty())
+                m_state = State::Done;
+            break;
+        }
+        case State::UntilClose:
+            appendBody(m_pending.constData(), m_pending.size());
+            m_pending.clear();
+            return;
+        case State::Done:
+        case State::Failed:
+            return;
+        }
+    }
+}
+
+bool HttpResponseReader::parseHead(const QByteArray &head)
+{
+    QList<QByteArray> lines = head.split('\n');
+    for (QByteArray &line : lines) {
+        if (line.endsWith('\r'))
+            line.chop(1);
+    }
+    // "HTTP/1.1 200 OK"
+    const QByteArray &statusLine = lines.first();
+    if (!statusLine.startsWith("HTTP/1.") || statusLine.size() < 12 || statusLine[8] != ' ')
+        return false;
+    m_http11 = statusLine[7] != '0';
+    bool ok = false;
+    m_status = statusLine.mid(9, 3).toInt(&ok);
+    if (!ok || m_status < 100 || m_status > 999)
+        return false;
+
+    m_keepAlive = m_http11;
+    m_chunked = false;
+    m_length = -1;
+    m_contentType.clear();
+    m_location.clear();
+    for (qsizetype i = 1; i < lines.size(); ++i) {
+        const QByteArray &line = lines[i];
+        const qsizetype colon = line.indexOf(':');
+        if (colon <= 0)
+            return false;
+        const QByteArray name = line.left(colon).trimmed().toLower();
+        const QByteArray value = headerValue(line, colon);
+        if (name == "content-length") {
+            bool valid = false;
+            const qint64 length = value.toLongLong(&valid);
+            // Two different lengths leave no way to know where the body ends.
+            if (!valid || length < 0 || (m_length >= 0 && length != m_length))
+                return false;
+            m_length = length;
+        } else if (name == "transfer-encoding") {
+            m_chunked = value.toLower().contains("chunked");
+        } else if (name == "connection") {
+            const QByteArray v = value.toLower();
+            if (v.contains("close"))
+                m_keepAlive = false;
+            else if (v.contains("keep-alive"))
+                m_keepAlive = true;
+        } else if (name == "content-type") {
+            m_contentType = value;
+        } else if (name == "location") {
+            m_location = value;
+        }
+    }
+    return true;
+}
+
+void HttpResponseReader::startBody()
+{
+    m_body.clear();
+    if (m_status == 204 || m_status == 304) {
+        m_state = State::Done;
+    } else if (m_chunked) {
+        m_state = State::ChunkSize;
+    } else if (m_length >= 0) {
+        if (m_length > m_maxBody)
+            m_state = State::Failed;
+        else
+            m_state = m_length == 0 ? State::Done : State::Sized;
+    } else {
+        m_keepAlive = false;
+        m_state = State::UntilClose;
+    }
+}
+
+void HttpResponseReader::appendBody(const char *data, qsizetype size)
+{
+    if (m_body.size() + size > m_maxBody) {
+        m_state = State::Failed;
+        m_body.clear();
+        return;
+    }
+    m_body.append(data, size);
+}
+
+} // namespace parlevo

@@ -1,0 +1,61 @@
+#include "sendreply.h"
+
+#include "app/textes.h"
+
+using namespace Qt::StringLiterals;
+
+namespace parlevo {
+
+namespace {
+
+constexpr int kFailureText = 46;
+constexpr int kUnreachableText = 379;
+constexpr int kNoAnswerText = 270;
+constexpr int kReplyTextBase = 300;
+constexpr int kLastCodeWithText = 100;
+
+} // namespace
+
+QString replyText(const TextTable &textes, const SendReply &reply)
+{
+    if (reply.code == 0)
+        return textes(reply.outcome == SendOutcome::Unknown ? kNoAnswerText : kUnreachableText);
+    if (reply.code > kLastCodeWithText)
+        return u'(' + QString::number(reply.code) + u')';
+    return textes(reply.code + kReplyTextBase);
+}
+
+QString failureMessage(const TextTable &textes, const SendReply &reply)
+{
+    const QString head = textes(kFailureText) + u"\r\n"_s;
+    if (reply.code == 0 || reply.code > kLastCodeWithText)
+        return head + replyText(textes, reply);
+    return head + u'(' + QString::number(reply.code) + u") '" + replyText(textes, reply) + u'\'';
+}
+
+QString outcomeKeyword(SendOutcome outcome)
+{
+    switch (outcome) {
+    case SendOutcome::Accepted:
+        return u"accepted"_s;
+    case SendOutcome::Refused:
+        return u"refused"_s;
+    case SendOutcome::Unreachable:
+        return u"unreachable"_s;
+    case SendOutcome::Unknown:
+        return u"unknown"_s;
+    }
+    return {};
+}
+
+std::optional<SendOutcome> outcomeFromKeyword(QStringView keyword)
+{
+    for (SendOutcome o :
+         {SendOutcome::Accepted, SendOutcome::Refused, SendOutcome::Unreachable, SendOutcome::Unknown}) {
+        if (keyword == outcomeKeyword(o))
+            return o;
+    }
+    return std::nullopt;
+}
+
+} // namespace parlevo
