@@ -342,6 +342,7 @@ ActivityWindow *MDIForm_Main::activity(Activity which)
 
 void MDIForm_Main::watchActivity(ActivityWindow *window)
 {
+    m_watched.emplace_back(window);
     connect(window, &ActivityWindow::runStarted, this, [this] { holdForRun(true); });
     connect(window, &ActivityWindow::runFinished, this, [this] {
         holdForRun(false);
@@ -527,7 +528,7 @@ void MDIForm_Main::quitNow()
 
 ActivityWindow *MDIForm_Main::runningActivity() const
 {
-    for (const QPointer<ActivityWindow> &window : m_activities) {
+    for (const QPointer<ActivityWindow> &window : m_watched) {
         if (window && window->isRunning())
             return window;
     }

@@ -131,6 +131,7 @@ private:
     bool m_closing = false;
     QTimer *m_quitTimer = nullptr;
     std::vector<QPointer<QWidget>> m_heldWidgets;
+    std::vector<QPointer<ActivityWindow>> m_watched;
 };
 
 } // namespace parlevo

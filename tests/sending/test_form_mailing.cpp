@@ -24,6 +24,7 @@
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QStatusBar>
 #include <QTest>
 #include <QTimeEdit>
 #include <QTimer>
@@ -56,6 +57,7 @@ private:
     std::optional<QAbstractItemModelTester> m_tester;
     int m_soldeQueries = 0;
     QString m_solde;
+    int m_shutdowns = 0;
 
     void addContact(const QString &groupe, const QString &nom, const QString &phone)
     {
@@ -134,6 +136,8 @@ private slots:
             return m_solde;
         };
         hooks.clock = [] { return QTime(8, 0); };
+        hooks.shutdown = [this] { ++m_shutdowns; };
+        m_shutdowns = 0;
         m_main = std::make_unique<MDIForm_Main>(*m_state, std::move(hooks));
         m_soldeQueries = 0;
         m_solde = u"12"_s;
@@ -411,6 +415,38 @@ private slots:
         emit m_form->envoiMailing()->retryFinished();
         QVERIFY(m_main->centralWidget()->isEnabled() && envoyer->isEnabled());
         QCOMPARE(m_soldeQueries, 2);
+    }
+
+    // Closing the main window mid-run asks first; yes ends the run once the SMS in flight has its
+    // answer, then quits, with nothing sent after it. The whole main window is held meanwhile,
+    // but not the result window it owns.
+    void closingDuringTheRun()
+    {
+        SimulatorProcess sim({u"--account"_s, kMail + u":demo:1000"_s, u"--delay-ms"_s, u"300"_s});
+        QVERIFY(sim.isRunning());
+        m_state->Gateway().setBaseUrl(sim.baseUrl());
+        m_state->Gateway().Mail = kMail;
+        m_state->Gateway().Password = u"demo"_s;
+        MessageBoxResponder boxes(vbYes);
+        groupItem(u"Amis"_s)->trigger();
+        groupItem(u"Travail"_s)->trigger();
+        child<QPlainTextEdit>(u"TextSMS")->setPlainText(u"Bonjour"_s);
+        m_main->show();
+        bool held = false;
+        QTimer::singleShot(450, this, [&] {
+            held = !m_main->centralWidget()->isEnabled() && !m_main->statusBar()->isEnabled() &&
+                   m_form->envoiMailing()->isEnabled();
+            m_main->close();
+        });
+        QTest::mouseClick(child<QPushButton>(u"CommandEnvoyer"), Qt::LeftButton);
+        QVERIFY(held);
+        QCOMPARE(boxes.shown().last().text, u"Un SMS Mailing est en cours d'envoi.\n\nVoulez-vous l'arrêter après le SMS "
+                                            u"en cours et quitter Parlevo ?"_s);
+        QTRY_COMPARE(m_shutdowns, 1);
+        const qsizetype sent = sim.outbox().size();
+        QVERIFY2(sent >= 1 && sent < 3, qPrintable(QString::number(sent)));
+        QCOMPARE(m_form->envoiMailing()->results()->rowCount(), sent);
+        QCOMPARE(m_soldeQueries, 0);
     }
 
     // A credit known to be below the SMS the mailing takes (recipients times parts) puts a warning

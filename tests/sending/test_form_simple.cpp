@@ -18,6 +18,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QDateEdit>
+#include <QElapsedTimer>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -265,6 +266,27 @@ private slots:
         QVERIFY(button->isEnabled());
         QCOMPARE(sim.outbox().size(), 1);
         QCOMPARE(boxes.shown().size(), 1);
+    }
+
+    // Closing the main window while the gateway is awaited: the wait returns at once, no box
+    // shows, and the program quits once the send handler is done.
+    void closingDuringTheWait()
+    {
+        SimulatorProcess sim(account(5, {u"--delay-ms"_s, u"3000"_s}));
+        QVERIFY(sim.isRunning());
+        open(sim);
+        MessageBoxResponder boxes;
+        m_main->show();
+        child<QLineEdit>(u"TextContact")->setText(u"0612345678"_s);
+        QTimer::singleShot(200, this, [this] { m_main->close(); });
+        QElapsedTimer clock;
+        clock.start();
+        send();
+        QVERIFY2(clock.elapsed() < 1500, qPrintable(QString::number(clock.elapsed())));
+        QVERIFY(boxes.shown().isEmpty());
+        QTRY_VERIFY(!m_main->isVisible());
+        QVERIFY(!m_state->Gateway().isBusy());
+        QCOMPARE(m_soldeQueries, 0);
     }
 
     void remainingCharacters()
