@@ -142,19 +142,57 @@ private slots:
         QCOMPARE(r.status, 0);
         QCOMPARE(r.out, u"(0611111111) \"Court\", A : Le message a été envoyé\n"_s);
         // The app's export: number as stored, Windows-1252.
-        QVERIFY(dir.write(u"export.csv"_s, "0622222222;Mme Zo\xE9;80;Le message a \xE9t\xE9 envoy\xE9\r\n"
+        // A row without an answer in time goes again only with --include-unknown.
+        QVERIFY(dir.write(u"export.csv"_s, "0622222222;Mme Zo\xE9;80;Le message a \xE9t\xE9 envoy\xE9;accepted\r\n"
                                            "06 33 33 33 33;Luc Bon;83;Vous devez cr\xE9"
-                                           "diter votre compte\r\n"));
+                                           "diter votre compte;refused\r\n"
+                                           "0644444444;Ana;0;?;unknown\r\n"));
         r = cli(sim->baseUrl(), send + QStringList{u"--retry-failed"_s, dir.filePath(u"export.csv"_s)});
         QCOMPARE(r.status, 0);
         QCOMPARE(r.out, u"(06 33 33 33 33) Luc Bon : Le message a été envoyé\n"_s);
+        QVERIFY2(r.err.contains(u"1 row(s) of "_s), qPrintable(r.err));
+        r = cli(sim->baseUrl(),
+                send + QStringList{u"--retry-failed"_s, dir.filePath(u"export.csv"_s), u"--include-unknown"_s});
+        QVERIFY2(r.out.endsWith(u"\n(0644444444) Ana : Le message a été envoyé\n"_s), qPrintable(r.out));
         QVERIFY(dir.write(u"ok.csv"_s, "0622222222;Mme Zo\xE9;81;x\r\n"));
         r = cli(sim->baseUrl(), send + QStringList{u"--retry-failed"_s, dir.filePath(u"ok.csv"_s)});
         QCOMPARE(r.status, 0);
         const auto outbox = sim->outbox();
-        QCOMPARE(outbox.size(), 2);
+        QCOMPARE(outbox.size(), 3);
         QCOMPARE(outbox[0][u"number"_s].toString(), u"0611111111"_s);
         QCOMPARE(outbox[1][u"number"_s].toString(), u"0633333333"_s);
+        QCOMPARE(outbox[2][u"number"_s].toString(), u"0644444444"_s);
+    }
+
+    // Each row reaches the --results file as soon as it has its outcome: a run killed midway
+    // leaves the record of every SMS answered, whole lines only.
+    void resultsWrittenRowByRow()
+    {
+        TestDataDir dir;
+        QVERIFY(prepare(dir));
+        QByteArray list;
+        for (int i = 0; i < 6; ++i)
+            list += ";;;;A;061111111" + QByteArray::number(i) + "\r\n";
+        QVERIFY(dir.write(u"liste.kxg"_s, list));
+        SimulatorProcess sim({u"--account"_s, kMail + u":demo:50"_s, u"--delay-ms"_s, u"250"_s});
+        QVERIFY(sim.isRunning());
+        QProcess process;
+        parlevo::test::startCli(process,
+                                {u"--data-dir"_s, dir.path(), u"mailing"_s, u"send"_s, dir.filePath(u"liste.kxg"_s),
+                                 u"--message"_s, u"x"_s, u"--results"_s, dir.filePath(u"r.csv"_s)},
+                                sim.baseUrl());
+        QTRY_VERIFY_WITH_TIMEOUT(dir.read(u"r.csv"_s).count("\r\n") >= 3, 10000);
+        process.kill();
+        QVERIFY(process.waitForFinished(5000));
+        const QByteArray written = dir.read(u"r.csv"_s);
+        QVERIFY(written.endsWith("\r\n"));
+        const QList<QByteArray> lines = written.chopped(1).split('\n');
+        QCOMPARE(lines[0], QByteArray("number,full_name,code,text,outcome\r"));
+        for (qsizetype i = 1; i < lines.size(); ++i)
+            QCOMPARE(lines[i], "061111111" + QByteArray::number(i - 1) + ",A,80,Le message a été envoyé,accepted\r");
+        // At most the SMS in flight is missing from the file.
+        const qsizetype sent = sim.outbox().size();
+        QVERIFY2(sent >= lines.size() - 1 && sent <= lines.size() && sent < 6, qPrintable(QString::number(sent)));
     }
 
     // A results file that cannot be read or is not one: a usage error and nothing sent.
@@ -166,6 +204,7 @@ private slots:
         QTest::newRow("empty") << QByteArray("\r\n") << u"no result row"_s;
         QTest::newRow("three fields") << QByteArray("0611111111;A;84;x\r\n0612;B;84\r\n") << u"line 2 has 3"_s;
         QTest::newRow("code not a number") << QByteArray("0611111111;A;échec;x\r\n") << u"line 1: the code"_s;
+        QTest::newRow("outcome against its code") << QByteArray("0611111111;A;80;x;refused\r\n") << u"does not fit"_s;
         QTest::newRow("CLI file, open quote")
             << QByteArray("number,full_name,code,text\r\n0611111111,\"A,84,x\r\n") << u"quoted field"_s;
     }

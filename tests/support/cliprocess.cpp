@@ -6,15 +6,20 @@ using namespace Qt::StringLiterals;
 
 namespace parlevo::test {
 
-CliRun runCli(const QStringList &arguments, const QUrl &gateway, const QByteArray &input)
+void startCli(QProcess &process, const QStringList &arguments, const QUrl &gateway)
 {
-    QProcess process;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     if (!gateway.isEmpty())
         env.insert(u"PARLEVO_GATEWAY_URL"_s, gateway.toString());
     env.remove(u"PARLEVO_HOME"_s);
     process.setProcessEnvironment(env);
     process.start(QStringLiteral(PARLEVO_CLI_PATH), arguments);
+}
+
+CliRun runCli(const QStringList &arguments, const QUrl &gateway, const QByteArray &input)
+{
+    QProcess process;
+    startCli(process, arguments, gateway);
     if (!process.waitForStarted(10000))
         return {};
     process.write(input);

@@ -5,6 +5,8 @@
 #include <QStringList>
 #include <QUrl>
 
+class QProcess;
+
 namespace parlevo::test {
 
 // What one run of the real parlevo-cli gave; status -1 when it did not start or end in time.
@@ -17,5 +19,8 @@ struct CliRun {
 // Runs the built parlevo-cli with the arguments (never the user's PARLEVO_HOME), pointed at the
 // gateway when one is given, with input on its standard input.
 CliRun runCli(const QStringList &arguments, const QUrl &gateway = {}, const QByteArray &input = {});
+
+// Starts it the same way and returns at once, for a test that acts while it runs.
+void startCli(QProcess &process, const QStringList &arguments, const QUrl &gateway = {});
 
 } // namespace parlevo::test
