@@ -35,7 +35,37 @@ const char kDescription[] = "Stands in for the Sendora SMS gateway on HTTP (GET 
                             "Every accepted message is appended to the --outbox file as one JSON line (received,\n"
                             "account, number, text, deferred, code, status \"sent\" or \"scheduled\"); a deferred one\n"
                             "gets a second line with status \"delivered\" when its time comes.\n"
-                            "The first line of standard output is the port listened on.";
+                            "The first line of standard output is the port listened on.\n"
+                            "\n"
+                            "HTTP/1.1 with keep-alive (pipelined requests are answered in order; \"Connection:\n"
+                            "close\" and HTTP/1.0 close after the answer); GET only (others get 405); a request\n"
+                            "head over 16 KB gets 431 and the connection is closed, and so is a connection that\n"
+                            "makes no progress for 30 s. Every connection is served on its own: --delay-ms holds\n"
+                            "back one connection's answers, not the others'.\n"
+                            "\n"
+                            "Fault modes for the client's tests (every answer but 400, 405 and 431; the first\n"
+                            "three exclude each other):\n"
+                            "  --drop-after-accept  the request is served in full (an SMS is accepted, debited\n"
+                            "      and written to the outbox), then the connection is closed (FIN) with not one\n"
+                            "      byte of answer; a client that silently re-sends the GET sends the SMS twice\n"
+                            "      and gets 91.\n"
+                            "  --close-delimited  the answer is HTTP/1.0 with \"Connection: close\" and no\n"
+                            "      Content-Length; the body ends when the connection closes.\n"
+                            "  --cut-reply  the request is served, the headers declare a Content-Length 10 bytes\n"
+                            "      more than the body, the whole body is sent and then the connection is reset\n"
+                            "      (RST: lingering off, then closed).\n"
+                            "  --body-bytes N  the body is the normal text followed by N blanks (Content-Length\n"
+                            "      counts them), made as the socket drains.\n"
+                            "  --charset utf-16|latin1  the balance page and the --reply text are in UTF-16LE\n"
+                            "      with a byte order mark, declared \"charset=utf-16\", or in ISO-8859-1 with no\n"
+                            "      charset declared (\"text/html\" or \"text/plain\"); the page's <meta charset>\n"
+                            "      is then left out. The send reply (the code) stays UTF-8.\n"
+                            "  --max-per-minute N  a request arriving when N requests were served in the last\n"
+                            "      60 s gets 429 and is not served: nothing is accepted or debited. The\n"
+                            "      requests answered 429 or 405 and the dropped ones do not count.\n"
+                            "With --verbose each request is logged on standard error as one line: its arrival\n"
+                            "time (with milliseconds), method, target, \"->\" and the outcome with the fault\n"
+                            "applied, e.g. \"-> code 80 (dropped after accept)\" or \"-> dropped\".";
 
 int usageError(const QString &text)
 {
@@ -84,10 +114,31 @@ int main(int argc, char *argv[])
         QStringLiteral("reply"),
         QStringLiteral("Answers TEXT to every request (as HTML when it starts with '<'); nothing is sent or debited."),
         QStringLiteral("TEXT"));
+    const QCommandLineOption dropAfterAcceptOption(
+        QStringLiteral("drop-after-accept"),
+        QStringLiteral("Serves every request, then closes the connection without a byte of answer."));
+    const QCommandLineOption closeDelimitedOption(
+        QStringLiteral("close-delimited"),
+        QStringLiteral("Answers HTTP/1.0 without Content-Length, the body ended by closing the connection."));
+    const QCommandLineOption cutReplyOption(
+        QStringLiteral("cut-reply"),
+        QStringLiteral("Declares a Content-Length 10 bytes over the body, sends the body, then resets."));
+    const QCommandLineOption bodyBytesOption(QStringLiteral("body-bytes"),
+                                             QStringLiteral("Adds N blanks after every answer's body."),
+                                             QStringLiteral("N"), QStringLiteral("0"));
+    const QCommandLineOption charsetOption(
+        QStringLiteral("charset"),
+        QStringLiteral("Encoding of the balance page and the --reply text: utf-8 (default), utf-16 or latin1."),
+        QStringLiteral("NAME"), QStringLiteral("utf-8"));
+    const QCommandLineOption maxPerMinuteOption(
+        QStringLiteral("max-per-minute"),
+        QStringLiteral("Answers 429, serving nothing, once N requests were served in the last 60 s."),
+        QStringLiteral("N"), QStringLiteral("0"));
     const QCommandLineOption verboseOption(QStringLiteral("verbose"),
                                            QStringLiteral("Logs every request on standard error."));
     parser.addOptions({accountOption, accountsOption, portOption, listenOption, outboxOption, delayOption, dropOption,
-                       replyOption, verboseOption});
+                       replyOption, dropAfterAcceptOption, closeDelimitedOption, cutReplyOption, bodyBytesOption,
+                       charsetOption, maxPerMinuteOption, verboseOption});
     if (!parser.parse(QCoreApplication::arguments()))
         return usageError(parser.errorText());
     if (parser.isSet(QStringLiteral("help")))
@@ -117,15 +168,40 @@ int main(int argc, char *argv[])
     const auto port = nonNegative(parser.value(portOption));
     const auto delay = nonNegative(parser.value(delayOption));
     const auto dropEvery = nonNegative(parser.value(dropOption));
-    if (!port || *port > 65535 || !delay || !dropEvery)
-        return usageError(QStringLiteral("--port, --delay-ms and --drop-every want a whole number of 0 or more"));
+    const auto maxPerMinute = nonNegative(parser.value(maxPerMinuteOption));
+    bool bodyBytesOk = false;
+    const qint64 bodyBytes = parser.value(bodyBytesOption).toLongLong(&bodyBytesOk);
+    if (!port || *port > 65535 || !delay || !dropEvery || !maxPerMinute || !bodyBytesOk || bodyBytes < 0)
+        return usageError(QStringLiteral("--port, --delay-ms, --drop-every, --body-bytes and --max-per-minute want a "
+                                         "whole number of 0 or more"));
+    const QString charsetName = parser.value(charsetOption).toLower();
+    Charset charset = Charset::Utf8;
+    if (charsetName == u"utf-16")
+        charset = Charset::Utf16;
+    else if (charsetName == u"latin1" || charsetName == u"iso-8859-1")
+        charset = Charset::Latin1;
+    else if (charsetName != u"utf-8")
+        return usageError(QStringLiteral("--charset wants utf-8, utf-16 or latin1"));
+    const bool dropAfterAccept = parser.isSet(dropAfterAcceptOption);
+    const bool closeDelimited = parser.isSet(closeDelimitedOption);
+    const bool cutReply = parser.isSet(cutReplyOption);
+    if (int(dropAfterAccept) + int(closeDelimited) + int(cutReply) > 1)
+        return usageError(QStringLiteral("--drop-after-accept, --close-delimited and --cut-reply exclude each other"));
     const QHostAddress address(parser.value(listenOption));
     if (address.isNull())
         return usageError(QStringLiteral("--listen wants an IP address"));
 
-    FaultOptions faults{*delay, *dropEvery, std::nullopt};
+    FaultOptions faults;
+    faults.delayMs = *delay;
+    faults.dropEvery = *dropEvery;
     if (parser.isSet(replyOption))
         faults.fixedReply = parser.value(replyOption);
+    faults.dropAfterAccept = dropAfterAccept;
+    faults.closeDelimited = closeDelimited;
+    faults.cutReply = cutReply;
+    faults.bodyBytes = bodyBytes;
+    faults.charset = charset;
+    faults.maxPerMinute = *maxPerMinute;
 
     SimServer server(model, Outbox(parser.value(outboxOption)), faults, parser.isSet(verboseOption));
     const quint16 listening = server.listen(address, static_cast<quint16>(*port));
