@@ -186,6 +186,54 @@ private slots:
         QVERIFY2(clock.elapsed() < 3000, qPrintable(QString::number(clock.elapsed())));
     }
 
+    // One send, one request: a gateway that accepts then drops the connection, answers until
+    // its close, cuts its reply short of its length or sends an endless body gets every SMS once,
+    // and only a complete answer counts as one.
+    void oneRequestPerSend_data()
+    {
+        QTest::addColumn<QStringList>("mode");
+        QTest::addColumn<SendOutcome>("outcome");
+        QTest::addColumn<int>("code");
+        QTest::newRow("accept then drop") << QStringList{u"--drop-after-accept"_s} << SendOutcome::Unknown << 0;
+        QTest::newRow("close-delimited") << QStringList{u"--close-delimited"_s} << SendOutcome::Accepted << 80;
+        QTest::newRow("cut reply") << QStringList{u"--cut-reply"_s} << SendOutcome::Unknown << 0;
+        QTest::newRow("300 MB body") << QStringList{u"--body-bytes"_s, u"300000000"_s} << SendOutcome::Unknown << 0;
+    }
+    void oneRequestPerSend()
+    {
+        QFETCH(QStringList, mode);
+        QFETCH(SendOutcome, outcome);
+        SimulatorProcess sim(account(50) + mode + QStringList{u"--verbose"_s});
+        QVERIFY(sim.isRunning());
+        auto gateway = gatewayFor(sim);
+        QElapsedTimer clock;
+        clock.start();
+        constexpr int kSends = 5;
+        for (int i = 0; i < kSends; ++i) {
+            const SendReply reply = gateway->send(u"061234567"_s + QString::number(i), u"Bonjour"_s, QString());
+            QCOMPARE(reply.outcome, outcome);
+            QTEST(int(reply.code), "code");
+        }
+        QVERIFY2(clock.elapsed() < 3000, qPrintable(QString::number(clock.elapsed())));
+        QCOMPARE(sim.outbox().size(), kSends);
+        QTRY_COMPARE(sim.log().count(u" GET "_s), kSends);
+    }
+
+    // A balance page in UTF-16 with its mark, or in Latin-1 declaring nothing, reads as a browser reads it.
+    void balancePageEncodings_data()
+    {
+        QTest::addColumn<QString>("charset");
+        QTest::newRow("utf-16") << u"utf-16"_s;
+        QTest::newRow("latin-1, undeclared") << u"latin1"_s;
+    }
+    void balancePageEncodings()
+    {
+        QFETCH(QString, charset);
+        SimulatorProcess sim(account(1250) + QStringList{u"--charset"_s, charset});
+        QVERIFY(sim.isRunning());
+        QCOMPARE(gatewayFor(sim)->Solde(), u"1250"_s);
+    }
+
     // Quitting: a pending wait returns at once, and nothing more goes to the gateway.
     void cancelledWaitReturnsAtOnce()
     {

@@ -7,7 +7,7 @@ MessageBoxResponder::MessageBoxResponder(int answer)
 {
     m_previous = setMessageBoxHandler([this](const QString &text, int style) {
         m_shown.append({text, style});
-        return m_answer;
+        return m_next.isEmpty() ? m_answer : m_next.takeFirst();
     });
 }
 
