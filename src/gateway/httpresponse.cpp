@@ -65,7 +65,8 @@ void HttpResponseReader::run()
                 skip = 2;
             }
             if (end < 0) {
-                if (m_pending.size() > m_maxHead)
+                // Room for the blank line that may still end a head of the largest size.
+                if (m_pending.size() > m_maxHead + 4)
                     m_state = State::Failed;
                 return;
             }
@@ -91,8 +92,12 @@ void HttpResponseReader::run()
         case State::ChunkSize: {
             QByteArray line;
             if (!takeLine(&line)) {
-                if (m_pending.size() > kMaxChunkLine)
+                if (m_pending.size() > kMaxChunkLine + 1)
                     m_state = State::Failed;
+                return;
+            }
+            if (line.size() > kMaxChunkLine) {
+                m_state = State::Failed;
                 return;
             }
             const qsizetype extension = line.indexOf(';');
@@ -119,20 +124,28 @@ void HttpResponseReader::run()
             break;
         }
         case State::ChunkEnd: {
-            QByteArray line;
-            if (!takeLine(&line))
+            // Nothing but a line end may follow a chunk's data.
+            if (m_pending.isEmpty() || (m_pending.startsWith('\r') && m_pending.size() < 2))
                 return;
-            m_state = line.isEmpty() ? State::ChunkSize : State::Failed;
+            const qsizetype end = m_pending.startsWith("\r\n") ? 2 : m_pending.startsWith('\n') ? 1 : 0;
+            if (end == 0) {
+                m_state = State::Failed;
+                return;
+            }
+            m_pending.remove(0, end);
+            m_state = State::ChunkSize;
             break;
         }
         case State::Trailer: {
             QByteArray line;
             if (!takeLine(&line)) {
-                if (m_pending.size() > m_maxHead)
+                if (m_pending.size() > m_maxHead + 1)
                     m_state = State::Failed;
                 return;
             }
-            if (line.isEmpty())
+            if (line.size() > m_maxHead)
+                m_state = State::Failed;
+            else if (line.isEmpty())
                 m_state = State::Done;
             break;
         }
