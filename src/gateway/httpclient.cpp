@@ -153,7 +153,10 @@ HttpAnswer HttpClient::get(const QUrl &url, QDeadlineTimer deadline)
     m_loops.append(&loop);
     while (!ended && !m_cancelled && !deadline.hasExpired()) {
         timer.start(std::max<qint64>(1, deadline.remainingTime()));
-        loop.exec();
+        // Once the application is told to quit, every event loop returns at once: the wait ends
+        // with it instead of spinning to its deadline.
+        if (loop.exec() < 0)
+            m_cancelled = true;
     }
     m_loops.removeOne(&loop);
     socket->disconnect(&loop);
