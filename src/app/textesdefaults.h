@@ -9,6 +9,6 @@ struct TexteDefault {
     const char *utf8Text;
 };
 
-extern const std::array<TexteDefault, 284> kTextesDefaults;
+extern const std::array<TexteDefault, 289> kTextesDefaults;
 
 } // namespace parlevo

@@ -130,8 +130,10 @@ bool Charge_Predefinis(AppState &state)
     if (!FileExists(path))
         return true;
     const std::optional<QByteArray> bytes = readWholeFile(path);
-    if (!bytes)
+    if (!bytes) {
+        state.markUnreadable(QString::fromUtf16(kPredefinisFileName));
         return false;
+    }
     replaceFile(state.filePath(QString::fromUtf16(kPredefinisBackupName)), *bytes);
     state.colPredefinis().append(readPredefinis(*bytes));
     return true;
@@ -140,6 +142,9 @@ bool Charge_Predefinis(AppState &state)
 bool Sauve_Predefinis(AppState &state)
 {
     const QString path = state.filePath(QString::fromUtf16(kPredefinisFileName));
+    // A file that could not be read is still on disk, whole: an empty save would lose it.
+    if (state.isUnreadable(QString::fromUtf16(kPredefinisFileName)))
+        return false;
     const PredefiniList &list = state.colPredefinis();
     if (list.isEmpty())
         return removeFile(path);
