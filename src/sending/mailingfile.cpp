@@ -7,15 +7,17 @@
 
 namespace parlevo {
 
-std::optional<std::vector<std::unique_ptr<ClassContact>>> Charge_Mailing(const QString &path,
-                                                                         const std::function<QString()> &nextKey)
+std::optional<std::vector<std::unique_ptr<ClassContact>>>
+Charge_Mailing(const QString &path, const std::function<QString()> &nextKey, ReadFailure *failure)
 {
+    if (failure)
+        *failure = ReadFailure::CannotRead;
     if (!FileExists(path))
         return std::nullopt;
-    const std::optional<QByteArray> bytes = readWholeFile(path);
+    const std::optional<QByteArray> bytes = readWholeFile(path, nullptr, failure);
     if (!bytes)
         return std::nullopt;
-    return readContactLines(*bytes, nextKey);
+    return readForeignContactLines(*bytes, nextKey);
 }
 
 QByteArray mailingBytes(const QList<const ClassContact *> &rows)

@@ -1,5 +1,6 @@
 // The sending rules that need no window: the deferred value, the mailing file, the result texts.
 #include "app/textes.h"
+#include "filesizelimit.h"
 #include "sending/differer.h"
 #include "sending/mailingfile.h"
 #include "sending/sendrun.h"
@@ -125,8 +126,16 @@ private slots:
         QCOMPARE(fields(*(*rows)[0]), (QStringList{{}, {}, {}, {}, {}, {}, u"1"_s}));
         QCOMPARE(fields(*(*rows)[1]), (QStringList{u"A"_s, u"B"_s, {}, {}, {}, {}, u"2"_s}));
         QCOMPARE(fields(*(*rows)[2]), (QStringList{u"A"_s, u"B"_s, u"C"_s, u"D"_s, u"E"_s, u"F"_s, u"3"_s}));
-        // A file that cannot be written leaves nothing behind.
+        // A file that cannot be written leaves nothing behind; a full disk leaves the old one whole.
         QVERIFY(!Sauve_Mailing(dir.filePath(u"absent/dir/x.kxg"_s), {}));
+        const ClassContact big = contact(QString(8000, u'x'), {}, {}, {}, {}, {});
+        {
+            test::FileSizeLimit diskFull(4096);
+            if (!diskFull.active())
+                QSKIP("no file size limit on this system");
+            QVERIFY(!Sauve_Mailing(dir.filePath(u"court.kxg"_s), {&big}));
+        }
+        QCOMPARE(dir.read(u"court.kxg"_s), QByteArray("\r\nA;B\r\nA;B;C;D;E;F;G;H"));
     }
 };
 
