@@ -58,6 +58,8 @@ private slots:
         QVERIFY(state.config().WindowMaximized);
         QVERIFY(dir.read(u"Parlevo.cfg"_s).contains("Top=77"));
         QVERIFY(!dir.read(u"Parlevo.cfg"_s).contains("s3cr"));
+        // The password's key is the e-mail beside it: the file is its owner's alone.
+        QCOMPARE(QFile::permissions(dir.filePath(u"Parlevo.cfg"_s)) & 0x0FF, QFileDevice::Permissions());
 
         // A new e-mail without a password re-keys the stored one.
         QCOMPARE(cli({u"account"_s, u"--data-dir"_s, dir.path(), u"--email"_s, u"other@parlevo.test"_s}).status, 0);
@@ -166,6 +168,9 @@ private slots:
         QTest::newRow("bad --at") << QStringList{u"send"_s, u"--to"_s, u"0612345678"_s,      u"--message"_s,
                                                  u"m"_s,    u"--at"_s, u"2030-02-30 09:05"_s};
         QTest::newRow("account without e-mail") << QStringList{u"account"_s};
+        // An empty password would leave a cipher text that no longer deciphers.
+        QTest::newRow("account with an empty password")
+            << QStringList{u"account"_s, u"--email"_s, u"a@b.c"_s, u"--password-stdin"_s};
         QTest::newRow("data-dir without value") << QStringList{u"--data-dir"_s};
     }
     void usageErrors()

@@ -18,4 +18,8 @@ struct CliRun {
 // gateway when one is given, with input on its standard input.
 CliRun runCli(const QStringList &arguments, const QUrl &gateway = {}, const QByteArray &input = {});
 
+// The same, as a user without privileges: file permissions then hold, as they do for root only
+// in appearance. Tests running as root drop to "nobody"; status -2 when that is impossible here.
+CliRun runCliUnprivileged(const QStringList &arguments, const QByteArray &input = {});
+
 } // namespace parlevo::test
