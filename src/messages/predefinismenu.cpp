@@ -60,7 +60,7 @@ std::unique_ptr<QMenu> buildPredefinisMenu(const PredefiniList &list)
     }
     for (qsizetype first = 0; first < names.size(); first += kPredefinisMenuItems) {
         const qsizetype end = std::min(first + kPredefinisMenuItems, names.size());
-        auto *sub = new QMenu(itemText(names[first]) + u" \u2026 "_s + itemText(names[end - 1]), menu.get());
+        auto *sub = new QMenu(itemText(names.at(first)) + u" \u2026 "_s + itemText(names.at(end - 1)), menu.get());
         QObject::connect(sub, &QMenu::aboutToShow, sub, [sub, names, first, end] {
             if (sub->actions().isEmpty())
                 addItems(sub, names, first, end);
