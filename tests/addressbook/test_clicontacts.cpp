@@ -119,6 +119,12 @@ private slots:
         r = parlevo::test::runCliUnprivileged(
             {u"--data-dir"_s, dir.path(), u"contacts"_s, u"add"_s, u"--nom"_s, u"C"_s, u"--gsm"_s, u"08"_s});
         QCOMPARE(r.status, 1);
+        // A directory the user cannot write in: the lock's real reason, not "already running".
+        QVERIFY(QFile::setPermissions(dir.path(), QFileDevice::Permissions(0x7755)));
+        r = parlevo::test::runCliUnprivileged(
+            {u"--data-dir"_s, dir.path(), u"contacts"_s, u"add"_s, u"--nom"_s, u"C"_s, u"--gsm"_s, u"08"_s});
+        QCOMPARE(r.status, 1);
+        QVERIFY2(r.err.contains(u"parlevo-cli: cannot lock the data directory "_s), qPrintable(r.err));
         QVERIFY(QFile::setPermissions(dir.filePath(u"Contacts.lst"_s), QFileDevice::ReadOwner));
         QCOMPARE(dir.read(u"Contacts.lst"_s), book);
 

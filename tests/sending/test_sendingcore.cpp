@@ -3,6 +3,7 @@
 #include "filesizelimit.h"
 #include "sending/differer.h"
 #include "sending/mailingfile.h"
+#include "sending/mailingresults.h"
 #include "sending/sendrun.h"
 #include "testdatadir.h"
 
@@ -128,12 +129,13 @@ private slots:
         QCOMPARE(fields(*(*rows)[2]), (QStringList{u"A"_s, u"B"_s, u"C"_s, u"D"_s, u"E"_s, u"F"_s, u"3"_s}));
         // A file that cannot be written leaves nothing behind; a full disk leaves the old one whole.
         QVERIFY(!Sauve_Mailing(dir.filePath(u"absent/dir/x.kxg"_s), {}));
-        const ClassContact big = contact(QString(8000, u'x'), {}, {}, {}, {}, {});
+        const ClassContact big = contact({}, {}, {}, {}, QString(8000, u'x'), {});
         {
             test::FileSizeLimit diskFull(4096);
             if (!diskFull.active())
                 QSKIP("no file size limit on this system");
             QVERIFY(!Sauve_Mailing(dir.filePath(u"court.kxg"_s), {&big}));
+            QVERIFY(!Sauve_Resultats(dir.filePath(u"court.kxg"_s), {MailingResult{big, 80, QString()}}));
         }
         QCOMPARE(dir.read(u"court.kxg"_s), QByteArray("\r\nA;B\r\nA;B;C;D;E;F;G;H"));
     }
