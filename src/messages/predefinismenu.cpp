@@ -18,10 +18,6 @@ namespace {
 // Not owning: the popup is freed by Detruit_MenuPredefinis, and a weak pointer cannot outlive it.
 QPointer<QMenu> g_menu;
 
-} // namespace
-
-namespace {
-
 // Names are shown as typed: a "&" is not a keyboard accelerator here.
 QString itemText(const QString &name)
 {
