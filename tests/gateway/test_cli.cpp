@@ -10,6 +10,10 @@
 #include <QTcpServer>
 #include <QTest>
 
+#ifdef Q_OS_LINUX
+#include <sys/resource.h>
+#endif
+
 using namespace Qt::StringLiterals;
 
 using namespace parlevo;
@@ -184,6 +188,43 @@ private slots:
         QCOMPARE(r.status, 64);
         QVERIFY(!r.err.isEmpty());
         QVERIFY(!QFile::exists(dir.filePath(u"Parlevo.cfg"_s)));
+    }
+
+    // The password is held in clear in memory: the tool never leaves a core file of itself.
+    void noCoreFile()
+    {
+#ifdef Q_OS_LINUX
+        rlimit limit{};
+        QVERIFY(getrlimit(RLIMIT_CORE, &limit) == 0);
+        if (limit.rlim_max == 0)
+            QSKIP("core files are off for every process here: nothing to turn off");
+        const rlimit previous = limit;
+        limit.rlim_cur = limit.rlim_max;
+        QVERIFY(setrlimit(RLIMIT_CORE, &limit) == 0); // inherited by the tool
+        TestDataDir dir;
+        QProcess tool;
+        tool.start(parlevo::test::cliProgram(),
+                   {u"account"_s, u"--data-dir"_s, dir.path(), u"--email"_s, kMail, u"--password-stdin"_s});
+        setrlimit(RLIMIT_CORE, &previous);
+        QVERIFY(tool.waitForStarted());
+        // While it waits for the password, its own limit can be read.
+        const auto coreLimit = [&tool] {
+            QFile limits(u"/proc/%1/limits"_s.arg(tool.processId()));
+            if (!limits.open(QIODevice::ReadOnly))
+                return QByteArray();
+            for (const QByteArray &line : limits.readAll().split('\n')) {
+                if (line.startsWith("Max core file size"))
+                    return line.mid(26).simplified().split(' ').value(0);
+            }
+            return QByteArray();
+        };
+        QTRY_COMPARE_WITH_TIMEOUT(coreLimit(), QByteArray("0"), 10000);
+        tool.write("demo\n");
+        tool.closeWriteChannel();
+        QVERIFY(tool.waitForFinished());
+#else
+        QSKIP("reads the tool's limits from /proc");
+#endif
     }
 
     void helpOnEveryCommand()

@@ -34,6 +34,11 @@ CliRun runProgram(const QString &program, const QStringList &arguments, const QU
 
 } // namespace
 
+QString cliProgram()
+{
+    return QStringLiteral(PARLEVO_CLI_PATH);
+}
+
 CliRun runCli(const QStringList &arguments, const QUrl &gateway, const QByteArray &input)
 {
     return runProgram(QStringLiteral(PARLEVO_CLI_PATH), arguments, gateway, input);

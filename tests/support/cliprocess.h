@@ -14,6 +14,9 @@ struct CliRun {
     QString err;
 };
 
+// The built parlevo-cli.
+QString cliProgram();
+
 // Runs the built parlevo-cli with the arguments (never the user's PARLEVO_HOME), pointed at the
 // gateway when one is given, with input on its standard input.
 CliRun runCli(const QStringList &arguments, const QUrl &gateway = {}, const QByteArray &input = {});
