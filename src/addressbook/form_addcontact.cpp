@@ -20,9 +20,8 @@ using namespace Qt::StringLiterals;
 
 namespace parlevo {
 
-ContactFieldValidator::ContactFieldValidator(bool numberOnly, QObject *parent)
+ContactFieldValidator::ContactFieldValidator(QObject *parent)
     : QValidator(parent)
-    , m_numberOnly(numberOnly)
 {
 }
 
@@ -31,9 +30,9 @@ QValidator::State ContactFieldValidator::validate(QString &input, int &pos) cons
     // The characters refused are dropped where they stand; the cursor keeps its place among
     // the characters kept.
     const QString before = input.left(pos);
-    const QString kept = m_numberOnly ? numberCharactersOnly(input) : withoutForbidden(input);
+    const QString kept = withoutForbidden(input);
     if (kept.size() != input.size()) {
-        pos = int((m_numberOnly ? numberCharactersOnly(before) : withoutForbidden(before)).size());
+        pos = int(withoutForbidden(before).size());
         input = kept;
     }
     return Acceptable;
@@ -45,7 +44,7 @@ QLineEdit *makeEdit(const char16_t *name, QWidget *parent)
 {
     auto *edit = new QLineEdit(parent);
     edit->setObjectName(QString::fromUtf16(name));
-    edit->setValidator(new ContactFieldValidator(false, edit));
+    edit->setValidator(new ContactFieldValidator(edit));
     return edit;
 }
 
@@ -84,7 +83,7 @@ QComboBox *makeCombo(const char16_t *name, QWidget *parent)
     combo->setInsertPolicy(QComboBox::NoInsert);
     // Typing "Client" where "Clients VIP" is offered must give "Client".
     combo->setCompleter(nullptr);
-    combo->setValidator(new ContactFieldValidator(false, combo));
+    combo->setValidator(new ContactFieldValidator(combo));
     return combo;
 }
 

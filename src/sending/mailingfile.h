@@ -24,7 +24,8 @@ namespace parlevo {
 std::optional<std::vector<std::unique_ptr<ClassContact>>>
 Charge_Mailing(const QString &path, const std::function<QString()> &nextKey, ReadFailure *failure = nullptr);
 
-// The bytes of a mailing file for these rows, in order; no row gives no byte.
+// The bytes of a mailing file for these rows, in order; no row gives no byte. Windows-1252, or
+// UTF-8 with a byte order mark when Windows-1252 would lose characters or read back otherwise.
 QByteArray mailingBytes(const QList<const ClassContact *> &rows);
 
 // Writes the rows to path, replacing a previous file only once the new one is complete. False

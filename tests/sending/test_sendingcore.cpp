@@ -110,6 +110,15 @@ private slots:
                  (QStringList{u"Amis"_s, u"Sté"_s, u" Dupont"_s, u"M."_s, u"Jean"_s, u"Dupont"_s, u"1"_s}));
         QCOMPARE(fields(*(*rows)[1]),
                  (QStringList{u"Clients"_s, QString(), QString(), u"Zoé"_s, u"Éric"_s, u"0698765432"_s, u"2"_s}));
+
+        // Rows that Windows-1252 cannot hold, or whose Windows-1252 bytes would read as UTF-8, are
+        // saved in UTF-8 and come back whole.
+        for (const QString &name : {u"Иван"_s, u"Ã©"_s}) {
+            const ClassContact c = contact({}, {}, {}, {}, name, u"07"_s);
+            QVERIFY(Sauve_Mailing(path, {&c}));
+            QCOMPARE(dir.read(u"liste.kxg"_s), "\xEF\xBB\xBF;;;;" + name.toUtf8() + ";07\r\n");
+            QCOMPARE(Charge_Mailing(path, counter())->at(0)->Nom, name);
+        }
     }
 
     void mailingFileEdges()
