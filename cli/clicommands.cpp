@@ -82,9 +82,16 @@ int exitStatusOf(SendOutcome outcome)
     return kUnreachable;
 }
 
+// Whole texts: a NUL character inside a field must not end the output there.
+void write(const QString &text, std::FILE *stream)
+{
+    const QByteArray bytes = text.toUtf8();
+    std::fwrite(bytes.constData(), 1, std::size_t(bytes.size()), stream);
+}
+
 void out(const QString &text)
 {
-    std::fputs(text.toUtf8().constData(), stdout);
+    write(text, stdout);
     std::fputc('\n', stdout);
     std::fflush(stdout);
 }
@@ -93,7 +100,7 @@ void err(const QString &text)
 {
     QString plain = text;
     plain.replace(u"\r\n"_s, u"\n"_s);
-    std::fputs(plain.toUtf8().constData(), stderr);
+    write(plain, stderr);
     std::fputc('\n', stderr);
     std::fflush(stderr);
 }
@@ -136,6 +143,32 @@ bool parseCommand(QCommandLineParser &parser, const QString &command, const QStr
         return false;
     }
     return true;
+}
+
+// Takes the data directory for a change, as the app does; false (and why, on standard error) when
+// another copy holds it or no lock can be made there.
+bool lockForChange(AppState &state, SingleInstance &lock)
+{
+    QString reason;
+    switch (lock.acquire(&reason)) {
+    case SingleInstance::Outcome::Acquired:
+        return true;
+    case SingleInstance::Outcome::HeldByOther:
+        err(state.Textes(4));
+        return false;
+    case SingleInstance::Outcome::CannotCreate:
+        err(u"parlevo-cli: cannot lock the data directory "_s + QDir::toNativeSeparators(state.dataDir()) + u": "_s +
+            reason);
+        return false;
+    }
+    return false;
+}
+
+// Why a file could not be read, with the system's reason.
+QString cannotRead(const QString &path, const QString &reason)
+{
+    return u"cannot read "_s + QDir::toNativeSeparators(path) +
+           (reason.isEmpty() ? u": not a regular file, or larger than 2 GB"_s : u": "_s + reason);
 }
 
 // The state the desktop app would have after its start-up steps for the text table and the configuration.
@@ -268,26 +301,37 @@ int account(const QString &globalDataDir, const QStringList &arguments)
         password = QString::fromUtf8(input.readLine());
         while (password.endsWith(u'\n') || password.endsWith(u'\r'))
             password.chop(1);
+        // An empty password is never stored: the file would keep a cipher text keyed by the old
+        // e-mail, which no longer deciphers.
+        if (password.isEmpty())
+            return usage(u"--password-stdin read an empty password; the account is unchanged"_s, u"account"_s);
     }
+    // The e-mail as the configuration file will give it back (blanks and quotes around it dropped).
+    IniDocument probe;
+    probe.setValue(u"Account"_s, u"E-mail"_s, parser.value(email));
+    const QString mail = probe.value(u"Account"_s, u"E-mail"_s, QString());
 
     auto state = loadState(parser.isSet(dataDirOption()) ? parser.value(dataDirOption()) : globalDataDir);
+    const QString path = state->filePath(QString::fromUtf16(kConfigFileName));
+    if (state->isUnreadable(QString::fromUtf16(kConfigFileName))) {
+        QString reason;
+        readWholeFile(path, &reason);
+        err(u"parlevo-cli: "_s + cannotRead(path, reason));
+        return kFailure;
+    }
     QDir().mkpath(state->dataDir());
     // The app writes the configuration when it quits: a change made under it would be lost.
     SingleInstance instance(state->dataDir());
-    if (!instance.tryAcquire()) {
-        err(state->Textes(4));
+    if (!lockForChange(*state, instance))
         return kFailure;
-    }
     ClassSendora &gateway = state->Gateway();
-    gateway.Mail = parser.value(email);
+    gateway.Mail = mail;
     if (parser.isSet(passwordStdin))
         gateway.Password = password;
     const Config &c = state->config();
-    SaveConfig(*state, WindowGeometry{c.WindowTop, c.WindowLeft, c.WindowWidth, c.WindowHeight, c.WindowMaximized});
-
-    const QString path = state->filePath(QString::fromUtf16(kConfigFileName));
-    if (ReadIni(u"Account"_s, u"E-mail"_s, u"\n"_s, path) != gateway.Mail) {
-        err(u"parlevo-cli: cannot write "_s + path);
+    if (!SaveConfig(*state,
+                    WindowGeometry{c.WindowTop, c.WindowLeft, c.WindowWidth, c.WindowHeight, c.WindowMaximized})) {
+        err(u"parlevo-cli: cannot write "_s + QDir::toNativeSeparators(path));
         return kFailure;
     }
     out(path);
@@ -297,12 +341,19 @@ int account(const QString &globalDataDir, const QStringList &arguments)
 // The fields a search can look in, in the picker's order.
 const QStringList kSearchFields{u"societe"_s, u"titre"_s, u"prenom"_s, u"nom"_s, u"gsm"_s};
 
-// The book as the app would load it, without the start-up copy: listing changes nothing.
-std::vector<std::unique_ptr<ClassContact>> readBook(AppState &state)
+// The book as the app would load it, without the start-up copy: listing changes nothing. No file
+// is an empty book; nothing (and why, on standard error) when the file cannot be read.
+std::optional<std::vector<std::unique_ptr<ClassContact>>> readBook(AppState &state)
 {
-    const std::optional<QByteArray> bytes = readWholeFile(state.filePath(QString::fromUtf16(kContactsFileName)));
-    if (!bytes)
-        return {};
+    const QString path = state.filePath(QString::fromUtf16(kContactsFileName));
+    if (!FileExists(path))
+        return std::vector<std::unique_ptr<ClassContact>>{};
+    QString reason;
+    const std::optional<QByteArray> bytes = readWholeFile(path, &reason);
+    if (!bytes) {
+        err(u"parlevo-cli: "_s + cannotRead(path, reason));
+        return std::nullopt;
+    }
     return readContactLines(*bytes, [&state] { return state.NextKey(); });
 }
 
@@ -337,14 +388,17 @@ int contactsList(const QString &globalDataDir, const QStringList &arguments)
 
     auto state = loadState(parser.isSet(dataDirOption()) ? parser.value(dataDirOption()) : globalDataDir);
     const QString all = state->Textes(163);
+    const auto book = readBook(*state);
+    if (!book)
+        return kFailure;
     QString lines;
-    for (const std::unique_ptr<ClassContact> &c : readBook(*state)) {
+    for (const std::unique_ptr<ClassContact> &c : *book) {
         if (parser.isSet(search) ? !listedBySearch(*c, int(field), parser.value(search))
                                  : parser.isSet(group) && !listedByGroup(*c, parser.value(group), all))
             continue;
         lines += QStringList{c->Groupe, c->Societe, c->Titre, c->Prenom, c->Nom, c->Phone}.join(u'\t') + u'\n';
     }
-    std::fputs(lines.toUtf8().constData(), stdout);
+    write(lines, stdout);
     return kAccepted;
 }
 
@@ -355,12 +409,13 @@ std::unique_ptr<AppState> loadBookForChange(const QString &dataDir, std::unique_
     QDir().mkpath(state->dataDir());
     // The app writes the book when it quits: a change made under it would be lost.
     lock = std::make_unique<SingleInstance>(state->dataDir());
-    if (!lock->tryAcquire()) {
-        err(state->Textes(4));
+    if (!lockForChange(*state, *lock))
         return nullptr;
-    }
     if (!Charge_Contacts(*state)) {
-        err(u"parlevo-cli: cannot read "_s + state->filePath(QString::fromUtf16(kContactsFileName)));
+        const QString path = state->filePath(QString::fromUtf16(kContactsFileName));
+        QString reason;
+        readWholeFile(path, &reason);
+        err(u"parlevo-cli: "_s + cannotRead(path, reason));
         return nullptr;
     }
     return state;
@@ -463,6 +518,10 @@ int contactsAdd(const QString &globalDataDir, const QStringList &arguments)
     if (contact->Phone != numberCharactersOnly(contact->Phone))
         return usage(u"--gsm takes digits, blanks and full stops only"_s, u"contacts add"_s);
     const QString dataDir = parser.isSet(dataDirOption()) ? parser.value(dataDirOption()) : globalDataDir;
+    if (const QString refused = unsavableCharacters(*contact); !refused.isEmpty()) {
+        err(QString(loadState(dataDir)->Textes(289)).replace(u"%1"_s, refused));
+        return usage(u"the address book file cannot hold these characters"_s, u"contacts add"_s);
+    }
     if (const int error = contactEditorError(contact->Nom, contact->Phone); error != 0) {
         err(loadState(dataDir)->Textes(error));
         return usage(error == 135 ? u"contacts add needs --nom"_s : u"contacts add needs --gsm"_s, u"contacts add"_s);
@@ -617,9 +676,10 @@ int mailing(const QString &globalDataDir, const QStringList &arguments)
     std::vector<std::unique_ptr<ClassContact>> rows;
     if (parser.isSet(retryFailed)) {
         const QString path = parser.value(retryFailed);
-        const auto bytes = readWholeFile(path);
+        QString reason;
+        const auto bytes = readWholeFile(path, &reason);
         if (!bytes)
-            return usage(u"cannot read "_s + path, u"mailing send"_s);
+            return usage(cannotRead(path, reason), u"mailing send"_s);
         QString error;
         const auto previous = readResultsFile(*bytes, &error);
         if (!previous)
@@ -636,14 +696,21 @@ int mailing(const QString &globalDataDir, const QStringList &arguments)
             return kAccepted;
         }
     } else if (!files.isEmpty()) {
+        if (!FileExists(files.first()))
+            return usage(u"cannot read "_s + files.first(), u"mailing send"_s);
+        QString reason;
+        if (!readWholeFile(files.first(), &reason))
+            return usage(cannotRead(files.first(), reason), u"mailing send"_s);
         auto loaded = Charge_Mailing(files.first(), nextKey);
         if (!loaded)
             return usage(u"cannot read "_s + files.first(), u"mailing send"_s);
         rows = std::move(*loaded);
     } else {
         // Read without the app's start-up copy: the command changes nothing in the data directory.
-        const auto bytes = readWholeFile(state->filePath(QString::fromUtf16(kContactsFileName)));
-        for (auto &contact : bytes ? readContactLines(*bytes, nextKey) : decltype(rows){}) {
+        auto book = readBook(*state);
+        if (!book)
+            return kFailure;
+        for (auto &contact : *book) {
             if (contact->Groupe == parser.value(group))
                 rows.push_back(mailingCopy(*contact, contact->GUID));
         }

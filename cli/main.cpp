@@ -1,9 +1,11 @@
+#include "app/coredump.h"
 #include "clicommands.h"
 
 #include <QCoreApplication>
 
 int main(int argc, char *argv[])
 {
+    parlevo::disableCoreDumps();
     QCoreApplication app(argc, argv);
     // The same names as the desktop app, so both find the same per-user data directory.
     QCoreApplication::setApplicationName(QStringLiteral("Parlevo"));

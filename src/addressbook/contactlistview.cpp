@@ -163,8 +163,15 @@ void ContactListView::keyPressEvent(QKeyEvent *event)
         event->accept();
         return;
     }
-    if (event->key() == Qt::Key_Delete && event->modifiers() == Qt::NoModifier) {
+    // The keypad's Delete and Shift+Delete delete as Delete does.
+    if (event->key() == Qt::Key_Delete && (event->modifiers() & ~(Qt::KeypadModifier | Qt::ShiftModifier)) == 0) {
         emit deleteKeyPressed();
+        event->accept();
+        return;
+    }
+    // Shift+F10 is the menu key of keyboards that have none.
+    if (event->key() == Qt::Key_F10 && (event->modifiers() & ~Qt::KeypadModifier) == Qt::ShiftModifier) {
+        openMenuAtCurrentRow();
         event->accept();
         return;
     }
@@ -192,9 +199,14 @@ void ContactListView::contextMenuEvent(QContextMenuEvent *event)
         event->accept();
         return;
     }
+    openMenuAtCurrentRow();
+    event->accept();
+}
+
+void ContactListView::openMenuAtCurrentRow()
+{
     const QRect row = visualRect(currentIndex());
     emit rightButtonPressed(viewport()->mapToGlobal(row.isValid() ? row.bottomLeft() : QPoint(0, 0)));
-    event->accept();
 }
 
 void ContactListView::mouseDoubleClickEvent(QMouseEvent *event)

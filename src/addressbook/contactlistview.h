@@ -65,6 +65,7 @@ protected:
 
 private:
     void showSort();
+    void openMenuAtCurrentRow();
 
     AppState &m_state;
     ContactListModel *m_model;

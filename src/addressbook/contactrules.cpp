@@ -1,5 +1,6 @@
 #include "contactrules.h"
 
+#include "app/codec1252.h"
 #include "app/config.h"
 
 #include <algorithm>
@@ -430,6 +431,13 @@ QString withoutForbidden(const QString &text)
     QString kept = text;
     kept.removeIf(isForbiddenInField);
     return kept;
+}
+
+QString unsavableCharacters(const ClassContact &contact)
+{
+    return unencodable1252(
+        QStringList{contact.Groupe, contact.Societe, contact.Titre, contact.Prenom, contact.Nom, contact.Phone}.join(
+            QString()));
 }
 
 bool isNumberCharacter(QChar c)

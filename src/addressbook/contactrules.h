@@ -86,6 +86,10 @@ int contactEditorError(const QString &nom, const QString &gsm);
 // ";", CR and LF would break a line of the contacts file: they are refused in every field.
 bool isForbiddenInField(QChar c);
 QString withoutForbidden(const QString &text);
+// The characters of a contact's six stored fields that the contacts file (Windows-1252) cannot
+// hold, each once; empty when it can hold them all.
+QString unsavableCharacters(const ClassContact &contact);
+
 // The number box takes digits, blanks and full stops only.
 bool isNumberCharacter(QChar c);
 QString numberCharactersOnly(const QString &text);

@@ -7,6 +7,7 @@
 #include "groupcollection.h"
 #include "storefile.h"
 
+#include <QFileInfo>
 #include <QSet>
 
 #include <algorithm>
@@ -200,14 +201,56 @@ readContactLines(QByteArrayView bytes, const std::function<QString()> &nextKey, 
     return contacts;
 }
 
+std::vector<std::unique_ptr<ClassContact>> readForeignContactLines(QByteArrayView bytes,
+                                                                   const std::function<QString()> &nextKey)
+{
+    const bool plainAscii = std::none_of(bytes.begin(), bytes.end(), [](char b) { return b & 0x80; });
+    const std::optional<QString> utf8 = plainAscii ? std::nullopt : decodeUtf8(bytes);
+    if (!utf8)
+        return readContactLines(bytes, nextKey);
+
+    std::vector<std::unique_ptr<ClassContact>> contacts;
+    const QStringView text = *utf8;
+    qsizetype i = 0;
+    while (i < text.size()) {
+        std::array<QStringView, kFieldCount> fields;
+        int field = 0;
+        qsizetype start = i;
+        for (; i < text.size() && text[i] != u'\r' && text[i] != u'\n'; ++i) {
+            if (text[i] == u';') {
+                if (field < kFieldCount)
+                    fields[field] = text.sliced(start, i - start);
+                ++field;
+                start = i + 1;
+            }
+        }
+        if (field < kFieldCount)
+            fields[field] = text.sliced(start, i - start);
+        if (i < text.size() && text[i++] == u'\r' && i < text.size() && text[i] == u'\n')
+            ++i;
+        auto contact = std::make_unique<ClassContact>();
+        contact->Groupe = fields[0].toString();
+        contact->Societe = fields[1].toString();
+        contact->Titre = fields[2].toString();
+        contact->Prenom = fields[3].toString();
+        contact->Nom = fields[4].toString();
+        contact->Phone = fields[5].toString();
+        contact->GUID = nextKey();
+        contacts.push_back(std::move(contact));
+    }
+    return contacts;
+}
+
 bool Charge_Contacts(AppState &state)
 {
     const QString path = state.filePath(QString::fromUtf16(kContactsFileName));
     if (!FileExists(path))
         return true;
     const std::optional<QByteArray> bytes = readWholeFile(path);
-    if (!bytes)
+    if (!bytes) {
+        state.markUnreadable(QString::fromUtf16(kContactsFileName));
         return false;
+    }
     // The copy is the file as this run found it, so it is made from the very bytes loaded.
     replaceFile(state.filePath(QString::fromUtf16(kContactsBackupName)), *bytes);
 
@@ -252,6 +295,10 @@ QByteArray contactLines(const ContactCollection &contacts)
 
 bool Sauve_Contacts(AppState &state, const QString &path)
 {
+    // A book that could not be read is still on disk, whole: an empty save would lose it.
+    if (state.isUnreadable(QString::fromUtf16(kContactsFileName)) &&
+        QFileInfo(path) == QFileInfo(state.filePath(QString::fromUtf16(kContactsFileName))))
+        return false;
     const ContactCollection &contacts = state.colContacts();
     if (contacts.isEmpty())
         return removeFile(path);

@@ -21,7 +21,8 @@ inline constexpr const char16_t *kContactsBackupName = u"Contacts.bak";
 
 // Loads "Contacts.lst" of the data directory into colContacts and its groups into colGroupes,
 // after copying the file as found to "Contacts.bak". No file: nothing happens. False when the
-// file exists but cannot be read; the book then stays as it was.
+// file exists but cannot be read; the book then stays as it was and the file is marked unreadable,
+// so that no save of the run replaces or removes it.
 bool Charge_Contacts(AppState &state);
 
 // Writes colContacts to path, replacing the previous file only once the new one is complete.
@@ -37,6 +38,12 @@ bool Sauve_Contacts(AppState &state, const QString &path);
 // spelling of Groupe in the order first met.
 std::vector<std::unique_ptr<ClassContact>>
 readContactLines(QByteArrayView bytes, const std::function<QString()> &nextKey, QStringList *groups = nullptr);
+
+// The same lines from a file another program may have written (an import, a mailing file): read
+// as UTF-8 when the bytes are valid UTF-8 (with or without a byte order mark), else as
+// Windows-1252.
+std::vector<std::unique_ptr<ClassContact>> readForeignContactLines(QByteArrayView bytes,
+                                                                   const std::function<QString()> &nextKey);
 
 // Appends the line of one contact. A ";", CR or LF inside a value would break the line, so each
 // becomes a blank.

@@ -1,6 +1,7 @@
 #include "csvimport.h"
 
 #include "app/appstate.h"
+#include "contactrules.h"
 #include "contactstore.h"
 #include "storefile.h"
 
@@ -12,22 +13,49 @@ namespace parlevo {
 
 CsvImportResult importCsvFile(AppState &state, const QString &path)
 {
-    const std::optional<QByteArray> bytes = readWholeFile(path);
-    if (!bytes)
-        return {};
+    ReadFailure failure = ReadFailure::None;
+    const std::optional<QByteArray> bytes = readWholeFile(path, nullptr, &failure);
+    if (!bytes) {
+        CsvImportResult result;
+        result.tooLarge = failure == ReadFailure::TooLarge;
+        return result;
+    }
     // The import file has the contacts file's layout, so the same reader takes it; it accepts a
     // lone line feed as a line end, as files written on other systems have.
-    auto contacts = readContactLines(*bytes, [&state] { return state.NextKey(); });
-    const qsizetype count = state.colContacts().append(std::move(contacts));
-    return {true, count};
+    auto contacts = readForeignContactLines(*bytes, [&state] { return state.NextKey(); });
+    CsvImportResult result;
+    result.opened = true;
+    std::erase_if(contacts, [&result](const std::unique_ptr<ClassContact> &contact) {
+        const QString refused = unsavableCharacters(*contact);
+        if (refused.isEmpty())
+            return false;
+        ++result.refused;
+        for (qsizetype i = 0; i < refused.size(); ++i) {
+            const qsizetype length = refused[i].isHighSurrogate() && i + 1 < refused.size() ? 2 : 1;
+            const QStringView one = QStringView(refused).sliced(i, length);
+            if (!result.refusedCharacters.contains(one))
+                result.refusedCharacters += one;
+            i += length - 1;
+        }
+        return true;
+    });
+    result.count = contacts.empty() ? 0 : state.colContacts().append(std::move(contacts));
+    return result;
 }
 
 QString csvImportMessage(const TextTable &textes, const CsvImportResult &result, const QString &path)
 {
     QString text = textes(41) + u":\r\n\r\n"_s;
-    if (!result.opened)
+    if (result.tooLarge)
+        text += QString(textes(291)).replace(u"%1"_s, QDir::toNativeSeparators(path)) + u"\r\n\r\n"_s;
+    else if (!result.opened)
         text += QDir::toNativeSeparators(path) + u"\r\n\r\n"_s;
-    return text + QString(textes(35)).replace(u"%1"_s, QString::number(result.count));
+    text += QString(textes(35)).replace(u"%1"_s, QString::number(result.count));
+    if (result.refused > 0)
+        text += u"\r\n\r\n"_s + QString(textes(290))
+                                    .replace(u"%1"_s, QString::number(result.refused))
+                                    .replace(u"%2"_s, result.refusedCharacters);
+    return text;
 }
 
 } // namespace parlevo

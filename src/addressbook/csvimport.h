@@ -10,16 +10,25 @@ class TextTable;
 struct CsvImportResult {
     // False when the file could not be read: nothing was added.
     bool opened = false;
+    // The file was not read because it is not a regular file or is too large.
+    bool tooLarge = false;
     qsizetype count = 0;
+    // Lines left out because the contacts file could not hold some of their characters, and
+    // those characters, each once.
+    qsizetype refused = 0;
+    QString refusedCharacters;
 };
 
 // Appends the contacts of a ";"-separated file to colContacts, one per line in the contacts
-// file's field order, each under a new key. Nothing is checked, trimmed or unquoted: a header
-// or an empty line becomes a contact too. The groups are not added to colGroupes.
+// file's field order, each under a new key. The file is UTF-8 when its bytes are valid UTF-8,
+// else Windows-1252. Nothing is checked, trimmed or unquoted: a header or an empty line becomes a
+// contact too; only a line with characters Windows-1252 cannot hold is left out, as it would be
+// saved as "?". The groups are not added to colGroupes.
 CsvImportResult importCsvFile(AppState &state, const QString &path);
 
 // The message that closes an import: "Importer depuis un fichier CSV:", an empty line, then
-// "<count> contact(s) importé(s)". For a file that could not be read, its path comes first.
+// "<count> contact(s) importé(s)". For a file that could not be read, its path comes first (with
+// the reason when it was too large); lines left out are told after the count.
 QString csvImportMessage(const TextTable &textes, const CsvImportResult &result, const QString &path);
 
 } // namespace parlevo

@@ -14,13 +14,14 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include <memory>
+
 using namespace Qt::StringLiterals;
 
 namespace parlevo {
 
-ContactFieldValidator::ContactFieldValidator(bool numberOnly, QObject *parent)
+ContactFieldValidator::ContactFieldValidator(QObject *parent)
     : QValidator(parent)
-    , m_numberOnly(numberOnly)
 {
 }
 
@@ -29,9 +30,9 @@ QValidator::State ContactFieldValidator::validate(QString &input, int &pos) cons
     // The characters refused are dropped where they stand; the cursor keeps its place among
     // the characters kept.
     const QString before = input.left(pos);
-    const QString kept = m_numberOnly ? numberCharactersOnly(input) : withoutForbidden(input);
+    const QString kept = withoutForbidden(input);
     if (kept.size() != input.size()) {
-        pos = int((m_numberOnly ? numberCharactersOnly(before) : withoutForbidden(before)).size());
+        pos = int(withoutForbidden(before).size());
         input = kept;
     }
     return Acceptable;
@@ -39,11 +40,38 @@ QValidator::State ContactFieldValidator::validate(QString &input, int &pos) cons
 
 namespace {
 
-QLineEdit *makeEdit(const char16_t *name, bool numberOnly, QWidget *parent)
+QLineEdit *makeEdit(const char16_t *name, QWidget *parent)
 {
     auto *edit = new QLineEdit(parent);
     edit->setObjectName(QString::fromUtf16(name));
-    edit->setValidator(new ContactFieldValidator(numberOnly, edit));
+    edit->setValidator(new ContactFieldValidator(edit));
+    return edit;
+}
+
+// The number box filters what the user types or pastes, never the stored value it is given: a
+// validator would rewrite "+33 6 12-34" as soon as the contact is shown. Only the characters an
+// edit brings (between the unchanged start and end of the text) are filtered.
+QLineEdit *makeNumberEdit(const char16_t *name, QWidget *parent)
+{
+    auto *edit = makeEdit(name, parent);
+    auto previous = std::make_shared<QString>();
+    QObject::connect(edit, &QLineEdit::textChanged, edit, [previous](const QString &text) { *previous = text; });
+    QObject::connect(edit, &QLineEdit::textEdited, edit, [edit, previous](const QString &text) {
+        const QString &old = *previous;
+        qsizetype head = 0;
+        while (head < old.size() && head < text.size() && old[head] == text[head])
+            ++head;
+        qsizetype tail = 0;
+        while (tail < old.size() - head && tail < text.size() - head &&
+               old[old.size() - 1 - tail] == text[text.size() - 1 - tail])
+            ++tail;
+        const QString typed = text.mid(head, text.size() - head - tail);
+        const QString kept = numberCharactersOnly(typed);
+        if (kept == typed)
+            return;
+        edit->setText(text.left(head) + kept + text.right(tail));
+        edit->setCursorPosition(int(head + kept.size()));
+    });
     return edit;
 }
 
@@ -53,7 +81,9 @@ QComboBox *makeCombo(const char16_t *name, QWidget *parent)
     combo->setObjectName(QString::fromUtf16(name));
     combo->setEditable(true);
     combo->setInsertPolicy(QComboBox::NoInsert);
-    combo->setValidator(new ContactFieldValidator(false, combo));
+    // Typing "Client" where "Clients VIP" is offered must give "Client".
+    combo->setCompleter(nullptr);
+    combo->setValidator(new ContactFieldValidator(combo));
     return combo;
 }
 
@@ -69,13 +99,13 @@ Form_AddContact::Form_AddContact(AppState &state, QWidget *parent)
     frame->setObjectName(u"FrameContact"_s);
     auto *form = new QFormLayout(frame);
     m_comboGroupe = makeCombo(u"ComboGroupe", frame);
-    m_textSociete = makeEdit(u"TextSociete", false, frame);
+    m_textSociete = makeEdit(u"TextSociete", frame);
     m_comboTitre = makeCombo(u"ComboTitre", frame);
     for (int i = 172; i <= 180; ++i)
         m_comboTitre->addItem(state.Textes(i));
-    m_textPrenom = makeEdit(u"TextPrenom", false, frame);
-    m_textNom = makeEdit(u"TextNom", false, frame);
-    m_textGSM = makeEdit(u"TextGSM", true, frame);
+    m_textPrenom = makeEdit(u"TextPrenom", frame);
+    m_textNom = makeEdit(u"TextNom", frame);
+    m_textGSM = makeNumberEdit(u"TextGSM", frame);
     const struct {
         const char16_t *name;
         int text;
@@ -154,16 +184,28 @@ void Form_AddContact::CMD_Accepter_Click()
         (error == 135 ? m_textNom : m_textGSM)->setFocus();
         return;
     }
+    ClassContact typed;
+    typed.Groupe = m_comboGroupe->currentText();
+    typed.Societe = m_textSociete->text();
+    typed.Titre = m_comboTitre->currentText();
+    typed.Prenom = m_textPrenom->text();
+    typed.Nom = m_textNom->text();
+    typed.Phone = m_textGSM->text();
+    // Saved as "?" they would be lost: the user is told which characters, and the dialog stays.
+    if (const QString refused = unsavableCharacters(typed); !refused.isEmpty()) {
+        MsgBox(QString(m_state.Textes(289)).replace(u"%1"_s, refused), vbOKOnly | vbCritical);
+        return;
+    }
     if (m_contact) {
-        m_contact->Groupe = m_comboGroupe->currentText();
-        m_contact->Societe = m_textSociete->text();
-        m_contact->Titre = m_comboTitre->currentText();
-        m_contact->Prenom = m_textPrenom->text();
-        m_contact->Nom = m_textNom->text();
-        m_contact->Phone = m_textGSM->text();
+        m_contact->Groupe = typed.Groupe;
+        m_contact->Societe = typed.Societe;
+        m_contact->Titre = typed.Titre;
+        m_contact->Prenom = typed.Prenom;
+        m_contact->Nom = typed.Nom;
+        m_contact->Phone = typed.Phone;
     }
     Etat = true;
-    Ajoute_Groupe(m_state, m_comboGroupe->currentText());
+    Ajoute_Groupe(m_state, typed.Groupe);
     accept();
 }
 

@@ -12,16 +12,12 @@ namespace parlevo {
 class AppState;
 struct ClassContact;
 
-// Keeps ";", CR and LF out of a field, typed or pasted: they would break the contacts file. The
-// number box keeps digits, blanks and full stops only.
+// Keeps ";", CR and LF out of a field, typed or pasted: they would break the contacts file.
 class ContactFieldValidator final : public QValidator {
     Q_OBJECT
 public:
-    explicit ContactFieldValidator(bool numberOnly, QObject *parent = nullptr);
+    explicit ContactFieldValidator(QObject *parent = nullptr);
     State validate(QString &input, int &pos) const override;
-
-private:
-    bool m_numberOnly;
 };
 
 // The contact editor: Ajoute edits a contact just created, Modifie one of the book. Etat tells

@@ -210,13 +210,13 @@ void Form_CarnetAdresse::CMD_Supprimer_Click()
         if (!contact)
             return;
         const QString question = m_state.Textes(51) + u"\r\n\r\n' "_s + contact->FullName() + u" '"_s;
-        if (MsgBox(question, vbYesNo | vbExclamation) == vbYes) {
+        if (MsgBox(question, vbYesNo | vbExclamation | vbDefaultButton2) == vbYes) {
             m_state.colContacts().remove(contact->GUID);
             setEditButtonsEnabled(false);
         } else {
             m_list->setFocus();
         }
-    } else if (MsgBox(m_state.Textes(87), vbYesNo | vbExclamation) == vbYes) {
+    } else if (MsgBox(m_state.Textes(87), vbYesNo | vbExclamation | vbDefaultButton2) == vbYes) {
         QStringList keys;
         keys.reserve(selected.size());
         for (const ClassContact *contact : selected)

@@ -29,7 +29,8 @@ Form_ChangeGroup::Form_ChangeGroup(AppState &state, QWidget *parent)
     m_comboGroup->setObjectName(u"ComboGroup"_s);
     m_comboGroup->setEditable(true);
     m_comboGroup->setInsertPolicy(QComboBox::NoInsert);
-    m_comboGroup->setValidator(new ContactFieldValidator(false, m_comboGroup));
+    m_comboGroup->setCompleter(nullptr); // the name typed is the name given, never a longer one
+    m_comboGroup->setValidator(new ContactFieldValidator(m_comboGroup));
     m_comboGroup->setMinimumWidth(260);
     label->setBuddy(m_comboGroup);
 

@@ -6,22 +6,38 @@
 
 namespace parlevo {
 
-std::optional<QByteArray> readWholeFile(const QString &path)
+std::optional<QByteArray> readWholeFile(const QString &path, QString *error, ReadFailure *failure)
 {
+    const auto fail = [&](ReadFailure why, const QString &reason) -> std::optional<QByteArray> {
+        if (error)
+            *error = reason;
+        if (failure)
+            *failure = why;
+        return std::nullopt;
+    };
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
-        return std::nullopt;
+        return fail(ReadFailure::CannotRead, file.errorString());
+    // A device or a pipe has no size to check and may never end.
+    if (file.isSequential() || !QFileInfo(path).isFile() || file.size() > kMaxReadBytes)
+        return fail(ReadFailure::TooLarge, QString());
     QByteArray bytes = file.readAll();
     if (file.error() != QFileDevice::NoError)
-        return std::nullopt;
+        return fail(ReadFailure::CannotRead, file.errorString());
+    if (failure)
+        *failure = ReadFailure::None;
     return bytes;
 }
 
-bool replaceFile(const QString &path, const QByteArray &bytes)
+bool replaceFile(const QString &path, const QByteArray &bytes, FileAccess access)
 {
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
         return false;
+    if (access == FileAccess::OwnerOnly && !file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner)) {
+        file.cancelWriting();
+        return false;
+    }
     // Flushed here: an error in the flush that commit() would do itself can go unnoticed, and a
     // truncated file would then replace a whole one.
     if (file.write(bytes) != bytes.size() || !file.flush()) {

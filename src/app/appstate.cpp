@@ -38,4 +38,10 @@ QString AppState::NextKey()
     return QString::number(++m_keyCounter);
 }
 
+void AppState::markUnreadable(const QString &name)
+{
+    if (!m_unreadable.contains(name))
+        m_unreadable.append(name);
+}
+
 } // namespace parlevo

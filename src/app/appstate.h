@@ -8,6 +8,7 @@
 #include "textes.h"
 
 #include <QString>
+#include <QStringList>
 
 #include <memory>
 
@@ -48,6 +49,12 @@ public:
     GroupCollection &colGroupes() { return m_groupes; }
     PredefiniList &colPredefinis() { return m_predefinis; }
 
+    // Files of the data directory that existed but could not be read at start-up: they are left
+    // exactly as they are, never saved over or removed during the run.
+    void markUnreadable(const QString &name);
+    bool isUnreadable(const QString &name) const { return m_unreadable.contains(name); }
+    const QStringList &unreadableFiles() const { return m_unreadable; }
+
     WinColor ListBackColor = kListBackColor;
     WinColor ListStripeColor = kListStripeColor;
 
@@ -61,6 +68,7 @@ private:
     ContactCollection m_contacts;
     GroupCollection m_groupes;
     PredefiniList m_predefinis;
+    QStringList m_unreadable;
 };
 
 } // namespace parlevo

@@ -1,5 +1,7 @@
 #include "codec1252.h"
 
+#include <QStringDecoder>
+
 #include <array>
 
 namespace parlevo {
@@ -60,6 +62,36 @@ QByteArray encode1252(QStringView text)
     QByteArray out;
     appendEncoded1252(out, text);
     return out;
+}
+
+QString unencodable1252(QStringView text)
+{
+    QString found;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const char16_t c = text[i].unicode();
+        const bool pair =
+            QChar::isHighSurrogate(c) && i + 1 < text.size() && QChar::isLowSurrogate(text[i + 1].unicode());
+        if (!pair && (c == u'?' || encodeOne(c) != '?'))
+            continue;
+        const QStringView one = text.sliced(i, pair ? 2 : 1);
+        if (!found.contains(one))
+            found += one;
+        if (pair)
+            ++i;
+    }
+    return found;
+}
+
+std::optional<QString> decodeUtf8(QByteArrayView bytes)
+{
+    QByteArrayView body = bytes;
+    if (body.startsWith("\xEF\xBB\xBF"))
+        body = body.sliced(3);
+    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    QString text = decoder.decode(body);
+    if (decoder.hasError())
+        return std::nullopt;
+    return text;
 }
 
 } // namespace parlevo

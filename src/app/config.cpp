@@ -5,6 +5,8 @@
 #include "gateway/classsendora.h"
 #include "ini.h"
 
+#include <QFileInfo>
+
 #include <cmath>
 #include <limits>
 #include <optional>
@@ -79,7 +81,17 @@ void LoadConfig(AppState &state)
     gateway.Mail.clear();
     gateway.Password.clear();
 
-    const IniDocument doc = IniDocument::load(state.filePath(QString::fromUtf16(kConfigFileName)));
+    const QString path = state.filePath(QString::fromUtf16(kConfigFileName));
+    IniDocument doc;
+    if (QFileInfo::exists(path)) {
+        const std::optional<QByteArray> bytes = readWholeFile(path);
+        if (!bytes) {
+            // Saving defaults over it would lose the account and every setting.
+            state.markUnreadable(QString::fromUtf16(kConfigFileName));
+            return;
+        }
+        doc = IniDocument::fromBytes(*bytes);
+    }
 
     const auto maximized = toNumber(doc.value(kSectionMain, u"Maximized"_s, u"0"_s));
     if (maximized && *maximized == 1) {
@@ -99,7 +111,7 @@ void LoadConfig(AppState &state)
     gateway.Password = stored.isEmpty() ? QString() : state.Cipher().DecryptString(stored, gateway.Mail, true);
 }
 
-void SaveConfig(AppState &state, const WindowGeometry &window)
+bool SaveConfig(AppState &state, const WindowGeometry &window)
 {
     Config &c = state.config();
     c.WindowTop = window.top;
@@ -109,6 +121,8 @@ void SaveConfig(AppState &state, const WindowGeometry &window)
     c.WindowMaximized = window.maximized;
 
     const QString path = state.filePath(QString::fromUtf16(kConfigFileName));
+    if (state.isUnreadable(QString::fromUtf16(kConfigFileName)))
+        return false;
     IniDocument doc = IniDocument::load(path);
     if (c.WindowMaximized) {
         doc.setValue(kSectionMain, u"Maximized"_s, u"1"_s);
@@ -126,12 +140,16 @@ void SaveConfig(AppState &state, const WindowGeometry &window)
     const ClassSendora &gateway = state.Gateway();
     doc.setValue(kSectionAccount, u"E-mail"_s, gateway.Mail);
     if (!gateway.Password.isEmpty()) {
+        // Keyed by the e-mail as the next start will read it (blanks and quotes around it are
+        // dropped by the INI reading), or the password would not decipher.
+        const QString key = doc.value(kSectionAccount, u"E-mail"_s, QString());
         // One line whatever the length: a line break would end the INI value.
-        QString cipherText = state.Cipher().EncryptString(gateway.Password, gateway.Mail, true);
+        QString cipherText = state.Cipher().EncryptString(gateway.Password, key, true);
         cipherText.remove(u"\r\n"_s);
         doc.setValue(kSectionAccount, u"Password"_s, cipherText);
     }
-    doc.save(path);
+    // The password's key is the e-mail stored beside it: only its owner may read the file.
+    return doc.save(path, FileAccess::OwnerOnly);
 }
 
 } // namespace parlevo

@@ -1,6 +1,7 @@
 #include "filedialog.h"
 
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QStringList>
 
 #include <optional>
@@ -32,6 +33,20 @@ QString qtFilter(const QString &filter)
     return captions.join(u";;"_s);
 }
 
+// A name typed without an extension gets the first filter's ("*.kxg" gives ".kxg"), so that the
+// file shows in the open dialog's listing afterwards.
+QString withFilterExtension(const QString &name, const QString &filter)
+{
+    const QString pattern = filter.section(u'|', 1, 1).section(u';', 0, 0).trimmed();
+    if (name.isEmpty() || !pattern.startsWith(u"*.") || pattern.size() < 3 || pattern.indexOf(u'*', 1) >= 0 ||
+        pattern.contains(u'?'))
+        return name;
+    const QString fileName = QFileInfo(name).fileName();
+    if (fileName.isEmpty() || fileName.contains(u'.'))
+        return name;
+    return name + pattern.mid(1);
+}
+
 } // namespace
 
 void setNextFileName(const QString &name)
@@ -61,7 +76,7 @@ QString getSaveFileName(QWidget *parent, const QString &title, const QString &fi
     if (nextName()) {
         const QString name = *nextName();
         nextName().reset();
-        return name;
+        return withFilterExtension(name, filter);
     }
     QFileDialog dialog(parent, title, QString(), qtFilter(filter));
     dialog.setAcceptMode(QFileDialog::AcceptSave);
@@ -69,7 +84,7 @@ QString getSaveFileName(QWidget *parent, const QString &title, const QString &fi
     dialog.setOption(QFileDialog::DontConfirmOverwrite);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return {};
-    return dialog.selectedFiles().constFirst();
+    return withFilterExtension(dialog.selectedFiles().constFirst(), filter);
 }
 
 } // namespace parlevo::FileDialog

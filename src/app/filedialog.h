@@ -16,8 +16,8 @@ void setNextFileName(const QString &name);
 // filter: the program's "Caption|pattern|Caption|pattern" form. Empty when cancelled.
 QString getOpenFileName(QWidget *parent, const QString &title, const QString &filter);
 
-// A save dialog: the chosen name is returned as it is (no extension added) and an existing file
-// is not questioned here, the caller asks. Empty when cancelled.
+// A save dialog: a name chosen without an extension gets the first filter's; an existing file is
+// not questioned here, the caller asks. Empty when cancelled.
 QString getSaveFileName(QWidget *parent, const QString &title, const QString &filter);
 
 } // namespace FileDialog

@@ -43,6 +43,8 @@ int showWidgetBox(const QString &text, int style)
 {
     QMessageBox box(iconOf(style), QString::fromUtf16(kMessageBoxTitle), text, buttonsOf(style),
                     QApplication::activeWindow());
+    if (style & vbDefaultButton2)
+        box.setDefaultButton((style & 7) == vbOKCancel ? QMessageBox::Cancel : QMessageBox::No);
     switch (box.exec()) {
     case QMessageBox::Yes:
         return vbYes;

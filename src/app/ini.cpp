@@ -1,9 +1,10 @@
 #include "ini.h"
 
+#include "addressbook/storefile.h"
+
 #include "codec1252.h"
 
 #include <QFile>
-#include <QSaveFile>
 
 namespace parlevo {
 
@@ -153,17 +154,9 @@ QByteArray IniDocument::toBytes() const
     return out;
 }
 
-bool IniDocument::save(const QString &path) const
+bool IniDocument::save(const QString &path, FileAccess access) const
 {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return false;
-    const QByteArray bytes = toBytes();
-    if (file.write(bytes) != bytes.size()) {
-        file.cancelWriting();
-        return false;
-    }
-    return file.commit();
+    return replaceFile(path, toBytes(), access);
 }
 
 QString ReadIni(const QString &section, const QString &key, const QString &defaultValue, const QString &file)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "addressbook/storefile.h"
+
 #include <QByteArray>
 #include <QHash>
 #include <QString>
@@ -28,7 +30,7 @@ public:
 
     QByteArray toBytes() const;
     // Written to a temporary file renamed over the old one: a failure leaves the old file whole.
-    bool save(const QString &path) const;
+    bool save(const QString &path, FileAccess access = FileAccess::Default) const;
 
 private:
     void reindex();

@@ -1,9 +1,11 @@
+#include "app/coredump.h"
 #include "app/startup.h"
 
 #include <QApplication>
 
 int main(int argc, char *argv[])
 {
+    parlevo::disableCoreDumps();
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Parlevo"));
     QApplication::setOrganizationName(QStringLiteral("Parlevo"));

@@ -11,7 +11,7 @@ int defaultAnswer(int style)
     switch (style & 7) {
     case vbYesNo:
     case vbYesNoCancel:
-        return vbYes;
+        return (style & vbDefaultButton2) ? vbNo : vbYes;
     default:
         return vbOK;
     }

@@ -16,6 +16,8 @@ enum MsgStyle : int {
     vbQuestion = 32,
     vbExclamation = 48,
     vbInformation = 64,
+    // The second button (No) is the default: for questions whose Yes deletes.
+    vbDefaultButton2 = 256,
 };
 
 // The button that closed a message box.
@@ -28,7 +30,8 @@ int MsgBox(const QString &text, int style);
 using MessageBoxHandler = std::function<int(const QString &text, int style)>;
 
 // Installs the routine that shows message boxes and returns the previous one. Without one,
-// the text goes to standard error and the default button (the first) is chosen.
+// the text goes to standard error and the default button (the first, or No with
+// vbDefaultButton2) is chosen.
 MessageBoxHandler setMessageBoxHandler(MessageBoxHandler handler);
 
 inline constexpr const char16_t *kMessageBoxTitle = u"Parlevo";

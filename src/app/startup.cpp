@@ -21,6 +21,8 @@
 #include <cstdio>
 #include <functional>
 
+using namespace Qt::StringLiterals;
+
 namespace parlevo {
 
 namespace {
@@ -79,9 +81,19 @@ bool Application::start()
 
     QDir().mkpath(s.dataDir());
     m_instance = std::make_unique<SingleInstance>(s.dataDir());
-    if (!m_instance->tryAcquire()) {
+    switch (m_instance->acquire()) {
+    case SingleInstance::Outcome::Acquired:
+        break;
+    case SingleInstance::Outcome::HeldByOther:
         MsgBox(s.Textes(4), vbOKOnly | vbInformation);
         return false;
+    case SingleInstance::Outcome::CannotCreate:
+        // Not another copy: the directory cannot take files. The program runs without saving,
+        // so that nothing half-written is left there.
+        m_canSave = false;
+        MsgBox(QString(s.Textes(288)).replace(u"%1"_s, QDir::toNativeSeparators(s.dataDir())),
+               vbOKOnly | vbExclamation);
+        break;
     }
 
     s.ListBackColor = kListBackColor;
@@ -90,6 +102,9 @@ bool Application::start()
     Charge_Contacts(s);
     Charge_Predefinis(s);
     Cree_MenuPredefinis(s);
+    for (const QString &name : s.unreadableFiles())
+        MsgBox(QString(s.Textes(287)).replace(u"%1"_s, QDir::toNativeSeparators(s.filePath(name))),
+               vbOKOnly | vbExclamation);
 
     MainWindowHooks hooks;
     hooks.shutdown = [this] { AppShutdown(); };
@@ -109,10 +124,12 @@ void Application::AppShutdown()
         return;
     m_shuttingDown = true;
     AppState &s = *m_state;
-    if (m_mainWindow)
-        SaveConfig(s, m_mainWindow->geometryInTwips());
-    Sauve_Contacts(s, s.filePath(QString::fromUtf16(kContactsFileName)));
-    Sauve_Predefinis(s);
+    if (m_canSave) {
+        if (m_mainWindow)
+            SaveConfig(s, m_mainWindow->geometryInTwips());
+        Sauve_Contacts(s, s.filePath(QString::fromUtf16(kContactsFileName)));
+        Sauve_Predefinis(s);
+    }
     Detruit_MenuPredefinis();
 
     for (const char *name : kWindowsClosedAtShutdown) {

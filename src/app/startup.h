@@ -23,7 +23,8 @@ public:
     Q_DISABLE_COPY_MOVE(Application)
 
     // The start-up sequence. False when another copy owns the data directory: the user has
-    // been told and nothing was loaded or written.
+    // been told and nothing was loaded or written. A data directory that cannot take files, or a
+    // file there that cannot be read, is told once; the program then runs without saving it.
     bool start();
 
     // Saves the configuration, the contacts and the predefined messages, closes the windows
@@ -39,6 +40,8 @@ private:
     std::unique_ptr<SingleInstance> m_instance;
     QPointer<MDIForm_Main> m_mainWindow;
     bool m_shuttingDown = false;
+    // False when no lock could be made in the data directory: nothing is saved there.
+    bool m_canSave = true;
 };
 
 // The desktop program's main routine (after QApplication exists).

@@ -5,7 +5,7 @@
 
 namespace parlevo {
 
-const std::array<TexteDefault, 287> kTextesDefaults = {{
+const std::array<TexteDefault, 292> kTextesDefaults = {{
     {1, "Parlevo la solution logicielle complète d'envoi de SMS personnalisable, simple et conviviale. vous permettant d'envoyer vos SMS en mode simple ou multi-contacts"},
     {2, "A propos de..."},
     {3, "Messages prédéfinis..."},
@@ -255,6 +255,11 @@ const std::array<TexteDefault, 287> kTextesDefaults = {{
     {284, ""},
     {285, ""},
     {286, ""},
+    {287, "Le fichier %1 n'a pas pu être lu. Parlevo le laisse tel quel et n'y enregistrera rien jusqu'à sa fermeture."},
+    {288, "Parlevo ne peut pas enregistrer ses fichiers dans le dossier %1 : les changements de cette session ne seront pas conservés."},
+    {289, "Ces caractères ne peuvent pas être enregistrés : %1"},
+    {290, "%1 ligne(s) refusée(s), avec des caractères impossibles à enregistrer : %2"},
+    {291, "Le fichier %1 n'est pas un fichier ordinaire ou dépasse 2 Go : il n'a pas été lu."},
     {302, "Première page"},
     {303, "Page précédente"},
     {304, "Page suivante"},

@@ -228,7 +228,7 @@ void Form_Predefinis::CMD_Supprimer_Click()
     const int position = selectedPosition();
     if (position == 0)
         return;
-    if (MsgBox(m_state.Textes(114), vbYesNo | vbExclamation) != vbYes) {
+    if (MsgBox(m_state.Textes(114), vbYesNo | vbExclamation | vbDefaultButton2) != vbYes) {
         m_list->setFocus();
         return;
     }

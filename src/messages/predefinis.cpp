@@ -5,8 +5,10 @@
 #include "app/codec1252.h"
 #include "app/shared.h"
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
+#include <optional>
 
 using namespace Qt::StringLiterals;
 
@@ -39,24 +41,19 @@ qsizetype leadingCount(QStringView line)
     return qsizetype(std::nearbyint(value)); // the default rounding mode is half to even
 }
 
-// Splits text into lines ended by CR LF, a lone CR or a lone LF; a last line without an end
-// counts too.
-QList<QStringView> splitLines(QStringView text)
+// The next line of [*p, end): ended by CR LF, a lone CR or a lone LF; a last line without an end
+// counts too. Nothing at the end of the bytes.
+std::optional<QByteArrayView> nextLine(const char *&p, const char *end)
 {
-    QList<QStringView> lines;
-    qsizetype start = 0;
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        const QChar c = text[i];
-        if (c != u'\r' && c != u'\n')
-            continue;
-        lines.append(text.sliced(start, i - start));
-        if (c == u'\r' && i + 1 < text.size() && text[i + 1] == u'\n')
-            ++i;
-        start = i + 1;
-    }
-    if (start < text.size())
-        lines.append(text.sliced(start));
-    return lines;
+    if (p >= end)
+        return std::nullopt;
+    const char *start = p;
+    while (p < end && *p != '\r' && *p != '\n')
+        ++p;
+    const QByteArrayView line(start, p - start);
+    if (p < end && *p++ == '\r' && p < end && *p == '\n')
+        ++p;
+    return line;
 }
 
 // Every line break of a record (CR LF, or a lone CR or LF from a pasted text) becomes "\n", so a
@@ -82,25 +79,32 @@ QString escapeLineBreaks(const QString &text)
 
 PredefiniList readPredefinis(QByteArrayView bytes)
 {
-    const QString text = decode1252(bytes);
-    const QList<QStringView> lines = splitLines(text);
+    // Lines are cut in the bytes and only the fields are decoded: a large file is never held a
+    // second time as one text.
+    const char *p = bytes.data();
+    const char *const end = p + bytes.size();
     PredefiniList list;
-    if (lines.isEmpty())
+    const std::optional<QByteArrayView> first = nextLine(p, end);
+    if (!first)
         return list;
     // A count larger than the file loads the records that are there, nothing more.
-    const qsizetype count = std::min(leadingCount(lines.first()), lines.size() - 1);
-    list.reserve(count);
-    for (qsizetype i = 1; i <= count; ++i) {
-        const QStringView line = lines[i];
+    const qsizetype count = leadingCount(decode1252(*first));
+    list.reserve(std::min(count, qsizetype(std::count(p, end, '\n')) + 1));
+    for (qsizetype i = 0; i < count; ++i) {
+        const std::optional<QByteArrayView> line = nextLine(p, end);
+        if (!line)
+            break;
         // The name ends at the first ";": a ";" typed inside a text stays in the text.
-        const qsizetype semicolon = line.indexOf(u';');
+        const qsizetype semicolon = line->indexOf(';');
         if (semicolon < 0) {
-            list.append({line.toString(), QString()});
+            list.append({decode1252(*line), QString()});
             continue;
         }
-        QString message = line.sliced(semicolon + 1).toString();
-        message.replace(u"\\n"_s, u"\r\n"_s);
-        list.append({line.first(semicolon).toString(), message});
+        const QByteArrayView messageBytes = line->sliced(semicolon + 1);
+        QString message = decode1252(messageBytes);
+        if (messageBytes.contains('\\'))
+            message.replace(u"\\n"_s, u"\r\n"_s);
+        list.append({decode1252(line->first(semicolon)), std::move(message)});
     }
     return list;
 }
@@ -130,8 +134,10 @@ bool Charge_Predefinis(AppState &state)
     if (!FileExists(path))
         return true;
     const std::optional<QByteArray> bytes = readWholeFile(path);
-    if (!bytes)
+    if (!bytes) {
+        state.markUnreadable(QString::fromUtf16(kPredefinisFileName));
         return false;
+    }
     replaceFile(state.filePath(QString::fromUtf16(kPredefinisBackupName)), *bytes);
     state.colPredefinis().append(readPredefinis(*bytes));
     return true;
@@ -140,6 +146,9 @@ bool Charge_Predefinis(AppState &state)
 bool Sauve_Predefinis(AppState &state)
 {
     const QString path = state.filePath(QString::fromUtf16(kPredefinisFileName));
+    // A file that could not be read is still on disk, whole: an empty save would lose it.
+    if (state.isUnreadable(QString::fromUtf16(kPredefinisFileName)))
+        return false;
     const PredefiniList &list = state.colPredefinis();
     if (list.isEmpty())
         return removeFile(path);

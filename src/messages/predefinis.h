@@ -25,7 +25,8 @@ inline constexpr const char16_t *kPredefinisFileName = u"Predefinis.sms";
 inline constexpr const char16_t *kPredefinisBackupName = u"Predefinis.bak";
 
 // Appends the records of "Predefinis.sms" to colPredefinis, after copying the file as found to
-// "Predefinis.bak". No file: nothing happens. False when the file exists but cannot be read.
+// "Predefinis.bak". No file: nothing happens. False when the file exists but cannot be read; it is
+// then marked unreadable and no save of the run touches it.
 bool Charge_Predefinis(AppState &state);
 
 // Writes colPredefinis to "Predefinis.sms", replacing the previous file only once the new one is

@@ -5,6 +5,9 @@
 #include <QAction>
 #include <QMenu>
 #include <QPointer>
+#include <QStringList>
+
+#include <algorithm>
 
 using namespace Qt::StringLiterals;
 
@@ -15,18 +18,50 @@ namespace {
 // Not owning: the popup is freed by Detruit_MenuPredefinis, and a weak pointer cannot outlive it.
 QPointer<QMenu> g_menu;
 
+// Names are shown as typed: a "&" is not a keyboard accelerator here.
+QString itemText(const QString &name)
+{
+    return QString(name).replace(u'&', u"&&"_s);
+}
+
+// One action per message of [first, end), positions counted from 1.
+void addItems(QMenu *menu, const QStringList &names, qsizetype first, qsizetype end)
+{
+    QList<QAction *> actions;
+    actions.reserve(end - first);
+    for (qsizetype i = first; i < end; ++i) {
+        auto *action = new QAction(itemText(names[i]), menu);
+        action->setData(int(i + 1));
+        actions.append(action);
+    }
+    menu->addActions(actions);
+}
+
 } // namespace
 
 std::unique_ptr<QMenu> buildPredefinisMenu(const PredefiniList &list)
 {
     auto menu = std::make_unique<QMenu>();
     menu->setObjectName(QStringLiteral("MenuPredefinis"));
-    for (qsizetype i = 0; i < list.size(); ++i) {
-        // Names are shown as typed: a "&" is not a keyboard accelerator here.
-        QString text = list[i].Nom;
-        text.replace(u'&', u"&&"_s);
-        QAction *action = menu->addAction(text);
-        action->setData(int(i + 1));
+    QStringList names;
+    names.reserve(list.size());
+    for (const ClassPredefini &record : list)
+        names.append(record.Nom);
+    // Adding an action to a menu costs as much as the actions it already holds, and no one reads
+    // a list of thousands in one column: past kPredefinisMenuItems the messages are grouped in
+    // sub-menus of that many, each filled when first opened.
+    if (names.size() <= kPredefinisMenuItems) {
+        addItems(menu.get(), names, 0, names.size());
+        return menu;
+    }
+    for (qsizetype first = 0; first < names.size(); first += kPredefinisMenuItems) {
+        const qsizetype end = std::min(first + kPredefinisMenuItems, names.size());
+        auto *sub = new QMenu(itemText(names.at(first)) + u" \u2026 "_s + itemText(names.at(end - 1)), menu.get());
+        QObject::connect(sub, &QMenu::aboutToShow, sub, [sub, names, first, end] {
+            if (sub->actions().isEmpty())
+                addItems(sub, names, first, end);
+        });
+        menu->addMenu(sub);
     }
     return menu;
 }

@@ -12,7 +12,12 @@ namespace parlevo {
 
 class AppState;
 
+// The most items one column of the popup shows.
+inline constexpr qsizetype kPredefinisMenuItems = 500;
+
 // One item per predefined message, in list order: its name as text, its 1-based position as data.
+// Past kPredefinisMenuItems messages the items are grouped, in order, in sub-menus of that many
+// (titled by their first and last names), each filled when it is first opened.
 std::unique_ptr<QMenu> buildPredefinisMenu(const PredefiniList &list);
 
 // Builds the popup of predefined messages from colPredefinis, replacing the previous one. The

@@ -22,6 +22,7 @@
 #include <QBoxLayout>
 #include <QCheckBox>
 #include <QDateEdit>
+#include <QDir>
 #include <QEvent>
 #include <QItemSelectionModel>
 #include <QLabel>
@@ -391,7 +392,11 @@ void Form_Mailing::MNU_ChargerMailing_Click()
         this, QString::fromUtf16(kMessageBoxTitle) + u" - "_s + m_state.Textes(89), m_state.Textes(91));
     if (path.isEmpty())
         return;
-    auto loaded = Charge_Mailing(path, [this] { return m_state.NextKey(); });
+    ReadFailure failure = ReadFailure::None;
+    auto loaded = Charge_Mailing(
+        path, [this] { return m_state.NextKey(); }, &failure);
+    if (!loaded && failure == ReadFailure::TooLarge)
+        MsgBox(QString(m_state.Textes(291)).replace(u"%1"_s, QDir::toNativeSeparators(path)), vbOKOnly | vbCritical);
     qsizetype added = 0;
     if (loaded && !loaded->empty())
         added = m_colContactMailing.append(std::move(*loaded));
@@ -422,7 +427,7 @@ void Form_Mailing::MNU_Supprimer_Click()
 {
     if (m_list->model()->rowCount() == 0)
         return;
-    if (MsgBox(m_state.Textes(80), vbYesNo | vbInformation) != vbYes)
+    if (MsgBox(m_state.Textes(80), vbYesNo | vbInformation | vbDefaultButton2) != vbYes)
         return;
     QStringList keys;
     for (const ClassContact *contact : m_list->selectedContacts())
@@ -440,7 +445,7 @@ void Form_Mailing::MNU_SupprimerTout_Click()
 {
     if (m_list->model()->rowCount() == 0)
         return;
-    if (MsgBox(m_state.Textes(81), vbYesNo | vbInformation) != vbYes)
+    if (MsgBox(m_state.Textes(81), vbYesNo | vbInformation | vbDefaultButton2) != vbYes)
         return;
     m_colContactMailing.clear();
     CountContact();

@@ -5,30 +5,37 @@
 #include "app/codec1252.h"
 #include "app/shared.h"
 
+#include <algorithm>
+
 namespace parlevo {
 
-std::optional<std::vector<std::unique_ptr<ClassContact>>> Charge_Mailing(const QString &path,
-                                                                         const std::function<QString()> &nextKey)
+std::optional<std::vector<std::unique_ptr<ClassContact>>>
+Charge_Mailing(const QString &path, const std::function<QString()> &nextKey, ReadFailure *failure)
 {
+    if (failure)
+        *failure = ReadFailure::CannotRead;
     if (!FileExists(path))
         return std::nullopt;
-    const std::optional<QByteArray> bytes = readWholeFile(path);
+    const std::optional<QByteArray> bytes = readWholeFile(path, nullptr, failure);
     if (!bytes)
         return std::nullopt;
-    return readContactLines(*bytes, nextKey);
+    return readForeignContactLines(*bytes, nextKey);
 }
 
 QByteArray mailingBytes(const QList<const ClassContact *> &rows)
 {
-    QByteArray out;
-    QString line;
-    for (const ClassContact *c : rows) {
-        line.clear();
-        line += c->Groupe + u';' + c->Societe + u';' + c->Titre + u';' + c->Prenom + u';' + c->Nom + u';' + c->Phone +
+    QString text;
+    for (const ClassContact *c : rows)
+        text += c->Groupe + u';' + c->Societe + u';' + c->Titre + u';' + c->Prenom + u';' + c->Nom + u';' + c->Phone +
                 u"\r\n";
-        appendEncoded1252(out, line);
-    }
-    return out;
+    QByteArray ansi = encode1252(text);
+    // Rows loaded from a UTF-8 file may hold characters Windows-1252 has not, and rare Windows-1252
+    // bytes read as UTF-8: the file is then written in UTF-8 with a byte order mark, so that it
+    // loads back as it was.
+    const bool highBytes = std::any_of(ansi.cbegin(), ansi.cend(), [](char b) { return b & 0x80; });
+    if (unencodable1252(text).isEmpty() && !(highBytes && decodeUtf8(ansi)))
+        return ansi;
+    return "\xEF\xBB\xBF" + text.toUtf8();
 }
 
 bool Sauve_Mailing(const QString &path, const QList<const ClassContact *> &rows)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "addressbook/classcontact.h"
+#include "addressbook/storefile.h"
 
 #include <QByteArray>
 #include <QList>
@@ -18,11 +19,13 @@ namespace parlevo {
 // quoted or escaped, so a field holding ";" comes back split over the next fields.
 
 // The rows of the file in order, each a fresh contact keyed by nextKey(); an empty line gives a
-// row of empty fields. Nothing when the file is missing or cannot be read.
-std::optional<std::vector<std::unique_ptr<ClassContact>>> Charge_Mailing(const QString &path,
-                                                                         const std::function<QString()> &nextKey);
+// row of empty fields. A file another program wrote in UTF-8 is read as UTF-8. Nothing when the
+// file is missing or cannot be read; failure then tells whether it was refused as too large.
+std::optional<std::vector<std::unique_ptr<ClassContact>>>
+Charge_Mailing(const QString &path, const std::function<QString()> &nextKey, ReadFailure *failure = nullptr);
 
-// The bytes of a mailing file for these rows, in order; no row gives no byte.
+// The bytes of a mailing file for these rows, in order; no row gives no byte. Windows-1252, or
+// UTF-8 with a byte order mark when Windows-1252 would lose characters or read back otherwise.
 QByteArray mailingBytes(const QList<const ClassContact *> &rows);
 
 // Writes the rows to path, replacing a previous file only once the new one is complete. False

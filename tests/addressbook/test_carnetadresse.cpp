@@ -5,15 +5,18 @@
 #include "addressbook/form_importcsv.h"
 #include "app/appstate.h"
 #include "app/filedialog.h"
+#include "app/messagebox.h"
 #include "messageboxresponder.h"
 #include "modaldriver.h"
 #include "testdatadir.h"
 
+#include <QApplication>
 #include <QComboBox>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QTest>
 
 using namespace Qt::StringLiterals;
@@ -173,6 +176,12 @@ private slots:
         QCOMPARE(list()->selectionModel()->selectedRows().size(), 1);
         QTest::keyClick(list(), Qt::Key_A, Qt::ControlModifier);
         QCOMPARE(list()->selectionModel()->selectedRows().size(), 3);
+        // Shift+F10 opens the list's menu as the menu key does.
+        QSignalSpy menu(list(), &ContactListView::rightButtonPressed);
+        QTest::keyClick(list(), Qt::Key_F10, Qt::ShiftModifier);
+        QCOMPARE(menu.size(), 1);
+        QTRY_VERIFY(QApplication::activePopupWidget());
+        QApplication::activePopupWidget()->close();
         m_form->findChild<QAction *>(u"MNU_Inverse"_s)->trigger();
         QCOMPARE(list()->selectionModel()->selectedRows().size(), 0);
     }
@@ -184,11 +193,13 @@ private slots:
         const int row = columnTexts(list()->model(), 3).indexOf(u"10"_s);
         selectRows({row});
         test::MessageBoxResponder answers(vbNo);
-        QTest::keyClick(list(), Qt::Key_Delete);
-        QCOMPARE(answers.shown().size(), 1);
+        // The keypad's Delete and Shift+Delete ask as Delete does; "Non" is the default answer.
+        QTest::keyClick(list(), Qt::Key_Delete, Qt::KeypadModifier);
+        QTest::keyClick(list(), Qt::Key_Delete, Qt::ShiftModifier);
+        QCOMPARE(answers.shown().size(), 2);
         QCOMPARE(answers.shown()[0].text,
                  u"Etes-vous sûr de vouloir supprimer ce contact ?\r\n\r\n' Mme Dupuis Anne  '"_s);
-        QCOMPARE(answers.shown()[0].style, 52);
+        QCOMPARE(answers.shown()[0].style, 52 + vbDefaultButton2);
         QCOMPARE(m_state->colContacts().count(), 3);
         answers.setAnswer(vbYes);
         button(u"CMD_Supprimer"_s)->click();
@@ -207,6 +218,7 @@ private slots:
         button(u"CMD_Supprimer"_s)->click();
         QCOMPARE(answers.shown().size(), 1);
         QCOMPARE(answers.shown()[0].text, u"Etes-vous sûr de vouloir supprimer ces contacts ?"_s);
+        QCOMPARE(answers.shown()[0].style, 52 + vbDefaultButton2);
         QCOMPARE(m_state->colContacts().count(), 0);
         QCOMPARE(countText(), u"Nombre de contacts : 0"_s);
     }
@@ -274,12 +286,26 @@ private slots:
         });
         button(u"CMD_Modifier"_s)->click();
         QCOMPARE(contact->Prenom, prenom);
-        test::whenModalShown<Form_AddContact>([](Form_AddContact *d) {
+        // The stored number is shown and kept as it is; a group typed is not completed into a
+        // longer one; characters the book cannot hold are refused by name.
+        contact->Phone = u"+33 6 12-34"_s;
+        Ajoute_Groupe(*m_state, u"Clients VIP"_s);
+        test::MessageBoxResponder answers;
+        test::whenModalShown<Form_AddContact>([&answers](Form_AddContact *d) {
+            auto *groupe = d->findChild<QComboBox *>(u"ComboGroupe"_s);
+            groupe->setEditText(QString());
+            QTest::keyClicks(groupe->lineEdit(), u"Client"_s);
+            d->findChild<QLineEdit *>(u"TextNom"_s)->setText(u"Zola Иван"_s);
+            d->findChild<QPushButton *>(u"CMD_Accepter"_s)->click();
+            QCOMPARE(answers.shown().size(), 1);
+            QCOMPARE(answers.shown()[0].text, u"Ces caractères ne peuvent pas être enregistrés : Иван"_s);
             d->findChild<QLineEdit *>(u"TextNom"_s)->setText(u"Zola"_s);
             d->findChild<QPushButton *>(u"CMD_Accepter"_s)->click();
         });
         button(u"CMD_Modifier"_s)->click();
         QCOMPARE(contact->Nom, u"Zola"_s);
+        QCOMPARE(contact->Phone, u"+33 6 12-34"_s);
+        QCOMPARE(contact->Groupe, u"Client"_s);
         QVERIFY(list()->model()->index(1, 2).data().toString().contains(u"Zola"_s));
     }
 

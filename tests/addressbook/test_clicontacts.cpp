@@ -79,6 +79,61 @@ private slots:
         r = cli(dir, {u"contacts"_s, u"import"_s, dir.filePath(u"absent.csv"_s)});
         QCOMPARE(r.status, 1);
         QVERIFY(r.err.contains(u"0 contact(s) importé(s)"_s));
+
+        // Characters the book's Windows-1252 file cannot hold are refused, not saved as "?".
+        const QByteArray book = dir.read(u"Contacts.lst"_s);
+        r = cli(dir, {u"contacts"_s, u"add"_s, u"--nom"_s, u"Иванов"_s, u"--gsm"_s, u"06"_s, u"--prenom"_s, u"😀"_s});
+        QCOMPARE(r.status, 64);
+        QVERIFY2(r.err.startsWith(u"Ces caractères ne peuvent pas être enregistrés : 😀Ивано\n"_s), qPrintable(r.err));
+        // A spreadsheet's UTF-8 export is read as UTF-8; its lines that the book cannot hold are left out.
+        QVERIFY(dir.write(u"utf8.csv"_s, "\xEF\xBB\xBF"
+                                         "Amis;;;No\xC3\xABl;Durand;07\r\nAmis;;;\xD0\x98;Petrov;08\n"));
+        r = cli(dir, {u"contacts"_s, u"import"_s, dir.filePath(u"utf8.csv"_s)});
+        QCOMPARE(r.status, 0);
+        QCOMPARE(r.out, u"Importer depuis un fichier CSV:\n\n1 contact(s) importé(s)\n\n"
+                        u"1 ligne(s) refusée(s), avec des caractères impossibles à enregistrer : И\n"_s);
+        QCOMPARE(dir.read(u"Contacts.lst"_s), book + "Amis;;;No\xebl;Durand;07\r\n");
+    }
+
+    // The CLI never writes what it could not read, and says why instead of printing nothing.
+    void unreadableBookAndUnusableDirectory()
+    {
+        TestDataDir dir;
+        QVERIFY(dir.write(u"Contacts.lst"_s, QByteArray("A;;;;Nul\0after;06\r\n", 19)));
+        Run r = cli(dir, {u"contacts"_s, u"list"_s});
+        QCOMPARE(r.status, 0);
+        QCOMPARE(r.out, u"A\t\t\t\tNul\0after\t06\n"_s); // whole fields, a NUL included
+        // A lock left empty by a power loss is taken over.
+        QVERIFY(dir.write(u"Parlevo.lock"_s, QByteArray()));
+        QCOMPARE(cli(dir, {u"contacts"_s, u"add"_s, u"--nom"_s, u"B"_s, u"--gsm"_s, u"07"_s}).status, 0);
+        const QByteArray book = dir.read(u"Contacts.lst"_s);
+        QCOMPARE(book, QByteArray("A;;;;Nul\0after;06\r\n;;;;B;07\r\n", 29));
+
+        QVERIFY(QFile::setPermissions(dir.path(), QFileDevice::Permissions(0x7777)));
+        QVERIFY(QFile::setPermissions(dir.filePath(u"Contacts.lst"_s), QFileDevice::Permissions()));
+        r = parlevo::test::runCliUnprivileged({u"--data-dir"_s, dir.path(), u"contacts"_s, u"list"_s});
+        if (r.status == -2)
+            QSKIP("running as root without setpriv: no unprivileged user to read as");
+        QCOMPARE(r.status, 1);
+        QVERIFY2(r.err.contains(u"parlevo-cli: cannot read "_s), qPrintable(r.err));
+        r = parlevo::test::runCliUnprivileged(
+            {u"--data-dir"_s, dir.path(), u"contacts"_s, u"add"_s, u"--nom"_s, u"C"_s, u"--gsm"_s, u"08"_s});
+        QCOMPARE(r.status, 1);
+        // A directory the user cannot write in: the lock's real reason, not "already running".
+        QVERIFY(QFile::setPermissions(dir.path(), QFileDevice::Permissions(0x7755)));
+        r = parlevo::test::runCliUnprivileged(
+            {u"--data-dir"_s, dir.path(), u"contacts"_s, u"add"_s, u"--nom"_s, u"C"_s, u"--gsm"_s, u"08"_s});
+        QCOMPARE(r.status, 1);
+        QVERIFY2(r.err.contains(u"parlevo-cli: cannot lock the data directory "_s), qPrintable(r.err));
+        QVERIFY(QFile::setPermissions(dir.filePath(u"Contacts.lst"_s), QFileDevice::ReadOwner));
+        QCOMPARE(dir.read(u"Contacts.lst"_s), book);
+
+        // A data directory that is a file cannot be locked: the real reason, not "already running".
+        r = parlevo::test::runCli({u"--data-dir"_s, dir.filePath(u"Contacts.lst"_s), u"contacts"_s, u"add"_s,
+                                   u"--nom"_s, u"D"_s, u"--gsm"_s, u"09"_s});
+        QCOMPARE(r.status, 1);
+        QVERIFY2(r.err.startsWith(u"parlevo-cli: cannot lock the data directory "_s), qPrintable(r.err));
+        QCOMPARE(dir.read(u"Contacts.lst"_s), book);
     }
 };
 

@@ -1,10 +1,12 @@
 #include "addressbook/contactstore.h"
+#include "addressbook/storefile.h"
 #include "app/appstate.h"
 #include "filesizelimit.h"
 #include "testdatadir.h"
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTest>
 
 using namespace Qt::StringLiterals;
@@ -199,14 +201,41 @@ private slots:
         QCOMPARE(dir.read(kBak), previous);
     }
 
-    void unreadableBookLoadsNothing()
+    // A book that exists but cannot be read (a directory of that name, a device) loads nothing,
+    // and no save of the run replaces or removes it.
+    void unreadableBookIsKept_data()
     {
+        QTest::addColumn<bool>("directory");
+        QTest::newRow("directory") << true;
+        QTest::newRow("device") << false;
+    }
+    void unreadableBookIsKept()
+    {
+        QFETCH(bool, directory);
         test::TestDataDir dir;
-        QVERIFY(QDir(dir.path()).mkdir(kLst));
+        QVERIFY(directory ? QDir(dir.path()).mkdir(kLst) : QFile::link(u"/dev/null"_s, dir.filePath(kLst)));
         AppState state(dir.path());
         QVERIFY(!Charge_Contacts(state));
         QVERIFY(state.colContacts().isEmpty());
+        QVERIFY(!Sauve_Contacts(state, dir.filePath(kLst)));
+        addContact(state, u"G|||||1"_s);
+        QVERIFY(!Sauve_Contacts(state, dir.filePath(kLst)));
         QCOMPARE(filesIn(dir), QStringList{kLst});
+        QCOMPARE(QFileInfo(dir.filePath(kLst)).isSymLink(), !directory);
+    }
+
+    // A file of unbounded size is refused before reading instead of exhausting memory.
+    void unboundedFilesAreRefused()
+    {
+        test::TestDataDir dir;
+        QFile huge(dir.filePath(u"huge.csv"_s));
+        QVERIFY(huge.open(QIODevice::WriteOnly) && huge.resize(kMaxReadBytes + 1)); // sparse: no disk used
+        huge.close();
+        for (const QString &path : {huge.fileName(), u"/dev/zero"_s}) {
+            ReadFailure failure = ReadFailure::None;
+            QVERIFY(!readWholeFile(path, nullptr, &failure));
+            QCOMPARE(failure, ReadFailure::TooLarge);
+        }
     }
 };
 

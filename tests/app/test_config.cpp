@@ -2,8 +2,12 @@
 #include "app/config.h"
 #include "app/ini.h"
 #include "crypto/clsrc4.h"
+#include "filesizelimit.h"
 #include "gateway/classsendora.h"
 #include "testdatadir.h"
+
+#include <QDir>
+#include <QFileInfo>
 
 #include <QTest>
 
@@ -162,6 +166,9 @@ private slots:
         QTest::newRow("accents and symbols") << u"clé@exemple.fr"_s << u"mötdé pa$$e&=#+"_s;
         QTest::newRow("150 characters, a line of Base64 longer than 76") << u"a@b.c"_s << QString(150, u'y');
         QTest::newRow("empty e-mail") << QString() << u"open"_s;
+        // The file gives these back without their blanks or quotes: the key must be the same.
+        QTest::newRow("e-mail typed with blanks") << u" a@b.c  "_s << u"secret"_s;
+        QTest::newRow("e-mail typed in quotes") << u"\"a@b.c\""_s << u"secret"_s;
     }
     void passwordRoundTrips()
     {
@@ -170,8 +177,10 @@ private slots:
         test::TestDataDir dir;
         saveAccount(dir, mail, password);
         QVERIFY(!dir.read(u"Parlevo.cfg"_s).contains(encodedForCheck(password)));
+        // The cipher's key is stored beside it: no one but the owner may read the file.
+        QCOMPARE(QFileInfo(dir.filePath(u"Parlevo.cfg"_s)).permissions() & 0x0FF, QFileDevice::Permissions());
         const auto s = loaded(dir);
-        QCOMPARE(s->Gateway().Mail, mail);
+        QCOMPARE(s->Gateway().Mail, mail.trimmed().remove(u'"'));
         QCOMPARE(s->Gateway().Password, password);
     }
 
@@ -198,11 +207,32 @@ private slots:
     void failedSaveLeavesPreviousFile()
     {
         test::TestDataDir dir;
-        QVERIFY(dir.write(u"Parlevo.cfg"_s, "[Parlevo]\r\nFrom=before\r\n"));
+        const QByteArray before = "[Parlevo]\r\nFrom=before\r\n";
+        QVERIFY(dir.write(u"Parlevo.cfg"_s, before));
         AppState s(dir.path() + u"/missing-directory"_s);
         LoadConfig(s);
-        SaveConfig(s, {}); // silent, nothing written anywhere
-        QCOMPARE(dir.read(u"Parlevo.cfg"_s), QByteArray("[Parlevo]\r\nFrom=before\r\n"));
+        QVERIFY(!SaveConfig(s, {})); // nothing written anywhere
+        QCOMPARE(dir.read(u"Parlevo.cfg"_s), before);
+
+        // A full disk: the file stays whole instead of being left empty.
+        AppState full(dir.path());
+        LoadConfig(full);
+        full.Gateway().Mail = QString(200, u'm');
+        {
+            test::FileSizeLimit diskFull(64);
+            if (!diskFull.active())
+                QSKIP("no file size limit on this system");
+            QVERIFY(!SaveConfig(full, {}));
+        }
+        QCOMPARE(dir.read(u"Parlevo.cfg"_s), before);
+
+        // A file that exists but cannot be read is never saved over with the defaults.
+        QVERIFY(QDir(dir.path()).mkpath(u"unreadable/Parlevo.cfg"_s));
+        AppState unreadable(dir.filePath(u"unreadable"_s));
+        LoadConfig(unreadable);
+        QVERIFY(unreadable.isUnreadable(u"Parlevo.cfg"_s));
+        QVERIFY(!SaveConfig(unreadable, {}));
+        QVERIFY(QFileInfo(dir.filePath(u"unreadable/Parlevo.cfg"_s)).isDir());
     }
 
 private:

@@ -1,3 +1,4 @@
+#include "app/appstate.h"
 #include "app/startup.h"
 #include "messageboxresponder.h"
 #include "testdatadir.h"
@@ -74,6 +75,58 @@ private slots:
         const QByteArray saved = dir.read(u"Parlevo.cfg"_s);
         QVERIFY2(saved.startsWith("[Parlevo]\r\nFrom=before\r\nMaximized=0\r\nTop="), saved.constData());
         QVERIFY2(saved.contains("\r\n[Account]\r\nE-mail=\r\n"), saved.constData());
+    }
+
+    // A lock left empty or torn by a power loss is taken over; a data directory where no lock can
+    // be made is not "already running": the program starts, says so once and saves nothing there.
+    void staleLockAndUnusableDirectory()
+    {
+        for (const QByteArray &stale : {QByteArray(), QByteArray("garbage\n")}) {
+            test::TestDataDir dir;
+            QVERIFY(dir.write(u"Parlevo.lock"_s, stale));
+            test::MessageBoxResponder responder;
+            Application app(dir.path());
+            QVERIFY(app.start());
+            QVERIFY(responder.shown().isEmpty());
+            app.AppShutdown();
+        }
+        test::TestDataDir dir;
+        QVERIFY(dir.write(u"file"_s, "x"));
+        test::MessageBoxResponder responder;
+        Application app(dir.filePath(u"file"_s));
+        QVERIFY(app.start());
+        QCOMPARE(responder.shown().size(), 1);
+        QCOMPARE(responder.shown().at(0).text,
+                 u"Parlevo ne peut pas enregistrer ses fichiers dans le dossier %1 : les changements de cette session "
+                 u"ne seront pas conservés."_s.arg(QDir::toNativeSeparators(dir.filePath(u"file"_s))));
+        app.AppShutdown();
+        QCOMPARE(entries(dir.path()), QStringList{u"file"_s});
+        QCOMPARE(dir.read(u"file"_s), QByteArray("x"));
+    }
+
+    // Files that exist but cannot be read are named once each at start-up and left exactly as
+    // they are by the shutdown that saves everything else.
+    void unreadableFilesAreToldAndKept()
+    {
+        test::TestDataDir dir;
+        QVERIFY(dir.write(u"Contacts.lst/keep"_s, "c"));
+        QVERIFY(dir.write(u"Predefinis.sms/keep"_s, "p"));
+        test::MessageBoxResponder responder;
+        Application app(dir.path());
+        QVERIFY(app.start());
+        QStringList shown;
+        for (const auto &box : responder.shown())
+            shown.append(box.text);
+        const QString text = u"Le fichier %1 n'a pas pu être lu. Parlevo le laisse tel quel et n'y enregistrera rien "
+                             u"jusqu'à sa fermeture."_s;
+        QCOMPARE(shown, (QStringList{text.arg(QDir::toNativeSeparators(dir.filePath(u"Contacts.lst"_s))),
+                                     text.arg(QDir::toNativeSeparators(dir.filePath(u"Predefinis.sms"_s)))}));
+        app.state().colPredefinis().append({u"new"_s, u"text"_s});
+        app.AppShutdown();
+        QCOMPARE(entries(dir.path()),
+                 (QStringList{u"Contacts.lst"_s, u"Parlevo.cfg"_s, u"Parlevo.lock"_s, u"Predefinis.sms"_s}));
+        QCOMPARE(dir.read(u"Contacts.lst/keep"_s), QByteArray("c"));
+        QCOMPARE(dir.read(u"Predefinis.sms/keep"_s), QByteArray("p"));
     }
 };
 

@@ -10,6 +10,10 @@
 #include <QTcpServer>
 #include <QTest>
 
+#ifdef Q_OS_LINUX
+#include <sys/resource.h>
+#endif
+
 using namespace Qt::StringLiterals;
 
 using namespace parlevo;
@@ -58,6 +62,8 @@ private slots:
         QVERIFY(state.config().WindowMaximized);
         QVERIFY(dir.read(u"Parlevo.cfg"_s).contains("Top=77"));
         QVERIFY(!dir.read(u"Parlevo.cfg"_s).contains("s3cr"));
+        // The password's key is the e-mail beside it: the file is its owner's alone.
+        QCOMPARE(QFile::permissions(dir.filePath(u"Parlevo.cfg"_s)) & 0x0FF, QFileDevice::Permissions());
 
         // A new e-mail without a password re-keys the stored one.
         QCOMPARE(cli({u"account"_s, u"--data-dir"_s, dir.path(), u"--email"_s, u"other@parlevo.test"_s}).status, 0);
@@ -166,6 +172,9 @@ private slots:
         QTest::newRow("bad --at") << QStringList{u"send"_s, u"--to"_s, u"0612345678"_s,      u"--message"_s,
                                                  u"m"_s,    u"--at"_s, u"2030-02-30 09:05"_s};
         QTest::newRow("account without e-mail") << QStringList{u"account"_s};
+        // An empty password would leave a cipher text that no longer deciphers.
+        QTest::newRow("account with an empty password")
+            << QStringList{u"account"_s, u"--email"_s, u"a@b.c"_s, u"--password-stdin"_s};
         QTest::newRow("data-dir without value") << QStringList{u"--data-dir"_s};
     }
     void usageErrors()
@@ -179,6 +188,43 @@ private slots:
         QCOMPARE(r.status, 64);
         QVERIFY(!r.err.isEmpty());
         QVERIFY(!QFile::exists(dir.filePath(u"Parlevo.cfg"_s)));
+    }
+
+    // The password is held in clear in memory: the tool never leaves a core file of itself.
+    void noCoreFile()
+    {
+#ifdef Q_OS_LINUX
+        rlimit limit{};
+        QVERIFY(getrlimit(RLIMIT_CORE, &limit) == 0);
+        if (limit.rlim_max == 0)
+            QSKIP("core files are off for every process here: nothing to turn off");
+        const rlimit previous = limit;
+        limit.rlim_cur = limit.rlim_max;
+        QVERIFY(setrlimit(RLIMIT_CORE, &limit) == 0); // inherited by the tool
+        TestDataDir dir;
+        QProcess tool;
+        tool.start(parlevo::test::cliProgram(),
+                   {u"account"_s, u"--data-dir"_s, dir.path(), u"--email"_s, kMail, u"--password-stdin"_s});
+        setrlimit(RLIMIT_CORE, &previous);
+        QVERIFY(tool.waitForStarted());
+        // While it waits for the password, its own limit can be read.
+        const auto coreLimit = [&tool] {
+            QFile limits(u"/proc/%1/limits"_s.arg(tool.processId()));
+            if (!limits.open(QIODevice::ReadOnly))
+                return QByteArray();
+            for (const QByteArray &line : limits.readAll().split('\n')) {
+                if (line.startsWith("Max core file size"))
+                    return line.mid(26).simplified().split(' ').value(0);
+            }
+            return QByteArray();
+        };
+        QTRY_COMPARE_WITH_TIMEOUT(coreLimit(), QByteArray("0"), 10000);
+        tool.write("demo\n");
+        tool.closeWriteChannel();
+        QVERIFY(tool.waitForFinished());
+#else
+        QSKIP("reads the tool's limits from /proc");
+#endif
     }
 
     void helpOnEveryCommand()

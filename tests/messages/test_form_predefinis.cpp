@@ -147,7 +147,7 @@ private slots:
         click(u"CMD_Supprimer");
         QCOMPARE(boxes.shown().size(), 1);
         QCOMPARE(boxes.shown()[0].text, u"Etes-vous sûr de vouloir supprimer ce message prédéfini ?"_s);
-        QCOMPARE(boxes.shown()[0].style, int(vbYesNo | vbExclamation));
+        QCOMPARE(boxes.shown()[0].style, int(vbYesNo | vbExclamation | vbDefaultButton2));
         QCOMPARE(rows(), expectedRows);
         QCOMPARE(selectedRow(), selected);
         QCOMPARE(m_state->colPredefinis().size(), expectedRows.size());

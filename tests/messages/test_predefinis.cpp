@@ -5,6 +5,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTest>
 
 using namespace Qt::StringLiterals;
@@ -129,6 +130,16 @@ private slots:
         }
         QCOMPARE(dir.read(kSms), kExampleBytes);
         QCOMPARE(QDir(dir.path()).entryList(QDir::Files), (QStringList{kBak, kSms}));
+
+        // A file that exists but cannot be read (here a device) is neither removed nor replaced.
+        test::TestDataDir device;
+        QVERIFY(QFile::link(u"/dev/null"_s, device.filePath(kSms)));
+        AppState unreadable(device.path());
+        QVERIFY(!Charge_Predefinis(unreadable));
+        QVERIFY(!Sauve_Predefinis(unreadable));
+        unreadable.colPredefinis().append({u"Un"_s, u"1"_s});
+        QVERIFY(!Sauve_Predefinis(unreadable));
+        QVERIFY(QFileInfo(device.filePath(kSms)).isSymLink());
     }
 };
 

@@ -54,6 +54,25 @@ private slots:
         QCOMPARE(ids, (QList<int>{1, 2, 3}));
     }
 
+    // Adding an action costs as much as the actions a menu holds: past one column's worth the
+    // messages go in sub-menus filled when opened, so a large list builds in linear time.
+    void largeListsGoInSubMenus()
+    {
+        AppState state(QString{});
+        for (qsizetype i = 1; i <= 2 * kPredefinisMenuItems + 1; ++i)
+            state.colPredefinis().append({u"m%1"_s.arg(i), QString()});
+        Cree_MenuPredefinis(state);
+        const QList<QAction *> top = MenuPredefinis()->actions();
+        QCOMPARE(top.size(), 3);
+        QCOMPARE(top[2]->text(), u"m1001 \u2026 m1001"_s);
+        QMenu *second = top[1]->menu();
+        QVERIFY(second && second->actions().isEmpty());
+        emit second->aboutToShow();
+        QCOMPARE(second->actions().size(), kPredefinisMenuItems);
+        QCOMPARE(second->actions().first()->data().toInt(), 501);
+        QCOMPARE(second->actions().last()->text(), u"m1000"_s);
+    }
+
     void rebuildingReplacesAndDestroyingFrees()
     {
         AppState state(QString{});

@@ -199,7 +199,8 @@ private slots:
     {
         {
             MessageBoxResponder boxes(vbYes);
-            const QString empty = saveTo(u"vide.kxg"_s);
+            // A name typed without an extension gets ".kxg", so that the load dialog lists it.
+            const QString empty = saveTo(u"vide"_s) + u".kxg"_s;
             QVERIFY(QFile::exists(empty));
             QCOMPARE(QFileInfo(empty).size(), 0);
             QVERIFY(boxes.shown().isEmpty());
@@ -242,6 +243,14 @@ private slots:
         other.MNU_ChargerMailing_Click();
         QCOMPARE(other.list()->model()->rowCount(), 6);
         QCOMPARE(boxes.shown().size(), shown);
+
+        // A file another program wrote in UTF-8 is read as UTF-8.
+        QVERIFY(m_dir->write(u"utf8.kxg"_s, "\xEF\xBB\xBF"
+                                            "Amis;;;No\xC3\xABl;\xD0\x98van;07\r\n"));
+        FileDialog::setNextFileName(m_dir->filePath(u"utf8.kxg"_s));
+        other.MNU_ChargerMailing_Click();
+        QCOMPARE(other.ColContactMailing().at(6)->Prenom, u"Noël"_s);
+        QCOMPARE(other.ColContactMailing().at(6)->Nom, u"Иvan"_s);
     }
 
     // "Nouveau" on an empty list asks nothing; Delete with no row selected asks and removes
@@ -262,7 +271,7 @@ private slots:
         m_form->listPopup()->hide();
         QTest::keyClick(m_form->list(), Qt::Key_Delete);
         QCOMPARE(boxes.shown().last().text, u"Etes-vous sûr de vouloir supprimer ce(s) contact(s) du SMS Mailing ?"_s);
-        QCOMPARE(boxes.shown().last().style, kQuestion);
+        QCOMPARE(boxes.shown().last().style, kQuestion + vbDefaultButton2);
         QCOMPARE(rows(), 3);
 
         QTest::keyClick(m_form->list(), Qt::Key_A, Qt::ControlModifier);
@@ -276,6 +285,7 @@ private slots:
 
         m_form->MNU_SupprimerTout_Click();
         QCOMPARE(boxes.shown().last().text, u"Etes-vous sûr de vouloir supprimer tous les contacts du SMS Mailing ?"_s);
+        QCOMPARE(boxes.shown().last().style, kQuestion + vbDefaultButton2);
         QCOMPARE(rows(), 0);
         QCOMPARE(m_form->ColContactMailing().count(), 0);
         m_form->showListPopup(QPoint(10, 10));

@@ -1,7 +1,9 @@
 // The sending rules that need no window: the deferred value, the mailing file, the result texts.
 #include "app/textes.h"
+#include "filesizelimit.h"
 #include "sending/differer.h"
 #include "sending/mailingfile.h"
+#include "sending/mailingresults.h"
 #include "sending/sendrun.h"
 #include "testdatadir.h"
 
@@ -90,6 +92,15 @@ private slots:
                  (QStringList{u"Amis"_s, u"Sté"_s, u" Dupont"_s, u"M."_s, u"Jean"_s, u"Dupont"_s, u"1"_s}));
         QCOMPARE(fields(*(*rows)[1]),
                  (QStringList{u"Clients"_s, QString(), QString(), u"Zoé"_s, u"Éric"_s, u"0698765432"_s, u"2"_s}));
+
+        // Rows that Windows-1252 cannot hold, or whose Windows-1252 bytes would read as UTF-8, are
+        // saved in UTF-8 and come back whole.
+        for (const QString &name : {u"Иван"_s, u"Ã©"_s}) {
+            const ClassContact c = contact({}, {}, {}, {}, name, u"07"_s);
+            QVERIFY(Sauve_Mailing(path, {&c}));
+            QCOMPARE(dir.read(u"liste.kxg"_s), "\xEF\xBB\xBF;;;;" + name.toUtf8() + ";07\r\n");
+            QCOMPARE(Charge_Mailing(path, counter())->at(0)->Nom, name);
+        }
     }
 
     void mailingFileEdges()
@@ -107,8 +118,17 @@ private slots:
         QCOMPARE(fields(*(*rows)[0]), (QStringList{{}, {}, {}, {}, {}, {}, u"1"_s}));
         QCOMPARE(fields(*(*rows)[1]), (QStringList{u"A"_s, u"B"_s, {}, {}, {}, {}, u"2"_s}));
         QCOMPARE(fields(*(*rows)[2]), (QStringList{u"A"_s, u"B"_s, u"C"_s, u"D"_s, u"E"_s, u"F"_s, u"3"_s}));
-        // A file that cannot be written leaves nothing behind.
+        // A file that cannot be written leaves nothing behind; a full disk leaves the old one whole.
         QVERIFY(!Sauve_Mailing(dir.filePath(u"absent/dir/x.kxg"_s), {}));
+        const ClassContact big = contact({}, {}, {}, {}, QString(8000, u'x'), {});
+        {
+            test::FileSizeLimit diskFull(4096);
+            if (!diskFull.active())
+                QSKIP("no file size limit on this system");
+            QVERIFY(!Sauve_Mailing(dir.filePath(u"court.kxg"_s), {&big}));
+            QVERIFY(!Sauve_Resultats(dir.filePath(u"court.kxg"_s), {MailingResult{big, 80, QString()}}));
+        }
+        QCOMPARE(dir.read(u"court.kxg"_s), QByteArray("\r\nA;B\r\nA;B;C;D;E;F;G;H"));
     }
 };
 
