@@ -597,6 +597,9 @@ private:
             return;
         const QByteArray bytes = text.toUtf8();
         m_resultsWritten = m_results->write(bytes) == bytes.size() && m_results->flush();
+        // Told at once: whoever watches the run knows its record is incomplete from here.
+        if (!m_resultsWritten)
+            err(u"parlevo-cli: cannot write "_s + m_results->fileName() + u": "_s + m_results->errorString());
     }
     void drawBar(qsizetype done, qsizetype total)
     {
