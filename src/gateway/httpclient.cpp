@@ -6,6 +6,8 @@
 #include <QSslSocket>
 #include <QTimer>
 
+#include <algorithm>
+
 using namespace Qt::StringLiterals;
 
 namespace parlevo {
@@ -45,8 +47,17 @@ HttpClient::HttpClient(QObject *parent)
 
 HttpClient::~HttpClient()
 {
-    for (const Idle &idle : m_idle)
-        delete idle.socket.data();
+    while (!m_idle.empty())
+        dropIdle(m_idle.begin());
+}
+
+void HttpClient::dropIdle(std::vector<Idle>::iterator it)
+{
+    // A socket deleted while connected says so from its destructor: nobody may listen then.
+    QTcpSocket *socket = it->socket;
+    m_idle.erase(it);
+    socket->disconnect(this);
+    delete socket;
 }
 
 std::unique_ptr<QTcpSocket> HttpClient::takeIdle(const QString &key)
@@ -54,11 +65,9 @@ std::unique_ptr<QTcpSocket> HttpClient::takeIdle(const QString &key)
     for (auto it = m_idle.begin(); it != m_idle.end(); ++it) {
         if (it->key != key)
             continue;
-        std::unique_ptr<QTcpSocket> socket(it->socket.data());
+        std::unique_ptr<QTcpSocket> socket(it->socket);
         const bool fresh = it->since.elapsed() < kReuseIdleMs;
         m_idle.erase(it);
-        if (!socket)
-            return {};
         socket->disconnect(this);
         // A close the event loop has not seen yet is read now: a request written into a closed
         // connection would be lost without knowing whether it arrived. A connection that has
@@ -73,14 +82,17 @@ std::unique_ptr<QTcpSocket> HttpClient::takeIdle(const QString &key)
 
 void HttpClient::keepIdle(const QString &key, std::unique_ptr<QTcpSocket> socket)
 {
-    if (m_idle.size() >= kMaxIdle) {
-        delete m_idle.front().socket.data();
-        m_idle.erase(m_idle.begin());
-    }
+    if (m_idle.size() >= kMaxIdle)
+        dropIdle(m_idle.begin());
     QTcpSocket *raw = socket.release();
     // A kept connection that the server closes is dropped at once.
     connect(raw, &QTcpSocket::disconnected, this, [this, raw] {
-        std::erase_if(m_idle, [raw](const Idle &idle) { return idle.socket == raw; });
+        const auto it =
+            std::find_if(m_idle.begin(), m_idle.end(), [raw](const Idle &idle) { return idle.socket == raw; });
+        if (it == m_idle.end())
+            return;
+        m_idle.erase(it);
+        raw->disconnect(this);
         raw->deleteLater();
     });
     QElapsedTimer since;

@@ -5,7 +5,6 @@
 #include <QElapsedTimer>
 #include <QList>
 #include <QObject>
-#include <QPointer>
 #include <QUrl>
 
 #include <memory>
@@ -62,9 +61,10 @@ public:
 private:
     struct Idle {
         QString key;
-        QPointer<QTcpSocket> socket;
+        QTcpSocket *socket; // owned; told apart by address only, as it may be going
         QElapsedTimer since;
     };
+    void dropIdle(std::vector<Idle>::iterator it);
     std::unique_ptr<QTcpSocket> takeIdle(const QString &key);
     void keepIdle(const QString &key, std::unique_ptr<QTcpSocket> socket);
 
