@@ -15,7 +15,10 @@
 #include <QCommandLineParser>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QLibraryInfo>
+#include <QLocale>
 #include <QTimer>
+#include <QTranslator>
 #include <QWindow>
 
 #include <cstdio>
@@ -64,6 +67,32 @@ private:
 
 } // namespace
 
+bool installQtTranslations(const QString &languageName)
+{
+    QLocale::Language language = QLocale::French;
+    for (int i = QLocale::AnyLanguage + 1; i <= QLocale::LastLanguage; ++i) {
+        const auto candidate = static_cast<QLocale::Language>(i);
+        if (QLocale::languageToString(candidate).compare(languageName, Qt::CaseInsensitive) == 0) {
+            language = candidate;
+            break;
+        }
+    }
+    const QLocale locale(language);
+    QLocale::setDefault(locale);
+
+    // One translator at a time: a second call replaces the first one's texts.
+    static QPointer<QTranslator> installed;
+    delete installed;
+    auto *translator = new QTranslator(QCoreApplication::instance());
+    if (!translator->load(locale, u"qtbase"_s, u"_"_s, QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+        delete translator;
+        return false;
+    }
+    QCoreApplication::installTranslator(translator);
+    installed = translator;
+    return true;
+}
+
 Application::Application(const QString &dataDir, const QString &languageName)
     : m_state(std::make_unique<AppState>(dataDir))
     , m_languageName(chosenLanguageName(languageName))
@@ -77,7 +106,10 @@ bool Application::start()
     QElapsedTimer clock;
     clock.start();
     AppState &s = *m_state;
-    s.textTable().LoadTextes(findLanguageFile(s.dataDir(), m_languageName));
+    const QString languageFile = findLanguageFile(s.dataDir(), m_languageName);
+    s.textTable().LoadTextes(languageFile);
+    // Without a language file the built-in texts are French, whatever the machine's language.
+    installQtTranslations(languageFile.isEmpty() ? u"French"_s : m_languageName);
 
     QDir().mkpath(s.dataDir());
     m_instance = std::make_unique<SingleInstance>(s.dataDir());

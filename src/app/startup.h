@@ -44,6 +44,13 @@ private:
     bool m_canSave = true;
 };
 
+// Qt's own texts (standard buttons, file dialogs, the calendar, dates) in the interface's
+// language rather than the machine's: installs qtbase_<lang>.qm from Qt's translations and makes
+// the language the default locale. languageName is an English name ("French", "English"); an
+// unknown one counts as French, the language of the built-in texts. False when Qt has no
+// translation file for it (the locale is set all the same).
+bool installQtTranslations(const QString &languageName);
+
 // The desktop program's main routine (after QApplication exists).
 int runDesktop(const QStringList &arguments);
 

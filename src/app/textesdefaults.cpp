@@ -5,7 +5,7 @@
 
 namespace parlevo {
 
-const std::array<TexteDefault, 292> kTextesDefaults = {{
+const std::array<TexteDefault, 297> kTextesDefaults = {{
     {1, "Parlevo la solution logicielle complète d'envoi de SMS personnalisable, simple et conviviale. vous permettant d'envoyer vos SMS en mode simple ou multi-contacts"},
     {2, "A propos de..."},
     {3, "Messages prédéfinis..."},
@@ -226,6 +226,11 @@ const std::array<TexteDefault, 292> kTextesDefaults = {{
     {243, "Imprimer le détail"},
     {244, "Mailing du :"},
     {245, "Il n'y a aucune imprimante de disponible !"},
+    {246, "Bilan : %1 accepté(s), %2 refusé(s), %3 sans réponse, %4 non envoyé(s)."},
+    {247, "Accepté"},
+    {248, "Refusé"},
+    {249, "Non envoyé : serveur injoignable"},
+    {250, "Sans réponse : peut-être envoyé"},
     {252, "Adresse e-mail"},
     {253, "Mot de passe"},
     {254, "GSM 7 bits : %1 caractère(s), %2 SMS"},

@@ -9,6 +9,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QProxyStyle>
+#include <QTimer>
 #include <QVBoxLayout>
 
 using namespace Qt::StringLiterals;
@@ -20,6 +21,8 @@ namespace {
 constexpr int kFieldIndent = 20;
 constexpr int kLabelWidth = 130;
 constexpr int kFieldWidth = 280;
+// The credit of a changed account is asked once the typing has paused this long.
+constexpr int kAccountSettleMs = 1000;
 
 struct ColumnBox {
     int text;
@@ -92,6 +95,14 @@ Form_Prefs::Form_Prefs(AppState &state, QWidget *parent)
     connect(m_mail, &QLineEdit::textChanged, this, [this](const QString &text) { m_state.Gateway().Mail = text; });
     connect(m_password, &QLineEdit::textChanged, this,
             [this](const QString &text) { m_state.Gateway().Password = text; });
+    // A new account has its own credit: asked for soon, not at the next minute, and not at every key.
+    m_accountSettled = new QTimer(this);
+    m_accountSettled->setObjectName(u"TimerCompte"_s);
+    m_accountSettled->setSingleShot(true);
+    m_accountSettled->setInterval(kAccountSettleMs);
+    connect(m_accountSettled, &QTimer::timeout, this, &ActivityWindow::creditMayHaveChanged);
+    for (QLineEdit *edit : {m_mail, m_password})
+        connect(edit, &QLineEdit::textEdited, m_accountSettled, qOverload<>(&QTimer::start));
     connect(m_expediteur, &QLineEdit::textChanged, this,
             [this](const QString &text) { m_state.config().Expediteur = text; });
 }

@@ -6,6 +6,7 @@
 
 class QCheckBox;
 class QLineEdit;
+class QTimer;
 
 namespace parlevo {
 
@@ -31,6 +32,7 @@ private:
     QLineEdit *m_expediteur;
     QLineEdit *m_mail;
     QLineEdit *m_password;
+    QTimer *m_accountSettled;
     std::array<QCheckBox *, kColumnCount> m_columns{};
 };
 

@@ -4,6 +4,7 @@
 #include "app/filedialog.h"
 #include "app/messagebox.h"
 #include "app/shared.h"
+#include "controls/wincolor.h"
 #include "sendingcontrols.h"
 
 #include <QCoreApplication>
@@ -28,6 +29,9 @@ constexpr int kContactWidth = 250;
 constexpr int kResultWidth = 245;
 constexpr int kFlushMs = 50;
 constexpr int kTextResendUnknown = 272;
+constexpr int kTextSummary = 246;
+// The names of the marks, in the order of SendOutcome.
+constexpr int kTextOutcomeNames = 247;
 
 } // namespace
 
@@ -55,7 +59,7 @@ public:
         row.code = reply.code;
         row.outcome = reply.outcome;
         row.text = result;
-        m_window.queueResult(result);
+        m_window.queueResult(result, reply.outcome);
         // Lets the window repaint and take input between two requests.
         QCoreApplication::processEvents();
     }
@@ -82,19 +86,24 @@ Form_EnvoiMailing::Form_EnvoiMailing(AppState &state, QWidget *owner)
     m_progress->setTextVisible(false);
     m_progress->setAccessibleName(state.Textes(268));
 
-    m_model = new ResultModel(state.Textes(69), state.Textes(111), this);
+    m_model = new ResultModel(state.Textes(69), state.Textes(111),
+                              {state.Textes(kTextOutcomeNames), state.Textes(kTextOutcomeNames + 1),
+                               state.Textes(kTextOutcomeNames + 2), state.Textes(kTextOutcomeNames + 3)},
+                              this);
     m_list = new QTreeView(this);
     m_list->setObjectName(u"LV_Travail"_s);
     m_list->setRootIsDecorated(false);
     // Every row has the same height: the view then lays out a new row without measuring the others.
     m_list->setUniformRowHeights(true);
-    m_list->setAlternatingRowColors(true);
     m_list->setModel(m_model);
     m_list->header()->setStretchLastSection(true);
     m_list->setColumnWidth(0, kContactWidth);
     m_list->setColumnWidth(1, kResultWidth);
     m_list->setMinimumWidth(kContactWidth + kResultWidth + 24);
     m_list->setAccessibleName(state.Textes(269));
+
+    m_labelBilan = new QLabel(this);
+    m_labelBilan->setObjectName(u"LabelBilan"_s);
 
     m_ok = new QPushButton(u"&Ok"_s, this);
     m_ok->setObjectName(u"CMD_OK"_s);
@@ -118,6 +127,7 @@ Form_EnvoiMailing::Form_EnvoiMailing(AppState &state, QWidget *owner)
     layout->addWidget(m_labelTravail);
     layout->addWidget(m_progress);
     layout->addWidget(m_list, 1);
+    layout->addWidget(m_labelBilan);
     auto *buttons = new QHBoxLayout;
     buttons->addWidget(m_exporter);
     buttons->addWidget(m_renvoyer);
@@ -141,6 +151,10 @@ SendRunSummary Form_EnvoiMailing::Send(const MailingSource &source, const QStrin
     m_ok->setEnabled(false);
     m_exporter->setEnabled(false);
     m_renvoyer->setEnabled(false);
+    m_labelBilan->clear();
+    // The colours in force now, as the mailing list takes them.
+    m_model->setStripeColors(toQColor(m_state.ListBackColor, m_list->palette()),
+                             toQColor(m_state.ListStripeColor, m_list->palette()));
     show();
     raise();
     // The texts are read once per SMS; the last ones read are those a retry sends again.
@@ -152,6 +166,11 @@ SendRunSummary Form_EnvoiMailing::Send(const MailingSource &source, const QStrin
     const SendRunSummary summary = runMailing(m_state.Gateway(), m_state.textTable(), recorded, differer, observer);
     flush();
     m_lastRun = std::exchange(m_recording, MailingRunRecord{});
+    m_labelBilan->setText(m_state.Textes(kTextSummary)
+                              .arg(summary.accepted)
+                              .arg(summary.refused)
+                              .arg(summary.unknown)
+                              .arg(summary.unreachable));
     m_ok->setEnabled(true);
     m_exporter->setEnabled(true);
     m_renvoyer->setEnabled(!failedContacts(m_lastRun.rows, true).empty());
@@ -216,18 +235,20 @@ void Form_EnvoiMailing::keyPressEvent(QKeyEvent *event)
 
 void Form_EnvoiMailing::queueRow(const QString &recipient)
 {
-    m_pending.push_back(ResultRow{recipient, QString()});
+    m_pending.push_back(ResultRow{recipient, QString(), std::nullopt});
     if (!m_flushTimer->isActive())
         m_flushTimer->start();
 }
 
-void Form_EnvoiMailing::queueResult(const QString &result)
+void Form_EnvoiMailing::queueResult(const QString &result, SendOutcome outcome)
 {
     // The result belongs to the last row started, shown already or not.
-    if (!m_pending.empty())
+    if (!m_pending.empty()) {
         m_pending.back().result = result;
-    else
-        m_model->setResult(m_model->rowCount() - 1, result);
+        m_pending.back().outcome = outcome;
+    } else {
+        m_model->setResult(m_model->rowCount() - 1, result, outcome);
+    }
     if (!m_flushTimer->isActive())
         m_flushTimer->start();
 }

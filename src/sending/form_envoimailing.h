@@ -62,12 +62,14 @@ private:
     // The run's changes reach the widgets in batches, a few times a second: painting every row
     // of a fast gateway would cost more than sending it.
     void queueRow(const QString &recipient);
-    void queueResult(const QString &result);
+    void queueResult(const QString &result, SendOutcome outcome);
     void queueProgress(qsizetype done, qsizetype total);
     void flush();
 
     AppState &m_state;
     QLabel *m_labelTravail;
+    // The counts of each outcome, once a run is over.
+    QLabel *m_labelBilan;
     QProgressBar *m_progress;
     QTreeView *m_list;
     QPushButton *m_ok;

@@ -5,6 +5,7 @@
 #include "testdatadir.h"
 
 #include <QLabel>
+#include <QLineEdit>
 #include <QTest>
 #include <QTimer>
 
@@ -47,6 +48,13 @@ private slots:
         window.MAJ_SoldeSMS();
         QCOMPARE(panel(), u"Nombre de SMS restant sur votre compte : information non disponible actuellement !"_s);
         QCOMPARE(sim.log().count(u"/soldes_logiciel.php"_s), 1);
+
+        // The password typed again in the preferences: one query, once the typing has paused.
+        window.KXB_Prefs_Click();
+        QTest::keyClicks(window.findChild<QLineEdit *>(u"Text_SendoraPassword"_s), u"demo"_s);
+        QCOMPARE(sim.log().count(u"/soldes_logiciel.php"_s), 1);
+        QTRY_COMPARE_WITH_TIMEOUT(panel(), u"Nombre de SMS restant sur votre compte : 1250"_s, 3000);
+        QCOMPARE(sim.log().count(u"/soldes_logiciel.php"_s), 2);
     }
 };
 

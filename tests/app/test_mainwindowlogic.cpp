@@ -73,7 +73,8 @@ private slots:
     {
         QFETCH(QLocale, locale);
         QFETCH(QString, text);
-        QCOMPARE(ClockText(QTime(14, 5, 9), locale), text);
+        // Newer locale data (Qt 6.8) puts a narrow no-break space before AM and PM, older a space.
+        QCOMPARE(ClockText(QTime(14, 5, 9), locale).replace(QChar(0x202F), u' '), text);
     }
 
     void twips_data()

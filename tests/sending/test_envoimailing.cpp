@@ -10,6 +10,7 @@
 #include "testdatadir.h"
 
 #include <QAbstractItemModelTester>
+#include <QIcon>
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
@@ -69,6 +70,22 @@ QStringList column(const ResultModel &model, int column)
     return texts;
 }
 
+// Each result row's mark, by the colour of its disc; invalid for a row without one.
+QList<QColor> marks(const ResultModel &model)
+{
+    QList<QColor> colors;
+    for (int row = 0; row < model.rowCount(); ++row) {
+        const auto icon = model.index(row, 1).data(Qt::DecorationRole).value<QIcon>();
+        colors.append(icon.isNull() ? QColor() : icon.pixmap(16, 16).toImage().pixelColor(8, 2));
+    }
+    return colors;
+}
+
+const QColor kAccepted = ResultModel::outcomeColor(SendOutcome::Accepted);
+const QColor kRefused = ResultModel::outcomeColor(SendOutcome::Refused);
+const QColor kUnknown = ResultModel::outcomeColor(SendOutcome::Unknown);
+const QColor kUnreachable = ResultModel::outcomeColor(SendOutcome::Unreachable);
+
 } // namespace
 
 class TestEnvoiMailing : public QObject {
@@ -87,6 +104,7 @@ private:
         m_state->Gateway().Password = u"demo"_s;
     }
     QString progress() const { return m_form->findChild<QLabel *>(u"LabelTravail"_s)->text(); }
+    QString bilan() const { return m_form->findChild<QLabel *>(u"LabelBilan"_s)->text(); }
 
 private slots:
     void init()
@@ -227,6 +245,8 @@ private slots:
         m_form->Send(mailing.source(), tomorrow);
         QVERIFY(disabledDuringRun);
         QVERIFY(exporter->isEnabled() && renvoyer->isEnabled());
+        QCOMPARE(marks(*m_form->results()), (QList<QColor>{kAccepted, kRefused, kAccepted, kRefused}));
+        QCOMPARE(bilan(), u"Bilan : 2 accepté(s), 2 refusé(s), 0 sans réponse, 0 non envoyé(s)."_s);
 
         MessageBoxResponder boxes(vbYes);
         FileDialog::setNextFileName(m_dir->filePath(u"resultats.csv"_s));
@@ -266,6 +286,8 @@ private slots:
         QCOMPARE(column(*m_form->results(), 0).mid(4),
                  (QStringList{u"(0612) M. Dupont;Durand Jean "_s, u"(0633333333) M. Petit Jean "_s}));
         QCOMPARE(m_form->lastRun().rows.size(), std::size_t(2));
+        // The summary is the new run's alone.
+        QCOMPARE(bilan(), u"Bilan : 1 accepté(s), 1 refusé(s), 0 sans réponse, 0 non envoyé(s)."_s);
         // 0612 is still refused: a further try stays possible.
         QVERIFY(renvoyer->isEnabled());
 
@@ -301,6 +323,15 @@ private slots:
         QCOMPARE(summary.unknown, 1);
         QCOMPARE(summary.unreachable, 2);
         QCOMPARE(progress(), u"5 SMS sur 5 d'envoyé."_s);
+        const ResultModel &results = *m_form->results();
+        QCOMPARE(marks(results), (QList<QColor>{kAccepted, kUnknown, kAccepted, kUnreachable, kUnreachable}));
+        QCOMPARE(results.index(1, 1).data(Qt::AccessibleDescriptionRole).toString(),
+                 u"Sans réponse : peut-être envoyé"_s);
+        QCOMPARE(results.index(1, 1).data(Qt::ToolTipRole).toString(), noAnswer);
+        QCOMPARE(bilan(), u"Bilan : 2 accepté(s), 0 refusé(s), 1 sans réponse, 2 non envoyé(s)."_s);
+        // Striped as the mailing list: pale yellow first, then white.
+        QCOMPARE(results.index(0, 0).data(Qt::BackgroundRole).value<QColor>(), QColor(0xff, 0xff, 0xdd));
+        QCOMPARE(results.index(3, 1).data(Qt::BackgroundRole).value<QColor>(), QColor(Qt::white));
 
         sim.emplace(QStringList{u"--account"_s, kAccount});
         QVERIFY(sim->isRunning());
