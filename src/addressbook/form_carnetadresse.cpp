@@ -1,8 +1,10 @@
 #include "form_carnetadresse.h"
 
-#include "app/appstate.h"
-#include "app/filedialog.h"
-#include "app/messagebox.h"
+#include "addressbook/contactcollection.h"
+#include "addressbook/groupcollection.h"
+#include "base/appstate.h"
+#include "base/filedialog.h"
+#include "base/messagebox.h"
 #include "contactlistview.h"
 #include "controls/accessibility.h"
 #include "controls/labellink.h"

@@ -1,6 +1,6 @@
 #include "activitywindow.h"
 
-#include "artwork.h"
+#include "base/artwork.h"
 
 #include <QFrame>
 #include <QHBoxLayout>
