@@ -96,8 +96,6 @@ bool Application::start()
         break;
     }
 
-    s.ListBackColor = kListBackColor;
-    s.ListStripeColor = kListStripeColor;
     LoadConfig(s);
     Charge_Contacts(s);
     Charge_Predefinis(s);

@@ -30,7 +30,6 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
-#include <QScrollArea>
 #include <QTimeEdit>
 #include <QTimer>
 
@@ -65,7 +64,7 @@ QString withCount(const QString &text, qsizetype count)
 
 Form_Mailing::Form_Mailing(AppState &state, QWidget &owner, std::function<std::optional<qint64>()> knownCredit,
                            QWidget *parent)
-    : SectionPage(state.Textes(132), activityIcon(Activity::Mailing), parent)
+    : SectionPage(state.Textes(132), activityIcon(Activity::Mailing), parent, ContentHeight::Fill)
     , m_state(state)
     , m_owner(owner)
     , m_knownCredit(std::move(knownCredit))
@@ -123,14 +122,6 @@ Form_Mailing::~Form_Mailing()
 
 void Form_Mailing::buildWindow()
 {
-    // The list takes the page's spare height, as in the address book.
-    if (auto *scroll = findChild<QScrollArea *>(u"ContentScroll"_s)) {
-        if (auto *column = qobject_cast<QBoxLayout *>(scroll->widget()->layout())) {
-            if (column->count() > 1)
-                delete column->takeAt(column->count() - 1);
-            column->setStretch(0, 1);
-        }
-    }
     QVBoxLayout *content = contentLayout();
     auto *labelList = named(new QLabel(m_state.Textes(72), this), u"LabelListView");
     content->addWidget(labelList);
