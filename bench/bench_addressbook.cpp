@@ -3,13 +3,14 @@
 //
 //   bench_addressbook [contacts, default 100000] [--no-reference]
 
+#include "addressbook/contactcollection.h"
 #include "addressbook/contactlistview.h"
 #include "addressbook/contactrules.h"
 #include "addressbook/contactstore.h"
 #include "addressbook/form_carnetadresse.h"
 #include "addressbook/form_selcontact.h"
-#include "app/appstate.h"
-#include "app/messagebox.h"
+#include "base/appstate.h"
+#include "base/messagebox.h"
 
 #include <QApplication>
 #include <QCheckBox>

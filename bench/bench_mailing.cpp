@@ -6,8 +6,8 @@
 // Target: the send run at least 0.7 of the raw rate; memory growth under 50 MB over the run.
 // It prints figures; it never passes or fails.
 #include "addressbook/classcontact.h"
-#include "app/appstate.h"
-#include "app/textes.h"
+#include "base/appstate.h"
+#include "base/textes.h"
 #include "gateway/classsendora.h"
 #include "sending/form_envoimailing.h"
 #include "sending/sendrun.h"

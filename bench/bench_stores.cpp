@@ -5,9 +5,10 @@
 //
 //   bench_stores [contacts, default 1000000] [--runs N] [--no-startup]
 
+#include "addressbook/contactcollection.h"
 #include "addressbook/contactstore.h"
-#include "addressbook/storefile.h"
-#include "app/appstate.h"
+#include "base/appstate.h"
+#include "base/storefile.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

@@ -4,7 +4,7 @@
 //   curl loop    a shell loop running curl once per SMS (what a user scripting the gateway does).
 // Targets: Envoi_SMS at least 0.8 of the bare loop and at least 10 times the curl loop.
 // It prints figures; it never passes or fails.
-#include "app/textes.h"
+#include "base/textes.h"
 #include "gateway/classsendora.h"
 #include "gateway/gatewayaddress.h"
 

@@ -1,4 +1,4 @@
-#include "app/coredump.h"
+#include "base/coredump.h"
 #include "clicommands.h"
 
 #include <QCoreApplication>

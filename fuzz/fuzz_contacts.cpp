@@ -2,9 +2,11 @@
 // contact is listed, and what was loaded comes back the same after Sauve_Contacts and a new load.
 #include "fuzzsupport.h"
 
+#include "addressbook/contactcollection.h"
 #include "addressbook/contactstore.h"
-#include "addressbook/storefile.h"
-#include "app/appstate.h"
+#include "addressbook/groupcollection.h"
+#include "base/appstate.h"
+#include "base/storefile.h"
 
 using namespace parlevo;
 using namespace parlevo::fuzz;

@@ -4,7 +4,7 @@
 // with the same key is the same password.
 #include "fuzzsupport.h"
 
-#include "app/codec1252.h"
+#include "base/codec1252.h"
 #include "crypto/clsrc4.h"
 
 using namespace parlevo;

@@ -2,9 +2,10 @@
 // contacts survive the address book's save and load unchanged.
 #include "fuzzsupport.h"
 
+#include "addressbook/contactcollection.h"
 #include "addressbook/contactstore.h"
 #include "addressbook/csvimport.h"
-#include "app/appstate.h"
+#include "base/appstate.h"
 
 using namespace parlevo;
 using namespace parlevo::fuzz;

@@ -4,7 +4,7 @@
 // a non-zero code is the whole text; the credit is digits only.
 #include "fuzzsupport.h"
 
-#include "app/textes.h"
+#include "base/textes.h"
 #include "gateway/classsendora.h"
 #include "gateway/pagetext.h"
 

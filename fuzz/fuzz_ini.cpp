@@ -4,8 +4,8 @@
 // every other key of the file as it was.
 #include "fuzzsupport.h"
 
-#include "app/codec1252.h"
-#include "app/ini.h"
+#include "base/codec1252.h"
+#include "base/ini.h"
 
 #include <QHash>
 

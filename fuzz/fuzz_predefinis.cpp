@@ -2,7 +2,7 @@
 // come back the same after Sauve_Predefinis and a new load.
 #include "fuzzsupport.h"
 
-#include "app/appstate.h"
+#include "base/appstate.h"
 #include "messages/predefinis.h"
 
 using namespace parlevo;

@@ -2,8 +2,8 @@
 // reader's length limit and has no escaped line break left.
 #include "fuzzsupport.h"
 
-#include "app/ini.h"
-#include "app/textes.h"
+#include "base/ini.h"
+#include "base/textes.h"
 
 using namespace parlevo;
 using namespace parlevo::fuzz;

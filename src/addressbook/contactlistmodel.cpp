@@ -1,6 +1,6 @@
 #include "contactlistmodel.h"
 
-#include "app/textes.h"
+#include "base/textes.h"
 #include "contactcollection.h"
 
 #include <QSet>

@@ -1,6 +1,6 @@
 #include "contactlistview.h"
 
-#include "app/appstate.h"
+#include "base/appstate.h"
 #include "controls/wincolor.h"
 
 #include <QContextMenuEvent>

@@ -1,7 +1,7 @@
 #include "contactrules.h"
 
-#include "app/codec1252.h"
-#include "app/config.h"
+#include "base/codec1252.h"
+#include "base/config.h"
 
 #include <algorithm>
 #include <array>

@@ -1,11 +1,13 @@
 #include "contactstore.h"
 
-#include "app/appstate.h"
-#include "app/codec1252.h"
-#include "app/shared.h"
+#include "addressbook/contactcollection.h"
+#include "addressbook/groupcollection.h"
+#include "base/appstate.h"
+#include "base/codec1252.h"
+#include "base/shared.h"
+#include "base/storefile.h"
 #include "contactcollection.h"
 #include "groupcollection.h"
-#include "storefile.h"
 
 #include <QFileInfo>
 #include <QSet>

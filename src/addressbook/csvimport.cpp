@@ -1,9 +1,10 @@
 #include "csvimport.h"
 
-#include "app/appstate.h"
+#include "addressbook/contactcollection.h"
+#include "base/appstate.h"
+#include "base/storefile.h"
 #include "contactrules.h"
 #include "contactstore.h"
-#include "storefile.h"
 
 #include <QDir>
 

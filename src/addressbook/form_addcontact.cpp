@@ -1,7 +1,8 @@
 #include "form_addcontact.h"
 
-#include "app/appstate.h"
-#include "app/messagebox.h"
+#include "addressbook/groupcollection.h"
+#include "base/appstate.h"
+#include "base/messagebox.h"
 #include "contactrules.h"
 
 #include <QCloseEvent>

@@ -1,8 +1,10 @@
 #include "form_carnetadresse.h"
 
-#include "app/appstate.h"
-#include "app/filedialog.h"
-#include "app/messagebox.h"
+#include "addressbook/contactcollection.h"
+#include "addressbook/groupcollection.h"
+#include "base/appstate.h"
+#include "base/filedialog.h"
+#include "base/messagebox.h"
 #include "contactlistview.h"
 #include "controls/accessibility.h"
 #include "controls/labellink.h"
@@ -16,7 +18,6 @@
 #include <QLabel>
 #include <QMenu>
 #include <QPushButton>
-#include <QScrollArea>
 
 using namespace Qt::StringLiterals;
 
@@ -34,19 +35,10 @@ QAction *addMenuAction(QMenu *menu, const char16_t *name, const QString &text)
 } // namespace
 
 Form_CarnetAdresse::Form_CarnetAdresse(AppState &state, QWidget *parent)
-    : SectionPage(state.Textes(74), activityIcon(Activity::Carnet), parent)
+    : SectionPage(state.Textes(74), activityIcon(Activity::Carnet), parent, ContentHeight::Fill)
     , m_state(state)
 {
     setObjectName(u"Form_CarnetAdresse"_s);
-    // The list takes the page's height: the page's trailing stretch is dropped and the list
-    // scrolls by itself instead of the page.
-    if (auto *scroll = findChild<QScrollArea *>(u"ContentScroll"_s)) {
-        if (auto *column = qobject_cast<QBoxLayout *>(scroll->widget()->layout())) {
-            if (column->count() > 1)
-                delete column->takeAt(column->count() - 1);
-            column->setStretch(0, 1);
-        }
-    }
     QVBoxLayout *content = contentLayout();
     auto *caption = new QLabel(state.Textes(31), this);
     caption->setObjectName(u"LabelListView"_s);

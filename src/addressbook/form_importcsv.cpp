@@ -1,7 +1,7 @@
 #include "form_importcsv.h"
 
-#include "app/appstate.h"
-#include "app/messagebox.h"
+#include "base/appstate.h"
+#include "base/messagebox.h"
 #include "controls/accessibility.h"
 
 #include <QDialogButtonBox>

@@ -1,7 +1,9 @@
 #include "form_selcontact.h"
 
-#include "app/appstate.h"
-#include "app/messagebox.h"
+#include "addressbook/contactcollection.h"
+#include "addressbook/groupcollection.h"
+#include "base/appstate.h"
+#include "base/messagebox.h"
 #include "contactlistmodel.h"
 #include "contactlistview.h"
 #include "contactrules.h"

@@ -1,6 +1,6 @@
 #include "groupcollection.h"
 
-#include "app/appstate.h"
+#include "base/appstate.h"
 
 namespace parlevo {
 

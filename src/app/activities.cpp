@@ -1,8 +1,9 @@
 #include "activities.h"
 
 #include "addressbook/form_carnetadresse.h"
-#include "appstate.h"
+#include "base/appstate.h"
 #include "formacceuil.h"
+#include "mdiformmain.h"
 #include "messages/form_predefinis.h"
 #include "prefs/formprefs.h"
 #include "sending/form_mailing.h"
@@ -20,7 +21,8 @@ ActivityWindow *createActivityWindow(Activity activity, AppState &state, MDIForm
     case Activity::Simple:
         return new Form_Simple(state, main, parent);
     case Activity::Mailing:
-        return new Form_Mailing(state, main, parent);
+        return new Form_Mailing(
+            state, main, [&main] { return main.knownCredit(); }, parent);
     case Activity::Carnet:
         return new Form_CarnetAdresse(state, parent);
     case Activity::Predefinis:

@@ -1,7 +1,10 @@
-#include "appstate.h"
+#include "base/appstate.h"
 
+#include "addressbook/contactcollection.h"
+#include "addressbook/groupcollection.h"
 #include "crypto/clsrc4.h"
 #include "gateway/classsendora.h"
+#include "messages/predefinis.h"
 
 #include <QDir>
 
@@ -9,6 +12,9 @@ namespace parlevo {
 
 AppState::AppState(const QString &dataDir)
     : m_dataDir(dataDir)
+    , m_contacts(std::make_unique<ContactCollection>())
+    , m_groupes(std::make_unique<GroupCollection>())
+    , m_predefinis(std::make_unique<PredefiniList>())
 {
 }
 

@@ -1,7 +1,7 @@
 #include "formacceuil.h"
 
-#include "appstate.h"
-#include "artwork.h"
+#include "base/appstate.h"
+#include "base/artwork.h"
 #include "controls/labellink.h"
 #include "mdiformmain.h"
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "activitywindow.h"
+#include "base/activitywindow.h"
 
 #include <functional>
 

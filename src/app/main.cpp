@@ -1,5 +1,5 @@
-#include "app/coredump.h"
 #include "app/startup.h"
+#include "base/coredump.h"
 
 #include <QApplication>
 

@@ -1,6 +1,6 @@
 #include "mainwindowlogic.h"
 
-#include "textes.h"
+#include "base/textes.h"
 
 #include <QLocale>
 #include <QRegularExpression>

@@ -1,15 +1,15 @@
 #include "mdiformmain.h"
 
 #include "activities.h"
-#include "appstate.h"
-#include "artwork.h"
+#include "base/appstate.h"
+#include "base/artwork.h"
+#include "base/messagebox.h"
+#include "base/windowplacement.h"
 #include "controls/kxbutton.h"
 #include "controls/maxmin.h"
 #include "controls/wincolor.h"
 #include "gateway/classsendora.h"
 #include "mainwindowlogic.h"
-#include "messagebox.h"
-#include "windowplacement.h"
 
 #include <QApplication>
 #include <QCloseEvent>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "activitywindow.h"
-#include "config.h"
+#include "base/activitywindow.h"
+#include "base/config.h"
 #include "controls/kxbutton.h"
 
 #include <QMainWindow>

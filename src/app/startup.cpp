@@ -1,15 +1,15 @@
 #include "startup.h"
 
 #include "addressbook/contactstore.h"
-#include "appstate.h"
-#include "config.h"
-#include "datapaths.h"
-#include "guimessagebox.h"
+#include "app/configfile.h"
+#include "base/appstate.h"
+#include "base/datapaths.h"
+#include "base/guimessagebox.h"
+#include "base/messagebox.h"
+#include "base/singleinstance.h"
 #include "mdiformmain.h"
-#include "messagebox.h"
 #include "messages/predefinis.h"
 #include "messages/predefinismenu.h"
-#include "singleinstance.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -128,8 +128,6 @@ bool Application::start()
         break;
     }
 
-    s.ListBackColor = kListBackColor;
-    s.ListStripeColor = kListStripeColor;
     LoadConfig(s);
     Charge_Contacts(s);
     Charge_Predefinis(s);

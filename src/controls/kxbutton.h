@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/shared.h"
+#include "base/shared.h"
 
 #include <QPixmap>
 #include <QWidget>

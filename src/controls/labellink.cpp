@@ -1,7 +1,7 @@
 #include "labellink.h"
 
 #include "accessibility.h"
-#include "app/windowplacement.h"
+#include "base/windowplacement.h"
 #include "navigationsound.h"
 #include "wincolor.h"
 

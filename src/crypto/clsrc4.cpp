@@ -1,6 +1,6 @@
 #include "clsrc4.h"
 
-#include "app/codec1252.h"
+#include "base/codec1252.h"
 
 #include <utility>
 

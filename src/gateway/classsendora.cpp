@@ -1,8 +1,8 @@
 #include "classsendora.h"
 
-#include "app/messagebox.h"
-#include "app/shared.h"
-#include "app/textes.h"
+#include "base/messagebox.h"
+#include "base/shared.h"
+#include "base/textes.h"
 #include "gatewayaddress.h"
 #include "pagetext.h"
 

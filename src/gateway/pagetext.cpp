@@ -1,6 +1,6 @@
 #include "pagetext.h"
 
-#include "app/codec1252.h"
+#include "base/codec1252.h"
 
 #include <QRegularExpression>
 #include <QSet>

@@ -1,6 +1,6 @@
 #include "sendreply.h"
 
-#include "app/textes.h"
+#include "base/textes.h"
 
 using namespace Qt::StringLiterals;
 

@@ -1,8 +1,9 @@
 #include "form_predefinis.h"
 
-#include "app/appstate.h"
-#include "app/messagebox.h"
+#include "base/appstate.h"
+#include "base/messagebox.h"
 #include "controls/accessibility.h"
+#include "messages/predefinis.h"
 #include "outgoing.h"
 #include "smstextedit.h"
 

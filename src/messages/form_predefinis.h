@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/activitywindow.h"
+#include "base/activitywindow.h"
 
 class QLabel;
 class QLineEdit;

@@ -1,6 +1,6 @@
 #include "form_sms.h"
 
-#include "app/appstate.h"
+#include "base/appstate.h"
 #include "outgoing.h"
 
 #include <QHBoxLayout>

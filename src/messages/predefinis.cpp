@@ -1,9 +1,9 @@
 #include "predefinis.h"
 
-#include "addressbook/storefile.h"
-#include "app/appstate.h"
-#include "app/codec1252.h"
-#include "app/shared.h"
+#include "base/appstate.h"
+#include "base/codec1252.h"
+#include "base/shared.h"
+#include "base/storefile.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,6 +1,7 @@
 #include "predefinismenu.h"
 
-#include "app/appstate.h"
+#include "base/appstate.h"
+#include "messages/predefinis.h"
 
 #include <QAction>
 #include <QMenu>

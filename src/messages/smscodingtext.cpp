@@ -1,6 +1,6 @@
 #include "smscodingtext.h"
 
-#include "app/textes.h"
+#include "base/textes.h"
 #include "smsencoding.h"
 
 #include <QStringList>

@@ -1,6 +1,6 @@
 #include "formprefs.h"
 
-#include "app/appstate.h"
+#include "base/appstate.h"
 #include "gateway/classsendora.h"
 
 #include <QCheckBox>

@@ -1,6 +1,6 @@
 #include "creditcheck.h"
 
-#include "app/textes.h"
+#include "base/textes.h"
 #include "messages/smsencoding.h"
 
 namespace parlevo {

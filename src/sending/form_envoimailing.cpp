@@ -1,9 +1,9 @@
 #include "form_envoimailing.h"
 
-#include "app/appstate.h"
-#include "app/filedialog.h"
-#include "app/messagebox.h"
-#include "app/shared.h"
+#include "base/appstate.h"
+#include "base/filedialog.h"
+#include "base/messagebox.h"
+#include "base/shared.h"
 #include "controls/wincolor.h"
 #include "sendingcontrols.h"
 

@@ -1,12 +1,13 @@
 #include "form_mailing.h"
 
+#include "addressbook/contactcollection.h"
 #include "addressbook/contactlistview.h"
 #include "addressbook/form_selcontact.h"
-#include "app/appstate.h"
-#include "app/filedialog.h"
-#include "app/mdiformmain.h"
-#include "app/messagebox.h"
-#include "app/shared.h"
+#include "addressbook/groupcollection.h"
+#include "base/appstate.h"
+#include "base/filedialog.h"
+#include "base/messagebox.h"
+#include "base/shared.h"
 #include "controls/accessibility.h"
 #include "controls/labellink.h"
 #include "controls/wincolor.h"
@@ -29,7 +30,6 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
-#include <QScrollArea>
 #include <QTimeEdit>
 #include <QTimer>
 
@@ -62,10 +62,12 @@ QString withCount(const QString &text, qsizetype count)
 
 } // namespace
 
-Form_Mailing::Form_Mailing(AppState &state, MDIForm_Main &main, QWidget *parent)
-    : SectionPage(state.Textes(132), activityIcon(Activity::Mailing), parent)
+Form_Mailing::Form_Mailing(AppState &state, QWidget &owner, std::function<std::optional<qint64>()> knownCredit,
+                           QWidget *parent)
+    : SectionPage(state.Textes(132), activityIcon(Activity::Mailing), parent, ContentHeight::Fill)
     , m_state(state)
-    , m_main(main)
+    , m_owner(owner)
+    , m_knownCredit(std::move(knownCredit))
 {
     setObjectName(u"Form_Mailing"_s);
     buildWindow();
@@ -79,7 +81,7 @@ Form_Mailing::Form_Mailing(AppState &state, MDIForm_Main &main, QWidget *parent)
             [this](bool ticked) { applyDeferred(ticked, m_labelDate, m_pickerDate, m_labelHeure, m_pickerTime); });
     connect(m_cmdAppercu, &QPushButton::clicked, this, [this] {
         Update_Appercu();
-        Form_SMS::instance(m_state).showBeside(m_main);
+        Form_SMS::instance(m_state).showBeside(m_owner);
     });
     connect(m_commandEnvoyer, &QPushButton::clicked, this, &Form_Mailing::CommandEnvoyer_Click);
     connect(m_linkAjouter, &LabelLink::Click, this,
@@ -120,14 +122,6 @@ Form_Mailing::~Form_Mailing()
 
 void Form_Mailing::buildWindow()
 {
-    // The list takes the page's spare height, as in the address book.
-    if (auto *scroll = findChild<QScrollArea *>(u"ContentScroll"_s)) {
-        if (auto *column = qobject_cast<QBoxLayout *>(scroll->widget()->layout())) {
-            if (column->count() > 1)
-                delete column->takeAt(column->count() - 1);
-            column->setStretch(0, 1);
-        }
-    }
     QVBoxLayout *content = contentLayout();
     auto *labelList = named(new QLabel(m_state.Textes(72), this), u"LabelListView");
     content->addWidget(labelList);
@@ -359,7 +353,7 @@ void Form_Mailing::MNU_Carnet_Click()
 {
     if (m_picker)
         return;
-    m_picker = std::make_unique<Form_SelContact>(m_state, &m_main);
+    m_picker = std::make_unique<Form_SelContact>(m_state, &m_owner);
     m_picker->TypeSource = 1;
     m_picker->ImporteCarnet();
     m_picker->Init();
@@ -479,14 +473,14 @@ void Form_Mailing::CommandEnvoyer_Click()
     // A credit known to be short is told before the question, which itself stays as it is.
     const QString sent =
         textToSend(m_state.textTable(), m_textExpediteur->text(), m_textSMS->sentText(), ClassContact{});
-    const QString warning = creditWarning(m_state.textTable(), m_main.knownCredit(), mailingSmsCount(count, sent));
+    const QString warning = creditWarning(m_state.textTable(), m_knownCredit(), mailingSmsCount(count, sent));
     const QString question = withCount(m_state.Textes(94), count);
     if (MsgBox(warning.isEmpty() ? question : warning + u"\n\n"_s + question, vbYesNo | vbInformation) != vbYes)
         return;
     // The main window holds still for the run; the result window it owns stays live.
     m_commandEnvoyer->setEnabled(false);
     if (!m_envoi) {
-        m_envoi = new Form_EnvoiMailing(m_state, &m_main);
+        m_envoi = new Form_EnvoiMailing(m_state, &m_owner);
         // A second try started from the result window is held like this run.
         connect(m_envoi, &Form_EnvoiMailing::retryStarting, this, [this] {
             m_commandEnvoyer->setEnabled(false);

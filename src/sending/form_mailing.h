@@ -1,10 +1,12 @@
 #pragma once
 
 #include "addressbook/contactcollection.h"
-#include "app/activitywindow.h"
+#include "base/activitywindow.h"
 #include "sendrun.h"
 
+#include <functional>
 #include <memory>
+#include <optional>
 #include <vector>
 
 class QAction;
@@ -24,7 +26,6 @@ class ContactListView;
 class Form_EnvoiMailing;
 class Form_SelContact;
 class LabelLink;
-class MDIForm_Main;
 class SmsTextEdit;
 
 // Prepares a mailing: the recipients (copies taken from the address book, by group, through the
@@ -33,7 +34,10 @@ class SmsTextEdit;
 class Form_Mailing final : public SectionPage {
     Q_OBJECT
 public:
-    Form_Mailing(AppState &state, MDIForm_Main &main, QWidget *parent = nullptr);
+    // owner: the window the picker, the preview and the send window are placed on; knownCredit:
+    // the credit last read from the gateway, if any, for the warning before a send.
+    Form_Mailing(AppState &state, QWidget &owner, std::function<std::optional<qint64>()> knownCredit,
+                 QWidget *parent = nullptr);
     ~Form_Mailing() override;
     Q_DISABLE_COPY_MOVE(Form_Mailing)
 
@@ -86,7 +90,8 @@ private:
     void announceAdded(qsizetype count);
 
     AppState &m_state;
-    MDIForm_Main &m_main;
+    QWidget &m_owner;
+    std::function<std::optional<qint64>()> m_knownCredit;
     ContactCollection m_colContactMailing;
     ContactListView *m_list = nullptr;
     QLabel *m_labelNBFiche = nullptr;

@@ -1,10 +1,9 @@
 #include "form_simple.h"
 
 #include "addressbook/form_selcontact.h"
-#include "app/appstate.h"
-#include "app/mdiformmain.h"
-#include "app/messagebox.h"
-#include "app/shared.h"
+#include "base/appstate.h"
+#include "base/messagebox.h"
+#include "base/shared.h"
 #include "controls/accessibility.h"
 #include "differer.h"
 #include "gateway/classsendora.h"
@@ -40,10 +39,10 @@ template <typename W> W *named(W *widget, const char16_t *name)
 
 } // namespace
 
-Form_Simple::Form_Simple(AppState &state, MDIForm_Main &main, QWidget *parent)
+Form_Simple::Form_Simple(AppState &state, QWidget &owner, QWidget *parent)
     : SectionPage(state.Textes(130), activityIcon(Activity::Simple), parent)
     , m_state(state)
-    , m_main(main)
+    , m_owner(owner)
 {
     setObjectName(u"Form_Simple"_s);
     buildWindow();
@@ -184,7 +183,7 @@ void Form_Simple::applyPickedContact(const ClassContact &contact)
 
 void Form_Simple::CMD_Contact_Click()
 {
-    Form_SelContact picker(m_state, &m_main);
+    Form_SelContact picker(m_state, &m_owner);
     picker.TypeSource = 0;
     picker.ImporteCarnet();
     picker.Init();
@@ -236,7 +235,7 @@ void Form_Simple::Checkdifferer_Click(bool ticked)
 void Form_Simple::CMD_Appercu_Click()
 {
     Update_Appercu();
-    Form_SMS::instance(m_state).showBeside(m_main);
+    Form_SMS::instance(m_state).showBeside(m_owner);
 }
 
 void Form_Simple::PopUp_Predefinis()

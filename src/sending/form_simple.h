@@ -1,7 +1,7 @@
 #pragma once
 
 #include "addressbook/classcontact.h"
-#include "app/activitywindow.h"
+#include "base/activitywindow.h"
 
 class QCheckBox;
 class QDateEdit;
@@ -13,7 +13,6 @@ class QTimeEdit;
 namespace parlevo {
 
 class AppState;
-class MDIForm_Main;
 class SmsTextEdit;
 
 // Sends one SMS to one recipient, typed or picked in the address book, now or deferred.
@@ -23,7 +22,8 @@ public:
     // Longest sender the message box still leaves room for: with a longer sender nothing more
     // can be typed into the message.
 
-    Form_Simple(AppState &state, MDIForm_Main &main, QWidget *parent = nullptr);
+    // owner: the window the picker and the preview are placed on.
+    Form_Simple(AppState &state, QWidget &owner, QWidget *parent = nullptr);
     Q_DISABLE_COPY_MOVE(Form_Simple)
 
     // Default sender, prompt text, empty recipient; the deferred controls keep their state.
@@ -50,7 +50,7 @@ private:
     QString recipientNumber() const;
 
     AppState &m_state;
-    MDIForm_Main &m_main;
+    QWidget &m_owner;
     QLineEdit *m_textContact = nullptr;
     QPushButton *m_cmdContact = nullptr;
     QLineEdit *m_textExpediteur = nullptr;

@@ -1,9 +1,9 @@
 #include "mailingfile.h"
 
 #include "addressbook/contactstore.h"
-#include "addressbook/storefile.h"
-#include "app/codec1252.h"
-#include "app/shared.h"
+#include "base/codec1252.h"
+#include "base/shared.h"
+#include "base/storefile.h"
 
 #include <algorithm>
 

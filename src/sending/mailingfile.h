@@ -1,7 +1,7 @@
 #pragma once
 
 #include "addressbook/classcontact.h"
-#include "addressbook/storefile.h"
+#include "base/storefile.h"
 
 #include <QByteArray>
 #include <QList>

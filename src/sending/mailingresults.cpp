@@ -1,7 +1,7 @@
 #include "mailingresults.h"
 
-#include "addressbook/storefile.h"
-#include "app/codec1252.h"
+#include "base/codec1252.h"
+#include "base/storefile.h"
 
 #include <QList>
 

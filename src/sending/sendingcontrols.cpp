@@ -1,10 +1,11 @@
 #include "sendingcontrols.h"
 
 #include "addressbook/classcontact.h"
-#include "app/appstate.h"
+#include "base/appstate.h"
 #include "differer.h"
 #include "messages/form_sms.h"
 #include "messages/outgoing.h"
+#include "messages/predefinis.h"
 #include "messages/predefinismenu.h"
 #include "messages/smscodingtext.h"
 #include "messages/smsencoding.h"

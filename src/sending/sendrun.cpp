@@ -1,8 +1,8 @@
 #include "sendrun.h"
 
 #include "addressbook/classcontact.h"
-#include "app/shared.h"
-#include "app/textes.h"
+#include "base/shared.h"
+#include "base/textes.h"
 #include "gateway/classsendora.h"
 #include "messages/outgoing.h"
 

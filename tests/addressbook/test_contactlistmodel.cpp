@@ -1,5 +1,6 @@
+#include "addressbook/contactcollection.h"
 #include "addressbook/contactlistmodel.h"
-#include "app/appstate.h"
+#include "base/appstate.h"
 #include "testdatadir.h"
 
 #include <QAbstractItemModelTester>

@@ -1,6 +1,8 @@
+#include "addressbook/contactcollection.h"
 #include "addressbook/contactrules.h"
 #include "addressbook/csvimport.h"
-#include "app/appstate.h"
+#include "addressbook/groupcollection.h"
+#include "base/appstate.h"
 #include "testdatadir.h"
 
 #include <QDir>

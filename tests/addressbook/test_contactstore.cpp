@@ -1,6 +1,8 @@
+#include "addressbook/contactcollection.h"
 #include "addressbook/contactstore.h"
-#include "addressbook/storefile.h"
-#include "app/appstate.h"
+#include "addressbook/groupcollection.h"
+#include "base/appstate.h"
+#include "base/storefile.h"
 #include "filesizelimit.h"
 #include "testdatadir.h"
 

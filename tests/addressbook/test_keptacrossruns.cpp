@@ -1,5 +1,7 @@
-#include "app/appstate.h"
+#include "addressbook/contactcollection.h"
 #include "app/startup.h"
+#include "base/appstate.h"
+#include "messages/predefinis.h"
 #include "messages/predefinismenu.h"
 #include "testdatadir.h"
 

@@ -1,6 +1,8 @@
+#include "addressbook/contactcollection.h"
 #include "addressbook/contactlistview.h"
 #include "addressbook/form_selcontact.h"
-#include "app/appstate.h"
+#include "addressbook/groupcollection.h"
+#include "base/appstate.h"
 #include "modaldriver.h"
 #include "testdatadir.h"
 

@@ -1,12 +1,15 @@
 // Renders the main window on the home page, the address book, a mailing and the preferences into PNG
 // files for the documentation: grab_screenshots [output directory, default docs/screenshots].
+#include "addressbook/contactcollection.h"
 #include "addressbook/contactstore.h"
-#include "app/appstate.h"
-#include "app/config.h"
+#include "addressbook/groupcollection.h"
+#include "app/configfile.h"
 #include "app/mdiformmain.h"
-#include "app/messagebox.h"
+#include "base/appstate.h"
+#include "base/messagebox.h"
 #include "controls/maxmin.h"
 #include "gateway/classsendora.h"
+#include "messages/predefinis.h"
 #include "sending/differer.h"
 #include "sending/form_mailing.h"
 #include "sending/form_simple.h"

@@ -2,8 +2,8 @@
 // messages and the configuration, one after the other, until it is killed.
 #include "addressbook/contactcollection.h"
 #include "addressbook/contactstore.h"
-#include "app/appstate.h"
-#include "app/config.h"
+#include "app/configfile.h"
+#include "base/appstate.h"
 #include "messages/predefinis.h"
 
 #include <QCoreApplication>

@@ -1,5 +1,5 @@
-#include "app/appstate.h"
 #include "app/mdiformmain.h"
+#include "base/appstate.h"
 #include "gateway/classsendora.h"
 #include "simulatorprocess.h"
 #include "testdatadir.h"

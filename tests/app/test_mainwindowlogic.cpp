@@ -1,6 +1,6 @@
 #include "app/mainwindowlogic.h"
-#include "app/textes.h"
-#include "app/windowplacement.h"
+#include "base/textes.h"
+#include "base/windowplacement.h"
 
 #include <QLocale>
 #include <QTest>

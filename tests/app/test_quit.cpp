@@ -1,6 +1,6 @@
 #include "app/mdiformmain.h"
 #include "app/startup.h"
-#include "app/windowplacement.h"
+#include "base/windowplacement.h"
 #include "controls/kxbutton.h"
 #include "testdatadir.h"
 

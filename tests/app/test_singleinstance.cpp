@@ -1,6 +1,7 @@
-#include "app/appstate.h"
 #include "app/startup.h"
+#include "base/appstate.h"
 #include "messageboxresponder.h"
+#include "messages/predefinis.h"
 #include "testdatadir.h"
 
 #include <QApplication>

@@ -1,4 +1,4 @@
-#include "app/windowplacement.h"
+#include "base/windowplacement.h"
 #include "controls/labellink.h"
 
 #include <QSignalSpy>

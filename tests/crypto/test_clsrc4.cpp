@@ -1,4 +1,4 @@
-#include "app/codec1252.h"
+#include "base/codec1252.h"
 #include "crypto/clsrc4.h"
 
 #include <QTest>

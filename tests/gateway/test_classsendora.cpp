@@ -1,6 +1,6 @@
 // ClassSendora against the real gateway simulator on loopback.
-#include "app/messagebox.h"
-#include "app/textes.h"
+#include "base/messagebox.h"
+#include "base/textes.h"
 #include "gateway/classsendora.h"
 #include "messageboxresponder.h"
 #include "simulatorprocess.h"

@@ -1,6 +1,6 @@
 // parlevo-cli run as a user runs it, against the real gateway simulator.
-#include "app/appstate.h"
-#include "app/config.h"
+#include "app/configfile.h"
+#include "base/appstate.h"
 #include "cliprocess.h"
 #include "gateway/classsendora.h"
 #include "simulatorprocess.h"

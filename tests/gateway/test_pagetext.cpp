@@ -1,4 +1,4 @@
-#include "app/textes.h"
+#include "base/textes.h"
 #include "gateway/classsendora.h"
 #include "gateway/gatewayaddress.h"
 #include "gateway/pagetext.h"

@@ -1,7 +1,8 @@
 // The predefined messages window working on colPredefinis.
-#include "app/appstate.h"
+#include "base/appstate.h"
 #include "messageboxresponder.h"
 #include "messages/form_predefinis.h"
+#include "messages/predefinis.h"
 
 #include <QLabel>
 #include <QLineEdit>

@@ -1,4 +1,4 @@
-#include "app/appstate.h"
+#include "base/appstate.h"
 #include "messages/form_sms.h"
 
 #include <QLabel>

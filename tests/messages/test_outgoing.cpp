@@ -1,5 +1,5 @@
 #include "addressbook/classcontact.h"
-#include "app/textes.h"
+#include "base/textes.h"
 #include "messages/outgoing.h"
 
 #include <QTest>

@@ -1,4 +1,4 @@
-#include "app/appstate.h"
+#include "base/appstate.h"
 #include "filesizelimit.h"
 #include "messages/predefinis.h"
 #include "testdatadir.h"

@@ -1,4 +1,5 @@
-#include "app/appstate.h"
+#include "base/appstate.h"
+#include "messages/predefinis.h"
 #include "messages/predefinismenu.h"
 
 #include <QAction>

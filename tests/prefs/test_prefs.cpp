@@ -1,6 +1,6 @@
-#include "app/appstate.h"
 #include "app/mdiformmain.h"
 #include "app/startup.h"
+#include "base/appstate.h"
 #include "gateway/classsendora.h"
 #include "prefs/formprefs.h"
 #include "testdatadir.h"

@@ -1,7 +1,7 @@
 // The mailing send run and its window against the gateway simulator.
 #include "addressbook/classcontact.h"
-#include "app/appstate.h"
-#include "app/filedialog.h"
+#include "base/appstate.h"
+#include "base/filedialog.h"
 #include "gateway/classsendora.h"
 #include "messageboxresponder.h"
 #include "sending/form_envoimailing.h"

@@ -1,9 +1,11 @@
 // The mailing window: its list, its groups, its files and its send, against the gateway simulator.
+#include "addressbook/contactcollection.h"
 #include "addressbook/contactlistview.h"
 #include "addressbook/form_selcontact.h"
-#include "app/appstate.h"
-#include "app/filedialog.h"
+#include "addressbook/groupcollection.h"
 #include "app/mdiformmain.h"
+#include "base/appstate.h"
+#include "base/filedialog.h"
 #include "gateway/classsendora.h"
 #include "messageboxresponder.h"
 #include "messages/form_sms.h"
@@ -56,6 +58,11 @@ private:
     std::unique_ptr<Form_Mailing> m_form;
     std::optional<QAbstractItemModelTester> m_tester;
     int m_soldeQueries = 0;
+
+    std::function<std::optional<qint64>()> credit()
+    {
+        return [this] { return m_main->knownCredit(); };
+    }
     QString m_solde;
     int m_shutdowns = 0;
 
@@ -146,7 +153,7 @@ private slots:
         addContact(u"Travail"_s, u"Martin"_s, u"0699999999"_s);
         addContact(u"Amis"_s, u"Bernard"_s, u"0611111111"_s);
         addContact(u"amis"_s, u"Petit"_s, u"0622222222"_s);
-        m_form = std::make_unique<Form_Mailing>(*m_state, *m_main);
+        m_form = std::make_unique<Form_Mailing>(*m_state, *m_main, credit());
         m_main->watchActivity(m_form.get());
         m_form->Init();
         m_tester.emplace(m_form->list()->model(), QAbstractItemModelTester::FailureReportingMode::QtTest);
@@ -182,7 +189,7 @@ private slots:
                                          u"M. Dupont Jean "_s}));
 
         AppState bare(m_dir->path());
-        Form_Mailing empty(bare, *m_main);
+        Form_Mailing empty(bare, *m_main, credit());
         empty.Init();
         const QList<QAction *> none = empty.groupMenu()->actions();
         QCOMPARE(none.size(), 1);
@@ -224,7 +231,7 @@ private slots:
         QCOMPARE(boxes.shown().last().style, kQuestion);
         QCOMPARE(m_dir->read(u"liste.kxg"_s), bytes);
 
-        Form_Mailing other(*m_state, *m_main);
+        Form_Mailing other(*m_state, *m_main, credit());
         other.Init();
         FileDialog::setNextFileName(path);
         other.MNU_ChargerMailing_Click();
@@ -450,8 +457,9 @@ private slots:
         });
         QTest::mouseClick(child<QPushButton>(u"CommandEnvoyer"), Qt::LeftButton);
         QVERIFY(held);
-        QCOMPARE(boxes.shown().last().text, u"Un SMS Mailing est en cours d'envoi.\n\nVoulez-vous l'arrêter après le SMS "
-                                            u"en cours et quitter Parlevo ?"_s);
+        QCOMPARE(boxes.shown().last().text,
+                 u"Un SMS Mailing est en cours d'envoi.\n\nVoulez-vous l'arrêter après le SMS "
+                 u"en cours et quitter Parlevo ?"_s);
         QTRY_COMPARE(m_shutdowns, 1);
         const qsizetype sent = sim.outbox().size();
         QVERIFY2(sent >= 1 && sent < 3, qPrintable(QString::number(sent)));

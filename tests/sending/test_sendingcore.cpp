@@ -1,5 +1,5 @@
 // The sending rules that need no window: the deferred value, the mailing file, the result texts.
-#include "app/textes.h"
+#include "base/textes.h"
 #include "filesizelimit.h"
 #include "sending/differer.h"
 #include "sending/mailingfile.h"

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/messagebox.h"
+#include "base/messagebox.h"
 
 #include <QList>
 #include <QString>

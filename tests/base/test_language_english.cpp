@@ -1,6 +1,6 @@
-#include "app/codec1252.h"
-#include "app/datapaths.h"
-#include "app/textes.h"
+#include "base/codec1252.h"
+#include "base/datapaths.h"
+#include "base/textes.h"
 #include "testdatadir.h"
 
 #include <QFile>

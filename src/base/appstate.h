@@ -1,14 +1,12 @@
 #pragma once
 
-#include "addressbook/contactcollection.h"
-#include "addressbook/groupcollection.h"
-#include "config.h"
-#include "messages/predefinis.h"
-#include "shared.h"
-#include "textes.h"
+#include "base/config.h"
+#include "base/shared.h"
+#include "base/textes.h"
 
 #include <QString>
 #include <QStringList>
+#include <QtContainerFwd>
 
 #include <memory>
 
@@ -16,11 +14,16 @@ namespace parlevo {
 
 class ClassSendora;
 class clsRC4;
+class ContactCollection;
+class GroupCollection;
+struct ClassPredefini;
+using PredefiniList = QList<ClassPredefini>;
 
 // The application-wide state, created once at start-up and alive for the whole run: the
 // message table, the configuration, the gateway client, the cipher, the per-run key counter,
 // the address book with its groups and the predefined messages. Windows and tools get it by
-// reference; tests make a fresh one each.
+// reference; tests make a fresh one each. The collections are declared only: the state is
+// put together at the top (src/app), so that this ground-floor header needs nothing above it.
 class AppState final {
 public:
     explicit AppState(const QString &dataDir);
@@ -45,9 +48,9 @@ public:
     // "1" on the first call of a run, then "2", "3" ...
     QString NextKey();
 
-    ContactCollection &colContacts() { return m_contacts; }
-    GroupCollection &colGroupes() { return m_groupes; }
-    PredefiniList &colPredefinis() { return m_predefinis; }
+    ContactCollection &colContacts() { return *m_contacts; }
+    GroupCollection &colGroupes() { return *m_groupes; }
+    PredefiniList &colPredefinis() { return *m_predefinis; }
 
     // Files of the data directory that existed but could not be read at start-up: they are left
     // exactly as they are, never saved over or removed during the run.
@@ -65,9 +68,9 @@ private:
     std::unique_ptr<ClassSendora> m_gateway;
     std::unique_ptr<clsRC4> m_cipher;
     quint64 m_keyCounter = 0;
-    ContactCollection m_contacts;
-    GroupCollection m_groupes;
-    PredefiniList m_predefinis;
+    std::unique_ptr<ContactCollection> m_contacts;
+    std::unique_ptr<GroupCollection> m_groupes;
+    std::unique_ptr<PredefiniList> m_predefinis;
     QStringList m_unreadable;
 };
 

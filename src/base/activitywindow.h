@@ -38,7 +38,12 @@ signals:
 class SectionPage : public ActivityWindow {
     Q_OBJECT
 public:
-    SectionPage(const QString &title, const QString &icon, QWidget *parent = nullptr);
+    // Natural: the content keeps its height at the top of the page; Fill: it takes the page's
+    // whole height (a list that scrolls by itself instead of the page).
+    enum class ContentHeight { Natural, Fill };
+
+    SectionPage(const QString &title, const QString &icon, QWidget *parent = nullptr,
+                ContentHeight height = ContentHeight::Natural);
     Q_DISABLE_COPY_MOVE(SectionPage)
 
 protected:
@@ -50,17 +55,6 @@ protected:
 
 private:
     QVBoxLayout *m_content;
-};
-
-// Stands for an activity window that is not built yet: its title and icon, nothing to load.
-class ActivityPlaceholder final : public SectionPage {
-    Q_OBJECT
-public:
-    ActivityPlaceholder(const QString &objectName, const QString &title, const QString &icon,
-                        QWidget *parent = nullptr);
-    Q_DISABLE_COPY_MOVE(ActivityPlaceholder)
-
-    void Init() override {}
 };
 
 // The icon of each activity, shared by the toolbar and the pages.

@@ -1,6 +1,6 @@
 #include "guimessagebox.h"
 
-#include "messagebox.h"
+#include "base/messagebox.h"
 
 #include <QApplication>
 #include <QMessageBox>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "addressbook/storefile.h"
+#include "base/storefile.h"
 
 #include <QByteArray>
 #include <QHash>

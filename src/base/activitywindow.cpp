@@ -1,6 +1,6 @@
 #include "activitywindow.h"
 
-#include "artwork.h"
+#include "base/artwork.h"
 
 #include <QFrame>
 #include <QHBoxLayout>
@@ -26,7 +26,7 @@ ActivityWindow::ActivityWindow(QWidget *parent)
 {
 }
 
-SectionPage::SectionPage(const QString &title, const QString &icon, QWidget *parent)
+SectionPage::SectionPage(const QString &title, const QString &icon, QWidget *parent, ContentHeight height)
     : ActivityWindow(parent)
     , m_content(new QVBoxLayout)
 {
@@ -74,8 +74,9 @@ SectionPage::SectionPage(const QString &title, const QString &icon, QWidget *par
     auto *contentColumn = new QVBoxLayout(contentWidget);
     contentColumn->setContentsMargins(0, 0, 0, 0);
     m_content->setSpacing(6);
-    contentColumn->addLayout(m_content);
-    contentColumn->addStretch(1);
+    contentColumn->addLayout(m_content, height == ContentHeight::Fill ? 1 : 0);
+    if (height == ContentHeight::Natural)
+        contentColumn->addStretch(1);
     scroll->setWidget(contentWidget);
     page->addWidget(scroll, 1);
 }
@@ -105,13 +106,6 @@ QLabel *SectionPage::makeHelp(const QString &objectName, const QString &text)
     label->setStyleSheet(u"color: #5B6675;"_s);
     label->setContentsMargins(20, 0, 0, 4);
     return label;
-}
-
-ActivityPlaceholder::ActivityPlaceholder(const QString &objectName, const QString &title, const QString &icon,
-                                         QWidget *parent)
-    : SectionPage(title, icon, parent)
-{
-    setObjectName(objectName);
 }
 
 QString activityIcon(Activity activity)

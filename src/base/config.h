@@ -4,8 +4,6 @@
 
 namespace parlevo {
 
-class AppState;
-
 // Settings read once at start-up from "Parlevo.cfg" and written once at shutdown.
 struct Config {
     QString Expediteur;
@@ -33,14 +31,5 @@ struct WindowGeometry {
 };
 
 inline constexpr const char16_t *kConfigFileName = u"Parlevo.cfg";
-
-// Reads the configuration and the gateway account; a missing file or a value that does not
-// convert leaves the defaults, silently. A file that exists but cannot be read is marked
-// unreadable in the state and is then never saved over.
-void LoadConfig(AppState &state);
-
-// Writes the configuration with the window's geometry, readable by its owner only. The file is
-// replaced whole or not at all; false when it was not written (the settings of the run are lost).
-bool SaveConfig(AppState &state, const WindowGeometry &window);
 
 } // namespace parlevo

@@ -1,8 +1,8 @@
 #include "ini.h"
 
-#include "addressbook/storefile.h"
+#include "base/storefile.h"
 
-#include "codec1252.h"
+#include "base/codec1252.h"
 
 #include <QFile>
 

@@ -1,9 +1,9 @@
-#include "config.h"
+#include "configfile.h"
 
-#include "appstate.h"
+#include "base/appstate.h"
+#include "base/ini.h"
 #include "crypto/clsrc4.h"
 #include "gateway/classsendora.h"
-#include "ini.h"
 
 #include <QFileInfo>
 

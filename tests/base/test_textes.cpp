@@ -1,4 +1,4 @@
-#include "app/textes.h"
+#include "base/textes.h"
 #include "testdatadir.h"
 
 #include <QTest>

@@ -1,8 +1,8 @@
 #include "textes.h"
 
-#include "ini.h"
-#include "shared.h"
-#include "textesdefaults.h"
+#include "base/ini.h"
+#include "base/shared.h"
+#include "base/textesdefaults.h"
 
 #include <QLocale>
 

@@ -1,6 +1,6 @@
-#include "app/appstate.h"
-#include "app/codec1252.h"
-#include "app/shared.h"
+#include "base/appstate.h"
+#include "base/codec1252.h"
+#include "base/shared.h"
 #include "testdatadir.h"
 
 #include <QTest>
