@@ -9,8 +9,8 @@
 #include "base/filedialog.h"
 #include "base/messagebox.h"
 #include "messageboxresponder.h"
-#include "modaldriver.h"
 #include "testdatadir.h"
+#include "widgetdriver.h"
 
 #include <QApplication>
 #include <QComboBox>

@@ -3,8 +3,8 @@
 #include "addressbook/form_selcontact.h"
 #include "addressbook/groupcollection.h"
 #include "base/appstate.h"
-#include "modaldriver.h"
 #include "testdatadir.h"
+#include "widgetdriver.h"
 
 #include <QCheckBox>
 #include <QComboBox>

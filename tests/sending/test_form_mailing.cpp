@@ -15,6 +15,7 @@
 #include "sending/resultmodel.h"
 #include "simulatorprocess.h"
 #include "testdatadir.h"
+#include "widgetdriver.h"
 
 #include <QAbstractItemModelTester>
 #include <QApplication>
@@ -79,13 +80,7 @@ private:
         m_state->colContacts().add(std::move(c));
         Ajoute_Groupe(*m_state, groupe);
     }
-    template <typename T> T *child(const char16_t *name) const
-    {
-        T *w = m_form->findChild<T *>(QString::fromUtf16(name));
-        if (!w)
-            qFatal("no child %s", qPrintable(QString::fromUtf16(name)));
-        return w;
-    }
+    template <typename T> T *child(const char16_t *name) const { return test::child<T>(m_form.get(), name); }
     int rows() const { return m_form->list()->model()->rowCount(); }
     QString count() const { return child<QLabel>(u"LabelNBFiche")->text(); }
     QStringList column(int col) const

@@ -15,6 +15,7 @@
 #include "sending/form_simple.h"
 #include "simulatorprocess.h"
 #include "testdatadir.h"
+#include "widgetdriver.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -64,13 +65,7 @@ private:
         m_state->Gateway().Password = kPassword;
         m_form->Init();
     }
-    template <typename T> T *child(const char16_t *name) const
-    {
-        T *w = m_form->findChild<T *>(QString::fromUtf16(name));
-        if (!w)
-            qFatal("no child %s", qPrintable(QString::fromUtf16(name)));
-        return w;
-    }
+    template <typename T> T *child(const char16_t *name) const { return test::child<T>(m_form.get(), name); }
     QString message() const { return child<QPlainTextEdit>(u"TextSMS")->toPlainText(); }
     void send() { QTest::mouseClick(child<QPushButton>(u"CommandEnvoyer"), Qt::LeftButton); }
 
