@@ -6,6 +6,7 @@
 #include "app/mdiformmain.h"
 #include "base/appstate.h"
 #include "base/filedialog.h"
+#include "contactfixtures.h"
 #include "gateway/classsendora.h"
 #include "messageboxresponder.h"
 #include "messages/form_sms.h"
@@ -69,15 +70,7 @@ private:
 
     void addContact(const QString &groupe, const QString &nom, const QString &phone)
     {
-        auto c = std::make_unique<ClassContact>();
-        c->Groupe = groupe;
-        c->Titre = u"M."_s;
-        c->Nom = nom;
-        c->Prenom = u"Jean"_s;
-        c->Phone = phone;
-        c->Societe = u"ACME"_s;
-        c->GUID = m_state->NextKey();
-        m_state->colContacts().add(std::move(c));
+        test::addContact(*m_state, {groupe, u"M."_s, u"Jean"_s, nom, phone, u"ACME"_s});
         Ajoute_Groupe(*m_state, groupe);
     }
     template <typename T> T *child(const char16_t *name) const { return test::child<T>(m_form.get(), name); }
