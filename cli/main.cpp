@@ -1,5 +1,5 @@
 #include "base/coredump.h"
-#include "clicommands.h"
+#include "cli.h"
 
 #include <QCoreApplication>
 

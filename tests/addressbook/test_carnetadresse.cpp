@@ -8,9 +8,10 @@
 #include "base/appstate.h"
 #include "base/filedialog.h"
 #include "base/messagebox.h"
+#include "contactfixtures.h"
 #include "messageboxresponder.h"
-#include "modaldriver.h"
 #include "testdatadir.h"
+#include "widgetdriver.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -57,16 +58,10 @@ private:
     void fill(int count)
     {
         for (int i = 0; i < count; ++i) {
-            auto c = std::make_unique<ClassContact>();
             const Person &p = kPeople[i];
-            c->Groupe = QString::fromUtf16(p.groupe);
-            c->Titre = QString::fromUtf16(p.titre);
-            c->Prenom = QString::fromUtf16(p.prenom);
-            c->Nom = QString::fromUtf16(p.nom);
-            c->Phone = QString::fromUtf16(p.phone);
-            c->GUID = m_state->NextKey();
-            Ajoute_Groupe(*m_state, c->Groupe);
-            m_state->colContacts().add(std::move(c));
+            const auto text = [](const char16_t *s) { return QString::fromUtf16(s); };
+            test::addContact(*m_state, {text(p.groupe), text(p.titre), text(p.prenom), text(p.nom), text(p.phone)});
+            Ajoute_Groupe(*m_state, text(p.groupe));
         }
     }
     ContactListView *list() const { return m_form->findChild<ContactListView *>(u"ListViewCA"_s); }

@@ -1,6 +1,7 @@
 #include "addressbook/contactcollection.h"
 #include "addressbook/contactlistmodel.h"
 #include "base/appstate.h"
+#include "contactfixtures.h"
 #include "testdatadir.h"
 
 #include <QAbstractItemModelTester>
@@ -15,11 +16,7 @@ namespace {
 
 void add(AppState &state, const QString &groupe, const QString &nom)
 {
-    auto c = std::make_unique<ClassContact>();
-    c->Groupe = groupe;
-    c->Nom = nom;
-    c->GUID = state.NextKey();
-    state.colContacts().add(std::move(c));
+    test::addContact(state, {.Groupe = groupe, .Nom = nom});
 }
 
 QStringList column(const ContactListModel &model, int col)

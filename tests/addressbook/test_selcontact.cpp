@@ -3,8 +3,9 @@
 #include "addressbook/form_selcontact.h"
 #include "addressbook/groupcollection.h"
 #include "base/appstate.h"
-#include "modaldriver.h"
+#include "contactfixtures.h"
 #include "testdatadir.h"
+#include "widgetdriver.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -27,14 +28,8 @@ private:
 
     void add(const QString &groupe, const QString &societe, const QString &nom)
     {
-        auto c = std::make_unique<ClassContact>();
-        c->Groupe = groupe;
-        c->Societe = societe;
-        c->Nom = nom;
-        c->Phone = u"06"_s;
-        c->GUID = m_state->NextKey();
+        test::addContact(*m_state, {.Groupe = groupe, .Nom = nom, .Phone = u"06"_s, .Societe = societe});
         Ajoute_Groupe(*m_state, groupe);
-        m_state->colContacts().add(std::move(c));
     }
     QStringList listedNames() const
     {

@@ -5,6 +5,7 @@
 #include "addressbook/form_selcontact.h"
 #include "app/mdiformmain.h"
 #include "base/appstate.h"
+#include "contactfixtures.h"
 #include "controls/kxbutton.h"
 #include "messages/predefinis.h"
 #include "messages/predefinismenu.h"
@@ -145,11 +146,7 @@ private slots:
     {
         m_dir = std::make_unique<test::TestDataDir>();
         m_state = std::make_unique<AppState>(m_dir->path());
-        auto contact = std::make_unique<ClassContact>();
-        contact->Nom = u"Dupont"_s;
-        contact->Phone = u"0612345678"_s;
-        contact->GUID = m_state->NextKey();
-        m_state->colContacts().add(std::move(contact));
+        test::addContact(*m_state, {.Nom = u"Dupont"_s, .Phone = u"0612345678"_s});
         m_state->colPredefinis() = {{u"Un"_s, u"Premier"_s}};
         MainWindowHooks hooks;
         hooks.querySolde = [] { return QString(); };

@@ -128,26 +128,6 @@ private slots:
         QTest::mouseMove(m_button, m_inside);
         QCOMPARE(m_button->shownBackColor(), 0x00445566u);
     }
-
-    void layoutWithAndWithoutPicture()
-    {
-        auto *image = m_button->findChild<QLabel *>(u"Image1"_s);
-        auto *label = m_button->findChild<QLabel *>(u"Label1"_s);
-        QVERIFY(image && label);
-        QCOMPARE(label->x(), 8);
-        QCOMPARE(label->y(), (40 - label->height()) / 2);
-
-        QPixmap picture(24, 16);
-        picture.fill(Qt::red);
-        m_button->setPicture(picture);
-        QCOMPARE(image->geometry(), QRect(8, 12, 24, 16));
-        QCOMPARE(label->x(), 8 + 24 + 4);
-
-        m_button->setCaption(u"Carnet\nd'adresses"_s);
-        const QFontMetrics metrics(label->font());
-        QVERIFY(label->height() >= 2 * metrics.height());
-        QCOMPARE(label->y(), (40 - label->height()) / 2);
-    }
 };
 
 QTEST_MAIN(TestKXButton)

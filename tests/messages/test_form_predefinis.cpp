@@ -4,6 +4,8 @@
 #include "messages/form_predefinis.h"
 #include "messages/predefinis.h"
 
+#include "widgetdriver.h"
+
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -22,13 +24,7 @@ private:
     std::unique_ptr<AppState> m_state;
     std::unique_ptr<Form_Predefinis> m_form;
 
-    template <typename T> T *child(const char16_t *name) const
-    {
-        T *w = m_form->findChild<T *>(QString::fromUtf16(name));
-        if (!w)
-            qFatal("no child %s", qPrintable(QString::fromUtf16(name)));
-        return w;
-    }
+    template <typename T> T *child(const char16_t *name) const { return test::child<T>(m_form.get(), name); }
     void click(const char16_t *button) { QTest::mouseClick(child<QPushButton>(button), Qt::LeftButton); }
     QListWidget *list() const { return child<QListWidget>(u"ListPredefinis"); }
     void selectRow(int row)

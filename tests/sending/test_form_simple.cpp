@@ -5,6 +5,7 @@
 #include "addressbook/form_selcontact.h"
 #include "app/mdiformmain.h"
 #include "base/appstate.h"
+#include "contactfixtures.h"
 #include "gateway/classsendora.h"
 #include "messageboxresponder.h"
 #include "messages/form_sms.h"
@@ -15,6 +16,7 @@
 #include "sending/form_simple.h"
 #include "simulatorprocess.h"
 #include "testdatadir.h"
+#include "widgetdriver.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -64,13 +66,7 @@ private:
         m_state->Gateway().Password = kPassword;
         m_form->Init();
     }
-    template <typename T> T *child(const char16_t *name) const
-    {
-        T *w = m_form->findChild<T *>(QString::fromUtf16(name));
-        if (!w)
-            qFatal("no child %s", qPrintable(QString::fromUtf16(name)));
-        return w;
-    }
+    template <typename T> T *child(const char16_t *name) const { return test::child<T>(m_form.get(), name); }
     QString message() const { return child<QPlainTextEdit>(u"TextSMS")->toPlainText(); }
     void send() { QTest::mouseClick(child<QPushButton>(u"CommandEnvoyer"), Qt::LeftButton); }
 
@@ -426,13 +422,8 @@ private slots:
     // The real picker, driven like a user: a click on the second row, then Accept.
     void pickerChoosesTheRecipient()
     {
-        for (const auto &[name, phone] : {std::pair{u"Martin"_s, u"0611111111"_s}, {u"Leroy"_s, u"07 22 33 44 55"_s}}) {
-            auto contact = std::make_unique<ClassContact>();
-            contact->Nom = name;
-            contact->Phone = phone;
-            contact->GUID = m_state->NextKey();
-            m_state->colContacts().add(std::move(contact));
-        }
+        test::addContact(*m_state, {.Nom = u"Martin"_s, .Phone = u"0611111111"_s});
+        test::addContact(*m_state, {.Nom = u"Leroy"_s, .Phone = u"07 22 33 44 55"_s});
         int typeSource = -1;
         QTimer::singleShot(0, this, [&typeSource] {
             QTRY_VERIFY_WITH_TIMEOUT(qobject_cast<Form_SelContact *>(QApplication::activeModalWidget()), 5000);

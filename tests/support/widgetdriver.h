@@ -3,10 +3,20 @@
 #include <QApplication>
 #include <QTimer>
 #include <QWidget>
+#include <QtGlobal>
 
 #include <functional>
 
 namespace parlevo::test {
+
+// The child of that type and object name; a missing one ends the test run at once, naming it.
+template <typename T> T *child(const QObject *parent, const char16_t *name)
+{
+    T *w = parent->findChild<T *>(QString::fromUtf16(name));
+    if (!w)
+        qFatal("no child %s", qPrintable(QString::fromUtf16(name)));
+    return w;
+}
 
 // Runs fn on the next modal dialog of type D once it is on screen; the caller then opens the
 // dialog and its exec() loop runs fn. Polls the event loop, never sleeps.

@@ -1,0 +1,231 @@
+#include "options.h"
+
+#include "addressbook/classcontact.h"
+#include "addressbook/contactcollection.h"
+#include "addressbook/contactrules.h"
+#include "addressbook/contactstore.h"
+#include "addressbook/csvimport.h"
+#include "addressbook/groupcollection.h"
+#include "app/configfile.h"
+#include "base/appstate.h"
+#include "base/ini.h"
+#include "base/singleinstance.h"
+#include "base/storefile.h"
+#include "messages/outgoing.h"
+#include "sending/sendrun.h"
+
+#include <QCommandLineParser>
+#include <QDir>
+#include <QFile>
+
+#include <cstdio>
+
+using namespace Qt::StringLiterals;
+
+namespace parlevo::cli {
+
+namespace {
+
+// The fields a search can look in, in the picker's order.
+const QStringList kSearchFields{u"societe"_s, u"titre"_s, u"prenom"_s, u"nom"_s, u"gsm"_s};
+
+int contactsList(const QString &globalDataDir, const QStringList &arguments)
+{
+    QCommandLineParser parser;
+    const QCommandLineOption group(QStringLiteral("group"),
+                                   QStringLiteral("Contacts whose group contains NAME, ignoring case (\"Tous\": all)."),
+                                   QStringLiteral("NAME"));
+    const QCommandLineOption search(QStringLiteral("search"),
+                                    QStringLiteral("Contacts whose --in field contains TEXT, ignoring case; an empty "
+                                                   "TEXT lists every contact whose field is not empty."),
+                                    QStringLiteral("TEXT"));
+    const QCommandLineOption in(QStringLiteral("in"),
+                                QStringLiteral("The field searched: %1.").arg(kSearchFields.join(u'|')),
+                                QStringLiteral("FIELD"));
+    parser.addOptions({group, search, in});
+    int status = kAccepted;
+    if (!parseCommand(parser, u"contacts list"_s,
+                      u"Prints the address book, one contact a line, its fields separated by tabs in the\n"
+                      u"contacts file's order: group, company, title, first name, last name, number.\n"
+                      u"The filters are the contact picker's."_s,
+                      arguments, &status))
+        return status;
+    if (parser.isSet(group) && parser.isSet(search))
+        return usage(u"--group and --search exclude each other"_s, u"contacts list"_s);
+    if (parser.isSet(search) != parser.isSet(in))
+        return usage(u"--search and --in go together"_s, u"contacts list"_s);
+    const qsizetype field = kSearchFields.indexOf(parser.value(in).toLower());
+    if (parser.isSet(in) && field < 0)
+        return usage(u"--in wants one of "_s + kSearchFields.join(u", "_s), u"contacts list"_s);
+
+    auto state = loadState(parser.isSet(dataDirOption()) ? parser.value(dataDirOption()) : globalDataDir);
+    const QString all = state->Textes(163);
+    const auto book = readBook(*state);
+    if (!book)
+        return kFailure;
+    QString lines;
+    for (const std::unique_ptr<ClassContact> &c : *book) {
+        if (parser.isSet(search) ? !listedBySearch(*c, int(field), parser.value(search))
+                                 : parser.isSet(group) && !listedByGroup(*c, parser.value(group), all))
+            continue;
+        lines += QStringList{c->Groupe, c->Societe, c->Titre, c->Prenom, c->Nom, c->Phone}.join(u'\t') + u'\n';
+    }
+    write(lines, stdout);
+    return kAccepted;
+}
+
+// Loads the book for a change; nothing when the app holds the data directory.
+std::unique_ptr<AppState> loadBookForChange(const QString &dataDir, std::unique_ptr<SingleInstance> &lock)
+{
+    auto state = loadState(dataDir);
+    QDir().mkpath(state->dataDir());
+    // The app writes the book when it quits: a change made under it would be lost.
+    lock = std::make_unique<SingleInstance>(state->dataDir());
+    if (!lockForChange(*state, *lock))
+        return nullptr;
+    if (!Charge_Contacts(*state)) {
+        const QString path = state->filePath(QString::fromUtf16(kContactsFileName));
+        QString reason;
+        readWholeFile(path, &reason);
+        err(u"parlevo-cli: "_s + cannotRead(path, reason));
+        return nullptr;
+    }
+    return state;
+}
+
+int saveBook(AppState &state)
+{
+    const QString path = state.filePath(QString::fromUtf16(kContactsFileName));
+    if (!Sauve_Contacts(state, path)) {
+        err(u"parlevo-cli: cannot write "_s + path);
+        return kFailure;
+    }
+    return kAccepted;
+}
+
+int contactsImport(const QString &globalDataDir, const QStringList &arguments)
+{
+    QCommandLineParser parser;
+    parser.addPositionalArgument(QStringLiteral("FILE"), QStringLiteral("The CSV file."));
+    int status = kAccepted;
+    QStringList rest = arguments;
+    // parseCommand refuses positional arguments: the file is taken first.
+    const qsizetype fileAt = [&rest] {
+        for (qsizetype i = 0; i < rest.size(); ++i) {
+            if (rest[i] == u"--data-dir") {
+                ++i;
+                continue;
+            }
+            if (!rest[i].startsWith(u'-'))
+                return i;
+        }
+        return qsizetype(-1);
+    }();
+    const QString file = fileAt >= 0 ? rest.takeAt(fileAt) : QString();
+    if (!parseCommand(parser, u"contacts import"_s,
+                      u"Appends the contacts of a CSV file to the address book as the app's import does:\n"
+                      u"one contact a line, six fields separated by \";\" (group;company;title;first\n"
+                      u"name;last name;number), nothing checked, trimmed or unquoted. Then saves the book."_s,
+                      rest, &status))
+        return status;
+    if (file.isEmpty())
+        return usage(u"contacts import needs a FILE"_s, u"contacts import"_s);
+
+    std::unique_ptr<SingleInstance> lock;
+    auto state = loadBookForChange(parser.isSet(dataDirOption()) ? parser.value(dataDirOption()) : globalDataDir, lock);
+    if (!state)
+        return kFailure;
+    const CsvImportResult result = importCsvFile(*state, file);
+    const QString message = csvImportMessage(state->textTable(), result, file);
+    if (!result.opened) {
+        err(message);
+        return kFailure;
+    }
+    if (const int saved = saveBook(*state); saved != kAccepted)
+        return saved;
+    out(QString(message).replace(u"\r\n"_s, u"\n"_s));
+    return kAccepted;
+}
+
+int contactsAdd(const QString &globalDataDir, const QStringList &arguments)
+{
+    QCommandLineParser parser;
+    struct Field {
+        QCommandLineOption option;
+        QString ClassContact::*member;
+    };
+    const std::vector<Field> fields{
+        {QCommandLineOption(QStringLiteral("groupe"), QStringLiteral("The group."), QStringLiteral("NAME")),
+         &ClassContact::Groupe},
+        {QCommandLineOption(QStringLiteral("societe"), QStringLiteral("The company."), QStringLiteral("TEXT")),
+         &ClassContact::Societe},
+        {QCommandLineOption(QStringLiteral("titre"), QStringLiteral("The title."), QStringLiteral("TEXT")),
+         &ClassContact::Titre},
+        {QCommandLineOption(QStringLiteral("prenom"), QStringLiteral("The first name."), QStringLiteral("TEXT")),
+         &ClassContact::Prenom},
+        {QCommandLineOption(QStringLiteral("nom"), QStringLiteral("The last name (needed)."), QStringLiteral("TEXT")),
+         &ClassContact::Nom},
+        {QCommandLineOption(QStringLiteral("gsm"),
+                            QStringLiteral("The number (needed): digits, blanks and full stops."),
+                            QStringLiteral("NUMBER")),
+         &ClassContact::Phone},
+    };
+    for (const Field &f : fields)
+        parser.addOption(f.option);
+    int status = kAccepted;
+    if (!parseCommand(parser, u"contacts add"_s,
+                      u"Adds one contact to the address book with the contact editor's checks, adds its\n"
+                      u"group to the groups, then saves the book."_s,
+                      arguments, &status))
+        return status;
+
+    auto contact = std::make_unique<ClassContact>();
+    for (const Field &f : fields) {
+        const QString value = parser.value(f.option);
+        if (value != withoutForbidden(value))
+            return usage(u"--"_s + f.option.names().constFirst() + u" cannot hold \";\" or a line break"_s,
+                         u"contacts add"_s);
+        (*contact).*f.member = value;
+    }
+    if (contact->Phone != numberCharactersOnly(contact->Phone))
+        return usage(u"--gsm takes digits, blanks and full stops only"_s, u"contacts add"_s);
+    const QString dataDir = parser.isSet(dataDirOption()) ? parser.value(dataDirOption()) : globalDataDir;
+    if (const QString refused = unsavableCharacters(*contact); !refused.isEmpty()) {
+        err(QString(loadState(dataDir)->Textes(289)).replace(u"%1"_s, refused));
+        return usage(u"the address book file cannot hold these characters"_s, u"contacts add"_s);
+    }
+    if (const int error = contactEditorError(contact->Nom, contact->Phone); error != 0) {
+        err(loadState(dataDir)->Textes(error));
+        return usage(error == 135 ? u"contacts add needs --nom"_s : u"contacts add needs --gsm"_s, u"contacts add"_s);
+    }
+
+    std::unique_ptr<SingleInstance> lock;
+    auto state = loadBookForChange(dataDir, lock);
+    if (!state)
+        return kFailure;
+    contact->GUID = state->NextKey();
+    Ajoute_Groupe(*state, contact->Groupe);
+    state->colContacts().add(std::move(contact));
+    return saveBook(*state);
+}
+
+} // namespace
+
+int contacts(const QString &globalDataDir, const QStringList &arguments)
+{
+    const QString sub = arguments.value(0);
+    if (sub == u"list")
+        return contactsList(globalDataDir, arguments.mid(1));
+    if (sub == u"import")
+        return contactsImport(globalDataDir, arguments.mid(1));
+    if (sub == u"add")
+        return contactsAdd(globalDataDir, arguments.mid(1));
+    if (sub == u"--help" || sub == u"-h") {
+        out(u"Usage: parlevo-cli contacts list|import|add [options]; 'contacts <action> --help' for each."_s);
+        return kAccepted;
+    }
+    return usage(sub.isEmpty() ? u"contacts needs list, import or add"_s : u"unknown contacts action "_s + sub,
+                 u"contacts"_s);
+}
+
+} // namespace parlevo::cli

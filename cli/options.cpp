@@ -1,0 +1,170 @@
+#include "options.h"
+
+#include "addressbook/contactstore.h"
+
+#include "app/configfile.h"
+
+#include "base/appstate.h"
+#include "base/datapaths.h"
+
+#include "base/singleinstance.h"
+
+#include "sending/differer.h"
+#include "sending/mailingfile.h"
+
+#include "sending/sendrun.h"
+
+#include <QCommandLineParser>
+#include <QDir>
+#include <QFile>
+
+#include <cstdio>
+#ifdef _WIN32
+#include <io.h>
+#else
+#include <unistd.h>
+#endif
+
+using namespace Qt::StringLiterals;
+
+namespace parlevo::cli {
+
+int exitStatusOf(SendOutcome outcome)
+{
+    switch (outcome) {
+    case SendOutcome::Accepted:
+        return kAccepted;
+    case SendOutcome::Refused:
+        return kRefused;
+    case SendOutcome::Unreachable:
+        return kUnreachable;
+    case SendOutcome::Unknown:
+        return kNoAnswer;
+    }
+    return kUnreachable;
+}
+
+void write(const QString &text, std::FILE *stream)
+{
+    const QByteArray bytes = text.toUtf8();
+    std::fwrite(bytes.constData(), 1, std::size_t(bytes.size()), stream);
+}
+
+void out(const QString &text)
+{
+    write(text, stdout);
+    std::fputc('\n', stdout);
+    std::fflush(stdout);
+}
+
+void err(const QString &text)
+{
+    QString plain = text;
+    plain.replace(u"\r\n"_s, u"\n"_s);
+    write(plain, stderr);
+    std::fputc('\n', stderr);
+    std::fflush(stderr);
+}
+
+int usage(const QString &text, const QString &command)
+{
+    err(u"parlevo-cli: "_s + text);
+    err(u"Try 'parlevo-cli "_s + (command.isEmpty() ? QString() : command + u' ') + u"--help'."_s);
+    return kUsageError;
+}
+
+const QCommandLineOption &dataDirOption()
+{
+    static const QCommandLineOption option(QStringLiteral("data-dir"), QStringLiteral("The data directory."),
+                                           QStringLiteral("DIR"));
+    return option;
+}
+
+bool parseCommand(QCommandLineParser &parser, const QString &command, const QString &description,
+                  const QStringList &arguments, int *status, qsizetype maxPositional)
+{
+    parser.setApplicationDescription(description);
+    parser.addHelpOption();
+    parser.addOption(dataDirOption());
+    if (!parser.parse(QStringList{u"parlevo-cli "_s + command} + arguments)) {
+        *status = usage(parser.errorText(), command);
+        return false;
+    }
+    if (parser.isSet(QStringLiteral("help"))) {
+        // Qt names the program by its path; the command's own name reads better.
+        QString help = parser.helpText();
+        help = u"Usage: parlevo-cli "_s + command + u" [options]"_s + help.mid(help.indexOf(u'\n'));
+        out(help.trimmed());
+        *status = kAccepted;
+        return false;
+    }
+    if (parser.positionalArguments().size() > maxPositional) {
+        *status = usage(u"unexpected argument: "_s + parser.positionalArguments().at(maxPositional), command);
+        return false;
+    }
+    return true;
+}
+
+bool lockForChange(AppState &state, SingleInstance &lock)
+{
+    QString reason;
+    switch (lock.acquire(&reason)) {
+    case SingleInstance::Outcome::Acquired:
+        return true;
+    case SingleInstance::Outcome::HeldByOther:
+        err(state.Textes(4));
+        return false;
+    case SingleInstance::Outcome::CannotCreate:
+        err(u"parlevo-cli: cannot lock the data directory "_s + QDir::toNativeSeparators(state.dataDir()) + u": "_s +
+            reason);
+        return false;
+    }
+    return false;
+}
+
+QString cannotRead(const QString &path, const QString &reason)
+{
+    return u"cannot read "_s + QDir::toNativeSeparators(path) +
+           (reason.isEmpty() ? u": not a regular file, or larger than 2 GB"_s : u": "_s + reason);
+}
+
+std::unique_ptr<AppState> loadState(const QString &dataDir)
+{
+    auto state = std::make_unique<AppState>(resolveDataDir(dataDir));
+    state->textTable().LoadTextes(findLanguageFile(state->dataDir(), chosenLanguageName(QString())));
+    LoadConfig(*state);
+    return state;
+}
+
+bool stderrIsTerminal()
+{
+#ifdef _WIN32
+    return _isatty(_fileno(stderr)) != 0;
+#else
+    return isatty(fileno(stderr)) != 0;
+#endif
+}
+
+std::optional<QString> deferredValue(const QString &at)
+{
+    const QDateTime when = QDateTime::fromString(at.trimmed(), u"yyyy-MM-dd HH:mm"_s);
+    if (!when.isValid())
+        return std::nullopt;
+    return Build_Differer(true, when.date(), when.time());
+}
+
+std::optional<std::vector<std::unique_ptr<ClassContact>>> readBook(AppState &state)
+{
+    const QString path = state.filePath(QString::fromUtf16(kContactsFileName));
+    if (!FileExists(path))
+        return std::vector<std::unique_ptr<ClassContact>>{};
+    QString reason;
+    const std::optional<QByteArray> bytes = readWholeFile(path, &reason);
+    if (!bytes) {
+        err(u"parlevo-cli: "_s + cannotRead(path, reason));
+        return std::nullopt;
+    }
+    return readContactLines(*bytes, [&state] { return state.NextKey(); });
+}
+
+} // namespace parlevo::cli

@@ -1,0 +1,84 @@
+#pragma once
+
+// What the command files of parlevo-cli share: the data directory option, the message options of
+// the two send commands, the output helpers and the loading of the state.
+
+#include "cli.h"
+
+#include <QCommandLineOption>
+#include <QCommandLineParser>
+#include <QString>
+#include <QStringList>
+
+#include <cstdio>
+#include <memory>
+#include <optional>
+#include <vector>
+
+namespace parlevo {
+
+class AppState;
+class ClassContact;
+class SingleInstance;
+enum class SendOutcome;
+
+namespace cli {
+
+// One command each, with the options after the command's name; globalDataDir is the
+// --data-dir given before the command (empty when none).
+int balance(const QString &globalDataDir, const QStringList &arguments);
+int send(const QString &globalDataDir, const QStringList &arguments);
+int account(const QString &globalDataDir, const QStringList &arguments);
+int contacts(const QString &globalDataDir, const QStringList &arguments);
+int mailing(const QString &globalDataDir, const QStringList &arguments);
+
+// The exit status of one send's outcome.
+int exitStatusOf(SendOutcome outcome);
+
+// Whole texts: a NUL character inside a field must not end the output there.
+void write(const QString &text, std::FILE *stream);
+// A line on standard output, or on standard error.
+void out(const QString &text);
+void err(const QString &text);
+// Says what is wrong and where the help is; returns kUsageError.
+int usage(const QString &text, const QString &command);
+
+const QCommandLineOption &dataDirOption();
+// Parses one command's options; false when the caller must return at once with *status.
+bool parseCommand(QCommandLineParser &parser, const QString &command, const QString &description,
+                  const QStringList &arguments, int *status, qsizetype maxPositional = 0);
+
+// Takes the data directory for a change, as the app does; false (and why, on standard error) when
+// another copy holds it or no lock can be made there.
+bool lockForChange(AppState &state, SingleInstance &lock);
+// Why a file could not be read, with the system's reason.
+QString cannotRead(const QString &path, const QString &reason);
+// The state the desktop app would have after its start-up steps for the text table and the configuration.
+std::unique_ptr<AppState> loadState(const QString &dataDir);
+
+// The book as the app would load it, without the start-up copy: listing changes nothing. No file
+// is an empty book; nothing (and why, on standard error) when the file cannot be read.
+std::optional<std::vector<std::unique_ptr<ClassContact>>> readBook(AppState &state);
+
+// Whether standard error is a terminal, where a progress bar can be redrawn in place.
+bool stderrIsTerminal();
+
+// The options both send commands take for the text and its timing.
+struct MessageOptions {
+    QCommandLineOption message{QStringLiteral("message"), QStringLiteral("The message."), QStringLiteral("TEXT")};
+    QCommandLineOption from{QStringLiteral("from"),
+                            QStringLiteral("Sender shown as \"De : SENDER, \" before the message (default: the "
+                                           "configured sender; an empty one gives no prefix)."),
+                            QStringLiteral("SENDER")};
+    QCommandLineOption at{QStringLiteral("at"), QStringLiteral("Deferred sending at this local date and time."),
+                          QStringLiteral("YYYY-MM-DD HH:MM")};
+
+    // The deferred value of --at (empty without it); nothing when --at is not a date and time.
+    std::optional<QString> differer(const QCommandLineParser &parser) const
+    {
+        return parser.isSet(at) ? deferredValue(parser.value(at)) : std::optional<QString>(QString());
+    }
+};
+
+} // namespace cli
+} // namespace parlevo

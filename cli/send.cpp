@@ -1,0 +1,79 @@
+#include "options.h"
+
+#include "addressbook/classcontact.h"
+#include "addressbook/contactcollection.h"
+#include "base/appstate.h"
+#include "base/ini.h"
+#include "base/messagebox.h"
+#include "base/shared.h"
+#include "gateway/classsendora.h"
+#include "messages/outgoing.h"
+#include "messages/smscodingtext.h"
+#include "messages/smsencoding.h"
+#include "sending/sendrun.h"
+
+#include <QCommandLineParser>
+#include <QDir>
+#include <QFile>
+
+#include <cstdio>
+
+using namespace Qt::StringLiterals;
+
+namespace parlevo::cli {
+
+namespace {
+
+constexpr int kNumberDigits = 10;
+
+} // namespace
+
+int send(const QString &globalDataDir, const QStringList &arguments)
+{
+    QCommandLineParser parser;
+    const QCommandLineOption to(QStringLiteral("to"),
+                                QStringLiteral("Recipient: its digits are kept, the first 10 are used."),
+                                QStringLiteral("NUMBER"));
+    const MessageOptions messageOptions;
+    const QCommandLineOption &message = messageOptions.message;
+    const QCommandLineOption &from = messageOptions.from;
+    const QCommandLineOption &at = messageOptions.at;
+    parser.addOptions({to, message, from, at});
+    int status = kAccepted;
+    if (!parseCommand(parser, u"send"_s,
+                      u"Sends one SMS through the gateway with the rules of the desktop single send: the\n"
+                      u"sender prefix, the 160-character cut, the deferred value hhmmDDMMYYYY.\n"
+                      u"Prints the gateway's text for its reply, and before sending, on standard error, the\n"
+                      u"text's coding (GSM 7-bit or Unicode) and its number of SMS. Exit status: 0 accepted,\n"
+                      u"2 no usable reply, 3 refused, 64 usage error."_s,
+                      arguments, &status))
+        return status;
+    if (!parser.isSet(message))
+        return usage(u"send needs --message"_s, u"send"_s);
+
+    auto state = loadState(parser.isSet(dataDirOption()) ? parser.value(dataDirOption()) : globalDataDir);
+    const QString number = DigitsOnly(parser.value(to)).left(kNumberDigits);
+    if (number.isEmpty()) {
+        err(state->Textes(44));
+        return usage(u"send needs --to with a number"_s, u"send"_s);
+    }
+    const auto deferred = messageOptions.differer(parser);
+    if (!deferred)
+        return usage(u"--at wants \"YYYY-MM-DD HH:MM\", not "_s + parser.value(at), u"send"_s);
+    const QString differer = *deferred;
+    const QString sender = parser.isSet(from) ? parser.value(from) : state->config().Expediteur;
+    const QString text = textToSend(state->textTable(), sender, parser.value(message), ClassContact{});
+    // Standard error: standard output keeps the gateway's text alone for scripts.
+    err(smsCodingLine(state->textTable(), analyseSmsText(text)));
+
+    const SendReply reply = state->Gateway().send(number, text, differer);
+    if (reply.outcome == SendOutcome::Accepted) {
+        out(replyText(state->textTable(), reply));
+        return kAccepted;
+    }
+    // The same message Send_SMS shows, through the program's message-box routine (standard error here).
+    MsgBox(failureMessage(state->textTable(), reply), vbOKOnly | vbCritical);
+    return exitStatusOf(reply.outcome);
+}
+
+} // namespace parlevo::cli

@@ -1,0 +1,25 @@
+#pragma once
+
+#include "addressbook/classcontact.h"
+
+namespace parlevo {
+class AppState;
+}
+
+namespace parlevo::test {
+
+// The fields a test gives a contact, in the contact's order; the others stay empty.
+struct ContactFields {
+    QString Groupe{};
+    QString Titre{};
+    QString Prenom{};
+    QString Nom{};
+    QString Phone{};
+    QString Societe{};
+};
+
+// Adds the contact to the state's address book under the next key of the run (its group is
+// not added to the groups: tests that need it say so).
+void addContact(AppState &state, const ContactFields &f);
+
+} // namespace parlevo::test
