@@ -63,9 +63,8 @@ CliRun runCliUnprivileged(const QStringList &arguments, const QByteArray &input)
     if (setpriv.isEmpty())
         return {-2, {}, {}};
     return runProgram(
-        setpriv,
-        QStringList{u"--reuid=nobody"_s, u"--regid=nogroup"_s, u"--clear-groups"_s, cliProgram()} + arguments, {},
-        input);
+        setpriv, QStringList{u"--reuid=nobody"_s, u"--regid=nogroup"_s, u"--clear-groups"_s, cliProgram()} + arguments,
+        {}, input);
 #else
     return runCli(arguments, {}, input);
 #endif
