@@ -18,7 +18,7 @@
 namespace parlevo {
 
 class AppState;
-class ClassContact;
+struct ClassContact;
 class SingleInstance;
 enum class SendOutcome;
 
