@@ -114,7 +114,7 @@ int mailing(const QString &globalDataDir, const QStringList &arguments)
     const QCommandLineOption &from = messageOptions.from;
     const QCommandLineOption &at = messageOptions.at;
     const QCommandLineOption results(QStringLiteral("results"),
-                                     QStringLiteral("Writes the results as CSV (number, full name, code, text)."),
+                                     QStringLiteral("Writes the results as CSV (number, full name, code, text, outcome), row by row."),
                                      QStringLiteral("FILE.csv"));
     const QCommandLineOption retryFailed(
         QStringLiteral("retry-failed"),

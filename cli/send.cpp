@@ -45,7 +45,8 @@ int send(const QString &globalDataDir, const QStringList &arguments)
                       u"sender prefix, the 160-character cut, the deferred value hhmmDDMMYYYY.\n"
                       u"Prints the gateway's text for its reply, and before sending, on standard error, the\n"
                       u"text's coding (GSM 7-bit or Unicode) and its number of SMS. Exit status: 0 accepted,\n"
-                      u"2 no usable reply, 3 refused, 64 usage error."_s,
+                      u"2 gateway unreachable or no usable reply, 3 refused, 4 no complete answer in time (the\n"
+                      u"SMS may have been sent), 64 usage error."_s,
                       arguments, &status))
         return status;
     if (!parser.isSet(message))
