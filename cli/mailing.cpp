@@ -113,9 +113,10 @@ int mailing(const QString &globalDataDir, const QStringList &arguments)
     const QCommandLineOption &message = messageOptions.message;
     const QCommandLineOption &from = messageOptions.from;
     const QCommandLineOption &at = messageOptions.at;
-    const QCommandLineOption results(QStringLiteral("results"),
-                                     QStringLiteral("Writes the results as CSV (number, full name, code, text, outcome), row by row."),
-                                     QStringLiteral("FILE.csv"));
+    const QCommandLineOption results(
+        QStringLiteral("results"),
+        QStringLiteral("Writes the results as CSV (number, full name, code, text, outcome), row by row."),
+        QStringLiteral("FILE.csv"));
     const QCommandLineOption retryFailed(
         QStringLiteral("retry-failed"),
         QStringLiteral("Sends only to the rows of a results file (--results or the app's export) refused by the "
