@@ -1,5 +1,7 @@
 #include "contactlistmodel.h"
 
+#include "base/theme.h"
+
 #include "base/textes.h"
 #include "contactcollection.h"
 
@@ -103,7 +105,8 @@ void ContactListModel::setStripeColors(const QColor &back, const QColor &stripe)
     m_back = back;
     m_stripe = stripe;
     if (!m_rows.empty())
-        emit dataChanged(index(0, 0), index(rowCount() - 1, std::max(0, columnCount() - 1)), {Qt::BackgroundRole});
+        emit dataChanged(index(0, 0), index(rowCount() - 1, std::max(0, columnCount() - 1)),
+                         {Qt::BackgroundRole, Qt::ForegroundRole});
 }
 
 void ContactListModel::sortBy(int column, Qt::SortOrder order)
@@ -229,6 +232,11 @@ QVariant ContactListModel::data(const QModelIndex &index, int role) const
     case Qt::DisplayRole:
     case Qt::ToolTipRole:
         return columnValue(contact, m_columns[index.column()]);
+    case Qt::ForegroundRole:
+        // The list's colours are fixed, so its text must not follow a dark palette.
+        if (!m_back.isValid())
+            return {};
+        return readableOn(index.row() % 2 == 0 ? m_stripe : m_back);
     case Qt::BackgroundRole:
         // The first row is tinted, then every other one: the bands follow the real row height.
         return index.row() % 2 == 0 ? m_stripe : m_back;

@@ -4,6 +4,7 @@
 #include "base/appstate.h"
 #include "base/artwork.h"
 #include "base/messagebox.h"
+#include "base/theme.h"
 #include "base/windowplacement.h"
 #include "controls/kxbutton.h"
 #include "controls/maxmin.h"
@@ -176,7 +177,7 @@ MDIForm_Main::MDIForm_Main(AppState &state, MainWindowHooks hooks, QWidget *pare
     setWindowTitle(MainWindowTitle());
     setWindowIcon(QIcon(artworkPixmap(u"logo"_s, 64)));
     m_labelSolde->setText(QString::fromUtf16(kSoldeUnknown));
-    m_labelHeure->setText(ClockText(m_hooks.clock(), QLocale::system()));
+    m_labelHeure->setText(ClockText(m_hooks.clock(), QLocale()));
 
     applySavedGeometry();
 
@@ -209,8 +210,9 @@ void MDIForm_Main::buildWindow()
     m_clientArea = new QWidget(central);
     m_clientArea->setObjectName(u"ClientArea"_s);
     m_clientArea->setAutoFillBackground(true);
+    const ThemeColors colors = themeColors(palette());
     QPalette clientPalette = m_clientArea->palette();
-    clientPalette.setColor(QPalette::Window, QColor(0xE9, 0xEE, 0xF4));
+    clientPalette.setColor(QPalette::Window, colors.clientArea);
     m_clientArea->setPalette(clientPalette);
     m_clientArea->installEventFilter(this);
     row->addWidget(m_clientArea, 1);
@@ -220,9 +222,9 @@ void MDIForm_Main::buildWindow()
     auto *status = new QStatusBar(this);
     status->setObjectName(u"StatusBar1"_s);
     status->setSizeGripEnabled(true);
-    status->setStyleSheet(
-        u"QStatusBar { background: #F5F7FA; border-top: 1px solid #D5DCE6; } QStatusBar::item { border: none; }"
-        "QStatusBar QLabel { color: #334155; padding: 3px 8px; }"_s);
+    status->setStyleSheet(u"QStatusBar { background: %1; border-top: 1px solid %2; } QStatusBar::item { border: none; }"
+                          "QStatusBar QLabel { color: %3; padding: 3px 8px; }"_s.arg(
+                              colors.statusBack.name(), colors.border.name(), colors.statusText.name()));
     m_labelSolde = new QLabel(status);
     m_labelSolde->setObjectName(u"LabelSolde"_s);
     m_labelHeure = new QLabel(status);
@@ -247,6 +249,7 @@ QWidget *MDIForm_Main::buildToolbar()
 
     auto *menu = new QLabel(m_state.Textes(kTextMenu), toolbar);
     menu->setObjectName(u"LabelMenu"_s);
+    // The toolbar column stays white on every palette, so its caption keeps its own grey.
     menu->setStyleSheet(u"color: #6B7A8F; font-size: 8pt; font-weight: 700; padding: 0 10px 8px 10px;"_s);
     layout->addWidget(menu);
 
@@ -423,7 +426,7 @@ void MDIForm_Main::fitActiveChild()
 void MDIForm_Main::TimerHeure_Timer()
 {
     const QTime now = m_hooks.clock();
-    m_labelHeure->setText(ClockText(now, QLocale::system()));
+    m_labelHeure->setText(ClockText(now, QLocale()));
     const bool due = SoldeRefreshDue(m_labelSolde->text(), m_previousTick, now);
     m_previousTick = now;
     // A query still waiting for its reply will bring the credit; the clock goes on meanwhile.

@@ -1,6 +1,7 @@
 #include "activitywindow.h"
 
 #include "base/artwork.h"
+#include "base/theme.h"
 
 #include <QFrame>
 #include <QHBoxLayout>
@@ -35,8 +36,9 @@ SectionPage::SectionPage(const QString &title, const QString &icon, QWidget *par
 
     auto *container = new QFrame(this);
     container->setObjectName(u"PictureContainer"_s);
-    container->setStyleSheet(
-        u"#PictureContainer { background: #FFFFFF; border: 1px solid #D5DCE6; border-radius: 6px; }"_s);
+    const ThemeColors colors = themeColors(palette());
+    container->setStyleSheet(u"#PictureContainer { background: %1; border: 1px solid %2; border-radius: 6px; }"_s.arg(
+        colors.card.name(), colors.border.name()));
     outer->addWidget(container);
 
     auto *page = new QVBoxLayout(container);
@@ -50,7 +52,7 @@ SectionPage::SectionPage(const QString &title, const QString &icon, QWidget *par
     logo->setPixmap(artworkPixmap(icon, kTitleIcon));
     auto *titleLabel = new QLabel(title, container);
     titleLabel->setObjectName(u"LabelTitreSection"_s);
-    titleLabel->setStyleSheet(u"color: #1B3A63; font-size: 16pt; font-weight: 600;"_s);
+    titleLabel->setStyleSheet(u"color: %1; font-size: 16pt; font-weight: 600;"_s.arg(colors.title.name()));
     titleRow->addWidget(logo);
     titleRow->addWidget(titleLabel, 1);
     page->addLayout(titleRow);
@@ -58,7 +60,7 @@ SectionPage::SectionPage(const QString &title, const QString &icon, QWidget *par
     auto *separator = new QFrame(container);
     separator->setObjectName(u"LineSeparator"_s);
     separator->setFixedHeight(1);
-    separator->setStyleSheet(u"background: #D5DCE6; border: none;"_s);
+    separator->setStyleSheet(u"background: %1; border: none;"_s.arg(colors.border.name()));
     page->addWidget(separator);
 
     // The content scrolls rather than forcing a large window on a small screen.
@@ -92,7 +94,7 @@ QWidget *SectionPage::makeHeading(const QString &objectName, const QString &text
     bullet->setPixmap(artworkPixmap(u"icons/bullet"_s, kHeadingBullet));
     auto *label = new QLabel(text, row);
     label->setObjectName(objectName);
-    label->setStyleSheet(u"color: #1E5AA8; font-size: 11pt; font-weight: 600;"_s);
+    label->setStyleSheet(u"color: %1; font-size: 11pt; font-weight: 600;"_s.arg(themeColors(palette()).heading.name()));
     layout->addWidget(bullet);
     layout->addWidget(label, 1);
     return row;
@@ -103,7 +105,7 @@ QLabel *SectionPage::makeHelp(const QString &objectName, const QString &text)
     auto *label = new QLabel(text, this);
     label->setObjectName(objectName);
     label->setWordWrap(true);
-    label->setStyleSheet(u"color: #5B6675;"_s);
+    label->setStyleSheet(u"color: %1;"_s.arg(themeColors(palette()).muted.name()));
     label->setContentsMargins(20, 0, 0, 4);
     return label;
 }

@@ -1,5 +1,7 @@
 #include "kxbutton.h"
 
+#include "base/theme.h"
+
 #include "accessibility.h"
 #include "wincolor.h"
 
@@ -218,7 +220,7 @@ void KXButton::applyColors(WinColor back, WinColor fore)
     m_shownBack = back;
     m_shownFore = fore;
     QPalette labelPalette = m_label->palette();
-    labelPalette.setColor(QPalette::WindowText, toQColor(fore, palette()));
+    labelPalette.setColor(QPalette::WindowText, legibleOn(toQColor(fore, palette()), toQColor(back, palette())));
     m_label->setPalette(labelPalette);
     update();
 }

@@ -1,5 +1,7 @@
 #include "labellink.h"
 
+#include "base/theme.h"
+
 #include "accessibility.h"
 #include "base/windowplacement.h"
 #include "navigationsound.h"
@@ -166,8 +168,10 @@ void LabelLink::setUnderlined(bool underlined)
 void LabelLink::applyColor()
 {
     QPalette p = m_label->palette();
+    const QColor background = palette().color(QPalette::Window);
     p.setColor(QPalette::WindowText,
-               isEnabled() ? toQColor(m_foreColor, palette()) : toQColor(systemColor(kColorGrayText), palette()));
+               isEnabled() ? legibleOn(toQColor(m_foreColor, palette()), background, palette().color(QPalette::Link))
+                           : toQColor(systemColor(kColorGrayText), palette()));
     m_label->setPalette(p);
 }
 

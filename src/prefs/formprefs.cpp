@@ -1,6 +1,7 @@
 #include "formprefs.h"
 
 #include "base/appstate.h"
+#include "base/theme.h"
 #include "gateway/classsendora.h"
 
 #include <QCheckBox>
@@ -46,9 +47,6 @@ public:
         return QProxyStyle::styleHint(hint, option, widget, returnData);
     }
 };
-
-const QString kFieldStyle = u"QLineEdit { padding: 3px 6px; border: 1px solid #C3CDD9; border-radius: 4px; }"
-                            "QLineEdit:focus { border-color: #3A8DDE; }"_s;
 
 } // namespace
 
@@ -119,7 +117,9 @@ QLineEdit *Form_Prefs::addField(const char16_t *labelName, const QString &label,
     auto *edit = new QLineEdit(row);
     edit->setObjectName(QString::fromUtf16(editName));
     edit->setMaximumWidth(kFieldWidth);
-    edit->setStyleSheet(kFieldStyle);
+    const ThemeColors colors = themeColors(palette());
+    edit->setStyleSheet(u"QLineEdit { padding: 3px 6px; border: 1px solid %1; border-radius: 4px; }"
+                        "QLineEdit:focus { border-color: %2; }"_s.arg(colors.border.name(), colors.focus.name()));
     caption->setBuddy(edit);
     layout->addWidget(caption);
     layout->addWidget(edit, 1);

@@ -1,5 +1,7 @@
 #include "resultmodel.h"
 
+#include "base/theme.h"
+
 #include <QIcon>
 #include <QPainter>
 #include <QPainterPath>
@@ -112,6 +114,11 @@ QVariant ResultModel::data(const QModelIndex &index, int role) const
         if (resultColumn && row.outcome)
             return m_outcomeNames[static_cast<std::size_t>(*row.outcome)];
         return {};
+    case Qt::ForegroundRole:
+        // The list's colours are fixed, so its text must not follow a dark palette.
+        if (!m_back.isValid())
+            return {};
+        return readableOn(index.row() % 2 == 0 ? m_stripe : m_back);
     case Qt::BackgroundRole:
         // The first row is tinted, then every other one, as in the mailing list.
         if (!m_back.isValid())
@@ -155,7 +162,7 @@ void ResultModel::setStripeColors(const QColor &back, const QColor &stripe)
     m_back = back;
     m_stripe = stripe;
     if (!m_rows.empty())
-        emit dataChanged(index(0, 0), index(rowCount() - 1, 1), {Qt::BackgroundRole});
+        emit dataChanged(index(0, 0), index(rowCount() - 1, 1), {Qt::BackgroundRole, Qt::ForegroundRole});
 }
 
 } // namespace parlevo

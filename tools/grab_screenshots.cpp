@@ -1,5 +1,7 @@
-// Renders the main window on the home page, the address book, a mailing and the preferences into PNG
-// files for the documentation: grab_screenshots [output directory, default docs/screenshots].
+// Renders the main window on each page into PNG files for the documentation:
+//   grab_screenshots [--size WxH] [--dark] [--suffix TEXT] [output directory, default docs/screenshots]
+// --size sets the window's outer size (default: the first-start size), --dark draws on a dark
+// palette, --suffix is added to every file name (home<suffix>.png).
 #include "addressbook/contactcollection.h"
 #include "addressbook/contactstore.h"
 #include "addressbook/groupcollection.h"
@@ -17,7 +19,9 @@
 #include <QPlainTextEdit>
 
 #include <QApplication>
+#include <QCommandLineParser>
 #include <QDir>
+#include <QStyleFactory>
 #include <QTemporaryDir>
 
 #include <cstdio>
@@ -26,13 +30,51 @@ using namespace Qt::StringLiterals;
 
 using namespace parlevo;
 
+namespace {
+
+// A dark palette of the kind desktop themes give, to see that every text stays readable.
+QPalette darkPalette()
+{
+    // Qt derives the shades (frames, check boxes, disabled texts) from the button and window colours.
+    QPalette p(QColor(0x35, 0x37, 0x3b), QColor(0x2b, 0x2d, 0x31));
+    const QColor text(0xe6, 0xe6, 0xe6);
+    p.setColor(QPalette::WindowText, text);
+    p.setColor(QPalette::Text, text);
+    p.setColor(QPalette::ButtonText, text);
+    p.setColor(QPalette::Base, QColor(0x1e, 0x1f, 0x22));
+    p.setColor(QPalette::AlternateBase, QColor(0x2b, 0x2d, 0x31));
+    p.setColor(QPalette::ToolTipBase, QColor(0x1e, 0x1f, 0x22));
+    p.setColor(QPalette::ToolTipText, text);
+    p.setColor(QPalette::PlaceholderText, QColor(0x90, 0x90, 0x90));
+    p.setColor(QPalette::Highlight, QColor(0x3d, 0x7a, 0xd6));
+    p.setColor(QPalette::HighlightedText, Qt::white);
+    p.setColor(QPalette::Link, QColor(0x7a, 0xb4, 0xff));
+    for (auto role : {QPalette::WindowText, QPalette::Text, QPalette::ButtonText})
+        p.setColor(QPalette::Disabled, role, QColor(0x80, 0x80, 0x80));
+    return p;
+}
+
+} // namespace
+
 int main(int argc, char *argv[])
 {
     // Always the same picture: no desktop, French clock format, a fixed time and credit.
     qputenv("QT_QPA_PLATFORM", "offscreen");
     qputenv("LC_ALL", "fr_FR.UTF-8");
     QApplication app(argc, argv);
-    const QDir out(argc > 1 ? QString::fromLocal8Bit(argv[1]) : u"docs/screenshots"_s);
+    QCommandLineParser parser;
+    const QCommandLineOption sizeOption(u"size"_s, u"Outer size of the window."_s, u"WxH"_s);
+    const QCommandLineOption darkOption(u"dark"_s, u"Dark palette."_s);
+    const QCommandLineOption suffixOption(u"suffix"_s, u"Added to every file name."_s, u"text"_s);
+    parser.addOptions({sizeOption, darkOption, suffixOption});
+    parser.addPositionalArgument(u"directory"_s, u"Where the pictures go."_s);
+    parser.process(app);
+    const QDir out(parser.positionalArguments().value(0, u"docs/screenshots"_s));
+    const QString suffix = parser.value(suffixOption);
+    if (parser.isSet(darkOption)) {
+        QApplication::setStyle(QStyleFactory::create(u"Fusion"_s));
+        QApplication::setPalette(darkPalette());
+    }
     if (!QDir().mkpath(out.path()))
         return 1;
 
@@ -63,17 +105,19 @@ int main(int argc, char *argv[])
     hooks.querySolde = [] { return u"120"_s; };
     hooks.clock = [] { return QTime(14, 32, 5); };
     MDIForm_Main window(state, std::move(hooks));
-    // The off-screen display is small; the pictures show a roomier window.
-    window.findChild<MaxMin *>(u"MaxMin1"_s)->setEnabled(false);
-    window.setGeometry(0, 0, 860, 620);
+    if (parser.isSet(sizeOption)) {
+        const QStringList wh = parser.value(sizeOption).split(u'x');
+        window.findChild<MaxMin *>(u"MaxMin1"_s)->setEnabled(false);
+        window.resize(wh.value(0).toInt(), wh.value(1).toInt());
+    }
     window.show();
     window.MAJ_SoldeSMS();
     QApplication::processEvents();
 
-    bool ok = window.grab().save(out.filePath(u"home.png"_s));
+    bool ok = window.grab().save(out.filePath(u"home"_s + suffix + u".png"_s));
     window.KXB_Carnet_Click();
     QApplication::processEvents();
-    ok = window.grab().save(out.filePath(u"addressbook.png"_s)) && ok;
+    ok = window.grab().save(out.filePath(u"addressbook"_s + suffix + u".png"_s)) && ok;
     window.KXB_Mailing_Click();
     if (auto *mailing = qobject_cast<Form_Mailing *>(window.ActiveChild())) {
         // The "contacts added" notices need no answer here.
@@ -85,7 +129,7 @@ int main(int argc, char *argv[])
             ->setPlainText(u"Bonjour, la boutique ouvre ses portes samedi à 9 h. À bientôt !"_s);
     }
     QApplication::processEvents();
-    ok = window.grab().save(out.filePath(u"mailing.png"_s)) && ok;
+    ok = window.grab().save(out.filePath(u"mailing"_s + suffix + u".png"_s)) && ok;
     window.KXB_Simple_Click();
     if (auto *simple = qobject_cast<Form_Simple *>(window.ActiveChild())) {
         simple->applyPickedContact(*state.colContacts().at(2));
@@ -93,13 +137,13 @@ int main(int argc, char *argv[])
             ->setPlainText(u"Votre commande est prête, vous pouvez passer la chercher dès demain."_s);
     }
     QApplication::processEvents();
-    ok = window.grab().save(out.filePath(u"single.png"_s)) && ok;
+    ok = window.grab().save(out.filePath(u"single"_s + suffix + u".png"_s)) && ok;
     window.KXB_Predefinis_Click();
     QApplication::processEvents();
-    ok = window.grab().save(out.filePath(u"predefined.png"_s)) && ok;
+    ok = window.grab().save(out.filePath(u"predefined"_s + suffix + u".png"_s)) && ok;
     window.KXB_Prefs_Click();
     QApplication::processEvents();
-    ok = window.grab().save(out.filePath(u"preferences.png"_s)) && ok;
+    ok = window.grab().save(out.filePath(u"preferences"_s + suffix + u".png"_s)) && ok;
     std::printf("%s\n", qPrintable(out.absolutePath()));
     return ok ? 0 : 1;
 }

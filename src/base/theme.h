@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QColor>
+
+class QPalette;
+
+namespace parlevo {
+
+// The colours of the program's own decoration (page card, headings, status bar). On a light
+// palette they are the program's drawn look; on a dark one they come from the palette, so every
+// text stays readable whatever the desktop's theme.
+struct ThemeColors {
+    QColor clientArea; // behind the page cards
+    QColor card;
+    QColor border;
+    QColor title;
+    QColor heading;
+    QColor muted; // help lines, the menu caption
+    QColor link;
+    QColor statusBack;
+    QColor statusText;
+    QColor focus;
+};
+
+bool isDarkPalette(const QPalette &palette);
+ThemeColors themeColors(const QPalette &palette);
+
+// Black or white, whichever reads better on background.
+QColor readableOn(const QColor &background);
+// foreground, else alternative, else readableOn(background): the first that can be read on
+// background (a fixed colour drawn on a palette colour of a dark theme may not).
+QColor legibleOn(const QColor &foreground, const QColor &background, const QColor &alternative = {});
+
+} // namespace parlevo
