@@ -97,10 +97,10 @@ void LoadConfig(AppState &state)
     if (maximized && *maximized == 1) {
         c.WindowMaximized = true;
     } else {
-        readInt(doc, u"Top"_s, u"1000"_s, c.WindowTop);
-        readInt(doc, u"Left"_s, u"1000"_s, c.WindowLeft);
-        readInt(doc, u"Width"_s, u"8910"_s, c.WindowWidth);
-        readInt(doc, u"Height"_s, u"8055"_s, c.WindowHeight);
+        readInt(doc, u"Top"_s, QString::number(kDefaultWindowTop), c.WindowTop);
+        readInt(doc, u"Left"_s, QString::number(kDefaultWindowLeft), c.WindowLeft);
+        readInt(doc, u"Width"_s, QString::number(kDefaultWindowWidth), c.WindowWidth);
+        readInt(doc, u"Height"_s, QString::number(kDefaultWindowHeight), c.WindowHeight);
     }
     c.Expediteur = doc.value(kSectionMain, u"From"_s, c.Expediteur);
     for (const ColumnKey &column : kColumns)

@@ -55,12 +55,6 @@ constexpr int kButtonHeight = 46;
 constexpr int kClockIntervalMs = 1000;
 constexpr QSize kMinimumWindow(480, 360);
 
-// The placement used when the configuration has none (a window saved maximised).
-constexpr qint32 kDefaultTop = 1000;
-constexpr qint32 kDefaultLeft = 1000;
-constexpr qint32 kDefaultWidth = 8910;
-constexpr qint32 kDefaultHeight = 8055;
-
 const QColor kEdgeColor(0xD5, 0xDC, 0xE6);
 
 QScreen *primaryScreen()
@@ -295,10 +289,10 @@ void MDIForm_Main::applySavedGeometry()
     // A window saved maximised has no normal placement in the file; un-maximising it then
     // gives the default one rather than an empty window at the corner.
     const bool useDefault = c.WindowMaximized;
-    const QRect saved(twipsToPixels(useDefault ? kDefaultLeft : c.WindowLeft, dpiX()),
-                      twipsToPixels(useDefault ? kDefaultTop : c.WindowTop, dpiY()),
-                      twipsToPixels(useDefault ? kDefaultWidth : c.WindowWidth, dpiX()),
-                      twipsToPixels(useDefault ? kDefaultHeight : c.WindowHeight, dpiY()));
+    const QRect saved(twipsToPixels(useDefault ? kDefaultWindowLeft : c.WindowLeft, dpiX()),
+                      twipsToPixels(useDefault ? kDefaultWindowTop : c.WindowTop, dpiY()),
+                      twipsToPixels(useDefault ? kDefaultWindowWidth : c.WindowWidth, dpiX()),
+                      twipsToPixels(useDefault ? kDefaultWindowHeight : c.WindowHeight, dpiY()));
     QList<QRect> screens;
     for (const QScreen *screen : QGuiApplication::screens())
         screens.append(screen->geometry());

@@ -4,6 +4,13 @@
 
 namespace parlevo {
 
+// The main window's placement in twips when the file has none: 800 by 600 pixels at 96 dpi, the
+// least size at which every page shows all its controls.
+inline constexpr qint32 kDefaultWindowTop = 1000;
+inline constexpr qint32 kDefaultWindowLeft = 1000;
+inline constexpr qint32 kDefaultWindowWidth = 12000;
+inline constexpr qint32 kDefaultWindowHeight = 9000;
+
 // Settings read once at start-up from "Parlevo.cfg" and written once at shutdown.
 struct Config {
     QString Expediteur;

@@ -1,5 +1,7 @@
 #include "outgoing.h"
 
+#include <algorithm>
+
 #include "addressbook/classcontact.h"
 #include "base/shared.h"
 #include "base/textes.h"
@@ -48,7 +50,9 @@ QPoint previewPosition(const QRect &mainWindow, const QSize &preview, const QRec
         MinOf(mainWindow.y() + mainWindow.height() - preview.height(), screen.y() + screen.height() - preview.height());
     const int left =
         MinOf(mainWindow.x() + mainWindow.width() + kPreviewGap, screen.x() + screen.width() - preview.width());
-    return {left, top};
+    // Never above or left of the screen either: a main window lower than the preview, or a main
+    // window partly off screen, would otherwise push its top-left corner out of reach.
+    return {std::max(left, screen.x()), std::max(top, screen.y())};
 }
 
 } // namespace parlevo

@@ -54,7 +54,7 @@ private slots:
         const Config &c = s.config();
         QCOMPARE(c.WindowMaximized, false);
         QCOMPARE(QList<int>({c.WindowTop, c.WindowLeft, c.WindowWidth, c.WindowHeight}),
-                 QList<int>({1000, 1000, 8910, 8055}));
+                 QList<int>({1000, 1000, 12000, 9000}));
         QCOMPARE(QList<bool>({c.ColumnGroup, c.ColumnCompany, c.ColumnTitle, c.ColumnFullName, c.ColumnFirstName,
                               c.ColumnLastName, c.ColumnGSM}),
                  QList<bool>({true, true, false, true, false, false, true}));

@@ -8,9 +8,12 @@
 #include "controls/labellink.h"
 #include "testdatadir.h"
 
+#include <QAbstractButton>
 #include <QLabel>
 #include <QLocale>
 #include <QScreen>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QTest>
 #include <QTimer>
 
@@ -280,12 +283,25 @@ private slots:
         QVERIFY(home->isHidden());
     }
 
-    void homePageTakesTheLanguageFilesText()
+    // At the first-start size every page shows all its controls: no scroll bar, no cut button.
+    void everyPageFitsTheFirstStartSize()
     {
-        m_state->textTable().set(141, u"To one contact"_s);
         auto window = makeWindow(false);
-        ActivityWindow *home = window->ActiveChild();
-        QCOMPARE(home->findChild<LabelLink *>(u"LabelLinkSMSSimple"_s)->Caption(), u"To one contact"_s);
+        showAndWait(window.get());
+        QCOMPARE(window->size(), QSize(800, 600));
+        for (const char16_t *name :
+             {u"KXB_Home", u"KXB_Simple", u"KXB_Mailing", u"KXB_Carnet", u"KXB_Predefinis", u"KXB_Prefs"}) {
+            QTest::mouseClick(button(*window, QString::fromUtf16(name)), Qt::LeftButton);
+            QApplication::processEvents();
+            const QWidget *page = window->ActiveChild();
+            const auto *scroll = page->findChild<QScrollArea *>(u"ContentScroll"_s);
+            QVERIFY2(!scroll->verticalScrollBar()->isVisible() && !scroll->horizontalScrollBar()->isVisible(),
+                     qPrintable(page->objectName()));
+            for (const QAbstractButton *b : page->findChildren<QAbstractButton *>()) {
+                if (b->isVisible() && !b->text().isEmpty())
+                    QVERIFY2(b->sizeHint().width() <= b->width(), qPrintable(page->objectName() + u' ' + b->text()));
+            }
+        }
     }
 
     void creditAskedOnTheTenThenEveryMinute()

@@ -90,6 +90,9 @@ private slots:
         QTest::newRow("near the bottom right corner") << QRect(1500, 700, 400, 500) << screen << QPoint(1640, 930);
         QTest::newRow("second screen, right edge")
             << QRect(2700, 800, 400, 300) << QRect(1920, 0, 1280, 1024) << QPoint(2920, 874);
+        QTest::newRow("maximised") << screen << screen << QPoint(1640, 930);
+        QTest::newRow("lower than the preview, at the top") << QRect(0, -50, 300, 100) << screen << QPoint(302, 0);
+        QTest::newRow("left of the screen") << QRect(-2000, 10, 100, 500) << screen << QPoint(0, 360);
     }
     void previewPosition()
     {
