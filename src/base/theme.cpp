@@ -8,17 +8,11 @@ namespace parlevo {
 
 namespace {
 
-// Relative luminance and contrast ratio as the WCAG define them.
+// Relative luminance as the WCAG define it.
 double luminance(const QColor &c)
 {
     auto channel = [](double v) { return v <= 0.03928 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4); };
     return 0.2126 * channel(c.redF()) + 0.7152 * channel(c.greenF()) + 0.0722 * channel(c.blueF());
-}
-
-double contrast(const QColor &a, const QColor &b)
-{
-    const double la = luminance(a), lb = luminance(b);
-    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
 }
 
 QColor mix(const QColor &a, const QColor &b, double share)
@@ -29,6 +23,12 @@ QColor mix(const QColor &a, const QColor &b, double share)
 }
 
 } // namespace
+
+double contrastRatio(const QColor &a, const QColor &b)
+{
+    const double la = luminance(a), lb = luminance(b);
+    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
 
 bool isDarkPalette(const QPalette &palette)
 {
@@ -66,16 +66,17 @@ ThemeColors themeColors(const QPalette &palette)
 
 QColor readableOn(const QColor &background)
 {
-    return contrast(Qt::black, background) >= contrast(Qt::white, background) ? QColor(Qt::black) : QColor(Qt::white);
+    return contrastRatio(Qt::black, background) >= contrastRatio(Qt::white, background) ? QColor(Qt::black)
+                                                                                        : QColor(Qt::white);
 }
 
 QColor legibleOn(const QColor &foreground, const QColor &background, const QColor &alternative)
 {
     // 3:1: the least contrast that text needs to be read comfortably at these sizes.
     constexpr double kLeast = 3.0;
-    if (contrast(foreground, background) >= kLeast)
+    if (contrastRatio(foreground, background) >= kLeast)
         return foreground;
-    if (alternative.isValid() && contrast(alternative, background) >= kLeast)
+    if (alternative.isValid() && contrastRatio(alternative, background) >= kLeast)
         return alternative;
     return readableOn(background);
 }

@@ -23,6 +23,8 @@ struct ThemeColors {
 };
 
 bool isDarkPalette(const QPalette &palette);
+// The WCAG contrast ratio of two colours, from 1 (same luminance) to 21 (black on white).
+double contrastRatio(const QColor &a, const QColor &b);
 ThemeColors themeColors(const QPalette &palette);
 
 // Black or white, whichever reads better on background.
