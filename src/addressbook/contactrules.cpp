@@ -1,7 +1,6 @@
 #include "contactrules.h"
 
 #include "base/codec1252.h"
-#include "base/config.h"
 
 #include <algorithm>
 #include <array>
@@ -15,52 +14,20 @@
 
 namespace parlevo {
 
-const std::vector<ContactColumnInfo> &allContactColumns()
-{
-    static const std::vector<ContactColumnInfo> columns{
-        {ContactColumn::Groupe, u"Groupe", 184, &Config::ColumnGroup},
-        {ContactColumn::Societe, u"Societe", 169, &Config::ColumnCompany},
-        {ContactColumn::FullName, u"FullName", 181, &Config::ColumnFullName},
-        {ContactColumn::Titre, u"Titre", 165, &Config::ColumnTitle},
-        {ContactColumn::Prenom, u"Prenom", 166, &Config::ColumnFirstName},
-        {ContactColumn::Nom, u"Nom", 167, &Config::ColumnLastName},
-        {ContactColumn::GSM, u"GSM", 168, &Config::ColumnGSM},
-    };
-    return columns;
-}
-
-QList<ContactColumn> presentColumns(const Config &config)
-{
-    QList<ContactColumn> present;
-    for (const ContactColumnInfo &info : allContactColumns()) {
-        if (config.*info.flag)
-            present.append(info.column);
-    }
-    return present;
-}
-
 namespace {
+
+char16_t foldedUnit(char16_t u)
+{
+    if (u < 128)
+        return u >= u'A' && u <= u'Z' ? char16_t(u + 32) : u;
+    return QChar::toCaseFolded(u);
+}
 
 // The stored field a column shows; nullptr for the full name, which is built.
 const QString *columnField(const ClassContact &contact, ContactColumn column)
 {
-    switch (column) {
-    case ContactColumn::Groupe:
-        return &contact.Groupe;
-    case ContactColumn::Societe:
-        return &contact.Societe;
-    case ContactColumn::FullName:
-        return nullptr;
-    case ContactColumn::Titre:
-        return &contact.Titre;
-    case ContactColumn::Prenom:
-        return &contact.Prenom;
-    case ContactColumn::Nom:
-        return &contact.Nom;
-    case ContactColumn::GSM:
-        return &contact.Phone;
-    }
-    return nullptr;
+    QString ClassContact::*member = fieldInfo(column).member;
+    return member ? &(contact.*member) : nullptr;
 }
 
 const std::array<const QString ClassContact::*, 3> kFullNameParts{&ClassContact::Titre, &ClassContact::Nom,
@@ -109,54 +76,8 @@ void prefetchAhead(const std::vector<ClassContact *> &contacts, std::size_t i, C
 // The column showing a search field; an unknown field reads the empty text, whatever is fetched.
 ContactColumn searchColumn(int field)
 {
-    static constexpr ContactColumn kColumns[] = {ContactColumn::Societe, ContactColumn::Titre, ContactColumn::Prenom,
-                                                 ContactColumn::Nom, ContactColumn::GSM};
-    return field >= 0 && field < int(std::size(kColumns)) ? kColumns[field] : ContactColumn::Groupe;
-}
-
-} // namespace
-
-QString columnValue(const ClassContact &contact, ContactColumn column)
-{
-    const QString *field = columnField(contact, column);
-    return field ? *field : contact.FullName();
-}
-
-int compareIgnoringCase(QStringView a, QStringView b)
-{
-    // Plain ASCII letters are folded in line; other characters by Unicode case folding. No
-    // string is built, which matters when a sort compares a large book's texts a million times.
-    // A loaded book shares each group's and title's text between its contacts.
-    if (a.data() == b.data() && a.size() == b.size())
-        return 0;
-    const qsizetype n = std::min(a.size(), b.size());
-    for (qsizetype i = 0; i < n; ++i) {
-        char16_t x = a[i].unicode();
-        char16_t y = b[i].unicode();
-        if (x == y)
-            continue;
-        if (x < 128 && y < 128) {
-            if (x >= u'A' && x <= u'Z')
-                x += 32;
-            if (y >= u'A' && y <= u'Z')
-                y += 32;
-        } else {
-            x = QChar::toCaseFolded(x);
-            y = QChar::toCaseFolded(y);
-        }
-        if (x != y)
-            return x < y ? -1 : 1;
-    }
-    return a.size() == b.size() ? 0 : (a.size() < b.size() ? -1 : 1);
-}
-
-namespace {
-
-char16_t foldedUnit(char16_t u)
-{
-    if (u < 128)
-        return u >= u'A' && u <= u'Z' ? char16_t(u + 32) : u;
-    return QChar::toCaseFolded(u);
+    return field >= 0 && std::size_t(field) < kSearchFields.size() ? kSearchFields[std::size_t(field)]->column
+                                                                   : ContactColumn::Groupe;
 }
 
 char16_t *writeFolded(char16_t *out, QStringView text)
@@ -316,59 +237,6 @@ std::vector<const ClassContact *> longestInColumns(const std::vector<ClassContac
     return longest;
 }
 
-bool listedByGroup(const ClassContact &contact, const QString &groupItem, const QString &allItem)
-{
-    return groupItem == allItem || contact.Groupe.contains(groupItem, Qt::CaseInsensitive);
-}
-
-const QString &searchField(const ClassContact &contact, int field)
-{
-    static const QString none;
-    switch (field) {
-    case 0:
-        return contact.Societe;
-    case 1:
-        return contact.Titre;
-    case 2:
-        return contact.Prenom;
-    case 3:
-        return contact.Nom;
-    case 4:
-        return contact.Phone;
-    default:
-        return none;
-    }
-}
-
-bool containsIgnoringCase(QStringView text, QStringView part)
-{
-    // Unit by unit with the folding of compareIgnoringCase: a picker's search runs this over a
-    // whole book, where the general search costs many times more per field. A part holding a
-    // surrogate goes to the general search, which folds whole pairs.
-    if (part.isEmpty())
-        return true;
-    if (std::any_of(part.begin(), part.end(), [](QChar c) { return c.isSurrogate(); }))
-        return text.contains(part, Qt::CaseInsensitive);
-    const char16_t first = foldedUnit(part[0].unicode());
-    const qsizetype last = text.size() - part.size();
-    for (qsizetype i = 0; i <= last; ++i) {
-        if (foldedUnit(text[i].unicode()) != first)
-            continue;
-        qsizetype k = 1;
-        while (k < part.size() && foldedUnit(text[i + k].unicode()) == foldedUnit(part[k].unicode()))
-            ++k;
-        if (k == part.size())
-            return true;
-    }
-    return false;
-}
-
-bool listedBySearch(const ClassContact &contact, int field, const QString &text)
-{
-    const QString &value = searchField(contact, field);
-    return !value.isEmpty() && containsIgnoringCase(value, text);
-}
-
 QString foldedText(QStringView text)
 {
     QString folded(text.size(), Qt::Uninitialized);
@@ -412,12 +280,97 @@ bool FoldedField::listed(std::size_t i, QStringView foldedPart) const
     return std::search(begin, end, part, part + foldedPart.size()) != end;
 }
 
+QList<ContactColumn> presentColumns(const Config &config)
+{
+    QList<ContactColumn> present;
+    for (const ContactFieldInfo &field : kContactFields) {
+        if (config.*field.shown)
+            present.append(field.column);
+    }
+    return present;
+}
+
+QString columnValue(const ClassContact &contact, ContactColumn column)
+{
+    const QString ClassContact::*member = fieldInfo(column).member;
+    return member ? contact.*member : contact.FullName();
+}
+
+int compareIgnoringCase(QStringView a, QStringView b)
+{
+    // Plain ASCII letters are folded in line; other characters by Unicode case folding. No
+    // string is built, which matters when a sort compares a large book's texts a million times.
+    // A loaded book shares each group's and title's text between its contacts.
+    if (a.data() == b.data() && a.size() == b.size())
+        return 0;
+    const qsizetype n = std::min(a.size(), b.size());
+    for (qsizetype i = 0; i < n; ++i) {
+        char16_t x = a[i].unicode();
+        char16_t y = b[i].unicode();
+        if (x == y)
+            continue;
+        if (x < 128 && y < 128) {
+            if (x >= u'A' && x <= u'Z')
+                x += 32;
+            if (y >= u'A' && y <= u'Z')
+                y += 32;
+        } else {
+            x = QChar::toCaseFolded(x);
+            y = QChar::toCaseFolded(y);
+        }
+        if (x != y)
+            return x < y ? -1 : 1;
+    }
+    return a.size() == b.size() ? 0 : (a.size() < b.size() ? -1 : 1);
+}
+
+bool listedByGroup(const ClassContact &contact, const QString &groupItem, const QString &allItem)
+{
+    return groupItem == allItem || contact.Groupe.contains(groupItem, Qt::CaseInsensitive);
+}
+
+const QString &searchField(const ClassContact &contact, int field)
+{
+    static const QString none;
+    return field >= 0 && std::size_t(field) < kSearchFields.size() ? contact.*kSearchFields[std::size_t(field)]->member
+                                                                   : none;
+}
+
+bool containsIgnoringCase(QStringView text, QStringView part)
+{
+    // Unit by unit with the folding of compareIgnoringCase: a picker's search runs this over a
+    // whole book, where the general search costs many times more per field. A part holding a
+    // surrogate goes to the general search, which folds whole pairs.
+    if (part.isEmpty())
+        return true;
+    if (std::any_of(part.begin(), part.end(), [](QChar c) { return c.isSurrogate(); }))
+        return text.contains(part, Qt::CaseInsensitive);
+    const char16_t first = foldedUnit(part[0].unicode());
+    const qsizetype last = text.size() - part.size();
+    for (qsizetype i = 0; i <= last; ++i) {
+        if (foldedUnit(text[i].unicode()) != first)
+            continue;
+        qsizetype k = 1;
+        while (k < part.size() && foldedUnit(text[i + k].unicode()) == foldedUnit(part[k].unicode()))
+            ++k;
+        if (k == part.size())
+            return true;
+    }
+    return false;
+}
+
+bool listedBySearch(const ClassContact &contact, int field, const QString &text)
+{
+    const QString &value = searchField(contact, field);
+    return !value.isEmpty() && containsIgnoringCase(value, text);
+}
+
 int contactEditorError(const QString &nom, const QString &gsm)
 {
     if (nom.isEmpty())
-        return 135;
+        return kTextNoLastName;
     if (gsm.isEmpty())
-        return 136;
+        return kTextNoNumber;
     return 0;
 }
 
@@ -435,9 +388,10 @@ QString withoutForbidden(const QString &text)
 
 QString unsavableCharacters(const ClassContact &contact)
 {
-    return unencodable1252(
-        QStringList{contact.Groupe, contact.Societe, contact.Titre, contact.Prenom, contact.Nom, contact.Phone}.join(
-            QString()));
+    QString all;
+    for (const ContactFieldInfo *field : kStoredFields)
+        all += contact.*field->member;
+    return unencodable1252(all);
 }
 
 bool isNumberCharacter(QChar c)
