@@ -2,6 +2,7 @@
 
 #include "base/textes.h"
 #include "contactcollection.h"
+#include "sortkeys.h"
 
 #include <QSet>
 

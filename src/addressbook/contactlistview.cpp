@@ -2,6 +2,7 @@
 
 #include "base/appstate.h"
 #include "controls/wincolor.h"
+#include "sortkeys.h"
 
 #include <QContextMenuEvent>
 #include <QHeaderView>
