@@ -15,6 +15,12 @@ using namespace Qt::StringLiterals;
 
 namespace parlevo::cli {
 
+namespace {
+
+constexpr int kTextSoldeUnavailable = 155;
+
+} // namespace
+
 int balance(const QString &globalDataDir, const QStringList &arguments)
 {
     QCommandLineParser parser;
@@ -27,7 +33,7 @@ int balance(const QString &globalDataDir, const QStringList &arguments)
     auto state = loadState(parser.isSet(dataDirOption()) ? parser.value(dataDirOption()) : globalDataDir);
     const QString credit = state->Gateway().Solde();
     if (credit.isEmpty()) {
-        err(state->Textes(155));
+        err(state->Textes(kTextSoldeUnavailable));
         return kUnreachable;
     }
     out(credit);

@@ -2,6 +2,7 @@
 
 #include "addressbook/classcontact.h"
 #include "addressbook/contactcollection.h"
+#include "addressbook/contactfields.h"
 #include "addressbook/contactrules.h"
 #include "addressbook/contactstore.h"
 #include "addressbook/csvimport.h"
@@ -26,8 +27,27 @@ namespace parlevo::cli {
 
 namespace {
 
+constexpr int kTextAllGroups = 163;
+
 // The fields a search can look in, in the picker's order.
-const QStringList kSearchFields{u"societe"_s, u"titre"_s, u"prenom"_s, u"nom"_s, u"gsm"_s};
+QStringList searchFieldNames()
+{
+    QStringList names;
+    for (const ContactFieldInfo *field : kSearchFields)
+        names.append(fieldName(*field));
+    return names;
+}
+
+// The help of each field's option and the name of its value, by column; the full name has none.
+constexpr std::pair<const char16_t *, const char16_t *> kOptionHelp[] = {
+    {u"The group.", u"NAME"},
+    {u"The company.", u"TEXT"},
+    {},
+    {u"The title.", u"TEXT"},
+    {u"The first name.", u"TEXT"},
+    {u"The last name (needed).", u"TEXT"},
+    {u"The number (needed): digits, blanks and full stops.", u"NUMBER"}};
+static_assert(std::size(kOptionHelp) == kContactFields.size());
 
 int contactsList(const QString &globalDataDir, const QStringList &arguments)
 {
@@ -39,8 +59,9 @@ int contactsList(const QString &globalDataDir, const QStringList &arguments)
                                     QStringLiteral("Contacts whose --in field contains TEXT, ignoring case; an empty "
                                                    "TEXT lists every contact whose field is not empty."),
                                     QStringLiteral("TEXT"));
+    const QStringList fieldNames = searchFieldNames();
     const QCommandLineOption in(QStringLiteral("in"),
-                                QStringLiteral("The field searched: %1.").arg(kSearchFields.join(u'|')),
+                                QStringLiteral("The field searched: %1.").arg(fieldNames.join(u'|')),
                                 QStringLiteral("FIELD"));
     parser.addOptions({group, search, in});
     int status = kAccepted;
@@ -54,12 +75,12 @@ int contactsList(const QString &globalDataDir, const QStringList &arguments)
         return usage(u"--group and --search exclude each other"_s, u"contacts list"_s);
     if (parser.isSet(search) != parser.isSet(in))
         return usage(u"--search and --in go together"_s, u"contacts list"_s);
-    const qsizetype field = kSearchFields.indexOf(parser.value(in).toLower());
+    const qsizetype field = fieldNames.indexOf(parser.value(in).toLower());
     if (parser.isSet(in) && field < 0)
-        return usage(u"--in wants one of "_s + kSearchFields.join(u", "_s), u"contacts list"_s);
+        return usage(u"--in wants one of "_s + fieldNames.join(u", "_s), u"contacts list"_s);
 
     auto state = loadState(parser.isSet(dataDirOption()) ? parser.value(dataDirOption()) : globalDataDir);
-    const QString all = state->Textes(163);
+    const QString all = state->Textes(kTextAllGroups);
     const auto book = readBook(*state);
     if (!book)
         return kFailure;
@@ -68,7 +89,10 @@ int contactsList(const QString &globalDataDir, const QStringList &arguments)
         if (parser.isSet(search) ? !listedBySearch(*c, int(field), parser.value(search))
                                  : parser.isSet(group) && !listedByGroup(*c, parser.value(group), all))
             continue;
-        lines += QStringList{c->Groupe, c->Societe, c->Titre, c->Prenom, c->Nom, c->Phone}.join(u'\t') + u'\n';
+        QStringList values;
+        for (const ContactFieldInfo *field : kStoredFields)
+            values.append((*c).*field->member);
+        lines += values.join(u'\t') + u'\n';
     }
     write(lines, stdout);
     return kAccepted;
@@ -150,28 +174,13 @@ int contactsImport(const QString &globalDataDir, const QStringList &arguments)
 int contactsAdd(const QString &globalDataDir, const QStringList &arguments)
 {
     QCommandLineParser parser;
-    struct Field {
-        QCommandLineOption option;
-        QString ClassContact::*member;
-    };
-    const std::vector<Field> fields{
-        {QCommandLineOption(QStringLiteral("groupe"), QStringLiteral("The group."), QStringLiteral("NAME")),
-         &ClassContact::Groupe},
-        {QCommandLineOption(QStringLiteral("societe"), QStringLiteral("The company."), QStringLiteral("TEXT")),
-         &ClassContact::Societe},
-        {QCommandLineOption(QStringLiteral("titre"), QStringLiteral("The title."), QStringLiteral("TEXT")),
-         &ClassContact::Titre},
-        {QCommandLineOption(QStringLiteral("prenom"), QStringLiteral("The first name."), QStringLiteral("TEXT")),
-         &ClassContact::Prenom},
-        {QCommandLineOption(QStringLiteral("nom"), QStringLiteral("The last name (needed)."), QStringLiteral("TEXT")),
-         &ClassContact::Nom},
-        {QCommandLineOption(QStringLiteral("gsm"),
-                            QStringLiteral("The number (needed): digits, blanks and full stops."),
-                            QStringLiteral("NUMBER")),
-         &ClassContact::Phone},
-    };
-    for (const Field &f : fields)
-        parser.addOption(f.option);
+    std::vector<std::pair<QCommandLineOption, const ContactFieldInfo *>> fields;
+    for (const ContactFieldInfo *field : kStoredFields) {
+        const auto [help, valueName] = kOptionHelp[std::size_t(field->column)];
+        fields.emplace_back(
+            QCommandLineOption(fieldName(*field), QString::fromUtf16(help), QString::fromUtf16(valueName)), field);
+        parser.addOption(fields.back().first);
+    }
     int status = kAccepted;
     if (!parseCommand(parser, u"contacts add"_s,
                       u"Adds one contact to the address book with the contact editor's checks, adds its\n"
@@ -180,23 +189,24 @@ int contactsAdd(const QString &globalDataDir, const QStringList &arguments)
         return status;
 
     auto contact = std::make_unique<ClassContact>();
-    for (const Field &f : fields) {
-        const QString value = parser.value(f.option);
+    for (const auto &[option, field] : fields) {
+        const QString value = parser.value(option);
         if (value != withoutForbidden(value))
-            return usage(u"--"_s + f.option.names().constFirst() + u" cannot hold \";\" or a line break"_s,
+            return usage(u"--"_s + option.names().constFirst() + u" cannot hold \";\" or a line break"_s,
                          u"contacts add"_s);
-        (*contact).*f.member = value;
+        (*contact).*field->member = value;
     }
     if (contact->Phone != numberCharactersOnly(contact->Phone))
         return usage(u"--gsm takes digits, blanks and full stops only"_s, u"contacts add"_s);
     const QString dataDir = parser.isSet(dataDirOption()) ? parser.value(dataDirOption()) : globalDataDir;
     if (const QString refused = unsavableCharacters(*contact); !refused.isEmpty()) {
-        err(QString(loadState(dataDir)->Textes(289)).replace(u"%1"_s, refused));
+        err(QString(loadState(dataDir)->Textes(kTextUnsavableCharacters)).replace(u"%1"_s, refused));
         return usage(u"the address book file cannot hold these characters"_s, u"contacts add"_s);
     }
     if (const int error = contactEditorError(contact->Nom, contact->Phone); error != 0) {
         err(loadState(dataDir)->Textes(error));
-        return usage(error == 135 ? u"contacts add needs --nom"_s : u"contacts add needs --gsm"_s, u"contacts add"_s);
+        return usage(error == kTextNoLastName ? u"contacts add needs --nom"_s : u"contacts add needs --gsm"_s,
+                     u"contacts add"_s);
     }
 
     std::unique_ptr<SingleInstance> lock;

@@ -32,6 +32,8 @@ namespace parlevo::cli {
 
 namespace {
 
+constexpr int kTextEmptyList = 93;
+
 // Terminal side of a mailing run: a result line per recipient on standard output, a progress
 // bar on standard error when it is a terminal, and each row written to the --results file as
 // soon as it has its outcome, so an interrupted run still leaves the record of what was sent.
@@ -200,7 +202,7 @@ int mailing(const QString &globalDataDir, const QStringList &arguments)
         }
     }
     if (rows.empty()) {
-        err(state->Textes(93));
+        err(state->Textes(kTextEmptyList));
         return kUsageError;
     }
 

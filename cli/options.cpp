@@ -29,6 +29,12 @@ using namespace Qt::StringLiterals;
 
 namespace parlevo::cli {
 
+namespace {
+
+constexpr int kTextAlreadyRunning = 4;
+
+} // namespace
+
 int exitStatusOf(SendOutcome outcome)
 {
     switch (outcome) {
@@ -112,7 +118,7 @@ bool lockForChange(AppState &state, SingleInstance &lock)
     case SingleInstance::Outcome::Acquired:
         return true;
     case SingleInstance::Outcome::HeldByOther:
-        err(state.Textes(4));
+        err(state.Textes(kTextAlreadyRunning));
         return false;
     case SingleInstance::Outcome::CannotCreate:
         err(u"parlevo-cli: cannot lock the data directory "_s + QDir::toNativeSeparators(state.dataDir()) + u": "_s +

@@ -24,6 +24,8 @@ namespace parlevo::cli {
 
 namespace {
 
+constexpr int kTextEnterNumber = 44;
+
 constexpr int kNumberDigits = 10;
 
 } // namespace
@@ -55,7 +57,7 @@ int send(const QString &globalDataDir, const QStringList &arguments)
     auto state = loadState(parser.isSet(dataDirOption()) ? parser.value(dataDirOption()) : globalDataDir);
     const QString number = DigitsOnly(parser.value(to)).left(kNumberDigits);
     if (number.isEmpty()) {
-        err(state->Textes(44));
+        err(state->Textes(kTextEnterNumber));
         return usage(u"send needs --to with a number"_s, u"send"_s);
     }
     const auto deferred = messageOptions.differer(parser);

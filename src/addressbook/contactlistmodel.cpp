@@ -4,6 +4,7 @@
 
 #include "base/textes.h"
 #include "contactcollection.h"
+#include "sortkeys.h"
 
 #include <QSet>
 
@@ -251,11 +252,11 @@ QVariant ContactListModel::headerData(int section, Qt::Orientation orientation, 
 {
     if (orientation != Qt::Horizontal || section < 0 || section >= m_columns.size())
         return QAbstractTableModel::headerData(section, orientation, role);
-    const ContactColumnInfo &info = allContactColumns()[std::size_t(m_columns[section])];
+    const ContactFieldInfo &field = fieldInfo(m_columns[section]);
     if (role == Qt::DisplayRole)
-        return m_textes(info.headerText);
+        return m_textes(field.caption);
     if (role == KeyRole)
-        return QString::fromUtf16(info.key);
+        return QString::fromUtf16(field.key);
     return {};
 }
 

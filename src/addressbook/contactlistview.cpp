@@ -2,6 +2,7 @@
 
 #include "base/appstate.h"
 #include "controls/wincolor.h"
+#include "sortkeys.h"
 
 #include <QContextMenuEvent>
 #include <QHeaderView>
@@ -18,6 +19,10 @@ using namespace Qt::StringLiterals;
 namespace parlevo {
 
 namespace {
+
+constexpr int kTextSelectAll = 83;
+constexpr int kTextSelectNone = 84;
+constexpr int kTextInvertSelection = 85;
 
 constexpr int kInitialColumnWidth = 100;
 // Cells measured for the auto-size: the first rows and the longest text of each column, which
@@ -105,7 +110,8 @@ void ContactListView::AutosizeColumns()
 
 void ContactListView::addSelectionActions(QMenu *menu)
 {
-    const std::pair<const char16_t *, int> items[] = {{u"MNU_Tout", 83}, {u"MNU_Rien", 84}, {u"MNU_Inverse", 85}};
+    const std::pair<const char16_t *, int> items[] = {
+        {u"MNU_Tout", kTextSelectAll}, {u"MNU_Rien", kTextSelectNone}, {u"MNU_Inverse", kTextInvertSelection}};
     const std::function<void()> commands[] = {[this] { selectAll(); }, [this] { clearSelection(); },
                                               [this] { invertSelection(); }};
     for (std::size_t i = 0; i < std::size(items); ++i) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "classcontact.h"
+#include "contactfields.h"
 
 #include <QChar>
 #include <QList>
@@ -10,21 +11,6 @@
 
 namespace parlevo {
 
-struct Config;
-
-// The columns a contact list can show, in their fixed order.
-enum class ContactColumn { Groupe, Societe, FullName, Titre, Prenom, Nom, GSM };
-
-struct ContactColumnInfo {
-    ContactColumn column;
-    const char16_t *key;
-    int headerText;
-    bool Config::*flag;
-};
-
-// The seven columns in display order, with their keys, header texts and configuration flags.
-const std::vector<ContactColumnInfo> &allContactColumns();
-
 // The columns whose flag is on, in display order.
 QList<ContactColumn> presentColumns(const Config &config);
 
@@ -33,54 +19,25 @@ QString columnValue(const ClassContact &contact, ContactColumn column);
 
 // Compares texts ignoring case (Unicode simple case folding), character by character.
 int compareIgnoringCase(QStringView a, QStringView b);
-// Sorts contacts by the text of a column, ignoring case; equal texts keep their order. The first
-// `sorted` contacts may already be in that order: they are then merged with the others.
-void sortContacts(std::vector<ClassContact *> &contacts, ContactColumn column, bool ascending, std::size_t sorted = 0);
-
-// The order sortContacts gives, as positions in contacts.
-std::vector<quint32> sortedPositions(const std::vector<ClassContact *> &contacts, ContactColumn column, bool ascending,
-                                     std::size_t sorted = 0);
-
-// The length of the text a contact shows in a column, without building it.
-qsizetype columnLength(const ClassContact &contact, ContactColumn column);
-// For each column, the first contact whose text there is longest; nullptr without contacts.
-std::vector<const ClassContact *> longestInColumns(const std::vector<ClassContact *> &contacts,
-                                                   const QList<ContactColumn> &columns);
 
 // The picker's filters. By group: listed when Groupe contains the chosen item's text ignoring
 // case, or when the item is the "all" entry. By search: listed when the chosen field is not
 // empty and contains the text ignoring case (an empty text lists every non-empty field).
 bool listedByGroup(const ClassContact &contact, const QString &groupItem, const QString &allItem);
-// field: 0 Societe, 1 Titre, 2 Prenom, 3 Nom, 4 Phone.
+// field: a position in kSearchFields.
 bool listedBySearch(const ClassContact &contact, int field, const QString &text);
 // Whether text holds part, ignoring case as compareIgnoringCase does.
 bool containsIgnoringCase(QStringView text, QStringView part);
 // The field a search looks in; empty for an unknown position.
 const QString &searchField(const ClassContact &contact, int field);
 
-// A text folded as the case-insensitive comparisons and searches fold it.
-QString foldedText(QStringView text);
-// Whether a search for this text can use a FoldedField: a surrogate needs the general search.
-bool foldsUnitByUnit(QStringView text);
+// The messages of the editor's checks, and the one naming the characters the file cannot hold.
+inline constexpr int kTextNoLastName = 135;
+inline constexpr int kTextNoNumber = 136;
+inline constexpr int kTextUnsavableCharacters = 289;
 
-// One search field of many contacts, folded into one buffer: a search over a whole book then
-// reads memory in order instead of one string per contact scattered over the heap.
-class FoldedField {
-public:
-    FoldedField() = default;
-    // field as for listedBySearch.
-    FoldedField(const std::vector<ClassContact *> &contacts, int field);
-    // listedBySearch for contacts[i], with the search text already folded.
-    bool listed(std::size_t i, QStringView foldedPart) const;
-    std::size_t size() const { return m_ends.size(); }
-
-private:
-    std::vector<char16_t> m_text;
-    std::vector<quint32> m_ends;
-};
-
-// The editor's checks: 0 when the contact can be accepted, else the message to show (135 no
-// last name, checked first; 136 no number).
+// The editor's checks: 0 when the contact can be accepted, else the message to show (no last
+// name, checked first; no number).
 int contactEditorError(const QString &nom, const QString &gsm);
 
 // ";", CR and LF would break a line of the contacts file: they are refused in every field.

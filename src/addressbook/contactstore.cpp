@@ -7,6 +7,7 @@
 #include "base/shared.h"
 #include "base/storefile.h"
 #include "contactcollection.h"
+#include "contactfields.h"
 #include "groupcollection.h"
 
 #include <QFileInfo>
@@ -68,13 +69,12 @@ private:
 void appendLineText(QString &line, const ClassContact &contact)
 {
     bool first = true;
-    for (const QString *value :
-         {&contact.Groupe, &contact.Societe, &contact.Titre, &contact.Prenom, &contact.Nom, &contact.Phone}) {
+    for (const ContactFieldInfo *field : kStoredFields) {
         if (!first)
             line += u';';
         first = false;
         const qsizetype start = line.size();
-        line += *value;
+        line += contact.*field->member;
         QChar *c = line.data() + start;
         for (QChar *const end = line.data() + line.size(); c != end; ++c) {
             if (*c == u';' || *c == u'\r' || *c == u'\n')
@@ -231,12 +231,8 @@ std::vector<std::unique_ptr<ClassContact>> readForeignContactLines(QByteArrayVie
         if (i < text.size() && text[i++] == u'\r' && i < text.size() && text[i] == u'\n')
             ++i;
         auto contact = std::make_unique<ClassContact>();
-        contact->Groupe = fields[0].toString();
-        contact->Societe = fields[1].toString();
-        contact->Titre = fields[2].toString();
-        contact->Prenom = fields[3].toString();
-        contact->Nom = fields[4].toString();
-        contact->Phone = fields[5].toString();
+        for (std::size_t f = 0; f < fields.size(); ++f)
+            (*contact).*kStoredFields[f]->member = fields[f].toString();
         contact->GUID = nextKey();
         contacts.push_back(std::move(contact));
     }
@@ -275,9 +271,12 @@ QByteArray contactLines(const ContactCollection &contacts)
 {
     // One character of text is one byte of the file: size the buffer once.
     qsizetype size = 0;
-    for (const ClassContact &c : contacts)
-        size +=
-            c.Groupe.size() + c.Societe.size() + c.Titre.size() + c.Prenom.size() + c.Nom.size() + c.Phone.size() + 7;
+    for (const ClassContact &c : contacts) {
+        // Each field and its separator, the last one's being the line's CR LF.
+        size += 1;
+        for (const ContactFieldInfo *field : kStoredFields)
+            size += (c.*field->member).size() + 1;
+    }
     QByteArray out;
     out.reserve(size);
     // Lines are gathered as text and encoded a block at a time: far fewer calls than one per value.

@@ -12,6 +12,15 @@ using namespace Qt::StringLiterals;
 
 namespace parlevo {
 
+namespace {
+
+constexpr int kTextContactsImported = 35;
+constexpr int kTextImportFromCsv = 41;
+constexpr int kTextLinesRefused = 290;
+constexpr int kTextNotPlainFile = 291;
+
+} // namespace
+
 CsvImportResult importCsvFile(AppState &state, const QString &path)
 {
     ReadFailure failure = ReadFailure::None;
@@ -46,14 +55,14 @@ CsvImportResult importCsvFile(AppState &state, const QString &path)
 
 QString csvImportMessage(const TextTable &textes, const CsvImportResult &result, const QString &path)
 {
-    QString text = textes(41) + u":\r\n\r\n"_s;
+    QString text = textes(kTextImportFromCsv) + u":\r\n\r\n"_s;
     if (result.tooLarge)
-        text += QString(textes(291)).replace(u"%1"_s, QDir::toNativeSeparators(path)) + u"\r\n\r\n"_s;
+        text += QString(textes(kTextNotPlainFile)).replace(u"%1"_s, QDir::toNativeSeparators(path)) + u"\r\n\r\n"_s;
     else if (!result.opened)
         text += QDir::toNativeSeparators(path) + u"\r\n\r\n"_s;
-    text += QString(textes(35)).replace(u"%1"_s, QString::number(result.count));
+    text += QString(textes(kTextContactsImported)).replace(u"%1"_s, QString::number(result.count));
     if (result.refused > 0)
-        text += u"\r\n\r\n"_s + QString(textes(290))
+        text += u"\r\n\r\n"_s + QString(textes(kTextLinesRefused))
                                     .replace(u"%1"_s, QString::number(result.refused))
                                     .replace(u"%2"_s, result.refusedCharacters);
     return text;

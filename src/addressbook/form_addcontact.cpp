@@ -41,10 +41,20 @@ QValidator::State ContactFieldValidator::validate(QString &input, int &pos) cons
 
 namespace {
 
-QLineEdit *makeEdit(const char16_t *name, QWidget *parent)
+constexpr int kTextCancel = 8;
+constexpr int kTextAdd = 36;
+constexpr int kTextModify = 37;
+constexpr int kTextNewContact = 39;
+constexpr int kTextEditContact = 40;
+constexpr int kTextContactDetails = 164;
+// The titles offered, "Dr." to "Sr".
+constexpr int kTextFirstTitle = 172;
+constexpr int kTextLastTitle = 180;
+
+QLineEdit *makeEdit(const QString &name, QWidget *parent)
 {
     auto *edit = new QLineEdit(parent);
-    edit->setObjectName(QString::fromUtf16(name));
+    edit->setObjectName(name);
     edit->setValidator(new ContactFieldValidator(edit));
     return edit;
 }
@@ -52,7 +62,7 @@ QLineEdit *makeEdit(const char16_t *name, QWidget *parent)
 // The number box filters what the user types or pastes, never the stored value it is given: a
 // validator would rewrite "+33 6 12-34" as soon as the contact is shown. Only the characters an
 // edit brings (between the unchanged start and end of the text) are filtered.
-QLineEdit *makeNumberEdit(const char16_t *name, QWidget *parent)
+QLineEdit *makeNumberEdit(const QString &name, QWidget *parent)
 {
     auto *edit = makeEdit(name, parent);
     auto previous = std::make_shared<QString>();
@@ -76,10 +86,10 @@ QLineEdit *makeNumberEdit(const char16_t *name, QWidget *parent)
     return edit;
 }
 
-QComboBox *makeCombo(const char16_t *name, QWidget *parent)
+QComboBox *makeCombo(const QString &name, QWidget *parent)
 {
     auto *combo = new QComboBox(parent);
-    combo->setObjectName(QString::fromUtf16(name));
+    combo->setObjectName(name);
     combo->setEditable(true);
     combo->setInsertPolicy(QComboBox::NoInsert);
     // Typing "Client" where "Clients VIP" is offered must give "Client".
@@ -96,36 +106,33 @@ Form_AddContact::Form_AddContact(AppState &state, QWidget *parent)
 {
     setObjectName(u"Form_AddContact"_s);
     setModal(true);
-    auto *frame = new QGroupBox(state.Textes(164), this);
+    auto *frame = new QGroupBox(state.Textes(kTextContactDetails), this);
     frame->setObjectName(u"FrameContact"_s);
     auto *form = new QFormLayout(frame);
-    m_comboGroupe = makeCombo(u"ComboGroupe", frame);
-    m_textSociete = makeEdit(u"TextSociete", frame);
-    m_comboTitre = makeCombo(u"ComboTitre", frame);
-    for (int i = 172; i <= 180; ++i)
-        m_comboTitre->addItem(state.Textes(i));
-    m_textPrenom = makeEdit(u"TextPrenom", frame);
-    m_textNom = makeEdit(u"TextNom", frame);
-    m_textGSM = makeNumberEdit(u"TextGSM", frame);
-    const struct {
-        const char16_t *name;
-        int text;
-        QWidget *field;
-    } rows[] = {{u"LabelGroupe", 184, m_comboGroupe}, {u"LabelSociete", 169, m_textSociete},
-                {u"LabelTitre", 165, m_comboTitre},   {u"LabelPrenom", 166, m_textPrenom},
-                {u"LabelNom", 167, m_textNom},        {u"LabelGSM", 168, m_textGSM}};
-    for (const auto &row : rows) {
-        auto *label = new QLabel(state.Textes(row.text) + u" :"_s, frame);
-        label->setObjectName(QString::fromUtf16(row.name));
-        label->setBuddy(row.field);
-        row.field->setMinimumWidth(220);
-        form->addRow(label, row.field);
+    for (const ContactFieldInfo *field : kStoredFields) {
+        const QString key = QString::fromUtf16(field->key);
+        const ContactColumn column = field->column;
+        QWidget *edit;
+        if (column == ContactColumn::Groupe || column == ContactColumn::Titre)
+            edit = makeCombo(u"Combo"_s + key, frame);
+        else
+            edit = (column == ContactColumn::GSM ? makeNumberEdit : makeEdit)(u"Text"_s + key, frame);
+        auto *label = new QLabel(state.Textes(field->caption) + u" :"_s, frame);
+        label->setObjectName(u"Label"_s + key);
+        label->setBuddy(edit);
+        edit->setMinimumWidth(220);
+        form->addRow(label, edit);
+        m_edits[std::size_t(column)] = edit;
     }
+    m_comboGroupe = static_cast<QComboBox *>(m_edits[std::size_t(ContactColumn::Groupe)]);
+    auto *titles = static_cast<QComboBox *>(m_edits[std::size_t(ContactColumn::Titre)]);
+    for (int i = kTextFirstTitle; i <= kTextLastTitle; ++i)
+        titles->addItem(state.Textes(i));
 
     m_accepter = new QPushButton(this);
     m_accepter->setObjectName(u"CMD_Accepter"_s);
     m_accepter->setDefault(true);
-    auto *annuler = new QPushButton(state.Textes(8), this);
+    auto *annuler = new QPushButton(state.Textes(kTextCancel), this);
     annuler->setObjectName(u"CMD_Annuler"_s);
     auto *buttons = new QDialogButtonBox(this);
     buttons->addButton(m_accepter, QDialogButtonBox::AcceptRole);
@@ -151,59 +158,57 @@ void Form_AddContact::runOn(ClassContact &contact)
 {
     m_contact = &contact;
     Etat = false;
-    m_textNom->setFocus();
+    m_edits[std::size_t(ContactColumn::Nom)]->setFocus();
     exec();
 }
 
 void Form_AddContact::Ajoute(ClassContact &contact)
 {
-    prepare(39, 36);
-    for (QLineEdit *edit : {m_textSociete, m_textPrenom, m_textNom, m_textGSM})
-        edit->clear();
-    m_comboTitre->setEditText(QString());
+    prepare(kTextNewContact, kTextAdd);
+    for (const ContactFieldInfo *field : kStoredFields) {
+        if (auto *combo = qobject_cast<QComboBox *>(m_edits[std::size_t(field->column)]))
+            combo->setEditText(QString());
+        else
+            static_cast<QLineEdit *>(m_edits[std::size_t(field->column)])->clear();
+    }
     runOn(contact);
 }
 
 void Form_AddContact::Modifie(ClassContact &contact)
 {
-    prepare(40, 37);
+    prepare(kTextEditContact, kTextModify);
     // A value of the book holds none of the refused characters, so the fields take it whole.
-    m_comboGroupe->setEditText(contact.Groupe);
-    m_textSociete->setText(contact.Societe);
-    m_comboTitre->setEditText(contact.Titre);
-    m_textPrenom->setText(contact.Prenom);
-    m_textNom->setText(contact.Nom);
-    m_textGSM->setText(contact.Phone);
+    for (const ContactFieldInfo *field : kStoredFields) {
+        if (auto *combo = qobject_cast<QComboBox *>(m_edits[std::size_t(field->column)]))
+            combo->setEditText(contact.*field->member);
+        else
+            static_cast<QLineEdit *>(m_edits[std::size_t(field->column)])->setText(contact.*field->member);
+    }
     runOn(contact);
 }
 
 void Form_AddContact::CMD_Accepter_Click()
 {
-    const int error = contactEditorError(m_textNom->text(), m_textGSM->text());
+    ClassContact typed;
+    for (const ContactFieldInfo *field : kStoredFields) {
+        const QWidget *edit = m_edits[std::size_t(field->column)];
+        const auto *combo = qobject_cast<const QComboBox *>(edit);
+        typed.*field->member = combo ? combo->currentText() : static_cast<const QLineEdit *>(edit)->text();
+    }
+    const int error = contactEditorError(typed.Nom, typed.Phone);
     if (error != 0) {
         MsgBox(m_state.Textes(error), vbOKOnly | vbCritical);
-        (error == 135 ? m_textNom : m_textGSM)->setFocus();
+        m_edits[std::size_t(error == kTextNoLastName ? ContactColumn::Nom : ContactColumn::GSM)]->setFocus();
         return;
     }
-    ClassContact typed;
-    typed.Groupe = m_comboGroupe->currentText();
-    typed.Societe = m_textSociete->text();
-    typed.Titre = m_comboTitre->currentText();
-    typed.Prenom = m_textPrenom->text();
-    typed.Nom = m_textNom->text();
-    typed.Phone = m_textGSM->text();
     // Saved as "?" they would be lost: the user is told which characters, and the dialog stays.
     if (const QString refused = unsavableCharacters(typed); !refused.isEmpty()) {
-        MsgBox(QString(m_state.Textes(289)).replace(u"%1"_s, refused), vbOKOnly | vbCritical);
+        MsgBox(QString(m_state.Textes(kTextUnsavableCharacters)).replace(u"%1"_s, refused), vbOKOnly | vbCritical);
         return;
     }
     if (m_contact) {
-        m_contact->Groupe = typed.Groupe;
-        m_contact->Societe = typed.Societe;
-        m_contact->Titre = typed.Titre;
-        m_contact->Prenom = typed.Prenom;
-        m_contact->Nom = typed.Nom;
-        m_contact->Phone = typed.Phone;
+        for (const ContactFieldInfo *field : kStoredFields)
+            (*m_contact).*field->member = typed.*field->member;
     }
     Etat = true;
     Ajoute_Groupe(m_state, typed.Groupe);

@@ -3,8 +3,10 @@
 #include <QDialog>
 #include <QValidator>
 
+#include <QValidator>
+#include <array>
+
 class QComboBox;
-class QLineEdit;
 class QPushButton;
 
 namespace parlevo {
@@ -45,12 +47,9 @@ private:
 
     AppState &m_state;
     ClassContact *m_contact = nullptr;
+    // The edit of each field, by its column; none for the full name.
+    std::array<QWidget *, 7> m_edits{};
     QComboBox *m_comboGroupe;
-    QLineEdit *m_textSociete;
-    QComboBox *m_comboTitre;
-    QLineEdit *m_textPrenom;
-    QLineEdit *m_textNom;
-    QLineEdit *m_textGSM;
     QPushButton *m_accepter;
 };
 

@@ -25,6 +25,21 @@ namespace parlevo {
 
 namespace {
 
+constexpr int kTextContactList = 31;
+constexpr int kTextAdd = 36;
+constexpr int kTextModify = 37;
+constexpr int kTextDelete = 38;
+constexpr int kTextImportFromCsv = 41;
+constexpr int kTextCsvFileFilter = 43;
+constexpr int kTextSelection = 47;
+constexpr int kTextChangeGroup = 48;
+constexpr int kTextConfirmDeleteContact = 51;
+constexpr int kTextImportContactsFrom = 56;
+constexpr int kTextFromCsvFile = 58;
+constexpr int kTextContactCount = 71;
+constexpr int kTextAddressBook = 74;
+constexpr int kTextConfirmDeleteContacts = 87;
+
 QAction *addMenuAction(QMenu *menu, const char16_t *name, const QString &text)
 {
     QAction *action = menu->addAction(text);
@@ -35,12 +50,12 @@ QAction *addMenuAction(QMenu *menu, const char16_t *name, const QString &text)
 } // namespace
 
 Form_CarnetAdresse::Form_CarnetAdresse(AppState &state, QWidget *parent)
-    : SectionPage(state.Textes(74), activityIcon(Activity::Carnet), parent, ContentHeight::Fill)
+    : SectionPage(state.Textes(kTextAddressBook), activityIcon(Activity::Carnet), parent, ContentHeight::Fill)
     , m_state(state)
 {
     setObjectName(u"Form_CarnetAdresse"_s);
     QVBoxLayout *content = contentLayout();
-    auto *caption = new QLabel(state.Textes(31), this);
+    auto *caption = new QLabel(state.Textes(kTextContactList), this);
     caption->setObjectName(u"LabelListView"_s);
     content->addWidget(caption);
     m_list = new ContactListView(state, this);
@@ -50,15 +65,15 @@ Form_CarnetAdresse::Form_CarnetAdresse(AppState &state, QWidget *parent)
     content->addWidget(m_list, 1);
 
     auto *buttons = new QHBoxLayout;
-    m_count = new QLabel(state.Textes(71) + u" 0"_s, this);
+    m_count = new QLabel(state.Textes(kTextContactCount) + u" 0"_s, this);
     m_count->setObjectName(u"LabelNBFiche"_s);
     buttons->addWidget(m_count);
     buttons->addStretch(1);
-    auto *ajouter = new QPushButton(state.Textes(36), this);
+    auto *ajouter = new QPushButton(state.Textes(kTextAdd), this);
     ajouter->setObjectName(u"CMD_Ajouter"_s);
-    m_modifier = new QPushButton(state.Textes(37), this);
+    m_modifier = new QPushButton(state.Textes(kTextModify), this);
     m_modifier->setObjectName(u"CMD_Modifier"_s);
-    m_supprimer = new QPushButton(state.Textes(38), this);
+    m_supprimer = new QPushButton(state.Textes(kTextDelete), this);
     m_supprimer->setObjectName(u"CMD_Supprimer"_s);
     for (QPushButton *button : {ajouter, m_modifier, m_supprimer})
         buttons->addWidget(button);
@@ -67,18 +82,18 @@ Form_CarnetAdresse::Form_CarnetAdresse(AppState &state, QWidget *parent)
     m_importLink = new LabelLink(this);
     m_importLink->setObjectName(u"LabelLinkImporter"_s);
     m_importLink->setForeColor(LabelLink::kLinkColor);
-    m_importLink->setCaption(state.Textes(56));
+    m_importLink->setCaption(state.Textes(kTextImportContactsFrom));
     content->addWidget(m_importLink);
 
     m_menuListview = new QMenu(this);
     m_menuListview->setObjectName(u"MNU_Listview"_s);
-    QMenu *selection = m_menuListview->addMenu(state.Textes(47));
+    QMenu *selection = m_menuListview->addMenu(state.Textes(kTextSelection));
     selection->setObjectName(u"MNU_Selection"_s);
     m_list->addSelectionActions(selection);
-    QAction *defGroupe = addMenuAction(m_menuListview, u"MNU_DefGroupe", state.Textes(48));
+    QAction *defGroupe = addMenuAction(m_menuListview, u"MNU_DefGroupe", state.Textes(kTextChangeGroup));
     m_menuImporter = new QMenu(this);
     m_menuImporter->setObjectName(u"MNU_Importer"_s);
-    QAction *importCsv = addMenuAction(m_menuImporter, u"MNU_ImportCSV", state.Textes(58));
+    QAction *importCsv = addMenuAction(m_menuImporter, u"MNU_ImportCSV", state.Textes(kTextFromCsvFile));
 
     connect(ajouter, &QPushButton::clicked, this, &Form_CarnetAdresse::CMD_Ajouter_Click);
     connect(m_modifier, &QPushButton::clicked, this, &Form_CarnetAdresse::CMD_Modifier_Click);
@@ -156,7 +171,7 @@ void Form_CarnetAdresse::AutosizeColumns()
 
 void Form_CarnetAdresse::updateCountLabel()
 {
-    m_count->setText(m_state.Textes(71) + u' ' + QString::number(m_list->model()->rowCount()));
+    m_count->setText(m_state.Textes(kTextContactCount) + u' ' + QString::number(m_list->model()->rowCount()));
 }
 
 void Form_CarnetAdresse::setEditButtonsEnabled(bool enabled)
@@ -201,14 +216,16 @@ void Form_CarnetAdresse::CMD_Supprimer_Click()
         ClassContact *contact = m_list->currentContact();
         if (!contact)
             return;
-        const QString question = m_state.Textes(51) + u"\r\n\r\n' "_s + contact->FullName() + u" '"_s;
+        const QString question =
+            m_state.Textes(kTextConfirmDeleteContact) + u"\r\n\r\n' "_s + contact->FullName() + u" '"_s;
         if (MsgBox(question, vbYesNo | vbExclamation | vbDefaultButton2) == vbYes) {
             m_state.colContacts().remove(contact->GUID);
             setEditButtonsEnabled(false);
         } else {
             m_list->setFocus();
         }
-    } else if (MsgBox(m_state.Textes(87), vbYesNo | vbExclamation | vbDefaultButton2) == vbYes) {
+    } else if (MsgBox(m_state.Textes(kTextConfirmDeleteContacts), vbYesNo | vbExclamation | vbDefaultButton2) ==
+               vbYes) {
         QStringList keys;
         keys.reserve(selected.size());
         for (const ClassContact *contact : selected)
@@ -250,7 +267,8 @@ void Form_CarnetAdresse::MNU_ImportCSV_Click()
     if (!m_importCsv->Etat)
         return;
     const QString path = FileDialog::getOpenFileName(
-        this, QString::fromUtf16(kMessageBoxTitle) + u" - "_s + m_state.Textes(41), m_state.Textes(43));
+        this, QString::fromUtf16(kMessageBoxTitle) + u" - "_s + m_state.Textes(kTextImportFromCsv),
+        m_state.Textes(kTextCsvFileFilter));
     if (path.isEmpty())
         return;
     QApplication::setOverrideCursor(Qt::WaitCursor);

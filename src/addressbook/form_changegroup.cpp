@@ -16,6 +16,14 @@ using namespace Qt::StringLiterals;
 
 namespace parlevo {
 
+namespace {
+
+constexpr int kTextCancel = 8;
+constexpr int kTextNewGroupFor = 19;
+constexpr int kTextChangeGroup = 48;
+
+} // namespace
+
 Form_ChangeGroup::Form_ChangeGroup(AppState &state, QWidget *parent)
     : QDialog(parent)
     , Groupe(QString::fromUtf16(kCancelMarker))
@@ -23,8 +31,8 @@ Form_ChangeGroup::Form_ChangeGroup(AppState &state, QWidget *parent)
 {
     setObjectName(u"Form_ChangeGroup"_s);
     setModal(true);
-    setWindowTitle(QString::fromUtf16(kMessageBoxTitle) + u" - "_s + state.Textes(48));
-    auto *label = new QLabel(state.Textes(19), this);
+    setWindowTitle(QString::fromUtf16(kMessageBoxTitle) + u" - "_s + state.Textes(kTextChangeGroup));
+    auto *label = new QLabel(state.Textes(kTextNewGroupFor), this);
     label->setObjectName(u"LabelChanger"_s);
     m_comboGroup = new QComboBox(this);
     m_comboGroup->setObjectName(u"ComboGroup"_s);
@@ -35,10 +43,10 @@ Form_ChangeGroup::Form_ChangeGroup(AppState &state, QWidget *parent)
     m_comboGroup->setMinimumWidth(260);
     label->setBuddy(m_comboGroup);
 
-    auto *change = new QPushButton(state.Textes(48), this);
+    auto *change = new QPushButton(state.Textes(kTextChangeGroup), this);
     change->setObjectName(u"CMD_ChangeGroupe"_s);
     change->setDefault(true);
-    auto *annuler = new QPushButton(state.Textes(8), this);
+    auto *annuler = new QPushButton(state.Textes(kTextCancel), this);
     annuler->setObjectName(u"CMD_Annuler"_s);
     auto *buttons = new QDialogButtonBox(this);
     buttons->addButton(change, QDialogButtonBox::AcceptRole);

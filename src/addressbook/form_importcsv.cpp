@@ -1,5 +1,6 @@
 #include "form_importcsv.h"
 
+#include "addressbook/contactfields.h"
 #include "base/appstate.h"
 #include "base/messagebox.h"
 #include "controls/accessibility.h"
@@ -17,6 +18,13 @@ namespace parlevo {
 
 namespace {
 
+constexpr int kTextNext = 7;
+constexpr int kTextCancel = 8;
+constexpr int kTextCsvImport = 330;
+constexpr int kTextImportHelpBefore = 331;
+constexpr int kTextImportHelpLayout = 332;
+constexpr int kTextCsvExample = 334;
+
 QLabel *makeLabel(const char16_t *name, const QString &text, QWidget *parent)
 {
     auto *label = new QLabel(text, parent);
@@ -32,10 +40,10 @@ Form_ImportCSV::Form_ImportCSV(AppState &state, QWidget *parent)
 {
     setObjectName(u"Form_ImportCSV"_s);
     setModal(true);
-    setWindowTitle(QString::fromUtf16(kMessageBoxTitle) + u" - "_s + state.Textes(330));
+    setWindowTitle(QString::fromUtf16(kMessageBoxTitle) + u" - "_s + state.Textes(kTextCsvImport));
     QStringList fields;
-    for (int text : {184, 169, 165, 166, 167, 168})
-        fields.append(state.Textes(text));
+    for (const ContactFieldInfo *field : kStoredFields)
+        fields.append(state.Textes(field->caption));
 
     auto *example = new QPlainTextEdit(this);
     example->setObjectName(u"TextExemple"_s);
@@ -46,10 +54,10 @@ Form_ImportCSV::Form_ImportCSV(AppState &state, QWidget *parent)
     example->setReadOnly(true);
     example->setFixedHeight(example->fontMetrics().lineSpacing() * 4);
 
-    auto *suivant = new QPushButton(QString(state.Textes(7)).remove(u'&'), this);
+    auto *suivant = new QPushButton(QString(state.Textes(kTextNext)).remove(u'&'), this);
     suivant->setObjectName(u"CMD_ChargeCSV"_s);
     suivant->setDefault(true);
-    auto *annuler = new QPushButton(QString(state.Textes(8)).remove(u'&'), this);
+    auto *annuler = new QPushButton(QString(state.Textes(kTextCancel)).remove(u'&'), this);
     annuler->setObjectName(u"CMD_Annuler"_s);
     auto *buttons = new QDialogButtonBox(this);
     buttons->addButton(suivant, QDialogButtonBox::AcceptRole);
@@ -64,12 +72,12 @@ Form_ImportCSV::Form_ImportCSV(AppState &state, QWidget *parent)
     });
 
     auto *layout = new QVBoxLayout(this);
-    layout->addWidget(makeLabel(u"LabelHelp1", state.Textes(331), this));
-    layout->addWidget(makeLabel(u"LabelHelp2", state.Textes(332), this));
+    layout->addWidget(makeLabel(u"LabelHelp1", state.Textes(kTextImportHelpBefore), this));
+    layout->addWidget(makeLabel(u"LabelHelp2", state.Textes(kTextImportHelpLayout), this));
     auto *layoutLine = makeLabel(u"LabelHelp3", fields.join(u';'), this);
     layoutLine->setStyleSheet(u"font-weight: 600;"_s);
     layout->addWidget(layoutLine);
-    QLabel *exampleCaption = makeLabel(u"LabelHelp5", state.Textes(334), this);
+    QLabel *exampleCaption = makeLabel(u"LabelHelp5", state.Textes(kTextCsvExample), this);
     captionFor(exampleCaption, example);
     layout->addWidget(exampleCaption);
     layout->addWidget(example);

@@ -33,6 +33,19 @@ namespace parlevo {
 
 namespace {
 
+constexpr int kTextChooseRecipient = 11;
+constexpr int kTextContactList = 31;
+constexpr int kTextResultCount = 66;
+constexpr int kTextAddToMailing = 73;
+constexpr int kTextFind = 158;
+constexpr int kTextAddSelection = 159;
+constexpr int kTextSelectThisContact = 161;
+constexpr int kTextAllGroups = 163;
+constexpr int kTextDeepSearch = 202;
+constexpr int kTextIn = 203;
+constexpr int kTextSearch = 204;
+constexpr int kTextProgress = 268;
+
 // The list control's progress steps: every 100 contacts copied, every 20 filtered.
 constexpr int kCopyStep = 100;
 constexpr int kFilterStep = 20;
@@ -57,20 +70,21 @@ Form_SelContact::Form_SelContact(AppState &state, QWidget *parent)
     m_list = named(new ContactListView(state, this), u"ListViewCA");
 
     m_comboGroupe = named(new QComboBox(this), u"ComboGroupe");
-    auto *labelGroupe = named(new QLabel(state.Textes(184) + u" :"_s, this), u"LabelGroupe");
+    auto *labelGroupe =
+        named(new QLabel(state.Textes(fieldInfo(ContactColumn::Groupe).caption) + u" :"_s, this), u"LabelGroupe");
     captionFor(labelGroupe, m_comboGroupe);
 
     auto *frame = named(new QGroupBox(this), u"FrameFiltre");
     m_checkFiltre = named(new QCheckBox(frame), u"CheckFiltre");
-    m_labelFrame = named(new QLabel(state.Textes(202) + u"  "_s, frame), u"LabelFrame");
+    m_labelFrame = named(new QLabel(state.Textes(kTextDeepSearch) + u"  "_s, frame), u"LabelFrame");
     m_labelFrame->installEventFilter(this);
     m_textRecherche = named(new QLineEdit(frame), u"TextRecherche");
-    m_labelRechercher = named(new QLabel(state.Textes(204) + u" :"_s, frame), u"Label_Rechercher");
+    m_labelRechercher = named(new QLabel(state.Textes(kTextSearch) + u" :"_s, frame), u"Label_Rechercher");
     m_comboDans = named(new QComboBox(frame), u"Combo_Dans");
-    for (int text : {169, 165, 166, 167, 168})
-        m_comboDans->addItem(state.Textes(text));
-    m_labelDans = named(new QLabel(state.Textes(203), frame), u"Label_Dans");
-    m_filtre = named(new QPushButton(state.Textes(158), frame), u"CMD_Filtre");
+    for (const ContactFieldInfo *field : kSearchFields)
+        m_comboDans->addItem(state.Textes(field->caption));
+    m_labelDans = named(new QLabel(state.Textes(kTextIn), frame), u"Label_Dans");
+    m_filtre = named(new QPushButton(state.Textes(kTextFind), frame), u"CMD_Filtre");
     auto *grid = new QGridLayout(frame);
     auto *title = new QHBoxLayout;
     title->addWidget(m_checkFiltre);
@@ -85,10 +99,11 @@ Form_SelContact::Form_SelContact(AppState &state, QWidget *parent)
     captionFor(m_labelFrame, m_checkFiltre);
     captionFor(m_labelRechercher, m_textRecherche);
     captionFor(m_labelDans, m_comboDans);
-    m_list->setAccessibleName(accessibleText(state.Textes(31)));
+    m_list->setAccessibleName(accessibleText(state.Textes(kTextContactList)));
     m_textRecherche->installEventFilter(this);
 
-    m_count = named(new QLabel(QString(state.Textes(66)).replace(u"%1"_s, u"0"_s), this), u"LabelNBFiche");
+    m_count =
+        named(new QLabel(QString(state.Textes(kTextResultCount)).replace(u"%1"_s, u"0"_s), this), u"LabelNBFiche");
     m_progress = named(new QProgressBar(this), u"ProgressBar2");
     m_progress->setTextVisible(false);
     // Showing the bar for a filter must not move the other controls nor lay the window out again.
@@ -96,7 +111,7 @@ Form_SelContact::Form_SelContact(AppState &state, QWidget *parent)
     keepPlace.setRetainSizeWhenHidden(true);
     m_progress->setSizePolicy(keepPlace);
     m_progress->hide();
-    m_progress->setAccessibleName(state.Textes(268));
+    m_progress->setAccessibleName(state.Textes(kTextProgress));
     m_accepter = named(new QPushButton(this), u"CMD_Accepter");
     m_accepter->setDefault(true);
 
@@ -191,7 +206,7 @@ void Form_SelContact::ImporteCarnet()
         m_fields[field] = FoldedField(m_temp, int(field));
     m_orderValid = false;
     m_comboGroupe->clear();
-    m_comboGroupe->addItem(m_state.Textes(163));
+    m_comboGroupe->addItem(m_state.Textes(kTextAllGroups));
     m_comboGroupe->addItems(m_state.colGroupes().names());
     m_comboGroupe->setCurrentIndex(0);
 }
@@ -208,8 +223,9 @@ void Form_SelContact::showProgress(int value, QElapsedTimer &sinceShown)
 
 void Form_SelContact::Init()
 {
-    setWindowTitle(QString::fromUtf16(kMessageBoxTitle) + u" - "_s + m_state.Textes(mailingMode() ? 73 : 11));
-    m_accepter->setText(m_state.Textes(mailingMode() ? 159 : 161));
+    setWindowTitle(QString::fromUtf16(kMessageBoxTitle) + u" - "_s +
+                   m_state.Textes(mailingMode() ? kTextAddToMailing : kTextChooseRecipient));
+    m_accepter->setText(m_state.Textes(mailingMode() ? kTextAddSelection : kTextSelectThisContact));
     m_list->setSelectionMode(mailingMode() ? QAbstractItemView::ExtendedSelection : QAbstractItemView::SingleSelection);
     m_list->Init_ColonneLV();
     // A contact removed from the book while the snapshot is held loses its row.
@@ -226,7 +242,7 @@ void Form_SelContact::Remplit_LV_Carnet()
     const bool deep = m_checkFiltre->isChecked();
     const int field = m_comboDans->currentIndex();
     const QString group = m_comboGroupe->currentText();
-    const QString all = m_state.Textes(163);
+    const QString all = m_state.Textes(kTextAllGroups);
 
     m_progress->setMaximum(std::max(1, int(m_temp.size())));
     m_progress->setValue(1);
@@ -258,7 +274,7 @@ void Form_SelContact::Remplit_LV_Carnet()
     m_list->setContacts(std::move(listed), true);
     // The picker's columns keep their creation width.
     const int rows = m_list->model()->rowCount();
-    m_count->setText(QString(m_state.Textes(66)).replace(u"%1"_s, QString::number(rows)));
+    m_count->setText(QString(m_state.Textes(kTextResultCount)).replace(u"%1"_s, QString::number(rows)));
     m_progress->hide();
     if (rows == 0)
         m_accepter->setEnabled(false);

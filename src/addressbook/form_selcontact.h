@@ -1,6 +1,6 @@
 #pragma once
 
-#include "contactrules.h"
+#include "sortkeys.h"
 
 #include <QDialog>
 #include <QList>

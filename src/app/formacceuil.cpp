@@ -15,32 +15,42 @@ namespace parlevo {
 
 namespace {
 
+constexpr int kTextHome = 121;
+constexpr int kTextSendSms = 140;
+constexpr int kTextToOneContact = 141;
+constexpr int kTextToManyContacts = 142;
+constexpr int kTextManage = 143;
+constexpr int kTextTheAddressBook = 144;
+constexpr int kTextThePredefinedMessages = 145;
+constexpr int kTextConfigure = 147;
+constexpr int kTextParlevoSettings = 148;
+
 constexpr int kLinkIcon = 20;
 constexpr int kLinkIndent = 20;
 
 } // namespace
 
 Form_Acceuil::Form_Acceuil(AppState &state, MDIForm_Main &main, QWidget *parent)
-    : SectionPage(state.Textes(121), activityIcon(Activity::Home), parent)
+    : SectionPage(state.Textes(kTextHome), activityIcon(Activity::Home), parent)
 {
     MDIForm_Main *frame = &main;
     setObjectName(u"Form_Acceuil"_s);
     QVBoxLayout *content = contentLayout();
 
-    content->addWidget(makeHeading(u"LabelEnvoyerunSMS"_s, state.Textes(140)));
-    addLink(u"LabelLinkSMSSimple", state.Textes(141), activityIcon(Activity::Simple), u"Image1",
+    content->addWidget(makeHeading(u"LabelEnvoyerunSMS"_s, state.Textes(kTextSendSms)));
+    addLink(u"LabelLinkSMSSimple", state.Textes(kTextToOneContact), activityIcon(Activity::Simple), u"Image1",
             [frame] { frame->KXB_Simple_Click(); });
-    addLink(u"LabelLinkSMSMailing", state.Textes(142), activityIcon(Activity::Mailing), u"Image3",
+    addLink(u"LabelLinkSMSMailing", state.Textes(kTextToManyContacts), activityIcon(Activity::Mailing), u"Image3",
             [frame] { frame->KXB_Mailing_Click(); });
 
-    content->addWidget(makeHeading(u"LabelGerer"_s, state.Textes(143)));
-    addLink(u"LabelLinkCarnetAdresse", state.Textes(144), activityIcon(Activity::Carnet), u"Image4",
+    content->addWidget(makeHeading(u"LabelGerer"_s, state.Textes(kTextManage)));
+    addLink(u"LabelLinkCarnetAdresse", state.Textes(kTextTheAddressBook), activityIcon(Activity::Carnet), u"Image4",
             [frame] { frame->KXB_Carnet_Click(); });
-    addLink(u"LabelLinkPredefinies", state.Textes(145), activityIcon(Activity::Predefinis), u"Image7",
-            [frame] { frame->KXB_Predefinis_Click(); });
+    addLink(u"LabelLinkPredefinies", state.Textes(kTextThePredefinedMessages), activityIcon(Activity::Predefinis),
+            u"Image7", [frame] { frame->KXB_Predefinis_Click(); });
 
-    content->addWidget(makeHeading(u"LabelConfigurer"_s, state.Textes(147)));
-    addLink(u"LabelLinkPrefs", state.Textes(148), activityIcon(Activity::Prefs), u"Image8",
+    content->addWidget(makeHeading(u"LabelConfigurer"_s, state.Textes(kTextConfigure)));
+    addLink(u"LabelLinkPrefs", state.Textes(kTextParlevoSettings), activityIcon(Activity::Prefs), u"Image8",
             [frame] { frame->KXB_Prefs_Click(); });
     Init();
 }

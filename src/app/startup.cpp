@@ -30,6 +30,10 @@ namespace parlevo {
 
 namespace {
 
+constexpr int kTextAlreadyRunning = 4;
+constexpr int kTextFileUnreadable = 287;
+constexpr int kTextCannotWriteDataDir = 288;
+
 // The windows closed at shutdown, in this order; those never opened are skipped.
 const char *const kWindowsClosedAtShutdown[] = {
     "Form_SMS",     "MDIForm_Main", "Form_Acceuil",    "Form_CarnetAdresse", "Form_Simple",
@@ -117,13 +121,13 @@ bool Application::start()
     case SingleInstance::Outcome::Acquired:
         break;
     case SingleInstance::Outcome::HeldByOther:
-        MsgBox(s.Textes(4), vbOKOnly | vbInformation);
+        MsgBox(s.Textes(kTextAlreadyRunning), vbOKOnly | vbInformation);
         return false;
     case SingleInstance::Outcome::CannotCreate:
         // Not another copy: the directory cannot take files. The program runs without saving,
         // so that nothing half-written is left there.
         m_canSave = false;
-        MsgBox(QString(s.Textes(288)).replace(u"%1"_s, QDir::toNativeSeparators(s.dataDir())),
+        MsgBox(QString(s.Textes(kTextCannotWriteDataDir)).replace(u"%1"_s, QDir::toNativeSeparators(s.dataDir())),
                vbOKOnly | vbExclamation);
         break;
     }
@@ -133,7 +137,7 @@ bool Application::start()
     Charge_Predefinis(s);
     Cree_MenuPredefinis(s);
     for (const QString &name : s.unreadableFiles())
-        MsgBox(QString(s.Textes(287)).replace(u"%1"_s, QDir::toNativeSeparators(s.filePath(name))),
+        MsgBox(QString(s.Textes(kTextFileUnreadable)).replace(u"%1"_s, QDir::toNativeSeparators(s.filePath(name))),
                vbOKOnly | vbExclamation);
 
     MainWindowHooks hooks;

@@ -19,23 +19,22 @@ namespace parlevo {
 
 namespace {
 
+constexpr int kTextSettings = 127;
+constexpr int kTextSmsSender = 185;
+constexpr int kTextSmsSenderHelp = 186;
+constexpr int kTextSender = 187;
+constexpr int kTextUserAccount = 189;
+constexpr int kTextUserAccountHelp = 190;
+constexpr int kTextEmailAddress = 252;
+constexpr int kTextPassword = 253;
+constexpr int kTextVisibleColumns = 282;
+constexpr int kTextVisibleColumnsHelp = 283;
+
 constexpr int kFieldIndent = 20;
 constexpr int kLabelWidth = 130;
 constexpr int kFieldWidth = 280;
 // The credit of a changed account is asked once the typing has paused this long.
 constexpr int kAccountSettleMs = 1000;
-
-struct ColumnBox {
-    int text;
-    bool Config::*flag;
-};
-
-// Index order of CheckColonnes: Group, Company, FullName, Title, FirstName, LastName, GSM.
-constexpr ColumnBox kColumnBoxes[Form_Prefs::kColumnCount] = {
-    {184, &Config::ColumnGroup}, {169, &Config::ColumnCompany},   {181, &Config::ColumnFullName},
-    {165, &Config::ColumnTitle}, {166, &Config::ColumnFirstName}, {167, &Config::ColumnLastName},
-    {168, &Config::ColumnGSM},
-};
 
 class AsteriskPasswordStyle final : public QProxyStyle {
 public:
@@ -51,28 +50,28 @@ public:
 } // namespace
 
 Form_Prefs::Form_Prefs(AppState &state, QWidget *parent)
-    : SectionPage(state.Textes(127), activityIcon(Activity::Prefs), parent)
+    : SectionPage(state.Textes(kTextSettings), activityIcon(Activity::Prefs), parent)
     , m_state(state)
 {
     setObjectName(u"Form_Prefs"_s);
     QVBoxLayout *content = contentLayout();
 
-    content->addWidget(makeHeading(u"LabelCompteKXSMS"_s, state.Textes(189)));
-    content->addWidget(makeHelp(u"LabelHelpCompteKXSMS"_s, state.Textes(190)));
-    m_mail = addField(u"LabelSendoraMail", state.Textes(252) + u" :"_s, u"Text_SendoraMail");
-    m_password = addField(u"LabelSendoraPassword", state.Textes(253) + u" :"_s, u"Text_SendoraPassword");
+    content->addWidget(makeHeading(u"LabelCompteKXSMS"_s, state.Textes(kTextUserAccount)));
+    content->addWidget(makeHelp(u"LabelHelpCompteKXSMS"_s, state.Textes(kTextUserAccountHelp)));
+    m_mail = addField(u"LabelSendoraMail", state.Textes(kTextEmailAddress) + u" :"_s, u"Text_SendoraMail");
+    m_password = addField(u"LabelSendoraPassword", state.Textes(kTextPassword) + u" :"_s, u"Text_SendoraPassword");
     // Every character of the password shows as an asterisk, whatever the desktop's style uses.
     auto *maskStyle = new AsteriskPasswordStyle;
     maskStyle->setParent(m_password);
     m_password->setStyle(maskStyle);
     m_password->setEchoMode(QLineEdit::Password);
 
-    content->addWidget(makeHeading(u"LabelExpediteurSMS"_s, state.Textes(185)));
-    content->addWidget(makeHelp(u"LabelHelpExpediteur"_s, state.Textes(186)));
-    m_expediteur = addField(u"LabelExpediteur", state.Textes(187), u"TextExpediteur");
+    content->addWidget(makeHeading(u"LabelExpediteurSMS"_s, state.Textes(kTextSmsSender)));
+    content->addWidget(makeHelp(u"LabelHelpExpediteur"_s, state.Textes(kTextSmsSenderHelp)));
+    m_expediteur = addField(u"LabelExpediteur", state.Textes(kTextSender), u"TextExpediteur");
 
-    content->addWidget(makeHeading(u"LabelColonnes"_s, state.Textes(282)));
-    content->addWidget(makeHelp(u"LabelCA_ColonneHelp"_s, state.Textes(283)));
+    content->addWidget(makeHeading(u"LabelColonnes"_s, state.Textes(kTextVisibleColumns)));
+    content->addWidget(makeHelp(u"LabelCA_ColonneHelp"_s, state.Textes(kTextVisibleColumnsHelp)));
     auto *boxes = new QWidget(this);
     auto *grid = new QGridLayout(boxes);
     grid->setContentsMargins(kFieldIndent, 0, 0, 0);
@@ -80,12 +79,13 @@ Form_Prefs::Form_Prefs(AppState &state, QWidget *parent)
     grid->setVerticalSpacing(6);
     constexpr int kRows = (kColumnCount + 1) / 2;
     for (int i = 0; i < kColumnCount; ++i) {
-        auto *box = new QCheckBox(state.Textes(kColumnBoxes[i].text), boxes);
+        const ContactFieldInfo &field = kContactFields[std::size_t(i)];
+        auto *box = new QCheckBox(state.Textes(field.caption), boxes);
         box->setObjectName(u"CheckColonnes(%1)"_s.arg(i));
         grid->addWidget(box, i % kRows, i / kRows);
         m_columns[static_cast<std::size_t>(i)] = box;
-        const auto flag = kColumnBoxes[i].flag;
-        connect(box, &QCheckBox::toggled, this, [this, flag](bool ticked) { m_state.config().*flag = ticked; });
+        connect(box, &QCheckBox::toggled, this,
+                [this, flag = field.shown](bool ticked) { m_state.config().*flag = ticked; });
     }
     grid->setColumnStretch(2, 1);
     content->addWidget(boxes);
@@ -140,7 +140,7 @@ void Form_Prefs::Init()
     m_mail->setText(mail);
     m_password->setText(password);
     for (int i = 0; i < kColumnCount; ++i)
-        m_columns[static_cast<std::size_t>(i)]->setChecked(c.*kColumnBoxes[i].flag);
+        m_columns[static_cast<std::size_t>(i)]->setChecked(c.*kContactFields[std::size_t(i)].shown);
 }
 
 } // namespace parlevo

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "addressbook/contactfields.h"
 #include "base/activitywindow.h"
 
 #include <array>
@@ -17,7 +18,7 @@ class AppState;
 class Form_Prefs final : public SectionPage {
     Q_OBJECT
 public:
-    static constexpr int kColumnCount = 7;
+    static constexpr int kColumnCount = int(kContactFields.size());
 
     explicit Form_Prefs(AppState &state, QWidget *parent = nullptr);
     Q_DISABLE_COPY_MOVE(Form_Prefs)

@@ -2,6 +2,7 @@
 #include "addressbook/contactrules.h"
 #include "addressbook/csvimport.h"
 #include "addressbook/groupcollection.h"
+#include "addressbook/sortkeys.h"
 #include "base/appstate.h"
 #include "testdatadir.h"
 
