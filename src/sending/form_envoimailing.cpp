@@ -28,6 +28,18 @@ namespace {
 constexpr int kContactWidth = 250;
 constexpr int kResultWidth = 245;
 constexpr int kFlushMs = 50;
+constexpr int kTextContact = 69;
+constexpr int kTextResult = 111;
+constexpr int kTextTitle = 226;
+constexpr int kTextExport = 261;
+constexpr int kTextExportTip = 262;
+constexpr int kTextResend = 263;
+constexpr int kTextResendTip = 264;
+constexpr int kTextExportTitle = 265;
+constexpr int kTextCsvFiles = 266;
+constexpr int kTextCannotWrite = 267;
+constexpr int kTextProgress = 268;
+constexpr int kTextResults = 269;
 constexpr int kTextResendUnknown = 272;
 constexpr int kTextSummary = 246;
 // The names of the marks, in the order of SendOutcome.
@@ -75,7 +87,7 @@ Form_EnvoiMailing::Form_EnvoiMailing(AppState &state, QWidget *owner)
     , m_state(state)
 {
     setObjectName(u"Form_EnvoiMailing"_s);
-    setWindowTitle(QString::fromUtf16(u"Parlevo - ") + state.Textes(226));
+    setWindowTitle(QString::fromUtf16(u"Parlevo - ") + state.Textes(kTextTitle));
 
     m_labelTravail = new QLabel(this);
     m_labelTravail->setObjectName(u"LabelTravail"_s);
@@ -84,9 +96,9 @@ Form_EnvoiMailing::Form_EnvoiMailing(AppState &state, QWidget *owner)
     m_progress->setRange(0, 100);
     m_progress->setValue(0);
     m_progress->setTextVisible(false);
-    m_progress->setAccessibleName(state.Textes(268));
+    m_progress->setAccessibleName(state.Textes(kTextProgress));
 
-    m_model = new ResultModel(state.Textes(69), state.Textes(111),
+    m_model = new ResultModel(state.Textes(kTextContact), state.Textes(kTextResult),
                               {state.Textes(kTextOutcomeNames), state.Textes(kTextOutcomeNames + 1),
                                state.Textes(kTextOutcomeNames + 2), state.Textes(kTextOutcomeNames + 3)},
                               this);
@@ -100,7 +112,7 @@ Form_EnvoiMailing::Form_EnvoiMailing(AppState &state, QWidget *owner)
     m_list->setColumnWidth(0, kContactWidth);
     m_list->setColumnWidth(1, kResultWidth);
     m_list->setMinimumWidth(kContactWidth + kResultWidth + 24);
-    m_list->setAccessibleName(state.Textes(269));
+    m_list->setAccessibleName(state.Textes(kTextResults));
 
     m_labelBilan = new QLabel(this);
     m_labelBilan->setObjectName(u"LabelBilan"_s);
@@ -108,14 +120,14 @@ Form_EnvoiMailing::Form_EnvoiMailing(AppState &state, QWidget *owner)
     m_ok = new QPushButton(u"&Ok"_s, this);
     m_ok->setObjectName(u"CMD_OK"_s);
     connect(m_ok, &QPushButton::clicked, this, &QWidget::hide);
-    m_exporter = new QPushButton(state.Textes(261), this);
+    m_exporter = new QPushButton(state.Textes(kTextExport), this);
     m_exporter->setObjectName(u"CMD_Exporter"_s);
-    m_exporter->setToolTip(state.Textes(262));
+    m_exporter->setToolTip(state.Textes(kTextExportTip));
     m_exporter->setEnabled(false);
     connect(m_exporter, &QPushButton::clicked, this, &Form_EnvoiMailing::CMD_Exporter_Click);
-    m_renvoyer = new QPushButton(state.Textes(263), this);
+    m_renvoyer = new QPushButton(state.Textes(kTextResend), this);
     m_renvoyer->setObjectName(u"CMD_Renvoyer"_s);
-    m_renvoyer->setToolTip(state.Textes(264));
+    m_renvoyer->setToolTip(state.Textes(kTextResendTip));
     m_renvoyer->setEnabled(false);
     connect(m_renvoyer, &QPushButton::clicked, this, &Form_EnvoiMailing::CMD_Renvoyer_Click);
     m_flushTimer = new QTimer(this);
@@ -184,13 +196,14 @@ void Form_EnvoiMailing::CMD_Exporter_Click()
     if (m_running)
         return;
     const QString path = FileDialog::getSaveFileName(
-        this, QString::fromUtf16(kMessageBoxTitle) + u" - "_s + m_state.Textes(265), m_state.Textes(266));
+        this, QString::fromUtf16(kMessageBoxTitle) + u" - "_s + m_state.Textes(kTextExportTitle),
+        m_state.Textes(kTextCsvFiles));
     if (path.isEmpty())
         return;
-    if (FileExists(path) && MsgBox(m_state.Textes(92), vbYesNo | vbInformation) != vbYes)
+    if (FileExists(path) && MsgBox(m_state.Textes(kTextReplaceFile), vbYesNo | vbInformation) != vbYes)
         return;
     if (!Sauve_Resultats(path, m_lastRun.rows))
-        MsgBox(m_state.Textes(267).arg(QDir::toNativeSeparators(path)), vbOKOnly | vbCritical);
+        MsgBox(m_state.Textes(kTextCannotWrite).arg(QDir::toNativeSeparators(path)), vbOKOnly | vbCritical);
 }
 
 void Form_EnvoiMailing::CMD_Renvoyer_Click()
@@ -208,8 +221,7 @@ void Form_EnvoiMailing::CMD_Renvoyer_Click()
     const QString differer = m_lastRun.differer;
     if (failed.empty())
         return;
-    QString question = m_state.Textes(94);
-    question.replace(question.contains(u" %1"_s) ? u" %1"_s : u"%1"_s, signedCount(qsizetype(failed.size())));
+    const QString question = withCount(m_state.Textes(kTextSendCountQuestion), qsizetype(failed.size()));
     if (MsgBox(question, vbYesNo | vbInformation) != vbYes)
         return;
     emit retryStarting();

@@ -12,25 +12,17 @@
 #include "controls/labellink.h"
 #include "controls/wincolor.h"
 #include "creditcheck.h"
-#include "differer.h"
 #include "form_envoimailing.h"
 #include "mailingfile.h"
-#include "messages/form_sms.h"
 #include "messages/outgoing.h"
-#include "messages/smstextedit.h"
 #include "sendingcontrols.h"
 
 #include <QBoxLayout>
-#include <QCheckBox>
-#include <QDateEdit>
 #include <QDir>
-#include <QEvent>
 #include <QItemSelectionModel>
 #include <QLabel>
-#include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
-#include <QTimeEdit>
 #include <QTimer>
 
 using namespace Qt::StringLiterals;
@@ -39,11 +31,25 @@ namespace parlevo {
 
 namespace {
 
-template <typename W> W *named(W *widget, const char16_t *name)
-{
-    widget->setObjectName(QString::fromUtf16(name));
-    return widget;
-}
+constexpr int kTextContactCount = 71;
+constexpr int kTextRecipientsCaption = 72;
+constexpr int kTextDeleteSelection = 75;
+constexpr int kTextAddContactsFrom = 77;
+constexpr int kTextSaveLink = 78;
+constexpr int kTextDeleteSelectedQuestion = 80;
+constexpr int kTextDeleteAllQuestion = 81;
+constexpr int kTextContactsAdded = 82;
+constexpr int kTextNoGroup = 84;
+constexpr int kTextAGroup = 86;
+constexpr int kTextLoadMailing = 89;
+constexpr int kTextSaveMailing = 90;
+constexpr int kTextMailingFiles = 91;
+constexpr int kTextEmptyList = 93;
+constexpr int kTextExistingMailing = 97;
+constexpr int kTextTitle = 132;
+constexpr int kTextAddressBook = 144;
+constexpr int kTextNew = 149;
+constexpr int kTextNotReadable = 291;
 
 QAction *namedAction(QAction *action, const char16_t *name)
 {
@@ -51,20 +57,11 @@ QAction *namedAction(QAction *action, const char16_t *name)
     return action;
 }
 
-// "%1" and the blank before it give way to the count with its own leading blank.
-QString withCount(const QString &text, qsizetype count)
-{
-    QString result = text;
-    if (result.contains(u" %1"_s))
-        return result.replace(u" %1"_s, signedCount(count));
-    return result.replace(u"%1"_s, signedCount(count));
-}
-
 } // namespace
 
 Form_Mailing::Form_Mailing(AppState &state, QWidget &owner, std::function<std::optional<qint64>()> knownCredit,
                            QWidget *parent)
-    : SectionPage(state.Textes(132), activityIcon(Activity::Mailing), parent, ContentHeight::Fill)
+    : SectionPage(state.Textes(kTextTitle), activityIcon(Activity::Mailing), parent, ContentHeight::Fill)
     , m_state(state)
     , m_owner(owner)
     , m_knownCredit(std::move(knownCredit))
@@ -72,41 +69,20 @@ Form_Mailing::Form_Mailing(AppState &state, QWidget &owner, std::function<std::o
     setObjectName(u"Form_Mailing"_s);
     buildWindow();
     buildMenus();
-
-    connect(m_textSMS, &QPlainTextEdit::textChanged, this, &Form_Mailing::MAJ_NbCar);
-    connect(m_textExpediteur, &QLineEdit::textChanged, this, &Form_Mailing::MAJ_NbCar);
-    // A prompt sent to a whole list would be worse than to one person: it goes with the focus.
-    m_textSMS->setPrompt(state.Textes(49));
-    connect(m_checkDifferer, &QCheckBox::toggled, this,
-            [this](bool ticked) { applyDeferred(ticked, m_labelDate, m_pickerDate, m_labelHeure, m_pickerTime); });
-    connect(m_cmdAppercu, &QPushButton::clicked, this, [this] {
-        Update_Appercu();
-        Form_SMS::instance(m_state).showBeside(m_owner);
-    });
-    connect(m_commandEnvoyer, &QPushButton::clicked, this, &Form_Mailing::CommandEnvoyer_Click);
+    connect(m_composer->sendButton(), &QPushButton::clicked, this, &Form_Mailing::CommandEnvoyer_Click);
     connect(m_linkAjouter, &LabelLink::Click, this,
             [this] { m_menuAjouter->popup(m_linkAjouter->mapToGlobal(QPoint(0, m_linkAjouter->height()))); });
     connect(m_linkSauver, &LabelLink::Click, this, [this] { saveMailing(true); });
     connect(m_list, &ContactListView::rightButtonPressed, this, &Form_Mailing::showListPopup);
     connect(m_list, &ContactListView::deleteKeyPressed, this, &Form_Mailing::MNU_Supprimer_Click);
-    connect(m_list->selectionModel(), &QItemSelectionModel::selectionChanged, this, [this] {
-        if (previewVisible())
-            Update_Appercu();
-    });
-    m_labelNbMax->installEventFilter(this);
-    m_labelPopUp->installEventFilter(this);
+    connect(m_list->selectionModel(), &QItemSelectionModel::selectionChanged, m_composer,
+            &MessageComposer::refreshPreview);
 
     m_timerShowForm = new QTimer(this);
     m_timerShowForm->setObjectName(u"TimerShowForm"_s);
     m_timerShowForm->setInterval(1);
     m_timerShowForm->setSingleShot(true);
     connect(m_timerShowForm, &QTimer::timeout, this, &Form_Mailing::TimerShowForm_Timer);
-
-    m_textSMS->setPlainText(state.Textes(49));
-    const QDateTime now = sendingNow();
-    m_pickerDate->setDate(now.date());
-    m_pickerTime->setTime(QTime(now.time().hour(), now.time().minute()));
-    applyDeferred(false, m_labelDate, m_pickerDate, m_labelHeure, m_pickerTime);
 
     m_list->listModel()->follow(&m_colContactMailing, true);
     Init_ColonneLV();
@@ -123,7 +99,7 @@ Form_Mailing::~Form_Mailing()
 void Form_Mailing::buildWindow()
 {
     QVBoxLayout *content = contentLayout();
-    auto *labelList = named(new QLabel(m_state.Textes(72), this), u"LabelListView");
+    auto *labelList = named(new QLabel(m_state.Textes(kTextRecipientsCaption), this), u"LabelListView");
     content->addWidget(labelList);
     m_list = named(new ContactListView(m_state, this), u"ListViewContact");
     captionFor(labelList, m_list);
@@ -136,90 +112,43 @@ void Form_Mailing::buildWindow()
     listRow->addStretch(1);
     m_linkAjouter = named(new LabelLink(this), u"LabelLinkAjouter");
     m_linkAjouter->setForeColor(LabelLink::kLinkColor);
-    m_linkAjouter->setCaption(m_state.Textes(77));
+    m_linkAjouter->setCaption(m_state.Textes(kTextAddContactsFrom));
     m_linkSauver = named(new LabelLink(this), u"LabelLinkSauver");
     m_linkSauver->setForeColor(LabelLink::kLinkColor);
-    m_linkSauver->setCaption(m_state.Textes(78));
+    m_linkSauver->setCaption(m_state.Textes(kTextSaveLink));
     listRow->addWidget(m_linkAjouter);
     listRow->addSpacing(16);
     listRow->addWidget(m_linkSauver);
     content->addLayout(listRow);
 
-    auto *messageRow = new QHBoxLayout;
-    auto *labelMessage = named(new QLabel(m_state.Textes(12), this), u"LabelMessage");
-    messageRow->addWidget(labelMessage);
-    messageRow->addStretch(1);
-    m_labelNbMax = named(new QLabel(m_state.Textes(3), this), u"LabelNbMax");
-    m_labelPopUp = named(new QLabel(QString(QChar(0x25BE)), this), u"LabelPopUpPRedefs");
-    makePredefinisLink(m_labelNbMax, m_labelPopUp);
-    messageRow->addWidget(m_labelNbMax);
-    messageRow->addWidget(m_labelPopUp);
-    content->addLayout(messageRow);
-    m_textSMS = named(new SmsTextEdit(this), u"TextSMS");
-    m_textSMS->setFixedHeight(80);
-    captionFor(labelMessage, m_textSMS);
-    content->addWidget(m_textSMS);
-    m_labelNBCar = named(new QLabel(this), u"LabelNBCar");
-    auto *countRow = new QHBoxLayout;
-    countRow->addWidget(m_labelNBCar);
-    countRow->addStretch(1);
-    content->addLayout(countRow);
-
-    auto *senderRow = new QHBoxLayout;
-    auto *labelExp = named(new QLabel(m_state.Textes(187), this), u"LabelExpediteur");
-    m_textExpediteur = named(new QLineEdit(this), u"TextExpediteur");
-    captionFor(labelExp, m_textExpediteur);
-    senderRow->addWidget(labelExp);
-    senderRow->addWidget(m_textExpediteur, 1);
-    content->addLayout(senderRow);
-    countRow->addWidget(addCodingIndicator(this, m_state.textTable(), m_textExpediteur, m_textSMS));
-
-    auto *when = new QHBoxLayout;
-    m_checkDifferer = named(new QCheckBox(m_state.Textes(15), this), u"Checkdifferer");
-    m_labelDate = named(new QLabel(m_state.Textes(16), this), u"LabelDateEnvoi");
-    m_pickerDate = named(new QDateEdit(this), u"DTPickerDate");
-    m_pickerDate->setCalendarPopup(true);
-    m_labelHeure = named(new QLabel(m_state.Textes(17), this), u"LabelHeureEnvoi");
-    m_pickerTime = named(new QTimeEdit(this), u"DTPickerTime");
-    m_pickerTime->setDisplayFormat(u"HH:mm"_s);
-    captionFor(m_labelDate, m_pickerDate);
-    captionFor(m_labelHeure, m_pickerTime);
-    when->addWidget(m_checkDifferer);
-    when->addSpacing(16);
-    when->addWidget(m_labelDate);
-    when->addWidget(m_pickerDate);
-    when->addSpacing(16);
-    when->addWidget(m_labelHeure);
-    when->addWidget(m_pickerTime);
-    when->addStretch(1);
-    content->addLayout(when);
-
-    auto *sendRow = new QHBoxLayout;
-    sendRow->addWidget(named(new QLabel(m_state.Textes(13), this), u"LabelEnvoyer"));
-    sendRow->addStretch(1);
-    m_cmdAppercu = named(new QPushButton(m_state.Textes(183), this), u"CMD_Appercu");
-    m_commandEnvoyer = named(new QPushButton(m_state.Textes(5), this), u"CommandEnvoyer");
-    sendRow->addWidget(m_cmdAppercu);
-    sendRow->addWidget(m_commandEnvoyer);
-    content->addLayout(sendRow);
+    // A selected row's text is cut as it will be sent; without a selection the whole message shows.
+    m_composer = new MessageComposer(
+        m_state, m_owner, MessageComposer::Arrangement::SenderBelow, MessageComposer::PreviewRefresh::WhileVisible,
+        [this]() -> const ClassContact * {
+            const QList<ClassContact *> selected = m_list->selectedContacts();
+            return selected.isEmpty() ? nullptr : selected.constFirst();
+        },
+        this);
+    content->addWidget(m_composer);
 }
 
 void Form_Mailing::buildMenus()
 {
     m_menuPopUp = named(new QMenu(this), u"MNU_PopUpMenuLV");
-    m_mnuSupprimerTout = namedAction(m_menuPopUp->addAction(m_state.Textes(149)), u"MNU_SupprimerTout");
+    m_mnuSupprimerTout = namedAction(m_menuPopUp->addAction(m_state.Textes(kTextNew)), u"MNU_SupprimerTout");
     namedAction(m_menuPopUp->addSeparator(), u"MNu_Sep2");
-    m_menuAjouter = named(new QMenu(m_state.Textes(77), m_menuPopUp), u"MNU_AjouterContacts");
+    m_menuAjouter = named(new QMenu(m_state.Textes(kTextAddContactsFrom), m_menuPopUp), u"MNU_AjouterContacts");
     namedAction(m_menuPopUp->addMenu(m_menuAjouter), u"MNU_AjouterContacts");
-    m_menuGroupe = named(new QMenu(m_state.Textes(86), m_menuAjouter), u"MNU_Groupe");
+    m_menuGroupe = named(new QMenu(m_state.Textes(kTextAGroup), m_menuAjouter), u"MNU_Groupe");
     namedAction(m_menuAjouter->addMenu(m_menuGroupe), u"MNU_Groupe");
-    QAction *carnet = namedAction(m_menuAjouter->addAction(m_state.Textes(144)), u"MNU_Carnet");
+    QAction *carnet = namedAction(m_menuAjouter->addAction(m_state.Textes(kTextAddressBook)), u"MNU_Carnet");
     namedAction(m_menuAjouter->addSeparator(), u"MNu_Sep3");
-    QAction *charger = namedAction(m_menuAjouter->addAction(m_state.Textes(97)), u"MNU_ChargerMailing");
+    QAction *charger =
+        namedAction(m_menuAjouter->addAction(m_state.Textes(kTextExistingMailing)), u"MNU_ChargerMailing");
     namedAction(m_menuPopUp->addSeparator(), u"Sep1");
-    m_mnuSupprimer = namedAction(m_menuPopUp->addAction(m_state.Textes(75)), u"MNU_Supprimer");
+    m_mnuSupprimer = namedAction(m_menuPopUp->addAction(m_state.Textes(kTextDeleteSelection)), u"MNU_Supprimer");
     namedAction(m_menuPopUp->addSeparator(), u"sep2");
-    m_mnuSauver = namedAction(m_menuPopUp->addAction(m_state.Textes(90)), u"MNU_SauverMailing");
+    m_mnuSauver = namedAction(m_menuPopUp->addAction(m_state.Textes(kTextSaveMailing)), u"MNU_SauverMailing");
 
     connect(m_mnuSupprimerTout, &QAction::triggered, this, &Form_Mailing::MNU_SupprimerTout_Click);
     connect(m_mnuSupprimer, &QAction::triggered, this, &Form_Mailing::MNU_Supprimer_Click);
@@ -239,7 +168,7 @@ void Form_Mailing::rebuildGroupItems()
     m_menuGroupe->clear();
     const QStringList &names = m_state.colGroupes().names();
     if (names.isEmpty()) {
-        namedAction(m_menuGroupe->addAction(m_state.Textes(84)), u"MNU_GroupItem");
+        namedAction(m_menuGroupe->addAction(m_state.Textes(kTextNoGroup)), u"MNU_GroupItem");
         return;
     }
     for (const QString &name : names) {
@@ -253,19 +182,10 @@ void Form_Mailing::Init()
 {
     rebuildGroupItems();
     Init_ColonneLV();
-    const QDateTime now = sendingNow();
-    m_pickerDate->setDate(now.date());
-    m_pickerTime->setTime(QTime(now.time().hour(), now.time().minute()));
+    m_composer->setPickersToNow();
     m_colContactMailing.clear();
-    m_textSMS->setPlainText(m_state.Textes(49));
-    m_textExpediteur->setText(m_state.config().Expediteur);
-    Update_Appercu();
+    m_composer->reset();
     CountContact();
-}
-
-QString Form_Mailing::Build_Differer() const
-{
-    return parlevo::Build_Differer(m_checkDifferer->isChecked(), m_pickerDate->date(), m_pickerTime->time());
 }
 
 void Form_Mailing::Init_ColonneLV()
@@ -275,7 +195,7 @@ void Form_Mailing::Init_ColonneLV()
 
 void Form_Mailing::CountContact()
 {
-    m_labelNBFiche->setText(m_state.Textes(71) + signedCount(m_list->model()->rowCount()));
+    m_labelNBFiche->setText(m_state.Textes(kTextContactCount) + signedCount(m_list->model()->rowCount()));
 }
 
 void Form_Mailing::AutosizeColumns()
@@ -287,38 +207,6 @@ void Form_Mailing::SetLVBackGround()
 {
     m_list->listModel()->setStripeColors(toQColor(m_state.ListBackColor, m_list->palette()),
                                          toQColor(m_state.ListStripeColor, m_list->palette()));
-}
-
-void Form_Mailing::Update_Appercu()
-{
-    // A selected row's text is cut as it will be sent; without a selection the whole message shows.
-    const QList<ClassContact *> selected = m_list->selectedContacts();
-    const ClassContact *contact = selected.isEmpty() ? nullptr : selected.constFirst();
-    Form_SMS::instance(m_state).setPreviewText(
-        previewText(m_state.textTable(), m_textExpediteur->text(), m_textSMS->sentText(), contact));
-}
-
-void Form_Mailing::MAJ_NbCar()
-{
-    updateRemainingChars(m_state.textTable(), *m_textExpediteur, *m_textSMS, *m_labelNBCar);
-    if (previewVisible())
-        Update_Appercu();
-}
-
-void Form_Mailing::PopUp_Predefinis()
-{
-    popUpPredefinis(m_state, *m_textSMS);
-    if (previewVisible())
-        Update_Appercu();
-}
-
-bool Form_Mailing::eventFilter(QObject *watched, QEvent *event)
-{
-    if ((watched == m_labelNbMax || watched == m_labelPopUp) && asksForPredefinis(event)) {
-        PopUp_Predefinis();
-        return true;
-    }
-    return SectionPage::eventFilter(watched, event);
 }
 
 void Form_Mailing::addCopies(const std::vector<const ClassContact *> &contacts)
@@ -336,7 +224,7 @@ void Form_Mailing::announceAdded(qsizetype count)
 {
     // A notice: one OK button is all it needs.
     if (count > 0)
-        MsgBox(withCount(m_state.Textes(82), count), vbOKOnly | vbInformation);
+        MsgBox(withCount(m_state.Textes(kTextContactsAdded), count), vbOKOnly | vbInformation);
 }
 
 void Form_Mailing::addGroup(const QString &name)
@@ -383,14 +271,16 @@ void Form_Mailing::TimerShowForm_Timer()
 void Form_Mailing::MNU_ChargerMailing_Click()
 {
     const QString path = FileDialog::getOpenFileName(
-        this, QString::fromUtf16(kMessageBoxTitle) + u" - "_s + m_state.Textes(89), m_state.Textes(91));
+        this, QString::fromUtf16(kMessageBoxTitle) + u" - "_s + m_state.Textes(kTextLoadMailing),
+        m_state.Textes(kTextMailingFiles));
     if (path.isEmpty())
         return;
     ReadFailure failure = ReadFailure::None;
     auto loaded = Charge_Mailing(
         path, [this] { return m_state.NextKey(); }, &failure);
     if (!loaded && failure == ReadFailure::TooLarge)
-        MsgBox(QString(m_state.Textes(291)).replace(u"%1"_s, QDir::toNativeSeparators(path)), vbOKOnly | vbCritical);
+        MsgBox(QString(m_state.Textes(kTextNotReadable)).replace(u"%1"_s, QDir::toNativeSeparators(path)),
+               vbOKOnly | vbCritical);
     qsizetype added = 0;
     if (loaded && !loaded->empty())
         added = m_colContactMailing.append(std::move(*loaded));
@@ -403,10 +293,11 @@ void Form_Mailing::MNU_ChargerMailing_Click()
 void Form_Mailing::saveMailing(bool autosize)
 {
     const QString path = FileDialog::getSaveFileName(
-        this, QString::fromUtf16(kMessageBoxTitle) + u" - "_s + m_state.Textes(90), m_state.Textes(91));
+        this, QString::fromUtf16(kMessageBoxTitle) + u" - "_s + m_state.Textes(kTextSaveMailing),
+        m_state.Textes(kTextMailingFiles));
     if (path.isEmpty())
         return;
-    if (FileExists(path) && MsgBox(m_state.Textes(92), vbYesNo | vbInformation) != vbYes)
+    if (FileExists(path) && MsgBox(m_state.Textes(kTextReplaceFile), vbYesNo | vbInformation) != vbYes)
         return;
     QList<const ClassContact *> rows;
     for (const ClassContact *contact : m_list->listModel()->contacts())
@@ -421,7 +312,7 @@ void Form_Mailing::MNU_Supprimer_Click()
 {
     if (m_list->model()->rowCount() == 0)
         return;
-    if (MsgBox(m_state.Textes(80), vbYesNo | vbInformation | vbDefaultButton2) != vbYes)
+    if (MsgBox(m_state.Textes(kTextDeleteSelectedQuestion), vbYesNo | vbInformation | vbDefaultButton2) != vbYes)
         return;
     QStringList keys;
     for (const ClassContact *contact : m_list->selectedContacts())
@@ -439,7 +330,7 @@ void Form_Mailing::MNU_SupprimerTout_Click()
 {
     if (m_list->model()->rowCount() == 0)
         return;
-    if (MsgBox(m_state.Textes(81), vbYesNo | vbInformation | vbDefaultButton2) != vbYes)
+    if (MsgBox(m_state.Textes(kTextDeleteAllQuestion), vbYesNo | vbInformation | vbDefaultButton2) != vbYes)
         return;
     m_colContactMailing.clear();
     CountContact();
@@ -460,40 +351,39 @@ MailingSource Form_Mailing::mailingSource()
     ContactListModel *model = m_list->listModel();
     return MailingSource{[model] { return qsizetype(model->rowCount()); },
                          [model](qsizetype row) -> const ClassContact * { return model->contactAt(int(row)); },
-                         [this] { return m_textExpediteur->text(); }, [this] { return m_textSMS->sentText(); }};
+                         [this] { return m_composer->sender(); }, [this] { return m_composer->message(); }};
 }
 
 void Form_Mailing::CommandEnvoyer_Click()
 {
     const int count = m_list->model()->rowCount();
     if (count == 0) {
-        MsgBox(m_state.Textes(93), vbOKOnly | vbInformation);
+        MsgBox(m_state.Textes(kTextEmptyList), vbOKOnly | vbInformation);
         return;
     }
     // A credit known to be short is told before the question, which itself stays as it is.
-    const QString sent =
-        textToSend(m_state.textTable(), m_textExpediteur->text(), m_textSMS->sentText(), ClassContact{});
+    const QString sent = textToSend(m_state.textTable(), m_composer->sender(), m_composer->message(), ClassContact{});
     const QString warning = creditWarning(m_state.textTable(), m_knownCredit(), mailingSmsCount(count, sent));
-    const QString question = withCount(m_state.Textes(94), count);
+    const QString question = withCount(m_state.Textes(kTextSendCountQuestion), count);
     if (MsgBox(warning.isEmpty() ? question : warning + u"\n\n"_s + question, vbYesNo | vbInformation) != vbYes)
         return;
     // The main window holds still for the run; the result window it owns stays live.
-    m_commandEnvoyer->setEnabled(false);
+    m_composer->sendButton()->setEnabled(false);
     if (!m_envoi) {
         m_envoi = new Form_EnvoiMailing(m_state, &m_owner);
         // A second try started from the result window is held like this run.
         connect(m_envoi, &Form_EnvoiMailing::retryStarting, this, [this] {
-            m_commandEnvoyer->setEnabled(false);
+            m_composer->sendButton()->setEnabled(false);
             emit runStarted();
         });
         connect(m_envoi, &Form_EnvoiMailing::retryFinished, this, [this] {
-            m_commandEnvoyer->setEnabled(true);
+            m_composer->sendButton()->setEnabled(true);
             emit runFinished();
         });
     }
     emit runStarted();
     m_envoi->Send(mailingSource(), Build_Differer());
-    m_commandEnvoyer->setEnabled(true);
+    m_composer->sendButton()->setEnabled(true);
     emit runFinished();
 }
 

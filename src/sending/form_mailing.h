@@ -2,6 +2,7 @@
 
 #include "addressbook/contactcollection.h"
 #include "base/activitywindow.h"
+#include "messagecomposer.h"
 #include "sendrun.h"
 
 #include <functional>
@@ -10,13 +11,8 @@
 #include <vector>
 
 class QAction;
-class QCheckBox;
-class QDateEdit;
 class QLabel;
-class QLineEdit;
 class QMenu;
-class QPushButton;
-class QTimeEdit;
 class QTimer;
 
 namespace parlevo {
@@ -26,7 +22,6 @@ class ContactListView;
 class Form_EnvoiMailing;
 class Form_SelContact;
 class LabelLink;
-class SmsTextEdit;
 
 // Prepares a mailing: the recipients (copies taken from the address book, by group, through the
 // picker or from a mailing file), one message, the sender and the deferred moment; saves the
@@ -46,12 +41,12 @@ public:
     void Init() override;
     bool isRunning() const override;
     void stopRun() override;
-    QString Build_Differer() const;
+    QString Build_Differer() const { return m_composer->Build_Differer(); }
     void Init_ColonneLV();
     void CountContact();
     void AutosizeColumns();
     void SetLVBackGround();
-    void Update_Appercu();
+    void Update_Appercu() { m_composer->Update_Appercu(); }
 
     // Adds a copy of every contact of the address book in this group (case-sensitive).
     void addGroup(const QString &name);
@@ -75,15 +70,10 @@ public:
     // The rows in display order and the texts in force, as the send run reads them.
     MailingSource mailingSource();
 
-protected:
-    bool eventFilter(QObject *watched, QEvent *event) override;
-
 private:
     void buildWindow();
     void buildMenus();
     void rebuildGroupItems();
-    void MAJ_NbCar();
-    void PopUp_Predefinis();
     void TimerShowForm_Timer();
     // Adds copies of these contacts as new rows and tells how many were added.
     void addCopies(const std::vector<const ClassContact *> &contacts);
@@ -97,18 +87,7 @@ private:
     QLabel *m_labelNBFiche = nullptr;
     LabelLink *m_linkAjouter = nullptr;
     LabelLink *m_linkSauver = nullptr;
-    SmsTextEdit *m_textSMS = nullptr;
-    QLabel *m_labelNbMax = nullptr;
-    QLabel *m_labelPopUp = nullptr;
-    QLabel *m_labelNBCar = nullptr;
-    QLineEdit *m_textExpediteur = nullptr;
-    QCheckBox *m_checkDifferer = nullptr;
-    QLabel *m_labelDate = nullptr;
-    QDateEdit *m_pickerDate = nullptr;
-    QLabel *m_labelHeure = nullptr;
-    QTimeEdit *m_pickerTime = nullptr;
-    QPushButton *m_cmdAppercu = nullptr;
-    QPushButton *m_commandEnvoyer = nullptr;
+    MessageComposer *m_composer = nullptr;
     QTimer *m_timerShowForm = nullptr;
     QMenu *m_menuPopUp = nullptr;
     QMenu *m_menuAjouter = nullptr;

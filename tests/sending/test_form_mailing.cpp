@@ -297,13 +297,18 @@ private slots:
         child<QCheckBox>(u"Checkdifferer")->setChecked(true);
         child<QLineEdit>(u"TextExpediteur")->setText(u"Quelqu'un"_s);
         child<QPlainTextEdit>(u"TextSMS")->setPlainText(QString(162, u'x'));
-        // The preview shows the whole message, or with a row selected the 160 characters sent.
-        m_form->list()->clearSelection();
-        m_form->Update_Appercu();
-        QCOMPARE(Form_SMS::instance(*m_state).previewText(), u"De : Quelqu'un, "_s + QString(162, u'x'));
+        // Hidden, the preview is left as Init made it; on screen, it follows the message and the
+        // selection: the whole message, or the text a selected row is sent.
+        Form_SMS &preview = Form_SMS::instance(*m_state);
+        QCOMPARE(preview.previewText(), u"De : Paul, Entrer votre message ici."_s);
+        preview.show();
         m_form->list()->selectAll();
-        m_form->Update_Appercu();
-        QCOMPARE(Form_SMS::instance(*m_state).previewText(), u"De : Quelqu'un, "_s + QString(160, u'x'));
+        QCOMPARE(preview.previewText(), u"De : Quelqu'un, "_s + QString(160, u'x'));
+        m_form->list()->clearSelection();
+        QCOMPARE(preview.previewText(), u"De : Quelqu'un, "_s + QString(162, u'x'));
+        child<QPlainTextEdit>(u"TextSMS")->setPlainText(u"Bonjour"_s);
+        QCOMPARE(preview.previewText(), u"De : Quelqu'un, Bonjour"_s);
+        preview.hide();
         m_form->Init();
         QCOMPARE(rows(), 0);
         QCOMPARE(count(), u"Nombre de contacts : 0"_s);

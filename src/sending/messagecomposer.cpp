@@ -1,0 +1,286 @@
+#include "messagecomposer.h"
+
+#include "addressbook/classcontact.h"
+#include "base/appstate.h"
+#include "controls/accessibility.h"
+#include "differer.h"
+#include "messages/form_sms.h"
+#include "messages/outgoing.h"
+#include "messages/predefinis.h"
+#include "messages/predefinismenu.h"
+#include "messages/smscodingtext.h"
+#include "messages/smsencoding.h"
+#include "messages/smstextedit.h"
+#include "sendingcontrols.h"
+
+#include <QCheckBox>
+#include <QDateEdit>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTimeEdit>
+
+using namespace Qt::StringLiterals;
+
+namespace parlevo {
+
+namespace {
+
+constexpr int kTextPredefinedLink = 3;
+constexpr int kTextSend = 5;
+constexpr int kTextComposeMessage = 12;
+constexpr int kTextSendTheSms = 13;
+constexpr int kTextCharsLeft = 14;
+constexpr int kTextDeferred = 15;
+constexpr int kTextSendDate = 16;
+constexpr int kTextSendTime = 17;
+constexpr int kTextPrompt = 49;
+constexpr int kTextPreview = 183;
+constexpr int kTextSender = 187;
+
+} // namespace
+
+MessageComposer::MessageComposer(AppState &state, QWidget &owner, Arrangement arrangement, PreviewRefresh refresh,
+                                 std::function<const ClassContact *()> previewContact, QWidget *parent)
+    : QWidget(parent)
+    , m_state(state)
+    , m_owner(owner)
+    , m_refresh(refresh)
+    , m_previewContact(std::move(previewContact))
+{
+    setObjectName(u"MessageComposer"_s);
+    build(arrangement);
+
+    const auto changed = [this] {
+        MAJ_NbCar();
+        refreshPreview();
+    };
+    connect(m_textSMS, &QPlainTextEdit::textChanged, this, changed);
+    connect(m_textExpediteur, &QLineEdit::textChanged, this, changed);
+    connect(m_checkDifferer, &QCheckBox::toggled, this, &MessageComposer::Checkdifferer_Click);
+    connect(m_cmdAppercu, &QPushButton::clicked, this, [this] {
+        Update_Appercu();
+        Form_SMS::instance(m_state).showBeside(m_owner);
+    });
+    m_labelNbMax->installEventFilter(this);
+    m_labelPopUp->installEventFilter(this);
+
+    // A prompt sent to a whole list would be worse than to one person: it goes with the focus.
+    m_textSMS->setPrompt(state.Textes(kTextPrompt));
+    m_textSMS->setPlainText(state.Textes(kTextPrompt));
+    setPickersToNow();
+    Checkdifferer_Click(false);
+}
+
+void MessageComposer::build(Arrangement arrangement)
+{
+    const bool senderFirst = arrangement == Arrangement::SenderFirst;
+    QLabel *labelExpediteur = nullptr;
+    const auto makeSender = [this, &labelExpediteur] {
+        labelExpediteur = named(new QLabel(m_state.Textes(kTextSender), this), u"LabelExpediteur");
+        m_textExpediteur = named(new QLineEdit(this), u"TextExpediteur");
+        captionFor(labelExpediteur, m_textExpediteur);
+    };
+    // Created in the order Tab goes through them.
+    if (senderFirst)
+        makeSender();
+    auto *labelMessage = named(new QLabel(m_state.Textes(kTextComposeMessage), this), u"LabelMessage");
+    m_labelNbMax = named(new QLabel(m_state.Textes(kTextPredefinedLink), this), u"LabelNbMax");
+    m_labelPopUp = named(new QLabel(QString(QChar(0x25BE)), this), u"LabelPopUpPRedefs");
+    m_labelNbMax->setCursor(Qt::PointingHandCursor);
+    m_labelNbMax->setFocusPolicy(Qt::TabFocus);
+    // The frame is always there, transparent, so that taking the focus does not move the text.
+    m_labelNbMax->setStyleSheet(
+        u"QLabel { color: #1F5FA8; text-decoration: underline; border: 1px dotted transparent; }"
+        "QLabel:focus { border-color: #1F5FA8; }"_s);
+    m_labelPopUp->setCursor(Qt::PointingHandCursor);
+    // The arrow, a glyph only, is named after the link for screen readers.
+    m_labelPopUp->setAccessibleName(m_labelNbMax->text());
+    m_textSMS = named(new SmsTextEdit(this), u"TextSMS");
+    captionFor(labelMessage, m_textSMS);
+    m_labelNBCar = named(new QLabel(this), u"LabelNBCar");
+    if (!senderFirst)
+        makeSender();
+    m_labelCodage = named(new QLabel(this), u"LabelCodage");
+    m_labelCodage->setFocusPolicy(Qt::NoFocus);
+
+    m_checkDifferer = named(new QCheckBox(m_state.Textes(kTextDeferred), this), u"Checkdifferer");
+    m_labelDate = named(new QLabel(m_state.Textes(kTextSendDate), this), u"LabelDateEnvoi");
+    m_pickerDate = named(new QDateEdit(this), u"DTPickerDate");
+    m_pickerDate->setCalendarPopup(true);
+    m_labelHeure = named(new QLabel(m_state.Textes(kTextSendTime), this), u"LabelHeureEnvoi");
+    m_pickerTime = named(new QTimeEdit(this), u"DTPickerTime");
+    m_pickerTime->setDisplayFormat(u"HH:mm"_s);
+    captionFor(m_labelDate, m_pickerDate);
+    captionFor(m_labelHeure, m_pickerTime);
+    auto *labelEnvoyer = named(new QLabel(m_state.Textes(kTextSendTheSms), this), u"LabelEnvoyer");
+    m_cmdAppercu = named(new QPushButton(m_state.Textes(kTextPreview), this), u"CMD_Appercu");
+    m_commandEnvoyer = named(new QPushButton(m_state.Textes(kTextSend), this), u"CommandEnvoyer");
+
+    auto *header = new QHBoxLayout;
+    header->addStretch(1);
+    header->addWidget(m_labelNbMax);
+    header->addWidget(m_labelPopUp);
+    auto *countRow = new QHBoxLayout;
+    countRow->addWidget(m_labelNBCar);
+    countRow->addStretch(1);
+    countRow->addWidget(m_labelCodage);
+    auto *when = new QHBoxLayout;
+    if (!senderFirst) {
+        when->addWidget(m_checkDifferer);
+        when->addSpacing(16);
+    }
+    when->addWidget(m_labelDate);
+    when->addWidget(m_pickerDate);
+    when->addSpacing(16);
+    when->addWidget(m_labelHeure);
+    when->addWidget(m_pickerTime);
+    when->addStretch(1);
+    auto *sendRow = new QHBoxLayout;
+    sendRow->addWidget(labelEnvoyer);
+    sendRow->addStretch(1);
+    sendRow->addWidget(m_cmdAppercu);
+    sendRow->addWidget(m_commandEnvoyer);
+
+    if (senderFirst) {
+        auto *grid = new QGridLayout(this);
+        grid->setContentsMargins(0, 0, 0, 0);
+        grid->setHorizontalSpacing(10);
+        grid->setVerticalSpacing(8);
+        grid->addWidget(labelExpediteur, 0, 0);
+        grid->addWidget(m_textExpediteur, 0, 1);
+        grid->addWidget(labelMessage, 1, 0);
+        grid->addLayout(header, 1, 1);
+        m_textSMS->setMinimumHeight(110);
+        grid->addWidget(m_textSMS, 2, 0, 1, 2);
+        grid->addLayout(countRow, 3, 0, 1, 2);
+        grid->addWidget(m_checkDifferer, 4, 0, 1, 2);
+        grid->addLayout(when, 5, 0, 1, 2);
+        grid->addLayout(sendRow, 6, 0, 1, 2);
+        grid->setColumnStretch(1, 1);
+        return;
+    }
+    auto *column = new QVBoxLayout(this);
+    column->setContentsMargins(0, 0, 0, 0);
+    column->setSpacing(6);
+    header->insertWidget(0, labelMessage);
+    column->addLayout(header);
+    m_textSMS->setFixedHeight(80);
+    column->addWidget(m_textSMS);
+    column->addLayout(countRow);
+    auto *senderRow = new QHBoxLayout;
+    senderRow->addWidget(labelExpediteur);
+    senderRow->addWidget(m_textExpediteur, 1);
+    column->addLayout(senderRow);
+    column->addLayout(when);
+    column->addLayout(sendRow);
+}
+
+void MessageComposer::reset()
+{
+    m_textExpediteur->setText(m_state.config().Expediteur);
+    m_textSMS->setPlainText(m_state.Textes(kTextPrompt));
+    Update_Appercu();
+}
+
+void MessageComposer::setPickersToNow()
+{
+    const QDateTime now = sendingNow();
+    m_pickerDate->setDate(now.date());
+    m_pickerTime->setTime(QTime(now.time().hour(), now.time().minute()));
+}
+
+QString MessageComposer::Build_Differer() const
+{
+    return parlevo::Build_Differer(m_checkDifferer->isChecked(), m_pickerDate->date(), m_pickerTime->time());
+}
+
+void MessageComposer::Update_Appercu()
+{
+    const ClassContact *contact = m_previewContact ? m_previewContact() : nullptr;
+    Form_SMS::instance(m_state).setPreviewText(
+        previewText(m_state.textTable(), m_textExpediteur->text(), m_textSMS->sentText(), contact));
+}
+
+void MessageComposer::refreshPreview()
+{
+    const Form_SMS *preview = Form_SMS::existing();
+    if (m_refresh == PreviewRefresh::Always || (preview && preview->isVisible()))
+        Update_Appercu();
+}
+
+QString MessageComposer::sender() const
+{
+    return m_textExpediteur->text();
+}
+
+QString MessageComposer::message() const
+{
+    return m_textSMS->sentText();
+}
+
+void MessageComposer::clearMessage()
+{
+    m_textSMS->clear();
+}
+
+// Counts the text really sent: the sender prefix and the message with its CR LF line breaks.
+// The message box takes no more typing than fits beside the prefix; the counter shows what is
+// left, below zero when the program put in more than fits. Beside it, the alphabet that text
+// needs and its number of SMS, the characters that decide it in the tooltip.
+void MessageComposer::MAJ_NbCar()
+{
+    const TextTable &textes = m_state.textTable();
+    const qsizetype room = kSmsMaxLength - senderPrefix(textes, m_textExpediteur->text()).size();
+    m_textSMS->setMaxLength(static_cast<int>(std::max<qsizetype>(0, room)));
+    m_labelNBCar->setText(textes(kTextCharsLeft) + signedCount(room - m_textSMS->length()));
+    // The text sent is the same for every recipient: no contact is needed to build it.
+    const SmsEncodingInfo info =
+        analyseSmsText(textToSend(textes, m_textExpediteur->text(), m_textSMS->sentText(), ClassContact{}));
+    m_labelCodage->setText(smsCodingSummary(textes, info));
+    m_labelCodage->setToolTip(smsCodingDetails(textes, info));
+}
+
+// The deferred controls follow the check box; ticking it sets the time back to the current
+// hour and minute, the date keeps its value.
+void MessageComposer::Checkdifferer_Click(bool ticked)
+{
+    for (QWidget *w : std::initializer_list<QWidget *>{m_labelDate, m_pickerDate, m_labelHeure, m_pickerTime})
+        w->setEnabled(ticked);
+    if (ticked) {
+        const QTime now = sendingNow().time();
+        m_pickerTime->setTime(QTime(now.hour(), now.minute()));
+    }
+}
+
+// Shows the predefined messages just above and left of the message box (its point (-2, -2))
+// and puts the picked message in place of the whole text, which the preview follows; a
+// dismissal changes nothing.
+void MessageComposer::PopUp_Predefinis()
+{
+    const QPoint at = m_textSMS->mapToGlobal(QPoint(-2, -2));
+    Detruit_MenuPredefinis();
+    Cree_MenuPredefinis(m_state);
+    const int picked = ShowMenuPredefinis(at);
+    const PredefiniList &list = m_state.colPredefinis();
+    if (picked >= 1 && picked <= list.size())
+        m_textSMS->setPlainText(list.at(picked - 1).Message);
+}
+
+bool MessageComposer::eventFilter(QObject *watched, QEvent *event)
+{
+    // A mouse press on the link or its arrow asks for the popup, and so do Space and Enter.
+    const int key = event->type() == QEvent::KeyPress ? static_cast<const QKeyEvent *>(event)->key() : 0;
+    const bool asks = event->type() == QEvent::MouseButtonPress || key == Qt::Key_Space || key == Qt::Key_Return ||
+                      key == Qt::Key_Enter;
+    if ((watched == m_labelNbMax || watched == m_labelPopUp) && asks) {
+        PopUp_Predefinis();
+        return true;
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+} // namespace parlevo

@@ -1,0 +1,80 @@
+#pragma once
+
+#include <QWidget>
+
+#include <functional>
+
+class QCheckBox;
+class QDateEdit;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QTimeEdit;
+
+namespace parlevo {
+
+class AppState;
+class ClassContact;
+class SmsTextEdit;
+
+// What the single SMS and the mailing windows share below their recipients: the sender, the
+// message box with its predefined-messages link, its counter and its coding indicator, the
+// deferred moment, the preview and send buttons.
+class MessageComposer final : public QWidget {
+    Q_OBJECT
+public:
+    // SenderFirst: the sender above the message box, the deferred box on a row of its own.
+    // SenderBelow: a lower message box with the sender below it, the deferred box beside the date.
+    enum class Arrangement { SenderFirst, SenderBelow };
+    // Always: every change of the message or the sender reaches the preview; WhileVisible: only
+    // while the preview is on screen.
+    enum class PreviewRefresh { Always, WhileVisible };
+    // previewContact: the contact the preview is cut for, null for the whole message.
+    // owner: the window the preview is placed beside.
+    MessageComposer(AppState &state, QWidget &owner, Arrangement arrangement, PreviewRefresh refresh,
+                    std::function<const ClassContact *()> previewContact, QWidget *parent);
+    Q_DISABLE_COPY_MOVE(MessageComposer)
+
+    // Default sender and prompt, then the preview; the deferred controls keep their state.
+    void reset();
+    void setPickersToNow();
+    QString Build_Differer() const;
+    void Update_Appercu();
+    // The preview follows a change, as the refresh rule says.
+    void refreshPreview();
+
+    QString sender() const;
+    // The message as it is sent, line breaks as CR LF.
+    QString message() const;
+    void clearMessage();
+    QPushButton *sendButton() const { return m_commandEnvoyer; }
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    void build(Arrangement arrangement);
+    void MAJ_NbCar();
+    void Checkdifferer_Click(bool ticked);
+    void PopUp_Predefinis();
+
+    AppState &m_state;
+    QWidget &m_owner;
+    PreviewRefresh m_refresh;
+    std::function<const ClassContact *()> m_previewContact;
+    QLineEdit *m_textExpediteur = nullptr;
+    QLabel *m_labelNbMax = nullptr;
+    QLabel *m_labelPopUp = nullptr;
+    SmsTextEdit *m_textSMS = nullptr;
+    QLabel *m_labelNBCar = nullptr;
+    QLabel *m_labelCodage = nullptr;
+    QCheckBox *m_checkDifferer = nullptr;
+    QLabel *m_labelDate = nullptr;
+    QDateEdit *m_pickerDate = nullptr;
+    QLabel *m_labelHeure = nullptr;
+    QTimeEdit *m_pickerTime = nullptr;
+    QPushButton *m_cmdAppercu = nullptr;
+    QPushButton *m_commandEnvoyer = nullptr;
+};
+
+} // namespace parlevo
