@@ -2,6 +2,7 @@
 
 #include "addressbook/groupcollection.h"
 #include "base/appstate.h"
+#include "base/dialogframe.h"
 #include "base/messagebox.h"
 #include "contactrules.h"
 
@@ -101,7 +102,7 @@ QComboBox *makeCombo(const QString &name, QWidget *parent)
 } // namespace
 
 Form_AddContact::Form_AddContact(AppState &state, QWidget *parent)
-    : QDialog(parent)
+    : QDialog(parent, kDialogFrame)
     , m_state(state)
 {
     setObjectName(u"Form_AddContact"_s);

@@ -2,6 +2,7 @@
 
 #include "addressbook/groupcollection.h"
 #include "base/appstate.h"
+#include "base/dialogframe.h"
 #include "base/messagebox.h"
 #include "form_addcontact.h"
 
@@ -25,7 +26,7 @@ constexpr int kTextChangeGroup = 48;
 } // namespace
 
 Form_ChangeGroup::Form_ChangeGroup(AppState &state, QWidget *parent)
-    : QDialog(parent)
+    : QDialog(parent, kDialogFrame)
     , Groupe(QString::fromUtf16(kCancelMarker))
     , m_state(state)
 {

@@ -2,6 +2,7 @@
 
 #include "addressbook/contactfields.h"
 #include "base/appstate.h"
+#include "base/dialogframe.h"
 #include "base/messagebox.h"
 #include "controls/accessibility.h"
 
@@ -36,7 +37,7 @@ QLabel *makeLabel(const char16_t *name, const QString &text, QWidget *parent)
 } // namespace
 
 Form_ImportCSV::Form_ImportCSV(AppState &state, QWidget *parent)
-    : QDialog(parent)
+    : QDialog(parent, kDialogFrame)
 {
     setObjectName(u"Form_ImportCSV"_s);
     setModal(true);

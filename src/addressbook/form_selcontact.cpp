@@ -3,6 +3,7 @@
 #include "addressbook/contactcollection.h"
 #include "addressbook/groupcollection.h"
 #include "base/appstate.h"
+#include "base/dialogframe.h"
 #include "base/messagebox.h"
 #include "contactlistmodel.h"
 #include "contactlistview.h"
@@ -62,7 +63,7 @@ template <typename W> W *named(W *widget, const char16_t *name)
 } // namespace
 
 Form_SelContact::Form_SelContact(AppState &state, QWidget *parent)
-    : QDialog(parent)
+    : QDialog(parent, kDialogFrame)
     , m_state(state)
 {
     setObjectName(u"Form_SelContact"_s);
@@ -272,7 +273,8 @@ void Form_SelContact::Remplit_LV_Carnet()
             showProgress(int(n + 1), sinceShown);
     }
     m_list->setContacts(std::move(listed), true);
-    // The picker's columns keep their creation width.
+    // Sized to what is listed now, so that no name is cut after a search.
+    m_list->AutosizeColumns();
     const int rows = m_list->model()->rowCount();
     m_count->setText(QString(m_state.Textes(kTextResultCount)).replace(u"%1"_s, QString::number(rows)));
     m_progress->hide();

@@ -2,8 +2,11 @@
 
 #include "base/messagebox.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QMessageBox>
+
+using namespace Qt::StringLiterals;
 
 namespace parlevo {
 
@@ -43,6 +46,9 @@ int showWidgetBox(const QString &text, int style)
 {
     QMessageBox box(iconOf(style), QString::fromUtf16(kMessageBoxTitle), text, buttonsOf(style),
                     QApplication::activeWindow());
+    // One spelling of "Ok" across the program, as its own windows write it.
+    if (QAbstractButton *ok = box.button(QMessageBox::Ok))
+        ok->setText(u"&Ok"_s);
     if (style & vbDefaultButton2)
         box.setDefaultButton((style & 7) == vbOKCancel ? QMessageBox::Cancel : QMessageBox::No);
     switch (box.exec()) {

@@ -15,6 +15,7 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QRegularExpressionValidator>
+#include <QStyle>
 #include <QVBoxLayout>
 
 using namespace Qt::StringLiterals;
@@ -87,7 +88,10 @@ void Form_Predefinis::buildWindow()
     m_list = named(new QListWidget(page), u"ListPredefinis");
     captionFor(labelList, m_list);
     grid->addWidget(m_list, 1, 0, 6, 1);
+    // The grid's spacings differ, so nested rows would get none: give them the style's own.
+    const int buttonGap = style()->pixelMetric(QStyle::PM_LayoutHorizontalSpacing);
     auto *buttons = new QHBoxLayout;
+    buttons->setSpacing(buttonGap);
     m_ajouter = named(new QPushButton(m_state.Textes(kTextAdd), page), u"CMD_Ajouter");
     m_modifier = named(new QPushButton(m_state.Textes(kTextModify), page), u"CMD_Modifier");
     m_supprimer = named(new QPushButton(m_state.Textes(kTextDelete), page), u"CMD_Supprimer");
@@ -113,6 +117,7 @@ void Form_Predefinis::buildWindow()
     grid->addWidget(m_textSMS, 4, 1, 2, 1);
     grid->addWidget(m_labelNBCar, 6, 1);
     auto *edit = new QHBoxLayout;
+    edit->setSpacing(buttonGap);
     edit->addStretch(1);
     m_accepter = named(new QPushButton(m_state.Textes(kTextAccept), page), u"CMD_Accepter");
     m_annuler = named(new QPushButton(m_state.Textes(kTextCancel), page), u"CMD_Annuler");

@@ -217,6 +217,8 @@ void Form_Mailing::addCopies(const std::vector<const ClassContact *> &contacts)
         copies.push_back(mailingCopy(*contact, m_state.NextKey()));
     const qsizetype added = copies.empty() ? 0 : m_colContactMailing.append(std::move(copies));
     CountContact();
+    if (added > 0)
+        AutosizeColumns();
     announceAdded(added);
 }
 
@@ -265,6 +267,8 @@ void Form_Mailing::TimerShowForm_Timer()
     m_picker.reset();
     const qsizetype added = copies.empty() ? 0 : m_colContactMailing.append(std::move(copies));
     CountContact();
+    if (added > 0)
+        AutosizeColumns();
     announceAdded(added);
 }
 
