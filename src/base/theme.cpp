@@ -1,6 +1,8 @@
 #include "theme.h"
 
 #include <QPalette>
+#include <QStyle>
+#include <QWidget>
 
 #include <cmath>
 
@@ -30,6 +32,11 @@ double contrastRatio(const QColor &a, const QColor &b)
     return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
 }
 
+int standardGap(const QWidget &widget)
+{
+    return widget.style()->pixelMetric(QStyle::PM_LayoutHorizontalSpacing, nullptr, &widget);
+}
+
 bool isDarkPalette(const QPalette &palette)
 {
     return luminance(palette.color(QPalette::Window)) < luminance(palette.color(QPalette::WindowText));
@@ -44,7 +51,6 @@ ThemeColors themeColors(const QPalette &palette)
                 .title = QColor(0x1B, 0x3A, 0x63),
                 .heading = QColor(0x1E, 0x5A, 0xA8),
                 .muted = QColor(0x5B, 0x66, 0x75),
-                .link = QColor(0x1F, 0x5F, 0xA8),
                 .statusBack = QColor(0xF5, 0xF7, 0xFA),
                 .statusText = QColor(0x33, 0x41, 0x55),
                 .focus = QColor(0x3A, 0x8D, 0xDE)};
@@ -58,7 +64,6 @@ ThemeColors themeColors(const QPalette &palette)
             .title = text,
             .heading = link,
             .muted = mix(window, text, 0.65),
-            .link = link,
             .statusBack = window.darker(110),
             .statusText = mix(window, text, 0.85),
             .focus = legibleOn(palette.color(QPalette::Highlight), window)};

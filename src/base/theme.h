@@ -3,8 +3,12 @@
 #include <QColor>
 
 class QPalette;
+class QWidget;
 
 namespace parlevo {
+
+// The gap between two buttons side by side, and between a caption and its field: the style's own.
+int standardGap(const QWidget &widget);
 
 // The colours of the program's own decoration (page card, headings, status bar). On a light
 // palette they are the program's drawn look; on a dark one they come from the palette, so every
@@ -16,7 +20,6 @@ struct ThemeColors {
     QColor title;
     QColor heading;
     QColor muted; // help lines, the menu caption
-    QColor link;
     QColor statusBack;
     QColor statusText;
     QColor focus;

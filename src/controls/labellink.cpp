@@ -165,6 +165,11 @@ void LabelLink::setUnderlined(bool underlined)
     m_label->setFont(f);
 }
 
+QColor LabelLink::linkColor(const QPalette &palette)
+{
+    return legibleOn(toQColor(kLinkColor, palette), palette.color(QPalette::Window), palette.color(QPalette::Link));
+}
+
 void LabelLink::applyColor()
 {
     QPalette p = m_label->palette();

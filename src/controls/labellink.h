@@ -18,6 +18,8 @@ class LabelLink final : public QWidget {
 public:
     // The dark blue the program's windows give their links.
     static constexpr WinColor kLinkColor = 0xC00000;
+    // That blue as drawn on palette's windows: the palette's link colour where it would not read.
+    static QColor linkColor(const QPalette &palette);
 
     explicit LabelLink(QWidget *parent = nullptr);
     Q_DISABLE_COPY_MOVE(LabelLink)

@@ -2,6 +2,7 @@
 
 #include "base/appstate.h"
 #include "base/messagebox.h"
+#include "base/theme.h"
 #include "controls/accessibility.h"
 #include "messages/predefinis.h"
 #include "outgoing.h"
@@ -15,7 +16,6 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QRegularExpressionValidator>
-#include <QStyle>
 #include <QVBoxLayout>
 
 using namespace Qt::StringLiterals;
@@ -89,7 +89,7 @@ void Form_Predefinis::buildWindow()
     captionFor(labelList, m_list);
     grid->addWidget(m_list, 1, 0, 6, 1);
     // The grid's spacings differ, so nested rows would get none: give them the style's own.
-    const int buttonGap = style()->pixelMetric(QStyle::PM_LayoutHorizontalSpacing);
+    const int buttonGap = standardGap(*this);
     auto *buttons = new QHBoxLayout;
     buttons->setSpacing(buttonGap);
     m_ajouter = named(new QPushButton(m_state.Textes(kTextAdd), page), u"CMD_Ajouter");

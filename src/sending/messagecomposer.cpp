@@ -2,7 +2,9 @@
 
 #include "addressbook/classcontact.h"
 #include "base/appstate.h"
+#include "base/theme.h"
 #include "controls/accessibility.h"
+#include "controls/labellink.h"
 #include "differer.h"
 #include "messages/form_sms.h"
 #include "messages/outgoing.h"
@@ -92,10 +94,12 @@ void MessageComposer::build(Arrangement arrangement)
     m_labelPopUp = named(new QLabel(QString(QChar(0x25BE)), this), u"LabelPopUpPRedefs");
     m_labelNbMax->setCursor(Qt::PointingHandCursor);
     m_labelNbMax->setFocusPolicy(Qt::TabFocus);
-    // The frame is always there, transparent, so that taking the focus does not move the text.
-    m_labelNbMax->setStyleSheet(
-        u"QLabel { color: #1F5FA8; text-decoration: underline; border: 1px dotted transparent; }"
-        "QLabel:focus { border-color: #1F5FA8; }"_s);
+    // Styled as the program's other links: underlined under the pointer. The frame is always
+    // there, transparent, so that taking the focus does not move the text.
+    m_labelNbMax->setAttribute(Qt::WA_Hover);
+    m_labelNbMax->setStyleSheet(u"QLabel { color: %1; border: 1px dotted transparent; }"
+                                "QLabel:hover { text-decoration: underline; } QLabel:focus { border-color: %1; }"_s.arg(
+                                    LabelLink::linkColor(palette()).name()));
     m_labelPopUp->setCursor(Qt::PointingHandCursor);
     // The arrow, a glyph only, is named after the link for screen readers.
     m_labelPopUp->setAccessibleName(m_labelNbMax->text());
@@ -120,15 +124,20 @@ void MessageComposer::build(Arrangement arrangement)
     m_cmdAppercu = named(new QPushButton(m_state.Textes(kTextPreview), this), u"CMD_Appercu");
     m_commandEnvoyer = named(new QPushButton(m_state.Textes(kTextSend), this), u"CommandEnvoyer");
 
+    // The grid's spacings differ, so its nested rows would get none of their own.
+    const int gap = standardGap(*this);
     auto *header = new QHBoxLayout;
+    header->setSpacing(gap);
     header->addStretch(1);
     header->addWidget(m_labelNbMax);
     header->addWidget(m_labelPopUp);
     auto *countRow = new QHBoxLayout;
+    countRow->setSpacing(gap);
     countRow->addWidget(m_labelNBCar);
     countRow->addStretch(1);
     countRow->addWidget(m_labelCodage);
     auto *when = new QHBoxLayout;
+    when->setSpacing(gap);
     if (!senderFirst) {
         when->addWidget(m_checkDifferer);
         when->addSpacing(16);
@@ -140,6 +149,7 @@ void MessageComposer::build(Arrangement arrangement)
     when->addWidget(m_pickerTime);
     when->addStretch(1);
     auto *sendRow = new QHBoxLayout;
+    sendRow->setSpacing(gap);
     sendRow->addWidget(labelEnvoyer);
     sendRow->addStretch(1);
     sendRow->addWidget(m_cmdAppercu);
