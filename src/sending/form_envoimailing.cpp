@@ -1,6 +1,7 @@
 #include "form_envoimailing.h"
 
 #include "base/appstate.h"
+#include "base/dialogframe.h"
 #include "base/filedialog.h"
 #include "base/messagebox.h"
 #include "base/shared.h"
@@ -83,7 +84,7 @@ private:
 };
 
 Form_EnvoiMailing::Form_EnvoiMailing(AppState &state, QWidget *owner)
-    : QWidget(owner, Qt::Dialog)
+    : QWidget(owner, kDialogFrame)
     , m_state(state)
 {
     setObjectName(u"Form_EnvoiMailing"_s);
