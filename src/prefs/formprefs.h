@@ -1,11 +1,13 @@
 #pragma once
 
 #include "base/activitywindow.h"
+#include "base/config.h"
 
 #include <array>
 
 class QCheckBox;
 class QLineEdit;
+class QSpinBox;
 class QTimer;
 
 namespace parlevo {
@@ -27,6 +29,8 @@ public:
 
 private:
     QLineEdit *addField(const char16_t *labelName, const QString &label, const char16_t *editName);
+    QSpinBox *addNumber(const QString &label, const char16_t *editName, int minimum, int maximum,
+                        qint32 Config::*value);
 
     AppState &m_state;
     QLineEdit *m_expediteur;
@@ -34,6 +38,8 @@ private:
     QLineEdit *m_password;
     QTimer *m_accountSettled;
     std::array<QCheckBox *, kColumnCount> m_columns{};
+    QSpinBox *m_perMinute;
+    QSpinBox *m_parallel;
 };
 
 } // namespace parlevo

@@ -3,11 +3,19 @@
 #include "simulatorprocess.h"
 #include "testdatadir.h"
 
+#include <QMap>
 #include <QProcess>
+#include <QRandomGenerator>
+#include <QRegularExpression>
 #include <QTcpServer>
 #include <QTest>
 
 #include <optional>
+
+#ifdef Q_OS_UNIX
+#include <csignal>
+#include <sys/types.h>
+#endif
 
 using namespace Qt::StringLiterals;
 
@@ -34,6 +42,20 @@ bool prepare(const TestDataDir &dir)
                                                          "amis;;;Paul;Petit;0611111111\r\n"
                                                          "Amis;Sté;;Zoé;Martin;0622222222\r\n"
                                                          "Travail;;;Luc;Bon;0633333333\r\n");
+}
+
+QByteArray numberOf(int row)
+{
+    return "06" + QByteArray::number(row).rightJustified(8, '0');
+}
+
+// A mailing file of rows named A, numbered 0600000000, 0600000001...
+QByteArray numberedList(int rows)
+{
+    QByteArray list;
+    for (int i = 0; i < rows; ++i)
+        list += ";;;;A;" + numberOf(i) + "\r\n";
+    return list;
 }
 
 } // namespace
@@ -195,6 +217,88 @@ private slots:
         QVERIFY2(sent >= lines.size() - 1 && sent <= lines.size() && sent < 6, qPrintable(QString::number(sent)));
     }
 
+#ifdef Q_OS_UNIX
+    // Ctrl+C ends the run once the SMS in flight have their answers: every row is in the results
+    // file, in list order, those never started as not sent, and the exit status says it stopped.
+    void interruptStopsAfterTheSmsInFlight()
+    {
+        TestDataDir dir;
+        QVERIFY(prepare(dir));
+        constexpr int kRows = 40;
+        QVERIFY(dir.write(u"liste.kxg"_s, numberedList(kRows)));
+        SimulatorProcess sim({u"--account"_s, kMail + u":demo:500"_s, u"--delay-ms"_s, u"100"_s});
+        QVERIFY(sim.isRunning());
+        QProcess process;
+        parlevo::test::startCli(process,
+                                {u"--data-dir"_s, dir.path(), u"mailing"_s, u"send"_s, dir.filePath(u"liste.kxg"_s),
+                                 u"--message"_s, u"x"_s, u"--parallel"_s, u"2"_s, u"--results"_s,
+                                 dir.filePath(u"r.csv"_s)},
+                                sim.baseUrl());
+        QTRY_VERIFY_WITH_TIMEOUT(dir.read(u"r.csv"_s).count("\r\n") >= 4, 10000);
+        ::kill(pid_t(process.processId()), SIGINT);
+        QVERIFY(process.waitForFinished(10000));
+        QCOMPARE(process.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(process.exitCode(), 130);
+        const QList<QByteArray> lines = dir.read(u"r.csv"_s).split('\n');
+        QCOMPARE(lines.size(), kRows + 2); // the header, the rows, and nothing after the last break
+        const qsizetype sent = sim.outbox().size();
+        QVERIFY2(sent >= 4 && sent < kRows, qPrintable(QString::number(sent)));
+        for (int i = 0; i < kRows; ++i) {
+            const QByteArray expected = i < sent ? ",80,Le message a été envoyé,accepted\r"
+                                                 : ",0,Non envoyé : l'envoi a été arrêté avant ce SMS,not_sent\r";
+            QCOMPARE(lines[i + 1], numberOf(i) + ",A" + expected);
+        }
+    }
+
+    // A run killed at any moment, then taken up again, sends every row once: the gateway sees no
+    // number twice, and the only rows it never sees are those the journal left unknown (at most
+    // one per request in flight), which a resume does not send without --include-unknown.
+    void killedRunResumesWithoutDoubles()
+    {
+        TestDataDir dir;
+        QVERIFY(prepare(dir));
+        constexpr int kRows = 2000;
+        constexpr int kParallel = 4;
+        QVERIFY(dir.write(u"liste.kxg"_s, numberedList(kRows)));
+        SimulatorProcess sim({u"--account"_s, kMail + u":demo:100000"_s, u"--delay-ms"_s, u"3"_s, u"--verbose"_s});
+        QVERIFY(sim.isRunning());
+        QProcess process;
+        parlevo::test::startCli(process,
+                                {u"--data-dir"_s, dir.path(), u"mailing"_s, u"send"_s, dir.filePath(u"liste.kxg"_s),
+                                 u"--message"_s, u"x"_s, u"--parallel"_s, QString::number(kParallel)},
+                                sim.baseUrl());
+        QVERIFY(process.waitForStarted());
+        // Somewhere in the run, after its first SMS.
+        QTRY_VERIFY_WITH_TIMEOUT(!sim.outbox().isEmpty(), 10000);
+        QTest::qWait(QRandomGenerator::global()->bounded(50, 1500));
+        process.kill();
+        QVERIFY(process.waitForFinished(5000));
+        const qsizetype beforeResume = sim.outbox().size();
+        QVERIFY2(beforeResume < kRows, "the run ended before it was killed");
+
+        const Run resumed = cli(sim.baseUrl(), {u"--data-dir"_s, dir.path(), u"mailing"_s, u"resume"_s});
+        QVERIFY2(resumed.status == 0, qPrintable(resumed.err));
+        QMap<QString, int> requests;
+        static const QRegularExpression numero(u"numero=(\\d+)"_s);
+        for (const QString &line : sim.log().split(u'\n')) {
+            const auto match = numero.match(line);
+            if (match.hasMatch())
+                ++requests[match.captured(1)];
+        }
+        for (auto it = requests.cbegin(); it != requests.cend(); ++it)
+            QVERIFY2(it.value() == 1, qPrintable(it.key() + u" requested twice"_s));
+        const qsizetype neverSeen = kRows - requests.size();
+        QVERIFY2(neverSeen <= kParallel, qPrintable(QString::number(neverSeen)));
+        static const QRegularExpression unknownCount(u"(\\d+) row\\(s\\) left without an answer"_s);
+        const auto told = unknownCount.match(resumed.err);
+        const int unknown = told.hasMatch() ? told.captured(1).toInt() : 0;
+        QVERIFY2(unknown >= neverSeen && unknown <= kParallel, qPrintable(resumed.err));
+        QCOMPARE(sim.outbox().size(), requests.size());
+        // The run is complete now: nothing is left to take up.
+        QCOMPARE(cli(sim.baseUrl(), {u"--data-dir"_s, dir.path(), u"mailing"_s, u"resume"_s}).status, 64);
+    }
+#endif
+
     // A results file that cannot be read or is not one: a usage error and nothing sent.
     void retryFailedBadFile_data()
     {
@@ -236,6 +340,12 @@ private slots:
         QTest::newRow("empty group") << QStringList{u"--group"_s, u"Personne"_s, u"--message"_s, u"x"_s};
         QTest::newRow("bad date") << QStringList{u"--group"_s, u"Amis"_s, u"--message"_s,
                                                  u"x"_s,       u"--at"_s, u"demain"_s};
+        const QStringList group{u"--group"_s, u"Amis"_s, u"--message"_s, u"x"_s};
+        QTest::newRow("parallel 0") << group + QStringList{u"--parallel"_s, u"0"_s};
+        QTest::newRow("parallel 9") << group + QStringList{u"--parallel"_s, u"9"_s};
+        QTest::newRow("parallel not a number") << group + QStringList{u"--parallel"_s, u"four"_s};
+        QTest::newRow("negative rate") << group + QStringList{u"--rate"_s, u"-1"_s};
+        QTest::newRow("rate not a number") << group + QStringList{u"--rate"_s, u"1.5"_s};
     }
     void usageErrors()
     {
