@@ -6,7 +6,6 @@
 #include "base/shared.h"
 #include "controls/wincolor.h"
 #include "sendingcontrols.h"
-#include "sendjournal.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -197,21 +196,8 @@ SendRunSummary Form_EnvoiMailing::Send(const MailingSource &source, const QStrin
     SendRunOptions options;
     options.parallel = m_state.config().ParallelRequests;
     options.perMinute = m_state.config().MaxSmsPerMinute;
-    // Each SMS is recorded before it leaves, so that a run cut short by a crash can be taken up
-    // again; where nothing can be written the run goes all the same, as every save of this
-    // directory is then given up.
-    JournalHead head{QString(), QDateTime(), source.sender(), source.message(), differer, {}};
-    for (qsizetype row = 0, count = source.rowCount(); row < count; ++row) {
-        const ClassContact *contact = source.contactAt(row);
-        head.rows.push_back(contact ? *contact : ClassContact{});
-    }
-    QString journalError;
-    const std::unique_ptr<SendJournal> journal = SendJournal::create(m_state.dataDir(), head, &journalError);
-    options.journal = journal.get();
     const SendRunSummary summary =
         runMailing(m_state.Gateway(), m_state.textTable(), recorded, differer, observer, options);
-    if (journal)
-        journal->recordEnd(!summary.stopped);
     m_pause->setEnabled(false);
     m_arreter->setEnabled(false);
     flush();
