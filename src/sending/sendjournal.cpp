@@ -243,7 +243,8 @@ std::optional<JournalContent> readJournal(const QByteArray &bytes, QString *erro
         } else if (word == u"rows" && !rowCount) {
             bool ok = false;
             const qsizetype count = rest.toLongLong(&ok);
-            if (ok && count >= 0) {
+            // Each row has its line: a larger count is damage, and would only exhaust memory.
+            if (ok && count >= 0 && count <= lines.size()) {
                 rowCount = count;
                 head.rows.resize(std::size_t(count));
                 haveRow.assign(std::size_t(count), false);
