@@ -7,6 +7,7 @@
 #include <QRandomGenerator>
 
 #include <algorithm>
+#include <future>
 
 using namespace Qt::StringLiterals;
 
@@ -135,6 +136,7 @@ std::unique_ptr<SendJournal> SendJournal::create(const QString &dataDir, Journal
         *error = journal->m_file.fileName() + u": "_s + journal->m_file.errorString();
         return nullptr;
     }
+    journal->startWriter();
     QStringList files = journalFiles(dataDir);
     while (files.size() > kKeptRuns)
         QFile::remove(files.takeFirst());
@@ -148,6 +150,7 @@ std::unique_ptr<SendJournal> SendJournal::reopen(const QString &path, QString *e
         *error = path + u": "_s + journal->m_file.errorString();
         return nullptr;
     }
+    journal->startWriter();
     return journal;
 }
 
@@ -156,40 +159,111 @@ qsizetype SendJournal::journalRow(qsizetype runRow) const
     return m_rowMap.empty() ? runRow : m_rowMap[std::size_t(runRow)];
 }
 
-bool SendJournal::append(const QString &record, bool durable)
+SendJournal::~SendJournal()
 {
-    const QByteArray bytes = checked(record);
-    if (m_file.write(bytes) != bytes.size())
-        return false;
-    return durable ? syncToDisk(m_file) : m_file.flush();
+    if (!m_writer.joinable())
+        return;
+    {
+        const std::lock_guard lock(m_mutex);
+        m_closing = true;
+    }
+    m_wake.notify_one();
+    m_writer.join();
 }
 
-bool SendJournal::recordStarted(std::span<const qsizetype> runRows)
+void SendJournal::startWriter()
+{
+    m_writer = std::thread([this] { writerLoop(); });
+}
+
+void SendJournal::writerLoop()
+{
+    for (;;) {
+        std::deque<Pending> batch;
+        {
+            std::unique_lock lock(m_mutex);
+            m_wake.wait(lock, [this] { return m_closing || !m_queue.empty(); });
+            if (m_queue.empty())
+                return;
+            batch.swap(m_queue);
+        }
+        // Everything waiting goes down in one trip; the disk is waited for when one line asks.
+        QByteArray bytes;
+        bool durable = false;
+        for (const Pending &pending : batch) {
+            bytes += pending.bytes;
+            durable = durable || pending.durable;
+        }
+        bool ok = !m_failed && m_file.write(bytes) == bytes.size();
+        ok = ok && (durable ? syncToDisk(m_file) : m_file.flush());
+        // A journal with a hole would mislead a resume: nothing more is written once one fails.
+        m_failed = m_failed || !ok;
+        for (const Pending &pending : batch) {
+            if (pending.written)
+                pending.written(ok);
+        }
+    }
+}
+
+void SendJournal::enqueue(Pending pending)
+{
+    {
+        const std::lock_guard lock(m_mutex);
+        m_queue.push_back(std::move(pending));
+    }
+    m_wake.notify_one();
+}
+
+bool SendJournal::appendAndWait(const QByteArray &bytes)
+{
+    std::promise<bool> written;
+    std::future<bool> result = written.get_future();
+    enqueue({bytes, true, [&written](bool ok) { written.set_value(ok); }});
+    return result.get();
+}
+
+QByteArray SendJournal::startedLines(std::span<const qsizetype> runRows) const
 {
     QByteArray bytes;
     const QString at = now();
     for (qsizetype row : runRows)
         bytes += checked(u"sent "_s + QString::number(journalRow(row)) + u' ' + at);
-    // One trip to the disk for every request about to leave together.
-    return m_file.write(bytes) == bytes.size() && syncToDisk(m_file);
+    return bytes;
+}
+
+bool SendJournal::recordStarted(std::span<const qsizetype> runRows)
+{
+    return appendAndWait(startedLines(runRows));
+}
+
+void SendJournal::recordStartedLater(std::span<const qsizetype> runRows, QObject *context,
+                                     std::function<void(bool)> done)
+{
+    enqueue({startedLines(runRows), true, [context, done = std::move(done)](bool ok) {
+                 QMetaObject::invokeMethod(
+                     context, [done, ok] { done(ok); }, Qt::QueuedConnection);
+             }});
 }
 
 bool SendJournal::recordDone(qsizetype runRow, const SendReply &reply)
 {
-    return append(u"done "_s + QString::number(journalRow(runRow)) + u' ' + QString::number(reply.code) + u' ' +
-                      outcomeKeyword(reply.outcome) + u' ' + now(),
-                  false);
+    // A lost outcome only makes its row unknown: it is not waited for.
+    enqueue({checked(u"done "_s + QString::number(journalRow(runRow)) + u' ' + QString::number(reply.code) + u' ' +
+                     outcomeKeyword(reply.outcome) + u' ' + now()),
+             false,
+             {}});
+    return true;
 }
 
 bool SendJournal::recordResumed()
 {
-    return append(u"resumed "_s + now(), true);
+    return appendAndWait(checked(u"resumed "_s + now()));
 }
 
 bool SendJournal::recordEnd(bool complete)
 {
     const QString how = complete ? u"complete"_s : u"stopped"_s;
-    return append(QString(u"end "_s + how + u' ' + now()), true);
+    return appendAndWait(checked(QString(u"end "_s + how + u' ' + now())));
 }
 
 std::optional<JournalContent> readJournal(const QByteArray &bytes, QString *error)

@@ -8,10 +8,17 @@
 #include <QString>
 #include <QStringList>
 
+#include <condition_variable>
+#include <deque>
+#include <functional>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <span>
+#include <thread>
 #include <vector>
+
+class QObject;
 
 namespace parlevo {
 
@@ -29,9 +36,16 @@ struct JournalHead {
 // a line, only ever appended. Each SMS is recorded before its request leaves, flushed to the disk
 // first, and again with its outcome; a run killed at any moment can then be taken up again
 // without sending any SMS twice. Each line ends with a check value, so a damaged line is seen.
+//
+// The lines are written by a thread of the journal's own, in the order they were given: waiting
+// for the disk then holds back no answer of the gateway, and the requests that become ready while
+// the disk is busy go down together in its next trip.
 class SendJournal final {
 public:
     static constexpr int kKeptRuns = 100;
+    ~SendJournal();
+    SendJournal(const SendJournal &) = delete;
+    SendJournal &operator=(const SendJournal &) = delete;
 
     // Starts the journal of a new run (its id and start time are set here) and removes the oldest
     // journals beyond kKeptRuns; nothing, with the reason, when the file cannot be written.
@@ -46,6 +60,9 @@ public:
     // Records that these rows' requests are about to leave, and returns once the lines are on the
     // disk; false when they could not be written: the requests must not leave then.
     bool recordStarted(std::span<const qsizetype> runRows);
+    // The same without waiting: done is called later, in context's thread, once the lines are on
+    // the disk (true) or could not be written (false). context must outlive the call.
+    void recordStartedLater(std::span<const qsizetype> runRows, QObject *context, std::function<void(bool)> done);
     // Records a row's outcome (written through to the system, not waited for on the disk: a lost
     // outcome only makes the row unknown).
     bool recordDone(qsizetype runRow, const SendReply &reply);
@@ -56,12 +73,29 @@ public:
     QString path() const { return m_file.fileName(); }
 
 private:
+    struct Pending {
+        QByteArray bytes;
+        bool durable = false;
+        std::function<void(bool)> written; // called in the writer thread
+    };
+
     explicit SendJournal(const QString &path);
-    bool append(const QString &record, bool durable);
+    void startWriter();
+    void writerLoop();
+    void enqueue(Pending pending);
+    bool appendAndWait(const QByteArray &bytes);
+    QByteArray startedLines(std::span<const qsizetype> runRows) const;
     qsizetype journalRow(qsizetype runRow) const;
 
+    // Used by the writer thread only, once it runs.
     QFile m_file;
     std::vector<qsizetype> m_rowMap;
+    std::mutex m_mutex;
+    std::condition_variable m_wake;
+    std::deque<Pending> m_queue;
+    bool m_closing = false;
+    bool m_failed = false;
+    std::thread m_writer;
 };
 
 // Where a row of a journaled run stands.

@@ -87,6 +87,8 @@ private:
     // Observers may let events run; a pump asked for meanwhile runs once this one is over.
     void pump()
     {
+        if (m_finished)
+            return;
         if (m_pumping) {
             m_pumpAgain = true;
             return;
@@ -135,6 +137,9 @@ private:
             m_waitTimer.start(kPollMs);
             return;
         }
+        // The pace counts from the moment a request leaves: one waits for the disk at a time.
+        if (m_options.perMinute > 0 && m_waitingForDisk > 0)
+            return;
         if (const qint64 wait = paceWait(); wait > 0) {
             // Short waits, so that a stop or a pause asked meanwhile is seen at once.
             m_waitTimer.start(int(std::min<qint64>(wait, kPollMs)));
@@ -147,25 +152,55 @@ private:
         std::vector<qsizetype> batch;
         for (qsizetype i = 0; i < count; ++i)
             batch.push_back(m_nextStart + i);
-        if (m_options.journal && !m_options.journal->recordStarted(batch)) {
-            // An SMS that could not be recorded does not leave.
-            m_summary.journalFailed = true;
-            m_summary.stopped = true;
-            m_stopStarting = true;
+        // The places are taken now; the requests leave once the journal has them on the disk.
+        m_nextStart += count;
+        m_inFlight += int(count);
+        if (!m_options.journal) {
+            for (qsizetype row : batch)
+                startRow(row);
             return;
         }
-        for (qsizetype row : batch)
-            startRow(row);
+        ++m_waitingForDisk;
+        m_options.journal->recordStartedLater(batch, &m_loop, [this, batch](bool written) {
+            --m_waitingForDisk;
+            for (qsizetype row : batch) {
+                if (written)
+                    startRow(row);
+                else
+                    notStarted(row);
+            }
+            schedulePump();
+        });
+    }
+
+    // A row whose start could not be recorded does not leave, and nothing more starts.
+    void notStarted(qsizetype row)
+    {
+        --m_inFlight;
+        m_summary.journalFailed = true;
+        m_summary.stopped = true;
+        m_stopStarting = true;
+        const SendReply reply{0, SendOutcome::NotSent};
+        slotOf(row).reply = reply;
+        count(reply.outcome);
+        schedulePump();
+    }
+
+    Row &slotOf(qsizetype row)
+    {
+        // Rows are read in list order, each once, as their place is taken.
+        while (qsizetype(m_rows.size()) <= row - m_nextReport) {
+            const qsizetype next = m_nextReport + qsizetype(m_rows.size());
+            const ClassContact *found = next < m_source.rowCount() ? m_source.contactAt(next) : nullptr;
+            Row &slot = m_rows.emplace_back(Row{found ? *found : ClassContact{}, QString(), std::nullopt});
+            slot.number = DigitsOnly(slot.contact.Phone);
+        }
+        return m_rows[std::size_t(row - m_nextReport)];
     }
 
     void startRow(qsizetype row)
     {
-        const ClassContact none;
-        const ClassContact *found = row < m_source.rowCount() ? m_source.contactAt(row) : nullptr;
-        Row &slot = m_rows.emplace_back(Row{found ? *found : none, QString(), std::nullopt});
-        slot.number = DigitsOnly(slot.contact.Phone);
-        ++m_nextStart;
-        ++m_inFlight;
+        Row &slot = slotOf(row);
         if (m_options.perMinute > 0) {
             m_started.push_back(m_clock.elapsed());
             if (qsizetype(m_started.size()) > m_options.perMinute)
@@ -180,7 +215,7 @@ private:
     void rowEnded(qsizetype row, const SendReply &reply)
     {
         --m_inFlight;
-        m_rows[std::size_t(row - m_nextReport)].reply = reply;
+        slotOf(row).reply = reply;
         if (m_options.journal)
             m_options.journal->recordDone(row, reply);
         count(reply.outcome);
@@ -217,6 +252,9 @@ private:
 
     void finishRun()
     {
+        // Observers may let events run while told of the last rows: nothing may start again.
+        m_finished = true;
+        m_waitTimer.stop();
         const ClassContact none;
         const SendReply notSent{0, SendOutcome::NotSent};
         const QString text = replyText(m_textes, notSent);
@@ -226,8 +264,6 @@ private:
             count(SendOutcome::NotSent);
             m_observer.rowDone(row, contact, DigitsOnly(contact.Phone), notSent, text);
         }
-        m_finished = true;
-        m_waitTimer.stop();
         m_loop.quit();
     }
 
@@ -243,7 +279,9 @@ private:
     std::deque<Row> m_rows;
     qsizetype m_nextStart = 0;
     qsizetype m_nextReport = 0;
+    // Rows whose place is taken: their request is under way or waits for the journal.
     int m_inFlight = 0;
+    int m_waitingForDisk = 0;
     bool m_stopStarting = false;
     bool m_pumping = false;
     bool m_pumpAgain = false;

@@ -233,6 +233,7 @@ private slots:
         options.journal = journal.get();
         runMailing(*gateway, m_textes, fixedMailingSource(rows, head.sender, head.message), head.differer, recorder,
                    options);
+        QVERIFY(journal->recordEnd(false));
         const auto content = readJournal(dir.read(u"Journal/"_s + head.runId + u".journal"_s), &error);
         QVERIFY2(content, qPrintable(error));
         QCOMPARE(content->head.runId, head.runId);
