@@ -17,6 +17,7 @@ enum ExitStatus : int {
     kUnreachable = 2, // no usable reply from the gateway
     kRefused = 3,     // the gateway refused (any other code)
     kNoAnswer = 4,    // the request left but no complete answer came in time: the SMS may have been sent
+    kStopped = 130,   // a mailing stopped by Ctrl+C or SIGTERM before every row was sent
     kUsageError = 64, // wrong command line
 };
 

@@ -18,11 +18,14 @@
 #include "sending/creditcheck.h"
 #include "sending/mailingfile.h"
 #include "sending/mailingresults.h"
+#include "sending/sendjournal.h"
 #include "sending/sendrun.h"
+#include "stopsignal.h"
 
 #include <QCommandLineParser>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 
 #include <cstdio>
 
@@ -48,19 +51,17 @@ public:
     }
 
     void runStarted(qsizetype total) override { drawBar(0, total); }
-    void rowStarted(qsizetype, const ClassContact &contact, const QString &recipient) override
-    {
-        m_recipient = recipient;
-        m_contact = contact;
-    }
-    void rowDone(qsizetype, const QString &number, const SendReply &reply, const QString &result) override
+    void rowStarted(qsizetype, const ClassContact &, const QString &) override {}
+    void rowDone(qsizetype, const ClassContact &contact, const QString &number, const SendReply &reply,
+                 const QString &result) override
     {
         if (m_bar)
             std::fputs("\r\033[K", stderr);
-        out(m_recipient.trimmed() + u" : "_s + result);
-        writeResults(cliResultsLine(number, MailingResult{m_contact, reply.code, result, reply.outcome}));
+        out(recipientText(contact).trimmed() + u" : "_s + result);
+        writeResults(cliResultsLine(number, MailingResult{contact, reply.code, result, reply.outcome}));
     }
     void progress(qsizetype done, qsizetype total) override { drawBar(done, total); }
+    bool stopRequested() const override { return StopSignal::requested(); }
     void finish(qsizetype done, qsizetype total)
     {
         if (m_bar)
@@ -97,16 +98,104 @@ private:
     bool m_bar;
     QFile *m_results;
     bool m_resultsWritten = true;
-    QString m_recipient;
-    ClassContact m_contact;
 };
 
-} // namespace
+// The options of a run's pace and the file of its results, shared by send and resume.
+struct RunOptions {
+    QCommandLineOption results{QStringLiteral("results"),
+                               QStringLiteral("Writes the results as CSV (number, full name, code, text, outcome), "
+                                              "row by row."),
+                               QStringLiteral("FILE.csv")};
+    QCommandLineOption rate{QStringLiteral("rate"),
+                            QStringLiteral("At most N SMS a minute, evenly spaced (default 0: no limit)."),
+                            QStringLiteral("N")};
+    QCommandLineOption parallel{QStringLiteral("parallel"),
+                                QStringLiteral("Up to K requests at once, 1 to 8 (default 1). With more than one, "
+                                               "a reply 83 (no credit) stops starting new rows."),
+                                QStringLiteral("K")};
 
-int mailing(const QString &globalDataDir, const QStringList &arguments)
+    // The run's options; nothing, with the usage error's text, when a value is wrong.
+    std::optional<SendRunOptions> read(const QCommandLineParser &parser, QString *error) const
+    {
+        SendRunOptions options;
+        bool ok = true;
+        if (parser.isSet(parallel)) {
+            options.parallel = parser.value(parallel).toInt(&ok);
+            if (!ok || options.parallel < 1 || options.parallel > SendRunOptions::kMaxParallel) {
+                *error = u"--parallel wants a number from 1 to 8, not "_s + parser.value(parallel);
+                return std::nullopt;
+            }
+        }
+        if (parser.isSet(rate)) {
+            options.perMinute = parser.value(rate).toInt(&ok);
+            if (!ok || options.perMinute < 0) {
+                *error = u"--rate wants a number of SMS a minute (0 for no limit), not "_s + parser.value(rate);
+                return std::nullopt;
+            }
+        }
+        return options;
+    }
+};
+
+// What a run sends: the rows, and the texts and deferred value read for all of them.
+struct RunPlan {
+    std::vector<ClassContact> rows;
+    QString sender;
+    QString message;
+    QString differer;
+};
+
+// Sends the plan, recording each SMS in the journal, and gives the exit status of the run.
+int sendPlan(AppState &state, const RunPlan &plan, SendRunOptions options, SendJournal &journal,
+             const QString &resultsPath)
 {
-    if (arguments.isEmpty() || arguments.first() != u"send")
-        return usage(u"mailing wants the sub-command send"_s, u"mailing"_s);
+    const QString sent = textToSend(state.textTable(), plan.sender, plan.message, ClassContact{});
+    err(smsCodingLine(state.textTable(), analyseSmsText(sent)));
+    // One balance request before many sends; a credit that cannot be had warns of nothing.
+    const QString warning = creditWarning(state.textTable(), creditFromSolde(state.Gateway().Solde()),
+                                          mailingSmsCount(static_cast<qint64>(plan.rows.size()), sent));
+    if (!warning.isEmpty())
+        err(warning);
+    const MailingSource source = fixedMailingSource(plan.rows, plan.sender, plan.message);
+    // The results file is opened before the first SMS: a run that cannot be recorded is not started.
+    std::unique_ptr<QFile> resultsFile;
+    if (!resultsPath.isEmpty()) {
+        resultsFile = std::make_unique<QFile>(resultsPath);
+        if (!resultsFile->open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+            err(u"parlevo-cli: cannot write "_s + resultsPath + u": "_s + resultsFile->errorString());
+            return kFailure;
+        }
+    }
+    const StopSignal stopSignal;
+    TerminalRun terminal(state.textTable(), stderrIsTerminal(), resultsFile.get());
+    options.journal = &journal;
+    const SendRunSummary summary =
+        runMailing(state.Gateway(), state.textTable(), source, plan.differer, terminal, options);
+    journal.recordEnd(!summary.stopped);
+    terminal.finish(summary.done, summary.total);
+    if (resultsFile)
+        resultsFile->close();
+    if (resultsFile && (!terminal.resultsWritten() || resultsFile->error() != QFileDevice::NoError)) {
+        err(u"parlevo-cli: cannot write "_s + resultsPath);
+        return kFailure;
+    }
+    if (summary.journalFailed) {
+        err(u"parlevo-cli: cannot write the journal "_s + journal.path() + u"; the run was stopped"_s);
+        return kFailure;
+    }
+    if (summary.stopped) {
+        err(u"parlevo-cli: stopped; 'mailing resume' sends the %1 SMS not sent"_s.arg(summary.notSent));
+        return kStopped;
+    }
+    if (summary.unknown > 0)
+        return kNoAnswer;
+    if (summary.unreachable > 0)
+        return kUnreachable;
+    return summary.refused > 0 ? kRefused : kAccepted;
+}
+
+int sendMailing(const QString &globalDataDir, const QStringList &arguments)
+{
     QCommandLineParser parser;
     const QCommandLineOption group(QStringLiteral("group"),
                                    QStringLiteral("Sends to every contact of this address book group (exact name)."),
@@ -115,10 +204,7 @@ int mailing(const QString &globalDataDir, const QStringList &arguments)
     const QCommandLineOption &message = messageOptions.message;
     const QCommandLineOption &from = messageOptions.from;
     const QCommandLineOption &at = messageOptions.at;
-    const QCommandLineOption results(
-        QStringLiteral("results"),
-        QStringLiteral("Writes the results as CSV (number, full name, code, text, outcome), row by row."),
-        QStringLiteral("FILE.csv"));
+    const RunOptions runOptions;
     const QCommandLineOption retryFailed(
         QStringLiteral("retry-failed"),
         QStringLiteral("Sends only to the rows of a results file (--results or the app's export) refused by the "
@@ -128,20 +214,24 @@ int mailing(const QString &globalDataDir, const QStringList &arguments)
         QStringLiteral("include-unknown"),
         QStringLiteral("With --retry-failed, also sends to the rows that got no answer in time (they may have "
                        "been sent already)."));
-    parser.addOptions({group, message, from, at, results, retryFailed, includeUnknown});
+    parser.addOptions({group, message, from, at, runOptions.results, runOptions.rate, runOptions.parallel, retryFailed,
+                       includeUnknown});
     parser.addPositionalArgument(QStringLiteral("FILE.kxg"), QStringLiteral("A mailing file saved by the app."));
     int status = kAccepted;
     if (!parseCommand(parser, u"mailing send"_s,
-                      u"Sends one SMS to every row of a mailing file, or to every contact of a group, one\n"
-                      u"after the other, with the rules of the desktop mailing: the sender prefix, the\n"
-                      u"160-character cut, the number's digits, the same deferred value for every row.\n"
-                      u"Prints one result line per recipient. Before sending, prints on standard error the\n"
-                      u"text's coding and number of SMS, and a warning when the gateway tells a credit below\n"
-                      u"the SMS the mailing takes; the mailing is sent all the same. With --results, each row\n"
-                      u"is written to the file as soon as it has its outcome. Exit status: 0 every SMS\n"
-                      u"accepted, 3 some refused, 2 some never reached the gateway, 4 some got no answer in\n"
-                      u"time and may have been sent, 1 results file not written, 64 usage error."_s,
-                      arguments.mid(1), &status, 1))
+                      u"Sends one SMS to every row of a mailing file, or to every contact of a group, with\n"
+                      u"the rules of the desktop mailing: the sender prefix, the 160-character cut, the\n"
+                      u"number's digits, the same deferred value for every row. Prints one result line per\n"
+                      u"recipient, in list order. Before sending, prints on standard error the text's coding\n"
+                      u"and number of SMS, and a warning when the gateway tells a credit below the SMS the\n"
+                      u"mailing takes; the mailing is sent all the same. With --results, each row is written\n"
+                      u"to the file as soon as it has its outcome. Every SMS is recorded in the data\n"
+                      u"directory's Journal folder before it leaves; Ctrl+C (or SIGTERM) stops the run once\n"
+                      u"the SMS in flight have their answers, and 'mailing resume' sends the rest. Exit\n"
+                      u"status: 0 every SMS accepted, 3 some refused, 2 some never reached the gateway, 4 some\n"
+                      u"got no answer in time and may have been sent, 130 stopped, 1 results file or journal\n"
+                      u"not written, 64 usage error."_s,
+                      arguments, &status, 1))
         return status;
     const QStringList files = parser.positionalArguments();
     if (parser.isSet(includeUnknown) && !parser.isSet(retryFailed))
@@ -155,11 +245,13 @@ int mailing(const QString &globalDataDir, const QStringList &arguments)
     const auto deferred = messageOptions.differer(parser);
     if (!deferred)
         return usage(u"--at wants \"YYYY-MM-DD HH:MM\", not "_s + parser.value(at), u"mailing send"_s);
-    const QString differer = *deferred;
+    QString optionError;
+    const auto options = runOptions.read(parser, &optionError);
+    if (!options)
+        return usage(optionError, u"mailing send"_s);
 
     auto state = loadState(parser.isSet(dataDirOption()) ? parser.value(dataDirOption()) : globalDataDir);
-    const auto nextKey = [&state] { return state->NextKey(); };
-    std::vector<std::unique_ptr<ClassContact>> rows;
+    RunPlan plan;
     if (parser.isSet(retryFailed)) {
         const QString path = parser.value(retryFailed);
         QString reason;
@@ -170,14 +262,13 @@ int mailing(const QString &globalDataDir, const QStringList &arguments)
         const auto previous = readResultsFile(*bytes, &error);
         if (!previous)
             return usage(path + u" is not a results file: "_s + error, u"mailing send"_s);
-        for (const ClassContact &contact : failedContacts(*previous, parser.isSet(includeUnknown)))
-            rows.push_back(mailingCopy(contact, nextKey()));
+        plan.rows = failedContacts(*previous, parser.isSet(includeUnknown));
         const qsizetype unknown = unknownCount(*previous);
         if (unknown > 0 && !parser.isSet(includeUnknown))
             err(u"parlevo-cli: %1 row(s) of %2 got no answer in time and may have been sent; "
                 u"--include-unknown sends them again"_s.arg(unknown)
                     .arg(path));
-        if (rows.empty()) {
+        if (plan.rows.empty()) {
             err(u"parlevo-cli: nothing to send again in "_s + path);
             return kAccepted;
         }
@@ -187,10 +278,12 @@ int mailing(const QString &globalDataDir, const QStringList &arguments)
         QString reason;
         if (!readWholeFile(files.first(), &reason))
             return usage(cannotRead(files.first(), reason), u"mailing send"_s);
+        const auto nextKey = [&state] { return state->NextKey(); };
         auto loaded = Charge_Mailing(files.first(), nextKey);
         if (!loaded)
             return usage(u"cannot read "_s + files.first(), u"mailing send"_s);
-        rows = std::move(*loaded);
+        for (const auto &contact : *loaded)
+            plan.rows.push_back(*contact);
     } else {
         // Read without the app's start-up copy: the command changes nothing in the data directory.
         auto book = readBook(*state);
@@ -198,50 +291,132 @@ int mailing(const QString &globalDataDir, const QStringList &arguments)
             return kFailure;
         for (auto &contact : *book) {
             if (contact->Groupe == parser.value(group))
-                rows.push_back(mailingCopy(*contact, contact->GUID));
+                plan.rows.push_back(*contact);
         }
     }
-    if (rows.empty()) {
+    if (plan.rows.empty()) {
         err(state->Textes(kTextEmptyList));
         return kUsageError;
     }
+    plan.sender = parser.isSet(from) ? parser.value(from) : state->config().Expediteur;
+    plan.message = parser.value(message);
+    plan.differer = *deferred;
 
-    const QString sender = parser.isSet(from) ? parser.value(from) : state->config().Expediteur;
-    const QString text = parser.value(message);
-    const QString sent = textToSend(state->textTable(), sender, text, ClassContact{});
-    err(smsCodingLine(state->textTable(), analyseSmsText(sent)));
-    // One balance request before many sends; a credit that cannot be had warns of nothing.
-    const QString warning = creditWarning(state->textTable(), creditFromSolde(state->Gateway().Solde()),
-                                          mailingSmsCount(static_cast<qint64>(rows.size()), sent));
-    if (!warning.isEmpty())
-        err(warning);
-    const MailingSource source{
-        [&rows] { return static_cast<qsizetype>(rows.size()); },
-        [&rows](qsizetype row) -> const ClassContact * { return rows[static_cast<std::size_t>(row)].get(); },
-        [&sender] { return sender; }, [&text] { return text; }};
-    // The results file is opened before the first SMS: a run that cannot be recorded is not started.
-    std::unique_ptr<QFile> resultsFile;
-    if (parser.isSet(results)) {
-        resultsFile = std::make_unique<QFile>(parser.value(results));
-        if (!resultsFile->open(QIODevice::WriteOnly | QIODevice::Truncate)) {
-            err(u"parlevo-cli: cannot write "_s + parser.value(results) + u": "_s + resultsFile->errorString());
-            return kFailure;
-        }
-    }
-    TerminalRun terminal(state->textTable(), stderrIsTerminal(), resultsFile.get());
-    const SendRunSummary summary = runMailing(state->Gateway(), state->textTable(), source, differer, terminal);
-    terminal.finish(summary.done, summary.total);
-    if (resultsFile)
-        resultsFile->close();
-    if (resultsFile && (!terminal.resultsWritten() || resultsFile->error() != QFileDevice::NoError)) {
-        err(u"parlevo-cli: cannot write "_s + parser.value(results));
+    JournalHead head{QString(), QDateTime(), plan.sender, plan.message, plan.differer, plan.rows};
+    QString journalError;
+    const auto journal = SendJournal::create(state->dataDir(), head, &journalError);
+    if (!journal) {
+        err(u"parlevo-cli: cannot write the journal: "_s + journalError);
         return kFailure;
     }
-    if (summary.unknown > 0)
-        return kNoAnswer;
-    if (summary.unreachable > 0)
-        return kUnreachable;
-    return summary.refused > 0 ? kRefused : kAccepted;
+    return sendPlan(*state, plan, *options, *journal, parser.value(runOptions.results));
+}
+
+// The journal a resume names: a file, or a run id of the data directory; by default the newest
+// run that did not go through every row.
+std::optional<QString> journalToResume(const QString &dataDir, const QString &run, QString *error)
+{
+    if (!run.isEmpty()) {
+        for (const QString &path : {run, QDir(journalDir(dataDir)).filePath(run + u".journal"_s)}) {
+            if (QFileInfo(path).isFile())
+                return path;
+        }
+        *error = u"no journal of the run "_s + run + u" in "_s + QDir::toNativeSeparators(journalDir(dataDir));
+        return std::nullopt;
+    }
+    QStringList files = journalFiles(dataDir);
+    while (!files.isEmpty()) {
+        const QString path = files.takeLast();
+        QString ignored;
+        const auto bytes = readWholeFile(path);
+        const auto content = bytes ? readJournal(*bytes, &ignored) : std::nullopt;
+        if (content && !content->complete)
+            return path;
+    }
+    *error = u"no interrupted run in "_s + QDir::toNativeSeparators(journalDir(dataDir));
+    return std::nullopt;
+}
+
+int resumeMailing(const QString &globalDataDir, const QStringList &arguments)
+{
+    QCommandLineParser parser;
+    const RunOptions runOptions;
+    const QCommandLineOption includeUnknown(
+        QStringLiteral("include-unknown"),
+        QStringLiteral("Also sends to the rows that left without an answer (they may have been sent already)."));
+    parser.addOptions({runOptions.results, runOptions.rate, runOptions.parallel, includeUnknown});
+    parser.addPositionalArgument(QStringLiteral("RUN"),
+                                 QStringLiteral("The run's id (its journal's name) or journal file; by default the "
+                                                "last run that did not go through every row."));
+    int status = kAccepted;
+    if (!parseCommand(parser, u"mailing resume"_s,
+                      u"Takes up an interrupted mailing run from its journal: sends, with the run's message,\n"
+                      u"sender and deferred value, to the rows never started. Rows with an outcome are not\n"
+                      u"sent again; rows that left without an outcome may have been sent and go again only\n"
+                      u"with --include-unknown. A damaged line of the journal is skipped and named on standard\n"
+                      u"error; it never makes a row go twice. Exit status as for mailing send."_s,
+                      arguments, &status, 1))
+        return status;
+    QString optionError;
+    const auto options = runOptions.read(parser, &optionError);
+    if (!options)
+        return usage(optionError, u"mailing resume"_s);
+    auto state = loadState(parser.isSet(dataDirOption()) ? parser.value(dataDirOption()) : globalDataDir);
+    QString error;
+    const auto path = journalToResume(state->dataDir(), parser.positionalArguments().value(0), &error);
+    if (!path)
+        return usage(error, u"mailing resume"_s);
+    QString reason;
+    const auto bytes = readWholeFile(*path, &reason);
+    if (!bytes)
+        return usage(cannotRead(*path, reason), u"mailing resume"_s);
+    const auto content = readJournal(*bytes, &error);
+    if (!content)
+        return usage(*path + u": "_s + error, u"mailing resume"_s);
+    for (const QString &problem : content->problems)
+        err(u"parlevo-cli: "_s + QDir::toNativeSeparators(*path) + u": "_s + problem);
+
+    RunPlan plan{{}, content->head.sender, content->head.message, content->head.differer};
+    std::vector<qsizetype> rowMap;
+    qsizetype unknown = 0;
+    for (qsizetype row = 0; row < qsizetype(content->states.size()); ++row) {
+        const JournalRowState rowState = content->states[std::size_t(row)];
+        const bool mayHaveLeft =
+            rowState == JournalRowState::Started ||
+            (rowState == JournalRowState::Done && content->replies[std::size_t(row)].outcome == SendOutcome::Unknown);
+        unknown += mayHaveLeft;
+        if (rowState == JournalRowState::NotStarted || (mayHaveLeft && parser.isSet(includeUnknown))) {
+            plan.rows.push_back(content->head.rows[std::size_t(row)]);
+            rowMap.push_back(row);
+        }
+    }
+    if (unknown > 0 && !parser.isSet(includeUnknown))
+        err(u"parlevo-cli: %1 row(s) left without an answer and may have been sent; --include-unknown sends "
+            u"them again"_s.arg(unknown));
+    auto journal = SendJournal::reopen(*path, &error);
+    if (!journal) {
+        err(u"parlevo-cli: cannot write the journal: "_s + error);
+        return kFailure;
+    }
+    if (plan.rows.empty()) {
+        journal->recordEnd(true);
+        err(u"parlevo-cli: nothing left to send in the run "_s + content->head.runId);
+        return kAccepted;
+    }
+    journal->recordResumed();
+    journal->setRowMap(std::move(rowMap));
+    return sendPlan(*state, plan, *options, *journal, parser.value(runOptions.results));
+}
+
+} // namespace
+
+int mailing(const QString &globalDataDir, const QStringList &arguments)
+{
+    if (!arguments.isEmpty() && arguments.first() == u"send")
+        return sendMailing(globalDataDir, arguments.mid(1));
+    if (!arguments.isEmpty() && arguments.first() == u"resume")
+        return resumeMailing(globalDataDir, arguments.mid(1));
+    return usage(u"mailing wants the sub-command send or resume"_s, u"mailing"_s);
 }
 
 } // namespace parlevo::cli

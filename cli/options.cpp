@@ -46,6 +46,8 @@ int exitStatusOf(SendOutcome outcome)
         return kUnreachable;
     case SendOutcome::Unknown:
         return kNoAnswer;
+    case SendOutcome::NotSent:
+        break;
     }
     return kUnreachable;
 }

@@ -30,6 +30,7 @@ const char kGeneralHelp[] = "Usage: parlevo-cli [--data-dir DIR] <command> [opti
                             "  account   set the gateway account in the configuration file\n"
                             "  contacts  list, import (CSV) or add address book contacts\n"
                             "  mailing send  send one SMS to every row of a mailing file or of a group\n"
+                            "  mailing resume  take up an interrupted mailing from its journal\n"
                             "\n"
                             "Options:\n"
                             "  --data-dir DIR  the data directory (default: PARLEVO_HOME, the program's directory\n"
@@ -41,7 +42,7 @@ const char kGeneralHelp[] = "Usage: parlevo-cli [--data-dir DIR] <command> [opti
                             "Exit status: 0 accepted, 2 gateway unreachable or no usable reply, 3 refused by the\n"
                             "gateway, 4 no complete answer in time (the SMS may have been sent), 1 configuration,\n"
                             "address book or results file not written, 64 usage error. A mailing exits with the\n"
-                            "gravest of its rows: 4, then 2, then 3.\n";
+                            "gravest of its rows: 4, then 2, then 3; 130 when Ctrl+C or SIGTERM stopped it.\n";
 
 } // namespace
 

@@ -7,6 +7,7 @@
 
 #include <QFileInfo>
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 #include <optional>
@@ -103,6 +104,11 @@ void LoadConfig(AppState &state)
         readInt(doc, u"Height"_s, QString::number(kDefaultWindowHeight), c.WindowHeight);
     }
     c.Expediteur = doc.value(kSectionMain, u"From"_s, c.Expediteur);
+    readInt(doc, u"MaxSmsPerMinute"_s, QString::number(c.MaxSmsPerMinute), c.MaxSmsPerMinute);
+    readInt(doc, u"ParallelRequests"_s, QString::number(c.ParallelRequests), c.ParallelRequests);
+    // A hand-edited value out of range takes the nearest one allowed.
+    c.MaxSmsPerMinute = std::max(0, c.MaxSmsPerMinute);
+    c.ParallelRequests = std::clamp(c.ParallelRequests, 1, 8);
     for (const ColumnKey &column : kColumns)
         readBool(doc, QString::fromUtf16(column.readKey), c.*column.flag);
 
@@ -134,6 +140,8 @@ bool SaveConfig(AppState &state, const WindowGeometry &window)
         doc.setValue(kSectionMain, u"Height"_s, QString::number(c.WindowHeight));
     }
     doc.setValue(kSectionMain, u"From"_s, c.Expediteur);
+    doc.setValue(kSectionMain, u"MaxSmsPerMinute"_s, QString::number(c.MaxSmsPerMinute));
+    doc.setValue(kSectionMain, u"ParallelRequests"_s, QString::number(c.ParallelRequests));
     for (const ColumnKey &column : kColumns)
         doc.setValue(kSectionColumns, QString::fromUtf16(column.writtenKey), boolText(c.*column.flag));
 

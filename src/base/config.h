@@ -26,6 +26,9 @@ struct Config {
     bool ColumnFirstName = false;
     bool ColumnLastName = false;
     bool ColumnGSM = true;
+    // How a mailing sends: at most this many SMS a minute (0: no limit), this many requests at once.
+    qint32 MaxSmsPerMinute = 0;
+    qint32 ParallelRequests = 1;
 };
 
 // The main window's placement at shutdown, in twips.

@@ -5,7 +5,7 @@
 
 namespace parlevo {
 
-const std::array<TexteDefault, 297> kTextesDefaults = {{
+const std::array<TexteDefault, 306> kTextesDefaults = {{
     {1, "Parlevo la solution logicielle complète d'envoi de SMS personnalisable, simple et conviviale. vous permettant d'envoyer vos SMS en mode simple ou multi-contacts"},
     {2, "A propos de..."},
     {3, "Messages prédéfinis..."},
@@ -185,6 +185,15 @@ const std::array<TexteDefault, 297> kTextesDefaults = {{
     {188, "De :"},
     {189, "Compte utilisateur"},
     {190, "Entrez ici les informations de votre compte utilisateur."},
+    {191, "Non envoyé : l'envoi a été arrêté avant ce SMS"},
+    {192, "Non envoyé : envoi arrêté"},
+    {193, "&Arrêter"},
+    {194, "&Pause"},
+    {195, "Re&prendre"},
+    {196, "Envoi des SMS Mailing"},
+    {197, "Limitez le rythme des envois si votre passerelle l'exige, ou envoyez plusieurs SMS à la fois pour aller plus vite."},
+    {198, "Au plus (SMS par minute, 0 : sans limite) :"},
+    {199, "Requêtes simultanées (1 à 8) :"},
     {200, "SMS à rechercher"},
     {201, "Type d'envoi :"},
     {202, "Recherche approfondie"},

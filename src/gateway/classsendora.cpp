@@ -21,6 +21,35 @@ bool isRedirect(int status)
     return status == 301 || status == 302 || status == 303 || status == 307 || status == 308;
 }
 
+// Where a complete answer sends the request next; nothing when it is the final answer. A moved
+// gateway is followed, but never from https down to http.
+std::optional<QUrl> redirectOf(const QUrl &target, const HttpAnswer &answer)
+{
+    const QUrl next = target.resolved(QUrl::fromEncoded(answer.location));
+    if (isRedirect(answer.status) && !answer.location.isEmpty() && next.isValid() &&
+        !(target.scheme() == u"https" && next.scheme() != u"https"))
+        return next;
+    return std::nullopt;
+}
+
+// An error page is a complete answer, but not the gateway's.
+std::optional<QString> gatewayText(const HttpAnswer &answer)
+{
+    if (answer.status >= 200 && answer.status < 300)
+        return pageText(answer.body, answer.contentType);
+    return std::nullopt;
+}
+
+SendReply replyOf(bool sent, const std::optional<QString> &text)
+{
+    if (text) {
+        const quint8 code = replyCode(*text);
+        return {code, outcomeOfCode(code)};
+    }
+    // A request that left and got no complete answer may have been carried out.
+    return {0, sent ? SendOutcome::Unknown : SendOutcome::Unreachable};
+}
+
 } // namespace
 
 ClassSendora::ClassSendora(const TextTable &textes, QObject *parent)
@@ -54,19 +83,34 @@ ClassSendora::Page ClassSendora::fetchPage(const QUrl &url)
         page.sent = page.sent || answer.outcome != HttpOutcome::NotSent;
         if (answer.outcome != HttpOutcome::Complete)
             return page;
-        // A moved gateway is followed, but never from https down to http.
-        const QUrl next = target.resolved(QUrl::fromEncoded(answer.location));
-        if (isRedirect(answer.status) && !answer.location.isEmpty() && next.isValid() &&
-            !(target.scheme() == u"https" && next.scheme() != u"https")) {
-            target = next;
+        if (const auto next = redirectOf(target, answer)) {
+            target = *next;
             continue;
         }
-        // An error page is a complete answer, but not the gateway's.
-        if (answer.status >= 200 && answer.status < 300)
-            page.text = pageText(answer.body, answer.contentType);
+        page.text = gatewayText(answer);
         return page;
     }
     return page;
+}
+
+void ClassSendora::fetchPageAsync(const QUrl &url, QDeadlineTimer deadline, int hop, bool sent,
+                                  std::function<void(const Page &)> done)
+{
+    m_http->start(url, deadline, [this, url, deadline, hop, sent, done = std::move(done)](const HttpAnswer &answer) {
+        Page page;
+        page.sent = sent || answer.outcome != HttpOutcome::NotSent;
+        if (answer.outcome == HttpOutcome::Complete) {
+            if (const auto next = redirectOf(url, answer)) {
+                if (hop < kMaxRedirects)
+                    fetchPageAsync(*next, deadline, hop + 1, page.sent, done);
+                else
+                    done(page);
+                return;
+            }
+            page.text = gatewayText(answer);
+        }
+        done(page);
+    });
 }
 
 quint8 replyCode(const QString &text)
@@ -95,12 +139,14 @@ QString creditFromPage(const QString &text)
 SendReply ClassSendora::send(const QString &NumeroGSM, const QString &Message, const QString &Differer)
 {
     const Page page = fetchPage(sendUrl(m_baseUrl, Mail, Password, NumeroGSM, Message, Differer));
-    if (page.text) {
-        const quint8 code = replyCode(*page.text);
-        return {code, outcomeOfCode(code)};
-    }
-    // A request that left and got no complete answer may have been carried out.
-    return {0, page.sent ? SendOutcome::Unknown : SendOutcome::Unreachable};
+    return replyOf(page.sent, page.text);
+}
+
+void ClassSendora::sendAsync(const QString &NumeroGSM, const QString &Message, const QString &Differer,
+                             std::function<void(const SendReply &)> done)
+{
+    fetchPageAsync(sendUrl(m_baseUrl, Mail, Password, NumeroGSM, Message, Differer), QDeadlineTimer(kReplyWaitMs), 0,
+                   false, [done = std::move(done)](const Page &page) { done(replyOf(page.sent, page.text)); });
 }
 
 quint8 ClassSendora::Envoi_SMS(const QString &NumeroGSM, const QString &Message, const QString &Differer)

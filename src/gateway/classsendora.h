@@ -6,6 +6,9 @@
 #include <QString>
 #include <QUrl>
 
+#include <QDeadlineTimer>
+
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -38,6 +41,10 @@ public:
     quint8 Envoi_SMS(const QString &NumeroGSM, const QString &Message, const QString &Differer);
     // The same send, telling apart a gateway never reached from an answer that did not come.
     SendReply send(const QString &NumeroGSM, const QString &Message, const QString &Differer);
+    // The same send without waiting: returns at once and hands the reply to done, from the event
+    // loop. Several may be under way at once, each on its own connection.
+    void sendAsync(const QString &NumeroGSM, const QString &Message, const QString &Differer,
+                   std::function<void(const SendReply &)> done);
     // The remaining credit as digits, or the empty text when it is not available.
     QString Solde();
 
@@ -56,6 +63,8 @@ private:
         std::optional<QString> text; // the visible text of a complete answer
     };
     Page fetchPage(const QUrl &url);
+    void fetchPageAsync(const QUrl &url, QDeadlineTimer deadline, int hop, bool sent,
+                        std::function<void(const Page &)> done);
 
     const TextTable &m_textes;
     QUrl m_baseUrl;

@@ -7,6 +7,7 @@
 #include <QTimer>
 
 #include <algorithm>
+#include <optional>
 
 using namespace Qt::StringLiterals;
 
@@ -40,6 +41,27 @@ QByteArray requestBytes(const QUrl &url)
 
 } // namespace
 
+// One request and its answer, on a connection of its own until the answer is complete.
+class HttpClient::Exchange final : public QObject {
+public:
+    Exchange(HttpClient *client, QString connection, AnswerHandler handler)
+        : QObject(client)
+        , key(std::move(connection))
+        , done(std::move(handler))
+        , reader(kMaxHead, kMaxBody)
+    {
+        timer.setSingleShot(true);
+    }
+    Q_DISABLE_COPY_MOVE(Exchange)
+
+    QString key;
+    AnswerHandler done;
+    std::unique_ptr<QTcpSocket> socket;
+    HttpResponseReader reader;
+    QTimer timer;
+    bool written = false;
+};
+
 HttpClient::HttpClient(QObject *parent)
     : QObject(parent)
 {
@@ -47,6 +69,12 @@ HttpClient::HttpClient(QObject *parent)
 
 HttpClient::~HttpClient()
 {
+    // Their callers are going too: nobody is told.
+    for (Exchange *exchange : std::exchange(m_exchanges, {})) {
+        if (exchange->socket)
+            exchange->socket->disconnect();
+        delete exchange;
+    }
     while (!m_idle.empty())
         dropIdle(m_idle.begin());
 }
@@ -105,89 +133,112 @@ void HttpClient::cancelAll()
     m_cancelled = true;
     for (QEventLoop *loop : std::as_const(m_loops))
         loop->quit();
+    // A copy: the callbacks may start requests, which end NotSent from now on.
+    for (Exchange *exchange : std::vector<Exchange *>(m_exchanges))
+        finish(exchange);
 }
 
-HttpAnswer HttpClient::get(const QUrl &url, QDeadlineTimer deadline)
+void HttpClient::start(const QUrl &url, QDeadlineTimer deadline, AnswerHandler done)
 {
-    HttpAnswer answer;
     const bool tls = url.scheme() == u"https";
-    if (m_cancelled || !url.isValid() || (!tls && url.scheme() != u"http") || (tls && !QSslSocket::supportsSsl()))
-        return answer;
+    if (m_cancelled || !url.isValid() || (!tls && url.scheme() != u"http") || (tls && !QSslSocket::supportsSsl())) {
+        QTimer::singleShot(0, this, [done = std::move(done)] { done(HttpAnswer{}); });
+        return;
+    }
 
-    const QString key = connectionKey(url);
-    std::unique_ptr<QTcpSocket> socket = takeIdle(key);
-    const bool reused = socket != nullptr;
-    if (!socket)
-        socket = tls ? std::make_unique<QSslSocket>() : std::make_unique<QTcpSocket>();
-
-    QEventLoop loop;
-    HttpResponseReader reader(kMaxHead, kMaxBody);
-    bool written = false;
-    bool ended = false;
-    const auto end = [&] {
-        ended = true;
-        loop.quit();
+    auto *exchange = new Exchange(this, connectionKey(url), std::move(done));
+    m_exchanges.push_back(exchange);
+    exchange->socket = takeIdle(exchange->key);
+    const bool reused = exchange->socket != nullptr;
+    if (!reused)
+        exchange->socket = tls ? std::make_unique<QSslSocket>() : std::make_unique<QTcpSocket>();
+    QTcpSocket *socket = exchange->socket.get();
+    const auto write = [exchange, url] {
+        exchange->written = true;
+        exchange->socket->write(requestBytes(url));
     };
-    const auto write = [&] {
-        written = true;
-        socket->write(requestBytes(url));
-    };
-    connect(socket.get(), &QTcpSocket::readyRead, &loop, [&] {
-        reader.feed(socket->readAll());
-        if (reader.isComplete() || reader.hasFailed())
-            end();
+    connect(socket, &QTcpSocket::readyRead, exchange, [this, exchange] {
+        exchange->reader.feed(exchange->socket->readAll());
+        if (exchange->reader.isComplete() || exchange->reader.hasFailed())
+            finish(exchange);
     });
-    connect(socket.get(), &QTcpSocket::disconnected, &loop, [&] {
-        reader.feed(socket->readAll());
-        reader.closed();
-        end();
+    connect(socket, &QTcpSocket::disconnected, exchange, [this, exchange] {
+        exchange->reader.feed(exchange->socket->readAll());
+        exchange->reader.closed();
+        finish(exchange);
     });
-    connect(socket.get(), &QAbstractSocket::errorOccurred, &loop, [&](QAbstractSocket::SocketError error) {
+    connect(socket, &QAbstractSocket::errorOccurred, exchange, [this, exchange](QAbstractSocket::SocketError error) {
         // The peer's close arrives as an error too; disconnected() then ends the exchange.
         if (error != QAbstractSocket::RemoteHostClosedError)
-            end();
+            finish(exchange);
     });
+    connect(&exchange->timer, &QTimer::timeout, exchange, [this, exchange] { finish(exchange); });
+    exchange->timer.start(std::max<qint64>(1, deadline.remainingTime()));
     if (reused) {
         write();
     } else if (tls) {
-        auto *ssl = static_cast<QSslSocket *>(socket.get());
-        connect(ssl, &QSslSocket::encrypted, &loop, write);
+        auto *ssl = static_cast<QSslSocket *>(socket);
+        connect(ssl, &QSslSocket::encrypted, exchange, write);
         ssl->connectToHostEncrypted(url.host(), static_cast<quint16>(url.port(443)));
     } else {
-        connect(socket.get(), &QTcpSocket::connected, &loop, write);
+        connect(socket, &QTcpSocket::connected, exchange, write);
         socket->connectToHost(url.host(), static_cast<quint16>(url.port(80)));
     }
+}
 
-    // This loop watches this exchange only; a request made from an event handled here has its own.
-    QTimer timer;
-    timer.setSingleShot(true);
-    connect(&timer, &QTimer::timeout, &loop, &QEventLoop::quit);
-    m_loops.append(&loop);
-    while (!ended && !m_cancelled && !deadline.hasExpired()) {
-        timer.start(std::max<qint64>(1, deadline.remainingTime()));
-        // Once the application is told to quit, every event loop returns at once: the wait ends
-        // with it instead of spinning to its deadline.
-        if (loop.exec() < 0)
-            m_cancelled = true;
-    }
-    m_loops.removeOne(&loop);
-    socket->disconnect(&loop);
-
+void HttpClient::finish(Exchange *exchange)
+{
+    const auto it = std::find(m_exchanges.begin(), m_exchanges.end(), exchange);
+    if (it == m_exchanges.end())
+        return;
+    m_exchanges.erase(it);
+    exchange->timer.stop();
+    std::unique_ptr<QTcpSocket> socket = std::move(exchange->socket);
+    socket->disconnect(exchange);
+    const HttpResponseReader &reader = exchange->reader;
+    HttpAnswer answer;
+    answer.outcome = exchange->written ? HttpOutcome::NoAnswer : HttpOutcome::NotSent;
+    bool keep = false;
     if (reader.isComplete()) {
         answer.outcome = HttpOutcome::Complete;
         answer.status = reader.status();
         answer.contentType = reader.contentType();
         answer.location = reader.location();
         answer.body = reader.body();
-        if (reader.keepAlive() && socket->state() == QAbstractSocket::ConnectedState && socket->bytesAvailable() == 0)
-            keepIdle(key, std::move(socket));
-        else
-            socket->abort();
-        return answer;
+        keep =
+            reader.keepAlive() && socket->state() == QAbstractSocket::ConnectedState && socket->bytesAvailable() == 0;
     }
-    answer.outcome = written ? HttpOutcome::NoAnswer : HttpOutcome::NotSent;
-    socket->abort();
-    return answer;
+    if (keep) {
+        keepIdle(exchange->key, std::move(socket));
+    } else {
+        // This may run inside one of the socket's own signals: it goes once they return.
+        socket->abort();
+        socket.release()->deleteLater();
+    }
+    // Everything is put away before the caller hears: its callback may start the next request.
+    const AnswerHandler done = std::move(exchange->done);
+    exchange->deleteLater();
+    done(answer);
+}
+
+HttpAnswer HttpClient::get(const QUrl &url, QDeadlineTimer deadline)
+{
+    // This loop watches this exchange only; a request made from an event handled here has its own.
+    QEventLoop loop;
+    std::optional<HttpAnswer> answer;
+    start(url, deadline, [&](const HttpAnswer &a) {
+        answer = a;
+        loop.quit();
+    });
+    m_loops.append(&loop);
+    while (!answer) {
+        // Once the application is told to quit, every event loop returns at once: the wait ends
+        // with it instead of spinning to its deadline.
+        if (loop.exec() < 0)
+            cancelAll();
+    }
+    m_loops.removeOne(&loop);
+    return *answer;
 }
 
 } // namespace parlevo

@@ -7,6 +7,7 @@
 #include <QObject>
 #include <QUrl>
 
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -35,8 +36,9 @@ struct HttpAnswer {
 // request is a second SMS. Here a request is written once, never again, and an answer counts
 // only when it is complete. Idle connections are kept for a short while and reused.
 //
-// get() waits for its answer in a local event loop, so windows repaint and timers fire; a get()
-// made from an event handled meanwhile runs its own exchange on its own connection.
+// start() returns at once and hands the answer to a callback; several exchanges run side by side,
+// each on its own connection. get() waits for its answer in a local event loop, so windows repaint
+// and timers fire; a get() made from an event handled meanwhile runs its own exchange.
 class HttpClient final : public QObject {
     Q_OBJECT
 public:
@@ -49,16 +51,24 @@ public:
     ~HttpClient() override;
     Q_DISABLE_COPY_MOVE(HttpClient)
 
+    using AnswerHandler = std::function<void(const HttpAnswer &)>;
+
+    // Starts a GET and returns at once; done is called once with its answer, always from the
+    // event loop, never from within start().
+    void start(const QUrl &url, QDeadlineTimer deadline, AnswerHandler done);
     HttpAnswer get(const QUrl &url, QDeadlineTimer deadline);
 
-    // Ends every pending wait at once (NoAnswer when its request was written) and makes every
-    // later get() return NotSent without connecting: the program is quitting.
+    // Ends every pending exchange at once (NoAnswer when its request was written) and makes every
+    // later request end NotSent without connecting: the program is quitting.
     void cancelAll();
     bool isCancelled() const { return m_cancelled; }
-    // How many get() calls are waiting now.
-    int pendingCount() const { return static_cast<int>(m_loops.size()); }
+    // Exchanges under way plus get() calls not returned yet.
+    int pendingCount() const { return static_cast<int>(m_exchanges.size() + m_loops.size()); }
 
 private:
+    class Exchange;
+    void finish(Exchange *exchange);
+
     struct Idle {
         QString key;
         QTcpSocket *socket; // owned; told apart by address only, as it may be going
@@ -69,6 +79,7 @@ private:
     void keepIdle(const QString &key, std::unique_ptr<QTcpSocket> socket);
 
     std::vector<Idle> m_idle;
+    std::vector<Exchange *> m_exchanges; // children of this client
     QList<QEventLoop *> m_loops;
     bool m_cancelled = false;
 };

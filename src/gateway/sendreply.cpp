@@ -11,6 +11,7 @@ namespace {
 constexpr int kFailureText = 46;
 constexpr int kUnreachableText = 379;
 constexpr int kNoAnswerText = 270;
+constexpr int kNotSentText = 191;
 constexpr int kReplyTextBase = 300;
 constexpr int kLastCodeWithText = 100;
 
@@ -18,8 +19,16 @@ constexpr int kLastCodeWithText = 100;
 
 QString replyText(const TextTable &textes, const SendReply &reply)
 {
-    if (reply.code == 0)
-        return textes(reply.outcome == SendOutcome::Unknown ? kNoAnswerText : kUnreachableText);
+    if (reply.code == 0) {
+        switch (reply.outcome) {
+        case SendOutcome::Unknown:
+            return textes(kNoAnswerText);
+        case SendOutcome::NotSent:
+            return textes(kNotSentText);
+        default:
+            return textes(kUnreachableText);
+        }
+    }
     if (reply.code > kLastCodeWithText)
         return u'(' + QString::number(reply.code) + u')';
     return textes(reply.code + kReplyTextBase);
@@ -44,14 +53,16 @@ QString outcomeKeyword(SendOutcome outcome)
         return u"unreachable"_s;
     case SendOutcome::Unknown:
         return u"unknown"_s;
+    case SendOutcome::NotSent:
+        return u"not_sent"_s;
     }
     return {};
 }
 
 std::optional<SendOutcome> outcomeFromKeyword(QStringView keyword)
 {
-    for (SendOutcome o :
-         {SendOutcome::Accepted, SendOutcome::Refused, SendOutcome::Unreachable, SendOutcome::Unknown}) {
+    for (SendOutcome o : {SendOutcome::Accepted, SendOutcome::Refused, SendOutcome::Unreachable, SendOutcome::Unknown,
+                          SendOutcome::NotSent}) {
         if (keyword == outcomeKeyword(o))
             return o;
     }

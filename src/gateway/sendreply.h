@@ -14,6 +14,7 @@ enum class SendOutcome {
     Refused,     // any other reply code
     Unreachable, // code 0: the request never reached the gateway, or its answer was not a code
     Unknown,     // code 0: the request left but no complete answer came in time; it may have been sent
+    NotSent,     // code 0: the run was stopped before this row's request was started
 };
 
 // A send's reply: the gateway's code (0 when no usable reply came) and what it means.
@@ -34,7 +35,7 @@ constexpr SendOutcome outcomeOfCode(int code)
     return code == 0 ? SendOutcome::Unreachable : isAcceptedCode(code) ? SendOutcome::Accepted : SendOutcome::Refused;
 }
 
-// The text shown for a reply: the unreachable or the no-answer text for code 0, "(code)" above
+// The text shown for a reply: the unreachable, the no-answer or the not-sent text for code 0, "(code)" above
 // 100 (the table has no entry there), else the table's text for the code, empty or not.
 QString replyText(const TextTable &textes, const SendReply &reply);
 

@@ -10,6 +10,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QProxyStyle>
+#include <QSpinBox>
 #include <QTimer>
 #include <QVBoxLayout>
 
@@ -35,6 +36,14 @@ constexpr int kLabelWidth = 130;
 constexpr int kFieldWidth = 280;
 // The credit of a changed account is asked once the typing has paused this long.
 constexpr int kAccountSettleMs = 1000;
+constexpr int kTextMailingHeading = 196;
+constexpr int kTextMailingHelp = 197;
+constexpr int kTextPerMinute = 198;
+constexpr int kTextParallel = 199;
+// A pace above one SMS a millisecond is no pace at all.
+constexpr int kMaxPerMinute = 60000;
+// The preferences sit beside the sending folder, not above it: the bound is repeated here.
+constexpr int kMaxParallel = 8;
 
 class AsteriskPasswordStyle final : public QProxyStyle {
 public:
@@ -90,6 +99,13 @@ Form_Prefs::Form_Prefs(AppState &state, QWidget *parent)
     grid->setColumnStretch(2, 1);
     content->addWidget(boxes);
 
+    content->addWidget(makeHeading(u"LabelEnvoiMailing"_s, state.Textes(kTextMailingHeading)));
+    content->addWidget(makeHelp(u"LabelHelpEnvoiMailing"_s, state.Textes(kTextMailingHelp)));
+    m_perMinute =
+        addNumber(state.Textes(kTextPerMinute), u"TextSmsParMinute", 0, kMaxPerMinute, &Config::MaxSmsPerMinute);
+    m_parallel =
+        addNumber(state.Textes(kTextParallel), u"TextRequetesSimultanees", 1, kMaxParallel, &Config::ParallelRequests);
+
     connect(m_mail, &QLineEdit::textChanged, this, [this](const QString &text) { m_state.Gateway().Mail = text; });
     connect(m_password, &QLineEdit::textChanged, this,
             [this](const QString &text) { m_state.Gateway().Password = text; });
@@ -103,6 +119,27 @@ Form_Prefs::Form_Prefs(AppState &state, QWidget *parent)
         connect(edit, &QLineEdit::textEdited, m_accountSettled, qOverload<>(&QTimer::start));
     connect(m_expediteur, &QLineEdit::textChanged, this,
             [this](const QString &text) { m_state.config().Expediteur = text; });
+}
+
+QSpinBox *Form_Prefs::addNumber(const QString &label, const char16_t *editName, int minimum, int maximum,
+                                qint32 Config::*value)
+{
+    auto *row = new QWidget(this);
+    auto *layout = new QHBoxLayout(row);
+    layout->setContentsMargins(kFieldIndent, 0, 0, 0);
+    layout->setSpacing(8);
+    auto *caption = new QLabel(label, row);
+    caption->setMinimumWidth(kLabelWidth);
+    auto *box = new QSpinBox(row);
+    box->setObjectName(QString::fromUtf16(editName));
+    box->setRange(minimum, maximum);
+    caption->setBuddy(box);
+    layout->addWidget(caption);
+    layout->addWidget(box);
+    layout->addStretch(1);
+    contentLayout()->addWidget(row);
+    connect(box, &QSpinBox::valueChanged, this, [this, value](int number) { m_state.config().*value = number; });
+    return box;
 }
 
 QLineEdit *Form_Prefs::addField(const char16_t *labelName, const QString &label, const char16_t *editName)
@@ -141,6 +178,10 @@ void Form_Prefs::Init()
     m_password->setText(password);
     for (int i = 0; i < kColumnCount; ++i)
         m_columns[static_cast<std::size_t>(i)]->setChecked(c.*kContactFields[std::size_t(i)].shown);
+    const qint32 perMinute = c.MaxSmsPerMinute;
+    const qint32 parallel = c.ParallelRequests;
+    m_perMinute->setValue(perMinute);
+    m_parallel->setValue(parallel);
 }
 
 } // namespace parlevo

@@ -2,11 +2,13 @@
 
 #include "addressbook/contactfields.h"
 #include "base/activitywindow.h"
+#include "base/config.h"
 
 #include <array>
 
 class QCheckBox;
 class QLineEdit;
+class QSpinBox;
 class QTimer;
 
 namespace parlevo {
@@ -28,6 +30,8 @@ public:
 
 private:
     QLineEdit *addField(const char16_t *labelName, const QString &label, const char16_t *editName);
+    QSpinBox *addNumber(const QString &label, const char16_t *editName, int minimum, int maximum,
+                        qint32 Config::*value);
 
     AppState &m_state;
     QLineEdit *m_expediteur;
@@ -35,6 +39,8 @@ private:
     QLineEdit *m_password;
     QTimer *m_accountSettled;
     std::array<QCheckBox *, kColumnCount> m_columns{};
+    QSpinBox *m_perMinute;
+    QSpinBox *m_parallel;
 };
 
 } // namespace parlevo

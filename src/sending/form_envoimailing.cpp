@@ -45,6 +45,10 @@ constexpr int kTextResendUnknown = 272;
 constexpr int kTextSummary = 246;
 // The names of the marks, in the order of SendOutcome.
 constexpr int kTextOutcomeNames = 247;
+constexpr int kTextNotSentName = 192;
+constexpr int kTextStop = 193;
+constexpr int kTextPause = 194;
+constexpr int kTextResume = 195;
 
 } // namespace
 
@@ -57,6 +61,7 @@ public:
 
     void runStarted(qsizetype total) override
     {
+        m_window.m_runBase = m_window.m_model->rowCount() + static_cast<int>(m_window.m_pending.size());
         m_window.m_progress->setRange(0, static_cast<int>(total));
         m_window.queueProgress(0, total);
         m_window.flush();
@@ -66,18 +71,25 @@ public:
         m_window.m_recording.rows.push_back(MailingResult{contact, 0, QString(), SendOutcome::Unreachable});
         m_window.queueRow(recipient);
     }
-    void rowDone(qsizetype, const QString &, const SendReply &reply, const QString &result) override
+    void rowDone(qsizetype row, const ClassContact &contact, const QString &, const SendReply &reply,
+                 const QString &result) override
     {
-        MailingResult &row = m_window.m_recording.rows.back();
-        row.code = reply.code;
-        row.outcome = reply.outcome;
-        row.text = result;
-        m_window.queueResult(result, reply.outcome);
+        // A row never started has no line yet.
+        if (row >= qsizetype(m_window.m_recording.rows.size())) {
+            m_window.m_recording.rows.push_back(MailingResult{contact, 0, QString(), SendOutcome::NotSent});
+            m_window.queueRow(recipientText(contact));
+        }
+        MailingResult &done = m_window.m_recording.rows[std::size_t(row)];
+        done.code = reply.code;
+        done.outcome = reply.outcome;
+        done.text = result;
+        m_window.queueResult(m_window.m_runBase + int(row), result, reply.outcome);
         // Lets the window repaint and take input between two requests.
         QCoreApplication::processEvents();
     }
     void progress(qsizetype done, qsizetype total) override { m_window.queueProgress(done, total); }
     bool stopRequested() const override { return m_window.m_stopRequested; }
+    bool pauseRequested() const override { return m_window.m_pauseRequested; }
 
 private:
     Form_EnvoiMailing &m_window;
@@ -101,7 +113,8 @@ Form_EnvoiMailing::Form_EnvoiMailing(AppState &state, QWidget *owner)
 
     m_model = new ResultModel(state.Textes(kTextContact), state.Textes(kTextResult),
                               {state.Textes(kTextOutcomeNames), state.Textes(kTextOutcomeNames + 1),
-                               state.Textes(kTextOutcomeNames + 2), state.Textes(kTextOutcomeNames + 3)},
+                               state.Textes(kTextOutcomeNames + 2), state.Textes(kTextOutcomeNames + 3),
+                               state.Textes(kTextNotSentName)},
                               this);
     m_list = new QTreeView(this);
     m_list->setObjectName(u"LV_Travail"_s);
@@ -131,6 +144,15 @@ Form_EnvoiMailing::Form_EnvoiMailing(AppState &state, QWidget *owner)
     m_renvoyer->setToolTip(state.Textes(kTextResendTip));
     m_renvoyer->setEnabled(false);
     connect(m_renvoyer, &QPushButton::clicked, this, &Form_EnvoiMailing::CMD_Renvoyer_Click);
+    // Usable while a run is under way, when the rest of the program is not.
+    m_arreter = new QPushButton(state.Textes(kTextStop), this);
+    m_arreter->setObjectName(u"CMD_Arreter"_s);
+    m_arreter->setEnabled(false);
+    connect(m_arreter, &QPushButton::clicked, this, &Form_EnvoiMailing::stopRun);
+    m_pause = new QPushButton(state.Textes(kTextPause), this);
+    m_pause->setObjectName(u"CMD_Pause"_s);
+    m_pause->setEnabled(false);
+    connect(m_pause, &QPushButton::clicked, this, &Form_EnvoiMailing::CMD_Pause_Click);
     m_flushTimer = new QTimer(this);
     m_flushTimer->setSingleShot(true);
     m_flushTimer->setInterval(kFlushMs);
@@ -145,12 +167,16 @@ Form_EnvoiMailing::Form_EnvoiMailing(AppState &state, QWidget *owner)
     buttons->addWidget(m_exporter);
     buttons->addWidget(m_renvoyer);
     buttons->addStretch(1);
+    buttons->addWidget(m_pause);
+    buttons->addWidget(m_arreter);
     buttons->addWidget(m_ok);
     layout->addLayout(buttons);
     // Ok was made first; Tab follows the row of buttons from the left.
     setTabOrder(m_list, m_exporter);
     setTabOrder(m_exporter, m_renvoyer);
-    setTabOrder(m_renvoyer, m_ok);
+    setTabOrder(m_renvoyer, m_pause);
+    setTabOrder(m_pause, m_arreter);
+    setTabOrder(m_arreter, m_ok);
     resize(560, 360);
 }
 
@@ -161,6 +187,10 @@ SendRunSummary Form_EnvoiMailing::Send(const MailingSource &source, const QStrin
         return {};
     m_running = true;
     m_stopRequested = false;
+    m_pauseRequested = false;
+    m_pause->setText(m_state.Textes(kTextPause));
+    m_pause->setEnabled(true);
+    m_arreter->setEnabled(true);
     m_ok->setEnabled(false);
     m_exporter->setEnabled(false);
     m_renvoyer->setEnabled(false);
@@ -176,20 +206,40 @@ SendRunSummary Form_EnvoiMailing::Send(const MailingSource &source, const QStrin
     recorded.sender = [this, &source] { return m_recording.sender = source.sender(); };
     recorded.message = [this, &source] { return m_recording.message = source.message(); };
     Observer observer(*this);
-    const SendRunSummary summary = runMailing(m_state.Gateway(), m_state.textTable(), recorded, differer, observer);
+    SendRunOptions options;
+    options.parallel = m_state.config().ParallelRequests;
+    options.perMinute = m_state.config().MaxSmsPerMinute;
+    const SendRunSummary summary =
+        runMailing(m_state.Gateway(), m_state.textTable(), recorded, differer, observer, options);
+    m_pause->setEnabled(false);
+    m_arreter->setEnabled(false);
     flush();
     m_lastRun = std::exchange(m_recording, MailingRunRecord{});
     m_labelBilan->setText(m_state.Textes(kTextSummary)
                               .arg(summary.accepted)
                               .arg(summary.refused)
                               .arg(summary.unknown)
-                              .arg(summary.unreachable));
+                              .arg(summary.unreachable + summary.notSent));
     m_ok->setEnabled(true);
     m_exporter->setEnabled(true);
     m_renvoyer->setEnabled(!failedContacts(m_lastRun.rows, true).empty());
     m_running = false;
     emit runFinished();
     return summary;
+}
+
+void Form_EnvoiMailing::stopRun()
+{
+    m_stopRequested = m_running;
+    m_arreter->setEnabled(false);
+}
+
+void Form_EnvoiMailing::CMD_Pause_Click()
+{
+    if (!m_running)
+        return;
+    m_pauseRequested = !m_pauseRequested;
+    m_pause->setText(m_state.Textes(m_pauseRequested ? kTextResume : kTextPause));
 }
 
 void Form_EnvoiMailing::CMD_Exporter_Click()
@@ -253,14 +303,15 @@ void Form_EnvoiMailing::queueRow(const QString &recipient)
         m_flushTimer->start();
 }
 
-void Form_EnvoiMailing::queueResult(const QString &result, SendOutcome outcome)
+void Form_EnvoiMailing::queueResult(int modelRow, const QString &result, SendOutcome outcome)
 {
-    // The result belongs to the last row started, shown already or not.
-    if (!m_pending.empty()) {
-        m_pending.back().result = result;
-        m_pending.back().outcome = outcome;
+    // The row may be shown already or still wait in the batch.
+    if (modelRow >= m_model->rowCount()) {
+        ResultRow &row = m_pending[std::size_t(modelRow - m_model->rowCount())];
+        row.result = result;
+        row.outcome = outcome;
     } else {
-        m_model->setResult(m_model->rowCount() - 1, result, outcome);
+        m_model->setResult(modelRow, result, outcome);
     }
     if (!m_flushTimer->isActive())
         m_flushTimer->start();

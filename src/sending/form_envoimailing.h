@@ -32,8 +32,10 @@ public:
     SendRunSummary Send(const MailingSource &source, const QString &differer);
 
     bool isRunning() const { return m_running; }
-    // Ends the run under way once the SMS in flight has its answer.
-    void stopRun() { m_stopRequested = m_running; }
+    // Ends the run under way once the SMS in flight have their answers.
+    void stopRun();
+    // Holds back the next rows of the run under way until pressed again.
+    void CMD_Pause_Click();
 
     ResultModel *results() const { return m_model; }
     // The rows and texts of the last finished run.
@@ -62,7 +64,7 @@ private:
     // The run's changes reach the widgets in batches, a few times a second: painting every row
     // of a fast gateway would cost more than sending it.
     void queueRow(const QString &recipient);
-    void queueResult(const QString &result, SendOutcome outcome);
+    void queueResult(int modelRow, const QString &result, SendOutcome outcome);
     void queueProgress(qsizetype done, qsizetype total);
     void flush();
 
@@ -75,13 +77,18 @@ private:
     QPushButton *m_ok;
     QPushButton *m_exporter;
     QPushButton *m_renvoyer;
+    QPushButton *m_arreter;
+    QPushButton *m_pause;
     ResultModel *m_model;
     QTimer *m_flushTimer;
     std::vector<ResultRow> m_pending;
+    // The model row of the current run's first row.
+    int m_runBase = 0;
     qsizetype m_done = 0;
     qsizetype m_total = 0;
     bool m_running = false;
     bool m_stopRequested = false;
+    bool m_pauseRequested = false;
     MailingRunRecord m_recording;
     MailingRunRecord m_lastRun;
 };

@@ -97,7 +97,8 @@ bool toResult(const QStringList &fields, qsizetype line, MailingResult *result, 
     if (fields.size() == kFields) {
         const auto outcome = outcomeFromKeyword(fields[4].trimmed());
         // Only code 0 has two meanings; any other outcome must agree with the code.
-        if (!outcome || (*outcome != result->outcome && !(result->code == 0 && *outcome == SendOutcome::Unknown))) {
+        if (!outcome || (*outcome != result->outcome && !(result->code == 0 && (*outcome == SendOutcome::Unknown ||
+                                                                                *outcome == SendOutcome::NotSent)))) {
             *error =
                 u"line %1: the outcome \"%2\" does not fit the code %3"_s.arg(line).arg(fields[4]).arg(result->code);
             return false;

@@ -47,13 +47,17 @@ QPixmap drawMark(SendOutcome outcome, int size)
     case SendOutcome::Unreachable: // a bar, as on a no-entry sign
         p.drawLine(QPointF(4.5, 8), QPointF(11.5, 8));
         break;
+    case SendOutcome::NotSent: // a square, as on a stop button
+        p.setBrush(Qt::white);
+        p.drawRect(QRectF(5.5, 5.5, 5, 5));
+        break;
     }
     return pixmap;
 }
 
 } // namespace
 
-ResultModel::ResultModel(QString contactHeader, QString resultHeader, std::array<QString, 4> outcomeNames,
+ResultModel::ResultModel(QString contactHeader, QString resultHeader, std::array<QString, kOutcomeCount> outcomeNames,
                          QObject *parent)
     : QAbstractTableModel(parent)
     , m_headers{std::move(contactHeader), std::move(resultHeader)}
@@ -80,6 +84,8 @@ QColor ResultModel::outcomeColor(SendOutcome outcome)
         return QColor(0xc6, 0x28, 0x28); // red
     case SendOutcome::Unknown:
         return QColor(0xe6, 0x6a, 0x00); // orange
+    case SendOutcome::NotSent:
+        return QColor(0x9e, 0x9e, 0x9e); // light grey
     case SendOutcome::Unreachable:
         break;
     }

@@ -26,8 +26,9 @@ struct ResultRow {
 class ResultModel final : public QAbstractTableModel {
     Q_OBJECT
 public:
+    static constexpr std::size_t kOutcomeCount = 5;
     // outcomeNames: what each mark means, in the order of SendOutcome (for screen readers).
-    ResultModel(QString contactHeader, QString resultHeader, std::array<QString, 4> outcomeNames,
+    ResultModel(QString contactHeader, QString resultHeader, std::array<QString, kOutcomeCount> outcomeNames,
                 QObject *parent = nullptr);
     Q_DISABLE_COPY_MOVE(ResultModel)
 
@@ -51,10 +52,10 @@ private:
 
     std::vector<ResultRow> m_rows;
     QString m_headers[2];
-    std::array<QString, 4> m_outcomeNames;
+    std::array<QString, kOutcomeCount> m_outcomeNames;
     QColor m_back;
     QColor m_stripe;
-    mutable std::array<QIcon, 4> m_marks;
+    mutable std::array<QIcon, kOutcomeCount> m_marks;
 };
 
 } // namespace parlevo

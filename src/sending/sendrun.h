@@ -10,6 +10,7 @@ namespace parlevo {
 
 struct ClassContact;
 class ClassSendora;
+class SendJournal;
 class TextTable;
 
 // What a mailing send run reads. The rows are read in place, one at a time; the sender and the
@@ -22,33 +23,54 @@ struct MailingSource {
     std::function<QString()> message;
 };
 
-// Told of each step of a run. rowStarted comes before the request, rowDone after its reply.
+// Told of each step of a run. Rows start in list order; rowStarted comes before a row's request.
+// rowDone comes once for every row, in list order: a row is told once it and every row above it
+// have their outcome. Rows never started (the run was stopped) are told with SendOutcome::NotSent
+// and have no rowStarted. progress counts the rows whose request has ended.
 class SendRunObserver {
 public:
     virtual ~SendRunObserver() = default;
     virtual void runStarted(qsizetype total) = 0;
     virtual void rowStarted(qsizetype row, const ClassContact &contact, const QString &recipient) = 0;
-    virtual void rowDone(qsizetype row, const QString &number, const SendReply &reply, const QString &result) = 0;
+    virtual void rowDone(qsizetype row, const ClassContact &contact, const QString &number, const SendReply &reply,
+                         const QString &result) = 0;
     virtual void progress(qsizetype done, qsizetype total) = 0;
     // Asked before each SMS: true ends the run there, after the SMS already in flight.
     virtual bool stopRequested() const { return false; }
+    // While true, no new row starts; the SMS in flight still get their answers.
+    virtual bool pauseRequested() const { return false; }
+};
+
+// How a run sends. The defaults are one request at a time, no pace, no journal.
+struct SendRunOptions {
+    static constexpr int kMaxParallel = 8;
+    // Requests under way at once, 1 to kMaxParallel.
+    int parallel = 1;
+    // At most this many requests start in any 60 seconds, evenly spaced; 0 is no limit.
+    int perMinute = 0;
+    // When set, each SMS is recorded there before its request leaves, and again with its outcome.
+    SendJournal *journal = nullptr;
 };
 
 // Totals of a finished run.
 struct SendRunSummary {
     qsizetype total = 0;
-    qsizetype accepted = 0;    // 80 or 81
-    qsizetype unreachable = 0; // never reached the gateway, or its answer was not a code
-    qsizetype unknown = 0;     // no complete answer in time: may have been sent
-    qsizetype refused = 0;     // any other code
-    qsizetype done = 0;        // rows tried before the run ended
+    qsizetype accepted = 0;     // 80 or 81
+    qsizetype unreachable = 0;  // never reached the gateway, or its answer was not a code
+    qsizetype unknown = 0;      // no complete answer in time: may have been sent
+    qsizetype refused = 0;      // any other code
+    qsizetype notSent = 0;      // never started: the run was stopped first
+    qsizetype done = 0;         // rows whose request was made
+    bool stopped = false;       // the run ended before every row was started
+    bool journalFailed = false; // a row could not be recorded, so the run stopped before it
 };
 
-// Sends one SMS per row, strictly one after the other, each tried once, whatever the replies;
-// differer is the same for every row. The row count is taken once, before the first SMS. The
-// run ends early only when the observer asks it to stop.
+// Sends one SMS per row, each tried once, whatever the replies; differer is the same for every
+// row. The row count is taken once, before the first SMS. Up to options.parallel requests are
+// under way at once; with more than one, a reply 83 (no credit left) stops starting rows. The run
+// ends early when the observer asks it to stop, then after the SMS in flight.
 SendRunSummary runMailing(ClassSendora &gateway, const TextTable &textes, const MailingSource &source,
-                          const QString &differer, SendRunObserver &observer);
+                          const QString &differer, SendRunObserver &observer, const SendRunOptions &options = {});
 
 // "(" + phone as stored + ") " + full name (with its final blank).
 QString recipientText(const ClassContact &contact);

@@ -111,12 +111,37 @@ private slots:
         QCOMPARE(c.ColumnGSM, true);
     }
 
+    // The mailing's pace and requests at once; a value out of range takes the nearest allowed.
+    void mailingPace_data()
+    {
+        QTest::addColumn<QByteArray>("section");
+        QTest::addColumn<int>("perMinute");
+        QTest::addColumn<int>("parallel");
+        QTest::newRow("none") << QByteArray() << 0 << 1;
+        QTest::newRow("set") << QByteArray("MaxSmsPerMinute=30\r\nParallelRequests=4\r\n") << 30 << 4;
+        QTest::newRow("out of range") << QByteArray("MaxSmsPerMinute=-5\r\nParallelRequests=12\r\n") << 0 << 8;
+        QTest::newRow("not numbers") << QByteArray("MaxSmsPerMinute=vite\r\nParallelRequests=\r\n") << 0 << 1;
+    }
+    void mailingPace()
+    {
+        QFETCH(QByteArray, section);
+        QFETCH(int, perMinute);
+        QFETCH(int, parallel);
+        test::TestDataDir dir;
+        QVERIFY(dir.write(u"Parlevo.cfg"_s, "[Parlevo]\r\n" + section));
+        const Config c = loaded(dir)->config();
+        QCOMPARE(c.MaxSmsPerMinute, perMinute);
+        QCOMPARE(c.ParallelRequests, parallel);
+    }
+
     void freshSaveWritesEveryKey()
     {
         test::TestDataDir dir;
         const auto s = loaded(dir);
         s->config().Expediteur = u"Jean"_s;
         s->config().ColumnTitle = true;
+        s->config().MaxSmsPerMinute = 30;
+        s->config().ParallelRequests = 4;
         s->Gateway().Mail = u"demo@parlevo.test"_s;
         s->Gateway().Password = u"demo"_s;
         SaveConfig(*s, {100, 200, 9000, 7000, false});
@@ -129,6 +154,8 @@ private slots:
                                                         "Width=9000\r\n"
                                                         "Height=7000\r\n"
                                                         "From=Jean\r\n"
+                                                        "MaxSmsPerMinute=30\r\n"
+                                                        "ParallelRequests=4\r\n"
                                                         "\r\n"
                                                         "[CarnetAdresses]\r\n"
                                                         "Column_Group=True\r\n"

@@ -189,7 +189,8 @@ private slots:
                      u"TextNomPredefinis TextSMS CMD_Accepter CMD_Annuler");
         walkActivity([this] { m_main->KXB_Prefs_Click(); },
                      u"Text_SendoraMail Text_SendoraPassword TextExpediteur CheckColonnes(0) CheckColonnes(1) "
-                     u"CheckColonnes(2) CheckColonnes(3) CheckColonnes(4) CheckColonnes(5) CheckColonnes(6)");
+                     u"CheckColonnes(2) CheckColonnes(3) CheckColonnes(4) CheckColonnes(5) CheckColonnes(6) "
+                     u"TextSmsParMinute TextRequetesSimultanees");
     }
 
     void keysReachWhatOnlyTheMouseDidBefore()

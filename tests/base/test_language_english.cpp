@@ -18,7 +18,7 @@ namespace {
 const QString kEnglishFile = QStringLiteral(PARLEVO_SOURCE_LANGUAGES "/English.lng");
 
 // Texts that read the same in both languages: names, titles and words English borrowed.
-constexpr int kSameInBothLanguages[] = {69, 122, 123, 126, 172, 224, 236, 315};
+constexpr int kSameInBothLanguages[] = {69, 122, 123, 126, 172, 194, 224, 236, 315};
 
 QStringList placeholders(const QString &text)
 {

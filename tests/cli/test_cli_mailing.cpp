@@ -3,11 +3,19 @@
 #include "simulatorprocess.h"
 #include "testdatadir.h"
 
+#include <QMap>
 #include <QProcess>
+#include <QRandomGenerator>
+#include <QRegularExpression>
 #include <QTcpServer>
 #include <QTest>
 
 #include <optional>
+
+#ifdef Q_OS_UNIX
+#include <csignal>
+#include <sys/types.h>
+#endif
 
 using namespace Qt::StringLiterals;
 
@@ -34,6 +42,20 @@ bool prepare(const TestDataDir &dir)
                                                          "amis;;;Paul;Petit;0611111111\r\n"
                                                          "Amis;Sté;;Zoé;Martin;0622222222\r\n"
                                                          "Travail;;;Luc;Bon;0633333333\r\n");
+}
+
+QByteArray numberOf(int row)
+{
+    return "06" + QByteArray::number(row).rightJustified(8, '0');
+}
+
+// A mailing file of rows named A, numbered 0600000000, 0600000001...
+QByteArray numberedList(int rows)
+{
+    QByteArray list;
+    for (int i = 0; i < rows; ++i)
+        list += ";;;;A;" + numberOf(i) + "\r\n";
+    return list;
 }
 
 } // namespace
@@ -146,22 +168,25 @@ private slots:
         QVERIFY(dir.write(u"export.csv"_s, "0622222222;Mme Zo\xE9;80;Le message a \xE9t\xE9 envoy\xE9;accepted\r\n"
                                            "06 33 33 33 33;Luc Bon;83;Vous devez cr\xE9"
                                            "diter votre compte;refused\r\n"
-                                           "0644444444;Ana;0;?;unknown\r\n"));
+                                           "0644444444;Ana;0;?;unknown\r\n"
+                                           "0655555555;Eve;0;x;not_sent\r\n"));
         r = cli(sim->baseUrl(), send + QStringList{u"--retry-failed"_s, dir.filePath(u"export.csv"_s)});
         QCOMPARE(r.status, 0);
-        QCOMPARE(r.out, u"(06 33 33 33 33) Luc Bon : Le message a été envoyé\n"_s);
+        QCOMPARE(r.out, u"(06 33 33 33 33) Luc Bon : Le message a été envoyé\n"
+                        u"(0655555555) Eve : Le message a été envoyé\n"_s);
         QVERIFY2(r.err.contains(u"1 row(s) of "_s), qPrintable(r.err));
         r = cli(sim->baseUrl(),
                 send + QStringList{u"--retry-failed"_s, dir.filePath(u"export.csv"_s), u"--include-unknown"_s});
-        QVERIFY2(r.out.endsWith(u"\n(0644444444) Ana : Le message a été envoyé\n"_s), qPrintable(r.out));
+        QVERIFY2(r.out.contains(u"\n(0644444444) Ana : Le message a été envoyé\n"_s), qPrintable(r.out));
         QVERIFY(dir.write(u"ok.csv"_s, "0622222222;Mme Zo\xE9;81;x\r\n"));
         r = cli(sim->baseUrl(), send + QStringList{u"--retry-failed"_s, dir.filePath(u"ok.csv"_s)});
         QCOMPARE(r.status, 0);
         const auto outbox = sim->outbox();
-        QCOMPARE(outbox.size(), 3);
+        QCOMPARE(outbox.size(), 4);
         QCOMPARE(outbox[0][u"number"_s].toString(), u"0611111111"_s);
         QCOMPARE(outbox[1][u"number"_s].toString(), u"0633333333"_s);
-        QCOMPARE(outbox[2][u"number"_s].toString(), u"0644444444"_s);
+        QCOMPARE(outbox[2][u"number"_s].toString(), u"0655555555"_s);
+        QCOMPARE(outbox[3][u"number"_s].toString(), u"0644444444"_s);
     }
 
     // Each row reaches the --results file as soon as it has its outcome: a run killed midway
@@ -194,6 +219,95 @@ private slots:
         const qsizetype sent = sim.outbox().size();
         QVERIFY2(sent >= lines.size() - 1 && sent <= lines.size() && sent < 6, qPrintable(QString::number(sent)));
     }
+
+#ifdef Q_OS_UNIX
+    // Ctrl+C ends the run once the SMS in flight have their answers: every row is in the results
+    // file, in list order, those never started as not sent, and the exit status says it stopped.
+    void interruptStopsAfterTheSmsInFlight()
+    {
+        TestDataDir dir;
+        QVERIFY(prepare(dir));
+        constexpr int kRows = 40;
+        QVERIFY(dir.write(u"liste.kxg"_s, numberedList(kRows)));
+        SimulatorProcess sim({u"--account"_s, kMail + u":demo:500"_s, u"--delay-ms"_s, u"100"_s});
+        QVERIFY(sim.isRunning());
+        QProcess process;
+        parlevo::test::startCli(process,
+                                {u"--data-dir"_s, dir.path(), u"mailing"_s, u"send"_s, dir.filePath(u"liste.kxg"_s),
+                                 u"--message"_s, u"x"_s, u"--parallel"_s, u"2"_s, u"--results"_s,
+                                 dir.filePath(u"r.csv"_s)},
+                                sim.baseUrl());
+        QTRY_VERIFY_WITH_TIMEOUT(dir.read(u"r.csv"_s).count("\r\n") >= 4, 10000);
+        ::kill(pid_t(process.processId()), SIGINT);
+        QVERIFY(process.waitForFinished(10000));
+        QCOMPARE(process.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(process.exitCode(), 130);
+        const QList<QByteArray> lines = dir.read(u"r.csv"_s).split('\n');
+        QCOMPARE(lines.size(), kRows + 2); // the header, the rows, and nothing after the last break
+        const qsizetype sent = sim.outbox().size();
+        QVERIFY2(sent >= 4 && sent < kRows, qPrintable(QString::number(sent)));
+        for (int i = 0; i < kRows; ++i) {
+            const QByteArray expected = i < sent ? ",80,Le message a été envoyé,accepted\r"
+                                                 : ",0,Non envoyé : l'envoi a été arrêté avant ce SMS,not_sent\r";
+            QCOMPARE(lines[i + 1], numberOf(i) + ",A" + expected);
+        }
+    }
+
+    // A run killed at any moment, then taken up again, sends every row once: the gateway sees no
+    // number twice, and the only rows it never sees are those the journal left unknown (at most
+    // one per request in flight), which a resume does not send without --include-unknown.
+    void killedRunResumesWithoutDoubles()
+    {
+        TestDataDir dir;
+        QVERIFY(prepare(dir));
+        constexpr int kRows = 2000;
+        constexpr int kParallel = 4;
+        QVERIFY(dir.write(u"liste.kxg"_s, numberedList(kRows)));
+        SimulatorProcess sim({u"--account"_s, kMail + u":demo:100000"_s, u"--delay-ms"_s, u"3"_s, u"--verbose"_s});
+        QVERIFY(sim.isRunning());
+        QProcess process;
+        parlevo::test::startCli(process,
+                                {u"--data-dir"_s, dir.path(), u"mailing"_s, u"send"_s, dir.filePath(u"liste.kxg"_s),
+                                 u"--message"_s, u"x"_s, u"--parallel"_s, QString::number(kParallel)},
+                                sim.baseUrl());
+        QVERIFY(process.waitForStarted());
+        // Somewhere in the run, after its first SMS.
+        QTRY_VERIFY_WITH_TIMEOUT(!sim.outbox().isEmpty(), 10000);
+        QTest::qWait(QRandomGenerator::global()->bounded(50, 1500));
+        process.kill();
+        QVERIFY(process.waitForFinished(5000));
+        const qsizetype beforeResume = sim.outbox().size();
+        QVERIFY2(beforeResume < kRows, "the run ended before it was killed");
+
+        // Run while this loop turns: the simulator's log must be read as it comes, or it stalls.
+        QProcess resume;
+        parlevo::test::startCli(
+            resume,
+            {u"--data-dir"_s, dir.path(), u"mailing"_s, u"resume"_s, u"--parallel"_s, QString::number(kParallel)},
+            sim.baseUrl());
+        QTRY_VERIFY_WITH_TIMEOUT(resume.state() == QProcess::NotRunning, 60000);
+        const QString resumedErr = QString::fromUtf8(resume.readAllStandardError());
+        QVERIFY2(resume.exitCode() == 0, qPrintable(resumedErr));
+        QMap<QString, int> requests;
+        static const QRegularExpression numero(u"numero=(\\d+)"_s);
+        for (const QString &line : sim.log().split(u'\n')) {
+            const auto match = numero.match(line);
+            if (match.hasMatch())
+                ++requests[match.captured(1)];
+        }
+        for (auto it = requests.cbegin(); it != requests.cend(); ++it)
+            QVERIFY2(it.value() == 1, qPrintable(it.key() + u" requested twice"_s));
+        const qsizetype neverSeen = kRows - requests.size();
+        QVERIFY2(neverSeen <= kParallel, qPrintable(QString::number(neverSeen)));
+        static const QRegularExpression unknownCount(u"(\\d+) row\\(s\\) left without an answer"_s);
+        const auto told = unknownCount.match(resumedErr);
+        const int unknown = told.hasMatch() ? told.captured(1).toInt() : 0;
+        QVERIFY2(unknown >= neverSeen && unknown <= kParallel, qPrintable(resumedErr));
+        QCOMPARE(sim.outbox().size(), requests.size());
+        // The run is complete now: nothing is left to take up.
+        QCOMPARE(cli(sim.baseUrl(), {u"--data-dir"_s, dir.path(), u"mailing"_s, u"resume"_s}).status, 64);
+    }
+#endif
 
     // A results file that cannot be read or is not one: a usage error and nothing sent.
     void retryFailedBadFile_data()
@@ -236,6 +350,12 @@ private slots:
         QTest::newRow("empty group") << QStringList{u"--group"_s, u"Personne"_s, u"--message"_s, u"x"_s};
         QTest::newRow("bad date") << QStringList{u"--group"_s, u"Amis"_s, u"--message"_s,
                                                  u"x"_s,       u"--at"_s, u"demain"_s};
+        const QStringList group{u"--group"_s, u"Amis"_s, u"--message"_s, u"x"_s};
+        QTest::newRow("parallel 0") << group + QStringList{u"--parallel"_s, u"0"_s};
+        QTest::newRow("parallel 9") << group + QStringList{u"--parallel"_s, u"9"_s};
+        QTest::newRow("parallel not a number") << group + QStringList{u"--parallel"_s, u"four"_s};
+        QTest::newRow("negative rate") << group + QStringList{u"--rate"_s, u"-1"_s};
+        QTest::newRow("rate not a number") << group + QStringList{u"--rate"_s, u"1.5"_s};
     }
     void usageErrors()
     {

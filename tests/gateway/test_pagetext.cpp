@@ -136,12 +136,15 @@ private slots:
         const auto unreachable = static_cast<int>(parlevo::SendOutcome::Unreachable);
         const auto unknown = static_cast<int>(parlevo::SendOutcome::Unknown);
         const auto refused = static_cast<int>(parlevo::SendOutcome::Refused);
+        const auto notSent = static_cast<int>(parlevo::SendOutcome::NotSent);
         QTest::newRow("unreachable") << 0 << unreachable << u"Impossible de joindre le serveur d'envoi de SMS !"_s
                                      << head + u"Impossible de joindre le serveur d'envoi de SMS !"_s;
         QTest::newRow("no answer in time")
             << 0 << unknown
             << u"Pas de réponse complète à temps du serveur d'envoi de SMS : le SMS a peut-être été envoyé."_s
             << head + u"Pas de réponse complète à temps du serveur d'envoi de SMS : le SMS a peut-être été envoyé."_s;
+        QTest::newRow("stopped before it") << 0 << notSent << u"Non envoyé : l'envoi a été arrêté avant ce SMS"_s
+                                           << head + u"Non envoyé : l'envoi a été arrêté avant ce SMS"_s;
         QTest::newRow("duplicate")
             << 91 << refused << u"Le message a déjà été envoyé à ce numéro dans les 24 dernières heures"_s
             << head + u"(91) 'Le message a déjà été envoyé à ce numéro dans les 24 dernières heures'"_s;

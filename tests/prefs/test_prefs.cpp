@@ -8,6 +8,7 @@
 #include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QSpinBox>
 #include <QTest>
 
 #include <memory>
@@ -89,6 +90,27 @@ private slots:
         sender->clear();
         QTest::keyClicks(sender, u"0612"_s);
         QCOMPARE(m_state->config().Expediteur, u"0612"_s);
+    }
+
+    // The mailing's pace and requests at once: shown from the configuration, changed at once,
+    // the requests kept within 1 to 8.
+    void mailingPaceBoxes()
+    {
+        m_state->config().MaxSmsPerMinute = 30;
+        m_state->config().ParallelRequests = 4;
+        m_form->Init();
+        auto *perMinute = m_form->findChild<QSpinBox *>(u"TextSmsParMinute"_s);
+        auto *parallel = m_form->findChild<QSpinBox *>(u"TextRequetesSimultanees"_s);
+        QCOMPARE(perMinute->value(), 30);
+        QCOMPARE(parallel->value(), 4);
+        perMinute->selectAll();
+        QTest::keyClicks(perMinute, u"120"_s);
+        QCOMPARE(m_state->config().MaxSmsPerMinute, 120);
+        parallel->selectAll();
+        QTest::keyClicks(parallel, u"9"_s);
+        QCOMPARE(m_state->config().ParallelRequests, 4);
+        QTest::keyClick(parallel, Qt::Key_Down);
+        QCOMPARE(m_state->config().ParallelRequests, 3);
     }
 
     void columnBoxesSetTheirFlag_data()

@@ -210,6 +210,45 @@ private slots:
         QCOMPARE(column(*m_form->results(), 1), (QStringList{kSent}));
     }
 
+    // Pause holds the next rows back until pressed again; Stop ends the run after the SMS in
+    // flight, the rows never started shown as not sent and counted so in the summary.
+    void pauseThenStop()
+    {
+        SimulatorProcess sim({u"--account"_s, kAccount, u"--delay-ms"_s, u"200"_s});
+        QVERIFY(sim.isRunning());
+        useGateway(sim.baseUrl());
+        QList<ClassContact> rows;
+        for (int i = 0; i < 4; ++i)
+            rows.append(person(u"N"_s, u"060000000"_s + QString::number(i)));
+        Mailing mailing{rows, QString(), u"Bonjour"_s, {}};
+        auto *pause = m_form->findChild<QPushButton *>(u"CMD_Pause"_s);
+        auto *stop = m_form->findChild<QPushButton *>(u"CMD_Arreter"_s);
+        QVERIFY(!pause->isEnabled() && !stop->isEnabled());
+        QString pausedText;
+        qsizetype rowsWhilePaused = -1;
+        QTimer::singleShot(100, this, [&] { QTest::mouseClick(pause, Qt::LeftButton); });
+        QTimer::singleShot(700, this, [&] {
+            pausedText = pause->text();
+            rowsWhilePaused = sim.outbox().size();
+            QTest::mouseClick(pause, Qt::LeftButton);
+            QTest::mouseClick(stop, Qt::LeftButton);
+        });
+        const SendRunSummary summary = m_form->Send(mailing.source(), QString());
+        QCOMPARE(pausedText, u"Re&prendre"_s);
+        QCOMPARE(rowsWhilePaused, 1);
+        QCOMPARE(pause->text(), u"&Pause"_s);
+        QVERIFY(!pause->isEnabled() && !stop->isEnabled());
+        QCOMPARE(summary.accepted, 1);
+        QCOMPARE(summary.notSent, 3);
+        const QString notSent = u"Non envoyé : l'envoi a été arrêté avant ce SMS"_s;
+        QCOMPARE(column(*m_form->results(), 1), (QStringList{kSent, notSent, notSent, notSent}));
+        QCOMPARE(column(*m_form->results(), 0)[3], u"(0600000003) M. N Jean "_s);
+        const QColor kNotSent = ResultModel::outcomeColor(SendOutcome::NotSent);
+        QCOMPARE(marks(*m_form->results()), (QList<QColor>{kAccepted, kNotSent, kNotSent, kNotSent}));
+        QCOMPARE(bilan(), u"Bilan : 1 accepté(s), 0 refusé(s), 0 sans réponse, 3 non envoyé(s)."_s);
+        QCOMPARE(sim.outbox().size(), 1);
+    }
+
     // The last run's rows exported byte for byte; a second try reaches only the rows neither sent
     // nor kept, with the texts and deferred value of the run, and comes below as a new run.
     void exportAndRetryTheLastRun()

@@ -1,0 +1,390 @@
+#include "sendjournal.h"
+
+#include "base/filesync.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QRandomGenerator>
+
+#include <algorithm>
+#include <future>
+
+using namespace Qt::StringLiterals;
+
+namespace parlevo {
+
+namespace {
+
+const QString kMagic = u"parlevo-journal 1"_s;
+const QString kExtension = u".journal"_s;
+constexpr qsizetype kContactFields = 6;
+
+// Blanks inside a value would break a line apart: backslash escapes keep it on one line.
+QString escaped(const QString &value)
+{
+    QString out;
+    out.reserve(value.size());
+    for (QChar c : value) {
+        if (c == u'\\')
+            out += u"\\\\"_s;
+        else if (c == u'\t')
+            out += u"\\t"_s;
+        else if (c == u'\n')
+            out += u"\\n"_s;
+        else if (c == u'\r')
+            out += u"\\r"_s;
+        else
+            out += c;
+    }
+    return out;
+}
+
+QString unescaped(QStringView value)
+{
+    QString out;
+    out.reserve(value.size());
+    for (qsizetype i = 0; i < value.size(); ++i) {
+        if (value[i] != u'\\' || i + 1 == value.size()) {
+            out += value[i];
+            continue;
+        }
+        const QChar next = value[++i];
+        out += next == u't' ? u'\t' : next == u'n' ? u'\n' : next == u'r' ? u'\r' : next;
+    }
+    return out;
+}
+
+QByteArray checked(const QString &record)
+{
+    const QByteArray bytes = record.toUtf8();
+    return bytes + " #" + QByteArray::number(qChecksum(bytes), 16).rightJustified(4, '0') + '\n';
+}
+
+// The record of a line whose check value fits; nothing for a damaged line.
+std::optional<QString> verified(const QByteArray &line)
+{
+    const qsizetype mark = line.lastIndexOf(" #");
+    if (mark < 0 || line.size() - mark != 6)
+        return std::nullopt;
+    const QByteArray record = line.left(mark);
+    bool ok = false;
+    const uint sum = line.mid(mark + 2).toUInt(&ok, 16);
+    if (!ok || sum != qChecksum(record))
+        return std::nullopt;
+    return QString::fromUtf8(record);
+}
+
+QString contactRecord(qsizetype row, const ClassContact &c)
+{
+    return u"row "_s + QString::number(row) + u' ' +
+           QStringList{escaped(c.Groupe), escaped(c.Societe), escaped(c.Titre),
+                       escaped(c.Prenom), escaped(c.Nom),     escaped(c.Phone)}
+               .join(u'\t');
+}
+
+QString now()
+{
+    return QDateTime::currentDateTime().toString(Qt::ISODateWithMs);
+}
+
+} // namespace
+
+QString journalDir(const QString &dataDir)
+{
+    return QDir(dataDir).filePath(u"Journal"_s);
+}
+
+QStringList journalFiles(const QString &dataDir)
+{
+    // The names begin with the start time: their order is the runs' order.
+    const QDir dir(journalDir(dataDir));
+    QStringList files;
+    for (const QString &name : dir.entryList({u"*"_s + kExtension}, QDir::Files, QDir::Name))
+        files.append(dir.filePath(name));
+    return files;
+}
+
+SendJournal::SendJournal(const QString &path)
+    : m_file(path)
+{
+}
+
+std::unique_ptr<SendJournal> SendJournal::create(const QString &dataDir, JournalHead &head, QString *error)
+{
+    if (!QDir().mkpath(journalDir(dataDir))) {
+        *error = u"cannot make the folder "_s + QDir::toNativeSeparators(journalDir(dataDir));
+        return nullptr;
+    }
+    head.started = QDateTime::currentDateTime();
+    head.runId = head.started.toString(u"yyyyMMdd-HHmmss-zzz"_s) + u'-' +
+                 QString::number(QRandomGenerator::global()->bounded(0x10000), 16).rightJustified(4, u'0');
+    std::unique_ptr<SendJournal> journal(new SendJournal(QDir(journalDir(dataDir)).filePath(head.runId + kExtension)));
+    if (!journal->m_file.open(QIODevice::WriteOnly | QIODevice::NewOnly)) {
+        *error = journal->m_file.fileName() + u": "_s + journal->m_file.errorString();
+        return nullptr;
+    }
+    QByteArray bytes = checked(kMagic);
+    bytes += checked(u"run "_s + head.runId);
+    bytes += checked(u"started "_s + head.started.toString(Qt::ISODateWithMs));
+    bytes += checked(u"sender "_s + escaped(head.sender));
+    bytes += checked(u"message "_s + escaped(head.message));
+    bytes += checked(u"differer "_s + head.differer);
+    bytes += checked(u"rows "_s + QString::number(head.rows.size()));
+    for (qsizetype i = 0; i < qsizetype(head.rows.size()); ++i)
+        bytes += checked(contactRecord(i, head.rows[std::size_t(i)]));
+    if (journal->m_file.write(bytes) != bytes.size() || !syncToDisk(journal->m_file)) {
+        *error = journal->m_file.fileName() + u": "_s + journal->m_file.errorString();
+        return nullptr;
+    }
+    journal->startWriter();
+    QStringList files = journalFiles(dataDir);
+    while (files.size() > kKeptRuns)
+        QFile::remove(files.takeFirst());
+    return journal;
+}
+
+std::unique_ptr<SendJournal> SendJournal::reopen(const QString &path, QString *error)
+{
+    std::unique_ptr<SendJournal> journal(new SendJournal(path));
+    if (!journal->m_file.open(QIODevice::WriteOnly | QIODevice::Append)) {
+        *error = path + u": "_s + journal->m_file.errorString();
+        return nullptr;
+    }
+    journal->startWriter();
+    return journal;
+}
+
+qsizetype SendJournal::journalRow(qsizetype runRow) const
+{
+    return m_rowMap.empty() ? runRow : m_rowMap[std::size_t(runRow)];
+}
+
+SendJournal::~SendJournal()
+{
+    if (!m_writer.joinable())
+        return;
+    {
+        const std::lock_guard lock(m_mutex);
+        m_closing = true;
+    }
+    m_wake.notify_one();
+    m_writer.join();
+}
+
+void SendJournal::startWriter()
+{
+    m_writer = std::thread([this] { writerLoop(); });
+}
+
+void SendJournal::writerLoop()
+{
+    for (;;) {
+        std::deque<Pending> batch;
+        {
+            std::unique_lock lock(m_mutex);
+            m_wake.wait(lock, [this] { return m_closing || !m_queue.empty(); });
+            if (m_queue.empty())
+                return;
+            batch.swap(m_queue);
+        }
+        // Everything waiting goes down in one trip; the disk is waited for when one line asks.
+        QByteArray bytes;
+        bool durable = false;
+        for (const Pending &pending : batch) {
+            bytes += pending.bytes;
+            durable = durable || pending.durable;
+        }
+        bool ok = !m_failed && m_file.write(bytes) == bytes.size();
+        ok = ok && (durable ? syncToDisk(m_file) : m_file.flush());
+        // A journal with a hole would mislead a resume: nothing more is written once one fails.
+        m_failed = m_failed || !ok;
+        for (const Pending &pending : batch) {
+            if (pending.written)
+                pending.written(ok);
+        }
+    }
+}
+
+void SendJournal::enqueue(Pending pending)
+{
+    {
+        const std::lock_guard lock(m_mutex);
+        m_queue.push_back(std::move(pending));
+    }
+    m_wake.notify_one();
+}
+
+bool SendJournal::appendAndWait(const QByteArray &bytes)
+{
+    std::promise<bool> written;
+    std::future<bool> result = written.get_future();
+    enqueue({bytes, true, [&written](bool ok) { written.set_value(ok); }});
+    return result.get();
+}
+
+QByteArray SendJournal::startedLines(std::span<const qsizetype> runRows) const
+{
+    QByteArray bytes;
+    const QString at = now();
+    for (qsizetype row : runRows)
+        bytes += checked(u"sent "_s + QString::number(journalRow(row)) + u' ' + at);
+    return bytes;
+}
+
+bool SendJournal::recordStarted(std::span<const qsizetype> runRows)
+{
+    return appendAndWait(startedLines(runRows));
+}
+
+void SendJournal::recordStartedLater(std::span<const qsizetype> runRows, QObject *context,
+                                     std::function<void(bool)> done)
+{
+    enqueue({startedLines(runRows), true, [context, done = std::move(done)](bool ok) {
+                 QMetaObject::invokeMethod(
+                     context, [done, ok] { done(ok); }, Qt::QueuedConnection);
+             }});
+}
+
+bool SendJournal::recordDone(qsizetype runRow, const SendReply &reply)
+{
+    // A lost outcome only makes its row unknown: it is not waited for.
+    enqueue({checked(u"done "_s + QString::number(journalRow(runRow)) + u' ' + QString::number(reply.code) + u' ' +
+                     outcomeKeyword(reply.outcome) + u' ' + now()),
+             false,
+             {}});
+    return true;
+}
+
+bool SendJournal::recordResumed()
+{
+    return appendAndWait(checked(u"resumed "_s + now()));
+}
+
+bool SendJournal::recordEnd(bool complete)
+{
+    const QString how = complete ? u"complete"_s : u"stopped"_s;
+    return appendAndWait(checked(QString(u"end "_s + how + u' ' + now())));
+}
+
+std::optional<JournalContent> readJournal(const QByteArray &bytes, QString *error)
+{
+    JournalContent content;
+    JournalHead &head = content.head;
+    const QList<QByteArray> lines = bytes.split('\n');
+    std::optional<qsizetype> rowCount;
+    bool magic = false;
+    bool haveSender = false;
+    bool haveMessage = false;
+    bool haveDifferer = false;
+    std::vector<bool> haveRow;
+    qsizetype maxSent = -1;
+    // Damaged lines after the record of the furthest row started: each may be one more row started.
+    qsizetype damagedAfterMaxSent = 0;
+    for (qsizetype n = 0; n < lines.size(); ++n) {
+        const QByteArray &line = lines[n];
+        // The last piece is empty when the file ends with its line break.
+        if (n + 1 == lines.size() && line.isEmpty())
+            break;
+        const auto record = verified(line);
+        if (!record) {
+            content.problems.append(u"line %1 is damaged and was skipped"_s.arg(n + 1));
+            ++damagedAfterMaxSent;
+            continue;
+        }
+        const qsizetype blank = record->indexOf(u' ');
+        const QString word = record->left(blank);
+        const QStringView rest = blank < 0 ? QStringView() : QStringView(*record).mid(blank + 1);
+        const auto rowOf = [&](QStringView text, qsizetype *row) {
+            bool ok = false;
+            *row = text.toLongLong(&ok);
+            return ok && rowCount && *row >= 0 && *row < *rowCount;
+        };
+        if (*record == kMagic) {
+            magic = true;
+        } else if (word == u"run") {
+            head.runId = rest.toString();
+        } else if (word == u"started") {
+            head.started = QDateTime::fromString(rest.toString(), Qt::ISODateWithMs);
+        } else if (word == u"sender") {
+            head.sender = unescaped(rest);
+            haveSender = true;
+        } else if (word == u"message") {
+            head.message = unescaped(rest);
+            haveMessage = true;
+        } else if (word == u"differer") {
+            head.differer = rest.toString();
+            haveDifferer = true;
+        } else if (word == u"rows" && !rowCount) {
+            bool ok = false;
+            const qsizetype count = rest.toLongLong(&ok);
+            // Each row has its line: a larger count is damage, and would only exhaust memory.
+            if (ok && count >= 0 && count <= lines.size()) {
+                rowCount = count;
+                head.rows.resize(std::size_t(count));
+                haveRow.assign(std::size_t(count), false);
+                content.states.assign(std::size_t(count), JournalRowState::NotStarted);
+                content.replies.assign(std::size_t(count), SendReply{});
+            }
+        } else if (word == u"row") {
+            const qsizetype space = rest.indexOf(u' ');
+            qsizetype row = 0;
+            const QList<QStringView> fields = rest.mid(space + 1).split(u'\t');
+            if (space < 0 || !rowOf(rest.left(space), &row) || fields.size() != kContactFields)
+                continue;
+            ClassContact &c = head.rows[std::size_t(row)];
+            c.Groupe = unescaped(fields[0]);
+            c.Societe = unescaped(fields[1]);
+            c.Titre = unescaped(fields[2]);
+            c.Prenom = unescaped(fields[3]);
+            c.Nom = unescaped(fields[4]);
+            c.Phone = unescaped(fields[5]);
+            haveRow[std::size_t(row)] = true;
+        } else if (word == u"sent") {
+            qsizetype row = 0;
+            if (!rowOf(rest.left(rest.indexOf(u' ')), &row))
+                continue;
+            if (content.states[std::size_t(row)] == JournalRowState::NotStarted)
+                content.states[std::size_t(row)] = JournalRowState::Started;
+            if (row > maxSent) {
+                maxSent = row;
+                damagedAfterMaxSent = 0;
+            }
+        } else if (word == u"done") {
+            const QList<QStringView> parts = rest.split(u' ');
+            qsizetype row = 0;
+            bool ok = false;
+            const int code = parts.value(1).toInt(&ok);
+            const auto outcome = outcomeFromKeyword(parts.value(2));
+            if (parts.size() < 3 || !rowOf(parts[0], &row) || !ok || !outcome)
+                continue;
+            // A request not started but stopped is told as not sent: it may be sent later.
+            if (*outcome == SendOutcome::NotSent)
+                continue;
+            content.states[std::size_t(row)] = JournalRowState::Done;
+            content.replies[std::size_t(row)] = SendReply{quint8(code), *outcome};
+        } else if (word == u"end") {
+            content.complete = rest.startsWith(u"complete");
+        }
+    }
+    if (!magic || !rowCount || !haveSender || !haveMessage || !haveDifferer) {
+        *error = u"not a journal, or its head is damaged"_s;
+        return std::nullopt;
+    }
+    // Rows start in list order, so the rows started are those up to the furthest one recorded,
+    // plus one for every damaged line after that record that may have named the next.
+    for (qsizetype row = maxSent + 1; row < *rowCount && damagedAfterMaxSent > 0; ++row) {
+        if (content.states[std::size_t(row)] == JournalRowState::NotStarted) {
+            content.states[std::size_t(row)] = JournalRowState::Started;
+            --damagedAfterMaxSent;
+        }
+    }
+    for (qsizetype row = 0; row < *rowCount; ++row) {
+        if (!haveRow[std::size_t(row)] && content.states[std::size_t(row)] != JournalRowState::Done) {
+            content.states[std::size_t(row)] = JournalRowState::Missing;
+            content.problems.append(u"row %1 has no readable recipient and cannot be sent"_s.arg(row + 1));
+        }
+    }
+    return content;
+}
+
+} // namespace parlevo

@@ -1,0 +1,128 @@
+#pragma once
+
+#include "addressbook/classcontact.h"
+#include "gateway/sendreply.h"
+
+#include <QDateTime>
+#include <QFile>
+#include <QString>
+#include <QStringList>
+
+#include <condition_variable>
+#include <deque>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <span>
+#include <thread>
+#include <vector>
+
+class QObject;
+
+namespace parlevo {
+
+// What a run sends, as its journal's head records it.
+struct JournalHead {
+    QString runId;
+    QDateTime started;
+    QString sender;
+    QString message;
+    QString differer;
+    std::vector<ClassContact> rows;
+};
+
+// The journal of one mailing run: a text file in the data directory's Journal folder, one record
+// a line, only ever appended. Each SMS is recorded before its request leaves, flushed to the disk
+// first, and again with its outcome; a run killed at any moment can then be taken up again
+// without sending any SMS twice. Each line ends with a check value, so a damaged line is seen.
+//
+// The lines are written by a thread of the journal's own, in the order they were given: waiting
+// for the disk then holds back no answer of the gateway, and the requests that become ready while
+// the disk is busy go down together in its next trip.
+class SendJournal final {
+public:
+    static constexpr int kKeptRuns = 100;
+    ~SendJournal();
+    SendJournal(const SendJournal &) = delete;
+    SendJournal &operator=(const SendJournal &) = delete;
+
+    // Starts the journal of a new run (its id and start time are set here) and removes the oldest
+    // journals beyond kKeptRuns; nothing, with the reason, when the file cannot be written.
+    static std::unique_ptr<SendJournal> create(const QString &dataDir, JournalHead &head, QString *error);
+    // Opens a run's journal to record more of it: a run taken up again.
+    static std::unique_ptr<SendJournal> reopen(const QString &path, QString *error);
+
+    // The run's row of each row a new run sends, when that run sends only some of them (a run taken
+    // up again); without it, run row i is journal row i.
+    void setRowMap(std::vector<qsizetype> rows) { m_rowMap = std::move(rows); }
+
+    // Records that these rows' requests are about to leave, and returns once the lines are on the
+    // disk; false when they could not be written: the requests must not leave then.
+    bool recordStarted(std::span<const qsizetype> runRows);
+    // The same without waiting: done is called later, in context's thread, once the lines are on
+    // the disk (true) or could not be written (false). context must outlive the call.
+    void recordStartedLater(std::span<const qsizetype> runRows, QObject *context, std::function<void(bool)> done);
+    // Records a row's outcome (written through to the system, not waited for on the disk: a lost
+    // outcome only makes the row unknown).
+    bool recordDone(qsizetype runRow, const SendReply &reply);
+    // Records that the run is taken up again, and how it ended.
+    bool recordResumed();
+    bool recordEnd(bool complete);
+
+    QString path() const { return m_file.fileName(); }
+
+private:
+    struct Pending {
+        QByteArray bytes;
+        bool durable = false;
+        std::function<void(bool)> written; // called in the writer thread
+    };
+
+    explicit SendJournal(const QString &path);
+    void startWriter();
+    void writerLoop();
+    void enqueue(Pending pending);
+    bool appendAndWait(const QByteArray &bytes);
+    QByteArray startedLines(std::span<const qsizetype> runRows) const;
+    qsizetype journalRow(qsizetype runRow) const;
+
+    // Used by the writer thread only, once it runs.
+    QFile m_file;
+    std::vector<qsizetype> m_rowMap;
+    std::mutex m_mutex;
+    std::condition_variable m_wake;
+    std::deque<Pending> m_queue;
+    bool m_closing = false;
+    bool m_failed = false;
+    std::thread m_writer;
+};
+
+// Where a row of a journaled run stands.
+enum class JournalRowState {
+    NotStarted, // no request was made
+    Started,    // recorded as leaving, no outcome: it may have been sent
+    Done,       // has its outcome
+    Missing,    // its recipient line is damaged: it cannot be sent
+};
+
+// A journal read back.
+struct JournalContent {
+    JournalHead head;
+    std::vector<JournalRowState> states;
+    std::vector<SendReply> replies; // for the rows Done
+    bool complete = false;          // the run went through every row
+    // A line each for what was skipped ("line 12 is damaged and was skipped") or is missing.
+    QStringList problems;
+};
+
+// Reads a journal. A damaged line is skipped and named in problems; one that may have recorded a
+// request leaving counts as one, so a row it might concern is never taken for not started. Nothing,
+// with the reason, when the head (texts, deferred value, row count) cannot be read.
+std::optional<JournalContent> readJournal(const QByteArray &bytes, QString *error);
+
+// The journal folder of a data directory, and its journals, oldest first.
+QString journalDir(const QString &dataDir);
+QStringList journalFiles(const QString &dataDir);
+
+} // namespace parlevo

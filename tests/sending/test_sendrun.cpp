@@ -1,0 +1,319 @@
+// The mailing send run's engine against the real gateway simulator: requests side by side, rows
+// told in list order, the pace, stopping, pausing and the journal.
+#include "addressbook/classcontact.h"
+#include "base/textes.h"
+#include "gateway/classsendora.h"
+#include "sending/mailingresults.h"
+#include "sending/sendjournal.h"
+#include "sending/sendrun.h"
+#include "simulatorprocess.h"
+#include "testdatadir.h"
+
+#include <QDateTime>
+#include <QRegularExpression>
+#include <QTest>
+#include <QTimer>
+
+#include <functional>
+
+using namespace Qt::StringLiterals;
+
+using namespace parlevo;
+using parlevo::test::SimulatorProcess;
+using parlevo::test::TestDataDir;
+
+namespace {
+
+const QString kMail = u"demo@parlevo.test"_s;
+
+QStringList simArguments(qint64 credit, const QStringList &more = {})
+{
+    return QStringList{u"--account"_s, kMail + u":demo:"_s + QString::number(credit), u"--verbose"_s} + more;
+}
+
+std::vector<ClassContact> numberedRows(int count)
+{
+    std::vector<ClassContact> rows(static_cast<std::size_t>(count));
+    for (int i = 0; i < count; ++i) {
+        rows[std::size_t(i)].Nom = u"N"_s + QString::number(i);
+        rows[std::size_t(i)].Phone = u"06"_s + QString::number(i).rightJustified(8, u'0');
+    }
+    return rows;
+}
+
+// The arrival time of each send request in the simulator's log, in order, with its number.
+struct Arrival {
+    QDateTime at;
+    QString number;
+};
+QList<Arrival> arrivals(SimulatorProcess &sim)
+{
+    static const QRegularExpression line(u"^(\\S+) GET /http\\.php\\S*numero=(\\d+)"_s,
+                                         QRegularExpression::MultilineOption);
+    QList<Arrival> found;
+    auto it = line.globalMatch(sim.log());
+    while (it.hasNext()) {
+        const auto match = it.next();
+        found.append({QDateTime::fromString(match.captured(1), Qt::ISODateWithMs), match.captured(2)});
+    }
+    return found;
+}
+
+// Records what the run tells, in order; the hooks act on the run from inside it.
+class Recorder final : public SendRunObserver {
+public:
+    void runStarted(qsizetype) override {}
+    void rowStarted(qsizetype row, const ClassContact &, const QString &) override
+    {
+        events.append(u"start "_s + QString::number(row));
+    }
+    void rowDone(qsizetype row, const ClassContact &contact, const QString &number, const SendReply &reply,
+                 const QString &) override
+    {
+        events.append(u"done "_s + QString::number(row));
+        doneRows.append(row);
+        outcomes.append(reply.outcome);
+        QVERIFY(number == contact.Phone);
+        if (onDone)
+            onDone(row);
+    }
+    void progress(qsizetype done, qsizetype) override { events.append(u"progress "_s + QString::number(done)); }
+    bool stopRequested() const override { return stop; }
+    bool pauseRequested() const override { return pause; }
+
+    QStringList events;
+    QList<qsizetype> doneRows;
+    QList<SendOutcome> outcomes;
+    std::function<void(qsizetype)> onDone;
+    bool stop = false;
+    bool pause = false;
+};
+
+} // namespace
+
+class TestSendRun : public QObject {
+    Q_OBJECT
+private:
+    TextTable m_textes;
+
+    std::unique_ptr<ClassSendora> gatewayFor(const SimulatorProcess &sim)
+    {
+        auto gateway = std::make_unique<ClassSendora>(m_textes);
+        gateway->setBaseUrl(sim.baseUrl());
+        gateway->Mail = kMail;
+        gateway->Password = u"demo"_s;
+        return gateway;
+    }
+
+private slots:
+    // Four requests under way together, each answered after the simulator's delay; a request the
+    // simulator drops ends first, yet every row is told in list order.
+    void parallelRequestsOverlapAndRowsComeInOrder()
+    {
+        SimulatorProcess sim(simArguments(100, {u"--delay-ms"_s, u"400"_s, u"--drop-every"_s, u"3"_s}));
+        QVERIFY(sim.isRunning());
+        auto gateway = gatewayFor(sim);
+        const auto rows = numberedRows(8);
+        Recorder recorder;
+        SendRunOptions options;
+        options.parallel = 4;
+        const SendRunSummary summary =
+            runMailing(*gateway, m_textes, fixedMailingSource(rows, QString(), u"x"_s), QString(), recorder, options);
+        QCOMPARE(recorder.doneRows, (QList<qsizetype>{0, 1, 2, 3, 4, 5, 6, 7}));
+        using O = SendOutcome;
+        QCOMPARE(recorder.outcomes, (QList<O>{O::Accepted, O::Accepted, O::Unknown, O::Accepted, O::Accepted,
+                                              O::Unknown, O::Accepted, O::Accepted}));
+        QCOMPARE(summary.accepted, 6);
+        QCOMPARE(summary.unknown, 2);
+        // The dropped third request ended before the first two had their answers.
+        QVERIFY2(recorder.events.indexOf(u"progress 1"_s) < recorder.events.indexOf(u"done 0"_s),
+                 qPrintable(recorder.events.join(u", ")));
+        const QList<Arrival> seen = arrivals(sim);
+        QCOMPARE(seen.size(), 8);
+        // The first four arrived before the first answer could leave, the fifth only after it.
+        QVERIFY(seen[3].at.msecsTo(seen[0].at) > -400);
+        QVERIFY(seen[0].at.msecsTo(seen[4].at) >= 0);
+        for (int i = 0; i < 8; ++i)
+            QCOMPARE(seen[i].number, rows[std::size_t(i)].Phone);
+    }
+
+    // A pace of N a minute spaces the requests by 60/N seconds from the first one on, even when
+    // several may be under way at once.
+    void paceSpacesRequests()
+    {
+        SimulatorProcess sim(simArguments(100));
+        QVERIFY(sim.isRunning());
+        auto gateway = gatewayFor(sim);
+        const auto rows = numberedRows(4);
+        Recorder recorder;
+        SendRunOptions options;
+        options.parallel = 4;
+        options.perMinute = 200; // one every 300 ms
+        const SendRunSummary summary =
+            runMailing(*gateway, m_textes, fixedMailingSource(rows, QString(), u"x"_s), QString(), recorder, options);
+        QCOMPARE(summary.accepted, 4);
+        const QList<Arrival> seen = arrivals(sim);
+        QCOMPARE(seen.size(), 4);
+        for (int i = 1; i < seen.size(); ++i) {
+            const qint64 gap = seen[i - 1].at.msecsTo(seen[i].at);
+            QVERIFY2(gap >= 290, qPrintable(u"request %1 came %2 ms after the one before"_s.arg(i).arg(gap)));
+        }
+    }
+
+    // A stop asked while requests are under way ends the run once they have their answers; the
+    // rows never started are told, in order, as not sent. A pause starts nothing until it ends.
+    void stopAndPause()
+    {
+        SimulatorProcess sim(simArguments(100, {u"--delay-ms"_s, u"100"_s}));
+        QVERIFY(sim.isRunning());
+        auto gateway = gatewayFor(sim);
+        const auto rows = numberedRows(10);
+        Recorder recorder;
+        recorder.onDone = [&recorder](qsizetype row) {
+            if (row == 0) {
+                recorder.pause = true;
+                QTimer::singleShot(500, [&recorder] { recorder.pause = false; });
+            }
+            recorder.stop = recorder.stop || row == 2;
+        };
+        SendRunOptions options;
+        options.parallel = 2;
+        const SendRunSummary summary =
+            runMailing(*gateway, m_textes, fixedMailingSource(rows, QString(), u"x"_s), QString(), recorder, options);
+        QCOMPARE(recorder.doneRows, (QList<qsizetype>{0, 1, 2, 3, 4, 5, 6, 7, 8, 9}));
+        // Rows 2 and 3 went together after the pause; row 4 may have taken row 3's place before
+        // row 2 was told, nothing after it.
+        QVERIFY2(summary.accepted == 4 || summary.accepted == 5, qPrintable(QString::number(summary.accepted)));
+        QCOMPARE(summary.notSent, 10 - summary.accepted);
+        QCOMPARE(summary.done, summary.accepted);
+        QVERIFY(summary.stopped);
+        QCOMPARE(recorder.outcomes.mid(summary.accepted), QList<SendOutcome>(summary.notSent, SendOutcome::NotSent));
+        const QList<Arrival> seen = arrivals(sim);
+        QCOMPARE(seen.size(), summary.accepted);
+        QVERIFY2(seen[1].at.msecsTo(seen[2].at) >= 400, "row 2 started during the pause");
+    }
+
+    // With several requests at once, no credit left stops the run from starting more rows.
+    void noCreditStopsStartingRows()
+    {
+        SimulatorProcess sim(simArguments(3));
+        QVERIFY(sim.isRunning());
+        auto gateway = gatewayFor(sim);
+        const auto rows = numberedRows(20);
+        Recorder recorder;
+        SendRunOptions options;
+        options.parallel = 2;
+        const SendRunSummary summary =
+            runMailing(*gateway, m_textes, fixedMailingSource(rows, QString(), u"x"_s), QString(), recorder, options);
+        QCOMPARE(summary.accepted, 3);
+        QVERIFY2(summary.refused >= 1 && summary.refused <= 2, qPrintable(QString::number(summary.refused)));
+        QCOMPARE(summary.notSent, 20 - summary.accepted - summary.refused);
+        QCOMPARE(recorder.doneRows.size(), 20);
+        QCOMPARE(sim.outbox().size(), 3);
+    }
+
+    // The journal holds the run's head and each row's start and outcome; read back, it tells which
+    // rows are done, which may have left and which never started.
+    void journalRecordsTheRun()
+    {
+        SimulatorProcess sim(simArguments(100));
+        QVERIFY(sim.isRunning());
+        auto gateway = gatewayFor(sim);
+        auto rows = numberedRows(5);
+        rows[1].Nom = u"Tab\there, back\\slash"_s;
+        rows[1].Groupe = u"Line\nbreak"_s;
+        TestDataDir dir;
+        JournalHead head{QString(), QDateTime(), u"Paul"_s, u"Deux\nlignes #1"_s, u"093005122030"_s, rows};
+        QString error;
+        auto journal = SendJournal::create(dir.path(), head, &error);
+        QVERIFY2(journal, qPrintable(error));
+        Recorder recorder;
+        recorder.onDone = [&recorder](qsizetype row) { recorder.stop = row == 1; };
+        SendRunOptions options;
+        options.journal = journal.get();
+        runMailing(*gateway, m_textes, fixedMailingSource(rows, head.sender, head.message), head.differer, recorder,
+                   options);
+        QVERIFY(journal->recordEnd(false));
+        const auto content = readJournal(dir.read(u"Journal/"_s + head.runId + u".journal"_s), &error);
+        QVERIFY2(content, qPrintable(error));
+        QCOMPARE(content->head.runId, head.runId);
+        QCOMPARE(content->head.sender, head.sender);
+        QCOMPARE(content->head.message, head.message);
+        QCOMPARE(content->head.differer, head.differer);
+        QCOMPARE(content->head.rows.size(), rows.size());
+        QCOMPARE(content->head.rows[1].Nom, rows[1].Nom);
+        QCOMPARE(content->head.rows[1].Groupe, rows[1].Groupe);
+        QCOMPARE(content->head.rows[4].Phone, rows[4].Phone);
+        using S = JournalRowState;
+        QCOMPARE(content->states, (std::vector<S>{S::Done, S::Done, S::NotStarted, S::NotStarted, S::NotStarted}));
+        QCOMPARE(content->replies[1].code, 81); // deferred
+        QVERIFY(content->problems.isEmpty());
+        QVERIFY(!content->complete);
+    }
+
+    // A damaged line is skipped and named; one that may have recorded a request leaving makes the
+    // row it may concern unknown, never not started, so it cannot be sent twice.
+    void damagedJournalLines_data()
+    {
+        QTest::addColumn<QByteArray>("damage"); // the line changed, by its first word and row
+        QTest::addColumn<bool>("truncate");     // cut in the middle instead of a byte changed
+        QTest::addColumn<QList<int>>("states"); // JournalRowState of each of the 4 rows
+        const int done = int(JournalRowState::Done);
+        const int started = int(JournalRowState::Started);
+        const int notStarted = int(JournalRowState::NotStarted);
+        const int missing = int(JournalRowState::Missing);
+        QTest::newRow("last start damaged")
+            << QByteArray("sent 2") << false << QList<int>{done, done, started, notStarted};
+        QTest::newRow("last start cut short")
+            << QByteArray("sent 2") << true << QList<int>{done, done, started, notStarted};
+        QTest::newRow("an outcome damaged")
+            << QByteArray("done 1") << false << QList<int>{done, started, started, notStarted};
+        QTest::newRow("an earlier start damaged")
+            << QByteArray("sent 0") << false << QList<int>{done, done, started, notStarted};
+        QTest::newRow("a recipient damaged")
+            << QByteArray("row 3") << false << QList<int>{done, done, started, missing};
+    }
+    void damagedJournalLines()
+    {
+        QFETCH(QByteArray, damage);
+        QFETCH(bool, truncate);
+        QFETCH(QList<int>, states);
+        TestDataDir dir;
+        JournalHead head{QString(), QDateTime(), QString(), u"x"_s, QString(), numberedRows(4)};
+        QString error;
+        {
+            auto journal = SendJournal::create(dir.path(), head, &error);
+            QVERIFY(journal);
+            const std::vector<qsizetype> first{0, 1};
+            QVERIFY(journal->recordStarted(first));
+            QVERIFY(journal->recordDone(0, {80, SendOutcome::Accepted}));
+            QVERIFY(journal->recordDone(1, {80, SendOutcome::Accepted}));
+            const std::vector<qsizetype> second{2};
+            QVERIFY(journal->recordStarted(second));
+        }
+        const QString name = u"Journal/"_s + head.runId + u".journal"_s;
+        QList<QByteArray> lines = dir.read(name).split('\n');
+        const auto it = std::find_if(lines.begin(), lines.end(), [&damage](const QByteArray &line) {
+            return line.startsWith(QByteArray(damage + ' '));
+        });
+        QVERIFY(it != lines.end());
+        const qsizetype lineNumber = it - lines.begin() + 1;
+        if (truncate) {
+            it->truncate(it->size() / 2);
+            lines.erase(it + 1, lines.end());
+        } else {
+            (*it)[damage.size() + 1] = (*it)[damage.size() + 1] ^ 0x01;
+        }
+        const auto content = readJournal(lines.join('\n'), &error);
+        QVERIFY2(content, qPrintable(error));
+        QList<int> read;
+        for (JournalRowState state : content->states)
+            read.append(int(state));
+        QCOMPARE(read, states);
+        QVERIFY2(content->problems.value(0) == u"line %1 is damaged and was skipped"_s.arg(lineNumber),
+                 qPrintable(content->problems.join(u"; ")));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestSendRun)
+#include "test_sendrun.moc"
