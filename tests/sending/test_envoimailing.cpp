@@ -29,8 +29,7 @@ using parlevo::test::TestDataDir;
 
 namespace {
 
-const QString kMail = u"demo@parlevo.test"_s;
-const QString kAccount = kMail + u":demo:1000"_s;
+const QStringList kAccount = test::demoAccount(1000);
 const QString kSent = u"Le message a été envoyé"_s;
 
 ClassContact person(const QString &nom, const QString &phone)
@@ -97,12 +96,6 @@ private:
     std::unique_ptr<Form_EnvoiMailing> m_form;
     std::optional<QAbstractItemModelTester> m_tester;
 
-    void useGateway(const QUrl &url)
-    {
-        m_state->Gateway().setBaseUrl(url);
-        m_state->Gateway().Mail = kMail;
-        m_state->Gateway().Password = u"demo"_s;
-    }
     QString progress() const { return m_form->findChild<QLabel *>(u"LabelTravail"_s)->text(); }
     QString bilan() const { return m_form->findChild<QLabel *>(u"LabelBilan"_s)->text(); }
 
@@ -123,38 +116,13 @@ private slots:
         m_state.reset();
     }
 
-    // Every row gets the outgoing text (its rules are checked with the outgoing text itself), sent
-    // to the number as digits while the row shows the phone as stored.
-    void textsAndNumbers()
-    {
-        SimulatorProcess sim({u"--account"_s, kAccount});
-        QVERIFY(sim.isRunning());
-        useGateway(sim.baseUrl());
-        Mailing mailing{{person(u"Dupont"_s, u"06 12-34.56 78"_s), person(u"Martin"_s, u"0699999999"_s)},
-                        u"Paul"_s,
-                        u"Bonjour"_s,
-                        {}};
-        const SendRunSummary summary = m_form->Send(mailing.source(), QString());
-        QCOMPARE(summary.accepted, 2);
-
-        const QList<QVariantMap> outbox = sim.outbox();
-        QCOMPARE(outbox.size(), 2);
-        QCOMPARE(outbox[0][u"number"_s].toString(), u"0612345678"_s);
-        QCOMPARE(outbox[1][u"number"_s].toString(), u"0699999999"_s);
-        QCOMPARE(outbox[0][u"text"_s].toString(), u"De : Paul, Bonjour"_s);
-        QCOMPARE(outbox[1][u"text"_s].toString(), u"De : Paul, Bonjour"_s);
-        QCOMPARE(column(*m_form->results(), 0),
-                 (QStringList{u"(06 12-34.56 78) M. Dupont Jean "_s, u"(0699999999) M. Martin Jean "_s}));
-        QCOMPARE(column(*m_form->results(), 1), (QStringList{kSent, kSent}));
-    }
-
     // Each row is tried once, the same contact twice gives two requests; a deferred run; a
     // second run appends below the first; the progress counts up to the total.
     void runsAppendAndCount()
     {
-        SimulatorProcess sim({u"--account"_s, kAccount});
+        SimulatorProcess sim(kAccount);
         QVERIFY(sim.isRunning());
-        useGateway(sim.baseUrl());
+        sim.connect(m_state->Gateway());
         const ClassContact twice = person(u"Dupont"_s, u"0612345678"_s);
         Mailing first{{twice, twice}, QString(), u"Salut"_s, {}};
         QStringList progressSeen;
@@ -199,9 +167,9 @@ private slots:
     // While a reply is awaited the row being sent is already on show.
     void rowShownWhileAwaited()
     {
-        SimulatorProcess sim({u"--account"_s, kAccount, u"--delay-ms"_s, u"400"_s});
+        SimulatorProcess sim(kAccount + QStringList{u"--delay-ms"_s, u"400"_s});
         QVERIFY(sim.isRunning());
-        useGateway(sim.baseUrl());
+        sim.connect(m_state->Gateway());
         Mailing mailing{{person(u"Dupont"_s, u"0612345678"_s)}, QString(), u"Bonjour"_s, {}};
         QStringList seen;
         QTimer::singleShot(250, this, [&] { seen = column(*m_form->results(), 0) + column(*m_form->results(), 1); });
@@ -217,9 +185,9 @@ private slots:
         auto *exporter = m_form->findChild<QPushButton *>(u"CMD_Exporter"_s);
         auto *renvoyer = m_form->findChild<QPushButton *>(u"CMD_Renvoyer"_s);
         QVERIFY(!exporter->isEnabled() && !renvoyer->isEnabled());
-        std::optional<SimulatorProcess> sim(std::in_place, QStringList{u"--account"_s, kMail + u":demo:2"_s});
+        std::optional<SimulatorProcess> sim(std::in_place, test::demoAccount(2));
         QVERIFY(sim->isRunning());
-        useGateway(sim->baseUrl());
+        sim->connect(m_state->Gateway());
         // Accepted, invalid number (84), accepted, no credit left (83).
         Mailing mailing{{person(u"Lefèvre"_s, u"06 11 11 11 11"_s), person(u"Dupont;Durand"_s, u"0612"_s),
                          person(u"Martin"_s, u"0622222222"_s), person(u"Petit"_s, u"0633333333"_s)},
@@ -256,9 +224,9 @@ private slots:
         QCOMPARE(boxes.shown()[0].style, vbOKOnly | vbCritical);
 
         // The retry goes to a gateway that has credit; the mailing's texts have changed meanwhile.
-        sim.emplace(QStringList{u"--account"_s, kMail + u":demo:50"_s});
+        sim.emplace(test::demoAccount(50));
         QVERIFY(sim->isRunning());
-        useGateway(sim->baseUrl());
+        sim->connect(m_state->Gateway());
         mailing.message = u"Autre texte"_s;
         boxes.clear();
         QSignalSpy finished(m_form.get(), &Form_EnvoiMailing::retryFinished);
@@ -292,9 +260,9 @@ private slots:
     void gatewayDropsThenStops()
     {
         std::optional<SimulatorProcess> sim(std::in_place,
-                                            QStringList{u"--account"_s, kAccount, u"--drop-every"_s, u"2"_s});
+                                            kAccount + QStringList{u"--drop-every"_s, u"2"_s});
         QVERIFY(sim->isRunning());
-        useGateway(sim->baseUrl());
+        sim->connect(m_state->Gateway());
         QList<ClassContact> rows;
         for (int i = 0; i < 5; ++i)
             rows.append(person(u"N"_s, u"060000000"_s + QString::number(i)));
@@ -322,9 +290,9 @@ private slots:
         QCOMPARE(results.index(0, 0).data(Qt::BackgroundRole).value<QColor>(), QColor(0xff, 0xff, 0xdd));
         QCOMPARE(results.index(3, 1).data(Qt::BackgroundRole).value<QColor>(), QColor(Qt::white));
 
-        sim.emplace(QStringList{u"--account"_s, kAccount});
+        sim.emplace(kAccount);
         QVERIFY(sim->isRunning());
-        useGateway(sim->baseUrl());
+        sim->connect(m_state->Gateway());
         MessageBoxResponder boxes;
         boxes.setNextAnswers({vbNo, vbYes});
         QTest::mouseClick(m_form->findChild<QPushButton *>(u"CMD_Renvoyer"_s), Qt::LeftButton);
