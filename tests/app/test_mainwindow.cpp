@@ -288,13 +288,12 @@ private slots:
         }
     }
 
+    // When a tick is due is the logic's rule; the window passes it the previous tick.
     void creditAskedOnTheTenThenEveryMinute()
     {
         auto window = makeWindow(true);
-        for (int s = 6; s <= 9; ++s)
-            tick(*window, QTime(12, 0, s));
+        tick(*window, QTime(12, 0, 9));
         QCOMPARE(m_queries, 0);
-        QCOMPARE(text(*window, u"LabelSolde"_s), u"---"_s);
         QCOMPARE(text(*window, u"LabelHeure"_s), ClockText(QTime(12, 0, 9), QLocale()));
 
         tick(*window, QTime(12, 0, 10));

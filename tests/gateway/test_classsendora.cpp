@@ -18,9 +18,9 @@ using parlevo::test::SimulatorProcess;
 
 namespace {
 
+using parlevo::test::demoAccount;
 using parlevo::test::kDemoMail;
 using parlevo::test::kDemoPassword;
-using parlevo::test::demoAccount;
 
 // A deferred value one day ahead: hhmmDDMMYYYY.
 QString tomorrow()

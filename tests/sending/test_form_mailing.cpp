@@ -75,13 +75,7 @@ private:
     template <typename T> T *child(const char16_t *name) const { return test::child<T>(m_form.get(), name); }
     int rows() const { return m_form->list()->model()->rowCount(); }
     QString count() const { return child<QLabel>(u"LabelNBFiche")->text(); }
-    QStringList column(int col) const
-    {
-        QStringList texts;
-        for (int row = 0; row < rows(); ++row)
-            texts.append(m_form->list()->model()->index(row, col).data().toString());
-        return texts;
-    }
+    QStringList column(int col) const { return test::columnTexts(*m_form->list()->model(), col); }
     QAction *groupItem(const QString &text) const
     {
         for (QAction *a : m_form->groupMenu()->actions()) {
