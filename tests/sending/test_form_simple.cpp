@@ -54,10 +54,12 @@ private:
     std::unique_ptr<Form_Simple> m_form;
     int m_soldeQueries = 0;
 
-    void open(const SimulatorProcess &sim)
+    // Points the gateway at the simulator and opens the window; false when the simulator is not running.
+    bool open(const SimulatorProcess &sim)
     {
-        sim.connect(m_state->Gateway());
+        const bool running = sim.connect(m_state->Gateway());
         m_form->Init();
+        return running;
     }
     template <typename T> T *child(const char16_t *name) const { return test::child<T>(m_form.get(), name); }
     QString message() const { return child<QPlainTextEdit>(u"TextSMS")->toPlainText(); }
@@ -117,8 +119,7 @@ private slots:
         QFETCH(QString, number);
         QFETCH(QString, text);
         SimulatorProcess sim(account(5));
-        QVERIFY(sim.isRunning());
-        open(sim);
+        QVERIFY(open(sim));
         MessageBoxResponder boxes;
         child<QLineEdit>(u"TextContact")->setText(recipient);
         child<QLineEdit>(u"TextExpediteur")->setText(sender);
@@ -160,8 +161,7 @@ private slots:
         QFETCH(QString, field);
         QFETCH(QString, number);
         SimulatorProcess sim(account(5, {u"--verbose"_s}));
-        QVERIFY(sim.isRunning());
-        open(sim);
+        QVERIFY(open(sim));
         MessageBoxResponder boxes;
         ClassContact contact;
         contact.Titre = u"M."_s;
@@ -180,8 +180,7 @@ private slots:
     void emptyRecipientAsksForANumber()
     {
         SimulatorProcess sim(account(5, {u"--verbose"_s}));
-        QVERIFY(sim.isRunning());
-        open(sim);
+        QVERIFY(open(sim));
         MessageBoxResponder boxes;
         child<QLineEdit>(u"TextContact")->setText(u"M. Dupont"_s);
         send();
@@ -195,8 +194,7 @@ private slots:
     void deferredSend()
     {
         SimulatorProcess sim(account(5));
-        QVERIFY(sim.isRunning());
-        open(sim);
+        QVERIFY(open(sim));
         MessageBoxResponder boxes;
         auto *time = child<QTimeEdit>(u"DTPickerTime");
         QVERIFY(!time->isEnabled());
@@ -219,8 +217,7 @@ private slots:
     void refusedSendKeepsWhatWasTyped()
     {
         SimulatorProcess sim(account(0));
-        QVERIFY(sim.isRunning());
-        open(sim);
+        QVERIFY(open(sim));
         MessageBoxResponder boxes;
         child<QLineEdit>(u"TextContact")->setText(u"0612345678"_s);
         child<QPlainTextEdit>(u"TextSMS")->setPlainText(u"Rendez-vous demain"_s);
@@ -238,8 +235,7 @@ private slots:
     void sendButtonOffDuringTheWait()
     {
         SimulatorProcess sim(account(5, {u"--delay-ms"_s, u"400"_s}));
-        QVERIFY(sim.isRunning());
-        open(sim);
+        QVERIFY(open(sim));
         MessageBoxResponder boxes;
         child<QLineEdit>(u"TextContact")->setText(u"0612345678"_s);
         auto *button = child<QPushButton>(u"CommandEnvoyer");
@@ -260,8 +256,7 @@ private slots:
     void closingDuringTheWait()
     {
         SimulatorProcess sim(account(5, {u"--delay-ms"_s, u"3000"_s}));
-        QVERIFY(sim.isRunning());
-        open(sim);
+        QVERIFY(open(sim));
         MessageBoxResponder boxes;
         m_main->show();
         child<QLineEdit>(u"TextContact")->setText(u"0612345678"_s);

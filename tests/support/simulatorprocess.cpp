@@ -19,11 +19,12 @@ QStringList demoAccount(qint64 credit)
     return {u"--account"_s, kDemoMail + u':' + kDemoPassword + u':' + QString::number(credit)};
 }
 
-void SimulatorProcess::connect(ClassSendora &gateway) const
+bool SimulatorProcess::connect(ClassSendora &gateway) const
 {
     gateway.setBaseUrl(baseUrl());
     gateway.Mail = kDemoMail;
     gateway.Password = kDemoPassword;
+    return isRunning();
 }
 
 QString SimulatorProcess::executablePath()

@@ -40,8 +40,9 @@ public:
     // The path of the simulator executable the build made.
     static QString executablePath();
 
-    // Points the gateway at this simulator, logged in with the demo account.
-    void connect(ClassSendora &gateway) const;
+    // Points the gateway at this simulator, logged in with the demo account; false when the
+    // simulator is not running.
+    bool connect(ClassSendora &gateway) const;
 
 private:
     QProcess m_process;
