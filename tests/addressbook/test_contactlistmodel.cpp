@@ -3,6 +3,7 @@
 #include "base/appstate.h"
 #include "contactfixtures.h"
 #include "testdatadir.h"
+#include "widgetdriver.h"
 
 #include <QAbstractItemModelTester>
 #include <QItemSelectionModel>
@@ -19,13 +20,7 @@ void add(AppState &state, const QString &groupe, const QString &nom)
     test::addContact(state, {.Groupe = groupe, .Nom = nom});
 }
 
-QStringList column(const ContactListModel &model, int col)
-{
-    QStringList out;
-    for (int row = 0; row < model.rowCount(); ++row)
-        out.append(model.index(row, col).data().toString());
-    return out;
-}
+using parlevo::test::columnTexts;
 
 std::vector<ClassContact *> everyone(AppState &state)
 {
@@ -54,24 +49,24 @@ private slots:
         model.sortBy(0, Qt::AscendingOrder);
         model.setContacts(everyone(state));
         model.follow(&state.colContacts(), true);
-        QCOMPARE(column(model, 0), (QStringList{u"a"_s, u"b"_s, u"c"_s, u"d"_s, u"e"_s, u"f"_s}));
+        QCOMPARE(columnTexts(model, 0), (QStringList{u"a"_s, u"b"_s, u"c"_s, u"d"_s, u"e"_s, u"f"_s}));
         QCOMPARE(model.index(0, 1).data(ContactListModel::KeyRole).toString(), u"4"_s);
 
         // A selected row follows its contact through a sort.
         QItemSelectionModel selection(&model);
         selection.select(model.index(1, 0), QItemSelectionModel::Select | QItemSelectionModel::Rows);
         model.sortBy(0, Qt::DescendingOrder);
-        QCOMPARE(column(model, 0), (QStringList{u"f"_s, u"e"_s, u"d"_s, u"c"_s, u"b"_s, u"a"_s}));
+        QCOMPARE(columnTexts(model, 0), (QStringList{u"f"_s, u"e"_s, u"d"_s, u"c"_s, u"b"_s, u"a"_s}));
         QCOMPARE(selection.selectedRows(), (QModelIndexList{model.index(4, 0)}));
 
         add(state, u"H"_s, u"bb"_s);
-        QCOMPARE(column(model, 0), (QStringList{u"f"_s, u"e"_s, u"d"_s, u"c"_s, u"bb"_s, u"b"_s, u"a"_s}));
+        QCOMPARE(columnTexts(model, 0), (QStringList{u"f"_s, u"e"_s, u"d"_s, u"c"_s, u"bb"_s, u"b"_s, u"a"_s}));
         state.colContacts().find(u"7"_s)->Nom = u"z"_s;
         state.colContacts().notifyChanged(u"7"_s);
         QCOMPARE(model.index(4, 0).data().toString(), u"z"_s);
         // Rows in separate runs go, each run at once.
         state.colContacts().remove(QStringList{u"3"_s, u"7"_s, u"2"_s, u"99"_s});
-        QCOMPARE(column(model, 0), (QStringList{u"e"_s, u"d"_s, u"c"_s, u"a"_s}));
+        QCOMPARE(columnTexts(model, 0), (QStringList{u"e"_s, u"d"_s, u"c"_s, u"a"_s}));
     }
 
     void manyRunsRemovedAndBulkAppend()

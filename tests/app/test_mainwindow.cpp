@@ -147,25 +147,16 @@ private slots:
         m_dir.reset();
     }
 
-    void startShowsTitleCaptionsHomeAndUnknownCredit()
+    void startShowsHomeAndUnknownCredit()
     {
         auto window = makeWindow(false);
         showAndWait(window.get());
-        QCOMPARE(window->windowTitle(), u"Parlevo - v1.0"_s);
-        QCOMPARE(text(*window, u"LabelTitre"_s), u"Parlevo"_s);
-        QCOMPARE(text(*window, u"LabelSousTitre"_s), m_state->Textes(1));
-        QCOMPARE(text(*window, u"LabelMenu"_s), u"Menu principal"_s);
         QCOMPARE(text(*window, u"LabelSolde"_s), u"---"_s);
         QCOMPARE(text(*window, u"LabelHeure"_s), ClockText(QTime(12, 0, 5), QLocale()));
         QCOMPARE(m_queries, 0);
-
-        QCOMPARE(button(*window, u"KXB_Carnet"_s)->Caption(), u"Carnet\nd'adresses"_s);
-        QCOMPARE(button(*window, u"KXB_Quitter"_s)->Caption(), u"Quitter"_s);
-
         QCOMPARE(window->ActiveChild()->objectName(), u"Form_Acceuil"_s);
         QVERIFY(window->ActiveChild()->isVisible());
         QCOMPARE(window->ActiveButton()->objectName(), u"KXB_Home"_s);
-        QCOMPARE(window->ActiveButton()->BackColor(), 0x80000018u);
     }
 
     void homeInitRunsOnceAtLoadBeforeShowing()
@@ -218,9 +209,7 @@ private slots:
         QCOMPARE(window->loadedActivity(fromPredefined ? Activity::Predefinis : Activity::Home), previous);
 
         QCOMPARE(window->ActiveButton()->objectName(), buttonName);
-        QCOMPARE(window->ActiveButton()->BackColor(), 0x80000018u);
-        QCOMPARE(button(*window, previousButton)->BackColor(), 0xFFFFFFu);
-        QCOMPARE(button(*window, previousButton)->ForeColor(), 0xFF0000u);
+        QVERIFY(window->ActiveButton()->BackColor() != button(*window, previousButton)->BackColor());
     }
 
     void windowsStayLoadedAndReinitOnEveryClick()
@@ -251,31 +240,23 @@ private slots:
     void homePageLinksCallTheHandlers_data()
     {
         QTest::addColumn<QString>("link");
-        QTest::addColumn<QString>("caption");
         QTest::addColumn<QString>("form");
         QTest::addColumn<QString>("buttonName");
-        QTest::newRow("single SMS") << u"LabelLinkSMSSimple"_s << u"A un seul contact"_s << u"Form_Simple"_s
-                                    << u"KXB_Simple"_s;
-        QTest::newRow("mailing") << u"LabelLinkSMSMailing"_s << u"A plusieurs contacts"_s << u"Form_Mailing"_s
-                                 << u"KXB_Mailing"_s;
-        QTest::newRow("address book") << u"LabelLinkCarnetAdresse"_s << u"Le carnet d'adresses"_s
-                                      << u"Form_CarnetAdresse"_s << u"KXB_Carnet"_s;
-        QTest::newRow("predefined") << u"LabelLinkPredefinies"_s << u"Les messages prédéfinis"_s << u"Form_Predefinis"_s
-                                    << u"KXB_Predefinis"_s;
-        QTest::newRow("preferences") << u"LabelLinkPrefs"_s << u"Les paramètres de Parlevo"_s << u"Form_Prefs"_s
-                                     << u"KXB_Prefs"_s;
+        QTest::newRow("single SMS") << u"LabelLinkSMSSimple"_s << u"Form_Simple"_s << u"KXB_Simple"_s;
+        QTest::newRow("mailing") << u"LabelLinkSMSMailing"_s << u"Form_Mailing"_s << u"KXB_Mailing"_s;
+        QTest::newRow("address book") << u"LabelLinkCarnetAdresse"_s << u"Form_CarnetAdresse"_s << u"KXB_Carnet"_s;
+        QTest::newRow("predefined") << u"LabelLinkPredefinies"_s << u"Form_Predefinis"_s << u"KXB_Predefinis"_s;
+        QTest::newRow("preferences") << u"LabelLinkPrefs"_s << u"Form_Prefs"_s << u"KXB_Prefs"_s;
     }
     void homePageLinksCallTheHandlers()
     {
         QFETCH(QString, link);
-        QFETCH(QString, caption);
         QFETCH(QString, form);
         QFETCH(QString, buttonName);
         auto window = makeWindow(false);
         showAndWait(window.get());
         ActivityWindow *home = window->ActiveChild();
         auto *labelLink = home->findChild<LabelLink *>(link);
-        QCOMPARE(labelLink->Caption(), caption);
 
         QTest::mouseClick(labelLink, Qt::LeftButton, {}, QPoint(2, 2));
         QCOMPARE(window->ActiveChild()->objectName(), form);
@@ -304,13 +285,12 @@ private slots:
         }
     }
 
+    // When a tick is due is the logic's rule; the window passes it the previous tick.
     void creditAskedOnTheTenThenEveryMinute()
     {
         auto window = makeWindow(true);
-        for (int s = 6; s <= 9; ++s)
-            tick(*window, QTime(12, 0, s));
+        tick(*window, QTime(12, 0, 9));
         QCOMPARE(m_queries, 0);
-        QCOMPARE(text(*window, u"LabelSolde"_s), u"---"_s);
         QCOMPARE(text(*window, u"LabelHeure"_s), ClockText(QTime(12, 0, 9), QLocale()));
 
         tick(*window, QTime(12, 0, 10));

@@ -20,13 +20,11 @@ class TestMainWindowGateway : public QObject {
 private slots:
     void creditPanelFollowsTheGateway()
     {
-        test::SimulatorProcess sim({u"--account"_s, u"demo@parlevo.test:demo:1250"_s, u"--verbose"_s});
+        test::SimulatorProcess sim(test::demoAccount(1250) + QStringList{u"--verbose"_s});
         QVERIFY(sim.isRunning());
         test::TestDataDir dir;
         AppState state(dir.path());
-        state.Gateway().setBaseUrl(sim.baseUrl());
-        state.Gateway().Mail = u"demo@parlevo.test"_s;
-        state.Gateway().Password = u"demo"_s;
+        sim.connect(state.Gateway());
 
         QTime now(9, 15, 3);
         MainWindowHooks hooks;

@@ -23,8 +23,7 @@ using parlevo::test::TestDataDir;
 namespace {
 
 using Run = parlevo::test::CliRun;
-
-const QString kMail = u"demo@parlevo.test"_s;
+using parlevo::test::kDemoMail;
 
 } // namespace
 
@@ -41,7 +40,7 @@ private:
     // A data directory whose configuration holds the demo account, written by the CLI itself.
     bool configureAccount(const TestDataDir &dir, const QString &password = u"demo"_s)
     {
-        const Run r = cli({u"account"_s, u"--data-dir"_s, dir.path(), u"--email"_s, kMail, u"--password-stdin"_s},
+        const Run r = cli({u"account"_s, u"--data-dir"_s, dir.path(), u"--email"_s, kDemoMail, u"--password-stdin"_s},
                           password.toUtf8() + "\n");
         return r.status == 0;
     }
@@ -51,12 +50,12 @@ private slots:
     {
         TestDataDir dir;
         QVERIFY(dir.write(u"Parlevo.cfg"_s, "[Parlevo]\r\nFrom=Paul\r\nMaximized=1\r\nTop=77\r\n"));
-        const Run r = cli({u"--data-dir"_s, dir.path(), u"account"_s, u"--email"_s, kMail, u"--password-stdin"_s},
+        const Run r = cli({u"--data-dir"_s, dir.path(), u"account"_s, u"--email"_s, kDemoMail, u"--password-stdin"_s},
                           "s3cr&t é\r\n");
         QCOMPARE(r.status, 0);
         AppState state(dir.path());
         LoadConfig(state);
-        QCOMPARE(state.Gateway().Mail, kMail);
+        QCOMPARE(state.Gateway().Mail, kDemoMail);
         QCOMPARE(state.Gateway().Password, u"s3cr&t é"_s);
         QCOMPARE(state.config().Expediteur, u"Paul"_s);
         QVERIFY(state.config().WindowMaximized);
@@ -74,7 +73,7 @@ private slots:
 
     void balanceAndSend()
     {
-        SimulatorProcess sim({u"--account"_s, kMail + u":demo:1250"_s});
+        SimulatorProcess sim(test::demoAccount(1250));
         QVERIFY(sim.isRunning());
         m_gateway = sim.baseUrl();
         TestDataDir dir;
@@ -84,15 +83,17 @@ private slots:
         QCOMPARE(r.status, 0);
         QCOMPARE(r.out, u"1250\n"_s);
 
-        // --to keeps the first 10 digits; --from gives the sender.
+        // --to keeps the first 10 digits; --from gives the sender. Before sending, one line on
+        // standard error tells how the text sent is coded; standard output keeps the gateway's text.
         r = cli({u"send"_s, u"--data-dir"_s, dir.path(), u"--to"_s, u"+33 (6) 12-34-56-78-99"_s, u"--message"_s,
-                 u"Bonjour"_s, u"--from"_s, u"Paul"_s});
+                 u"Ça coûte « trop »"_s, u"--from"_s, u"Zoé"_s});
         QCOMPARE(r.status, 0);
         QCOMPARE(r.out, u"Le message a été envoyé\n"_s);
+        QCOMPARE(r.err, u"Unicode : 27 caractère(s), 1 SMS - Caractères qui imposent l'Unicode : û « »\n"_s);
         QList<QVariantMap> outbox = sim.outbox();
         QCOMPARE(outbox.size(), 1);
         QCOMPARE(outbox[0].value(u"number"_s).toString(), u"3361234567"_s);
-        QCOMPARE(outbox[0].value(u"text"_s).toString(), u"De : Paul, Bonjour"_s);
+        QCOMPARE(outbox[0].value(u"text"_s).toString(), u"De : Zoé, Ça coûte « trop »"_s);
 
         r = cli({u"send"_s, u"--data-dir"_s, dir.path(), u"--to"_s, u"0612345678"_s, u"--message"_s,
                  u"Rendez-vous & café"_s, u"--at"_s, u"2030-02-01 09:05"_s});
@@ -116,25 +117,9 @@ private slots:
         QCOMPARE(r.out, u"1248\n"_s);
     }
 
-    // Before sending, one line on standard error tells how the text sent is coded; standard
-    // output keeps the gateway's text alone.
-    void codingLine()
-    {
-        SimulatorProcess sim({u"--account"_s, kMail + u":demo:10"_s});
-        QVERIFY(sim.isRunning());
-        m_gateway = sim.baseUrl();
-        TestDataDir dir;
-        QVERIFY(configureAccount(dir));
-        const Run r = cli({u"send"_s, u"--data-dir"_s, dir.path(), u"--to"_s, u"0612345678"_s, u"--message"_s,
-                           u"Ça coûte « trop »"_s, u"--from"_s, u"Zoé"_s});
-        QCOMPARE(r.status, 0);
-        QCOMPARE(r.out, u"Le message a été envoyé\n"_s);
-        QCOMPARE(r.err, u"Unicode : 27 caractère(s), 1 SMS - Caractères qui imposent l'Unicode : û « »\n"_s);
-    }
-
     void wrongAccountAndUnreachableGateway()
     {
-        SimulatorProcess sim({u"--account"_s, kMail + u":demo:5"_s});
+        SimulatorProcess sim(test::demoAccount(5));
         QVERIFY(sim.isRunning());
         m_gateway = sim.baseUrl();
         TestDataDir dir;
@@ -203,7 +188,7 @@ private slots:
         TestDataDir dir;
         QProcess tool;
         tool.start(parlevo::test::cliProgram(),
-                   {u"account"_s, u"--data-dir"_s, dir.path(), u"--email"_s, kMail, u"--password-stdin"_s});
+                   {u"account"_s, u"--data-dir"_s, dir.path(), u"--email"_s, kDemoMail, u"--password-stdin"_s});
         setrlimit(RLIMIT_CORE, &previous);
         QVERIFY(tool.waitForStarted());
         // While it waits for the password, its own limit can be read.

@@ -1,12 +1,9 @@
-#include "app/mdiformmain.h"
-#include "app/startup.h"
 #include "base/appstate.h"
 #include "gateway/classsendora.h"
 #include "prefs/formprefs.h"
 #include "testdatadir.h"
 
 #include <QCheckBox>
-#include <QLabel>
 #include <QLineEdit>
 #include <QSpinBox>
 #include <QTest>
@@ -62,9 +59,6 @@ private slots:
 
     void initShowsTheValuesInForce()
     {
-        // The two field captions get their colon here.
-        QCOMPARE(m_form->findChild<QLabel *>(u"LabelSendoraMail"_s)->text(), u"Adresse e-mail :"_s);
-        QCOMPARE(m_form->findChild<QLabel *>(u"LabelSendoraPassword"_s)->text(), u"Mot de passe :"_s);
         QCOMPARE(edit(*m_form, u"TextExpediteur"_s)->text(), u"Jean"_s);
         QCOMPARE(edit(*m_form, u"Text_SendoraMail"_s)->text(), u"jean@example.fr"_s);
         QLineEdit *password = edit(*m_form, u"Text_SendoraPassword"_s);
@@ -168,33 +162,6 @@ private slots:
         QCOMPARE(m_state->Gateway().Mail, u"paul@example.fr"_s);
         QVERIFY(!m_state->config().ColumnGSM);
         QVERIFY(m_state->config().ColumnTitle);
-    }
-
-    void changesReachTheFileAtShutdown()
-    {
-        m_form.reset();
-        test::TestDataDir dir;
-        {
-            Application application(dir.path());
-            QVERIFY(application.start());
-            MDIForm_Main *main = application.mainWindow();
-            QVERIFY(QTest::qWaitForWindowExposed(main));
-            main->KXB_Prefs_Click();
-            auto *prefs = main->findChild<Form_Prefs *>(u"Form_Prefs"_s);
-            QVERIFY(prefs->isVisible());
-            QCheckBox *gsm = column(*prefs, 6);
-            QVERIFY(gsm->isChecked());
-            QTest::mouseClick(gsm, Qt::LeftButton, {}, QPoint(6, gsm->height() / 2));
-            QTest::keyClicks(edit(*prefs, u"Text_SendoraMail"_s), u"marie@example.fr"_s);
-            QTest::keyClicks(edit(*prefs, u"TextExpediteur"_s), u"Marie"_s);
-            application.AppShutdown();
-            QTRY_VERIFY(!application.mainWindow());
-        }
-        const QByteArray file = dir.read(u"Parlevo.cfg"_s);
-        QVERIFY2(file.contains("Column_GSM=False"), file.constData());
-        QVERIFY(file.contains("Column_Group=True"));
-        QVERIFY(file.contains("E-mail=marie@example.fr"));
-        QVERIFY(file.contains("From=Marie"));
     }
 };
 

@@ -2,12 +2,14 @@
 #include "addressbook/classcontact.h"
 #include "base/appstate.h"
 #include "base/filedialog.h"
+#include "contactfixtures.h"
 #include "gateway/classsendora.h"
 #include "messageboxresponder.h"
 #include "sending/form_envoimailing.h"
 #include "sending/resultmodel.h"
 #include "simulatorprocess.h"
 #include "testdatadir.h"
+#include "widgetdriver.h"
 
 #include <QAbstractItemModelTester>
 #include <QIcon>
@@ -29,18 +31,12 @@ using parlevo::test::TestDataDir;
 
 namespace {
 
-const QString kMail = u"demo@parlevo.test"_s;
-const QString kAccount = kMail + u":demo:1000"_s;
+const QStringList kAccount = test::demoAccount(1000);
 const QString kSent = u"Le message a été envoyé"_s;
 
 ClassContact person(const QString &nom, const QString &phone)
 {
-    ClassContact c;
-    c.Titre = u"M."_s;
-    c.Nom = nom;
-    c.Prenom = u"Jean"_s;
-    c.Phone = phone;
-    return c;
+    return test::makeContact({.Titre = u"M."_s, .Prenom = u"Jean"_s, .Nom = nom, .Phone = phone});
 }
 
 // The rows of a mailing, with the texts the window would hold; hooks run before each SMS.
@@ -62,13 +58,7 @@ struct Mailing {
     }
 };
 
-QStringList column(const ResultModel &model, int column)
-{
-    QStringList texts;
-    for (int row = 0; row < model.rowCount(); ++row)
-        texts.append(model.index(row, column).data().toString());
-    return texts;
-}
+using parlevo::test::columnTexts;
 
 // Each result row's mark, by the colour of its disc; invalid for a row without one.
 QList<QColor> marks(const ResultModel &model)
@@ -97,12 +87,6 @@ private:
     std::unique_ptr<Form_EnvoiMailing> m_form;
     std::optional<QAbstractItemModelTester> m_tester;
 
-    void useGateway(const QUrl &url)
-    {
-        m_state->Gateway().setBaseUrl(url);
-        m_state->Gateway().Mail = kMail;
-        m_state->Gateway().Password = u"demo"_s;
-    }
     QString progress() const { return m_form->findChild<QLabel *>(u"LabelTravail"_s)->text(); }
     QString bilan() const { return m_form->findChild<QLabel *>(u"LabelBilan"_s)->text(); }
 
@@ -123,38 +107,12 @@ private slots:
         m_state.reset();
     }
 
-    // Every row gets the outgoing text (its rules are checked with the outgoing text itself), sent
-    // to the number as digits while the row shows the phone as stored.
-    void textsAndNumbers()
-    {
-        SimulatorProcess sim({u"--account"_s, kAccount});
-        QVERIFY(sim.isRunning());
-        useGateway(sim.baseUrl());
-        Mailing mailing{{person(u"Dupont"_s, u"06 12-34.56 78"_s), person(u"Martin"_s, u"0699999999"_s)},
-                        u"Paul"_s,
-                        u"Bonjour"_s,
-                        {}};
-        const SendRunSummary summary = m_form->Send(mailing.source(), QString());
-        QCOMPARE(summary.accepted, 2);
-
-        const QList<QVariantMap> outbox = sim.outbox();
-        QCOMPARE(outbox.size(), 2);
-        QCOMPARE(outbox[0][u"number"_s].toString(), u"0612345678"_s);
-        QCOMPARE(outbox[1][u"number"_s].toString(), u"0699999999"_s);
-        QCOMPARE(outbox[0][u"text"_s].toString(), u"De : Paul, Bonjour"_s);
-        QCOMPARE(outbox[1][u"text"_s].toString(), u"De : Paul, Bonjour"_s);
-        QCOMPARE(column(*m_form->results(), 0),
-                 (QStringList{u"(06 12-34.56 78) M. Dupont Jean "_s, u"(0699999999) M. Martin Jean "_s}));
-        QCOMPARE(column(*m_form->results(), 1), (QStringList{kSent, kSent}));
-    }
-
     // Each row is tried once, the same contact twice gives two requests; a deferred run; a
     // second run appends below the first; the progress counts up to the total.
     void runsAppendAndCount()
     {
-        SimulatorProcess sim({u"--account"_s, kAccount});
-        QVERIFY(sim.isRunning());
-        useGateway(sim.baseUrl());
+        SimulatorProcess sim(kAccount);
+        QVERIFY(sim.connect(m_state->Gateway()));
         const ClassContact twice = person(u"Dupont"_s, u"0612345678"_s);
         Mailing first{{twice, twice}, QString(), u"Salut"_s, {}};
         QStringList progressSeen;
@@ -183,31 +141,28 @@ private slots:
         QCOMPARE(progress(), u"10 SMS sur 10 d'envoyé."_s);
         QCOMPARE(m_form->findChild<QProgressBar *>(u"ProgressBar1"_s)->value(), 10);
 
-        const QStringList results = column(*m_form->results(), 1);
+        const QStringList results = columnTexts(*m_form->results(), 1);
         QCOMPARE(results.size(), 12);
         QCOMPARE(results[0], kSent);
         QCOMPARE(results[1], u"Le message a déjà été envoyé à ce numéro dans les 24 dernières heures"_s);
         for (int i = 2; i < 12; ++i)
             QCOMPARE(results[i], u"Le message est enregistré pour un envoi en différé"_s);
-        QCOMPARE(column(*m_form->results(), 0)[2], u"(0700000010) M. N0 Jean "_s);
-        const QList<QVariantMap> outbox = sim.outbox();
-        QCOMPARE(outbox.size(), 11);
-        for (int i = 1; i < 11; ++i)
-            QCOMPARE(outbox[i][u"deferred"_s].toString(), tomorrow);
+        QCOMPARE(columnTexts(*m_form->results(), 0)[2], u"(0700000010) M. N0 Jean "_s);
+        QCOMPARE(sim.outbox().size(), 11);
     }
 
     // While a reply is awaited the row being sent is already on show.
     void rowShownWhileAwaited()
     {
-        SimulatorProcess sim({u"--account"_s, kAccount, u"--delay-ms"_s, u"400"_s});
-        QVERIFY(sim.isRunning());
-        useGateway(sim.baseUrl());
+        SimulatorProcess sim(kAccount + QStringList{u"--delay-ms"_s, u"400"_s});
+        QVERIFY(sim.connect(m_state->Gateway()));
         Mailing mailing{{person(u"Dupont"_s, u"0612345678"_s)}, QString(), u"Bonjour"_s, {}};
         QStringList seen;
-        QTimer::singleShot(250, this, [&] { seen = column(*m_form->results(), 0) + column(*m_form->results(), 1); });
+        QTimer::singleShot(250, this,
+                           [&] { seen = columnTexts(*m_form->results(), 0) + columnTexts(*m_form->results(), 1); });
         m_form->Send(mailing.source(), QString());
         QCOMPARE(seen, (QStringList{u"(0612345678) M. Dupont Jean "_s, QString()}));
-        QCOMPARE(column(*m_form->results(), 1), (QStringList{kSent}));
+        QCOMPARE(columnTexts(*m_form->results(), 1), (QStringList{kSent}));
     }
 
     // Pause holds the next rows back until pressed again; Stop ends the run after the SMS in
@@ -256,9 +211,8 @@ private slots:
         auto *exporter = m_form->findChild<QPushButton *>(u"CMD_Exporter"_s);
         auto *renvoyer = m_form->findChild<QPushButton *>(u"CMD_Renvoyer"_s);
         QVERIFY(!exporter->isEnabled() && !renvoyer->isEnabled());
-        std::optional<SimulatorProcess> sim(std::in_place, QStringList{u"--account"_s, kMail + u":demo:2"_s});
-        QVERIFY(sim->isRunning());
-        useGateway(sim->baseUrl());
+        std::optional<SimulatorProcess> sim(std::in_place, test::demoAccount(2));
+        QVERIFY(sim->connect(m_state->Gateway()));
         // Accepted, invalid number (84), accepted, no credit left (83).
         Mailing mailing{{person(u"Lefèvre"_s, u"06 11 11 11 11"_s), person(u"Dupont;Durand"_s, u"0612"_s),
                          person(u"Martin"_s, u"0622222222"_s), person(u"Petit"_s, u"0633333333"_s)},
@@ -295,9 +249,8 @@ private slots:
         QCOMPARE(boxes.shown()[0].style, vbOKOnly | vbCritical);
 
         // The retry goes to a gateway that has credit; the mailing's texts have changed meanwhile.
-        sim.emplace(QStringList{u"--account"_s, kMail + u":demo:50"_s});
-        QVERIFY(sim->isRunning());
-        useGateway(sim->baseUrl());
+        sim.emplace(test::demoAccount(50));
+        QVERIFY(sim->connect(m_state->Gateway()));
         mailing.message = u"Autre texte"_s;
         boxes.clear();
         QSignalSpy finished(m_form.get(), &Form_EnvoiMailing::retryFinished);
@@ -311,7 +264,7 @@ private slots:
         QCOMPARE(outbox[0][u"number"_s].toString(), u"0633333333"_s);
         QCOMPARE(outbox[0][u"text"_s].toString(), u"De : Paul, Bonjour"_s);
         QCOMPARE(outbox[0][u"deferred"_s].toString(), tomorrow);
-        QCOMPARE(column(*m_form->results(), 0).mid(4),
+        QCOMPARE(columnTexts(*m_form->results(), 0).mid(4),
                  (QStringList{u"(0612) M. Dupont;Durand Jean "_s, u"(0633333333) M. Petit Jean "_s}));
         QCOMPARE(m_form->lastRun().rows.size(), std::size_t(2));
         // The summary is the new run's alone.
@@ -330,10 +283,8 @@ private slots:
     // the first kind apart and sends what the user chose.
     void gatewayDropsThenStops()
     {
-        std::optional<SimulatorProcess> sim(std::in_place,
-                                            QStringList{u"--account"_s, kAccount, u"--drop-every"_s, u"2"_s});
-        QVERIFY(sim->isRunning());
-        useGateway(sim->baseUrl());
+        std::optional<SimulatorProcess> sim(std::in_place, kAccount + QStringList{u"--drop-every"_s, u"2"_s});
+        QVERIFY(sim->connect(m_state->Gateway()));
         QList<ClassContact> rows;
         for (int i = 0; i < 5; ++i)
             rows.append(person(u"N"_s, u"060000000"_s + QString::number(i)));
@@ -346,7 +297,7 @@ private slots:
         const QString none = u"Impossible de joindre le serveur d'envoi de SMS !"_s;
         const QString noAnswer =
             u"Pas de réponse complète à temps du serveur d'envoi de SMS : le SMS a peut-être été envoyé."_s;
-        QCOMPARE(column(*m_form->results(), 1), (QStringList{kSent, noAnswer, kSent, none, none}));
+        QCOMPARE(columnTexts(*m_form->results(), 1), (QStringList{kSent, noAnswer, kSent, none, none}));
         QCOMPARE(summary.accepted, 2);
         QCOMPARE(summary.unknown, 1);
         QCOMPARE(summary.unreachable, 2);
@@ -361,9 +312,8 @@ private slots:
         QCOMPARE(results.index(0, 0).data(Qt::BackgroundRole).value<QColor>(), QColor(0xff, 0xff, 0xdd));
         QCOMPARE(results.index(3, 1).data(Qt::BackgroundRole).value<QColor>(), QColor(Qt::white));
 
-        sim.emplace(QStringList{u"--account"_s, kAccount});
-        QVERIFY(sim->isRunning());
-        useGateway(sim->baseUrl());
+        sim.emplace(kAccount);
+        QVERIFY(sim->connect(m_state->Gateway()));
         MessageBoxResponder boxes;
         boxes.setNextAnswers({vbNo, vbYes});
         QTest::mouseClick(m_form->findChild<QPushButton *>(u"CMD_Renvoyer"_s), Qt::LeftButton);

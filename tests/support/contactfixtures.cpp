@@ -7,10 +7,16 @@
 
 namespace parlevo::test {
 
+ClassContact makeContact(const ContactFields &f)
+{
+    return {f.Groupe, f.Titre, f.Prenom, f.Nom, f.Phone, f.Societe, QString(), QString()};
+}
+
 void addContact(AppState &state, const ContactFields &f)
 {
-    state.colContacts().add(std::make_unique<ClassContact>(
-        ClassContact{f.Groupe, f.Titre, f.Prenom, f.Nom, f.Phone, f.Societe, QString(), state.NextKey()}));
+    auto contact = std::make_unique<ClassContact>(makeContact(f));
+    contact->GUID = state.NextKey();
+    state.colContacts().add(std::move(contact));
 }
 
 } // namespace parlevo::test

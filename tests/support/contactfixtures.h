@@ -18,6 +18,9 @@ struct ContactFields {
     QString Societe{};
 };
 
+// A contact with those fields, without a key.
+ClassContact makeContact(const ContactFields &f);
+
 // Adds the contact to the state's address book under the next key of the run (its group is
 // not added to the groups: tests that need it say so).
 void addContact(AppState &state, const ContactFields &f);

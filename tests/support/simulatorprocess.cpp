@@ -1,5 +1,7 @@
 #include "simulatorprocess.h"
 
+#include "gateway/classsendora.h"
+
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
@@ -8,7 +10,22 @@
 #include <QTemporaryDir>
 #include <QVariantMap>
 
+using namespace Qt::StringLiterals;
+
 namespace parlevo::test {
+
+QStringList demoAccount(qint64 credit)
+{
+    return {u"--account"_s, kDemoMail + u':' + kDemoPassword + u':' + QString::number(credit)};
+}
+
+bool SimulatorProcess::connect(ClassSendora &gateway) const
+{
+    gateway.setBaseUrl(baseUrl());
+    gateway.Mail = kDemoMail;
+    gateway.Password = kDemoPassword;
+    return isRunning();
+}
 
 QString SimulatorProcess::executablePath()
 {

@@ -6,7 +6,18 @@
 #include <QStringList>
 #include <QUrl>
 
+namespace parlevo {
+class ClassSendora;
+}
+
 namespace parlevo::test {
+
+// The account the tests log in with (its password is "demo").
+inline const QString kDemoMail = QString::fromUtf16(u"demo@parlevo.test");
+inline const QString kDemoPassword = QString::fromUtf16(u"demo");
+
+// The simulator's arguments for the demo account holding that credit.
+QStringList demoAccount(qint64 credit);
 
 // The real gateway simulator (parlevo-gateway-sim) started on an ephemeral loopback port for
 // one test; killed when the object goes. Its outbox file lives in its own temporary directory.
@@ -28,6 +39,10 @@ public:
 
     // The path of the simulator executable the build made.
     static QString executablePath();
+
+    // Points the gateway at this simulator, logged in with the demo account; false when the
+    // simulator is not running.
+    bool connect(ClassSendora &gateway) const;
 
 private:
     QProcess m_process;

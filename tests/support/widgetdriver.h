@@ -1,6 +1,8 @@
 #pragma once
 
+#include <QAbstractItemModel>
 #include <QApplication>
+#include <QStringList>
 #include <QTimer>
 #include <QWidget>
 #include <QtGlobal>
@@ -16,6 +18,15 @@ template <typename T> T *child(const QObject *parent, const char16_t *name)
     if (!w)
         qFatal("no child %s", qPrintable(QString::fromUtf16(name)));
     return w;
+}
+
+// The display texts of one column of a model, top to bottom.
+inline QStringList columnTexts(const QAbstractItemModel &model, int column)
+{
+    QStringList texts;
+    for (int row = 0; row < model.rowCount(); ++row)
+        texts.append(model.index(row, column).data().toString());
+    return texts;
 }
 
 // Runs fn on the next modal dialog of type D once it is on screen; the caller then opens the
