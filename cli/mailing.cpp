@@ -324,15 +324,8 @@ std::optional<QString> journalToResume(const QString &dataDir, const QString &ru
         *error = u"no journal of the run "_s + run + u" in "_s + QDir::toNativeSeparators(journalDir(dataDir));
         return std::nullopt;
     }
-    QStringList files = journalFiles(dataDir);
-    while (!files.isEmpty()) {
-        const QString path = files.takeLast();
-        QString ignored;
-        const auto bytes = readWholeFile(path);
-        const auto content = bytes ? readJournal(*bytes, &ignored) : std::nullopt;
-        if (content && !content->complete)
-            return path;
-    }
+    if (auto path = interruptedJournal(dataDir, false))
+        return path;
     *error = u"no interrupted run in "_s + QDir::toNativeSeparators(journalDir(dataDir));
     return std::nullopt;
 }
@@ -376,20 +369,9 @@ int resumeMailing(const QString &globalDataDir, const QStringList &arguments)
     for (const QString &problem : content->problems)
         err(u"parlevo-cli: "_s + QDir::toNativeSeparators(*path) + u": "_s + problem);
 
-    RunPlan plan{{}, content->head.sender, content->head.message, content->head.differer};
-    std::vector<qsizetype> rowMap;
-    qsizetype unknown = 0;
-    for (qsizetype row = 0; row < qsizetype(content->states.size()); ++row) {
-        const JournalRowState rowState = content->states[std::size_t(row)];
-        const bool mayHaveLeft =
-            rowState == JournalRowState::Started ||
-            (rowState == JournalRowState::Done && content->replies[std::size_t(row)].outcome == SendOutcome::Unknown);
-        unknown += mayHaveLeft;
-        if (rowState == JournalRowState::NotStarted || (mayHaveLeft && parser.isSet(includeUnknown))) {
-            plan.rows.push_back(content->head.rows[std::size_t(row)]);
-            rowMap.push_back(row);
-        }
-    }
+    ResumePlan resume = planResume(*content, parser.isSet(includeUnknown));
+    const qsizetype unknown = resume.unknown;
+    RunPlan plan{std::move(resume.rows), content->head.sender, content->head.message, content->head.differer};
     if (unknown > 0 && !parser.isSet(includeUnknown))
         err(u"parlevo-cli: %1 row(s) left without an answer and may have been sent; --include-unknown sends "
             u"them again"_s.arg(unknown));
@@ -404,7 +386,7 @@ int resumeMailing(const QString &globalDataDir, const QStringList &arguments)
         return kAccepted;
     }
     journal->recordResumed();
-    journal->setRowMap(std::move(rowMap));
+    journal->setRowMap(std::move(resume.rowMap));
     return sendPlan(*state, plan, *options, *journal, parser.value(runOptions.results));
 }
 

@@ -11,6 +11,8 @@
 #include "controls/wincolor.h"
 #include "gateway/classsendora.h"
 #include "mainwindowlogic.h"
+#include "sending/form_mailing.h"
+#include "sending/sendjournal.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -39,6 +41,8 @@ constexpr int kTextPredefinis = 125;
 constexpr int kTextPrefs = 127;
 constexpr int kTextQuitter = 129;
 constexpr int kTextStopMailingAndQuit = 271;
+constexpr int kTextResendUnknown = 272;
+constexpr int kTextResumeRun = 276;
 constexpr int kQuitPollMs = 20;
 
 // Colours of the toolbar buttons: the highlighted one takes the tooltip background.
@@ -573,6 +577,31 @@ bool MDIForm_Main::eventFilter(QObject *watched, QEvent *event)
     if (watched == m_clientArea && event->type() == QEvent::Resize)
         fitActiveChild();
     return QMainWindow::eventFilter(watched, event);
+}
+
+void MDIForm_Main::offerInterruptedRun()
+{
+    const auto path = interruptedJournal(m_state.dataDir(), true);
+    QFile file(path.value_or(QString()));
+    QString error;
+    const auto content = path && file.open(QIODevice::ReadOnly) ? readJournal(file.readAll(), &error) : std::nullopt;
+    if (!content)
+        return;
+    const ResumePlan plan = planResume(*content, false);
+    const QString question = m_state.Textes(kTextResumeRun)
+                                 .arg(QLocale().toString(content->head.started.toLocalTime(), QLocale::ShortFormat))
+                                 .arg(plan.rows.size() + plan.unknown)
+                                 .arg(content->head.rows.size());
+    if (MsgBox(question, vbYesNo | vbQuestion) != vbYes) {
+        if (const auto journal = SendJournal::reopen(*path, &error))
+            journal->recordEnd(false);
+        return;
+    }
+    const bool unknownToo =
+        plan.unknown > 0 && MsgBox(m_state.Textes(kTextResendUnknown).arg(plan.unknown), vbYesNo | vbQuestion) == vbYes;
+    KXB_Mailing_Click();
+    if (auto *mailing = qobject_cast<Form_Mailing *>(loadedActivity(Activity::Mailing)))
+        mailing->resumeInterrupted(*path, unknownToo);
 }
 
 } // namespace parlevo

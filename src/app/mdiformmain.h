@@ -47,6 +47,9 @@ public:
     void KXB_Home_Click();
     void KXB_Simple_Click();
     void KXB_Mailing_Click();
+    // Offers to take up a mailing run cut short by a crash or a kill; a run refused is not
+    // offered again (the command line can still take it up).
+    void offerInterruptedRun();
     void KXB_Carnet_Click();
     void KXB_Predefinis_Click();
     void KXB_Prefs_Click();

@@ -145,6 +145,7 @@ bool Application::start()
     m_mainWindow = new MDIForm_Main(s, std::move(hooks));
     m_mainWindow->setAttribute(Qt::WA_DeleteOnClose);
     m_mainWindow->show();
+    QTimer::singleShot(0, m_mainWindow, &MDIForm_Main::offerInterruptedRun);
     if (QWindow *window = m_mainWindow->windowHandle();
         window && qEnvironmentVariableIntValue("PARLEVO_EXIT_WHEN_SHOWN") == 1)
         new ExitWhenShown(

@@ -5,7 +5,7 @@
 
 namespace parlevo {
 
-const std::array<TexteDefault, 306> kTextesDefaults = {{
+const std::array<TexteDefault, 307> kTextesDefaults = {{
     {1, "Parlevo la solution logicielle complète d'envoi de SMS personnalisable, simple et conviviale. vous permettant d'envoyer vos SMS en mode simple ou multi-contacts"},
     {2, "A propos de..."},
     {3, "Messages prédéfinis..."},
@@ -192,7 +192,7 @@ const std::array<TexteDefault, 306> kTextesDefaults = {{
     {195, "Re&prendre"},
     {196, "Envoi des SMS Mailing"},
     {197, "Limitez le rythme des envois si votre passerelle l'exige, ou envoyez plusieurs SMS à la fois pour aller plus vite."},
-    {198, "Au plus (SMS par minute, 0 : sans limite) :"},
+    {198, "SMS par minute (0 : sans limite) :"},
     {199, "Requêtes simultanées (1 à 8) :"},
     {200, "SMS à rechercher"},
     {201, "Type d'envoi :"},
@@ -261,6 +261,7 @@ const std::array<TexteDefault, 306> kTextesDefaults = {{
     {270, "Pas de réponse complète à temps du serveur d'envoi de SMS : le SMS a peut-être été envoyé."},
     {271, "Un SMS Mailing est en cours d'envoi.\n\nVoulez-vous l'arrêter après le SMS en cours et quitter Parlevo ?"},
     {272, "%1 SMS n'ont pas reçu de réponse à temps et ont peut-être déjà été envoyés.\n\nVoulez-vous les envoyer de nouveau eux aussi ?"},
+    {276, "Un envoi de SMS Mailing commencé le %1 a été interrompu : %2 SMS sur %3 n'ont pas été envoyés.\n\nVoulez-vous le reprendre maintenant ?"},
     {279, "Mappage des champs de GoldMine vers Parlevo    "},
     {280, "Noms des champs des infos suplémentaires"},
     {281, "Vous pouvez renommer ici le nom des champs des informations supplémentaires du carnet d'adresses."},

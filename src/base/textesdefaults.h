@@ -9,6 +9,6 @@ struct TexteDefault {
     const char *utf8Text;
 };
 
-extern const std::array<TexteDefault, 306> kTextesDefaults;
+extern const std::array<TexteDefault, 307> kTextesDefaults;
 
 } // namespace parlevo

@@ -86,7 +86,8 @@ Form_Prefs::Form_Prefs(AppState &state, QWidget *parent)
     grid->setContentsMargins(kFieldIndent, 0, 0, 0);
     grid->setHorizontalSpacing(24);
     grid->setVerticalSpacing(6);
-    constexpr int kRows = (kColumnCount + 1) / 2;
+    // Four boxes a row: the page then shows every setting at 800 by 600 without scrolling.
+    constexpr int kRows = 2;
     for (int i = 0; i < kColumnCount; ++i) {
         const ContactFieldInfo &field = kContactFields[std::size_t(i)];
         auto *box = new QCheckBox(state.Textes(field.caption), boxes);
@@ -96,15 +97,23 @@ Form_Prefs::Form_Prefs(AppState &state, QWidget *parent)
         connect(box, &QCheckBox::toggled, this,
                 [this, flag = field.shown](bool ticked) { m_state.config().*flag = ticked; });
     }
-    grid->setColumnStretch(2, 1);
+    grid->setColumnStretch((kColumnCount + kRows - 1) / kRows, 1);
     content->addWidget(boxes);
 
     content->addWidget(makeHeading(u"LabelEnvoiMailing"_s, state.Textes(kTextMailingHeading)));
-    content->addWidget(makeHelp(u"LabelHelpEnvoiMailing"_s, state.Textes(kTextMailingHelp)));
-    m_perMinute =
-        addNumber(state.Textes(kTextPerMinute), u"TextSmsParMinute", 0, kMaxPerMinute, &Config::MaxSmsPerMinute);
-    m_parallel =
-        addNumber(state.Textes(kTextParallel), u"TextRequetesSimultanees", 1, kMaxParallel, &Config::ParallelRequests);
+    // The help goes on the heading's tooltip: the settings are few and speak for themselves.
+    content->itemAt(content->count() - 1)->widget()->setToolTip(state.Textes(kTextMailingHelp));
+    auto *numbers = new QWidget(this);
+    auto *numbersRow = new QHBoxLayout(numbers);
+    numbersRow->setContentsMargins(kFieldIndent, 0, 0, 0);
+    numbersRow->setSpacing(8);
+    m_perMinute = addNumber(*numbersRow, state.Textes(kTextPerMinute), u"TextSmsParMinute", 0, kMaxPerMinute,
+                            &Config::MaxSmsPerMinute);
+    numbersRow->addSpacing(16);
+    m_parallel = addNumber(*numbersRow, state.Textes(kTextParallel), u"TextRequetesSimultanees", 1, kMaxParallel,
+                           &Config::ParallelRequests);
+    numbersRow->addStretch(1);
+    content->addWidget(numbers);
 
     connect(m_mail, &QLineEdit::textChanged, this, [this](const QString &text) { m_state.Gateway().Mail = text; });
     connect(m_password, &QLineEdit::textChanged, this,
@@ -121,23 +130,16 @@ Form_Prefs::Form_Prefs(AppState &state, QWidget *parent)
             [this](const QString &text) { m_state.config().Expediteur = text; });
 }
 
-QSpinBox *Form_Prefs::addNumber(const QString &label, const char16_t *editName, int minimum, int maximum,
-                                qint32 Config::*value)
+QSpinBox *Form_Prefs::addNumber(QHBoxLayout &row, const QString &label, const char16_t *editName, int minimum,
+                                int maximum, qint32 Config::*value)
 {
-    auto *row = new QWidget(this);
-    auto *layout = new QHBoxLayout(row);
-    layout->setContentsMargins(kFieldIndent, 0, 0, 0);
-    layout->setSpacing(8);
-    auto *caption = new QLabel(label, row);
-    caption->setMinimumWidth(kLabelWidth);
-    auto *box = new QSpinBox(row);
+    auto *caption = new QLabel(label, row.parentWidget());
+    auto *box = new QSpinBox(row.parentWidget());
     box->setObjectName(QString::fromUtf16(editName));
     box->setRange(minimum, maximum);
     caption->setBuddy(box);
-    layout->addWidget(caption);
-    layout->addWidget(box);
-    layout->addStretch(1);
-    contentLayout()->addWidget(row);
+    row.addWidget(caption);
+    row.addWidget(box);
     connect(box, &QSpinBox::valueChanged, this, [this, value](int number) { m_state.config().*value = number; });
     return box;
 }

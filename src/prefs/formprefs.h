@@ -7,6 +7,7 @@
 #include <array>
 
 class QCheckBox;
+class QHBoxLayout;
 class QLineEdit;
 class QSpinBox;
 class QTimer;
@@ -30,7 +31,7 @@ public:
 
 private:
     QLineEdit *addField(const char16_t *labelName, const QString &label, const char16_t *editName);
-    QSpinBox *addNumber(const QString &label, const char16_t *editName, int minimum, int maximum,
+    QSpinBox *addNumber(QHBoxLayout &row, const QString &label, const char16_t *editName, int minimum, int maximum,
                         qint32 Config::*value);
 
     AppState &m_state;

@@ -7,6 +7,7 @@
 #include "base/shared.h"
 #include "controls/wincolor.h"
 #include "sendingcontrols.h"
+#include "sendjournal.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -182,6 +183,47 @@ Form_EnvoiMailing::Form_EnvoiMailing(AppState &state, QWidget *owner)
 
 SendRunSummary Form_EnvoiMailing::Send(const MailingSource &source, const QString &differer)
 {
+    return run(source, differer, nullptr);
+}
+
+SendRunSummary Form_EnvoiMailing::resume(const QString &journalPath, bool includeUnknown)
+{
+    if (m_running)
+        return {};
+    QFile file(journalPath);
+    QString error;
+    const auto content = file.open(QIODevice::ReadOnly) ? readJournal(file.readAll(), &error) : std::nullopt;
+    const auto journal = content ? SendJournal::reopen(journalPath, &error) : nullptr;
+    if (!journal)
+        return {};
+    ResumePlan plan = planResume(*content, includeUnknown);
+    if (plan.rows.empty()) {
+        journal->recordEnd(true);
+        return {};
+    }
+    journal->recordResumed();
+    journal->setRowMap(std::move(plan.rowMap));
+    return run(fixedMailingSource(plan.rows, content->head.sender, content->head.message), content->head.differer,
+               journal.get());
+}
+
+std::unique_ptr<SendJournal> Form_EnvoiMailing::startJournal(const MailingSource &source, const QString &differer)
+{
+    // The main window holds still during the run, so the texts and rows read now are those sent.
+    JournalHead head{QString(), QDateTime(), source.sender(), source.message(), differer, {}};
+    const qsizetype count = source.rowCount();
+    head.rows.reserve(std::size_t(count));
+    for (qsizetype row = 0; row < count; ++row) {
+        const ClassContact *contact = source.contactAt(row);
+        head.rows.push_back(contact ? *contact : ClassContact{});
+    }
+    // Without a journal (a data directory that cannot be written) the run goes on all the same.
+    QString error;
+    return SendJournal::create(m_state.dataDir(), head, &error);
+}
+
+SendRunSummary Form_EnvoiMailing::run(const MailingSource &source, const QString &differer, SendJournal *resumed)
+{
     // Events run between two requests; a run started from one of them would interleave its rows.
     if (m_running)
         return {};
@@ -209,8 +251,14 @@ SendRunSummary Form_EnvoiMailing::Send(const MailingSource &source, const QStrin
     SendRunOptions options;
     options.parallel = m_state.config().ParallelRequests;
     options.perMinute = m_state.config().MaxSmsPerMinute;
+    const std::unique_ptr<SendJournal> ownJournal =
+        resumed || !source.readAheadAllowed ? nullptr : startJournal(source, differer);
+    SendJournal *journal = resumed ? resumed : ownJournal.get();
+    options.journal = journal;
     const SendRunSummary summary =
         runMailing(m_state.Gateway(), m_state.textTable(), recorded, differer, observer, options);
+    if (journal)
+        journal->recordEnd(!summary.stopped);
     m_pause->setEnabled(false);
     m_arreter->setEnabled(false);
     flush();

@@ -6,6 +6,8 @@
 
 #include <QWidget>
 
+#include <memory>
+
 class QKeyEvent;
 class QLabel;
 class QProgressBar;
@@ -20,6 +22,8 @@ class AppState;
 // The window of a mailing send: one result row per SMS, the progress, and Ok to hide it. It
 // lives as long as its owner, so the rows of every run stay, each run appending below. Once a
 // run is over, its rows can be exported and the ones not accepted sent once more.
+class SendJournal;
+
 class Form_EnvoiMailing final : public QWidget {
     Q_OBJECT
 public:
@@ -29,7 +33,12 @@ public:
 
     // Shows the window and sends one SMS per row of source; returns when every row is done. A
     // call while a run is under way sends nothing.
+    // Each run is journaled in the data directory (without a journal when none can be written
+    // there), so that a run cut short by a crash can be taken up again.
     SendRunSummary Send(const MailingSource &source, const QString &differer);
+    // Takes up the run of a journal: its rows never started, and with includeUnknown those that
+    // may have left without an answer, with the run's texts and deferred value.
+    SendRunSummary resume(const QString &journalPath, bool includeUnknown);
 
     bool isRunning() const { return m_running; }
     // Ends the run under way once the SMS in flight have their answers.
@@ -64,6 +73,9 @@ private:
     // The run's changes reach the widgets in batches, a few times a second: painting every row
     // of a fast gateway would cost more than sending it.
     void queueRow(const QString &recipient);
+    // resumed: the journal of a run taken up again; without it the run starts a journal of its own.
+    SendRunSummary run(const MailingSource &source, const QString &differer, SendJournal *resumed);
+    std::unique_ptr<SendJournal> startJournal(const MailingSource &source, const QString &differer);
     void queueResult(int modelRow, const QString &result, SendOutcome outcome);
     void queueProgress(qsizetype done, qsizetype total);
     void flush();

@@ -355,7 +355,7 @@ MailingSource Form_Mailing::mailingSource()
     ContactListModel *model = m_list->listModel();
     return MailingSource{[model] { return qsizetype(model->rowCount()); },
                          [model](qsizetype row) -> const ClassContact * { return model->contactAt(int(row)); },
-                         [this] { return m_composer->sender(); }, [this] { return m_composer->message(); }};
+                         [this] { return m_composer->sender(); }, [this] { return m_composer->message(); }, true};
 }
 
 void Form_Mailing::CommandEnvoyer_Click()
@@ -371,11 +371,29 @@ void Form_Mailing::CommandEnvoyer_Click()
     const QString question = withCount(m_state.Textes(kTextSendCountQuestion), count);
     if (MsgBox(warning.isEmpty() ? question : warning + u"\n\n"_s + question, vbYesNo | vbInformation) != vbYes)
         return;
+    heldForRun([this] { envoi().Send(mailingSource(), Build_Differer()); });
+}
+
+void Form_Mailing::resumeInterrupted(const QString &journalPath, bool includeUnknown)
+{
+    heldForRun([&] { envoi().resume(journalPath, includeUnknown); });
+}
+
+void Form_Mailing::heldForRun(const std::function<void()> &run)
+{
     // The main window holds still for the run; the result window it owns stays live.
     m_composer->sendButton()->setEnabled(false);
+    emit runStarted();
+    run();
+    m_composer->sendButton()->setEnabled(true);
+    emit runFinished();
+}
+
+Form_EnvoiMailing &Form_Mailing::envoi()
+{
     if (!m_envoi) {
         m_envoi = new Form_EnvoiMailing(m_state, &m_owner);
-        // A second try started from the result window is held like this run.
+        // A second try started from the result window is held like a run.
         connect(m_envoi, &Form_EnvoiMailing::retryStarting, this, [this] {
             m_composer->sendButton()->setEnabled(false);
             emit runStarted();
@@ -385,10 +403,7 @@ void Form_Mailing::CommandEnvoyer_Click()
             emit runFinished();
         });
     }
-    emit runStarted();
-    m_envoi->Send(mailingSource(), Build_Differer());
-    m_composer->sendButton()->setEnabled(true);
-    emit runFinished();
+    return *m_envoi;
 }
 
 bool Form_Mailing::isRunning() const

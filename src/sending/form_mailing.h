@@ -67,10 +67,14 @@ public:
     QMenu *groupMenu() const { return m_menuGroupe; }
     // The send run's window, once a mailing was sent.
     Form_EnvoiMailing *envoiMailing() const { return m_envoi; }
+    // Takes up the run a journal records (a run cut short), in the result window.
+    void resumeInterrupted(const QString &journalPath, bool includeUnknown);
     // The rows in display order and the texts in force, as the send run reads them.
     MailingSource mailingSource();
 
 private:
+    void heldForRun(const std::function<void()> &run);
+    Form_EnvoiMailing &envoi();
     void buildWindow();
     void buildMenus();
     void rebuildGroupItems();

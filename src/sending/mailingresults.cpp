@@ -206,7 +206,7 @@ MailingSource fixedMailingSource(const std::vector<ClassContact> &contacts, cons
 {
     return MailingSource{[&contacts] { return static_cast<qsizetype>(contacts.size()); },
                          [&contacts](qsizetype row) { return &contacts[static_cast<std::size_t>(row)]; },
-                         [sender] { return sender; }, [message] { return message; }};
+                         [sender] { return sender; }, [message] { return message; }, true};
 }
 
 } // namespace parlevo

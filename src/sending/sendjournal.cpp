@@ -364,6 +364,9 @@ std::optional<JournalContent> readJournal(const QByteArray &bytes, QString *erro
             content.replies[std::size_t(row)] = SendReply{quint8(code), *outcome};
         } else if (word == u"end") {
             content.complete = rest.startsWith(u"complete");
+            content.ended = true;
+        } else if (word == u"resumed") {
+            content.ended = false;
         }
     }
     if (!magic || !rowCount || !haveSender || !haveMessage || !haveDifferer) {
@@ -385,6 +388,39 @@ std::optional<JournalContent> readJournal(const QByteArray &bytes, QString *erro
         }
     }
     return content;
+}
+
+ResumePlan planResume(const JournalContent &content, bool includeUnknown)
+{
+    ResumePlan plan;
+    for (qsizetype row = 0; row < qsizetype(content.states.size()); ++row) {
+        const JournalRowState state = content.states[std::size_t(row)];
+        const bool mayHaveLeft =
+            state == JournalRowState::Started ||
+            (state == JournalRowState::Done && content.replies[std::size_t(row)].outcome == SendOutcome::Unknown);
+        plan.unknown += mayHaveLeft;
+        if (state == JournalRowState::NotStarted || (mayHaveLeft && includeUnknown)) {
+            plan.rows.push_back(content.head.rows[std::size_t(row)]);
+            plan.rowMap.push_back(row);
+        }
+    }
+    return plan;
+}
+
+std::optional<QString> interruptedJournal(const QString &dataDir, bool cutShortOnly)
+{
+    QStringList files = journalFiles(dataDir);
+    while (!files.isEmpty()) {
+        const QString path = files.takeLast();
+        QFile file(path);
+        if (!file.open(QIODevice::ReadOnly))
+            continue;
+        QString ignored;
+        const auto content = readJournal(file.readAll(), &ignored);
+        if (content && !content->complete && !(cutShortOnly && content->ended))
+            return path;
+    }
+    return std::nullopt;
 }
 
 } // namespace parlevo

@@ -112,6 +112,7 @@ struct JournalContent {
     std::vector<JournalRowState> states;
     std::vector<SendReply> replies; // for the rows Done
     bool complete = false;          // the run went through every row
+    bool ended = false;             // it was ended, stopped or complete, rather than cut short
     // A line each for what was skipped ("line 12 is damaged and was skipped") or is missing.
     QStringList problems;
 };
@@ -120,6 +121,19 @@ struct JournalContent {
 // request leaving counts as one, so a row it might concern is never taken for not started. Nothing,
 // with the reason, when the head (texts, deferred value, row count) cannot be read.
 std::optional<JournalContent> readJournal(const QByteArray &bytes, QString *error);
+
+// What taking a run up again sends: the rows never started and, with includeUnknown, the rows
+// that may have left without an answer; rowMap gives each one's row in the run.
+struct ResumePlan {
+    std::vector<ClassContact> rows;
+    std::vector<qsizetype> rowMap;
+    qsizetype unknown = 0; // rows that may have been sent
+};
+ResumePlan planResume(const JournalContent &content, bool includeUnknown);
+
+// The newest journal of a run that did not go through every row; with cutShortOnly, only of a
+// run cut short by a crash or a kill (a run the user stopped is not offered again).
+std::optional<QString> interruptedJournal(const QString &dataDir, bool cutShortOnly);
 
 // The journal folder of a data directory, and its journals, oldest first.
 QString journalDir(const QString &dataDir);

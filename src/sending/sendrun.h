@@ -21,6 +21,9 @@ struct MailingSource {
     std::function<const ClassContact *(qsizetype row)> contactAt;
     std::function<QString()> sender;
     std::function<QString()> message;
+    // The rows may be read all at once before the first SMS, to journal the run. A source whose
+    // rows are only to be read one at a time, as each SMS goes, is not journaled.
+    bool readAheadAllowed = false;
 };
 
 // Told of each step of a run. Rows start in list order; rowStarted comes before a row's request.

@@ -7,6 +7,7 @@
 #include "messageboxresponder.h"
 #include "sending/form_envoimailing.h"
 #include "sending/resultmodel.h"
+#include "sending/sendjournal.h"
 #include "simulatorprocess.h"
 #include "testdatadir.h"
 #include "widgetdriver.h"
@@ -151,6 +152,43 @@ private slots:
         QCOMPARE(sim.outbox().size(), 11);
     }
 
+    // Every run is journaled and ends complete; a run cut short after its first row is taken up
+    // from its journal with its own texts, and only its rows without an outcome are sent.
+    void journaledAndTakenUp()
+    {
+        SimulatorProcess sim(kAccount);
+        QVERIFY(sim.connect(m_state->Gateway()));
+        const std::vector<ClassContact> done{person(u"Dupont"_s, u"0612345678"_s)};
+        m_form->Send(fixedMailingSource(done, QString(), u"Bonjour"_s), QString());
+        QCOMPARE(journalFiles(m_state->dataDir()).size(), 1);
+        QVERIFY(!interruptedJournal(m_state->dataDir(), false));
+
+        JournalHead head{
+            QString(),
+            QDateTime(),
+            u"Paul"_s,
+            u"Suite"_s,
+            QString(),
+            {person(u"A"_s, u"0611111111"_s), person(u"B"_s, u"0622222222"_s), person(u"C"_s, u"0633333333"_s)}};
+        QString error;
+        {
+            const auto cut = SendJournal::create(m_state->dataDir(), head, &error);
+            QVERIFY(cut);
+            const std::vector<qsizetype> first{0};
+            QVERIFY(cut->recordStarted(first));
+            QVERIFY(cut->recordDone(0, {80, SendOutcome::Accepted}));
+        }
+        const auto path = interruptedJournal(m_state->dataDir(), true);
+        QVERIFY(path);
+        m_form->resume(*path, false);
+        QStringList sent;
+        for (const QVariantMap &line : sim.outbox())
+            sent.append(line.value(u"number"_s).toString() + u' ' + line.value(u"text"_s).toString());
+        QCOMPARE(sent, (QStringList{u"0612345678 Bonjour"_s, u"0622222222 De : Paul, Suite"_s,
+                                    u"0633333333 De : Paul, Suite"_s}));
+        QVERIFY(!interruptedJournal(m_state->dataDir(), false));
+    }
+
     // While a reply is awaited the row being sent is already on show.
     void rowShownWhileAwaited()
     {
@@ -169,9 +207,8 @@ private slots:
     // flight, the rows never started shown as not sent and counted so in the summary.
     void pauseThenStop()
     {
-        SimulatorProcess sim({u"--account"_s, kAccount, u"--delay-ms"_s, u"200"_s});
-        QVERIFY(sim.isRunning());
-        useGateway(sim.baseUrl());
+        SimulatorProcess sim(kAccount + QStringList{u"--delay-ms"_s, u"200"_s});
+        QVERIFY(sim.connect(m_state->Gateway()));
         QList<ClassContact> rows;
         for (int i = 0; i < 4; ++i)
             rows.append(person(u"N"_s, u"060000000"_s + QString::number(i)));
@@ -196,8 +233,8 @@ private slots:
         QCOMPARE(summary.accepted, 1);
         QCOMPARE(summary.notSent, 3);
         const QString notSent = u"Non envoyé : l'envoi a été arrêté avant ce SMS"_s;
-        QCOMPARE(column(*m_form->results(), 1), (QStringList{kSent, notSent, notSent, notSent}));
-        QCOMPARE(column(*m_form->results(), 0)[3], u"(0600000003) M. N Jean "_s);
+        QCOMPARE(columnTexts(*m_form->results(), 1), (QStringList{kSent, notSent, notSent, notSent}));
+        QCOMPARE(columnTexts(*m_form->results(), 0)[3], u"(0600000003) M. N Jean "_s);
         const QColor kNotSent = ResultModel::outcomeColor(SendOutcome::NotSent);
         QCOMPARE(marks(*m_form->results()), (QList<QColor>{kAccepted, kNotSent, kNotSent, kNotSent}));
         QCOMPARE(bilan(), u"Bilan : 1 accepté(s), 0 refusé(s), 0 sans réponse, 3 non envoyé(s)."_s);
