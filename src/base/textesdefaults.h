@@ -9,6 +9,6 @@ struct TexteDefault {
     const char *utf8Text;
 };
 
-extern const std::array<TexteDefault, 297> kTextesDefaults;
+extern const std::array<TexteDefault, 308> kTextesDefaults;
 
 } // namespace parlevo
