@@ -190,7 +190,8 @@ int contactsImport(const QString &globalDataDir, const QStringList &arguments)
         const CsvMapping mapping = defaultMapping(*table);
         for (std::size_t field = 0; field < mapping.size(); ++field)
             columns += fieldName(*kStoredFields[field]) + u" <- "_s +
-                       (mapping[field] < 0 ? u"(none)"_s : u'"' + columnName(*table, mapping[field]) + u'"') + u'\n';
+                       (mapping[field] < 0 ? u"(none)"_s : QString(u'"' + columnName(*table, mapping[field]) + u'"')) +
+                       u'\n';
     }
     const ContactImportResult result = vCard   ? importVCardFile(*state, file, parser.value(group))
                                        : table ? importCsvTable(*state, *table, defaultMapping(*table))

@@ -101,13 +101,12 @@ QString decodeText(QByteArrayView bytes)
     return decode1252(bytes);
 }
 
+// Google writes "Clients ::: * myContacts": its own groups are marked by "* ".
 QString groupValue(const QString &value)
 {
-    if (!value.contains(u":::"_s))
-        return value;
     for (const QString &label : value.split(u":::"_s)) {
         const QString trimmed = label.trimmed();
-        if (!trimmed.startsWith(u'*') && !trimmed.isEmpty())
+        if (!trimmed.startsWith(u"* "_s) && !trimmed.isEmpty())
             return trimmed;
     }
     return QString();

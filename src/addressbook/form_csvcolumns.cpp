@@ -24,8 +24,8 @@ namespace {
 constexpr int kTextNext = 7;
 constexpr int kTextCancel = 8;
 constexpr int kTextPreview = 273;
-constexpr int kTextColumnOfEachField = 300;
-constexpr int kTextDoNotImport = 301;
+constexpr int kTextColumnOfEachField = 274;
+constexpr int kTextDoNotImport = 275;
 constexpr int kTextCsvImport = 330;
 constexpr int kPreviewRows = 5;
 
