@@ -234,8 +234,8 @@ struct Card {
     static std::optional<QString> firstCategory(const QStringList &categories)
     {
         for (const QString &category : categories)
-            if (category != u"myContacts"_s && category != u"starred"_s)
-                return category;
+            if (const QString name = clean(category); name != u"myContacts"_s && name != u"starred"_s)
+                return name;
         return std::nullopt;
     }
 
