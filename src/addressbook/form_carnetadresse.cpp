@@ -5,6 +5,7 @@
 #include "base/appstate.h"
 #include "base/filedialog.h"
 #include "base/messagebox.h"
+#include "base/shared.h"
 #include "base/storefile.h"
 #include "contactlistview.h"
 #include "controls/accessibility.h"
@@ -43,6 +44,7 @@ constexpr int kTextFromCsvFile = 58;
 constexpr int kTextContactCount = 71;
 constexpr int kTextAddressBook = 74;
 constexpr int kTextConfirmDeleteContacts = 87;
+constexpr int kTextReplaceFile = 92;
 constexpr int kTextFromVCardFile = 292;
 constexpr int kTextImportFromVCard = 293;
 constexpr int kTextVCardFileFilter = 294;
@@ -286,8 +288,14 @@ void Form_CarnetAdresse::MNU_ImportCSV_Click()
         m_state.Textes(kTextCsvFileFilter));
     if (path.isEmpty())
         return;
-    // Another program's file: its columns are chosen over a preview first.
     const std::optional<QByteArray> bytes = readWholeFile(path);
+    // A vCard file picked here is read as one, not as lines of garbage.
+    if (bytes && looksLikeVCard(*bytes)) {
+        tellImported(importVCardFile(m_state, path), path);
+        AutosizeColumns();
+        return;
+    }
+    // Another program's file: its columns are chosen over a preview first.
     if (const std::optional<CsvTable> table = bytes ? readCsvTable(*bytes) : std::nullopt) {
         Form_CsvColumns columns(m_state, *table, this);
         if (columns.exec() != QDialog::Accepted)
@@ -344,6 +352,8 @@ void Form_CarnetAdresse::MNU_ExportVCard_Click()
         this, QString::fromUtf16(kMessageBoxTitle) + u" - "_s + m_state.Textes(kTextExportToVCard),
         m_state.Textes(kTextVCardFileFilter));
     if (path.isEmpty())
+        return;
+    if (FileExists(path) && MsgBox(m_state.Textes(kTextReplaceFile), vbYesNo | vbInformation) != vbYes)
         return;
     const QString shown = QDir::toNativeSeparators(path);
     if (writeVCardFile(path, chosen))

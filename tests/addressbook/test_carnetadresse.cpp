@@ -412,6 +412,16 @@ private slots:
         QFile file(path);
         QVERIFY(file.open(QIODevice::ReadOnly));
         QCOMPARE(file.readAll().count("BEGIN:VCARD"), 1);
+        file.close();
+
+        // An existing file is replaced only when the user says so.
+        selectRows({0, 1});
+        answers.setNextAnswers({vbNo});
+        FileDialog::setNextFileName(path);
+        m_form->findChild<QAction *>(u"MNU_ExportVCard"_s)->trigger();
+        QCOMPARE(answers.shown().size(), 3);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(file.readAll().count("BEGIN:VCARD"), 1);
     }
 };
 
