@@ -7,6 +7,7 @@
 #include "addressbook/contactstore.h"
 #include "addressbook/csvimport.h"
 #include "addressbook/groupcollection.h"
+#include "addressbook/vcard.h"
 #include "app/configfile.h"
 #include "base/appstate.h"
 #include "base/ini.h"
@@ -28,6 +29,8 @@ namespace parlevo::cli {
 namespace {
 
 constexpr int kTextAllGroups = 163;
+constexpr int kTextContactsExported = 297;
+constexpr int kTextFileNotSaved = 299;
 
 // The fields a search can look in, in the picker's order.
 QStringList searchFieldNames()
@@ -130,7 +133,11 @@ int saveBook(AppState &state)
 int contactsImport(const QString &globalDataDir, const QStringList &arguments)
 {
     QCommandLineParser parser;
-    parser.addPositionalArgument(QStringLiteral("FILE"), QStringLiteral("The CSV file."));
+    parser.addPositionalArgument(QStringLiteral("FILE"), QStringLiteral("The CSV or vCard file."));
+    const QCommandLineOption group(QStringLiteral("group"),
+                                   QStringLiteral("Puts every contact of a vCard file in group NAME."),
+                                   QStringLiteral("NAME"));
+    parser.addOption(group);
     int status = kAccepted;
     QStringList rest = arguments;
     // parseCommand refuses positional arguments: the file is taken first.
@@ -149,25 +156,92 @@ int contactsImport(const QString &globalDataDir, const QStringList &arguments)
     if (!parseCommand(parser, u"contacts import"_s,
                       u"Appends the contacts of a CSV file to the address book as the app's import does:\n"
                       u"one contact a line, six fields separated by \";\" (group;company;title;first\n"
-                      u"name;last name;number), nothing checked, trimmed or unquoted. Then saves the book."_s,
+                      u"name;last name;number), nothing checked, trimmed or unquoted. A vCard file (.vcf,\n"
+                      u"or one that begins with BEGIN:VCARD) gives one contact a card: name, title, company,\n"
+                      u"mobile number and first category. A CSV file whose first line names its columns (Google,\n"
+                      u"Outlook, Thunderbird, a spreadsheet; English or French), or whose fields are separated by\n"
+                      u"\",\" or a tab, is read as RFC 4180 with its columns taken by name; which column went\n"
+                      u"where is printed first. Then saves the book."_s,
                       rest, &status))
         return status;
     if (file.isEmpty())
         return usage(u"contacts import needs a FILE"_s, u"contacts import"_s);
+    const bool vCard = file.endsWith(u".vcf"_s, Qt::CaseInsensitive) || [&file] {
+        const std::optional<QByteArray> bytes = readWholeFile(file);
+        return bytes && looksLikeVCard(*bytes);
+    }();
+    if (parser.isSet(group) && !vCard)
+        return usage(u"--group is for vCard files"_s, u"contacts import"_s);
+    if (parser.value(group) != withoutForbidden(parser.value(group)))
+        return usage(u"--group cannot hold \";\" or a line break"_s, u"contacts import"_s);
 
     std::unique_ptr<SingleInstance> lock;
     auto state = loadBookForChange(parser.isSet(dataDirOption()) ? parser.value(dataDirOption()) : globalDataDir, lock);
     if (!state)
         return kFailure;
-    const CsvImportResult result = importCsvFile(*state, file);
-    const QString message = csvImportMessage(state->textTable(), result, file);
+    // A header line or a "," or tab separator: the columns are taken by their names, as the app
+    // pre-fills its choice, and the user is told which went where.
+    std::optional<CsvTable> table;
+    if (!vCard)
+        if (const std::optional<QByteArray> bytes = readWholeFile(file))
+            table = readCsvTable(*bytes);
+    QString columns;
+    if (table) {
+        const CsvMapping mapping = defaultMapping(*table);
+        for (std::size_t field = 0; field < mapping.size(); ++field)
+            columns += fieldName(*kStoredFields[field]) + u" <- "_s +
+                       (mapping[field] < 0 ? u"(none)"_s : QString(u'"' + columnName(*table, mapping[field]) + u'"')) +
+                       u'\n';
+    }
+    const ContactImportResult result = vCard   ? importVCardFile(*state, file, parser.value(group))
+                                       : table ? importCsvTable(*state, *table, defaultMapping(*table))
+                                               : importCsvFile(*state, file);
+    const QString message = importMessage(state->textTable(), result, file);
     if (!result.opened) {
         err(message);
         return kFailure;
     }
     if (const int saved = saveBook(*state); saved != kAccepted)
         return saved;
+    write(columns, stdout);
     out(QString(message).replace(u"\r\n"_s, u"\n"_s));
+    return kAccepted;
+}
+
+int contactsExport(const QString &globalDataDir, const QStringList &arguments)
+{
+    QCommandLineParser parser;
+    const QCommandLineOption vcard(QStringLiteral("vcard"),
+                                   QStringLiteral("The vCard file written (version 3.0, UTF-8), replaced if there."),
+                                   QStringLiteral("FILE"));
+    const QCommandLineOption group(QStringLiteral("group"),
+                                   QStringLiteral("Only the contacts of group NAME, ignoring case."),
+                                   QStringLiteral("NAME"));
+    parser.addOptions({vcard, group});
+    int status = kAccepted;
+    if (!parseCommand(parser, u"contacts export"_s,
+                      u"Writes the contacts of the address book, or of one group, to a vCard file."_s, arguments,
+                      &status))
+        return status;
+    if (!parser.isSet(vcard) || parser.value(vcard).isEmpty())
+        return usage(u"contacts export needs --vcard FILE"_s, u"contacts export"_s);
+
+    auto state = loadState(parser.isSet(dataDirOption()) ? parser.value(dataDirOption()) : globalDataDir);
+    const auto book = readBook(*state);
+    if (!book)
+        return kFailure;
+    QList<const ClassContact *> chosen;
+    for (const std::unique_ptr<ClassContact> &c : *book)
+        if (!parser.isSet(group) || compareIgnoringCase(c->Groupe, parser.value(group)) == 0)
+            chosen.append(c.get());
+    const QString path = parser.value(vcard);
+    if (!writeVCardFile(path, chosen)) {
+        err(u"parlevo-cli: "_s + QString(state->Textes(kTextFileNotSaved)).replace(u"%1"_s, path));
+        return kFailure;
+    }
+    out(QString(state->Textes(kTextContactsExported))
+            .replace(u"%1"_s, QString::number(chosen.size()))
+            .replace(u"%2"_s, QDir::toNativeSeparators(path)));
     return kAccepted;
 }
 
@@ -230,11 +304,13 @@ int contacts(const QString &globalDataDir, const QStringList &arguments)
         return contactsImport(globalDataDir, arguments.mid(1));
     if (sub == u"add")
         return contactsAdd(globalDataDir, arguments.mid(1));
+    if (sub == u"export")
+        return contactsExport(globalDataDir, arguments.mid(1));
     if (sub == u"--help" || sub == u"-h") {
-        out(u"Usage: parlevo-cli contacts list|import|add [options]; 'contacts <action> --help' for each."_s);
+        out(u"Usage: parlevo-cli contacts list|import|export|add [options]; 'contacts <action> --help' for each."_s);
         return kAccepted;
     }
-    return usage(sub.isEmpty() ? u"contacts needs list, import or add"_s : u"unknown contacts action "_s + sub,
+    return usage(sub.isEmpty() ? u"contacts needs list, import, export or add"_s : u"unknown contacts action "_s + sub,
                  u"contacts"_s);
 }
 

@@ -17,7 +17,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     removeDataFile(bookName);
 
     AppState first(dataDir());
-    const CsvImportResult result = importCsvFile(first, path);
+    const ContactImportResult result = importCsvFile(first, path);
     FUZZ_CHECK(result.opened);
     FUZZ_CHECK(result.count == first.colContacts().count());
     const QList<QStringList> records = storedRecords(first.colContacts());

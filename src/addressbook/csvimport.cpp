@@ -5,6 +5,7 @@
 #include "base/storefile.h"
 #include "contactrules.h"
 #include "contactstore.h"
+#include "vcard.h"
 
 #include <QDir>
 
@@ -17,23 +18,53 @@ namespace {
 constexpr int kTextContactsImported = 35;
 constexpr int kTextImportFromCsv = 41;
 constexpr int kTextLinesRefused = 290;
+constexpr int kTextImportFromVCard = 293;
+constexpr int kTextCardsRefused = 298;
 constexpr int kTextNotPlainFile = 291;
 
 } // namespace
 
-CsvImportResult importCsvFile(AppState &state, const QString &path)
+ContactImportResult importCsvFile(AppState &state, const QString &path)
 {
     ReadFailure failure = ReadFailure::None;
     const std::optional<QByteArray> bytes = readWholeFile(path, nullptr, &failure);
     if (!bytes) {
-        CsvImportResult result;
+        ContactImportResult result;
         result.tooLarge = failure == ReadFailure::TooLarge;
         return result;
     }
     // The import file has the contacts file's layout, so the same reader takes it; it accepts a
     // lone line feed as a line end, as files written on other systems have.
-    auto contacts = readForeignContactLines(*bytes, [&state] { return state.NextKey(); });
-    CsvImportResult result;
+    return addImportedContacts(state, readForeignContactLines(*bytes, [&state] { return state.NextKey(); }));
+}
+
+ContactImportResult importVCardFile(AppState &state, const QString &path, const QString &group)
+{
+    ReadFailure failure = ReadFailure::None;
+    const std::optional<QByteArray> bytes = readWholeFile(path, nullptr, &failure);
+    if (!bytes) {
+        ContactImportResult result;
+        result.vCard = true;
+        result.tooLarge = failure == ReadFailure::TooLarge;
+        return result;
+    }
+    auto contacts = readVCards(*bytes, [&state] { return state.NextKey(); });
+    if (!group.isEmpty())
+        for (const std::unique_ptr<ClassContact> &contact : contacts)
+            contact->Groupe = withoutForbidden(group);
+    ContactImportResult result = addImportedContacts(state, std::move(contacts));
+    result.vCard = true;
+    return result;
+}
+
+ContactImportResult importCsvTable(AppState &state, const CsvTable &table, const CsvMapping &mapping)
+{
+    return addImportedContacts(state, contactsFromTable(table, mapping, [&state] { return state.NextKey(); }));
+}
+
+ContactImportResult addImportedContacts(AppState &state, std::vector<std::unique_ptr<ClassContact>> contacts)
+{
+    ContactImportResult result;
     result.opened = true;
     std::erase_if(contacts, [&result](const std::unique_ptr<ClassContact> &contact) {
         const QString refused = unsavableCharacters(*contact);
@@ -53,16 +84,16 @@ CsvImportResult importCsvFile(AppState &state, const QString &path)
     return result;
 }
 
-QString csvImportMessage(const TextTable &textes, const CsvImportResult &result, const QString &path)
+QString importMessage(const TextTable &textes, const ContactImportResult &result, const QString &path)
 {
-    QString text = textes(kTextImportFromCsv) + u":\r\n\r\n"_s;
+    QString text = textes(result.vCard ? kTextImportFromVCard : kTextImportFromCsv) + u":\r\n\r\n"_s;
     if (result.tooLarge)
         text += QString(textes(kTextNotPlainFile)).replace(u"%1"_s, QDir::toNativeSeparators(path)) + u"\r\n\r\n"_s;
     else if (!result.opened)
         text += QDir::toNativeSeparators(path) + u"\r\n\r\n"_s;
     text += QString(textes(kTextContactsImported)).replace(u"%1"_s, QString::number(result.count));
     if (result.refused > 0)
-        text += u"\r\n\r\n"_s + QString(textes(kTextLinesRefused))
+        text += u"\r\n\r\n"_s + QString(textes(result.vCard ? kTextCardsRefused : kTextLinesRefused))
                                     .replace(u"%1"_s, QString::number(result.refused))
                                     .replace(u"%2"_s, result.refusedCharacters);
     return text;

@@ -5,16 +5,21 @@
 #include "base/appstate.h"
 #include "base/filedialog.h"
 #include "base/messagebox.h"
+#include "base/shared.h"
+#include "base/storefile.h"
 #include "contactlistview.h"
 #include "controls/accessibility.h"
 #include "controls/labellink.h"
 #include "csvimport.h"
 #include "form_addcontact.h"
 #include "form_changegroup.h"
+#include "form_csvcolumns.h"
 #include "form_importcsv.h"
+#include "vcard.h"
 
 #include <QApplication>
 #include <QBoxLayout>
+#include <QDir>
 #include <QLabel>
 #include <QMenu>
 #include <QPushButton>
@@ -39,6 +44,14 @@ constexpr int kTextFromCsvFile = 58;
 constexpr int kTextContactCount = 71;
 constexpr int kTextAddressBook = 74;
 constexpr int kTextConfirmDeleteContacts = 87;
+constexpr int kTextReplaceFile = 92;
+constexpr int kTextFromVCardFile = 292;
+constexpr int kTextImportFromVCard = 293;
+constexpr int kTextVCardFileFilter = 294;
+constexpr int kTextExportAsVCard = 295;
+constexpr int kTextExportToVCard = 296;
+constexpr int kTextContactsExported = 297;
+constexpr int kTextFileNotSaved = 299;
 
 QAction *addMenuAction(QMenu *menu, const char16_t *name, const QString &text)
 {
@@ -94,12 +107,16 @@ Form_CarnetAdresse::Form_CarnetAdresse(AppState &state, QWidget *parent)
     m_menuImporter = new QMenu(this);
     m_menuImporter->setObjectName(u"MNU_Importer"_s);
     QAction *importCsv = addMenuAction(m_menuImporter, u"MNU_ImportCSV", state.Textes(kTextFromCsvFile));
+    QAction *importVCard = addMenuAction(m_menuImporter, u"MNU_ImportVCard", state.Textes(kTextFromVCardFile));
+    QAction *exportVCard = addMenuAction(m_menuListview, u"MNU_ExportVCard", state.Textes(kTextExportAsVCard));
 
     connect(ajouter, &QPushButton::clicked, this, &Form_CarnetAdresse::CMD_Ajouter_Click);
     connect(m_modifier, &QPushButton::clicked, this, &Form_CarnetAdresse::CMD_Modifier_Click);
     connect(m_supprimer, &QPushButton::clicked, this, &Form_CarnetAdresse::CMD_Supprimer_Click);
     connect(defGroupe, &QAction::triggered, this, &Form_CarnetAdresse::MNU_DefGroupe_Click);
     connect(importCsv, &QAction::triggered, this, &Form_CarnetAdresse::MNU_ImportCSV_Click);
+    connect(importVCard, &QAction::triggered, this, &Form_CarnetAdresse::MNU_ImportVCard_Click);
+    connect(exportVCard, &QAction::triggered, this, &Form_CarnetAdresse::MNU_ExportVCard_Click);
     connect(m_importLink, &LabelLink::Click, this,
             [this] { m_menuImporter->popup(m_importLink->mapToGlobal(QPoint(0, m_importLink->height()))); });
 
@@ -271,6 +288,25 @@ void Form_CarnetAdresse::MNU_ImportCSV_Click()
         m_state.Textes(kTextCsvFileFilter));
     if (path.isEmpty())
         return;
+    const std::optional<QByteArray> bytes = readWholeFile(path);
+    // A vCard file picked here is read as one, not as lines of garbage.
+    if (bytes && looksLikeVCard(*bytes)) {
+        tellImported(importVCardFile(m_state, path), path);
+        AutosizeColumns();
+        return;
+    }
+    // Another program's file: its columns are chosen over a preview first.
+    if (const std::optional<CsvTable> table = bytes ? readCsvTable(*bytes) : std::nullopt) {
+        Form_CsvColumns columns(m_state, *table, this);
+        if (columns.exec() != QDialog::Accepted)
+            return;
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+        const ContactImportResult result = importCsvTable(m_state, *table, columns.mapping());
+        AutosizeColumns();
+        QApplication::restoreOverrideCursor();
+        tellImported(result, path);
+        return;
+    }
     QApplication::setOverrideCursor(Qt::WaitCursor);
     ImportCSV(path);
     AutosizeColumns();
@@ -279,11 +315,54 @@ void Form_CarnetAdresse::MNU_ImportCSV_Click()
 
 void Form_CarnetAdresse::ImportCSV(const QString &path)
 {
-    const CsvImportResult result = importCsvFile(m_state, path);
+    tellImported(importCsvFile(m_state, path), path);
+}
+
+void Form_CarnetAdresse::tellImported(const ContactImportResult &result, const QString &path)
+{
     // A file that could not be read is an error, not an import of nothing.
-    MsgBox(csvImportMessage(m_state.textTable(), result, path),
-           vbOKOnly | (result.opened ? vbInformation : vbCritical));
+    MsgBox(importMessage(m_state.textTable(), result, path), vbOKOnly | (result.opened ? vbInformation : vbCritical));
     updateCountLabel();
+}
+
+void Form_CarnetAdresse::MNU_ImportVCard_Click()
+{
+    const QString path = FileDialog::getOpenFileName(
+        this, QString::fromUtf16(kMessageBoxTitle) + u" - "_s + m_state.Textes(kTextImportFromVCard),
+        m_state.Textes(kTextVCardFileFilter));
+    if (path.isEmpty())
+        return;
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    const ContactImportResult result = importVCardFile(m_state, path);
+    AutosizeColumns();
+    QApplication::restoreOverrideCursor();
+    tellImported(result, path);
+}
+
+void Form_CarnetAdresse::MNU_ExportVCard_Click()
+{
+    QList<const ClassContact *> chosen;
+    for (const ClassContact *contact : m_list->selectedContacts())
+        chosen.append(contact);
+    // Nothing selected: the whole book.
+    if (chosen.isEmpty())
+        for (const ClassContact &contact : m_state.colContacts())
+            chosen.append(&contact);
+    const QString path = FileDialog::getSaveFileName(
+        this, QString::fromUtf16(kMessageBoxTitle) + u" - "_s + m_state.Textes(kTextExportToVCard),
+        m_state.Textes(kTextVCardFileFilter));
+    if (path.isEmpty())
+        return;
+    if (FileExists(path) && MsgBox(m_state.Textes(kTextReplaceFile), vbYesNo | vbInformation) != vbYes)
+        return;
+    const QString shown = QDir::toNativeSeparators(path);
+    if (writeVCardFile(path, chosen))
+        MsgBox(QString(m_state.Textes(kTextContactsExported))
+                   .replace(u"%1"_s, QString::number(chosen.size()))
+                   .replace(u"%2"_s, shown),
+               vbOKOnly | vbInformation);
+    else
+        MsgBox(QString(m_state.Textes(kTextFileNotSaved)).replace(u"%1"_s, shown), vbOKOnly | vbCritical);
 }
 
 } // namespace parlevo

@@ -9,6 +9,7 @@ class QPushButton;
 namespace parlevo {
 
 class AppState;
+struct ContactImportResult;
 class ContactListView;
 class Form_AddContact;
 class Form_ChangeGroup;
@@ -16,7 +17,7 @@ class Form_ImportCSV;
 class LabelLink;
 
 // The address book: every contact of colContacts in the chosen columns, sorting, selection,
-// add, modify, delete, group change and the CSV import.
+// add, modify, delete, group change, the CSV and vCard imports and the vCard export.
 class Form_CarnetAdresse final : public SectionPage {
     Q_OBJECT
 public:
@@ -38,10 +39,16 @@ public:
     void MNU_ImportCSV_Click();
     // Appends the contacts of one file and tells the user how many were read.
     void ImportCSV(const QString &path);
+    // The file dialog, then the import of a vCard file.
+    void MNU_ImportVCard_Click();
+    // Writes the selected contacts (all when none is) to a vCard file the user names.
+    void MNU_ExportVCard_Click();
 
     ContactListView *list() const { return m_list; }
 
 private:
+    // The closing message of an import, then the count.
+    void tellImported(const ContactImportResult &result, const QString &path);
     void updateCountLabel();
     void setEditButtonsEnabled(bool enabled);
 

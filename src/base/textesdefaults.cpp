@@ -5,7 +5,7 @@
 
 namespace parlevo {
 
-const std::array<TexteDefault, 307> kTextesDefaults = {{
+const std::array<TexteDefault, 318> kTextesDefaults = {{
     {1, "Parlevo la solution logicielle complète d'envoi de SMS personnalisable, simple et conviviale. vous permettant d'envoyer vos SMS en mode simple ou multi-contacts"},
     {2, "A propos de..."},
     {3, "Messages prédéfinis..."},
@@ -261,6 +261,9 @@ const std::array<TexteDefault, 307> kTextesDefaults = {{
     {270, "Pas de réponse complète à temps du serveur d'envoi de SMS : le SMS a peut-être été envoyé."},
     {271, "Un SMS Mailing est en cours d'envoi.\n\nVoulez-vous l'arrêter après le SMS en cours et quitter Parlevo ?"},
     {272, "%1 SMS n'ont pas reçu de réponse à temps et ont peut-être déjà été envoyés.\n\nVoulez-vous les envoyer de nouveau eux aussi ?"},
+    {273, "Aperçu des premières lignes :"},
+    {274, "Colonne du fichier pour chaque champ :"},
+    {275, "(ne pas importer)"},
     {276, "Un envoi de SMS Mailing commencé le %1 a été interrompu : %2 SMS sur %3 n'ont pas été envoyés.\n\nVoulez-vous le reprendre maintenant ?"},
     {279, "Mappage des champs de GoldMine vers Parlevo    "},
     {280, "Noms des champs des infos suplémentaires"},
@@ -275,6 +278,14 @@ const std::array<TexteDefault, 307> kTextesDefaults = {{
     {289, "Ces caractères ne peuvent pas être enregistrés : %1"},
     {290, "%1 ligne(s) refusée(s), avec des caractères impossibles à enregistrer : %2"},
     {291, "Le fichier %1 n'est pas un fichier ordinaire ou dépasse 2 Go : il n'a pas été lu."},
+    {292, "Un fichier vCard..."},
+    {293, "Importer depuis un fichier vCard"},
+    {294, "Fichiers vCard (*.vcf)|*.vcf|Tous les fichiers (*.*)|*.*"},
+    {295, "Exporter en vCard..."},
+    {296, "Exporter vers un fichier vCard"},
+    {297, "%1 contact(s) exporté(s) vers %2"},
+    {298, "%1 fiche(s) refusée(s), avec des caractères impossibles à enregistrer : %2"},
+    {299, "Le fichier %1 n'a pas pu être enregistré."},
     {302, "Première page"},
     {303, "Page précédente"},
     {304, "Page suivante"},

@@ -3,6 +3,7 @@
 #include "addressbook/form_addcontact.h"
 #include "addressbook/form_carnetadresse.h"
 #include "addressbook/form_changegroup.h"
+#include "addressbook/form_csvcolumns.h"
 #include "addressbook/form_importcsv.h"
 #include "addressbook/groupcollection.h"
 #include "base/appstate.h"
@@ -15,11 +16,14 @@
 
 #include <QApplication>
 #include <QComboBox>
+#include <QDir>
+#include <QFile>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSignalSpy>
+#include <QTableWidget>
 #include <QTest>
 
 using namespace Qt::StringLiterals;
@@ -345,6 +349,62 @@ private slots:
         QCOMPARE(answers.shown().size(), 1);
         QCOMPARE(answers.shown()[0].style, 16);
         QCOMPARE(m_state->colContacts().count(), 3);
+    }
+
+    // Another program's CSV file: the columns pre-filled from its header, changed by the user.
+    void headerCsvGoesThroughTheColumnChoice()
+    {
+        test::MessageBoxResponder answers;
+        test::whenModalShown<Form_ImportCSV>(
+            [](Form_ImportCSV *d) { d->findChild<QPushButton *>(u"CMD_ChargeCSV"_s)->click(); });
+        test::whenModalShown<Form_CsvColumns>([](Form_CsvColumns *d) {
+            QCOMPARE(test::child<QTableWidget>(d, u"TablePreview")->rowCount(), 2);
+            auto *gsm = test::child<QComboBox>(d, u"ComboColumn_gsm");
+            QCOMPARE(gsm->currentText(), u"Mobile Number"_s);
+            QCOMPARE(test::child<QComboBox>(d, u"ComboColumn_groupe")->currentText(), u"(ne pas importer)"_s);
+            gsm->setCurrentIndex(gsm->findText(u"Home Phone"_s));
+            test::child<QPushButton>(d, u"CMD_Suivant")->click();
+        });
+        FileDialog::setNextFileName(test::fixturePath(u"csv_thunderbird.csv"_s));
+        m_form->findChild<QAction *>(u"MNU_ImportCSV"_s)->trigger();
+        QCOMPARE(answers.shown().size(), 1);
+        QCOMPARE(answers.shown()[0].text, u"Importer depuis un fichier CSV:\r\n\r\n2 contact(s) importé(s)"_s);
+        QCOMPARE(m_state->colContacts().at(0)->Phone, QString());
+        QCOMPARE(m_state->colContacts().at(1)->Phone, u"05 55 55 55 55"_s);
+    }
+
+    void vCardImportAndExportFromTheMenus()
+    {
+        fill(2);
+        m_form->Init();
+        test::MessageBoxResponder answers;
+        FileDialog::setNextFileName(test::fixturePath(u"vcard_thunderbird40.vcf"_s));
+        m_form->findChild<QAction *>(u"MNU_ImportVCard"_s)->trigger();
+        QCOMPARE(answers.shown().size(), 1);
+        QCOMPARE(answers.shown()[0].text, u"Importer depuis un fichier vCard:\r\n\r\n2 contact(s) importé(s)"_s);
+        QCOMPARE(countText(), u"Nombre de contacts : 4"_s);
+
+        // The selected rows only.
+        clickHeader(0);
+        selectRows({0});
+        const QString path = m_dir->filePath(u"out.vcf"_s);
+        FileDialog::setNextFileName(path);
+        m_form->findChild<QAction *>(u"MNU_ExportVCard"_s)->trigger();
+        QCOMPARE(answers.shown().size(), 2);
+        QCOMPARE(answers.shown()[1].text, u"1 contact(s) exporté(s) vers "_s + QDir::toNativeSeparators(path));
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(file.readAll().count("BEGIN:VCARD"), 1);
+        file.close();
+
+        // An existing file is replaced only when the user says so.
+        selectRows({0, 1});
+        answers.setNextAnswers({vbNo});
+        FileDialog::setNextFileName(path);
+        m_form->findChild<QAction *>(u"MNU_ExportVCard"_s)->trigger();
+        QCOMPARE(answers.shown().size(), 3);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(file.readAll().count("BEGIN:VCARD"), 1);
     }
 };
 

@@ -233,7 +233,7 @@ private slots:
         first->GUID = u"1"_s;
         state.colContacts().add(std::move(first));
 
-        const CsvImportResult result = importCsvFile(state, test::fixturePath(fixture));
+        const ContactImportResult result = importCsvFile(state, test::fixturePath(fixture));
         QVERIFY(result.opened);
         QCOMPARE(result.count, contacts.size());
         QCOMPARE(state.colContacts().count(), contacts.size() + 1);
@@ -242,7 +242,7 @@ private slots:
             QCOMPARE(fields(*state.colContacts().at(i + 1)), contacts[i]);
         // Imported groups wait for the next start.
         QCOMPARE(state.colGroupes().count(), 0);
-        QCOMPARE(csvImportMessage(state.textTable(), result, {}),
+        QCOMPARE(importMessage(state.textTable(), result, {}),
                  u"Importer depuis un fichier CSV:\r\n\r\n%1 contact(s) importé(s)"_s.arg(contacts.size()));
     }
 
@@ -251,19 +251,19 @@ private slots:
         test::TestDataDir dir;
         AppState state(dir.path());
         QVERIFY(dir.write(u"empty.csv"_s, {}));
-        CsvImportResult result = importCsvFile(state, dir.filePath(u"empty.csv"_s));
+        ContactImportResult result = importCsvFile(state, dir.filePath(u"empty.csv"_s));
         QVERIFY(result.opened);
         QCOMPARE(result.count, 0);
-        QCOMPARE(csvImportMessage(state.textTable(), result, {}),
+        QCOMPARE(importMessage(state.textTable(), result, {}),
                  u"Importer depuis un fichier CSV:\r\n\r\n0 contact(s) importé(s)"_s);
 
         const QString missing = dir.filePath(u"missing.csv"_s);
         result = importCsvFile(state, missing);
         QVERIFY(!result.opened);
         QCOMPARE(state.colContacts().count(), 0);
-        QCOMPARE(csvImportMessage(state.textTable(), result, missing), u"Importer depuis un fichier CSV:\r\n\r\n"_s +
-                                                                           QDir::toNativeSeparators(missing) +
-                                                                           u"\r\n\r\n0 contact(s) importé(s)"_s);
+        QCOMPARE(importMessage(state.textTable(), result, missing), u"Importer depuis un fichier CSV:\r\n\r\n"_s +
+                                                                        QDir::toNativeSeparators(missing) +
+                                                                        u"\r\n\r\n0 contact(s) importé(s)"_s);
     }
 };
 

@@ -2,6 +2,7 @@
 #include "cliprocess.h"
 #include "testdatadir.h"
 
+#include <QDir>
 #include <QProcess>
 #include <QTest>
 
@@ -91,6 +92,48 @@ private slots:
         QCOMPARE(r.out, u"Importer depuis un fichier CSV:\n\n1 contact(s) importé(s)\n\n"
                         u"1 ligne(s) refusée(s), avec des caractères impossibles à enregistrer : И\n"_s);
         QCOMPARE(dir.read(u"Contacts.lst"_s), book + "Amis;;;No\xebl;Durand;07\r\n");
+    }
+
+    void vCardImportAndExport()
+    {
+        TestDataDir dir;
+        QVERIFY(dir.write(u"Contacts.lst"_s, "Amis;;;;Martin;06\r\n"));
+        // Known by its content, whatever its name.
+        QVERIFY(dir.write(u"cards.txt"_s, parlevo::test::fixtureBytes(u"vcard_thunderbird40.vcf"_s)));
+        Run r = cli(dir, {u"contacts"_s, u"import"_s, dir.filePath(u"cards.txt"_s), u"--group"_s, u"Amis"_s});
+        QCOMPARE(r.status, 0);
+        QCOMPARE(r.out, u"Importer depuis un fichier vCard:\n\n2 contact(s) importé(s)\n"_s);
+        QCOMPARE(dir.read(u"Contacts.lst"_s), QByteArray("Amis;;;;Martin;06\r\n"
+                                                         "Amis;Parlevo;M.;Thi Lan;Nguyen;33698765432\r\n"
+                                                         "Amis;;;Sami;Haddad;21671000000\r\n"));
+        QCOMPARE(cli(dir, {u"contacts"_s, u"import"_s, parlevo::test::fixturePath(u"import_example.csv"_s),
+                           u"--group"_s, u"Amis"_s})
+                     .status,
+                 64);
+        QCOMPARE(cli(dir, {u"contacts"_s, u"import"_s, dir.filePath(u"absent.vcf"_s)}).status, 1);
+
+        r = cli(dir, {u"contacts"_s, u"export"_s, u"--vcard"_s, dir.filePath(u"out.vcf"_s), u"--group"_s, u"AMIS"_s});
+        QCOMPARE(r.status, 0);
+        QCOMPARE(r.out,
+                 u"3 contact(s) exporté(s) vers %1\n"_s.arg(QDir::toNativeSeparators(dir.filePath(u"out.vcf"_s))));
+        QVERIFY(dir.read(u"out.vcf"_s)
+                    .startsWith("BEGIN:VCARD\r\nVERSION:3.0\r\nN:Martin;;;;\r\nFN:Martin\r\n"
+                                "TEL;TYPE=CELL:06\r\nCATEGORIES:Amis\r\nEND:VCARD\r\n"));
+        QCOMPARE(cli(dir, {u"contacts"_s, u"export"_s}).status, 64);
+        r = cli(dir, {u"contacts"_s, u"export"_s, u"--vcard"_s, dir.filePath(u"no/such/dir/out.vcf"_s)});
+        QCOMPARE(r.status, 1);
+        QVERIFY2(r.err.startsWith(u"parlevo-cli: Le fichier "_s), qPrintable(r.err));
+    }
+
+    void headerCsvImportSaysWhichColumnWentWhere()
+    {
+        TestDataDir dir;
+        const Run r = cli(dir, {u"contacts"_s, u"import"_s, parlevo::test::fixturePath(u"csv_thunderbird.csv"_s)});
+        QCOMPARE(r.status, 0);
+        QCOMPARE(r.out, u"groupe <- (none)\nsociete <- \"Organization\"\ntitre <- (none)\nprenom <- \"First Name\"\n"
+                        u"nom <- \"Last Name\"\ngsm <- \"Mobile Number\"\n"
+                        u"Importer depuis un fichier CSV:\n\n2 contact(s) importé(s)\n"_s);
+        QCOMPARE(dir.read(u"Contacts.lst"_s), QByteArray(";Acme;;Paul;Martin;07 98 76 54 32\r\n;;;Lucie;Blanc;\r\n"));
     }
 
     // The CLI never writes what it could not read, and says why instead of printing nothing.

@@ -1,0 +1,99 @@
+#include "form_csvcolumns.h"
+
+#include "addressbook/contactfields.h"
+#include "base/appstate.h"
+#include "base/dialogframe.h"
+#include "base/messagebox.h"
+#include "controls/accessibility.h"
+
+#include <QComboBox>
+#include <QDialogButtonBox>
+#include <QFormLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QPushButton>
+#include <QTableWidget>
+#include <QVBoxLayout>
+
+using namespace Qt::StringLiterals;
+
+namespace parlevo {
+
+namespace {
+
+constexpr int kTextNext = 7;
+constexpr int kTextCancel = 8;
+constexpr int kTextPreview = 273;
+constexpr int kTextColumnOfEachField = 274;
+constexpr int kTextDoNotImport = 275;
+constexpr int kTextCsvImport = 330;
+constexpr int kPreviewRows = 5;
+
+} // namespace
+
+Form_CsvColumns::Form_CsvColumns(AppState &state, const CsvTable &table, QWidget *parent)
+    : QDialog(parent, kDialogFrame)
+{
+    setObjectName(u"Form_CsvColumns"_s);
+    setModal(true);
+    setWindowTitle(QString::fromUtf16(kMessageBoxTitle) + u" - "_s + state.Textes(kTextCsvImport));
+
+    const int columns = int(table.columnCount());
+    QStringList names;
+    for (int column = 0; column < columns; ++column)
+        names.append(columnName(table, column));
+    const int rows = int(std::min<qsizetype>(table.rows.size(), kPreviewRows));
+    auto *preview = new QTableWidget(rows, columns, this);
+    preview->setObjectName(u"TablePreview"_s);
+    preview->setHorizontalHeaderLabels(names);
+    preview->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    preview->verticalHeader()->hide();
+    for (int row = 0; row < rows; ++row)
+        for (int column = 0; column < columns; ++column)
+            preview->setItem(row, column, new QTableWidgetItem(table.rows[row].value(column)));
+    preview->resizeColumnsToContents();
+
+    auto *fields = new QFormLayout;
+    const CsvMapping chosen = defaultMapping(table);
+    for (std::size_t field = 0; field < m_choosers.size(); ++field) {
+        auto *chooser = new QComboBox(this);
+        chooser->setObjectName(u"ComboColumn_"_s + fieldName(*kStoredFields[field]));
+        chooser->addItem(state.Textes(kTextDoNotImport), -1);
+        for (int column = 0; column < columns; ++column)
+            chooser->addItem(names[column], column);
+        chooser->setCurrentIndex(chooser->findData(chosen[field]));
+        m_choosers[field] = chooser;
+        fields->addRow(state.Textes(kStoredFields[field]->caption), chooser);
+    }
+
+    auto *suivant = new QPushButton(QString(state.Textes(kTextNext)).remove(u'&'), this);
+    suivant->setObjectName(u"CMD_Suivant"_s);
+    suivant->setDefault(true);
+    auto *annuler = new QPushButton(QString(state.Textes(kTextCancel)).remove(u'&'), this);
+    annuler->setObjectName(u"CMD_Annuler"_s);
+    auto *buttons = new QDialogButtonBox(this);
+    buttons->addButton(suivant, QDialogButtonBox::AcceptRole);
+    buttons->addButton(annuler, QDialogButtonBox::RejectRole);
+    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+
+    auto *layout = new QVBoxLayout(this);
+    auto *previewCaption = new QLabel(state.Textes(kTextPreview), this);
+    captionFor(previewCaption, preview);
+    layout->addWidget(previewCaption);
+    layout->addWidget(preview, 1);
+    layout->addWidget(new QLabel(state.Textes(kTextColumnOfEachField), this));
+    layout->addLayout(fields);
+    layout->addWidget(buttons);
+    setMinimumWidth(560);
+}
+
+CsvMapping Form_CsvColumns::mapping() const
+{
+    CsvMapping mapping;
+    for (std::size_t field = 0; field < m_choosers.size(); ++field)
+        mapping[field] = m_choosers[field]->currentData().toInt();
+    return mapping;
+}
+
+} // namespace parlevo
