@@ -14,6 +14,7 @@
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QDir>
+#include <QFileInfo>
 #include <QElapsedTimer>
 #include <QLibraryInfo>
 #include <QLocale>
@@ -113,7 +114,8 @@ bool Application::start()
     const QString languageFile = findLanguageFile(s.dataDir(), m_languageName);
     s.textTable().LoadTextes(languageFile);
     // Without a language file the built-in texts are French, whatever the machine's language.
-    installQtTranslations(languageFile.isEmpty() ? u"French"_s : m_languageName);
+    // (findLanguageFile names the data directory's file even when there is none.)
+    installQtTranslations(QFileInfo(languageFile).isFile() ? m_languageName : u"French"_s);
 
     QDir().mkpath(s.dataDir());
     m_instance = std::make_unique<SingleInstance>(s.dataDir());
