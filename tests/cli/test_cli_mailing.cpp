@@ -91,8 +91,6 @@ private slots:
 
     // A file with a refused row: a result line each, the CSV, exit status 3.
     void fileWithARefusal()
-        // A file with a refused row: a result line each, the CSV, exit status 3.
-        void fileWithARefusal()
     {
         QVERIFY(m_dir->write(u"liste.kxg"_s, "Amis;;M.;Jean;Dupont;06-12.34 56 78\r\n;;;;\"Court\", A;0612\r\n"));
         QVERIFY(startGateway(50));
