@@ -104,6 +104,13 @@ private:
         gateway->Password = u"demo"_s;
         return gateway;
     }
+    // The rows sent with the text "x" and no sender, through the simulator.
+    SendRunSummary run(const SimulatorProcess &sim, const std::vector<ClassContact> &rows, Recorder &recorder,
+                       const SendRunOptions &options)
+    {
+        return runMailing(*gatewayFor(sim), m_textes, fixedMailingSource(rows, QString(), u"x"_s), QString(), recorder,
+                          options);
+    }
 
 private slots:
     // Four requests under way together, each answered after the simulator's delay; a request the
@@ -112,13 +119,9 @@ private slots:
     {
         SimulatorProcess sim(simArguments(100, {u"--delay-ms"_s, u"400"_s, u"--drop-every"_s, u"3"_s}));
         QVERIFY(sim.isRunning());
-        auto gateway = gatewayFor(sim);
         const auto rows = numberedRows(8);
         Recorder recorder;
-        SendRunOptions options;
-        options.parallel = 4;
-        const SendRunSummary summary =
-            runMailing(*gateway, m_textes, fixedMailingSource(rows, QString(), u"x"_s), QString(), recorder, options);
+        const SendRunSummary summary = run(sim, rows, recorder, {.parallel = 4});
         QCOMPARE(recorder.doneRows, (QList<qsizetype>{0, 1, 2, 3, 4, 5, 6, 7}));
         using O = SendOutcome;
         QCOMPARE(recorder.outcomes, (QList<O>{O::Accepted, O::Accepted, O::Unknown, O::Accepted, O::Accepted,
@@ -143,14 +146,10 @@ private slots:
     {
         SimulatorProcess sim(simArguments(100));
         QVERIFY(sim.isRunning());
-        auto gateway = gatewayFor(sim);
         const auto rows = numberedRows(4);
         Recorder recorder;
-        SendRunOptions options;
-        options.parallel = 4;
-        options.perMinute = 200; // one every 300 ms
-        const SendRunSummary summary =
-            runMailing(*gateway, m_textes, fixedMailingSource(rows, QString(), u"x"_s), QString(), recorder, options);
+        // One request every 300 ms.
+        const SendRunSummary summary = run(sim, rows, recorder, {.parallel = 4, .perMinute = 200});
         QCOMPARE(summary.accepted, 4);
         const QList<Arrival> seen = arrivals(sim);
         QCOMPARE(seen.size(), 4);
@@ -166,7 +165,6 @@ private slots:
     {
         SimulatorProcess sim(simArguments(100, {u"--delay-ms"_s, u"100"_s}));
         QVERIFY(sim.isRunning());
-        auto gateway = gatewayFor(sim);
         const auto rows = numberedRows(10);
         Recorder recorder;
         recorder.onDone = [&recorder](qsizetype row) {
@@ -176,10 +174,7 @@ private slots:
             }
             recorder.stop = recorder.stop || row == 2;
         };
-        SendRunOptions options;
-        options.parallel = 2;
-        const SendRunSummary summary =
-            runMailing(*gateway, m_textes, fixedMailingSource(rows, QString(), u"x"_s), QString(), recorder, options);
+        const SendRunSummary summary = run(sim, rows, recorder, {.parallel = 2});
         QCOMPARE(recorder.doneRows, (QList<qsizetype>{0, 1, 2, 3, 4, 5, 6, 7, 8, 9}));
         // Rows 2 and 3 went together after the pause; row 4 may have taken row 3's place before
         // row 2 was told, nothing after it.
@@ -198,13 +193,9 @@ private slots:
     {
         SimulatorProcess sim(simArguments(3));
         QVERIFY(sim.isRunning());
-        auto gateway = gatewayFor(sim);
         const auto rows = numberedRows(20);
         Recorder recorder;
-        SendRunOptions options;
-        options.parallel = 2;
-        const SendRunSummary summary =
-            runMailing(*gateway, m_textes, fixedMailingSource(rows, QString(), u"x"_s), QString(), recorder, options);
+        const SendRunSummary summary = run(sim, rows, recorder, {.parallel = 2});
         QCOMPARE(summary.accepted, 3);
         QVERIFY2(summary.refused >= 1 && summary.refused <= 2, qPrintable(QString::number(summary.refused)));
         QCOMPARE(summary.notSent, 20 - summary.accepted - summary.refused);
@@ -218,7 +209,6 @@ private slots:
     {
         SimulatorProcess sim(simArguments(100));
         QVERIFY(sim.isRunning());
-        auto gateway = gatewayFor(sim);
         auto rows = numberedRows(5);
         rows[1].Nom = u"Tab\there, back\\slash"_s;
         rows[1].Groupe = u"Line\nbreak"_s;
@@ -229,21 +219,18 @@ private slots:
         QVERIFY2(journal, qPrintable(error));
         Recorder recorder;
         recorder.onDone = [&recorder](qsizetype row) { recorder.stop = row == 1; };
-        SendRunOptions options;
-        options.journal = journal.get();
-        runMailing(*gateway, m_textes, fixedMailingSource(rows, head.sender, head.message), head.differer, recorder,
-                   options);
+        runMailing(*gatewayFor(sim), m_textes, fixedMailingSource(rows, head.sender, head.message), head.differer,
+                   recorder, {.journal = journal.get()});
         QVERIFY(journal->recordEnd(false));
         const auto content = readJournal(dir.read(u"Journal/"_s + head.runId + u".journal"_s), &error);
         QVERIFY2(content, qPrintable(error));
-        QCOMPARE(content->head.runId, head.runId);
-        QCOMPARE(content->head.sender, head.sender);
-        QCOMPARE(content->head.message, head.message);
-        QCOMPARE(content->head.differer, head.differer);
-        QCOMPARE(content->head.rows.size(), rows.size());
-        QCOMPARE(content->head.rows[1].Nom, rows[1].Nom);
-        QCOMPARE(content->head.rows[1].Groupe, rows[1].Groupe);
-        QCOMPARE(content->head.rows[4].Phone, rows[4].Phone);
+        const JournalHead &read = content->head;
+        QCOMPARE((QStringList{read.runId, read.sender, read.message, read.differer}),
+                 (QStringList{head.runId, head.sender, head.message, head.differer}));
+        QCOMPARE(read.rows.size(), rows.size());
+        QCOMPARE(read.rows[1].Nom, rows[1].Nom);
+        QCOMPARE(read.rows[1].Groupe, rows[1].Groupe);
+        QCOMPARE(read.rows[4].Phone, rows[4].Phone);
         using S = JournalRowState;
         QCOMPARE(content->states, (std::vector<S>{S::Done, S::Done, S::NotStarted, S::NotStarted, S::NotStarted}));
         QCOMPARE(content->replies[1].code, 81); // deferred

@@ -79,6 +79,14 @@ QList<QVariantMap> SimulatorProcess::outbox() const
     return lines;
 }
 
+QStringList SimulatorProcess::outboxField(const QString &field) const
+{
+    QStringList values;
+    for (const QVariantMap &line : outbox())
+        values.append(line.value(field).toString());
+    return values;
+}
+
 QString SimulatorProcess::log()
 {
     m_stderr += m_process.readAllStandardError();

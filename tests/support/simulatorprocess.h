@@ -34,6 +34,8 @@ public:
     QUrl baseUrl() const;
     // The outbox's JSON lines, parsed; empty when nothing was accepted yet.
     QList<QVariantMap> outbox() const;
+    // One field of every outbox line, in order ("number", "text", "deferred").
+    QStringList outboxField(const QString &field) const;
     // What the simulator wrote on standard error so far (its --verbose request log).
     QString log();
 
