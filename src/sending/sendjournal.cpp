@@ -415,6 +415,14 @@ std::optional<QString> interruptedJournal(const QString &dataDir, bool cutShortO
         QFile file(path);
         if (!file.open(QIODevice::ReadOnly))
             continue;
+        // A run's last record tells how it ended; only a run that may be interrupted is read
+        // whole, so that a hundred kept journals do not slow every start.
+        file.seek(std::max<qint64>(0, file.size() - 512));
+        const QByteArray tail = file.readAll().trimmed();
+        const QByteArray last = tail.mid(tail.lastIndexOf('\n') + 1);
+        if (last.startsWith("end complete") || (cutShortOnly && last.startsWith("end ")))
+            continue;
+        file.seek(0);
         QString ignored;
         const auto content = readJournal(file.readAll(), &ignored);
         if (content && !content->complete && !(cutShortOnly && content->ended))
