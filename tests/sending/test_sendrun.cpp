@@ -153,10 +153,13 @@ private slots:
         QCOMPARE(summary.accepted, 4);
         const QList<Arrival> seen = arrivals(sim);
         QCOMPARE(seen.size(), 4);
+        // Seen where they arrive, a few milliseconds of delivery jitter are allowed; a burst would
+        // show gaps near zero.
         for (int i = 1; i < seen.size(); ++i) {
             const qint64 gap = seen[i - 1].at.msecsTo(seen[i].at);
-            QVERIFY2(gap >= 290, qPrintable(u"request %1 came %2 ms after the one before"_s.arg(i).arg(gap)));
+            QVERIFY2(gap >= 250, qPrintable(u"request %1 came %2 ms after the one before"_s.arg(i).arg(gap)));
         }
+        QVERIFY(seen.first().at.msecsTo(seen.last().at) >= 3 * 300 - 50);
     }
 
     // A stop asked while requests are under way ends the run once they have their answers; the
