@@ -1,5 +1,7 @@
 #include "csvcolumns.h"
 
+#include "base/csvtext.h"
+
 #include "base/codec1252.h"
 #include "contactfields.h"
 #include "contactrules.h"
@@ -124,45 +126,7 @@ qsizetype CsvTable::columnCount() const
 
 QList<QStringList> splitCsv(const QString &text, QChar separator)
 {
-    QList<QStringList> lines;
-    QStringList fields;
-    QString field;
-    bool quoted = false;
-    bool lineHasText = false;
-    const auto endLine = [&] {
-        fields.append(field);
-        lines.append(fields);
-        fields.clear();
-        field.clear();
-        lineHasText = false;
-    };
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        const QChar c = text[i];
-        if (quoted) {
-            if (c != u'"')
-                field += c;
-            else if (i + 1 < text.size() && text[i + 1] == u'"')
-                field += text[++i];
-            else
-                quoted = false;
-        } else if (c == u'"' && field.isEmpty()) {
-            quoted = lineHasText = true;
-        } else if (c == separator) {
-            fields.append(field);
-            field.clear();
-            lineHasText = true;
-        } else if (c == u'\r' || c == u'\n') {
-            if (c == u'\r' && i + 1 < text.size() && text[i + 1] == u'\n')
-                ++i;
-            endLine();
-        } else {
-            field += c;
-            lineHasText = true;
-        }
-    }
-    if (lineHasText || !field.isEmpty() || !fields.isEmpty())
-        endLine();
-    return lines;
+    return readCsvRecords(text, separator).records;
 }
 
 std::optional<CsvTable> readCsvTable(QByteArrayView bytes)

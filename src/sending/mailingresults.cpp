@@ -1,5 +1,7 @@
 #include "mailingresults.h"
 
+#include "base/csvtext.h"
+
 #include "base/codec1252.h"
 #include "base/storefile.h"
 
@@ -28,43 +30,13 @@ QString blanked(QString value)
     return value;
 }
 
-// The records of RFC 4180 text (quoted fields may hold commas, quotes and line breaks); nothing
-// when a quote is left open.
+// The records of RFC 4180 text; nothing when a quote is left open.
 std::optional<QList<QStringList>> csvRecords(QStringView text)
 {
-    QList<QStringList> records;
-    QStringList fields;
-    QString field;
-    bool quoted = false;
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        const QChar c = text[i];
-        if (quoted) {
-            if (c != u'"')
-                field += c;
-            else if (i + 1 < text.size() && text[i + 1] == u'"')
-                field += text[++i];
-            else
-                quoted = false;
-        } else if (c == u'"') {
-            quoted = true;
-        } else if (c == u',') {
-            fields.append(std::exchange(field, QString()));
-        } else if (c == u'\r' || c == u'\n') {
-            if (c == u'\r' && i + 1 < text.size() && text[i + 1] == u'\n')
-                ++i;
-            fields.append(std::exchange(field, QString()));
-            records.append(std::exchange(fields, QStringList()));
-        } else {
-            field += c;
-        }
-    }
-    if (quoted)
+    CsvRecords read = readCsvRecords(text, u',');
+    if (read.openQuote)
         return std::nullopt;
-    if (!field.isEmpty() || !fields.isEmpty()) {
-        fields.append(field);
-        records.append(fields);
-    }
-    return records;
+    return std::move(read.records);
 }
 
 QString csvField(const QString &value)

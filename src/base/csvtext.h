@@ -1,0 +1,17 @@
+#pragma once
+
+#include <QList>
+#include <QStringList>
+#include <QStringView>
+
+namespace parlevo {
+
+// Text split into records and fields as RFC 4180 reads it: a field that starts with a quote may
+// hold separators, doubled quotes and line breaks; CR LF, CR and LF each end a record.
+struct CsvRecords {
+    QList<QStringList> records;
+    bool openQuote = false; // the text ended inside a quoted field
+};
+CsvRecords readCsvRecords(QStringView text, QChar separator);
+
+} // namespace parlevo
