@@ -6,20 +6,21 @@
 
 namespace parlevo {
 
-// The message table: every caption and message of the program, entries 1 to 400. Filled with
-// the built-in French texts, then overridden from a language file, then unescaped.
+// The message table: every caption and message of the program, entries 1 to 600. Filled with
+// the built-in French texts, then overridden from a language file, then unescaped. Entries 301
+// to 400 are the gateway's reply codes (300 + code), so texts added later start at 401.
 class TextTable final {
 public:
-    static constexpr int kCount = 400;
+    static constexpr int kCount = 600;
 
     // The built-in texts, already unescaped (as after a load without a language file).
     TextTable();
 
-    // Entry i; an index outside 1..400 gives the empty text rather than a crash.
+    // Entry i; an index outside 1..kCount gives the empty text rather than a crash.
     const QString &operator()(int i) const;
     void set(int i, const QString &text);
 
-    // Defaults, then the language file's [Strings] keys Textes(1)..Textes(400) when the file
+    // Defaults, then the language file's [Strings] keys Textes(1)..Textes(kCount) when the file
     // exists, then "\n" turned into line feeds. An unreadable file leaves the defaults.
     void LoadTextes(const QString &languageFile);
 
