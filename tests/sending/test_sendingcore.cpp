@@ -4,6 +4,7 @@
 #include "sending/differer.h"
 #include "sending/mailingfile.h"
 #include "sending/mailingresults.h"
+#include "sending/sendinghours.h"
 #include "sending/sendrun.h"
 #include "testdatadir.h"
 
@@ -111,6 +112,45 @@ private slots:
         // A file that cannot be written is reported. (A full disk leaving the old file whole is
         // the shared file writer's rule, checked with the address book.)
         QVERIFY(!Sauve_Mailing(dir.filePath(u"absent/dir/x.kxg"_s), {}));
+    }
+
+    void commercialSendingHours()
+    {
+        // Easter from published tables; the holidays that follow it move with it.
+        const QList<std::pair<int, QDate>> easters{{2024, QDate(2024, 3, 31)},
+                                                   {2025, QDate(2025, 4, 20)},
+                                                   {2027, QDate(2027, 3, 28)},
+                                                   {2038, QDate(2038, 4, 25)}};
+        for (const auto &[year, easter] : easters) {
+            for (int after : {1, 39, 50})
+                QVERIFY2(isFrenchPublicHoliday(easter.addDays(after)), qPrintable(easter.addDays(after).toString()));
+            QVERIFY(!isFrenchPublicHoliday(easter.addDays(2)));
+        }
+        // 2027: 365 days, 52 Sundays, and every holiday but 15 August (a Sunday) falls on a working day.
+        int sendingDays = 0;
+        for (QDate day(2027, 1, 1); day.year() == 2027; day = day.addDays(1))
+            sendingDays += isCommercialSendingTime(QDateTime(day, QTime(12, 0))) ? 1 : 0;
+        QCOMPARE(sendingDays, 365 - 52 - 10);
+
+        const QList<std::pair<QDateTime, QDateTime>> next{
+            // Saturday: the last minute, then the evening goes to Monday.
+            {QDateTime(QDate(2026, 12, 5), QTime(19, 59)), QDateTime(QDate(2026, 12, 5), QTime(19, 59))},
+            {QDateTime(QDate(2026, 12, 5), QTime(20, 0)), QDateTime(QDate(2026, 12, 7), QTime(8, 0))},
+            // Early on a working day waits for 8:00 the same day.
+            {QDateTime(QDate(2026, 12, 7), QTime(7, 30)), QDateTime(QDate(2026, 12, 7), QTime(8, 0))},
+            // Christmas Eve's evening skips Christmas.
+            {QDateTime(QDate(2026, 12, 24), QTime(21, 0)), QDateTime(QDate(2026, 12, 26), QTime(8, 0))},
+            // Friday evening, a holiday Saturday (8 May), then Sunday.
+            {QDateTime(QDate(2027, 5, 7), QTime(20, 30)), QDateTime(QDate(2027, 5, 10), QTime(8, 0))},
+            // Easter Sunday, then its Monday.
+            {QDateTime(QDate(2026, 4, 5), QTime(10, 0)), QDateTime(QDate(2026, 4, 7), QTime(8, 0))},
+        };
+        for (const auto &[when, expected] : next)
+            QCOMPARE(nextCommercialSendingTime(when), expected);
+
+        QVERIFY(mentionsStop(u"Promo ! Stop au 36180"_s));
+        QVERIFY(mentionsStop(u"STOP36180"_s));
+        QVERIFY(!mentionsStop(u"Arrêtez-vous au stopover"_s));
     }
 };
 
