@@ -18,6 +18,7 @@
 #include "sending/creditcheck.h"
 #include "sending/mailingfile.h"
 #include "sending/mailingresults.h"
+#include "sending/sendinghours.h"
 #include "sending/sendjournal.h"
 #include "sending/sendrun.h"
 #include "stopsignal.h"
@@ -36,6 +37,7 @@ namespace parlevo::cli {
 namespace {
 
 constexpr int kTextEmptyList = 93;
+constexpr int kTextNoStop = 493;
 
 // Terminal side of a mailing run: a result line per recipient on standard output, a progress
 // bar on standard error when it is a terminal, and each row written to the --results file as
@@ -214,8 +216,14 @@ int sendMailing(const QString &globalDataDir, const QStringList &arguments)
         QStringLiteral("include-unknown"),
         QStringLiteral("With --retry-failed, also sends to the rows that got no answer in time (they may have "
                        "been sent already)."));
+    const QCommandLineOption commercial(
+        QStringLiteral("commercial"),
+        QStringLiteral("Commercial SMS (also when the app's preference says so): refused outside Monday to Saturday, "
+                       "8:00 to 20:00, and on French public holidays, naming the next allowed time."));
+    const QCommandLineOption ignoreHours(
+        QStringLiteral("ignore-hours"), QStringLiteral("Sends commercial SMS outside the allowed hours all the same."));
     parser.addOptions({group, message, from, at, runOptions.results, runOptions.rate, runOptions.parallel, retryFailed,
-                       includeUnknown});
+                       includeUnknown, commercial, ignoreHours});
     parser.addPositionalArgument(QStringLiteral("FILE.kxg"), QStringLiteral("A mailing file saved by the app."));
     int status = kAccepted;
     if (!parseCommand(parser, u"mailing send"_s,
@@ -230,7 +238,7 @@ int sendMailing(const QString &globalDataDir, const QStringList &arguments)
                       u"the SMS in flight have their answers, and 'mailing resume' sends the rest. Exit\n"
                       u"status: 0 every SMS accepted, 3 some refused, 2 some never reached the gateway, 4 some\n"
                       u"got no answer in time and may have been sent, 130 stopped, 1 results file or journal\n"
-                      u"not written, 64 usage error."_s,
+                      u"not written, 64 usage error or commercial SMS outside the allowed hours."_s,
                       arguments, &status, 1))
         return status;
     const QStringList files = parser.positionalArguments();
@@ -301,6 +309,18 @@ int sendMailing(const QString &globalDataDir, const QStringList &arguments)
     plan.sender = parser.isSet(from) ? parser.value(from) : state->config().Expediteur;
     plan.message = parser.value(message);
     plan.differer = *deferred;
+    if (parser.isSet(commercial) || state->config().CommercialSms) {
+        const QDateTime when = messageOptions.sendingTime(parser);
+        if (!isCommercialSendingTime(when) && !parser.isSet(ignoreHours)) {
+            const QString next = nextCommercialSendingTime(when).toString(u"yyyy-MM-dd HH:mm"_s);
+            err(u"parlevo-cli: commercial SMS may not go on %1 (Monday to Saturday, 8:00 to 20:00, public holidays "
+                u"excepted); the next allowed time is %2: --at \"%2\", or --ignore-hours"_s.arg(
+                    when.toString(u"yyyy-MM-dd HH:mm"_s), next));
+            return kUsageError;
+        }
+        if (!mentionsStop(plan.message))
+            err(u"parlevo-cli: "_s + state->Textes(kTextNoStop));
+    }
 
     JournalHead head{QString(), QDateTime(), plan.sender, plan.message, plan.differer, plan.rows};
     QString journalError;

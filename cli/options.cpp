@@ -153,9 +153,23 @@ bool stderrIsTerminal()
 #endif
 }
 
+namespace {
+
+QDateTime atTime(const QString &at)
+{
+    return QDateTime::fromString(at.trimmed(), u"yyyy-MM-dd HH:mm"_s);
+}
+
+} // namespace
+
+QDateTime MessageOptions::sendingTime(const QCommandLineParser &parser) const
+{
+    return parser.isSet(at) ? atTime(parser.value(at)) : sendingNow();
+}
+
 std::optional<QString> deferredValue(const QString &at)
 {
-    const QDateTime when = QDateTime::fromString(at.trimmed(), u"yyyy-MM-dd HH:mm"_s);
+    const QDateTime when = atTime(at);
     if (!when.isValid())
         return std::nullopt;
     return Build_Differer(true, when.date(), when.time());

@@ -7,6 +7,7 @@
 
 #include <QCommandLineOption>
 #include <QCommandLineParser>
+#include <QDateTime>
 #include <QString>
 #include <QStringList>
 
@@ -78,6 +79,8 @@ struct MessageOptions {
     {
         return parser.isSet(at) ? deferredValue(parser.value(at)) : std::optional<QString>(QString());
     }
+    // When the SMS would go: --at, else now.
+    QDateTime sendingTime(const QCommandLineParser &parser) const;
 };
 
 } // namespace cli

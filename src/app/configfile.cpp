@@ -40,9 +40,9 @@ void readInt(const IniDocument &doc, const QString &key, const QString &defaultV
 }
 
 // "True"/"False" in any case, or a number (0 is False); anything else keeps the current value.
-void readBool(const IniDocument &doc, const QString &key, bool &target)
+void readBool(const IniDocument &doc, const QString &section, const QString &key, bool &target)
 {
-    const QString text = doc.value(kSectionColumns, key, target ? u"True"_s : u"False"_s).trimmed();
+    const QString text = doc.value(section, key, target ? u"True"_s : u"False"_s).trimmed();
     if (text.compare(u"True", Qt::CaseInsensitive) == 0)
         target = true;
     else if (text.compare(u"False", Qt::CaseInsensitive) == 0)
@@ -109,8 +109,9 @@ void LoadConfig(AppState &state)
     // A hand-edited value out of range takes the nearest one allowed.
     c.MaxSmsPerMinute = std::max(0, c.MaxSmsPerMinute);
     c.ParallelRequests = std::clamp(c.ParallelRequests, 1, 8);
+    readBool(doc, kSectionMain, u"CommercialSms"_s, c.CommercialSms);
     for (const ColumnKey &column : kColumns)
-        readBool(doc, QString::fromUtf16(column.readKey), c.*column.flag);
+        readBool(doc, kSectionColumns, QString::fromUtf16(column.readKey), c.*column.flag);
 
     gateway.Mail = doc.value(kSectionAccount, u"E-mail"_s, gateway.Mail);
     QString stored = doc.value(kSectionAccount, u"Password"_s, gateway.Password);
@@ -142,6 +143,7 @@ bool SaveConfig(AppState &state, const WindowGeometry &window)
     doc.setValue(kSectionMain, u"From"_s, c.Expediteur);
     doc.setValue(kSectionMain, u"MaxSmsPerMinute"_s, QString::number(c.MaxSmsPerMinute));
     doc.setValue(kSectionMain, u"ParallelRequests"_s, QString::number(c.ParallelRequests));
+    doc.setValue(kSectionMain, u"CommercialSms"_s, boolText(c.CommercialSms));
     for (const ColumnKey &column : kColumns)
         doc.setValue(kSectionColumns, QString::fromUtf16(column.writtenKey), boolText(c.*column.flag));
 

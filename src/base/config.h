@@ -29,6 +29,8 @@ struct Config {
     // How a mailing sends: at most this many SMS a minute (0: no limit), this many requests at once.
     qint32 MaxSmsPerMinute = 0;
     qint32 ParallelRequests = 1;
+    // Mailings are commercial: kept to the legal sending hours and expected to offer STOP.
+    bool CommercialSms = false;
 };
 
 // The main window's placement at shutdown, in twips.

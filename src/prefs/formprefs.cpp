@@ -40,6 +40,8 @@ constexpr int kTextMailingHeading = 196;
 constexpr int kTextMailingHelp = 197;
 constexpr int kTextPerMinute = 198;
 constexpr int kTextParallel = 199;
+constexpr int kTextCommercial = 490;
+constexpr int kTextCommercialHelp = 491;
 // A pace above one SMS a millisecond is no pace at all.
 constexpr int kMaxPerMinute = 60000;
 // The preferences sit beside the sending folder, not above it: the bound is repeated here.
@@ -100,9 +102,21 @@ Form_Prefs::Form_Prefs(AppState &state, QWidget *parent)
     grid->setColumnStretch((kColumnCount + kRows - 1) / kRows, 1);
     content->addWidget(boxes);
 
-    content->addWidget(makeHeading(u"LabelEnvoiMailing"_s, state.Textes(kTextMailingHeading)));
+    // The commercial box shares the heading's row: the page then still fits 800 by 600.
+    auto *mailingHeading = new QWidget(this);
+    auto *headingRow = new QHBoxLayout(mailingHeading);
+    headingRow->setContentsMargins(0, 0, 0, 0);
+    QWidget *heading = makeHeading(u"LabelEnvoiMailing"_s, state.Textes(kTextMailingHeading));
     // The help goes on the heading's tooltip: the settings are few and speak for themselves.
-    content->itemAt(content->count() - 1)->widget()->setToolTip(state.Textes(kTextMailingHelp));
+    heading->setToolTip(state.Textes(kTextMailingHelp));
+    headingRow->addWidget(heading);
+    headingRow->addStretch(1);
+    m_commercial = new QCheckBox(state.Textes(kTextCommercial), mailingHeading);
+    m_commercial->setObjectName(u"CheckCommercial"_s);
+    m_commercial->setToolTip(state.Textes(kTextCommercialHelp));
+    connect(m_commercial, &QCheckBox::toggled, this, [this](bool ticked) { m_state.config().CommercialSms = ticked; });
+    headingRow->addWidget(m_commercial);
+    content->addWidget(mailingHeading);
     auto *numbers = new QWidget(this);
     auto *numbersRow = new QHBoxLayout(numbers);
     numbersRow->setContentsMargins(kFieldIndent, 0, 0, 0);
@@ -182,8 +196,10 @@ void Form_Prefs::Init()
         m_columns[static_cast<std::size_t>(i)]->setChecked(c.*kContactFields[std::size_t(i)].shown);
     const qint32 perMinute = c.MaxSmsPerMinute;
     const qint32 parallel = c.ParallelRequests;
+    const bool commercial = c.CommercialSms;
     m_perMinute->setValue(perMinute);
     m_parallel->setValue(parallel);
+    m_commercial->setChecked(commercial);
 }
 
 } // namespace parlevo

@@ -42,6 +42,7 @@ private:
     std::array<QCheckBox *, kColumnCount> m_columns{};
     QSpinBox *m_perMinute;
     QSpinBox *m_parallel;
+    QCheckBox *m_commercial;
 };
 
 } // namespace parlevo

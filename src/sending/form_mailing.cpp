@@ -16,11 +16,13 @@
 #include "mailingfile.h"
 #include "messages/outgoing.h"
 #include "sendingcontrols.h"
+#include "sendinghours.h"
 
 #include <QBoxLayout>
 #include <QDir>
 #include <QItemSelectionModel>
 #include <QLabel>
+#include <QLocale>
 #include <QMenu>
 #include <QPushButton>
 #include <QTimer>
@@ -38,6 +40,8 @@ constexpr int kTextAddContactsFrom = 77;
 constexpr int kTextSaveLink = 78;
 constexpr int kTextDeleteSelectedQuestion = 80;
 constexpr int kTextDeleteAllQuestion = 81;
+constexpr int kTextOutsideHours = 492;
+constexpr int kTextNoStop = 493;
 constexpr int kTextContactsAdded = 82;
 constexpr int kTextNoGroup = 84;
 constexpr int kTextAGroup = 86;
@@ -365,13 +369,37 @@ void Form_Mailing::CommandEnvoyer_Click()
         MsgBox(m_state.Textes(kTextEmptyList), vbOKOnly | vbInformation);
         return;
     }
-    // A credit known to be short is told before the question, which itself stays as it is.
+    const bool commercial = m_state.config().CommercialSms;
+    if (commercial && !keptToSendingHours())
+        return;
+    // What may go wrong is told before the question, which itself stays as it is.
     const QString sent = textToSend(m_state.textTable(), m_composer->sender(), m_composer->message(), ClassContact{});
-    const QString warning = creditWarning(m_state.textTable(), m_knownCredit(), mailingSmsCount(count, sent));
-    const QString question = withCount(m_state.Textes(kTextSendCountQuestion), count);
-    if (MsgBox(warning.isEmpty() ? question : warning + u"\n\n"_s + question, vbYesNo | vbInformation) != vbYes)
+    QStringList warnings{creditWarning(m_state.textTable(), m_knownCredit(), mailingSmsCount(count, sent))};
+    if (commercial && !mentionsStop(m_composer->message()))
+        warnings << m_state.Textes(kTextNoStop);
+    warnings.removeAll(QString());
+    warnings << withCount(m_state.Textes(kTextSendCountQuestion), count);
+    if (MsgBox(warnings.join(u"\n\n"_s), vbYesNo | vbInformation) != vbYes)
         return;
     heldForRun([this] { envoi().Send(mailingSource(), Build_Differer()); });
+}
+
+bool Form_Mailing::keptToSendingHours()
+{
+    const QDateTime when = m_composer->sendingTime();
+    if (isCommercialSendingTime(when))
+        return true;
+    const QDateTime next = nextCommercialSendingTime(when);
+    const QLocale locale;
+    const auto shown = [&locale](const QDateTime &moment) -> QString {
+        return locale.toString(moment.date(), QLocale::LongFormat) + u' ' +
+               locale.toString(moment.time(), QLocale::ShortFormat);
+    };
+    const int answer =
+        MsgBox(m_state.Textes(kTextOutsideHours).arg(shown(when), shown(next)), vbYesNoCancel | vbQuestion);
+    if (answer == vbYes)
+        m_composer->deferTo(next);
+    return answer == vbYes || answer == vbNo;
 }
 
 void Form_Mailing::resumeInterrupted(const QString &journalPath, bool includeUnknown)

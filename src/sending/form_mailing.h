@@ -73,6 +73,8 @@ public:
     MailingSource mailingSource();
 
 private:
+    // Outside the commercial sending hours, offers the next allowed time; false when cancelled.
+    bool keptToSendingHours();
     void heldForRun(const std::function<void()> &run);
     Form_EnvoiMailing &envoi();
     void buildWindow();

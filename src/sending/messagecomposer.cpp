@@ -208,6 +208,22 @@ QString MessageComposer::Build_Differer() const
     return parlevo::Build_Differer(m_checkDifferer->isChecked(), m_pickerDate->date(), m_pickerTime->time());
 }
 
+QDateTime MessageComposer::sendingTime() const
+{
+    if (!m_checkDifferer->isChecked())
+        return sendingNow();
+    const QTime time = m_pickerTime->time();
+    return QDateTime(m_pickerDate->date(), QTime(time.hour(), time.minute()));
+}
+
+void MessageComposer::deferTo(const QDateTime &when)
+{
+    // Ticking the box sets the time to now: the moment goes in afterwards.
+    m_checkDifferer->setChecked(true);
+    m_pickerDate->setDate(when.date());
+    m_pickerTime->setTime(when.time());
+}
+
 void MessageComposer::Update_Appercu()
 {
     const ClassContact *contact = m_previewContact ? m_previewContact() : nullptr;

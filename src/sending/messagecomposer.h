@@ -6,6 +6,7 @@
 
 class QCheckBox;
 class QDateEdit;
+class QDateTime;
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -39,6 +40,10 @@ public:
     void reset();
     void setPickersToNow();
     QString Build_Differer() const;
+    // When the message would go: the deferred moment when it is ticked, else now.
+    QDateTime sendingTime() const;
+    // Ticks the deferred box and sets its date and time to when.
+    void deferTo(const QDateTime &when);
     void Update_Appercu();
     // The preview follows a change, as the refresh rule says.
     void refreshPreview();

@@ -116,21 +116,27 @@ private slots:
         QTest::addColumn<QByteArray>("section");
         QTest::addColumn<int>("perMinute");
         QTest::addColumn<int>("parallel");
-        QTest::newRow("none") << QByteArray() << 0 << 1;
-        QTest::newRow("set") << QByteArray("MaxSmsPerMinute=30\r\nParallelRequests=4\r\n") << 30 << 4;
-        QTest::newRow("out of range") << QByteArray("MaxSmsPerMinute=-5\r\nParallelRequests=12\r\n") << 0 << 8;
-        QTest::newRow("not numbers") << QByteArray("MaxSmsPerMinute=vite\r\nParallelRequests=\r\n") << 0 << 1;
+        QTest::addColumn<bool>("commercial");
+        QTest::newRow("none") << QByteArray() << 0 << 1 << false;
+        QTest::newRow("set") << QByteArray("MaxSmsPerMinute=30\r\nParallelRequests=4\r\nCommercialSms=True\r\n") << 30
+                             << 4 << true;
+        QTest::newRow("out of range") << QByteArray("MaxSmsPerMinute=-5\r\nParallelRequests=12\r\nCommercialSms=1\r\n")
+                                      << 0 << 8 << true;
+        QTest::newRow("not numbers") << QByteArray("MaxSmsPerMinute=vite\r\nParallelRequests=\r\nCommercialSms=oui\r\n")
+                                     << 0 << 1 << false;
     }
     void mailingPace()
     {
         QFETCH(QByteArray, section);
         QFETCH(int, perMinute);
         QFETCH(int, parallel);
+        QFETCH(bool, commercial);
         test::TestDataDir dir;
         QVERIFY(dir.write(u"Parlevo.cfg"_s, "[Parlevo]\r\n" + section));
         const Config c = loaded(dir)->config();
         QCOMPARE(c.MaxSmsPerMinute, perMinute);
         QCOMPARE(c.ParallelRequests, parallel);
+        QCOMPARE(c.CommercialSms, commercial);
     }
 
     void freshSaveWritesEveryKey()
@@ -141,6 +147,7 @@ private slots:
         s->config().ColumnTitle = true;
         s->config().MaxSmsPerMinute = 30;
         s->config().ParallelRequests = 4;
+        s->config().CommercialSms = true;
         s->Gateway().Mail = u"demo@parlevo.test"_s;
         s->Gateway().Password = u"demo"_s;
         SaveConfig(*s, {100, 200, 9000, 7000, false});
@@ -155,6 +162,7 @@ private slots:
                                                         "From=Jean\r\n"
                                                         "MaxSmsPerMinute=30\r\n"
                                                         "ParallelRequests=4\r\n"
+                                                        "CommercialSms=True\r\n"
                                                         "\r\n"
                                                         "[CarnetAdresses]\r\n"
                                                         "Column_Group=True\r\n"

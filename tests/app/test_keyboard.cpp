@@ -187,10 +187,11 @@ private slots:
         walkActivity([this] { m_main->KXB_Predefinis_Click(); }, u"ListPredefinis CMD_Ajouter");
         walkActivity([this] { shown<QPushButton>(u"CMD_Ajouter")->click(); },
                      u"TextNomPredefinis TextSMS CMD_Accepter CMD_Annuler");
-        walkActivity([this] { m_main->KXB_Prefs_Click(); },
-                     u"Text_SendoraMail Text_SendoraPassword TextExpediteur CheckColonnes(0) CheckColonnes(1) "
-                     u"CheckColonnes(2) CheckColonnes(3) CheckColonnes(4) CheckColonnes(5) CheckColonnes(6) "
-                     u"TextSmsParMinute TextRequetesSimultanees");
+        walkActivity(
+            [this] { m_main->KXB_Prefs_Click(); },
+            u"Text_SendoraMail Text_SendoraPassword TextExpediteur CheckColonnes(0) CheckColonnes(1) "
+            u"CheckColonnes(2) CheckColonnes(3) CheckColonnes(4) CheckColonnes(5) CheckColonnes(6) CheckCommercial "
+            u"TextSmsParMinute TextRequetesSimultanees");
     }
 
     void keysReachWhatOnlyTheMouseDidBefore()

@@ -121,6 +121,22 @@ private slots:
         QVERIFY(!QFileInfo::exists(path(u"Contacts.bak"_s)));
     }
 
+    // Commercial SMS on a holiday Saturday: refused with the next allowed time, unless told to go anyway.
+    void commercialHours()
+    {
+        QVERIFY(startGateway(50));
+        const QStringList arguments{u"--group"_s,      u"Amis"_s, u"--message"_s,       u"Promo"_s,
+                                    u"--commercial"_s, u"--at"_s, u"2027-05-08 10:00"_s};
+        const Run refused = send(arguments);
+        QCOMPARE(refused.status, 64);
+        QVERIFY2(refused.err.contains(u"--at \"2027-05-10 08:00\""_s), qPrintable(refused.err));
+        QVERIFY(m_sim->outbox().isEmpty());
+        const Run sent = send(arguments + QStringList{u"--ignore-hours"_s});
+        QCOMPARE(sent.status, 0);
+        QVERIFY2(sent.err.contains(u"STOP"_s), qPrintable(sent.err));
+        QCOMPARE(m_sim->outbox().size(), 2);
+    }
+
     // A credit the gateway tells to be short is warned of, and the mailing goes all the same.
     void shortCreditWarns()
     {

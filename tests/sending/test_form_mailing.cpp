@@ -433,6 +433,24 @@ private slots:
         QCOMPARE(asked(), question);
         QVERIFY(m_form->envoiMailing() == nullptr);
     }
+
+    // Commercial SMS outside the allowed hours: "Oui" defers the mailing to the next allowed time,
+    // after which only the send question comes, warning of a message without STOP.
+    void commercialHours()
+    {
+        m_state->config().CommercialSms = true;
+        setSendingClock([] { return QDateTime(QDate(2027, 2, 6), QTime(20, 30)); });
+        MessageBoxResponder boxes(vbNo);
+        groupItem(u"Travail"_s)->trigger();
+        for (int round = 0; round < 2; ++round) {
+            boxes.clear();
+            boxes.setNextAnswers(round == 0 ? QList<int>{vbYes} : QList<int>{});
+            QTest::mouseClick(child<QPushButton>(u"CommandEnvoyer"), Qt::LeftButton);
+            QCOMPARE(boxes.shown().size(), round == 0 ? 2 : 1);
+            QVERIFY(boxes.shown().last().text.startsWith(m_state->Textes(493)));
+            QCOMPARE(m_form->Build_Differer(), u"080008022027"_s);
+        }
+    }
 };
 
 QTEST_MAIN(TestFormMailing)
