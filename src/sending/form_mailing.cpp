@@ -14,6 +14,7 @@
 #include "creditcheck.h"
 #include "form_envoimailing.h"
 #include "mailingfile.h"
+#include "messages/mergefields.h"
 #include "messages/outgoing.h"
 #include "sendingcontrols.h"
 
@@ -130,6 +131,20 @@ void Form_Mailing::buildWindow()
         },
         this);
     content->addWidget(m_composer);
+    // Merge fields: the counter, the coding and the credit go by the longest text of the list,
+    // so they follow the rows as well as the message.
+    m_composer->setMergeFields([this](const QString &message) { return mergedFor(message).longestText; });
+    ContactListModel *model = m_list->listModel();
+    for (const auto rowsChanged : {&QAbstractItemModel::rowsInserted, &QAbstractItemModel::rowsRemoved})
+        connect(model, rowsChanged, m_composer, &MessageComposer::MAJ_NbCar);
+    connect(model, &QAbstractItemModel::modelReset, m_composer, &MessageComposer::MAJ_NbCar);
+}
+
+MergeReport Form_Mailing::mergedFor(const QString &message) const
+{
+    ContactListModel *model = m_list->listModel();
+    return mergeReport(MergeTemplate(message), model->rowCount(),
+                       [model](qsizetype row) -> const ClassContact * { return model->contactAt(int(row)); });
 }
 
 void Form_Mailing::buildMenus()
@@ -365,11 +380,20 @@ void Form_Mailing::CommandEnvoyer_Click()
         MsgBox(m_state.Textes(kTextEmptyList), vbOKOnly | vbInformation);
         return;
     }
-    // A credit known to be short is told before the question, which itself stays as it is.
-    const QString sent = textToSend(m_state.textTable(), m_composer->sender(), m_composer->message(), ClassContact{});
-    const QString warning = creditWarning(m_state.textTable(), m_knownCredit(), mailingSmsCount(count, sent));
-    const QString question = withCount(m_state.Textes(kTextSendCountQuestion), count);
-    if (MsgBox(warning.isEmpty() ? question : warning + u"\n\n"_s + question, vbYesNo | vbInformation) != vbYes)
+    // A credit known to be short, unknown merge fields and rows lacking a field used are told
+    // before the question, which itself stays as it is. The credit goes by the longest text.
+    ContactListModel *model = m_list->listModel();
+    const MergeTemplate merge(m_composer->message());
+    const MergeReport report = mergedFor(m_composer->message());
+    const QString sent = textToSend(m_state.textTable(), m_composer->sender(), report.longestText, ClassContact{});
+    QStringList told =
+        mergeWarnings(m_state.textTable(), merge, report,
+                      [model](qsizetype row) -> const ClassContact * { return model->contactAt(int(row)); });
+    if (const QString warning = creditWarning(m_state.textTable(), m_knownCredit(), mailingSmsCount(count, sent));
+        !warning.isEmpty())
+        told.prepend(warning);
+    told.append(withCount(m_state.Textes(kTextSendCountQuestion), count));
+    if (MsgBox(told.join(u"\n\n"_s), vbYesNo | vbInformation) != vbYes)
         return;
     heldForRun([this] { envoi().Send(mailingSource(), Build_Differer()); });
 }

@@ -3,6 +3,7 @@
 #include "addressbook/contactcollection.h"
 #include "base/activitywindow.h"
 #include "messagecomposer.h"
+#include "messages/mergefields.h"
 #include "sendrun.h"
 
 #include <functional>
@@ -73,6 +74,8 @@ public:
     MailingSource mailingSource();
 
 private:
+    // The message merged over the rows: the longest text and the rows lacking a field.
+    MergeReport mergedFor(const QString &message) const;
     void heldForRun(const std::function<void()> &run);
     Form_EnvoiMailing &envoi();
     void buildWindow();
