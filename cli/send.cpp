@@ -43,16 +43,15 @@ int send(const QString &globalDataDir, const QStringList &arguments)
     const QCommandLineOption &at = messageOptions.at;
     parser.addOptions({to, message, from, at, messageOptions.gsmFriendly});
     int status = kAccepted;
-    if (!parseCommand(
-            parser, u"send"_s,
-            u"Sends one SMS through the gateway with the rules of the desktop single send: the\n"
-            u"sender prefix, the 160-character cut, the deferred value hhmmDDMMYYYY.\n"
-            u"Prints the gateway's text for its reply, and before sending, on standard error, the\n"
-            u"text's coding (GSM 7-bit or Unicode) and its number of SMS, and how many SMS\n"
-            u"--gsm-friendly would save when typographic characters alone need Unicode. Exit status: 0 accepted,\n"
-            u"2 gateway unreachable or no usable reply, 3 refused, 4 no complete answer in time (the\n"
-            u"SMS may have been sent), 64 usage error."_s,
-            arguments, &status))
+    if (!parseCommand(parser, u"send"_s,
+                      u"Sends one SMS through the gateway with the rules of the desktop single send: the\n"
+                      u"sender prefix, the 160-character cut, the deferred value hhmmDDMMYYYY.\n"
+                      u"Prints the gateway's text for its reply, and before sending, on standard error, the\n"
+                      u"text's coding (GSM 7-bit or Unicode) and its number of SMS, and how many SMS\n"
+                      u"--gsm-friendly would save when typographic characters alone need Unicode. Exit\n"
+                      u"status: 0 accepted, 2 gateway unreachable or no usable reply, 3 refused, 4 no complete\n"
+                      u"answer in time (the SMS may have been sent), 64 usage error."_s,
+                      arguments, &status))
         return status;
     if (!parser.isSet(message))
         return usage(u"send needs --message"_s, u"send"_s);

@@ -133,18 +133,23 @@ void Form_Mailing::buildWindow()
     content->addWidget(m_composer);
     // Merge fields: the counter, the coding and the credit go by the longest text of the list,
     // so they follow the rows as well as the message.
-    m_composer->setMergeFields([this](const QString &message) { return mergedFor(message).longestText; });
+    m_composer->setMergeFields(
+        [this](const QString &message) { return mergedFor(MergeTemplate(message)).longestText; });
     ContactListModel *model = m_list->listModel();
     for (const auto rowsChanged : {&QAbstractItemModel::rowsInserted, &QAbstractItemModel::rowsRemoved})
         connect(model, rowsChanged, m_composer, &MessageComposer::MAJ_NbCar);
     connect(model, &QAbstractItemModel::modelReset, m_composer, &MessageComposer::MAJ_NbCar);
 }
 
-MergeReport Form_Mailing::mergedFor(const QString &message) const
+std::function<const ClassContact *(qsizetype)> Form_Mailing::rowContact() const
 {
     ContactListModel *model = m_list->listModel();
-    return mergeReport(MergeTemplate(message), model->rowCount(),
-                       [model](qsizetype row) -> const ClassContact * { return model->contactAt(int(row)); });
+    return [model](qsizetype row) -> const ClassContact * { return model->contactAt(int(row)); };
+}
+
+MergeReport Form_Mailing::mergedFor(const MergeTemplate &message) const
+{
+    return mergeReport(message, m_list->model()->rowCount(), rowContact());
 }
 
 void Form_Mailing::buildMenus()
@@ -382,13 +387,10 @@ void Form_Mailing::CommandEnvoyer_Click()
     }
     // A credit known to be short, unknown merge fields and rows lacking a field used are told
     // before the question, which itself stays as it is. The credit goes by the longest text.
-    ContactListModel *model = m_list->listModel();
     const MergeTemplate merge(m_composer->message());
-    const MergeReport report = mergedFor(m_composer->message());
+    const MergeReport report = mergedFor(merge);
     const QString sent = textToSend(m_state.textTable(), m_composer->sender(), report.longestText, ClassContact{});
-    QStringList told =
-        mergeWarnings(m_state.textTable(), merge, report,
-                      [model](qsizetype row) -> const ClassContact * { return model->contactAt(int(row)); });
+    QStringList told = mergeWarnings(m_state.textTable(), merge, report, rowContact());
     if (const QString warning = creditWarning(m_state.textTable(), m_knownCredit(), mailingSmsCount(count, sent));
         !warning.isEmpty())
         told.prepend(warning);

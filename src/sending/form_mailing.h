@@ -74,8 +74,10 @@ public:
     MailingSource mailingSource();
 
 private:
+    // The contact of a row in display order, as the merge reads the rows.
+    std::function<const ClassContact *(qsizetype)> rowContact() const;
     // The message merged over the rows: the longest text and the rows lacking a field.
-    MergeReport mergedFor(const QString &message) const;
+    MergeReport mergedFor(const MergeTemplate &message) const;
     void heldForRun(const std::function<void()> &run);
     Form_EnvoiMailing &envoi();
     void buildWindow();
