@@ -1,10 +1,10 @@
 #include "mergefields.h"
 
 #include "addressbook/classcontact.h"
+#include "addressbook/contactfields.h"
 #include "base/textes.h"
 
 #include <algorithm>
-#include <array>
 #include <utility>
 
 using namespace Qt::StringLiterals;
@@ -18,20 +18,6 @@ constexpr int kTextRowsLackingField = 433;
 // Names given in the warning about rows lacking a field; the count tells the rest.
 constexpr std::size_t kNamesShown = 3;
 
-struct FieldName {
-    const char16_t *name;
-    MergeTemplate::Field field;
-};
-
-// Names as compared: lower case, accents taken off.
-constexpr std::array<FieldName, 5> kFieldNames{{
-    {u"prenom", MergeTemplate::Field::Prenom},
-    {u"nom", MergeTemplate::Field::Nom},
-    {u"titre", MergeTemplate::Field::Titre},
-    {u"societe", MergeTemplate::Field::Societe},
-    {u"groupe", MergeTemplate::Field::Groupe},
-}};
-
 QString foldedName(const QString &name)
 {
     const QString decomposed = name.trimmed().normalized(QString::NormalizationForm_D);
@@ -44,21 +30,15 @@ QString foldedName(const QString &name)
     return folded;
 }
 
-const QString &fieldValue(const ClassContact &contact, int field)
+// The field a name between braces stands for, nullptr for none.
+MergeTemplate::Field fieldNamed(const QString &name)
 {
-    switch (static_cast<MergeTemplate::Field>(field)) {
-    case MergeTemplate::Field::Prenom:
-        return contact.Prenom;
-    case MergeTemplate::Field::Nom:
-        return contact.Nom;
-    case MergeTemplate::Field::Titre:
-        return contact.Titre;
-    case MergeTemplate::Field::Societe:
-        return contact.Societe;
-    case MergeTemplate::Field::Groupe:
-        break;
+    const QString folded = foldedName(name);
+    for (const ContactFieldInfo *field : kStoredFields) {
+        if (field->column != ContactColumn::GSM && folded == fieldName(*field))
+            return field->member;
     }
-    return contact.Groupe;
+    return nullptr;
 }
 
 } // namespace
@@ -68,7 +48,7 @@ MergeTemplate::MergeTemplate(const QString &text)
     QString literal;
     const auto flush = [&] {
         if (!literal.isEmpty())
-            m_pieces.push_back(Piece{std::exchange(literal, QString()), -1});
+            m_pieces.push_back(Piece{std::exchange(literal, QString()), nullptr});
     };
     const qsizetype size = text.size();
     qsizetype i = 0;
@@ -85,28 +65,28 @@ MergeTemplate::MergeTemplate(const QString &text)
             continue;
         }
         const qsizetype close = text.indexOf(u'}', i + 1);
-        const qsizetype reopen = text.indexOf(u'{', i + 1);
-        if (close < 0 || (reopen >= 0 && reopen < close)) {
+        // No "}" further on: nothing after this can be a field.
+        if (close < 0) {
+            literal += QStringView(text).sliced(i);
+            break;
+        }
+        const QString name = text.sliced(i + 1, close - i - 1);
+        if (name.contains(u'{')) {
             literal += c;
             ++i;
             continue;
         }
         const QString written = text.sliced(i, close - i + 1);
-        const QString folded = foldedName(text.sliced(i + 1, close - i - 1));
-        int field = -1;
-        for (const FieldName &known : kFieldNames) {
-            if (folded == QStringView(known.name))
-                field = int(known.field);
-        }
-        if (field < 0) {
+        const Field field = fieldNamed(name);
+        if (!field) {
             literal += written;
             if (!m_unknown.contains(written))
                 m_unknown.append(written);
         } else {
             flush();
             m_pieces.push_back(Piece{QString(), field});
-            if (std::find(m_used.cbegin(), m_used.cend(), Field(field)) == m_used.cend())
-                m_used.push_back(Field(field));
+            if (std::find(m_used.cbegin(), m_used.cend(), field) == m_used.cend())
+                m_used.push_back(field);
         }
         i = close + 1;
     }
@@ -118,7 +98,7 @@ QString MergeTemplate::merge(const ClassContact &contact) const
     QString merged;
     merged.reserve(mergedLength(contact));
     for (const Piece &piece : m_pieces)
-        merged += piece.field < 0 ? piece.text : fieldValue(contact, piece.field);
+        merged += piece.field ? contact.*piece.field : piece.text;
     return merged;
 }
 
@@ -126,17 +106,13 @@ qsizetype MergeTemplate::mergedLength(const ClassContact &contact) const
 {
     qsizetype length = 0;
     for (const Piece &piece : m_pieces)
-        length += piece.field < 0 ? piece.text.size() : fieldValue(contact, piece.field).size();
+        length += (piece.field ? contact.*piece.field : piece.text).size();
     return length;
 }
 
 bool MergeTemplate::lacksUsedField(const ClassContact &contact) const
 {
-    for (const Field field : m_used) {
-        if (fieldValue(contact, int(field)).isEmpty())
-            return true;
-    }
-    return false;
+    return std::any_of(m_used.cbegin(), m_used.cend(), [&contact](Field field) { return (contact.*field).isEmpty(); });
 }
 
 QString mergedMessage(const QString &message, const ClassContact &contact)

@@ -18,9 +18,11 @@ class TextTable;
 // - a name between braces that is no field ({date}) is an unknown field: it stays as written, and
 //   the template lists it so that the user can be told before sending.
 // A text without "{" is its own merge, unchanged.
+// The fields are the contact's stored fields but its number, named as on the command line.
 class MergeTemplate final {
 public:
-    enum class Field { Prenom, Nom, Titre, Societe, Groupe };
+    // A field: the contact's member that fills it.
+    using Field = QString ClassContact::*;
 
     explicit MergeTemplate(const QString &text);
 
@@ -39,7 +41,7 @@ private:
     // A piece is either plain text or a field.
     struct Piece {
         QString text;
-        int field = -1;
+        Field field = nullptr;
     };
 
     std::vector<Piece> m_pieces;
