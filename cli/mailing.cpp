@@ -12,6 +12,8 @@
 #include "base/storefile.h"
 #include "base/textes.h"
 #include "gateway/classsendora.h"
+#include "messages/gsmfriendly.h"
+#include "messages/mergefields.h"
 #include "messages/outgoing.h"
 #include "messages/smscodingtext.h"
 #include "messages/smsencoding.h"
@@ -151,8 +153,21 @@ struct RunPlan {
 int sendPlan(AppState &state, const RunPlan &plan, SendRunOptions options, SendJournal &journal,
              const QString &resultsPath)
 {
-    const QString sent = textToSend(state.textTable(), plan.sender, plan.message, ClassContact{});
+    // The coding and the credit are told for the longest text the merge gives, the worst case.
+    const auto contactAt = [&plan](qsizetype row) { return &plan.rows[std::size_t(row)]; };
+    const qsizetype rowCount = qsizetype(plan.rows.size());
+    const MergeTemplate merge(plan.message);
+    const MergeReport report = mergeReport(merge, rowCount, contactAt);
+    for (const QString &warning : mergeWarnings(state.textTable(), merge, report, contactAt))
+        err(warning);
+    const QString sent = textToSend(state.textTable(), plan.sender, report.longestText, ClassContact{});
     err(smsCodingLine(state.textTable(), analyseSmsText(sent)));
+    const QString friendlier = textToSend(
+        state.textTable(), plan.sender,
+        mergeReport(MergeTemplate(gsmFriendly(plan.message)), rowCount, contactAt).longestText, ClassContact{});
+    if (const QString offer = gsmFriendlyOfferText(state.textTable(), gsmFriendlyOffer(sent, friendlier));
+        !offer.isEmpty())
+        err(offer + u": --gsm-friendly"_s);
     // One balance request before many sends; a credit that cannot be had warns of nothing.
     const QString warning = creditWarning(state.textTable(), creditFromSolde(state.Gateway().Solde()),
                                           mailingSmsCount(static_cast<qint64>(plan.rows.size()), sent));
@@ -222,8 +237,8 @@ int sendMailing(const QString &globalDataDir, const QStringList &arguments)
                        "8:00 to 20:00, and on French public holidays, naming the next allowed time."));
     const QCommandLineOption ignoreHours(
         QStringLiteral("ignore-hours"), QStringLiteral("Sends commercial SMS outside the allowed hours all the same."));
-    parser.addOptions({group, message, from, at, runOptions.results, runOptions.rate, runOptions.parallel, retryFailed,
-                       includeUnknown, commercial, ignoreHours});
+    parser.addOptions({group, message, from, at, messageOptions.gsmFriendly, runOptions.results, runOptions.rate,
+                       runOptions.parallel, retryFailed, includeUnknown, commercial, ignoreHours});
     parser.addPositionalArgument(QStringLiteral("FILE.kxg"), QStringLiteral("A mailing file saved by the app."));
     int status = kAccepted;
     if (!parseCommand(parser, u"mailing send"_s,
@@ -238,7 +253,11 @@ int sendMailing(const QString &globalDataDir, const QStringList &arguments)
                       u"the SMS in flight have their answers, and 'mailing resume' sends the rest. Exit\n"
                       u"status: 0 every SMS accepted, 3 some refused, 2 some never reached the gateway, 4 some\n"
                       u"got no answer in time and may have been sent, 130 stopped, 1 results file or journal\n"
-                      u"not written, 64 usage error or commercial SMS outside the allowed hours."_s,
+                      u"not written, 64 usage error or commercial SMS outside the allowed hours.\n"
+                      u"The message may hold merge fields, filled for each row before the 160-character cut:\n"
+                      u"{prenom} {nom} {titre} {societe} {groupe} (any case, accents or not); {{ writes a\n"
+                      u"brace. An unknown field is a usage error; rows where a field used is empty are named\n"
+                      u"on standard error and sent all the same."_s,
                       arguments, &status, 1))
         return status;
     const QStringList files = parser.positionalArguments();
@@ -307,8 +326,12 @@ int sendMailing(const QString &globalDataDir, const QStringList &arguments)
         return kUsageError;
     }
     plan.sender = parser.isSet(from) ? parser.value(from) : state->config().Expediteur;
-    plan.message = parser.value(message);
+    plan.message = messageOptions.text(parser);
     plan.differer = *deferred;
+    if (const QStringList unknown = MergeTemplate(plan.message).unknownFields(); !unknown.isEmpty())
+        return usage(u"unknown merge field(s) "_s + unknown.join(u' ') +
+                         u"; the fields are {prenom} {nom} {titre} {societe} {groupe}, and {{ writes a brace"_s,
+                     u"mailing send"_s);
     if (parser.isSet(commercial) || state->config().CommercialSms) {
         const QDateTime when = messageOptions.sendingTime(parser);
         if (!isCommercialSendingTime(when) && !parser.isSet(ignoreHours)) {

@@ -4,6 +4,7 @@
 // the two send commands, the output helpers and the loading of the state.
 
 #include "cli.h"
+#include "messages/gsmfriendly.h"
 
 #include <QCommandLineOption>
 #include <QCommandLineParser>
@@ -73,6 +74,15 @@ struct MessageOptions {
                             QStringLiteral("SENDER")};
     QCommandLineOption at{QStringLiteral("at"), QStringLiteral("Deferred sending at this local date and time."),
                           QStringLiteral("YYYY-MM-DD HH:MM")};
+    QCommandLineOption gsmFriendly{QStringLiteral("gsm-friendly"),
+                                   QStringLiteral("Replaces typographic characters (curly quotes, guillemets, dashes, "
+                                                  "ellipsis, non-breaking spaces) with their GSM 7-bit look-alikes.")};
+
+    // The --message text, its look-alikes replaced with --gsm-friendly.
+    QString text(const QCommandLineParser &parser) const
+    {
+        return parser.isSet(gsmFriendly) ? parlevo::gsmFriendly(parser.value(message)) : parser.value(message);
+    }
 
     // The deferred value of --at (empty without it); nothing when --at is not a date and time.
     std::optional<QString> differer(const QCommandLineParser &parser) const

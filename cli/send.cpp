@@ -7,6 +7,7 @@
 #include "base/messagebox.h"
 #include "base/shared.h"
 #include "gateway/classsendora.h"
+#include "messages/gsmfriendly.h"
 #include "messages/outgoing.h"
 #include "messages/smscodingtext.h"
 #include "messages/smsencoding.h"
@@ -40,15 +41,16 @@ int send(const QString &globalDataDir, const QStringList &arguments)
     const QCommandLineOption &message = messageOptions.message;
     const QCommandLineOption &from = messageOptions.from;
     const QCommandLineOption &at = messageOptions.at;
-    parser.addOptions({to, message, from, at});
+    parser.addOptions({to, message, from, at, messageOptions.gsmFriendly});
     int status = kAccepted;
     if (!parseCommand(parser, u"send"_s,
                       u"Sends one SMS through the gateway with the rules of the desktop single send: the\n"
                       u"sender prefix, the 160-character cut, the deferred value hhmmDDMMYYYY.\n"
                       u"Prints the gateway's text for its reply, and before sending, on standard error, the\n"
-                      u"text's coding (GSM 7-bit or Unicode) and its number of SMS. Exit status: 0 accepted,\n"
-                      u"2 gateway unreachable or no usable reply, 3 refused, 4 no complete answer in time (the\n"
-                      u"SMS may have been sent), 64 usage error."_s,
+                      u"text's coding (GSM 7-bit or Unicode) and its number of SMS, and how many SMS\n"
+                      u"--gsm-friendly would save when typographic characters alone need Unicode. Exit\n"
+                      u"status: 0 accepted, 2 gateway unreachable or no usable reply, 3 refused, 4 no complete\n"
+                      u"answer in time (the SMS may have been sent), 64 usage error."_s,
                       arguments, &status))
         return status;
     if (!parser.isSet(message))
@@ -65,9 +67,14 @@ int send(const QString &globalDataDir, const QStringList &arguments)
         return usage(u"--at wants \"YYYY-MM-DD HH:MM\", not "_s + parser.value(at), u"send"_s);
     const QString differer = *deferred;
     const QString sender = parser.isSet(from) ? parser.value(from) : state->config().Expediteur;
-    const QString text = textToSend(state->textTable(), sender, parser.value(message), ClassContact{});
+    const QString text = textToSend(state->textTable(), sender, messageOptions.text(parser), ClassContact{});
     // Standard error: standard output keeps the gateway's text alone for scripts.
     err(smsCodingLine(state->textTable(), analyseSmsText(text)));
+    const QString friendlier =
+        textToSend(state->textTable(), sender, gsmFriendly(parser.value(message)), ClassContact{});
+    if (const QString offer = gsmFriendlyOfferText(state->textTable(), gsmFriendlyOffer(text, friendlier));
+        !offer.isEmpty())
+        err(offer + u": --gsm-friendly"_s);
 
     const SendReply reply = state->Gateway().send(number, text, differer);
     if (reply.outcome == SendOutcome::Accepted) {

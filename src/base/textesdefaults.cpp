@@ -5,7 +5,7 @@
 
 namespace parlevo {
 
-const std::array<TexteDefault, 322> kTextesDefaults = {{
+const std::array<TexteDefault, 326> kTextesDefaults = {{
     {1, "Parlevo la solution logicielle complète d'envoi de SMS personnalisable, simple et conviviale. vous permettant d'envoyer vos SMS en mode simple ou multi-contacts"},
     {2, "A propos de..."},
     {3, "Messages prédéfinis..."},
@@ -324,6 +324,10 @@ const std::array<TexteDefault, 322> kTextesDefaults = {{
     {389, "La valeur numero est vide"},
     {390, "La valeur message est vide"},
     {391, "Le message a déjà été envoyé à ce numéro dans les 24 dernières heures"},
+    {430, "Remplacer les caractères typographiques (économise %1 SMS)"},
+    {431, "Remplace les apostrophes et guillemets typographiques, les tirets, les points de suspension et les espaces insécables par leurs équivalents de l'alphabet GSM 7 bits."},
+    {432, "Champs de fusion inconnus, envoyés tels quels : %1"},
+    {433, "%1 destinataire(s) sans valeur pour un champ du message : %2"},
     {490, "SMS commerciaux"},
     {491, "Les SMS commerciaux ne partent que du lundi au samedi, de 8 h à 20 h, hors jours fériés. Cochez cette case si vos mailings en sont : un envoi hors de ces heures vous propose d'être différé."},
     {492, "Cet envoi de SMS commerciaux partirait le %1, en dehors des heures permises (du lundi au samedi de 8 h à 20 h, hors jours fériés).\n\nVoulez-vous le différer au %2 ?\n\nOui : le différer. Non : l'envoyer quand même."},

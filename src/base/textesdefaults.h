@@ -9,6 +9,6 @@ struct TexteDefault {
     const char *utf8Text;
 };
 
-extern const std::array<TexteDefault, 322> kTextesDefaults;
+extern const std::array<TexteDefault, 326> kTextesDefaults;
 
 } // namespace parlevo

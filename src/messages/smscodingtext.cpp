@@ -1,6 +1,7 @@
 #include "smscodingtext.h"
 
 #include "base/textes.h"
+#include "gsmfriendly.h"
 #include "smsencoding.h"
 
 #include <QStringList>
@@ -17,6 +18,7 @@ constexpr int kTextSizesGsm = 256;
 constexpr int kTextCountTwice = 257;
 constexpr int kTextSizesUnicode = 258;
 constexpr int kTextForceUnicode = 259;
+constexpr int kTextReplaceLookAlikes = 430;
 
 // A blank, a tab or a control character would not be seen in a list: it is shown by its code.
 QString shownCharacter(const QString &character)
@@ -72,6 +74,11 @@ QString smsCodingLine(const TextTable &textes, const SmsEncodingInfo &info)
     const QString characters = charactersSentence(textes, info);
     const QString summary = smsCodingSummary(textes, info);
     return characters.isEmpty() ? summary : summary + u" - "_s + characters;
+}
+
+QString gsmFriendlyOfferText(const TextTable &textes, const GsmFriendlyOffer &offer)
+{
+    return offer.applies ? textes(kTextReplaceLookAlikes).arg(QString::number(offer.smsSaved)) : QString();
 }
 
 } // namespace parlevo

@@ -4,6 +4,7 @@
 
 namespace parlevo {
 
+struct GsmFriendlyOffer;
 struct SmsEncodingInfo;
 class TextTable;
 
@@ -18,5 +19,8 @@ QString smsCodingDetails(const TextTable &textes, const SmsEncodingInfo &info);
 
 // One line: the summary, then the characters that matter to the coding.
 QString smsCodingLine(const TextTable &textes, const SmsEncodingInfo &info);
+
+// "Replace the typographic characters (saves N SMS)" when the offer applies, else empty.
+QString gsmFriendlyOfferText(const TextTable &textes, const GsmFriendlyOffer &offer);
 
 } // namespace parlevo

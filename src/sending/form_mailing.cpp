@@ -14,6 +14,7 @@
 #include "creditcheck.h"
 #include "form_envoimailing.h"
 #include "mailingfile.h"
+#include "messages/mergefields.h"
 #include "messages/outgoing.h"
 #include "sendingcontrols.h"
 #include "sendinghours.h"
@@ -134,6 +135,25 @@ void Form_Mailing::buildWindow()
         },
         this);
     content->addWidget(m_composer);
+    // Merge fields: the counter, the coding and the credit go by the longest text of the list,
+    // so they follow the rows as well as the message.
+    m_composer->setMergeFields(
+        [this](const QString &message) { return mergedFor(MergeTemplate(message)).longestText; });
+    ContactListModel *model = m_list->listModel();
+    for (const auto rowsChanged : {&QAbstractItemModel::rowsInserted, &QAbstractItemModel::rowsRemoved})
+        connect(model, rowsChanged, m_composer, &MessageComposer::MAJ_NbCar);
+    connect(model, &QAbstractItemModel::modelReset, m_composer, &MessageComposer::MAJ_NbCar);
+}
+
+std::function<const ClassContact *(qsizetype)> Form_Mailing::rowContact() const
+{
+    ContactListModel *model = m_list->listModel();
+    return [model](qsizetype row) -> const ClassContact * { return model->contactAt(int(row)); };
+}
+
+MergeReport Form_Mailing::mergedFor(const MergeTemplate &message) const
+{
+    return mergeReport(message, m_list->model()->rowCount(), rowContact());
 }
 
 void Form_Mailing::buildMenus()
@@ -372,14 +392,20 @@ void Form_Mailing::CommandEnvoyer_Click()
     const bool commercial = m_state.config().CommercialSms;
     if (commercial && !keptToSendingHours())
         return;
-    // What may go wrong is told before the question, which itself stays as it is.
-    const QString sent = textToSend(m_state.textTable(), m_composer->sender(), m_composer->message(), ClassContact{});
-    QStringList warnings{creditWarning(m_state.textTable(), m_knownCredit(), mailingSmsCount(count, sent))};
+    // A credit known to be short, a commercial message without STOP, unknown merge fields and rows
+    // lacking a field used are told before the question, which itself stays as it is. The credit
+    // goes by the longest text.
+    const MergeTemplate merge(m_composer->message());
+    const MergeReport report = mergedFor(merge);
+    const QString sent = textToSend(m_state.textTable(), m_composer->sender(), report.longestText, ClassContact{});
+    QStringList told = mergeWarnings(m_state.textTable(), merge, report, rowContact());
     if (commercial && !mentionsStop(m_composer->message()))
-        warnings << m_state.Textes(kTextNoStop);
-    warnings.removeAll(QString());
-    warnings << withCount(m_state.Textes(kTextSendCountQuestion), count);
-    if (MsgBox(warnings.join(u"\n\n"_s), vbYesNo | vbInformation) != vbYes)
+        told.prepend(m_state.Textes(kTextNoStop));
+    if (const QString warning = creditWarning(m_state.textTable(), m_knownCredit(), mailingSmsCount(count, sent));
+        !warning.isEmpty())
+        told.prepend(warning);
+    told.append(withCount(m_state.Textes(kTextSendCountQuestion), count));
+    if (MsgBox(told.join(u"\n\n"_s), vbYesNo | vbInformation) != vbYes)
         return;
     heldForRun([this] { envoi().Send(mailingSource(), Build_Differer()); });
 }

@@ -3,6 +3,7 @@
 #include "addressbook/contactcollection.h"
 #include "base/activitywindow.h"
 #include "messagecomposer.h"
+#include "messages/mergefields.h"
 #include "sendrun.h"
 
 #include <functional>
@@ -75,6 +76,10 @@ public:
 private:
     // Outside the commercial sending hours, offers the next allowed time; false when cancelled.
     bool keptToSendingHours();
+    // The contact of a row in display order, as the merge reads the rows.
+    std::function<const ClassContact *(qsizetype)> rowContact() const;
+    // The message merged over the rows: the longest text and the rows lacking a field.
+    MergeReport mergedFor(const MergeTemplate &message) const;
     void heldForRun(const std::function<void()> &run);
     Form_EnvoiMailing &envoi();
     void buildWindow();

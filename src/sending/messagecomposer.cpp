@@ -7,6 +7,8 @@
 #include "controls/labellink.h"
 #include "differer.h"
 #include "messages/form_sms.h"
+#include "messages/gsmfriendly.h"
+#include "messages/mergefields.h"
 #include "messages/outgoing.h"
 #include "messages/predefinis.h"
 #include "messages/predefinismenu.h"
@@ -42,6 +44,7 @@ constexpr int kTextSendTime = 17;
 constexpr int kTextPrompt = 49;
 constexpr int kTextPreview = 183;
 constexpr int kTextSender = 187;
+constexpr int kTextLookAlikesTip = 431;
 
 } // namespace
 
@@ -67,6 +70,8 @@ MessageComposer::MessageComposer(AppState &state, QWidget &owner, Arrangement ar
         Update_Appercu();
         Form_SMS::instance(m_state).showBeside(m_owner);
     });
+    connect(m_linkGsmFriendly, &LabelLink::Click, this,
+            [this] { m_textSMS->setPlainText(gsmFriendly(m_textSMS->toPlainText())); });
     m_labelNbMax->installEventFilter(this);
     m_labelPopUp->installEventFilter(this);
 
@@ -110,6 +115,10 @@ void MessageComposer::build(Arrangement arrangement)
         makeSender();
     m_labelCodage = named(new QLabel(this), u"LabelCodage");
     m_labelCodage->setFocusPolicy(Qt::NoFocus);
+    m_linkGsmFriendly = named(new LabelLink(this), u"LabelLinkGsmFriendly");
+    m_linkGsmFriendly->setForeColor(LabelLink::kLinkColor);
+    m_linkGsmFriendly->setToolTip(m_state.Textes(kTextLookAlikesTip));
+    m_linkGsmFriendly->hide();
 
     m_checkDifferer = named(new QCheckBox(m_state.Textes(kTextDeferred), this), u"Checkdifferer");
     m_labelDate = named(new QLabel(m_state.Textes(kTextSendDate), this), u"LabelDateEnvoi");
@@ -136,6 +145,7 @@ void MessageComposer::build(Arrangement arrangement)
     countRow->addWidget(m_labelNBCar);
     countRow->addStretch(1);
     countRow->addWidget(m_labelCodage);
+    countRow->addWidget(m_linkGsmFriendly);
     auto *when = new QHBoxLayout;
     when->setSpacing(gap);
     if (!senderFirst) {
@@ -227,8 +237,10 @@ void MessageComposer::deferTo(const QDateTime &when)
 void MessageComposer::Update_Appercu()
 {
     const ClassContact *contact = m_previewContact ? m_previewContact() : nullptr;
+    const QString message = m_textSMS->sentText();
     Form_SMS::instance(m_state).setPreviewText(
-        previewText(m_state.textTable(), m_textExpediteur->text(), m_textSMS->sentText(), contact));
+        previewText(m_state.textTable(), m_textExpediteur->text(),
+                    m_longestMessage && contact ? mergedMessage(message, *contact) : message, contact));
 }
 
 void MessageComposer::refreshPreview()
@@ -248,26 +260,45 @@ QString MessageComposer::message() const
     return m_textSMS->sentText();
 }
 
+void MessageComposer::setMergeFields(std::function<QString(const QString &)> longestMessage)
+{
+    m_longestMessage = std::move(longestMessage);
+    MAJ_NbCar();
+}
+
 void MessageComposer::clearMessage()
 {
     m_textSMS->clear();
 }
 
-// Counts the text really sent: the sender prefix and the message with its CR LF line breaks.
-// The message box takes no more typing than fits beside the prefix; the counter shows what is
-// left, below zero when the program put in more than fits. Beside it, the alphabet that text
-// needs and its number of SMS, the characters that decide it in the tooltip.
+// Counts the text really sent: the sender prefix and the message with its CR LF line breaks (with
+// merge fields, the longest merge). The message box takes no more typing than fits beside the
+// prefix; the counter shows what is left, below zero when the program put in more than fits. Beside
+// it, the alphabet that text needs and its number of SMS, the characters that decide it in the
+// tooltip, and the offer to replace typographic characters when they alone need Unicode.
 void MessageComposer::MAJ_NbCar()
 {
     const TextTable &textes = m_state.textTable();
-    const qsizetype room = kSmsMaxLength - senderPrefix(textes, m_textExpediteur->text()).size();
+    const QString sender = m_textExpediteur->text();
+    const qsizetype room = kSmsMaxLength - senderPrefix(textes, sender).size();
     m_textSMS->setMaxLength(static_cast<int>(std::max<qsizetype>(0, room)));
-    m_labelNBCar->setText(textes(kTextCharsLeft) + signedCount(room - m_textSMS->length()));
-    // The text sent is the same for every recipient: no contact is needed to build it.
-    const SmsEncodingInfo info =
-        analyseSmsText(textToSend(textes, m_textExpediteur->text(), m_textSMS->sentText(), ClassContact{}));
+    const auto counted = [this](const QString &message) {
+        return m_longestMessage ? m_longestMessage(message) : message;
+    };
+    const QString message = m_textSMS->sentText();
+    const QString longest = counted(message);
+    m_labelNBCar->setText(textes(kTextCharsLeft) + signedCount(room - longest.size()));
+    const QString sent = textToSend(textes, sender, longest, ClassContact{});
+    const SmsEncodingInfo info = analyseSmsText(sent);
     m_labelCodage->setText(smsCodingSummary(textes, info));
     m_labelCodage->setToolTip(smsCodingDetails(textes, info));
+    QString offer;
+    if (info.alphabet == SmsAlphabet::Unicode) {
+        const QString friendlier = textToSend(textes, sender, counted(gsmFriendly(message)), ClassContact{});
+        offer = gsmFriendlyOfferText(textes, gsmFriendlyOffer(sent, friendlier));
+    }
+    m_linkGsmFriendly->setCaption(offer);
+    m_linkGsmFriendly->setVisible(!offer.isEmpty());
 }
 
 // The deferred controls follow the check box; ticking it sets the time back to the current

@@ -16,6 +16,7 @@ namespace parlevo {
 
 class AppState;
 class ClassContact;
+class LabelLink;
 class SmsTextEdit;
 
 // What the single SMS and the mailing windows share below their recipients: the sender, the
@@ -51,6 +52,11 @@ public:
     QString sender() const;
     // The message as it is sent, line breaks as CR LF.
     QString message() const;
+    // Turns merge fields on: the preview shows the message merged for its contact, and the counter
+    // and the coding count longestMessage(message), the longest text the merge gives.
+    void setMergeFields(std::function<QString(const QString &message)> longestMessage);
+    // The counter and the coding indicator, after a change of the message or of what it is merged with.
+    void MAJ_NbCar();
     void clearMessage();
     QPushButton *sendButton() const { return m_commandEnvoyer; }
 
@@ -59,7 +65,6 @@ protected:
 
 private:
     void build(Arrangement arrangement);
-    void MAJ_NbCar();
     void Checkdifferer_Click(bool ticked);
     void PopUp_Predefinis();
 
@@ -67,12 +72,14 @@ private:
     QWidget &m_owner;
     PreviewRefresh m_refresh;
     std::function<const ClassContact *()> m_previewContact;
+    std::function<QString(const QString &)> m_longestMessage;
     QLineEdit *m_textExpediteur = nullptr;
     QLabel *m_labelNbMax = nullptr;
     QLabel *m_labelPopUp = nullptr;
     SmsTextEdit *m_textSMS = nullptr;
     QLabel *m_labelNBCar = nullptr;
     QLabel *m_labelCodage = nullptr;
+    LabelLink *m_linkGsmFriendly = nullptr;
     QCheckBox *m_checkDifferer = nullptr;
     QLabel *m_labelDate = nullptr;
     QDateEdit *m_pickerDate = nullptr;

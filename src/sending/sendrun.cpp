@@ -4,6 +4,7 @@
 #include "base/shared.h"
 #include "base/textes.h"
 #include "gateway/classsendora.h"
+#include "messages/mergefields.h"
 #include "messages/outgoing.h"
 #include "sendjournal.h"
 
@@ -16,6 +17,11 @@
 #include <optional>
 
 namespace parlevo {
+
+QString MailingSource::messageFor(const ClassContact &contact) const
+{
+    return mergedMessage(message(), contact);
+}
 
 QString recipientText(const ClassContact &contact)
 {
@@ -207,7 +213,7 @@ private:
                 m_started.pop_front();
         }
         m_observer.rowStarted(row, slot.contact, recipientText(slot.contact));
-        const QString text = textToSend(m_textes, m_source.sender(), m_source.message(), slot.contact);
+        const QString text = textToSend(m_textes, m_source.sender(), m_source.messageFor(slot.contact), slot.contact);
         m_gateway.sendAsync(slot.number, text, m_differer,
                             [this, row](const SendReply &reply) { rowEnded(row, reply); });
     }

@@ -24,6 +24,9 @@ struct MailingSource {
     // The rows may be read all at once before the first SMS, to journal the run. A source whose
     // rows are only to be read one at a time, as each SMS goes, is not journaled.
     bool readAheadAllowed = false;
+
+    // The message for one row: its merge fields filled from the row's contact.
+    QString messageFor(const ClassContact &contact) const;
 };
 
 // Told of each step of a run. Rows start in list order; rowStarted comes before a row's request.

@@ -137,6 +137,21 @@ private slots:
         QCOMPARE(m_sim->outbox().size(), 2);
     }
 
+    // Each row merged, typographic characters replaced; a row lacking a field used is named.
+    void mergeFieldsAndGsmFriendly()
+    {
+        // A mailing file is in the ANSI code page.
+        QVERIFY(m_dir->write(u"liste.kxg"_s,
+                             "Amis;;M.;Jean;Dupont;0612345678\r\nAmis;St\xe9;;Zo\xe9;Martin;0622222222\r\n"));
+        QVERIFY(startGateway(50));
+        const Run r = send({path(u"liste.kxg"_s), u"--message"_s, u"{Prénom} – {societe}"_s, u"--from"_s, QString(),
+                            u"--gsm-friendly"_s});
+        QCOMPARE(r.status, 0);
+        QCOMPARE(m_sim->outboxField(u"text"_s), (QStringList{u"Jean - "_s, u"Zoé - Sté"_s}));
+        QCOMPARE(r.err, u"1 destinataire(s) sans valeur pour un champ du message : M. Dupont Jean\n"
+                        u"GSM 7 bits : 9 caractère(s), 1 SMS\n2 SMS sur 2 d'envoyé.\n"_s);
+    }
+
     // A credit the gateway tells to be short is warned of, and the mailing goes all the same.
     void shortCreditWarns()
     {
@@ -327,6 +342,7 @@ private slots:
         QTest::newRow("parallel not a number") << group + QStringList{u"--parallel"_s, u"four"_s};
         QTest::newRow("negative rate") << group + QStringList{u"--rate"_s, u"-1"_s};
         QTest::newRow("rate not a number") << group + QStringList{u"--rate"_s, u"1.5"_s};
+        QTest::newRow("unknown merge field") << QStringList{u"--group"_s, u"Amis"_s, u"--message"_s, u"{date}"_s};
     }
     void usageErrors()
     {

@@ -7,6 +7,7 @@
 #include "base/appstate.h"
 #include "base/filedialog.h"
 #include "contactfixtures.h"
+#include "controls/labellink.h"
 #include "gateway/classsendora.h"
 #include "messageboxresponder.h"
 #include "messages/form_sms.h"
@@ -290,6 +291,32 @@ private slots:
         child<QCheckBox>(u"Checkdifferer")->setChecked(false);
         QCOMPARE(m_form->Build_Differer(), QString());
         QVERIFY(!child<QTimeEdit>(u"DTPickerTime")->isEnabled());
+    }
+
+    // Merge fields: the counter and the coding go by the longest row, the preview by the selected
+    // row, the question names the unknown field; the link replaces the typographic apostrophe.
+    void mergeFieldsAndLookAlikes()
+    {
+        MessageBoxResponder boxes(vbNo);
+        groupItem(u"Amis"_s)->trigger(); // Bernard, Dupont
+        child<QLineEdit>(u"TextExpediteur")->setText(QString());
+        child<QPlainTextEdit>(u"TextSMS")->setPlainText(u"{Nom} {date} ’"_s);
+        QCOMPARE(child<QLabel>(u"LabelNBCar")->text(), u"Caractère(s) restant(s) : 144"_s);
+        QCOMPARE(child<QLabel>(u"LabelCodage")->text(), u"Unicode : 16 caractère(s), 1 SMS"_s);
+        auto *link = child<LabelLink>(u"LabelLinkGsmFriendly");
+        QCOMPARE(link->Caption(), u"Remplacer les caractères typographiques (économise 0 SMS)"_s);
+        QTest::keyClick(link, Qt::Key_Space);
+        QCOMPARE(child<QPlainTextEdit>(u"TextSMS")->toPlainText(), u"{Nom} {date} '"_s);
+        QCOMPARE(child<QLabel>(u"LabelCodage")->text(), u"GSM 7 bits : 18 caractère(s), 1 SMS"_s);
+        QVERIFY(link->isHidden());
+        Form_SMS &preview = Form_SMS::instance(*m_state);
+        preview.show();
+        m_form->list()->setCurrentIndex(m_form->list()->model()->index(1, 0));
+        QCOMPARE(preview.previewText(), u"Dupont {date} '"_s);
+        QTest::mouseClick(child<QPushButton>(u"CommandEnvoyer"), Qt::LeftButton);
+        QCOMPARE(boxes.shown().last().text,
+                 u"Champs de fusion inconnus, envoyés tels quels : {date}\n\n"
+                 u"Attention, vous allez envoyer 2 SMS !\n\nEtes-vous sûr de vouloir continuer ?"_s);
     }
 
     // Contacts chosen in the picker are copied in the picker's order.

@@ -206,6 +206,22 @@ private slots:
         QCOMPARE(sim.outbox().size(), 3);
     }
 
+    // Each row gets the message merged for its contact, cut to 160 after the merge.
+    void mergedTextPerRow()
+    {
+        SimulatorProcess sim(simArguments(100));
+        QVERIFY(sim.isRunning());
+        auto rows = numberedRows(2);
+        rows[0].Prenom = u"Léa"_s;
+        rows[1].Prenom = QString(20, u'P');
+        const QString tail(140, u'x');
+        Recorder recorder;
+        runMailing(*gatewayFor(sim), m_textes, fixedMailingSource(rows, u"Jo"_s, u"{Prénom} "_s + tail), QString(),
+                   recorder);
+        QCOMPARE(sim.outboxField(u"text"_s),
+                 (QStringList{u"De : Jo, Léa "_s + tail, u"De : Jo, "_s + QString(20, u'P') + u' ' + tail.left(130)}));
+    }
+
     // The journal holds the run's head and each row's start and outcome; read back, it tells which
     // rows are done, which may have left and which never started.
     void journalRecordsTheRun()

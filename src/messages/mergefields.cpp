@@ -1,0 +1,169 @@
+#include "mergefields.h"
+
+#include "addressbook/classcontact.h"
+#include "addressbook/contactfields.h"
+#include "base/textes.h"
+
+#include <algorithm>
+#include <utility>
+
+using namespace Qt::StringLiterals;
+
+namespace parlevo {
+
+namespace {
+
+constexpr int kTextUnknownFields = 432;
+constexpr int kTextRowsLackingField = 433;
+// Names given in the warning about rows lacking a field; the count tells the rest.
+constexpr std::size_t kNamesShown = 3;
+
+QString foldedName(const QString &name)
+{
+    const QString decomposed = name.trimmed().normalized(QString::NormalizationForm_D);
+    QString folded;
+    folded.reserve(decomposed.size());
+    for (const QChar c : decomposed) {
+        if (c.category() != QChar::Mark_NonSpacing)
+            folded += c.toLower();
+    }
+    return folded;
+}
+
+// The field a name between braces stands for, nullptr for none.
+MergeTemplate::Field fieldNamed(const QString &name)
+{
+    const QString folded = foldedName(name);
+    for (const ContactFieldInfo *field : kStoredFields) {
+        if (field->column != ContactColumn::GSM && folded == fieldName(*field))
+            return field->member;
+    }
+    return nullptr;
+}
+
+} // namespace
+
+MergeTemplate::MergeTemplate(const QString &text)
+{
+    QString literal;
+    const auto flush = [&] {
+        if (!literal.isEmpty())
+            m_pieces.push_back(Piece{std::exchange(literal, QString()), nullptr});
+    };
+    const qsizetype size = text.size();
+    qsizetype i = 0;
+    while (i < size) {
+        const QChar c = text[i];
+        if (c != u'{') {
+            literal += c;
+            ++i;
+            continue;
+        }
+        if (i + 1 < size && text[i + 1] == u'{') {
+            literal += u'{';
+            i += 2;
+            continue;
+        }
+        const qsizetype close = text.indexOf(u'}', i + 1);
+        // No "}" further on: nothing after this can be a field.
+        if (close < 0) {
+            literal += QStringView(text).sliced(i);
+            break;
+        }
+        const QString name = text.sliced(i + 1, close - i - 1);
+        if (name.contains(u'{')) {
+            literal += c;
+            ++i;
+            continue;
+        }
+        const QString written = text.sliced(i, close - i + 1);
+        const Field field = fieldNamed(name);
+        if (!field) {
+            literal += written;
+            if (!m_unknown.contains(written))
+                m_unknown.append(written);
+        } else {
+            flush();
+            m_pieces.push_back(Piece{QString(), field});
+            if (std::find(m_used.cbegin(), m_used.cend(), field) == m_used.cend())
+                m_used.push_back(field);
+        }
+        i = close + 1;
+    }
+    flush();
+}
+
+QString MergeTemplate::merge(const ClassContact &contact) const
+{
+    QString merged;
+    merged.reserve(mergedLength(contact));
+    for (const Piece &piece : m_pieces)
+        merged += piece.field ? contact.*piece.field : piece.text;
+    return merged;
+}
+
+qsizetype MergeTemplate::mergedLength(const ClassContact &contact) const
+{
+    qsizetype length = 0;
+    for (const Piece &piece : m_pieces)
+        length += (piece.field ? contact.*piece.field : piece.text).size();
+    return length;
+}
+
+bool MergeTemplate::lacksUsedField(const ClassContact &contact) const
+{
+    return std::any_of(m_used.cbegin(), m_used.cend(), [&contact](Field field) { return (contact.*field).isEmpty(); });
+}
+
+QString mergedMessage(const QString &message, const ClassContact &contact)
+{
+    // Most messages have no field: they go as they are, without being read again.
+    if (!message.contains(u'{'))
+        return message;
+    return MergeTemplate(message).merge(contact);
+}
+
+MergeReport mergeReport(const MergeTemplate &message, qsizetype rowCount,
+                        const std::function<const ClassContact *(qsizetype)> &contactAt)
+{
+    MergeReport report;
+    qsizetype longest = -1;
+    for (qsizetype row = 0; row < rowCount; ++row) {
+        const ClassContact *contact = contactAt(row);
+        if (!contact)
+            continue;
+        const qsizetype length = message.mergedLength(*contact);
+        if (length > longest) {
+            longest = length;
+            report.longestRow = row;
+        }
+        if (!message.usedFields().empty() && message.lacksUsedField(*contact))
+            report.rowsLackingField.push_back(row);
+    }
+    report.longestText =
+        report.longestRow < 0 ? message.merge(ClassContact{}) : message.merge(*contactAt(report.longestRow));
+    return report;
+}
+
+QStringList mergeWarnings(const TextTable &textes, const MergeTemplate &message, const MergeReport &report,
+                          const std::function<const ClassContact *(qsizetype)> &contactAt)
+{
+    QStringList warnings;
+    if (!message.unknownFields().isEmpty())
+        warnings.append(textes(kTextUnknownFields).arg(message.unknownFields().join(u' ')));
+    const std::vector<qsizetype> &rows = report.rowsLackingField;
+    if (!rows.empty()) {
+        QStringList names;
+        for (std::size_t i = 0; i < std::min(rows.size(), kNamesShown); ++i) {
+            const ClassContact *contact = contactAt(rows[i]);
+            const QString name = contact->FullName().trimmed();
+            names.append(name.isEmpty() ? contact->Phone : name);
+        }
+        if (rows.size() > kNamesShown)
+            names.append(u"…"_s);
+        warnings.append(textes(kTextRowsLackingField).arg(QString::number(rows.size()), names.join(u", "_s)));
+    }
+    return warnings;
+}
+
+} // namespace parlevo

@@ -1,0 +1,74 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+#include <vector>
+
+namespace parlevo {
+
+struct ClassContact;
+class TextTable;
+
+// A mailing message with merge fields: {prenom}, {nom}, {titre}, {societe}, {groupe}, written in
+// any case and with or without accents ({Prénom}). Rules of the text:
+// - "{{" writes one "{"; a "}" on its own is plain text;
+// - a "{" without a "}" further on, or with another "{" before it, is plain text;
+// - a name between braces that is no field ({date}) is an unknown field: it stays as written, and
+//   the template lists it so that the user can be told before sending.
+// A text without "{" is its own merge, unchanged.
+// The fields are the contact's stored fields but its number, named as on the command line.
+class MergeTemplate final {
+public:
+    // A field: the contact's member that fills it.
+    using Field = QString ClassContact::*;
+
+    explicit MergeTemplate(const QString &text);
+
+    // Fields in order of first use, each once.
+    const std::vector<Field> &usedFields() const { return m_used; }
+    // The unknown names as written, each once.
+    const QStringList &unknownFields() const { return m_unknown; }
+    // The message for this contact; the group is the contact's own.
+    QString merge(const ClassContact &contact) const;
+    // The length of merge(contact), without building it.
+    qsizetype mergedLength(const ClassContact &contact) const;
+    // True when a field the text uses is empty for this contact.
+    bool lacksUsedField(const ClassContact &contact) const;
+
+private:
+    // A piece is either plain text or a field.
+    struct Piece {
+        QString text;
+        Field field = nullptr;
+    };
+
+    std::vector<Piece> m_pieces;
+    std::vector<Field> m_used;
+    QStringList m_unknown;
+};
+
+// The message for one recipient: a shortcut for MergeTemplate(message).merge(contact).
+QString mergedMessage(const QString &message, const ClassContact &contact);
+
+// What a mailing's rows make of a template, found in one pass over the rows.
+struct MergeReport {
+    // The longest merged message and its row (the first of equals); -1 and the template's merge
+    // for an empty contact when there is no row.
+    qsizetype longestRow = -1;
+    QString longestText;
+    // Rows (0-based) where a field the text uses is empty.
+    std::vector<qsizetype> rowsLackingField;
+};
+
+// Rows are read through contactAt, which may return nullptr for a row without contact (skipped).
+MergeReport mergeReport(const MergeTemplate &message, qsizetype rowCount,
+                        const std::function<const ClassContact *(qsizetype)> &contactAt);
+
+// What to tell before sending, one sentence each: the unknown fields, then how many rows lack a
+// field the message uses, with the first names. Empty when all is well.
+QStringList mergeWarnings(const TextTable &textes, const MergeTemplate &message, const MergeReport &report,
+                          const std::function<const ClassContact *(qsizetype)> &contactAt);
+
+} // namespace parlevo
