@@ -18,6 +18,7 @@
 #include "sending/creditcheck.h"
 #include "sending/mailingfile.h"
 #include "sending/mailingresults.h"
+#include "sending/numberreview.h"
 #include "sending/sendjournal.h"
 #include "sending/sendrun.h"
 #include "stopsignal.h"
@@ -147,8 +148,16 @@ struct RunPlan {
 
 // Sends the plan, recording each SMS in the journal, and gives the exit status of the run.
 int sendPlan(AppState &state, const RunPlan &plan, SendRunOptions options, SendJournal &journal,
-             const QString &resultsPath)
+             const QString &resultsPath, bool oncePerNumber)
 {
+    // Opted-out numbers are never sent to; a number met again is sent once unless asked otherwise.
+    if (!readOptOuts(state))
+        return kFailure;
+    QStringList numbers;
+    for (const ClassContact &row : plan.rows)
+        numbers.append(row.Phone);
+    const NumberCheck check = reviewMailingNumbers(state, numbers);
+    options.skipText = skipTextFor(state.textTable(), skippedRows(check, numbers.size(), oncePerNumber));
     const QString sent = textToSend(state.textTable(), plan.sender, plan.message, ClassContact{});
     err(smsCodingLine(state.textTable(), analyseSmsText(sent)));
     // One balance request before many sends; a credit that cannot be had warns of nothing.
@@ -214,8 +223,11 @@ int sendMailing(const QString &globalDataDir, const QStringList &arguments)
         QStringLiteral("include-unknown"),
         QStringLiteral("With --retry-failed, also sends to the rows that got no answer in time (they may have "
                        "been sent already)."));
+    const QCommandLineOption everyRow(QStringLiteral("every-row"),
+                                      QStringLiteral("Sends to every row, even to a number met on an earlier row "
+                                                     "(by default each number, however written, gets one SMS)."));
     parser.addOptions({group, message, from, at, runOptions.results, runOptions.rate, runOptions.parallel, retryFailed,
-                       includeUnknown});
+                       includeUnknown, everyRow});
     parser.addPositionalArgument(QStringLiteral("FILE.kxg"), QStringLiteral("A mailing file saved by the app."));
     int status = kAccepted;
     if (!parseCommand(parser, u"mailing send"_s,
@@ -230,7 +242,9 @@ int sendMailing(const QString &globalDataDir, const QStringList &arguments)
                       u"the SMS in flight have their answers, and 'mailing resume' sends the rest. Exit\n"
                       u"status: 0 every SMS accepted, 3 some refused, 2 some never reached the gateway, 4 some\n"
                       u"got no answer in time and may have been sent, 130 stopped, 1 results file or journal\n"
-                      u"not written, 64 usage error."_s,
+                      u"not written, 64 usage error. Numbers of the opt-out list are not sent to (\"optout\"\n"
+                      u"command); a number on several rows, however written, is sent to once unless\n"
+                      u"--every-row is given."_s,
                       arguments, &status, 1))
         return status;
     const QStringList files = parser.positionalArguments();
@@ -309,7 +323,7 @@ int sendMailing(const QString &globalDataDir, const QStringList &arguments)
         err(u"parlevo-cli: cannot write the journal: "_s + journalError);
         return kFailure;
     }
-    return sendPlan(*state, plan, *options, *journal, parser.value(runOptions.results));
+    return sendPlan(*state, plan, *options, *journal, parser.value(runOptions.results), !parser.isSet(everyRow));
 }
 
 // The journal a resume names: a file, or a run id of the data directory; by default the newest
@@ -387,7 +401,9 @@ int resumeMailing(const QString &globalDataDir, const QStringList &arguments)
     }
     journal->recordResumed();
     journal->setRowMap(std::move(resume.rowMap));
-    return sendPlan(*state, plan, *options, *journal, parser.value(runOptions.results));
+    // Opted-out numbers are left out again. Rows the first run left out as repeats count as never
+    // started, so the journal cannot tell them: a resume sends to every row it has.
+    return sendPlan(*state, plan, *options, *journal, parser.value(runOptions.results), false);
 }
 
 } // namespace

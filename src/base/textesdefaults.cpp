@@ -5,7 +5,7 @@
 
 namespace parlevo {
 
-const std::array<TexteDefault, 318> kTextesDefaults = {{
+const std::array<TexteDefault, 337> kTextesDefaults = {{
     {1, "Parlevo la solution logicielle complète d'envoi de SMS personnalisable, simple et conviviale. vous permettant d'envoyer vos SMS en mode simple ou multi-contacts"},
     {2, "A propos de..."},
     {3, "Messages prédéfinis..."},
@@ -324,6 +324,25 @@ const std::array<TexteDefault, 318> kTextesDefaults = {{
     {389, "La valeur numero est vide"},
     {390, "La valeur message est vide"},
     {391, "Le message a déjà été envoyé à ce numéro dans les 24 dernières heures"},
+    {450, "désinscrit, non envoyé"},
+    {451, "doublon, non envoyé"},
+    {452, "Vérification des numéros avant l'envoi :"},
+    {453, "%1 numéro(s) non valide(s) : %2"},
+    {454, "%1 numéro(s) qui ne sont pas des numéros de mobile : %2"},
+    {455, "%1 numéro(s) en double, %2 ligne(s) de trop : %3"},
+    {456, "%1 contact(s) désinscrit(s), non envoyé(s) : %2"},
+    {457, "Oui : envoyer une seule fois à chaque numéro\nNon : envoyer à chaque ligne, doublons compris\nAnnuler : ne rien envoyer"},
+    {458, "et %1 autre(s)"},
+    {459, "Désinscrire des SMS Mailing"},
+    {460, "Réinscrire aux SMS Mailing"},
+    {461, "Numéros désinscrits..."},
+    {462, "Numéros désinscrits"},
+    {463, "Ces numéros ne reçoivent aucun SMS Mailing :"},
+    {464, "&Ajouter..."},
+    {465, "&Retirer"},
+    {466, "&Fermer"},
+    {467, "Numéro à désinscrire :"},
+    {468, "Le numéro %1 est désinscrit des SMS Mailing.\n\nEnvoyer quand même ?"},
 }};
 
 } // namespace parlevo
