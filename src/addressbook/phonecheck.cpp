@@ -40,6 +40,50 @@ QString compactForm(QStringView number)
     return out == u"+" ? QString() : out;
 }
 
+// Regions whose numbers are written nationally with a single "0" first and internationally with
+// "00" first, and nothing else: there, reading the number is cutting those prefixes, which is
+// much quicker than the library's general reading (a mailing can hold 100,000 numbers).
+bool isPlainPrefixRegion(const std::string &region)
+{
+    static constexpr const char *kRegions[] = {"FR", "BE", "CH", "LU", "MC", "DE", "NL", "GB"};
+    return std::any_of(std::begin(kRegions), std::end(kRegions), [&](const char *r) { return region == r; });
+}
+
+// The number of the compact form "+digits", or "0digits" and "00digits" in a plain-prefix
+// region, when the library holds it as valid; false when the general reading must decide.
+bool readQuickly(const QString &compact, const std::string &region, PhoneNumber *number)
+{
+    const PhoneNumberUtil &util = *PhoneNumberUtil::GetInstance();
+    std::string digits = compact.toStdString();
+    int countryCode = 0;
+    if (isPlainPrefixRegion(region) && digits.starts_with("00")) {
+        digits.erase(0, 2);
+    } else if (digits.starts_with('+')) {
+        digits.erase(0, 1);
+    } else if (isPlainPrefixRegion(region) && digits.size() > 1 && digits[0] == '0' && digits[1] != '0') {
+        countryCode = util.GetCountryCodeForRegion(region);
+        digits.erase(0, 1);
+    } else {
+        return false;
+    }
+    // Country codes are 1 to 3 digits, none the start of another.
+    for (std::size_t length = 1; countryCode == 0 && length <= 3 && length < digits.size(); ++length) {
+        std::string regionOfCode;
+        const int code = std::stoi(digits.substr(0, length));
+        util.GetRegionCodeForCountryCode(code, &regionOfCode);
+        if (regionOfCode != "ZZ") {
+            countryCode = code;
+            digits.erase(0, length);
+        }
+    }
+    // A national number with a leading zero (Italy) or of no possible length: the general reading.
+    if (countryCode == 0 || digits.empty() || digits[0] == '0' || digits.size() > 15)
+        return false;
+    number->set_country_code(countryCode);
+    number->set_national_number(std::stoull(digits));
+    return util.GetNumberType(*number) != PhoneNumberUtil::UNKNOWN;
+}
+
 } // namespace
 
 PhoneCheck::PhoneCheck(const QString &region)
@@ -60,37 +104,50 @@ QString PhoneCheck::regionOf(const QLocale &locale)
     return QString::fromLatin1(kDefaultRegion);
 }
 
+PhoneCheck::Reading PhoneCheck::readCompact(const QString &compact, const std::string &regionCode)
+{
+    Reading reading;
+    reading.key = compact;
+    const PhoneNumberUtil &util = *PhoneNumberUtil::GetInstance();
+    PhoneNumber parsed;
+    if (compact.isEmpty())
+        return reading;
+    if (!readQuickly(compact, regionCode, &parsed)) {
+        parsed.Clear();
+        if (util.Parse(compact.toStdString(), regionCode, &parsed) != PhoneNumberUtil::NO_PARSING_ERROR)
+            return reading;
+    }
+    std::string e164;
+    util.Format(parsed, PhoneNumberUtil::E164, &e164);
+    // An invalid number the library can still read is matched in its international form too.
+    reading.key = QString::fromStdString(e164);
+    // The type of a number the plan does not hold is UNKNOWN: asking it alone is asking its
+    // validity too, at half the cost of asking both.
+    switch (util.GetNumberType(parsed)) {
+    case PhoneNumberUtil::UNKNOWN:
+        return reading;
+    case PhoneNumberUtil::MOBILE:
+    // The plan cannot tell (North America): it may take an SMS.
+    case PhoneNumberUtil::FIXED_LINE_OR_MOBILE:
+        reading.kind = NumberKind::Mobile;
+        break;
+    case PhoneNumberUtil::FIXED_LINE:
+        reading.kind = NumberKind::Fixed;
+        break;
+    default:
+        reading.kind = NumberKind::Other;
+        break;
+    }
+    reading.e164 = reading.key;
+    return reading;
+}
+
 const PhoneCheck::Reading &PhoneCheck::read(QStringView number)
 {
     const QString compact = compactForm(number);
     if (const auto it = m_cache.constFind(compact); it != m_cache.cend())
         return *it;
-    Reading reading;
-    reading.key = compact;
-    const PhoneNumberUtil &util = *PhoneNumberUtil::GetInstance();
-    PhoneNumber parsed;
-    if (!compact.isEmpty() &&
-        util.Parse(compact.toStdString(), m_regionCode, &parsed) == PhoneNumberUtil::NO_PARSING_ERROR &&
-        util.IsValidNumber(parsed)) {
-        std::string e164;
-        util.Format(parsed, PhoneNumberUtil::E164, &e164);
-        reading.e164 = QString::fromStdString(e164);
-        reading.key = reading.e164;
-        switch (util.GetNumberType(parsed)) {
-        case PhoneNumberUtil::MOBILE:
-        // The plan cannot tell (North America): it may take an SMS.
-        case PhoneNumberUtil::FIXED_LINE_OR_MOBILE:
-            reading.kind = NumberKind::Mobile;
-            break;
-        case PhoneNumberUtil::FIXED_LINE:
-            reading.kind = NumberKind::Fixed;
-            break;
-        default:
-            reading.kind = NumberKind::Other;
-            break;
-        }
-    }
-    return *m_cache.insert(compact, std::move(reading));
+    return *m_cache.insert(compact, readCompact(compact, m_regionCode));
 }
 
 QString PhoneCheck::normalise(QStringView number)

@@ -32,7 +32,8 @@ public:
     // The number in E.164 ("+33612345678"); empty when the library cannot read it as a valid number.
     QString normalise(QStringView number);
     NumberKind kind(QStringView number);
-    // What two spellings of one number share: E.164 when valid, else the digits alone ("+" kept).
+    // What two spellings of one number share: its international form when the library can read
+    // it (valid or not), else the digits alone ("+" kept).
     // Empty when the number has no digit.
     QString matchKey(QStringView number);
 
@@ -42,6 +43,7 @@ private:
         NumberKind kind = NumberKind::Invalid;
         QString key;
     };
+    static Reading readCompact(const QString &compact, const std::string &regionCode);
     const Reading &read(QStringView number);
 
     QString m_region;
