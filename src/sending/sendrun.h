@@ -56,7 +56,7 @@ struct SendRunOptions {
     // Rows left out on purpose (an opted-out number, a number already sent to): the result shown
     // for a 0-based row, empty to send it. Such a row gets no request and no journal line; it is
     // told with SendOutcome::NotSent and that text, and counted as skipped.
-    std::function<QString(qsizetype row)> skipText;
+    std::function<QString(qsizetype row)> skipText = {};
 };
 
 // Totals of a finished run.
