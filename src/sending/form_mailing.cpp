@@ -2,6 +2,7 @@
 
 #include "addressbook/contactcollection.h"
 #include "addressbook/contactlistview.h"
+#include "addressbook/form_desinscrits.h"
 #include "addressbook/form_selcontact.h"
 #include "addressbook/groupcollection.h"
 #include "base/appstate.h"
@@ -15,6 +16,7 @@
 #include "form_envoimailing.h"
 #include "mailingfile.h"
 #include "messages/outgoing.h"
+#include "numberreview.h"
 #include "sendingcontrols.h"
 
 #include <QBoxLayout>
@@ -47,6 +49,7 @@ constexpr int kTextMailingFiles = 91;
 constexpr int kTextEmptyList = 93;
 constexpr int kTextExistingMailing = 97;
 constexpr int kTextTitle = 132;
+constexpr int kTextOnceOrEveryRow = 457;
 constexpr int kTextAddressBook = 144;
 constexpr int kTextNew = 149;
 constexpr int kTextNotReadable = 291;
@@ -149,6 +152,7 @@ void Form_Mailing::buildMenus()
     m_mnuSupprimer = namedAction(m_menuPopUp->addAction(m_state.Textes(kTextDeleteSelection)), u"MNU_Supprimer");
     namedAction(m_menuPopUp->addSeparator(), u"sep2");
     m_mnuSauver = namedAction(m_menuPopUp->addAction(m_state.Textes(kTextSaveMailing)), u"MNU_SauverMailing");
+    addOptOutActions(m_menuPopUp, m_state, m_list);
 
     connect(m_mnuSupprimerTout, &QAction::triggered, this, &Form_Mailing::MNU_SupprimerTout_Click);
     connect(m_mnuSupprimer, &QAction::triggered, this, &Form_Mailing::MNU_Supprimer_Click);
@@ -368,10 +372,24 @@ void Form_Mailing::CommandEnvoyer_Click()
     // A credit known to be short is told before the question, which itself stays as it is.
     const QString sent = textToSend(m_state.textTable(), m_composer->sender(), m_composer->message(), ClassContact{});
     const QString warning = creditWarning(m_state.textTable(), m_knownCredit(), mailingSmsCount(count, sent));
-    const QString question = withCount(m_state.Textes(kTextSendCountQuestion), count);
+    // What the numbers' check found, and whether a number on several rows gets one SMS or one per row.
+    QStringList numbers;
+    for (int row = 0; row < count; ++row)
+        numbers.append(m_list->listModel()->contactAt(row) ? m_list->listModel()->contactAt(row)->Phone : QString());
+    const NumberCheck check = reviewMailingNumbers(m_state, numbers);
+    bool oncePerNumber = true;
+    if (const QString review = numberReviewText(m_state.textTable(), check, numbers); !review.isEmpty()) {
+        const int choice = MsgBox(review + u"\n\n"_s + m_state.Textes(kTextOnceOrEveryRow), vbYesNoCancel | vbQuestion);
+        if (choice != vbYes && choice != vbNo)
+            return;
+        oncePerNumber = choice == vbYes;
+    }
+    const std::vector<RowSkip> skips = skippedRows(check, count, oncePerNumber);
+    const qsizetype sentCount = std::count(skips.begin(), skips.end(), RowSkip::None);
+    const QString question = withCount(m_state.Textes(kTextSendCountQuestion), sentCount);
     if (MsgBox(warning.isEmpty() ? question : warning + u"\n\n"_s + question, vbYesNo | vbInformation) != vbYes)
         return;
-    heldForRun([this] { envoi().Send(mailingSource(), Build_Differer()); });
+    heldForRun([this, oncePerNumber] { envoi().Send(mailingSource(), Build_Differer(), oncePerNumber); });
 }
 
 void Form_Mailing::resumeInterrupted(const QString &journalPath, bool includeUnknown)
