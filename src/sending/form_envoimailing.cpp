@@ -1,5 +1,6 @@
 #include "form_envoimailing.h"
 
+#include "addressbook/optoutlist.h"
 #include "base/appstate.h"
 #include "base/dialogframe.h"
 #include "base/filedialog.h"
@@ -257,13 +258,16 @@ SendRunSummary Form_EnvoiMailing::run(const MailingSource &source, const QString
         resumed || !source.readAheadAllowed ? nullptr : startJournal(source, differer);
     SendJournal *journal = resumed ? resumed : ownJournal.get();
     options.journal = journal;
-    QStringList numbers;
-    for (qsizetype row = 0, count = source.rowCount(); row < count; ++row) {
-        const ClassContact *contact = source.contactAt(row);
-        numbers.append(contact ? contact->Phone : QString());
+    // The rows are read ahead only when some may be left out.
+    if (oncePerNumber || !m_state.optOuts().numbers().isEmpty()) {
+        QStringList numbers;
+        for (qsizetype row = 0, count = source.rowCount(); row < count; ++row) {
+            const ClassContact *contact = source.contactAt(row);
+            numbers.append(contact ? contact->Phone : QString());
+        }
+        options.skipText = skipTextFor(
+            m_state.textTable(), skippedRows(reviewMailingNumbers(m_state, numbers), numbers.size(), oncePerNumber));
     }
-    options.skipText = skipTextFor(m_state.textTable(),
-                                   skippedRows(reviewMailingNumbers(m_state, numbers), numbers.size(), oncePerNumber));
     const SendRunSummary summary =
         runMailing(m_state.Gateway(), m_state.textTable(), recorded, differer, observer, options);
     if (journal)
