@@ -20,6 +20,7 @@
 #include "sending/creditcheck.h"
 #include "sending/mailingfile.h"
 #include "sending/mailingresults.h"
+#include "sending/numberreview.h"
 #include "sending/sendinghours.h"
 #include "sending/sendjournal.h"
 #include "sending/sendrun.h"
@@ -151,7 +152,7 @@ struct RunPlan {
 
 // Sends the plan, recording each SMS in the journal, and gives the exit status of the run.
 int sendPlan(AppState &state, const RunPlan &plan, SendRunOptions options, SendJournal &journal,
-             const QString &resultsPath)
+             const QString &resultsPath, bool oncePerNumber)
 {
     // The coding and the credit are told for the longest text the merge gives, the worst case.
     const auto contactAt = [&plan](qsizetype row) { return &plan.rows[std::size_t(row)]; };
@@ -160,6 +161,14 @@ int sendPlan(AppState &state, const RunPlan &plan, SendRunOptions options, SendJ
     const MergeReport report = mergeReport(merge, rowCount, contactAt);
     for (const QString &warning : mergeWarnings(state.textTable(), merge, report, contactAt))
         err(warning);
+    // Opted-out numbers are never sent to; a number met again is sent once unless asked otherwise.
+    if (!readOptOuts(state))
+        return kFailure;
+    QStringList numbers;
+    for (const ClassContact &row : plan.rows)
+        numbers.append(row.Phone);
+    const NumberCheck check = reviewMailingNumbers(state, numbers);
+    options.skipText = skipTextFor(state.textTable(), skippedRows(check, numbers.size(), oncePerNumber));
     const QString sent = textToSend(state.textTable(), plan.sender, report.longestText, ClassContact{});
     err(smsCodingLine(state.textTable(), analyseSmsText(sent)));
     const QString friendlier = textToSend(
@@ -231,6 +240,9 @@ int sendMailing(const QString &globalDataDir, const QStringList &arguments)
         QStringLiteral("include-unknown"),
         QStringLiteral("With --retry-failed, also sends to the rows that got no answer in time (they may have "
                        "been sent already)."));
+    const QCommandLineOption everyRow(QStringLiteral("every-row"),
+                                      QStringLiteral("Sends to every row, even to a number met on an earlier row "
+                                                     "(by default each number, however written, gets one SMS)."));
     const QCommandLineOption commercial(
         QStringLiteral("commercial"),
         QStringLiteral("Commercial SMS (also when the app's preference says so): refused outside Monday to Saturday, "
@@ -238,7 +250,7 @@ int sendMailing(const QString &globalDataDir, const QStringList &arguments)
     const QCommandLineOption ignoreHours(
         QStringLiteral("ignore-hours"), QStringLiteral("Sends commercial SMS outside the allowed hours all the same."));
     parser.addOptions({group, message, from, at, messageOptions.gsmFriendly, runOptions.results, runOptions.rate,
-                       runOptions.parallel, retryFailed, includeUnknown, commercial, ignoreHours});
+                       runOptions.parallel, retryFailed, includeUnknown, everyRow, commercial, ignoreHours});
     parser.addPositionalArgument(QStringLiteral("FILE.kxg"), QStringLiteral("A mailing file saved by the app."));
     int status = kAccepted;
     if (!parseCommand(parser, u"mailing send"_s,
@@ -257,7 +269,9 @@ int sendMailing(const QString &globalDataDir, const QStringList &arguments)
                       u"The message may hold merge fields, filled for each row before the 160-character cut:\n"
                       u"{prenom} {nom} {titre} {societe} {groupe} (any case, accents or not); {{ writes a\n"
                       u"brace. An unknown field is a usage error; rows where a field used is empty are named\n"
-                      u"on standard error and sent all the same."_s,
+                      u"on standard error and sent all the same. Numbers of the opt-out list are not sent to\n"
+                      u"(\"optout\" command); a number on several rows, however written, is sent to once\n"
+                      u"unless --every-row is given."_s,
                       arguments, &status, 1))
         return status;
     const QStringList files = parser.positionalArguments();
@@ -352,7 +366,7 @@ int sendMailing(const QString &globalDataDir, const QStringList &arguments)
         err(u"parlevo-cli: cannot write the journal: "_s + journalError);
         return kFailure;
     }
-    return sendPlan(*state, plan, *options, *journal, parser.value(runOptions.results));
+    return sendPlan(*state, plan, *options, *journal, parser.value(runOptions.results), !parser.isSet(everyRow));
 }
 
 // The journal a resume names: a file, or a run id of the data directory; by default the newest
@@ -430,7 +444,9 @@ int resumeMailing(const QString &globalDataDir, const QStringList &arguments)
     }
     journal->recordResumed();
     journal->setRowMap(std::move(resume.rowMap));
-    return sendPlan(*state, plan, *options, *journal, parser.value(runOptions.results));
+    // Opted-out numbers are left out again. Rows the first run left out as repeats count as never
+    // started, so the journal cannot tell them: a resume sends to every row it has.
+    return sendPlan(*state, plan, *options, *journal, parser.value(runOptions.results), false);
 }
 
 } // namespace

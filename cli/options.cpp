@@ -1,6 +1,7 @@
 #include "options.h"
 
 #include "addressbook/contactstore.h"
+#include "addressbook/optoutlist.h"
 
 #include "app/configfile.h"
 
@@ -187,6 +188,21 @@ std::optional<std::vector<std::unique_ptr<ClassContact>>> readBook(AppState &sta
         return std::nullopt;
     }
     return readContactLines(*bytes, [&state] { return state.NextKey(); });
+}
+
+bool readOptOuts(AppState &state)
+{
+    const QString path = state.filePath(QString::fromUtf16(kOptOutFileName));
+    if (!FileExists(path))
+        return true;
+    QString reason;
+    const std::optional<QByteArray> bytes = readWholeFile(path, &reason);
+    if (!bytes) {
+        err(u"parlevo-cli: "_s + cannotRead(path, reason));
+        return false;
+    }
+    state.optOuts().setNumbers(readOptOutLines(*bytes));
+    return true;
 }
 
 } // namespace parlevo::cli

@@ -33,6 +33,7 @@ int send(const QString &globalDataDir, const QStringList &arguments);
 int account(const QString &globalDataDir, const QStringList &arguments);
 int contacts(const QString &globalDataDir, const QStringList &arguments);
 int mailing(const QString &globalDataDir, const QStringList &arguments);
+int optout(const QString &globalDataDir, const QStringList &arguments);
 
 // The exit status of one send's outcome.
 int exitStatusOf(SendOutcome outcome);
@@ -61,6 +62,10 @@ std::unique_ptr<AppState> loadState(const QString &dataDir);
 // The book as the app would load it, without the start-up copy: listing changes nothing. No file
 // is an empty book; nothing (and why, on standard error) when the file cannot be read.
 std::optional<std::vector<std::unique_ptr<ClassContact>>> readBook(AppState &state);
+
+// The opt-out list into state.optOuts(), without the app's start-up copy; false (and why, on
+// standard error) when the file cannot be read.
+bool readOptOuts(AppState &state);
 
 // Whether standard error is a terminal, where a progress bar can be redrawn in place.
 bool stderrIsTerminal();

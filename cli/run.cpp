@@ -28,9 +28,10 @@ const char kGeneralHelp[] = "Usage: parlevo-cli [--data-dir DIR] <command> [opti
                             "  balance   print the account's remaining credit (a number of SMS)\n"
                             "  send      send one SMS now or deferred\n"
                             "  account   set the gateway account in the configuration file\n"
-                            "  contacts  list, import (CSV) or add address book contacts\n"
+                            "  contacts  list, import (CSV) or add address book contacts; check their numbers\n"
                             "  mailing send  send one SMS to every row of a mailing file or of a group\n"
                             "  mailing resume  take up an interrupted mailing from its journal\n"
+                            "  optout    add, remove, list or import the numbers that receive no mailing\n"
                             "\n"
                             "Options:\n"
                             "  --data-dir DIR  the data directory (default: PARLEVO_HOME, the program's directory\n"
@@ -88,6 +89,8 @@ int run(const QStringList &arguments)
         return contacts(dataDir, rest);
     if (command == u"mailing")
         return mailing(dataDir, rest);
+    if (command == u"optout")
+        return optout(dataDir, rest);
     return usage(u"unknown command "_s + command, QString());
 }
 

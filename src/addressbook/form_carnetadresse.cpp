@@ -14,6 +14,7 @@
 #include "form_addcontact.h"
 #include "form_changegroup.h"
 #include "form_csvcolumns.h"
+#include "form_desinscrits.h"
 #include "form_importcsv.h"
 #include "vcard.h"
 
@@ -109,6 +110,7 @@ Form_CarnetAdresse::Form_CarnetAdresse(AppState &state, QWidget *parent)
     QAction *importCsv = addMenuAction(m_menuImporter, u"MNU_ImportCSV", state.Textes(kTextFromCsvFile));
     QAction *importVCard = addMenuAction(m_menuImporter, u"MNU_ImportVCard", state.Textes(kTextFromVCardFile));
     QAction *exportVCard = addMenuAction(m_menuListview, u"MNU_ExportVCard", state.Textes(kTextExportAsVCard));
+    addOptOutActions(m_menuListview, state, m_list);
 
     connect(ajouter, &QPushButton::clicked, this, &Form_CarnetAdresse::CMD_Ajouter_Click);
     connect(m_modifier, &QPushButton::clicked, this, &Form_CarnetAdresse::CMD_Modifier_Click);

@@ -2,6 +2,8 @@
 
 #include "addressbook/contactcollection.h"
 #include "addressbook/groupcollection.h"
+#include "addressbook/optoutlist.h"
+#include "addressbook/phonecheck.h"
 #include "crypto/clsrc4.h"
 #include "gateway/classsendora.h"
 #include "messages/predefinis.h"
@@ -30,6 +32,20 @@ ClassSendora &AppState::Gateway()
     if (!m_gateway)
         m_gateway = std::make_unique<ClassSendora>(m_textes);
     return *m_gateway;
+}
+
+PhoneCheck &AppState::phoneCheck()
+{
+    if (!m_phoneCheck)
+        m_phoneCheck = std::make_unique<PhoneCheck>();
+    return *m_phoneCheck;
+}
+
+OptOutList &AppState::optOuts()
+{
+    if (!m_optOuts)
+        m_optOuts = std::make_unique<OptOutList>(phoneCheck());
+    return *m_optOuts;
 }
 
 clsRC4 &AppState::Cipher()

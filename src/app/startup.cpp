@@ -1,6 +1,7 @@
 #include "startup.h"
 
 #include "addressbook/contactstore.h"
+#include "addressbook/optoutlist.h"
 #include "app/configfile.h"
 #include "base/appstate.h"
 #include "base/datapaths.h"
@@ -137,6 +138,7 @@ bool Application::start()
     LoadConfig(s);
     Charge_Contacts(s);
     Charge_Predefinis(s);
+    Charge_Desinscrits(s);
     Cree_MenuPredefinis(s);
     for (const QString &name : s.unreadableFiles())
         MsgBox(QString(s.Textes(kTextFileUnreadable)).replace(u"%1"_s, QDir::toNativeSeparators(s.filePath(name))),

@@ -16,6 +16,8 @@ class ClassSendora;
 class clsRC4;
 class ContactCollection;
 class GroupCollection;
+class OptOutList;
+class PhoneCheck;
 struct ClassPredefini;
 using PredefiniList = QList<ClassPredefini>;
 
@@ -51,6 +53,10 @@ public:
     ContactCollection &colContacts() { return *m_contacts; }
     GroupCollection &colGroupes() { return *m_groupes; }
     PredefiniList &colPredefinis() { return *m_predefinis; }
+    // Created on first use: the reader of numbers (region of the user's locale) and the numbers
+    // that never receive a mailing.
+    PhoneCheck &phoneCheck();
+    OptOutList &optOuts();
 
     // Files of the data directory that existed but could not be read at start-up: they are left
     // exactly as they are, never saved over or removed during the run.
@@ -71,6 +77,8 @@ private:
     std::unique_ptr<ContactCollection> m_contacts;
     std::unique_ptr<GroupCollection> m_groupes;
     std::unique_ptr<PredefiniList> m_predefinis;
+    std::unique_ptr<PhoneCheck> m_phoneCheck;
+    std::unique_ptr<OptOutList> m_optOuts;
     QStringList m_unreadable;
 };
 

@@ -5,7 +5,7 @@
 
 namespace parlevo {
 
-const std::array<TexteDefault, 326> kTextesDefaults = {{
+const std::array<TexteDefault, 345> kTextesDefaults = {{
     {1, "Parlevo la solution logicielle complète d'envoi de SMS personnalisable, simple et conviviale. vous permettant d'envoyer vos SMS en mode simple ou multi-contacts"},
     {2, "A propos de..."},
     {3, "Messages prédéfinis..."},
@@ -328,6 +328,25 @@ const std::array<TexteDefault, 326> kTextesDefaults = {{
     {431, "Remplace les apostrophes et guillemets typographiques, les tirets, les points de suspension et les espaces insécables par leurs équivalents de l'alphabet GSM 7 bits."},
     {432, "Champs de fusion inconnus, envoyés tels quels : %1"},
     {433, "%1 destinataire(s) sans valeur pour un champ du message : %2"},
+    {450, "désinscrit, non envoyé"},
+    {451, "doublon, non envoyé"},
+    {452, "Vérification des numéros avant l'envoi :"},
+    {453, "%1 numéro(s) non valide(s) : %2"},
+    {454, "%1 numéro(s) qui ne sont pas des numéros de mobile : %2"},
+    {455, "%1 numéro(s) en double, %2 ligne(s) de trop : %3"},
+    {456, "%1 contact(s) désinscrit(s), non envoyé(s) : %2"},
+    {457, "Oui : envoyer une seule fois à chaque numéro\nNon : envoyer à chaque ligne, doublons compris\nAnnuler : ne rien envoyer"},
+    {458, "et %1 autre(s)"},
+    {459, "Désinscrire des SMS Mailing"},
+    {460, "Réinscrire aux SMS Mailing"},
+    {461, "Numéros désinscrits..."},
+    {462, "Numéros désinscrits"},
+    {463, "Ces numéros ne reçoivent aucun SMS Mailing :"},
+    {464, "&Ajouter..."},
+    {465, "&Retirer"},
+    {466, "&Fermer"},
+    {467, "Numéro à désinscrire :"},
+    {468, "Le numéro %1 est désinscrit des SMS Mailing.\n\nEnvoyer quand même ?"},
     {490, "SMS commerciaux"},
     {491, "Les SMS commerciaux ne partent que du lundi au samedi, de 8 h à 20 h, hors jours fériés. Cochez cette case si vos mailings en sont : un envoi hors de ces heures vous propose d'être différé."},
     {492, "Cet envoi de SMS commerciaux partirait le %1, en dehors des heures permises (du lundi au samedi de 8 h à 20 h, hors jours fériés).\n\nVoulez-vous le différer au %2 ?\n\nOui : le différer. Non : l'envoyer quand même."},

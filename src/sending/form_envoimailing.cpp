@@ -1,11 +1,13 @@
 #include "form_envoimailing.h"
 
+#include "addressbook/optoutlist.h"
 #include "base/appstate.h"
 #include "base/dialogframe.h"
 #include "base/filedialog.h"
 #include "base/messagebox.h"
 #include "base/shared.h"
 #include "controls/wincolor.h"
+#include "numberreview.h"
 #include "sendingcontrols.h"
 #include "sendjournal.h"
 
@@ -181,9 +183,9 @@ Form_EnvoiMailing::Form_EnvoiMailing(AppState &state, QWidget *owner)
     resize(560, 360);
 }
 
-SendRunSummary Form_EnvoiMailing::Send(const MailingSource &source, const QString &differer)
+SendRunSummary Form_EnvoiMailing::Send(const MailingSource &source, const QString &differer, bool oncePerNumber)
 {
-    return run(source, differer, nullptr);
+    return run(source, differer, nullptr, oncePerNumber);
 }
 
 SendRunSummary Form_EnvoiMailing::resume(const QString &journalPath, bool includeUnknown)
@@ -222,7 +224,8 @@ std::unique_ptr<SendJournal> Form_EnvoiMailing::startJournal(const MailingSource
     return SendJournal::create(m_state.dataDir(), head, &error);
 }
 
-SendRunSummary Form_EnvoiMailing::run(const MailingSource &source, const QString &differer, SendJournal *resumed)
+SendRunSummary Form_EnvoiMailing::run(const MailingSource &source, const QString &differer, SendJournal *resumed,
+                                      bool oncePerNumber)
 {
     // Events run between two requests; a run started from one of them would interleave its rows.
     if (m_running)
@@ -255,6 +258,16 @@ SendRunSummary Form_EnvoiMailing::run(const MailingSource &source, const QString
         resumed || !source.readAheadAllowed ? nullptr : startJournal(source, differer);
     SendJournal *journal = resumed ? resumed : ownJournal.get();
     options.journal = journal;
+    // The rows are read ahead only when some may be left out.
+    if (oncePerNumber || !m_state.optOuts().numbers().isEmpty()) {
+        QStringList numbers;
+        for (qsizetype row = 0, count = source.rowCount(); row < count; ++row) {
+            const ClassContact *contact = source.contactAt(row);
+            numbers.append(contact ? contact->Phone : QString());
+        }
+        options.skipText = skipTextFor(
+            m_state.textTable(), skippedRows(reviewMailingNumbers(m_state, numbers), numbers.size(), oncePerNumber));
+    }
     const SendRunSummary summary =
         runMailing(m_state.Gateway(), m_state.textTable(), recorded, differer, observer, options);
     if (journal)

@@ -35,7 +35,8 @@ public:
     // call while a run is under way sends nothing.
     // Each run is journaled in the data directory (without a journal when none can be written
     // there), so that a run cut short by a crash can be taken up again.
-    SendRunSummary Send(const MailingSource &source, const QString &differer);
+    // Numbers of the opt-out list are left out; with oncePerNumber, so is a number met again.
+    SendRunSummary Send(const MailingSource &source, const QString &differer, bool oncePerNumber = false);
     // Takes up the run of a journal: its rows never started, and with includeUnknown those that
     // may have left without an answer, with the run's texts and deferred value.
     SendRunSummary resume(const QString &journalPath, bool includeUnknown);
@@ -74,7 +75,8 @@ private:
     // of a fast gateway would cost more than sending it.
     void queueRow(const QString &recipient);
     // resumed: the journal of a run taken up again; without it the run starts a journal of its own.
-    SendRunSummary run(const MailingSource &source, const QString &differer, SendJournal *resumed);
+    SendRunSummary run(const MailingSource &source, const QString &differer, SendJournal *resumed,
+                       bool oncePerNumber = false);
     std::unique_ptr<SendJournal> startJournal(const MailingSource &source, const QString &differer);
     void queueResult(int modelRow, const QString &result, SendOutcome outcome);
     void queueProgress(qsizetype done, qsizetype total);

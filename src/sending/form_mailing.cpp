@@ -2,6 +2,7 @@
 
 #include "addressbook/contactcollection.h"
 #include "addressbook/contactlistview.h"
+#include "addressbook/form_desinscrits.h"
 #include "addressbook/form_selcontact.h"
 #include "addressbook/groupcollection.h"
 #include "base/appstate.h"
@@ -16,6 +17,7 @@
 #include "mailingfile.h"
 #include "messages/mergefields.h"
 #include "messages/outgoing.h"
+#include "numberreview.h"
 #include "sendingcontrols.h"
 #include "sendinghours.h"
 
@@ -52,6 +54,7 @@ constexpr int kTextMailingFiles = 91;
 constexpr int kTextEmptyList = 93;
 constexpr int kTextExistingMailing = 97;
 constexpr int kTextTitle = 132;
+constexpr int kTextOnceOrEveryRow = 457;
 constexpr int kTextAddressBook = 144;
 constexpr int kTextNew = 149;
 constexpr int kTextNotReadable = 291;
@@ -173,6 +176,7 @@ void Form_Mailing::buildMenus()
     m_mnuSupprimer = namedAction(m_menuPopUp->addAction(m_state.Textes(kTextDeleteSelection)), u"MNU_Supprimer");
     namedAction(m_menuPopUp->addSeparator(), u"sep2");
     m_mnuSauver = namedAction(m_menuPopUp->addAction(m_state.Textes(kTextSaveMailing)), u"MNU_SauverMailing");
+    addOptOutActions(m_menuPopUp, m_state, m_list);
 
     connect(m_mnuSupprimerTout, &QAction::triggered, this, &Form_Mailing::MNU_SupprimerTout_Click);
     connect(m_mnuSupprimer, &QAction::triggered, this, &Form_Mailing::MNU_Supprimer_Click);
@@ -392,6 +396,20 @@ void Form_Mailing::CommandEnvoyer_Click()
     const bool commercial = m_state.config().CommercialSms;
     if (commercial && !keptToSendingHours())
         return;
+    // What the numbers' check found, and whether a number on several rows gets one SMS or one per row.
+    QStringList numbers;
+    for (int row = 0; row < count; ++row)
+        numbers.append(m_list->listModel()->contactAt(row) ? m_list->listModel()->contactAt(row)->Phone : QString());
+    const NumberCheck check = reviewMailingNumbers(m_state, numbers);
+    bool oncePerNumber = true;
+    if (const QString review = numberReviewText(m_state.textTable(), check, numbers); !review.isEmpty()) {
+        const int choice = MsgBox(review + u"\n\n"_s + m_state.Textes(kTextOnceOrEveryRow), vbYesNoCancel | vbQuestion);
+        if (choice != vbYes && choice != vbNo)
+            return;
+        oncePerNumber = choice == vbYes;
+    }
+    const std::vector<RowSkip> skips = skippedRows(check, count, oncePerNumber);
+    const qsizetype sentCount = std::count(skips.begin(), skips.end(), RowSkip::None);
     // A credit known to be short, a commercial message without STOP, unknown merge fields and rows
     // lacking a field used are told before the question, which itself stays as it is. The credit
     // goes by the longest text.
@@ -401,13 +419,13 @@ void Form_Mailing::CommandEnvoyer_Click()
     QStringList told = mergeWarnings(m_state.textTable(), merge, report, rowContact());
     if (commercial && !mentionsStop(m_composer->message()))
         told.prepend(m_state.Textes(kTextNoStop));
-    if (const QString warning = creditWarning(m_state.textTable(), m_knownCredit(), mailingSmsCount(count, sent));
+    if (const QString warning = creditWarning(m_state.textTable(), m_knownCredit(), mailingSmsCount(sentCount, sent));
         !warning.isEmpty())
         told.prepend(warning);
-    told.append(withCount(m_state.Textes(kTextSendCountQuestion), count));
+    told.append(withCount(m_state.Textes(kTextSendCountQuestion), sentCount));
     if (MsgBox(told.join(u"\n\n"_s), vbYesNo | vbInformation) != vbYes)
         return;
-    heldForRun([this] { envoi().Send(mailingSource(), Build_Differer()); });
+    heldForRun([this, oncePerNumber] { envoi().Send(mailingSource(), Build_Differer(), oncePerNumber); });
 }
 
 bool Form_Mailing::keptToSendingHours()

@@ -1,6 +1,7 @@
 #include "form_simple.h"
 
 #include "addressbook/form_selcontact.h"
+#include "addressbook/optoutlist.h"
 #include "base/appstate.h"
 #include "base/messagebox.h"
 #include "base/shared.h"
@@ -28,6 +29,7 @@ constexpr int kTextChooseRecipient = 11;
 constexpr int kTextNumberMissing = 44;
 constexpr int kTextSmsSent = 45;
 constexpr int kTextTitle = 130;
+constexpr int kTextSendToOptedOut = 468;
 
 } // namespace
 
@@ -112,6 +114,11 @@ void Form_Simple::CommandEnvoyer_Click()
         m_textContact->setFocus();
         return;
     }
+    // An opted-out number refused mailings, not every SMS: the user decides.
+    if (m_state.optOuts().contains(number) &&
+        MsgBox(QString(m_state.Textes(kTextSendToOptedOut)).replace(u"%1"_s, number),
+               vbYesNo | vbQuestion | vbDefaultButton2) != vbYes)
+        return;
     // Events keep running while the gateway is awaited: a second click must not send again.
     m_composer->sendButton()->setEnabled(false);
     QApplication::setOverrideCursor(Qt::WaitCursor);

@@ -81,6 +81,7 @@ private:
         ClassContact contact;
         QString number;
         std::optional<SendReply> reply;
+        QString skipText;
     };
 
     void schedulePump()
@@ -115,7 +116,8 @@ private:
         while (!m_rows.empty() && m_rows.front().reply) {
             const Row row = std::move(m_rows.front());
             m_rows.pop_front();
-            m_observer.rowDone(m_nextReport++, row.contact, row.number, *row.reply, replyText(m_textes, *row.reply));
+            m_observer.rowDone(m_nextReport++, row.contact, row.number, *row.reply,
+                               row.skipText.isEmpty() ? replyText(m_textes, *row.reply) : row.skipText);
         }
     }
 
@@ -137,6 +139,7 @@ private:
             m_stopStarting = true;
             m_summary.stopped = m_nextStart < m_summary.total;
         }
+        skipRows();
         if (m_stopStarting || m_nextStart >= m_summary.total || m_inFlight >= m_parallel)
             return;
         if (m_observer.pauseRequested()) {
@@ -153,8 +156,15 @@ private:
         }
         // A paced run starts one request per spacing; otherwise every free place is filled at once,
         // and the journal writes all of them in one trip to the disk.
-        const qsizetype count =
+        qsizetype count =
             m_options.perMinute > 0 ? 1 : std::min<qsizetype>(m_parallel - m_inFlight, m_summary.total - m_nextStart);
+        // A batch ends before a row left out; the next pump skips it.
+        for (qsizetype i = 1; i < count && m_options.skipText; ++i) {
+            if (!m_options.skipText(m_nextStart + i).isEmpty()) {
+                count = i;
+                break;
+            }
+        }
         std::vector<qsizetype> batch;
         for (qsizetype i = 0; i < count; ++i)
             batch.push_back(m_nextStart + i);
@@ -179,6 +189,23 @@ private:
         });
     }
 
+    // The rows left out from m_nextStart on get their outcome at once, without a request.
+    void skipRows()
+    {
+        if (!m_options.skipText)
+            return;
+        while (!m_stopStarting && m_nextStart < m_summary.total) {
+            QString text = m_options.skipText(m_nextStart);
+            if (text.isEmpty())
+                return;
+            Row &slot = slotOf(m_nextStart++);
+            slot.reply = SendReply{0, SendOutcome::NotSent};
+            slot.skipText = std::move(text);
+            ++m_summary.skipped;
+            schedulePump();
+        }
+    }
+
     // A row whose start could not be recorded does not leave, and nothing more starts.
     void notStarted(qsizetype row)
     {
@@ -198,7 +225,7 @@ private:
         while (qsizetype(m_rows.size()) <= row - m_nextReport) {
             const qsizetype next = m_nextReport + qsizetype(m_rows.size());
             const ClassContact *found = next < m_source.rowCount() ? m_source.contactAt(next) : nullptr;
-            Row &slot = m_rows.emplace_back(Row{found ? *found : ClassContact{}, QString(), std::nullopt});
+            Row &slot = m_rows.emplace_back(Row{found ? *found : ClassContact{}, QString(), std::nullopt, QString()});
             slot.number = DigitsOnly(slot.contact.Phone);
         }
         return m_rows[std::size_t(row - m_nextReport)];
@@ -267,8 +294,12 @@ private:
         for (qsizetype row = m_nextStart; row < m_summary.total; ++row) {
             const ClassContact *found = row < m_source.rowCount() ? m_source.contactAt(row) : nullptr;
             const ClassContact &contact = found ? *found : none;
-            count(SendOutcome::NotSent);
-            m_observer.rowDone(row, contact, DigitsOnly(contact.Phone), notSent, text);
+            const QString skip = m_options.skipText ? m_options.skipText(row) : QString();
+            if (skip.isEmpty())
+                count(SendOutcome::NotSent);
+            else
+                ++m_summary.skipped;
+            m_observer.rowDone(row, contact, DigitsOnly(contact.Phone), notSent, skip.isEmpty() ? text : skip);
         }
         m_loop.quit();
     }

@@ -56,6 +56,10 @@ struct SendRunOptions {
     int perMinute = 0;
     // When set, each SMS is recorded there before its request leaves, and again with its outcome.
     SendJournal *journal = nullptr;
+    // Rows left out on purpose (an opted-out number, a number already sent to): the result shown
+    // for a 0-based row, empty to send it. Such a row gets no request and no journal line; it is
+    // told with SendOutcome::NotSent and that text, and counted as skipped.
+    std::function<QString(qsizetype row)> skipText = {};
 };
 
 // Totals of a finished run.
@@ -66,6 +70,7 @@ struct SendRunSummary {
     qsizetype unknown = 0;      // no complete answer in time: may have been sent
     qsizetype refused = 0;      // any other code
     qsizetype notSent = 0;      // never started: the run was stopped first
+    qsizetype skipped = 0;      // left out on purpose (SendRunOptions::skipText)
     qsizetype done = 0;         // rows whose request was made
     bool stopped = false;       // the run ended before every row was started
     bool journalFailed = false; // a row could not be recorded, so the run stopped before it

@@ -53,6 +53,40 @@ private slots:
         QVERIFY(!QFile::exists(dir.filePath(u"Contacts.bak"_s)));
     }
 
+    // optout changes only its list; contacts check names each contact concerned and changes
+    // nothing; a list that cannot be read is a failure, a wrong option a usage error.
+    void optOutAndCheck()
+    {
+        TestDataDir dir;
+        const QByteArray book = "A;;M.;Jean;Un;06 12 34 56 78\r\nA;;;Luc;Fixe;01 23 45 67 89\r\n"
+                                "B;;Mme;Anne;Deux;0033612345678\r\nB;;;Paul;Court;0612\r\n";
+        QVERIFY(dir.write(u"Contacts.lst"_s, book));
+        const auto cli = [&dir](const QStringList &arguments) {
+            return parlevo::test::runCli(QStringList{u"--data-dir"_s, dir.path()} + arguments);
+        };
+        Run r = cli({u"optout"_s, u"add"_s, u"+33 6 12 34 56 78"_s, u"0612345678"_s});
+        QCOMPARE(r.status, 0);
+        QCOMPARE(r.out, u"1 added, 1 already listed\n"_s);
+        QCOMPARE(dir.read(u"Desinscrits.lst"_s), QByteArray("+33 6 12 34 56 78\r\n"));
+
+        r = cli({u"contacts"_s, u"check"_s, u"--group"_s, u"b"_s});
+        QCOMPARE(r.status, 0);
+        QCOMPARE(r.out, u"invalid\tCourt Paul\t0612\nopted out\tMme Deux Anne\t0033612345678\n"_s);
+        r = cli({u"contacts"_s, u"check"_s});
+        QCOMPARE(r.out, u"invalid\tCourt Paul\t0612\nnot mobile\tFixe Luc\t01 23 45 67 89\n"
+                        u"duplicate +33612345678\tM. Un Jean\t06 12 34 56 78\n"
+                        u"duplicate +33612345678\tMme Deux Anne\t0033612345678\n"
+                        u"opted out\tM. Un Jean\t06 12 34 56 78\nopted out\tMme Deux Anne\t0033612345678\n"_s);
+        QCOMPARE(dir.read(u"Contacts.lst"_s), book);
+        QVERIFY(!QFile::exists(dir.filePath(u"Contacts.bak"_s)));
+
+        QCOMPARE(cli({u"optout"_s, u"remove"_s, u"06.12.34.56.78"_s}).out, u"1 removed, 0 not listed\n"_s);
+        QCOMPARE(cli({u"optout"_s, u"list"_s}).out, QString());
+        QCOMPARE(cli({u"contacts"_s, u"check"_s, u"--bogus"_s}).status, 64);
+        QVERIFY(QDir().mkpath(dir.filePath(u"Desinscrits.lst"_s)));
+        QCOMPARE(cli({u"contacts"_s, u"check"_s}).status, 1);
+    }
+
     void importThenAdd()
     {
         TestDataDir dir;

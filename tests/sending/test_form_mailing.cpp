@@ -3,6 +3,7 @@
 #include "addressbook/contactlistview.h"
 #include "addressbook/form_selcontact.h"
 #include "addressbook/groupcollection.h"
+#include "addressbook/optoutlist.h"
 #include "app/mdiformmain.h"
 #include "base/appstate.h"
 #include "base/filedialog.h"
@@ -399,6 +400,34 @@ private slots:
         emit m_form->envoiMailing()->retryFinished();
         QVERIFY(m_main->centralWidget()->isEnabled() && envoyer->isEnabled());
         QCOMPARE(m_soldeQueries, 2);
+    }
+
+    // Before the question, what the numbers' check found; No sends to every row, repeats
+    // included, and the opted-out row still gets nothing.
+    void sendChecksNumbers()
+    {
+        SimulatorProcess sim(test::demoAccount(1000));
+        QVERIFY(sim.connect(m_state->Gateway()));
+        addContact(u"Club"_s, u"Aa"_s, u"06 12 34 56 78"_s);
+        addContact(u"Club"_s, u"Bb"_s, u"0033612345678"_s);
+        addContact(u"Club"_s, u"Cc"_s, u"0687654321"_s);
+        m_state->optOuts().add(u"+33 6 87 65 43 21"_s);
+        m_form->Init();
+        groupItem(u"Club"_s)->trigger();
+        MessageBoxResponder boxes(vbYes);
+        boxes.setNextAnswers({vbNo, vbYes});
+        QTest::mouseClick(child<QPushButton>(u"CommandEnvoyer"), Qt::LeftButton);
+        QCOMPARE(boxes.shown().size(), 2);
+        QCOMPARE(boxes.shown()[0].text,
+                 u"Vérification des numéros avant l'envoi :\n\n"
+                 u"1 numéro(s) en double, 1 ligne(s) de trop : 06 12 34 56 78\n"
+                 u"1 contact(s) désinscrit(s), non envoyé(s) : 0687654321\n\n"
+                 u"Oui : envoyer une seule fois à chaque numéro\nNon : envoyer à chaque ligne, doublons compris\n"
+                 u"Annuler : ne rien envoyer"_s);
+        QCOMPARE(boxes.shown()[1].text,
+                 u"Attention, vous allez envoyer 2 SMS !\n\nEtes-vous sûr de vouloir continuer ?"_s);
+        QCOMPARE(sim.outboxField(u"number"_s), (QStringList{u"0612345678"_s, u"0033612345678"_s}));
+        QCOMPARE(m_form->envoiMailing()->results()->index(2, 1).data().toString(), u"désinscrit, non envoyé"_s);
     }
 
     // Closing the main window mid-run asks first; yes ends the run once the SMS in flight has its

@@ -1,9 +1,11 @@
 // The mailing send run's engine against the real gateway simulator: requests side by side, rows
 // told in list order, the pace, stopping, pausing and the journal.
 #include "addressbook/classcontact.h"
+#include "addressbook/optoutlist.h"
 #include "base/textes.h"
 #include "gateway/classsendora.h"
 #include "sending/mailingresults.h"
+#include "sending/numberreview.h"
 #include "sending/sendjournal.h"
 #include "sending/sendrun.h"
 #include "simulatorprocess.h"
@@ -68,9 +70,10 @@ public:
         events.append(u"start "_s + QString::number(row));
     }
     void rowDone(qsizetype row, const ClassContact &contact, const QString &number, const SendReply &reply,
-                 const QString &) override
+                 const QString &result) override
     {
         events.append(u"done "_s + QString::number(row));
+        results.append(result);
         doneRows.append(row);
         outcomes.append(reply.outcome);
         QVERIFY(number == contact.Phone);
@@ -84,6 +87,7 @@ public:
     QStringList events;
     QList<qsizetype> doneRows;
     QList<SendOutcome> outcomes;
+    QStringList results;
     std::function<void(qsizetype)> onDone;
     bool stop = false;
     bool pause = false;
@@ -220,6 +224,35 @@ private slots:
                    recorder);
         QCOMPARE(sim.outboxField(u"text"_s),
                  (QStringList{u"De : Jo, Léa "_s + tail, u"De : Jo, "_s + QString(20, u'P') + u' ' + tail.left(130)}));
+    }
+
+    // An opted-out number (written another way in the list) gets no SMS, nor does a number met
+    // again on a later row; both are told with their own result, as neither accepted nor failed.
+    void optedOutAndRepeatedNumbersAreLeftOut()
+    {
+        SimulatorProcess sim(simArguments(100));
+        QVERIFY(sim.isRunning());
+        std::vector<ClassContact> rows = numberedRows(5);
+        rows[1].Phone = u"0687654321"_s;
+        rows[3].Phone = u"0033600000000"_s;
+        PhoneCheck check(u"FR"_s);
+        OptOutList optOuts(check);
+        optOuts.add(u"+33 6 87 65 43 21"_s);
+        QStringList numbers;
+        for (const ClassContact &row : rows)
+            numbers.append(row.Phone);
+        const NumberCheck result = checkNumbers(check, numbers, &optOuts);
+        Recorder recorder;
+        SendRunOptions options{.parallel = 4};
+        options.skipText = skipTextFor(m_textes, skippedRows(result, numbers.size(), true));
+        const SendRunSummary summary = run(sim, rows, recorder, options);
+        QCOMPARE(sim.outboxField(u"number"_s), (QStringList{u"0600000000"_s, u"0600000002"_s, u"0600000004"_s}));
+        QCOMPARE(summary.accepted, 3);
+        QCOMPARE(summary.skipped, 2);
+        QCOMPARE(summary.notSent, 0);
+        const QString sent = recorder.results.value(0);
+        QCOMPARE(recorder.results,
+                 (QStringList{sent, m_textes(kTextOptedOutNotSent), sent, m_textes(kTextRepeatNotSent), sent}));
     }
 
     // The journal holds the run's head and each row's start and outcome; read back, it tells which

@@ -1,0 +1,229 @@
+#include "phonecheck.h"
+
+#include "optoutlist.h"
+
+#include <phonenumbers/phonenumber.pb.h>
+#include <phonenumbers/phonenumberutil.h>
+
+#include <algorithm>
+
+using namespace Qt::StringLiterals;
+
+namespace parlevo {
+
+namespace {
+
+using i18n::phonenumbers::PhoneNumber;
+using i18n::phonenumbers::PhoneNumberUtil;
+
+constexpr const char *kDefaultRegion = "FR";
+
+bool isSupportedRegion(const std::string &code)
+{
+    return PhoneNumberUtil::GetInstance()->GetCountryCodeForRegion(code) != 0;
+}
+
+// The digits, with a "+" first when the number begins with one: "06 12.34" -> "061234".
+QString compactForm(QStringView number)
+{
+    QString out;
+    out.reserve(number.size());
+    bool seenDigit = false;
+    for (QChar c : number) {
+        if (c >= u'0' && c <= u'9') {
+            out += c;
+            seenDigit = true;
+        } else if (c == u'+' && !seenDigit && out.isEmpty()) {
+            out += c;
+        }
+    }
+    return out == u"+" ? QString() : out;
+}
+
+// Regions whose numbers are written nationally with a single "0" first and internationally with
+// "00" first, and nothing else: there, reading the number is cutting those prefixes, which is
+// much quicker than the library's general reading (a mailing can hold 100,000 numbers).
+bool isPlainPrefixRegion(const std::string &region)
+{
+    static constexpr const char *kRegions[] = {"FR", "BE", "CH", "LU", "MC", "DE", "NL", "GB"};
+    return std::any_of(std::begin(kRegions), std::end(kRegions), [&](const char *r) { return region == r; });
+}
+
+// The number of the compact form "+digits", or "0digits" and "00digits" in a plain-prefix
+// region, when the library holds it as valid; false when the general reading must decide.
+bool readQuickly(const QString &compact, const std::string &region, PhoneNumber *number)
+{
+    const PhoneNumberUtil &util = *PhoneNumberUtil::GetInstance();
+    std::string digits = compact.toStdString();
+    int countryCode = 0;
+    if (isPlainPrefixRegion(region) && digits.starts_with("00")) {
+        digits.erase(0, 2);
+    } else if (digits.starts_with('+')) {
+        digits.erase(0, 1);
+    } else if (isPlainPrefixRegion(region) && digits.size() > 1 && digits[0] == '0' && digits[1] != '0') {
+        countryCode = util.GetCountryCodeForRegion(region);
+        digits.erase(0, 1);
+    } else {
+        return false;
+    }
+    // Country codes are 1 to 3 digits, none the start of another.
+    for (std::size_t length = 1; countryCode == 0 && length <= 3 && length < digits.size(); ++length) {
+        std::string regionOfCode;
+        const int code = std::stoi(digits.substr(0, length));
+        util.GetRegionCodeForCountryCode(code, &regionOfCode);
+        if (regionOfCode != "ZZ") {
+            countryCode = code;
+            digits.erase(0, length);
+        }
+    }
+    // A national number with a leading zero (Italy) or of no possible length: the general reading.
+    if (countryCode == 0 || digits.empty() || digits[0] == '0' || digits.size() > 15)
+        return false;
+    number->set_country_code(countryCode);
+    number->set_national_number(std::stoull(digits));
+    return util.GetNumberType(*number) != PhoneNumberUtil::UNKNOWN;
+}
+
+} // namespace
+
+PhoneCheck::PhoneCheck(const QString &region)
+    : m_region(region.toUpper())
+    , m_regionCode(m_region.toStdString())
+{
+    if (!isSupportedRegion(m_regionCode)) {
+        m_regionCode = kDefaultRegion;
+        m_region = QString::fromLatin1(kDefaultRegion);
+    }
+}
+
+QString PhoneCheck::regionOf(const QLocale &locale)
+{
+    const QString code = QLocale::territoryToCode(locale.territory());
+    if (code.size() == 2 && isSupportedRegion(code.toStdString()))
+        return code;
+    return QString::fromLatin1(kDefaultRegion);
+}
+
+PhoneCheck::Reading PhoneCheck::readCompact(const QString &compact, const std::string &regionCode)
+{
+    Reading reading;
+    reading.key = compact;
+    const PhoneNumberUtil &util = *PhoneNumberUtil::GetInstance();
+    PhoneNumber parsed;
+    if (compact.isEmpty())
+        return reading;
+    if (!readQuickly(compact, regionCode, &parsed)) {
+        parsed.Clear();
+        if (util.Parse(compact.toStdString(), regionCode, &parsed) != PhoneNumberUtil::NO_PARSING_ERROR)
+            return reading;
+    }
+    std::string e164;
+    util.Format(parsed, PhoneNumberUtil::E164, &e164);
+    // An invalid number the library can still read is matched in its international form too.
+    reading.key = QString::fromStdString(e164);
+    // The type of a number the plan does not hold is UNKNOWN: asking it alone is asking its
+    // validity too, at half the cost of asking both.
+    switch (util.GetNumberType(parsed)) {
+    case PhoneNumberUtil::UNKNOWN:
+        return reading;
+    case PhoneNumberUtil::MOBILE:
+    // The plan cannot tell (North America): it may take an SMS.
+    case PhoneNumberUtil::FIXED_LINE_OR_MOBILE:
+        reading.kind = NumberKind::Mobile;
+        break;
+    case PhoneNumberUtil::FIXED_LINE:
+        reading.kind = NumberKind::Fixed;
+        break;
+    default:
+        reading.kind = NumberKind::Other;
+        break;
+    }
+    reading.e164 = reading.key;
+    return reading;
+}
+
+const PhoneCheck::Reading &PhoneCheck::read(QStringView number)
+{
+    const QString compact = compactForm(number);
+    if (const auto it = m_cache.constFind(compact); it != m_cache.cend())
+        return *it;
+    return *m_cache.insert(compact, readCompact(compact, m_regionCode));
+}
+
+QString PhoneCheck::normalise(QStringView number)
+{
+    return read(number).e164;
+}
+
+NumberKind PhoneCheck::kind(QStringView number)
+{
+    return read(number).kind;
+}
+
+QString PhoneCheck::matchKey(QStringView number)
+{
+    return read(number).key;
+}
+
+qsizetype NumberCheck::repeatCount() const
+{
+    qsizetype n = 0;
+    for (const std::vector<qsizetype> &group : duplicates)
+        n += qsizetype(group.size()) - 1;
+    return n;
+}
+
+NumberCheck checkNumbers(PhoneCheck &check, const QStringList &numbers, const OptOutList *optOuts)
+{
+    NumberCheck out;
+    // Key -> index in out.duplicates, or -1 - row of the only row met so far.
+    QHash<QString, qsizetype> seen;
+    seen.reserve(numbers.size());
+    for (qsizetype row = 0; row < numbers.size(); ++row) {
+        const QString &number = numbers[row];
+        switch (check.kind(number)) {
+        case NumberKind::Invalid:
+            out.invalid.push_back(row);
+            break;
+        case NumberKind::Fixed:
+        case NumberKind::Other:
+            out.notMobile.push_back(row);
+            break;
+        case NumberKind::Mobile:
+            break;
+        }
+        const QString key = check.matchKey(number);
+        if (key.isEmpty())
+            continue;
+        if (optOuts && optOuts->containsKey(key))
+            out.optedOut.push_back(row);
+        auto it = seen.find(key);
+        if (it == seen.end()) {
+            seen.insert(key, -1 - row);
+        } else if (*it < 0) {
+            const qsizetype first = -1 - *it;
+            *it = qsizetype(out.duplicates.size());
+            out.duplicates.push_back({first, row});
+        } else {
+            out.duplicates[std::size_t(*it)].push_back(row);
+        }
+    }
+    return out;
+}
+
+std::vector<RowSkip> skippedRows(const NumberCheck &check, qsizetype rowCount, bool oncePerNumber)
+{
+    std::vector<RowSkip> skip(std::size_t(std::max<qsizetype>(rowCount, 0)), RowSkip::None);
+    if (oncePerNumber) {
+        for (const std::vector<qsizetype> &group : check.duplicates)
+            for (std::size_t i = 1; i < group.size(); ++i)
+                if (group[i] < rowCount)
+                    skip[std::size_t(group[i])] = RowSkip::Repeat;
+    }
+    for (qsizetype row : check.optedOut)
+        if (row < rowCount)
+            skip[std::size_t(row)] = RowSkip::OptedOut;
+    return skip;
+}
+
+} // namespace parlevo

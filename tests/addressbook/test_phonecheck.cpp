@@ -1,0 +1,112 @@
+// Numbers read with the phone numbering plans: kinds, international form, one number written
+// several ways, the opt-out list and its file.
+#include "addressbook/optoutlist.h"
+#include "addressbook/phonecheck.h"
+#include "base/appstate.h"
+#include "testdatadir.h"
+
+#include <QTest>
+
+using namespace Qt::StringLiterals;
+using namespace parlevo;
+
+Q_DECLARE_METATYPE(parlevo::NumberKind)
+
+class TestPhoneCheck : public QObject {
+    Q_OBJECT
+private slots:
+    void readsNumbers_data()
+    {
+        QTest::addColumn<QString>("region");
+        QTest::addColumn<QString>("number");
+        QTest::addColumn<NumberKind>("kind");
+        QTest::addColumn<QString>("e164");
+        const auto mobile = NumberKind::Mobile;
+        const auto fixed = NumberKind::Fixed;
+        const auto invalid = NumberKind::Invalid;
+        QTest::newRow("fr mobile blanks") << u"FR"_s << u"06 12 34 56 78"_s << mobile << u"+33612345678"_s;
+        QTest::newRow("fr mobile dots") << u"FR"_s << u"07.81.23.45.67"_s << mobile << u"+33781234567"_s;
+        QTest::newRow("fr mobile 00") << u"FR"_s << u"0033 6 12 34 56 78"_s << mobile << u"+33612345678"_s;
+        QTest::newRow("fr landline") << u"FR"_s << u"01 23 45 67 89"_s << fixed << u"+33123456789"_s;
+        QTest::newRow("fr toll-free") << u"FR"_s << u"0 800 12 34 56"_s << NumberKind::Other << u"+33800123456"_s;
+        QTest::newRow("fr too short") << u"FR"_s << u"0612"_s << invalid << QString();
+        QTest::newRow("fr too long") << u"FR"_s << u"+33 6 12 34 56 78 9"_s << invalid << QString();
+        QTest::newRow("no digit") << u"FR"_s << u"abc"_s << invalid << QString();
+        QTest::newRow("uk mobile") << u"FR"_s << u"+44 7911 123456"_s << mobile << u"+447911123456"_s;
+        QTest::newRow("be mobile") << u"FR"_s << u"0032 470 12 34 56"_s << mobile << u"+32470123456"_s;
+        QTest::newRow("us either") << u"FR"_s << u"+1 650 253 0000"_s << mobile << u"+16502530000"_s;
+        QTest::newRow("de landline") << u"FR"_s << u"+49 30 1234567"_s << fixed << u"+49301234567"_s;
+        QTest::newRow("national in de") << u"DE"_s << u"030 1234567"_s << fixed << u"+49301234567"_s;
+        QTest::newRow("italian zero") << u"FR"_s << u"+39 06 1234 5678"_s << fixed << u"+390612345678"_s;
+        QTest::newRow("unknown region") << u"XX"_s << u"06 12 34 56 78"_s << mobile << u"+33612345678"_s;
+    }
+    void readsNumbers()
+    {
+        QFETCH(QString, region);
+        QFETCH(QString, number);
+        QFETCH(NumberKind, kind);
+        QFETCH(QString, e164);
+        PhoneCheck check(region);
+        QCOMPARE(check.kind(number), kind);
+        QCOMPARE(check.normalise(number), e164);
+    }
+
+    void regionFollowsLocale()
+    {
+        QCOMPARE(PhoneCheck::regionOf(QLocale(QLocale::German, QLocale::Switzerland)), u"CH"_s);
+        QCOMPARE(PhoneCheck::regionOf(QLocale::c()), u"FR"_s);
+    }
+
+    // Invalid, not mobile, repeats however written (an invalid number by its digits), opted out;
+    // then the rows a run leaves out, once per number or at every row.
+    void checksAMailing()
+    {
+        PhoneCheck check(u"FR"_s);
+        OptOutList optOuts(check);
+        QVERIFY(optOuts.add(u"0044 7911 123456"_s));
+        const QStringList numbers{u"06 12 34 56 78"_s,     u"01 23 45 67 89"_s,  u"+33612345678"_s, u"0612"_s,
+                                  u"0033 6 12 34 56 78"_s, u"+44 7911 123456"_s, u"06.12"_s};
+        const NumberCheck result = checkNumbers(check, numbers, &optOuts);
+        QCOMPARE(result.invalid, (std::vector<qsizetype>{3, 6}));
+        QCOMPARE(result.notMobile, (std::vector<qsizetype>{1}));
+        QCOMPARE(result.duplicates, (std::vector<std::vector<qsizetype>>{{0, 2, 4}, {3, 6}}));
+        QCOMPARE(result.optedOut, (std::vector<qsizetype>{5}));
+        QCOMPARE(result.repeatCount(), 3);
+
+        using enum RowSkip;
+        QCOMPARE(skippedRows(result, numbers.size(), true),
+                 (std::vector<RowSkip>{None, None, Repeat, None, Repeat, OptedOut, Repeat}));
+        QCOMPARE(skippedRows(result, numbers.size(), false),
+                 (std::vector<RowSkip>{None, None, None, None, None, OptedOut, None}));
+    }
+
+    // Read: blanks trimmed, blank and damaged lines skipped, a repeat under another spelling
+    // dropped. Written back in Windows-1252 with CR LF; the start-up copy is the file as found.
+    void optOutFileRoundTrip()
+    {
+        test::TestDataDir dir;
+        const QByteArray found = "06 12 34 56 78\r\n\r\n  +33 6 12 34 56 78 \r\n\xe9;;\x01\r\n0033 1 23 45 67 89\n"
+                                 "07 81 23 45 67";
+        QVERIFY(dir.write(QString::fromUtf16(kOptOutFileName), found));
+        AppState state(dir.path());
+        QVERIFY(Charge_Desinscrits(state));
+        QCOMPARE(dir.read(QString::fromUtf16(kOptOutBackupName)), found);
+        OptOutList &list = state.optOuts();
+        QCOMPARE(list.numbers(), (QStringList{u"06 12 34 56 78"_s, u"0033 1 23 45 67 89"_s, u"07 81 23 45 67"_s}));
+        QVERIFY(list.contains(u"+33612345678"_s));
+        QVERIFY(!list.add(u"0612345678"_s));
+        QVERIFY(list.remove(u"01.23.45.67.89"_s));
+        QVERIFY(!list.remove(u"01.23.45.67.89"_s));
+        QVERIFY(list.add(u"+44 7911 123456"_s));
+        QVERIFY(Sauve_Desinscrits(state));
+        QCOMPARE(dir.read(QString::fromUtf16(kOptOutFileName)),
+                 QByteArray("06 12 34 56 78\r\n07 81 23 45 67\r\n+44 7911 123456\r\n"));
+
+        list.setNumbers({});
+        QVERIFY(Sauve_Desinscrits(state));
+        QVERIFY(!QFile::exists(dir.filePath(QString::fromUtf16(kOptOutFileName))));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestPhoneCheck)
+#include "test_phonecheck.moc"
