@@ -31,6 +31,7 @@ int send(const QString &globalDataDir, const QStringList &arguments);
 int account(const QString &globalDataDir, const QStringList &arguments);
 int contacts(const QString &globalDataDir, const QStringList &arguments);
 int mailing(const QString &globalDataDir, const QStringList &arguments);
+int history(const QString &globalDataDir, const QStringList &arguments);
 
 // The exit status of one send's outcome.
 int exitStatusOf(SendOutcome outcome);

@@ -31,6 +31,7 @@ const char kGeneralHelp[] = "Usage: parlevo-cli [--data-dir DIR] <command> [opti
                             "  contacts  list, import (CSV) or add address book contacts\n"
                             "  mailing send  send one SMS to every row of a mailing file or of a group\n"
                             "  mailing resume  take up an interrupted mailing from its journal\n"
+                            "  history   list the SMS sent, newest first, or write them as CSV\n"
                             "\n"
                             "Options:\n"
                             "  --data-dir DIR  the data directory (default: PARLEVO_HOME, the program's directory\n"
@@ -88,6 +89,8 @@ int run(const QStringList &arguments)
         return contacts(dataDir, rest);
     if (command == u"mailing")
         return mailing(dataDir, rest);
+    if (command == u"history")
+        return history(dataDir, rest);
     return usage(u"unknown command "_s + command, QString());
 }
 

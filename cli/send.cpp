@@ -11,6 +11,7 @@
 #include "messages/smscodingtext.h"
 #include "messages/smsencoding.h"
 #include "sending/sendrun.h"
+#include "sending/singlesend.h"
 
 #include <QCommandLineParser>
 #include <QDir>
@@ -69,7 +70,11 @@ int send(const QString &globalDataDir, const QStringList &arguments)
     // Standard error: standard output keeps the gateway's text alone for scripts.
     err(smsCodingLine(state->textTable(), analyseSmsText(text)));
 
-    const SendReply reply = state->Gateway().send(number, text, differer);
+    ClassContact recipient;
+    recipient.Phone = number;
+    ClassSendora &gateway = state->Gateway();
+    const SendReply reply = sendJournaled(state->dataDir(), {recipient, sender, parser.value(message), differer},
+                                          [&] { return gateway.send(number, text, differer); });
     if (reply.outcome == SendOutcome::Accepted) {
         out(replyText(state->textTable(), reply));
         return kAccepted;

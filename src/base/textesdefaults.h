@@ -9,6 +9,6 @@ struct TexteDefault {
     const char *utf8Text;
 };
 
-extern const std::array<TexteDefault, 318> kTextesDefaults;
+extern const std::array<TexteDefault, 339> kTextesDefaults;
 
 } // namespace parlevo
