@@ -8,6 +8,7 @@
 #include <QDir>
 
 #include <algorithm>
+#include <thread>
 
 using namespace Qt::StringLiterals;
 
@@ -71,15 +72,31 @@ SendReply historyReply(JournalRowState state, const SendReply &reply)
 
 History History::load(const QString &dataDir, QStringList *problems)
 {
+    const QStringList paths = journalFiles(dataDir) + singleSendFiles(dataDir);
+    // The journals are read side by side, one share of them per core, and taken in their order.
+    std::vector<std::optional<JournalContent>> contents(std::size_t(paths.size()));
+    std::vector<QString> errors(contents.size());
+    const auto readShare = [&](std::size_t first, std::size_t step) {
+        for (std::size_t i = first; i < contents.size(); i += step) {
+            const auto bytes = readWholeFile(paths[qsizetype(i)], &errors[i]);
+            if (bytes)
+                contents[i] = readJournal(*bytes, &errors[i]);
+        }
+    };
+    const std::size_t shares = std::clamp<std::size_t>(std::thread::hardware_concurrency(), 1, 8);
+    std::vector<std::thread> readers;
+    for (std::size_t share = 1; share < shares; ++share)
+        readers.emplace_back(readShare, share, shares);
+    readShare(0, shares);
+    for (std::thread &reader : readers)
+        reader.join();
+
     History history;
-    for (const QString &path : journalFiles(dataDir) + singleSendFiles(dataDir)) {
-        QString error;
-        const auto bytes = readWholeFile(path, &error);
-        auto content = bytes ? readJournal(*bytes, &error) : std::nullopt;
-        if (content)
-            history.addRun(std::move(*content), path);
+    for (std::size_t i = 0; i < contents.size(); ++i) {
+        if (contents[i])
+            history.addRun(std::move(*contents[i]), paths[qsizetype(i)]);
         else if (problems)
-            problems->append(QDir::toNativeSeparators(path) + u": "_s + error);
+            problems->append(QDir::toNativeSeparators(paths[qsizetype(i)]) + u": "_s + errors[i]);
     }
     // Newest first; rows of the same moment keep their run's order.
     std::stable_sort(history.m_rows.begin(), history.m_rows.end(),

@@ -41,6 +41,8 @@ QString escaped(const QString &value)
 
 QString unescaped(QStringView value)
 {
+    if (!value.contains(u'\\'))
+        return value.toString();
     QString out;
     out.reserve(value.size());
     for (qsizetype i = 0; i < value.size(); ++i) {
@@ -61,15 +63,23 @@ QByteArray checked(const QString &record)
 }
 
 // The record of a line whose check value fits; nothing for a damaged line.
-std::optional<QString> verified(const QByteArray &line)
+std::optional<QString> verified(QByteArrayView line)
 {
-    const qsizetype mark = line.lastIndexOf(" #");
-    if (mark < 0 || line.size() - mark != 6)
+    const qsizetype mark = line.size() - 6;
+    if (mark < 0 || line[mark] != ' ' || line[mark + 1] != '#')
         return std::nullopt;
-    const QByteArray record = line.left(mark);
-    bool ok = false;
-    const uint sum = line.mid(mark + 2).toUInt(&ok, 16);
-    if (!ok || sum != qChecksum(record))
+    const QByteArrayView record = line.first(mark);
+    uint sum = 0;
+    for (char c : line.sliced(mark + 2)) {
+        const int digit = c >= '0' && c <= '9'   ? c - '0'
+                          : c >= 'a' && c <= 'f' ? c - 'a' + 10
+                          : c >= 'A' && c <= 'F' ? c - 'A' + 10
+                                                 : -1;
+        if (digit < 0)
+            return std::nullopt;
+        sum = sum * 16 + uint(digit);
+    }
+    if (sum != qChecksum(record))
         return std::nullopt;
     return QString::fromUtf8(record);
 }
@@ -326,7 +336,16 @@ std::optional<JournalContent> readJournal(const QByteArray &bytes, QString *erro
 {
     JournalContent content;
     JournalHead &head = content.head;
-    const QList<QByteArray> lines = bytes.split('\n');
+    // Views of the lines: a journal of many thousand rows is read without a copy of each line.
+    std::vector<QByteArrayView> lines;
+    lines.reserve(std::size_t(bytes.count('\n') + 1));
+    for (qsizetype from = 0;;) {
+        const qsizetype end = bytes.indexOf('\n', from);
+        lines.push_back(QByteArrayView(bytes).sliced(from, (end < 0 ? bytes.size() : end) - from));
+        if (end < 0)
+            break;
+        from = end + 1;
+    }
     std::optional<qsizetype> rowCount;
     bool magic = false;
     bool haveSender = false;
@@ -336,10 +355,11 @@ std::optional<JournalContent> readJournal(const QByteArray &bytes, QString *erro
     qsizetype maxSent = -1;
     // Damaged lines after the record of the furthest row started: each may be one more row started.
     qsizetype damagedAfterMaxSent = 0;
-    for (qsizetype n = 0; n < lines.size(); ++n) {
-        const QByteArray &line = lines[n];
+    const auto lineCount = qsizetype(lines.size());
+    for (qsizetype n = 0; n < lineCount; ++n) {
+        const QByteArrayView line = lines[std::size_t(n)];
         // The last piece is empty when the file ends with its line break.
-        if (n + 1 == lines.size() && line.isEmpty())
+        if (n + 1 == lineCount && line.isEmpty())
             break;
         const auto record = verified(line);
         if (!record) {
@@ -348,7 +368,7 @@ std::optional<JournalContent> readJournal(const QByteArray &bytes, QString *erro
             continue;
         }
         const qsizetype blank = record->indexOf(u' ');
-        const QString word = record->left(blank);
+        const QStringView word = QStringView(*record).left(blank);
         const QStringView rest = blank < 0 ? QStringView() : QStringView(*record).mid(blank + 1);
         const auto rowOf = [&](QStringView text, qsizetype *row) {
             bool ok = false;
@@ -374,7 +394,7 @@ std::optional<JournalContent> readJournal(const QByteArray &bytes, QString *erro
             bool ok = false;
             const qsizetype count = rest.toLongLong(&ok);
             // Each row has its line: a larger count is damage, and would only exhaust memory.
-            if (ok && count >= 0 && count <= lines.size()) {
+            if (ok && count >= 0 && count <= lineCount) {
                 rowCount = count;
                 head.rows.resize(std::size_t(count));
                 haveRow.assign(std::size_t(count), false);

@@ -19,7 +19,7 @@ private slots:
         QTest::addColumn<QString>("out");
         QTest::newRow("table, by number")
             << QStringList{u"--number"_s, u"0698"_s} << false << 0
-            << u"2026-03-01 09:00:02  0698765432     Marie Martin             Le numéro de gsm n'est pas valide  "
+            << u"2026-03-01 09:00:02  0698765432     Martin Marie             Le numéro de gsm n'est pas valide  "
                u"Promo printemps\n"
                u"20260301-090000-000-aaaa (mailing) Bilan : 1 accepté(s), 1 refusé(s), 1 sans réponse, 0 non "
                u"envoyé(s).\n"_s;
