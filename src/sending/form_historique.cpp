@@ -22,6 +22,7 @@
 #include <QTreeView>
 #include <QVBoxLayout>
 
+#include <algorithm>
 #include <map>
 
 using namespace Qt::StringLiterals;
@@ -38,6 +39,7 @@ constexpr int kTextNoAnswer = 250;
 constexpr int kTextExportTitle = 265;
 constexpr int kTextCsvFiles = 266;
 constexpr int kTextCannotWrite = 267;
+constexpr int kTextResendUnknown = 272;
 constexpr int kTextTitle = 401;
 constexpr int kTextDate = 402;
 constexpr int kTextNumber = 403;
@@ -210,14 +212,26 @@ void Form_Historique::CMD_Renvoyer_Click()
         MsgBox(m_state.Textes(kTextNothingSelected), vbOKOnly | vbInformation);
         return;
     }
-    if (MsgBox(withCount(m_state.Textes(kTextSendCountQuestion), selected.size()), vbYesNo | vbInformation) != vbYes)
-        return;
-    // Rows of one run share its texts; they go together, oldest run first.
+    // As in the result window: rows without an answer may have been sent, and go again only when
+    // the user says so.
+    const qsizetype unknown = std::count_if(selected.begin(), selected.end(), [this](const QModelIndex &index) {
+        return m_model->rowAt(index.row()).result == HistoryResult::NoAnswer;
+    });
+    const bool withUnknown =
+        unknown > 0 && MsgBox(m_state.Textes(kTextResendUnknown).arg(unknown), vbYesNo | vbQuestion) == vbYes;
+    // Rows of one run share its texts: they go together, one run after the other.
     std::map<quint32, std::vector<ClassContact>> byRun;
+    qsizetype count = 0;
     for (const QModelIndex &index : selected) {
         const HistoryRow &row = m_model->rowAt(index.row());
+        if (row.result == HistoryResult::NoAnswer && !withUnknown)
+            continue;
         byRun[row.run].push_back(m_model->history().contact(row));
+        ++count;
     }
+    if (count == 0 ||
+        MsgBox(withCount(m_state.Textes(kTextSendCountQuestion), count), vbYesNo | vbInformation) != vbYes)
+        return;
     if (!m_envoi) {
         m_envoi = new Form_EnvoiMailing(m_state, &m_owner);
         // A second try started from the result window holds the program like a run.

@@ -18,7 +18,7 @@
 #include "widgetdriver.h"
 
 #include <QAbstractItemModelTester>
-#include <QComboBox>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
 #include <QTreeView>
@@ -218,18 +218,25 @@ private slots:
         Form_Historique form(state, main);
         QAbstractItemModelTester tester(form.model());
         form.Init();
-        test::child<QComboBox>(&form, u"ComboResultat")->setCurrentIndex(1 + int(HistoryResult::Refused));
-        QCOMPARE(form.model()->rowCount(), 1);
+        test::child<QLineEdit>(&form, u"TextRecherche")->setText(u"promo"_s);
+        QCOMPARE(test::columnTexts(*form.model(), HistoryModel::NumberColumn),
+                 (QStringList{u"0611111111"_s, u"0698765432"_s, u"0612345678"_s}));
+        // The row without an answer and the refused one; the first is left out when the user says no.
         auto *list = test::child<QTreeView>(&form, u"LV_Historique");
-        list->selectAll();
+        for (int row : {0, 1})
+            list->selectionModel()->select(form.model()->index(row, 0),
+                                           QItemSelectionModel::Select | QItemSelectionModel::Rows);
         MessageBoxResponder boxes(vbYes);
+        boxes.setNextAnswers({vbNo, vbYes});
         QTest::mouseClick(test::child<QPushButton>(&form, u"CMD_Renvoyer"), Qt::LeftButton);
 
-        QCOMPARE(boxes.shown().value(0).text,
+        QCOMPARE(boxes.shown().size(), 2);
+        QVERIFY(boxes.shown()[0].text.startsWith(u"1 SMS n'ont pas reçu de réponse à temps"_s));
+        QCOMPARE(boxes.shown()[1].text,
                  u"Attention, vous allez envoyer 1 SMS !\n\nEtes-vous sûr de vouloir continuer ?"_s);
         QCOMPARE(sim.outboxField(u"number"_s), QStringList{u"0698765432"_s});
         QCOMPARE(sim.outboxField(u"text"_s), QStringList{u"De : Paul, Promo printemps"_s});
-        test::child<QComboBox>(&form, u"ComboResultat")->setCurrentIndex(0);
+        test::child<QLineEdit>(&form, u"TextRecherche")->clear();
         QCOMPARE(form.model()->rowCount(), 5);
         QCOMPARE(test::columnTexts(*form.model(), HistoryModel::NumberColumn).first(), u"0698765432"_s);
         QCOMPARE(form.model()->rowAt(0).result, HistoryResult::Accepted);
