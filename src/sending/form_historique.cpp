@@ -5,6 +5,7 @@
 #include "base/messagebox.h"
 #include "base/shared.h"
 #include "base/storefile.h"
+#include "controls/accessibility.h"
 #include "form_envoimailing.h"
 #include "historymodel.h"
 #include "mailingresults.h"
@@ -19,6 +20,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSignalBlocker>
 #include <QTreeView>
 #include <QVBoxLayout>
 
@@ -61,17 +63,17 @@ constexpr int kTextSingleSend = 418;
 constexpr int kTextShownCount = 419;
 constexpr int kTextNothingSelected = 420;
 
-// The date controls' lowest value stands for "no bound" and shows as a blank.
+// The dates the range starts with stand for "no bound": the first date the controls take, and
+// today (a clock set back may have dated some SMS after it).
 const QDate kNoBound(2000, 1, 1);
 
-QDateEdit *dateControl(const char16_t *name, QWidget *parent)
+QDateEdit *dateControl(const char16_t *name, QDate date, QWidget *parent)
 {
     auto *edit = named(new QDateEdit(parent), name);
     edit->setCalendarPopup(true);
     edit->setDisplayFormat(u"dd/MM/yyyy"_s);
     edit->setMinimumDate(kNoBound);
-    edit->setSpecialValueText(u" "_s);
-    edit->setDate(kNoBound);
+    edit->setDate(date);
     return edit;
 }
 
@@ -100,7 +102,7 @@ void Form_Historique::buildWindow()
     auto *filters = new QGridLayout;
     const auto addFilter = [&](int row, int column, int text, QWidget *control) {
         auto *label = new QLabel(m_state.Textes(text), this);
-        label->setBuddy(control);
+        captionFor(label, control);
         filters->addWidget(label, row, column * 2);
         filters->addWidget(control, row, column * 2 + 1);
     };
@@ -109,8 +111,9 @@ void Form_Historique::buildWindow()
     m_result = named(new QComboBox(this), u"ComboResultat");
     m_result->addItems({m_state.Textes(kTextAllResults), m_state.Textes(kTextAccepted), m_state.Textes(kTextRefused),
                         m_state.Textes(kTextNoAnswer), m_state.Textes(kTextNotSent)});
-    m_from = dateControl(u"DateDu", this);
-    m_to = dateControl(u"DateAu", this);
+    m_today = QDate::currentDate();
+    m_from = dateControl(u"DateDu", kNoBound, this);
+    m_to = dateControl(u"DateAu", m_today, this);
     addFilter(0, 0, kTextSearch, m_text);
     addFilter(0, 1, kTextNumberFilter, m_number);
     addFilter(0, 2, kTextResultFilter, m_result);
@@ -130,6 +133,7 @@ void Form_Historique::buildWindow()
     m_list->setSelectionMode(QAbstractItemView::ExtendedSelection);
     m_list->setSelectionBehavior(QAbstractItemView::SelectRows);
     m_list->setModel(m_model);
+    m_list->setAccessibleName(m_state.Textes(kTextTitle));
     m_list->header()->resizeSection(HistoryModel::DateColumn, 140);
     m_list->header()->resizeSection(HistoryModel::NumberColumn, 110);
     m_list->header()->resizeSection(HistoryModel::NameColumn, 150);
@@ -151,6 +155,12 @@ void Form_Historique::buildWindow()
 
 void Form_Historique::Init()
 {
+    // A range left open still ends today after midnight.
+    if (m_to->date() == m_today) {
+        m_today = QDate::currentDate();
+        const QSignalBlocker quiet(m_to);
+        m_to->setDate(m_today);
+    }
     m_model->setHistory(History::load(m_state.dataDir()));
 }
 
@@ -163,7 +173,7 @@ HistoryFilter Form_Historique::filter() const
         filter.result = HistoryResult(m_result->currentIndex() - 1);
     if (m_from->date() != kNoBound)
         filter.from = m_from->date();
-    if (m_to->date() != kNoBound)
+    if (m_to->date() != m_today)
         filter.to = m_to->date();
     return filter;
 }

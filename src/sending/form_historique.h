@@ -2,6 +2,8 @@
 
 #include "base/activitywindow.h"
 
+#include <QDate>
+
 class QComboBox;
 class QDateEdit;
 class QLabel;
@@ -58,6 +60,8 @@ private:
     QPushButton *m_renvoyer = nullptr;
     QPushButton *m_exporter = nullptr;
     Form_EnvoiMailing *m_envoi = nullptr;
+    // The end of a range left open.
+    QDate m_today;
 };
 
 } // namespace parlevo
