@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <thread>
+#include <tuple>
 
 using namespace Qt::StringLiterals;
 
@@ -98,9 +99,10 @@ History History::load(const QString &dataDir, QStringList *problems)
         else if (problems)
             problems->append(QDir::toNativeSeparators(paths[qsizetype(i)]) + u": "_s + errors[i]);
     }
-    // Newest first; rows of the same moment keep their run's order.
-    std::stable_sort(history.m_rows.begin(), history.m_rows.end(),
-                     [](const HistoryRow &a, const HistoryRow &b) { return a.stamp > b.stamp; });
+    // Newest first; of two rows of the same millisecond, the one its journal names later.
+    std::sort(history.m_rows.begin(), history.m_rows.end(), [](const HistoryRow &a, const HistoryRow &b) {
+        return std::tie(a.stamp, a.run, a.row) > std::tie(b.stamp, b.run, b.row);
+    });
     history.buildKeys();
     return history;
 }
