@@ -423,6 +423,8 @@ int resumeMailing(const QString &globalDataDir, const QStringList &arguments)
     const auto content = readJournal(*bytes, &error);
     if (!content)
         return usage(*path + u": "_s + error, u"mailing resume"_s);
+    if (content->single)
+        return usage(*path + u" records a single send, not a mailing run"_s, u"mailing resume"_s);
     for (const QString &problem : content->problems)
         err(u"parlevo-cli: "_s + QDir::toNativeSeparators(*path) + u": "_s + problem);
 

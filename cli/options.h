@@ -33,6 +33,7 @@ int send(const QString &globalDataDir, const QStringList &arguments);
 int account(const QString &globalDataDir, const QStringList &arguments);
 int contacts(const QString &globalDataDir, const QStringList &arguments);
 int mailing(const QString &globalDataDir, const QStringList &arguments);
+int history(const QString &globalDataDir, const QStringList &arguments);
 int optout(const QString &globalDataDir, const QStringList &arguments);
 
 // The exit status of one send's outcome.

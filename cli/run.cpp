@@ -31,6 +31,7 @@ const char kGeneralHelp[] = "Usage: parlevo-cli [--data-dir DIR] <command> [opti
                             "  contacts  list, import (CSV) or add address book contacts; check their numbers\n"
                             "  mailing send  send one SMS to every row of a mailing file or of a group\n"
                             "  mailing resume  take up an interrupted mailing from its journal\n"
+                            "  history   list the SMS sent, newest first, or write them as CSV\n"
                             "  optout    add, remove, list or import the numbers that receive no mailing\n"
                             "\n"
                             "Options:\n"
@@ -89,6 +90,8 @@ int run(const QStringList &arguments)
         return contacts(dataDir, rest);
     if (command == u"mailing")
         return mailing(dataDir, rest);
+    if (command == u"history")
+        return history(dataDir, rest);
     if (command == u"optout")
         return optout(dataDir, rest);
     return usage(u"unknown command "_s + command, QString());

@@ -12,6 +12,7 @@
 #include "messages/smscodingtext.h"
 #include "messages/smsencoding.h"
 #include "sending/sendrun.h"
+#include "sending/singlesend.h"
 
 #include <QCommandLineParser>
 #include <QDir>
@@ -76,7 +77,11 @@ int send(const QString &globalDataDir, const QStringList &arguments)
         !offer.isEmpty())
         err(offer + u": --gsm-friendly"_s);
 
-    const SendReply reply = state->Gateway().send(number, text, differer);
+    ClassContact recipient;
+    recipient.Phone = number;
+    ClassSendora &gateway = state->Gateway();
+    const SendReply reply = sendJournaled(state->dataDir(), {recipient, sender, parser.value(message), differer},
+                                          [&] { return gateway.send(number, text, differer); });
     if (reply.outcome == SendOutcome::Accepted) {
         out(replyText(state->textTable(), reply));
         return kAccepted;

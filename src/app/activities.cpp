@@ -6,6 +6,7 @@
 #include "mdiformmain.h"
 #include "messages/form_predefinis.h"
 #include "prefs/formprefs.h"
+#include "sending/form_historique.h"
 #include "sending/form_mailing.h"
 #include "sending/form_simple.h"
 
@@ -27,6 +28,8 @@ ActivityWindow *createActivityWindow(Activity activity, AppState &state, MDIForm
         return new Form_CarnetAdresse(state, parent);
     case Activity::Predefinis:
         return new Form_Predefinis(state, parent);
+    case Activity::History:
+        return new Form_Historique(state, main, parent);
     }
     return nullptr;
 }

@@ -24,6 +24,7 @@ constexpr int kTextTheAddressBook = 144;
 constexpr int kTextThePredefinedMessages = 145;
 constexpr int kTextConfigure = 147;
 constexpr int kTextParlevoSettings = 148;
+constexpr int kTextSentHistory = 421;
 
 constexpr int kLinkIcon = 20;
 constexpr int kLinkIndent = 20;
@@ -48,6 +49,8 @@ Form_Acceuil::Form_Acceuil(AppState &state, MDIForm_Main &main, QWidget *parent)
             [frame] { frame->KXB_Carnet_Click(); });
     addLink(u"LabelLinkPredefinies", state.Textes(kTextThePredefinedMessages), activityIcon(Activity::Predefinis),
             u"Image7", [frame] { frame->KXB_Predefinis_Click(); });
+    addLink(u"LabelLinkHistorique", state.Textes(kTextSentHistory), activityIcon(Activity::History), u"ImageHistorique",
+            [frame] { frame->KXB_Historique_Click(); });
 
     content->addWidget(makeHeading(u"LabelConfigurer"_s, state.Textes(kTextConfigure)));
     addLink(u"LabelLinkPrefs", state.Textes(kTextParlevoSettings), activityIcon(Activity::Prefs), u"Image8",

@@ -39,6 +39,7 @@ constexpr int kTextMailing = 123;
 constexpr int kTextCarnet = 124;
 constexpr int kTextPredefinis = 125;
 constexpr int kTextPrefs = 127;
+constexpr int kTextHistorique = 401;
 constexpr int kTextQuitter = 129;
 constexpr int kTextStopMailingAndQuit = 271;
 constexpr int kTextResendUnknown = 272;
@@ -256,9 +257,11 @@ QWidget *MDIForm_Main::buildToolbar()
     m_kxbMailing = makeToolbarButton(u"KXB_Mailing", kTextMailing, activityIcon(Activity::Mailing));
     m_kxbCarnet = makeToolbarButton(u"KXB_Carnet", kTextCarnet, activityIcon(Activity::Carnet));
     m_kxbPredefinis = makeToolbarButton(u"KXB_Predefinis", kTextPredefinis, activityIcon(Activity::Predefinis));
+    m_kxbHistorique = makeToolbarButton(u"KXB_Historique", kTextHistorique, activityIcon(Activity::History));
     m_kxbPrefs = makeToolbarButton(u"KXB_Prefs", kTextPrefs, activityIcon(Activity::Prefs));
     m_kxbQuitter = makeToolbarButton(u"KXB_Quitter", kTextQuitter, u"icons/quit"_s);
-    for (KXButton *button : {m_kxbHome, m_kxbSimple, m_kxbMailing, m_kxbCarnet, m_kxbPredefinis, m_kxbPrefs})
+    for (KXButton *button :
+         {m_kxbHome, m_kxbSimple, m_kxbMailing, m_kxbCarnet, m_kxbPredefinis, m_kxbHistorique, m_kxbPrefs})
         layout->addWidget(button);
     layout->addStretch(1);
     layout->addWidget(m_kxbQuitter);
@@ -268,6 +271,7 @@ QWidget *MDIForm_Main::buildToolbar()
     connect(m_kxbMailing, &KXButton::Click, this, &MDIForm_Main::KXB_Mailing_Click);
     connect(m_kxbCarnet, &KXButton::Click, this, &MDIForm_Main::KXB_Carnet_Click);
     connect(m_kxbPredefinis, &KXButton::Click, this, &MDIForm_Main::KXB_Predefinis_Click);
+    connect(m_kxbHistorique, &KXButton::Click, this, &MDIForm_Main::KXB_Historique_Click);
     connect(m_kxbPrefs, &KXButton::Click, this, &MDIForm_Main::KXB_Prefs_Click);
     // Quitting goes through the close event, which waits for what is on its way to the gateway.
     connect(m_kxbQuitter, &KXButton::Click, this, &QWidget::close);
@@ -376,6 +380,11 @@ void MDIForm_Main::KXB_Mailing_Click()
 void MDIForm_Main::KXB_Predefinis_Click()
 {
     switchTo(Activity::Predefinis, m_kxbPredefinis, false);
+}
+
+void MDIForm_Main::KXB_Historique_Click()
+{
+    switchTo(Activity::History, m_kxbHistorique, false);
 }
 
 void MDIForm_Main::KXB_Prefs_Click()

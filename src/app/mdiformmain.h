@@ -52,6 +52,7 @@ public:
     void offerInterruptedRun();
     void KXB_Carnet_Click();
     void KXB_Predefinis_Click();
+    void KXB_Historique_Click();
     void KXB_Prefs_Click();
 
     // Asks the gateway for the credit now and shows it. A call while a query is under way runs
@@ -116,10 +117,11 @@ private:
     KXButton *m_kxbMailing = nullptr;
     KXButton *m_kxbCarnet = nullptr;
     KXButton *m_kxbPredefinis = nullptr;
+    KXButton *m_kxbHistorique = nullptr;
     KXButton *m_kxbPrefs = nullptr;
     KXButton *m_kxbQuitter = nullptr;
 
-    std::array<QPointer<ActivityWindow>, 6> m_activities;
+    std::array<QPointer<ActivityWindow>, 7> m_activities;
     QPointer<ActivityWindow> m_activeChild;
     QPointer<KXButton> m_activeButton;
 

@@ -125,6 +125,8 @@ QString activityIcon(Activity activity)
         return u"icons/predefined"_s;
     case Activity::Prefs:
         return u"icons/settings"_s;
+    case Activity::History:
+        return u"icons/history"_s;
     }
     return QString();
 }

@@ -8,7 +8,7 @@ class QVBoxLayout;
 namespace parlevo {
 
 // The activities the main window switches between, one window each.
-enum class Activity { Home, Simple, Mailing, Carnet, Predefinis, Prefs };
+enum class Activity { Home, Simple, Mailing, Carnet, Predefinis, Prefs, History };
 
 // A window shown in the main window's client area. The main window calls Init each time it
 // shows the window; Init reloads the window from the shared state.

@@ -1,6 +1,17 @@
 #include "csvtext.h"
 
+using namespace Qt::StringLiterals;
+
 namespace parlevo {
+
+QString csvField(const QString &value)
+{
+    if (!value.contains(u',') && !value.contains(u'"') && !value.contains(u'\n') && !value.contains(u'\r'))
+        return value;
+    QString quoted = value;
+    quoted.replace(u"\""_s, u"\"\""_s);
+    return u'"' + quoted + u'"';
+}
 
 CsvRecords readCsvRecords(QStringView text, QChar separator)
 {

@@ -14,4 +14,8 @@ struct CsvRecords {
 };
 CsvRecords readCsvRecords(QStringView text, QChar separator);
 
+// A field written for such a reader with "," as separator: quoted, its quotes doubled, when it
+// holds a separator, a quote or a line break.
+QString csvField(const QString &value);
+
 } // namespace parlevo

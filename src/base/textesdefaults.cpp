@@ -5,7 +5,7 @@
 
 namespace parlevo {
 
-const std::array<TexteDefault, 345> kTextesDefaults = {{
+const std::array<TexteDefault, 366> kTextesDefaults = {{
     {1, "Parlevo la solution logicielle complète d'envoi de SMS personnalisable, simple et conviviale. vous permettant d'envoyer vos SMS en mode simple ou multi-contacts"},
     {2, "A propos de..."},
     {3, "Messages prédéfinis..."},
@@ -324,6 +324,27 @@ const std::array<TexteDefault, 345> kTextesDefaults = {{
     {389, "La valeur numero est vide"},
     {390, "La valeur message est vide"},
     {391, "Le message a déjà été envoyé à ce numéro dans les 24 dernières heures"},
+    {401, "Historique"},
+    {402, "Date"},
+    {403, "Numéro"},
+    {404, "Nom"},
+    {405, "Message"},
+    {406, "Envoi"},
+    {407, "Rechercher :"},
+    {408, "Numéro :"},
+    {409, "Résultat :"},
+    {410, "Du :"},
+    {411, "Au :"},
+    {412, "Tous les résultats"},
+    {413, "Non envoyé"},
+    {414, "Renvoyer"},
+    {415, "Exporter..."},
+    {416, "Envoi du %1 (%2) : "},
+    {417, "mailing"},
+    {418, "SMS simple"},
+    {419, "%1 SMS affiché(s) sur %2"},
+    {420, "Aucun SMS n'est sélectionné."},
+    {421, "L'historique des SMS envoyés"},
     {430, "Remplacer les caractères typographiques (économise %1 SMS)"},
     {431, "Remplace les apostrophes et guillemets typographiques, les tirets, les points de suspension et les espaces insécables par leurs équivalents de l'alphabet GSM 7 bits."},
     {432, "Champs de fusion inconnus, envoyés tels quels : %1"},

@@ -159,10 +159,16 @@ bool ClassSendora::Send_SMS(const QString &NumeroGSM, const QString &Message, co
     const SendReply reply = send(NumeroGSM, Message, Differer);
     if (reply.outcome == SendOutcome::Accepted)
         return true;
-    // Nobody is left to read a message once the program is quitting.
-    if (!Silent && !m_http->isCancelled())
-        MsgBox(failureMessage(m_textes, reply), vbOKOnly | vbCritical);
+    if (!Silent)
+        reportFailure(reply);
     return false;
+}
+
+void ClassSendora::reportFailure(const SendReply &reply) const
+{
+    // Nobody is left to read a message once the program is quitting.
+    if (reply.outcome != SendOutcome::Accepted && !m_http->isCancelled())
+        MsgBox(failureMessage(m_textes, reply), vbOKOnly | vbCritical);
 }
 
 QString ClassSendora::Solde()

@@ -37,6 +37,8 @@ public:
     // Sends one SMS; true when the gateway accepted it (sent or recorded for later). Unless
     // Silent, a refusal or an unreachable gateway is reported in a message box.
     bool Send_SMS(const QString &NumeroGSM, const QString &Message, const QString &Differer, bool Silent);
+    // The message box Send_SMS shows for a send that was not accepted; none once the program is quitting.
+    void reportFailure(const SendReply &reply) const;
     // The gateway's reply code (80..91), or 0 when no usable reply came.
     quint8 Envoi_SMS(const QString &NumeroGSM, const QString &Message, const QString &Differer);
     // The same send, telling apart a gateway never reached from an answer that did not come.

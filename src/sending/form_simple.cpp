@@ -9,6 +9,7 @@
 #include "gateway/classsendora.h"
 #include "messages/outgoing.h"
 #include "sendingcontrols.h"
+#include "singlesend.h"
 
 #include <QApplication>
 #include <QHBoxLayout>
@@ -123,8 +124,18 @@ void Form_Simple::CommandEnvoyer_Click()
     m_composer->sendButton()->setEnabled(false);
     QApplication::setOverrideCursor(Qt::WaitCursor);
     const QString text = textToSend(m_state.textTable(), m_composer->sender(), m_composer->message(), m_selContact);
-    const bool sent = m_state.Gateway().Send_SMS(number, text, Build_Differer(), false);
+    const QString differer = Build_Differer();
+    ClassContact recipient = m_selContact;
+    if (m_textContact->text() != m_pickedText)
+        recipient = ClassContact{};
+    recipient.Phone = number;
+    ClassSendora &gateway = m_state.Gateway();
+    const SendReply reply =
+        sendJournaled(m_state.dataDir(), {recipient, m_composer->sender(), m_composer->message(), differer},
+                      [&] { return gateway.send(number, text, differer); });
+    const bool sent = reply.outcome == SendOutcome::Accepted;
     QApplication::restoreOverrideCursor();
+    gateway.reportFailure(reply);
     if (sent)
         MsgBox(m_state.Textes(kTextSmsSent), vbOKOnly | vbInformation);
     emit creditMayHaveChanged();

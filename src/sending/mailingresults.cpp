@@ -39,15 +39,6 @@ std::optional<QList<QStringList>> csvRecords(QStringView text)
     return std::move(read.records);
 }
 
-QString csvField(const QString &value)
-{
-    if (!value.contains(u',') && !value.contains(u'"') && !value.contains(u'\n') && !value.contains(u'\r'))
-        return value;
-    QString quoted = value;
-    quoted.replace(u"\""_s, u"\"\""_s);
-    return u'"' + quoted + u'"';
-}
-
 // The fields of one line as a result; false with the reason when they do not fit.
 bool toResult(const QStringList &fields, qsizetype line, MailingResult *result, QString *error)
 {

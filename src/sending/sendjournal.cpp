@@ -41,6 +41,8 @@ QString escaped(const QString &value)
 
 QString unescaped(QStringView value)
 {
+    if (!value.contains(u'\\'))
+        return value.toString();
     QString out;
     out.reserve(value.size());
     for (qsizetype i = 0; i < value.size(); ++i) {
@@ -61,15 +63,23 @@ QByteArray checked(const QString &record)
 }
 
 // The record of a line whose check value fits; nothing for a damaged line.
-std::optional<QString> verified(const QByteArray &line)
+std::optional<QString> verified(QByteArrayView line)
 {
-    const qsizetype mark = line.lastIndexOf(" #");
-    if (mark < 0 || line.size() - mark != 6)
+    const qsizetype mark = line.size() - 6;
+    if (mark < 0 || line[mark] != ' ' || line[mark + 1] != '#')
         return std::nullopt;
-    const QByteArray record = line.left(mark);
-    bool ok = false;
-    const uint sum = line.mid(mark + 2).toUInt(&ok, 16);
-    if (!ok || sum != qChecksum(record))
+    const QByteArrayView record = line.first(mark);
+    uint sum = 0;
+    for (char c : line.sliced(mark + 2)) {
+        const int digit = c >= '0' && c <= '9'   ? c - '0'
+                          : c >= 'a' && c <= 'f' ? c - 'a' + 10
+                          : c >= 'A' && c <= 'F' ? c - 'A' + 10
+                                                 : -1;
+        if (digit < 0)
+            return std::nullopt;
+        sum = sum * 16 + uint(digit);
+    }
+    if (sum != qChecksum(record))
         return std::nullopt;
     return QString::fromUtf8(record);
 }
@@ -94,14 +104,56 @@ QString journalDir(const QString &dataDir)
     return QDir(dataDir).filePath(u"Journal"_s);
 }
 
-QStringList journalFiles(const QString &dataDir)
+namespace {
+
+QStringList journalsIn(const QString &folder)
 {
     // The names begin with the start time: their order is the runs' order.
-    const QDir dir(journalDir(dataDir));
+    const QDir dir(folder);
     QStringList files;
     for (const QString &name : dir.entryList({u"*"_s + kExtension}, QDir::Files, QDir::Name))
         files.append(dir.filePath(name));
     return files;
+}
+
+} // namespace
+
+QStringList journalFiles(const QString &dataDir)
+{
+    return journalsIn(journalDir(dataDir));
+}
+
+QString singleSendDir(const QString &dataDir)
+{
+    return QDir(journalDir(dataDir)).filePath(u"Single"_s);
+}
+
+QStringList singleSendFiles(const QString &dataDir)
+{
+    return journalsIn(singleSendDir(dataDir));
+}
+
+qint64 localStamp(QStringView iso)
+{
+    // yyyy-MM-ddTHH:mm:ss.zzz
+    static constexpr qsizetype kDigits[] = {0, 1, 2, 3, 5, 6, 8, 9, 11, 12, 14, 15, 17, 18, 20, 21, 22};
+    if (iso.size() < 23)
+        return 0;
+    qint64 stamp = 0;
+    for (qsizetype at : kDigits) {
+        const char16_t c = iso[at].unicode();
+        if (c < u'0' || c > u'9')
+            return 0;
+        stamp = stamp * 10 + (c - u'0');
+    }
+    return stamp;
+}
+
+QDateTime dateTimeOfStamp(qint64 stamp)
+{
+    const auto part = [stamp](qint64 divisor, qint64 modulo) { return int(stamp / divisor % modulo); };
+    return QDateTime(QDate(int(stamp / 10000000000000), part(100000000000, 100), part(1000000000, 100)),
+                     QTime(part(10000000, 100), part(100000, 100), part(1000, 100), part(1, 1000)));
 }
 
 SendJournal::SendJournal(const QString &path)
@@ -111,14 +163,25 @@ SendJournal::SendJournal(const QString &path)
 
 std::unique_ptr<SendJournal> SendJournal::create(const QString &dataDir, JournalHead &head, QString *error)
 {
-    if (!QDir().mkpath(journalDir(dataDir))) {
-        *error = u"cannot make the folder "_s + QDir::toNativeSeparators(journalDir(dataDir));
+    return createIn(journalDir(dataDir), kKeptRuns, false, head, error);
+}
+
+std::unique_ptr<SendJournal> SendJournal::createSingle(const QString &dataDir, JournalHead &head, QString *error)
+{
+    return createIn(singleSendDir(dataDir), kKeptSingleSends, true, head, error);
+}
+
+std::unique_ptr<SendJournal> SendJournal::createIn(const QString &folder, int kept, bool single, JournalHead &head,
+                                                   QString *error)
+{
+    if (!QDir().mkpath(folder)) {
+        *error = u"cannot make the folder "_s + QDir::toNativeSeparators(folder);
         return nullptr;
     }
     head.started = QDateTime::currentDateTime();
     head.runId = head.started.toString(u"yyyyMMdd-HHmmss-zzz"_s) + u'-' +
                  QString::number(QRandomGenerator::global()->bounded(0x10000), 16).rightJustified(4, u'0');
-    std::unique_ptr<SendJournal> journal(new SendJournal(QDir(journalDir(dataDir)).filePath(head.runId + kExtension)));
+    std::unique_ptr<SendJournal> journal(new SendJournal(QDir(folder).filePath(head.runId + kExtension)));
     if (!journal->m_file.open(QIODevice::WriteOnly | QIODevice::NewOnly)) {
         *error = journal->m_file.fileName() + u": "_s + journal->m_file.errorString();
         return nullptr;
@@ -126,6 +189,9 @@ std::unique_ptr<SendJournal> SendJournal::create(const QString &dataDir, Journal
     QByteArray bytes = checked(kMagic);
     bytes += checked(u"run "_s + head.runId);
     bytes += checked(u"started "_s + head.started.toString(Qt::ISODateWithMs));
+    // Readers that do not know a head line skip it: older versions still read this journal.
+    if (single)
+        bytes += checked(u"kind single"_s);
     bytes += checked(u"sender "_s + escaped(head.sender));
     bytes += checked(u"message "_s + escaped(head.message));
     bytes += checked(u"differer "_s + head.differer);
@@ -137,8 +203,8 @@ std::unique_ptr<SendJournal> SendJournal::create(const QString &dataDir, Journal
         return nullptr;
     }
     journal->startWriter();
-    QStringList files = journalFiles(dataDir);
-    while (files.size() > kKeptRuns)
+    QStringList files = journalsIn(folder);
+    while (files.size() > kept)
         QFile::remove(files.takeFirst());
     return journal;
 }
@@ -270,7 +336,16 @@ std::optional<JournalContent> readJournal(const QByteArray &bytes, QString *erro
 {
     JournalContent content;
     JournalHead &head = content.head;
-    const QList<QByteArray> lines = bytes.split('\n');
+    // Views of the lines: a journal of many thousand rows is read without a copy of each line.
+    std::vector<QByteArrayView> lines;
+    lines.reserve(std::size_t(bytes.count('\n') + 1));
+    for (qsizetype from = 0;;) {
+        const qsizetype end = bytes.indexOf('\n', from);
+        lines.push_back(QByteArrayView(bytes).sliced(from, (end < 0 ? bytes.size() : end) - from));
+        if (end < 0)
+            break;
+        from = end + 1;
+    }
     std::optional<qsizetype> rowCount;
     bool magic = false;
     bool haveSender = false;
@@ -280,10 +355,11 @@ std::optional<JournalContent> readJournal(const QByteArray &bytes, QString *erro
     qsizetype maxSent = -1;
     // Damaged lines after the record of the furthest row started: each may be one more row started.
     qsizetype damagedAfterMaxSent = 0;
-    for (qsizetype n = 0; n < lines.size(); ++n) {
-        const QByteArray &line = lines[n];
+    const auto lineCount = qsizetype(lines.size());
+    for (qsizetype n = 0; n < lineCount; ++n) {
+        const QByteArrayView line = lines[std::size_t(n)];
         // The last piece is empty when the file ends with its line break.
-        if (n + 1 == lines.size() && line.isEmpty())
+        if (n + 1 == lineCount && line.isEmpty())
             break;
         const auto record = verified(line);
         if (!record) {
@@ -292,7 +368,7 @@ std::optional<JournalContent> readJournal(const QByteArray &bytes, QString *erro
             continue;
         }
         const qsizetype blank = record->indexOf(u' ');
-        const QString word = record->left(blank);
+        const QStringView word = QStringView(*record).left(blank);
         const QStringView rest = blank < 0 ? QStringView() : QStringView(*record).mid(blank + 1);
         const auto rowOf = [&](QStringView text, qsizetype *row) {
             bool ok = false;
@@ -318,12 +394,13 @@ std::optional<JournalContent> readJournal(const QByteArray &bytes, QString *erro
             bool ok = false;
             const qsizetype count = rest.toLongLong(&ok);
             // Each row has its line: a larger count is damage, and would only exhaust memory.
-            if (ok && count >= 0 && count <= lines.size()) {
+            if (ok && count >= 0 && count <= lineCount) {
                 rowCount = count;
                 head.rows.resize(std::size_t(count));
                 haveRow.assign(std::size_t(count), false);
                 content.states.assign(std::size_t(count), JournalRowState::NotStarted);
                 content.replies.assign(std::size_t(count), SendReply{});
+                content.stamps.assign(std::size_t(count), 0);
             }
         } else if (word == u"row") {
             const qsizetype space = rest.indexOf(u' ');
@@ -339,12 +416,17 @@ std::optional<JournalContent> readJournal(const QByteArray &bytes, QString *erro
             c.Nom = unescaped(fields[4]);
             c.Phone = unescaped(fields[5]);
             haveRow[std::size_t(row)] = true;
+        } else if (word == u"kind") {
+            content.single = rest == u"single";
         } else if (word == u"sent") {
             qsizetype row = 0;
-            if (!rowOf(rest.left(rest.indexOf(u' ')), &row))
+            const qsizetype space = rest.indexOf(u' ');
+            if (!rowOf(rest.left(space), &row))
                 continue;
-            if (content.states[std::size_t(row)] == JournalRowState::NotStarted)
+            if (content.states[std::size_t(row)] == JournalRowState::NotStarted) {
                 content.states[std::size_t(row)] = JournalRowState::Started;
+                content.stamps[std::size_t(row)] = localStamp(rest.mid(space + 1));
+            }
             if (row > maxSent) {
                 maxSent = row;
                 damagedAfterMaxSent = 0;
@@ -362,6 +444,7 @@ std::optional<JournalContent> readJournal(const QByteArray &bytes, QString *erro
                 continue;
             content.states[std::size_t(row)] = JournalRowState::Done;
             content.replies[std::size_t(row)] = SendReply{quint8(code), *outcome};
+            content.stamps[std::size_t(row)] = localStamp(parts.value(3));
         } else if (word == u"end") {
             content.complete = rest.startsWith(u"complete");
             content.ended = true;
@@ -425,7 +508,7 @@ std::optional<QString> interruptedJournal(const QString &dataDir, bool cutShortO
         file.seek(0);
         QString ignored;
         const auto content = readJournal(file.readAll(), &ignored);
-        if (content && !content->complete && !(cutShortOnly && content->ended))
+        if (content && !content->complete && !content->single && !(cutShortOnly && content->ended))
             return path;
     }
     return std::nullopt;

@@ -43,6 +43,9 @@ struct JournalHead {
 class SendJournal final {
 public:
     static constexpr int kKeptRuns = 100;
+    // Single sends are kept apart, in a folder and a count of their own: a busy day of single
+    // sends must not push the mailing runs out of their window.
+    static constexpr int kKeptSingleSends = 1000;
     ~SendJournal();
     SendJournal(const SendJournal &) = delete;
     SendJournal &operator=(const SendJournal &) = delete;
@@ -50,6 +53,8 @@ public:
     // Starts the journal of a new run (its id and start time are set here) and removes the oldest
     // journals beyond kKeptRuns; nothing, with the reason, when the file cannot be written.
     static std::unique_ptr<SendJournal> create(const QString &dataDir, JournalHead &head, QString *error);
+    // The same for one SMS sent alone: marked as such in its head, never offered for a resume.
+    static std::unique_ptr<SendJournal> createSingle(const QString &dataDir, JournalHead &head, QString *error);
     // Opens a run's journal to record more of it: a run taken up again.
     static std::unique_ptr<SendJournal> reopen(const QString &path, QString *error);
 
@@ -80,6 +85,8 @@ private:
     };
 
     explicit SendJournal(const QString &path);
+    static std::unique_ptr<SendJournal> createIn(const QString &folder, int kept, bool single, JournalHead &head,
+                                                 QString *error);
     void startWriter();
     void writerLoop();
     void enqueue(Pending pending);
@@ -113,6 +120,9 @@ struct JournalContent {
     std::vector<SendReply> replies; // for the rows Done
     bool complete = false;          // the run went through every row
     bool ended = false;             // it was ended, stopped or complete, rather than cut short
+    bool single = false;            // one SMS sent alone, not a mailing
+    // For each row, when its outcome came, else when it left, as localStamp gives; 0 for neither.
+    std::vector<qint64> stamps;
     // A line each for what was skipped ("line 12 is damaged and was skipped") or is missing.
     QStringList problems;
 };
@@ -138,5 +148,13 @@ std::optional<QString> interruptedJournal(const QString &dataDir, bool cutShortO
 // The journal folder of a data directory, and its journals, oldest first.
 QString journalDir(const QString &dataDir);
 QStringList journalFiles(const QString &dataDir);
+// The same for the single sends.
+QString singleSendDir(const QString &dataDir);
+QStringList singleSendFiles(const QString &dataDir);
+
+// A journal's local time (ISO, with milliseconds) as the number yyyyMMddHHmmsszzz, which sorts as
+// the times do and is read much faster than a QDateTime; 0 when the text is not such a time.
+qint64 localStamp(QStringView iso);
+QDateTime dateTimeOfStamp(qint64 stamp);
 
 } // namespace parlevo

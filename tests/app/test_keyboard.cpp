@@ -39,7 +39,8 @@ QStringList names(const char16_t *list)
     return QString::fromUtf16(list).split(u' ');
 }
 
-const QStringList kToolbar = names(u"KXB_Home KXB_Simple KXB_Mailing KXB_Carnet KXB_Predefinis KXB_Prefs KXB_Quitter");
+const QStringList kToolbar =
+    names(u"KXB_Home KXB_Simple KXB_Mailing KXB_Carnet KXB_Predefinis KXB_Historique KXB_Prefs KXB_Quitter");
 
 // The control a focus widget belongs to: an editable combo box or a date picker answers for its
 // inner line edit.
@@ -166,7 +167,7 @@ private slots:
     void activityWindows()
     {
         walkActivity([] {}, u"LabelLinkSMSSimple LabelLinkSMSMailing LabelLinkCarnetAdresse LabelLinkPredefinies "
-                            u"LabelLinkPrefs");
+                            u"LabelLinkHistorique LabelLinkPrefs");
         walkActivity(
             [this] {
                 m_main->KXB_Simple_Click();
@@ -192,6 +193,8 @@ private slots:
             u"Text_SendoraMail Text_SendoraPassword TextExpediteur CheckColonnes(0) CheckColonnes(1) "
             u"CheckColonnes(2) CheckColonnes(3) CheckColonnes(4) CheckColonnes(5) CheckColonnes(6) CheckCommercial "
             u"TextSmsParMinute TextRequetesSimultanees");
+        walkActivity([this] { m_main->KXB_Historique_Click(); },
+                     u"TextRecherche TextNumero ComboResultat DateDu DateAu LV_Historique CMD_Renvoyer CMD_Exporter");
     }
 
     void keysReachWhatOnlyTheMouseDidBefore()

@@ -13,6 +13,7 @@
 #include "messages/predefinismenu.h"
 #include "sending/differer.h"
 #include "sending/form_simple.h"
+#include "sending/history.h"
 #include "simulatorprocess.h"
 #include "testdatadir.h"
 #include "widgetdriver.h"
@@ -132,6 +133,11 @@ private slots:
         QCOMPARE(sim.outboxField(u"deferred"_s), QStringList{QString()});
         QCOMPARE(boxes.shown().size(), 1);
         QCOMPARE(boxes.shown()[0].text, u"Envoi du SMS réussi."_s);
+        // Journaled as a single send, with the number sent, for the history.
+        const History history = History::load(m_dir->path());
+        QCOMPARE(history.rows().size(), std::size_t(1));
+        QCOMPARE(history.contact(history.rows()[0]).Phone, number);
+        QVERIFY(history.runs()[0].single);
         QCOMPARE(child<QLineEdit>(u"TextContact")->text(), QString());
         QCOMPARE(message(), QString());
         QCOMPARE(child<QLineEdit>(u"TextExpediteur")->text(), sender);

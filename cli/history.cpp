@@ -1,0 +1,95 @@
+#include "options.h"
+
+#include "addressbook/classcontact.h"
+#include "base/appstate.h"
+#include "base/shared.h"
+#include "base/textes.h"
+#include "sending/history.h"
+
+#include <QCommandLineParser>
+#include <QDate>
+
+#include <set>
+
+using namespace Qt::StringLiterals;
+
+namespace parlevo::cli {
+
+namespace {
+
+constexpr int kTextSummary = 246;
+
+QString oneLine(QString text)
+{
+    for (QChar &c : text) {
+        if (c == u'\n' || c == u'\r' || c == u'\t')
+            c = u' ';
+    }
+    return text;
+}
+
+} // namespace
+
+int history(const QString &globalDataDir, const QStringList &arguments)
+{
+    QCommandLineParser parser;
+    const QCommandLineOption since(QStringLiteral("since"), QStringLiteral("Only the SMS of this day and after."),
+                                   QStringLiteral("YYYY-MM-DD"));
+    const QCommandLineOption number(
+        QStringLiteral("number"), QStringLiteral("Only the SMS whose number holds these digits."), QStringLiteral("N"));
+    const QCommandLineOption csv(QStringLiteral("csv"),
+                                 QStringLiteral("Writes CSV (date, number, name, text, code, result, outcome, run)."));
+    parser.addOptions({since, number, csv});
+    int status = kAccepted;
+    if (!parseCommand(parser, u"history"_s,
+                      u"Prints every SMS the journals of the data directory record (mailing runs, single\n"
+                      u"sends of the app and of 'send'), newest first: date, number, name, result and text,\n"
+                      u"then one summary line per run shown. Exit status: 0 done, 1 a journal could not be\n"
+                      u"read (it is named on standard error, the others are printed), 64 usage error."_s,
+                      arguments, &status))
+        return status;
+    HistoryFilter filter;
+    if (parser.isSet(since)) {
+        filter.from = QDate::fromString(parser.value(since), u"yyyy-MM-dd"_s);
+        if (!filter.from.isValid())
+            return usage(u"--since wants YYYY-MM-DD, not "_s + parser.value(since), u"history"_s);
+    }
+    if (parser.isSet(number)) {
+        filter.number = parser.value(number);
+        if (DigitsOnly(filter.number).isEmpty())
+            return usage(u"--number wants digits, not "_s + parser.value(number), u"history"_s);
+    }
+
+    auto state = loadState(parser.isSet(dataDirOption()) ? parser.value(dataDirOption()) : globalDataDir);
+    QStringList problems;
+    const History history = History::load(state->dataDir(), &problems);
+    for (const QString &problem : problems)
+        err(u"parlevo-cli: "_s + problem);
+    const std::vector<quint32> shown = history.filtered(filter);
+    const TextTable &textes = state->textTable();
+    if (parser.isSet(csv)) {
+        write(historyCsv(textes, history, shown), stdout);
+        return problems.isEmpty() ? kAccepted : kFailure;
+    }
+    std::set<quint32> runs;
+    for (quint32 i : shown) {
+        const HistoryRow &row = history.rows()[i];
+        const ClassContact &contact = history.contact(row);
+        out(historyTimeText(row) + u"  "_s + contact.Phone.leftJustified(14) + u' ' +
+            contact.FullName().trimmed().leftJustified(24) + u' ' + replyText(textes, row.reply) + u"  "_s +
+            oneLine(history.text(row)));
+        runs.insert(row.run);
+    }
+    for (quint32 run : runs) {
+        const HistoryRun &r = history.runs()[run];
+        out(r.head.runId + (r.single ? u" (single) "_s : u" (mailing) "_s) +
+            textes(kTextSummary)
+                .arg(r.counts[int(HistoryResult::Accepted)])
+                .arg(r.counts[int(HistoryResult::Refused)])
+                .arg(r.counts[int(HistoryResult::NoAnswer)])
+                .arg(r.counts[int(HistoryResult::NotSent)]));
+    }
+    return problems.isEmpty() ? kAccepted : kFailure;
+}
+
+} // namespace parlevo::cli

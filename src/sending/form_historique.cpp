@@ -1,0 +1,275 @@
+#include "form_historique.h"
+
+#include "base/appstate.h"
+#include "base/filedialog.h"
+#include "base/messagebox.h"
+#include "base/shared.h"
+#include "base/storefile.h"
+#include "controls/accessibility.h"
+#include "form_envoimailing.h"
+#include "historymodel.h"
+#include "mailingresults.h"
+#include "sendingcontrols.h"
+
+#include <QComboBox>
+#include <QDateEdit>
+#include <QDir>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSignalBlocker>
+#include <QTreeView>
+#include <QVBoxLayout>
+
+#include <algorithm>
+#include <map>
+
+using namespace Qt::StringLiterals;
+
+namespace parlevo {
+
+namespace {
+
+constexpr int kTextResult = 111;
+constexpr int kTextSummary = 246;
+constexpr int kTextAccepted = 247;
+constexpr int kTextRefused = 248;
+constexpr int kTextNoAnswer = 250;
+constexpr int kTextExportTitle = 265;
+constexpr int kTextCsvFiles = 266;
+constexpr int kTextCannotWrite = 267;
+constexpr int kTextResendUnknown = 272;
+constexpr int kTextTitle = 401;
+constexpr int kTextDate = 402;
+constexpr int kTextNumber = 403;
+constexpr int kTextName = 404;
+constexpr int kTextMessage = 405;
+constexpr int kTextRun = 406;
+constexpr int kTextSearch = 407;
+constexpr int kTextNumberFilter = 408;
+constexpr int kTextResultFilter = 409;
+constexpr int kTextFrom = 410;
+constexpr int kTextTo = 411;
+constexpr int kTextAllResults = 412;
+constexpr int kTextNotSent = 413;
+constexpr int kTextResend = 414;
+constexpr int kTextExport = 415;
+constexpr int kTextRunOf = 416;
+constexpr int kTextMailingRun = 417;
+constexpr int kTextSingleSend = 418;
+constexpr int kTextShownCount = 419;
+constexpr int kTextNothingSelected = 420;
+
+// The dates the range starts with stand for "no bound": the first date the controls take, and
+// today (a clock set back may have dated some SMS after it).
+const QDate kNoBound(2000, 1, 1);
+
+QDateEdit *dateControl(const char16_t *name, QDate date, QWidget *parent)
+{
+    auto *edit = named(new QDateEdit(parent), name);
+    edit->setCalendarPopup(true);
+    edit->setDisplayFormat(u"dd/MM/yyyy"_s);
+    edit->setMinimumDate(kNoBound);
+    edit->setDate(date);
+    return edit;
+}
+
+} // namespace
+
+Form_Historique::Form_Historique(AppState &state, QWidget &owner, QWidget *parent)
+    : SectionPage(state.Textes(kTextTitle), activityIcon(Activity::History), parent, ContentHeight::Fill)
+    , m_state(state)
+    , m_owner(owner)
+{
+    setObjectName(u"Form_Historique"_s);
+    buildWindow();
+    connect(m_text, &QLineEdit::textChanged, this, &Form_Historique::applyFilter);
+    connect(m_number, &QLineEdit::textChanged, this, &Form_Historique::applyFilter);
+    connect(m_result, &QComboBox::currentIndexChanged, this, &Form_Historique::applyFilter);
+    connect(m_from, &QDateEdit::dateChanged, this, &Form_Historique::applyFilter);
+    connect(m_to, &QDateEdit::dateChanged, this, &Form_Historique::applyFilter);
+    connect(m_list->selectionModel(), &QItemSelectionModel::currentRowChanged, this, &Form_Historique::showSummary);
+    connect(m_model, &QAbstractItemModel::modelReset, this, &Form_Historique::showSummary);
+    connect(m_renvoyer, &QPushButton::clicked, this, &Form_Historique::CMD_Renvoyer_Click);
+    connect(m_exporter, &QPushButton::clicked, this, &Form_Historique::CMD_Exporter_Click);
+}
+
+void Form_Historique::buildWindow()
+{
+    auto *filters = new QGridLayout;
+    const auto addFilter = [&](int row, int column, int text, QWidget *control) {
+        auto *label = new QLabel(m_state.Textes(text), this);
+        captionFor(label, control);
+        filters->addWidget(label, row, column * 2);
+        filters->addWidget(control, row, column * 2 + 1);
+    };
+    m_text = named(new QLineEdit(this), u"TextRecherche");
+    m_number = named(new QLineEdit(this), u"TextNumero");
+    m_result = named(new QComboBox(this), u"ComboResultat");
+    m_result->addItems({m_state.Textes(kTextAllResults), m_state.Textes(kTextAccepted), m_state.Textes(kTextRefused),
+                        m_state.Textes(kTextNoAnswer), m_state.Textes(kTextNotSent)});
+    m_today = QDate::currentDate();
+    m_from = dateControl(u"DateDu", kNoBound, this);
+    m_to = dateControl(u"DateAu", m_today, this);
+    addFilter(0, 0, kTextSearch, m_text);
+    addFilter(0, 1, kTextNumberFilter, m_number);
+    addFilter(0, 2, kTextResultFilter, m_result);
+    addFilter(1, 0, kTextFrom, m_from);
+    addFilter(1, 1, kTextTo, m_to);
+    contentLayout()->addLayout(filters);
+
+    m_model = new HistoryModel(m_state.textTable(),
+                               {m_state.Textes(kTextDate), m_state.Textes(kTextNumber), m_state.Textes(kTextName),
+                                m_state.Textes(kTextResult), m_state.Textes(kTextMessage), m_state.Textes(kTextRun)},
+                               this);
+    m_list = named(new QTreeView(this), u"LV_Historique");
+    m_list->setRootIsDecorated(false);
+    // Every row has the same height: the view then lays out a large list without measuring it.
+    m_list->setUniformRowHeights(true);
+    m_list->setAlternatingRowColors(true);
+    m_list->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    m_list->setSelectionBehavior(QAbstractItemView::SelectRows);
+    m_list->setModel(m_model);
+    m_list->setAccessibleName(m_state.Textes(kTextTitle));
+    m_list->header()->resizeSection(HistoryModel::DateColumn, 140);
+    m_list->header()->resizeSection(HistoryModel::NumberColumn, 110);
+    m_list->header()->resizeSection(HistoryModel::NameColumn, 150);
+    m_list->header()->resizeSection(HistoryModel::ResultColumn, 170);
+    m_list->header()->resizeSection(HistoryModel::TextColumn, 260);
+    contentLayout()->addWidget(m_list, 1);
+
+    m_summary = named(new QLabel(this), u"LabelBilan");
+    m_count = named(new QLabel(this), u"LabelCompte");
+    contentLayout()->addWidget(m_summary);
+    m_renvoyer = named(new QPushButton(m_state.Textes(kTextResend), this), u"CMD_Renvoyer");
+    m_exporter = named(new QPushButton(m_state.Textes(kTextExport), this), u"CMD_Exporter");
+    auto *buttons = new QHBoxLayout;
+    buttons->addWidget(m_count, 1);
+    buttons->addWidget(m_renvoyer);
+    buttons->addWidget(m_exporter);
+    contentLayout()->addLayout(buttons);
+}
+
+void Form_Historique::Init()
+{
+    // A range left open still ends today after midnight.
+    if (m_to->date() == m_today) {
+        m_today = QDate::currentDate();
+        const QSignalBlocker quiet(m_to);
+        m_to->setDate(m_today);
+    }
+    m_model->setHistory(History::load(m_state.dataDir()));
+}
+
+HistoryFilter Form_Historique::filter() const
+{
+    HistoryFilter filter;
+    filter.text = m_text->text();
+    filter.number = m_number->text();
+    if (m_result->currentIndex() > 0)
+        filter.result = HistoryResult(m_result->currentIndex() - 1);
+    if (m_from->date() != kNoBound)
+        filter.from = m_from->date();
+    if (m_to->date() != m_today)
+        filter.to = m_to->date();
+    return filter;
+}
+
+void Form_Historique::applyFilter()
+{
+    m_model->setFilter(filter());
+}
+
+void Form_Historique::showSummary()
+{
+    m_count->setText(m_state.Textes(kTextShownCount).arg(m_model->rowCount()).arg(m_model->history().rows().size()));
+    const QModelIndex current = m_list->currentIndex();
+    if (!current.isValid()) {
+        m_summary->clear();
+        return;
+    }
+    const HistoryRun &run = m_model->history().runs()[m_model->rowAt(current.row()).run];
+    m_summary->setText(m_state.Textes(kTextRunOf)
+                           .arg(run.head.started.toString(u"dd/MM/yyyy HH:mm"_s),
+                                m_state.Textes(run.single ? kTextSingleSend : kTextMailingRun)) +
+                       m_state.Textes(kTextSummary)
+                           .arg(run.counts[int(HistoryResult::Accepted)])
+                           .arg(run.counts[int(HistoryResult::Refused)])
+                           .arg(run.counts[int(HistoryResult::NoAnswer)])
+                           .arg(run.counts[int(HistoryResult::NotSent)]));
+}
+
+bool Form_Historique::isRunning() const
+{
+    return m_envoi && m_envoi->isRunning();
+}
+
+void Form_Historique::stopRun()
+{
+    if (m_envoi)
+        m_envoi->stopRun();
+}
+
+void Form_Historique::CMD_Renvoyer_Click()
+{
+    if (isRunning())
+        return;
+    const QModelIndexList selected = m_list->selectionModel()->selectedRows();
+    if (selected.isEmpty()) {
+        MsgBox(m_state.Textes(kTextNothingSelected), vbOKOnly | vbInformation);
+        return;
+    }
+    // As in the result window: rows without an answer may have been sent, and go again only when
+    // the user says so.
+    const qsizetype unknown = std::count_if(selected.begin(), selected.end(), [this](const QModelIndex &index) {
+        return m_model->rowAt(index.row()).result == HistoryResult::NoAnswer;
+    });
+    const bool withUnknown =
+        unknown > 0 && MsgBox(m_state.Textes(kTextResendUnknown).arg(unknown), vbYesNo | vbQuestion) == vbYes;
+    // Rows of one run share its texts: they go together, one run after the other.
+    std::map<quint32, std::vector<ClassContact>> byRun;
+    qsizetype count = 0;
+    for (const QModelIndex &index : selected) {
+        const HistoryRow &row = m_model->rowAt(index.row());
+        if (row.result == HistoryResult::NoAnswer && !withUnknown)
+            continue;
+        byRun[row.run].push_back(m_model->history().contact(row));
+        ++count;
+    }
+    if (count == 0 ||
+        MsgBox(withCount(m_state.Textes(kTextSendCountQuestion), count), vbYesNo | vbInformation) != vbYes)
+        return;
+    if (!m_envoi) {
+        m_envoi = new Form_EnvoiMailing(m_state, &m_owner);
+        // A second try started from the result window holds the program like a run.
+        connect(m_envoi, &Form_EnvoiMailing::retryStarting, this, &Form_Historique::runStarted);
+        connect(m_envoi, &Form_EnvoiMailing::retryFinished, this, &Form_Historique::runFinished);
+    }
+    emit runStarted();
+    for (const auto &[run, contacts] : byRun) {
+        const JournalHead &head = m_model->history().runs()[run].head;
+        // A deferred time of the past means nothing now: the SMS go at once.
+        m_envoi->Send(fixedMailingSource(contacts, head.sender, head.message), QString());
+    }
+    emit runFinished();
+    Init();
+}
+
+void Form_Historique::CMD_Exporter_Click()
+{
+    const QString path = FileDialog::getSaveFileName(
+        this, QString::fromUtf16(kMessageBoxTitle) + u" - "_s + m_state.Textes(kTextExportTitle),
+        m_state.Textes(kTextCsvFiles));
+    if (path.isEmpty())
+        return;
+    if (FileExists(path) && MsgBox(m_state.Textes(kTextReplaceFile), vbYesNo | vbInformation) != vbYes)
+        return;
+    const QString csv = historyCsv(m_state.textTable(), m_model->history(), m_model->shown());
+    if (!replaceFile(path, csv.toUtf8()))
+        MsgBox(m_state.Textes(kTextCannotWrite).arg(QDir::toNativeSeparators(path)), vbOKOnly | vbCritical);
+}
+
+} // namespace parlevo

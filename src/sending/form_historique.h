@@ -1,0 +1,67 @@
+#pragma once
+
+#include "base/activitywindow.h"
+
+#include <QDate>
+
+class QComboBox;
+class QDateEdit;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QTreeView;
+
+namespace parlevo {
+
+class AppState;
+class Form_EnvoiMailing;
+class HistoryModel;
+struct HistoryFilter;
+
+// Every SMS the journals record, newest first, with its filters, the summary of the current row's
+// run, and the commands to send a selection again or export what is shown.
+class Form_Historique final : public SectionPage {
+    Q_OBJECT
+public:
+    // owner: the window the result window of a new send stays above.
+    Form_Historique(AppState &state, QWidget &owner, QWidget *parent = nullptr);
+    Q_DISABLE_COPY_MOVE(Form_Historique)
+
+    // Reads the journals again.
+    void Init() override;
+    bool isRunning() const override;
+    void stopRun() override;
+
+    HistoryModel *model() const { return m_model; }
+    HistoryFilter filter() const;
+
+    // After the usual question, sends the selected rows again now, each with its run's texts; the
+    // rows go as one mailing run per run they come from, in the mailing's result window.
+    void CMD_Renvoyer_Click();
+    // Writes the rows shown as CSV to a file the user picks.
+    void CMD_Exporter_Click();
+
+private:
+    void buildWindow();
+    void applyFilter();
+    void showSummary();
+
+    AppState &m_state;
+    QWidget &m_owner;
+    HistoryModel *m_model = nullptr;
+    QTreeView *m_list = nullptr;
+    QLineEdit *m_text = nullptr;
+    QLineEdit *m_number = nullptr;
+    QComboBox *m_result = nullptr;
+    QDateEdit *m_from = nullptr;
+    QDateEdit *m_to = nullptr;
+    QLabel *m_count = nullptr;
+    QLabel *m_summary = nullptr;
+    QPushButton *m_renvoyer = nullptr;
+    QPushButton *m_exporter = nullptr;
+    Form_EnvoiMailing *m_envoi = nullptr;
+    // The end of a range left open.
+    QDate m_today;
+};
+
+} // namespace parlevo

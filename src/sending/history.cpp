@@ -1,0 +1,203 @@
+#include "history.h"
+
+#include "addressbook/sortkeys.h"
+#include "base/csvtext.h"
+#include "base/shared.h"
+#include "base/storefile.h"
+
+#include <QDir>
+
+#include <algorithm>
+#include <thread>
+#include <tuple>
+
+using namespace Qt::StringLiterals;
+
+namespace parlevo {
+
+namespace {
+
+qint64 stampOfDate(QDate date)
+{
+    return (qint64(date.year()) * 10000 + date.month() * 100 + date.day()) * 1000000000;
+}
+
+void appendKey(std::vector<char16_t> &buffer, std::vector<quint32> &ends, QStringView key)
+{
+    buffer.insert(buffer.end(), key.utf16(), key.utf16() + key.size());
+    ends.push_back(quint32(buffer.size()));
+}
+
+QStringView keyAt(const std::vector<char16_t> &buffer, const std::vector<quint32> &ends, std::size_t i)
+{
+    const quint32 begin = i == 0 ? 0 : ends[i - 1];
+    return QStringView(buffer.data() + begin, qsizetype(ends[i] - begin));
+}
+
+} // namespace
+
+QString historyText(const JournalHead &head, const ClassContact &)
+{
+    return head.message;
+}
+
+HistoryResult historyResultOf(SendOutcome outcome)
+{
+    switch (outcome) {
+    case SendOutcome::Accepted:
+        return HistoryResult::Accepted;
+    case SendOutcome::Refused:
+        return HistoryResult::Refused;
+    case SendOutcome::Unknown:
+        return HistoryResult::NoAnswer;
+    case SendOutcome::Unreachable:
+    case SendOutcome::NotSent:
+        break;
+    }
+    return HistoryResult::NotSent;
+}
+
+SendReply historyReply(JournalRowState state, const SendReply &reply)
+{
+    switch (state) {
+    case JournalRowState::Done:
+        return reply;
+    case JournalRowState::Started:
+        return SendReply{0, SendOutcome::Unknown};
+    case JournalRowState::NotStarted:
+    case JournalRowState::Missing:
+        break;
+    }
+    return SendReply{0, SendOutcome::NotSent};
+}
+
+History History::load(const QString &dataDir, QStringList *problems)
+{
+    const QStringList paths = journalFiles(dataDir) + singleSendFiles(dataDir);
+    // The journals are read side by side, one share of them per core, and taken in their order.
+    std::vector<std::optional<JournalContent>> contents(std::size_t(paths.size()));
+    std::vector<QString> errors(contents.size());
+    const auto readShare = [&](std::size_t first, std::size_t step) {
+        for (std::size_t i = first; i < contents.size(); i += step) {
+            const auto bytes = readWholeFile(paths[qsizetype(i)], &errors[i]);
+            if (bytes)
+                contents[i] = readJournal(*bytes, &errors[i]);
+        }
+    };
+    const std::size_t shares = std::clamp<std::size_t>(std::thread::hardware_concurrency(), 1, 8);
+    std::vector<std::thread> readers;
+    for (std::size_t share = 1; share < shares; ++share)
+        readers.emplace_back(readShare, share, shares);
+    readShare(0, shares);
+    for (std::thread &reader : readers)
+        reader.join();
+
+    History history;
+    for (std::size_t i = 0; i < contents.size(); ++i) {
+        if (contents[i])
+            history.addRun(std::move(*contents[i]), paths[qsizetype(i)]);
+        else if (problems)
+            problems->append(QDir::toNativeSeparators(paths[qsizetype(i)]) + u": "_s + errors[i]);
+    }
+    // Newest first; of two rows of the same millisecond, the one its journal names later.
+    std::sort(history.m_rows.begin(), history.m_rows.end(), [](const HistoryRow &a, const HistoryRow &b) {
+        return std::tie(a.stamp, a.run, a.row) > std::tie(b.stamp, b.run, b.row);
+    });
+    history.buildKeys();
+    return history;
+}
+
+void History::addRun(JournalContent content, const QString &path)
+{
+    const auto run = quint32(m_runs.size());
+    HistoryRun &added = m_runs.emplace_back();
+    added.single = content.single;
+    added.path = path;
+    const qint64 started = localStamp(content.head.started.toString(Qt::ISODateWithMs));
+    for (std::size_t i = 0; i < content.states.size(); ++i) {
+        HistoryRow &row = m_rows.emplace_back();
+        row.stamp = content.stamps[i] != 0 ? content.stamps[i] : started;
+        row.run = run;
+        row.row = quint32(i);
+        row.reply = historyReply(content.states[i], content.replies[i]);
+        row.result = historyResultOf(row.reply.outcome);
+        ++added.counts[int(row.result)];
+    }
+    added.head = std::move(content.head);
+}
+
+void History::buildKeys()
+{
+    m_textOf.reserve(m_rows.size());
+    m_nameEnds.reserve(m_rows.size());
+    m_digitEnds.reserve(m_rows.size());
+    QString lastText;
+    for (const HistoryRow &row : m_rows) {
+        const ClassContact &c = contact(row);
+        const QString sent = text(row);
+        // A run's rows share their text: it is folded once, not once a row.
+        if (m_texts.empty() || sent != lastText) {
+            m_texts.push_back(foldedText(sent));
+            lastText = sent;
+        }
+        m_textOf.push_back(quint32(m_texts.size() - 1));
+        appendKey(m_names, m_nameEnds, foldedText(c.FullName()));
+        appendKey(m_digits, m_digitEnds, DigitsOnly(c.Phone));
+    }
+}
+
+const ClassContact &History::contact(const HistoryRow &row) const
+{
+    return m_runs[row.run].head.rows[row.row];
+}
+
+QString History::text(const HistoryRow &row) const
+{
+    return historyText(m_runs[row.run].head, contact(row));
+}
+
+std::vector<quint32> History::filtered(const HistoryFilter &filter) const
+{
+    const QString text = foldedText(filter.text);
+    const QString digits = DigitsOnly(filter.number);
+    const qint64 from = filter.from.isValid() ? stampOfDate(filter.from) : 0;
+    const qint64 to = filter.to.isValid() ? stampOfDate(filter.to.addDays(1)) : 0;
+    // Each distinct text is searched once.
+    std::vector<char> textMatches(m_texts.size());
+    for (std::size_t i = 0; i < m_texts.size(); ++i)
+        textMatches[i] = char(m_texts[i].contains(text));
+    std::vector<quint32> shown;
+    for (std::size_t i = 0; i < m_rows.size(); ++i) {
+        const HistoryRow &row = m_rows[i];
+        if ((filter.result && row.result != *filter.result) || (from != 0 && row.stamp < from) ||
+            (to != 0 && row.stamp >= to))
+            continue;
+        if (!digits.isEmpty() && !keyAt(m_digits, m_digitEnds, i).contains(digits))
+            continue;
+        if (!text.isEmpty() && !textMatches[m_textOf[i]] && !keyAt(m_names, m_nameEnds, i).contains(text))
+            continue;
+        shown.push_back(quint32(i));
+    }
+    return shown;
+}
+
+QString historyTimeText(const HistoryRow &row)
+{
+    return dateTimeOfStamp(row.stamp).toString(u"yyyy-MM-dd HH:mm:ss"_s);
+}
+
+QString historyCsv(const TextTable &textes, const History &history, const std::vector<quint32> &rows)
+{
+    QString csv = u"date,number,name,text,code,result,outcome,run\r\n"_s;
+    for (quint32 i : rows) {
+        const HistoryRow &row = history.rows()[i];
+        const ClassContact &c = history.contact(row);
+        csv += historyTimeText(row) + u',' + csvField(c.Phone) + u',' + csvField(c.FullName().trimmed()) + u',' +
+               csvField(history.text(row)) + u',' + QString::number(row.reply.code) + u',' +
+               csvField(replyText(textes, row.reply)) + u',' + outcomeKeyword(row.reply.outcome) + u',' +
+               history.runs()[row.run].head.runId + u"\r\n"_s;
+    }
+    return csv;
+}
+
+} // namespace parlevo

@@ -1,0 +1,99 @@
+#pragma once
+
+#include "gateway/sendreply.h"
+#include "sendjournal.h"
+
+#include <QDate>
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+#include <vector>
+
+namespace parlevo {
+
+class TextTable;
+
+// What became of an SMS, as the history sorts and counts it: the classes of a run's summary.
+enum class HistoryResult : quint8 {
+    Accepted,
+    Refused,
+    NoAnswer, // left without a complete answer: it may have been sent
+    NotSent,  // never reached the gateway, or never started
+};
+constexpr int kHistoryResults = 4;
+
+// One run read back from its journal, with its counts by result.
+struct HistoryRun {
+    JournalHead head;
+    bool single = false;
+    QString path;
+    qsizetype counts[kHistoryResults] = {};
+};
+
+// One SMS of a run.
+struct HistoryRow {
+    qint64 stamp = 0; // when its outcome came, else when it left, else the run's start (localStamp)
+    quint32 run = 0;  // in History::runs()
+    quint32 row = 0;  // in the run's rows
+    SendReply reply;
+    HistoryResult result = HistoryResult::NotSent;
+};
+
+// What the list shows: every part is optional and all must match.
+struct HistoryFilter {
+    QString text;   // in the SMS text or the recipient's name, ignoring case
+    QString number; // its digits, in the number's digits
+    std::optional<HistoryResult> result;
+    QDate from; // invalid: no bound
+    QDate to;
+};
+
+// Everything the journals of a data directory tell of the SMS sent: mailing runs, single sends
+// and command-line runs, newest first. The texts searched are folded once at load, so a filter
+// over a hundred thousand rows only reads memory in order.
+class History final {
+public:
+    // Reads every journal; a journal that cannot be read is named in *problems and left out.
+    static History load(const QString &dataDir, QStringList *problems = nullptr);
+
+    const std::vector<HistoryRun> &runs() const { return m_runs; }
+    const std::vector<HistoryRow> &rows() const { return m_rows; }
+    const ClassContact &contact(const HistoryRow &row) const;
+    // The text the row's SMS carried.
+    QString text(const HistoryRow &row) const;
+
+    // The positions in rows() that the filter lets through, in order.
+    std::vector<quint32> filtered(const HistoryFilter &filter) const;
+
+private:
+    void addRun(JournalContent content, const QString &path);
+    void buildKeys();
+
+    std::vector<HistoryRun> m_runs;
+    std::vector<HistoryRow> m_rows;
+    // Per row: its folded name and its number's digits in one buffer each, and the index of its
+    // folded text among the distinct texts (a run's rows share theirs).
+    std::vector<char16_t> m_names;
+    std::vector<quint32> m_nameEnds;
+    std::vector<char16_t> m_digits;
+    std::vector<quint32> m_digitEnds;
+    std::vector<QString> m_texts;
+    std::vector<quint32> m_textOf;
+};
+
+// The text an SMS of a run carried, in one place so that a per-row text can be put here.
+QString historyText(const JournalHead &head, const ClassContact &contact);
+
+HistoryResult historyResultOf(SendOutcome outcome);
+// The reply shown for a row, whatever state its journal left it in.
+SendReply historyReply(JournalRowState state, const SendReply &reply);
+
+// The rows as CSV (UTF-8, CR LF): a header line, then date, number, name, text, code, result,
+// outcome and run for each.
+QString historyCsv(const TextTable &textes, const History &history, const std::vector<quint32> &rows);
+
+// "yyyy-MM-dd HH:mm:ss" of a row.
+QString historyTimeText(const HistoryRow &row);
+
+} // namespace parlevo
