@@ -5,6 +5,7 @@
 #include "base/storefile.h"
 #include "contactrules.h"
 #include "contactstore.h"
+#include "groupcollection.h"
 #include "vcard.h"
 
 #include <QDir>
@@ -21,6 +22,17 @@ constexpr int kTextLinesRefused = 290;
 constexpr int kTextImportFromVCard = 293;
 constexpr int kTextCardsRefused = 298;
 constexpr int kTextNotPlainFile = 291;
+
+// Contacts from other programs bring their groups into the group lists at once. (The plain CSV
+// import keeps its long-standing way: a new group shows from the next start.)
+ContactImportResult addWithGroups(AppState &state, std::vector<std::unique_ptr<ClassContact>> contacts)
+{
+    ContactImportResult result = addImportedContacts(state, std::move(contacts));
+    const ContactCollection &book = state.colContacts();
+    for (qsizetype i = book.count() - result.count; i < book.count(); ++i)
+        Ajoute_Groupe(state, book.at(i)->Groupe);
+    return result;
+}
 
 } // namespace
 
@@ -52,14 +64,14 @@ ContactImportResult importVCardFile(AppState &state, const QString &path, const 
     if (!group.isEmpty())
         for (const std::unique_ptr<ClassContact> &contact : contacts)
             contact->Groupe = withoutForbidden(group);
-    ContactImportResult result = addImportedContacts(state, std::move(contacts));
+    ContactImportResult result = addWithGroups(state, std::move(contacts));
     result.vCard = true;
     return result;
 }
 
 ContactImportResult importCsvTable(AppState &state, const CsvTable &table, const CsvMapping &mapping)
 {
-    return addImportedContacts(state, contactsFromTable(table, mapping, [&state] { return state.NextKey(); }));
+    return addWithGroups(state, contactsFromTable(table, mapping, [&state] { return state.NextKey(); }));
 }
 
 ContactImportResult addImportedContacts(AppState &state, std::vector<std::unique_ptr<ClassContact>> contacts)

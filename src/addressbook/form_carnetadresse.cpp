@@ -51,6 +51,10 @@ constexpr int kTextImportFromVCard = 293;
 constexpr int kTextVCardFileFilter = 294;
 constexpr int kTextExportAsVCard = 295;
 constexpr int kTextExportToVCard = 296;
+constexpr int kTextImportGroup = 494;
+constexpr int kTextExportGroup = 495;
+constexpr int kTextImport = 496;
+constexpr int kTextExport = 497;
 constexpr int kTextContactsExported = 297;
 constexpr int kTextFileNotSaved = 299;
 
@@ -327,6 +331,17 @@ void Form_CarnetAdresse::tellImported(const ContactImportResult &result, const Q
     updateCountLabel();
 }
 
+std::optional<QString> Form_CarnetAdresse::askGroup(int title, int caption, int action, bool existingOnly)
+{
+    Form_ChangeGroup dialog(m_state, this);
+    dialog.setPurpose(m_state.Textes(title), m_state.Textes(caption), m_state.Textes(action), existingOnly);
+    dialog.Init();
+    dialog.exec();
+    if (dialog.Groupe == QString::fromUtf16(Form_ChangeGroup::kCancelMarker))
+        return std::nullopt;
+    return dialog.Groupe;
+}
+
 void Form_CarnetAdresse::MNU_ImportVCard_Click()
 {
     const QString path = FileDialog::getOpenFileName(
@@ -334,8 +349,11 @@ void Form_CarnetAdresse::MNU_ImportVCard_Click()
         m_state.Textes(kTextVCardFileFilter));
     if (path.isEmpty())
         return;
+    const std::optional<QString> group = askGroup(kTextImportFromVCard, kTextImportGroup, kTextImport, false);
+    if (!group)
+        return;
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    const ContactImportResult result = importVCardFile(m_state, path);
+    const ContactImportResult result = importVCardFile(m_state, path, *group);
     AutosizeColumns();
     QApplication::restoreOverrideCursor();
     tellImported(result, path);
@@ -346,10 +364,16 @@ void Form_CarnetAdresse::MNU_ExportVCard_Click()
     QList<const ClassContact *> chosen;
     for (const ClassContact *contact : m_list->selectedContacts())
         chosen.append(contact);
-    // Nothing selected: the whole book.
-    if (chosen.isEmpty())
-        for (const ClassContact &contact : m_state.colContacts())
-            chosen.append(&contact);
+    // Nothing selected: a group, or the whole book.
+    if (chosen.isEmpty()) {
+        const std::optional<QString> group = askGroup(kTextExportToVCard, kTextExportGroup, kTextExport, true);
+        if (!group)
+            return;
+        for (const ClassContact &contact : m_state.colContacts()) {
+            if (group->isEmpty() || contact.Groupe == *group)
+                chosen.append(&contact);
+        }
+    }
     const QString path = FileDialog::getSaveFileName(
         this, QString::fromUtf16(kMessageBoxTitle) + u" - "_s + m_state.Textes(kTextExportToVCard),
         m_state.Textes(kTextVCardFileFilter));

@@ -2,6 +2,8 @@
 
 #include "base/activitywindow.h"
 
+#include <optional>
+
 class QLabel;
 class QMenu;
 class QPushButton;
@@ -47,6 +49,8 @@ public:
     ContactListView *list() const { return m_list; }
 
 private:
+    // The group for a vCard import or export, empty for none; nothing when the user gave up.
+    std::optional<QString> askGroup(int title, int caption, int action, bool existingOnly);
     // The closing message of an import, then the count.
     void tellImported(const ContactImportResult &result, const QString &path);
     void updateCountLabel();

@@ -33,7 +33,7 @@ Form_ChangeGroup::Form_ChangeGroup(AppState &state, QWidget *parent)
     setObjectName(u"Form_ChangeGroup"_s);
     setModal(true);
     setWindowTitle(QString::fromUtf16(kMessageBoxTitle) + u" - "_s + state.Textes(kTextChangeGroup));
-    auto *label = new QLabel(state.Textes(kTextNewGroupFor), this);
+    auto *label = m_caption = new QLabel(state.Textes(kTextNewGroupFor), this);
     label->setObjectName(u"LabelChanger"_s);
     m_comboGroup = new QComboBox(this);
     m_comboGroup->setObjectName(u"ComboGroup"_s);
@@ -44,7 +44,7 @@ Form_ChangeGroup::Form_ChangeGroup(AppState &state, QWidget *parent)
     m_comboGroup->setMinimumWidth(260);
     label->setBuddy(m_comboGroup);
 
-    auto *change = new QPushButton(state.Textes(kTextChangeGroup), this);
+    auto *change = m_action = new QPushButton(state.Textes(kTextChangeGroup), this);
     change->setObjectName(u"CMD_ChangeGroupe"_s);
     change->setDefault(true);
     auto *annuler = new QPushButton(state.Textes(kTextCancel), this);
@@ -64,11 +64,24 @@ Form_ChangeGroup::Form_ChangeGroup(AppState &state, QWidget *parent)
 void Form_ChangeGroup::Init()
 {
     m_comboGroup->clear();
+    if (m_existingOnly)
+        m_comboGroup->addItem(QString());
     m_comboGroup->addItems(m_state.colGroupes().names());
+    m_comboGroup->setCurrentIndex(0);
     m_comboGroup->setEditText(QString());
     // Closing by the window's close box or Escape counts as a cancel.
     Groupe = QString::fromUtf16(kCancelMarker);
     m_comboGroup->setFocus();
+}
+
+void Form_ChangeGroup::setPurpose(const QString &title, const QString &caption, const QString &action,
+                                  bool existingOnly)
+{
+    setWindowTitle(QString::fromUtf16(kMessageBoxTitle) + u" - "_s + title);
+    m_caption->setText(caption);
+    m_action->setText(action);
+    m_existingOnly = existingOnly;
+    m_comboGroup->setEditable(!existingOnly);
 }
 
 void Form_ChangeGroup::CMD_ChangeGroupe_Click()

@@ -3,6 +3,8 @@
 #include <QDialog>
 
 class QComboBox;
+class QLabel;
+class QPushButton;
 
 namespace parlevo {
 
@@ -21,6 +23,9 @@ public:
     QString Groupe;
 
     void Init();
+    // The same question for another use: its title, caption and button; with existingOnly, only an
+    // existing group or the empty first item can be chosen.
+    void setPurpose(const QString &title, const QString &caption, const QString &action, bool existingOnly);
 
     void CMD_ChangeGroupe_Click();
     void CMD_Annuler_Click();
@@ -31,6 +36,9 @@ protected:
 private:
     AppState &m_state;
     QComboBox *m_comboGroup;
+    QLabel *m_caption;
+    QPushButton *m_action;
+    bool m_existingOnly = false;
 };
 
 } // namespace parlevo

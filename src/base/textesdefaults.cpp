@@ -5,7 +5,7 @@
 
 namespace parlevo {
 
-const std::array<TexteDefault, 366> kTextesDefaults = {{
+const std::array<TexteDefault, 370> kTextesDefaults = {{
     {1, "Parlevo la solution logicielle complète d'envoi de SMS personnalisable, simple et conviviale. vous permettant d'envoyer vos SMS en mode simple ou multi-contacts"},
     {2, "A propos de..."},
     {3, "Messages prédéfinis..."},
@@ -372,6 +372,10 @@ const std::array<TexteDefault, 366> kTextesDefaults = {{
     {491, "Les SMS commerciaux ne partent que du lundi au samedi, de 8 h à 20 h, hors jours fériés. Cochez cette case si vos mailings en sont : un envoi hors de ces heures vous propose d'être différé."},
     {492, "Cet envoi de SMS commerciaux partirait le %1, en dehors des heures permises (du lundi au samedi de 8 h à 20 h, hors jours fériés).\n\nVoulez-vous le différer au %2 ?\n\nOui : le différer. Non : l'envoyer quand même."},
     {493, "Le message ne contient pas « STOP » : un SMS commercial doit dire comment ne plus en recevoir."},
+    {494, "Groupe des contacts importés (vide : celui de chaque fiche) :"},
+    {495, "Groupe à exporter (vide : tout le carnet d'adresses) :"},
+    {496, "&Importer"},
+    {497, "&Exporter"},
 }};
 
 } // namespace parlevo

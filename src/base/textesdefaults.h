@@ -9,6 +9,6 @@ struct TexteDefault {
     const char *utf8Text;
 };
 
-extern const std::array<TexteDefault, 366> kTextesDefaults;
+extern const std::array<TexteDefault, 370> kTextesDefaults;
 
 } // namespace parlevo
