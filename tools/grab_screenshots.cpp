@@ -3,6 +3,7 @@
 // --size sets the window's outer size (default: the first-start size), --dark draws on a dark
 // palette, --suffix is added to every file name (home<suffix>.png).
 #include "addressbook/contactcollection.h"
+#include "addressbook/contactlistview.h"
 #include "addressbook/contactstore.h"
 #include "addressbook/groupcollection.h"
 #include "app/configfile.h"
@@ -15,6 +16,7 @@
 #include "sending/differer.h"
 #include "sending/form_mailing.h"
 #include "sending/form_simple.h"
+#include "sending/sendjournal.h"
 
 #include <QPlainTextEdit>
 
@@ -126,7 +128,8 @@ int main(int argc, char *argv[])
         mailing->addGroup(u"Travail"_s);
         mailing->AutosizeColumns();
         mailing->findChild<QPlainTextEdit *>(u"TextSMS"_s)
-            ->setPlainText(u"Bonjour, la boutique ouvre ses portes samedi à 9 h. À bientôt !"_s);
+            ->setPlainText(u"Bonjour {prénom}, la boutique ouvre ses portes samedi à 9 h – venez nombreux !"_s);
+        mailing->list()->setCurrentIndex(mailing->list()->model()->index(0, 0));
     }
     QApplication::processEvents();
     ok = window.grab().save(out.filePath(u"mailing"_s + suffix + u".png"_s)) && ok;
@@ -144,6 +147,35 @@ int main(int argc, char *argv[])
     window.KXB_Prefs_Click();
     QApplication::processEvents();
     ok = window.grab().save(out.filePath(u"preferences"_s + suffix + u".png"_s)) && ok;
+
+    // A mailing with a refusal and a single SMS, for the history.
+    std::vector<ClassContact> rows;
+    for (qsizetype i : {2, 3, 6})
+        rows.push_back(*state.colContacts().at(i));
+    JournalHead mailingHead{QString(),    QDateTime(),
+                            u"Parlevo"_s, u"Bonjour {prénom}, la boutique ouvre ses portes samedi à 9 h. À bientôt !"_s,
+                            QString(),    rows};
+    JournalHead singleHead{QString(),    QDateTime(),
+                           u"Parlevo"_s, u"Votre commande est prête, vous pouvez passer la chercher dès demain."_s,
+                           QString(),    {*state.colContacts().at(1)}};
+    QString error;
+    if (const auto journal = SendJournal::create(dataDir.path(), mailingHead, &error)) {
+        const std::vector<qsizetype> all{0, 1, 2};
+        journal->recordStarted(all);
+        journal->recordDone(0, {80, SendOutcome::Accepted});
+        journal->recordDone(1, {83, SendOutcome::Refused});
+        journal->recordDone(2, {80, SendOutcome::Accepted});
+        journal->recordEnd(true);
+    }
+    if (const auto journal = SendJournal::createSingle(dataDir.path(), singleHead, &error)) {
+        const std::vector<qsizetype> first{0};
+        journal->recordStarted(first);
+        journal->recordDone(0, {80, SendOutcome::Accepted});
+        journal->recordEnd(true);
+    }
+    window.KXB_Historique_Click();
+    QApplication::processEvents();
+    ok = window.grab().save(out.filePath(u"history"_s + suffix + u".png"_s)) && ok;
     std::printf("%s\n", qPrintable(out.absolutePath()));
     return ok ? 0 : 1;
 }

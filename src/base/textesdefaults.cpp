@@ -345,7 +345,7 @@ const std::array<TexteDefault, 370> kTextesDefaults = {{
     {419, "%1 SMS affiché(s) sur %2"},
     {420, "Aucun SMS n'est sélectionné."},
     {421, "L'historique des SMS envoyés"},
-    {430, "Remplacer les caractères typographiques (économise %1 SMS)"},
+    {430, "Convertir en GSM (-%1 SMS)"},
     {431, "Remplace les apostrophes et guillemets typographiques, les tirets, les points de suspension et les espaces insécables par leurs équivalents de l'alphabet GSM 7 bits."},
     {432, "Champs de fusion inconnus, envoyés tels quels : %1"},
     {433, "%1 destinataire(s) sans valeur pour un champ du message : %2"},

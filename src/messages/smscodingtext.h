@@ -20,7 +20,7 @@ QString smsCodingDetails(const TextTable &textes, const SmsEncodingInfo &info);
 // One line: the summary, then the characters that matter to the coding.
 QString smsCodingLine(const TextTable &textes, const SmsEncodingInfo &info);
 
-// "Replace the typographic characters (saves N SMS)" when the offer applies, else empty.
+// "Convertir en GSM (-N SMS)", the SMS the replacement saves, when the offer applies, else empty.
 QString gsmFriendlyOfferText(const TextTable &textes, const GsmFriendlyOffer &offer);
 
 } // namespace parlevo

@@ -111,6 +111,9 @@ void Form_Historique::buildWindow()
     m_result = named(new QComboBox(this), u"ComboResultat");
     m_result->addItems({m_state.Textes(kTextAllResults), m_state.Textes(kTextAccepted), m_state.Textes(kTextRefused),
                         m_state.Textes(kTextNoAnswer), m_state.Textes(kTextNotSent)});
+    // Its longest item would widen the page past the window's first-start size.
+    m_result->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    m_result->setMinimumContentsLength(16);
     m_today = QDate::currentDate();
     m_from = dateControl(u"DateDu", kNoBound, this);
     m_to = dateControl(u"DateAu", m_today, this);
@@ -142,6 +145,7 @@ void Form_Historique::buildWindow()
     contentLayout()->addWidget(m_list, 1);
 
     m_summary = named(new QLabel(this), u"LabelBilan");
+    m_summary->setWordWrap(true);
     m_count = named(new QLabel(this), u"LabelCompte");
     contentLayout()->addWidget(m_summary);
     m_renvoyer = named(new QPushButton(m_state.Textes(kTextResend), this), u"CMD_Renvoyer");

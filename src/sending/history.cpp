@@ -4,6 +4,7 @@
 #include "base/csvtext.h"
 #include "base/shared.h"
 #include "base/storefile.h"
+#include "messages/mergefields.h"
 
 #include <QDir>
 
@@ -36,9 +37,9 @@ QStringView keyAt(const std::vector<char16_t> &buffer, const std::vector<quint32
 
 } // namespace
 
-QString historyText(const JournalHead &head, const ClassContact &)
+QString historyText(const JournalHead &head, const ClassContact &contact)
 {
-    return head.message;
+    return mergedMessage(head.message, contact);
 }
 
 HistoryResult historyResultOf(SendOutcome outcome)

@@ -82,7 +82,8 @@ private:
     std::vector<quint32> m_textOf;
 };
 
-// The text an SMS of a run carried, in one place so that a per-row text can be put here.
+// The text an SMS of a run carried: the run's message merged for the row's contact. (Searching
+// goes by the message as typed and the contact's name.)
 QString historyText(const JournalHead &head, const ClassContact &contact);
 
 HistoryResult historyResultOf(SendOutcome outcome);

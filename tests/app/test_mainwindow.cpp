@@ -270,8 +270,8 @@ private slots:
         auto window = makeWindow(false);
         showAndWait(window.get());
         QCOMPARE(window->size(), QSize(800, 600));
-        for (const char16_t *name :
-             {u"KXB_Home", u"KXB_Simple", u"KXB_Mailing", u"KXB_Carnet", u"KXB_Predefinis", u"KXB_Prefs"}) {
+        for (const char16_t *name : {u"KXB_Home", u"KXB_Simple", u"KXB_Mailing", u"KXB_Carnet", u"KXB_Predefinis",
+                                     u"KXB_Historique", u"KXB_Prefs"}) {
             QTest::mouseClick(button(*window, QString::fromUtf16(name)), Qt::LeftButton);
             QApplication::processEvents();
             const QWidget *page = window->ActiveChild();

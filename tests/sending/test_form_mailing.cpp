@@ -305,7 +305,7 @@ private slots:
         QCOMPARE(child<QLabel>(u"LabelNBCar")->text(), u"Caractère(s) restant(s) : 144"_s);
         QCOMPARE(child<QLabel>(u"LabelCodage")->text(), u"Unicode : 16 caractère(s), 1 SMS"_s);
         auto *link = child<LabelLink>(u"LabelLinkGsmFriendly");
-        QCOMPARE(link->Caption(), u"Remplacer les caractères typographiques (économise 0 SMS)"_s);
+        QCOMPARE(link->Caption(), u"Convertir en GSM (-0 SMS)"_s);
         QTest::keyClick(link, Qt::Key_Space);
         QCOMPARE(child<QPlainTextEdit>(u"TextSMS")->toPlainText(), u"{Nom} {date} '"_s);
         QCOMPARE(child<QLabel>(u"LabelCodage")->text(), u"GSM 7 bits : 18 caractère(s), 1 SMS"_s);
