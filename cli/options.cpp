@@ -48,6 +48,7 @@ int exitStatusOf(SendOutcome outcome)
     case SendOutcome::Unknown:
         return kNoAnswer;
     case SendOutcome::NotSent:
+    case SendOutcome::Skipped:
         break;
     }
     return kUnreachable;

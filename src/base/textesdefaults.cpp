@@ -5,7 +5,7 @@
 
 namespace parlevo {
 
-const std::array<TexteDefault, 370> kTextesDefaults = {{
+const std::array<TexteDefault, 371> kTextesDefaults = {{
     {1, "Parlevo la solution logicielle complète d'envoi de SMS personnalisable, simple et conviviale. vous permettant d'envoyer vos SMS en mode simple ou multi-contacts"},
     {2, "A propos de..."},
     {3, "Messages prédéfinis..."},
@@ -376,6 +376,7 @@ const std::array<TexteDefault, 370> kTextesDefaults = {{
     {495, "Groupe à exporter (vide : tout le carnet d'adresses) :"},
     {496, "&Importer"},
     {497, "&Exporter"},
+    {498, "Laissé de côté"},
 }};
 
 } // namespace parlevo

@@ -24,6 +24,7 @@ QString replyText(const TextTable &textes, const SendReply &reply)
         case SendOutcome::Unknown:
             return textes(kNoAnswerText);
         case SendOutcome::NotSent:
+        case SendOutcome::Skipped:
             return textes(kNotSentText);
         default:
             return textes(kUnreachableText);
@@ -55,6 +56,8 @@ QString outcomeKeyword(SendOutcome outcome)
         return u"unknown"_s;
     case SendOutcome::NotSent:
         return u"not_sent"_s;
+    case SendOutcome::Skipped:
+        return u"skipped"_s;
     }
     return {};
 }
@@ -62,7 +65,7 @@ QString outcomeKeyword(SendOutcome outcome)
 std::optional<SendOutcome> outcomeFromKeyword(QStringView keyword)
 {
     for (SendOutcome o : {SendOutcome::Accepted, SendOutcome::Refused, SendOutcome::Unreachable, SendOutcome::Unknown,
-                          SendOutcome::NotSent}) {
+                          SendOutcome::NotSent, SendOutcome::Skipped}) {
         if (keyword == outcomeKeyword(o))
             return o;
     }

@@ -15,6 +15,8 @@ enum class SendOutcome {
     Unreachable, // code 0: the request never reached the gateway, or its answer was not a code
     Unknown,     // code 0: the request left but no complete answer came in time; it may have been sent
     NotSent,     // code 0: the run was stopped before this row's request was started
+    Skipped,     // code 0: left out on purpose (an opted-out number, or one that already had its SMS):
+                 // never sent again
 };
 
 // A send's reply: the gateway's code (0 when no usable reply came) and what it means.

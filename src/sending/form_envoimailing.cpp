@@ -49,6 +49,7 @@ constexpr int kTextSummary = 246;
 // The names of the marks, in the order of SendOutcome.
 constexpr int kTextOutcomeNames = 247;
 constexpr int kTextNotSentName = 192;
+constexpr int kTextSkippedName = 498;
 constexpr int kTextStop = 193;
 constexpr int kTextPause = 194;
 constexpr int kTextResume = 195;
@@ -117,7 +118,7 @@ Form_EnvoiMailing::Form_EnvoiMailing(AppState &state, QWidget *owner)
     m_model = new ResultModel(state.Textes(kTextContact), state.Textes(kTextResult),
                               {state.Textes(kTextOutcomeNames), state.Textes(kTextOutcomeNames + 1),
                                state.Textes(kTextOutcomeNames + 2), state.Textes(kTextOutcomeNames + 3),
-                               state.Textes(kTextNotSentName)},
+                               state.Textes(kTextNotSentName), state.Textes(kTextSkippedName)},
                               this);
     m_list = new QTreeView(this);
     m_list->setObjectName(u"LV_Travail"_s);

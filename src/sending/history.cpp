@@ -53,6 +53,7 @@ HistoryResult historyResultOf(SendOutcome outcome)
         return HistoryResult::NoAnswer;
     case SendOutcome::Unreachable:
     case SendOutcome::NotSent:
+    case SendOutcome::Skipped:
         break;
     }
     return HistoryResult::NotSent;

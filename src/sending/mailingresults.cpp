@@ -60,8 +60,9 @@ bool toResult(const QStringList &fields, qsizetype line, MailingResult *result, 
     if (fields.size() == kFields) {
         const auto outcome = outcomeFromKeyword(fields[4].trimmed());
         // Only code 0 has two meanings; any other outcome must agree with the code.
-        if (!outcome || (*outcome != result->outcome && !(result->code == 0 && (*outcome == SendOutcome::Unknown ||
-                                                                                *outcome == SendOutcome::NotSent)))) {
+        if (!outcome || (*outcome != result->outcome &&
+                         !(result->code == 0 && (*outcome == SendOutcome::Unknown || *outcome == SendOutcome::NotSent ||
+                                                 *outcome == SendOutcome::Skipped)))) {
             *error =
                 u"line %1: the outcome \"%2\" does not fit the code %3"_s.arg(line).arg(fields[4]).arg(result->code);
             return false;
@@ -77,7 +78,9 @@ std::vector<ClassContact> failedContacts(const std::vector<MailingResult> &rows,
 {
     std::vector<ClassContact> failed;
     for (const MailingResult &row : rows) {
-        if (row.outcome == SendOutcome::Accepted || (row.outcome == SendOutcome::Unknown && !includeUnknown))
+        // A row left out on purpose stays out: its number was opted out or already had its SMS.
+        if (row.outcome == SendOutcome::Accepted || row.outcome == SendOutcome::Skipped ||
+            (row.outcome == SendOutcome::Unknown && !includeUnknown))
             continue;
         failed.push_back(row.contact);
     }

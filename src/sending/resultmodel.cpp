@@ -48,6 +48,7 @@ QPixmap drawMark(SendOutcome outcome, int size)
         p.drawLine(QPointF(4.5, 8), QPointF(11.5, 8));
         break;
     case SendOutcome::NotSent: // a square, as on a stop button
+    case SendOutcome::Skipped:
         p.setBrush(Qt::white);
         p.drawRect(QRectF(5.5, 5.5, 5, 5));
         break;
@@ -85,6 +86,7 @@ QColor ResultModel::outcomeColor(SendOutcome outcome)
     case SendOutcome::Unknown:
         return QColor(0xe6, 0x6a, 0x00); // orange
     case SendOutcome::NotSent:
+    case SendOutcome::Skipped:
         return QColor(0x9e, 0x9e, 0x9e); // light grey
     case SendOutcome::Unreachable:
         break;

@@ -198,10 +198,14 @@ private:
             QString text = m_options.skipText(m_nextStart);
             if (text.isEmpty())
                 return;
-            Row &slot = slotOf(m_nextStart++);
-            slot.reply = SendReply{0, SendOutcome::NotSent};
+            // Journaled as done, so that taking the run up again leaves it out too.
+            const qsizetype row = m_nextStart++;
+            Row &slot = slotOf(row);
+            slot.reply = SendReply{0, SendOutcome::Skipped};
             slot.skipText = std::move(text);
-            ++m_summary.skipped;
+            if (m_options.journal)
+                m_options.journal->recordDone(row, *slot.reply);
+            count(SendOutcome::Skipped);
             schedulePump();
         }
     }
@@ -280,6 +284,9 @@ private:
         case SendOutcome::NotSent:
             ++m_summary.notSent;
             break;
+        case SendOutcome::Skipped:
+            ++m_summary.skipped;
+            break;
         }
     }
 
@@ -295,11 +302,16 @@ private:
             const ClassContact *found = row < m_source.rowCount() ? m_source.contactAt(row) : nullptr;
             const ClassContact &contact = found ? *found : none;
             const QString skip = m_options.skipText ? m_options.skipText(row) : QString();
-            if (skip.isEmpty())
+            if (skip.isEmpty()) {
                 count(SendOutcome::NotSent);
-            else
-                ++m_summary.skipped;
-            m_observer.rowDone(row, contact, DigitsOnly(contact.Phone), notSent, skip.isEmpty() ? text : skip);
+                m_observer.rowDone(row, contact, DigitsOnly(contact.Phone), notSent, text);
+                continue;
+            }
+            const SendReply skipped{0, SendOutcome::Skipped};
+            if (m_options.journal)
+                m_options.journal->recordDone(row, skipped);
+            count(SendOutcome::Skipped);
+            m_observer.rowDone(row, contact, DigitsOnly(contact.Phone), skipped, skip);
         }
         m_loop.quit();
     }

@@ -152,6 +152,19 @@ private slots:
         QVERIFY(mentionsStop(u"STOP36180"_s));
         QVERIFY(!mentionsStop(u"Arrêtez-vous au stopover"_s));
     }
+
+    // A second try takes every row that did not get through, but never one left out on purpose.
+    void retryTakesTheFailedRows()
+    {
+        std::vector<MailingResult> rows;
+        for (SendOutcome o : {SendOutcome::Accepted, SendOutcome::Refused, SendOutcome::Unreachable,
+                              SendOutcome::Unknown, SendOutcome::NotSent, SendOutcome::Skipped})
+            rows.push_back({test::makeContact({.Nom = outcomeKeyword(o)}), 0, QString(), o});
+        QStringList names;
+        for (const ClassContact &c : failedContacts(rows, true))
+            names.append(c.Nom);
+        QCOMPARE(names, (QStringList{u"refused"_s, u"unreachable"_s, u"unknown"_s, u"not_sent"_s}));
+    }
 };
 
 QTEST_GUILESS_MAIN(TestSendingCore)
