@@ -206,6 +206,7 @@ private:
             if (m_options.journal)
                 m_options.journal->recordDone(row, *slot.reply);
             count(SendOutcome::Skipped);
+            reportProgress();
             schedulePump();
         }
     }
@@ -262,9 +263,12 @@ private:
             m_stopStarting = true;
             m_summary.stopped = m_nextStart < m_summary.total;
         }
-        m_observer.progress(m_summary.done, m_summary.total);
+        reportProgress();
         schedulePump();
     }
+
+    // Rows left out on purpose are not SMS to send: they leave the total, so the progress still ends full.
+    void reportProgress() { m_observer.progress(m_summary.done, m_summary.total - m_summary.skipped); }
 
     void count(SendOutcome outcome)
     {

@@ -32,7 +32,8 @@ struct MailingSource {
 // Told of each step of a run. Rows start in list order; rowStarted comes before a row's request.
 // rowDone comes once for every row, in list order: a row is told once it and every row above it
 // have their outcome. Rows never started (the run was stopped) are told with SendOutcome::NotSent
-// and have no rowStarted. progress counts the rows whose request has ended.
+// and have no rowStarted. progress counts the rows whose request has ended, out of the rows not
+// left out on purpose.
 class SendRunObserver {
 public:
     virtual ~SendRunObserver() = default;
