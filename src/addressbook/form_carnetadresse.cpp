@@ -374,12 +374,10 @@ void Form_CarnetAdresse::MNU_ExportVCard_Click()
                 chosen.append(&contact);
         }
     }
-    const QString path = FileDialog::getSaveFileName(
+    const QString path = FileDialog::getSaveFileNameReplacing(
         this, QString::fromUtf16(kMessageBoxTitle) + u" - "_s + m_state.Textes(kTextExportToVCard),
-        m_state.Textes(kTextVCardFileFilter));
+        m_state.Textes(kTextVCardFileFilter), m_state.Textes(kTextReplaceFile));
     if (path.isEmpty())
-        return;
-    if (FileExists(path) && MsgBox(m_state.Textes(kTextReplaceFile), vbYesNo | vbInformation) != vbYes)
         return;
     const QString shown = QDir::toNativeSeparators(path);
     if (writeVCardFile(path, chosen))

@@ -1,5 +1,8 @@
 #include "filedialog.h"
 
+#include "messagebox.h"
+#include "shared.h"
+
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QStringList>
@@ -85,6 +88,15 @@ QString getSaveFileName(QWidget *parent, const QString &title, const QString &fi
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return {};
     return withFilterExtension(dialog.selectedFiles().constFirst(), filter);
+}
+
+QString getSaveFileNameReplacing(QWidget *parent, const QString &title, const QString &filter,
+                                 const QString &replaceQuestion)
+{
+    const QString path = getSaveFileName(parent, title, filter);
+    if (path.isEmpty() || (FileExists(path) && MsgBox(replaceQuestion, vbYesNo | vbInformation) != vbYes))
+        return {};
+    return path;
 }
 
 } // namespace parlevo::FileDialog

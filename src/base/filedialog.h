@@ -20,6 +20,11 @@ QString getOpenFileName(QWidget *parent, const QString &title, const QString &fi
 // not questioned here, the caller asks. Empty when cancelled.
 QString getSaveFileName(QWidget *parent, const QString &title, const QString &filter);
 
+// The same, where an existing file is replaced only when the user answers yes to replaceQuestion.
+// Empty when cancelled or refused.
+QString getSaveFileNameReplacing(QWidget *parent, const QString &title, const QString &filter,
+                                 const QString &replaceQuestion);
+
 } // namespace FileDialog
 
 } // namespace parlevo

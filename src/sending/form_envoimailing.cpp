@@ -308,12 +308,10 @@ void Form_EnvoiMailing::CMD_Exporter_Click()
 {
     if (m_running)
         return;
-    const QString path = FileDialog::getSaveFileName(
+    const QString path = FileDialog::getSaveFileNameReplacing(
         this, QString::fromUtf16(kMessageBoxTitle) + u" - "_s + m_state.Textes(kTextExportTitle),
-        m_state.Textes(kTextCsvFiles));
+        m_state.Textes(kTextCsvFiles), m_state.Textes(kTextReplaceFile));
     if (path.isEmpty())
-        return;
-    if (FileExists(path) && MsgBox(m_state.Textes(kTextReplaceFile), vbYesNo | vbInformation) != vbYes)
         return;
     if (!Sauve_Resultats(path, m_lastRun.rows))
         MsgBox(m_state.Textes(kTextCannotWrite).arg(QDir::toNativeSeparators(path)), vbOKOnly | vbCritical);

@@ -264,12 +264,10 @@ void Form_Historique::CMD_Renvoyer_Click()
 
 void Form_Historique::CMD_Exporter_Click()
 {
-    const QString path = FileDialog::getSaveFileName(
+    const QString path = FileDialog::getSaveFileNameReplacing(
         this, QString::fromUtf16(kMessageBoxTitle) + u" - "_s + m_state.Textes(kTextExportTitle),
-        m_state.Textes(kTextCsvFiles));
+        m_state.Textes(kTextCsvFiles), m_state.Textes(kTextReplaceFile));
     if (path.isEmpty())
-        return;
-    if (FileExists(path) && MsgBox(m_state.Textes(kTextReplaceFile), vbYesNo | vbInformation) != vbYes)
         return;
     const QString csv = historyCsv(m_state.textTable(), m_model->history(), m_model->shown());
     if (!replaceFile(path, csv.toUtf8()))

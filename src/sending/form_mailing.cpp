@@ -324,12 +324,10 @@ void Form_Mailing::MNU_ChargerMailing_Click()
 
 void Form_Mailing::saveMailing(bool autosize)
 {
-    const QString path = FileDialog::getSaveFileName(
+    const QString path = FileDialog::getSaveFileNameReplacing(
         this, QString::fromUtf16(kMessageBoxTitle) + u" - "_s + m_state.Textes(kTextSaveMailing),
-        m_state.Textes(kTextMailingFiles));
+        m_state.Textes(kTextMailingFiles), m_state.Textes(kTextReplaceFile));
     if (path.isEmpty())
-        return;
-    if (FileExists(path) && MsgBox(m_state.Textes(kTextReplaceFile), vbYesNo | vbInformation) != vbYes)
         return;
     QList<const ClassContact *> rows;
     for (const ClassContact *contact : m_list->listModel()->contacts())
