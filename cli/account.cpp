@@ -60,9 +60,7 @@ int account(const QString &globalDataDir, const QStringList &arguments)
     auto state = loadState(parser.isSet(dataDirOption()) ? parser.value(dataDirOption()) : globalDataDir);
     const QString path = state->filePath(QString::fromUtf16(kConfigFileName));
     if (state->isUnreadable(QString::fromUtf16(kConfigFileName))) {
-        QString reason;
-        readWholeFile(path, &reason);
-        err(u"parlevo-cli: "_s + cannotRead(path, reason));
+        sayUnreadable(*state, QString::fromUtf16(kConfigFileName));
         return kFailure;
     }
     QDir().mkpath(state->dataDir());

@@ -172,10 +172,7 @@ std::unique_ptr<AppState> loadBookForChange(const QString &dataDir, std::unique_
     if (!lockForChange(*state, *lock))
         return nullptr;
     if (!Charge_Contacts(*state)) {
-        const QString path = state->filePath(QString::fromUtf16(kContactsFileName));
-        QString reason;
-        readWholeFile(path, &reason);
-        err(u"parlevo-cli: "_s + cannotRead(path, reason));
+        sayUnreadable(*state, QString::fromUtf16(kContactsFileName));
         return nullptr;
     }
     return state;

@@ -177,33 +177,46 @@ std::optional<QString> deferredValue(const QString &at)
     return Build_Differer(true, when.date(), when.time());
 }
 
+void sayUnreadable(const AppState &state, const QString &fileName)
+{
+    const QString path = state.filePath(fileName);
+    QString reason;
+    readWholeFile(path, &reason);
+    err(u"parlevo-cli: "_s + cannotRead(path, reason));
+}
+
+namespace {
+
+// A data file read as it is, without the start-up copy: empty when there is none; nothing (and
+// why, on standard error) when it cannot be read.
+std::optional<QByteArray> readDataFile(const AppState &state, const char16_t *fileName)
+{
+    const QString path = state.filePath(QString::fromUtf16(fileName));
+    if (!FileExists(path))
+        return QByteArray();
+    QString reason;
+    std::optional<QByteArray> bytes = readWholeFile(path, &reason);
+    if (!bytes)
+        err(u"parlevo-cli: "_s + cannotRead(path, reason));
+    return bytes;
+}
+
+} // namespace
+
 std::optional<std::vector<std::unique_ptr<ClassContact>>> readBook(AppState &state)
 {
-    const QString path = state.filePath(QString::fromUtf16(kContactsFileName));
-    if (!FileExists(path))
-        return std::vector<std::unique_ptr<ClassContact>>{};
-    QString reason;
-    const std::optional<QByteArray> bytes = readWholeFile(path, &reason);
-    if (!bytes) {
-        err(u"parlevo-cli: "_s + cannotRead(path, reason));
+    const std::optional<QByteArray> bytes = readDataFile(state, kContactsFileName);
+    if (!bytes)
         return std::nullopt;
-    }
     return readContactLines(*bytes, [&state] { return state.NextKey(); });
 }
 
 bool readOptOuts(AppState &state)
 {
-    const QString path = state.filePath(QString::fromUtf16(kOptOutFileName));
-    if (!FileExists(path))
-        return true;
-    QString reason;
-    const std::optional<QByteArray> bytes = readWholeFile(path, &reason);
-    if (!bytes) {
-        err(u"parlevo-cli: "_s + cannotRead(path, reason));
-        return false;
-    }
-    state.optOuts().setNumbers(readOptOutLines(*bytes));
-    return true;
+    const std::optional<QByteArray> bytes = readDataFile(state, kOptOutFileName);
+    if (bytes)
+        state.optOuts().setNumbers(readOptOutLines(*bytes));
+    return bytes.has_value();
 }
 
 } // namespace parlevo::cli

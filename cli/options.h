@@ -57,6 +57,8 @@ bool parseCommand(QCommandLineParser &parser, const QString &command, const QStr
 bool lockForChange(AppState &state, SingleInstance &lock);
 // Why a file could not be read, with the system's reason.
 QString cannotRead(const QString &path, const QString &reason);
+// Says on standard error why the data directory's file cannot be read.
+void sayUnreadable(const AppState &state, const QString &fileName);
 // The state the desktop app would have after its start-up steps for the text table and the configuration.
 std::unique_ptr<AppState> loadState(const QString &dataDir);
 

@@ -29,10 +29,7 @@ std::unique_ptr<AppState> loadOptOuts(const QString &dataDir, std::unique_ptr<Si
             return nullptr;
     }
     if (!Charge_Desinscrits(*state)) {
-        const QString path = state->filePath(QString::fromUtf16(kOptOutFileName));
-        QString reason;
-        readWholeFile(path, &reason);
-        err(u"parlevo-cli: "_s + cannotRead(path, reason));
+        sayUnreadable(*state, QString::fromUtf16(kOptOutFileName));
         return nullptr;
     }
     return state;
