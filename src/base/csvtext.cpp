@@ -4,8 +4,31 @@ using namespace Qt::StringLiterals;
 
 namespace parlevo {
 
-QString csvField(const QString &value)
+namespace {
+
+bool startsLikeFormula(QStringView value)
 {
+    if (value.isEmpty())
+        return false;
+    const QChar c = value.front();
+    return c == u'=' || c == u'+' || c == u'-' || c == u'@' || c == u'\t' || c == u'\r';
+}
+
+} // namespace
+
+QString spreadsheetSafe(const QString &value)
+{
+    return startsLikeFormula(value) ? u'\'' + value : value;
+}
+
+QString fromSpreadsheetSafe(const QString &value)
+{
+    return value.startsWith(u'\'') && startsLikeFormula(QStringView(value).mid(1)) ? value.mid(1) : value;
+}
+
+QString csvField(const QString &rawValue)
+{
+    const QString value = spreadsheetSafe(rawValue);
     if (!value.contains(u',') && !value.contains(u'"') && !value.contains(u'\n') && !value.contains(u'\r'))
         return value;
     QString quoted = value;

@@ -58,6 +58,8 @@ QString outcomeKeyword(SendOutcome outcome)
         return u"not_sent"_s;
     case SendOutcome::Skipped:
         return u"skipped"_s;
+    case SendOutcome::Busy:
+        return u"busy"_s;
     }
     return {};
 }
@@ -65,7 +67,7 @@ QString outcomeKeyword(SendOutcome outcome)
 std::optional<SendOutcome> outcomeFromKeyword(QStringView keyword)
 {
     for (SendOutcome o : {SendOutcome::Accepted, SendOutcome::Refused, SendOutcome::Unreachable, SendOutcome::Unknown,
-                          SendOutcome::NotSent, SendOutcome::Skipped}) {
+                          SendOutcome::NotSent, SendOutcome::Skipped, SendOutcome::Busy}) {
         if (keyword == outcomeKeyword(o))
             return o;
     }
