@@ -14,7 +14,6 @@
 #include <QComboBox>
 #include <QDateEdit>
 #include <QDir>
-#include <QGridLayout>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
@@ -99,12 +98,15 @@ Form_Historique::Form_Historique(AppState &state, QWidget &owner, QWidget *paren
 
 void Form_Historique::buildWindow()
 {
-    auto *filters = new QGridLayout;
-    const auto addFilter = [&](int row, int column, int text, QWidget *control) {
+    // Two rows that do not share columns: each is only as wide as its own controls, so the page
+    // fits the first-start size whatever width the style gives a combo or a date.
+    auto *firstRow = new QHBoxLayout;
+    auto *secondRow = new QHBoxLayout;
+    const auto addFilter = [&](QHBoxLayout *row, int text, QWidget *control, int stretch) {
         auto *label = new QLabel(m_state.Textes(text), this);
         captionFor(label, control);
-        filters->addWidget(label, row, column * 2);
-        filters->addWidget(control, row, column * 2 + 1);
+        row->addWidget(label);
+        row->addWidget(control, stretch);
     };
     m_text = named(new QLineEdit(this), u"TextRecherche");
     m_number = named(new QLineEdit(this), u"TextNumero");
@@ -117,12 +119,14 @@ void Form_Historique::buildWindow()
     m_today = QDate::currentDate();
     m_from = dateControl(u"DateDu", kNoBound, this);
     m_to = dateControl(u"DateAu", m_today, this);
-    addFilter(0, 0, kTextSearch, m_text);
-    addFilter(0, 1, kTextNumberFilter, m_number);
-    addFilter(0, 2, kTextResultFilter, m_result);
-    addFilter(1, 0, kTextFrom, m_from);
-    addFilter(1, 1, kTextTo, m_to);
-    contentLayout()->addLayout(filters);
+    addFilter(firstRow, kTextSearch, m_text, 2);
+    addFilter(firstRow, kTextNumberFilter, m_number, 1);
+    addFilter(secondRow, kTextResultFilter, m_result, 0);
+    addFilter(secondRow, kTextFrom, m_from, 0);
+    addFilter(secondRow, kTextTo, m_to, 0);
+    secondRow->addStretch(1);
+    contentLayout()->addLayout(firstRow);
+    contentLayout()->addLayout(secondRow);
 
     m_model = new HistoryModel(m_state.textTable(),
                                {m_state.Textes(kTextDate), m_state.Textes(kTextNumber), m_state.Textes(kTextName),
