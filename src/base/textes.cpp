@@ -13,9 +13,10 @@ TextTable::TextTable()
     LoadTextes(QString());
 }
 
-const QString &TextTable::operator()(int i) const
+const QString &TextTable::operator()(Txt text) const
 {
     static const QString empty;
+    const int i = static_cast<int>(text);
     return (i >= 1 && i <= kCount) ? m_entries[i] : empty;
 }
 
