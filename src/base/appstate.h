@@ -39,7 +39,6 @@ public:
     QString filePath(const QString &name) const;
 
     const QString &Textes(Txt text) const { return m_textes(text); }
-    const QString &Textes(int i) const { return m_textes(i); }
     TextTable &textTable() { return m_textes; }
 
     Config &config() { return m_config; }

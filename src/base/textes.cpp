@@ -20,12 +20,6 @@ const QString &TextTable::operator()(Txt text) const
     return (i >= 1 && i <= kCount) ? m_entries[i] : empty;
 }
 
-void TextTable::set(int i, const QString &text)
-{
-    if (i >= 1 && i <= kCount)
-        m_entries[i] = text;
-}
-
 void TextTable::assignDefaults()
 {
     for (QString &entry : m_entries)

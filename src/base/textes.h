@@ -20,8 +20,6 @@ public:
 
     // A number outside 1..kCount gives the empty text rather than a crash.
     const QString &operator()(Txt text) const;
-    const QString &operator()(int i) const { return (*this)(static_cast<Txt>(i)); }
-    void set(int i, const QString &text);
 
     // Defaults, then the language file's [Strings] keys Textes(1)..Textes(kCount) when the file
     // exists, then "\n" turned into line feeds. An unreadable file leaves the defaults.
