@@ -9,8 +9,10 @@ namespace parlevo {
 inline constexpr int kTextTableSize = 600;
 
 // Every text of the message table, named once with its number (the key Textes(number) of a
-// language file); 301 to 400 are the gateway's reply codes (300 + code). Entries without a
-// built-in text have no name.
+// language file). 1 to 400 keep the numbers of the 400-entry table older language files were
+// written for; 301 to 400 are the gateway's reply codes (300 + code). Texts added since live at
+// 401 and above, where such a file cannot overwrite them. Entries without a built-in text have
+// no name.
 // clang-format off
 #define PARLEVO_TEXTS(X) \
     X(BannerSubtitle, 1) \
@@ -192,15 +194,6 @@ inline constexpr int kTextTableSize = 600;
     X(SenderPrefix, 188) \
     X(UserAccount, 189) \
     X(UserAccountHelp, 190) \
-    X(NotSentRunStopped, 191) \
-    X(OutcomeNotSent, 192) \
-    X(StopButton, 193) \
-    X(PauseButton, 194) \
-    X(ResumeButton, 195) \
-    X(MailingPace, 196) \
-    X(MailingPaceHelp, 197) \
-    X(SmsPerMinute, 198) \
-    X(ParallelRequests, 199) \
     X(SmsToFind, 200) \
     X(SendKind, 201) \
     X(DeepSearch, 202) \
@@ -242,54 +235,13 @@ inline constexpr int kTextTableSize = 600;
     X(PrintDetails, 243) \
     X(MailingOf, 244) \
     X(NoPrinter, 245) \
-    X(RunSummary, 246) \
-    X(OutcomeAccepted, 247) \
-    X(OutcomeRefused, 248) \
-    X(OutcomeUnreachable, 249) \
-    X(OutcomeNoAnswer, 250) \
     X(EmailAddress, 252) \
     X(Password, 253) \
-    X(GsmSummary, 254) \
-    X(UnicodeSummary, 255) \
-    X(GsmSizes, 256) \
-    X(CharactersCountingTwice, 257) \
-    X(UnicodeSizes, 258) \
-    X(CharactersForcingUnicode, 259) \
-    X(CreditShort, 260) \
-    X(ExportResults, 261) \
-    X(ExportResultsTip, 262) \
-    X(ResendNotAccepted, 263) \
-    X(ResendNotAcceptedTip, 264) \
-    X(ExportResultsTitle, 265) \
-    X(CsvOnlyFileFilter, 266) \
-    X(CannotWriteFile, 267) \
-    X(Progress, 268) \
-    X(SendResults, 269) \
-    X(NoAnswerMaybeSent, 270) \
-    X(StopMailingAndQuit, 271) \
-    X(ResendUnknownQuestion, 272) \
-    X(CsvPreview, 273) \
-    X(CsvColumnOfEachField, 274) \
-    X(CsvDoNotImport, 275) \
-    X(ResumeRunQuestion, 276) \
     X(GoldMineMapping, 279) \
     X(ExtraFieldNames, 280) \
     X(ExtraFieldNamesHelp, 281) \
     X(VisibleColumns, 282) \
     X(VisibleColumnsHelp, 283) \
-    X(FileUnreadable, 287) \
-    X(CannotWriteDataDir, 288) \
-    X(UnsavableCharacters, 289) \
-    X(CsvLinesRefused, 290) \
-    X(NotPlainFile, 291) \
-    X(FromVCardFile, 292) \
-    X(ImportFromVCard, 293) \
-    X(VCardFileFilter, 294) \
-    X(ExportAsVCard, 295) \
-    X(ExportToVCard, 296) \
-    X(ContactsExported, 297) \
-    X(VCardsRefused, 298) \
-    X(FileNotSaved, 299) \
     X(PreviewFirstPage, 302) \
     X(PreviewPreviousPage, 303) \
     X(PreviewNextPage, 304) \
@@ -379,7 +331,57 @@ inline constexpr int kTextTableSize = 600;
     X(ExportGroup, 495) \
     X(ImportButton, 496) \
     X(ExportButton, 497) \
-    X(OutcomeSkipped, 498)
+    X(OutcomeSkipped, 498) \
+    X(NotSentRunStopped, 500) \
+    X(OutcomeNotSent, 501) \
+    X(StopButton, 502) \
+    X(PauseButton, 503) \
+    X(ResumeButton, 504) \
+    X(MailingPace, 505) \
+    X(MailingPaceHelp, 506) \
+    X(SmsPerMinute, 507) \
+    X(ParallelRequests, 508) \
+    X(RunSummary, 510) \
+    X(OutcomeAccepted, 511) \
+    X(OutcomeRefused, 512) \
+    X(OutcomeUnreachable, 513) \
+    X(OutcomeNoAnswer, 514) \
+    X(GsmSummary, 520) \
+    X(UnicodeSummary, 521) \
+    X(GsmSizes, 522) \
+    X(CharactersCountingTwice, 523) \
+    X(UnicodeSizes, 524) \
+    X(CharactersForcingUnicode, 525) \
+    X(CreditShort, 526) \
+    X(ExportResults, 527) \
+    X(ExportResultsTip, 528) \
+    X(ResendNotAccepted, 529) \
+    X(ResendNotAcceptedTip, 530) \
+    X(ExportResultsTitle, 531) \
+    X(CsvOnlyFileFilter, 532) \
+    X(CannotWriteFile, 533) \
+    X(Progress, 534) \
+    X(SendResults, 535) \
+    X(NoAnswerMaybeSent, 536) \
+    X(StopMailingAndQuit, 537) \
+    X(ResendUnknownQuestion, 538) \
+    X(CsvPreview, 539) \
+    X(CsvColumnOfEachField, 540) \
+    X(CsvDoNotImport, 541) \
+    X(ResumeRunQuestion, 542) \
+    X(FileUnreadable, 550) \
+    X(CannotWriteDataDir, 551) \
+    X(UnsavableCharacters, 552) \
+    X(CsvLinesRefused, 553) \
+    X(NotPlainFile, 554) \
+    X(FromVCardFile, 555) \
+    X(ImportFromVCard, 556) \
+    X(VCardFileFilter, 557) \
+    X(ExportAsVCard, 558) \
+    X(ExportToVCard, 559) \
+    X(ContactsExported, 560) \
+    X(VCardsRefused, 561) \
+    X(FileNotSaved, 562)
 // clang-format on
 
 enum class Txt : int {

@@ -6,6 +6,9 @@
 #include <QSet>
 #include <QTest>
 
+#include <algorithm>
+#include <utility>
+
 using namespace Qt::StringLiterals;
 
 using namespace parlevo;
@@ -62,6 +65,21 @@ private slots:
         }
         for (int number : std::as_const(nonEmpty))
             QVERIFY2(named.contains(number), qPrintable(QString::number(number)));
+    }
+
+    // Language files written for the older 400-entry table fill only these slots below 401. Texts
+    // added since live at 401 and above, where such a file cannot overwrite them.
+    void textsBelow401AreTheOlderTablesOnly()
+    {
+        const std::pair<int, int> olderTable[] = {
+            {1, 58},    {64, 64},   {66, 66},   {68, 104},  {106, 116}, {119, 150}, {152, 190}, {200, 208}, {210, 214},
+            {219, 245}, {252, 253}, {279, 286}, {302, 306}, {308, 317}, {320, 324}, {330, 334}, {379, 391}};
+        for (const TexteDefault &d : kTextesDefaults) {
+            const bool allowed = d.index > 400 || std::ranges::any_of(olderTable, [&d](const auto &range) {
+                                     return d.index >= range.first && d.index <= range.second;
+                                 });
+            QVERIFY2(allowed, qPrintable(QString::number(d.index)));
+        }
     }
 
     void languageFileOverrides()
