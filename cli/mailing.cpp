@@ -11,6 +11,7 @@
 #include "base/shared.h"
 #include "base/storefile.h"
 #include "base/textes.h"
+#include "base/txt.h"
 #include "gateway/classsendora.h"
 #include "messages/gsmfriendly.h"
 #include "messages/mergefields.h"
@@ -38,9 +39,6 @@ using namespace Qt::StringLiterals;
 namespace parlevo::cli {
 
 namespace {
-
-constexpr int kTextEmptyList = 93;
-constexpr int kTextNoStop = 493;
 
 // Terminal side of a mailing run: a result line per recipient on standard output, a progress
 // bar on standard error when it is a terminal, and each row written to the --results file as
@@ -336,7 +334,7 @@ int sendMailing(const QString &globalDataDir, const QStringList &arguments)
         }
     }
     if (plan.rows.empty()) {
-        err(state->Textes(kTextEmptyList));
+        err(state->Textes(Txt::EmptyList));
         return kUsageError;
     }
     plan.sender = parser.isSet(from) ? parser.value(from) : state->config().Expediteur;
@@ -356,7 +354,7 @@ int sendMailing(const QString &globalDataDir, const QStringList &arguments)
             return kUsageError;
         }
         if (!mentionsStop(plan.message))
-            err(u"parlevo-cli: "_s + state->Textes(kTextNoStop));
+            err(u"parlevo-cli: "_s + state->Textes(Txt::NoStopWord));
     }
 
     JournalHead head{QString(), QDateTime(), plan.sender, plan.message, plan.differer, plan.rows};
