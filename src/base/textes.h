@@ -8,7 +8,7 @@
 
 namespace parlevo {
 
-// The message table: every caption and message of the program, entries 1 to 600, named in
+// The message table: every caption and message of the program, entries 1 to 1000, named in
 // txt.h. Filled with the built-in French texts, then overridden from a language file, then
 // unescaped.
 class TextTable final {

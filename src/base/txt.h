@@ -5,8 +5,8 @@
 
 namespace parlevo {
 
-// The size of the message table: entries 1 to 600.
-inline constexpr int kTextTableSize = 600;
+// The size of the message table: entries 1 to 1000.
+inline constexpr int kTextTableSize = 1000;
 
 // Every text of the message table, named once with its number (the key Textes(number) of a
 // language file). 1 to 400 keep the numbers of the 400-entry table older language files were
@@ -414,7 +414,7 @@ constexpr bool textNumbersAreDistinctAndInTable()
     }
     return true;
 }
-static_assert(textNumbersAreDistinctAndInTable(), "two names share a number, or a number is outside 1..600");
+static_assert(textNumbersAreDistinctAndInTable(), "two names share a number, or a number is outside 1..1000");
 
 // The text of the gateway's reply code: entry 300 + code for the codes 1 to 100; other codes
 // have none.
