@@ -3,6 +3,7 @@
 #include "addressbook/contactcollection.h"
 #include "base/appstate.h"
 #include "base/ini.h"
+#include "base/txt.h"
 #include "gateway/classsendora.h"
 
 #include <QCommandLineParser>
@@ -14,12 +15,6 @@
 using namespace Qt::StringLiterals;
 
 namespace parlevo::cli {
-
-namespace {
-
-constexpr int kTextSoldeUnavailable = 155;
-
-} // namespace
 
 int balance(const QString &globalDataDir, const QStringList &arguments)
 {
@@ -33,7 +28,7 @@ int balance(const QString &globalDataDir, const QStringList &arguments)
     auto state = loadState(parser.isSet(dataDirOption()) ? parser.value(dataDirOption()) : globalDataDir);
     const QString credit = state->Gateway().Solde();
     if (credit.isEmpty()) {
-        err(state->Textes(kTextSoldeUnavailable));
+        err(state->Textes(Txt::CreditUnavailable));
         return kUnreachable;
     }
     out(credit);

@@ -15,6 +15,7 @@
 #include "base/ini.h"
 #include "base/singleinstance.h"
 #include "base/storefile.h"
+#include "base/txt.h"
 #include "messages/outgoing.h"
 #include "sending/sendrun.h"
 
@@ -29,10 +30,6 @@ using namespace Qt::StringLiterals;
 namespace parlevo::cli {
 
 namespace {
-
-constexpr int kTextAllGroups = 163;
-constexpr int kTextContactsExported = 297;
-constexpr int kTextFileNotSaved = 299;
 
 // The fields a search can look in, in the picker's order.
 QStringList searchFieldNames()
@@ -85,7 +82,7 @@ int contactsList(const QString &globalDataDir, const QStringList &arguments)
         return usage(u"--in wants one of "_s + fieldNames.join(u", "_s), u"contacts list"_s);
 
     auto state = loadState(parser.isSet(dataDirOption()) ? parser.value(dataDirOption()) : globalDataDir);
-    const QString all = state->Textes(kTextAllGroups);
+    const QString all = state->Textes(Txt::AllGroups);
     const auto book = readBook(*state);
     if (!book)
         return kFailure;
@@ -127,7 +124,7 @@ int contactsCheck(const QString &globalDataDir, const QStringList &arguments)
         return kFailure;
     if (!readOptOuts(*state))
         return kFailure;
-    const QString all = state->Textes(kTextAllGroups);
+    const QString all = state->Textes(Txt::AllGroups);
     std::vector<const ClassContact *> chosen;
     QStringList numbers;
     for (const std::unique_ptr<ClassContact> &c : *book) {
@@ -294,10 +291,10 @@ int contactsExport(const QString &globalDataDir, const QStringList &arguments)
             chosen.append(c.get());
     const QString path = parser.value(vcard);
     if (!writeVCardFile(path, chosen)) {
-        err(u"parlevo-cli: "_s + QString(state->Textes(kTextFileNotSaved)).replace(u"%1"_s, path));
+        err(u"parlevo-cli: "_s + QString(state->Textes(Txt::FileNotSaved)).replace(u"%1"_s, path));
         return kFailure;
     }
-    out(QString(state->Textes(kTextContactsExported))
+    out(QString(state->Textes(Txt::ContactsExported))
             .replace(u"%1"_s, QString::number(chosen.size()))
             .replace(u"%2"_s, QDir::toNativeSeparators(path)));
     return kAccepted;
@@ -332,12 +329,12 @@ int contactsAdd(const QString &globalDataDir, const QStringList &arguments)
         return usage(u"--gsm takes digits, blanks and full stops only"_s, u"contacts add"_s);
     const QString dataDir = parser.isSet(dataDirOption()) ? parser.value(dataDirOption()) : globalDataDir;
     if (const QString refused = unsavableCharacters(*contact); !refused.isEmpty()) {
-        err(QString(loadState(dataDir)->Textes(kTextUnsavableCharacters)).replace(u"%1"_s, refused));
+        err(QString(loadState(dataDir)->Textes(Txt::UnsavableCharacters)).replace(u"%1"_s, refused));
         return usage(u"the address book file cannot hold these characters"_s, u"contacts add"_s);
     }
-    if (const int error = contactEditorError(contact->Nom, contact->Phone); error != 0) {
-        err(loadState(dataDir)->Textes(error));
-        return usage(error == kTextNoLastName ? u"contacts add needs --nom"_s : u"contacts add needs --gsm"_s,
+    if (const std::optional<Txt> error = contactEditorError(contact->Nom, contact->Phone)) {
+        err(loadState(dataDir)->Textes(*error));
+        return usage(*error == Txt::NoLastName ? u"contacts add needs --nom"_s : u"contacts add needs --gsm"_s,
                      u"contacts add"_s);
     }
 

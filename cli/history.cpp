@@ -4,6 +4,7 @@
 #include "base/appstate.h"
 #include "base/shared.h"
 #include "base/textes.h"
+#include "base/txt.h"
 #include "sending/history.h"
 
 #include <QCommandLineParser>
@@ -16,8 +17,6 @@ using namespace Qt::StringLiterals;
 namespace parlevo::cli {
 
 namespace {
-
-constexpr int kTextSummary = 246;
 
 QString oneLine(QString text)
 {
@@ -83,7 +82,7 @@ int history(const QString &globalDataDir, const QStringList &arguments)
     for (quint32 run : runs) {
         const HistoryRun &r = history.runs()[run];
         out(r.head.runId + (r.single ? u" (single) "_s : u" (mailing) "_s) +
-            textes(kTextSummary)
+            textes(Txt::RunSummary)
                 .arg(r.counts[int(HistoryResult::Accepted)])
                 .arg(r.counts[int(HistoryResult::Refused)])
                 .arg(r.counts[int(HistoryResult::NoAnswer)])

@@ -12,6 +12,7 @@
 #include "base/shared.h"
 #include "base/storefile.h"
 #include "base/textes.h"
+#include "base/txt.h"
 #include "gateway/classsendora.h"
 #include "messages/gsmfriendly.h"
 #include "messages/mergefields.h"
@@ -41,9 +42,6 @@ using namespace Qt::StringLiterals;
 namespace parlevo::cli {
 
 namespace {
-
-constexpr int kTextEmptyList = 93;
-constexpr int kTextNoStop = 493;
 
 // Terminal side of a mailing run: a result line per recipient on standard output, a progress
 // bar on standard error when it is a terminal, and each row written to the --results file as
@@ -375,7 +373,7 @@ int sendMailing(const QString &globalDataDir, const QStringList &arguments)
         }
     }
     if (plan.rows.empty()) {
-        err(state->Textes(kTextEmptyList));
+        err(state->Textes(Txt::EmptyList));
         return kUsageError;
     }
     plan.sender = parser.isSet(from) ? parser.value(from) : state->config().Expediteur;
@@ -395,7 +393,7 @@ int sendMailing(const QString &globalDataDir, const QStringList &arguments)
             return kUsageError;
         }
         if (!mentionsStop(plan.message))
-            err(u"parlevo-cli: "_s + state->Textes(kTextNoStop));
+            err(u"parlevo-cli: "_s + state->Textes(Txt::NoStopWord));
     }
 
     const JournalOpener newJournal = [&](const std::vector<RowSkip> &skips, QString *error) {

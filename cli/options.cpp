@@ -2,6 +2,7 @@
 
 #include "addressbook/contactstore.h"
 #include "addressbook/optoutlist.h"
+#include "base/txt.h"
 
 #include "app/configfile.h"
 
@@ -29,12 +30,6 @@
 using namespace Qt::StringLiterals;
 
 namespace parlevo::cli {
-
-namespace {
-
-constexpr int kTextAlreadyRunning = 4;
-
-} // namespace
 
 int exitStatusOf(SendOutcome outcome)
 {
@@ -123,7 +118,7 @@ bool lockForChange(AppState &state, SingleInstance &lock)
     case SingleInstance::Outcome::Acquired:
         return true;
     case SingleInstance::Outcome::HeldByOther:
-        err(state.Textes(kTextAlreadyRunning));
+        err(state.Textes(Txt::AlreadyRunning));
         return false;
     case SingleInstance::Outcome::CannotCreate:
         err(u"parlevo-cli: cannot lock the data directory "_s + QDir::toNativeSeparators(state.dataDir()) + u": "_s +

@@ -6,6 +6,7 @@
 #include "base/ini.h"
 #include "base/messagebox.h"
 #include "base/shared.h"
+#include "base/txt.h"
 #include "gateway/classsendora.h"
 #include "messages/gsmfriendly.h"
 #include "messages/outgoing.h"
@@ -25,8 +26,6 @@ using namespace Qt::StringLiterals;
 namespace parlevo::cli {
 
 namespace {
-
-constexpr int kTextEnterNumber = 44;
 
 constexpr int kNumberDigits = 10;
 
@@ -60,7 +59,7 @@ int send(const QString &globalDataDir, const QStringList &arguments)
     auto state = loadState(parser.isSet(dataDirOption()) ? parser.value(dataDirOption()) : globalDataDir);
     const QString number = DigitsOnly(parser.value(to)).left(kNumberDigits);
     if (number.isEmpty()) {
-        err(state->Textes(kTextEnterNumber));
+        err(state->Textes(Txt::EnterNumber));
         return usage(u"send needs --to with a number"_s, u"send"_s);
     }
     const auto deferred = messageOptions.differer(parser);

@@ -4,6 +4,7 @@
 
 #include "base/ini.h"
 #include "base/textes.h"
+#include "base/txt.h"
 
 using namespace parlevo;
 using namespace parlevo::fuzz;
@@ -17,11 +18,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
 
     table.LoadTextes(path);
     for (int i = 0; i <= TextTable::kCount + 1; ++i) {
-        const QString &text = table(i);
+        const Txt entry = static_cast<Txt>(i);
+        const QString &text = table(entry);
         FUZZ_CHECK(!text.contains(u"\\n"));
-        if (text != defaults(i))
+        if (text != defaults(entry))
             FUZZ_CHECK(text.size() <= IniDocument::kMaxValueLength);
     }
-    FUZZ_CHECK(table(0).isEmpty() && table(TextTable::kCount + 1).isEmpty());
+    FUZZ_CHECK(table(static_cast<Txt>(0)).isEmpty() && table(static_cast<Txt>(TextTable::kCount + 1)).isEmpty());
     return 0;
 }

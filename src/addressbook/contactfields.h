@@ -1,6 +1,7 @@
 #pragma once
 
 #include "base/config.h"
+#include "base/txt.h"
 #include "classcontact.h"
 
 #include <array>
@@ -15,8 +16,7 @@ struct ContactFieldInfo {
     ContactColumn column;
     // The column key; lowercased, the field's name on the command line and in a search.
     const char16_t *key;
-    // The message-table index of the caption.
-    int caption;
+    Txt caption;
     // The configuration flag that shows the column.
     bool Config::*shown;
     // The stored text; nullptr for the full name, which is built.
@@ -25,13 +25,13 @@ struct ContactFieldInfo {
 
 // The seven fields in column order.
 inline constexpr std::array<ContactFieldInfo, 7> kContactFields{{
-    {ContactColumn::Groupe, u"Groupe", 184, &Config::ColumnGroup, &ClassContact::Groupe},
-    {ContactColumn::Societe, u"Societe", 169, &Config::ColumnCompany, &ClassContact::Societe},
-    {ContactColumn::FullName, u"FullName", 181, &Config::ColumnFullName, nullptr},
-    {ContactColumn::Titre, u"Titre", 165, &Config::ColumnTitle, &ClassContact::Titre},
-    {ContactColumn::Prenom, u"Prenom", 166, &Config::ColumnFirstName, &ClassContact::Prenom},
-    {ContactColumn::Nom, u"Nom", 167, &Config::ColumnLastName, &ClassContact::Nom},
-    {ContactColumn::GSM, u"GSM", 168, &Config::ColumnGSM, &ClassContact::Phone},
+    {ContactColumn::Groupe, u"Groupe", Txt::FieldGroup, &Config::ColumnGroup, &ClassContact::Groupe},
+    {ContactColumn::Societe, u"Societe", Txt::FieldCompany, &Config::ColumnCompany, &ClassContact::Societe},
+    {ContactColumn::FullName, u"FullName", Txt::FieldFullName, &Config::ColumnFullName, nullptr},
+    {ContactColumn::Titre, u"Titre", Txt::FieldTitle, &Config::ColumnTitle, &ClassContact::Titre},
+    {ContactColumn::Prenom, u"Prenom", Txt::FieldFirstName, &Config::ColumnFirstName, &ClassContact::Prenom},
+    {ContactColumn::Nom, u"Nom", Txt::FieldLastName, &Config::ColumnLastName, &ClassContact::Nom},
+    {ContactColumn::GSM, u"GSM", Txt::FieldNumber, &Config::ColumnGSM, &ClassContact::Phone},
 }};
 
 constexpr const ContactFieldInfo &fieldInfo(ContactColumn column)

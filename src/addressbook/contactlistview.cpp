@@ -1,6 +1,7 @@
 #include "contactlistview.h"
 
 #include "base/appstate.h"
+#include "base/txt.h"
 #include "controls/wincolor.h"
 #include "sortkeys.h"
 
@@ -19,10 +20,6 @@ using namespace Qt::StringLiterals;
 namespace parlevo {
 
 namespace {
-
-constexpr int kTextSelectAll = 83;
-constexpr int kTextSelectNone = 84;
-constexpr int kTextInvertSelection = 85;
 
 constexpr int kInitialColumnWidth = 100;
 // Cells measured for the auto-size: the first rows and the longest text of each column, which
@@ -110,8 +107,8 @@ void ContactListView::AutosizeColumns()
 
 void ContactListView::addSelectionActions(QMenu *menu)
 {
-    const std::pair<const char16_t *, int> items[] = {
-        {u"MNU_Tout", kTextSelectAll}, {u"MNU_Rien", kTextSelectNone}, {u"MNU_Inverse", kTextInvertSelection}};
+    const std::pair<const char16_t *, Txt> items[] = {
+        {u"MNU_Tout", Txt::SelectAll}, {u"MNU_Rien", Txt::NoneOption}, {u"MNU_Inverse", Txt::InvertSelection}};
     const std::function<void()> commands[] = {[this] { selectAll(); }, [this] { clearSelection(); },
                                               [this] { invertSelection(); }};
     for (std::size_t i = 0; i < std::size(items); ++i) {

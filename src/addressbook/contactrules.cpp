@@ -93,13 +93,13 @@ bool listedBySearch(const ClassContact &contact, int field, const QString &text)
     return !value.isEmpty() && containsIgnoringCase(value, text);
 }
 
-int contactEditorError(const QString &nom, const QString &gsm)
+std::optional<Txt> contactEditorError(const QString &nom, const QString &gsm)
 {
     if (nom.isEmpty())
-        return kTextNoLastName;
+        return Txt::NoLastName;
     if (gsm.isEmpty())
-        return kTextNoNumber;
-    return 0;
+        return Txt::NoNumber;
+    return std::nullopt;
 }
 
 bool isForbiddenInField(QChar c)

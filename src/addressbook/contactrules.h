@@ -1,5 +1,6 @@
 #pragma once
 
+#include "base/txt.h"
 #include "classcontact.h"
 #include "contactfields.h"
 
@@ -7,6 +8,7 @@
 #include <QList>
 #include <QString>
 
+#include <optional>
 #include <vector>
 
 namespace parlevo {
@@ -31,14 +33,9 @@ bool containsIgnoringCase(QStringView text, QStringView part);
 // The field a search looks in; empty for an unknown position.
 const QString &searchField(const ClassContact &contact, int field);
 
-// The messages of the editor's checks, and the one naming the characters the file cannot hold.
-inline constexpr int kTextNoLastName = 135;
-inline constexpr int kTextNoNumber = 136;
-inline constexpr int kTextUnsavableCharacters = 289;
-
-// The editor's checks: 0 when the contact can be accepted, else the message to show (no last
-// name, checked first; no number).
-int contactEditorError(const QString &nom, const QString &gsm);
+// The editor's checks: nothing when the contact can be accepted, else the message to show (no
+// last name, checked first; no number).
+std::optional<Txt> contactEditorError(const QString &nom, const QString &gsm);
 
 // ";", CR and LF would break a line of the contacts file: they are refused in every field.
 bool isForbiddenInField(QChar c);

@@ -3,6 +3,7 @@
 #include "addressbook/contactcollection.h"
 #include "base/appstate.h"
 #include "base/storefile.h"
+#include "base/txt.h"
 #include "contactrules.h"
 #include "contactstore.h"
 #include "groupcollection.h"
@@ -15,13 +16,6 @@ using namespace Qt::StringLiterals;
 namespace parlevo {
 
 namespace {
-
-constexpr int kTextContactsImported = 35;
-constexpr int kTextImportFromCsv = 41;
-constexpr int kTextLinesRefused = 290;
-constexpr int kTextImportFromVCard = 293;
-constexpr int kTextCardsRefused = 298;
-constexpr int kTextNotPlainFile = 291;
 
 // Contacts from other programs bring their groups into the group lists at once. (The plain CSV
 // import keeps its long-standing way: a new group shows from the next start.)
@@ -98,14 +92,14 @@ ContactImportResult addImportedContacts(AppState &state, std::vector<std::unique
 
 QString importMessage(const TextTable &textes, const ContactImportResult &result, const QString &path)
 {
-    QString text = textes(result.vCard ? kTextImportFromVCard : kTextImportFromCsv) + u":\r\n\r\n"_s;
+    QString text = textes(result.vCard ? Txt::ImportFromVCard : Txt::ImportFromCsv) + u":\r\n\r\n"_s;
     if (result.tooLarge)
-        text += QString(textes(kTextNotPlainFile)).replace(u"%1"_s, QDir::toNativeSeparators(path)) + u"\r\n\r\n"_s;
+        text += QString(textes(Txt::NotPlainFile)).replace(u"%1"_s, QDir::toNativeSeparators(path)) + u"\r\n\r\n"_s;
     else if (!result.opened)
         text += QDir::toNativeSeparators(path) + u"\r\n\r\n"_s;
-    text += QString(textes(kTextContactsImported)).replace(u"%1"_s, QString::number(result.count));
+    text += QString(textes(Txt::ContactsImported)).replace(u"%1"_s, QString::number(result.count));
     if (result.refused > 0)
-        text += u"\r\n\r\n"_s + QString(textes(result.vCard ? kTextCardsRefused : kTextLinesRefused))
+        text += u"\r\n\r\n"_s + QString(textes(result.vCard ? Txt::VCardsRefused : Txt::CsvLinesRefused))
                                     .replace(u"%1"_s, QString::number(result.refused))
                                     .replace(u"%2"_s, result.refusedCharacters);
     return text;

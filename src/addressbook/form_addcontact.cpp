@@ -42,15 +42,9 @@ QValidator::State ContactFieldValidator::validate(QString &input, int &pos) cons
 
 namespace {
 
-constexpr int kTextCancel = 8;
-constexpr int kTextAdd = 36;
-constexpr int kTextModify = 37;
-constexpr int kTextNewContact = 39;
-constexpr int kTextEditContact = 40;
-constexpr int kTextContactDetails = 164;
 // The titles offered, "Dr." to "Sr".
-constexpr int kTextFirstTitle = 172;
-constexpr int kTextLastTitle = 180;
+constexpr Txt kTitles[] = {Txt::TitleDoctor, Txt::TitleMister, Txt::TitleMaitre,    Txt::TitleMonsignor, Txt::TitleMiss,
+                           Txt::TitleMadam,  Txt::TitleFather, Txt::TitleProfessor, Txt::TitleSister};
 
 QLineEdit *makeEdit(const QString &name, QWidget *parent)
 {
@@ -107,7 +101,7 @@ Form_AddContact::Form_AddContact(AppState &state, QWidget *parent)
 {
     setObjectName(u"Form_AddContact"_s);
     setModal(true);
-    auto *frame = new QGroupBox(state.Textes(kTextContactDetails), this);
+    auto *frame = new QGroupBox(state.Textes(Txt::ContactDetails), this);
     frame->setObjectName(u"FrameContact"_s);
     auto *form = new QFormLayout(frame);
     for (const ContactFieldInfo *field : kStoredFields) {
@@ -127,13 +121,13 @@ Form_AddContact::Form_AddContact(AppState &state, QWidget *parent)
     }
     m_comboGroupe = static_cast<QComboBox *>(m_edits[std::size_t(ContactColumn::Groupe)]);
     auto *titles = static_cast<QComboBox *>(m_edits[std::size_t(ContactColumn::Titre)]);
-    for (int i = kTextFirstTitle; i <= kTextLastTitle; ++i)
-        titles->addItem(state.Textes(i));
+    for (Txt title : kTitles)
+        titles->addItem(state.Textes(title));
 
     m_accepter = new QPushButton(this);
     m_accepter->setObjectName(u"CMD_Accepter"_s);
     m_accepter->setDefault(true);
-    auto *annuler = new QPushButton(state.Textes(kTextCancel), this);
+    auto *annuler = new QPushButton(state.Textes(Txt::CancelButton), this);
     annuler->setObjectName(u"CMD_Annuler"_s);
     auto *buttons = new QDialogButtonBox(this);
     buttons->addButton(m_accepter, QDialogButtonBox::AcceptRole);
@@ -146,7 +140,7 @@ Form_AddContact::Form_AddContact(AppState &state, QWidget *parent)
     layout->addWidget(buttons);
 }
 
-void Form_AddContact::prepare(int title, int acceptText)
+void Form_AddContact::prepare(Txt title, Txt acceptText)
 {
     setWindowTitle(QString::fromUtf16(kMessageBoxTitle) + u" - "_s + m_state.Textes(title));
     m_accepter->setText(m_state.Textes(acceptText));
@@ -165,7 +159,7 @@ void Form_AddContact::runOn(ClassContact &contact)
 
 void Form_AddContact::Ajoute(ClassContact &contact)
 {
-    prepare(kTextNewContact, kTextAdd);
+    prepare(Txt::NewContactTitle, Txt::AddButton);
     for (const ContactFieldInfo *field : kStoredFields) {
         if (auto *combo = qobject_cast<QComboBox *>(m_edits[std::size_t(field->column)]))
             combo->setEditText(QString());
@@ -177,7 +171,7 @@ void Form_AddContact::Ajoute(ClassContact &contact)
 
 void Form_AddContact::Modifie(ClassContact &contact)
 {
-    prepare(kTextEditContact, kTextModify);
+    prepare(Txt::EditContactTitle, Txt::ModifyButton);
     // A value of the book holds none of the refused characters, so the fields take it whole.
     for (const ContactFieldInfo *field : kStoredFields) {
         if (auto *combo = qobject_cast<QComboBox *>(m_edits[std::size_t(field->column)]))
@@ -196,15 +190,14 @@ void Form_AddContact::CMD_Accepter_Click()
         const auto *combo = qobject_cast<const QComboBox *>(edit);
         typed.*field->member = combo ? combo->currentText() : static_cast<const QLineEdit *>(edit)->text();
     }
-    const int error = contactEditorError(typed.Nom, typed.Phone);
-    if (error != 0) {
-        MsgBox(m_state.Textes(error), vbOKOnly | vbCritical);
-        m_edits[std::size_t(error == kTextNoLastName ? ContactColumn::Nom : ContactColumn::GSM)]->setFocus();
+    if (const std::optional<Txt> error = contactEditorError(typed.Nom, typed.Phone)) {
+        MsgBox(m_state.Textes(*error), vbOKOnly | vbCritical);
+        m_edits[std::size_t(*error == Txt::NoLastName ? ContactColumn::Nom : ContactColumn::GSM)]->setFocus();
         return;
     }
     // Saved as "?" they would be lost: the user is told which characters, and the dialog stays.
     if (const QString refused = unsavableCharacters(typed); !refused.isEmpty()) {
-        MsgBox(QString(m_state.Textes(kTextUnsavableCharacters)).replace(u"%1"_s, refused), vbOKOnly | vbCritical);
+        MsgBox(QString(m_state.Textes(Txt::UnsavableCharacters)).replace(u"%1"_s, refused), vbOKOnly | vbCritical);
         return;
     }
     if (m_contact) {

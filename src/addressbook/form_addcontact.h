@@ -1,5 +1,7 @@
 #pragma once
 
+#include "base/txt.h"
+
 #include <QDialog>
 #include <QValidator>
 
@@ -42,7 +44,7 @@ protected:
     void closeEvent(QCloseEvent *event) override;
 
 private:
-    void prepare(int title, int acceptText);
+    void prepare(Txt title, Txt acceptText);
     void runOn(ClassContact &contact);
 
     AppState &m_state;

@@ -31,33 +31,6 @@ namespace parlevo {
 
 namespace {
 
-constexpr int kTextContactList = 31;
-constexpr int kTextAdd = 36;
-constexpr int kTextModify = 37;
-constexpr int kTextDelete = 38;
-constexpr int kTextImportFromCsv = 41;
-constexpr int kTextCsvFileFilter = 43;
-constexpr int kTextSelection = 47;
-constexpr int kTextChangeGroup = 48;
-constexpr int kTextConfirmDeleteContact = 51;
-constexpr int kTextImportContactsFrom = 56;
-constexpr int kTextFromCsvFile = 58;
-constexpr int kTextContactCount = 71;
-constexpr int kTextAddressBook = 74;
-constexpr int kTextConfirmDeleteContacts = 87;
-constexpr int kTextReplaceFile = 92;
-constexpr int kTextFromVCardFile = 292;
-constexpr int kTextImportFromVCard = 293;
-constexpr int kTextVCardFileFilter = 294;
-constexpr int kTextExportAsVCard = 295;
-constexpr int kTextExportToVCard = 296;
-constexpr int kTextImportGroup = 494;
-constexpr int kTextExportGroup = 495;
-constexpr int kTextImport = 496;
-constexpr int kTextExport = 497;
-constexpr int kTextContactsExported = 297;
-constexpr int kTextFileNotSaved = 299;
-
 QAction *addMenuAction(QMenu *menu, const char16_t *name, const QString &text)
 {
     QAction *action = menu->addAction(text);
@@ -68,12 +41,12 @@ QAction *addMenuAction(QMenu *menu, const char16_t *name, const QString &text)
 } // namespace
 
 Form_CarnetAdresse::Form_CarnetAdresse(AppState &state, QWidget *parent)
-    : SectionPage(state.Textes(kTextAddressBook), activityIcon(Activity::Carnet), parent, ContentHeight::Fill)
+    : SectionPage(state.Textes(Txt::AddressBookTitle), activityIcon(Activity::Carnet), parent, ContentHeight::Fill)
     , m_state(state)
 {
     setObjectName(u"Form_CarnetAdresse"_s);
     QVBoxLayout *content = contentLayout();
-    auto *caption = new QLabel(state.Textes(kTextContactList), this);
+    auto *caption = new QLabel(state.Textes(Txt::ContactList), this);
     caption->setObjectName(u"LabelListView"_s);
     content->addWidget(caption);
     m_list = new ContactListView(state, this);
@@ -83,15 +56,15 @@ Form_CarnetAdresse::Form_CarnetAdresse(AppState &state, QWidget *parent)
     content->addWidget(m_list, 1);
 
     auto *buttons = new QHBoxLayout;
-    m_count = new QLabel(state.Textes(kTextContactCount) + u" 0"_s, this);
+    m_count = new QLabel(state.Textes(Txt::ContactCount) + u" 0"_s, this);
     m_count->setObjectName(u"LabelNBFiche"_s);
     buttons->addWidget(m_count);
     buttons->addStretch(1);
-    auto *ajouter = new QPushButton(state.Textes(kTextAdd), this);
+    auto *ajouter = new QPushButton(state.Textes(Txt::AddButton), this);
     ajouter->setObjectName(u"CMD_Ajouter"_s);
-    m_modifier = new QPushButton(state.Textes(kTextModify), this);
+    m_modifier = new QPushButton(state.Textes(Txt::ModifyButton), this);
     m_modifier->setObjectName(u"CMD_Modifier"_s);
-    m_supprimer = new QPushButton(state.Textes(kTextDelete), this);
+    m_supprimer = new QPushButton(state.Textes(Txt::DeleteButton), this);
     m_supprimer->setObjectName(u"CMD_Supprimer"_s);
     for (QPushButton *button : {ajouter, m_modifier, m_supprimer})
         buttons->addWidget(button);
@@ -100,20 +73,20 @@ Form_CarnetAdresse::Form_CarnetAdresse(AppState &state, QWidget *parent)
     m_importLink = new LabelLink(this);
     m_importLink->setObjectName(u"LabelLinkImporter"_s);
     m_importLink->setForeColor(LabelLink::kLinkColor);
-    m_importLink->setCaption(state.Textes(kTextImportContactsFrom));
+    m_importLink->setCaption(state.Textes(Txt::ImportContactsFrom));
     content->addWidget(m_importLink);
 
     m_menuListview = new QMenu(this);
     m_menuListview->setObjectName(u"MNU_Listview"_s);
-    QMenu *selection = m_menuListview->addMenu(state.Textes(kTextSelection));
+    QMenu *selection = m_menuListview->addMenu(state.Textes(Txt::SelectionMenu));
     selection->setObjectName(u"MNU_Selection"_s);
     m_list->addSelectionActions(selection);
-    QAction *defGroupe = addMenuAction(m_menuListview, u"MNU_DefGroupe", state.Textes(kTextChangeGroup));
+    QAction *defGroupe = addMenuAction(m_menuListview, u"MNU_DefGroupe", state.Textes(Txt::ChangeGroup));
     m_menuImporter = new QMenu(this);
     m_menuImporter->setObjectName(u"MNU_Importer"_s);
-    QAction *importCsv = addMenuAction(m_menuImporter, u"MNU_ImportCSV", state.Textes(kTextFromCsvFile));
-    QAction *importVCard = addMenuAction(m_menuImporter, u"MNU_ImportVCard", state.Textes(kTextFromVCardFile));
-    QAction *exportVCard = addMenuAction(m_menuListview, u"MNU_ExportVCard", state.Textes(kTextExportAsVCard));
+    QAction *importCsv = addMenuAction(m_menuImporter, u"MNU_ImportCSV", state.Textes(Txt::FromCsvFile));
+    QAction *importVCard = addMenuAction(m_menuImporter, u"MNU_ImportVCard", state.Textes(Txt::FromVCardFile));
+    QAction *exportVCard = addMenuAction(m_menuListview, u"MNU_ExportVCard", state.Textes(Txt::ExportAsVCard));
     addOptOutActions(m_menuListview, state, m_list);
 
     connect(ajouter, &QPushButton::clicked, this, &Form_CarnetAdresse::CMD_Ajouter_Click);
@@ -194,7 +167,7 @@ void Form_CarnetAdresse::AutosizeColumns()
 
 void Form_CarnetAdresse::updateCountLabel()
 {
-    m_count->setText(m_state.Textes(kTextContactCount) + u' ' + QString::number(m_list->model()->rowCount()));
+    m_count->setText(m_state.Textes(Txt::ContactCount) + u' ' + QString::number(m_list->model()->rowCount()));
 }
 
 void Form_CarnetAdresse::setEditButtonsEnabled(bool enabled)
@@ -240,14 +213,14 @@ void Form_CarnetAdresse::CMD_Supprimer_Click()
         if (!contact)
             return;
         const QString question =
-            m_state.Textes(kTextConfirmDeleteContact) + u"\r\n\r\n' "_s + contact->FullName() + u" '"_s;
+            m_state.Textes(Txt::ConfirmDeleteContact) + u"\r\n\r\n' "_s + contact->FullName() + u" '"_s;
         if (MsgBox(question, vbYesNo | vbExclamation | vbDefaultButton2) == vbYes) {
             m_state.colContacts().remove(contact->GUID);
             setEditButtonsEnabled(false);
         } else {
             m_list->setFocus();
         }
-    } else if (MsgBox(m_state.Textes(kTextConfirmDeleteContacts), vbYesNo | vbExclamation | vbDefaultButton2) ==
+    } else if (MsgBox(m_state.Textes(Txt::ConfirmDeleteContacts), vbYesNo | vbExclamation | vbDefaultButton2) ==
                vbYes) {
         QStringList keys;
         keys.reserve(selected.size());
@@ -290,8 +263,8 @@ void Form_CarnetAdresse::MNU_ImportCSV_Click()
     if (!m_importCsv->Etat)
         return;
     const QString path = FileDialog::getOpenFileName(
-        this, QString::fromUtf16(kMessageBoxTitle) + u" - "_s + m_state.Textes(kTextImportFromCsv),
-        m_state.Textes(kTextCsvFileFilter));
+        this, QString::fromUtf16(kMessageBoxTitle) + u" - "_s + m_state.Textes(Txt::ImportFromCsv),
+        m_state.Textes(Txt::CsvFileFilter));
     if (path.isEmpty())
         return;
     const std::optional<QByteArray> bytes = readWholeFile(path);
@@ -331,7 +304,7 @@ void Form_CarnetAdresse::tellImported(const ContactImportResult &result, const Q
     updateCountLabel();
 }
 
-std::optional<QString> Form_CarnetAdresse::askGroup(int title, int caption, int action, bool existingOnly)
+std::optional<QString> Form_CarnetAdresse::askGroup(Txt title, Txt caption, Txt action, bool existingOnly)
 {
     Form_ChangeGroup dialog(m_state, this);
     dialog.setPurpose(m_state.Textes(title), m_state.Textes(caption), m_state.Textes(action), existingOnly);
@@ -345,11 +318,11 @@ std::optional<QString> Form_CarnetAdresse::askGroup(int title, int caption, int 
 void Form_CarnetAdresse::MNU_ImportVCard_Click()
 {
     const QString path = FileDialog::getOpenFileName(
-        this, QString::fromUtf16(kMessageBoxTitle) + u" - "_s + m_state.Textes(kTextImportFromVCard),
-        m_state.Textes(kTextVCardFileFilter));
+        this, QString::fromUtf16(kMessageBoxTitle) + u" - "_s + m_state.Textes(Txt::ImportFromVCard),
+        m_state.Textes(Txt::VCardFileFilter));
     if (path.isEmpty())
         return;
-    const std::optional<QString> group = askGroup(kTextImportFromVCard, kTextImportGroup, kTextImport, false);
+    const std::optional<QString> group = askGroup(Txt::ImportFromVCard, Txt::ImportGroup, Txt::ImportButton, false);
     if (!group)
         return;
     QApplication::setOverrideCursor(Qt::WaitCursor);
@@ -366,7 +339,7 @@ void Form_CarnetAdresse::MNU_ExportVCard_Click()
         chosen.append(contact);
     // Nothing selected: a group, or the whole book.
     if (chosen.isEmpty()) {
-        const std::optional<QString> group = askGroup(kTextExportToVCard, kTextExportGroup, kTextExport, true);
+        const std::optional<QString> group = askGroup(Txt::ExportToVCard, Txt::ExportGroup, Txt::ExportButton, true);
         if (!group)
             return;
         for (const ClassContact &contact : m_state.colContacts()) {
@@ -375,18 +348,18 @@ void Form_CarnetAdresse::MNU_ExportVCard_Click()
         }
     }
     const QString path = FileDialog::getSaveFileNameReplacing(
-        this, QString::fromUtf16(kMessageBoxTitle) + u" - "_s + m_state.Textes(kTextExportToVCard),
-        m_state.Textes(kTextVCardFileFilter), m_state.Textes(kTextReplaceFile));
+        this, QString::fromUtf16(kMessageBoxTitle) + u" - "_s + m_state.Textes(Txt::ExportToVCard),
+        m_state.Textes(Txt::VCardFileFilter), m_state.Textes(Txt::ReplaceFile));
     if (path.isEmpty())
         return;
     const QString shown = QDir::toNativeSeparators(path);
     if (writeVCardFile(path, chosen))
-        MsgBox(QString(m_state.Textes(kTextContactsExported))
+        MsgBox(QString(m_state.Textes(Txt::ContactsExported))
                    .replace(u"%1"_s, QString::number(chosen.size()))
                    .replace(u"%2"_s, shown),
                vbOKOnly | vbInformation);
     else
-        MsgBox(QString(m_state.Textes(kTextFileNotSaved)).replace(u"%1"_s, shown), vbOKOnly | vbCritical);
+        MsgBox(QString(m_state.Textes(Txt::FileNotSaved)).replace(u"%1"_s, shown), vbOKOnly | vbCritical);
 }
 
 } // namespace parlevo

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "base/activitywindow.h"
+#include "base/txt.h"
 
 #include <optional>
 
@@ -50,7 +51,7 @@ public:
 
 private:
     // The group for a vCard import or export, empty for none; nothing when the user gave up.
-    std::optional<QString> askGroup(int title, int caption, int action, bool existingOnly);
+    std::optional<QString> askGroup(Txt title, Txt caption, Txt action, bool existingOnly);
     // The closing message of an import, then the count.
     void tellImported(const ContactImportResult &result, const QString &path);
     void updateCountLabel();

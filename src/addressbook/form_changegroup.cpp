@@ -4,6 +4,7 @@
 #include "base/appstate.h"
 #include "base/dialogframe.h"
 #include "base/messagebox.h"
+#include "base/txt.h"
 #include "form_addcontact.h"
 
 #include <QCloseEvent>
@@ -17,14 +18,6 @@ using namespace Qt::StringLiterals;
 
 namespace parlevo {
 
-namespace {
-
-constexpr int kTextCancel = 8;
-constexpr int kTextNewGroupFor = 19;
-constexpr int kTextChangeGroup = 48;
-
-} // namespace
-
 Form_ChangeGroup::Form_ChangeGroup(AppState &state, QWidget *parent)
     : QDialog(parent, kDialogFrame)
     , Groupe(QString::fromUtf16(kCancelMarker))
@@ -32,8 +25,8 @@ Form_ChangeGroup::Form_ChangeGroup(AppState &state, QWidget *parent)
 {
     setObjectName(u"Form_ChangeGroup"_s);
     setModal(true);
-    setWindowTitle(QString::fromUtf16(kMessageBoxTitle) + u" - "_s + state.Textes(kTextChangeGroup));
-    auto *label = m_caption = new QLabel(state.Textes(kTextNewGroupFor), this);
+    setWindowTitle(QString::fromUtf16(kMessageBoxTitle) + u" - "_s + state.Textes(Txt::ChangeGroup));
+    auto *label = m_caption = new QLabel(state.Textes(Txt::NewGroupFor), this);
     label->setObjectName(u"LabelChanger"_s);
     m_comboGroup = new QComboBox(this);
     m_comboGroup->setObjectName(u"ComboGroup"_s);
@@ -44,10 +37,10 @@ Form_ChangeGroup::Form_ChangeGroup(AppState &state, QWidget *parent)
     m_comboGroup->setMinimumWidth(260);
     label->setBuddy(m_comboGroup);
 
-    auto *change = m_action = new QPushButton(state.Textes(kTextChangeGroup), this);
+    auto *change = m_action = new QPushButton(state.Textes(Txt::ChangeGroup), this);
     change->setObjectName(u"CMD_ChangeGroupe"_s);
     change->setDefault(true);
-    auto *annuler = new QPushButton(state.Textes(kTextCancel), this);
+    auto *annuler = new QPushButton(state.Textes(Txt::CancelButton), this);
     annuler->setObjectName(u"CMD_Annuler"_s);
     auto *buttons = new QDialogButtonBox(this);
     buttons->addButton(change, QDialogButtonBox::AcceptRole);

@@ -4,6 +4,7 @@
 #include "base/appstate.h"
 #include "base/dialogframe.h"
 #include "base/messagebox.h"
+#include "base/txt.h"
 #include "controls/accessibility.h"
 
 #include <QComboBox>
@@ -21,12 +22,6 @@ namespace parlevo {
 
 namespace {
 
-constexpr int kTextNext = 7;
-constexpr int kTextCancel = 8;
-constexpr int kTextPreview = 273;
-constexpr int kTextColumnOfEachField = 274;
-constexpr int kTextDoNotImport = 275;
-constexpr int kTextCsvImport = 330;
 constexpr int kPreviewRows = 5;
 
 } // namespace
@@ -36,7 +31,7 @@ Form_CsvColumns::Form_CsvColumns(AppState &state, const CsvTable &table, QWidget
 {
     setObjectName(u"Form_CsvColumns"_s);
     setModal(true);
-    setWindowTitle(QString::fromUtf16(kMessageBoxTitle) + u" - "_s + state.Textes(kTextCsvImport));
+    setWindowTitle(QString::fromUtf16(kMessageBoxTitle) + u" - "_s + state.Textes(Txt::CsvImport));
 
     const int columns = int(table.columnCount());
     QStringList names;
@@ -58,7 +53,7 @@ Form_CsvColumns::Form_CsvColumns(AppState &state, const CsvTable &table, QWidget
     for (std::size_t field = 0; field < m_choosers.size(); ++field) {
         auto *chooser = new QComboBox(this);
         chooser->setObjectName(u"ComboColumn_"_s + fieldName(*kStoredFields[field]));
-        chooser->addItem(state.Textes(kTextDoNotImport), -1);
+        chooser->addItem(state.Textes(Txt::CsvDoNotImport), -1);
         for (int column = 0; column < columns; ++column)
             chooser->addItem(names[column], column);
         chooser->setCurrentIndex(chooser->findData(chosen[field]));
@@ -66,10 +61,10 @@ Form_CsvColumns::Form_CsvColumns(AppState &state, const CsvTable &table, QWidget
         fields->addRow(state.Textes(kStoredFields[field]->caption), chooser);
     }
 
-    auto *suivant = new QPushButton(QString(state.Textes(kTextNext)).remove(u'&'), this);
+    auto *suivant = new QPushButton(QString(state.Textes(Txt::NextButton)).remove(u'&'), this);
     suivant->setObjectName(u"CMD_Suivant"_s);
     suivant->setDefault(true);
-    auto *annuler = new QPushButton(QString(state.Textes(kTextCancel)).remove(u'&'), this);
+    auto *annuler = new QPushButton(QString(state.Textes(Txt::CancelButton)).remove(u'&'), this);
     annuler->setObjectName(u"CMD_Annuler"_s);
     auto *buttons = new QDialogButtonBox(this);
     buttons->addButton(suivant, QDialogButtonBox::AcceptRole);
@@ -78,11 +73,11 @@ Form_CsvColumns::Form_CsvColumns(AppState &state, const CsvTable &table, QWidget
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
 
     auto *layout = new QVBoxLayout(this);
-    auto *previewCaption = new QLabel(state.Textes(kTextPreview), this);
+    auto *previewCaption = new QLabel(state.Textes(Txt::CsvPreview), this);
     captionFor(previewCaption, preview);
     layout->addWidget(previewCaption);
     layout->addWidget(preview, 1);
-    layout->addWidget(new QLabel(state.Textes(kTextColumnOfEachField), this));
+    layout->addWidget(new QLabel(state.Textes(Txt::CsvColumnOfEachField), this));
     layout->addLayout(fields);
     layout->addWidget(buttons);
     setMinimumWidth(560);

@@ -1,6 +1,7 @@
 #include "form_desinscrits.h"
 
 #include "base/appstate.h"
+#include "base/txt.h"
 #include "classcontact.h"
 #include "contactlistview.h"
 #include "optoutlist.h"
@@ -18,16 +19,6 @@ namespace parlevo {
 
 namespace {
 
-constexpr int kTextOptOut = 459;
-constexpr int kTextOptBackIn = 460;
-constexpr int kTextShowList = 461;
-constexpr int kTextCaption = 462;
-constexpr int kTextHeading = 463;
-constexpr int kTextAdd = 464;
-constexpr int kTextRemove = 465;
-constexpr int kTextClose = 466;
-constexpr int kTextNumberPrompt = 467;
-
 QPushButton *namedButton(const QString &text, const QString &name, QWidget *parent)
 {
     auto *button = new QPushButton(text, parent);
@@ -42,17 +33,17 @@ Form_Desinscrits::Form_Desinscrits(AppState &state, QWidget *parent)
     , m_state(state)
 {
     setObjectName(u"Form_Desinscrits"_s);
-    setWindowTitle(u"Parlevo - "_s + state.Textes(kTextCaption));
+    setWindowTitle(u"Parlevo - "_s + state.Textes(Txt::OptOutsTitle));
     auto *layout = new QVBoxLayout(this);
-    layout->addWidget(new QLabel(state.Textes(kTextHeading), this));
+    layout->addWidget(new QLabel(state.Textes(Txt::OptOutsHeading), this));
     m_list = new QListWidget(this);
     m_list->setObjectName(u"ListDesinscrits"_s);
     m_list->setSelectionMode(QAbstractItemView::ExtendedSelection);
     layout->addWidget(m_list, 1);
     auto *buttons = new QHBoxLayout;
-    QPushButton *ajouter = namedButton(state.Textes(kTextAdd), u"CMD_Ajouter"_s, this);
-    QPushButton *retirer = namedButton(state.Textes(kTextRemove), u"CMD_Retirer"_s, this);
-    QPushButton *fermer = namedButton(state.Textes(kTextClose), u"CMD_Fermer"_s, this);
+    QPushButton *ajouter = namedButton(state.Textes(Txt::OptOutsAdd), u"CMD_Ajouter"_s, this);
+    QPushButton *retirer = namedButton(state.Textes(Txt::OptOutsRemove), u"CMD_Retirer"_s, this);
+    QPushButton *fermer = namedButton(state.Textes(Txt::OptOutsClose), u"CMD_Fermer"_s, this);
     buttons->addWidget(ajouter);
     buttons->addWidget(retirer);
     buttons->addStretch(1);
@@ -74,7 +65,7 @@ void Form_Desinscrits::fill()
 void Form_Desinscrits::CMD_Ajouter_Click()
 {
     bool ok = false;
-    const QString number = QInputDialog::getText(this, windowTitle(), m_state.Textes(kTextNumberPrompt),
+    const QString number = QInputDialog::getText(this, windowTitle(), m_state.Textes(Txt::OptOutPrompt),
                                                  QLineEdit::Normal, QString(), &ok);
     if (ok && m_state.optOuts().add(number)) {
         Sauve_Desinscrits(m_state);
@@ -96,11 +87,11 @@ void Form_Desinscrits::CMD_Retirer_Click()
 void addOptOutActions(QMenu *menu, AppState &state, ContactListView *list)
 {
     menu->addSeparator();
-    QAction *optOut = menu->addAction(state.Textes(kTextOptOut));
+    QAction *optOut = menu->addAction(state.Textes(Txt::OptOut));
     optOut->setObjectName(u"MNU_Desinscrire"_s);
-    QAction *optBackIn = menu->addAction(state.Textes(kTextOptBackIn));
+    QAction *optBackIn = menu->addAction(state.Textes(Txt::OptBackIn));
     optBackIn->setObjectName(u"MNU_Reinscrire"_s);
-    QAction *show = menu->addAction(state.Textes(kTextShowList));
+    QAction *show = menu->addAction(state.Textes(Txt::OptOutsLink));
     show->setObjectName(u"MNU_Desinscrits"_s);
     // The list and the state outlive the menu, which the list's window owns.
     QObject::connect(optOut, &QAction::triggered, menu, [&state, list] {

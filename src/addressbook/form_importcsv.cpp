@@ -4,6 +4,7 @@
 #include "base/appstate.h"
 #include "base/dialogframe.h"
 #include "base/messagebox.h"
+#include "base/txt.h"
 #include "controls/accessibility.h"
 
 #include <QDialogButtonBox>
@@ -18,13 +19,6 @@ using namespace Qt::StringLiterals;
 namespace parlevo {
 
 namespace {
-
-constexpr int kTextNext = 7;
-constexpr int kTextCancel = 8;
-constexpr int kTextCsvImport = 330;
-constexpr int kTextImportHelpBefore = 331;
-constexpr int kTextImportHelpLayout = 332;
-constexpr int kTextCsvExample = 334;
 
 QLabel *makeLabel(const char16_t *name, const QString &text, QWidget *parent)
 {
@@ -41,7 +35,7 @@ Form_ImportCSV::Form_ImportCSV(AppState &state, QWidget *parent)
 {
     setObjectName(u"Form_ImportCSV"_s);
     setModal(true);
-    setWindowTitle(QString::fromUtf16(kMessageBoxTitle) + u" - "_s + state.Textes(kTextCsvImport));
+    setWindowTitle(QString::fromUtf16(kMessageBoxTitle) + u" - "_s + state.Textes(Txt::CsvImport));
     QStringList fields;
     for (const ContactFieldInfo *field : kStoredFields)
         fields.append(state.Textes(field->caption));
@@ -55,10 +49,10 @@ Form_ImportCSV::Form_ImportCSV(AppState &state, QWidget *parent)
     example->setReadOnly(true);
     example->setFixedHeight(example->fontMetrics().lineSpacing() * 4);
 
-    auto *suivant = new QPushButton(QString(state.Textes(kTextNext)).remove(u'&'), this);
+    auto *suivant = new QPushButton(QString(state.Textes(Txt::NextButton)).remove(u'&'), this);
     suivant->setObjectName(u"CMD_ChargeCSV"_s);
     suivant->setDefault(true);
-    auto *annuler = new QPushButton(QString(state.Textes(kTextCancel)).remove(u'&'), this);
+    auto *annuler = new QPushButton(QString(state.Textes(Txt::CancelButton)).remove(u'&'), this);
     annuler->setObjectName(u"CMD_Annuler"_s);
     auto *buttons = new QDialogButtonBox(this);
     buttons->addButton(suivant, QDialogButtonBox::AcceptRole);
@@ -73,12 +67,12 @@ Form_ImportCSV::Form_ImportCSV(AppState &state, QWidget *parent)
     });
 
     auto *layout = new QVBoxLayout(this);
-    layout->addWidget(makeLabel(u"LabelHelp1", state.Textes(kTextImportHelpBefore), this));
-    layout->addWidget(makeLabel(u"LabelHelp2", state.Textes(kTextImportHelpLayout), this));
+    layout->addWidget(makeLabel(u"LabelHelp1", state.Textes(Txt::CsvImportHelpBefore), this));
+    layout->addWidget(makeLabel(u"LabelHelp2", state.Textes(Txt::CsvImportHelpLayout), this));
     auto *layoutLine = makeLabel(u"LabelHelp3", fields.join(u';'), this);
     layoutLine->setStyleSheet(u"font-weight: 600;"_s);
     layout->addWidget(layoutLine);
-    QLabel *exampleCaption = makeLabel(u"LabelHelp5", state.Textes(kTextCsvExample), this);
+    QLabel *exampleCaption = makeLabel(u"LabelHelp5", state.Textes(Txt::CsvExample), this);
     captionFor(exampleCaption, example);
     layout->addWidget(exampleCaption);
     layout->addWidget(example);

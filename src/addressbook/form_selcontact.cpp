@@ -5,6 +5,7 @@
 #include "base/appstate.h"
 #include "base/dialogframe.h"
 #include "base/messagebox.h"
+#include "base/txt.h"
 #include "contactlistmodel.h"
 #include "contactlistview.h"
 #include "contactrules.h"
@@ -33,19 +34,6 @@ using namespace Qt::StringLiterals;
 namespace parlevo {
 
 namespace {
-
-constexpr int kTextChooseRecipient = 11;
-constexpr int kTextContactList = 31;
-constexpr int kTextResultCount = 66;
-constexpr int kTextAddToMailing = 73;
-constexpr int kTextFind = 158;
-constexpr int kTextAddSelection = 159;
-constexpr int kTextSelectThisContact = 161;
-constexpr int kTextAllGroups = 163;
-constexpr int kTextDeepSearch = 202;
-constexpr int kTextIn = 203;
-constexpr int kTextSearch = 204;
-constexpr int kTextProgress = 268;
 
 // The list control's progress steps: every 100 contacts copied, every 20 filtered.
 constexpr int kCopyStep = 100;
@@ -77,15 +65,15 @@ Form_SelContact::Form_SelContact(AppState &state, QWidget *parent)
 
     auto *frame = named(new QGroupBox(this), u"FrameFiltre");
     m_checkFiltre = named(new QCheckBox(frame), u"CheckFiltre");
-    m_labelFrame = named(new QLabel(state.Textes(kTextDeepSearch) + u"  "_s, frame), u"LabelFrame");
+    m_labelFrame = named(new QLabel(state.Textes(Txt::DeepSearch) + u"  "_s, frame), u"LabelFrame");
     m_labelFrame->installEventFilter(this);
     m_textRecherche = named(new QLineEdit(frame), u"TextRecherche");
-    m_labelRechercher = named(new QLabel(state.Textes(kTextSearch) + u" :"_s, frame), u"Label_Rechercher");
+    m_labelRechercher = named(new QLabel(state.Textes(Txt::Search) + u" :"_s, frame), u"Label_Rechercher");
     m_comboDans = named(new QComboBox(frame), u"Combo_Dans");
     for (const ContactFieldInfo *field : kSearchFields)
         m_comboDans->addItem(state.Textes(field->caption));
-    m_labelDans = named(new QLabel(state.Textes(kTextIn), frame), u"Label_Dans");
-    m_filtre = named(new QPushButton(state.Textes(kTextFind), frame), u"CMD_Filtre");
+    m_labelDans = named(new QLabel(state.Textes(Txt::SearchIn), frame), u"Label_Dans");
+    m_filtre = named(new QPushButton(state.Textes(Txt::Find), frame), u"CMD_Filtre");
     auto *grid = new QGridLayout(frame);
     auto *title = new QHBoxLayout;
     title->addWidget(m_checkFiltre);
@@ -100,11 +88,11 @@ Form_SelContact::Form_SelContact(AppState &state, QWidget *parent)
     captionFor(m_labelFrame, m_checkFiltre);
     captionFor(m_labelRechercher, m_textRecherche);
     captionFor(m_labelDans, m_comboDans);
-    m_list->setAccessibleName(accessibleText(state.Textes(kTextContactList)));
+    m_list->setAccessibleName(accessibleText(state.Textes(Txt::ContactList)));
     m_textRecherche->installEventFilter(this);
 
     m_count =
-        named(new QLabel(QString(state.Textes(kTextResultCount)).replace(u"%1"_s, u"0"_s), this), u"LabelNBFiche");
+        named(new QLabel(QString(state.Textes(Txt::ResultCount)).replace(u"%1"_s, u"0"_s), this), u"LabelNBFiche");
     m_progress = named(new QProgressBar(this), u"ProgressBar2");
     m_progress->setTextVisible(false);
     // Showing the bar for a filter must not move the other controls nor lay the window out again.
@@ -112,7 +100,7 @@ Form_SelContact::Form_SelContact(AppState &state, QWidget *parent)
     keepPlace.setRetainSizeWhenHidden(true);
     m_progress->setSizePolicy(keepPlace);
     m_progress->hide();
-    m_progress->setAccessibleName(state.Textes(kTextProgress));
+    m_progress->setAccessibleName(state.Textes(Txt::Progress));
     m_accepter = named(new QPushButton(this), u"CMD_Accepter");
     m_accepter->setDefault(true);
 
@@ -207,7 +195,7 @@ void Form_SelContact::ImporteCarnet()
         m_fields[field] = FoldedField(m_temp, int(field));
     m_orderValid = false;
     m_comboGroupe->clear();
-    m_comboGroupe->addItem(m_state.Textes(kTextAllGroups));
+    m_comboGroupe->addItem(m_state.Textes(Txt::AllGroups));
     m_comboGroupe->addItems(m_state.colGroupes().names());
     m_comboGroupe->setCurrentIndex(0);
 }
@@ -225,8 +213,8 @@ void Form_SelContact::showProgress(int value, QElapsedTimer &sinceShown)
 void Form_SelContact::Init()
 {
     setWindowTitle(QString::fromUtf16(kMessageBoxTitle) + u" - "_s +
-                   m_state.Textes(mailingMode() ? kTextAddToMailing : kTextChooseRecipient));
-    m_accepter->setText(m_state.Textes(mailingMode() ? kTextAddSelection : kTextSelectThisContact));
+                   m_state.Textes(mailingMode() ? Txt::AddToMailing : Txt::ChooseRecipient));
+    m_accepter->setText(m_state.Textes(mailingMode() ? Txt::AddSelection : Txt::SelectThisContact));
     m_list->setSelectionMode(mailingMode() ? QAbstractItemView::ExtendedSelection : QAbstractItemView::SingleSelection);
     m_list->Init_ColonneLV();
     // A contact removed from the book while the snapshot is held loses its row.
@@ -243,7 +231,7 @@ void Form_SelContact::Remplit_LV_Carnet()
     const bool deep = m_checkFiltre->isChecked();
     const int field = m_comboDans->currentIndex();
     const QString group = m_comboGroupe->currentText();
-    const QString all = m_state.Textes(kTextAllGroups);
+    const QString all = m_state.Textes(Txt::AllGroups);
 
     m_progress->setMaximum(std::max(1, int(m_temp.size())));
     m_progress->setValue(1);
@@ -276,7 +264,7 @@ void Form_SelContact::Remplit_LV_Carnet()
     // Sized to what is listed now, so that no name is cut after a search.
     m_list->AutosizeColumns();
     const int rows = m_list->model()->rowCount();
-    m_count->setText(QString(m_state.Textes(kTextResultCount)).replace(u"%1"_s, QString::number(rows)));
+    m_count->setText(QString(m_state.Textes(Txt::ResultCount)).replace(u"%1"_s, QString::number(rows)));
     m_progress->hide();
     if (rows == 0)
         m_accepter->setEnabled(false);

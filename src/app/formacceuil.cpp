@@ -2,6 +2,7 @@
 
 #include "base/appstate.h"
 #include "base/artwork.h"
+#include "base/txt.h"
 #include "controls/labellink.h"
 #include "mdiformmain.h"
 
@@ -15,45 +16,34 @@ namespace parlevo {
 
 namespace {
 
-constexpr int kTextHome = 121;
-constexpr int kTextSendSms = 140;
-constexpr int kTextToOneContact = 141;
-constexpr int kTextToManyContacts = 142;
-constexpr int kTextManage = 143;
-constexpr int kTextTheAddressBook = 144;
-constexpr int kTextThePredefinedMessages = 145;
-constexpr int kTextConfigure = 147;
-constexpr int kTextParlevoSettings = 148;
-constexpr int kTextSentHistory = 421;
-
 constexpr int kLinkIcon = 20;
 constexpr int kLinkIndent = 20;
 
 } // namespace
 
 Form_Acceuil::Form_Acceuil(AppState &state, MDIForm_Main &main, QWidget *parent)
-    : SectionPage(state.Textes(kTextHome), activityIcon(Activity::Home), parent)
+    : SectionPage(state.Textes(Txt::Home), activityIcon(Activity::Home), parent)
 {
     MDIForm_Main *frame = &main;
     setObjectName(u"Form_Acceuil"_s);
     QVBoxLayout *content = contentLayout();
 
-    content->addWidget(makeHeading(u"LabelEnvoyerunSMS"_s, state.Textes(kTextSendSms)));
-    addLink(u"LabelLinkSMSSimple", state.Textes(kTextToOneContact), activityIcon(Activity::Simple), u"Image1",
+    content->addWidget(makeHeading(u"LabelEnvoyerunSMS"_s, state.Textes(Txt::SendSms)));
+    addLink(u"LabelLinkSMSSimple", state.Textes(Txt::ToOneContact), activityIcon(Activity::Simple), u"Image1",
             [frame] { frame->KXB_Simple_Click(); });
-    addLink(u"LabelLinkSMSMailing", state.Textes(kTextToManyContacts), activityIcon(Activity::Mailing), u"Image3",
+    addLink(u"LabelLinkSMSMailing", state.Textes(Txt::ToManyContacts), activityIcon(Activity::Mailing), u"Image3",
             [frame] { frame->KXB_Mailing_Click(); });
 
-    content->addWidget(makeHeading(u"LabelGerer"_s, state.Textes(kTextManage)));
-    addLink(u"LabelLinkCarnetAdresse", state.Textes(kTextTheAddressBook), activityIcon(Activity::Carnet), u"Image4",
+    content->addWidget(makeHeading(u"LabelGerer"_s, state.Textes(Txt::Manage)));
+    addLink(u"LabelLinkCarnetAdresse", state.Textes(Txt::TheAddressBook), activityIcon(Activity::Carnet), u"Image4",
             [frame] { frame->KXB_Carnet_Click(); });
-    addLink(u"LabelLinkPredefinies", state.Textes(kTextThePredefinedMessages), activityIcon(Activity::Predefinis),
+    addLink(u"LabelLinkPredefinies", state.Textes(Txt::ThePredefinedMessages), activityIcon(Activity::Predefinis),
             u"Image7", [frame] { frame->KXB_Predefinis_Click(); });
-    addLink(u"LabelLinkHistorique", state.Textes(kTextSentHistory), activityIcon(Activity::History), u"ImageHistorique",
+    addLink(u"LabelLinkHistorique", state.Textes(Txt::SentHistory), activityIcon(Activity::History), u"ImageHistorique",
             [frame] { frame->KXB_Historique_Click(); });
 
-    content->addWidget(makeHeading(u"LabelConfigurer"_s, state.Textes(kTextConfigure)));
-    addLink(u"LabelLinkPrefs", state.Textes(kTextParlevoSettings), activityIcon(Activity::Prefs), u"Image8",
+    content->addWidget(makeHeading(u"LabelConfigurer"_s, state.Textes(Txt::Configure)));
+    addLink(u"LabelLinkPrefs", state.Textes(Txt::ParlevoSettings), activityIcon(Activity::Prefs), u"Image8",
             [frame] { frame->KXB_Prefs_Click(); });
     Init();
 }

@@ -1,6 +1,7 @@
 #include "mainwindowlogic.h"
 
 #include "base/textes.h"
+#include "base/txt.h"
 
 #include <QLocale>
 #include <QRegularExpression>
@@ -10,9 +11,6 @@ using namespace Qt::StringLiterals;
 namespace parlevo {
 
 namespace {
-
-constexpr int kTextSoldeSentence = 154;
-constexpr int kTextSoldeUnavailable = 155;
 
 // True when a multiple of `period` seconds lies in (previous, now], or at `now` on the first tick.
 bool crossed(QTime previous, QTime now, int period)
@@ -36,8 +34,8 @@ QString MainWindowTitle()
 QString SoldePanelText(const TextTable &textes, const QString &solde)
 {
     const bool unknown = solde.isEmpty() || solde == QStringView(kSoldeUnknown);
-    const QString shown = unknown ? textes(kTextSoldeUnavailable) : solde;
-    return textes(kTextSoldeSentence) + u' ' + shown;
+    const QString shown = unknown ? textes(Txt::CreditUnavailable) : solde;
+    return textes(Txt::CreditLeft) + u' ' + shown;
 }
 
 std::optional<qint64> creditFromSolde(const QString &solde)

@@ -31,19 +31,6 @@ namespace parlevo {
 
 namespace {
 
-constexpr int kTextSousTitre = 1;
-constexpr int kTextMenu = 120;
-constexpr int kTextHome = 121;
-constexpr int kTextSimple = 122;
-constexpr int kTextMailing = 123;
-constexpr int kTextCarnet = 124;
-constexpr int kTextPredefinis = 125;
-constexpr int kTextPrefs = 127;
-constexpr int kTextHistorique = 401;
-constexpr int kTextQuitter = 129;
-constexpr int kTextStopMailingAndQuit = 271;
-constexpr int kTextResendUnknown = 272;
-constexpr int kTextResumeRun = 276;
 constexpr int kQuitPollMs = 20;
 
 // Colours of the toolbar buttons: the highlighted one takes the tooltip background.
@@ -236,7 +223,7 @@ void MDIForm_Main::buildWindow()
 
 QWidget *MDIForm_Main::buildBanner()
 {
-    return new Banner(m_state.Textes(kTextSousTitre), this);
+    return new Banner(m_state.Textes(Txt::BannerSubtitle), this);
 }
 
 QWidget *MDIForm_Main::buildToolbar()
@@ -246,20 +233,20 @@ QWidget *MDIForm_Main::buildToolbar()
     layout->setContentsMargins(0, 10, 1, 0);
     layout->setSpacing(0);
 
-    auto *menu = new QLabel(m_state.Textes(kTextMenu), toolbar);
+    auto *menu = new QLabel(m_state.Textes(Txt::MainMenu), toolbar);
     menu->setObjectName(u"LabelMenu"_s);
     // The toolbar column stays white on every palette, so its caption keeps its own grey.
     menu->setStyleSheet(u"color: #6B7A8F; font-size: 8pt; font-weight: 700; padding: 0 10px 8px 10px;"_s);
     layout->addWidget(menu);
 
-    m_kxbHome = makeToolbarButton(u"KXB_Home", kTextHome, activityIcon(Activity::Home));
-    m_kxbSimple = makeToolbarButton(u"KXB_Simple", kTextSimple, activityIcon(Activity::Simple));
-    m_kxbMailing = makeToolbarButton(u"KXB_Mailing", kTextMailing, activityIcon(Activity::Mailing));
-    m_kxbCarnet = makeToolbarButton(u"KXB_Carnet", kTextCarnet, activityIcon(Activity::Carnet));
-    m_kxbPredefinis = makeToolbarButton(u"KXB_Predefinis", kTextPredefinis, activityIcon(Activity::Predefinis));
-    m_kxbHistorique = makeToolbarButton(u"KXB_Historique", kTextHistorique, activityIcon(Activity::History));
-    m_kxbPrefs = makeToolbarButton(u"KXB_Prefs", kTextPrefs, activityIcon(Activity::Prefs));
-    m_kxbQuitter = makeToolbarButton(u"KXB_Quitter", kTextQuitter, u"icons/quit"_s);
+    m_kxbHome = makeToolbarButton(u"KXB_Home", Txt::Home, activityIcon(Activity::Home));
+    m_kxbSimple = makeToolbarButton(u"KXB_Simple", Txt::SingleButton, activityIcon(Activity::Simple));
+    m_kxbMailing = makeToolbarButton(u"KXB_Mailing", Txt::MailingButton, activityIcon(Activity::Mailing));
+    m_kxbCarnet = makeToolbarButton(u"KXB_Carnet", Txt::AddressBookButton, activityIcon(Activity::Carnet));
+    m_kxbPredefinis = makeToolbarButton(u"KXB_Predefinis", Txt::PredefinedButton, activityIcon(Activity::Predefinis));
+    m_kxbHistorique = makeToolbarButton(u"KXB_Historique", Txt::HistoryTitle, activityIcon(Activity::History));
+    m_kxbPrefs = makeToolbarButton(u"KXB_Prefs", Txt::Settings, activityIcon(Activity::Prefs));
+    m_kxbQuitter = makeToolbarButton(u"KXB_Quitter", Txt::QuitButton, u"icons/quit"_s);
     for (KXButton *button :
          {m_kxbHome, m_kxbSimple, m_kxbMailing, m_kxbCarnet, m_kxbPredefinis, m_kxbHistorique, m_kxbPrefs})
         layout->addWidget(button);
@@ -278,7 +265,7 @@ QWidget *MDIForm_Main::buildToolbar()
     return toolbar;
 }
 
-KXButton *MDIForm_Main::makeToolbarButton(const char16_t *name, int text, const QString &icon)
+KXButton *MDIForm_Main::makeToolbarButton(const char16_t *name, Txt text, const QString &icon)
 {
     auto *button = new KXButton(this);
     button->setObjectName(QString::fromUtf16(name));
@@ -491,7 +478,7 @@ void MDIForm_Main::closeEvent(QCloseEvent *event)
     if (m_quitting)
         return;
     if (ActivityWindow *running = runningActivity()) {
-        if (MsgBox(m_state.Textes(kTextStopMailingAndQuit), vbYesNo | vbQuestion) != vbYes)
+        if (MsgBox(m_state.Textes(Txt::StopMailingAndQuit), vbYesNo | vbQuestion) != vbYes)
             return;
         running->stopRun();
         quitWhenIdle();
@@ -597,7 +584,7 @@ void MDIForm_Main::offerInterruptedRun()
     if (!content)
         return;
     const ResumePlan plan = planResume(*content, false);
-    const QString question = m_state.Textes(kTextResumeRun)
+    const QString question = m_state.Textes(Txt::ResumeRunQuestion)
                                  .arg(QLocale().toString(content->head.started.toLocalTime(), QLocale::ShortFormat))
                                  .arg(plan.rows.size() + plan.unknown)
                                  .arg(content->head.rows.size());
@@ -606,8 +593,8 @@ void MDIForm_Main::offerInterruptedRun()
             journal->recordEnd(false);
         return;
     }
-    const bool unknownToo =
-        plan.unknown > 0 && MsgBox(m_state.Textes(kTextResendUnknown).arg(plan.unknown), vbYesNo | vbQuestion) == vbYes;
+    const bool unknownToo = plan.unknown > 0 && MsgBox(m_state.Textes(Txt::ResendUnknownQuestion).arg(plan.unknown),
+                                                       vbYesNo | vbQuestion) == vbYes;
     KXB_Mailing_Click();
     if (auto *mailing = qobject_cast<Form_Mailing *>(loadedActivity(Activity::Mailing)))
         mailing->resumeInterrupted(*path, unknownToo);

@@ -2,6 +2,7 @@
 
 #include "base/activitywindow.h"
 #include "base/config.h"
+#include "base/txt.h"
 #include "controls/kxbutton.h"
 
 #include <QMainWindow>
@@ -83,7 +84,7 @@ private:
     void buildWindow();
     QWidget *buildBanner();
     QWidget *buildToolbar();
-    KXButton *makeToolbarButton(const char16_t *name, int text, const QString &icon);
+    KXButton *makeToolbarButton(const char16_t *name, Txt text, const QString &icon);
     void applySavedGeometry();
     void rememberNormalGeometry();
 

@@ -8,6 +8,7 @@
 #include "base/guimessagebox.h"
 #include "base/messagebox.h"
 #include "base/singleinstance.h"
+#include "base/txt.h"
 #include "mdiformmain.h"
 #include "messages/predefinis.h"
 #include "messages/predefinismenu.h"
@@ -31,10 +32,6 @@ using namespace Qt::StringLiterals;
 namespace parlevo {
 
 namespace {
-
-constexpr int kTextAlreadyRunning = 4;
-constexpr int kTextFileUnreadable = 287;
-constexpr int kTextCannotWriteDataDir = 288;
 
 // The windows closed at shutdown, in this order; those never opened are skipped.
 const char *const kWindowsClosedAtShutdown[] = {
@@ -124,13 +121,13 @@ bool Application::start()
     case SingleInstance::Outcome::Acquired:
         break;
     case SingleInstance::Outcome::HeldByOther:
-        MsgBox(s.Textes(kTextAlreadyRunning), vbOKOnly | vbInformation);
+        MsgBox(s.Textes(Txt::AlreadyRunning), vbOKOnly | vbInformation);
         return false;
     case SingleInstance::Outcome::CannotCreate:
         // Not another copy: the directory cannot take files. The program runs without saving,
         // so that nothing half-written is left there.
         m_canSave = false;
-        MsgBox(QString(s.Textes(kTextCannotWriteDataDir)).replace(u"%1"_s, QDir::toNativeSeparators(s.dataDir())),
+        MsgBox(QString(s.Textes(Txt::CannotWriteDataDir)).replace(u"%1"_s, QDir::toNativeSeparators(s.dataDir())),
                vbOKOnly | vbExclamation);
         break;
     }
@@ -141,7 +138,7 @@ bool Application::start()
     Charge_Desinscrits(s);
     Cree_MenuPredefinis(s);
     for (const QString &name : s.unreadableFiles())
-        MsgBox(QString(s.Textes(kTextFileUnreadable)).replace(u"%1"_s, QDir::toNativeSeparators(s.filePath(name))),
+        MsgBox(QString(s.Textes(Txt::FileUnreadable)).replace(u"%1"_s, QDir::toNativeSeparators(s.filePath(name))),
                vbOKOnly | vbExclamation);
 
     MainWindowHooks hooks;

@@ -3,6 +3,7 @@
 #include "base/config.h"
 #include "base/shared.h"
 #include "base/textes.h"
+#include "base/txt.h"
 
 #include <QString>
 #include <QStringList>
@@ -37,7 +38,7 @@ public:
     // A file of the data directory.
     QString filePath(const QString &name) const;
 
-    const QString &Textes(int i) const { return m_textes(i); }
+    const QString &Textes(Txt text) const { return m_textes(text); }
     TextTable &textTable() { return m_textes; }
 
     Config &config() { return m_config; }

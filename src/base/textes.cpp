@@ -13,16 +13,11 @@ TextTable::TextTable()
     LoadTextes(QString());
 }
 
-const QString &TextTable::operator()(int i) const
+const QString &TextTable::operator()(Txt text) const
 {
     static const QString empty;
+    const int i = static_cast<int>(text);
     return (i >= 1 && i <= kCount) ? m_entries[i] : empty;
-}
-
-void TextTable::set(int i, const QString &text)
-{
-    if (i >= 1 && i <= kCount)
-        m_entries[i] = text;
 }
 
 void TextTable::assignDefaults()

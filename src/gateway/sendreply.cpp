@@ -1,44 +1,34 @@
 #include "sendreply.h"
 
 #include "base/textes.h"
+#include "base/txt.h"
 
 using namespace Qt::StringLiterals;
 
 namespace parlevo {
-
-namespace {
-
-constexpr int kFailureText = 46;
-constexpr int kUnreachableText = 379;
-constexpr int kNoAnswerText = 270;
-constexpr int kNotSentText = 191;
-constexpr int kReplyTextBase = 300;
-constexpr int kLastCodeWithText = 100;
-
-} // namespace
 
 QString replyText(const TextTable &textes, const SendReply &reply)
 {
     if (reply.code == 0) {
         switch (reply.outcome) {
         case SendOutcome::Unknown:
-            return textes(kNoAnswerText);
+            return textes(Txt::NoAnswerMaybeSent);
         case SendOutcome::NotSent:
         case SendOutcome::Skipped:
-            return textes(kNotSentText);
+            return textes(Txt::NotSentRunStopped);
         default:
-            return textes(kUnreachableText);
+            return textes(Txt::ServerUnreachable);
         }
     }
-    if (reply.code > kLastCodeWithText)
-        return u'(' + QString::number(reply.code) + u')';
-    return textes(reply.code + kReplyTextBase);
+    if (const std::optional<Txt> text = replyCodeText(reply.code))
+        return textes(*text);
+    return u'(' + QString::number(reply.code) + u')';
 }
 
 QString failureMessage(const TextTable &textes, const SendReply &reply)
 {
-    const QString head = textes(kFailureText) + u"\r\n"_s;
-    if (reply.code == 0 || reply.code > kLastCodeWithText)
+    const QString head = textes(Txt::SendFailed) + u"\r\n"_s;
+    if (!replyCodeText(reply.code))
         return head + replyText(textes, reply);
     return head + u'(' + QString::number(reply.code) + u") '" + replyText(textes, reply) + u'\'';
 }

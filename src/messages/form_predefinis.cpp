@@ -3,6 +3,7 @@
 #include "base/appstate.h"
 #include "base/messagebox.h"
 #include "base/theme.h"
+#include "base/txt.h"
 #include "controls/accessibility.h"
 #include "messages/predefinis.h"
 #include "outgoing.h"
@@ -24,20 +25,6 @@ namespace parlevo {
 
 namespace {
 
-constexpr int kTextCancel = 8;
-constexpr int kTextCharactersLeft = 14;
-constexpr int kTextAdd = 36;
-constexpr int kTextModify = 37;
-constexpr int kTextDelete = 38;
-constexpr int kTextEnterMessage = 49;
-constexpr int kTextPredefinedMessages = 100;
-constexpr int kTextPredefinedList = 101;
-constexpr int kTextPredefinedName = 102;
-constexpr int kTextPredefinedMessage = 103;
-constexpr int kTextNewPredefinedName = 104;
-constexpr int kTextAccept = 106;
-constexpr int kTextConfirmDeletePredefined = 114;
-
 constexpr int kPositionRole = Qt::UserRole;
 
 template <typename W> W *named(W *widget, const char16_t *name)
@@ -49,7 +36,7 @@ template <typename W> W *named(W *widget, const char16_t *name)
 } // namespace
 
 Form_Predefinis::Form_Predefinis(AppState &state, QWidget *parent)
-    : SectionPage(state.Textes(kTextPredefinedMessages), activityIcon(Activity::Predefinis), parent)
+    : SectionPage(state.Textes(Txt::PredefinedMessages), activityIcon(Activity::Predefinis), parent)
     , m_state(state)
 {
     setObjectName(u"Form_Predefinis"_s);
@@ -83,7 +70,7 @@ void Form_Predefinis::buildWindow()
     grid->setHorizontalSpacing(16);
     grid->setVerticalSpacing(8);
 
-    auto *labelList = named(new QLabel(m_state.Textes(kTextPredefinedList), page), u"LabelPredefinis");
+    auto *labelList = named(new QLabel(m_state.Textes(Txt::PredefinedList), page), u"LabelPredefinis");
     grid->addWidget(labelList, 0, 0);
     m_list = named(new QListWidget(page), u"ListPredefinis");
     captionFor(labelList, m_list);
@@ -92,21 +79,21 @@ void Form_Predefinis::buildWindow()
     const int buttonGap = standardGap(*this);
     auto *buttons = new QHBoxLayout;
     buttons->setSpacing(buttonGap);
-    m_ajouter = named(new QPushButton(m_state.Textes(kTextAdd), page), u"CMD_Ajouter");
-    m_modifier = named(new QPushButton(m_state.Textes(kTextModify), page), u"CMD_Modifier");
-    m_supprimer = named(new QPushButton(m_state.Textes(kTextDelete), page), u"CMD_Supprimer");
+    m_ajouter = named(new QPushButton(m_state.Textes(Txt::AddButton), page), u"CMD_Ajouter");
+    m_modifier = named(new QPushButton(m_state.Textes(Txt::ModifyButton), page), u"CMD_Modifier");
+    m_supprimer = named(new QPushButton(m_state.Textes(Txt::DeleteButton), page), u"CMD_Supprimer");
     buttons->addWidget(m_ajouter);
     buttons->addWidget(m_modifier);
     buttons->addWidget(m_supprimer);
     buttons->addStretch(1);
     grid->addLayout(buttons, 7, 0);
 
-    m_labelNom = named(new QLabel(m_state.Textes(kTextPredefinedName), page), u"LabelNomPredefinis");
+    m_labelNom = named(new QLabel(m_state.Textes(Txt::PredefinedName), page), u"LabelNomPredefinis");
     m_textNom = named(new QLineEdit(page), u"TextNomPredefinis");
     // A ";" would split the record in two when the file is read back.
     m_textNom->setValidator(new QRegularExpressionValidator(QRegularExpression(u"[^;]*"_s), m_textNom));
     captionFor(m_labelNom, m_textNom);
-    m_labelMessage = named(new QLabel(m_state.Textes(kTextPredefinedMessage), page), u"LabelMessagePredefini");
+    m_labelMessage = named(new QLabel(m_state.Textes(Txt::PredefinedMessage), page), u"LabelMessagePredefini");
     m_textSMS = named(new SmsTextEdit(page), u"TextSMS");
     m_textSMS->setMaxLength(static_cast<int>(kSmsMaxLength));
     captionFor(m_labelMessage, m_textSMS);
@@ -119,8 +106,8 @@ void Form_Predefinis::buildWindow()
     auto *edit = new QHBoxLayout;
     edit->setSpacing(buttonGap);
     edit->addStretch(1);
-    m_accepter = named(new QPushButton(m_state.Textes(kTextAccept), page), u"CMD_Accepter");
-    m_annuler = named(new QPushButton(m_state.Textes(kTextCancel), page), u"CMD_Annuler");
+    m_accepter = named(new QPushButton(m_state.Textes(Txt::AcceptButton), page), u"CMD_Accepter");
+    m_annuler = named(new QPushButton(m_state.Textes(Txt::CancelButton), page), u"CMD_Annuler");
     edit->addWidget(m_accepter);
     edit->addWidget(m_annuler);
     grid->addLayout(edit, 7, 1);
@@ -174,7 +161,7 @@ int Form_Predefinis::selectedPosition() const
 
 void Form_Predefinis::showCount()
 {
-    m_labelNBCar->setText(m_state.Textes(kTextCharactersLeft) + QString::number(kSmsMaxLength - m_textSMS->length()));
+    m_labelNBCar->setText(m_state.Textes(Txt::CharactersLeft) + QString::number(kSmsMaxLength - m_textSMS->length()));
 }
 
 void Form_Predefinis::ListPredefinis_Click()
@@ -192,8 +179,8 @@ void Form_Predefinis::CMD_Ajouter_Click()
 {
     setEditMode(true);
     m_adding = true;
-    m_textNom->setText(m_state.Textes(kTextNewPredefinedName));
-    m_textSMS->setPlainText(m_state.Textes(kTextEnterMessage));
+    m_textNom->setText(m_state.Textes(Txt::NewPredefinedName));
+    m_textSMS->setPlainText(m_state.Textes(Txt::EnterMessageHere));
     m_textNom->selectAll();
     m_textNom->setFocus();
 }
@@ -248,7 +235,7 @@ void Form_Predefinis::CMD_Supprimer_Click()
     const int position = selectedPosition();
     if (position == 0)
         return;
-    if (MsgBox(m_state.Textes(kTextConfirmDeletePredefined), vbYesNo | vbExclamation | vbDefaultButton2) != vbYes) {
+    if (MsgBox(m_state.Textes(Txt::ConfirmDeletePredefined), vbYesNo | vbExclamation | vbDefaultButton2) != vbYes) {
         m_list->setFocus();
         return;
     }

@@ -1,6 +1,7 @@
 #include "form_sms.h"
 
 #include "base/appstate.h"
+#include "base/txt.h"
 #include "outgoing.h"
 
 #include <QHBoxLayout>
@@ -14,7 +15,6 @@ namespace parlevo {
 
 namespace {
 
-constexpr int kPreviewTitleText = 183;
 constexpr QSize kPreviewSize(280, 150);
 constexpr int kIconSize = 32;
 
@@ -29,7 +29,7 @@ Form_SMS::Form_SMS(AppState &state)
     setObjectName(QStringLiteral("Form_SMS"));
     setAttribute(Qt::WA_DeleteOnClose);
     setAttribute(Qt::WA_ShowWithoutActivating);
-    setWindowTitle(QStringLiteral("Parlevo - ") + state.Textes(kPreviewTitleText));
+    setWindowTitle(QStringLiteral("Parlevo - ") + state.Textes(Txt::SmsPreview));
 
     auto *image = new QLabel(this);
     image->setObjectName(QStringLiteral("Image1"));

@@ -3,6 +3,7 @@
 #include "addressbook/classcontact.h"
 #include "addressbook/contactfields.h"
 #include "base/textes.h"
+#include "base/txt.h"
 
 #include <algorithm>
 #include <utility>
@@ -13,8 +14,6 @@ namespace parlevo {
 
 namespace {
 
-constexpr int kTextUnknownFields = 432;
-constexpr int kTextRowsLackingField = 433;
 // Names given in the warning about rows lacking a field; the count tells the rest.
 constexpr std::size_t kNamesShown = 3;
 
@@ -150,7 +149,7 @@ QStringList mergeWarnings(const TextTable &textes, const MergeTemplate &message,
 {
     QStringList warnings;
     if (!message.unknownFields().isEmpty())
-        warnings.append(textes(kTextUnknownFields).arg(message.unknownFields().join(u' ')));
+        warnings.append(textes(Txt::UnknownMergeFields).arg(message.unknownFields().join(u' ')));
     const std::vector<qsizetype> &rows = report.rowsLackingField;
     if (!rows.empty()) {
         QStringList names;
@@ -161,7 +160,7 @@ QStringList mergeWarnings(const TextTable &textes, const MergeTemplate &message,
         }
         if (rows.size() > kNamesShown)
             names.append(u"…"_s);
-        warnings.append(textes(kTextRowsLackingField).arg(QString::number(rows.size()), names.join(u", "_s)));
+        warnings.append(textes(Txt::RowsLackingField).arg(QString::number(rows.size()), names.join(u", "_s)));
     }
     return warnings;
 }

@@ -5,12 +5,12 @@
 #include "addressbook/classcontact.h"
 #include "base/shared.h"
 #include "base/textes.h"
+#include "base/txt.h"
 
 namespace parlevo {
 
 namespace {
 
-constexpr int kSenderPrefixText = 188;
 // Pixels between the main window's right edge and the preview.
 constexpr int kPreviewGap = 2;
 
@@ -20,7 +20,7 @@ QString senderPrefix(const TextTable &textes, const QString &sender)
 {
     if (sender.isEmpty())
         return {};
-    return textes(kSenderPrefixText) + QLatin1Char(' ') + sender + u", ";
+    return textes(Txt::SenderPrefix) + QLatin1Char(' ') + sender + u", ";
 }
 
 QString Build_Message(const QString &text, const ClassContact &contact)

@@ -1,6 +1,7 @@
 #include "smscodingtext.h"
 
 #include "base/textes.h"
+#include "base/txt.h"
 #include "gsmfriendly.h"
 #include "smsencoding.h"
 
@@ -11,14 +12,6 @@ using namespace Qt::StringLiterals;
 namespace parlevo {
 
 namespace {
-
-constexpr int kTextSummaryGsm = 254;
-constexpr int kTextSummaryUnicode = 255;
-constexpr int kTextSizesGsm = 256;
-constexpr int kTextCountTwice = 257;
-constexpr int kTextSizesUnicode = 258;
-constexpr int kTextForceUnicode = 259;
-constexpr int kTextReplaceLookAlikes = 430;
 
 // A blank, a tab or a control character would not be seen in a list: it is shown by its code.
 QString shownCharacter(const QString &character)
@@ -42,9 +35,9 @@ QString characterList(const QStringList &characters)
 QString charactersSentence(const TextTable &textes, const SmsEncodingInfo &info)
 {
     if (info.alphabet == SmsAlphabet::Unicode)
-        return textes(kTextForceUnicode).arg(characterList(info.unicodeCharacters));
+        return textes(Txt::CharactersForcingUnicode).arg(characterList(info.unicodeCharacters));
     if (!info.extensionCharacters.isEmpty())
-        return textes(kTextCountTwice).arg(characterList(info.extensionCharacters));
+        return textes(Txt::CharactersCountingTwice).arg(characterList(info.extensionCharacters));
     return {};
 }
 
@@ -52,7 +45,7 @@ QString charactersSentence(const TextTable &textes, const SmsEncodingInfo &info)
 
 QString smsCodingSummary(const TextTable &textes, const SmsEncodingInfo &info)
 {
-    const int text = info.alphabet == SmsAlphabet::Gsm7 ? kTextSummaryGsm : kTextSummaryUnicode;
+    const Txt text = info.alphabet == SmsAlphabet::Gsm7 ? Txt::GsmSummary : Txt::UnicodeSummary;
     return textes(text).arg(QString::number(info.length), QString::number(info.parts));
 }
 
@@ -61,11 +54,11 @@ QString smsCodingDetails(const TextTable &textes, const SmsEncodingInfo &info)
     const QString characters = charactersSentence(textes, info);
     if (info.alphabet == SmsAlphabet::Unicode) {
         return characters + u'\n' +
-               textes(kTextSizesUnicode)
+               textes(Txt::UnicodeSizes)
                    .arg(QString::number(kUnicodeSingleSmsLength), QString::number(kUnicodeConcatenatedPartLength));
     }
     const QString sizes =
-        textes(kTextSizesGsm).arg(QString::number(kGsmSingleSmsLength), QString::number(kGsmConcatenatedPartLength));
+        textes(Txt::GsmSizes).arg(QString::number(kGsmSingleSmsLength), QString::number(kGsmConcatenatedPartLength));
     return characters.isEmpty() ? sizes : sizes + u'\n' + characters;
 }
 
@@ -78,7 +71,7 @@ QString smsCodingLine(const TextTable &textes, const SmsEncodingInfo &info)
 
 QString gsmFriendlyOfferText(const TextTable &textes, const GsmFriendlyOffer &offer)
 {
-    return offer.applies ? textes(kTextReplaceLookAlikes).arg(QString::number(offer.smsSaved)) : QString();
+    return offer.applies ? textes(Txt::ReplaceLookAlikes).arg(QString::number(offer.smsSaved)) : QString();
 }
 
 } // namespace parlevo

@@ -2,6 +2,7 @@
 
 #include "base/appstate.h"
 #include "base/theme.h"
+#include "base/txt.h"
 #include "gateway/classsendora.h"
 
 #include <QCheckBox>
@@ -20,28 +21,11 @@ namespace parlevo {
 
 namespace {
 
-constexpr int kTextSettings = 127;
-constexpr int kTextSmsSender = 185;
-constexpr int kTextSmsSenderHelp = 186;
-constexpr int kTextSender = 187;
-constexpr int kTextUserAccount = 189;
-constexpr int kTextUserAccountHelp = 190;
-constexpr int kTextEmailAddress = 252;
-constexpr int kTextPassword = 253;
-constexpr int kTextVisibleColumns = 282;
-constexpr int kTextVisibleColumnsHelp = 283;
-
 constexpr int kFieldIndent = 20;
 constexpr int kLabelWidth = 130;
 constexpr int kFieldWidth = 280;
 // The credit of a changed account is asked once the typing has paused this long.
 constexpr int kAccountSettleMs = 1000;
-constexpr int kTextMailingHeading = 196;
-constexpr int kTextMailingHelp = 197;
-constexpr int kTextPerMinute = 198;
-constexpr int kTextParallel = 199;
-constexpr int kTextCommercial = 490;
-constexpr int kTextCommercialHelp = 491;
 // A pace above one SMS a millisecond is no pace at all.
 constexpr int kMaxPerMinute = 60000;
 // The preferences sit beside the sending folder, not above it: the bound is repeated here.
@@ -61,28 +45,28 @@ public:
 } // namespace
 
 Form_Prefs::Form_Prefs(AppState &state, QWidget *parent)
-    : SectionPage(state.Textes(kTextSettings), activityIcon(Activity::Prefs), parent)
+    : SectionPage(state.Textes(Txt::Settings), activityIcon(Activity::Prefs), parent)
     , m_state(state)
 {
     setObjectName(u"Form_Prefs"_s);
     QVBoxLayout *content = contentLayout();
 
-    content->addWidget(makeHeading(u"LabelCompteKXSMS"_s, state.Textes(kTextUserAccount)));
-    content->addWidget(makeHelp(u"LabelHelpCompteKXSMS"_s, state.Textes(kTextUserAccountHelp)));
-    m_mail = addField(u"LabelSendoraMail", state.Textes(kTextEmailAddress) + u" :"_s, u"Text_SendoraMail");
-    m_password = addField(u"LabelSendoraPassword", state.Textes(kTextPassword) + u" :"_s, u"Text_SendoraPassword");
+    content->addWidget(makeHeading(u"LabelCompteKXSMS"_s, state.Textes(Txt::UserAccount)));
+    content->addWidget(makeHelp(u"LabelHelpCompteKXSMS"_s, state.Textes(Txt::UserAccountHelp)));
+    m_mail = addField(u"LabelSendoraMail", state.Textes(Txt::EmailAddress) + u" :"_s, u"Text_SendoraMail");
+    m_password = addField(u"LabelSendoraPassword", state.Textes(Txt::Password) + u" :"_s, u"Text_SendoraPassword");
     // Every character of the password shows as an asterisk, whatever the desktop's style uses.
     auto *maskStyle = new AsteriskPasswordStyle;
     maskStyle->setParent(m_password);
     m_password->setStyle(maskStyle);
     m_password->setEchoMode(QLineEdit::Password);
 
-    content->addWidget(makeHeading(u"LabelExpediteurSMS"_s, state.Textes(kTextSmsSender)));
-    content->addWidget(makeHelp(u"LabelHelpExpediteur"_s, state.Textes(kTextSmsSenderHelp)));
-    m_expediteur = addField(u"LabelExpediteur", state.Textes(kTextSender), u"TextExpediteur");
+    content->addWidget(makeHeading(u"LabelExpediteurSMS"_s, state.Textes(Txt::SmsSender)));
+    content->addWidget(makeHelp(u"LabelHelpExpediteur"_s, state.Textes(Txt::SmsSenderHelp)));
+    m_expediteur = addField(u"LabelExpediteur", state.Textes(Txt::Sender), u"TextExpediteur");
 
-    content->addWidget(makeHeading(u"LabelColonnes"_s, state.Textes(kTextVisibleColumns)));
-    content->addWidget(makeHelp(u"LabelCA_ColonneHelp"_s, state.Textes(kTextVisibleColumnsHelp)));
+    content->addWidget(makeHeading(u"LabelColonnes"_s, state.Textes(Txt::VisibleColumns)));
+    content->addWidget(makeHelp(u"LabelCA_ColonneHelp"_s, state.Textes(Txt::VisibleColumnsHelp)));
     auto *boxes = new QWidget(this);
     auto *grid = new QGridLayout(boxes);
     grid->setContentsMargins(kFieldIndent, 0, 0, 0);
@@ -106,14 +90,14 @@ Form_Prefs::Form_Prefs(AppState &state, QWidget *parent)
     auto *mailingHeading = new QWidget(this);
     auto *headingRow = new QHBoxLayout(mailingHeading);
     headingRow->setContentsMargins(0, 0, 0, 0);
-    QWidget *heading = makeHeading(u"LabelEnvoiMailing"_s, state.Textes(kTextMailingHeading));
+    QWidget *heading = makeHeading(u"LabelEnvoiMailing"_s, state.Textes(Txt::MailingPace));
     // The help goes on the heading's tooltip: the settings are few and speak for themselves.
-    heading->setToolTip(state.Textes(kTextMailingHelp));
+    heading->setToolTip(state.Textes(Txt::MailingPaceHelp));
     headingRow->addWidget(heading);
     headingRow->addStretch(1);
-    m_commercial = new QCheckBox(state.Textes(kTextCommercial), mailingHeading);
+    m_commercial = new QCheckBox(state.Textes(Txt::CommercialSms), mailingHeading);
     m_commercial->setObjectName(u"CheckCommercial"_s);
-    m_commercial->setToolTip(state.Textes(kTextCommercialHelp));
+    m_commercial->setToolTip(state.Textes(Txt::CommercialSmsHelp));
     connect(m_commercial, &QCheckBox::toggled, this, [this](bool ticked) { m_state.config().CommercialSms = ticked; });
     headingRow->addWidget(m_commercial);
     content->addWidget(mailingHeading);
@@ -121,11 +105,11 @@ Form_Prefs::Form_Prefs(AppState &state, QWidget *parent)
     auto *numbersRow = new QHBoxLayout(numbers);
     numbersRow->setContentsMargins(kFieldIndent, 0, 0, 0);
     numbersRow->setSpacing(8);
-    m_perMinute = addNumber(*numbersRow, state.Textes(kTextPerMinute), u"TextSmsParMinute", 0, kMaxPerMinute,
+    m_perMinute = addNumber(*numbersRow, state.Textes(Txt::SmsPerMinute), u"TextSmsParMinute", 0, kMaxPerMinute,
                             &Config::MaxSmsPerMinute);
     numbersRow->addSpacing(16);
-    m_parallel = addNumber(*numbersRow, state.Textes(kTextParallel), u"TextRequetesSimultanees", 1, kMaxParallel,
-                           &Config::ParallelRequests);
+    m_parallel = addNumber(*numbersRow, state.Textes(Txt::ParallelRequests), u"TextRequetesSimultanees", 1,
+                           kMaxParallel, &Config::ParallelRequests);
     numbersRow->addStretch(1);
     content->addWidget(numbers);
 

@@ -1,15 +1,10 @@
 #include "creditcheck.h"
 
 #include "base/textes.h"
+#include "base/txt.h"
 #include "messages/smsencoding.h"
 
 namespace parlevo {
-
-namespace {
-
-constexpr int kTextCreditShort = 260;
-
-} // namespace
 
 qint64 mailingSmsCount(qint64 recipients, const QString &sentText)
 {
@@ -20,7 +15,7 @@ QString creditWarning(const TextTable &textes, std::optional<qint64> credit, qin
 {
     if (!credit || *credit >= smsCount)
         return {};
-    return textes(kTextCreditShort).arg(QString::number(*credit), QString::number(smsCount));
+    return textes(Txt::CreditShort).arg(QString::number(*credit), QString::number(smsCount));
 }
 
 } // namespace parlevo

@@ -6,6 +6,7 @@
 #include "base/filedialog.h"
 #include "base/messagebox.h"
 #include "base/shared.h"
+#include "base/txt.h"
 #include "controls/wincolor.h"
 #include "numberreview.h"
 #include "sendingcontrols.h"
@@ -32,27 +33,6 @@ namespace {
 constexpr int kContactWidth = 250;
 constexpr int kResultWidth = 245;
 constexpr int kFlushMs = 50;
-constexpr int kTextContact = 69;
-constexpr int kTextResult = 111;
-constexpr int kTextTitle = 226;
-constexpr int kTextExport = 261;
-constexpr int kTextExportTip = 262;
-constexpr int kTextResend = 263;
-constexpr int kTextResendTip = 264;
-constexpr int kTextExportTitle = 265;
-constexpr int kTextCsvFiles = 266;
-constexpr int kTextCannotWrite = 267;
-constexpr int kTextProgress = 268;
-constexpr int kTextResults = 269;
-constexpr int kTextResendUnknown = 272;
-constexpr int kTextSummary = 246;
-// The names of the marks, in the order of SendOutcome.
-constexpr int kTextOutcomeNames = 247;
-constexpr int kTextNotSentName = 192;
-constexpr int kTextSkippedName = 498;
-constexpr int kTextStop = 193;
-constexpr int kTextPause = 194;
-constexpr int kTextResume = 195;
 
 } // namespace
 
@@ -104,7 +84,7 @@ Form_EnvoiMailing::Form_EnvoiMailing(AppState &state, QWidget *owner)
     , m_state(state)
 {
     setObjectName(u"Form_EnvoiMailing"_s);
-    setWindowTitle(QString::fromUtf16(u"Parlevo - ") + state.Textes(kTextTitle));
+    setWindowTitle(QString::fromUtf16(u"Parlevo - ") + state.Textes(Txt::SendWindowTitle));
 
     m_labelTravail = new QLabel(this);
     m_labelTravail->setObjectName(u"LabelTravail"_s);
@@ -113,12 +93,13 @@ Form_EnvoiMailing::Form_EnvoiMailing(AppState &state, QWidget *owner)
     m_progress->setRange(0, 100);
     m_progress->setValue(0);
     m_progress->setTextVisible(false);
-    m_progress->setAccessibleName(state.Textes(kTextProgress));
+    m_progress->setAccessibleName(state.Textes(Txt::Progress));
 
-    m_model = new ResultModel(state.Textes(kTextContact), state.Textes(kTextResult),
-                              {state.Textes(kTextOutcomeNames), state.Textes(kTextOutcomeNames + 1),
-                               state.Textes(kTextOutcomeNames + 2), state.Textes(kTextOutcomeNames + 3),
-                               state.Textes(kTextNotSentName), state.Textes(kTextSkippedName)},
+    // The names of the marks, in the order of SendOutcome.
+    m_model = new ResultModel(state.Textes(Txt::ContactHeader), state.Textes(Txt::Result),
+                              {state.Textes(Txt::OutcomeAccepted), state.Textes(Txt::OutcomeRefused),
+                               state.Textes(Txt::OutcomeUnreachable), state.Textes(Txt::OutcomeNoAnswer),
+                               state.Textes(Txt::OutcomeNotSent), state.Textes(Txt::OutcomeSkipped)},
                               this);
     m_list = new QTreeView(this);
     m_list->setObjectName(u"LV_Travail"_s);
@@ -130,7 +111,7 @@ Form_EnvoiMailing::Form_EnvoiMailing(AppState &state, QWidget *owner)
     m_list->setColumnWidth(0, kContactWidth);
     m_list->setColumnWidth(1, kResultWidth);
     m_list->setMinimumWidth(kContactWidth + kResultWidth + 24);
-    m_list->setAccessibleName(state.Textes(kTextResults));
+    m_list->setAccessibleName(state.Textes(Txt::SendResults));
 
     m_labelBilan = new QLabel(this);
     m_labelBilan->setObjectName(u"LabelBilan"_s);
@@ -138,22 +119,22 @@ Form_EnvoiMailing::Form_EnvoiMailing(AppState &state, QWidget *owner)
     m_ok = new QPushButton(u"&Ok"_s, this);
     m_ok->setObjectName(u"CMD_OK"_s);
     connect(m_ok, &QPushButton::clicked, this, &QWidget::hide);
-    m_exporter = new QPushButton(state.Textes(kTextExport), this);
+    m_exporter = new QPushButton(state.Textes(Txt::ExportResults), this);
     m_exporter->setObjectName(u"CMD_Exporter"_s);
-    m_exporter->setToolTip(state.Textes(kTextExportTip));
+    m_exporter->setToolTip(state.Textes(Txt::ExportResultsTip));
     m_exporter->setEnabled(false);
     connect(m_exporter, &QPushButton::clicked, this, &Form_EnvoiMailing::CMD_Exporter_Click);
-    m_renvoyer = new QPushButton(state.Textes(kTextResend), this);
+    m_renvoyer = new QPushButton(state.Textes(Txt::ResendNotAccepted), this);
     m_renvoyer->setObjectName(u"CMD_Renvoyer"_s);
-    m_renvoyer->setToolTip(state.Textes(kTextResendTip));
+    m_renvoyer->setToolTip(state.Textes(Txt::ResendNotAcceptedTip));
     m_renvoyer->setEnabled(false);
     connect(m_renvoyer, &QPushButton::clicked, this, &Form_EnvoiMailing::CMD_Renvoyer_Click);
     // Usable while a run is under way, when the rest of the program is not.
-    m_arreter = new QPushButton(state.Textes(kTextStop), this);
+    m_arreter = new QPushButton(state.Textes(Txt::StopButton), this);
     m_arreter->setObjectName(u"CMD_Arreter"_s);
     m_arreter->setEnabled(false);
     connect(m_arreter, &QPushButton::clicked, this, &Form_EnvoiMailing::stopRun);
-    m_pause = new QPushButton(state.Textes(kTextPause), this);
+    m_pause = new QPushButton(state.Textes(Txt::PauseButton), this);
     m_pause->setObjectName(u"CMD_Pause"_s);
     m_pause->setEnabled(false);
     connect(m_pause, &QPushButton::clicked, this, &Form_EnvoiMailing::CMD_Pause_Click);
@@ -234,7 +215,7 @@ SendRunSummary Form_EnvoiMailing::run(const MailingSource &source, const QString
     m_running = true;
     m_stopRequested = false;
     m_pauseRequested = false;
-    m_pause->setText(m_state.Textes(kTextPause));
+    m_pause->setText(m_state.Textes(Txt::PauseButton));
     m_pause->setEnabled(true);
     m_arreter->setEnabled(true);
     m_ok->setEnabled(false);
@@ -277,7 +258,7 @@ SendRunSummary Form_EnvoiMailing::run(const MailingSource &source, const QString
     m_arreter->setEnabled(false);
     flush();
     m_lastRun = std::exchange(m_recording, MailingRunRecord{});
-    m_labelBilan->setText(m_state.Textes(kTextSummary)
+    m_labelBilan->setText(m_state.Textes(Txt::RunSummary)
                               .arg(summary.accepted)
                               .arg(summary.refused)
                               .arg(summary.unknown)
@@ -301,7 +282,7 @@ void Form_EnvoiMailing::CMD_Pause_Click()
     if (!m_running)
         return;
     m_pauseRequested = !m_pauseRequested;
-    m_pause->setText(m_state.Textes(m_pauseRequested ? kTextResume : kTextPause));
+    m_pause->setText(m_state.Textes(m_pauseRequested ? Txt::ResumeButton : Txt::PauseButton));
 }
 
 void Form_EnvoiMailing::CMD_Exporter_Click()
@@ -309,12 +290,12 @@ void Form_EnvoiMailing::CMD_Exporter_Click()
     if (m_running)
         return;
     const QString path = FileDialog::getSaveFileNameReplacing(
-        this, QString::fromUtf16(kMessageBoxTitle) + u" - "_s + m_state.Textes(kTextExportTitle),
-        m_state.Textes(kTextCsvFiles), m_state.Textes(kTextReplaceFile));
+        this, QString::fromUtf16(kMessageBoxTitle) + u" - "_s + m_state.Textes(Txt::ExportResultsTitle),
+        m_state.Textes(Txt::CsvOnlyFileFilter), m_state.Textes(Txt::ReplaceFile));
     if (path.isEmpty())
         return;
     if (!Sauve_Resultats(path, m_lastRun.rows))
-        MsgBox(m_state.Textes(kTextCannotWrite).arg(QDir::toNativeSeparators(path)), vbOKOnly | vbCritical);
+        MsgBox(m_state.Textes(Txt::CannotWriteFile).arg(QDir::toNativeSeparators(path)), vbOKOnly | vbCritical);
 }
 
 void Form_EnvoiMailing::CMD_Renvoyer_Click()
@@ -324,7 +305,7 @@ void Form_EnvoiMailing::CMD_Renvoyer_Click()
     // Rows without an answer may have been sent: they go again only when the user says so.
     const qsizetype unknown = unknownCount(m_lastRun.rows);
     const bool withUnknown =
-        unknown > 0 && MsgBox(m_state.Textes(kTextResendUnknown).arg(unknown), vbYesNo | vbQuestion) == vbYes;
+        unknown > 0 && MsgBox(m_state.Textes(Txt::ResendUnknownQuestion).arg(unknown), vbYesNo | vbQuestion) == vbYes;
     // Copies: the run about to start replaces the last run's record when it ends.
     const std::vector<ClassContact> failed = failedContacts(m_lastRun.rows, withUnknown);
     const QString sender = m_lastRun.sender;
@@ -332,7 +313,7 @@ void Form_EnvoiMailing::CMD_Renvoyer_Click()
     const QString differer = m_lastRun.differer;
     if (failed.empty())
         return;
-    const QString question = withCount(m_state.Textes(kTextSendCountQuestion), qsizetype(failed.size()));
+    const QString question = withCount(m_state.Textes(Txt::SendCountQuestion), qsizetype(failed.size()));
     if (MsgBox(question, vbYesNo | vbInformation) != vbYes)
         return;
     emit retryStarting();

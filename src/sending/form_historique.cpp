@@ -5,6 +5,7 @@
 #include "base/messagebox.h"
 #include "base/shared.h"
 #include "base/storefile.h"
+#include "base/txt.h"
 #include "controls/accessibility.h"
 #include "form_envoimailing.h"
 #include "historymodel.h"
@@ -32,36 +33,6 @@ namespace parlevo {
 
 namespace {
 
-constexpr int kTextResult = 111;
-constexpr int kTextSummary = 246;
-constexpr int kTextAccepted = 247;
-constexpr int kTextRefused = 248;
-constexpr int kTextNoAnswer = 250;
-constexpr int kTextExportTitle = 265;
-constexpr int kTextCsvFiles = 266;
-constexpr int kTextCannotWrite = 267;
-constexpr int kTextResendUnknown = 272;
-constexpr int kTextTitle = 401;
-constexpr int kTextDate = 402;
-constexpr int kTextNumber = 403;
-constexpr int kTextName = 404;
-constexpr int kTextMessage = 405;
-constexpr int kTextRun = 406;
-constexpr int kTextSearch = 407;
-constexpr int kTextNumberFilter = 408;
-constexpr int kTextResultFilter = 409;
-constexpr int kTextFrom = 410;
-constexpr int kTextTo = 411;
-constexpr int kTextAllResults = 412;
-constexpr int kTextNotSent = 413;
-constexpr int kTextResend = 414;
-constexpr int kTextExport = 415;
-constexpr int kTextRunOf = 416;
-constexpr int kTextMailingRun = 417;
-constexpr int kTextSingleSend = 418;
-constexpr int kTextShownCount = 419;
-constexpr int kTextNothingSelected = 420;
-
 // The dates the range starts with stand for "no bound": the first date the controls take, and
 // today (a clock set back may have dated some SMS after it).
 const QDate kNoBound(2000, 1, 1);
@@ -79,7 +50,7 @@ QDateEdit *dateControl(const char16_t *name, QDate date, QWidget *parent)
 } // namespace
 
 Form_Historique::Form_Historique(AppState &state, QWidget &owner, QWidget *parent)
-    : SectionPage(state.Textes(kTextTitle), activityIcon(Activity::History), parent, ContentHeight::Fill)
+    : SectionPage(state.Textes(Txt::HistoryTitle), activityIcon(Activity::History), parent, ContentHeight::Fill)
     , m_state(state)
     , m_owner(owner)
 {
@@ -102,7 +73,7 @@ void Form_Historique::buildWindow()
     // fits the first-start size whatever width the style gives a combo or a date.
     auto *firstRow = new QHBoxLayout;
     auto *secondRow = new QHBoxLayout;
-    const auto addFilter = [&](QHBoxLayout *row, int text, QWidget *control, int stretch) {
+    const auto addFilter = [&](QHBoxLayout *row, Txt text, QWidget *control, int stretch) {
         auto *label = new QLabel(m_state.Textes(text), this);
         captionFor(label, control);
         row->addWidget(label);
@@ -111,26 +82,28 @@ void Form_Historique::buildWindow()
     m_text = named(new QLineEdit(this), u"TextRecherche");
     m_number = named(new QLineEdit(this), u"TextNumero");
     m_result = named(new QComboBox(this), u"ComboResultat");
-    m_result->addItems({m_state.Textes(kTextAllResults), m_state.Textes(kTextAccepted), m_state.Textes(kTextRefused),
-                        m_state.Textes(kTextNoAnswer), m_state.Textes(kTextNotSent)});
+    m_result->addItems({m_state.Textes(Txt::AllResults), m_state.Textes(Txt::OutcomeAccepted),
+                        m_state.Textes(Txt::OutcomeRefused), m_state.Textes(Txt::OutcomeNoAnswer),
+                        m_state.Textes(Txt::NotSent)});
     // Its longest item would widen the page past the window's first-start size.
     m_result->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
     m_result->setMinimumContentsLength(16);
     m_today = QDate::currentDate();
     m_from = dateControl(u"DateDu", kNoBound, this);
     m_to = dateControl(u"DateAu", m_today, this);
-    addFilter(firstRow, kTextSearch, m_text, 2);
-    addFilter(firstRow, kTextNumberFilter, m_number, 1);
-    addFilter(secondRow, kTextResultFilter, m_result, 0);
-    addFilter(secondRow, kTextFrom, m_from, 0);
-    addFilter(secondRow, kTextTo, m_to, 0);
+    addFilter(firstRow, Txt::HistorySearch, m_text, 2);
+    addFilter(firstRow, Txt::HistoryNumberFilter, m_number, 1);
+    addFilter(secondRow, Txt::HistoryResultFilter, m_result, 0);
+    addFilter(secondRow, Txt::HistoryFrom, m_from, 0);
+    addFilter(secondRow, Txt::HistoryTo, m_to, 0);
     secondRow->addStretch(1);
     contentLayout()->addLayout(firstRow);
     contentLayout()->addLayout(secondRow);
 
     m_model = new HistoryModel(m_state.textTable(),
-                               {m_state.Textes(kTextDate), m_state.Textes(kTextNumber), m_state.Textes(kTextName),
-                                m_state.Textes(kTextResult), m_state.Textes(kTextMessage), m_state.Textes(kTextRun)},
+                               {m_state.Textes(Txt::HistoryDate), m_state.Textes(Txt::HistoryNumber),
+                                m_state.Textes(Txt::HistoryName), m_state.Textes(Txt::Result),
+                                m_state.Textes(Txt::HistoryMessage), m_state.Textes(Txt::HistoryRun)},
                                this);
     m_list = named(new QTreeView(this), u"LV_Historique");
     m_list->setRootIsDecorated(false);
@@ -140,7 +113,7 @@ void Form_Historique::buildWindow()
     m_list->setSelectionMode(QAbstractItemView::ExtendedSelection);
     m_list->setSelectionBehavior(QAbstractItemView::SelectRows);
     m_list->setModel(m_model);
-    m_list->setAccessibleName(m_state.Textes(kTextTitle));
+    m_list->setAccessibleName(m_state.Textes(Txt::HistoryTitle));
     m_list->header()->resizeSection(HistoryModel::DateColumn, 140);
     m_list->header()->resizeSection(HistoryModel::NumberColumn, 110);
     m_list->header()->resizeSection(HistoryModel::NameColumn, 150);
@@ -152,8 +125,8 @@ void Form_Historique::buildWindow()
     m_summary->setWordWrap(true);
     m_count = named(new QLabel(this), u"LabelCompte");
     contentLayout()->addWidget(m_summary);
-    m_renvoyer = named(new QPushButton(m_state.Textes(kTextResend), this), u"CMD_Renvoyer");
-    m_exporter = named(new QPushButton(m_state.Textes(kTextExport), this), u"CMD_Exporter");
+    m_renvoyer = named(new QPushButton(m_state.Textes(Txt::HistoryResend), this), u"CMD_Renvoyer");
+    m_exporter = named(new QPushButton(m_state.Textes(Txt::HistoryExport), this), u"CMD_Exporter");
     auto *buttons = new QHBoxLayout;
     buttons->addWidget(m_count, 1);
     buttons->addWidget(m_renvoyer);
@@ -193,17 +166,17 @@ void Form_Historique::applyFilter()
 
 void Form_Historique::showSummary()
 {
-    m_count->setText(m_state.Textes(kTextShownCount).arg(m_model->rowCount()).arg(m_model->history().rows().size()));
+    m_count->setText(m_state.Textes(Txt::ShownCount).arg(m_model->rowCount()).arg(m_model->history().rows().size()));
     const QModelIndex current = m_list->currentIndex();
     if (!current.isValid()) {
         m_summary->clear();
         return;
     }
     const HistoryRun &run = m_model->history().runs()[m_model->rowAt(current.row()).run];
-    m_summary->setText(m_state.Textes(kTextRunOf)
+    m_summary->setText(m_state.Textes(Txt::RunOf)
                            .arg(run.head.started.toString(u"dd/MM/yyyy HH:mm"_s),
-                                m_state.Textes(run.single ? kTextSingleSend : kTextMailingRun)) +
-                       m_state.Textes(kTextSummary)
+                                m_state.Textes(run.single ? Txt::SingleSend : Txt::MailingRun)) +
+                       m_state.Textes(Txt::RunSummary)
                            .arg(run.counts[int(HistoryResult::Accepted)])
                            .arg(run.counts[int(HistoryResult::Refused)])
                            .arg(run.counts[int(HistoryResult::NoAnswer)])
@@ -227,7 +200,7 @@ void Form_Historique::CMD_Renvoyer_Click()
         return;
     const QModelIndexList selected = m_list->selectionModel()->selectedRows();
     if (selected.isEmpty()) {
-        MsgBox(m_state.Textes(kTextNothingSelected), vbOKOnly | vbInformation);
+        MsgBox(m_state.Textes(Txt::NothingSelected), vbOKOnly | vbInformation);
         return;
     }
     // As in the result window: rows without an answer may have been sent, and go again only when
@@ -236,7 +209,7 @@ void Form_Historique::CMD_Renvoyer_Click()
         return m_model->rowAt(index.row()).result == HistoryResult::NoAnswer;
     });
     const bool withUnknown =
-        unknown > 0 && MsgBox(m_state.Textes(kTextResendUnknown).arg(unknown), vbYesNo | vbQuestion) == vbYes;
+        unknown > 0 && MsgBox(m_state.Textes(Txt::ResendUnknownQuestion).arg(unknown), vbYesNo | vbQuestion) == vbYes;
     // Rows of one run share its texts: they go together, one run after the other.
     std::map<quint32, std::vector<ClassContact>> byRun;
     qsizetype count = 0;
@@ -248,7 +221,7 @@ void Form_Historique::CMD_Renvoyer_Click()
         ++count;
     }
     if (count == 0 ||
-        MsgBox(withCount(m_state.Textes(kTextSendCountQuestion), count), vbYesNo | vbInformation) != vbYes)
+        MsgBox(withCount(m_state.Textes(Txt::SendCountQuestion), count), vbYesNo | vbInformation) != vbYes)
         return;
     if (!m_envoi) {
         m_envoi = new Form_EnvoiMailing(m_state, &m_owner);
@@ -269,13 +242,13 @@ void Form_Historique::CMD_Renvoyer_Click()
 void Form_Historique::CMD_Exporter_Click()
 {
     const QString path = FileDialog::getSaveFileNameReplacing(
-        this, QString::fromUtf16(kMessageBoxTitle) + u" - "_s + m_state.Textes(kTextExportTitle),
-        m_state.Textes(kTextCsvFiles), m_state.Textes(kTextReplaceFile));
+        this, QString::fromUtf16(kMessageBoxTitle) + u" - "_s + m_state.Textes(Txt::ExportResultsTitle),
+        m_state.Textes(Txt::CsvOnlyFileFilter), m_state.Textes(Txt::ReplaceFile));
     if (path.isEmpty())
         return;
     const QString csv = historyCsv(m_state.textTable(), m_model->history(), m_model->shown());
     if (!replaceFile(path, csv.toUtf8()))
-        MsgBox(m_state.Textes(kTextCannotWrite).arg(QDir::toNativeSeparators(path)), vbOKOnly | vbCritical);
+        MsgBox(m_state.Textes(Txt::CannotWriteFile).arg(QDir::toNativeSeparators(path)), vbOKOnly | vbCritical);
 }
 
 } // namespace parlevo

@@ -9,6 +9,7 @@
 #include "base/filedialog.h"
 #include "base/messagebox.h"
 #include "base/shared.h"
+#include "base/txt.h"
 #include "controls/accessibility.h"
 #include "controls/labellink.h"
 #include "controls/wincolor.h"
@@ -36,29 +37,6 @@ namespace parlevo {
 
 namespace {
 
-constexpr int kTextContactCount = 71;
-constexpr int kTextRecipientsCaption = 72;
-constexpr int kTextDeleteSelection = 75;
-constexpr int kTextAddContactsFrom = 77;
-constexpr int kTextSaveLink = 78;
-constexpr int kTextDeleteSelectedQuestion = 80;
-constexpr int kTextDeleteAllQuestion = 81;
-constexpr int kTextOutsideHours = 492;
-constexpr int kTextNoStop = 493;
-constexpr int kTextContactsAdded = 82;
-constexpr int kTextNoGroup = 84;
-constexpr int kTextAGroup = 86;
-constexpr int kTextLoadMailing = 89;
-constexpr int kTextSaveMailing = 90;
-constexpr int kTextMailingFiles = 91;
-constexpr int kTextEmptyList = 93;
-constexpr int kTextExistingMailing = 97;
-constexpr int kTextTitle = 132;
-constexpr int kTextOnceOrEveryRow = 457;
-constexpr int kTextAddressBook = 144;
-constexpr int kTextNew = 149;
-constexpr int kTextNotReadable = 291;
-
 QAction *namedAction(QAction *action, const char16_t *name)
 {
     action->setObjectName(QString::fromUtf16(name));
@@ -69,7 +47,7 @@ QAction *namedAction(QAction *action, const char16_t *name)
 
 Form_Mailing::Form_Mailing(AppState &state, QWidget &owner, std::function<std::optional<qint64>()> knownCredit,
                            QWidget *parent)
-    : SectionPage(state.Textes(kTextTitle), activityIcon(Activity::Mailing), parent, ContentHeight::Fill)
+    : SectionPage(state.Textes(Txt::MailingTitle), activityIcon(Activity::Mailing), parent, ContentHeight::Fill)
     , m_state(state)
     , m_owner(owner)
     , m_knownCredit(std::move(knownCredit))
@@ -107,7 +85,7 @@ Form_Mailing::~Form_Mailing()
 void Form_Mailing::buildWindow()
 {
     QVBoxLayout *content = contentLayout();
-    auto *labelList = named(new QLabel(m_state.Textes(kTextRecipientsCaption), this), u"LabelListView");
+    auto *labelList = named(new QLabel(m_state.Textes(Txt::MailingRecipients), this), u"LabelListView");
     content->addWidget(labelList);
     m_list = named(new ContactListView(m_state, this), u"ListViewContact");
     captionFor(labelList, m_list);
@@ -120,10 +98,10 @@ void Form_Mailing::buildWindow()
     listRow->addStretch(1);
     m_linkAjouter = named(new LabelLink(this), u"LabelLinkAjouter");
     m_linkAjouter->setForeColor(LabelLink::kLinkColor);
-    m_linkAjouter->setCaption(m_state.Textes(kTextAddContactsFrom));
+    m_linkAjouter->setCaption(m_state.Textes(Txt::AddContactsFrom));
     m_linkSauver = named(new LabelLink(this), u"LabelLinkSauver");
     m_linkSauver->setForeColor(LabelLink::kLinkColor);
-    m_linkSauver->setCaption(m_state.Textes(kTextSaveLink));
+    m_linkSauver->setCaption(m_state.Textes(Txt::SaveMailingLink));
     listRow->addWidget(m_linkAjouter);
     listRow->addSpacing(16);
     listRow->addWidget(m_linkSauver);
@@ -162,20 +140,20 @@ MergeReport Form_Mailing::mergedFor(const MergeTemplate &message) const
 void Form_Mailing::buildMenus()
 {
     m_menuPopUp = named(new QMenu(this), u"MNU_PopUpMenuLV");
-    m_mnuSupprimerTout = namedAction(m_menuPopUp->addAction(m_state.Textes(kTextNew)), u"MNU_SupprimerTout");
+    m_mnuSupprimerTout = namedAction(m_menuPopUp->addAction(m_state.Textes(Txt::NewMailing)), u"MNU_SupprimerTout");
     namedAction(m_menuPopUp->addSeparator(), u"MNu_Sep2");
-    m_menuAjouter = named(new QMenu(m_state.Textes(kTextAddContactsFrom), m_menuPopUp), u"MNU_AjouterContacts");
+    m_menuAjouter = named(new QMenu(m_state.Textes(Txt::AddContactsFrom), m_menuPopUp), u"MNU_AjouterContacts");
     namedAction(m_menuPopUp->addMenu(m_menuAjouter), u"MNU_AjouterContacts");
-    m_menuGroupe = named(new QMenu(m_state.Textes(kTextAGroup), m_menuAjouter), u"MNU_Groupe");
+    m_menuGroupe = named(new QMenu(m_state.Textes(Txt::FromGroup), m_menuAjouter), u"MNU_Groupe");
     namedAction(m_menuAjouter->addMenu(m_menuGroupe), u"MNU_Groupe");
-    QAction *carnet = namedAction(m_menuAjouter->addAction(m_state.Textes(kTextAddressBook)), u"MNU_Carnet");
+    QAction *carnet = namedAction(m_menuAjouter->addAction(m_state.Textes(Txt::TheAddressBook)), u"MNU_Carnet");
     namedAction(m_menuAjouter->addSeparator(), u"MNu_Sep3");
     QAction *charger =
-        namedAction(m_menuAjouter->addAction(m_state.Textes(kTextExistingMailing)), u"MNU_ChargerMailing");
+        namedAction(m_menuAjouter->addAction(m_state.Textes(Txt::ExistingMailing)), u"MNU_ChargerMailing");
     namedAction(m_menuPopUp->addSeparator(), u"Sep1");
-    m_mnuSupprimer = namedAction(m_menuPopUp->addAction(m_state.Textes(kTextDeleteSelection)), u"MNU_Supprimer");
+    m_mnuSupprimer = namedAction(m_menuPopUp->addAction(m_state.Textes(Txt::RemoveSelection)), u"MNU_Supprimer");
     namedAction(m_menuPopUp->addSeparator(), u"sep2");
-    m_mnuSauver = namedAction(m_menuPopUp->addAction(m_state.Textes(kTextSaveMailing)), u"MNU_SauverMailing");
+    m_mnuSauver = namedAction(m_menuPopUp->addAction(m_state.Textes(Txt::SaveMailing)), u"MNU_SauverMailing");
     addOptOutActions(m_menuPopUp, m_state, m_list);
 
     connect(m_mnuSupprimerTout, &QAction::triggered, this, &Form_Mailing::MNU_SupprimerTout_Click);
@@ -196,7 +174,7 @@ void Form_Mailing::rebuildGroupItems()
     m_menuGroupe->clear();
     const QStringList &names = m_state.colGroupes().names();
     if (names.isEmpty()) {
-        namedAction(m_menuGroupe->addAction(m_state.Textes(kTextNoGroup)), u"MNU_GroupItem");
+        namedAction(m_menuGroupe->addAction(m_state.Textes(Txt::NoneOption)), u"MNU_GroupItem");
         return;
     }
     for (const QString &name : names) {
@@ -223,7 +201,7 @@ void Form_Mailing::Init_ColonneLV()
 
 void Form_Mailing::CountContact()
 {
-    m_labelNBFiche->setText(m_state.Textes(kTextContactCount) + signedCount(m_list->model()->rowCount()));
+    m_labelNBFiche->setText(m_state.Textes(Txt::ContactCount) + signedCount(m_list->model()->rowCount()));
 }
 
 void Form_Mailing::AutosizeColumns()
@@ -254,7 +232,7 @@ void Form_Mailing::announceAdded(qsizetype count)
 {
     // A notice: one OK button is all it needs.
     if (count > 0)
-        MsgBox(withCount(m_state.Textes(kTextContactsAdded), count), vbOKOnly | vbInformation);
+        MsgBox(withCount(m_state.Textes(Txt::ContactsAdded), count), vbOKOnly | vbInformation);
 }
 
 void Form_Mailing::addGroup(const QString &name)
@@ -303,15 +281,15 @@ void Form_Mailing::TimerShowForm_Timer()
 void Form_Mailing::MNU_ChargerMailing_Click()
 {
     const QString path = FileDialog::getOpenFileName(
-        this, QString::fromUtf16(kMessageBoxTitle) + u" - "_s + m_state.Textes(kTextLoadMailing),
-        m_state.Textes(kTextMailingFiles));
+        this, QString::fromUtf16(kMessageBoxTitle) + u" - "_s + m_state.Textes(Txt::LoadMailing),
+        m_state.Textes(Txt::MailingFileFilter));
     if (path.isEmpty())
         return;
     ReadFailure failure = ReadFailure::None;
     auto loaded = Charge_Mailing(
         path, [this] { return m_state.NextKey(); }, &failure);
     if (!loaded && failure == ReadFailure::TooLarge)
-        MsgBox(QString(m_state.Textes(kTextNotReadable)).replace(u"%1"_s, QDir::toNativeSeparators(path)),
+        MsgBox(QString(m_state.Textes(Txt::NotPlainFile)).replace(u"%1"_s, QDir::toNativeSeparators(path)),
                vbOKOnly | vbCritical);
     qsizetype added = 0;
     if (loaded && !loaded->empty())
@@ -325,8 +303,8 @@ void Form_Mailing::MNU_ChargerMailing_Click()
 void Form_Mailing::saveMailing(bool autosize)
 {
     const QString path = FileDialog::getSaveFileNameReplacing(
-        this, QString::fromUtf16(kMessageBoxTitle) + u" - "_s + m_state.Textes(kTextSaveMailing),
-        m_state.Textes(kTextMailingFiles), m_state.Textes(kTextReplaceFile));
+        this, QString::fromUtf16(kMessageBoxTitle) + u" - "_s + m_state.Textes(Txt::SaveMailing),
+        m_state.Textes(Txt::MailingFileFilter), m_state.Textes(Txt::ReplaceFile));
     if (path.isEmpty())
         return;
     QList<const ClassContact *> rows;
@@ -342,7 +320,7 @@ void Form_Mailing::MNU_Supprimer_Click()
 {
     if (m_list->model()->rowCount() == 0)
         return;
-    if (MsgBox(m_state.Textes(kTextDeleteSelectedQuestion), vbYesNo | vbInformation | vbDefaultButton2) != vbYes)
+    if (MsgBox(m_state.Textes(Txt::ConfirmRemoveSelected), vbYesNo | vbInformation | vbDefaultButton2) != vbYes)
         return;
     QStringList keys;
     for (const ClassContact *contact : m_list->selectedContacts())
@@ -360,7 +338,7 @@ void Form_Mailing::MNU_SupprimerTout_Click()
 {
     if (m_list->model()->rowCount() == 0)
         return;
-    if (MsgBox(m_state.Textes(kTextDeleteAllQuestion), vbYesNo | vbInformation | vbDefaultButton2) != vbYes)
+    if (MsgBox(m_state.Textes(Txt::ConfirmRemoveAll), vbYesNo | vbInformation | vbDefaultButton2) != vbYes)
         return;
     m_colContactMailing.clear();
     CountContact();
@@ -388,7 +366,7 @@ void Form_Mailing::CommandEnvoyer_Click()
 {
     const int count = m_list->model()->rowCount();
     if (count == 0) {
-        MsgBox(m_state.Textes(kTextEmptyList), vbOKOnly | vbInformation);
+        MsgBox(m_state.Textes(Txt::EmptyList), vbOKOnly | vbInformation);
         return;
     }
     const bool commercial = m_state.config().CommercialSms;
@@ -401,7 +379,7 @@ void Form_Mailing::CommandEnvoyer_Click()
     const NumberCheck check = reviewMailingNumbers(m_state, numbers);
     bool oncePerNumber = true;
     if (const QString review = numberReviewText(m_state.textTable(), check, numbers); !review.isEmpty()) {
-        const int choice = MsgBox(review + u"\n\n"_s + m_state.Textes(kTextOnceOrEveryRow), vbYesNoCancel | vbQuestion);
+        const int choice = MsgBox(review + u"\n\n"_s + m_state.Textes(Txt::OnceOrEveryRow), vbYesNoCancel | vbQuestion);
         if (choice != vbYes && choice != vbNo)
             return;
         oncePerNumber = choice == vbYes;
@@ -416,11 +394,11 @@ void Form_Mailing::CommandEnvoyer_Click()
     const QString sent = textToSend(m_state.textTable(), m_composer->sender(), report.longestText, ClassContact{});
     QStringList told = mergeWarnings(m_state.textTable(), merge, report, rowContact());
     if (commercial && !mentionsStop(m_composer->message()))
-        told.prepend(m_state.Textes(kTextNoStop));
+        told.prepend(m_state.Textes(Txt::NoStopWord));
     if (const QString warning = creditWarning(m_state.textTable(), m_knownCredit(), mailingSmsCount(sentCount, sent));
         !warning.isEmpty())
         told.prepend(warning);
-    told.append(withCount(m_state.Textes(kTextSendCountQuestion), sentCount));
+    told.append(withCount(m_state.Textes(Txt::SendCountQuestion), sentCount));
     if (MsgBox(told.join(u"\n\n"_s), vbYesNo | vbInformation) != vbYes)
         return;
     heldForRun([this, oncePerNumber] { envoi().Send(mailingSource(), Build_Differer(), oncePerNumber); });
@@ -438,7 +416,7 @@ bool Form_Mailing::keptToSendingHours()
                locale.toString(moment.time(), QLocale::ShortFormat);
     };
     const int answer =
-        MsgBox(m_state.Textes(kTextOutsideHours).arg(shown(when), shown(next)), vbYesNoCancel | vbQuestion);
+        MsgBox(m_state.Textes(Txt::OutsideHoursQuestion).arg(shown(when), shown(next)), vbYesNoCancel | vbQuestion);
     if (answer == vbYes)
         m_composer->deferTo(next);
     return answer == vbYes || answer == vbNo;

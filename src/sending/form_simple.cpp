@@ -5,6 +5,7 @@
 #include "base/appstate.h"
 #include "base/messagebox.h"
 #include "base/shared.h"
+#include "base/txt.h"
 #include "controls/accessibility.h"
 #include "gateway/classsendora.h"
 #include "messages/outgoing.h"
@@ -25,17 +26,11 @@ namespace parlevo {
 namespace {
 
 constexpr int kNumberDigits = 10;
-constexpr int kTextRecipientButton = 10;
-constexpr int kTextChooseRecipient = 11;
-constexpr int kTextNumberMissing = 44;
-constexpr int kTextSmsSent = 45;
-constexpr int kTextTitle = 130;
-constexpr int kTextSendToOptedOut = 468;
 
 } // namespace
 
 Form_Simple::Form_Simple(AppState &state, QWidget &owner, QWidget *parent)
-    : SectionPage(state.Textes(kTextTitle), activityIcon(Activity::Simple), parent)
+    : SectionPage(state.Textes(Txt::SingleTitle), activityIcon(Activity::Simple), parent)
     , m_state(state)
     , m_owner(owner)
 {
@@ -52,11 +47,11 @@ void Form_Simple::buildWindow()
     column->setContentsMargins(20, 0, 0, 0);
     column->setSpacing(8);
 
-    auto *labelContact = named(new QLabel(m_state.Textes(kTextChooseRecipient), page), u"LabelChoixContact");
+    auto *labelContact = named(new QLabel(m_state.Textes(Txt::ChooseRecipient), page), u"LabelChoixContact");
     column->addWidget(labelContact);
     m_textContact = named(new QLineEdit(page), u"TextContact");
     captionFor(labelContact, m_textContact);
-    m_cmdContact = named(new QPushButton(m_state.Textes(kTextRecipientButton), page), u"CMD_Contact");
+    m_cmdContact = named(new QPushButton(m_state.Textes(Txt::RecipientButton), page), u"CMD_Contact");
     auto *contactRow = new QHBoxLayout;
     contactRow->setSpacing(10);
     contactRow->addWidget(m_textContact);
@@ -111,13 +106,13 @@ void Form_Simple::CommandEnvoyer_Click()
 {
     const QString number = recipientNumber();
     if (number.isEmpty()) {
-        MsgBox(m_state.Textes(kTextNumberMissing), vbOKOnly | vbCritical);
+        MsgBox(m_state.Textes(Txt::EnterNumber), vbOKOnly | vbCritical);
         m_textContact->setFocus();
         return;
     }
     // An opted-out number refused mailings, not every SMS: the user decides.
     if (m_state.optOuts().contains(number) &&
-        MsgBox(QString(m_state.Textes(kTextSendToOptedOut)).replace(u"%1"_s, number),
+        MsgBox(QString(m_state.Textes(Txt::SendToOptedOut)).replace(u"%1"_s, number),
                vbYesNo | vbQuestion | vbDefaultButton2) != vbYes)
         return;
     // Events keep running while the gateway is awaited: a second click must not send again.
@@ -137,7 +132,7 @@ void Form_Simple::CommandEnvoyer_Click()
     QApplication::restoreOverrideCursor();
     gateway.reportFailure(reply);
     if (sent)
-        MsgBox(m_state.Textes(kTextSmsSent), vbOKOnly | vbInformation);
+        MsgBox(m_state.Textes(Txt::SmsSent), vbOKOnly | vbInformation);
     emit creditMayHaveChanged();
     // After a failure the user corrects and sends again: what was typed stays.
     if (sent) {

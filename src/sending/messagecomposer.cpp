@@ -3,6 +3,7 @@
 #include "addressbook/classcontact.h"
 #include "base/appstate.h"
 #include "base/theme.h"
+#include "base/txt.h"
 #include "controls/accessibility.h"
 #include "controls/labellink.h"
 #include "differer.h"
@@ -30,23 +31,6 @@
 using namespace Qt::StringLiterals;
 
 namespace parlevo {
-
-namespace {
-
-constexpr int kTextPredefinedLink = 3;
-constexpr int kTextSend = 5;
-constexpr int kTextComposeMessage = 12;
-constexpr int kTextSendTheSms = 13;
-constexpr int kTextCharsLeft = 14;
-constexpr int kTextDeferred = 15;
-constexpr int kTextSendDate = 16;
-constexpr int kTextSendTime = 17;
-constexpr int kTextPrompt = 49;
-constexpr int kTextPreview = 183;
-constexpr int kTextSender = 187;
-constexpr int kTextLookAlikesTip = 431;
-
-} // namespace
 
 MessageComposer::MessageComposer(AppState &state, QWidget &owner, Arrangement arrangement, PreviewRefresh refresh,
                                  std::function<const ClassContact *()> previewContact, QWidget *parent)
@@ -76,8 +60,8 @@ MessageComposer::MessageComposer(AppState &state, QWidget &owner, Arrangement ar
     m_labelPopUp->installEventFilter(this);
 
     // A prompt sent to a whole list would be worse than to one person: it goes with the focus.
-    m_textSMS->setPrompt(state.Textes(kTextPrompt));
-    m_textSMS->setPlainText(state.Textes(kTextPrompt));
+    m_textSMS->setPrompt(state.Textes(Txt::EnterMessageHere));
+    m_textSMS->setPlainText(state.Textes(Txt::EnterMessageHere));
     setPickersToNow();
     Checkdifferer_Click(false);
 }
@@ -87,15 +71,15 @@ void MessageComposer::build(Arrangement arrangement)
     const bool senderFirst = arrangement == Arrangement::SenderFirst;
     QLabel *labelExpediteur = nullptr;
     const auto makeSender = [this, &labelExpediteur] {
-        labelExpediteur = named(new QLabel(m_state.Textes(kTextSender), this), u"LabelExpediteur");
+        labelExpediteur = named(new QLabel(m_state.Textes(Txt::Sender), this), u"LabelExpediteur");
         m_textExpediteur = named(new QLineEdit(this), u"TextExpediteur");
         captionFor(labelExpediteur, m_textExpediteur);
     };
     // Created in the order Tab goes through them.
     if (senderFirst)
         makeSender();
-    auto *labelMessage = named(new QLabel(m_state.Textes(kTextComposeMessage), this), u"LabelMessage");
-    m_labelNbMax = named(new QLabel(m_state.Textes(kTextPredefinedLink), this), u"LabelNbMax");
+    auto *labelMessage = named(new QLabel(m_state.Textes(Txt::ComposeMessage), this), u"LabelMessage");
+    m_labelNbMax = named(new QLabel(m_state.Textes(Txt::PredefinedMessagesLink), this), u"LabelNbMax");
     m_labelPopUp = named(new QLabel(QString(QChar(0x25BE)), this), u"LabelPopUpPRedefs");
     m_labelNbMax->setCursor(Qt::PointingHandCursor);
     m_labelNbMax->setFocusPolicy(Qt::TabFocus);
@@ -117,21 +101,21 @@ void MessageComposer::build(Arrangement arrangement)
     m_labelCodage->setFocusPolicy(Qt::NoFocus);
     m_linkGsmFriendly = named(new LabelLink(this), u"LabelLinkGsmFriendly");
     m_linkGsmFriendly->setForeColor(LabelLink::kLinkColor);
-    m_linkGsmFriendly->setToolTip(m_state.Textes(kTextLookAlikesTip));
+    m_linkGsmFriendly->setToolTip(m_state.Textes(Txt::ReplaceLookAlikesTip));
     m_linkGsmFriendly->hide();
 
-    m_checkDifferer = named(new QCheckBox(m_state.Textes(kTextDeferred), this), u"Checkdifferer");
-    m_labelDate = named(new QLabel(m_state.Textes(kTextSendDate), this), u"LabelDateEnvoi");
+    m_checkDifferer = named(new QCheckBox(m_state.Textes(Txt::DeferredSending), this), u"Checkdifferer");
+    m_labelDate = named(new QLabel(m_state.Textes(Txt::SendDate), this), u"LabelDateEnvoi");
     m_pickerDate = named(new QDateEdit(this), u"DTPickerDate");
     m_pickerDate->setCalendarPopup(true);
-    m_labelHeure = named(new QLabel(m_state.Textes(kTextSendTime), this), u"LabelHeureEnvoi");
+    m_labelHeure = named(new QLabel(m_state.Textes(Txt::SendTime), this), u"LabelHeureEnvoi");
     m_pickerTime = named(new QTimeEdit(this), u"DTPickerTime");
     m_pickerTime->setDisplayFormat(u"HH:mm"_s);
     captionFor(m_labelDate, m_pickerDate);
     captionFor(m_labelHeure, m_pickerTime);
-    auto *labelEnvoyer = named(new QLabel(m_state.Textes(kTextSendTheSms), this), u"LabelEnvoyer");
-    m_cmdAppercu = named(new QPushButton(m_state.Textes(kTextPreview), this), u"CMD_Appercu");
-    m_commandEnvoyer = named(new QPushButton(m_state.Textes(kTextSend), this), u"CommandEnvoyer");
+    auto *labelEnvoyer = named(new QLabel(m_state.Textes(Txt::SendTheSms), this), u"LabelEnvoyer");
+    m_cmdAppercu = named(new QPushButton(m_state.Textes(Txt::SmsPreview), this), u"CMD_Appercu");
+    m_commandEnvoyer = named(new QPushButton(m_state.Textes(Txt::SendButton), this), u"CommandEnvoyer");
 
     // The grid's spacings differ, so its nested rows would get none of their own.
     const int gap = standardGap(*this);
@@ -202,7 +186,7 @@ void MessageComposer::build(Arrangement arrangement)
 void MessageComposer::reset()
 {
     m_textExpediteur->setText(m_state.config().Expediteur);
-    m_textSMS->setPlainText(m_state.Textes(kTextPrompt));
+    m_textSMS->setPlainText(m_state.Textes(Txt::EnterMessageHere));
     Update_Appercu();
 }
 
@@ -287,7 +271,7 @@ void MessageComposer::MAJ_NbCar()
     };
     const QString message = m_textSMS->sentText();
     const QString longest = counted(message);
-    m_labelNBCar->setText(textes(kTextCharsLeft) + signedCount(room - longest.size()));
+    m_labelNBCar->setText(textes(Txt::CharactersLeft) + signedCount(room - longest.size()));
     const QString sent = textToSend(textes, sender, longest, ClassContact{});
     const SmsEncodingInfo info = analyseSmsText(sent);
     m_labelCodage->setText(smsCodingSummary(textes, info));

@@ -2,6 +2,7 @@
 
 #include "base/appstate.h"
 #include "base/textes.h"
+#include "base/txt.h"
 
 #include <algorithm>
 #include <memory>
@@ -12,12 +13,6 @@ namespace parlevo {
 
 namespace {
 
-constexpr int kTextHeading = 452;
-constexpr int kTextInvalid = 453;
-constexpr int kTextNotMobile = 454;
-constexpr int kTextRepeats = 455;
-constexpr int kTextOptedOut = 456;
-constexpr int kTextMore = 458;
 // Numbers named in full per line; the rest are counted.
 constexpr qsizetype kNamed = 5;
 
@@ -27,7 +22,7 @@ QString namedNumbers(const TextTable &textes, const std::vector<qsizetype> &rows
     for (qsizetype i = 0; i < qsizetype(rows.size()) && i < kNamed; ++i)
         named.append(numbers.value(rows[std::size_t(i)]));
     if (qsizetype(rows.size()) > kNamed)
-        named.append(textes(kTextMore).arg(qsizetype(rows.size()) - kNamed));
+        named.append(textes(Txt::AndMore).arg(qsizetype(rows.size()) - kNamed));
     return named.join(u", "_s);
 }
 
@@ -43,7 +38,7 @@ std::function<QString(qsizetype row)> skipTextFor(const TextTable &textes, std::
     if (std::find_if(skips.begin(), skips.end(), [](RowSkip s) { return s != RowSkip::None; }) == skips.end())
         return {};
     auto shared = std::make_shared<const std::vector<RowSkip>>(std::move(skips));
-    return [shared, optedOut = textes(kTextOptedOutNotSent), repeat = textes(kTextRepeatNotSent)](qsizetype row) {
+    return [shared, optedOut = textes(Txt::OptedOutNotSent), repeat = textes(Txt::RepeatNotSent)](qsizetype row) {
         if (row < 0 || row >= qsizetype(shared->size()))
             return QString();
         switch ((*shared)[std::size_t(row)]) {
@@ -62,25 +57,28 @@ QString numberReviewText(const TextTable &textes, const NumberCheck &check, cons
 {
     QStringList lines;
     if (!check.invalid.empty())
-        lines.append(textes(kTextInvalid).arg(check.invalid.size()).arg(namedNumbers(textes, check.invalid, numbers)));
-    if (!check.notMobile.empty())
         lines.append(
-            textes(kTextNotMobile).arg(check.notMobile.size()).arg(namedNumbers(textes, check.notMobile, numbers)));
+            textes(Txt::InvalidNumbers).arg(check.invalid.size()).arg(namedNumbers(textes, check.invalid, numbers)));
+    if (!check.notMobile.empty())
+        lines.append(textes(Txt::NotMobileNumbers)
+                         .arg(check.notMobile.size())
+                         .arg(namedNumbers(textes, check.notMobile, numbers)));
     if (!check.duplicates.empty()) {
         std::vector<qsizetype> firsts;
         for (const std::vector<qsizetype> &group : check.duplicates)
             firsts.push_back(group.front());
-        lines.append(textes(kTextRepeats)
+        lines.append(textes(Txt::RepeatedNumbers)
                          .arg(check.duplicates.size())
                          .arg(check.repeatCount())
                          .arg(namedNumbers(textes, firsts, numbers)));
     }
     if (!check.optedOut.empty())
-        lines.append(
-            textes(kTextOptedOut).arg(check.optedOut.size()).arg(namedNumbers(textes, check.optedOut, numbers)));
+        lines.append(textes(Txt::OptedOutContacts)
+                         .arg(check.optedOut.size())
+                         .arg(namedNumbers(textes, check.optedOut, numbers)));
     if (lines.isEmpty())
         return {};
-    return textes(kTextHeading) + u"\n\n"_s + lines.join(u'\n');
+    return textes(Txt::NumberCheckHeading) + u"\n\n"_s + lines.join(u'\n');
 }
 
 } // namespace parlevo

@@ -13,10 +13,6 @@ namespace parlevo {
 class AppState;
 class TextTable;
 
-// The results shown for rows a mailing leaves out.
-inline constexpr int kTextOptedOutNotSent = 450;
-inline constexpr int kTextRepeatNotSent = 451;
-
 // The numbers of a mailing's rows (as stored) checked with the user's region and opt-out list.
 NumberCheck reviewMailingNumbers(AppState &state, const QStringList &numbers);
 

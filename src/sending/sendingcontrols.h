@@ -4,11 +4,7 @@
 
 namespace parlevo {
 
-// Helpers and texts the sending windows share.
-
-// The message table's texts more than one sending window shows.
-constexpr int kTextReplaceFile = 92;
-constexpr int kTextSendCountQuestion = 94;
+// Helpers the sending windows share.
 
 // A count with one leading blank when it is not negative, its minus sign otherwise: " 3", "-2".
 QString signedCount(qsizetype value);

@@ -3,6 +3,7 @@
 #include "addressbook/classcontact.h"
 #include "base/shared.h"
 #include "base/textes.h"
+#include "base/txt.h"
 #include "gateway/classsendora.h"
 #include "messages/mergefields.h"
 #include "messages/outgoing.h"
@@ -30,7 +31,7 @@ QString recipientText(const ClassContact &contact)
 
 QString progressText(const TextTable &textes, qsizetype done, qsizetype total)
 {
-    return textes(96).arg(QString::number(done), QString::number(total));
+    return textes(Txt::SentOfTotal).arg(QString::number(done), QString::number(total));
 }
 
 namespace {

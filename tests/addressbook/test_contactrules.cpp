@@ -4,6 +4,7 @@
 #include "addressbook/groupcollection.h"
 #include "addressbook/sortkeys.h"
 #include "base/appstate.h"
+#include "base/txt.h"
 #include "testdatadir.h"
 
 #include <QDir>
@@ -190,10 +191,10 @@ private slots:
 
     void editorChecksLastNameFirst()
     {
-        QCOMPARE(contactEditorError({}, {}), 135);
-        QCOMPARE(contactEditorError({}, u"06"_s), 135);
-        QCOMPARE(contactEditorError(u"Dupont"_s, {}), 136);
-        QCOMPARE(contactEditorError(u" "_s, u" "_s), 0);
+        QCOMPARE(contactEditorError({}, {}), Txt::NoLastName);
+        QCOMPARE(contactEditorError({}, u"06"_s), Txt::NoLastName);
+        QCOMPARE(contactEditorError(u"Dupont"_s, {}), Txt::NoNumber);
+        QCOMPARE(contactEditorError(u" "_s, u" "_s), std::nullopt);
     }
 
     void fieldFilters()

@@ -1,6 +1,7 @@
 #include "base/codec1252.h"
 #include "base/datapaths.h"
 #include "base/textes.h"
+#include "base/txt.h"
 #include "testdatadir.h"
 
 #include <QFile>
@@ -18,7 +19,9 @@ namespace {
 const QString kEnglishFile = QStringLiteral(PARLEVO_SOURCE_LANGUAGES "/English.lng");
 
 // Texts that read the same in both languages: names, titles and words English borrowed.
-constexpr int kSameInBothLanguages[] = {69, 122, 123, 126, 172, 194, 224, 236, 315};
+constexpr Txt kSameInBothLanguages[] = {Txt::ContactHeader,  Txt::SingleButton, Txt::MailingButton,
+                                        Txt::PocketPcButton, Txt::TitleDoctor,  Txt::PauseButton,
+                                        Txt::ReportMessage,  Txt::ReportPage,   Txt::PageWord};
 
 QStringList placeholders(const QString &text)
 {
@@ -92,14 +95,15 @@ private slots:
     void entry()
     {
         QFETCH(int, index);
+        const Txt text = static_cast<Txt>(index);
         const TextTable french;
-        const QString fr = french(index);
-        const QString en = m_english(index);
+        const QString fr = french(text);
+        const QString en = m_english(text);
         // An entry without a French text stays empty in English too.
         QCOMPARE(en.isEmpty(), fr.isEmpty());
         if (fr.isEmpty())
             return;
-        const bool same = std::ranges::find(kSameInBothLanguages, index) != std::end(kSameInBothLanguages);
+        const bool same = std::ranges::find(kSameInBothLanguages, text) != std::end(kSameInBothLanguages);
         QCOMPARE(en == fr, same);
         QCOMPARE(placeholders(en), placeholders(fr));
         QCOMPARE(en.count(u'\n'), fr.count(u'\n'));
@@ -122,22 +126,24 @@ private slots:
     // grouping, the English ones must keep the letters apart as well.
     void acceleratorsDistinctWithinAWindow_data()
     {
-        QTest::addColumn<QList<int>>("indices");
-        QTest::newRow("send") << QList<int>{5, 6, 7, 8};
-        QTest::newRow("list editing") << QList<int>{36, 37, 38, 106, 8};
-        QTest::newRow("selection") << QList<int>{83, 84, 85};
-        QTest::newRow("printing") << QList<int>{311, 312, 313, 238};
+        QTest::addColumn<QList<Txt>>("texts");
+        QTest::newRow("send") << QList<Txt>{Txt::SendButton, Txt::ConfigureButton, Txt::NextButton, Txt::CancelButton};
+        QTest::newRow("list editing") << QList<Txt>{Txt::AddButton, Txt::ModifyButton, Txt::DeleteButton,
+                                                    Txt::AcceptButton, Txt::CancelButton};
+        QTest::newRow("selection") << QList<Txt>{Txt::SelectAll, Txt::NoneOption, Txt::InvertSelection};
+        QTest::newRow("printing") << QList<Txt>{Txt::PrintCurrentPage, Txt::PrintAllPages, Txt::PrinterSetup,
+                                                Txt::CloseButton};
     }
 
     void acceleratorsDistinctWithinAWindow()
     {
-        QFETCH(QList<int>, indices);
+        QFETCH(QList<Txt>, texts);
         const TextTable french;
         for (const TextTable *table : {&french, static_cast<const TextTable *>(&m_english)}) {
             QList<QChar> letters;
-            for (int i : indices) {
-                const QChar letter = accelerator((*table)(i));
-                QVERIFY2(!letters.contains(letter), qPrintable((*table)(i)));
+            for (Txt text : texts) {
+                const QChar letter = accelerator((*table)(text));
+                QVERIFY2(!letters.contains(letter), qPrintable((*table)(text)));
                 letters.append(letter);
             }
         }

@@ -7,6 +7,7 @@
 #include "app/mdiformmain.h"
 #include "base/appstate.h"
 #include "base/filedialog.h"
+#include "base/txt.h"
 #include "contactfixtures.h"
 #include "controls/labellink.h"
 #include "gateway/classsendora.h"
@@ -503,7 +504,7 @@ private slots:
             boxes.setNextAnswers(round == 0 ? QList<int>{vbYes} : QList<int>{});
             QTest::mouseClick(child<QPushButton>(u"CommandEnvoyer"), Qt::LeftButton);
             QCOMPARE(boxes.shown().size(), round == 0 ? 2 : 1);
-            QVERIFY(boxes.shown().last().text.startsWith(m_state->Textes(493)));
+            QVERIFY(boxes.shown().last().text.startsWith(m_state->Textes(Txt::NoStopWord)));
             QCOMPARE(m_form->Build_Differer(), u"080008022027"_s);
         }
     }

@@ -3,6 +3,7 @@
 #include "addressbook/classcontact.h"
 #include "addressbook/optoutlist.h"
 #include "base/textes.h"
+#include "base/txt.h"
 #include "gateway/classsendora.h"
 #include "sending/mailingresults.h"
 #include "sending/numberreview.h"
@@ -346,7 +347,7 @@ private slots:
         QCOMPARE(summary.notSent, 0);
         const QString sent = recorder.results.value(0);
         QCOMPARE(recorder.results,
-                 (QStringList{sent, m_textes(kTextOptedOutNotSent), sent, m_textes(kTextRepeatNotSent), sent}));
+                 (QStringList{sent, m_textes(Txt::OptedOutNotSent), sent, m_textes(Txt::RepeatNotSent), sent}));
     }
 
     // The journal holds the run's head and each row's start and outcome; read back, it tells which
