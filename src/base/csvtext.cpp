@@ -14,16 +14,29 @@ bool startsLikeFormula(QStringView value)
     return c == u'=' || c == u'+' || c == u'-' || c == u'@' || c == u'\t' || c == u'\r';
 }
 
+// A formula after any number of apostrophes: a field that already starts with one gets one more,
+// so that reading it back gives the field as it was.
+bool formulaBehindApostrophes(QStringView value, qsizetype *apostrophes)
+{
+    qsizetype count = 0;
+    while (count < value.size() && value[count] == u'\'')
+        ++count;
+    *apostrophes = count;
+    return startsLikeFormula(value.mid(count));
+}
+
 } // namespace
 
 QString spreadsheetSafe(const QString &value)
 {
-    return startsLikeFormula(value) ? u'\'' + value : value;
+    qsizetype apostrophes = 0;
+    return formulaBehindApostrophes(value, &apostrophes) ? u'\'' + value : value;
 }
 
 QString fromSpreadsheetSafe(const QString &value)
 {
-    return value.startsWith(u'\'') && startsLikeFormula(QStringView(value).mid(1)) ? value.mid(1) : value;
+    qsizetype apostrophes = 0;
+    return formulaBehindApostrophes(value, &apostrophes) && apostrophes > 0 ? value.mid(1) : value;
 }
 
 QString csvField(const QString &rawValue)

@@ -16,6 +16,8 @@ QString replyText(const TextTable &textes, const SendReply &reply)
         case SendOutcome::NotSent:
         case SendOutcome::Skipped:
             return textes(Txt::NotSentRunStopped);
+        case SendOutcome::Busy:
+            return textes(Txt::GatewayBusyNotSent);
         default:
             return textes(Txt::ServerUnreachable);
         }

@@ -80,19 +80,6 @@ bool toResult(const QStringList &fields, qsizetype line, MailingResult *result, 
 
 } // namespace
 
-std::vector<ClassContact> failedContacts(const std::vector<MailingResult> &rows, bool includeUnknown)
-{
-    std::vector<ClassContact> failed;
-    for (const MailingResult &row : rows) {
-        // A row left out on purpose stays out: its number was opted out or already had its SMS.
-        if (row.outcome == SendOutcome::Accepted || row.outcome == SendOutcome::Skipped ||
-            (row.outcome == SendOutcome::Unknown && !includeUnknown))
-            continue;
-        failed.push_back(row.contact);
-    }
-    return failed;
-}
-
 qsizetype unknownCount(const std::vector<MailingResult> &rows)
 {
     return std::count_if(rows.begin(), rows.end(),

@@ -125,7 +125,6 @@ QString contactRecord(qsizetype row, const ClassContact &c, RowSkip skip)
     return record;
 }
 
-
 QString now()
 {
     return QDateTime::currentDateTime().toString(Qt::ISODateWithMs);
@@ -223,10 +222,40 @@ std::unique_ptr<SendJournal> SendJournal::createSingle(const QString &dataDir, J
     return createIn(singleSendDir(dataDir), kKeptSingleSends, true, head, error);
 }
 
+namespace {
+
+constexpr QFileDevice::Permissions kPrivateFile = QFileDevice::ReadOwner | QFileDevice::WriteOwner;
+constexpr QFileDevice::Permissions kPrivateFolder = kPrivateFile | QFileDevice::ExeOwner;
+
+// The journals hold numbers, names and texts: their folders are the user's alone.
+bool makePrivateFolder(const QString &folder)
+{
+    const QString parent = QFileInfo(folder).absolutePath();
+    if (!QDir().mkpath(parent) || (!QFileInfo(folder).isDir() && !QDir().mkdir(folder, kPrivateFolder)))
+        return false;
+    QFile::setPermissions(folder, kPrivateFolder);
+    return true;
+}
+
+} // namespace
+
+void protectJournals(const QString &dataDir)
+{
+    for (const QString &folder : {journalDir(dataDir), singleSendDir(dataDir)}) {
+        if (!QFileInfo(folder).isDir())
+            continue;
+        QFile::setPermissions(folder, kPrivateFolder);
+        const QFileInfoList files = QDir(folder).entryInfoList(QDir::Files | QDir::Hidden | QDir::NoSymLinks);
+        for (const QFileInfo &file : files)
+            QFile::setPermissions(file.filePath(), kPrivateFile);
+    }
+}
+
 std::unique_ptr<SendJournal> SendJournal::createIn(const QString &folder, int kept, bool single, JournalHead &head,
                                                    QString *error)
 {
-    if (!QDir().mkpath(folder)) {
+    // A single send's folder is inside the runs' one.
+    if ((single && !makePrivateFolder(QFileInfo(folder).absolutePath())) || !makePrivateFolder(folder)) {
         *error = u"cannot make the folder "_s + QDir::toNativeSeparators(folder);
         return nullptr;
     }
@@ -246,7 +275,7 @@ std::unique_ptr<SendJournal> SendJournal::createIn(const QString &folder, int ke
         }
     }
     std::unique_ptr<SendJournal> journal(new SendJournal(path, std::move(lock)));
-    if (!journal->m_file.open(QIODevice::WriteOnly | QIODevice::NewOnly)) {
+    if (!journal->m_file.open(QIODevice::WriteOnly | QIODevice::NewOnly, kPrivateFile)) {
         *error = journal->m_file.fileName() + u": "_s + journal->m_file.errorString();
         return nullptr;
     }
@@ -624,8 +653,8 @@ ResumePlan planResume(const JournalContent &content, bool includeUnknown,
             state == JournalRowState::Started || (state == JournalRowState::Done && outcome == SendOutcome::Unknown);
         plan.unknown += mayHaveLeft;
         // A busy gateway served nothing: such a row never went.
-        const bool neverWent = state == JournalRowState::NotStarted ||
-                               (state == JournalRowState::Done && outcome == SendOutcome::Busy);
+        const bool neverWent =
+            state == JournalRowState::NotStarted || (state == JournalRowState::Done && outcome == SendOutcome::Busy);
         if (repeated[std::size_t(row)] || (!neverWent && !(mayHaveLeft && includeUnknown)))
             continue;
         plan.rows.push_back(content.head.rows[std::size_t(row)]);

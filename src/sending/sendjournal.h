@@ -210,6 +210,9 @@ QStringList journalFiles(const QString &dataDir);
 // The same for the single sends.
 QString singleSendDir(const QString &dataDir);
 QStringList singleSendFiles(const QString &dataDir);
+// Makes the journal folders and files readable by the user alone, as new ones are made (they
+// hold numbers, names and texts); for journals written before they were.
+void protectJournals(const QString &dataDir);
 
 // A journal's local time (ISO, with milliseconds) as the number yyyyMMddHHmmsszzz, which sorts as
 // the times do and is read much faster than a QDateTime; 0 when the text is not such a time.

@@ -485,9 +485,10 @@ private slots:
             QList<QByteArray> damaged = lines;
             damaged[n][damaged[n].size() / 2] = damaged[n][damaged[n].size() / 2] ^ 0x04;
             for (qsizetype row : plannedRows(damaged.join('\n')))
-                QVERIFY2(row == 3 || row == 5, qPrintable(u"with line %1 damaged (%2), row %3 would go again"_s.arg(n + 1)
-                                                               .arg(QString::fromUtf8(lines[n]))
-                                                               .arg(row)));
+                QVERIFY2(row == 3 || row == 5,
+                         qPrintable(u"with line %1 damaged (%2), row %3 would go again"_s.arg(n + 1)
+                                        .arg(QString::fromUtf8(lines[n]))
+                                        .arg(row)));
         }
     }
 
@@ -525,6 +526,32 @@ private slots:
         QVERIFY(!holdRun(dir.path(), path, &failure, &error));
         QCOMPARE(failure, HoldFailure::InUse);
     }
+
+#ifndef _WIN32
+    // Journals hold numbers, names and texts: the user's alone, new ones and older ones alike.
+    void journalsArePrivate()
+    {
+        TestDataDir dir;
+        JournalHead head{QString(), QDateTime(), QString(), u"x"_s, QString(), numberedRows(1)};
+        JournalHead single = head;
+        QString error;
+        QVERIFY(SendJournal::create(dir.path(), head, &error));
+        QVERIFY(SendJournal::createSingle(dir.path(), single, &error));
+        const auto mode = [](const QString &path) { return QFileInfo(path).permissions() & 0x7077; };
+        const auto folderMode = QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner;
+        const QString run = journalFiles(dir.path()).value(0);
+        QCOMPARE(mode(journalDir(dir.path())), folderMode);
+        QCOMPARE(mode(singleSendDir(dir.path())), folderMode);
+        QCOMPARE(mode(run), QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+        QCOMPARE(mode(singleSendFiles(dir.path()).value(0)), QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+        QVERIFY(QFile::setPermissions(run, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadOther));
+        QVERIFY(
+            QFile::setPermissions(journalDir(dir.path()), folderMode | QFileDevice::ReadOther | QFileDevice::ExeOther));
+        protectJournals(dir.path());
+        QCOMPARE(mode(run), QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+        QCOMPARE(mode(journalDir(dir.path())), folderMode);
+    }
+#endif
 
 private:
     // A journal line recording that a row's request left, as the journal writes it.
