@@ -7,6 +7,7 @@
 #include "addressbook/groupcollection.h"
 #include "app/mainwindowlogic.h"
 #include "base/appstate.h"
+#include "base/filelock.h"
 #include "base/ini.h"
 #include "base/shared.h"
 #include "base/storefile.h"
@@ -31,6 +32,8 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+
+#include <functional>
 
 #include <cstdio>
 
@@ -65,6 +68,12 @@ public:
     }
     void progress(qsizetype done, qsizetype total) override { drawBar(done, total); }
     bool stopRequested() const override { return StopSignal::requested(); }
+    void gatewayBusy(int seconds) override
+    {
+        if (m_bar)
+            std::fputs("\r\033[K", stderr);
+        err(u"parlevo-cli: the gateway is too busy: no new SMS for %1 s"_s.arg(seconds));
+    }
     void finish(qsizetype done, qsizetype total)
     {
         if (m_bar)
@@ -146,11 +155,16 @@ struct RunPlan {
     QString sender;
     QString message;
     QString differer;
+    NumberPolicy policy = NumberPolicy::OncePerNumber;
 };
 
+// The journal a run records itself in, once everything that may stop it before its first SMS has
+// passed: a new one for a new run (with the rows it leaves out), the held one for a run taken up.
+using JournalOpener = std::function<std::unique_ptr<SendJournal>(const std::vector<RowSkip> &skips, QString *error)>;
+
 // Sends the plan, recording each SMS in the journal, and gives the exit status of the run.
-int sendPlan(AppState &state, const RunPlan &plan, SendRunOptions options, SendJournal &journal,
-             const QString &resultsPath, bool oncePerNumber)
+int sendPlan(AppState &state, const RunPlan &plan, SendRunOptions options, const JournalOpener &openJournal,
+             const QString &resultsPath)
 {
     // The coding and the credit are told for the longest text the merge gives, the worst case.
     const auto contactAt = [&plan](qsizetype row) { return &plan.rows[std::size_t(row)]; };
@@ -166,7 +180,9 @@ int sendPlan(AppState &state, const RunPlan &plan, SendRunOptions options, SendJ
     for (const ClassContact &row : plan.rows)
         numbers.append(row.Phone);
     const NumberCheck check = reviewMailingNumbers(state, numbers);
-    options.skipText = skipTextFor(state.textTable(), skippedRows(check, numbers.size(), oncePerNumber));
+    const std::vector<RowSkip> skips =
+        skippedRows(check, numbers.size(), plan.policy == NumberPolicy::OncePerNumber);
+    options.skipText = skipTextFor(state.textTable(), skips);
     const QString sent = textToSend(state.textTable(), plan.sender, report.longestText, ClassContact{});
     err(smsCodingLine(state.textTable(), analyseSmsText(sent)));
     const QString friendlier = textToSend(
@@ -175,9 +191,13 @@ int sendPlan(AppState &state, const RunPlan &plan, SendRunOptions options, SendJ
     if (const QString offer = gsmFriendlyOfferText(state.textTable(), gsmFriendlyOffer(sent, friendlier));
         !offer.isEmpty())
         err(offer + u": --gsm-friendly"_s);
-    // One balance request before many sends; a credit that cannot be had warns of nothing.
+    // One balance request before many sends; a credit that cannot be had warns of nothing. The
+    // gateway counts it among the requests of the minute, and so does the pace.
+    const bool creditAsked = !state.Gateway().Mail.isEmpty() && !state.Gateway().Password.isEmpty();
     const QString warning = creditWarning(state.textTable(), creditFromSolde(state.Gateway().Solde()),
                                           mailingSmsCount(static_cast<qint64>(plan.rows.size()), sent));
+    if (creditAsked)
+        options.requestsJustBefore = 1;
     if (!warning.isEmpty())
         err(warning);
     const MailingSource source = fixedMailingSource(plan.rows, plan.sender, plan.message);
@@ -190,12 +210,18 @@ int sendPlan(AppState &state, const RunPlan &plan, SendRunOptions options, SendJ
             return kFailure;
         }
     }
+    QString journalError;
+    const std::unique_ptr<SendJournal> journal = openJournal(skips, &journalError);
+    if (!journal) {
+        err(u"parlevo-cli: cannot write the journal: "_s + journalError);
+        return kFailure;
+    }
     const StopSignal stopSignal;
     TerminalRun terminal(state.textTable(), stderrIsTerminal(), resultsFile.get());
-    options.journal = &journal;
+    options.journal = journal.get();
     const SendRunSummary summary =
         runMailing(state.Gateway(), state.textTable(), source, plan.differer, terminal, options);
-    journal.recordEnd(!summary.stopped);
+    journal->recordEnd(!summary.stopped);
     terminal.finish(summary.done, summary.total);
     if (resultsFile)
         resultsFile->close();
@@ -204,13 +230,16 @@ int sendPlan(AppState &state, const RunPlan &plan, SendRunOptions options, SendJ
         return kFailure;
     }
     if (summary.journalFailed) {
-        err(u"parlevo-cli: cannot write the journal "_s + journal.path() + u"; the run was stopped"_s);
+        err(u"parlevo-cli: cannot write the journal "_s + journal->path() + u"; the run was stopped"_s);
         return kFailure;
     }
     if (summary.stopped) {
         err(u"parlevo-cli: stopped; 'mailing resume' sends the %1 SMS not sent"_s.arg(summary.notSent));
         return kStopped;
     }
+    if (summary.busy > 0)
+        err(u"parlevo-cli: %1 SMS refused by a busy gateway were not sent; 'mailing resume' or --retry-failed "
+            u"sends them"_s.arg(summary.busy));
     if (summary.unknown > 0)
         return kNoAnswer;
     if (summary.unreachable > 0)
@@ -291,6 +320,7 @@ int sendMailing(const QString &globalDataDir, const QStringList &arguments)
 
     auto state = loadState(parser.isSet(dataDirOption()) ? parser.value(dataDirOption()) : globalDataDir);
     RunPlan plan;
+    plan.policy = parser.isSet(everyRow) ? NumberPolicy::EveryRow : NumberPolicy::OncePerNumber;
     if (parser.isSet(retryFailed)) {
         const QString path = parser.value(retryFailed);
         QString reason;
@@ -301,7 +331,16 @@ int sendMailing(const QString &globalDataDir, const QStringList &arguments)
         const auto previous = readResultsFile(*bytes, &error);
         if (!previous)
             return usage(path + u" is not a results file: "_s + error, u"mailing send"_s);
-        plan.rows = failedContacts(*previous, parser.isSet(includeUnknown));
+        // Once per number holds across the tries: a number that had its SMS gets no other.
+        std::vector<ClassContact> rows;
+        std::vector<SendOutcome> outcomes;
+        for (const MailingResult &result : *previous) {
+            rows.push_back(result.contact);
+            outcomes.push_back(result.outcome);
+        }
+        const auto key = [&state](const QString &number) { return state->phoneCheck().matchKey(number); };
+        for (qsizetype row : retryRows(rows, outcomes, plan.policy, parser.isSet(includeUnknown), key))
+            plan.rows.push_back(rows[std::size_t(row)]);
         const qsizetype unknown = unknownCount(*previous);
         if (unknown > 0 && !parser.isSet(includeUnknown))
             err(u"parlevo-cli: %1 row(s) of %2 got no answer in time and may have been sent; "
@@ -357,14 +396,14 @@ int sendMailing(const QString &globalDataDir, const QStringList &arguments)
             err(u"parlevo-cli: "_s + state->Textes(Txt::NoStopWord));
     }
 
-    JournalHead head{QString(), QDateTime(), plan.sender, plan.message, plan.differer, plan.rows};
-    QString journalError;
-    const auto journal = SendJournal::create(state->dataDir(), head, &journalError);
-    if (!journal) {
-        err(u"parlevo-cli: cannot write the journal: "_s + journalError);
-        return kFailure;
-    }
-    return sendPlan(*state, plan, *options, *journal, parser.value(runOptions.results), !parser.isSet(everyRow));
+    const JournalOpener newJournal = [&](const std::vector<RowSkip> &skips, QString *error) {
+        JournalHead head{QString(), QDateTime(), plan.sender, plan.message, plan.differer, plan.rows};
+        head.policy = plan.policy;
+        head.region = state->phoneCheck().region();
+        head.skips = skips;
+        return SendJournal::create(state->dataDir(), head, error);
+    };
+    return sendPlan(*state, plan, *options, newJournal, parser.value(runOptions.results));
 }
 
 // The journal a resume names: a file, or a run id of the data directory; by default the newest
@@ -399,10 +438,15 @@ int resumeMailing(const QString &globalDataDir, const QStringList &arguments)
     int status = kAccepted;
     if (!parseCommand(parser, u"mailing resume"_s,
                       u"Takes up an interrupted mailing run from its journal: sends, with the run's message,\n"
-                      u"sender and deferred value, to the rows never started. Rows with an outcome are not\n"
-                      u"sent again; rows that left without an outcome may have been sent and go again only\n"
-                      u"with --include-unknown. A damaged line of the journal is skipped and named on standard\n"
-                      u"error; it never makes a row go twice. Exit status as for mailing send."_s,
+                      u"sender and deferred value, to the rows never started and to those a busy gateway\n"
+                      u"refused without serving them. Rows with another outcome are not sent again; rows that\n"
+                      u"left without an outcome may have been sent and go again only with --include-unknown.\n"
+                      u"The run's own choices hold: rows it left out (opted out, repeated numbers) stay out,\n"
+                      u"and a run sent once per number never sends a number twice. A damaged line of the\n"
+                      u"journal is skipped and named on standard error; it never makes a row go twice. A run\n"
+                      u"that another process is sending (a send, a resume, the app) is refused with exit\n"
+                      u"status 1; a run that never sent an SMS, or a copy of a run's journal, is not taken up\n"
+                      u"(64). Exit status otherwise as for mailing send."_s,
                       arguments, &status, 1))
         return status;
     QString optionError;
@@ -414,39 +458,50 @@ int resumeMailing(const QString &globalDataDir, const QStringList &arguments)
     const auto path = journalToResume(state->dataDir(), parser.positionalArguments().value(0), &error);
     if (!path)
         return usage(error, u"mailing resume"_s);
-    QString reason;
-    const auto bytes = readWholeFile(*path, &reason);
-    if (!bytes)
-        return usage(cannotRead(*path, reason), u"mailing resume"_s);
-    const auto content = readJournal(*bytes, &error);
-    if (!content)
-        return usage(*path + u": "_s + error, u"mailing resume"_s);
-    if (content->single)
-        return usage(*path + u" records a single send, not a mailing run"_s, u"mailing resume"_s);
-    for (const QString &problem : content->problems)
+    // The run is held from here to its end: a second resume of it, or the app, must wait.
+    HoldFailure failure{};
+    auto held = holdRun(state->dataDir(), *path, &failure, &error);
+    if (!held) {
+        const QString why = QDir::toNativeSeparators(*path) + u": "_s + error;
+        if (failure != HoldFailure::InUse)
+            return usage(why, u"mailing resume"_s);
+        err(u"parlevo-cli: "_s + why);
+        return kFailure;
+    }
+    const JournalContent &content = held->content;
+    for (const QString &problem : content.problems)
         err(u"parlevo-cli: "_s + QDir::toNativeSeparators(*path) + u": "_s + problem);
 
-    ResumePlan resume = planResume(*content, parser.isSet(includeUnknown));
+    // Numbers are compared as when the run chose whom to leave out.
+    PhoneCheck numbers(content.head.region.isEmpty() ? state->phoneCheck().region() : content.head.region);
+    ResumePlan resume = planResume(content, parser.isSet(includeUnknown),
+                                   [&numbers](const QString &number) { return numbers.matchKey(number); });
     const qsizetype unknown = resume.unknown;
-    RunPlan plan{std::move(resume.rows), content->head.sender, content->head.message, content->head.differer};
+    RunPlan plan{std::move(resume.rows), content.head.sender, content.head.message, content.head.differer,
+                 content.head.policy};
     if (unknown > 0 && !parser.isSet(includeUnknown))
         err(u"parlevo-cli: %1 row(s) left without an answer and may have been sent; --include-unknown sends "
             u"them again"_s.arg(unknown));
-    auto journal = SendJournal::reopen(*path, &error);
-    if (!journal) {
-        err(u"parlevo-cli: cannot write the journal: "_s + error);
-        return kFailure;
-    }
+    const QString runId = content.head.runId;
+    std::unique_ptr<FileLock> lock = std::move(held->lock);
     if (plan.rows.empty()) {
-        journal->recordEnd(true);
-        err(u"parlevo-cli: nothing left to send in the run "_s + content->head.runId);
+        if (auto journal = SendJournal::reopen(*path, std::move(lock), &error))
+            journal->recordEnd(true);
+        err(u"parlevo-cli: nothing left to send in the run "_s + runId);
         return kAccepted;
     }
-    journal->recordResumed();
-    journal->setRowMap(std::move(resume.rowMap));
-    // Opted-out numbers are left out again. Rows the first run left out as repeats count as never
-    // started, so the journal cannot tell them: a resume sends to every row it has.
-    return sendPlan(*state, plan, *options, *journal, parser.value(runOptions.results), false);
+    std::vector<qsizetype> rowMap = std::move(resume.rowMap);
+    const JournalOpener heldJournal = [&](const std::vector<RowSkip> &, QString *journalError) {
+        auto journal = SendJournal::reopen(*path, std::move(lock), journalError);
+        if (journal) {
+            journal->recordResumed();
+            journal->setRowMap(std::move(rowMap));
+        }
+        return journal;
+    };
+    // The run's decisions stay: its rows left out are not in the plan, and the opt-out list of
+    // today leaves out more.
+    return sendPlan(*state, plan, *options, heldJournal, parser.value(runOptions.results));
 }
 
 } // namespace

@@ -37,6 +37,7 @@ int exitStatusOf(SendOutcome outcome)
     case SendOutcome::Accepted:
         return kAccepted;
     case SendOutcome::Refused:
+    case SendOutcome::Busy:
         return kRefused;
     case SendOutcome::Unreachable:
         return kUnreachable;

@@ -61,8 +61,11 @@ const char kDescription[] = "Stands in for the Sendora SMS gateway on HTTP (GET 
                             "      charset declared (\"text/html\" or \"text/plain\"); the page's <meta charset>\n"
                             "      is then left out. The send reply (the code) stays UTF-8.\n"
                             "  --max-per-minute N  a request arriving when N requests were served in the last\n"
-                            "      60 s gets 429 and is not served: nothing is accepted or debited. The\n"
-                            "      requests answered 429 or 405 and the dropped ones do not count.\n"
+                            "      60 s gets 429, with Retry-After: the seconds until the oldest of them is\n"
+                            "      60 s old, and is not served: nothing is accepted or debited. The requests\n"
+                            "      answered 429 or 405 and the dropped ones do not count.\n"
+                            "  --window-ms N  the window of --max-per-minute, 60000 by default (tests make it\n"
+                            "      shorter to see a full window in a few seconds).\n"
                             "With --verbose each request is logged on standard error as one line: its arrival\n"
                             "time (with milliseconds), method, target, \"->\" and the outcome with the fault\n"
                             "applied, e.g. \"-> code 80 (dropped after accept)\" or \"-> dropped\".";
@@ -134,11 +137,14 @@ int main(int argc, char *argv[])
         QStringLiteral("max-per-minute"),
         QStringLiteral("Answers 429, serving nothing, once N requests were served in the last 60 s."),
         QStringLiteral("N"), QStringLiteral("0"));
+    const QCommandLineOption windowOption(QStringLiteral("window-ms"),
+                                          QStringLiteral("The window of --max-per-minute in milliseconds."),
+                                          QStringLiteral("N"), QStringLiteral("60000"));
     const QCommandLineOption verboseOption(QStringLiteral("verbose"),
                                            QStringLiteral("Logs every request on standard error."));
     parser.addOptions({accountOption, accountsOption, portOption, listenOption, outboxOption, delayOption, dropOption,
                        replyOption, dropAfterAcceptOption, closeDelimitedOption, cutReplyOption, bodyBytesOption,
-                       charsetOption, maxPerMinuteOption, verboseOption});
+                       charsetOption, maxPerMinuteOption, windowOption, verboseOption});
     if (!parser.parse(QCoreApplication::arguments()))
         return usageError(parser.errorText());
     if (parser.isSet(QStringLiteral("help")))
@@ -169,11 +175,13 @@ int main(int argc, char *argv[])
     const auto delay = nonNegative(parser.value(delayOption));
     const auto dropEvery = nonNegative(parser.value(dropOption));
     const auto maxPerMinute = nonNegative(parser.value(maxPerMinuteOption));
+    const auto windowMs = nonNegative(parser.value(windowOption));
     bool bodyBytesOk = false;
     const qint64 bodyBytes = parser.value(bodyBytesOption).toLongLong(&bodyBytesOk);
-    if (!port || *port > 65535 || !delay || !dropEvery || !maxPerMinute || !bodyBytesOk || bodyBytes < 0)
+    if (!port || *port > 65535 || !delay || !dropEvery || !maxPerMinute || !bodyBytesOk || bodyBytes < 0 ||
+        !windowMs || *windowMs == 0)
         return usageError(QStringLiteral("--port, --delay-ms, --drop-every, --body-bytes and --max-per-minute want a "
-                                         "whole number of 0 or more"));
+                                         "whole number of 0 or more, --window-ms one of 1 or more"));
     const QString charsetName = parser.value(charsetOption).toLower();
     Charset charset = Charset::Utf8;
     if (charsetName == u"utf-16")
@@ -202,6 +210,7 @@ int main(int argc, char *argv[])
     faults.bodyBytes = bodyBytes;
     faults.charset = charset;
     faults.maxPerMinute = *maxPerMinute;
+    faults.windowMs = *windowMs;
 
     SimServer server(model, Outbox(parser.value(outboxOption)), faults, parser.isSet(verboseOption));
     const quint16 listening = server.listen(address, static_cast<quint16>(*port));

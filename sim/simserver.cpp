@@ -381,11 +381,14 @@ Reply SimServer::serve(const QByteArray &method, const QByteArray &target, bool 
     std::optional<Answer> tooMany;
     if (m_faults.maxPerMinute > 0) {
         const qint64 now = m_clock.elapsed();
-        while (!m_servedAt.empty() && now - m_servedAt.front() >= 60000)
+        while (!m_servedAt.empty() && now - m_servedAt.front() >= m_faults.windowMs)
             m_servedAt.pop_front();
-        if (m_servedAt.size() >= static_cast<size_t>(m_faults.maxPerMinute))
-            tooMany = Answer{"Too Many Requests", "text/plain", 429, u"429 too many requests"_s, {}};
-        else
+        if (m_servedAt.size() >= static_cast<size_t>(m_faults.maxPerMinute)) {
+            // Says when the oldest request of the window leaves it, as a gateway would.
+            const qint64 wait = (m_faults.windowMs - (now - m_servedAt.front()) + 999) / 1000;
+            tooMany = Answer{"Too Many Requests", "text/plain", 429, u"429 too many requests"_s,
+                             "Retry-After: " + QByteArray::number(std::max<qint64>(wait, 1)) + "\r\n"};
+        } else
             m_servedAt.push_back(now);
     }
     const Answer a = tooMany ? *tooMany : answer(url, received);

@@ -28,7 +28,8 @@ struct FaultOptions {
     bool cutReply = false;             // Content-Length 10 more than the body sent, then a reset
     qint64 bodyBytes = 0;              // this many blanks after the body, streamed
     Charset charset = Charset::Utf8;   // of the balance page and the fixed reply
-    int maxPerMinute = 0;              // more requests than this in 60 s get 429
+    int maxPerMinute = 0;              // more requests than this in a window get 429
+    int windowMs = 60000;              // the window maxPerMinute counts in: a minute, shorter in tests
 };
 
 // What the HTTP layer sends for one request, and how the connection goes on after it.

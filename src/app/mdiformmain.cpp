@@ -423,8 +423,10 @@ void MDIForm_Main::TimerHeure_Timer()
     m_labelHeure->setText(ClockText(now, QLocale()));
     const bool due = SoldeRefreshDue(m_labelSolde->text(), m_previousTick, now);
     m_previousTick = now;
-    // A query still waiting for its reply will bring the credit; the clock goes on meanwhile.
-    if (due && !m_soldePending)
+    // A query still waiting for its reply will bring the credit; the clock goes on meanwhile. A
+    // run under way is not asked for it: the query would take one of the requests the gateway
+    // serves a minute, and the run ends with a query of its own.
+    if (due && !m_soldePending && !runningActivity())
         MAJ_SoldeSMS();
 }
 
@@ -478,7 +480,11 @@ void MDIForm_Main::closeEvent(QCloseEvent *event)
     if (m_quitting)
         return;
     if (ActivityWindow *running = runningActivity()) {
-        if (MsgBox(m_state.Textes(Txt::StopMailingAndQuit), vbYesNo | vbQuestion) != vbYes)
+        // Asking is not stopping, nor sending on meanwhile: no SMS leaves while the question is read.
+        running->setRunHeldByQuestion(true);
+        const bool stop = MsgBox(m_state.Textes(Txt::StopMailingAndQuit), vbYesNo | vbQuestion) == vbYes;
+        running->setRunHeldByQuestion(false);
+        if (!stop)
             return;
         running->stopRun();
         quitWhenIdle();
@@ -578,26 +584,33 @@ bool MDIForm_Main::eventFilter(QObject *watched, QEvent *event)
 void MDIForm_Main::offerInterruptedRun()
 {
     const auto path = interruptedJournal(m_state.dataDir(), true);
-    QFile file(path.value_or(QString()));
-    QString error;
-    const auto content = path && file.open(QIODevice::ReadOnly) ? readJournal(file.readAll(), &error) : std::nullopt;
-    if (!content)
+    if (!path)
         return;
-    const ResumePlan plan = planResume(*content, false);
+    // Held from here: another copy of Parlevo, or the command line, cannot take it up meanwhile. A
+    // run another process sends now is not offered at all.
+    HoldFailure failure{};
+    QString error;
+    auto held = holdRun(m_state.dataDir(), *path, &failure, &error);
+    if (!held)
+        return;
+    const JournalHead &head = held->content.head;
+    PhoneCheck numbers(head.region.isEmpty() ? m_state.phoneCheck().region() : head.region);
+    const ResumePlan plan =
+        planResume(held->content, false, [&numbers](const QString &number) { return numbers.matchKey(number); });
     const QString question = m_state.Textes(Txt::ResumeRunQuestion)
-                                 .arg(QLocale().toString(content->head.started.toLocalTime(), QLocale::ShortFormat))
+                                 .arg(QLocale().toString(head.started.toLocalTime(), QLocale::ShortFormat))
                                  .arg(plan.rows.size() + plan.unknown)
-                                 .arg(content->head.rows.size());
+                                 .arg(head.rows.size());
     if (MsgBox(question, vbYesNo | vbQuestion) != vbYes) {
-        if (const auto journal = SendJournal::reopen(*path, &error))
+        if (const auto journal = SendJournal::reopen(held->path, std::move(held->lock), &error))
             journal->recordEnd(false);
         return;
     }
     const bool unknownToo = plan.unknown > 0 && MsgBox(m_state.Textes(Txt::ResendUnknownQuestion).arg(plan.unknown),
-                                                       vbYesNo | vbQuestion) == vbYes;
+                                                       vbYesNo | vbQuestion | vbDefaultButton2) == vbYes;
     KXB_Mailing_Click();
     if (auto *mailing = qobject_cast<Form_Mailing *>(loadedActivity(Activity::Mailing)))
-        mailing->resumeInterrupted(*path, unknownToo);
+        mailing->resumeInterrupted(std::move(*held), unknownToo);
 }
 
 } // namespace parlevo

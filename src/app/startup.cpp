@@ -12,6 +12,7 @@
 #include "mdiformmain.h"
 #include "messages/predefinis.h"
 #include "messages/predefinismenu.h"
+#include "sending/sendjournal.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -137,6 +138,7 @@ bool Application::start()
     Charge_Predefinis(s);
     Charge_Desinscrits(s);
     Cree_MenuPredefinis(s);
+    protectJournals(s.dataDir());
     for (const QString &name : s.unreadableFiles())
         MsgBox(QString(s.Textes(Txt::FileUnreadable)).replace(u"%1"_s, QDir::toNativeSeparators(s.filePath(name))),
                vbOKOnly | vbExclamation);

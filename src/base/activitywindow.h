@@ -24,6 +24,8 @@ public:
     virtual bool isRunning() const { return false; }
     // Ends that run once the SMS in flight has its answer.
     virtual void stopRun() {}
+    // Holds back the run's next SMS while a question about it is open, and lets them go again.
+    virtual void setRunHeldByQuestion(bool held) { Q_UNUSED(held) }
 
 signals:
     // Around a run that holds the program: the main window stays disabled meanwhile.

@@ -4,8 +4,44 @@ using namespace Qt::StringLiterals;
 
 namespace parlevo {
 
-QString csvField(const QString &value)
+namespace {
+
+bool startsLikeFormula(QStringView value)
 {
+    if (value.isEmpty())
+        return false;
+    const QChar c = value.front();
+    return c == u'=' || c == u'+' || c == u'-' || c == u'@' || c == u'\t' || c == u'\r';
+}
+
+// A formula after any number of apostrophes: a field that already starts with one gets one more,
+// so that reading it back gives the field as it was.
+bool formulaBehindApostrophes(QStringView value, qsizetype *apostrophes)
+{
+    qsizetype count = 0;
+    while (count < value.size() && value[count] == u'\'')
+        ++count;
+    *apostrophes = count;
+    return startsLikeFormula(value.mid(count));
+}
+
+} // namespace
+
+QString spreadsheetSafe(const QString &value)
+{
+    qsizetype apostrophes = 0;
+    return formulaBehindApostrophes(value, &apostrophes) ? u'\'' + value : value;
+}
+
+QString fromSpreadsheetSafe(const QString &value)
+{
+    qsizetype apostrophes = 0;
+    return formulaBehindApostrophes(value, &apostrophes) && apostrophes > 0 ? value.mid(1) : value;
+}
+
+QString csvField(const QString &rawValue)
+{
+    const QString value = spreadsheetSafe(rawValue);
     if (!value.contains(u',') && !value.contains(u'"') && !value.contains(u'\n') && !value.contains(u'\r'))
         return value;
     QString quoted = value;

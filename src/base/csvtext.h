@@ -15,7 +15,14 @@ struct CsvRecords {
 CsvRecords readCsvRecords(QStringView text, QChar separator);
 
 // A field written for such a reader with "," as separator: quoted, its quotes doubled, when it
-// holds a separator, a quote or a line break.
+// holds a separator, a quote or a line break; made safe for a spreadsheet first.
 QString csvField(const QString &value);
+
+// A field that a spreadsheet would run as a formula (it starts with "=", "+", "-", "@", a tab or
+// a carriage return: a contact named "=1+1") gets a leading apostrophe, which spreadsheets show
+// as text. Every other field, digits included, is left as it is.
+QString spreadsheetSafe(const QString &value);
+// The field as it was before spreadsheetSafe.
+QString fromSpreadsheetSafe(const QString &value);
 
 } // namespace parlevo

@@ -5,7 +5,7 @@
 
 namespace parlevo {
 
-const std::array<TexteDefault, 371> kTextesDefaults = {{
+const std::array<TexteDefault, 376> kTextesDefaults = {{
     {1, "Parlevo la solution logicielle complète d'envoi de SMS personnalisable, simple et conviviale. vous permettant d'envoyer vos SMS en mode simple ou multi-contacts"},
     {2, "A propos de..."},
     {3, "Messages prédéfinis..."},
@@ -377,6 +377,11 @@ const std::array<TexteDefault, 371> kTextesDefaults = {{
     {560, "%1 contact(s) exporté(s) vers %2"},
     {561, "%1 fiche(s) refusée(s), avec des caractères impossibles à enregistrer : %2"},
     {562, "Le fichier %1 n'a pas pu être enregistré."},
+    {600, "Refusé : la passerelle était trop occupée, le SMS n'a pas été envoyé"},
+    {601, "passerelle occupée, non envoyé"},
+    {602, "Cet envoi est déjà en cours dans une autre fenêtre de Parlevo ou dans parlevo-cli.\n\nAttendez qu'il se termine."},
+    {603, "La liste des désinscrits (%1) n'a pas pu être lue.\n\nAucun SMS Mailing ne part tant qu'elle ne peut pas être lue, pour n'écrire à aucune personne qui a demandé à ne plus recevoir de SMS. Corrigez ou remplacez ce fichier, puis redémarrez Parlevo."},
+    {604, "La passerelle est occupée : les SMS suivants partent dans %1 s."},
 }};
 
 } // namespace parlevo

@@ -381,7 +381,12 @@ inline constexpr int kTextTableSize = 1000;
     X(ExportToVCard, 559) \
     X(ContactsExported, 560) \
     X(VCardsRefused, 561) \
-    X(FileNotSaved, 562)
+    X(FileNotSaved, 562) \
+    X(GatewayBusyNotSent, 600) \
+    X(OutcomeBusy, 601) \
+    X(RunHeldElsewhere, 602) \
+    X(OptOutUnreadableNoMailing, 603) \
+    X(GatewayBusyWaiting, 604)
 // clang-format on
 
 enum class Txt : int {

@@ -40,8 +40,23 @@ std::optional<QString> gatewayText(const HttpAnswer &answer)
     return std::nullopt;
 }
 
-SendReply replyOf(bool sent, const std::optional<QString> &text)
+// A gateway that answers "too many requests" or "unavailable" served nothing: the SMS did not go.
+bool isBusyStatus(int status)
 {
+    return status == 429 || status == 503;
+}
+
+void readPage(const HttpAnswer &answer, ClassSendora::Page *page)
+{
+    page->text = gatewayText(answer);
+    if (isBusyStatus(answer.status))
+        page->busyFor = retryAfterSeconds(answer.retryAfter, QDateTime::currentDateTimeUtc());
+}
+
+SendReply replyOf(bool sent, const std::optional<QString> &text, int busyFor)
+{
+    if (busyFor >= 0)
+        return {0, SendOutcome::Busy, busyFor};
     if (text) {
         const quint8 code = replyCode(*text);
         return {code, outcomeOfCode(code)};
@@ -87,7 +102,7 @@ ClassSendora::Page ClassSendora::fetchPage(const QUrl &url)
             target = *next;
             continue;
         }
-        page.text = gatewayText(answer);
+        readPage(answer, &page);
         return page;
     }
     return page;
@@ -107,7 +122,7 @@ void ClassSendora::fetchPageAsync(const QUrl &url, QDeadlineTimer deadline, int 
                     done(page);
                 return;
             }
-            page.text = gatewayText(answer);
+            readPage(answer, &page);
         }
         done(page);
     });
@@ -139,14 +154,14 @@ QString creditFromPage(const QString &text)
 SendReply ClassSendora::send(const QString &NumeroGSM, const QString &Message, const QString &Differer)
 {
     const Page page = fetchPage(sendUrl(m_baseUrl, Mail, Password, NumeroGSM, Message, Differer));
-    return replyOf(page.sent, page.text);
+    return replyOf(page.sent, page.text, page.busyFor);
 }
 
 void ClassSendora::sendAsync(const QString &NumeroGSM, const QString &Message, const QString &Differer,
                              std::function<void(const SendReply &)> done)
 {
     fetchPageAsync(sendUrl(m_baseUrl, Mail, Password, NumeroGSM, Message, Differer), QDeadlineTimer(kReplyWaitMs), 0,
-                   false, [done = std::move(done)](const Page &page) { done(replyOf(page.sent, page.text)); });
+                   false, [done = std::move(done)](const Page &page) { done(replyOf(page.sent, page.text, page.busyFor)); });
 }
 
 quint8 ClassSendora::Envoi_SMS(const QString &NumeroGSM, const QString &Message, const QString &Differer)

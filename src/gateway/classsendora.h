@@ -59,11 +59,14 @@ public:
     // A request is waiting for its answer.
     bool isBusy() const;
 
-private:
+    // What one request brought back, redirects followed.
     struct Page {
         bool sent = false;           // the request was written
         std::optional<QString> text; // the visible text of a complete answer
+        int busyFor = -1;            // a busy gateway's answer: the seconds it asked to wait
     };
+
+private:
     Page fetchPage(const QUrl &url);
     void fetchPageAsync(const QUrl &url, QDeadlineTimer deadline, int hop, bool sent,
                         std::function<void(const Page &)> done);

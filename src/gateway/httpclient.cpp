@@ -204,6 +204,7 @@ void HttpClient::finish(Exchange *exchange)
         answer.status = reader.status();
         answer.contentType = reader.contentType();
         answer.location = reader.location();
+        answer.retryAfter = reader.retryAfter();
         answer.body = reader.body();
         keep =
             reader.keepAlive() && socket->state() == QAbstractSocket::ConnectedState && socket->bytesAvailable() == 0;
@@ -219,6 +220,20 @@ void HttpClient::finish(Exchange *exchange)
     const AnswerHandler done = std::move(exchange->done);
     exchange->deleteLater();
     done(answer);
+}
+
+int retryAfterSeconds(const QByteArray &value, const QDateTime &now)
+{
+    // A week is longer than any gateway asks; a larger figure is damage, not a wish.
+    constexpr qint64 kLongest = 7 * 24 * 3600;
+    bool ok = false;
+    const qint64 seconds = value.trimmed().toLongLong(&ok);
+    if (ok)
+        return seconds > 0 ? int(std::min(seconds, kLongest)) : 0;
+    const QDateTime when = QDateTime::fromString(QString::fromLatin1(value.trimmed()), Qt::RFC2822Date);
+    if (!when.isValid())
+        return 0;
+    return int(std::clamp<qint64>(now.secsTo(when), 0, kLongest));
 }
 
 HttpAnswer HttpClient::get(const QUrl &url, QDeadlineTimer deadline)

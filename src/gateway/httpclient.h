@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QDateTime>
 #include <QDeadlineTimer>
 #include <QElapsedTimer>
 #include <QList>
@@ -28,8 +29,13 @@ struct HttpAnswer {
     int status = 0;
     QByteArray contentType;
     QByteArray location;
+    QByteArray retryAfter;
     QByteArray body;
 };
+
+// The seconds a Retry-After value asks to wait (a number of seconds, or an HTTP date measured
+// from now); 0 when the value is empty, in the past or unreadable.
+int retryAfterSeconds(const QByteArray &value, const QDateTime &now);
 
 // GET requests on a small HTTP/1.1 client of our own. Qt's client sends a GET a second time
 // when a kept-alive connection closes or a close-delimited reply is cut; to the gateway a second

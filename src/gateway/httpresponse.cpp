@@ -182,6 +182,7 @@ bool HttpResponseReader::parseHead(const QByteArray &head)
     m_length = -1;
     m_contentType.clear();
     m_location.clear();
+    m_retryAfter.clear();
     for (qsizetype i = 1; i < lines.size(); ++i) {
         const QByteArray &line = lines[i];
         const qsizetype colon = line.indexOf(':');
@@ -208,6 +209,8 @@ bool HttpResponseReader::parseHead(const QByteArray &head)
             m_contentType = value;
         } else if (name == "location") {
             m_location = value;
+        } else if (name == "retry-after") {
+            m_retryAfter = value;
         }
     }
     return true;

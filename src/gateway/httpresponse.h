@@ -26,6 +26,8 @@ public:
     int status() const { return m_status; }
     const QByteArray &contentType() const { return m_contentType; }
     const QByteArray &location() const { return m_location; }
+    // The Retry-After header as it came (seconds, or an HTTP date); empty without one.
+    const QByteArray &retryAfter() const { return m_retryAfter; }
     const QByteArray &body() const { return m_body; }
     // Whether the connection may carry another request once this response is complete.
     bool keepAlive() const { return m_keepAlive; }
@@ -52,6 +54,7 @@ private:
     qint64 m_chunkLeft = 0;
     QByteArray m_contentType;
     QByteArray m_location;
+    QByteArray m_retryAfter;
     QByteArray m_body;
 };
 

@@ -16,6 +16,8 @@ QString replyText(const TextTable &textes, const SendReply &reply)
         case SendOutcome::NotSent:
         case SendOutcome::Skipped:
             return textes(Txt::NotSentRunStopped);
+        case SendOutcome::Busy:
+            return textes(Txt::GatewayBusyNotSent);
         default:
             return textes(Txt::ServerUnreachable);
         }
@@ -48,6 +50,8 @@ QString outcomeKeyword(SendOutcome outcome)
         return u"not_sent"_s;
     case SendOutcome::Skipped:
         return u"skipped"_s;
+    case SendOutcome::Busy:
+        return u"busy"_s;
     }
     return {};
 }
@@ -55,7 +59,7 @@ QString outcomeKeyword(SendOutcome outcome)
 std::optional<SendOutcome> outcomeFromKeyword(QStringView keyword)
 {
     for (SendOutcome o : {SendOutcome::Accepted, SendOutcome::Refused, SendOutcome::Unreachable, SendOutcome::Unknown,
-                          SendOutcome::NotSent, SendOutcome::Skipped}) {
+                          SendOutcome::NotSent, SendOutcome::Skipped, SendOutcome::Busy}) {
         if (keyword == outcomeKeyword(o))
             return o;
     }

@@ -17,12 +17,15 @@ enum class SendOutcome {
     NotSent,     // code 0: the run was stopped before this row's request was started
     Skipped,     // code 0: left out on purpose (an opted-out number, or one that already had its SMS):
                  // never sent again
+    Busy,        // code 0: the gateway was too busy to serve the request (HTTP 429 or 503): not sent
 };
 
 // A send's reply: the gateway's code (0 when no usable reply came) and what it means.
 struct SendReply {
     quint8 code = 0;
     SendOutcome outcome = SendOutcome::Unreachable;
+    // Busy: how long the gateway asked to be left alone, in seconds; 0 when it did not say.
+    int retryAfterSeconds = 0;
 };
 
 // 80 (sent) and 81 (kept for a deferred send) are the only codes that need no second try.

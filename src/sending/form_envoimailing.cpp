@@ -73,7 +73,13 @@ public:
     }
     void progress(qsizetype done, qsizetype total) override { m_window.queueProgress(done, total); }
     bool stopRequested() const override { return m_window.m_stopRequested; }
-    bool pauseRequested() const override { return m_window.m_pauseRequested; }
+    bool pauseRequested() const override { return m_window.m_pauseRequested || m_window.m_heldByQuestion; }
+    void gatewayBusy(int seconds) override
+    {
+        m_window.m_busyNotice = m_window.m_state.Textes(Txt::GatewayBusyWaiting).arg(seconds);
+        m_window.m_busyUntil.setRemainingTime(std::chrono::seconds(seconds));
+        m_window.flush();
+    }
 
 private:
     Form_EnvoiMailing &m_window;
@@ -99,7 +105,8 @@ Form_EnvoiMailing::Form_EnvoiMailing(AppState &state, QWidget *owner)
     m_model = new ResultModel(state.Textes(Txt::ContactHeader), state.Textes(Txt::Result),
                               {state.Textes(Txt::OutcomeAccepted), state.Textes(Txt::OutcomeRefused),
                                state.Textes(Txt::OutcomeUnreachable), state.Textes(Txt::OutcomeNoAnswer),
-                               state.Textes(Txt::OutcomeNotSent), state.Textes(Txt::OutcomeSkipped)},
+                               state.Textes(Txt::OutcomeNotSent), state.Textes(Txt::OutcomeSkipped),
+                               state.Textes(Txt::OutcomeBusy)},
                               this);
     m_list = new QTreeView(this);
     m_list->setObjectName(u"LV_Travail"_s);
@@ -167,54 +174,73 @@ Form_EnvoiMailing::Form_EnvoiMailing(AppState &state, QWidget *owner)
 
 SendRunSummary Form_EnvoiMailing::Send(const MailingSource &source, const QString &differer, bool oncePerNumber)
 {
-    return run(source, differer, nullptr, oncePerNumber);
+    const NumberPolicy policy = oncePerNumber ? NumberPolicy::OncePerNumber : NumberPolicy::EveryRow;
+    // The main window holds still during the run, so the texts and rows read now are those sent.
+    const auto newJournal = [&](const std::vector<RowSkip> &skips) -> std::unique_ptr<SendJournal> {
+        if (!source.readAheadAllowed)
+            return nullptr;
+        JournalHead head{QString(), QDateTime(), source.sender(), source.message(), differer, {}};
+        const qsizetype count = source.rowCount();
+        head.rows.reserve(std::size_t(count));
+        for (qsizetype row = 0; row < count; ++row) {
+            const ClassContact *contact = source.contactAt(row);
+            head.rows.push_back(contact ? *contact : ClassContact{});
+        }
+        head.policy = policy;
+        head.region = m_state.phoneCheck().region();
+        head.skips = skips;
+        // Without a journal (a data directory that cannot be written) the run goes on all the same.
+        QString error;
+        return SendJournal::create(m_state.dataDir(), head, &error);
+    };
+    return run(source, differer, policy, newJournal);
 }
 
-SendRunSummary Form_EnvoiMailing::resume(const QString &journalPath, bool includeUnknown)
+SendRunSummary Form_EnvoiMailing::resume(HeldRun held, bool includeUnknown)
 {
     if (m_running)
         return {};
-    QFile file(journalPath);
+    const JournalContent &content = held.content;
+    // Numbers are compared as when the run chose whom to leave out.
+    PhoneCheck numbers(content.head.region.isEmpty() ? m_state.phoneCheck().region() : content.head.region);
+    ResumePlan plan =
+        planResume(content, includeUnknown, [&numbers](const QString &number) { return numbers.matchKey(number); });
     QString error;
-    const auto content = file.open(QIODevice::ReadOnly) ? readJournal(file.readAll(), &error) : std::nullopt;
-    const auto journal = content ? SendJournal::reopen(journalPath, &error) : nullptr;
-    if (!journal)
-        return {};
-    ResumePlan plan = planResume(*content, includeUnknown);
     if (plan.rows.empty()) {
-        journal->recordEnd(true);
+        if (const auto journal = SendJournal::reopen(held.path, std::move(held.lock), &error))
+            journal->recordEnd(true);
         return {};
     }
-    journal->recordResumed();
-    journal->setRowMap(std::move(plan.rowMap));
-    return run(fixedMailingSource(plan.rows, content->head.sender, content->head.message), content->head.differer,
-               journal.get());
+    std::vector<qsizetype> rowMap = std::move(plan.rowMap);
+    const auto heldJournal = [&](const std::vector<RowSkip> &) {
+        auto journal = SendJournal::reopen(held.path, std::move(held.lock), &error);
+        if (journal) {
+            journal->recordResumed();
+            journal->setRowMap(std::move(rowMap));
+        }
+        return journal;
+    };
+    return run(fixedMailingSource(plan.rows, content.head.sender, content.head.message), content.head.differer,
+               content.head.policy, heldJournal);
 }
 
-std::unique_ptr<SendJournal> Form_EnvoiMailing::startJournal(const MailingSource &source, const QString &differer)
-{
-    // The main window holds still during the run, so the texts and rows read now are those sent.
-    JournalHead head{QString(), QDateTime(), source.sender(), source.message(), differer, {}};
-    const qsizetype count = source.rowCount();
-    head.rows.reserve(std::size_t(count));
-    for (qsizetype row = 0; row < count; ++row) {
-        const ClassContact *contact = source.contactAt(row);
-        head.rows.push_back(contact ? *contact : ClassContact{});
-    }
-    // Without a journal (a data directory that cannot be written) the run goes on all the same.
-    QString error;
-    return SendJournal::create(m_state.dataDir(), head, &error);
-}
-
-SendRunSummary Form_EnvoiMailing::run(const MailingSource &source, const QString &differer, SendJournal *resumed,
-                                      bool oncePerNumber)
+SendRunSummary Form_EnvoiMailing::run(const MailingSource &source, const QString &differer, NumberPolicy policy,
+                                      const JournalOpener &openJournal)
 {
     // Events run between two requests; a run started from one of them would interleave its rows.
     if (m_running)
         return {};
+    // Without the opt-out list, nobody can tell who asked never to be written to again.
+    if (const QString optOuts = QString::fromUtf16(kOptOutFileName); m_state.isUnreadable(optOuts)) {
+        MsgBox(m_state.Textes(Txt::OptOutUnreadableNoMailing).arg(QDir::toNativeSeparators(m_state.filePath(optOuts))),
+               vbOKOnly | vbCritical);
+        return {};
+    }
     m_running = true;
     m_stopRequested = false;
     m_pauseRequested = false;
+    m_heldByQuestion = false;
+    m_busyNotice.clear();
     m_pause->setText(m_state.Textes(Txt::PauseButton));
     m_pause->setEnabled(true);
     m_arreter->setEnabled(true);
@@ -228,7 +254,7 @@ SendRunSummary Form_EnvoiMailing::run(const MailingSource &source, const QString
     show();
     raise();
     // The texts are read once per SMS; the last ones read are those a retry sends again.
-    m_recording = MailingRunRecord{{}, QString(), QString(), differer};
+    m_recording = MailingRunRecord{{}, QString(), QString(), differer, policy};
     MailingSource recorded = source;
     recorded.sender = [this, &source] { return m_recording.sender = source.sender(); };
     recorded.message = [this, &source] { return m_recording.message = source.message(); };
@@ -236,26 +262,28 @@ SendRunSummary Form_EnvoiMailing::run(const MailingSource &source, const QString
     SendRunOptions options;
     options.parallel = m_state.config().ParallelRequests;
     options.perMinute = m_state.config().MaxSmsPerMinute;
-    const std::unique_ptr<SendJournal> ownJournal =
-        resumed || !source.readAheadAllowed ? nullptr : startJournal(source, differer);
-    SendJournal *journal = resumed ? resumed : ownJournal.get();
-    options.journal = journal;
-    // The rows are read ahead only when some may be left out.
-    if (oncePerNumber || !m_state.optOuts().numbers().isEmpty()) {
+    // The rows left out are decided before the journal starts, which records them: every later
+    // try of the run leaves them out too.
+    std::vector<RowSkip> skips;
+    if (policy == NumberPolicy::OncePerNumber || !m_state.optOuts().numbers().isEmpty()) {
         QStringList numbers;
         for (qsizetype row = 0, count = source.rowCount(); row < count; ++row) {
             const ClassContact *contact = source.contactAt(row);
             numbers.append(contact ? contact->Phone : QString());
         }
-        options.skipText = skipTextFor(
-            m_state.textTable(), skippedRows(reviewMailingNumbers(m_state, numbers), numbers.size(), oncePerNumber));
+        skips =
+            skippedRows(reviewMailingNumbers(m_state, numbers), numbers.size(), policy == NumberPolicy::OncePerNumber);
+        options.skipText = skipTextFor(m_state.textTable(), skips);
     }
+    const std::unique_ptr<SendJournal> journal = openJournal(skips);
+    options.journal = journal.get();
     const SendRunSummary summary =
         runMailing(m_state.Gateway(), m_state.textTable(), recorded, differer, observer, options);
     if (journal)
         journal->recordEnd(!summary.stopped);
     m_pause->setEnabled(false);
     m_arreter->setEnabled(false);
+    m_busyNotice.clear();
     flush();
     m_lastRun = std::exchange(m_recording, MailingRunRecord{});
     m_labelBilan->setText(m_state.Textes(Txt::RunSummary)
@@ -265,16 +293,40 @@ SendRunSummary Form_EnvoiMailing::run(const MailingSource &source, const QString
                               .arg(summary.unreachable + summary.notSent));
     m_ok->setEnabled(true);
     m_exporter->setEnabled(true);
-    m_renvoyer->setEnabled(!failedContacts(m_lastRun.rows, true).empty());
+    m_renvoyer->setEnabled(!resendRows(true).empty());
     m_running = false;
     emit runFinished();
     return summary;
+}
+
+std::vector<ClassContact> Form_EnvoiMailing::resendRows(bool includeUnknown) const
+{
+    const std::vector<MailingResult> &rows = m_lastRun.rows;
+    std::vector<ClassContact> contacts;
+    std::vector<SendOutcome> outcomes;
+    contacts.reserve(rows.size());
+    outcomes.reserve(rows.size());
+    for (const MailingResult &row : rows) {
+        contacts.push_back(row.contact);
+        outcomes.push_back(row.outcome);
+    }
+    PhoneCheck &numbers = m_state.phoneCheck();
+    std::vector<ClassContact> chosen;
+    for (qsizetype row : retryRows(contacts, outcomes, m_lastRun.policy, includeUnknown,
+                                   [&numbers](const QString &number) { return numbers.matchKey(number); }))
+        chosen.push_back(contacts[std::size_t(row)]);
+    return chosen;
 }
 
 void Form_EnvoiMailing::stopRun()
 {
     m_stopRequested = m_running;
     m_arreter->setEnabled(false);
+}
+
+void Form_EnvoiMailing::setHeldByQuestion(bool held)
+{
+    m_heldByQuestion = held && m_running;
 }
 
 void Form_EnvoiMailing::CMD_Pause_Click()
@@ -302,22 +354,24 @@ void Form_EnvoiMailing::CMD_Renvoyer_Click()
 {
     if (m_running)
         return;
-    // Rows without an answer may have been sent: they go again only when the user says so.
+    // Rows without an answer may have been sent: they go again only when the user says so, and
+    // Enter answers no.
     const qsizetype unknown = unknownCount(m_lastRun.rows);
-    const bool withUnknown =
-        unknown > 0 && MsgBox(m_state.Textes(Txt::ResendUnknownQuestion).arg(unknown), vbYesNo | vbQuestion) == vbYes;
+    const bool withUnknown = unknown > 0 && MsgBox(m_state.Textes(Txt::ResendUnknownQuestion).arg(unknown),
+                                                   vbYesNo | vbQuestion | vbDefaultButton2) == vbYes;
     // Copies: the run about to start replaces the last run's record when it ends.
-    const std::vector<ClassContact> failed = failedContacts(m_lastRun.rows, withUnknown);
+    const std::vector<ClassContact> failed = resendRows(withUnknown);
     const QString sender = m_lastRun.sender;
     const QString message = m_lastRun.message;
     const QString differer = m_lastRun.differer;
+    const bool oncePerNumber = m_lastRun.policy == NumberPolicy::OncePerNumber;
     if (failed.empty())
         return;
     const QString question = withCount(m_state.Textes(Txt::SendCountQuestion), qsizetype(failed.size()));
     if (MsgBox(question, vbYesNo | vbInformation) != vbYes)
         return;
     emit retryStarting();
-    Send(fixedMailingSource(failed, sender, message), differer);
+    Send(fixedMailingSource(failed, sender, message), differer, oncePerNumber);
     emit retryFinished();
 }
 
@@ -375,7 +429,10 @@ void Form_EnvoiMailing::flush()
         m_list->scrollToBottom();
     }
     m_progress->setValue(static_cast<int>(m_done));
-    m_labelTravail->setText(progressText(m_state.textTable(), m_done, m_total));
+    QString progress = progressText(m_state.textTable(), m_done, m_total);
+    if (!m_busyNotice.isEmpty() && !m_busyUntil.hasExpired())
+        progress += u"  "_s + m_busyNotice;
+    m_labelTravail->setText(progress);
 }
 
 } // namespace parlevo

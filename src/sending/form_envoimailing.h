@@ -2,10 +2,13 @@
 
 #include "mailingresults.h"
 #include "resultmodel.h"
+#include "sendjournal.h"
 #include "sendrun.h"
 
+#include <QDeadlineTimer>
 #include <QWidget>
 
+#include <functional>
 #include <memory>
 
 class QKeyEvent;
@@ -22,8 +25,6 @@ class AppState;
 // The window of a mailing send: one result row per SMS, the progress, and Ok to hide it. It
 // lives as long as its owner, so the rows of every run stay, each run appending below. Once a
 // run is over, its rows can be exported and the ones not accepted sent once more.
-class SendJournal;
-
 class Form_EnvoiMailing final : public QWidget {
     Q_OBJECT
 public:
@@ -37,15 +38,18 @@ public:
     // there), so that a run cut short by a crash can be taken up again.
     // Numbers of the opt-out list are left out; with oncePerNumber, so is a number met again.
     SendRunSummary Send(const MailingSource &source, const QString &differer, bool oncePerNumber = false);
-    // Takes up the run of a journal: its rows never started, and with includeUnknown those that
-    // may have left without an answer, with the run's texts and deferred value.
-    SendRunSummary resume(const QString &journalPath, bool includeUnknown);
+    // Takes up a run held by this process: its rows never started or refused by a busy gateway,
+    // and with includeUnknown those that may have left without an answer, with the run's texts,
+    // deferred value and decisions (rows left out, once per number).
+    SendRunSummary resume(HeldRun held, bool includeUnknown);
 
     bool isRunning() const { return m_running; }
     // Ends the run under way once the SMS in flight have their answers.
     void stopRun();
     // Holds back the next rows of the run under way until pressed again.
     void CMD_Pause_Click();
+    // Holds back the next rows while a question about the run is open, as Pause does.
+    void setHeldByQuestion(bool held);
 
     ResultModel *results() const { return m_model; }
     // The rows and texts of the last finished run.
@@ -74,10 +78,13 @@ private:
     // The run's changes reach the widgets in batches, a few times a second: painting every row
     // of a fast gateway would cost more than sending it.
     void queueRow(const QString &recipient);
-    // resumed: the journal of a run taken up again; without it the run starts a journal of its own.
-    SendRunSummary run(const MailingSource &source, const QString &differer, SendJournal *resumed,
-                       bool oncePerNumber = false);
-    std::unique_ptr<SendJournal> startJournal(const MailingSource &source, const QString &differer);
+    // The journal a run records itself in, given the rows it leaves out: a new one, or the held
+    // journal of a run taken up again; none when it cannot be written.
+    using JournalOpener = std::function<std::unique_ptr<SendJournal>(const std::vector<RowSkip> &skips)>;
+    SendRunSummary run(const MailingSource &source, const QString &differer, NumberPolicy policy,
+                       const JournalOpener &openJournal);
+    // The last run's rows to send again, as its decisions allow.
+    std::vector<ClassContact> resendRows(bool includeUnknown) const;
     void queueResult(int modelRow, const QString &result, SendOutcome outcome);
     void queueProgress(qsizetype done, qsizetype total);
     void flush();
@@ -103,6 +110,10 @@ private:
     bool m_running = false;
     bool m_stopRequested = false;
     bool m_pauseRequested = false;
+    bool m_heldByQuestion = false;
+    // Shown beside the progress while a busy gateway holds the run back.
+    QString m_busyNotice;
+    QDeadlineTimer m_busyUntil;
     MailingRunRecord m_recording;
     MailingRunRecord m_lastRun;
 };

@@ -26,6 +26,7 @@
 
 #include <algorithm>
 #include <map>
+#include <set>
 
 using namespace Qt::StringLiterals;
 
@@ -194,6 +195,12 @@ void Form_Historique::stopRun()
         m_envoi->stopRun();
 }
 
+void Form_Historique::setRunHeldByQuestion(bool held)
+{
+    if (m_envoi)
+        m_envoi->setHeldByQuestion(held);
+}
+
 void Form_Historique::CMD_Renvoyer_Click()
 {
     if (isRunning())
@@ -204,20 +211,40 @@ void Form_Historique::CMD_Renvoyer_Click()
         return;
     }
     // As in the result window: rows without an answer may have been sent, and go again only when
-    // the user says so.
+    // the user says so; Enter answers no.
     const qsizetype unknown = std::count_if(selected.begin(), selected.end(), [this](const QModelIndex &index) {
         return m_model->rowAt(index.row()).result == HistoryResult::NoAnswer;
     });
-    const bool withUnknown =
-        unknown > 0 && MsgBox(m_state.Textes(Txt::ResendUnknownQuestion).arg(unknown), vbYesNo | vbQuestion) == vbYes;
-    // Rows of one run share its texts: they go together, one run after the other.
+    const bool withUnknown = unknown > 0 && MsgBox(m_state.Textes(Txt::ResendUnknownQuestion).arg(unknown),
+                                                   vbYesNo | vbQuestion | vbDefaultButton2) == vbYes;
+    // Each run's own decisions hold: rows it left out stay out, and when it sent once per number,
+    // no number that had (or may have had) its SMS in it gets another. Rows of one run share its
+    // texts: they go together, one run after the other.
+    const History &history = m_model->history();
+    std::map<quint32, std::vector<SendOutcome>> outcomes;
+    for (const QModelIndex &index : selected)
+        outcomes.try_emplace(m_model->rowAt(index.row()).run);
+    for (auto &[run, runOutcomes] : outcomes)
+        runOutcomes.assign(history.runs()[run].head.rows.size(), SendOutcome::Unknown);
+    for (const HistoryRow &row : history.rows()) {
+        if (auto found = outcomes.find(row.run); found != outcomes.end() && row.row < found->second.size())
+            found->second[row.row] = row.reply.outcome;
+    }
+    std::map<quint32, std::set<quint32>> allowed;
+    for (const auto &[run, runOutcomes] : outcomes) {
+        const JournalHead &head = history.runs()[run].head;
+        PhoneCheck numbers(head.region.isEmpty() ? m_state.phoneCheck().region() : head.region);
+        for (qsizetype row : retryRows(head.rows, runOutcomes, head.policy, withUnknown,
+                                       [&numbers](const QString &number) { return numbers.matchKey(number); }))
+            allowed[run].insert(quint32(row));
+    }
     std::map<quint32, std::vector<ClassContact>> byRun;
     qsizetype count = 0;
     for (const QModelIndex &index : selected) {
         const HistoryRow &row = m_model->rowAt(index.row());
-        if (row.result == HistoryResult::NoAnswer && !withUnknown)
+        if (!allowed[row.run].contains(row.row))
             continue;
-        byRun[row.run].push_back(m_model->history().contact(row));
+        byRun[row.run].push_back(history.contact(row));
         ++count;
     }
     if (count == 0 ||
@@ -233,7 +260,8 @@ void Form_Historique::CMD_Renvoyer_Click()
     for (const auto &[run, contacts] : byRun) {
         const JournalHead &head = m_model->history().runs()[run].head;
         // A deferred time of the past means nothing now: the SMS go at once.
-        m_envoi->Send(fixedMailingSource(contacts, head.sender, head.message), QString());
+        m_envoi->Send(fixedMailingSource(contacts, head.sender, head.message), QString(),
+                      head.policy == NumberPolicy::OncePerNumber);
     }
     emit runFinished();
     Init();

@@ -31,6 +31,7 @@ public:
     void Init() override;
     bool isRunning() const override;
     void stopRun() override;
+    void setRunHeldByQuestion(bool held) override;
 
     HistoryModel *model() const { return m_model; }
     HistoryFilter filter() const;

@@ -422,9 +422,15 @@ bool Form_Mailing::keptToSendingHours()
     return answer == vbYes || answer == vbNo;
 }
 
-void Form_Mailing::resumeInterrupted(const QString &journalPath, bool includeUnknown)
+void Form_Mailing::resumeInterrupted(HeldRun held, bool includeUnknown)
 {
-    heldForRun([&] { envoi().resume(journalPath, includeUnknown); });
+    heldForRun([&] { envoi().resume(std::move(held), includeUnknown); });
+}
+
+void Form_Mailing::setRunHeldByQuestion(bool held)
+{
+    if (m_envoi)
+        m_envoi->setHeldByQuestion(held);
 }
 
 void Form_Mailing::heldForRun(const std::function<void()> &run)

@@ -4,6 +4,7 @@
 #include "base/activitywindow.h"
 #include "messagecomposer.h"
 #include "messages/mergefields.h"
+#include "sendjournal.h"
 #include "sendrun.h"
 
 #include <functional>
@@ -42,6 +43,7 @@ public:
     void Init() override;
     bool isRunning() const override;
     void stopRun() override;
+    void setRunHeldByQuestion(bool held) override;
     QString Build_Differer() const { return m_composer->Build_Differer(); }
     void Init_ColonneLV();
     void CountContact();
@@ -69,7 +71,7 @@ public:
     // The send run's window, once a mailing was sent.
     Form_EnvoiMailing *envoiMailing() const { return m_envoi; }
     // Takes up the run a journal records (a run cut short), in the result window.
-    void resumeInterrupted(const QString &journalPath, bool includeUnknown);
+    void resumeInterrupted(HeldRun held, bool includeUnknown);
     // The rows in display order and the texts in force, as the send run reads them.
     MailingSource mailingSource();
 

@@ -48,6 +48,7 @@ HistoryResult historyResultOf(SendOutcome outcome)
     case SendOutcome::Accepted:
         return HistoryResult::Accepted;
     case SendOutcome::Refused:
+    case SendOutcome::Busy:
         return HistoryResult::Refused;
     case SendOutcome::Unknown:
         return HistoryResult::NoAnswer;

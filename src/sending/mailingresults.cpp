@@ -30,6 +30,12 @@ QString blanked(QString value)
     return value;
 }
 
+// A value of the export: on one line, and never read by a spreadsheet as a formula.
+QString exported(const QString &value)
+{
+    return spreadsheetSafe(blanked(value).trimmed());
+}
+
 // The records of RFC 4180 text; nothing when a quote is left open.
 std::optional<QList<QStringList>> csvRecords(QStringView text)
 {
@@ -53,16 +59,16 @@ bool toResult(const QStringList &fields, qsizetype line, MailingResult *result, 
         *error = u"line %1: the code \"%2\" is not a number"_s.arg(line).arg(fields[2]);
         return false;
     }
-    result->contact.Phone = fields[0];
-    result->contact.Nom = fields[1];
-    result->text = fields[3];
+    result->contact.Phone = fromSpreadsheetSafe(fields[0]);
+    result->contact.Nom = fromSpreadsheetSafe(fields[1]);
+    result->text = fromSpreadsheetSafe(fields[3]);
     result->outcome = outcomeOfCode(result->code);
     if (fields.size() == kFields) {
         const auto outcome = outcomeFromKeyword(fields[4].trimmed());
         // Only code 0 has two meanings; any other outcome must agree with the code.
         if (!outcome || (*outcome != result->outcome &&
                          !(result->code == 0 && (*outcome == SendOutcome::Unknown || *outcome == SendOutcome::NotSent ||
-                                                 *outcome == SendOutcome::Skipped)))) {
+                                                 *outcome == SendOutcome::Skipped || *outcome == SendOutcome::Busy)))) {
             *error =
                 u"line %1: the outcome \"%2\" does not fit the code %3"_s.arg(line).arg(fields[4]).arg(result->code);
             return false;
@@ -73,19 +79,6 @@ bool toResult(const QStringList &fields, qsizetype line, MailingResult *result, 
 }
 
 } // namespace
-
-std::vector<ClassContact> failedContacts(const std::vector<MailingResult> &rows, bool includeUnknown)
-{
-    std::vector<ClassContact> failed;
-    for (const MailingResult &row : rows) {
-        // A row left out on purpose stays out: its number was opted out or already had its SMS.
-        if (row.outcome == SendOutcome::Accepted || row.outcome == SendOutcome::Skipped ||
-            (row.outcome == SendOutcome::Unknown && !includeUnknown))
-            continue;
-        failed.push_back(row.contact);
-    }
-    return failed;
-}
 
 qsizetype unknownCount(const std::vector<MailingResult> &rows)
 {
@@ -109,8 +102,9 @@ QByteArray resultsFileBytes(const std::vector<MailingResult> &rows)
     QByteArray out;
     QString line;
     for (const MailingResult &row : rows) {
-        line = blanked(row.contact.Phone) + u';' + blanked(row.contact.FullName()).trimmed() + u';' +
-               QString::number(row.code) + u';' + blanked(row.text) + u';' + outcomeKeyword(row.outcome) + u"\r\n"_s;
+        line = spreadsheetSafe(blanked(row.contact.Phone)) + u';' + exported(row.contact.FullName()) + u';' +
+               QString::number(row.code) + u';' + spreadsheetSafe(blanked(row.text)) + u';' +
+               outcomeKeyword(row.outcome) + u"\r\n"_s;
         appendEncoded1252(out, line);
     }
     return out;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "addressbook/classcontact.h"
+#include "sendjournal.h"
 #include "sendrun.h"
 
 #include <QByteArray>
@@ -26,11 +27,10 @@ struct MailingRunRecord {
     QString sender;
     QString message;
     QString differer;
+    // Whether the run sent once per number: a second try keeps to it.
+    NumberPolicy policy = NumberPolicy::OncePerNumber;
 };
 
-// The contacts to send to again, in order: the rows refused by the gateway or that never reached
-// it, and with includeUnknown the rows that got no answer in time (they may have been sent).
-std::vector<ClassContact> failedContacts(const std::vector<MailingResult> &rows, bool includeUnknown);
 // How many rows got no answer in time.
 qsizetype unknownCount(const std::vector<MailingResult> &rows);
 

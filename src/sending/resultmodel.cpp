@@ -35,6 +35,12 @@ QPixmap drawMark(SendOutcome outcome, int size)
         p.drawLine(QPointF(5, 5), QPointF(11, 11));
         p.drawLine(QPointF(11, 5), QPointF(5, 11));
         break;
+    case SendOutcome::Busy: // an hourglass: the gateway asked to wait
+        p.drawLine(QPointF(5, 4.5), QPointF(11, 4.5));
+        p.drawLine(QPointF(5, 11.5), QPointF(11, 11.5));
+        p.drawLine(QPointF(5.5, 4.5), QPointF(10.5, 11.5));
+        p.drawLine(QPointF(10.5, 4.5), QPointF(5.5, 11.5));
+        break;
     case SendOutcome::Unknown: { // a question mark
         QPainterPath hook;
         hook.moveTo(5.6, 6.2);
@@ -82,6 +88,7 @@ QColor ResultModel::outcomeColor(SendOutcome outcome)
     case SendOutcome::Accepted:
         return QColor(0x2e, 0x7d, 0x32); // green
     case SendOutcome::Refused:
+    case SendOutcome::Busy:
         return QColor(0xc6, 0x28, 0x28); // red
     case SendOutcome::Unknown:
         return QColor(0xe6, 0x6a, 0x00); // orange

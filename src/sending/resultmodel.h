@@ -26,7 +26,7 @@ struct ResultRow {
 class ResultModel final : public QAbstractTableModel {
     Q_OBJECT
 public:
-    static constexpr std::size_t kOutcomeCount = 6;
+    static constexpr std::size_t kOutcomeCount = 7;
     // outcomeNames: what each mark means, in the order of SendOutcome (for screen readers).
     ResultModel(QString contactHeader, QString resultHeader, std::array<QString, kOutcomeCount> outcomeNames,
                 QObject *parent = nullptr);

@@ -1,10 +1,13 @@
 #include "sendjournal.h"
 
+#include "base/filelock.h"
 #include "base/filesync.h"
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFileInfo>
 #include <QRandomGenerator>
+#include <QSet>
 
 #include <algorithm>
 #include <future>
@@ -17,7 +20,31 @@ namespace {
 
 const QString kMagic = u"parlevo-journal 1"_s;
 const QString kExtension = u".journal"_s;
+const QString kLockExtension = u".lock"_s;
 constexpr qsizetype kContactFields = 6;
+// A row line's fields past the contact's are "key=value" notes; "left" says why the row is left out.
+const QString kLeftKey = u"left="_s;
+
+QString skipKeyword(RowSkip skip)
+{
+    switch (skip) {
+    case RowSkip::OptedOut:
+        return u"optout"_s;
+    case RowSkip::Repeat:
+        return u"repeat"_s;
+    case RowSkip::None:
+        break;
+    }
+    return {};
+}
+
+// A reason this version does not know was still a reason to leave the row out.
+RowSkip skipFromKeyword(QStringView keyword)
+{
+    if (keyword == u"repeat")
+        return RowSkip::Repeat;
+    return RowSkip::OptedOut;
+}
 
 // Blanks inside a value would break a line apart: backslash escapes keep it on one line.
 QString escaped(const QString &value)
@@ -84,12 +111,18 @@ std::optional<QString> verified(QByteArrayView line)
     return QString::fromUtf8(record);
 }
 
-QString contactRecord(qsizetype row, const ClassContact &c)
+// The reason a row is left out goes on the row's own line: a damaged line loses the row with it,
+// never the decision alone. Readers that know only the contact's fields take such a row as
+// unreadable, which never sends it either.
+QString contactRecord(qsizetype row, const ClassContact &c, RowSkip skip)
 {
-    return u"row "_s + QString::number(row) + u' ' +
-           QStringList{escaped(c.Groupe), escaped(c.Societe), escaped(c.Titre),
-                       escaped(c.Prenom), escaped(c.Nom),     escaped(c.Phone)}
-               .join(u'\t');
+    QString record = u"row "_s + QString::number(row) + u' ' +
+                     QStringList{escaped(c.Groupe), escaped(c.Societe), escaped(c.Titre),
+                                 escaped(c.Prenom), escaped(c.Nom),     escaped(c.Phone)}
+                         .join(u'\t');
+    if (skip != RowSkip::None)
+        record += u'\t' + kLeftKey + skipKeyword(skip);
+    return record;
 }
 
 QString now()
@@ -122,6 +155,23 @@ QStringList journalFiles(const QString &dataDir)
 {
     return journalsIn(journalDir(dataDir));
 }
+
+namespace {
+
+// A run's lock lives beside its journal, named by the run's id: a copy of the journal under
+// another name is held by the same lock.
+QString lockPath(const QString &dataDir, const QString &runId)
+{
+    return QDir(journalDir(dataDir)).filePath(runId + kLockExtension);
+}
+
+QString lockPathOf(const QString &journalPath)
+{
+    const QFileInfo info(journalPath);
+    return info.dir().filePath(info.completeBaseName() + kLockExtension);
+}
+
+} // namespace
 
 QString singleSendDir(const QString &dataDir)
 {
@@ -156,8 +206,9 @@ QDateTime dateTimeOfStamp(qint64 stamp)
                      QTime(part(10000000, 100), part(100000, 100), part(1000, 100), part(1, 1000)));
 }
 
-SendJournal::SendJournal(const QString &path)
-    : m_file(path)
+SendJournal::SendJournal(const QString &path, std::unique_ptr<FileLock> lock)
+    : m_lock(std::move(lock))
+    , m_file(path)
 {
 }
 
@@ -171,18 +222,60 @@ std::unique_ptr<SendJournal> SendJournal::createSingle(const QString &dataDir, J
     return createIn(singleSendDir(dataDir), kKeptSingleSends, true, head, error);
 }
 
+namespace {
+
+constexpr QFileDevice::Permissions kPrivateFile = QFileDevice::ReadOwner | QFileDevice::WriteOwner;
+constexpr QFileDevice::Permissions kPrivateFolder = kPrivateFile | QFileDevice::ExeOwner;
+
+// The journals hold numbers, names and texts: their folders are the user's alone.
+bool makePrivateFolder(const QString &folder)
+{
+    const QString parent = QFileInfo(folder).absolutePath();
+    if (!QDir().mkpath(parent) || (!QFileInfo(folder).isDir() && !QDir().mkdir(folder, kPrivateFolder)))
+        return false;
+    QFile::setPermissions(folder, kPrivateFolder);
+    return true;
+}
+
+} // namespace
+
+void protectJournals(const QString &dataDir)
+{
+    for (const QString &folder : {journalDir(dataDir), singleSendDir(dataDir)}) {
+        if (!QFileInfo(folder).isDir())
+            continue;
+        QFile::setPermissions(folder, kPrivateFolder);
+        const QFileInfoList files = QDir(folder).entryInfoList(QDir::Files | QDir::Hidden | QDir::NoSymLinks);
+        for (const QFileInfo &file : files)
+            QFile::setPermissions(file.filePath(), kPrivateFile);
+    }
+}
+
 std::unique_ptr<SendJournal> SendJournal::createIn(const QString &folder, int kept, bool single, JournalHead &head,
                                                    QString *error)
 {
-    if (!QDir().mkpath(folder)) {
+    // A single send's folder is inside the runs' one.
+    if ((single && !makePrivateFolder(QFileInfo(folder).absolutePath())) || !makePrivateFolder(folder)) {
         *error = u"cannot make the folder "_s + QDir::toNativeSeparators(folder);
         return nullptr;
     }
     head.started = QDateTime::currentDateTime();
     head.runId = head.started.toString(u"yyyyMMdd-HHmmss-zzz"_s) + u'-' +
                  QString::number(QRandomGenerator::global()->bounded(0x10000), 16).rightJustified(4, u'0');
-    std::unique_ptr<SendJournal> journal(new SendJournal(QDir(folder).filePath(head.runId + kExtension)));
-    if (!journal->m_file.open(QIODevice::WriteOnly | QIODevice::NewOnly)) {
+    const QString path = QDir(folder).filePath(head.runId + kExtension);
+    // A run is held from before its first line: no other process takes it up while it goes.
+    std::unique_ptr<FileLock> lock;
+    if (!single) {
+        FileLock::Outcome outcome = FileLock::Outcome::Failed;
+        QString reason;
+        lock = FileLock::tryLock(lockPathOf(path), &outcome, &reason);
+        if (!lock) {
+            *error = QDir::toNativeSeparators(lockPathOf(path)) + u": "_s + reason;
+            return nullptr;
+        }
+    }
+    std::unique_ptr<SendJournal> journal(new SendJournal(path, std::move(lock)));
+    if (!journal->m_file.open(QIODevice::WriteOnly | QIODevice::NewOnly, kPrivateFile)) {
         *error = journal->m_file.fileName() + u": "_s + journal->m_file.errorString();
         return nullptr;
     }
@@ -195,23 +288,33 @@ std::unique_ptr<SendJournal> SendJournal::createIn(const QString &folder, int ke
     bytes += checked(u"sender "_s + escaped(head.sender));
     bytes += checked(u"message "_s + escaped(head.message));
     bytes += checked(u"differer "_s + head.differer);
+    QString numbers = head.policy == NumberPolicy::EveryRow ? u"numbers every "_s : u"numbers once "_s;
+    numbers += head.region;
+    bytes += checked(numbers);
     bytes += checked(u"rows "_s + QString::number(head.rows.size()));
     for (qsizetype i = 0; i < qsizetype(head.rows.size()); ++i)
-        bytes += checked(contactRecord(i, head.rows[std::size_t(i)]));
+        bytes += checked(contactRecord(i, head.rows[std::size_t(i)], head.skipOf(i)));
     if (journal->m_file.write(bytes) != bytes.size() || !syncToDisk(journal->m_file)) {
         *error = journal->m_file.fileName() + u": "_s + journal->m_file.errorString();
+        journal->discard();
         return nullptr;
     }
     journal->startWriter();
+    // The oldest journals go, except a run another process is sending now.
     QStringList files = journalsIn(folder);
-    while (files.size() > kept)
-        QFile::remove(files.takeFirst());
+    for (qsizetype excess = files.size() - kept, i = 0; excess > 0 && i < files.size(); ++i) {
+        if (FileLock::isHeld(lockPathOf(files[i])))
+            continue;
+        QFile::remove(files[i]);
+        QFile::remove(lockPathOf(files[i]));
+        --excess;
+    }
     return journal;
 }
 
-std::unique_ptr<SendJournal> SendJournal::reopen(const QString &path, QString *error)
+std::unique_ptr<SendJournal> SendJournal::reopen(const QString &path, std::unique_ptr<FileLock> lock, QString *error)
 {
-    std::unique_ptr<SendJournal> journal(new SendJournal(path));
+    std::unique_ptr<SendJournal> journal(new SendJournal(path, std::move(lock)));
     if (!journal->m_file.open(QIODevice::WriteOnly | QIODevice::Append)) {
         *error = path + u": "_s + journal->m_file.errorString();
         return nullptr;
@@ -220,12 +323,29 @@ std::unique_ptr<SendJournal> SendJournal::reopen(const QString &path, QString *e
     return journal;
 }
 
+void SendJournal::discard()
+{
+    stopWriter();
+    m_file.close();
+    m_file.remove();
+    if (m_lock) {
+        // Removed while held: a process that opens it meanwhile holds a name nobody else uses.
+        QFile::remove(lockPathOf(m_file.fileName()));
+        m_lock.reset();
+    }
+}
+
 qsizetype SendJournal::journalRow(qsizetype runRow) const
 {
     return m_rowMap.empty() ? runRow : m_rowMap[std::size_t(runRow)];
 }
 
 SendJournal::~SendJournal()
+{
+    stopWriter();
+}
+
+void SendJournal::stopWriter()
 {
     if (!m_writer.joinable())
         return;
@@ -365,6 +485,8 @@ std::optional<JournalContent> readJournal(const QByteArray &bytes, QString *erro
         if (!record) {
             content.problems.append(u"line %1 is damaged and was skipped"_s.arg(n + 1));
             ++damagedAfterMaxSent;
+            // It may have recorded a request leaving.
+            content.startedAny = true;
             continue;
         }
         const qsizetype blank = record->indexOf(u' ');
@@ -390,6 +512,11 @@ std::optional<JournalContent> readJournal(const QByteArray &bytes, QString *erro
         } else if (word == u"differer") {
             head.differer = rest.toString();
             haveDifferer = true;
+        } else if (word == u"numbers") {
+            // Without this line (older journals, or a damaged one) a run counts as once per number:
+            // the choice that never sends a number twice.
+            head.policy = rest.startsWith(u"every") ? NumberPolicy::EveryRow : NumberPolicy::OncePerNumber;
+            head.region = rest.mid(rest.indexOf(u' ') + 1).toString();
         } else if (word == u"rows" && !rowCount) {
             bool ok = false;
             const qsizetype count = rest.toLongLong(&ok);
@@ -397,6 +524,7 @@ std::optional<JournalContent> readJournal(const QByteArray &bytes, QString *erro
             if (ok && count >= 0 && count <= lineCount) {
                 rowCount = count;
                 head.rows.resize(std::size_t(count));
+                head.skips.assign(std::size_t(count), RowSkip::None);
                 haveRow.assign(std::size_t(count), false);
                 content.states.assign(std::size_t(count), JournalRowState::NotStarted);
                 content.replies.assign(std::size_t(count), SendReply{});
@@ -406,7 +534,7 @@ std::optional<JournalContent> readJournal(const QByteArray &bytes, QString *erro
             const qsizetype space = rest.indexOf(u' ');
             qsizetype row = 0;
             const QList<QStringView> fields = rest.mid(space + 1).split(u'\t');
-            if (space < 0 || !rowOf(rest.left(space), &row) || fields.size() != kContactFields)
+            if (space < 0 || !rowOf(rest.left(space), &row) || fields.size() < kContactFields)
                 continue;
             ClassContact &c = head.rows[std::size_t(row)];
             c.Groupe = unescaped(fields[0]);
@@ -415,6 +543,10 @@ std::optional<JournalContent> readJournal(const QByteArray &bytes, QString *erro
             c.Prenom = unescaped(fields[3]);
             c.Nom = unescaped(fields[4]);
             c.Phone = unescaped(fields[5]);
+            for (qsizetype f = kContactFields; f < fields.size(); ++f) {
+                if (fields[f].startsWith(kLeftKey))
+                    head.skips[std::size_t(row)] = skipFromKeyword(fields[f].mid(kLeftKey.size()));
+            }
             haveRow[std::size_t(row)] = true;
         } else if (word == u"kind") {
             content.single = rest == u"single";
@@ -423,6 +555,7 @@ std::optional<JournalContent> readJournal(const QByteArray &bytes, QString *erro
             const qsizetype space = rest.indexOf(u' ');
             if (!rowOf(rest.left(space), &row))
                 continue;
+            content.startedAny = true;
             if (content.states[std::size_t(row)] == JournalRowState::NotStarted) {
                 content.states[std::size_t(row)] = JournalRowState::Started;
                 content.stamps[std::size_t(row)] = localStamp(rest.mid(space + 1));
@@ -456,8 +589,21 @@ std::optional<JournalContent> readJournal(const QByteArray &bytes, QString *erro
         *error = u"not a journal, or its head is damaged"_s;
         return std::nullopt;
     }
-    // Rows start in list order, so the rows started are those up to the furthest one recorded,
-    // plus one for every damaged line after that record that may have named the next.
+    // A row left out by the run's decision is done, whether or not the run got as far as telling it.
+    for (qsizetype row = 0; row < *rowCount; ++row) {
+        if (head.skips[std::size_t(row)] != RowSkip::None &&
+            content.states[std::size_t(row)] != JournalRowState::Done) {
+            content.states[std::size_t(row)] = JournalRowState::Done;
+            content.replies[std::size_t(row)] = SendReply{0, SendOutcome::Skipped};
+        }
+    }
+    // Rows start in list order, so every row before the furthest one recorded as leaving has left:
+    // one with no record of it had its line damaged. Past it, every damaged line may have named one
+    // more row.
+    for (qsizetype row = 0; row < maxSent; ++row) {
+        if (content.states[std::size_t(row)] == JournalRowState::NotStarted)
+            content.states[std::size_t(row)] = JournalRowState::Started;
+    }
     for (qsizetype row = maxSent + 1; row < *rowCount && damagedAfterMaxSent > 0; ++row) {
         if (content.states[std::size_t(row)] == JournalRowState::NotStarted) {
             content.states[std::size_t(row)] = JournalRowState::Started;
@@ -473,21 +619,146 @@ std::optional<JournalContent> readJournal(const QByteArray &bytes, QString *erro
     return content;
 }
 
-ResumePlan planResume(const JournalContent &content, bool includeUnknown)
+namespace {
+
+// Rows that repeat a number met on an earlier row of the list, however written.
+std::vector<bool> repeatedNumbers(const std::vector<ClassContact> &rows,
+                                  const std::function<QString(const QString &)> &numberKey)
+{
+    std::vector<bool> repeated(rows.size(), false);
+    QSet<QString> seen;
+    for (std::size_t row = 0; row < rows.size(); ++row) {
+        const QString key = numberKey(rows[row].Phone);
+        if (key.isEmpty())
+            continue;
+        repeated[row] = seen.contains(key);
+        seen.insert(key);
+    }
+    return repeated;
+}
+
+} // namespace
+
+ResumePlan planResume(const JournalContent &content, bool includeUnknown,
+                      const std::function<QString(const QString &)> &numberKey)
 {
     ResumePlan plan;
+    const std::vector<bool> repeated = content.head.policy == NumberPolicy::OncePerNumber
+                                           ? repeatedNumbers(content.head.rows, numberKey)
+                                           : std::vector<bool>(content.head.rows.size(), false);
     for (qsizetype row = 0; row < qsizetype(content.states.size()); ++row) {
         const JournalRowState state = content.states[std::size_t(row)];
+        const SendOutcome outcome = content.replies[std::size_t(row)].outcome;
         const bool mayHaveLeft =
-            state == JournalRowState::Started ||
-            (state == JournalRowState::Done && content.replies[std::size_t(row)].outcome == SendOutcome::Unknown);
+            state == JournalRowState::Started || (state == JournalRowState::Done && outcome == SendOutcome::Unknown);
         plan.unknown += mayHaveLeft;
-        if (state == JournalRowState::NotStarted || (mayHaveLeft && includeUnknown)) {
-            plan.rows.push_back(content.head.rows[std::size_t(row)]);
-            plan.rowMap.push_back(row);
-        }
+        // A busy gateway served nothing: such a row never went.
+        const bool neverWent =
+            state == JournalRowState::NotStarted || (state == JournalRowState::Done && outcome == SendOutcome::Busy);
+        if (repeated[std::size_t(row)] || (!neverWent && !(mayHaveLeft && includeUnknown)))
+            continue;
+        plan.rows.push_back(content.head.rows[std::size_t(row)]);
+        plan.rowMap.push_back(row);
     }
     return plan;
+}
+
+std::vector<qsizetype> retryRows(const std::vector<ClassContact> &rows, const std::vector<SendOutcome> &outcomes,
+                                 NumberPolicy policy, bool includeUnknown,
+                                 const std::function<QString(const QString &)> &numberKey)
+{
+    const auto mayHaveGone = [](SendOutcome o) { return o == SendOutcome::Accepted || o == SendOutcome::Unknown; };
+    QSet<QString> reached;
+    if (policy == NumberPolicy::OncePerNumber) {
+        for (std::size_t row = 0; row < rows.size() && row < outcomes.size(); ++row) {
+            if (mayHaveGone(outcomes[row]) && !(includeUnknown && outcomes[row] == SendOutcome::Unknown))
+                reached.insert(numberKey(rows[row].Phone));
+        }
+    }
+    std::vector<qsizetype> chosen;
+    QSet<QString> chosenNumbers;
+    for (std::size_t row = 0; row < rows.size() && row < outcomes.size(); ++row) {
+        const SendOutcome o = outcomes[row];
+        const bool failed = o == SendOutcome::Refused || o == SendOutcome::Unreachable || o == SendOutcome::NotSent ||
+                            o == SendOutcome::Busy || (includeUnknown && o == SendOutcome::Unknown);
+        if (!failed)
+            continue;
+        if (policy == NumberPolicy::OncePerNumber) {
+            const QString key = numberKey(rows[row].Phone);
+            if (!key.isEmpty() && (reached.contains(key) || chosenNumbers.contains(key)))
+                continue;
+            chosenNumbers.insert(key);
+        }
+        chosen.push_back(qsizetype(row));
+    }
+    return chosen;
+}
+
+bool isCopyOfAnotherJournal(const QString &dataDir, const QString &path, const QString &runId)
+{
+    const QFileInfo self(path);
+    const QFileInfo own(QDir(journalDir(dataDir)).filePath(runId + kExtension));
+    if (own.exists())
+        return own.canonicalFilePath() != self.canonicalFilePath();
+    // Renamed: the run's first journal by name is its own. Only the head's first lines are read.
+    for (const QString &other : journalFiles(dataDir)) {
+        if (QFileInfo(other).canonicalFilePath() == self.canonicalFilePath())
+            return false;
+        QFile file(other);
+        if (file.open(QIODevice::ReadOnly) && file.read(256).contains(checked(u"run "_s + runId)))
+            return true;
+    }
+    return false;
+}
+
+std::optional<HeldRun> holdRun(const QString &dataDir, const QString &path, HoldFailure *failure, QString *error)
+{
+    const auto read = [&]() -> std::optional<JournalContent> {
+        QFile file(path);
+        if (!file.open(QIODevice::ReadOnly)) {
+            *error = file.errorString();
+            return std::nullopt;
+        }
+        return readJournal(file.readAll(), error);
+    };
+    auto content = read();
+    if (!content) {
+        *failure = HoldFailure::Unreadable;
+        return std::nullopt;
+    }
+    if (content->single) {
+        *failure = HoldFailure::Single;
+        *error = u"it records a single send, not a mailing run"_s;
+        return std::nullopt;
+    }
+    if (isCopyOfAnotherJournal(dataDir, path, content->head.runId)) {
+        *failure = HoldFailure::Copy;
+        *error = u"it is a copy of another journal of the run "_s + content->head.runId;
+        return std::nullopt;
+    }
+    QDir().mkpath(journalDir(dataDir));
+    FileLock::Outcome outcome = FileLock::Outcome::Failed;
+    QString reason;
+    auto lock = FileLock::tryLock(lockPath(dataDir, content->head.runId), &outcome, &reason);
+    if (!lock) {
+        *failure = outcome == FileLock::Outcome::HeldByOther ? HoldFailure::InUse : HoldFailure::Unreadable;
+        *error = outcome == FileLock::Outcome::HeldByOther
+                     ? QString(u"the run "_s + content->head.runId + u" is being sent by another process"_s)
+                     : QString(u"cannot lock the run "_s + content->head.runId + u": "_s + reason);
+        return std::nullopt;
+    }
+    // Read again now that no other process can add to it.
+    content = read();
+    if (!content) {
+        *failure = HoldFailure::Unreadable;
+        return std::nullopt;
+    }
+    if (!content->startedAny) {
+        *failure = HoldFailure::NeverStarted;
+        *error = u"the run "_s + content->head.runId + u" never sent an SMS: there is nothing to take up"_s;
+        return std::nullopt;
+    }
+    return HeldRun{path, std::move(*content), std::move(lock)};
 }
 
 std::optional<QString> interruptedJournal(const QString &dataDir, bool cutShortOnly)
@@ -508,8 +779,11 @@ std::optional<QString> interruptedJournal(const QString &dataDir, bool cutShortO
         file.seek(0);
         QString ignored;
         const auto content = readJournal(file.readAll(), &ignored);
-        if (content && !content->complete && !content->single && !(cutShortOnly && content->ended))
-            return path;
+        if (!content || content->complete || content->single || (cutShortOnly && content->ended) ||
+            !content->startedAny || FileLock::isHeld(lockPath(dataDir, content->head.runId)) ||
+            isCopyOfAnotherJournal(dataDir, path, content->head.runId))
+            continue;
+        return path;
     }
     return std::nullopt;
 }

@@ -36,12 +36,13 @@ QString progressText(const TextTable &textes, qsizetype done, qsizetype total)
 
 namespace {
 
-constexpr qint64 kMinuteMs = 60000;
 // Beyond the even spacing, a request waits this long past the minute since the request N before
 // it: the gateway's clock sees requests a little after they leave, not always equally late.
 constexpr qint64 kPaceMarginMs = 100;
 // How often a paused or paced run looks again whether it is asked to stop or go on.
 constexpr int kPollMs = 50;
+// How long a busy gateway is left alone when it does not say.
+constexpr int kBusyPauseSeconds = 60;
 
 class SendRun final {
 public:
@@ -62,6 +63,12 @@ public:
         m_waitTimer.setTimerType(Qt::PreciseTimer);
         QObject::connect(&m_waitTimer, &QTimer::timeout, &m_loop, [this] { pump(); });
         m_clock.start();
+        if (m_options.perMinute > 0) {
+            for (int i = 0; i < m_options.requestsJustBefore; ++i)
+                m_started.push_back(0);
+            while (qsizetype(m_started.size()) > m_options.perMinute)
+                m_started.pop_front();
+        }
     }
 
     SendRunSummary run()
@@ -128,9 +135,10 @@ private:
         if (m_options.perMinute <= 0 || m_started.empty())
             return 0;
         const qint64 now = m_clock.elapsed();
-        qint64 next = m_started.back() + (kMinuteMs + m_options.perMinute - 1) / m_options.perMinute;
+        const qint64 minute = m_options.paceWindowMs;
+        qint64 next = m_started.back() + (minute + m_options.perMinute - 1) / m_options.perMinute;
         if (qsizetype(m_started.size()) >= m_options.perMinute)
-            next = std::max(next, m_started.front() + kMinuteMs + kPaceMarginMs);
+            next = std::max(next, m_started.front() + minute + kPaceMarginMs);
         return std::max<qint64>(0, next - now);
     }
 
@@ -145,6 +153,10 @@ private:
             return;
         if (m_observer.pauseRequested()) {
             m_waitTimer.start(kPollMs);
+            return;
+        }
+        if (const qint64 busy = m_busyUntil - m_clock.elapsed(); busy > 0) {
+            m_waitTimer.start(int(std::min<qint64>(busy, kPollMs)));
             return;
         }
         // The pace counts from the moment a request leaves: one waits for the disk at a time.
@@ -259,6 +271,14 @@ private:
             m_options.journal->recordDone(row, reply);
         count(reply.outcome);
         ++m_summary.done;
+        if (reply.outcome == SendOutcome::Busy) {
+            const int seconds = reply.retryAfterSeconds > 0 ? reply.retryAfterSeconds : kBusyPauseSeconds;
+            const qint64 until = m_clock.elapsed() + qint64(seconds) * 1000;
+            if (until > m_busyUntil) {
+                m_busyUntil = until;
+                m_observer.gatewayBusy(seconds);
+            }
+        }
         // Without credit, the rows not started yet would all be refused.
         if (reply.code == 83 && m_parallel > 1 && !m_stopStarting) {
             m_stopStarting = true;
@@ -291,6 +311,10 @@ private:
             break;
         case SendOutcome::Skipped:
             ++m_summary.skipped;
+            break;
+        case SendOutcome::Busy:
+            ++m_summary.refused;
+            ++m_summary.busy;
             break;
         }
     }
@@ -342,6 +366,8 @@ private:
     bool m_finished = false;
     // When the last perMinute requests started, on m_clock.
     std::deque<qint64> m_started;
+    // Until when a busy gateway is left alone, on m_clock.
+    qint64 m_busyUntil = 0;
     QElapsedTimer m_clock;
     QEventLoop m_loop;
     QTimer m_pumpTimer;

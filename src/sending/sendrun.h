@@ -46,6 +46,8 @@ public:
     virtual bool stopRequested() const { return false; }
     // While true, no new row starts; the SMS in flight still get their answers.
     virtual bool pauseRequested() const { return false; }
+    // The gateway said it is too busy: no new row starts for this many seconds.
+    virtual void gatewayBusy(int seconds) { Q_UNUSED(seconds) }
 };
 
 // How a run sends. The defaults are one request at a time, no pace, no journal.
@@ -55,6 +57,11 @@ struct SendRunOptions {
     int parallel = 1;
     // At most this many requests start in any 60 seconds, evenly spaced; 0 is no limit.
     int perMinute = 0;
+    // Requests made to the gateway just before the run (a credit query): the pace counts them as
+    // the run's first, so that the gateway never sees more than perMinute in a minute.
+    int requestsJustBefore = 0;
+    // The length of the pace's minute; only tests make it shorter.
+    qint64 paceWindowMs = 60000;
     // When set, each SMS is recorded there before its request leaves, and again with its outcome.
     SendJournal *journal = nullptr;
     // Rows left out on purpose (an opted-out number, a number already sent to): the result shown
@@ -69,7 +76,8 @@ struct SendRunSummary {
     qsizetype accepted = 0;     // 80 or 81
     qsizetype unreachable = 0;  // never reached the gateway, or its answer was not a code
     qsizetype unknown = 0;      // no complete answer in time: may have been sent
-    qsizetype refused = 0;      // any other code
+    qsizetype refused = 0;      // any other code, and a gateway too busy to serve the request
+    qsizetype busy = 0;         // of the refused, those a busy gateway did not serve
     qsizetype notSent = 0;      // never started: the run was stopped first
     qsizetype skipped = 0;      // left out on purpose (SendRunOptions::skipText)
     qsizetype done = 0;         // rows whose request was made
@@ -80,7 +88,8 @@ struct SendRunSummary {
 // Sends one SMS per row, each tried once, whatever the replies; differer is the same for every
 // row. The row count is taken once, before the first SMS. Up to options.parallel requests are
 // under way at once; with more than one, a reply 83 (no credit left) stops starting rows. The run
-// ends early when the observer asks it to stop, then after the SMS in flight.
+// ends early when the observer asks it to stop, then after the SMS in flight. A gateway too busy to
+// serve a request holds back new rows for the time it asks (a minute when it does not say).
 SendRunSummary runMailing(ClassSendora &gateway, const TextTable &textes, const MailingSource &source,
                           const QString &differer, SendRunObserver &observer, const SendRunOptions &options = {});
 

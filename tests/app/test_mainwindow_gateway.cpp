@@ -1,6 +1,10 @@
 #include "app/mdiformmain.h"
 #include "base/appstate.h"
+#include "base/messagebox.h"
+#include "base/txt.h"
+#include "contactfixtures.h"
 #include "gateway/classsendora.h"
+#include "sending/sendjournal.h"
 #include "simulatorprocess.h"
 #include "testdatadir.h"
 
@@ -53,6 +57,67 @@ private slots:
         QCOMPARE(sim.log().count(u"/soldes_logiciel.php"_s), 1);
         QTRY_COMPARE_WITH_TIMEOUT(panel(), u"Nombre de SMS restant sur votre compte : 1250"_s, 3000);
         QCOMPARE(sim.log().count(u"/soldes_logiciel.php"_s), 2);
+    }
+
+    // A run cut short is offered at start-up only when no other process sends it, under its own
+    // decisions (its number written another way is not sent again); the close question holds
+    // its SMS back while it is read, and Non lets the run go on.
+    void interruptedRunOfferedOnceAndHeldWhileAsked()
+    {
+        test::SimulatorProcess sim(test::demoAccount(1000) + QStringList{u"--delay-ms"_s, u"100"_s});
+        test::TestDataDir dir;
+        AppState state(dir.path());
+        sim.connect(state.Gateway());
+        state.config().ParallelRequests = 1;
+        JournalHead head{QString(), QDateTime(), QString(), u"Bonjour {prenom}"_s, QString(), {}};
+        head.policy = NumberPolicy::OncePerNumber;
+        head.region = u"FR"_s;
+        for (int i = 0; i < 12; ++i) {
+            const QString phone = i == 6 ? u"+33 6 00 00 00 00"_s : u"06000000%1"_s.arg(i, 2, 10, QChar(u'0'));
+            head.rows.push_back(test::makeContact({.Prenom = u"P%1"_s.arg(i), .Nom = u"N"_s, .Phone = phone}));
+        }
+        QString error;
+        {
+            const auto journal = SendJournal::create(state.dataDir(), head, &error);
+            QVERIFY2(journal, qPrintable(error));
+            const std::vector<qsizetype> first{0};
+            QVERIFY(journal->recordStarted(first));
+            QVERIFY(journal->recordDone(0, {80, SendOutcome::Accepted}));
+        }
+        const QString path = *interruptedJournal(state.dataDir(), true);
+
+        QList<QString> asked;
+        qsizetype sentWhileAsked = -1;
+        const MessageBoxHandler previous = setMessageBoxHandler([&](const QString &text, int) {
+            asked.append(text);
+            if (text != state.Textes(Txt::StopMailingAndQuit))
+                return int(vbYes);
+            const qsizetype before = sim.outbox().size();
+            QTest::qWait(600);
+            sentWhileAsked = sim.outbox().size() - before;
+            return int(vbNo);
+        });
+        MDIForm_Main window(state, MainWindowHooks{});
+        {
+            HoldFailure failure{};
+            const auto held = holdRun(state.dataDir(), path, &failure, &error);
+            QVERIFY(held);
+            window.offerInterruptedRun();
+            QVERIFY(asked.isEmpty());
+        }
+        QTimer::singleShot(400, &window, [&window] { window.close(); });
+        window.offerInterruptedRun();
+        setMessageBoxHandler(previous);
+        QCOMPARE(asked.size(), 2);
+        QVERIFY(asked[0].contains(u"10 SMS sur 12"_s));
+        QVERIFY(sentWhileAsked >= 0 && sentWhileAsked <= 1);
+        QStringList expected;
+        for (int i = 1; i < 12; ++i) {
+            if (i != 6)
+                expected.append(u"06000000%1"_s.arg(i, 2, 10, QChar(u'0')));
+        }
+        QCOMPARE(sim.outboxField(u"number"_s), expected);
+        QVERIFY(!interruptedJournal(state.dataDir(), false));
     }
 };
 

@@ -1,5 +1,6 @@
 #include "base/appstate.h"
 #include "base/codec1252.h"
+#include "base/csvtext.h"
 #include "base/shared.h"
 #include "testdatadir.h"
 
@@ -12,6 +13,29 @@ using namespace parlevo;
 class TestShared : public QObject {
     Q_OBJECT
 private slots:
+    // A field a spreadsheet would run is written as text; our numbers are not touched; what our
+    // readers take back is the field as it was, apostrophes of its own included.
+    void csvFieldsAreNeverFormulas()
+    {
+        const QList<std::pair<QString, QString>> cases{
+            {u"+SUM(A1) =1+1"_s, u"'+SUM(A1) =1+1"_s},
+            {u"=1+1"_s, u"'=1+1"_s},
+            {u"-2"_s, u"'-2"_s},
+            {u"@cmd"_s, u"'@cmd"_s},
+            {u"\tx"_s, u"'\tx"_s},
+            {u"'=1"_s, u"''=1"_s},
+            {u"0033612345678"_s, u"0033612345678"_s},
+            {u"0612345678"_s, u"0612345678"_s},
+            {u"l'=x"_s, u"l'=x"_s},
+            {u"'plain"_s, u"'plain"_s},
+            {QString(), QString()},
+        };
+        for (const auto &[field, written] : cases) {
+            QCOMPARE(spreadsheetSafe(field), written);
+            QCOMPARE(fromSpreadsheetSafe(written), field);
+        }
+        QCOMPARE(csvField(u"=a,b"_s), u"\"'=a,b\""_s);
+    }
     void digitsOnly_data()
     {
         QTest::addColumn<QString>("text");

@@ -157,7 +157,8 @@ private slots:
     }
 
     // Every run is journaled and ends complete; a run cut short after its first row is taken up
-    // from its journal with its own texts, and only its rows without an outcome are sent.
+    // from its journal with its own texts, and only its rows without an outcome are sent; an
+    // unreadable opt-out list stops every run.
     void journaledAndTakenUp()
     {
         SimulatorProcess sim(kAccount);
@@ -184,10 +185,25 @@ private slots:
         }
         const auto path = interruptedJournal(m_state->dataDir(), true);
         QVERIFY(path);
-        m_form->resume(*path, false);
+        HoldFailure failure{};
+        auto held = holdRun(m_state->dataDir(), *path, &failure, &error);
+        QVERIFY(held);
+
+        m_form->resume(std::move(*held), false);
         QCOMPARE(sim.outboxField(u"number"_s), (QStringList{u"0612345678"_s, u"0622222222"_s, u"0633333333"_s}));
         QCOMPARE(sim.outboxField(u"text"_s), (QStringList{u"Bonjour"_s, u"De : Paul, Suite"_s, u"De : Paul, Suite"_s}));
         QVERIFY(!interruptedJournal(m_state->dataDir(), false));
+
+        // Without the opt-out list no mailing SMS goes.
+        m_state->markUnreadable(u"Desinscrits.lst"_s);
+        {
+            MessageBoxResponder responder;
+            m_form->Send(fixedMailingSource(done, QString(), u"Encore"_s), QString());
+            QCOMPARE(responder.shown().size(), 1);
+            QVERIFY(responder.shown()[0].text.contains(u"Desinscrits.lst"_s));
+        }
+        QCOMPARE(sim.outbox().size(), 3);
+        QCOMPARE(journalFiles(m_state->dataDir()).size(), 2);
     }
 
     // While a reply is awaited the row being sent is already on show.

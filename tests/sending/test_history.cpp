@@ -240,6 +240,31 @@ private slots:
         QCOMPARE(form.model()->rowCount(), 5);
         QCOMPARE(test::columnTexts(*form.model(), HistoryModel::NumberColumn).first(), u"0698765432"_s);
         QCOMPARE(form.model()->rowAt(0).result, HistoryResult::Accepted);
+        QVERIFY(boxes.shown()[0].style & vbDefaultButton2);
+
+        // A run sent once per number: its refused row goes no more once the number had its SMS.
+        JournalHead head{QString(), QDateTime(),
+                         QString(), u"Rappel"_s,
+                         QString(), {contact(u"A"_s, u"0655555555"_s), contact(u"B"_s, u"06 55 55 55 55"_s)}};
+        head.region = u"FR"_s;
+        QString error;
+        {
+            const auto journal = SendJournal::create(dir.path(), head, &error);
+            QVERIFY(journal);
+            const std::vector<qsizetype> rows{0, 1};
+            QVERIFY(journal->recordStarted(rows));
+            QVERIFY(journal->recordDone(0, {80, SendOutcome::Accepted}));
+            QVERIFY(journal->recordDone(1, {84, SendOutcome::Refused}));
+            QVERIFY(journal->recordEnd(true));
+        }
+        form.Init();
+        test::child<QLineEdit>(&form, u"TextRecherche")->setText(u"rappel"_s);
+        QCOMPARE(form.model()->rowCount(), 2);
+        list->selectAll();
+        boxes.clear();
+        QTest::mouseClick(test::child<QPushButton>(&form, u"CMD_Renvoyer"), Qt::LeftButton);
+        QVERIFY(boxes.shown().isEmpty());
+        QCOMPARE(sim.outbox().size(), 1);
     }
 };
 

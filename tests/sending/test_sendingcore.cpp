@@ -153,17 +153,37 @@ private slots:
         QVERIFY(!mentionsStop(u"Arrêtez-vous au stopover"_s));
     }
 
-    // A second try takes every row that did not get through, but never one left out on purpose.
+    // A second try takes every row that did not get through, but never one left out on purpose,
+    // and under once per number never a number that had (or may have had) its SMS in the run.
     void retryTakesTheFailedRows()
     {
-        std::vector<MailingResult> rows;
+        std::vector<ClassContact> rows;
+        std::vector<SendOutcome> outcomes;
+        const auto add = [&](const QString &phone, SendOutcome o) {
+            rows.push_back(test::makeContact({.Nom = outcomeKeyword(o), .Phone = phone}));
+            outcomes.push_back(o);
+        };
+        int n = 0;
         for (SendOutcome o : {SendOutcome::Accepted, SendOutcome::Refused, SendOutcome::Unreachable,
-                              SendOutcome::Unknown, SendOutcome::NotSent, SendOutcome::Skipped})
-            rows.push_back({test::makeContact({.Nom = outcomeKeyword(o)}), 0, QString(), o});
-        QStringList names;
-        for (const ClassContact &c : failedContacts(rows, true))
-            names.append(c.Nom);
-        QCOMPARE(names, (QStringList{u"refused"_s, u"unreachable"_s, u"unknown"_s, u"not_sent"_s}));
+                              SendOutcome::Unknown, SendOutcome::NotSent, SendOutcome::Skipped, SendOutcome::Busy})
+            add(u"06000000%1"_s.arg(++n, 2, 10, QChar(u'0')), o);
+        add(u"0600000001"_s, SendOutcome::Refused); // accepted above
+        add(u"0600000004"_s, SendOutcome::Refused); // unknown above
+        add(u"0600000002"_s, SendOutcome::Busy);    // refused above: one SMS for both
+        const auto key = [](const QString &phone) { return phone; };
+        const auto names = [&](NumberPolicy policy, bool unknownToo) {
+            QStringList chosen;
+            for (qsizetype row : retryRows(rows, outcomes, policy, unknownToo, key))
+                chosen.append(rows[std::size_t(row)].Nom + u'@' + rows[std::size_t(row)].Phone.right(2));
+            return chosen;
+        };
+        QCOMPARE(names(NumberPolicy::EveryRow, true),
+                 (QStringList{u"refused@02"_s, u"unreachable@03"_s, u"unknown@04"_s, u"not_sent@05"_s, u"busy@07"_s,
+                              u"refused@01"_s, u"refused@04"_s, u"busy@02"_s}));
+        QCOMPARE(names(NumberPolicy::OncePerNumber, false),
+                 (QStringList{u"refused@02"_s, u"unreachable@03"_s, u"not_sent@05"_s, u"busy@07"_s}));
+        QCOMPARE(names(NumberPolicy::OncePerNumber, true),
+                 (QStringList{u"refused@02"_s, u"unreachable@03"_s, u"unknown@04"_s, u"not_sent@05"_s, u"busy@07"_s}));
     }
 };
 

@@ -13,6 +13,7 @@
 #include "testdatadir.h"
 
 #include <QDateTime>
+#include <QFile>
 #include <QRegularExpression>
 #include <QTest>
 #include <QTimer>
@@ -227,6 +228,72 @@ private slots:
         QCOMPARE(sim.outbox().size(), 3);
     }
 
+    // A gateway too busy to serve a request (429) served nothing: its row is refused as busy, never
+    // taken for an SMS that may have gone; no new row starts for the time the gateway asks, and the
+    // run goes on. Taking the run up again sends the busy rows, and only them.
+    void busyGatewayHoldsBackNewRows()
+    {
+        SimulatorProcess sim(simArguments(100, {u"--max-per-minute"_s, u"3"_s, u"--window-ms"_s, u"1500"_s}));
+        QVERIFY(sim.isRunning());
+        const auto rows = numberedRows(8);
+        TestDataDir dir;
+        JournalHead head{QString(), QDateTime(), QString(), u"x"_s, QString(), rows};
+        QString error;
+        auto journal = SendJournal::create(dir.path(), head, &error);
+        QVERIFY2(journal, qPrintable(error));
+        Recorder recorder;
+        const SendRunSummary summary = run(sim, rows, recorder, {.parallel = 4, .journal = journal.get()});
+        journal.reset();
+        const QList<Arrival> seen = arrivals(sim);
+        QStringList busyNumbers;
+        qsizetype firstBusy = -1;
+        for (qsizetype i = 0; i < seen.size(); ++i) {
+            if (seen[i].outcome.startsWith(u"429")) {
+                busyNumbers.append(seen[i].number);
+                firstBusy = firstBusy < 0 ? i : firstBusy;
+            }
+        }
+        QVERIFY(firstBusy >= 0);
+        QCOMPARE(summary.busy, busyNumbers.size());
+        QCOMPARE(summary.unknown, 0);
+        QCOMPARE(summary.accepted + summary.busy, 8);
+        QStringList told;
+        for (qsizetype row = 0; row < 8; ++row) {
+            if (recorder.outcomes[row] == SendOutcome::Busy)
+                told.append(rows[std::size_t(row)].Phone);
+        }
+        QCOMPARE(sorted(told), sorted(busyNumbers));
+        // The gateway asked for at least a second: once its answer was in, nothing started until
+        // then (requests already on their way arrive within moments of it).
+        for (qsizetype i = firstBusy + 1; i < seen.size(); ++i) {
+            const qint64 after = seen[firstBusy].at.msecsTo(seen[i].at);
+            QVERIFY2(after < 100 || after >= 950, qPrintable(QString::number(after)));
+        }
+        QVERIFY(seen[firstBusy].at.msecsTo(seen.last().at) >= 950);
+        const auto content = readJournal(dir.read(u"Journal/"_s + head.runId + u".journal"_s), &error);
+        QVERIFY2(content, qPrintable(error));
+        QStringList planned;
+        for (const ClassContact &row : planResume(*content, false, [](const QString &n) { return n; }).rows)
+            planned.append(row.Phone);
+        QCOMPARE(sorted(planned), sorted(busyNumbers));
+    }
+
+    // The pace counts a request made just before the run (the credit query) as the run's first:
+    // a gateway that serves N a minute never finds one too many at a pace of N a minute.
+    void paceCountsTheRequestJustBefore()
+    {
+        SimulatorProcess sim(simArguments(100, {u"--max-per-minute"_s, u"4"_s, u"--window-ms"_s, u"2000"_s}));
+        QVERIFY(sim.isRunning());
+        const auto gateway = gatewayFor(sim);
+        QCOMPARE(gateway->Solde(), u"100"_s);
+        Recorder recorder;
+        const SendRunSummary summary =
+            runMailing(*gateway, m_textes, fixedMailingSource(numberedRows(6), QString(), u"x"_s), QString(), recorder,
+                       {.perMinute = 4, .requestsJustBefore = 1, .paceWindowMs = 2000});
+        QCOMPARE(summary.accepted, 6);
+        QVERIFY2(!sim.log().contains(u"-> 429"_s), qPrintable(sim.log()));
+    }
+
     // Each row gets the message merged for its contact, cut to 160 after the merge.
     void mergedTextPerRow()
     {
@@ -272,7 +339,7 @@ private slots:
         journal.reset();
         const auto content = readJournal(dir.read(u"Journal/"_s + head.runId + u".journal"_s), &error);
         QVERIFY2(content, qPrintable(error));
-        QCOMPARE(planResume(*content, true).rows.size(), 0);
+        QCOMPARE(planResume(*content, true, [&check](const QString &n) { return check.matchKey(n); }).rows.size(), 0);
         QCOMPARE(sorted(sim.outboxField(u"number"_s)),
                  (QStringList{u"0600000000"_s, u"0600000002"_s, u"0600000004"_s}));
         QCOMPARE(summary.accepted, 3);
@@ -379,6 +446,119 @@ private slots:
         QCOMPARE(read, states);
         QVERIFY2(content->problems.value(0) == u"line %1 is damaged and was skipped"_s.arg(lineNumber),
                  qPrintable(content->problems.join(u"; ")));
+    }
+
+    // Whatever single line of a journal is damaged, taking the run up again never sends a row
+    // that left, may have left, or was left out: only rows that certainly never went.
+    void noDamagedLineSendsARowAgain()
+    {
+        TestDataDir dir;
+        auto rows = numberedRows(6);
+        rows[1].Phone = u"+33 6 00 00 00 00"_s; // row 0's number written another way
+        JournalHead head{QString(), QDateTime(), QString(), u"x"_s, QString(), rows};
+        head.region = u"FR"_s;
+        head.skips = {RowSkip::None, RowSkip::Repeat, RowSkip::None, RowSkip::None, RowSkip::None, RowSkip::None};
+        QString error;
+        {
+            auto journal = SendJournal::create(dir.path(), head, &error);
+            QVERIFY2(journal, qPrintable(error));
+            const std::vector<qsizetype> first{0, 2};
+            QVERIFY(journal->recordStarted(first));
+            QVERIFY(journal->recordDone(0, {80, SendOutcome::Accepted}));
+            const std::vector<qsizetype> second{3, 4};
+            QVERIFY(journal->recordStarted(second));
+            QVERIFY(journal->recordDone(3, {0, SendOutcome::Busy}));
+            QVERIFY(journal->recordDone(4, {80, SendOutcome::Accepted}));
+        }
+        PhoneCheck check(u"FR"_s);
+        const auto key = [&check](const QString &number) { return check.matchKey(number); };
+        const QByteArray bytes = dir.read(u"Journal/"_s + head.runId + u".journal"_s);
+        const auto plannedRows = [&](const QByteArray &journal) {
+            QString ignored;
+            const auto content = readJournal(journal, &ignored);
+            return content ? planResume(*content, false, key).rowMap : std::vector<qsizetype>{};
+        };
+        // Row 3 met a busy gateway and row 5 never started: both certainly never went.
+        QCOMPARE(plannedRows(bytes), (std::vector<qsizetype>{3, 5}));
+        const QList<QByteArray> lines = bytes.split('\n');
+        for (qsizetype n = 0; n + 1 < lines.size(); ++n) {
+            QList<QByteArray> damaged = lines;
+            damaged[n][damaged[n].size() / 2] = damaged[n][damaged[n].size() / 2] ^ 0x04;
+            for (qsizetype row : plannedRows(damaged.join('\n')))
+                QVERIFY2(row == 3 || row == 5,
+                         qPrintable(u"with line %1 damaged (%2), row %3 would go again"_s.arg(n + 1)
+                                        .arg(QString::fromUtf8(lines[n]))
+                                        .arg(row)));
+        }
+    }
+
+    // A run is held by the process that sends it: taking it up elsewhere is refused until that
+    // process lets it go; a run that never sent an SMS and a copy of a journal are not taken up.
+    void runsAreHeldAndTakenUpOnce()
+    {
+        TestDataDir dir;
+        JournalHead head{QString(), QDateTime(), QString(), u"x"_s, QString(), numberedRows(2)};
+        QString error;
+        auto journal = SendJournal::create(dir.path(), head, &error);
+        QVERIFY2(journal, qPrintable(error));
+        const QString path = dir.path() + u"/Journal/"_s + head.runId + u".journal"_s;
+        HoldFailure failure{};
+        QVERIFY(!holdRun(dir.path(), path, &failure, &error));
+        QCOMPARE(failure, HoldFailure::InUse);
+        QVERIFY(!interruptedJournal(dir.path(), false));
+        journal.reset();
+        // Let go before its first SMS: nothing to take up.
+        QVERIFY(!holdRun(dir.path(), path, &failure, &error));
+        QCOMPARE(failure, HoldFailure::NeverStarted);
+        QVERIFY(!interruptedJournal(dir.path(), false));
+
+        QVERIFY(dir.write(u"Journal/"_s + head.runId + u".journal"_s,
+                          dir.read(u"Journal/"_s + head.runId + u".journal"_s) + startedLine(0)));
+        QCOMPARE(interruptedJournal(dir.path(), false), path);
+        const QString copy = dir.path() + u"/Journal/"_s + head.runId + u" (copie).journal"_s;
+        QVERIFY(QFile::copy(path, copy));
+        QCOMPARE(interruptedJournal(dir.path(), false), path);
+        QVERIFY(!holdRun(dir.path(), copy, &failure, &error));
+        QCOMPARE(failure, HoldFailure::Copy);
+        auto held = holdRun(dir.path(), path, &failure, &error);
+        QVERIFY2(held, qPrintable(error));
+        QCOMPARE(held->content.states[0], JournalRowState::Started);
+        QVERIFY(!holdRun(dir.path(), path, &failure, &error));
+        QCOMPARE(failure, HoldFailure::InUse);
+    }
+
+#ifndef _WIN32
+    // Journals hold numbers, names and texts: the user's alone, new ones and older ones alike.
+    void journalsArePrivate()
+    {
+        TestDataDir dir;
+        JournalHead head{QString(), QDateTime(), QString(), u"x"_s, QString(), numberedRows(1)};
+        JournalHead single = head;
+        QString error;
+        QVERIFY(SendJournal::create(dir.path(), head, &error));
+        QVERIFY(SendJournal::createSingle(dir.path(), single, &error));
+        const auto mode = [](const QString &path) { return QFileInfo(path).permissions() & 0x7077; };
+        const auto folderMode = QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner;
+        const QString run = journalFiles(dir.path()).value(0);
+        QCOMPARE(mode(journalDir(dir.path())), folderMode);
+        QCOMPARE(mode(singleSendDir(dir.path())), folderMode);
+        QCOMPARE(mode(run), QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+        QCOMPARE(mode(singleSendFiles(dir.path()).value(0)), QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+        QVERIFY(QFile::setPermissions(run, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadOther));
+        QVERIFY(
+            QFile::setPermissions(journalDir(dir.path()), folderMode | QFileDevice::ReadOther | QFileDevice::ExeOther));
+        protectJournals(dir.path());
+        QCOMPARE(mode(run), QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+        QCOMPARE(mode(journalDir(dir.path())), folderMode);
+    }
+#endif
+
+private:
+    // A journal line recording that a row's request left, as the journal writes it.
+    static QByteArray startedLine(qsizetype row)
+    {
+        const QByteArray record = "sent " + QByteArray::number(row) + " 2030-01-01T10:00:00.000";
+        return record + " #" + QByteArray::number(qChecksum(record), 16).rightJustified(4, '0') + '\n';
     }
 };
 

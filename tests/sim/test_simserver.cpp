@@ -122,7 +122,10 @@ private slots:
                                      << head("200 OK", "text/html", page1.size()) + page1 << 0;
         QTest::newRow("max-per-minute: 429, nothing accepted")
             << QStringList{u"--max-per-minute"_s, u"1"_s} << get(send("avant"), close) << get(send("un"), close)
-            << head("429 Too Many Requests", "text/plain", 17) + "Too Many Requests" << 1;
+            << head("429 Too Many Requests", "text/plain", 17)
+                       .replace("Content-Length: 17\r\n", "Content-Length: 17\r\nRetry-After: 60\r\n") +
+                   "Too Many Requests"
+            << 1;
         QTest::newRow("404") << QStringList() << QByteArray() << get("/autre", close)
                              << head("404 Not Found", "text/plain", 9) + "Not Found" << 0;
         QTest::newRow("405") << QStringList() << QByteArray() << "POST " + send("un") + " HTTP/1.0\r\n\r\n"

@@ -89,6 +89,10 @@ QStringList SimulatorProcess::outboxField(const QString &field) const
 
 QString SimulatorProcess::log()
 {
+    // Lines the simulator wrote while no event loop ran may still wait in the pipe.
+    m_process.setReadChannel(QProcess::StandardError);
+    while (m_process.waitForReadyRead(20))
+        m_stderr += m_process.readAllStandardError();
     m_stderr += m_process.readAllStandardError();
     return QString::fromUtf8(m_stderr);
 }
