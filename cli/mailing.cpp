@@ -180,8 +180,7 @@ int sendPlan(AppState &state, const RunPlan &plan, SendRunOptions options, const
     for (const ClassContact &row : plan.rows)
         numbers.append(row.Phone);
     const NumberCheck check = reviewMailingNumbers(state, numbers);
-    const std::vector<RowSkip> skips =
-        skippedRows(check, numbers.size(), plan.policy == NumberPolicy::OncePerNumber);
+    const std::vector<RowSkip> skips = skippedRows(check, numbers.size(), plan.policy == NumberPolicy::OncePerNumber);
     options.skipText = skipTextFor(state.textTable(), skips);
     const QString sent = textToSend(state.textTable(), plan.sender, report.longestText, ClassContact{});
     err(smsCodingLine(state.textTable(), analyseSmsText(sent)));
@@ -418,8 +417,12 @@ std::optional<QString> journalToResume(const QString &dataDir, const QString &ru
         *error = u"no journal of the run "_s + run + u" in "_s + QDir::toNativeSeparators(journalDir(dataDir));
         return std::nullopt;
     }
-    if (auto path = interruptedJournal(dataDir, false))
+    // A run another process sends is named, so that taking it up is refused as in use.
+    QString held;
+    if (auto path = interruptedJournal(dataDir, false, &held))
         return path;
+    if (!held.isEmpty())
+        return held;
     *error = u"no interrupted run in "_s + QDir::toNativeSeparators(journalDir(dataDir));
     return std::nullopt;
 }

@@ -761,7 +761,7 @@ std::optional<HeldRun> holdRun(const QString &dataDir, const QString &path, Hold
     return HeldRun{path, std::move(*content), std::move(lock)};
 }
 
-std::optional<QString> interruptedJournal(const QString &dataDir, bool cutShortOnly)
+std::optional<QString> interruptedJournal(const QString &dataDir, bool cutShortOnly, QString *heldElsewhere)
 {
     QStringList files = journalFiles(dataDir);
     while (!files.isEmpty()) {
@@ -780,9 +780,13 @@ std::optional<QString> interruptedJournal(const QString &dataDir, bool cutShortO
         QString ignored;
         const auto content = readJournal(file.readAll(), &ignored);
         if (!content || content->complete || content->single || (cutShortOnly && content->ended) ||
-            !content->startedAny || FileLock::isHeld(lockPath(dataDir, content->head.runId)) ||
-            isCopyOfAnotherJournal(dataDir, path, content->head.runId))
+            !content->startedAny || isCopyOfAnotherJournal(dataDir, path, content->head.runId))
             continue;
+        if (FileLock::isHeld(lockPath(dataDir, content->head.runId))) {
+            if (heldElsewhere && heldElsewhere->isEmpty())
+                *heldElsewhere = path;
+            continue;
+        }
         return path;
     }
     return std::nullopt;

@@ -197,7 +197,8 @@ std::optional<HeldRun> holdRun(const QString &dataDir, const QString &path, Hold
 // The newest journal of a run that did not go through every row, that no other process sends
 // now, that sent at least one SMS and is not a copy of another journal; with cutShortOnly, only of
 // a run cut short by a crash or a kill (a run the user stopped is not offered again).
-std::optional<QString> interruptedJournal(const QString &dataDir, bool cutShortOnly);
+// heldElsewhere, when given, receives the newest such run that another process sends now.
+std::optional<QString> interruptedJournal(const QString &dataDir, bool cutShortOnly, QString *heldElsewhere = nullptr);
 
 // True when path, a journal of the run runId, is a copy of another journal of that run in the data
 // directory (as a file manager names a copy): the run's own journal is the one named by its id,
