@@ -94,6 +94,25 @@ PhoneCheck::PhoneCheck(const QString &region)
         m_regionCode = kDefaultRegion;
         m_region = QString::fromLatin1(kDefaultRegion);
     }
+    std::string prefix;
+    PhoneNumberUtil::GetInstance()->GetNddPrefixForRegion(m_regionCode, true, &prefix);
+    m_trunkPrefix = QString::fromStdString(prefix);
+}
+
+int PhoneCheck::countryCodeLength(QStringView digits)
+{
+    const PhoneNumberUtil &util = *PhoneNumberUtil::GetInstance();
+    for (int length = 1; length <= 3 && length < digits.size(); ++length) {
+        bool ok = false;
+        const int code = digits.first(length).toInt(&ok);
+        if (!ok)
+            return 0;
+        std::string region;
+        util.GetRegionCodeForCountryCode(code, &region);
+        if (region != "ZZ")
+            return length;
+    }
+    return 0;
 }
 
 QString PhoneCheck::regionOf(const QLocale &locale)
@@ -139,6 +158,17 @@ PhoneCheck::Reading PhoneCheck::readCompact(const QString &compact, const std::s
         break;
     }
     reading.e164 = reading.key;
+    // Only a number written without an international prefix is ever asked its national form.
+    std::string numberRegion;
+    if (!compact.startsWith(u'+') && !compact.startsWith(u"00"_s))
+        util.GetRegionCodeForNumber(parsed, &numberRegion);
+    if (numberRegion == regionCode) {
+        std::string national;
+        util.Format(parsed, PhoneNumberUtil::NATIONAL, &national);
+        national.erase(std::remove_if(national.begin(), national.end(), [](char c) { return c < '0' || c > '9'; }),
+                       national.end());
+        reading.national = QString::fromStdString(national);
+    }
     return reading;
 }
 
@@ -163,6 +193,11 @@ NumberKind PhoneCheck::kind(QStringView number)
 QString PhoneCheck::matchKey(QStringView number)
 {
     return read(number).key;
+}
+
+QString PhoneCheck::nationalForm(QStringView number)
+{
+    return read(number).national;
 }
 
 qsizetype NumberCheck::repeatCount() const

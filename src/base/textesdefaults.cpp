@@ -5,7 +5,7 @@
 
 namespace parlevo {
 
-const std::array<TexteDefault, 371> kTextesDefaults = {{
+const std::array<TexteDefault, 378> kTextesDefaults = {{
     {1, "Parlevo la solution logicielle complète d'envoi de SMS personnalisable, simple et conviviale. vous permettant d'envoyer vos SMS en mode simple ou multi-contacts"},
     {2, "A propos de..."},
     {3, "Messages prédéfinis..."},
@@ -377,6 +377,13 @@ const std::array<TexteDefault, 371> kTextesDefaults = {{
     {560, "%1 contact(s) exporté(s) vers %2"},
     {561, "%1 fiche(s) refusée(s), avec des caractères impossibles à enregistrer : %2"},
     {562, "Le fichier %1 n'a pas pu être enregistré."},
+    {650, "%1 numéro(s) corrigé(s) :"},
+    {651, "%1 : %2 -> %3"},
+    {652, "%1 numéro(s) illisible(s), importé(s) tel(s) quel(s)"},
+    {653, "Le fichier %1 ne contient aucun contact."},
+    {654, "Aucune colonne n'a été reconnue comme numéro de portable : choisissez-la."},
+    {655, "%1 contact(s) avec des caractères remplacés :"},
+    {656, "%1 : %2 -> %3"},
 }};
 
 } // namespace parlevo

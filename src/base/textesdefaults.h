@@ -9,6 +9,6 @@ struct TexteDefault {
     const char *utf8Text;
 };
 
-extern const std::array<TexteDefault, 371> kTextesDefaults;
+extern const std::array<TexteDefault, 378> kTextesDefaults;
 
 } // namespace parlevo

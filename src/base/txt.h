@@ -381,7 +381,14 @@ inline constexpr int kTextTableSize = 1000;
     X(ExportToVCard, 559) \
     X(ContactsExported, 560) \
     X(VCardsRefused, 561) \
-    X(FileNotSaved, 562)
+    X(FileNotSaved, 562) \
+    X(NumbersRewritten, 650) \
+    X(NumberRewritten, 651) \
+    X(NumbersUnreadable, 652) \
+    X(NoContactInFile, 653) \
+    X(ChooseNumberColumn, 654) \
+    X(CharactersReplaced, 655) \
+    X(CharacterReplaced, 656)
 // clang-format on
 
 enum class Txt : int {
