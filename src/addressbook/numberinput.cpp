@@ -62,7 +62,9 @@ NumberInput readNumberInput(PhoneCheck &check, QStringView typed)
     if (typed.trimmed().isEmpty())
         return input;
     static const QRegularExpression kBetweenTwo(u"\\s+:::\\s+|\\s+/\\s+|;\\s+"_s);
-    const QStringList parts = input.number.split(kBetweenTwo, Qt::SkipEmptyParts);
+    // The expression is looked for only where a separator may be: most numbers hold none.
+    const bool maySplit = typed.contains(u':') || typed.contains(u'/') || typed.contains(u';');
+    const QStringList parts = maySplit ? input.number.split(kBetweenTwo, Qt::SkipEmptyParts) : QStringList();
     QString chosen;
     if (parts.size() > 1) {
         // Only complete numbers on every side: "06 12 / 34" is one number badly written.

@@ -49,7 +49,6 @@ private:
         QString e164;
         NumberKind kind = NumberKind::Invalid;
         QString key;
-        QString national;
     };
     static Reading readCompact(const QString &compact, const std::string &regionCode);
     const Reading &read(QStringView number);
@@ -58,6 +57,9 @@ private:
     std::string m_regionCode;
     QString m_trunkPrefix;
     QHash<QString, Reading> m_cache;
+    // Asked only of numbers written without a prefix: apart, so that the mailing check of
+    // 100,000 numbers written "06..." does not pay for it.
+    QHash<QString, QString> m_national;
 };
 
 // The numbers of a mailing looked at before it is sent. Rows are 0-based positions in the list.
