@@ -7,6 +7,7 @@
 #include "addressbook/contactstore.h"
 #include "addressbook/csvimport.h"
 #include "addressbook/groupcollection.h"
+#include "addressbook/numberinput.h"
 #include "addressbook/optoutlist.h"
 #include "addressbook/phonecheck.h"
 #include "addressbook/vcard.h"
@@ -23,6 +24,7 @@
 #include <QDir>
 #include <QFile>
 
+#include <algorithm>
 #include <cstdio>
 
 using namespace Qt::StringLiterals;
@@ -185,14 +187,27 @@ int saveBook(AppState &state)
     return kAccepted;
 }
 
+// The names of a CSV header, quoted, for a message.
+QString headerList(const CsvTable &table)
+{
+    QStringList quoted;
+    for (const QString &name : table.header)
+        quoted.append(u'"' + name.trimmed() + u'"');
+    return quoted.join(u", "_s);
+}
+
 int contactsImport(const QString &globalDataDir, const QStringList &arguments)
 {
     QCommandLineParser parser;
     parser.addPositionalArgument(QStringLiteral("FILE"), QStringLiteral("The CSV or vCard file."));
-    const QCommandLineOption group(QStringLiteral("group"),
-                                   QStringLiteral("Puts every contact of a vCard file in group NAME."),
-                                   QStringLiteral("NAME"));
-    parser.addOption(group);
+    const QCommandLineOption group(
+        QStringLiteral("group"), QStringLiteral("Puts every imported contact in group NAME."), QStringLiteral("NAME"));
+    const QCommandLineOption map(
+        QStringLiteral("map"),
+        QStringLiteral("Takes FIELD (societe, titre, prenom, nom, gsm, groupe) from the column named HEADER\n"
+                       "of a CSV file whose first line names its columns. May be repeated."),
+        QStringLiteral("FIELD=HEADER"));
+    parser.addOptions({group, map});
     int status = kAccepted;
     QStringList rest = arguments;
     // parseCommand refuses positional arguments: the file is taken first.
@@ -215,8 +230,10 @@ int contactsImport(const QString &globalDataDir, const QStringList &arguments)
                       u"or one that begins with BEGIN:VCARD) gives one contact a card: name, title, company,\n"
                       u"mobile number and first category. A CSV file whose first line names its columns (Google,\n"
                       u"Outlook, Thunderbird, a spreadsheet; English or French), or whose fields are separated by\n"
-                      u"\",\" or a tab, is read as RFC 4180 with its columns taken by name; which column went\n"
-                      u"where is printed first. Then saves the book."_s,
+                      u"\",\" or a tab, is read as RFC 4180 with its columns taken by name (--map sets any);\n"
+                      u"which column went where is printed first, and with no number column the import\n"
+                      u"stops (exit 64) and names the columns. Numbers are read as the app reads them and\n"
+                      u"each change is told. A file that gives no contact exits 1. Then saves the book."_s,
                       rest, &status))
         return status;
     if (file.isEmpty())
@@ -225,8 +242,6 @@ int contactsImport(const QString &globalDataDir, const QStringList &arguments)
         const std::optional<QByteArray> bytes = readWholeFile(file);
         return bytes && looksLikeVCard(*bytes);
     }();
-    if (parser.isSet(group) && !vCard)
-        return usage(u"--group is for vCard files"_s, u"contacts import"_s);
     if (parser.value(group) != withoutForbidden(parser.value(group)))
         return usage(u"--group cannot hold \";\" or a line break"_s, u"contacts import"_s);
 
@@ -240,19 +255,46 @@ int contactsImport(const QString &globalDataDir, const QStringList &arguments)
     if (!vCard)
         if (const std::optional<QByteArray> bytes = readWholeFile(file))
             table = readCsvTable(*bytes);
+    if (parser.isSet(map) && (!table || table->header.isEmpty()))
+        return usage(u"--map is for CSV files whose first line names their columns"_s, u"contacts import"_s);
+    CsvMapping mapping{};
     QString columns;
     if (table) {
-        const CsvMapping mapping = defaultMapping(*table);
+        mapping = defaultMapping(*table);
+        for (const QString &pair : parser.values(map)) {
+            const qsizetype eq = pair.indexOf(u'=');
+            const auto field = std::find_if(kStoredFields.cbegin(), kStoredFields.cend(), [&](const auto *info) {
+                return fieldName(*info) == QStringView(pair).first(std::max<qsizetype>(eq, 0));
+            });
+            const QString header = pair.sliced(eq + 1).trimmed();
+            const auto column = std::find_if(table->header.cbegin(), table->header.cend(), [&](const QString &name) {
+                return name.trimmed().compare(header, Qt::CaseInsensitive) == 0;
+            });
+            if (eq < 0 || field == kStoredFields.cend())
+                return usage(
+                    u"--map wants FIELD=HEADER with FIELD one of societe, titre, prenom, nom, gsm, groupe, not "_s +
+                        pair,
+                    u"contacts import"_s);
+            if (column == table->header.cend())
+                return usage(u"no column is named \""_s + header + u"\"; the columns are: "_s + headerList(*table),
+                             u"contacts import"_s);
+            mapping[std::size_t(field - kStoredFields.cbegin())] = int(column - table->header.cbegin());
+        }
+        if (!table->header.isEmpty() && mapping[5] < 0)
+            return usage(u"no column was recognised as the number: name it with --map gsm=HEADER; the columns are: "_s +
+                             headerList(*table),
+                         u"contacts import"_s);
         for (std::size_t field = 0; field < mapping.size(); ++field)
             columns += fieldName(*kStoredFields[field]) + u" <- "_s +
                        (mapping[field] < 0 ? u"(none)"_s : QString(u'"' + columnName(*table, mapping[field]) + u'"')) +
                        u'\n';
     }
     const ContactImportResult result = vCard   ? importVCardFile(*state, file, parser.value(group))
-                                       : table ? importCsvTable(*state, *table, defaultMapping(*table))
-                                               : importCsvFile(*state, file);
+                                       : table ? importCsvTable(*state, *table, mapping, parser.value(group))
+                                               : importCsvFile(*state, file, parser.value(group));
     const QString message = importMessage(state->textTable(), result, file);
-    if (!result.opened) {
+    // A file that gives no contact was not what the user meant to import.
+    if (!result.opened || result.count == 0) {
         err(message);
         return kFailure;
     }
@@ -326,7 +368,7 @@ int contactsAdd(const QString &globalDataDir, const QStringList &arguments)
         (*contact).*field->member = value;
     }
     if (contact->Phone != numberCharactersOnly(contact->Phone))
-        return usage(u"--gsm takes digits, blanks and full stops only"_s, u"contacts add"_s);
+        return usage(u"--gsm takes digits, blanks and full stops, and a \"+\" first, only"_s, u"contacts add"_s);
     const QString dataDir = parser.isSet(dataDirOption()) ? parser.value(dataDirOption()) : globalDataDir;
     if (const QString refused = unsavableCharacters(*contact); !refused.isEmpty()) {
         err(QString(loadState(dataDir)->Textes(Txt::UnsavableCharacters)).replace(u"%1"_s, refused));
@@ -342,6 +384,7 @@ int contactsAdd(const QString &globalDataDir, const QStringList &arguments)
     auto state = loadBookForChange(dataDir, lock);
     if (!state)
         return kFailure;
+    contact->Phone = readNumberInput(state->phoneCheck(), contact->Phone).number;
     contact->GUID = state->NextKey();
     Ajoute_Groupe(*state, contact->Groupe);
     state->colContacts().add(std::move(contact));

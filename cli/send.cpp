@@ -25,18 +25,14 @@ using namespace Qt::StringLiterals;
 
 namespace parlevo::cli {
 
-namespace {
-
-constexpr int kNumberDigits = 10;
-
-} // namespace
-
 int send(const QString &globalDataDir, const QStringList &arguments)
 {
     QCommandLineParser parser;
-    const QCommandLineOption to(QStringLiteral("to"),
-                                QStringLiteral("Recipient: its digits are kept, the first 10 are used."),
-                                QStringLiteral("NUMBER"));
+    const QCommandLineOption to(
+        QStringLiteral("to"),
+        QStringLiteral("Recipient: its digits are kept, a leading \"+\" sent as \"00\"; all of an\n"
+                       "international number (\"+\" or \"00\") are used, the first 10 of another."),
+        QStringLiteral("NUMBER"));
     const MessageOptions messageOptions;
     const QCommandLineOption &message = messageOptions.message;
     const QCommandLineOption &from = messageOptions.from;
@@ -57,7 +53,7 @@ int send(const QString &globalDataDir, const QStringList &arguments)
         return usage(u"send needs --message"_s, u"send"_s);
 
     auto state = loadState(parser.isSet(dataDirOption()) ? parser.value(dataDirOption()) : globalDataDir);
-    const QString number = DigitsOnly(parser.value(to)).left(kNumberDigits);
+    const QString number = singleSendNumber(parser.value(to));
     if (number.isEmpty()) {
         err(state->Textes(Txt::EnterNumber));
         return usage(u"send needs --to with a number"_s, u"send"_s);

@@ -122,16 +122,64 @@ QString unsavableCharacters(const ClassContact &contact)
     return unencodable1252(all);
 }
 
+namespace {
+
+bool in1252(QStringView text)
+{
+    return unencodable1252(text).isEmpty();
+}
+
+// Letters that decompose to nothing Windows-1252 holds.
+constexpr std::pair<char16_t, char16_t> kNearestLetters[] = {
+    {u'ł', u'l'}, {u'Ł', u'L'}, {u'đ', u'd'}, {u'Đ', u'D'}, {u'ħ', u'h'}, {u'Ħ', u'H'}, {u'ı', u'i'},
+    {u'ŧ', u't'}, {u'Ŧ', u'T'}, {u'ŀ', u'l'}, {u'Ŀ', u'L'}, {u'ĸ', u'k'}, {u'ŉ', u'n'}, {u'ș', u's'},
+    {u'Ș', u'S'}, {u'ț', u't'}, {u'Ț', u'T'}, {u'ə', u'e'}, {u'Ə', u'E'}, {u'ʼ', u'\''}};
+
+QString nearestOf(QChar c)
+{
+    const QString decomposed = QString(c).normalized(QString::NormalizationForm_D);
+    // The base with as many of its marks as Windows-1252 can hold composed: ễ keeps its ^.
+    for (qsizetype keep = decomposed.size(); keep >= 1; --keep) {
+        const QString candidate = decomposed.first(keep).normalized(QString::NormalizationForm_C);
+        if (in1252(candidate))
+            return candidate;
+    }
+    for (const auto &[from, to] : kNearestLetters)
+        if (c == QChar(from))
+            return QString(QChar(to));
+    return QString(c);
+}
+
+} // namespace
+
+QString nearest1252(const QString &text)
+{
+    if (in1252(text))
+        return text;
+    QString out;
+    out.reserve(text.size());
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (text[i].isSurrogate()) {
+            out += text[i];
+            continue;
+        }
+        out += in1252(QStringView(text).sliced(i, 1)) ? QString(text[i]) : nearestOf(text[i]);
+    }
+    return out;
+}
+
 bool isNumberCharacter(QChar c)
 {
     return (c >= u'0' && c <= u'9') || c == u' ' || c == u'.';
 }
 
-QString numberCharactersOnly(const QString &text)
+QString numberCharactersOnly(const QString &text, bool plusFirst)
 {
     QString kept = text;
-    kept.removeIf([](QChar c) { return !isNumberCharacter(c); });
-    return kept;
+    kept.removeIf([](QChar c) { return !isNumberCharacter(c) && c != u'+'; });
+    const bool plus = plusFirst && kept.trimmed().startsWith(u'+');
+    kept.remove(u'+');
+    return plus ? u'+' + kept.trimmed() : kept;
 }
 
 } // namespace parlevo

@@ -44,8 +44,14 @@ QString withoutForbidden(const QString &text);
 // hold, each once; empty when it can hold them all.
 QString unsavableCharacters(const ClassContact &contact);
 
-// The number box takes digits, blanks and full stops only.
+// text with each character Windows-1252 lacks replaced by its nearest letter there: by Unicode
+// decomposition where there is one (ễ -> ê, ș -> s), else from a small table (ł -> l, đ -> d).
+// Characters with neither (an emoji, Cyrillic) are left as they are.
+QString nearest1252(const QString &text);
+
+// The number box takes digits, blanks and full stops, and a "+" first (an international number).
 bool isNumberCharacter(QChar c);
-QString numberCharactersOnly(const QString &text);
+// plusFirst: text is the start of the number, where a "+" is kept.
+QString numberCharactersOnly(const QString &text, bool plusFirst = true);
 
 } // namespace parlevo

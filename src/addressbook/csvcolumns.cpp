@@ -6,6 +6,9 @@
 #include "contactfields.h"
 #include "contactrules.h"
 
+#include <QRegularExpression>
+#include <QStringDecoder>
+
 #include <algorithm>
 #include <limits>
 
@@ -40,6 +43,7 @@ constexpr KnownName kKnownNames[] = {
     {1, 0, u"entreprise"},
     {1, 0, u"organisation 1 - nom"},
     {1, 0, u"company name"},
+    {1, 0, u"organization name"},
     {1, 0, u"nom de l'entreprise"},
     {2, 0, u"titre"},
     {2, 0, u"title"},
@@ -57,8 +61,18 @@ constexpr KnownName kKnownNames[] = {
     {4, 0, u"nom de famille"},
     {4, 0, u"surname"},
     {4, 0, u"lastname"},
+    // A whole name in one column goes to the last name, where the list shows it first.
+    {4, 1, u"name"},
+    {4, 1, u"full name"},
+    {4, 1, u"nom complet"},
+    {4, 2, u"client"},
     {5, 0, u"mobile phone"},
     {5, 0, u"telephone mobile"},
+    {5, 0, u"telephone portable"},
+    {5, 0, u"tel. portable"},
+    {5, 0, u"numero de portable"},
+    {5, 0, u"cell"},
+    {5, 0, u"mobile phone number"},
     {5, 0, u"mobile number"},
     {5, 0, u"mobile"},
     {5, 0, u"cell phone"},
@@ -98,6 +112,8 @@ const KnownName *knownName(const QString &header)
 
 QString decodeText(QByteArrayView bytes)
 {
+    if (bytes.startsWith("\xFF\xFE") || bytes.startsWith("\xFE\xFF"))
+        return decodeUtf8(utf8FromUtf16(bytes)).value_or(QString());
     if (const std::optional<QString> utf8 = decodeUtf8(bytes))
         return *utf8;
     return decode1252(bytes);
@@ -114,6 +130,33 @@ QString groupValue(const QString &value)
     return QString();
 }
 
+// Google names its numbers "Phone 1 - Value" with the kind in "Phone 1 - Type": the value column
+// whose type column says "Mobile" on most rows is the mobile number.
+int googleMobileColumn(const CsvTable &table)
+{
+    static const QRegularExpression typeName(u"^(phone|telephone) (\\d+) - (type|libelle)$"_s);
+    int best = -1;
+    qsizetype bestCount = 0;
+    for (int column = 0; column < table.header.size(); ++column) {
+        const QRegularExpressionMatch match = typeName.match(folded(table.header[column]));
+        if (!match.hasMatch())
+            continue;
+        const qsizetype mobiles =
+            std::count_if(table.rows.cbegin(), table.rows.cend(), [column](const QStringList &row) {
+                return row.value(column).contains(u"mobile"_s, Qt::CaseInsensitive);
+            });
+        const QString prefix = match.captured(1) + u' ' + match.captured(2) + u" - "_s;
+        for (int value = 0; value < table.header.size() && mobiles > bestCount; ++value) {
+            const QString name = folded(table.header[value]);
+            if (name == prefix + u"value"_s || name == prefix + u"valeur"_s) {
+                best = value;
+                bestCount = mobiles;
+            }
+        }
+    }
+    return best;
+}
+
 } // namespace
 
 qsizetype CsvTable::columnCount() const
@@ -122,6 +165,17 @@ qsizetype CsvTable::columnCount() const
     for (const QStringList &row : rows)
         count = std::max(count, row.size());
     return count;
+}
+
+QByteArray utf8FromUtf16(QByteArrayView bytes)
+{
+    const bool little = bytes.startsWith("\xFF\xFE");
+    if (!little && !bytes.startsWith("\xFE\xFF"))
+        return bytes.toByteArray();
+    QStringDecoder decoder(little ? QStringDecoder::Utf16LE : QStringDecoder::Utf16BE);
+    // A lone surrogate or an odd last byte comes out as U+FFFD, which the import then refuses.
+    const QString text = decoder.decode(bytes.sliced(2));
+    return "\xEF\xBB\xBF" + text.toUtf8();
 }
 
 QList<QStringList> splitCsv(const QString &text, QChar separator)
@@ -136,13 +190,15 @@ std::optional<CsvTable> readCsvTable(QByteArrayView bytes)
     const QString firstLine = text.first(lineEnd - text.cbegin());
     std::optional<QChar> separator;
     bool header = false;
-    // The separator under which the first line names the most known columns.
-    int best = 1;
+    // The separator under which the first line names the most known columns. One is enough with ","
+    // or a tab; with ";", the contacts file's own separator, two are needed, as a contact's group
+    // or name ("Portable", "Client") may be a column name too.
+    int best = 0;
     for (const QChar candidate : {u';', u',', u'\t'}) {
         const QStringList names = splitCsv(firstLine, candidate).value(0);
         const int known = int(std::count_if(names.cbegin(), names.cend(),
                                             [](const QString &name) { return knownName(name) != nullptr; }));
-        if (known > best) {
+        if (known > best && (candidate != u';' || known >= 2)) {
             best = known;
             separator = candidate;
             header = true;
@@ -185,6 +241,8 @@ CsvMapping defaultMapping(const CsvTable &table)
             mapping[std::size_t(known->field)] = column;
         }
     }
+    if (const int mobile = googleMobileColumn(table); mobile >= 0 && ranks[5] > 0)
+        mapping[5] = mobile;
     return mapping;
 }
 
@@ -203,11 +261,12 @@ std::vector<std::unique_ptr<ClassContact>> contactsFromTable(const CsvTable &tab
         for (std::size_t field = 0; field < mapping.size(); ++field) {
             if (mapping[field] < 0)
                 continue;
-            QString value = withoutForbidden(row.value(mapping[field])).trimmed();
+            // The number as written: the import reads it ("; " may part two numbers) before the
+            // number box's filter.
+            QString value =
+                (field == 5 ? row.value(mapping[field]) : withoutForbidden(row.value(mapping[field]))).trimmed();
             if (field == 0)
                 value = groupValue(value);
-            else if (field == 5)
-                value = numberCharactersOnly(value).simplified();
             (*contact).*kStoredFields[field]->member = value;
         }
         contact->GUID = nextKey();

@@ -32,10 +32,15 @@ struct CsvTable {
 // name, last name, number); -1 leaves the field empty.
 using CsvMapping = std::array<int, 6>;
 
-// The table of a file that needs its columns chosen: its first line is a header of known column
-// names, or its fields are separated by "," or a tab. Nothing for a file in the contacts file's
-// own layout, which the plain import reads unchanged. UTF-8 when valid, else Windows-1252.
+// The table of a file that needs its columns chosen: its first line is a header naming known
+// columns (one is enough with "," or a tab, two with ";"; the others are offered for mapping), or
+// its fields are separated by "," or a tab. Nothing for a file in the contacts file's own layout,
+// which the plain import reads unchanged. UTF-16 with a mark, UTF-8 when valid, else Windows-1252.
 std::optional<CsvTable> readCsvTable(QByteArrayView bytes);
+
+// A file another program wrote: UTF-16 with its byte order mark (either order, as Windows tools
+// save "Unicode" text) becomes UTF-8 with a mark; other bytes are returned as they are.
+QByteArray utf8FromUtf16(QByteArrayView bytes);
 
 // The fields RFC 4180 gives each line of text.
 QList<QStringList> splitCsv(const QString &text, QChar separator);
@@ -48,7 +53,7 @@ CsvMapping defaultMapping(const CsvTable &table);
 QString columnName(const CsvTable &table, int column);
 
 // One contact a row, each keyed by nextKey(). Values lose ";" and line breaks and blanks at either
-// end; the number keeps only what the number box accepts; Google's "Group Membership" gives its
+// end; the number is kept as written, for the import to read; Google's "Group Membership" gives its
 // first label that is not one of Google's own ("* myContacts").
 std::vector<std::unique_ptr<ClassContact>> contactsFromTable(const CsvTable &table, const CsvMapping &mapping,
                                                              const std::function<QString()> &nextKey);

@@ -7,9 +7,12 @@
 #include "contactrules.h"
 #include "contactstore.h"
 #include "groupcollection.h"
+#include "numberinput.h"
+#include "phonecheck.h"
 #include "vcard.h"
 
 #include <QDir>
+#include <QSet>
 
 using namespace Qt::StringLiterals;
 
@@ -21,16 +24,23 @@ namespace {
 // import keeps its long-standing way: a new group shows from the next start.)
 ContactImportResult addWithGroups(AppState &state, std::vector<std::unique_ptr<ClassContact>> contacts)
 {
-    ContactImportResult result = addImportedContacts(state, std::move(contacts));
+    ContactImportResult result = addImportedContacts(state, std::move(contacts), NumberSource::Foreign);
     const ContactCollection &book = state.colContacts();
     for (qsizetype i = book.count() - result.count; i < book.count(); ++i)
         Ajoute_Groupe(state, book.at(i)->Groupe);
     return result;
 }
 
+void putInGroup(std::vector<std::unique_ptr<ClassContact>> &contacts, const QString &group)
+{
+    if (!group.isEmpty())
+        for (const std::unique_ptr<ClassContact> &contact : contacts)
+            contact->Groupe = withoutForbidden(group);
+}
+
 } // namespace
 
-ContactImportResult importCsvFile(AppState &state, const QString &path)
+ContactImportResult importCsvFile(AppState &state, const QString &path, const QString &group)
 {
     ReadFailure failure = ReadFailure::None;
     const std::optional<QByteArray> bytes = readWholeFile(path, nullptr, &failure);
@@ -41,7 +51,12 @@ ContactImportResult importCsvFile(AppState &state, const QString &path)
     }
     // The import file has the contacts file's layout, so the same reader takes it; it accepts a
     // lone line feed as a line end, as files written on other systems have.
-    return addImportedContacts(state, readForeignContactLines(*bytes, [&state] { return state.NextKey(); }));
+    auto contacts = readForeignContactLines(utf8FromUtf16(*bytes), [&state] { return state.NextKey(); });
+    putInGroup(contacts, group);
+    ContactImportResult result = addImportedContacts(state, std::move(contacts), NumberSource::Plain);
+    if (!group.isEmpty() && result.count > 0)
+        Ajoute_Groupe(state, withoutForbidden(group));
+    return result;
 }
 
 ContactImportResult importVCardFile(AppState &state, const QString &path, const QString &group)
@@ -55,23 +70,38 @@ ContactImportResult importVCardFile(AppState &state, const QString &path, const 
         return result;
     }
     auto contacts = readVCards(*bytes, [&state] { return state.NextKey(); });
-    if (!group.isEmpty())
-        for (const std::unique_ptr<ClassContact> &contact : contacts)
-            contact->Groupe = withoutForbidden(group);
+    putInGroup(contacts, group);
     ContactImportResult result = addWithGroups(state, std::move(contacts));
     result.vCard = true;
     return result;
 }
 
-ContactImportResult importCsvTable(AppState &state, const CsvTable &table, const CsvMapping &mapping)
+ContactImportResult importCsvTable(AppState &state, const CsvTable &table, const CsvMapping &mapping,
+                                   const QString &group)
 {
-    return addWithGroups(state, contactsFromTable(table, mapping, [&state] { return state.NextKey(); }));
+    auto contacts = contactsFromTable(table, mapping, [&state] { return state.NextKey(); });
+    putInGroup(contacts, group);
+    return addWithGroups(state, std::move(contacts));
 }
 
-ContactImportResult addImportedContacts(AppState &state, std::vector<std::unique_ptr<ClassContact>> contacts)
+ContactImportResult addImportedContacts(AppState &state, std::vector<std::unique_ptr<ClassContact>> contacts,
+                                        NumberSource source)
 {
     ContactImportResult result;
     result.opened = true;
+    for (const std::unique_ptr<ClassContact> &contact : contacts) {
+        const qsizetype first = result.replacedCharacters.size();
+        for (const ContactFieldInfo *field : kStoredFields) {
+            QString &value = (*contact).*field->member;
+            if (const QString nearest = nearest1252(value); nearest != value) {
+                result.replacedCharacters.append({QString(), value, nearest});
+                value = nearest;
+            }
+        }
+        // Named once every field is replaced, as the contact is stored.
+        for (qsizetype i = first; i < result.replacedCharacters.size(); ++i)
+            result.replacedCharacters[i].fullName = contact->FullName().trimmed();
+    }
     std::erase_if(contacts, [&result](const std::unique_ptr<ClassContact> &contact) {
         const QString refused = unsavableCharacters(*contact);
         if (refused.isEmpty())
@@ -86,6 +116,15 @@ ContactImportResult addImportedContacts(AppState &state, std::vector<std::unique
         }
         return true;
     });
+    PhoneCheck &check = state.phoneCheck();
+    for (const std::unique_ptr<ClassContact> &contact : contacts) {
+        const NumberInput input = readNumberInput(check, contact->Phone);
+        if (input.changed)
+            result.changedNumbers.append({contact->FullName().trimmed(), contact->Phone, input.number});
+        result.unreadableNumbers += input.unreadable ? 1 : 0;
+        contact->Phone =
+            source == NumberSource::Foreign ? numberCharactersOnly(input.number).simplified() : input.number;
+    }
     result.count = contacts.empty() ? 0 : state.colContacts().append(std::move(contacts));
     return result;
 }
@@ -97,11 +136,37 @@ QString importMessage(const TextTable &textes, const ContactImportResult &result
         text += QString(textes(Txt::NotPlainFile)).replace(u"%1"_s, QDir::toNativeSeparators(path)) + u"\r\n\r\n"_s;
     else if (!result.opened)
         text += QDir::toNativeSeparators(path) + u"\r\n\r\n"_s;
+    else if (result.count == 0 && result.refused == 0)
+        text += QString(textes(Txt::NoContactInFile)).replace(u"%1"_s, QDir::toNativeSeparators(path)) + u"\r\n\r\n"_s;
     text += QString(textes(Txt::ContactsImported)).replace(u"%1"_s, QString::number(result.count));
     if (result.refused > 0)
         text += u"\r\n\r\n"_s + QString(textes(result.vCard ? Txt::VCardsRefused : Txt::CsvLinesRefused))
                                     .replace(u"%1"_s, QString::number(result.refused))
                                     .replace(u"%2"_s, result.refusedCharacters);
+    if (!result.replacedCharacters.isEmpty()) {
+        QSet<QString> names;
+        for (const FieldChange &change : result.replacedCharacters)
+            names.insert(change.fullName);
+        text +=
+            u"\r\n\r\n"_s + QString(textes(Txt::CharactersReplaced)).replace(u"%1"_s, QString::number(names.size()));
+        for (const FieldChange &change : result.replacedCharacters)
+            text += u"\r\n"_s + QString(textes(Txt::CharacterReplaced))
+                                    .replace(u"%1"_s, change.fullName)
+                                    .replace(u"%2"_s, change.before)
+                                    .replace(u"%3"_s, change.after);
+    }
+    if (!result.changedNumbers.isEmpty()) {
+        text += u"\r\n\r\n"_s +
+                QString(textes(Txt::NumbersRewritten)).replace(u"%1"_s, QString::number(result.changedNumbers.size()));
+        for (const FieldChange &change : result.changedNumbers)
+            text += u"\r\n"_s + QString(textes(Txt::NumberRewritten))
+                                    .replace(u"%1"_s, change.fullName)
+                                    .replace(u"%2"_s, change.before)
+                                    .replace(u"%3"_s, change.after);
+    }
+    if (result.unreadableNumbers > 0)
+        text += u"\r\n\r\n"_s +
+                QString(textes(Txt::NumbersUnreadable)).replace(u"%1"_s, QString::number(result.unreadableNumbers));
     return text;
 }
 

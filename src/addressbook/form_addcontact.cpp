@@ -5,6 +5,7 @@
 #include "base/dialogframe.h"
 #include "base/messagebox.h"
 #include "contactrules.h"
+#include "numberinput.h"
 
 #include <QCloseEvent>
 #include <QComboBox>
@@ -72,7 +73,7 @@ QLineEdit *makeNumberEdit(const QString &name, QWidget *parent)
                old[old.size() - 1 - tail] == text[text.size() - 1 - tail])
             ++tail;
         const QString typed = text.mid(head, text.size() - head - tail);
-        const QString kept = numberCharactersOnly(typed);
+        const QString kept = numberCharactersOnly(typed, head == 0);
         if (kept == typed)
             return;
         edit->setText(text.left(head) + kept + text.right(tail));
@@ -190,6 +191,7 @@ void Form_AddContact::CMD_Accepter_Click()
         const auto *combo = qobject_cast<const QComboBox *>(edit);
         typed.*field->member = combo ? combo->currentText() : static_cast<const QLineEdit *>(edit)->text();
     }
+    typed.Phone = readNumberInput(m_state.phoneCheck(), typed.Phone).number;
     if (const std::optional<Txt> error = contactEditorError(typed.Nom, typed.Phone)) {
         MsgBox(m_state.Textes(*error), vbOKOnly | vbCritical);
         m_edits[std::size_t(*error == Txt::NoLastName ? ContactColumn::Nom : ContactColumn::GSM)]->setFocus();

@@ -280,7 +280,7 @@ void Form_CarnetAdresse::MNU_ImportCSV_Click()
         if (columns.exec() != QDialog::Accepted)
             return;
         QApplication::setOverrideCursor(Qt::WaitCursor);
-        const ContactImportResult result = importCsvTable(m_state, *table, columns.mapping());
+        const ContactImportResult result = importCsvTable(m_state, *table, columns.mapping(), columns.group());
         AutosizeColumns();
         QApplication::restoreOverrideCursor();
         tellImported(result, path);

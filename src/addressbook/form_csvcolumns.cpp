@@ -1,6 +1,7 @@
 #include "form_csvcolumns.h"
 
 #include "addressbook/contactfields.h"
+#include "addressbook/groupcollection.h"
 #include "base/appstate.h"
 #include "base/dialogframe.h"
 #include "base/messagebox.h"
@@ -60,10 +61,22 @@ Form_CsvColumns::Form_CsvColumns(AppState &state, const CsvTable &table, QWidget
         m_choosers[field] = chooser;
         fields->addRow(state.Textes(kStoredFields[field]->caption), chooser);
     }
+    connect(m_choosers[5], &QComboBox::currentIndexChanged, this, &Form_CsvColumns::updateNumberHint);
+    m_numberHint = new QLabel(state.Textes(Txt::ChooseNumberColumn), this);
+    m_numberHint->setObjectName(u"LabelChooseNumber"_s);
+    m_numberHint->setWordWrap(true);
+    m_group = new QComboBox(this);
+    m_group->setObjectName(u"ComboGroupe"_s);
+    m_group->setEditable(true);
+    m_group->addItem(QString());
+    m_group->addItems(state.colGroupes().names());
+    auto *groupCaption = new QLabel(state.Textes(Txt::ImportGroup), this);
+    captionFor(groupCaption, m_group);
 
     auto *suivant = new QPushButton(QString(state.Textes(Txt::NextButton)).remove(u'&'), this);
     suivant->setObjectName(u"CMD_Suivant"_s);
     suivant->setDefault(true);
+    m_suivant = suivant;
     auto *annuler = new QPushButton(QString(state.Textes(Txt::CancelButton)).remove(u'&'), this);
     annuler->setObjectName(u"CMD_Annuler"_s);
     auto *buttons = new QDialogButtonBox(this);
@@ -79,8 +92,25 @@ Form_CsvColumns::Form_CsvColumns(AppState &state, const CsvTable &table, QWidget
     layout->addWidget(preview, 1);
     layout->addWidget(new QLabel(state.Textes(Txt::CsvColumnOfEachField), this));
     layout->addLayout(fields);
+    layout->addWidget(m_numberHint);
+    layout->addWidget(groupCaption);
+    layout->addWidget(m_group);
     layout->addWidget(buttons);
     setMinimumWidth(560);
+    updateNumberHint();
+}
+
+void Form_CsvColumns::updateNumberHint()
+{
+    // Contacts without a number cannot be sent anything: the user names the column first.
+    const bool noNumber = m_choosers[5]->currentData().toInt() < 0;
+    m_numberHint->setVisible(noNumber);
+    m_suivant->setEnabled(!noNumber);
+}
+
+QString Form_CsvColumns::group() const
+{
+    return m_group->currentText().trimmed();
 }
 
 CsvMapping Form_CsvColumns::mapping() const

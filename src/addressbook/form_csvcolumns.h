@@ -7,13 +7,17 @@
 #include <array>
 
 class QComboBox;
+class QLabel;
+class QPushButton;
 
 namespace parlevo {
 
 class AppState;
 
 // Shows the first rows of a CSV file another program wrote and one column chooser per field,
-// pre-filled from its header; accepted, mapping() says where each field comes from.
+// pre-filled from its header; accepted, mapping() says where each field comes from and group() the
+// group every contact goes into (empty: each row's own). With no number column it cannot be
+// accepted: a header it does not know is offered for the user to name.
 class Form_CsvColumns final : public QDialog {
     Q_OBJECT
 public:
@@ -21,9 +25,15 @@ public:
     Q_DISABLE_COPY_MOVE(Form_CsvColumns)
 
     CsvMapping mapping() const;
+    QString group() const;
 
 private:
+    void updateNumberHint();
+
     std::array<QComboBox *, 6> m_choosers{};
+    QComboBox *m_group = nullptr;
+    QLabel *m_numberHint = nullptr;
+    QPushButton *m_suivant = nullptr;
 };
 
 } // namespace parlevo

@@ -50,8 +50,10 @@ bool isPlainPrefixRegion(const std::string &region)
 }
 
 // The number of the compact form "+digits", or "0digits" and "00digits" in a plain-prefix
-// region, when the library holds it as valid; false when the general reading must decide.
-bool readQuickly(const QString &compact, const std::string &region, PhoneNumber *number)
+// region, when the library holds it as valid, with its type; false when the general reading must
+// decide.
+bool readQuickly(const QString &compact, const std::string &region, PhoneNumber *number,
+                 PhoneNumberUtil::PhoneNumberType *type)
 {
     const PhoneNumberUtil &util = *PhoneNumberUtil::GetInstance();
     std::string digits = compact.toStdString();
@@ -81,7 +83,8 @@ bool readQuickly(const QString &compact, const std::string &region, PhoneNumber 
         return false;
     number->set_country_code(countryCode);
     number->set_national_number(std::stoull(digits));
-    return util.GetNumberType(*number) != PhoneNumberUtil::UNKNOWN;
+    *type = util.GetNumberType(*number);
+    return *type != PhoneNumberUtil::UNKNOWN;
 }
 
 } // namespace
@@ -94,6 +97,25 @@ PhoneCheck::PhoneCheck(const QString &region)
         m_regionCode = kDefaultRegion;
         m_region = QString::fromLatin1(kDefaultRegion);
     }
+    std::string prefix;
+    PhoneNumberUtil::GetInstance()->GetNddPrefixForRegion(m_regionCode, true, &prefix);
+    m_trunkPrefix = QString::fromStdString(prefix);
+}
+
+int PhoneCheck::countryCodeLength(QStringView digits)
+{
+    const PhoneNumberUtil &util = *PhoneNumberUtil::GetInstance();
+    for (int length = 1; length <= 3 && length < digits.size(); ++length) {
+        bool ok = false;
+        const int code = digits.first(length).toInt(&ok);
+        if (!ok)
+            return 0;
+        std::string region;
+        util.GetRegionCodeForCountryCode(code, &region);
+        if (region != "ZZ")
+            return length;
+    }
+    return 0;
 }
 
 QString PhoneCheck::regionOf(const QLocale &locale)
@@ -112,10 +134,13 @@ PhoneCheck::Reading PhoneCheck::readCompact(const QString &compact, const std::s
     PhoneNumber parsed;
     if (compact.isEmpty())
         return reading;
-    if (!readQuickly(compact, regionCode, &parsed)) {
+    // The quick reading knows the type already: asking it again would double the cost.
+    PhoneNumberUtil::PhoneNumberType type = PhoneNumberUtil::UNKNOWN;
+    if (!readQuickly(compact, regionCode, &parsed, &type)) {
         parsed.Clear();
         if (util.Parse(compact.toStdString(), regionCode, &parsed) != PhoneNumberUtil::NO_PARSING_ERROR)
             return reading;
+        type = util.GetNumberType(parsed);
     }
     std::string e164;
     util.Format(parsed, PhoneNumberUtil::E164, &e164);
@@ -123,7 +148,7 @@ PhoneCheck::Reading PhoneCheck::readCompact(const QString &compact, const std::s
     reading.key = QString::fromStdString(e164);
     // The type of a number the plan does not hold is UNKNOWN: asking it alone is asking its
     // validity too, at half the cost of asking both.
-    switch (util.GetNumberType(parsed)) {
+    switch (type) {
     case PhoneNumberUtil::UNKNOWN:
         return reading;
     case PhoneNumberUtil::MOBILE:
@@ -163,6 +188,32 @@ NumberKind PhoneCheck::kind(QStringView number)
 QString PhoneCheck::matchKey(QStringView number)
 {
     return read(number).key;
+}
+
+QString PhoneCheck::nationalForm(QStringView number)
+{
+    const QString compact = compactForm(number);
+    if (compact.startsWith(u'+') || compact.startsWith(u"00"_s))
+        return QString();
+    if (const auto it = m_national.constFind(compact); it != m_national.cend())
+        return *it;
+    QString national;
+    const PhoneNumberUtil &util = *PhoneNumberUtil::GetInstance();
+    PhoneNumber parsed;
+    std::string region;
+    if (read(number).kind != NumberKind::Invalid &&
+        util.Parse(compact.toStdString(), m_regionCode, &parsed) == PhoneNumberUtil::NO_PARSING_ERROR) {
+        util.GetRegionCodeForNumber(parsed, &region);
+        if (region == m_regionCode) {
+            std::string formatted;
+            util.Format(parsed, PhoneNumberUtil::NATIONAL, &formatted);
+            for (const char c : formatted)
+                if (c >= '0' && c <= '9')
+                    national += QLatin1Char(c);
+        }
+    }
+    m_national.insert(compact, national);
+    return national;
 }
 
 qsizetype NumberCheck::repeatCount() const

@@ -36,6 +36,13 @@ public:
     // it (valid or not), else the digits alone ("+" kept).
     // Empty when the number has no digit.
     QString matchKey(QStringView number);
+    // The digits of a valid number of the home region as written there, trunk prefix first
+    // ("658202938" -> "0658202938"); empty for any other number and for one written with "+" or "00".
+    QString nationalForm(QStringView number);
+    // The home region's trunk prefix ("0" in France); empty where there is none.
+    const QString &trunkPrefix() const { return m_trunkPrefix; }
+    // How many of the leading digits are a country code (1 to 3); 0 when none is.
+    static int countryCodeLength(QStringView digits);
 
 private:
     struct Reading {
@@ -48,7 +55,11 @@ private:
 
     QString m_region;
     std::string m_regionCode;
+    QString m_trunkPrefix;
     QHash<QString, Reading> m_cache;
+    // Asked only of numbers written without a prefix: apart, so that the mailing check of
+    // 100,000 numbers written "06..." does not pay for it.
+    QHash<QString, QString> m_national;
 };
 
 // The numbers of a mailing looked at before it is sent. Rows are 0-based positions in the list.

@@ -3,6 +3,7 @@
 #include "base/codec1252.h"
 #include "base/storefile.h"
 #include "contactrules.h"
+#include "csvcolumns.h"
 
 #include <QHash>
 #include <QStringDecoder>
@@ -54,11 +55,13 @@ bool isQuotedPrintable(QByteArrayView line)
 }
 
 // Content lines with folding undone. Version 2.1 writers also break quoted-printable values with
-// a final "=", and continue them without a leading blank.
+// a final "=", and continue them without a leading blank. The head is looked at once per content
+// line, not once per piece: a long folded value stays linear to read.
 QList<QByteArray> logicalLines(QByteArrayView bytes)
 {
     QList<QByteArray> lines;
     bool softBreak = false;
+    bool quotedPrintable = false;
     for (QByteArrayView line : physicalLines(bytes)) {
         if (softBreak) {
             lines.last().chop(1);
@@ -67,8 +70,9 @@ QList<QByteArray> logicalLines(QByteArrayView bytes)
             lines.last() += line.sliced(1);
         } else {
             lines.append(line.toByteArray());
+            quotedPrintable = isQuotedPrintable(lines.last());
         }
-        softBreak = lines.last().endsWith('=') && isQuotedPrintable(lines.last());
+        softBreak = quotedPrintable && lines.last().endsWith('=');
     }
     return lines;
 }
@@ -244,7 +248,8 @@ struct Card {
         QString number = splitEscaped(value).constFirst().trimmed();
         if (number.startsWith(u"tel:"_s, Qt::CaseInsensitive))
             number = number.sliced(4).section(u';', 0, 0);
-        return numberCharactersOnly(number).simplified();
+        // As written: the import reads it (a "+", a "(0)", two numbers) before the number box's filter.
+        return withoutForbidden(number).simplified();
     }
 
     std::unique_ptr<ClassContact> contact() const
@@ -314,8 +319,10 @@ void appendFolded(QByteArray &out, const QByteArray &line)
 
 } // namespace
 
-std::vector<std::unique_ptr<ClassContact>> readVCards(QByteArrayView bytes, const std::function<QString()> &nextKey)
+std::vector<std::unique_ptr<ClassContact>> readVCards(QByteArrayView file, const std::function<QString()> &nextKey)
 {
+    const QByteArray utf8 = utf8FromUtf16(file);
+    QByteArrayView bytes = utf8;
     if (bytes.startsWith("\xEF\xBB\xBF"))
         bytes = bytes.sliced(3);
     std::vector<std::unique_ptr<ClassContact>> contacts;
@@ -350,8 +357,10 @@ std::vector<std::unique_ptr<ClassContact>> readVCards(QByteArrayView bytes, cons
     return contacts;
 }
 
-bool looksLikeVCard(QByteArrayView bytes)
+bool looksLikeVCard(QByteArrayView file)
 {
+    const QByteArray head = utf8FromUtf16(file.first(std::min<qsizetype>(file.size(), 8192)));
+    QByteArrayView bytes = head;
     if (bytes.startsWith("\xEF\xBB\xBF"))
         bytes = bytes.sliced(3);
     for (QByteArrayView line : physicalLines(bytes.first(std::min<qsizetype>(bytes.size(), 4096)))) {

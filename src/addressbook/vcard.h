@@ -17,8 +17,9 @@ namespace parlevo {
 // each keyed by nextKey(). Only what the address book holds is read: N (else FN) gives the last
 // and first names and N's honorific prefix the title, ORG's first unit the company, the mobile
 // number (else the first TEL) the number, CATEGORIES' first entry the group. Values are cleaned
-// as the contact editor would take them: no ";" or line break, and the number keeps only the
-// characters the number box accepts. A card that leaves all six fields empty is skipped.
+// as the contact editor would take them: no ";" or line break; the number is kept as written, for
+// the import to read. A card that leaves all six fields empty is skipped. UTF-16 with a byte order
+// mark is read too, here and by looksLikeVCard.
 std::vector<std::unique_ptr<ClassContact>> readVCards(QByteArrayView bytes, const std::function<QString()> &nextKey);
 
 // Whether bytes look like a vCard file: BEGIN:VCARD on the first line that is not blank.

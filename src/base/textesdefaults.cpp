@@ -5,7 +5,7 @@
 
 namespace parlevo {
 
-const std::array<TexteDefault, 376> kTextesDefaults = {{
+const std::array<TexteDefault, 383> kTextesDefaults = {{
     {1, "Parlevo la solution logicielle complète d'envoi de SMS personnalisable, simple et conviviale. vous permettant d'envoyer vos SMS en mode simple ou multi-contacts"},
     {2, "A propos de..."},
     {3, "Messages prédéfinis..."},
@@ -382,6 +382,13 @@ const std::array<TexteDefault, 376> kTextesDefaults = {{
     {602, "Cet envoi est déjà en cours dans une autre fenêtre de Parlevo ou dans parlevo-cli.\n\nAttendez qu'il se termine."},
     {603, "La liste des désinscrits (%1) n'a pas pu être lue.\n\nAucun SMS Mailing ne part tant qu'elle ne peut pas être lue, pour n'écrire à aucune personne qui a demandé à ne plus recevoir de SMS. Corrigez ou remplacez ce fichier, puis redémarrez Parlevo."},
     {604, "La passerelle est occupée : les SMS suivants partent dans %1 s."},
+    {650, "%1 numéro(s) corrigé(s) :"},
+    {651, "%1 : %2 -> %3"},
+    {652, "%1 numéro(s) illisible(s), importé(s) tel(s) quel(s)"},
+    {653, "Le fichier %1 ne contient aucun contact."},
+    {654, "Aucune colonne n'a été reconnue comme numéro de portable : choisissez-la."},
+    {655, "%1 contact(s) avec des caractères remplacés :"},
+    {656, "%1 : %2 -> %3"},
 }};
 
 } // namespace parlevo

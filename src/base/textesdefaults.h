@@ -9,6 +9,6 @@ struct TexteDefault {
     const char *utf8Text;
 };
 
-extern const std::array<TexteDefault, 376> kTextesDefaults;
+extern const std::array<TexteDefault, 383> kTextesDefaults;
 
 } // namespace parlevo

@@ -386,7 +386,14 @@ inline constexpr int kTextTableSize = 1000;
     X(OutcomeBusy, 601) \
     X(RunHeldElsewhere, 602) \
     X(OptOutUnreadableNoMailing, 603) \
-    X(GatewayBusyWaiting, 604)
+    X(GatewayBusyWaiting, 604) \
+    X(NumbersRewritten, 650) \
+    X(NumberRewritten, 651) \
+    X(NumbersUnreadable, 652) \
+    X(NoContactInFile, 653) \
+    X(ChooseNumberColumn, 654) \
+    X(CharactersReplaced, 655) \
+    X(CharacterReplaced, 656)
 // clang-format on
 
 enum class Txt : int {

@@ -96,6 +96,8 @@ void Form_Predefinis::buildWindow()
     m_labelMessage = named(new QLabel(m_state.Textes(Txt::PredefinedMessage), page), u"LabelMessagePredefini");
     m_textSMS = named(new SmsTextEdit(page), u"TextSMS");
     m_textSMS->setMaxLength(static_cast<int>(kSmsMaxLength));
+    // The prompt goes with the focus, as in the send windows.
+    m_textSMS->setPrompt(m_state.Textes(Txt::EnterMessageHere));
     captionFor(m_labelMessage, m_textSMS);
     m_labelNBCar = named(new QLabel(page), u"LabelNBCar");
     grid->addWidget(m_labelNom, 1, 1);
@@ -203,7 +205,9 @@ void Form_Predefinis::CMD_Accepter_Click()
 {
     PredefiniList &list = m_state.colPredefinis();
     const QString name = m_textNom->text();
-    const QString message = m_textSMS->toPlainText();
+    // Accepted before the box had the focus, the prompt is still there: it is no message.
+    const QString typed = m_textSMS->toPlainText();
+    const QString message = typed == m_state.Textes(Txt::EnterMessageHere) ? QString() : typed;
     if (m_adding) {
         list.append(ClassPredefini{name, message});
     } else {

@@ -7,6 +7,8 @@
 #include "base/textes.h"
 #include "base/txt.h"
 
+using namespace Qt::StringLiterals;
+
 namespace parlevo {
 
 namespace {
@@ -14,7 +16,21 @@ namespace {
 // Pixels between the main window's right edge and the preview.
 constexpr int kPreviewGap = 2;
 
+constexpr qsizetype kNationalDigits = 10;
+
 } // namespace
+
+QString numberToSend(QStringView phone)
+{
+    const QString digits = DigitsOnly(phone);
+    return phone.trimmed().startsWith(u'+') && !digits.isEmpty() ? u"00"_s + digits : digits;
+}
+
+QString singleSendNumber(QStringView phone)
+{
+    const QString number = numberToSend(phone);
+    return number.startsWith(u"00"_s) ? number : number.left(kNationalDigits);
+}
 
 QString senderPrefix(const TextTable &textes, const QString &sender)
 {

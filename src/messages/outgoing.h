@@ -4,6 +4,7 @@
 #include <QRect>
 #include <QSize>
 #include <QString>
+#include <QStringView>
 
 namespace parlevo {
 
@@ -12,6 +13,14 @@ class TextTable;
 
 // Longest text of one SMS, in UTF-16 code units.
 inline constexpr qsizetype kSmsMaxLength = 160;
+
+// The number every send hands the gateway, which takes digits only: the digits of phone, with a
+// leading "+" written "00" ("+33 6 12" -> "0033612"), whatever was stored.
+QString numberToSend(QStringView phone);
+
+// The number one SMS sent alone goes to: an international number ("+" or "00" first) whole, a
+// national one its first ten digits, as the single send has always cut it.
+QString singleSendNumber(QStringView phone);
 
 // "De : <sender>, " from the message table, or nothing when the sender is empty.
 QString senderPrefix(const TextTable &textes, const QString &sender);

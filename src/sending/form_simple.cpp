@@ -23,12 +23,6 @@ using namespace Qt::StringLiterals;
 
 namespace parlevo {
 
-namespace {
-
-constexpr int kNumberDigits = 10;
-
-} // namespace
-
 Form_Simple::Form_Simple(AppState &state, QWidget &owner, QWidget *parent)
     : SectionPage(state.Textes(Txt::SingleTitle), activityIcon(Activity::Simple), parent)
     , m_state(state)
@@ -77,7 +71,7 @@ void Form_Simple::Init()
 void Form_Simple::applyPickedContact(const ClassContact &contact)
 {
     m_selContact = contact;
-    m_pickedNumber = DigitsOnly(contact.Phone).left(kNumberDigits);
+    m_pickedNumber = singleSendNumber(contact.Phone);
     const QString fullName = contact.FullName();
     m_pickedText = fullName.isEmpty() ? m_pickedNumber : m_pickedNumber + u" - " + fullName;
     m_textContact->setText(m_pickedText);
@@ -99,7 +93,7 @@ QString Form_Simple::recipientNumber() const
     // Digits in a picked contact's name must not lengthen a short number.
     if (!m_pickedText.isEmpty() && m_textContact->text() == m_pickedText)
         return m_pickedNumber;
-    return DigitsOnly(m_textContact->text()).left(kNumberDigits);
+    return singleSendNumber(m_textContact->text());
 }
 
 void Form_Simple::CommandEnvoyer_Click()

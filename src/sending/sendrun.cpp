@@ -244,7 +244,7 @@ private:
             const qsizetype next = m_nextReport + qsizetype(m_rows.size());
             const ClassContact *found = next < m_source.rowCount() ? m_source.contactAt(next) : nullptr;
             Row &slot = m_rows.emplace_back(Row{found ? *found : ClassContact{}, QString(), std::nullopt, QString()});
-            slot.number = DigitsOnly(slot.contact.Phone);
+            slot.number = numberToSend(slot.contact.Phone);
         }
         return m_rows[std::size_t(row - m_nextReport)];
     }
@@ -333,14 +333,14 @@ private:
             const QString skip = m_options.skipText ? m_options.skipText(row) : QString();
             if (skip.isEmpty()) {
                 count(SendOutcome::NotSent);
-                m_observer.rowDone(row, contact, DigitsOnly(contact.Phone), notSent, text);
+                m_observer.rowDone(row, contact, numberToSend(contact.Phone), notSent, text);
                 continue;
             }
             const SendReply skipped{0, SendOutcome::Skipped};
             if (m_options.journal)
                 m_options.journal->recordDone(row, skipped);
             count(SendOutcome::Skipped);
-            m_observer.rowDone(row, contact, DigitsOnly(contact.Phone), skipped, skip);
+            m_observer.rowDone(row, contact, numberToSend(contact.Phone), skipped, skip);
         }
         m_loop.quit();
     }

@@ -199,7 +199,8 @@ private slots:
 
     void fieldFilters()
     {
-        QCOMPARE(numberCharactersOnly(u"+33 6.12-ab\t34"_s), u"33 6.1234"_s);
+        QCOMPARE(numberCharactersOnly(u"+33 6.12-ab\t34+"_s), u"+33 6.1234"_s);
+        QCOMPARE(numberCharactersOnly(u"+33 6"_s, false), u"33 6"_s);
         QCOMPARE(withoutForbidden(u"a;b\r\nc d"_s), u"abc d"_s);
     }
 
@@ -207,11 +208,13 @@ private slots:
     {
         QTest::addColumn<QString>("fixture");
         QTest::addColumn<QList<QStringList>>("contacts");
+        QTest::addColumn<QString>("unreadable");
         QTest::newRow("example")
             << u"import_example.csv"_s
-            << QList<QStringList>{
-                   {u"Travail"_s, u"Parlevo"_s, u"Mr"_s, u"Jean"_s, u"Dupont"_s, u"0612345678"_s, u"6"_s},
-                   {u"Personnel"_s, {}, u"Mme"_s, u"Anne"_s, u"Dupuis"_s, u"0687654321"_s, u"7"_s}};
+            << QList<QStringList>{{u"Travail"_s, u"Parlevo"_s, u"Mr"_s, u"Jean"_s, u"Dupont"_s, u"0612345678"_s,
+                                   u"6"_s},
+                                  {u"Personnel"_s, {}, u"Mme"_s, u"Anne"_s, u"Dupuis"_s, u"0687654321"_s, u"7"_s}}
+            << QString();
         // A header line, a short line ended by a lone LF, quotes kept, an empty line, extra fields.
         QTest::newRow("mixed") << u"import_mixed.csv"_s
                                << QList<QStringList>{{u"Groupe"_s, u"Société"_s, u"Titre"_s, u"Prénom"_s, u"Nom"_s,
@@ -220,12 +223,14 @@ private slots:
                                                      {u"\"Clients\""_s, u"\" Acme \""_s, u"M."_s, u"Paul"_s,
                                                       u"Durand"_s, u"06 12"_s, u"8"_s},
                                                      {{}, {}, {}, {}, {}, {}, u"9"_s},
-                                                     {u"A"_s, u"B"_s, u"C"_s, u"D"_s, u"E"_s, u"F"_s, u"10"_s}};
+                                                     {u"A"_s, u"B"_s, u"C"_s, u"D"_s, u"E"_s, u"F"_s, u"10"_s}}
+                               << u"\r\n\r\n3 numéro(s) illisible(s), importé(s) tel(s) quel(s)"_s;
     }
     void importAppendsEveryLine()
     {
         QFETCH(QString, fixture);
         QFETCH(QList<QStringList>, contacts);
+        QFETCH(QString, unreadable);
         test::TestDataDir dir;
         AppState state(dir.path());
         for (int i = 0; i < 5; ++i)
@@ -244,7 +249,39 @@ private slots:
         // Imported groups wait for the next start.
         QCOMPARE(state.colGroupes().count(), 0);
         QCOMPARE(importMessage(state.textTable(), result, {}),
-                 u"Importer depuis un fichier CSV:\r\n\r\n%1 contact(s) importé(s)"_s.arg(contacts.size()));
+                 u"Importer depuis un fichier CSV:\r\n\r\n%1 contact(s) importé(s)"_s.arg(contacts.size()) +
+                     unreadable);
+    }
+
+    void nearestWindows1252Letters()
+    {
+        QCOMPARE(nearest1252(u"Nguyễn Thị"_s), u"Nguyên Thi"_s);
+        QCOMPARE(nearest1252(u"Łódź, Ștefan, Đorđe"_s), u"Lódz, Stefan, Dorde"_s);
+        // Nothing near: left for the import to refuse.
+        QCOMPARE(nearest1252(u"Иван 😀"_s), u"Иван 😀"_s);
+    }
+
+    // Each number is read on its way in, and characters the book cannot hold are replaced; the
+    // report names each contact changed and counts the numbers kept as written.
+    void importReadsNumbersAndReplacesCharacters()
+    {
+        test::TestDataDir dir;
+        AppState state(dir.path());
+        QVERIFY(dir.write(u"numbers.csv"_s, u"Clients;;;Anne;Martin;+33 6 12 34 56 78\r\n;;;Luc;Petit;658202938\r\n"
+                                            u";;;Eve;Roux;n/a\r\n;;;Thị;Nguyễn;06 12 34 56 79\r\n"_s.toUtf8()));
+        const ContactImportResult result = importCsvFile(state, dir.filePath(u"numbers.csv"_s));
+        QStringList phones;
+        for (qsizetype i = 0; i < state.colContacts().count(); ++i)
+            phones += state.colContacts().at(i)->Phone;
+        QCOMPARE(phones, (QStringList{u"0033612345678"_s, u"0658202938"_s, u"n/a"_s, u"06 12 34 56 79"_s}));
+        QCOMPARE(state.colContacts().at(3)->Nom, u"Nguyên"_s);
+        QCOMPARE(
+            importMessage(state.textTable(), result, {}),
+            u"Importer depuis un fichier CSV:\r\n\r\n4 contact(s) importé(s)\r\n\r\n"
+            u"1 contact(s) avec des caractères remplacés :\r\nNguyên Thi : Thị -> Thi\r\nNguyên Thi : Nguyễn -> Nguyên"
+            u"\r\n\r\n2 numéro(s) corrigé(s) :\r\n"
+            u"Martin Anne : +33 6 12 34 56 78 -> 0033612345678\r\nPetit Luc : 658202938 -> 0658202938\r\n\r\n"
+            u"1 numéro(s) illisible(s), importé(s) tel(s) quel(s)"_s);
     }
 
     void importOfEmptyOrUnreadableFile()
@@ -255,8 +292,9 @@ private slots:
         ContactImportResult result = importCsvFile(state, dir.filePath(u"empty.csv"_s));
         QVERIFY(result.opened);
         QCOMPARE(result.count, 0);
-        QCOMPARE(importMessage(state.textTable(), result, {}),
-                 u"Importer depuis un fichier CSV:\r\n\r\n0 contact(s) importé(s)"_s);
+        QCOMPARE(importMessage(state.textTable(), result, u"empty.csv"_s),
+                 u"Importer depuis un fichier CSV:\r\n\r\nLe fichier empty.csv ne contient aucun contact.\r\n\r\n"
+                 u"0 contact(s) importé(s)"_s);
 
         const QString missing = dir.filePath(u"missing.csv"_s);
         result = importCsvFile(state, missing);

@@ -1,5 +1,6 @@
 // Numbers read with the phone numbering plans: kinds, international form, one number written
 // several ways, the opt-out list and its file.
+#include "addressbook/numberinput.h"
 #include "addressbook/optoutlist.h"
 #include "addressbook/phonecheck.h"
 #include "base/appstate.h"
@@ -49,6 +50,44 @@ private slots:
         PhoneCheck check(region);
         QCOMPARE(check.kind(number), kind);
         QCOMPARE(check.normalise(number), e164);
+    }
+
+    // The number stored from the number typed or found in a file, with what the import report tells.
+    void readsNumbersIn_data()
+    {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("stored");
+        QTest::addColumn<bool>("changed");
+        QTest::addColumn<bool>("unreadable");
+        QTest::newRow("french as typed") << u"06 12 34 56 78"_s << u"06 12 34 56 78"_s << false << false;
+        QTest::newRow("00 as typed") << u"0033 6 12 34 56 78"_s << u"0033 6 12 34 56 78"_s << false << false;
+        QTest::newRow("plus") << u"+33 6 12 34 56 78"_s << u"0033612345678"_s << true << false;
+        QTest::newRow("plus foreign") << u"+44 7911 123456"_s << u"00447911123456"_s << true << false;
+        QTest::newRow("plus (0)") << u"+33 (0)6 55 44 33 22"_s << u"0033655443322"_s << true << false;
+        QTest::newRow("00 (0)") << u"0033 (0)6 55 44 33 22"_s << u"0033655443322"_s << true << false;
+        QTest::newRow("missing 0") << u"658202938"_s << u"0658202938"_s << true << false;
+        QTest::newRow("missing 0 and +") << u"33 6 12 34 56 78"_s << u"0612345678"_s << true << false;
+        QTest::newRow("google two") << u"06 21 31 41 51 ::: 07 88 77 66 55"_s << u"06 21 31 41 51"_s << true << false;
+        QTest::newRow("landline then mobile")
+            << u"01 23 45 67 89 / +33 7 88 77 66 55"_s << u"0033788776655"_s << true << false;
+        QTest::newRow("semicolon two") << u"0612345678; 0788776655"_s << u"0612345678"_s << true << false;
+        QTest::newRow("one number slashed") << u"06 12 / 34 56 78"_s << u"06 12 / 34 56 78"_s << false << false;
+        QTest::newRow("garbage") << u"n/a"_s << u"n/a"_s << false << true;
+        QTest::newRow("too short plus") << u"+33 6"_s << u"+33 6"_s << false << true;
+        QTest::newRow("empty") << QString() << QString() << false << false;
+    }
+
+    void readsNumbersIn()
+    {
+        QFETCH(QString, typed);
+        QFETCH(QString, stored);
+        QFETCH(bool, changed);
+        QFETCH(bool, unreadable);
+        PhoneCheck check(u"FR"_s);
+        const NumberInput input = readNumberInput(check, typed);
+        QCOMPARE(input.number, stored);
+        QCOMPARE(input.changed, changed);
+        QCOMPARE(input.unreadable, unreadable);
     }
 
     void regionFollowsLocale()

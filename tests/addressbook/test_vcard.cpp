@@ -40,8 +40,8 @@ private slots:
         QTest::newRow("Android 2.1, quoted-printable, agent")
             << u"vcard_android21.vcf"_s
             << QList<QStringList>{
-                   {{}, u"Société Générale"_s, u"Mme"_s, u"Anne-Éléonore"_s, u"Dupuis"_s, u"33 6 87 65 43 21"_s},
-                   {{}, {}, {}, u"Garage"_s, u"Martin"_s, u"0478000000"_s},
+                   {{}, u"Société Générale"_s, u"Mme"_s, u"Anne-Éléonore"_s, u"Dupuis"_s, u"+33 6 87 65 43 21"_s},
+                   {{}, {}, {}, u"Garage"_s, u"Martin"_s, u"04-78-00-00-00"_s},
                    {{}, {}, {}, u"René"_s, u"Léger"_s, u"0655443322"_s}};
         QTest::newRow("iOS 3.0, labelled items, company card")
             << u"vcard_ios30.vcf"_s
@@ -52,12 +52,12 @@ private slots:
             << u"vcard_google30.vcf"_s
             << QList<QStringList>{
                    {u"Clients 2024"_s, u"Atelier, Bois & Cie"_s, {}, u"Chloé"_s, u"Bernard"_s, u"07 11 22 33 44"_s},
-                   {{}, {}, {}, u"Marc"_s, {}, u"1 555 0102030"_s}};
+                   {{}, {}, {}, u"Marc"_s, {}, u"+1 (555) 010-2030"_s}};
         QTest::newRow("Thunderbird 4.0, tel: URIs")
             << u"vcard_thunderbird40.vcf"_s
             << QList<QStringList>{
-                   {u"Fournisseurs"_s, u"Parlevo"_s, u"M."_s, u"Thi Lan"_s, u"Nguyen"_s, u"33698765432"_s},
-                   {{}, {}, {}, u"Sami"_s, u"Haddad"_s, u"21671000000"_s}};
+                   {u"Fournisseurs"_s, u"Parlevo"_s, u"M."_s, u"Thi Lan"_s, u"Nguyen"_s, u"+33-6-98-76-54-32"_s},
+                   {{}, {}, {}, u"Sami"_s, u"Haddad"_s, u"+216-71-000-000"_s}};
     }
     void readsExportsOfOtherPrograms()
     {
@@ -80,6 +80,25 @@ private slots:
         QFETCH(QByteArray, bytes);
         QFETCH(bool, vCard);
         QCOMPARE(looksLikeVCard(bytes), vCard);
+    }
+
+    // Windows tools save "Unicode" as UTF-16 with a byte order mark, in either order.
+    void readsUtf16()
+    {
+        const QString card = u"BEGIN:VCARD\r\nVERSION:3.0\r\nN:Lefèvre;Zoé;;;\r\nTEL:06 12\r\nEND:VCARD\r\n"_s;
+        for (const bool little : {true, false}) {
+            QByteArray bytes(little ? "\xFF\xFE" : "\xFE\xFF");
+            for (const QChar c : card) {
+                const char low = char(c.unicode() & 0xFF);
+                const char high = char(c.unicode() >> 8);
+                bytes += little ? low : high;
+                bytes += little ? high : low;
+            }
+            QVERIFY(looksLikeVCard(bytes));
+            const auto contacts = readVCards(bytes, [] { return u"1"_s; });
+            QCOMPARE(contacts.size(), std::size_t(1));
+            QCOMPARE(stored(*contacts[0]), (QStringList{{}, {}, {}, u"Zoé"_s, u"Lefèvre"_s, u"06 12"_s}));
+        }
     }
 
     // The exact bytes: CR LF, escapes, a fold at 75 octets that never cuts a UTF-8 sequence.
@@ -131,7 +150,8 @@ private slots:
         QCOMPARE(stored(*state.colContacts().at(0)), (QStringList{u"Clients"_s, {}, {}, u"Luc"_s, u"Roy"_s, u"07"_s}));
         QCOMPARE(importMessage(state.textTable(), result, {}),
                  u"Importer depuis un fichier vCard:\r\n\r\n1 contact(s) importé(s)\r\n\r\n"
-                 u"1 fiche(s) refusée(s), avec des caractères impossibles à enregistrer : И"_s);
+                 u"1 fiche(s) refusée(s), avec des caractères impossibles à enregistrer : И\r\n\r\n"
+                 u"1 numéro(s) illisible(s), importé(s) tel(s) quel(s)"_s);
     }
 };
 

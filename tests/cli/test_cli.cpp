@@ -83,14 +83,14 @@ private slots:
         QCOMPARE(r.status, 0);
         QCOMPARE(r.out, u"1250\n"_s);
 
-        // --to keeps the first 10 digits; --from gives the sender. Before sending, one line on
-        // standard error tells how the text sent is coded; standard output keeps the gateway's text.
+        // --to sends every digit of an international number, "+" as "00"; --from gives the sender. Before sending, one
+        // line on standard error tells how the text sent is coded; standard output keeps the gateway's text.
         r = cli({u"send"_s, u"--data-dir"_s, dir.path(), u"--to"_s, u"+33 (6) 12-34-56-78-99"_s, u"--message"_s,
                  u"Ça coûte « trop »"_s, u"--from"_s, u"Zoé"_s});
         QCOMPARE(r.status, 0);
         QCOMPARE(r.out, u"Le message a été envoyé\n"_s);
         QCOMPARE(r.err, u"Unicode : 27 caractère(s), 1 SMS - Caractères qui imposent l'Unicode : û « »\n"_s);
-        QCOMPARE(sim.outboxField(u"number"_s), QStringList{u"3361234567"_s});
+        QCOMPARE(sim.outboxField(u"number"_s), QStringList{u"003361234567899"_s});
         QCOMPARE(sim.outboxField(u"text"_s), QStringList{u"De : Zoé, Ça coûte « trop »"_s});
 
         r = cli({u"send"_s, u"--data-dir"_s, dir.path(), u"--to"_s, u"0612345678"_s, u"--message"_s,

@@ -3,6 +3,7 @@
 #include "testdatadir.h"
 
 #include <QDir>
+#include <QFile>
 #include <QProcess>
 #include <QTest>
 
@@ -98,17 +99,20 @@ private slots:
         r = contacts(dir, {u"add"_s, u"--gsm"_s, u"06 12"_s});
         QCOMPARE(r.status, 64);
         QVERIFY(r.err.startsWith(u"Vous devez entrer un nom de contact\n"_s));
-        r = contacts(dir, {u"add"_s, u"--nom"_s, u"Roy"_s, u"--gsm"_s, u"+33"_s});
+        r = contacts(dir, {u"add"_s, u"--nom"_s, u"Roy"_s, u"--gsm"_s, u"06+33"_s});
         QCOMPARE(r.status, 64);
         r = contacts(dir, {u"add"_s, u"--nom"_s, u"Roy;er"_s, u"--gsm"_s, u"06"_s});
         QCOMPARE(r.status, 64);
         r = contacts(dir, {u"add"_s, u"--nom"_s, u"Roy"_s, u"--gsm"_s, u"06 12.3"_s, u"--groupe"_s, u"Clients"_s,
                            u"--titre"_s, u"Dr."_s});
         QCOMPARE(r.status, 0);
+        // A leading "+" is taken, and stored the way the gateway wants it.
+        QCOMPARE(contacts(dir, {u"add"_s, u"--nom"_s, u"Ray"_s, u"--gsm"_s, u"+33 6 55 44 33 22"_s}).status, 0);
         QCOMPARE(dir.read(u"Contacts.lst"_s), QByteArray("Amis;;;;Martin;06\r\n"
                                                          "Travail;Parlevo;Mr;Jean;Dupont;0612345678\r\n"
                                                          "Personnel;;Mme;Anne;Dupuis;0687654321\r\n"
-                                                         "Clients;;Dr.;;Roy;06 12.3\r\n"));
+                                                         "Clients;;Dr.;;Roy;06 12.3\r\n"
+                                                         ";;;;Ray;0033655443322\r\n"));
 
         r = contacts(dir, {u"import"_s, dir.filePath(u"absent.csv"_s)});
         QCOMPARE(r.status, 1);
@@ -125,7 +129,8 @@ private slots:
         r = contacts(dir, {u"import"_s, dir.filePath(u"utf8.csv"_s)});
         QCOMPARE(r.status, 0);
         QCOMPARE(r.out, u"Importer depuis un fichier CSV:\n\n1 contact(s) importé(s)\n\n"
-                        u"1 ligne(s) refusée(s), avec des caractères impossibles à enregistrer : И\n"_s);
+                        u"1 ligne(s) refusée(s), avec des caractères impossibles à enregistrer : И\n\n"
+                        u"1 numéro(s) illisible(s), importé(s) tel(s) quel(s)\n"_s);
         QCOMPARE(dir.read(u"Contacts.lst"_s), book + "Amis;;;No\xebl;Durand;07\r\n");
     }
 
@@ -137,14 +142,13 @@ private slots:
         QVERIFY(dir.write(u"cards.txt"_s, parlevo::test::fixtureBytes(u"vcard_thunderbird40.vcf"_s)));
         Run r = contacts(dir, {u"import"_s, dir.filePath(u"cards.txt"_s), u"--group"_s, u"Amis"_s});
         QCOMPARE(r.status, 0);
-        QCOMPARE(r.out, u"Importer depuis un fichier vCard:\n\n2 contact(s) importé(s)\n"_s);
+        // Each number the import rewrote is told.
+        QCOMPARE(r.out, u"Importer depuis un fichier vCard:\n\n2 contact(s) importé(s)\n\n2 numéro(s) corrigé(s) :\n"
+                        u"M. Nguyen Thi Lan : +33-6-98-76-54-32 -> 0033698765432\n"
+                        u"Haddad Sami : +216-71-000-000 -> 0021671000000\n"_s);
         QCOMPARE(dir.read(u"Contacts.lst"_s), QByteArray("Amis;;;;Martin;06\r\n"
-                                                         "Amis;Parlevo;M.;Thi Lan;Nguyen;33698765432\r\n"
-                                                         "Amis;;;Sami;Haddad;21671000000\r\n"));
-        QCOMPARE(
-            contacts(dir, {u"import"_s, parlevo::test::fixturePath(u"import_example.csv"_s), u"--group"_s, u"Amis"_s})
-                .status,
-            64);
+                                                         "Amis;Parlevo;M.;Thi Lan;Nguyen;0033698765432\r\n"
+                                                         "Amis;;;Sami;Haddad;0021671000000\r\n"));
         QCOMPARE(contacts(dir, {u"import"_s, dir.filePath(u"absent.vcf"_s)}).status, 1);
 
         r = contacts(dir, {u"export"_s, u"--vcard"_s, dir.filePath(u"out.vcf"_s), u"--group"_s, u"AMIS"_s});
@@ -167,6 +171,36 @@ private slots:
                         u"nom <- \"Last Name\"\ngsm <- \"Mobile Number\"\n"
                         u"Importer depuis un fichier CSV:\n\n2 contact(s) importé(s)\n"_s);
         QCOMPARE(dir.read(u"Contacts.lst"_s), QByteArray(";Acme;;Paul;Martin;07 98 76 54 32\r\n;;;Lucie;Blanc;\r\n"));
+    }
+
+    // Without a number column the import stops and names the columns; --map names any column, and
+    // --group puts every contact of a CSV file in one group. A file of no contact exits 1.
+    void headerCsvMapAndGroup()
+    {
+        TestDataDir dir;
+        QVERIFY(dir.write(u"clients.csv"_s, "Client,Appeler,Ville\r\nAnne Roy,06 12 34 56 78,Lyon\r\n"));
+        Run r = contacts(dir, {u"import"_s, dir.filePath(u"clients.csv"_s)});
+        QCOMPARE(r.status, 64);
+        QVERIFY2(r.err.startsWith(u"parlevo-cli: no column was recognised as the number: name it with --map "
+                                  u"gsm=HEADER; the columns are: \"Client\", \"Appeler\", \"Ville\"\n"_s),
+                 qPrintable(r.err));
+        QCOMPARE(contacts(dir, {u"import"_s, dir.filePath(u"clients.csv"_s), u"--map"_s, u"gsm=Phone"_s}).status, 64);
+        QCOMPARE(contacts(dir, {u"import"_s, dir.filePath(u"clients.csv"_s), u"--map"_s, u"tel=Appeler"_s}).status, 64);
+        QVERIFY(!QFile::exists(dir.filePath(u"Contacts.lst"_s)));
+
+        r = contacts(dir, {u"import"_s, dir.filePath(u"clients.csv"_s), u"--map"_s, u"gsm=appeler"_s, u"--map"_s,
+                           u"groupe=Ville"_s});
+        QCOMPARE(r.status, 0);
+        QVERIFY2(r.out.contains(u"gsm <- \"Appeler\"\n"_s), qPrintable(r.out));
+        QVERIFY(dir.write(u"plain.csv"_s, ";;;Luc;Petit;0612345679\r\n"));
+        QCOMPARE(contacts(dir, {u"import"_s, dir.filePath(u"plain.csv"_s), u"--group"_s, u"VIP"_s}).status, 0);
+        QCOMPARE(dir.read(u"Contacts.lst"_s),
+                 QByteArray("Lyon;;;;Anne Roy;06 12 34 56 78\r\nVIP;;;Luc;Petit;0612345679\r\n"));
+
+        QVERIFY(dir.write(u"empty.vcf"_s, "BEGIN:VCARD\r\nEND:VCARD\r\n"));
+        r = contacts(dir, {u"import"_s, dir.filePath(u"empty.vcf"_s)});
+        QCOMPARE(r.status, 1);
+        QVERIFY2(r.err.contains(u"ne contient aucun contact"_s), qPrintable(r.err));
     }
 
     // The CLI never writes what it could not read, and says why instead of printing nothing.

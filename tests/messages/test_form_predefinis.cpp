@@ -78,10 +78,11 @@ private slots:
         // Enter in the name goes on to the message.
         QTest::keyClick(child<QLineEdit>(u"TextNomPredefinis"), Qt::Key_Return);
         QVERIFY(child<QPlainTextEdit>(u"TextSMS")->hasFocus());
+        // The prompt goes with the focus, and is never saved.
+        QCOMPARE(child<QPlainTextEdit>(u"TextSMS")->toPlainText(), QString());
         click(u"CMD_Accepter");
         QCOMPARE(m_state->colPredefinis().size(), 4);
-        QCOMPARE(m_state->colPredefinis().last(),
-                 (ClassPredefini{u"<Nouveau message prédéfini>"_s, u"Entrer votre message ici."_s}));
+        QCOMPARE(m_state->colPredefinis().last(), (ClassPredefini{u"<Nouveau message prédéfini>"_s, QString()}));
         QCOMPARE(rows().last(), u"<Nouveau message prédéfini>@4"_s);
         QCOMPARE(selectedRow(), 3);
         QVERIFY(list()->isEnabled());
@@ -166,6 +167,13 @@ private slots:
         QVERIFY(!child<QLineEdit>(u"TextNomPredefinis")->isEnabled());
         QVERIFY(!rowButtons());
         QVERIFY(child<QPushButton>(u"CMD_Ajouter")->isEnabled());
+    }
+
+    void promptAcceptedUnfocusedIsNoMessage()
+    {
+        click(u"CMD_Ajouter");
+        click(u"CMD_Accepter");
+        QCOMPARE(m_state->colPredefinis().last().Message, QString());
     }
 
     void messageLimit()

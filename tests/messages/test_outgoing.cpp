@@ -80,6 +80,31 @@ private slots:
         QCOMPARE(previewText(textes, u"Paul"_s, twoHundred(), nullptr), QString(u"De : Paul, "_s + twoHundred()));
     }
 
+    // The number handed to the gateway: a mailing sends every digit, a single send cuts a
+    // national number to ten; "+" is always sent as "00".
+    void numbersSent_data()
+    {
+        QTest::addColumn<QString>("phone");
+        QTest::addColumn<QString>("mailing");
+        QTest::addColumn<QString>("single");
+        QTest::newRow("national") << u"06 12 34 56 78"_s << u"0612345678"_s << u"0612345678"_s;
+        QTest::newRow("national too long") << u"06 12 34 56 78 99"_s << u"061234567899"_s << u"0612345678"_s;
+        QTest::newRow("plus") << u" +33 6 12 34 56 78"_s << u"0033612345678"_s << u"0033612345678"_s;
+        QTest::newRow("plus lost") << u"33 6 12 34 56 78"_s << u"33612345678"_s << u"3361234567"_s;
+        QTest::newRow("00") << u"0044 7911 123456"_s << u"00447911123456"_s << u"00447911123456"_s;
+        QTest::newRow("plus inside") << u"06 12+34"_s << u"061234"_s << u"061234"_s;
+        QTest::newRow("plus alone") << u"+"_s << QString() << QString();
+    }
+
+    void numbersSent()
+    {
+        QFETCH(QString, phone);
+        QFETCH(QString, mailing);
+        QFETCH(QString, single);
+        QCOMPARE(numberToSend(phone), mailing);
+        QCOMPARE(singleSendNumber(phone), single);
+    }
+
     void previewPosition_data()
     {
         QTest::addColumn<QRect>("mainWindow");

@@ -104,8 +104,8 @@ private slots:
         QTest::addColumn<QString>("text");
         QTest::newRow("blanks, dashes, dots")
             << u"06 12-34.56 78"_s << u"Paul"_s << u"Bonjour"_s << u"0612345678"_s << u"De : Paul, Bonjour"_s;
-        QTest::newRow("international, first 10 digits")
-            << u"+33 6 12 34 56 78"_s << QString() << u"Bonjour"_s << u"3361234567"_s << u"Bonjour"_s;
+        QTest::newRow("international, every digit")
+            << u"+33 6 12 34 56 78"_s << QString() << u"Bonjour"_s << u"0033612345678"_s << u"Bonjour"_s;
         QTest::newRow("typed like the picker")
             << u"0612345678 - M. Dupont Jean "_s << QString() << u"Salut"_s << u"0612345678"_s << u"Salut"_s;
         // A message box still holding the prompt sends it.
@@ -155,6 +155,8 @@ private slots:
                                    << u"0612345678"_s;
         QTest::newRow("short phone, digits in the name")
             << u"061234"_s << QString() << u"061234 - M. Dupont2 Jean "_s << u"061234"_s;
+        QTest::newRow("international") << u"+33 6 12 34 56 78"_s << QString() << u"0033612345678 - M. Dupont2 Jean "_s
+                                       << u"0033612345678"_s;
         QTest::newRow("edited after the pick")
             << u"061234"_s << u"5"_s << u"061234 - M. Dupont2 Jean 5"_s << u"06123425"_s;
     }
