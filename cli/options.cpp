@@ -210,7 +210,7 @@ bool readOptOuts(AppState &state)
 {
     const std::optional<QByteArray> bytes = readDataFile(state, kOptOutFileName);
     if (bytes)
-        state.optOuts().setNumbers(readOptOutLines(*bytes));
+        state.optOuts().setFileBytes(*bytes);
     return bytes.has_value();
 }
 

@@ -6,6 +6,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <vector>
+
 namespace parlevo {
 
 class AppState;
@@ -15,27 +17,46 @@ inline constexpr const char16_t *kOptOutFileName = u"Desinscrits.lst";
 inline constexpr const char16_t *kOptOutBackupName = u"Desinscrits.bak";
 
 // The numbers that never receive a mailing, as the user typed them. Two spellings of one number
-// are one entry: entries are compared by PhoneCheck::matchKey.
+// are one entry: entries are compared by PhoneCheck::matchKey. A list of a million numbers is
+// read in well under a second and held in some tens of MB: the spellings one after another in one
+// string, the keys of the usual numbers as integers in a hash.
 class OptOutList final {
 public:
     explicit OptOutList(PhoneCheck &check);
 
-    const QStringList &numbers() const { return m_numbers; }
+    qsizetype count() const { return qsizetype(m_ends.size()); }
+    bool isEmpty() const { return m_ends.empty(); }
+    // The entry at a 0-based position, as typed.
+    QString number(qsizetype position) const;
+    // Every entry as typed, in order.
+    QStringList numbers() const;
     bool contains(const QString &number) const;
     // key: a PhoneCheck::matchKey.
-    bool containsKey(const QString &key) const { return m_keys.contains(key); }
+    bool containsKey(const QString &key) const { return find(key) >= 0; }
     // False when the number has no digit or is already listed under any spelling.
     bool add(const QString &number);
     // Removes the entry of this number however it is written; false when there was none.
     bool remove(const QString &number);
     // Replaces every entry; repeats and numbers without a digit are left out.
     void setNumbers(const QStringList &numbers);
+    // Replaces every entry by the lines of the file's bytes (see readOptOutLines), each read once.
+    void setFileBytes(QByteArrayView bytes);
+    // The file of the entries.
+    QByteArray fileBytes() const;
 
 private:
+    void clear();
+    // The position of the entry of key, -1 when there is none.
+    qsizetype find(const QString &key) const;
+    bool addTrimmed(QStringView typed);
+
     PhoneCheck &m_check;
-    QStringList m_numbers;
-    // matchKey -> the entry's position in m_numbers.
-    QHash<QString, qsizetype> m_keys;
+    // The spellings one after another; entry i ends at m_ends[i].
+    QString m_text;
+    std::vector<qsizetype> m_ends;
+    // Key -> position: "+digits" keys as their number, the few others as text.
+    QHash<quint64, qsizetype> m_numberKeys;
+    QHash<QString, qsizetype> m_otherKeys;
 };
 
 // The file: one number a line, in Windows-1252 with CR LF line ends. Reading trims blanks and

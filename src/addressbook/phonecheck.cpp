@@ -84,6 +84,77 @@ bool readQuickly(const QString &compact, const std::string &region, PhoneNumber 
     return util.GetNumberType(*number) != PhoneNumberUtil::UNKNOWN;
 }
 
+// Regions, and their country codes, whose trunk prefix is a single "0" the library cuts from any
+// number of a possible length, and whose international prefix is "00": there its key of the
+// spellings "0N", "00<code>[0]N" and "+<code>[0]N" is "+<code>N". (Luxembourg's trunk prefix
+// reading is more involved: it is not one of them.)
+bool isQuickKeyRegion(const std::string &region)
+{
+    static constexpr const char *kRegions[] = {"FR", "BE", "CH", "MC", "DE", "NL", "GB"};
+    return std::any_of(std::begin(kRegions), std::end(kRegions), [&](const char *r) { return region == r; });
+}
+bool isQuickKeyCountryCode(int code)
+{
+    static constexpr int kCodes[] = {33, 32, 41, 377, 49, 31, 44};
+    return std::find(std::begin(kCodes), std::end(kCodes), code) != std::end(kCodes);
+}
+
+// The library's longest national number.
+constexpr qsizetype kMaxNationalDigits = 17;
+
+// The key of the compact form, or an empty string when the library must read it.
+QString quickKey(const QString &compact, const std::string &region)
+{
+    const PhoneNumberUtil &util = *PhoneNumberUtil::GetInstance();
+    if (!isQuickKeyRegion(region))
+        return {};
+    QStringView rest(compact);
+    int countryCode = 0;
+    bool trunkCut = false;
+    if (rest.startsWith(u'+') || rest.startsWith(u"00")) {
+        rest = rest.sliced(rest.startsWith(u'+') ? 1 : 2);
+        // The library takes the first of 1 to 3 digits that is a country code.
+        for (qsizetype length = 1; countryCode == 0 && length <= 3 && length <= rest.size(); ++length) {
+            std::string regionOfCode;
+            const int code = rest.first(length).toInt();
+            util.GetRegionCodeForCountryCode(code, &regionOfCode);
+            if (regionOfCode != "ZZ" && !rest.startsWith(u'0')) {
+                countryCode = code;
+                rest = rest.sliced(length);
+            }
+        }
+        if (!isQuickKeyCountryCode(countryCode))
+            return {};
+        if (rest.startsWith(u'0')) {
+            rest = rest.sliced(1);
+            trunkCut = true;
+        }
+    } else if (rest.startsWith(u'0')) {
+        countryCode = util.GetCountryCodeForRegion(region);
+        rest = rest.sliced(1);
+        trunkCut = true;
+    } else {
+        return {};
+    }
+    if (rest.size() < 2 || rest.size() > kMaxNationalDigits || rest.startsWith(u'0'))
+        return {};
+    if (trunkCut) {
+        // The library keeps the "0" when the rest is too short to be a number of the region.
+        PhoneNumber number;
+        number.set_country_code(countryCode);
+        number.set_national_number(rest.toULongLong());
+        switch (util.IsPossibleNumberWithReason(number)) {
+        case PhoneNumberUtil::TOO_SHORT:
+        case PhoneNumberUtil::IS_POSSIBLE_LOCAL_ONLY:
+        case PhoneNumberUtil::INVALID_LENGTH:
+            return {};
+        default:
+            break;
+        }
+    }
+    return u'+' + QString::number(countryCode) + rest;
+}
+
 } // namespace
 
 PhoneCheck::PhoneCheck(const QString &region)
@@ -163,6 +234,16 @@ NumberKind PhoneCheck::kind(QStringView number)
 QString PhoneCheck::matchKey(QStringView number)
 {
     return read(number).key;
+}
+
+QString PhoneCheck::quickMatchKey(QStringView number)
+{
+    const QString compact = compactForm(number);
+    if (QString key = quickKey(compact, m_regionCode); !key.isEmpty())
+        return key;
+    if (const auto it = m_cache.constFind(compact); it != m_cache.cend())
+        return it->key;
+    return readCompact(compact, m_regionCode).key;
 }
 
 qsizetype NumberCheck::repeatCount() const

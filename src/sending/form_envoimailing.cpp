@@ -241,7 +241,7 @@ SendRunSummary Form_EnvoiMailing::run(const MailingSource &source, const QString
     SendJournal *journal = resumed ? resumed : ownJournal.get();
     options.journal = journal;
     // The rows are read ahead only when some may be left out.
-    if (oncePerNumber || !m_state.optOuts().numbers().isEmpty()) {
+    if (oncePerNumber || !m_state.optOuts().isEmpty()) {
         QStringList numbers;
         for (qsizetype row = 0, count = source.rowCount(); row < count; ++row) {
             const ClassContact *contact = source.contactAt(row);
