@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <optional>
+#include <utility>
 
 using namespace Qt::StringLiterals;
 
@@ -28,15 +29,16 @@ std::optional<quint64> numericKey(QStringView key)
 // Calls line(text) for each line of the file, trimmed, that holds a digit.
 template <typename Line> void forEachNumberLine(QByteArrayView bytes, Line line)
 {
-    qsizetype start = 0;
-    while (start < bytes.size()) {
-        qsizetype end = start;
-        while (end < bytes.size() && bytes[end] != '\r' && bytes[end] != '\n')
+    const QString text = decode1252(bytes);
+    QStringView rest(text);
+    while (!rest.isEmpty()) {
+        qsizetype end = 0;
+        while (end < rest.size() && rest[end] != u'\r' && rest[end] != u'\n')
             ++end;
-        const QString text = decode1252(bytes.sliced(start, end - start)).trimmed();
-        if (std::any_of(text.cbegin(), text.cend(), [](QChar c) { return c >= u'0' && c <= u'9'; }))
-            line(text);
-        start = end + 1;
+        const QStringView typed = rest.first(end).trimmed();
+        if (std::any_of(typed.cbegin(), typed.cend(), [](QChar c) { return c >= u'0' && c <= u'9'; }))
+            line(typed);
+        rest = rest.sliced(std::min(end + 1, rest.size()));
     }
 }
 
@@ -70,30 +72,78 @@ QStringList OptOutList::numbers() const
     return out;
 }
 
-qsizetype OptOutList::find(const QString &key) const
+std::size_t OptOutList::NumberSet::slotOf(quint64 key) const
 {
-    if (key.isEmpty())
-        return -1;
+    // Fibonacci hashing: the numbers of a list are close together, their slots must not be.
+    const std::size_t mask = m_slots.size() - 1;
+    std::size_t slot = std::size_t((key * 0x9E3779B97F4A7C15ULL) >> 20) & mask;
+    while (m_slots[slot] != 0 && m_slots[slot] != key)
+        slot = (slot + 1) & mask;
+    return slot;
+}
+
+bool OptOutList::NumberSet::contains(quint64 key) const
+{
+    return !m_slots.empty() && m_slots[slotOf(key)] == key;
+}
+
+bool OptOutList::NumberSet::insert(quint64 key)
+{
+    if (qsizetype(m_slots.size()) < 2 * (m_count + 1))
+        reserve(m_count + 1);
+    quint64 &slot = m_slots[slotOf(key)];
+    if (slot == key)
+        return false;
+    slot = key;
+    ++m_count;
+    return true;
+}
+
+void OptOutList::NumberSet::reserve(qsizetype count)
+{
+    std::size_t size = 16;
+    while (size < std::size_t(2 * count))
+        size *= 2;
+    if (size <= m_slots.size())
+        return;
+    std::vector<quint64> old = std::exchange(m_slots, std::vector<quint64>(size, 0));
+    for (quint64 key : old)
+        if (key != 0)
+            m_slots[slotOf(key)] = key;
+}
+
+void OptOutList::NumberSet::clear()
+{
+    m_slots = {};
+    m_count = 0;
+}
+
+bool OptOutList::containsKey(const QString &key) const
+{
     if (const std::optional<quint64> n = numericKey(key))
-        return m_numberKeys.value(*n, -1);
-    return m_otherKeys.value(key, -1);
+        return m_numberKeys.contains(*n);
+    return !key.isEmpty() && m_otherKeys.contains(key);
 }
 
 bool OptOutList::contains(const QString &number) const
 {
-    return find(m_check.quickMatchKey(number)) >= 0;
+    return containsKey(m_check.quickMatchKey(number));
 }
 
 bool OptOutList::addTrimmed(QStringView typed)
 {
-    const QString key = m_check.quickMatchKey(typed);
-    if (key.isEmpty() || find(key) >= 0)
-        return false;
-    const qsizetype position = count();
-    if (const std::optional<quint64> n = numericKey(key))
-        m_numberKeys.insert(*n, position);
-    else
-        m_otherKeys.insert(key, position);
+    if (const std::optional<quint64> quick = m_check.quickNumericKey(typed)) {
+        if (!m_numberKeys.insert(*quick))
+            return false;
+    } else {
+        const QString key = m_check.matchKey(typed);
+        if (key.isEmpty() || containsKey(key))
+            return false;
+        if (const std::optional<quint64> n = numericKey(key))
+            m_numberKeys.insert(*n);
+        else
+            m_otherKeys.insert(key);
+    }
     m_text += typed;
     m_ends.push_back(m_text.size());
     return true;
@@ -106,11 +156,11 @@ bool OptOutList::add(const QString &number)
 
 bool OptOutList::remove(const QString &number)
 {
-    const qsizetype position = find(m_check.quickMatchKey(number));
-    if (position < 0)
+    const QString key = m_check.quickMatchKey(number);
+    if (!containsKey(key))
         return false;
     QStringList rest = numbers();
-    rest.removeAt(position);
+    rest.removeIf([this, &key](const QString &entry) { return m_check.quickMatchKey(entry) == key; });
     setNumbers(rest);
     return true;
 }
@@ -133,10 +183,10 @@ void OptOutList::setNumbers(const QStringList &numbers)
 void OptOutList::setFileBytes(QByteArrayView bytes)
 {
     clear();
-    // About one entry every 12 bytes: the hash grows once instead of twenty times.
-    m_numberKeys.reserve(bytes.size() / 12);
+    // About one entry every 16 bytes: the table grows once, if at all.
+    m_numberKeys.reserve(bytes.size() / 16);
     m_text.reserve(bytes.size());
-    forEachNumberLine(bytes, [this](const QString &line) { addTrimmed(line); });
+    forEachNumberLine(bytes, [this](QStringView line) { addTrimmed(line); });
     m_text.squeeze();
 }
 
@@ -152,7 +202,7 @@ QByteArray OptOutList::fileBytes() const
 QStringList readOptOutLines(QByteArrayView bytes)
 {
     QStringList numbers;
-    forEachNumberLine(bytes, [&numbers](const QString &line) { numbers.append(line); });
+    forEachNumberLine(bytes, [&numbers](QStringView line) { numbers.append(line.toString()); });
     return numbers;
 }
 

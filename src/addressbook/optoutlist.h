@@ -2,7 +2,7 @@
 
 #include <QByteArray>
 #include <QByteArrayView>
-#include <QHash>
+#include <QSet>
 #include <QString>
 #include <QStringList>
 
@@ -32,7 +32,7 @@ public:
     QStringList numbers() const;
     bool contains(const QString &number) const;
     // key: a PhoneCheck::matchKey.
-    bool containsKey(const QString &key) const { return find(key) >= 0; }
+    bool containsKey(const QString &key) const;
     // False when the number has no digit or is already listed under any spelling.
     bool add(const QString &number);
     // Removes the entry of this number however it is written; false when there was none.
@@ -46,17 +46,30 @@ public:
 
 private:
     void clear();
-    // The position of the entry of key, -1 when there is none.
-    qsizetype find(const QString &key) const;
     bool addTrimmed(QStringView typed);
 
     PhoneCheck &m_check;
     // The spellings one after another; entry i ends at m_ends[i].
     QString m_text;
     std::vector<qsizetype> m_ends;
-    // Key -> position: "+digits" keys as their number, the few others as text.
-    QHash<quint64, qsizetype> m_numberKeys;
-    QHash<QString, qsizetype> m_otherKeys;
+    // The keys: "+digits" ones as their number in a table of their own (8 bytes a number, no
+    // allocation each), the few others as text.
+    class NumberSet {
+    public:
+        bool contains(quint64 key) const;
+        // False when the key was there already.
+        bool insert(quint64 key);
+        void reserve(qsizetype count);
+        void clear();
+
+    private:
+        std::size_t slotOf(quint64 key) const;
+        // Open addressing, half empty at most; 0 marks a free slot (no key is 0).
+        std::vector<quint64> m_slots;
+        qsizetype m_count = 0;
+    };
+    NumberSet m_numberKeys;
+    QSet<QString> m_otherKeys;
 };
 
 // The file: one number a line, in Windows-1252 with CR LF line ends. Reading trims blanks and

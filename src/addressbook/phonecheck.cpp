@@ -100,60 +100,7 @@ bool isQuickKeyCountryCode(int code)
 }
 
 // The library's longest national number.
-constexpr qsizetype kMaxNationalDigits = 17;
-
-// The key of the compact form, or an empty string when the library must read it.
-QString quickKey(const QString &compact, const std::string &region)
-{
-    const PhoneNumberUtil &util = *PhoneNumberUtil::GetInstance();
-    if (!isQuickKeyRegion(region))
-        return {};
-    QStringView rest(compact);
-    int countryCode = 0;
-    bool trunkCut = false;
-    if (rest.startsWith(u'+') || rest.startsWith(u"00")) {
-        rest = rest.sliced(rest.startsWith(u'+') ? 1 : 2);
-        // The library takes the first of 1 to 3 digits that is a country code.
-        for (qsizetype length = 1; countryCode == 0 && length <= 3 && length <= rest.size(); ++length) {
-            std::string regionOfCode;
-            const int code = rest.first(length).toInt();
-            util.GetRegionCodeForCountryCode(code, &regionOfCode);
-            if (regionOfCode != "ZZ" && !rest.startsWith(u'0')) {
-                countryCode = code;
-                rest = rest.sliced(length);
-            }
-        }
-        if (!isQuickKeyCountryCode(countryCode))
-            return {};
-        if (rest.startsWith(u'0')) {
-            rest = rest.sliced(1);
-            trunkCut = true;
-        }
-    } else if (rest.startsWith(u'0')) {
-        countryCode = util.GetCountryCodeForRegion(region);
-        rest = rest.sliced(1);
-        trunkCut = true;
-    } else {
-        return {};
-    }
-    if (rest.size() < 2 || rest.size() > kMaxNationalDigits || rest.startsWith(u'0'))
-        return {};
-    if (trunkCut) {
-        // The library keeps the "0" when the rest is too short to be a number of the region.
-        PhoneNumber number;
-        number.set_country_code(countryCode);
-        number.set_national_number(rest.toULongLong());
-        switch (util.IsPossibleNumberWithReason(number)) {
-        case PhoneNumberUtil::TOO_SHORT:
-        case PhoneNumberUtil::IS_POSSIBLE_LOCAL_ONLY:
-        case PhoneNumberUtil::INVALID_LENGTH:
-            return {};
-        default:
-            break;
-        }
-    }
-    return u'+' + QString::number(countryCode) + rest;
-}
+constexpr int kMaxNationalDigits = 17;
 
 } // namespace
 
@@ -165,6 +112,109 @@ PhoneCheck::PhoneCheck(const QString &region)
         m_regionCode = kDefaultRegion;
         m_region = QString::fromLatin1(kDefaultRegion);
     }
+    if (isQuickKeyRegion(m_regionCode))
+        m_quickCountryCode = PhoneNumberUtil::GetInstance()->GetCountryCodeForRegion(m_regionCode);
+    m_isCountryCode.fill(-1);
+}
+
+bool PhoneCheck::isCountryCode(int code)
+{
+    signed char &known = m_isCountryCode[std::size_t(code)];
+    if (known < 0) {
+        std::string region;
+        PhoneNumberUtil::GetInstance()->GetRegionCodeForCountryCode(code, &region);
+        known = region != "ZZ" ? 1 : 0;
+    }
+    return known == 1;
+}
+
+bool PhoneCheck::trunkPrefixCut(int countryCode, int nationalDigits)
+{
+    // The library's decision depends only on the country and the length of the rest.
+    const int slot = countryCode * 100 + nationalDigits;
+    if (const auto it = m_trunkCut.constFind(slot); it != m_trunkCut.cend())
+        return *it;
+    PhoneNumber number;
+    number.set_country_code(countryCode);
+    quint64 digits = 1;
+    for (int i = 1; i < nationalDigits; ++i)
+        digits *= 10;
+    number.set_national_number(digits);
+    bool cut = true;
+    switch (PhoneNumberUtil::GetInstance()->IsPossibleNumberWithReason(number)) {
+    case PhoneNumberUtil::TOO_SHORT:
+    case PhoneNumberUtil::IS_POSSIBLE_LOCAL_ONLY:
+    case PhoneNumberUtil::INVALID_LENGTH:
+        cut = false;
+        break;
+    default:
+        break;
+    }
+    m_trunkCut.insert(slot, cut);
+    return cut;
+}
+
+std::optional<quint64> PhoneCheck::quickNumericKey(QStringView number)
+{
+    if (m_quickCountryCode == 0)
+        return std::nullopt;
+    // The digits, and whether a "+" came before the first one (as compactForm reads them).
+    char digits[24];
+    int size = 0;
+    bool plus = false;
+    for (QChar c : number) {
+        if (c >= u'0' && c <= u'9') {
+            if (size == int(sizeof digits))
+                return std::nullopt;
+            digits[size++] = char(c.unicode());
+        } else if (c == u'+' && size == 0) {
+            plus = true;
+        }
+    }
+    const auto valueOf = [&digits](int from, int to) {
+        quint64 value = 0;
+        for (int i = from; i < to; ++i)
+            value = value * 10 + quint64(digits[i] - '0');
+        return value;
+    };
+    int rest = 0;
+    int countryCode = 0;
+    bool trunkCut = false;
+    if (plus || (size > 2 && digits[0] == '0' && digits[1] == '0')) {
+        rest = plus ? 0 : 2;
+        // The library takes the first of 1 to 3 digits that is a country code.
+        for (int length = 1; countryCode == 0 && length <= 3 && rest + length <= size && digits[rest] != '0';
+             ++length) {
+            const int code = int(valueOf(rest, rest + length));
+            if (isCountryCode(code)) {
+                countryCode = code;
+                rest += length;
+            }
+        }
+        if (!isQuickKeyCountryCode(countryCode))
+            return std::nullopt;
+        if (rest < size && digits[rest] == '0') {
+            ++rest;
+            trunkCut = true;
+        }
+    } else if (size > 0 && digits[0] == '0') {
+        countryCode = m_quickCountryCode;
+        rest = 1;
+        trunkCut = true;
+    } else {
+        return std::nullopt;
+    }
+    const int national = size - rest;
+    const int codeDigits = countryCode >= 100 ? 3 : countryCode >= 10 ? 2 : 1;
+    // Past 18 digits the key does not fit in the number: the library's reading then.
+    if (national < 2 || national > kMaxNationalDigits || codeDigits + national > 18 || digits[rest] == '0')
+        return std::nullopt;
+    if (trunkCut && !trunkPrefixCut(countryCode, national))
+        return std::nullopt;
+    quint64 key = quint64(countryCode);
+    for (int i = 0; i < national; ++i)
+        key *= 10;
+    return key + valueOf(rest, size);
 }
 
 QString PhoneCheck::regionOf(const QLocale &locale)
@@ -238,9 +288,9 @@ QString PhoneCheck::matchKey(QStringView number)
 
 QString PhoneCheck::quickMatchKey(QStringView number)
 {
+    if (const std::optional<quint64> key = quickNumericKey(number))
+        return u'+' + QString::number(*key);
     const QString compact = compactForm(number);
-    if (QString key = quickKey(compact, m_regionCode); !key.isEmpty())
-        return key;
     if (const auto it = m_cache.constFind(compact); it != m_cache.cend())
         return it->key;
     return readCompact(compact, m_regionCode).key;
