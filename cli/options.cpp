@@ -4,7 +4,7 @@
 #include "addressbook/optoutlist.h"
 #include "base/txt.h"
 
-#include "app/configfile.h"
+#include "prefs/configfile.h"
 
 #include "base/appstate.h"
 #include "base/datapaths.h"

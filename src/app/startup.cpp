@@ -3,7 +3,6 @@
 #include "addressbook/contactcollection.h"
 #include "addressbook/contactstore.h"
 #include "addressbook/optoutlist.h"
-#include "app/configfile.h"
 #include "base/appstate.h"
 #include "base/autosave.h"
 #include "base/datapaths.h"
@@ -14,6 +13,7 @@
 #include "mdiformmain.h"
 #include "messages/predefinis.h"
 #include "messages/predefinismenu.h"
+#include "prefs/configfile.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
