@@ -1,13 +1,17 @@
 // Load and save times of the contacts store on a generated "Contacts.lst", peak memory, and the
 // floor (reading the file whole and finding its lines, nothing decoded); then the time from
 // starting the real program on a 100,000-contact book, then on 1,000,000 predefined messages, to
-// its main window being shown.
+// its main window being shown; an opt-out list of 1,000,000 numbers read by the program and the
+// command line tool; the UI thread's stall during an autosave of 100,000 contacts.
 //
 //   bench_stores [contacts, default 1000000] [--runs N] [--no-startup]
 
 #include "addressbook/contactcollection.h"
 #include "addressbook/contactstore.h"
+#include "addressbook/optoutlist.h"
+#include "addressbook/phonecheck.h"
 #include "base/appstate.h"
+#include "base/autosave.h"
 #include "base/storefile.h"
 
 #include <QCoreApplication>
@@ -15,16 +19,23 @@
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
+#include <QTimer>
 
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <ctime>
+#include <fcntl.h>
 #include <functional>
 #include <optional>
 #include <random>
+#include <spawn.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
 #include <vector>
 
+using namespace Qt::StringLiterals;
 using namespace parlevo;
 
 namespace {
@@ -219,6 +230,46 @@ void benchStore(const QString &dir, int count, int runs)
                 static_cast<long long>(loaded), sameBytes ? "yes" : "NO");
 }
 
+// The autosave of a book of count contacts: how long the UI thread is held (the bytes are taken
+// there, the file written by the autosave's own thread), seen as the longest gap between the ticks
+// of a 1 ms timer while the save runs.
+void benchAutoSave(const QString &dir, int count, int runs)
+{
+    AppState state(dir);
+    quint64 key = 0;
+    state.colContacts().append(readContactLines(generateBook(count), [&key] { return QString::number(++key); }));
+    const QString name = QString::fromUtf16(kContactsFileName);
+    AutoSave &autoSave = state.autoSave();
+    autoSave.watch(name, [&state, name] { return prepareContactsSave(state, state.filePath(name)); });
+    autoSave.setDelay(0);
+    std::vector<double> stalls, totals;
+    for (int i = 0; i < runs; ++i) {
+        bool done = false;
+        QObject::connect(
+            &autoSave, &AutoSave::saved, &autoSave, [&done] { done = true; }, Qt::SingleShotConnection);
+        QElapsedTimer clock, sinceTick;
+        double longest = 0;
+        QTimer ticks;
+        ticks.setInterval(1);
+        QObject::connect(&ticks, &QTimer::timeout, &ticks, [&] {
+            longest = std::max(longest, double(sinceTick.nsecsElapsed()) / 1e6);
+            sinceTick.restart();
+        });
+        clock.start();
+        sinceTick.start();
+        ticks.start();
+        state.colContacts().notifyChanged(u"1"_s);
+        autoSave.changed(name);
+        while (!done)
+            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+        stalls.push_back(longest);
+        totals.push_back(double(clock.nsecsElapsed()) / 1e6);
+    }
+    std::printf("autosave of %d contacts: UI thread held at most %.1f ms (longest gap between 1 ms ticks, median of "
+                "%d)  target < 100 ms; change to file written: %.1f ms\n",
+                count, median(stalls), runs, median(totals));
+}
+
 struct StartupTimes {
     double shown = -1;    // process start to main window shown, as seen from outside
     double internal = -1; // from the start of the program's start-up sequence, as it reports it
@@ -293,6 +344,124 @@ void benchStartupPredefinis(const QString &dir, int count, int runs)
                     count, t->shown, runs, t->internal, t->total);
 }
 
+// One run of a program to its end: wall time and its own peak resident memory.
+struct ChildRun {
+    double ms = -1;
+    double peakMb = -1;
+    int exitCode = -1;
+};
+ChildRun runChild(const QStringList &arguments)
+{
+    std::vector<QByteArray> bytes;
+    for (const QString &a : arguments)
+        bytes.push_back(a.toLocal8Bit());
+    std::vector<char *> argv;
+    for (QByteArray &b : bytes)
+        argv.push_back(b.data());
+    argv.push_back(nullptr);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
+    ChildRun run;
+    QElapsedTimer clock;
+    clock.start();
+    pid_t pid = 0;
+    if (posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ) == 0) {
+        int status = 0;
+        rusage usage{};
+        if (wait4(pid, &status, 0, &usage) == pid) {
+            run.ms = double(clock.nsecsElapsed()) / 1e6;
+            run.peakMb = double(usage.ru_maxrss) / 1024.0;
+            run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        }
+    }
+    posix_spawn_file_actions_destroy(&actions);
+    return run;
+}
+
+// An opt-out list of count numbers, each written one of four usual ways.
+QByteArray generateOptOuts(int count)
+{
+    QByteArray out;
+    out.reserve(qsizetype(count) * 18);
+    char line[40];
+    for (int i = 0; i < count; ++i) {
+        const int n = 10000000 + i;
+        switch (i % 4) {
+        case 0:
+            std::snprintf(line, sizeof line, "06 %02d %02d %02d %02d\r\n", n / 1000000 % 100, n / 10000 % 100,
+                          n / 100 % 100, n % 100);
+            break;
+        case 1:
+            std::snprintf(line, sizeof line, "+336%08d\r\n", n);
+            break;
+        case 2:
+            std::snprintf(line, sizeof line, "0033 7 %08d\r\n", n);
+            break;
+        default:
+            std::snprintf(line, sizeof line, "07.%08d\r\n", n);
+            break;
+        }
+        out.append(line);
+    }
+    return out;
+}
+
+// The opt-out list of count numbers: read in this process, by the command line tool (optout list,
+// and a mailing send that reads it before sending one SMS to a gateway that is not there), and
+// what it adds to the program's start-up.
+void benchOptOuts(int count, int runs)
+{
+    QTemporaryDir dir;
+    const QByteArray file = generateOptOuts(count);
+    if (!writeFile(dir.filePath(QString::fromUtf16(kOptOutFileName)), file) ||
+        !writeFile(dir.filePath(QString::fromUtf16(kContactsFileName)), "Club;;;;Martin;0612345678\r\n")) {
+        std::printf("cannot write the opt-out list\n");
+        return;
+    }
+    {
+        PhoneCheck check(u"FR"_s);
+        OptOutList list(check);
+        const double before = megabytes("VmRSS");
+        const double readMs = timeMs(runs, [&] { list.setFileBytes(file); });
+        const double heldMb = megabytes("VmRSS") - before;
+        QElapsedTimer clock;
+        clock.start();
+        int found = 0;
+        for (int i = 0; i < 100000; ++i)
+            found += list.contains(u"+337%1"_s.arg(10000000 + i * 7)) ? 1 : 0;
+        std::printf("opt-out list of %lld numbers (%.1f MB): read in %.1f ms, about %.0f MB held; 100,000 look-ups "
+                    "in %.1f ms (%d found)\n",
+                    static_cast<long long>(list.count()), double(file.size()) / 1e6, readMs, heldMb,
+                    double(clock.nsecsElapsed()) / 1e6, found);
+    }
+    qputenv("PARLEVO_GATEWAY_URL", "http://127.0.0.1:9");
+    const QString cli = QStringLiteral(PARLEVO_CLI_EXECUTABLE);
+    for (const QStringList &command :
+         {QStringList{u"optout"_s, u"list"_s},
+          QStringList{u"mailing"_s, u"send"_s, u"--group"_s, u"Club"_s, u"--message"_s, u"Bonjour"_s}}) {
+        std::vector<double> times, peaks;
+        int exitCode = 0;
+        for (int i = 0; i < runs; ++i) {
+            const ChildRun run = runChild(QStringList{cli} + command + QStringList{u"--data-dir"_s, dir.path()});
+            times.push_back(run.ms);
+            peaks.push_back(run.peakMb);
+            exitCode = run.exitCode;
+        }
+        std::printf("parlevo-cli %s with it: %.1f ms, peak %.0f MB (median of %d, exit %d)  target <= 1000 ms, "
+                    "<= 150 MB\n",
+                    qPrintable(command.join(u' ')), median(times), median(peaks), runs, exitCode);
+    }
+    qunsetenv("PARLEVO_GATEWAY_URL");
+    QTemporaryDir none;
+    const auto without = measureStartup(none.path(), runs);
+    const auto with = measureStartup(dir.path(), runs);
+    if (without && with)
+        std::printf("start-up with it: %.1f ms, without: %.1f ms: %.1f ms more  target <= 1000 ms more\n", with->shown,
+                    without->shown, with->shown - without->shown);
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
@@ -311,8 +480,13 @@ int main(int argc, char *argv[])
             count = std::max(1, args[i].toInt());
     }
 
+    benchOptOuts(1000000, runs);
     QTemporaryDir storeDir;
     benchStore(storeDir.path(), count, runs);
+    {
+        QTemporaryDir autoSaveDir;
+        benchAutoSave(autoSaveDir.path(), 100000, std::max(runs, 5));
+    }
     if (startup) {
         QTemporaryDir startupDir;
         benchStartup(startupDir.path(), 100000, 5);

@@ -2,12 +2,12 @@
 
 #include "addressbook/contactcollection.h"
 #include "addressbook/contactrules.h"
-#include "app/configfile.h"
 #include "base/appstate.h"
 #include "base/ini.h"
 #include "base/singleinstance.h"
 #include "base/storefile.h"
 #include "gateway/classsendora.h"
+#include "prefs/configfile.h"
 #include "sending/sendrun.h"
 
 #include <QCommandLineParser>

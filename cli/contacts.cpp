@@ -11,13 +11,13 @@
 #include "addressbook/optoutlist.h"
 #include "addressbook/phonecheck.h"
 #include "addressbook/vcard.h"
-#include "app/configfile.h"
 #include "base/appstate.h"
 #include "base/ini.h"
 #include "base/singleinstance.h"
 #include "base/storefile.h"
 #include "base/txt.h"
 #include "messages/outgoing.h"
+#include "prefs/configfile.h"
 #include "sending/sendrun.h"
 
 #include <QCommandLineParser>

@@ -5,7 +5,6 @@
 #include "addressbook/contactrules.h"
 #include "addressbook/csvimport.h"
 #include "addressbook/groupcollection.h"
-#include "app/mainwindowlogic.h"
 #include "base/appstate.h"
 #include "base/filelock.h"
 #include "base/ini.h"

@@ -4,7 +4,7 @@
 #include "addressbook/optoutlist.h"
 #include "base/txt.h"
 
-#include "app/configfile.h"
+#include "prefs/configfile.h"
 
 #include "base/appstate.h"
 #include "base/datapaths.h"
@@ -211,7 +211,7 @@ bool readOptOuts(AppState &state)
 {
     const std::optional<QByteArray> bytes = readDataFile(state, kOptOutFileName);
     if (bytes)
-        state.optOuts().setNumbers(readOptOutLines(*bytes));
+        state.optOuts().setFileBytes(*bytes);
     return bytes.has_value();
 }
 

@@ -112,10 +112,16 @@ int optOutList(const QString &globalDataDir, const QStringList &arguments)
     auto state = loadOptOuts(parser.isSet(dataDirOption()) ? parser.value(dataDirOption()) : globalDataDir, nullptr);
     if (!state)
         return kFailure;
+    // A block at a time: a list of a million numbers is not copied whole once more.
+    const OptOutList &list = state->optOuts();
     QString lines;
-    for (const QString &number : state->optOuts().numbers())
-        lines += number + u'\n';
-    write(lines, stdout);
+    for (qsizetype i = 0; i < list.count(); ++i) {
+        lines += list.number(i) + u'\n';
+        if (lines.size() >= 1 << 16 || i + 1 == list.count()) {
+            write(lines, stdout);
+            lines.clear();
+        }
+    }
     return kAccepted;
 }
 

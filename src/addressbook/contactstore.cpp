@@ -294,16 +294,19 @@ QByteArray contactLines(const ContactCollection &contacts)
     return out;
 }
 
-bool Sauve_Contacts(AppState &state, const QString &path)
+FileWrite prepareContactsSave(AppState &state, const QString &path)
 {
     // A book that could not be read is still on disk, whole: an empty save would lose it.
     if (state.isUnreadable(QString::fromUtf16(kContactsFileName)) &&
         QFileInfo(path) == QFileInfo(state.filePath(QString::fromUtf16(kContactsFileName))))
-        return false;
-    const ContactCollection &contacts = state.colContacts();
-    if (contacts.isEmpty())
-        return removeFile(path);
-    return replaceFile(path, contactLines(contacts));
+        return {};
+    return replaceOrRemove(path, contactLines(state.colContacts()));
+}
+
+bool Sauve_Contacts(AppState &state, const QString &path)
+{
+    const FileWrite write = prepareContactsSave(state, path);
+    return write && write();
 }
 
 } // namespace parlevo

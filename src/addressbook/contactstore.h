@@ -1,5 +1,6 @@
 #pragma once
 
+#include "base/storefile.h"
 #include "classcontact.h"
 
 #include <QByteArray>
@@ -29,6 +30,9 @@ bool Charge_Contacts(AppState &state);
 // An empty book removes the file. False when the file on disk could not be brought up to date;
 // the previous file is then left whole.
 bool Sauve_Contacts(AppState &state, const QString &path);
+// The same save in two steps: the bytes taken now, written when the returned step runs (on any
+// thread). Empty when the file must not be saved.
+FileWrite prepareContactsSave(AppState &state, const QString &path);
 
 // The line format shared by the contacts file and the mailing files: six fields
 // Groupe;Societe;Titre;Prenom;Nom;Phone in Windows-1252, each line ended by CR LF.

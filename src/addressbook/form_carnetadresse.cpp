@@ -3,11 +3,13 @@
 #include "addressbook/contactcollection.h"
 #include "addressbook/groupcollection.h"
 #include "base/appstate.h"
+#include "base/autosave.h"
 #include "base/filedialog.h"
 #include "base/messagebox.h"
 #include "base/shared.h"
 #include "base/storefile.h"
 #include "contactlistview.h"
+#include "contactstore.h"
 #include "controls/accessibility.h"
 #include "controls/labellink.h"
 #include "csvimport.h"
@@ -247,6 +249,9 @@ void Form_CarnetAdresse::MNU_DefGroupe_Click()
     const QList<ClassContact *> selected = m_list->selectedContacts();
     for (ClassContact *contact : selected)
         contact->Groupe = groupe;
+    // Changed in place, past the collection's signals: the save is told here.
+    if (!selected.isEmpty())
+        m_state.autoSave().changed(QString::fromUtf16(kContactsFileName));
     // One redraw of the list rather than one notice per contact: a change of thousands of rows
     // would otherwise look each row up again.
     ContactListModel *model = m_list->listModel();

@@ -87,6 +87,24 @@ bool readQuickly(const QString &compact, const std::string &region, PhoneNumber 
     return *type != PhoneNumberUtil::UNKNOWN;
 }
 
+// Regions, and their country codes, whose trunk prefix is a single "0" the library cuts from any
+// number of a possible length, and whose international prefix is "00": there its key of the
+// spellings "0N", "00<code>[0]N" and "+<code>[0]N" is "+<code>N". (Luxembourg's trunk prefix
+// reading is more involved: it is not one of them.)
+bool isQuickKeyRegion(const std::string &region)
+{
+    static constexpr const char *kRegions[] = {"FR", "BE", "CH", "MC", "DE", "NL", "GB"};
+    return std::any_of(std::begin(kRegions), std::end(kRegions), [&](const char *r) { return region == r; });
+}
+bool isQuickKeyCountryCode(int code)
+{
+    static constexpr int kCodes[] = {33, 32, 41, 377, 49, 31, 44};
+    return std::find(std::begin(kCodes), std::end(kCodes), code) != std::end(kCodes);
+}
+
+// The library's longest national number.
+constexpr int kMaxNationalDigits = 17;
+
 } // namespace
 
 PhoneCheck::PhoneCheck(const QString &region)
@@ -100,6 +118,109 @@ PhoneCheck::PhoneCheck(const QString &region)
     std::string prefix;
     PhoneNumberUtil::GetInstance()->GetNddPrefixForRegion(m_regionCode, true, &prefix);
     m_trunkPrefix = QString::fromStdString(prefix);
+    if (isQuickKeyRegion(m_regionCode))
+        m_quickCountryCode = PhoneNumberUtil::GetInstance()->GetCountryCodeForRegion(m_regionCode);
+    m_isCountryCode.fill(-1);
+}
+
+bool PhoneCheck::isCountryCode(int code)
+{
+    signed char &known = m_isCountryCode[std::size_t(code)];
+    if (known < 0) {
+        std::string region;
+        PhoneNumberUtil::GetInstance()->GetRegionCodeForCountryCode(code, &region);
+        known = region != "ZZ" ? 1 : 0;
+    }
+    return known == 1;
+}
+
+bool PhoneCheck::trunkPrefixCut(int countryCode, int nationalDigits)
+{
+    // The library's decision depends only on the country and the length of the rest.
+    const int slot = countryCode * 100 + nationalDigits;
+    if (const auto it = m_trunkCut.constFind(slot); it != m_trunkCut.cend())
+        return *it;
+    PhoneNumber number;
+    number.set_country_code(countryCode);
+    quint64 digits = 1;
+    for (int i = 1; i < nationalDigits; ++i)
+        digits *= 10;
+    number.set_national_number(digits);
+    bool cut = true;
+    switch (PhoneNumberUtil::GetInstance()->IsPossibleNumberWithReason(number)) {
+    case PhoneNumberUtil::TOO_SHORT:
+    case PhoneNumberUtil::IS_POSSIBLE_LOCAL_ONLY:
+    case PhoneNumberUtil::INVALID_LENGTH:
+        cut = false;
+        break;
+    default:
+        break;
+    }
+    m_trunkCut.insert(slot, cut);
+    return cut;
+}
+
+std::optional<quint64> PhoneCheck::quickNumericKey(QStringView number)
+{
+    if (m_quickCountryCode == 0)
+        return std::nullopt;
+    // The digits, and whether a "+" came before the first one (as compactForm reads them).
+    char digits[24];
+    int size = 0;
+    bool plus = false;
+    for (QChar c : number) {
+        if (c >= u'0' && c <= u'9') {
+            if (size == int(sizeof digits))
+                return std::nullopt;
+            digits[size++] = char(c.unicode());
+        } else if (c == u'+' && size == 0) {
+            plus = true;
+        }
+    }
+    const auto valueOf = [&digits](int from, int to) {
+        quint64 value = 0;
+        for (int i = from; i < to; ++i)
+            value = value * 10 + quint64(digits[i] - '0');
+        return value;
+    };
+    int rest = 0;
+    int countryCode = 0;
+    bool trunkCut = false;
+    if (plus || (size > 2 && digits[0] == '0' && digits[1] == '0')) {
+        rest = plus ? 0 : 2;
+        // The library takes the first of 1 to 3 digits that is a country code.
+        for (int length = 1; countryCode == 0 && length <= 3 && rest + length <= size && digits[rest] != '0';
+             ++length) {
+            const int code = int(valueOf(rest, rest + length));
+            if (isCountryCode(code)) {
+                countryCode = code;
+                rest += length;
+            }
+        }
+        if (!isQuickKeyCountryCode(countryCode))
+            return std::nullopt;
+        if (rest < size && digits[rest] == '0') {
+            ++rest;
+            trunkCut = true;
+        }
+    } else if (size > 0 && digits[0] == '0') {
+        countryCode = m_quickCountryCode;
+        rest = 1;
+        trunkCut = true;
+    } else {
+        return std::nullopt;
+    }
+    const int national = size - rest;
+    const int codeDigits = countryCode >= 100 ? 3 : countryCode >= 10 ? 2 : 1;
+    // Past 18 digits the key does not fit in the number: the library's reading then.
+    if (national < 2 || national > kMaxNationalDigits || codeDigits + national > 18 || digits[rest] == '0')
+        return std::nullopt;
+    if (trunkCut && !trunkPrefixCut(countryCode, national))
+        return std::nullopt;
+    quint64 key = quint64(countryCode);
+    for (int i = 0; i < national; ++i)
+        key *= 10;
+    return key + valueOf(rest, size);
 }
 
 int PhoneCheck::countryCodeLength(QStringView digits)
@@ -214,6 +335,16 @@ QString PhoneCheck::nationalForm(QStringView number)
     }
     m_national.insert(compact, national);
     return national;
+}
+
+QString PhoneCheck::quickMatchKey(QStringView number)
+{
+    if (const std::optional<quint64> key = quickNumericKey(number))
+        return u'+' + QString::number(*key);
+    const QString compact = compactForm(number);
+    if (const auto it = m_cache.constFind(compact); it != m_cache.cend())
+        return it->key;
+    return readCompact(compact, m_regionCode).key;
 }
 
 qsizetype NumberCheck::repeatCount() const

@@ -6,6 +6,8 @@
 #include <QStringList>
 #include <QStringView>
 
+#include <array>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -43,6 +45,12 @@ public:
     const QString &trunkPrefix() const { return m_trunkPrefix; }
     // How many of the leading digits are a country code (1 to 3); 0 when none is.
     static int countryCodeLength(QStringView digits);
+    // The same key, worked out without the library and without remembering the number for the
+    // common spellings of a region whose trunk prefix is "0" ("06 12 34 56 78", "+33 6 ...",
+    // "0033 6 ..."); the library reads the rest. The opt-out list reads a million numbers so.
+    QString quickMatchKey(QStringView number);
+    // quickMatchKey's digits after the "+" as a number, when worked out without the library.
+    std::optional<quint64> quickNumericKey(QStringView number);
 
 private:
     struct Reading {
@@ -60,6 +68,15 @@ private:
     // Asked only of numbers written without a prefix: apart, so that the mailing check of
     // 100,000 numbers written "06..." does not pay for it.
     QHash<QString, QString> m_national;
+
+    // Whether a number of 0 to 999 is a country code (-1: not asked yet).
+    bool isCountryCode(int code);
+    // Whether the library cuts the trunk prefix "0" before that many national digits.
+    bool trunkPrefixCut(int countryCode, int nationalDigits);
+    // The region's country code when its usual spellings are read without the library, else 0.
+    int m_quickCountryCode = 0;
+    std::array<signed char, 1000> m_isCountryCode{};
+    QHash<int, bool> m_trunkCut;
 };
 
 // The numbers of a mailing looked at before it is sent. Rows are 0-based positions in the list.

@@ -4,6 +4,7 @@
 #include "addressbook/groupcollection.h"
 #include "addressbook/optoutlist.h"
 #include "addressbook/phonecheck.h"
+#include "base/autosave.h"
 #include "crypto/clsrc4.h"
 #include "gateway/classsendora.h"
 #include "messages/predefinis.h"
@@ -17,6 +18,7 @@ AppState::AppState(const QString &dataDir)
     , m_contacts(std::make_unique<ContactCollection>())
     , m_groupes(std::make_unique<GroupCollection>())
     , m_predefinis(std::make_unique<PredefiniList>())
+    , m_autoSave(std::make_unique<AutoSave>())
 {
 }
 

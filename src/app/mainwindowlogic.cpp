@@ -38,13 +38,6 @@ QString SoldePanelText(const TextTable &textes, const QString &solde)
     return textes(Txt::CreditLeft) + u' ' + shown;
 }
 
-std::optional<qint64> creditFromSolde(const QString &solde)
-{
-    bool ok = false;
-    const qint64 credit = solde.toLongLong(&ok);
-    return ok ? std::optional(credit) : std::nullopt;
-}
-
 bool SoldeRefreshDue(const QString &soldePanel, QTime previousTick, QTime now)
 {
     if (!now.isValid())

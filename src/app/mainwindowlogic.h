@@ -21,9 +21,6 @@ QString MainWindowTitle();
 // the credit is not available.
 QString SoldePanelText(const TextTable &textes, const QString &solde);
 
-// The credit digits given by the gateway as a number; nothing when the credit is not available.
-std::optional<qint64> creditFromSolde(const QString &solde);
-
 // Whether the clock tick at `now` must refresh the credit: at every new minute, and every ten
 // seconds while the panel still shows kSoldeUnknown. `previousTick` (invalid on the first tick)
 // makes a tick that came late still count for the boundary it skipped, but never twice.

@@ -11,6 +11,7 @@
 #include "controls/wincolor.h"
 #include "gateway/classsendora.h"
 #include "mainwindowlogic.h"
+#include "sending/creditcheck.h"
 #include "sending/form_mailing.h"
 #include "sending/sendjournal.h"
 

@@ -1,9 +1,10 @@
 #include "startup.h"
 
+#include "addressbook/contactcollection.h"
 #include "addressbook/contactstore.h"
 #include "addressbook/optoutlist.h"
-#include "app/configfile.h"
 #include "base/appstate.h"
+#include "base/autosave.h"
 #include "base/datapaths.h"
 #include "base/guimessagebox.h"
 #include "base/messagebox.h"
@@ -13,6 +14,7 @@
 #include "messages/predefinis.h"
 #include "messages/predefinismenu.h"
 #include "sending/sendjournal.h"
+#include "prefs/configfile.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -139,6 +141,8 @@ bool Application::start()
     Charge_Desinscrits(s);
     Cree_MenuPredefinis(s);
     protectJournals(s.dataDir());
+    if (m_canSave)
+        watchStores();
     for (const QString &name : s.unreadableFiles())
         MsgBox(QString(s.Textes(Txt::FileUnreadable)).replace(u"%1"_s, QDir::toNativeSeparators(s.filePath(name))),
                vbOKOnly | vbExclamation);
@@ -156,18 +160,38 @@ bool Application::start()
     return true;
 }
 
+void Application::watchStores()
+{
+    AppState &s = *m_state;
+    AutoSave &autoSave = s.autoSave();
+    const QString contacts = QString::fromUtf16(kContactsFileName);
+    const QString config = QString::fromUtf16(kConfigFileName);
+    autoSave.watch(contacts, [&s, contacts] { return prepareContactsSave(s, s.filePath(contacts)); });
+    autoSave.watch(QString::fromUtf16(kPredefinisFileName), [&s] { return preparePredefinisSave(s); });
+    // A few hundred bytes, with the window's placement read here: written on the spot.
+    autoSave.watch(config, [this, &s] {
+        if (m_mainWindow)
+            SaveConfig(s, m_mainWindow->geometryInTwips());
+        return FileWrite();
+    });
+
+    // Every change of the book goes through the collection's signals, whichever window made it.
+    const ContactCollection &book = s.colContacts();
+    const auto bookChanged = [&autoSave, contacts] { autoSave.changed(contacts); };
+    connect(&book, &ContactCollection::contactAdded, this, bookChanged);
+    connect(&book, &ContactCollection::contactsRemoved, this, bookChanged);
+    connect(&book, &ContactCollection::contactChanged, this, bookChanged);
+    connect(&book, &ContactCollection::contactsReset, this, bookChanged);
+}
+
 void Application::AppShutdown()
 {
     if (m_shuttingDown)
         return;
     m_shuttingDown = true;
     AppState &s = *m_state;
-    if (m_canSave) {
-        if (m_mainWindow)
-            SaveConfig(s, m_mainWindow->geometryInTwips());
-        Sauve_Contacts(s, s.filePath(QString::fromUtf16(kContactsFileName)));
-        Sauve_Predefinis(s);
-    }
+    // Everything watched, once, whatever was pending (nothing when the directory cannot be written).
+    s.autoSave().saveAll();
     Detruit_MenuPredefinis();
 
     for (const char *name : kWindowsClosedAtShutdown) {

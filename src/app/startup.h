@@ -27,7 +27,8 @@ public:
     // file there that cannot be read, is told once; the program then runs without saving it.
     bool start();
 
-    // Saves the configuration, the contacts and the predefined messages, closes the windows
+    // Saves the configuration, the contacts and the predefined messages (each is also saved within
+    // two seconds of a change), closes the windows
     // and leaves the event loop. Runs once, whichever window asked first.
     void AppShutdown();
 
@@ -35,6 +36,10 @@ public:
     MDIForm_Main *mainWindow() const { return m_mainWindow; }
 
 private:
+    // Has the address book, the predefined messages and the configuration saved soon after each
+    // change (only when the data directory can be written).
+    void watchStores();
+
     std::unique_ptr<AppState> m_state;
     QString m_languageName;
     std::unique_ptr<SingleInstance> m_instance;

@@ -13,6 +13,7 @@
 
 namespace parlevo {
 
+class AutoSave;
 class ClassSendora;
 class clsRC4;
 class ContactCollection;
@@ -65,6 +66,9 @@ public:
     bool isUnreadable(const QString &name) const { return m_unreadable.contains(name); }
     const QStringList &unreadableFiles() const { return m_unreadable; }
 
+    // Saves the data directory's files soon after a change; windows tell it what changed.
+    AutoSave &autoSave() { return *m_autoSave; }
+
     WinColor ListBackColor = kListBackColor;
     WinColor ListStripeColor = kListStripeColor;
 
@@ -81,6 +85,8 @@ private:
     std::unique_ptr<PhoneCheck> m_phoneCheck;
     std::unique_ptr<OptOutList> m_optOuts;
     QStringList m_unreadable;
+    // Last: its pending saves read the members above, so it goes first.
+    std::unique_ptr<AutoSave> m_autoSave;
 };
 
 } // namespace parlevo

@@ -57,4 +57,11 @@ bool removeFile(const QString &path)
     return QFile::remove(path);
 }
 
+FileWrite replaceOrRemove(const QString &path, QByteArray bytes, FileAccess access)
+{
+    return [path, bytes = std::move(bytes), access] {
+        return bytes.isEmpty() ? removeFile(path) : replaceFile(path, bytes, access);
+    };
+}
+
 } // namespace parlevo

@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QString>
 
+#include <functional>
 #include <optional>
 
 namespace parlevo {
@@ -28,5 +29,12 @@ bool replaceFile(const QString &path, const QByteArray &bytes, FileAccess access
 
 // True when no file is left at path.
 bool removeFile(const QString &path);
+
+// A save whose bytes are already taken: it may run on any thread and touches nothing but its file.
+// True when the file on disk is up to date.
+using FileWrite = std::function<bool()>;
+
+// Replaces path by bytes, or removes the file when bytes is empty (an empty list leaves no file).
+FileWrite replaceOrRemove(const QString &path, QByteArray bytes, FileAccess access = FileAccess::Default);
 
 } // namespace parlevo

@@ -1,6 +1,7 @@
 #include "form_predefinis.h"
 
 #include "base/appstate.h"
+#include "base/autosave.h"
 #include "base/messagebox.h"
 #include "base/theme.h"
 #include "base/txt.h"
@@ -215,6 +216,7 @@ void Form_Predefinis::CMD_Accepter_Click()
         if (position >= 1 && position <= list.size())
             list[position - 1] = ClassPredefini{name, message};
     }
+    m_state.autoSave().changed(QString::fromUtf16(kPredefinisFileName));
     setEditMode(false);
     fillList();
     // The last row bearing the accepted name is the one left selected.
@@ -246,6 +248,7 @@ void Form_Predefinis::CMD_Supprimer_Click()
     PredefiniList &list = m_state.colPredefinis();
     if (position <= list.size())
         list.removeAt(position - 1);
+    m_state.autoSave().changed(QString::fromUtf16(kPredefinisFileName));
     fillList();
     m_textNom->clear();
     m_textSMS->clear();

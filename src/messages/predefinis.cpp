@@ -145,14 +145,18 @@ bool Charge_Predefinis(AppState &state)
 
 bool Sauve_Predefinis(AppState &state)
 {
+    const FileWrite write = preparePredefinisSave(state);
+    return write && write();
+}
+
+FileWrite preparePredefinisSave(AppState &state)
+{
     const QString path = state.filePath(QString::fromUtf16(kPredefinisFileName));
     // A file that could not be read is still on disk, whole: an empty save would lose it.
     if (state.isUnreadable(QString::fromUtf16(kPredefinisFileName)))
-        return false;
+        return {};
     const PredefiniList &list = state.colPredefinis();
-    if (list.isEmpty())
-        return removeFile(path);
-    return replaceFile(path, predefinisBytes(list));
+    return replaceOrRemove(path, list.isEmpty() ? QByteArray() : predefinisBytes(list));
 }
 
 } // namespace parlevo

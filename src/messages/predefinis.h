@@ -1,5 +1,7 @@
 #pragma once
 
+#include "base/storefile.h"
+
 #include <QByteArray>
 #include <QByteArrayView>
 #include <QList>
@@ -32,6 +34,9 @@ bool Charge_Predefinis(AppState &state);
 // Writes colPredefinis to "Predefinis.sms", replacing the previous file only once the new one is
 // complete; an empty list removes the file. False when the file could not be brought up to date.
 bool Sauve_Predefinis(AppState &state);
+// The same save in two steps: the bytes taken now, written when the returned step runs (on any
+// thread). Empty when the file must not be saved.
+FileWrite preparePredefinisSave(AppState &state);
 
 // The file's content: the count, then one "Nom;Message" line per record, in Windows-1252 with
 // CR LF line ends and every line break of a record written as backslash and "n".

@@ -1,6 +1,7 @@
 #include "formprefs.h"
 
 #include "base/appstate.h"
+#include "base/autosave.h"
 #include "base/theme.h"
 #include "base/txt.h"
 #include "gateway/classsendora.h"
@@ -80,8 +81,10 @@ Form_Prefs::Form_Prefs(AppState &state, QWidget *parent)
         box->setObjectName(u"CheckColonnes(%1)"_s.arg(i));
         grid->addWidget(box, i % kRows, i / kRows);
         m_columns[static_cast<std::size_t>(i)] = box;
-        connect(box, &QCheckBox::toggled, this,
-                [this, flag = field.shown](bool ticked) { m_state.config().*flag = ticked; });
+        connect(box, &QCheckBox::toggled, this, [this, flag = field.shown](bool ticked) {
+            m_state.config().*flag = ticked;
+            configChanged();
+        });
     }
     grid->setColumnStretch((kColumnCount + kRows - 1) / kRows, 1);
     content->addWidget(boxes);
@@ -98,7 +101,10 @@ Form_Prefs::Form_Prefs(AppState &state, QWidget *parent)
     m_commercial = new QCheckBox(state.Textes(Txt::CommercialSms), mailingHeading);
     m_commercial->setObjectName(u"CheckCommercial"_s);
     m_commercial->setToolTip(state.Textes(Txt::CommercialSmsHelp));
-    connect(m_commercial, &QCheckBox::toggled, this, [this](bool ticked) { m_state.config().CommercialSms = ticked; });
+    connect(m_commercial, &QCheckBox::toggled, this, [this](bool ticked) {
+        m_state.config().CommercialSms = ticked;
+        configChanged();
+    });
     headingRow->addWidget(m_commercial);
     content->addWidget(mailingHeading);
     auto *numbers = new QWidget(this);
@@ -113,9 +119,14 @@ Form_Prefs::Form_Prefs(AppState &state, QWidget *parent)
     numbersRow->addStretch(1);
     content->addWidget(numbers);
 
-    connect(m_mail, &QLineEdit::textChanged, this, [this](const QString &text) { m_state.Gateway().Mail = text; });
-    connect(m_password, &QLineEdit::textChanged, this,
-            [this](const QString &text) { m_state.Gateway().Password = text; });
+    connect(m_mail, &QLineEdit::textChanged, this, [this](const QString &text) {
+        m_state.Gateway().Mail = text;
+        configChanged();
+    });
+    connect(m_password, &QLineEdit::textChanged, this, [this](const QString &text) {
+        m_state.Gateway().Password = text;
+        configChanged();
+    });
     // A new account has its own credit: asked for soon, not at the next minute, and not at every key.
     m_accountSettled = new QTimer(this);
     m_accountSettled->setObjectName(u"TimerCompte"_s);
@@ -124,8 +135,15 @@ Form_Prefs::Form_Prefs(AppState &state, QWidget *parent)
     connect(m_accountSettled, &QTimer::timeout, this, &ActivityWindow::creditMayHaveChanged);
     for (QLineEdit *edit : {m_mail, m_password})
         connect(edit, &QLineEdit::textEdited, m_accountSettled, qOverload<>(&QTimer::start));
-    connect(m_expediteur, &QLineEdit::textChanged, this,
-            [this](const QString &text) { m_state.config().Expediteur = text; });
+    connect(m_expediteur, &QLineEdit::textChanged, this, [this](const QString &text) {
+        m_state.config().Expediteur = text;
+        configChanged();
+    });
+}
+
+void Form_Prefs::configChanged()
+{
+    m_state.autoSave().changed(QString::fromUtf16(kConfigFileName));
 }
 
 QSpinBox *Form_Prefs::addNumber(QHBoxLayout &row, const QString &label, const char16_t *editName, int minimum,
@@ -138,7 +156,10 @@ QSpinBox *Form_Prefs::addNumber(QHBoxLayout &row, const QString &label, const ch
     caption->setBuddy(box);
     row.addWidget(caption);
     row.addWidget(box);
-    connect(box, &QSpinBox::valueChanged, this, [this, value](int number) { m_state.config().*value = number; });
+    connect(box, &QSpinBox::valueChanged, this, [this, value](int number) {
+        m_state.config().*value = number;
+        configChanged();
+    });
     return box;
 }
 

@@ -30,6 +30,8 @@ public:
     void Init() override;
 
 private:
+    // Every setting is applied as it is changed; this has it saved soon after.
+    void configChanged();
     QLineEdit *addField(const char16_t *labelName, const QString &label, const char16_t *editName);
     QSpinBox *addNumber(QHBoxLayout &row, const QString &label, const char16_t *editName, int minimum, int maximum,
                         qint32 Config::*value);

@@ -6,6 +6,13 @@
 
 namespace parlevo {
 
+std::optional<qint64> creditFromSolde(const QString &solde)
+{
+    bool ok = false;
+    const qint64 credit = solde.toLongLong(&ok);
+    return ok ? std::optional(credit) : std::nullopt;
+}
+
 qint64 mailingSmsCount(qint64 recipients, const QString &sentText)
 {
     return recipients * analyseSmsText(sentText).parts;

@@ -8,6 +8,9 @@ namespace parlevo {
 
 class TextTable;
 
+// The credit digits given by the gateway as a number; nothing when the credit is not available.
+std::optional<qint64> creditFromSolde(const QString &solde);
+
 // The SMS a mailing takes: every recipient gets the text sent, in as many parts as its coding needs.
 qint64 mailingSmsCount(qint64 recipients, const QString &sentText);
 

@@ -265,7 +265,7 @@ SendRunSummary Form_EnvoiMailing::run(const MailingSource &source, const QString
     // The rows left out are decided before the journal starts, which records them: every later
     // try of the run leaves them out too.
     std::vector<RowSkip> skips;
-    if (policy == NumberPolicy::OncePerNumber || !m_state.optOuts().numbers().isEmpty()) {
+    if (policy == NumberPolicy::OncePerNumber || !m_state.optOuts().isEmpty()) {
         QStringList numbers;
         for (qsizetype row = 0, count = source.rowCount(); row < count; ++row) {
             const ClassContact *contact = source.contactAt(row);

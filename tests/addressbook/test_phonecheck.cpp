@@ -96,6 +96,57 @@ private slots:
         QCOMPARE(PhoneCheck::regionOf(QLocale::c()), u"FR"_s);
     }
 
+    // The opt-out list's quick key is the library's key, for the spellings it works out itself and
+    // for those it leaves to the library, in regions with a quick reading and without.
+    void quickMatchKeyIsTheLibrarys()
+    {
+        const QStringList spellings{u"06 12 34 56 78"_s,
+                                    u"0612"_s,
+                                    u"+33 6 12 34 56 78"_s,
+                                    u"+33 (0)6 12 34 56 78"_s,
+                                    u"0033612345678"_s,
+                                    u"00330612345678"_s,
+                                    u"+44 7911 123456"_s,
+                                    u"07911 123456"_s,
+                                    u"0044 7911 123456"_s,
+                                    u"+49 30 123456"_s,
+                                    u"030 123456"_s,
+                                    u"+41 44 668 18 00"_s,
+                                    u"044 668 18 00"_s,
+                                    u"+377 93 15 20 00"_s,
+                                    u"+31 20 123 4567"_s,
+                                    u"+32 2 555 12 12"_s,
+                                    u"01"_s,
+                                    u"0123"_s,
+                                    u"+3"_s,
+                                    u"+330"_s,
+                                    u"+33"_s,
+                                    u"00"_s,
+                                    u"+1 202 555 0143"_s,
+                                    u"+39 06 1234 5678"_s,
+                                    u"0 6"_s,
+                                    u"+4407911123456"_s,
+                                    u"+49 0030 1234"_s,
+                                    u"12345"_s,
+                                    u"+0612"_s,
+                                    u"0330612345678"_s,
+                                    u"06 12 34 56 78 90 12 34 56 78"_s,
+                                    u"+33 61"_s,
+                                    u"0612345"_s,
+                                    u"06123456789"_s,
+                                    u"+352 621 123 456"_s,
+                                    u"0800 123 456"_s};
+        for (const QString &region :
+             {u"FR"_s, u"GB"_s, u"DE"_s, u"BE"_s, u"CH"_s, u"NL"_s, u"MC"_s, u"LU"_s, u"US"_s}) {
+            PhoneCheck quick(region);
+            PhoneCheck library(region);
+            for (const QString &number : spellings)
+                QVERIFY2(quick.quickMatchKey(number) == library.matchKey(number),
+                         qPrintable(region + u": "_s + number + u" -> "_s + quick.quickMatchKey(number) +
+                                    u" instead of "_s + library.matchKey(number)));
+        }
+    }
+
     // Invalid, not mobile, repeats however written (an invalid number by its digits), opted out;
     // then the rows a run leaves out, once per number or at every row.
     void checksAMailing()

@@ -2,9 +2,9 @@
 // messages and the configuration, one after the other, until it is killed.
 #include "addressbook/contactcollection.h"
 #include "addressbook/contactstore.h"
-#include "app/configfile.h"
 #include "base/appstate.h"
 #include "messages/predefinis.h"
+#include "prefs/configfile.h"
 
 #include <QCoreApplication>
 #include <QDir>

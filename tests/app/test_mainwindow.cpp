@@ -1,4 +1,3 @@
-#include "app/configfile.h"
 #include "app/mainwindowlogic.h"
 #include "app/mdiformmain.h"
 #include "base/activitywindow.h"
@@ -6,6 +5,7 @@
 #include "base/windowplacement.h"
 #include "controls/kxbutton.h"
 #include "controls/labellink.h"
+#include "prefs/configfile.h"
 #include "testdatadir.h"
 
 #include <QAbstractButton>

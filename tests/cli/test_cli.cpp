@@ -1,8 +1,8 @@
 // parlevo-cli run as a user runs it, against the real gateway simulator.
-#include "app/configfile.h"
 #include "base/appstate.h"
 #include "cliprocess.h"
 #include "gateway/classsendora.h"
+#include "prefs/configfile.h"
 #include "simulatorprocess.h"
 #include "testdatadir.h"
 

@@ -1,8 +1,8 @@
-#include "app/configfile.h"
 #include "base/appstate.h"
 #include "base/ini.h"
 #include "crypto/clsrc4.h"
 #include "gateway/classsendora.h"
+#include "prefs/configfile.h"
 #include "testdatadir.h"
 
 #include <QDir>
