@@ -178,8 +178,8 @@ int main(int argc, char *argv[])
     const auto windowMs = nonNegative(parser.value(windowOption));
     bool bodyBytesOk = false;
     const qint64 bodyBytes = parser.value(bodyBytesOption).toLongLong(&bodyBytesOk);
-    if (!port || *port > 65535 || !delay || !dropEvery || !maxPerMinute || !bodyBytesOk || bodyBytes < 0 ||
-        !windowMs || *windowMs == 0)
+    if (!port || *port > 65535 || !delay || !dropEvery || !maxPerMinute || !bodyBytesOk || bodyBytes < 0 || !windowMs ||
+        *windowMs == 0)
         return usageError(QStringLiteral("--port, --delay-ms, --drop-every, --body-bytes and --max-per-minute want a "
                                          "whole number of 0 or more, --window-ms one of 1 or more"));
     const QString charsetName = parser.value(charsetOption).toLower();

@@ -592,8 +592,12 @@ void MDIForm_Main::offerInterruptedRun()
     HoldFailure failure{};
     QString error;
     auto held = holdRun(m_state.dataDir(), *path, &failure, &error);
-    if (!held)
+    if (!held) {
+        // Taken up elsewhere between the look and the hold: said, not offered.
+        if (failure == HoldFailure::InUse)
+            MsgBox(m_state.Textes(Txt::RunHeldElsewhere), vbOKOnly | vbInformation);
         return;
+    }
     const JournalHead &head = held->content.head;
     PhoneCheck numbers(head.region.isEmpty() ? m_state.phoneCheck().region() : head.region);
     const ResumePlan plan =

@@ -13,8 +13,8 @@
 #include "mdiformmain.h"
 #include "messages/predefinis.h"
 #include "messages/predefinismenu.h"
-#include "sending/sendjournal.h"
 #include "prefs/configfile.h"
+#include "sending/sendjournal.h"
 
 #include <QApplication>
 #include <QCommandLineParser>

@@ -30,16 +30,15 @@ std::unique_ptr<FileLock> FileLock::tryLock(const QString &path, Outcome *outcom
 {
     // Opened without sharing: a second opening fails while this handle lives, and the system
     // closes the handle of a process that dies.
-    const HANDLE handle =
-        CreateFileW(reinterpret_cast<const wchar_t *>(path.utf16()), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
-                    OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    const HANDLE handle = CreateFileW(reinterpret_cast<const wchar_t *>(path.utf16()), GENERIC_READ | GENERIC_WRITE, 0,
+                                      nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (handle != INVALID_HANDLE_VALUE) {
         *outcome = Outcome::Acquired;
         return std::unique_ptr<FileLock>(new FileLock(reinterpret_cast<qintptr>(handle)));
     }
     const DWORD error = GetLastError();
-    *outcome = error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION ? Outcome::HeldByOther
-                                                                                  : Outcome::Failed;
+    *outcome =
+        error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION ? Outcome::HeldByOther : Outcome::Failed;
     if (reason)
         *reason = qt_error_string(int(error));
     return nullptr;

@@ -161,7 +161,8 @@ void ClassSendora::sendAsync(const QString &NumeroGSM, const QString &Message, c
                              std::function<void(const SendReply &)> done)
 {
     fetchPageAsync(sendUrl(m_baseUrl, Mail, Password, NumeroGSM, Message, Differer), QDeadlineTimer(kReplyWaitMs), 0,
-                   false, [done = std::move(done)](const Page &page) { done(replyOf(page.sent, page.text, page.busyFor)); });
+                   false,
+                   [done = std::move(done)](const Page &page) { done(replyOf(page.sent, page.text, page.busyFor)); });
 }
 
 quint8 ClassSendora::Envoi_SMS(const QString &NumeroGSM, const QString &Message, const QString &Differer)

@@ -187,6 +187,8 @@ void MessageComposer::reset()
 {
     m_textExpediteur->setText(m_state.config().Expediteur);
     m_textSMS->setPlainText(m_state.Textes(Txt::EnterMessageHere));
+    // The pickers were just set to now: a deferred send kept ticked would go at a time already past.
+    m_checkDifferer->setChecked(false);
     Update_Appercu();
 }
 

@@ -258,7 +258,8 @@ private slots:
         m_form->listPopup()->hide();
     }
 
-    // Init empties the list and resets message and sender but keeps the deferred box. (The
+    // Init empties the list, resets message and sender and unticks the deferred box, whose time
+    // it sets to now: a time kept from the last mailing would be past. (The
     // counter's rule is checked with the single SMS window, which shares it.)
     void initAndPreview()
     {
@@ -280,8 +281,9 @@ private slots:
         m_form->Init();
         QCOMPARE(rows(), 0);
         QCOMPARE(count(), u"Nombre de contacts : 0"_s);
-        QVERIFY(child<QCheckBox>(u"Checkdifferer")->isChecked());
-        QVERIFY(child<QTimeEdit>(u"DTPickerTime")->isEnabled());
+        QVERIFY(!child<QCheckBox>(u"Checkdifferer")->isChecked());
+        QVERIFY(!child<QTimeEdit>(u"DTPickerTime")->isEnabled());
+        child<QCheckBox>(u"Checkdifferer")->setChecked(true);
         QCOMPARE(child<QLineEdit>(u"TextExpediteur")->text(), u"Paul"_s);
         QCOMPARE(child<QPlainTextEdit>(u"TextSMS")->toPlainText(), u"Entrer votre message ici."_s);
         // The prompt goes once the box has the focus: nobody sends it to a whole list.
