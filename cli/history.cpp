@@ -75,18 +75,13 @@ int history(const QString &globalDataDir, const QStringList &arguments)
         const HistoryRow &row = history.rows()[i];
         const ClassContact &contact = history.contact(row);
         out(historyTimeText(row) + u"  "_s + contact.Phone.leftJustified(14) + u' ' +
-            contact.FullName().trimmed().leftJustified(24) + u' ' + replyText(textes, row.reply) + u"  "_s +
+            contact.FullName().trimmed().leftJustified(24) + u' ' + historyResultText(textes, history, row) + u"  "_s +
             oneLine(history.text(row)));
         runs.insert(row.run);
     }
     for (quint32 run : runs) {
         const HistoryRun &r = history.runs()[run];
-        out(r.head.runId + (r.single ? u" (single) "_s : u" (mailing) "_s) +
-            textes(Txt::RunSummary)
-                .arg(r.counts[int(HistoryResult::Accepted)])
-                .arg(r.counts[int(HistoryResult::Refused)])
-                .arg(r.counts[int(HistoryResult::NoAnswer)])
-                .arg(r.counts[int(HistoryResult::NotSent)]));
+        out(r.head.runId + (r.single ? u" (single) "_s : u" (mailing) "_s) + historySummaryText(textes, r));
     }
     return problems.isEmpty() ? kAccepted : kFailure;
 }

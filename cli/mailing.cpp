@@ -19,6 +19,7 @@
 #include "messages/smscodingtext.h"
 #include "messages/smsencoding.h"
 #include "sending/creditcheck.h"
+#include "sending/differer.h"
 #include "sending/mailingfile.h"
 #include "sending/mailingresults.h"
 #include "sending/numberreview.h"
@@ -148,6 +149,13 @@ struct RunOptions {
     }
 };
 
+// Why a run with that deferred value is refused before its first SMS, and what to do instead.
+QString pastDeferredTime(const QString &differer, const QString &instead)
+{
+    return u"the deferred time "_s + differerShown(differer) +
+           u" has passed or is less than a minute away: the gateway would refuse every SMS; "_s + instead;
+}
+
 // What a run sends: the rows, and the texts and deferred value read for all of them.
 struct RunPlan {
     std::vector<ClassContact> rows;
@@ -155,6 +163,8 @@ struct RunPlan {
     QString message;
     QString differer;
     NumberPolicy policy = NumberPolicy::OncePerNumber;
+    // Leaves out the rows whose number is not a valid mobile number.
+    bool skipInvalid = false;
 };
 
 // The journal a run records itself in, once everything that may stop it before its first SMS has
@@ -179,7 +189,8 @@ int sendPlan(AppState &state, const RunPlan &plan, SendRunOptions options, const
     for (const ClassContact &row : plan.rows)
         numbers.append(row.Phone);
     const NumberCheck check = reviewMailingNumbers(state, numbers);
-    const std::vector<RowSkip> skips = skippedRows(check, numbers.size(), plan.policy == NumberPolicy::OncePerNumber);
+    const std::vector<RowSkip> skips =
+        skippedRows(check, numbers.size(), plan.policy == NumberPolicy::OncePerNumber, plan.skipInvalid);
     options.skipText = skipTextFor(state.textTable(), skips);
     const QString sent = textToSend(state.textTable(), plan.sender, report.longestText, ClassContact{});
     err(smsCodingLine(state.textTable(), analyseSmsText(sent)));
@@ -268,6 +279,10 @@ int sendMailing(const QString &globalDataDir, const QStringList &arguments)
     const QCommandLineOption everyRow(QStringLiteral("every-row"),
                                       QStringLiteral("Sends to every row, even to a number met on an earlier row "
                                                      "(by default each number, however written, gets one SMS)."));
+    const QCommandLineOption skipInvalid(
+        QStringLiteral("skip-invalid"),
+        QStringLiteral("Leaves out the rows whose number is not a valid mobile number (invalid, a landline, too "
+                       "short); they are told as left out and never sent, not even by --retry-failed or a resume."));
     const QCommandLineOption commercial(
         QStringLiteral("commercial"),
         QStringLiteral("Commercial SMS (also when the app's preference says so): refused outside Monday to Saturday, "
@@ -275,7 +290,8 @@ int sendMailing(const QString &globalDataDir, const QStringList &arguments)
     const QCommandLineOption ignoreHours(
         QStringLiteral("ignore-hours"), QStringLiteral("Sends commercial SMS outside the allowed hours all the same."));
     parser.addOptions({group, message, from, at, messageOptions.gsmFriendly, runOptions.results, runOptions.rate,
-                       runOptions.parallel, retryFailed, includeUnknown, everyRow, commercial, ignoreHours});
+                       runOptions.parallel, retryFailed, includeUnknown, everyRow, skipInvalid, commercial,
+                       ignoreHours});
     parser.addPositionalArgument(QStringLiteral("FILE.kxg"), QStringLiteral("A mailing file saved by the app."));
     int status = kAccepted;
     if (!parseCommand(parser, u"mailing send"_s,
@@ -296,7 +312,8 @@ int sendMailing(const QString &globalDataDir, const QStringList &arguments)
                       u"brace. An unknown field is a usage error; rows where a field used is empty are named\n"
                       u"on standard error and sent all the same. Numbers of the opt-out list are not sent to\n"
                       u"(\"optout\" command); a number on several rows, however written, is sent to once\n"
-                      u"unless --every-row is given."_s,
+                      u"unless --every-row is given; with --skip-invalid, a number that is not a valid\n"
+                      u"mobile number is left out too."_s,
                       arguments, &status, 1))
         return status;
     const QStringList files = parser.positionalArguments();
@@ -311,6 +328,9 @@ int sendMailing(const QString &globalDataDir, const QStringList &arguments)
     const auto deferred = messageOptions.differer(parser);
     if (!deferred)
         return usage(u"--at wants \"YYYY-MM-DD HH:MM\", not "_s + parser.value(at), u"mailing send"_s);
+    if (differerTooSoon(*deferred, sendingNow()))
+        return usage(pastDeferredTime(*deferred, u"leave out --at to send now, or give a later time"_s),
+                     u"mailing send"_s);
     QString optionError;
     const auto options = runOptions.read(parser, &optionError);
     if (!options)
@@ -319,6 +339,7 @@ int sendMailing(const QString &globalDataDir, const QStringList &arguments)
     auto state = loadState(parser.isSet(dataDirOption()) ? parser.value(dataDirOption()) : globalDataDir);
     RunPlan plan;
     plan.policy = parser.isSet(everyRow) ? NumberPolicy::EveryRow : NumberPolicy::OncePerNumber;
+    plan.skipInvalid = parser.isSet(skipInvalid);
     if (parser.isSet(retryFailed)) {
         const QString path = parser.value(retryFailed);
         QString reason;
@@ -433,7 +454,13 @@ int resumeMailing(const QString &globalDataDir, const QStringList &arguments)
     const QCommandLineOption includeUnknown(
         QStringLiteral("include-unknown"),
         QStringLiteral("Also sends to the rows that left without an answer (they may have been sent already)."));
-    parser.addOptions({runOptions.results, runOptions.rate, runOptions.parallel, includeUnknown});
+    const QCommandLineOption now(QStringLiteral("now"),
+                                 QStringLiteral("Sends the remaining rows now, whatever deferred time the run had."));
+    const QCommandLineOption at(QStringLiteral("at"),
+                                QStringLiteral("Sends the remaining rows deferred to this local time instead of "
+                                               "the run's own."),
+                                QStringLiteral("YYYY-MM-DD HH:MM"));
+    parser.addOptions({runOptions.results, runOptions.rate, runOptions.parallel, includeUnknown, now, at});
     parser.addPositionalArgument(QStringLiteral("RUN"),
                                  QStringLiteral("The run's id (its journal's name) or journal file; by default the "
                                                 "last run that did not go through every row."));
@@ -448,13 +475,26 @@ int resumeMailing(const QString &globalDataDir, const QStringList &arguments)
                       u"journal is skipped and named on standard error; it never makes a row go twice. A run\n"
                       u"that another process is sending (a send, a resume, the app) is refused with exit\n"
                       u"status 1; a run that never sent an SMS, or a copy of a run's journal, is not taken up\n"
-                      u"(64). Exit status otherwise as for mailing send."_s,
+                      u"(64). A run whose deferred time has passed or is less than a minute away is refused\n"
+                      u"(64) unless --now or --at gives the time its remaining rows go with instead; the\n"
+                      u"journal records it. Exit status otherwise as for mailing send."_s,
                       arguments, &status, 1))
         return status;
     QString optionError;
     const auto options = runOptions.read(parser, &optionError);
     if (!options)
         return usage(optionError, u"mailing resume"_s);
+    if (parser.isSet(now) && parser.isSet(at))
+        return usage(u"--now and --at exclude each other"_s, u"mailing resume"_s);
+    // The deferred value the remaining rows go with, when not the run's own.
+    std::optional<QString> newDifferer;
+    if (parser.isSet(now))
+        newDifferer = QString();
+    if (parser.isSet(at)) {
+        newDifferer = deferredValue(parser.value(at));
+        if (!newDifferer)
+            return usage(u"--at wants \"YYYY-MM-DD HH:MM\", not "_s + parser.value(at), u"mailing resume"_s);
+    }
     auto state = loadState(parser.isSet(dataDirOption()) ? parser.value(dataDirOption()) : globalDataDir);
     QString error;
     const auto path = journalToResume(state->dataDir(), parser.positionalArguments().value(0), &error);
@@ -492,11 +532,18 @@ int resumeMailing(const QString &globalDataDir, const QStringList &arguments)
         err(u"parlevo-cli: nothing left to send in the run "_s + runId);
         return kAccepted;
     }
+    // A deferred time that has passed would have every row refused: the user says when they go.
+    if (newDifferer)
+        plan.differer = *newDifferer;
+    if (differerTooSoon(plan.differer, sendingNow()))
+        return usage(pastDeferredTime(plan.differer, u"--now sends the remaining rows now, --at \"YYYY-MM-DD "
+                                                     u"HH:MM\" at another time"_s),
+                     u"mailing resume"_s);
     std::vector<qsizetype> rowMap = std::move(resume.rowMap);
     const JournalOpener heldJournal = [&](const std::vector<RowSkip> &, QString *journalError) {
         auto journal = SendJournal::reopen(*path, std::move(lock), journalError);
         if (journal) {
-            journal->recordResumed();
+            journal->recordResumed(newDifferer);
             journal->setRowMap(std::move(rowMap));
         }
         return journal;

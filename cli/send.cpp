@@ -15,8 +15,10 @@
 #include "sending/sendrun.h"
 #include "sending/singlesend.h"
 
+#include "sending/differer.h"
 #include <QCommandLineParser>
 #include <QDir>
+
 #include <QFile>
 
 #include <cstdio>
@@ -46,7 +48,8 @@ int send(const QString &globalDataDir, const QStringList &arguments)
                       u"text's coding (GSM 7-bit or Unicode) and its number of SMS, and how many SMS\n"
                       u"--gsm-friendly would save when typographic characters alone need Unicode. Exit\n"
                       u"status: 0 accepted, 2 gateway unreachable or no usable reply, 3 refused, 4 no complete\n"
-                      u"answer in time (the SMS may have been sent), 64 usage error."_s,
+                      u"answer in time (the SMS may have been sent), 64 usage error or a deferred time (--at)\n"
+                      u"that has passed or is less than a minute away."_s,
                       arguments, &status))
         return status;
     if (!parser.isSet(message))
@@ -62,6 +65,11 @@ int send(const QString &globalDataDir, const QStringList &arguments)
     if (!deferred)
         return usage(u"--at wants \"YYYY-MM-DD HH:MM\", not "_s + parser.value(at), u"send"_s);
     const QString differer = *deferred;
+    if (differerTooSoon(differer, sendingNow()))
+        return usage(u"--at "_s + differerShown(differer) +
+                         u" has passed or is less than a minute away: the gateway would refuse the SMS; leave out "
+                         u"--at to send now, or give a later time"_s,
+                     u"send"_s);
     const QString sender = parser.isSet(from) ? parser.value(from) : state->config().Expediteur;
     const QString text = textToSend(state->textTable(), sender, messageOptions.text(parser), ClassContact{});
     // Standard error: standard output keeps the gateway's text alone for scripts.

@@ -393,7 +393,7 @@ NumberCheck checkNumbers(PhoneCheck &check, const QStringList &numbers, const Op
     return out;
 }
 
-std::vector<RowSkip> skippedRows(const NumberCheck &check, qsizetype rowCount, bool oncePerNumber)
+std::vector<RowSkip> skippedRows(const NumberCheck &check, qsizetype rowCount, bool oncePerNumber, bool skipInvalid)
 {
     std::vector<RowSkip> skip(std::size_t(std::max<qsizetype>(rowCount, 0)), RowSkip::None);
     if (oncePerNumber) {
@@ -401,6 +401,12 @@ std::vector<RowSkip> skippedRows(const NumberCheck &check, qsizetype rowCount, b
             for (std::size_t i = 1; i < group.size(); ++i)
                 if (group[i] < rowCount)
                     skip[std::size_t(group[i])] = RowSkip::Repeat;
+    }
+    if (skipInvalid) {
+        for (const std::vector<qsizetype> *rows : {&check.invalid, &check.notMobile})
+            for (qsizetype row : *rows)
+                if (row < rowCount)
+                    skip[std::size_t(row)] = RowSkip::Invalid;
     }
     for (qsizetype row : check.optedOut)
         if (row < rowCount)

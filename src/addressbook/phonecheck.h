@@ -94,11 +94,12 @@ struct NumberCheck {
 // optOuts may be null: then no row is opted out.
 NumberCheck checkNumbers(PhoneCheck &check, const QStringList &numbers, const OptOutList *optOuts);
 
-// Why a row of a mailing is not sent.
-enum class RowSkip : unsigned char { None, OptedOut, Repeat };
+// Why a row of a mailing is not sent. Other: a reason written by a later version.
+enum class RowSkip : unsigned char { None, OptedOut, Repeat, Invalid, Other };
 
-// For each row: opted-out rows are skipped, and with oncePerNumber every row of a duplicate group
-// past its first.
-std::vector<RowSkip> skippedRows(const NumberCheck &check, qsizetype rowCount, bool oncePerNumber);
+// For each row: opted-out rows are skipped, with skipInvalid the rows whose number is not a valid
+// mobile number, and with oncePerNumber every row of a duplicate group past its first.
+std::vector<RowSkip> skippedRows(const NumberCheck &check, qsizetype rowCount, bool oncePerNumber,
+                                 bool skipInvalid = false);
 
 } // namespace parlevo

@@ -5,7 +5,7 @@
 
 namespace parlevo {
 
-const std::array<TexteDefault, 383> kTextesDefaults = {{
+const std::array<TexteDefault, 393> kTextesDefaults = {{
     {1, "Parlevo la solution logicielle complète d'envoi de SMS personnalisable, simple et conviviale. vous permettant d'envoyer vos SMS en mode simple ou multi-contacts"},
     {2, "A propos de..."},
     {3, "Messages prédéfinis..."},
@@ -389,6 +389,16 @@ const std::array<TexteDefault, 383> kTextesDefaults = {{
     {654, "Aucune colonne n'a été reconnue comme numéro de portable : choisissez-la."},
     {655, "%1 contact(s) avec des caractères remplacés :"},
     {656, "%1 : %2 -> %3"},
+    {670, "Non envoyé : laissé de côté"},
+    {671, "numéro de mobile non valide, non envoyé"},
+    {672, "%1 laissé(s) de côté."},
+    {673, "&Laisser de côté les %1 numéro(s) qui ne sont pas des numéros de mobile valides"},
+    {674, "&Une fois par numéro"},
+    {675, "À &chaque ligne"},
+    {676, "&Voir la liste"},
+    {677, "Numéros relevés avant l'envoi"},
+    {680, "L'heure d'envoi différé, %1, est passée ou à moins d'une minute : la passerelle refuserait chaque SMS.\n\nOui : envoyer maintenant\nNon : choisir une autre heure"},
+    {681, "Nouvelle heure d'envoi :"},
 }};
 
 } // namespace parlevo

@@ -393,7 +393,17 @@ inline constexpr int kTextTableSize = 1000;
     X(NoContactInFile, 653) \
     X(ChooseNumberColumn, 654) \
     X(CharactersReplaced, 655) \
-    X(CharacterReplaced, 656)
+    X(CharacterReplaced, 656) \
+    X(SkippedNotSent, 670) \
+    X(InvalidNotSent, 671) \
+    X(SkippedCount, 672) \
+    X(SkipInvalidNumbers, 673) \
+    X(OncePerNumberButton, 674) \
+    X(EveryRowButton, 675) \
+    X(SeeList, 676) \
+    X(NumberListTitle, 677) \
+    X(DeferredTimePassed, 680) \
+    X(NewSendingTime, 681)
 // clang-format on
 
 enum class Txt : int {

@@ -14,8 +14,9 @@ QString replyText(const TextTable &textes, const SendReply &reply)
         case SendOutcome::Unknown:
             return textes(Txt::NoAnswerMaybeSent);
         case SendOutcome::NotSent:
-        case SendOutcome::Skipped:
             return textes(Txt::NotSentRunStopped);
+        case SendOutcome::Skipped:
+            return textes(Txt::SkippedNotSent);
         case SendOutcome::Busy:
             return textes(Txt::GatewayBusyNotSent);
         default:

@@ -40,7 +40,7 @@ constexpr SendOutcome outcomeOfCode(int code)
     return code == 0 ? SendOutcome::Unreachable : isAcceptedCode(code) ? SendOutcome::Accepted : SendOutcome::Refused;
 }
 
-// The text shown for a reply: the unreachable, the no-answer or the not-sent text for code 0, "(code)" above
+// The text shown for a reply: the unreachable, no-answer, not-sent or left-out text for code 0, "(code)" above
 // 100 (the table has no entry there), else the table's text for the code, empty or not.
 QString replyText(const TextTable &textes, const SendReply &reply);
 

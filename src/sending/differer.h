@@ -14,6 +14,14 @@ namespace parlevo {
 // 140507032026). Whether the moment lies ahead is the gateway's to judge.
 QString Build_Differer(bool differer, QDate date, QTime time);
 
+// The moment of a deferred-send value, in local time; invalid for an empty or malformed value.
+QDateTime differerTime(const QString &differer);
+// Whether the gateway would refuse a deferred-send value sent at now (reply 85 for every SMS): a
+// moment already past or less than a minute ahead, or a malformed value. Empty is never too soon.
+bool differerTooSoon(const QString &differer, const QDateTime &now);
+// The value as "yyyy-MM-dd HH:mm" for messages; as stored when malformed.
+QString differerShown(const QString &differer);
+
 // The local date and time the sending windows start their pickers from. Tests set their own
 // clock; an empty function restores the system clock.
 QDateTime sendingNow();

@@ -8,11 +8,14 @@
 #include "base/shared.h"
 #include "base/txt.h"
 #include "controls/wincolor.h"
+#include "differer.h"
 #include "numberreview.h"
 #include "sendingcontrols.h"
 #include "sendjournal.h"
 
 #include <QCoreApplication>
+#include <QDateTimeEdit>
+#include <QDialog>
 #include <QDir>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -172,7 +175,8 @@ Form_EnvoiMailing::Form_EnvoiMailing(AppState &state, QWidget *owner)
     resize(560, 360);
 }
 
-SendRunSummary Form_EnvoiMailing::Send(const MailingSource &source, const QString &differer, bool oncePerNumber)
+SendRunSummary Form_EnvoiMailing::Send(const MailingSource &source, const QString &differer, bool oncePerNumber,
+                                       bool skipInvalid)
 {
     const NumberPolicy policy = oncePerNumber ? NumberPolicy::OncePerNumber : NumberPolicy::EveryRow;
     // The main window holds still during the run, so the texts and rows read now are those sent.
@@ -193,7 +197,7 @@ SendRunSummary Form_EnvoiMailing::Send(const MailingSource &source, const QStrin
         QString error;
         return SendJournal::create(m_state.dataDir(), head, &error);
     };
-    return run(source, differer, policy, newJournal);
+    return run(source, differer, policy, skipInvalid, newJournal);
 }
 
 SendRunSummary Form_EnvoiMailing::resume(HeldRun held, bool includeUnknown)
@@ -211,21 +215,75 @@ SendRunSummary Form_EnvoiMailing::resume(HeldRun held, bool includeUnknown)
             journal->recordEnd(true);
         return {};
     }
+    // Asked before any SMS; the run stays held meanwhile, and giving up leaves it to take up later.
+    const std::optional<QString> differer = differerForResume(content.head.differer);
+    if (!differer)
+        return {};
+    std::optional<QString> newDifferer;
+    if (*differer != content.head.differer)
+        newDifferer = *differer;
     std::vector<qsizetype> rowMap = std::move(plan.rowMap);
     const auto heldJournal = [&](const std::vector<RowSkip> &) {
         auto journal = SendJournal::reopen(held.path, std::move(held.lock), &error);
         if (journal) {
-            journal->recordResumed();
+            journal->recordResumed(newDifferer);
             journal->setRowMap(std::move(rowMap));
         }
         return journal;
     };
-    return run(fixedMailingSource(plan.rows, content.head.sender, content.head.message), content.head.differer,
-               content.head.policy, heldJournal);
+    return run(fixedMailingSource(plan.rows, content.head.sender, content.head.message), *differer, content.head.policy,
+               false, heldJournal);
+}
+
+std::optional<QString> Form_EnvoiMailing::differerForResume(const QString &recorded)
+{
+    QString differer = recorded;
+    // A time picked may itself pass while the user looks at the question: asked until it holds.
+    while (differerTooSoon(differer, sendingNow())) {
+        if (MsgBox(m_state.Textes(Txt::DeferredTimePassed).arg(differerShown(differer)), vbYesNo | vbQuestion) == vbYes)
+            return QString();
+        const std::optional<QDateTime> when = pickSendingTime();
+        if (!when)
+            return std::nullopt;
+        differer = Build_Differer(true, when->date(), when->time());
+    }
+    return differer;
+}
+
+std::optional<QDateTime> Form_EnvoiMailing::pickSendingTime()
+{
+    QDialog dialog(isVisible() ? static_cast<QWidget *>(this) : parentWidget(), kDialogFrame);
+    dialog.setObjectName(u"Form_AutreHeure"_s);
+    dialog.setWindowTitle(QString::fromUtf16(kMessageBoxTitle));
+    auto *label = new QLabel(m_state.Textes(Txt::NewSendingTime), &dialog);
+    auto *picker = new QDateTimeEdit(sendingNow().addSecs(3600), &dialog);
+    picker->setObjectName(u"DTPickerAutreHeure"_s);
+    picker->setDisplayFormat(u"dd/MM/yyyy HH:mm"_s);
+    picker->setCalendarPopup(true);
+    label->setBuddy(picker);
+    auto *ok = new QPushButton(u"&Ok"_s, &dialog);
+    ok->setObjectName(u"CMD_OK"_s);
+    ok->setDefault(true);
+    auto *cancel = new QPushButton(m_state.Textes(Txt::CancelButton), &dialog);
+    cancel->setObjectName(u"CMD_Annuler"_s);
+    connect(ok, &QPushButton::clicked, &dialog, &QDialog::accept);
+    connect(cancel, &QPushButton::clicked, &dialog, &QDialog::reject);
+    auto *layout = new QVBoxLayout(&dialog);
+    layout->addWidget(label);
+    layout->addWidget(picker);
+    auto *buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    buttons->addWidget(ok);
+    buttons->addWidget(cancel);
+    layout->addLayout(buttons);
+    picker->setFocus();
+    if (dialog.exec() != QDialog::Accepted)
+        return std::nullopt;
+    return picker->dateTime();
 }
 
 SendRunSummary Form_EnvoiMailing::run(const MailingSource &source, const QString &differer, NumberPolicy policy,
-                                      const JournalOpener &openJournal)
+                                      bool skipInvalid, const JournalOpener &openJournal)
 {
     // Events run between two requests; a run started from one of them would interleave its rows.
     if (m_running)
@@ -265,14 +323,14 @@ SendRunSummary Form_EnvoiMailing::run(const MailingSource &source, const QString
     // The rows left out are decided before the journal starts, which records them: every later
     // try of the run leaves them out too.
     std::vector<RowSkip> skips;
-    if (policy == NumberPolicy::OncePerNumber || !m_state.optOuts().isEmpty()) {
+    if (policy == NumberPolicy::OncePerNumber || skipInvalid || !m_state.optOuts().isEmpty()) {
         QStringList numbers;
         for (qsizetype row = 0, count = source.rowCount(); row < count; ++row) {
             const ClassContact *contact = source.contactAt(row);
             numbers.append(contact ? contact->Phone : QString());
         }
-        skips =
-            skippedRows(reviewMailingNumbers(m_state, numbers), numbers.size(), policy == NumberPolicy::OncePerNumber);
+        skips = skippedRows(reviewMailingNumbers(m_state, numbers), numbers.size(),
+                            policy == NumberPolicy::OncePerNumber, skipInvalid);
         options.skipText = skipTextFor(m_state.textTable(), skips);
     }
     const std::unique_ptr<SendJournal> journal = openJournal(skips);
@@ -286,11 +344,14 @@ SendRunSummary Form_EnvoiMailing::run(const MailingSource &source, const QString
     m_busyNotice.clear();
     flush();
     m_lastRun = std::exchange(m_recording, MailingRunRecord{});
-    m_labelBilan->setText(m_state.Textes(Txt::RunSummary)
-                              .arg(summary.accepted)
-                              .arg(summary.refused)
-                              .arg(summary.unknown)
-                              .arg(summary.unreachable + summary.notSent));
+    QString bilan = m_state.Textes(Txt::RunSummary)
+                        .arg(summary.accepted)
+                        .arg(summary.refused)
+                        .arg(summary.unknown)
+                        .arg(summary.unreachable + summary.notSent);
+    if (summary.skipped > 0)
+        bilan += u' ' + m_state.Textes(Txt::SkippedCount).arg(summary.skipped);
+    m_labelBilan->setText(bilan);
     m_ok->setEnabled(true);
     m_exporter->setEnabled(true);
     m_renvoyer->setEnabled(!resendRows(true).empty());
@@ -363,15 +424,18 @@ void Form_EnvoiMailing::CMD_Renvoyer_Click()
     const std::vector<ClassContact> failed = resendRows(withUnknown);
     const QString sender = m_lastRun.sender;
     const QString message = m_lastRun.message;
-    const QString differer = m_lastRun.differer;
     const bool oncePerNumber = m_lastRun.policy == NumberPolicy::OncePerNumber;
     if (failed.empty())
         return;
     const QString question = withCount(m_state.Textes(Txt::SendCountQuestion), qsizetype(failed.size()));
     if (MsgBox(question, vbYesNo | vbInformation) != vbYes)
         return;
+    // The run's deferred time may have passed since.
+    const std::optional<QString> differer = differerForResume(m_lastRun.differer);
+    if (!differer)
+        return;
     emit retryStarting();
-    Send(fixedMailingSource(failed, sender, message), differer, oncePerNumber);
+    Send(fixedMailingSource(failed, sender, message), *differer, oncePerNumber);
     emit retryFinished();
 }
 

@@ -36,8 +36,10 @@ public:
     // call while a run is under way sends nothing.
     // Each run is journaled in the data directory (without a journal when none can be written
     // there), so that a run cut short by a crash can be taken up again.
-    // Numbers of the opt-out list are left out; with oncePerNumber, so is a number met again.
-    SendRunSummary Send(const MailingSource &source, const QString &differer, bool oncePerNumber = false);
+    // Numbers of the opt-out list are left out; with oncePerNumber, so is a number met again, and
+    // with skipInvalid every number that is not a valid mobile number.
+    SendRunSummary Send(const MailingSource &source, const QString &differer, bool oncePerNumber = false,
+                        bool skipInvalid = false);
     // Takes up a run held by this process: its rows never started or refused by a busy gateway,
     // and with includeUnknown those that may have left without an answer, with the run's texts,
     // deferred value and decisions (rows left out, once per number).
@@ -81,8 +83,12 @@ private:
     // The journal a run records itself in, given the rows it leaves out: a new one, or the held
     // journal of a run taken up again; none when it cannot be written.
     using JournalOpener = std::function<std::unique_ptr<SendJournal>(const std::vector<RowSkip> &skips)>;
-    SendRunSummary run(const MailingSource &source, const QString &differer, NumberPolicy policy,
+    SendRunSummary run(const MailingSource &source, const QString &differer, NumberPolicy policy, bool skipInvalid,
                        const JournalOpener &openJournal);
+    // The deferred value a run taken up goes with: the recorded one, or when the gateway would
+    // refuse it, now (empty) or another time the user picks; nothing when the user gives up.
+    std::optional<QString> differerForResume(const QString &recorded);
+    std::optional<QDateTime> pickSendingTime();
     // The last run's rows to send again, as its decisions allow.
     std::vector<ClassContact> resendRows(bool includeUnknown) const;
     void queueResult(int modelRow, const QString &result, SendOutcome outcome);

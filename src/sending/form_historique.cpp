@@ -85,7 +85,7 @@ void Form_Historique::buildWindow()
     m_result = named(new QComboBox(this), u"ComboResultat");
     m_result->addItems({m_state.Textes(Txt::AllResults), m_state.Textes(Txt::OutcomeAccepted),
                         m_state.Textes(Txt::OutcomeRefused), m_state.Textes(Txt::OutcomeNoAnswer),
-                        m_state.Textes(Txt::NotSent)});
+                        m_state.Textes(Txt::NotSent), m_state.Textes(Txt::OutcomeSkipped)});
     // Its longest item would widen the page past the window's first-start size.
     m_result->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
     m_result->setMinimumContentsLength(16);
@@ -177,11 +177,7 @@ void Form_Historique::showSummary()
     m_summary->setText(m_state.Textes(Txt::RunOf)
                            .arg(run.head.started.toString(u"dd/MM/yyyy HH:mm"_s),
                                 m_state.Textes(run.single ? Txt::SingleSend : Txt::MailingRun)) +
-                       m_state.Textes(Txt::RunSummary)
-                           .arg(run.counts[int(HistoryResult::Accepted)])
-                           .arg(run.counts[int(HistoryResult::Refused)])
-                           .arg(run.counts[int(HistoryResult::NoAnswer)])
-                           .arg(run.counts[int(HistoryResult::NotSent)]));
+                       historySummaryText(m_state.textTable(), run));
 }
 
 bool Form_Historique::isRunning() const

@@ -15,6 +15,7 @@
 #include "controls/wincolor.h"
 #include "creditcheck.h"
 #include "form_envoimailing.h"
+#include "form_verifnumeros.h"
 #include "mailingfile.h"
 #include "messages/mergefields.h"
 #include "messages/outgoing.h"
@@ -369,6 +370,8 @@ void Form_Mailing::CommandEnvoyer_Click()
         MsgBox(m_state.Textes(Txt::EmptyList), vbOKOnly | vbInformation);
         return;
     }
+    if (!m_composer->deferredTimeAccepted())
+        return;
     const bool commercial = m_state.config().CommercialSms;
     if (commercial && !keptToSendingHours())
         return;
@@ -378,13 +381,21 @@ void Form_Mailing::CommandEnvoyer_Click()
         numbers.append(m_list->listModel()->contactAt(row) ? m_list->listModel()->contactAt(row)->Phone : QString());
     const NumberCheck check = reviewMailingNumbers(m_state, numbers);
     bool oncePerNumber = true;
-    if (const QString review = numberReviewText(m_state.textTable(), check, numbers); !review.isEmpty()) {
-        const int choice = MsgBox(review + u"\n\n"_s + m_state.Textes(Txt::OnceOrEveryRow), vbYesNoCancel | vbQuestion);
-        if (choice != vbYes && choice != vbNo)
+    bool skipInvalid = false;
+    if (!numberReviewText(m_state.textTable(), check, numbers).isEmpty()) {
+        QStringList labels;
+        for (int row = 0; row < count; ++row) {
+            const ClassContact *contact = m_list->listModel()->contactAt(row);
+            labels.append(contact ? reviewLabel(contact->Phone, contact->FullName()) : QString());
+        }
+        Form_VerifNumeros question(m_state.textTable(), check, labels, this);
+        question.exec();
+        if (question.choice() == Form_VerifNumeros::Choice::Cancel)
             return;
-        oncePerNumber = choice == vbYes;
+        oncePerNumber = question.choice() == Form_VerifNumeros::Choice::OncePerNumber;
+        skipInvalid = question.skipInvalid();
     }
-    const std::vector<RowSkip> skips = skippedRows(check, count, oncePerNumber);
+    const std::vector<RowSkip> skips = skippedRows(check, count, oncePerNumber, skipInvalid);
     const qsizetype sentCount = std::count(skips.begin(), skips.end(), RowSkip::None);
     // A credit known to be short, a commercial message without STOP, unknown merge fields and rows
     // lacking a field used are told before the question, which itself stays as it is. The credit
@@ -401,7 +412,9 @@ void Form_Mailing::CommandEnvoyer_Click()
     told.append(withCount(m_state.Textes(Txt::SendCountQuestion), sentCount));
     if (MsgBox(told.join(u"\n\n"_s), vbYesNo | vbInformation) != vbYes)
         return;
-    heldForRun([this, oncePerNumber] { envoi().Send(mailingSource(), Build_Differer(), oncePerNumber); });
+    heldForRun([this, oncePerNumber, skipInvalid] {
+        envoi().Send(mailingSource(), Build_Differer(), oncePerNumber, skipInvalid);
+    });
 }
 
 bool Form_Mailing::keptToSendingHours()

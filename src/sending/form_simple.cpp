@@ -109,6 +109,8 @@ void Form_Simple::CommandEnvoyer_Click()
         MsgBox(QString(m_state.Textes(Txt::SendToOptedOut)).replace(u"%1"_s, number),
                vbYesNo | vbQuestion | vbDefaultButton2) != vbYes)
         return;
+    if (!m_composer->deferredTimeAccepted())
+        return;
     // Events keep running while the gateway is awaited: a second click must not send again.
     m_composer->sendButton()->setEnabled(false);
     QApplication::setOverrideCursor(Qt::WaitCursor);

@@ -4,7 +4,10 @@
 #include "base/csvtext.h"
 #include "base/shared.h"
 #include "base/storefile.h"
+#include "base/textes.h"
+#include "base/txt.h"
 #include "messages/mergefields.h"
+#include "numberreview.h"
 
 #include <QDir>
 
@@ -52,12 +55,35 @@ HistoryResult historyResultOf(SendOutcome outcome)
         return HistoryResult::Refused;
     case SendOutcome::Unknown:
         return HistoryResult::NoAnswer;
+    case SendOutcome::Skipped:
+        return HistoryResult::Skipped;
     case SendOutcome::Unreachable:
     case SendOutcome::NotSent:
-    case SendOutcome::Skipped:
         break;
     }
     return HistoryResult::NotSent;
+}
+
+QString historyResultText(const TextTable &textes, const History &history, const HistoryRow &row)
+{
+    // A row left out by the opt-out list of the day of a resume has no reason in the head.
+    if (row.reply.outcome == SendOutcome::Skipped) {
+        if (const QString why = skipReasonText(textes, history.runs()[row.run].head.skipOf(row.row)); !why.isEmpty())
+            return why;
+    }
+    return replyText(textes, row.reply);
+}
+
+QString historySummaryText(const TextTable &textes, const HistoryRun &run)
+{
+    QString summary = textes(Txt::RunSummary)
+                          .arg(run.counts[int(HistoryResult::Accepted)])
+                          .arg(run.counts[int(HistoryResult::Refused)])
+                          .arg(run.counts[int(HistoryResult::NoAnswer)])
+                          .arg(run.counts[int(HistoryResult::NotSent)]);
+    if (const qsizetype skipped = run.counts[int(HistoryResult::Skipped)]; skipped > 0)
+        summary += u' ' + textes(Txt::SkippedCount).arg(skipped);
+    return summary;
 }
 
 SendReply historyReply(JournalRowState state, const SendReply &reply)
@@ -197,7 +223,7 @@ QString historyCsv(const TextTable &textes, const History &history, const std::v
         const ClassContact &c = history.contact(row);
         csv += historyTimeText(row) + u',' + csvField(c.Phone) + u',' + csvField(c.FullName().trimmed()) + u',' +
                csvField(history.text(row)) + u',' + QString::number(row.reply.code) + u',' +
-               csvField(replyText(textes, row.reply)) + u',' + outcomeKeyword(row.reply.outcome) + u',' +
+               csvField(historyResultText(textes, history, row)) + u',' + outcomeKeyword(row.reply.outcome) + u',' +
                history.runs()[row.run].head.runId + u"\r\n"_s;
     }
     return csv;

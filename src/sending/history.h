@@ -20,8 +20,9 @@ enum class HistoryResult : quint8 {
     Refused,
     NoAnswer, // left without a complete answer: it may have been sent
     NotSent,  // never reached the gateway, or never started
+    Skipped,  // left out on purpose (opted out, a repeat, not a valid mobile number): never sent
 };
-constexpr int kHistoryResults = 4;
+constexpr int kHistoryResults = 5;
 
 // One run read back from its journal, with its counts by result.
 struct HistoryRun {
@@ -89,6 +90,10 @@ QString historyText(const JournalHead &head, const ClassContact &contact);
 HistoryResult historyResultOf(SendOutcome outcome);
 // The reply shown for a row, whatever state its journal left it in.
 SendReply historyReply(JournalRowState state, const SendReply &reply);
+// The result text of a row: the reply's, or why the row was left out.
+QString historyResultText(const TextTable &textes, const History &history, const HistoryRow &row);
+// A run's counts by result, as its summary line tells them.
+QString historySummaryText(const TextTable &textes, const HistoryRun &run);
 
 // The rows as CSV (UTF-8, CR LF): a header line, then date, number, name, text, code, result,
 // outcome and run for each.

@@ -58,7 +58,7 @@ QVariant HistoryModel::data(const QModelIndex &index, int role) const
     case NameColumn:
         return contact.FullName().trimmed();
     case ResultColumn:
-        return replyText(m_textes, row.reply);
+        return historyResultText(m_textes, m_history, row);
     case TextColumn: {
         // One line in the cell, the whole text in the tooltip.
         QString text = m_history.text(row);

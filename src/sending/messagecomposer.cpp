@@ -2,6 +2,7 @@
 
 #include "addressbook/classcontact.h"
 #include "base/appstate.h"
+#include "base/messagebox.h"
 #include "base/theme.h"
 #include "base/txt.h"
 #include "controls/accessibility.h"
@@ -210,6 +211,19 @@ QDateTime MessageComposer::sendingTime() const
         return sendingNow();
     const QTime time = m_pickerTime->time();
     return QDateTime(m_pickerDate->date(), QTime(time.hour(), time.minute()));
+}
+
+bool MessageComposer::deferredTimeAccepted()
+{
+    const QString differer = Build_Differer();
+    if (!differerTooSoon(differer, sendingNow()))
+        return true;
+    if (MsgBox(m_state.Textes(Txt::DeferredTimePassed).arg(differerShown(differer)), vbYesNo | vbQuestion) == vbYes) {
+        m_checkDifferer->setChecked(false);
+        return true;
+    }
+    m_pickerDate->setFocus();
+    return false;
 }
 
 void MessageComposer::deferTo(const QDateTime &when)

@@ -45,6 +45,10 @@ public:
     QDateTime sendingTime() const;
     // Ticks the deferred box and sets its date and time to when.
     void deferTo(const QDateTime &when);
+    // Before any SMS: a deferred time the gateway would refuse (past, or less than a minute ahead)
+    // is told, and the user sends now (the box is unticked) or chooses another time (false: the
+    // date picker has the focus, nothing is sent).
+    bool deferredTimeAccepted();
     void Update_Appercu();
     // The preview follows a change, as the refresh rule says.
     void refreshPreview();

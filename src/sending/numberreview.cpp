@@ -4,6 +4,8 @@
 #include "base/textes.h"
 #include "base/txt.h"
 
+#include <QHash>
+
 #include <algorithm>
 #include <memory>
 
@@ -16,14 +18,17 @@ namespace {
 // Numbers named in full per line; the rest are counted.
 constexpr qsizetype kNamed = 5;
 
-QString namedNumbers(const TextTable &textes, const std::vector<qsizetype> &rows, const QStringList &numbers)
+QString namedNumbers(const TextTable &textes, const std::vector<qsizetype> &rows, const QStringList &labels,
+                     bool complete)
 {
     QStringList named;
-    for (qsizetype i = 0; i < qsizetype(rows.size()) && i < kNamed; ++i)
-        named.append(numbers.value(rows[std::size_t(i)]));
-    if (qsizetype(rows.size()) > kNamed)
-        named.append(textes(Txt::AndMore).arg(qsizetype(rows.size()) - kNamed));
-    return named.join(u", "_s);
+    const qsizetype shown = complete ? qsizetype(rows.size()) : std::min(qsizetype(rows.size()), kNamed);
+    for (qsizetype i = 0; i < shown; ++i)
+        named.append(labels.value(rows[std::size_t(i)]));
+    if (qsizetype(rows.size()) > shown)
+        named.append(textes(Txt::AndMore).arg(qsizetype(rows.size()) - shown));
+    // The whole list goes one a line, so that it reads and copies as a column.
+    return complete ? u"\n"_s + named.join(u'\n') + u'\n' : named.join(u", "_s);
 }
 
 } // namespace
@@ -33,49 +38,68 @@ NumberCheck reviewMailingNumbers(AppState &state, const QStringList &numbers)
     return checkNumbers(state.phoneCheck(), numbers, &state.optOuts());
 }
 
+QString skipReasonText(const TextTable &textes, RowSkip skip)
+{
+    switch (skip) {
+    case RowSkip::OptedOut:
+        return textes(Txt::OptedOutNotSent);
+    case RowSkip::Repeat:
+        return textes(Txt::RepeatNotSent);
+    case RowSkip::Invalid:
+        return textes(Txt::InvalidNotSent);
+    case RowSkip::Other:
+        return textes(Txt::SkippedNotSent);
+    case RowSkip::None:
+        break;
+    }
+    return {};
+}
+
 std::function<QString(qsizetype row)> skipTextFor(const TextTable &textes, std::vector<RowSkip> skips)
 {
     if (std::find_if(skips.begin(), skips.end(), [](RowSkip s) { return s != RowSkip::None; }) == skips.end())
         return {};
     auto shared = std::make_shared<const std::vector<RowSkip>>(std::move(skips));
-    return [shared, optedOut = textes(Txt::OptedOutNotSent), repeat = textes(Txt::RepeatNotSent)](qsizetype row) {
+    QHash<int, QString> texts;
+    for (RowSkip skip : {RowSkip::OptedOut, RowSkip::Repeat, RowSkip::Invalid, RowSkip::Other})
+        texts.insert(int(skip), skipReasonText(textes, skip));
+    return [shared, texts](qsizetype row) {
         if (row < 0 || row >= qsizetype(shared->size()))
             return QString();
-        switch ((*shared)[std::size_t(row)]) {
-        case RowSkip::OptedOut:
-            return optedOut;
-        case RowSkip::Repeat:
-            return repeat;
-        case RowSkip::None:
-            break;
-        }
-        return QString();
+        return texts.value(int((*shared)[std::size_t(row)]));
     };
 }
 
-QString numberReviewText(const TextTable &textes, const NumberCheck &check, const QStringList &numbers)
+qsizetype notValidMobileCount(const NumberCheck &check)
 {
+    return qsizetype(check.invalid.size() + check.notMobile.size());
+}
+
+QString reviewLabel(const QString &number, const QString &fullName)
+{
+    const QString name = fullName.simplified();
+    return name.isEmpty() ? number : number + u" ("_s + name + u')';
+}
+
+QString numberReviewText(const TextTable &textes, const NumberCheck &check, const QStringList &labels, bool complete)
+{
+    // One pass of arg() per line: a name holding "%1" stays as written.
+    const auto count = [](std::size_t n) { return QString::number(n); };
+    const auto named = [&](const std::vector<qsizetype> &rows) { return namedNumbers(textes, rows, labels, complete); };
     QStringList lines;
     if (!check.invalid.empty())
-        lines.append(
-            textes(Txt::InvalidNumbers).arg(check.invalid.size()).arg(namedNumbers(textes, check.invalid, numbers)));
+        lines.append(textes(Txt::InvalidNumbers).arg(count(check.invalid.size()), named(check.invalid)));
     if (!check.notMobile.empty())
-        lines.append(textes(Txt::NotMobileNumbers)
-                         .arg(check.notMobile.size())
-                         .arg(namedNumbers(textes, check.notMobile, numbers)));
+        lines.append(textes(Txt::NotMobileNumbers).arg(count(check.notMobile.size()), named(check.notMobile)));
     if (!check.duplicates.empty()) {
         std::vector<qsizetype> firsts;
         for (const std::vector<qsizetype> &group : check.duplicates)
             firsts.push_back(group.front());
         lines.append(textes(Txt::RepeatedNumbers)
-                         .arg(check.duplicates.size())
-                         .arg(check.repeatCount())
-                         .arg(namedNumbers(textes, firsts, numbers)));
+                         .arg(count(check.duplicates.size()), count(std::size_t(check.repeatCount())), named(firsts)));
     }
     if (!check.optedOut.empty())
-        lines.append(textes(Txt::OptedOutContacts)
-                         .arg(check.optedOut.size())
-                         .arg(namedNumbers(textes, check.optedOut, numbers)));
+        lines.append(textes(Txt::OptedOutContacts).arg(count(check.optedOut.size()), named(check.optedOut)));
     if (lines.isEmpty())
         return {};
     return textes(Txt::NumberCheckHeading) + u"\n\n"_s + lines.join(u'\n');

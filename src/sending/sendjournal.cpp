@@ -32,6 +32,10 @@ QString skipKeyword(RowSkip skip)
         return u"optout"_s;
     case RowSkip::Repeat:
         return u"repeat"_s;
+    case RowSkip::Invalid:
+        return u"invalid"_s;
+    case RowSkip::Other:
+        return u"other"_s;
     case RowSkip::None:
         break;
     }
@@ -41,9 +45,13 @@ QString skipKeyword(RowSkip skip)
 // A reason this version does not know was still a reason to leave the row out.
 RowSkip skipFromKeyword(QStringView keyword)
 {
+    if (keyword == u"optout")
+        return RowSkip::OptedOut;
     if (keyword == u"repeat")
         return RowSkip::Repeat;
-    return RowSkip::OptedOut;
+    if (keyword == u"invalid")
+        return RowSkip::Invalid;
+    return RowSkip::Other;
 }
 
 // Blanks inside a value would break a line apart: backslash escapes keep it on one line.
@@ -441,9 +449,13 @@ bool SendJournal::recordDone(qsizetype runRow, const SendReply &reply)
     return true;
 }
 
-bool SendJournal::recordResumed()
+bool SendJournal::recordResumed(const std::optional<QString> &differer)
 {
-    return appendAndWait(checked(u"resumed "_s + now()));
+    QByteArray bytes = checked(u"resumed "_s + now());
+    // A line of its own, which older versions skip: they still read the rest of the journal.
+    if (differer)
+        bytes += checked(u"redeferred "_s + *differer);
+    return appendAndWait(bytes);
 }
 
 bool SendJournal::recordEnd(bool complete)
@@ -583,6 +595,10 @@ std::optional<JournalContent> readJournal(const QByteArray &bytes, QString *erro
             content.ended = true;
         } else if (word == u"resumed") {
             content.ended = false;
+        } else if (word == u"redeferred" && haveDifferer) {
+            // The run was taken up with another deferred time: its later rows, and any later
+            // take-up, go with that one.
+            head.differer = rest.toString();
         }
     }
     if (!magic || !rowCount || !haveSender || !haveMessage || !haveDifferer) {

@@ -91,8 +91,9 @@ public:
     // Records a row's outcome (written through to the system, not waited for on the disk: a lost
     // outcome only makes the row unknown).
     bool recordDone(qsizetype runRow, const SendReply &reply);
-    // Records that the run is taken up again, and how it ended.
-    bool recordResumed();
+    // Records that the run is taken up again (with differer, the deferred value its rows now go
+    // with, when not the recorded one), and how it ended.
+    bool recordResumed(const std::optional<QString> &differer = std::nullopt);
     bool recordEnd(bool complete);
 
     QString path() const { return m_file.fileName(); }

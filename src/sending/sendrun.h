@@ -66,7 +66,7 @@ struct SendRunOptions {
     SendJournal *journal = nullptr;
     // Rows left out on purpose (an opted-out number, a number already sent to): the result shown
     // for a 0-based row, empty to send it. Such a row gets no request and no journal line; it is
-    // told with SendOutcome::NotSent and that text, and counted as skipped.
+    // told with SendOutcome::Skipped and that text, and counted as skipped.
     std::function<QString(qsizetype row)> skipText = {};
 };
 

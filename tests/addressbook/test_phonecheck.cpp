@@ -148,7 +148,8 @@ private slots:
     }
 
     // Invalid, not mobile, repeats however written (an invalid number by its digits), opted out;
-    // then the rows a run leaves out, once per number or at every row.
+    // then the rows a run leaves out, once per number or at every row, with or without the numbers
+    // that are not valid mobile ones.
     void checksAMailing()
     {
         PhoneCheck check(u"FR"_s);
@@ -168,6 +169,10 @@ private slots:
                  (std::vector<RowSkip>{None, None, Repeat, None, Repeat, OptedOut, Repeat}));
         QCOMPARE(skippedRows(result, numbers.size(), false),
                  (std::vector<RowSkip>{None, None, None, None, None, OptedOut, None}));
+        // Leaving out what is not a valid mobile number: an opted-out row keeps its reason, an invalid
+        // repeat is told as invalid.
+        QCOMPARE(skippedRows(result, numbers.size(), true, true),
+                 (std::vector<RowSkip>{None, Invalid, Repeat, Invalid, Repeat, OptedOut, Invalid}));
     }
 
     // Read: blanks trimmed, blank and damaged lines skipped, a repeat under another spelling

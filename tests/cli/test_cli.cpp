@@ -151,6 +151,8 @@ private slots:
         QTest::newRow("send without message") << QStringList{u"send"_s, u"--to"_s, u"0612345678"_s};
         QTest::newRow("bad --at") << QStringList{u"send"_s, u"--to"_s, u"0612345678"_s,      u"--message"_s,
                                                  u"m"_s,    u"--at"_s, u"2030-02-30 09:05"_s};
+        QTest::newRow("--at in the past") << QStringList{u"send"_s, u"--to"_s, u"0612345678"_s,      u"--message"_s,
+                                                         u"m"_s,    u"--at"_s, u"2020-01-01 09:05"_s};
         QTest::newRow("account without e-mail") << QStringList{u"account"_s};
         // An empty password would leave a cipher text that no longer deciphers.
         QTest::newRow("account with an empty password")

@@ -1,5 +1,6 @@
 // parlevo-cli mailing send, run as a user runs it, against the gateway simulator.
 #include "cliprocess.h"
+#include "journalfixtures.h"
 #include "simulatorprocess.h"
 #include "testdatadir.h"
 
@@ -286,6 +287,96 @@ private slots:
                  (QStringList{u"0611111111"_s, u"0633333333"_s, u"0655555555"_s, u"0644444444"_s}));
     }
 
+    // --skip-invalid leaves out the numbers that are not valid mobile numbers: told with their
+    // reason, recorded in the journal and the results, and never sent by --retry-failed or a resume.
+    void skipInvalidLeavesRowsOutForGood()
+    {
+        QVERIFY(m_dir->write(u"liste.kxg"_s, ";;;;Aa;0612345678\r\n;;;;Court;0612\r\n;;;;Fixe;01 23 45 67 89\r\n"
+                                             ";;;;Ee;0622222222\r\n"));
+        QVERIFY(startGateway(1, {u"--verbose"_s}));
+        const QStringList message{u"--message"_s, u"Bonjour"_s};
+        Run r =
+            send(message + QStringList{path(u"liste.kxg"_s), u"--skip-invalid"_s, u"--results"_s, path(u"r.csv"_s)});
+        QCOMPARE(r.status, 3);
+        QCOMPARE(r.out, u"(0612345678) Aa : Le message a été envoyé\n"
+                        u"(0612) Court : numéro de mobile non valide, non envoyé\n"
+                        u"(01 23 45 67 89) Fixe : numéro de mobile non valide, non envoyé\n"
+                        u"(0622222222) Ee : Vous devez créditer votre compte\n"_s);
+        QCOMPARE(m_dir->read(u"r.csv"_s).count(",skipped\r\n"), 2);
+        const QStringList journals = QDir(path(u"Journal"_s)).entryList({u"*.journal"_s});
+        QCOMPARE(journals.size(), 1);
+        QCOMPARE(m_dir->read(u"Journal/"_s + journals[0]).count("\tleft=invalid"), 2);
+
+        QVERIFY(startGateway(50, {u"--verbose"_s}));
+        r = send(message + QStringList{u"--retry-failed"_s, path(u"r.csv"_s)});
+        QCOMPARE(r.status, 0);
+        QCOMPARE(r.out, u"(0622222222) Ee : Le message a été envoyé\n"_s);
+        // A run stopped after its first row, taken up: only the row never started goes.
+        QVERIFY(m_dir->write(u"Journal/20260302-090000-000-cccc.journal"_s,
+                             parlevo::test::journalBytes({
+                                 u"parlevo-journal 1"_s,
+                                 u"run 20260302-090000-000-cccc"_s,
+                                 u"started 2026-03-02T09:00:00.000"_s,
+                                 u"sender "_s,
+                                 u"message Promo"_s,
+                                 u"differer "_s,
+                                 u"rows 4"_s,
+                                 u"row 0 \t\t\t\tAa\t0612345678"_s,
+                                 u"row 1 \t\t\t\tCourt\t0612\tleft=invalid"_s,
+                                 u"row 2 \t\t\t\tFixe\t01 23 45 67 89\tleft=invalid"_s,
+                                 u"row 3 \t\t\t\tEe\t0622222222"_s,
+                                 u"sent 0 2026-03-02T09:00:01.000"_s,
+                                 u"done 0 80 accepted 2026-03-02T09:00:01.500"_s,
+                                 u"end stopped 2026-03-02T09:00:02.000"_s,
+                             })));
+        r = parlevo::test::runCli(mailing(u"resume"_s, {u"20260302-090000-000-cccc"_s}), m_sim->baseUrl());
+        QCOMPARE(r.status, 0);
+        const QString log = m_sim->log();
+        QCOMPARE((QList<qsizetype>{log.count(u"numero=0612345678&"_s), log.count(u"numero=0612&"_s),
+                                   log.count(u"numero=0123456789&"_s), log.count(u"numero=0622222222&"_s)}),
+                 (QList<qsizetype>{0, 0, 0, 2}));
+    }
+
+    // A run taken up after its deferred time has passed: refused until --now or --at says when its
+    // remaining rows go; then each goes once, with that time, which the journal records.
+    void resumeAfterTheDeferredTime()
+    {
+        QVERIFY(startGateway(50, {u"--verbose"_s}));
+        const QString runId = u"20260302-090000-000-dddd"_s;
+        QVERIFY(m_dir->write(u"Journal/"_s + runId + u".journal"_s, parlevo::test::journalBytes({
+                                                                        u"parlevo-journal 1"_s,
+                                                                        u"run "_s + runId,
+                                                                        u"started 2026-03-02T09:00:00.000"_s,
+                                                                        u"sender "_s,
+                                                                        u"message Promo"_s,
+                                                                        u"differer 090002032026"_s,
+                                                                        u"rows 3"_s,
+                                                                        u"row 0 \t\t\t\tA\t0611111111"_s,
+                                                                        u"row 1 \t\t\t\tB\t0622222222"_s,
+                                                                        u"row 2 \t\t\t\tC\t0633333333"_s,
+                                                                        u"sent 0 2026-03-02T09:00:01.000"_s,
+                                                                        u"done 0 81 accepted 2026-03-02T09:00:01.500"_s,
+                                                                    })));
+        Run r = parlevo::test::runCli(mailing(u"resume"_s, {runId}), m_sim->baseUrl());
+        QCOMPARE(r.status, 64);
+        QVERIFY2(r.err.contains(u"2026-03-02 09:00 has passed"_s), qPrintable(r.err));
+        QCOMPARE(parlevo::test::runCli(mailing(u"resume"_s, {runId, u"--now"_s, u"--at"_s, u"2099-03-07 14:05"_s}),
+                                       m_sim->baseUrl())
+                     .status,
+                 64);
+        QVERIFY(!m_sim->log().contains(u"/http.php"_s));
+        r = parlevo::test::runCli(mailing(u"resume"_s, {runId, u"--at"_s, u"2099-03-07 14:05"_s}), m_sim->baseUrl());
+        QCOMPARE(r.status, 0);
+        QCOMPARE(m_sim->outboxField(u"deferred"_s), QStringList(2, u"140507032099"_s));
+        r = parlevo::test::runCli(mailing(u"resume"_s, {runId, u"--now"_s}), m_sim->baseUrl());
+        QCOMPARE(r.status, 0);
+        const QString log = m_sim->log();
+        QCOMPARE((QList<qsizetype>{log.count(u"numero=0611111111&"_s), log.count(u"numero=0622222222&"_s),
+                                   log.count(u"numero=0633333333&"_s)}),
+                 (QList<qsizetype>{0, 1, 1}));
+        QCOMPARE(m_dir->read(u"Journal/"_s + runId + u".journal"_s).count("\nredeferred 140507032099 #"), 1);
+    }
+
 #ifdef Q_OS_UNIX
     // Ctrl+C ends the run once the SMS in flight have their answers: every row is in the results
     // file, in list order, those never started as not sent, and the exit status says it stopped.
@@ -446,6 +537,7 @@ private slots:
         QTest::newRow("empty group") << QStringList{u"--group"_s, u"Personne"_s, u"--message"_s, u"x"_s};
         const QStringList group{u"--group"_s, u"Amis"_s, u"--message"_s, u"x"_s};
         QTest::newRow("bad date") << group + QStringList{u"--at"_s, u"demain"_s};
+        QTest::newRow("past date") << group + QStringList{u"--at"_s, u"2020-01-01 09:05"_s};
         QTest::newRow("parallel 0") << group + QStringList{u"--parallel"_s, u"0"_s};
         QTest::newRow("parallel 9") << group + QStringList{u"--parallel"_s, u"9"_s};
         QTest::newRow("parallel not a number") << group + QStringList{u"--parallel"_s, u"four"_s};

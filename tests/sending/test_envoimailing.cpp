@@ -13,6 +13,8 @@
 #include "widgetdriver.h"
 
 #include <QAbstractItemModelTester>
+#include <QDateTimeEdit>
+#include <QDialog>
 #include <QIcon>
 #include <QLabel>
 #include <QProgressBar>
@@ -204,6 +206,56 @@ private slots:
         }
         QCOMPARE(sim.outbox().size(), 3);
         QCOMPARE(journalFiles(m_state->dataDir()).size(), 2);
+    }
+
+    // A run taken up after its deferred time has passed asks before any SMS: giving up leaves it to
+    // take up later; another time picked sends each remaining row once with it, as the journal
+    // records.
+    void resumeAfterTheDeferredTime()
+    {
+        SimulatorProcess sim(kAccount + QStringList{u"--verbose"_s});
+        QVERIFY(sim.connect(m_state->Gateway()));
+        JournalHead head{
+            QString(),
+            QDateTime(),
+            QString(),
+            u"Suite"_s,
+            u"090001012020"_s,
+            {person(u"A"_s, u"0611111111"_s), person(u"B"_s, u"0622222222"_s), person(u"C"_s, u"0633333333"_s)}};
+        QString error;
+        {
+            const auto cut = SendJournal::create(m_state->dataDir(), head, &error);
+            QVERIFY(cut);
+            const std::vector<qsizetype> first{0};
+            QVERIFY(cut->recordStarted(first));
+            QVERIFY(cut->recordDone(0, {85, SendOutcome::Refused}));
+        }
+        const auto takeUp = [&](bool pick) {
+            HoldFailure failure{};
+            auto held = holdRun(m_state->dataDir(), *interruptedJournal(m_state->dataDir(), true), &failure, &error);
+            QVERIFY(held);
+            MessageBoxResponder boxes(vbNo);
+            test::whenModalShown<QDialog>([pick](QDialog *other) {
+                test::child<QDateTimeEdit>(other, u"DTPickerAutreHeure")
+                    ->setDateTime(QDateTime(QDate(2099, 3, 7), QTime(14, 5)));
+                test::child<QPushButton>(other, pick ? u"CMD_OK" : u"CMD_Annuler")->click();
+            });
+            m_form->resume(std::move(*held), false);
+            QCOMPARE(boxes.shown().size(), 1);
+            QVERIFY(boxes.shown()[0].text.startsWith(u"L'heure d'envoi différé, 2020-01-01 09:00, est passée"_s));
+        };
+        takeUp(false);
+        QVERIFY(!sim.log().contains(u"/http.php"_s));
+        takeUp(true);
+        QCOMPARE(sim.outboxField(u"deferred"_s), QStringList(2, u"140507032099"_s));
+        const QString log = sim.log();
+        QCOMPARE((QList<qsizetype>{log.count(u"numero=0611111111&"_s), log.count(u"numero=0622222222&"_s),
+                                   log.count(u"numero=0633333333&"_s)}),
+                 (QList<qsizetype>{0, 1, 1}));
+        const auto content = readJournal(m_dir->read(u"Journal/"_s + head.runId + u".journal"_s), &error);
+        QVERIFY2(content, qPrintable(error));
+        QCOMPARE(content->head.differer, u"140507032099"_s);
+        QVERIFY(content->complete);
     }
 
     // While a reply is awaited the row being sent is already on show.

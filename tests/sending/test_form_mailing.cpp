@@ -16,6 +16,7 @@
 #include "sending/differer.h"
 #include "sending/form_envoimailing.h"
 #include "sending/form_mailing.h"
+#include "sending/form_verifnumeros.h"
 #include "sending/resultmodel.h"
 #include "simulatorprocess.h"
 #include "testdatadir.h"
@@ -379,13 +380,14 @@ private slots:
             QVERIFY(m_form->envoiMailing() == nullptr);
         }
         child<QCheckBox>(u"Checkdifferer")->setChecked(true);
+        child<QTimeEdit>(u"DTPickerTime")->setTime(QTime(10, 0));
         child<QPlainTextEdit>(u"TextSMS")->setPlainText(u"Bonjour"_s);
         MessageBoxResponder boxes(vbYes);
         QTest::mouseClick(envoyer, Qt::LeftButton);
         QCOMPARE(boxes.shown().size(), 1);
         QCOMPARE(sim.outboxField(u"number"_s), (QStringList{u"0611111111"_s, u"0612345678"_s, u"0699999999"_s}));
         QCOMPARE(sim.outboxField(u"text"_s), QStringList(3, u"De : Paul, Bonjour"_s));
-        QCOMPARE(sim.outboxField(u"deferred"_s), QStringList(3, u"090501022027"_s));
+        QCOMPARE(sim.outboxField(u"deferred"_s), QStringList(3, u"100001022027"_s));
         QVERIFY(m_form->envoiMailing());
         const ResultModel *results = m_form->envoiMailing()->results();
         QCOMPARE(results->rowCount(), 3);
@@ -405,32 +407,56 @@ private slots:
         QCOMPARE(m_soldeQueries, 2);
     }
 
-    // Before the question, what the numbers' check found; No sends to every row, repeats
-    // included, and the opted-out row still gets nothing.
+    // Before the send question, what the numbers' check found, by number and name, every row of it
+    // behind "Voir la liste"; once per number with the invalid numbers left out: the repeat, the
+    // opted-out and the invalid rows get no request, neither from the run nor from its resend.
     void sendChecksNumbers()
     {
-        SimulatorProcess sim(test::demoAccount(1000));
+        SimulatorProcess sim(test::demoAccount(1) + QStringList{u"--verbose"_s});
         QVERIFY(sim.connect(m_state->Gateway()));
         addContact(u"Club"_s, u"Aa"_s, u"06 12 34 56 78"_s);
         addContact(u"Club"_s, u"Bb"_s, u"0033612345678"_s);
         addContact(u"Club"_s, u"Cc"_s, u"0687654321"_s);
+        addContact(u"Club"_s, u"Dd"_s, u"0612"_s);
+        addContact(u"Club"_s, u"Ee"_s, u"0633333333"_s);
         m_state->optOuts().add(u"+33 6 87 65 43 21"_s);
         m_form->Init();
         groupItem(u"Club"_s)->trigger();
         MessageBoxResponder boxes(vbYes);
-        boxes.setNextAnswers({vbNo, vbYes});
+        QString review;
+        QString whole;
+        bool leftOutByDefault = false;
+        test::whenModalShown<Form_VerifNumeros>([&](Form_VerifNumeros *question) {
+            review = test::child<QLabel>(question, u"LabelVerification")->text();
+            leftOutByDefault = test::child<QCheckBox>(question, u"CheckLaisserInvalides")->isChecked();
+            test::whenModalShown<QDialog>([&](QDialog *list) {
+                whole = test::child<QPlainTextEdit>(list, u"TextListe")->toPlainText();
+                list->accept();
+            });
+            test::child<QPushButton>(question, u"CMD_VoirListe")->click();
+            test::child<QPushButton>(question, u"CMD_UneFois")->click();
+        });
         QTest::mouseClick(child<QPushButton>(u"CommandEnvoyer"), Qt::LeftButton);
-        QCOMPARE(boxes.shown().size(), 2);
+        QCOMPARE(review, u"Vérification des numéros avant l'envoi :\n\n"
+                         u"1 numéro(s) non valide(s) : 0612 (M. Dd Jean)\n"
+                         u"1 numéro(s) en double, 1 ligne(s) de trop : 06 12 34 56 78 (M. Aa Jean)\n"
+                         u"1 contact(s) désinscrit(s), non envoyé(s) : 0687654321 (M. Cc Jean)"_s);
+        QVERIFY(whole.contains(u"1 numéro(s) non valide(s) : \n0612 (M. Dd Jean)\n"_s));
+        QVERIFY(leftOutByDefault);
+        QCOMPARE(boxes.shown().size(), 1);
         QCOMPARE(boxes.shown()[0].text,
-                 u"Vérification des numéros avant l'envoi :\n\n"
-                 u"1 numéro(s) en double, 1 ligne(s) de trop : 06 12 34 56 78\n"
-                 u"1 contact(s) désinscrit(s), non envoyé(s) : 0687654321\n\n"
-                 u"Oui : envoyer une seule fois à chaque numéro\nNon : envoyer à chaque ligne, doublons compris\n"
-                 u"Annuler : ne rien envoyer"_s);
-        QCOMPARE(boxes.shown()[1].text,
                  u"Attention, vous allez envoyer 2 SMS !\n\nEtes-vous sûr de vouloir continuer ?"_s);
-        QCOMPARE(sim.outboxField(u"number"_s), (QStringList{u"0612345678"_s, u"0033612345678"_s}));
-        QCOMPARE(m_form->envoiMailing()->results()->index(2, 1).data().toString(), u"désinscrit, non envoyé"_s);
+        const ResultModel *results = m_form->envoiMailing()->results();
+        QCOMPARE(test::columnTexts(*results, 1),
+                 (QStringList{u"Le message a été envoyé"_s, u"doublon, non envoyé"_s, u"désinscrit, non envoyé"_s,
+                              u"numéro de mobile non valide, non envoyé"_s, u"Vous devez créditer votre compte"_s}));
+        // The refused row goes again, alone.
+        test::child<QPushButton>(m_form->envoiMailing(), u"CMD_Renvoyer")->click();
+        const QString log = sim.log();
+        QCOMPARE((QList<qsizetype>{log.count(u"numero=0612345678&"_s), log.count(u"numero=0033612345678&"_s),
+                                   log.count(u"numero=0687654321&"_s), log.count(u"numero=0612&"_s),
+                                   log.count(u"numero=0633333333&"_s)}),
+                 (QList<qsizetype>{1, 0, 0, 0, 2}));
     }
 
     // Closing the main window mid-run asks first; yes ends the run once the SMS in flight has its

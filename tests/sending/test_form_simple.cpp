@@ -214,6 +214,25 @@ private slots:
         child<QLineEdit>(u"TextContact")->setText(u"0612345678"_s);
         send();
         QCOMPARE(sim.outboxField(u"deferred"_s), QStringList{u"140507032099"_s});
+
+        // Less than a minute ahead of the clock (9:05:42): asked before any SMS; No keeps it unsent
+        // for another time, Yes sends it now.
+        child<QDateEdit>(u"DTPickerDate")->setDate(QDate(2027, 2, 1));
+        time->setTime(QTime(9, 6));
+        child<QLineEdit>(u"TextContact")->setText(u"0612345678"_s);
+        child<QPlainTextEdit>(u"TextSMS")->setPlainText(u"Encore"_s);
+        boxes.clear();
+        boxes.setNextAnswers({vbNo});
+        send();
+        QCOMPARE(boxes.shown().size(), 1);
+        QCOMPARE(boxes.shown()[0].text,
+                 u"L'heure d'envoi différé, 2027-02-01 09:06, est passée ou à moins d'une minute : la passerelle "
+                 u"refuserait chaque SMS.\n\nOui : envoyer maintenant\nNon : choisir une autre heure"_s);
+        QCOMPARE(sim.outbox().size(), 1);
+        boxes.setNextAnswers({vbYes});
+        send();
+        QVERIFY(!child<QCheckBox>(u"Checkdifferer")->isChecked());
+        QCOMPARE(sim.outboxField(u"deferred"_s), (QStringList{u"140507032099"_s, QString()}));
     }
 
     // A refusal: the gateway client's box only, the balance refresh, and what was typed stays

@@ -113,7 +113,52 @@ private slots:
         const HistoryRun &mailing = history.runs()[history.rows()[1].run];
         QVERIFY(!mailing.single && history.runs()[history.rows()[0].run].single);
         QCOMPARE(std::vector<qsizetype>(mailing.counts, mailing.counts + kHistoryResults),
-                 (std::vector<qsizetype>{1, 1, 0, 0}));
+                 (std::vector<qsizetype>{1, 1, 0, 0, 0}));
+    }
+
+    // Rows left out on purpose are shown with their reason (one this version does not know reads
+    // as left out) and counted apart from the rows a stop kept back; a resume leaves them out.
+    void rowsLeftOutAreCountedApart()
+    {
+        TestDataDir dir;
+        QVERIFY(dir.write(u"Journal/20260302-090000-000-cccc.journal"_s,
+                          test::journalBytes({
+                              u"parlevo-journal 1"_s,
+                              u"run 20260302-090000-000-cccc"_s,
+                              u"started 2026-03-02T09:00:00.000"_s,
+                              u"sender "_s,
+                              u"message Promo"_s,
+                              u"differer "_s,
+                              u"rows 5"_s,
+                              u"row 0 \t\t\t\tSent\t0612345678"_s,
+                              u"row 1 \t\t\t\tOptout\t0687654321\tleft=optout"_s,
+                              u"row 2 \t\t\t\tBad\t0612\tleft=invalid"_s,
+                              u"row 3 \t\t\t\tLater\t0611111111\tleft=tomorrow"_s,
+                              u"row 4 \t\t\t\tStopped\t0622222222"_s,
+                              u"sent 0 2026-03-02T09:00:01.000"_s,
+                              u"done 0 80 accepted 2026-03-02T09:00:01.500"_s,
+                              u"end stopped 2026-03-02T09:00:02.000"_s,
+                          })));
+        TextTable textes;
+        const History history = History::load(dir.path());
+        QStringList results;
+        for (const HistoryRow &row : history.rows())
+            results.append(history.contact(row).Nom + u": "_s + historyResultText(textes, history, row));
+        results.sort();
+        QCOMPARE(results, (QStringList{u"Bad: numéro de mobile non valide, non envoyé"_s,
+                                       u"Later: Non envoyé : laissé de côté"_s, u"Optout: désinscrit, non envoyé"_s,
+                                       u"Sent: Le message a été envoyé"_s,
+                                       u"Stopped: Non envoyé : l'envoi a été arrêté avant ce SMS"_s}));
+        QCOMPARE(historySummaryText(textes, history.runs()[0]),
+                 u"Bilan : 1 accepté(s), 0 refusé(s), 0 sans réponse, 1 non envoyé(s). 3 laissé(s) de côté."_s);
+        HistoryFilter leftOut;
+        leftOut.result = HistoryResult::Skipped;
+        QCOMPARE(history.filtered(leftOut).size(), 3);
+        QString error;
+        const auto content = readJournal(dir.read(u"Journal/20260302-090000-000-cccc.journal"_s), &error);
+        QVERIFY2(content, qPrintable(error));
+        const ResumePlan plan = planResume(*content, true, [](const QString &n) { return n; });
+        QCOMPARE(plan.rowMap, (std::vector<qsizetype>{4}));
     }
 
     // A single send cut short is never offered to a resume, and refused by name.

@@ -56,6 +56,28 @@ private slots:
         QCOMPARE(Build_Differer(ticked, date, time), value);
     }
 
+    // The gateway refuses a deferred time that has passed or is less than a minute away; an empty
+    // value is an immediate send.
+    void differerTooSoon_data()
+    {
+        QTest::addColumn<QString>("differer");
+        QTest::addColumn<bool>("tooSoon");
+        QTest::newRow("immediate") << QString() << false;
+        QTest::newRow("yesterday") << u"090131012027"_s << true;
+        QTest::newRow("this minute") << u"090501022027"_s << true;
+        QTest::newRow("18 s ahead") << u"090601022027"_s << true;
+        QTest::newRow("78 s ahead") << u"090701022027"_s << false;
+        QTest::newRow("next year") << u"090501022028"_s << false;
+        QTest::newRow("no such hour") << u"250001022027"_s << true;
+        QTest::newRow("cut short") << u"0905010220"_s << true;
+    }
+    void differerTooSoon()
+    {
+        QFETCH(QString, differer);
+        QFETCH(bool, tooSoon);
+        QCOMPARE(parlevo::differerTooSoon(differer, QDateTime(QDate(2027, 2, 1), QTime(9, 5, 42))), tooSoon);
+    }
+
     void rowAndProgressTexts()
     {
         TextTable textes;
