@@ -125,6 +125,11 @@ ContactImportResult addImportedContacts(AppState &state, std::vector<std::unique
         contact->Phone =
             source == NumberSource::Foreign ? numberCharactersOnly(input.number).simplified() : input.number;
     }
+    // A card whose only field was a number with no digit in it ("tel:D") holds nothing now.
+    std::erase_if(contacts, [](const std::unique_ptr<ClassContact> &c) {
+        return c->Groupe.isEmpty() && c->Societe.isEmpty() && c->Titre.isEmpty() && c->Prenom.isEmpty() &&
+               c->Nom.isEmpty() && c->Phone.isEmpty();
+    });
     result.count = contacts.empty() ? 0 : state.colContacts().append(std::move(contacts));
     return result;
 }
