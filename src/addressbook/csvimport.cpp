@@ -117,13 +117,25 @@ ContactImportResult addImportedContacts(AppState &state, std::vector<std::unique
         return true;
     });
     PhoneCheck &check = state.phoneCheck();
+    std::vector<const ClassContact *> emptied;
     for (const std::unique_ptr<ClassContact> &contact : contacts) {
         const NumberInput input = readNumberInput(check, contact->Phone);
         if (input.changed)
             result.changedNumbers.append({contact->FullName().trimmed(), contact->Phone, input.number});
         result.unreadableNumbers += input.unreadable ? 1 : 0;
+        const bool hadNumber = !contact->Phone.isEmpty();
         contact->Phone =
             source == NumberSource::Foreign ? numberCharactersOnly(input.number).simplified() : input.number;
+        if (hadNumber && contact->Phone.isEmpty() && contact->Groupe.isEmpty() && contact->Societe.isEmpty() &&
+            contact->Titre.isEmpty() && contact->Prenom.isEmpty() && contact->Nom.isEmpty())
+            emptied.push_back(contact.get());
+    }
+    // A card whose only field was a number without a digit in it ("tel:D") holds nothing now: it
+    // is not a contact, as a card that never held anything is not one.
+    if (!emptied.empty()) {
+        std::erase_if(contacts, [&emptied](const std::unique_ptr<ClassContact> &c) {
+            return std::find(emptied.begin(), emptied.end(), c.get()) != emptied.end();
+        });
     }
     result.count = contacts.empty() ? 0 : state.colContacts().append(std::move(contacts));
     return result;
