@@ -175,7 +175,7 @@ using JournalOpener = std::function<std::unique_ptr<SendJournal>(const std::vect
 int sendPlan(AppState &state, const RunPlan &plan, SendRunOptions options, const JournalOpener &openJournal,
              const QString &resultsPath)
 {
-    // The coding and the credit are told for the longest text the merge gives, the worst case.
+    // The coding is told for the longest text the merge gives, as the window's counter tells it.
     const auto contactAt = [&plan](qsizetype row) { return &plan.rows[std::size_t(row)]; };
     const qsizetype rowCount = qsizetype(plan.rows.size());
     const MergeTemplate merge(plan.message);
@@ -203,8 +203,10 @@ int sendPlan(AppState &state, const RunPlan &plan, SendRunOptions options, const
     // One balance request before many sends; a credit that cannot be had warns of nothing. The
     // gateway counts it among the requests of the minute, and so does the pace.
     const bool creditAsked = !state.Gateway().Mail.isEmpty() && !state.Gateway().Password.isEmpty();
-    const QString warning = creditWarning(state.textTable(), creditFromSolde(state.Gateway().Solde()),
-                                          mailingSmsCount(static_cast<qint64>(plan.rows.size()), sent));
+    // What the rows to be sent cost, each with its own merged text: the figure the credit is held to.
+    const MailingCost cost = mailingCost(state.textTable(), plan.sender, merge, rowCount, contactAt, skips);
+    err(mailingCostText(state.textTable(), cost));
+    const QString warning = creditWarning(state.textTable(), creditFromSolde(state.Gateway().Solde()), cost.sms);
     if (creditAsked)
         options.requestsJustBefore = 1;
     if (!warning.isEmpty())
@@ -379,6 +381,10 @@ int sendMailing(const QString &globalDataDir, const QStringList &arguments)
         auto loaded = Charge_Mailing(files.first(), nextKey);
         if (!loaded)
             return usage(u"cannot read "_s + files.first(), u"mailing send"_s);
+        if (QString rewritten =
+                mailingNumbersText(state->textTable(), readMailingNumbers(state->phoneCheck(), *loaded));
+            !rewritten.isEmpty())
+            err(rewritten.replace(u"\r\n"_s, u"\n"_s));
         for (const auto &contact : *loaded)
             plan.rows.push_back(*contact);
     } else {

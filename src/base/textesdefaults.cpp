@@ -5,7 +5,7 @@
 
 namespace parlevo {
 
-const std::array<TexteDefault, 393> kTextesDefaults = {{
+const std::array<TexteDefault, 397> kTextesDefaults = {{
     {1, "Parlevo la solution logicielle complète d'envoi de SMS personnalisable, simple et conviviale. vous permettant d'envoyer vos SMS en mode simple ou multi-contacts"},
     {2, "A propos de..."},
     {3, "Messages prédéfinis..."},
@@ -399,6 +399,10 @@ const std::array<TexteDefault, 393> kTextesDefaults = {{
     {677, "Numéros relevés avant l'envoi"},
     {680, "L'heure d'envoi différé, %1, est passée ou à moins d'une minute : la passerelle refuserait chaque SMS.\n\nOui : envoyer maintenant\nNon : choisir une autre heure"},
     {681, "Nouvelle heure d'envoi :"},
+    {690, "%1 SMS pour %2 destinataire(s)"},
+    {691, "%1 en Unicode (%2)"},
+    {692, "%1 coupé(s) à %2 caractères (%3)"},
+    {693, "%1 et %2 autre(s)"},
 }};
 
 } // namespace parlevo

@@ -403,7 +403,11 @@ inline constexpr int kTextTableSize = 1000;
     X(SeeList, 676) \
     X(NumberListTitle, 677) \
     X(DeferredTimePassed, 680) \
-    X(NewSendingTime, 681)
+    X(NewSendingTime, 681) \
+    X(CostSummary, 690) \
+    X(CostUnicodeRows, 691) \
+    X(CostCutRows, 692) \
+    X(CostMoreNames, 693)
 // clang-format on
 
 enum class Txt : int {

@@ -96,7 +96,11 @@ void Form_Mailing::buildWindow()
     auto *listRow = new QHBoxLayout;
     m_labelNBFiche = named(new QLabel(this), u"LabelNBFiche");
     listRow->addWidget(m_labelNBFiche);
-    listRow->addStretch(1);
+    listRow->addSpacing(16);
+    // Beside the count, never widening the window: a long line is cut, whole in its tooltip.
+    m_labelCout = named(new QLabel(this), u"LabelCout");
+    m_labelCout->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    listRow->addWidget(m_labelCout, 1);
     m_linkAjouter = named(new LabelLink(this), u"LabelLinkAjouter");
     m_linkAjouter->setForeColor(LabelLink::kLinkColor);
     m_linkAjouter->setCaption(m_state.Textes(Txt::AddContactsFrom));
@@ -107,6 +111,11 @@ void Form_Mailing::buildWindow()
     listRow->addSpacing(16);
     listRow->addWidget(m_linkSauver);
     content->addLayout(listRow);
+    // The cost merges every row: counted once typing pauses, not at every key.
+    m_costTimer = new QTimer(this);
+    m_costTimer->setSingleShot(true);
+    m_costTimer->setInterval(200);
+    connect(m_costTimer, &QTimer::timeout, this, &Form_Mailing::showCost);
 
     // A selected row's text is cut as it will be sent; without a selection the whole message shows.
     m_composer = new MessageComposer(
@@ -119,8 +128,10 @@ void Form_Mailing::buildWindow()
     content->addWidget(m_composer);
     // Merge fields: the counter, the coding and the credit go by the longest text of the list,
     // so they follow the rows as well as the message.
-    m_composer->setMergeFields(
-        [this](const QString &message) { return mergedFor(MergeTemplate(message)).longestText; });
+    m_composer->setMergeFields([this](const QString &message) {
+        m_costTimer->start();
+        return mergedFor(MergeTemplate(message)).longestText;
+    });
     ContactListModel *model = m_list->listModel();
     for (const auto rowsChanged : {&QAbstractItemModel::rowsInserted, &QAbstractItemModel::rowsRemoved})
         connect(model, rowsChanged, m_composer, &MessageComposer::MAJ_NbCar);
@@ -203,6 +214,18 @@ void Form_Mailing::Init_ColonneLV()
 void Form_Mailing::CountContact()
 {
     m_labelNBFiche->setText(m_state.Textes(Txt::ContactCount) + signedCount(m_list->model()->rowCount()));
+}
+
+void Form_Mailing::showCost()
+{
+    const int count = m_list->model()->rowCount();
+    const QString text = count == 0
+                             ? QString()
+                             : mailingCostText(m_state.textTable(),
+                                               mailingCost(m_state.textTable(), m_composer->sender(),
+                                                           MergeTemplate(m_composer->message()), count, rowContact()));
+    m_labelCout->setText(text);
+    m_labelCout->setToolTip(text);
 }
 
 void Form_Mailing::AutosizeColumns()
@@ -293,12 +316,17 @@ void Form_Mailing::MNU_ChargerMailing_Click()
         MsgBox(QString(m_state.Textes(Txt::NotPlainFile)).replace(u"%1"_s, QDir::toNativeSeparators(path)),
                vbOKOnly | vbCritical);
     qsizetype added = 0;
-    if (loaded && !loaded->empty())
+    QString rewritten;
+    if (loaded && !loaded->empty()) {
+        rewritten = mailingNumbersText(m_state.textTable(), readMailingNumbers(m_state.phoneCheck(), *loaded));
         added = m_colContactMailing.append(std::move(*loaded));
+    }
     CountContact();
     SetLVBackGround();
     AutosizeColumns();
     announceAdded(added);
+    if (!rewritten.isEmpty())
+        MsgBox(rewritten, vbOKOnly | vbInformation);
 }
 
 void Form_Mailing::saveMailing(bool autosize)
@@ -396,20 +424,21 @@ void Form_Mailing::CommandEnvoyer_Click()
         skipInvalid = question.skipInvalid();
     }
     const std::vector<RowSkip> skips = skippedRows(check, count, oncePerNumber, skipInvalid);
-    const qsizetype sentCount = std::count(skips.begin(), skips.end(), RowSkip::None);
     // A credit known to be short, a commercial message without STOP, unknown merge fields and rows
-    // lacking a field used are told before the question, which itself stays as it is. The credit
-    // goes by the longest text.
+    // lacking a field used are told before the question. The figures are those of the rows to be
+    // sent, each merged text with its own coding and parts.
     const MergeTemplate merge(m_composer->message());
     const MergeReport report = mergedFor(merge);
-    const QString sent = textToSend(m_state.textTable(), m_composer->sender(), report.longestText, ClassContact{});
+    const MailingCost cost = mailingCost(m_state.textTable(), m_composer->sender(), merge, count, rowContact(), skips);
     QStringList told = mergeWarnings(m_state.textTable(), merge, report, rowContact());
     if (commercial && !mentionsStop(m_composer->message()))
         told.prepend(m_state.Textes(Txt::NoStopWord));
-    if (const QString warning = creditWarning(m_state.textTable(), m_knownCredit(), mailingSmsCount(sentCount, sent));
-        !warning.isEmpty())
+    if (const QString warning = creditWarning(m_state.textTable(), m_knownCredit(), cost.sms); !warning.isEmpty())
         told.prepend(warning);
-    told.append(withCount(m_state.Textes(Txt::SendCountQuestion), sentCount));
+    // The cost line when it says more than the question: parts, Unicode or cut rows.
+    if (cost.sms != cost.recipients || cost.unicodeRows > 0 || cost.cutRows > 0)
+        told.append(mailingCostText(m_state.textTable(), cost));
+    told.append(withCount(m_state.Textes(Txt::SendCountQuestion), qsizetype(cost.sms)));
     if (MsgBox(told.join(u"\n\n"_s), vbYesNo | vbInformation) != vbYes)
         return;
     heldForRun([this, oncePerNumber, skipInvalid] {

@@ -76,6 +76,7 @@ public:
     MailingSource mailingSource();
 
 private:
+    void showCost();
     // Outside the commercial sending hours, offers the next allowed time; false when cancelled.
     bool keptToSendingHours();
     // The contact of a row in display order, as the merge reads the rows.
@@ -98,6 +99,9 @@ private:
     ContactCollection m_colContactMailing;
     ContactListView *m_list = nullptr;
     QLabel *m_labelNBFiche = nullptr;
+    // What the list costs as it stands, every row counted.
+    QLabel *m_labelCout = nullptr;
+    QTimer *m_costTimer = nullptr;
     LabelLink *m_linkAjouter = nullptr;
     LabelLink *m_linkSauver = nullptr;
     MessageComposer *m_composer = nullptr;

@@ -1,11 +1,16 @@
 #include "mailingfile.h"
 
 #include "addressbook/contactstore.h"
+#include "addressbook/numberinput.h"
 #include "base/codec1252.h"
 #include "base/shared.h"
 #include "base/storefile.h"
+#include "base/textes.h"
+#include "base/txt.h"
 
 #include <algorithm>
+
+using namespace Qt::StringLiterals;
 
 namespace parlevo {
 
@@ -20,6 +25,32 @@ Charge_Mailing(const QString &path, const std::function<QString()> &nextKey, Rea
     if (!bytes)
         return std::nullopt;
     return readForeignContactLines(*bytes, nextKey);
+}
+
+QList<FieldChange> readMailingNumbers(PhoneCheck &check, const std::vector<std::unique_ptr<ClassContact>> &rows)
+{
+    QList<FieldChange> changes;
+    for (const std::unique_ptr<ClassContact> &row : rows) {
+        NumberInput input = readNumberInput(check, row->Phone);
+        if (!input.changed)
+            continue;
+        changes.append({row->FullName().trimmed(), row->Phone, input.number});
+        row->Phone = std::move(input.number);
+    }
+    return changes;
+}
+
+QString mailingNumbersText(const TextTable &textes, const QList<FieldChange> &changes)
+{
+    if (changes.isEmpty())
+        return {};
+    QString text = QString(textes(Txt::NumbersRewritten)).replace(u"%1"_s, QString::number(changes.size()));
+    for (const FieldChange &change : changes)
+        text += u"\r\n"_s + QString(textes(Txt::NumberRewritten))
+                                .replace(u"%1"_s, change.fullName)
+                                .replace(u"%2"_s, change.before)
+                                .replace(u"%3"_s, change.after);
+    return text;
 }
 
 QByteArray mailingBytes(const QList<const ClassContact *> &rows)

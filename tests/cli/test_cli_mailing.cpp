@@ -174,12 +174,26 @@ private slots:
         QCOMPARE(r.status, 3);
         QCOMPARE(r.out, u"(06-12.34 56 78) M. Dupont Jean : Le message a été envoyé\n"
                         u"(0612) \"Court\", A : Le numéro de gsm n'est pas valide\n"_s);
-        QCOMPARE(r.err, u"GSM 7 bits : 18 caractère(s), 1 SMS\n2 SMS sur 2 d'envoyé.\n"_s);
+        QCOMPARE(r.err,
+                 u"GSM 7 bits : 18 caractère(s), 1 SMS\n2 SMS pour 2 destinataire(s)\n2 SMS sur 2 d'envoyé.\n"_s);
         QCOMPARE(m_dir->read(u"out.csv"_s),
                  QByteArray("number,full_name,code,text,outcome\r\n"
                             "0612345678,M. Dupont Jean,80,Le message a été envoyé,accepted\r\n"
                             "0612,\"\"\"Court\"\", A\",84,Le numéro de gsm n'est pas valide,refused\r\n"));
         QCOMPARE(m_sim->outboxField(u"text"_s), QStringList{u"De : Paul, Bonjour"_s});
+    }
+
+    // A list another program wrote: each number is read as on import, told, and sent as meant.
+    void listNumbersReadAsOnImport()
+    {
+        QVERIFY(m_dir->write(u"liste.kxg"_s,
+                             ";;;Ann;A;+33 (0)6 55 44 33 22\r\n;;;Bob;B;658202938\r\n;;;Cy;C;0611111111\r\n"));
+        QVERIFY(startGateway(50));
+        const Run r = send({path(u"liste.kxg"_s), u"--message"_s, u"Bonjour"_s});
+        QCOMPARE(r.status, 0);
+        QVERIFY2(r.err.contains(u"A Ann : +33 (0)6 55 44 33 22 -> 0033655443322"_s), qPrintable(r.err));
+        QVERIFY2(r.err.contains(u"B Bob : 658202938 -> 0658202938"_s), qPrintable(r.err));
+        QCOMPARE(m_sim->outboxField(u"number"_s), (QStringList{u"0033655443322"_s, u"0658202938"_s, u"0611111111"_s}));
     }
 
     // The group's contacts only (exact name), each with the same deferred value.
@@ -224,7 +238,7 @@ private slots:
         QCOMPARE(r.status, 0);
         QCOMPARE(m_sim->outboxField(u"text"_s), (QStringList{u"Jean - "_s, u"Zoé - Sté"_s}));
         QCOMPARE(r.err, u"1 destinataire(s) sans valeur pour un champ du message : M. Dupont Jean\n"
-                        u"GSM 7 bits : 9 caractère(s), 1 SMS\n2 SMS sur 2 d'envoyé.\n"_s);
+                        u"GSM 7 bits : 9 caractère(s), 1 SMS\n2 SMS pour 2 destinataire(s)\n2 SMS sur 2 d'envoyé.\n"_s);
     }
 
     // A credit the gateway tells to be short is warned of, and the mailing goes all the same.
@@ -232,11 +246,28 @@ private slots:
     {
         QVERIFY(startGateway(1));
         const Run r = send({u"--group"_s, u"Amis"_s, u"--message"_s, u"Salut"_s, u"--from"_s, QString()});
-        QCOMPARE(r.err, u"GSM 7 bits : 5 caractère(s), 1 SMS\n"
+        QCOMPARE(r.err, u"GSM 7 bits : 5 caractère(s), 1 SMS\n2 SMS pour 2 destinataire(s)\n"
                         u"Votre crédit de 1 SMS ne suffit pas pour ce SMS Mailing, qui en demande 2.\n"
                         u"2 SMS sur 2 d'envoyé.\n"_s);
         QCOMPARE(r.status, 3);
         QCOMPARE(m_sim->outbox().size(), 1);
+    }
+
+    // The cost counts the rows that go: a repeated number's row is not, and a credit that covers
+    // the others is not short. Texts cut at 160 characters are named.
+    void costOfTheRowsThatGo()
+    {
+        QVERIFY(m_dir->write(u"liste.kxg"_s, ";;;;Aa;0611111111\r\n;;;;Bb;06 11 11 11 11\r\n;;;;Cc;0622222222\r\n"
+                                             ";;;;Dd;0633333333\r\n;;;;Ee;0644444444\r\n"));
+        QVERIFY(startGateway(4));
+        const Run r =
+            send({path(u"liste.kxg"_s), u"--message"_s, u"{nom} "_s + QString(158, u'x'), u"--from"_s, QString()});
+        QCOMPARE(r.status, 0);
+        QVERIFY2(r.err.contains(u"\n4 SMS pour 4 destinataire(s) ; 4 coupé(s) à 160 caractères (Aa, Cc, Dd et 1 "
+                                u"autre(s))\n"_s),
+                 qPrintable(r.err));
+        QVERIFY2(!r.err.contains(u"ne suffit pas"_s), qPrintable(r.err));
+        QCOMPARE(m_sim->outbox().size(), 4);
     }
 
     void unreachableGateway()
@@ -250,7 +281,7 @@ private slots:
         QCOMPARE(r.status, 2);
         QCOMPARE(r.out, u"(0612345678) : Impossible de joindre le serveur d'envoi de SMS !\n"_s);
         // No credit could be had: no warning.
-        QCOMPARE(r.err, u"GSM 7 bits : 1 caractère(s), 1 SMS\n1 SMS sur 1 d'envoyé.\n"_s);
+        QCOMPARE(r.err, u"GSM 7 bits : 1 caractère(s), 1 SMS\n1 SMS pour 1 destinataire(s)\n1 SMS sur 1 d'envoyé.\n"_s);
     }
 
     // --retry-failed sends only the rows neither sent nor kept, from the CLI's own --results file

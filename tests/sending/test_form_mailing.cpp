@@ -491,28 +491,33 @@ private slots:
         QCOMPARE(m_soldeQueries, 0);
     }
 
-    // A credit known to be below the SMS the mailing takes (recipients times parts) puts a warning
-    // before the question; an unknown or sufficient credit leaves the question alone.
-    void creditWarning()
+    // The cost is each row's own merged text, coding and parts: one Unicode name makes its row
+    // two SMS, not the whole list. The credit warning, the cost line, the question and the window's
+    // line all give that sum.
+    void exactCostAndCredit()
     {
+        addContact(u"Amis"_s, u"Françoise"_s, u"0633333333"_s);
         MessageBoxResponder boxes(vbNo);
         groupItem(u"Amis"_s)->trigger();
         groupItem(u"Travail"_s)->trigger();
-        // "De : Paul, " and 100 ê: 111 characters in Unicode, two SMS for each of the 3 rows.
-        child<QPlainTextEdit>(u"TextSMS")->setPlainText(QString(100, u'ê'));
-        const QString question = u"Attention, vous allez envoyer 3 SMS !\n\nEtes-vous sûr de vouloir continuer ?"_s;
+        // "De : Paul, Bonjour <nom>, " and 50 "a": 80 characters for Françoise in Unicode (2 SMS);
+        // 76 or 77 in GSM for Dupont, Bernard and Martin (1 SMS each).
+        child<QPlainTextEdit>(u"TextSMS")->setPlainText(u"Bonjour {nom}, "_s + QString(50, u'a'));
+        const QString cost = u"5 SMS pour 4 destinataire(s) ; 1 en Unicode (M. Françoise Jean)"_s;
+        QTRY_COMPARE(child<QLabel>(u"LabelCout")->text(), cost);
+        const QString question =
+            cost + u"\n\nAttention, vous allez envoyer 5 SMS !\n\nEtes-vous sûr de vouloir continuer ?"_s;
         const auto asked = [&] {
             QTest::mouseClick(child<QPushButton>(u"CommandEnvoyer"), Qt::LeftButton);
             return boxes.shown().last().text;
         };
         m_solde = u"5"_s;
+        m_main->MAJ_SoldeSMS();
         QCOMPARE(asked(), question);
+        m_solde = u"4"_s;
         m_main->MAJ_SoldeSMS();
         QCOMPARE(asked(),
-                 u"Votre crédit de 5 SMS ne suffit pas pour ce SMS Mailing, qui en demande 6.\n\n"_s + question);
-        m_solde = u"6"_s;
-        m_main->MAJ_SoldeSMS();
-        QCOMPARE(asked(), question);
+                 u"Votre crédit de 4 SMS ne suffit pas pour ce SMS Mailing, qui en demande 5.\n\n"_s + question);
         m_solde.clear();
         m_main->MAJ_SoldeSMS();
         QCOMPARE(asked(), question);
