@@ -90,17 +90,13 @@ void Form_Mailing::buildWindow()
     content->addWidget(labelList);
     m_list = named(new ContactListView(m_state, this), u"ListViewContact");
     captionFor(labelList, m_list);
-    m_list->setMinimumHeight(140);
+    m_list->setMinimumHeight(110);
     content->addWidget(m_list, 1);
 
     auto *listRow = new QHBoxLayout;
     m_labelNBFiche = named(new QLabel(this), u"LabelNBFiche");
     listRow->addWidget(m_labelNBFiche);
-    listRow->addSpacing(16);
-    // Beside the count, never widening the window: a long line is cut, whole in its tooltip.
-    m_labelCout = named(new QLabel(this), u"LabelCout");
-    m_labelCout->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
-    listRow->addWidget(m_labelCout, 1);
+    listRow->addStretch(1);
     m_linkAjouter = named(new LabelLink(this), u"LabelLinkAjouter");
     m_linkAjouter->setForeColor(LabelLink::kLinkColor);
     m_linkAjouter->setCaption(m_state.Textes(Txt::AddContactsFrom));
@@ -111,6 +107,10 @@ void Form_Mailing::buildWindow()
     listRow->addSpacing(16);
     listRow->addWidget(m_linkSauver);
     content->addLayout(listRow);
+    // Under the count, never widening the window: a long line is cut, whole in its tooltip.
+    m_labelCout = named(new QLabel(this), u"LabelCout");
+    m_labelCout->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    content->addWidget(m_labelCout);
     // The cost merges every row: counted once typing pauses, not at every key.
     m_costTimer = new QTimer(this);
     m_costTimer->setSingleShot(true);
