@@ -492,6 +492,9 @@ void Form_EnvoiMailing::flush()
         m_pending.clear();
         m_list->scrollToBottom();
     }
+    // The bar goes by the SMS to send, as the line beside it: rows left out do not hold it short.
+    if (m_total > 0)
+        m_progress->setMaximum(static_cast<int>(m_total));
     m_progress->setValue(static_cast<int>(m_done));
     QString progress = progressText(m_state.textTable(), m_done, m_total);
     if (!m_busyNotice.isEmpty() && !m_busyUntil.hasExpired())
