@@ -38,12 +38,17 @@ int history(const QString &globalDataDir, const QStringList &arguments)
         QStringLiteral("number"), QStringLiteral("Only the SMS whose number holds these digits."), QStringLiteral("N"));
     const QCommandLineOption csv(QStringLiteral("csv"),
                                  QStringLiteral("Writes CSV (date, number, name, text, code, result, outcome, run)."));
-    parser.addOptions({since, number, csv});
+    const QCommandLineOption runsOption(QStringLiteral("runs"),
+                                        QStringLiteral("Prints one line per mailing run instead: date, message, rows, "
+                                                       "accepted, refused, no answer, left out and SMS units used."));
+    parser.addOptions({since, number, csv, runsOption});
     int status = kAccepted;
     if (!parseCommand(parser, u"history"_s,
                       u"Prints every SMS the journals of the data directory record (mailing runs, single\n"
                       u"sends of the app and of 'send'), newest first: date, number, name, result and text,\n"
-                      u"then one summary line per run shown. Exit status: 0 done, 1 a journal could not be\n"
+                      u"then one summary line per run shown. With --runs, one line per mailing run (a run\n"
+                      u"taken up again is one run), newest first: what it cost in SMS units is the parts of\n"
+                      u"each accepted text. Exit status: 0 done, 1 a journal could not be\n"
                       u"read (it is named on standard error, the others are printed), 64 usage error."_s,
                       arguments, &status))
         return status;
@@ -59,13 +64,38 @@ int history(const QString &globalDataDir, const QStringList &arguments)
             return usage(u"--number wants digits, not "_s + parser.value(number), u"history"_s);
     }
 
+    if (parser.isSet(runsOption) && parser.isSet(number))
+        return usage(u"--number does not apply to --runs"_s, u"history"_s);
+
     auto state = loadState(parser.isSet(dataDirOption()) ? parser.value(dataDirOption()) : globalDataDir);
     QStringList problems;
     const History history = History::load(state->dataDir(), &problems);
     for (const QString &problem : problems)
         err(u"parlevo-cli: "_s + problem);
-    const std::vector<quint32> shown = history.filtered(filter);
     const TextTable &textes = state->textTable();
+    if (parser.isSet(runsOption)) {
+        std::vector<CampaignFigures> campaigns = campaignFigures(textes, history);
+        if (filter.from.isValid())
+            std::erase_if(campaigns, [&](const CampaignFigures &c) {
+                return history.runs()[c.run].head.started.date() < filter.from;
+            });
+        if (parser.isSet(csv)) {
+            write(campaignsCsv(history, campaigns), stdout);
+        } else {
+            out(u"date                 rows  accepted  refused  no answer  left out  SMS units  message"_s);
+            for (const CampaignFigures &c : campaigns) {
+                const JournalHead &head = history.runs()[c.run].head;
+                const auto column = [](qint64 value, int width) {
+                    return QString::number(value).rightJustified(width);
+                };
+                out(head.started.toString(u"yyyy-MM-dd HH:mm:ss"_s) + column(c.rows, 6) + column(c.accepted, 10) +
+                    column(c.refused, 9) + column(c.noAnswer, 11) + column(c.leftOut, 10) + column(c.units, 11) +
+                    u"  "_s + oneLine(head.message));
+            }
+        }
+        return problems.isEmpty() ? kAccepted : kFailure;
+    }
+    const std::vector<quint32> shown = history.filtered(filter);
     if (parser.isSet(csv)) {
         write(historyCsv(textes, history, shown), stdout);
         return problems.isEmpty() ? kAccepted : kFailure;

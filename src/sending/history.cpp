@@ -7,6 +7,8 @@
 #include "base/textes.h"
 #include "base/txt.h"
 #include "messages/mergefields.h"
+#include "messages/outgoing.h"
+#include "messages/smsencoding.h"
 #include "numberreview.h"
 
 #include <QDir>
@@ -213,6 +215,52 @@ std::vector<quint32> History::filtered(const HistoryFilter &filter) const
 QString historyTimeText(const HistoryRow &row)
 {
     return dateTimeOfStamp(row.stamp).toString(u"yyyy-MM-dd HH:mm:ss"_s);
+}
+
+std::vector<CampaignFigures> campaignFigures(const TextTable &textes, const History &history)
+{
+    std::vector<CampaignFigures> campaigns;
+    std::vector<qsizetype> at(history.runs().size(), -1);
+    for (quint32 run = 0; run < history.runs().size(); ++run) {
+        const HistoryRun &r = history.runs()[run];
+        if (r.single)
+            continue;
+        at[run] = qsizetype(campaigns.size());
+        CampaignFigures figures;
+        figures.run = run;
+        figures.rows = qsizetype(r.head.rows.size());
+        figures.accepted = r.counts[int(HistoryResult::Accepted)];
+        figures.refused = r.counts[int(HistoryResult::Refused)];
+        figures.noAnswer = r.counts[int(HistoryResult::NoAnswer)];
+        figures.leftOut = r.counts[int(HistoryResult::Skipped)];
+        campaigns.push_back(figures);
+    }
+    // The units go by each accepted text as it left: the sender's prefix, the merge, the cut.
+    for (const HistoryRow &row : history.rows()) {
+        if (row.result != HistoryResult::Accepted || at[row.run] < 0)
+            continue;
+        const ClassContact &contact = history.contact(row);
+        const QString sent = textToSend(textes, history.runs()[row.run].head.sender, history.text(row), contact);
+        campaigns[std::size_t(at[row.run])].units += analyseSmsText(sent).parts;
+    }
+    std::stable_sort(campaigns.begin(), campaigns.end(),
+                     [&history](const CampaignFigures &a, const CampaignFigures &b) {
+                         return history.runs()[a.run].head.started > history.runs()[b.run].head.started;
+                     });
+    return campaigns;
+}
+
+QString campaignsCsv(const History &history, const std::vector<CampaignFigures> &campaigns)
+{
+    QString csv = u"date,run,message,rows,accepted,refused,no_answer,left_out,sms_units\r\n"_s;
+    for (const CampaignFigures &c : campaigns) {
+        const JournalHead &head = history.runs()[c.run].head;
+        csv += head.started.toString(u"yyyy-MM-dd HH:mm:ss"_s) + u',' + head.runId + u',' + csvField(head.message) +
+               u',' + QString::number(c.rows) + u',' + QString::number(c.accepted) + u',' + QString::number(c.refused) +
+               u',' + QString::number(c.noAnswer) + u',' + QString::number(c.leftOut) + u',' +
+               QString::number(c.units) + u"\r\n"_s;
+    }
+    return csv;
 }
 
 QString historyCsv(const TextTable &textes, const History &history, const std::vector<quint32> &rows)

@@ -99,6 +99,25 @@ QString historySummaryText(const TextTable &textes, const HistoryRun &run);
 // outcome and run for each.
 QString historyCsv(const TextTable &textes, const History &history, const std::vector<quint32> &rows);
 
+// What a mailing campaign came to: one run, taken up or not, with its figures.
+struct CampaignFigures {
+    quint32 run = 0; // in History::runs()
+    qsizetype rows = 0;
+    qsizetype accepted = 0;
+    qsizetype refused = 0;
+    qsizetype noAnswer = 0;
+    qsizetype leftOut = 0;
+    // The SMS the gateway accepted, each text counted in the parts its coding needs.
+    qint64 units = 0;
+};
+
+// The mailing runs (not the single sends), newest first.
+std::vector<CampaignFigures> campaignFigures(const TextTable &textes, const History &history);
+
+// The campaigns as CSV (UTF-8, CR LF): a header line, then date, run, message, rows, accepted,
+// refused, no_answer, left_out and sms_units for each.
+QString campaignsCsv(const History &history, const std::vector<CampaignFigures> &campaigns);
+
 // "yyyy-MM-dd HH:mm:ss" of a row.
 QString historyTimeText(const HistoryRow &row);
 

@@ -52,6 +52,49 @@ private slots:
         QCOMPARE(run.out, out);
         QCOMPARE(run.err.contains(u"20260405-000000-000-cccc.journal"_s), damaged);
     }
+
+    // One line per mailing run, newest first, single sends left out; a run taken up is one run, and
+    // its units are the parts of each accepted text as it left.
+    void runs()
+    {
+        TestDataDir dir;
+        QVERIFY(parlevo::test::writeSampleJournals(dir.path()));
+        QVERIFY(dir.write(u"Journal/20260302-090000-000-dddd.journal"_s,
+                          parlevo::test::journalBytes({
+                              u"parlevo-journal 1"_s,
+                              u"run 20260302-090000-000-dddd"_s,
+                              u"started 2026-03-02T09:00:00.000"_s,
+                              u"sender "_s,
+                              u"message Bonjour {prenom}, votre commande est prête : passez avant samedi midi."_s,
+                              u"differer "_s,
+                              u"rows 3"_s,
+                              u"row 0 \t\t\tFrançoise\tA\t0611111111"_s,
+                              u"row 1 \t\t\tAnn\tB\t0622222222"_s,
+                              u"row 2 \t\t\tAnn\tB\t06 22 22 22 22\tleft=repeat"_s,
+                              u"sent 0 2026-03-02T09:00:01.000"_s,
+                              u"done 0 80 accepted 2026-03-02T09:00:01.500"_s,
+                              u"end stopped 2026-03-02T09:00:02.000"_s,
+                              u"resumed 2026-03-02T10:00:00.000"_s,
+                              u"sent 1 2026-03-02T10:00:01.000"_s,
+                              u"done 1 80 accepted 2026-03-02T10:00:01.500"_s,
+                              u"end complete 2026-03-02T10:00:02.000"_s,
+                          })));
+        const QStringList base{u"--data-dir"_s, dir.path(), u"history"_s, u"--runs"_s};
+        auto run = parlevo::test::runCli(base + QStringList{u"--csv"_s});
+        QCOMPARE(run.status, 0);
+        // Both texts need Unicode ("ê"): Françoise's, 71 characters, takes two parts; Ann's, 65, one.
+        QCOMPARE(run.out, u"date,run,message,rows,accepted,refused,no_answer,left_out,sms_units\r\n"
+                          u"2026-03-02 09:00:00,20260302-090000-000-dddd,\"Bonjour {prenom}, votre commande est "
+                          u"prête : passez avant samedi midi.\",3,2,0,0,1,3\r\n"
+                          u"2026-03-01 09:00:00,20260301-090000-000-aaaa,Promo printemps,3,1,1,1,0,1\r\n"_s);
+        run = parlevo::test::runCli(base + QStringList{u"--since"_s, u"2026-03-02"_s});
+        QCOMPARE(run.status, 0);
+        const QStringList lines = run.out.split(u'\n', Qt::SkipEmptyParts);
+        QCOMPARE(lines.size(), 2);
+        QCOMPARE(lines[1].simplified(), u"2026-03-02 09:00:00 3 2 0 0 1 3 Bonjour {prenom}, votre commande est prête "
+                                        u": passez avant samedi midi."_s);
+        QCOMPARE(parlevo::test::runCli(base + QStringList{u"--number"_s, u"06"_s}).status, 64);
+    }
 };
 
 QTEST_GUILESS_MAIN(TestCliHistory)
