@@ -5,6 +5,7 @@
 #include "outgoing.h"
 
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLayout>
 #include <QPointer>
@@ -66,6 +67,21 @@ void Form_SMS::setPreviewText(const QString &text)
     // A label shows a carriage return as a blank: a CR LF line break is shown as one break.
     QString shown = text;
     m_label->setText(shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
+    // The label wraps: a longer text makes the window taller, which must not leave the screen.
+    const int needed = layout()->totalHeightForWidth(width());
+    if (needed > height())
+        resize(width(), needed);
+    if (isVisible() && m_beside)
+        placeBeside(*m_beside);
+}
+
+void Form_SMS::keyPressEvent(QKeyEvent *event)
+{
+    if (event->key() == Qt::Key_Escape) {
+        close();
+        return;
+    }
+    QWidget::keyPressEvent(event);
 }
 
 QString Form_SMS::previewText() const
@@ -75,6 +91,7 @@ QString Form_SMS::previewText() const
 
 void Form_SMS::showBeside(QWidget &mainWindow)
 {
+    m_beside = &mainWindow;
     // The layout may still grow the window to fit its contents; place it at its final size.
     layout()->activate();
     placeBeside(mainWindow);

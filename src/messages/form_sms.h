@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QPointer>
 #include <QWidget>
 
 class QLabel;
@@ -29,11 +30,16 @@ public:
     // modality and gives the main window the focus back, so the user goes on typing.
     void showBeside(QWidget &mainWindow);
 
+protected:
+    void keyPressEvent(QKeyEvent *event) override;
+
 private:
     void placeBeside(const QWidget &mainWindow);
 
     QLabel *m_label;
     QString m_text;
+    // The window it was last placed beside: a longer text that grows it places it again.
+    QPointer<QWidget> m_beside;
 };
 
 } // namespace parlevo

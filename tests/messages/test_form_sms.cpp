@@ -35,7 +35,7 @@ private slots:
     }
 
     // Next to a main window running off the screen's bottom-right corner, the preview stays on
-    // screen, flush with the right and bottom edges.
+    // screen, flush with the right and bottom edges, and stays there when its text grows it.
     void staysOnScreenNearTheCorner()
     {
         AppState state(QString{});
@@ -50,6 +50,17 @@ private slots:
         const QRect placed = preview.frameGeometry();
         QCOMPARE(placed.right(), screen.right());
         QCOMPARE(placed.bottom(), screen.bottom());
+
+        // A text long enough to make it taller, while it is shown: still wholly on screen.
+        const int before = preview.height();
+        preview.setPreviewText(u"Bonjour "_s.repeated(120));
+        QTRY_VERIFY(preview.height() > before);
+        QVERIFY2(screen.contains(preview.frameGeometry()), "the preview left the screen");
+
+        // Escape closes it.
+        const QPointer<Form_SMS> shown = &preview;
+        QTest::keyClick(&preview, Qt::Key_Escape);
+        QTRY_VERIFY(shown.isNull());
     }
 };
 
