@@ -37,6 +37,10 @@ std::vector<const ClassContact *> longestInColumns(const std::vector<ClassContac
 
 // A text folded as the case-insensitive comparisons and searches fold it.
 QString foldedText(QStringView text);
+// A text folded for a search that ignores case and accents: each code unit becomes the case-folded
+// base letter of its canonical decomposition ("Noëlle" -> "noelle"), one unit for one, so a match
+// found in the folded text is one in the text.
+QString searchFoldedText(QStringView text);
 // Whether a search for this text can use a FoldedField: a surrogate needs the general search.
 bool foldsUnitByUnit(QStringView text);
 

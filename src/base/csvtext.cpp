@@ -39,10 +39,10 @@ QString fromSpreadsheetSafe(const QString &value)
     return formulaBehindApostrophes(value, &apostrophes) && apostrophes > 0 ? value.mid(1) : value;
 }
 
-QString csvField(const QString &rawValue)
+QString csvField(const QString &rawValue, QChar separator)
 {
     const QString value = spreadsheetSafe(rawValue);
-    if (!value.contains(u',') && !value.contains(u'"') && !value.contains(u'\n') && !value.contains(u'\r'))
+    if (!value.contains(separator) && !value.contains(u'"') && !value.contains(u'\n') && !value.contains(u'\r'))
         return value;
     QString quoted = value;
     quoted.replace(u"\""_s, u"\"\""_s);

@@ -14,9 +14,9 @@ struct CsvRecords {
 };
 CsvRecords readCsvRecords(QStringView text, QChar separator);
 
-// A field written for such a reader with "," as separator: quoted, its quotes doubled, when it
-// holds a separator, a quote or a line break; made safe for a spreadsheet first.
-QString csvField(const QString &value);
+// A field written for such a reader: quoted, its quotes doubled, when it holds the separator, a
+// quote or a line break; made safe for a spreadsheet first.
+QString csvField(const QString &value, QChar separator = u',');
 
 // A field that a spreadsheet would run as a formula (it starts with "=", "+", "-", "@", a tab or
 // a carriage return: a contact named "=1+1") gets a leading apostrophe, which spreadsheets show

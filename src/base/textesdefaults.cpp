@@ -5,7 +5,7 @@
 
 namespace parlevo {
 
-const std::array<TexteDefault, 397> kTextesDefaults = {{
+const std::array<TexteDefault, 400> kTextesDefaults = {{
     {1, "Parlevo la solution logicielle complète d'envoi de SMS personnalisable, simple et conviviale. vous permettant d'envoyer vos SMS en mode simple ou multi-contacts"},
     {2, "A propos de..."},
     {3, "Messages prédéfinis..."},
@@ -403,6 +403,9 @@ const std::array<TexteDefault, 397> kTextesDefaults = {{
     {691, "%1 en Unicode (%2)"},
     {692, "%1 coupé(s) à %2 caractères (%3)"},
     {693, "%1 et %2 autre(s)"},
+    {694, "Exporter l'historique des SMS"},
+    {695, "Date;Numéro;Nom;Texte;Code;Résultat;Envoi"},
+    {696, "dd/MM/yyyy HH:mm"},
 }};
 
 } // namespace parlevo

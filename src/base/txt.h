@@ -407,7 +407,10 @@ inline constexpr int kTextTableSize = 1000;
     X(CostSummary, 690) \
     X(CostUnicodeRows, 691) \
     X(CostCutRows, 692) \
-    X(CostMoreNames, 693)
+    X(CostMoreNames, 693) \
+    X(ExportHistoryTitle, 694) \
+    X(HistorySpreadsheetTitles, 695) \
+    X(HistoryDateFormat, 696)
 // clang-format on
 
 enum class Txt : int {

@@ -266,12 +266,11 @@ void Form_Historique::CMD_Renvoyer_Click()
 void Form_Historique::CMD_Exporter_Click()
 {
     const QString path = FileDialog::getSaveFileNameReplacing(
-        this, QString::fromUtf16(kMessageBoxTitle) + u" - "_s + m_state.Textes(Txt::ExportResultsTitle),
+        this, QString::fromUtf16(kMessageBoxTitle) + u" - "_s + m_state.Textes(Txt::ExportHistoryTitle),
         m_state.Textes(Txt::CsvOnlyFileFilter), m_state.Textes(Txt::ReplaceFile));
     if (path.isEmpty())
         return;
-    const QString csv = historyCsv(m_state.textTable(), m_model->history(), m_model->shown());
-    if (!replaceFile(path, csv.toUtf8()))
+    if (!replaceFile(path, historySpreadsheet(m_state.textTable(), m_model->history(), m_model->shown())))
         MsgBox(m_state.Textes(Txt::CannotWriteFile).arg(QDir::toNativeSeparators(path)), vbOKOnly | vbCritical);
 }
 

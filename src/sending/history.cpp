@@ -168,11 +168,11 @@ void History::buildKeys()
         const QString sent = text(row);
         // A run's rows share their text: it is folded once, not once a row.
         if (m_texts.empty() || sent != lastText) {
-            m_texts.push_back(foldedText(sent));
+            m_texts.push_back(searchFoldedText(sent));
             lastText = sent;
         }
         m_textOf.push_back(quint32(m_texts.size() - 1));
-        appendKey(m_names, m_nameEnds, foldedText(c.FullName()));
+        appendKey(m_names, m_nameEnds, searchFoldedText(c.FullName()));
         appendKey(m_digits, m_digitEnds, DigitsOnly(c.Phone));
     }
 }
@@ -189,7 +189,7 @@ QString History::text(const HistoryRow &row) const
 
 std::vector<quint32> History::filtered(const HistoryFilter &filter) const
 {
-    const QString text = foldedText(filter.text);
+    const QString text = searchFoldedText(filter.text);
     const QString digits = DigitsOnly(filter.number);
     const qint64 from = filter.from.isValid() ? stampOfDate(filter.from) : 0;
     const qint64 to = filter.to.isValid() ? stampOfDate(filter.to.addDays(1)) : 0;
@@ -215,6 +215,25 @@ std::vector<quint32> History::filtered(const HistoryFilter &filter) const
 QString historyTimeText(const HistoryRow &row)
 {
     return dateTimeOfStamp(row.stamp).toString(u"yyyy-MM-dd HH:mm:ss"_s);
+}
+
+QString historyDateText(const TextTable &textes, const HistoryRow &row)
+{
+    return dateTimeOfStamp(row.stamp).toString(textes(Txt::HistoryDateFormat));
+}
+
+QByteArray historySpreadsheet(const TextTable &textes, const History &history, const std::vector<quint32> &rows)
+{
+    const auto field = [](const QString &value) { return csvField(value, u';'); };
+    QString csv = textes(Txt::HistorySpreadsheetTitles) + u"\r\n"_s;
+    for (quint32 i : rows) {
+        const HistoryRow &row = history.rows()[i];
+        const ClassContact &c = history.contact(row);
+        csv += historyDateText(textes, row) + u';' + field(c.Phone) + u';' + field(c.FullName().trimmed()) + u';' +
+               field(history.text(row)) + u';' + QString::number(row.reply.code) + u';' +
+               field(historyResultText(textes, history, row)) + u';' + history.runs()[row.run].head.runId + u"\r\n"_s;
+    }
+    return "\xEF\xBB\xBF" + csv.toUtf8();
 }
 
 std::vector<CampaignFigures> campaignFigures(const TextTable &textes, const History &history)

@@ -43,7 +43,7 @@ struct HistoryRow {
 
 // What the list shows: every part is optional and all must match.
 struct HistoryFilter {
-    QString text;   // in the SMS text or the recipient's name, ignoring case
+    QString text;   // in the SMS text or the recipient's name, ignoring case and accents
     QString number; // its digits, in the number's digits
     std::optional<HistoryResult> result;
     QDate from; // invalid: no bound
@@ -99,6 +99,10 @@ QString historySummaryText(const TextTable &textes, const HistoryRun &run);
 // outcome and run for each.
 QString historyCsv(const TextTable &textes, const History &history, const std::vector<quint32> &rows);
 
+// The same rows for a spreadsheet opened by a double click in a French office: UTF-8 with a byte
+// order mark, ";" between fields, French column titles, the date as the interface shows it.
+QByteArray historySpreadsheet(const TextTable &textes, const History &history, const std::vector<quint32> &rows);
+
 // What a mailing campaign came to: one run, taken up or not, with its figures.
 struct CampaignFigures {
     quint32 run = 0; // in History::runs()
@@ -118,7 +122,9 @@ std::vector<CampaignFigures> campaignFigures(const TextTable &textes, const Hist
 // refused, no_answer, left_out and sms_units for each.
 QString campaignsCsv(const History &history, const std::vector<CampaignFigures> &campaigns);
 
-// "yyyy-MM-dd HH:mm:ss" of a row.
+// "yyyy-MM-dd HH:mm:ss" of a row, for scripts.
 QString historyTimeText(const HistoryRow &row);
+// A row's date and time as the interface shows them ("dd/MM/yyyy HH:mm" in French).
+QString historyDateText(const TextTable &textes, const HistoryRow &row);
 
 } // namespace parlevo

@@ -52,7 +52,7 @@ QVariant HistoryModel::data(const QModelIndex &index, int role) const
     const ClassContact &contact = m_history.contact(row);
     switch (index.column()) {
     case DateColumn:
-        return historyTimeText(row);
+        return historyDateText(m_textes, row);
     case NumberColumn:
         return contact.Phone;
     case NameColumn:

@@ -195,6 +195,8 @@ private slots:
                               << QStringList{single, petit, martin, dupont};
         QTest::newRow("text, any case") << u"PROMO"_s << QString() << -1 << QDate() << QDate()
                                         << QStringList{petit, martin, dupont};
+        QTest::newRow("text, any accent")
+            << u"PRÔMÖ"_s << QString() << -1 << QDate() << QDate() << QStringList{petit, martin, dupont};
         QTest::newRow("text in the name")
             << u"martin"_s << QString() << -1 << QDate() << QDate() << QStringList{martin};
         QTest::newRow("number's digits") << QString() << u"06 12"_s << -1 << QDate() << QDate()
@@ -247,6 +249,13 @@ private slots:
                  u"Le numéro de gsm n'est pas valide,refused,20260301-090000-000-aaaa\r\n"
                  u"2026-03-01 09:00:01,0612345678,Dupont Jean,Promo printemps,80,Le message a été envoyé,accepted,"
                  u"20260301-090000-000-aaaa\r\n"_s);
+        // The window's export is for a spreadsheet in a French office: BOM, ";", French titles and dates.
+        HistoryFilter refused;
+        refused.result = HistoryResult::Refused;
+        QCOMPARE(historySpreadsheet(textes, history, history.filtered(refused)),
+                 "\xEF\xBB\xBF" + u"Date;Numéro;Nom;Texte;Code;Résultat;Envoi\r\n"
+                                  u"01/03/2026 09:00;0698765432;Martin Marie;Promo printemps;84;"
+                                  u"Le numéro de gsm n'est pas valide;20260301-090000-000-aaaa\r\n"_s.toUtf8());
     }
 
     // The window sends the selection again through the mailing run, then lists it.
