@@ -60,6 +60,7 @@ public:
     HttpResponseReader reader;
     QTimer timer;
     bool written = false;
+    QString failure;
 };
 
 HttpClient::HttpClient(QObject *parent)
@@ -169,8 +170,11 @@ void HttpClient::start(const QUrl &url, QDeadlineTimer deadline, AnswerHandler d
     });
     connect(socket, &QAbstractSocket::errorOccurred, exchange, [this, exchange](QAbstractSocket::SocketError error) {
         // The peer's close arrives as an error too; disconnected() then ends the exchange.
-        if (error != QAbstractSocket::RemoteHostClosedError)
-            finish(exchange);
+        if (error == QAbstractSocket::RemoteHostClosedError)
+            return;
+        if (error == QAbstractSocket::SslHandshakeFailedError && exchange->failure.isEmpty())
+            exchange->failure = exchange->socket->errorString();
+        finish(exchange);
     });
     connect(&exchange->timer, &QTimer::timeout, exchange, [this, exchange] { finish(exchange); });
     exchange->timer.start(std::max<qint64>(1, deadline.remainingTime()));
@@ -179,6 +183,13 @@ void HttpClient::start(const QUrl &url, QDeadlineTimer deadline, AnswerHandler d
     } else if (tls) {
         auto *ssl = static_cast<QSslSocket *>(socket);
         connect(ssl, &QSslSocket::encrypted, exchange, write);
+        // Never ignored: the handshake fails, and the user is told why in Qt's words.
+        connect(ssl, &QSslSocket::sslErrors, exchange, [exchange](const QList<QSslError> &errors) {
+            QStringList names;
+            for (const QSslError &error : errors)
+                names.append(error.errorString());
+            exchange->failure = names.join(u"; "_s);
+        });
         ssl->connectToHostEncrypted(url.host(), static_cast<quint16>(url.port(443)));
     } else {
         connect(socket, &QTcpSocket::connected, exchange, write);
@@ -198,6 +209,7 @@ void HttpClient::finish(Exchange *exchange)
     const HttpResponseReader &reader = exchange->reader;
     HttpAnswer answer;
     answer.outcome = exchange->written ? HttpOutcome::NoAnswer : HttpOutcome::NotSent;
+    answer.failure = exchange->failure;
     bool keep = false;
     if (reader.isComplete()) {
         answer.outcome = HttpOutcome::Complete;

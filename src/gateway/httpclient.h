@@ -31,6 +31,9 @@ struct HttpAnswer {
     QByteArray location;
     QByteArray retryAfter;
     QByteArray body;
+    // Why no exchange took place, as the system names it: the certificate errors of a refused
+    // TLS handshake. Empty when there is nothing more to say than the outcome.
+    QString failure;
 };
 
 // The seconds a Retry-After value asks to wait (a number of seconds, or an HTTP date measured

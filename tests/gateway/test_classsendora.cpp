@@ -11,6 +11,7 @@
 #include <QScopeGuard>
 #include <QSslCertificate>
 #include <QSslConfiguration>
+#include <QSslError>
 #include <QSslKey>
 #include <QSslServer>
 #include <QTcpServer>
@@ -457,6 +458,31 @@ private slots:
         QCOMPARE(reply.outcome, SendOutcome::Unknown);
         QCOMPARE(sim.outbox().size(), 0);
         QCOMPARE(sim.log().count(u" GET "_s), 0);
+    }
+
+    // A certificate the system does not trust stops the send before any request, and the user
+    // reads why in Qt's words, whether the send was waited for or started.
+    void untrustedCertificateSaysWhy()
+    {
+        Redirector tls(true, [](const QByteArray &) { return Move{302, "/"}; });
+        ClassSendora gateway(m_textes);
+        gateway.Mail = kDemoMail;
+        gateway.Password = kDemoPassword;
+        gateway.setBaseUrl(tls.url());
+        const QString why = QSslError(QSslError::SelfSignedCertificate, loopbackCertificate()).errorString();
+        const QString unreachable = u"Impossible de joindre le serveur d'envoi de SMS ! ("_s + why + u')';
+
+        MessageBoxResponder responder;
+        QVERIFY(!gateway.Send_SMS(u"0612345678"_s, u"Bonjour"_s, QString(), false));
+        QCOMPARE(responder.shown().size(), 1);
+        QCOMPARE(responder.shown().first().text, failure(unreachable));
+
+        std::optional<SendReply> reply;
+        gateway.sendAsync(u"0612345678"_s, u"Bonjour"_s, QString(), [&](const SendReply &r) { reply = r; });
+        QTRY_VERIFY(reply);
+        QCOMPARE(reply->outcome, SendOutcome::Unreachable);
+        QCOMPARE(reply->reason, why);
+        QVERIFY(tls.targets().isEmpty());
     }
 };
 
