@@ -53,16 +53,18 @@ void readPage(const HttpAnswer &answer, ClassSendora::Page *page)
         page->busyFor = retryAfterSeconds(answer.retryAfter, QDateTime::currentDateTimeUtc());
 }
 
-SendReply replyOf(bool sent, const std::optional<QString> &text, int busyFor)
+SendReply replyOf(const ClassSendora::Page &page)
 {
-    if (busyFor >= 0)
-        return {0, SendOutcome::Busy, busyFor};
-    if (text) {
-        const quint8 code = replyCode(*text);
+    if (page.busyFor >= 0)
+        return {0, SendOutcome::Busy, page.busyFor};
+    if (page.text) {
+        const quint8 code = replyCode(*page.text);
         return {code, outcomeOfCode(code)};
     }
     // A request that left and got no complete answer may have been carried out.
-    return {0, sent ? SendOutcome::Unknown : SendOutcome::Unreachable};
+    if (page.sent)
+        return {0, SendOutcome::Unknown};
+    return {0, SendOutcome::Unreachable, 0, page.failure};
 }
 
 } // namespace
@@ -96,8 +98,10 @@ ClassSendora::Page ClassSendora::fetchPage(const QUrl &url)
     for (int hop = 0; hop <= kMaxRedirects; ++hop) {
         const HttpAnswer answer = m_http->get(target, deadline);
         page.sent = page.sent || answer.outcome != HttpOutcome::NotSent;
-        if (answer.outcome != HttpOutcome::Complete)
+        if (answer.outcome != HttpOutcome::Complete) {
+            page.failure = answer.failure;
             return page;
+        }
         if (const auto next = redirectOf(target, answer)) {
             target = *next;
             continue;
@@ -114,6 +118,7 @@ void ClassSendora::fetchPageAsync(const QUrl &url, QDeadlineTimer deadline, int 
     m_http->start(url, deadline, [this, url, deadline, hop, sent, done = std::move(done)](const HttpAnswer &answer) {
         Page page;
         page.sent = sent || answer.outcome != HttpOutcome::NotSent;
+        page.failure = answer.failure;
         if (answer.outcome == HttpOutcome::Complete) {
             if (const auto next = redirectOf(url, answer)) {
                 if (hop < kMaxRedirects)
@@ -154,15 +159,14 @@ QString creditFromPage(const QString &text)
 SendReply ClassSendora::send(const QString &NumeroGSM, const QString &Message, const QString &Differer)
 {
     const Page page = fetchPage(sendUrl(m_baseUrl, Mail, Password, NumeroGSM, Message, Differer));
-    return replyOf(page.sent, page.text, page.busyFor);
+    return replyOf(page);
 }
 
 void ClassSendora::sendAsync(const QString &NumeroGSM, const QString &Message, const QString &Differer,
                              std::function<void(const SendReply &)> done)
 {
     fetchPageAsync(sendUrl(m_baseUrl, Mail, Password, NumeroGSM, Message, Differer), QDeadlineTimer(kReplyWaitMs), 0,
-                   false,
-                   [done = std::move(done)](const Page &page) { done(replyOf(page.sent, page.text, page.busyFor)); });
+                   false, [done = std::move(done)](const Page &page) { done(replyOf(page)); });
 }
 
 quint8 ClassSendora::Envoi_SMS(const QString &NumeroGSM, const QString &Message, const QString &Differer)

@@ -64,6 +64,7 @@ public:
         bool sent = false;           // the request was written
         std::optional<QString> text; // the visible text of a complete answer
         int busyFor = -1;            // a busy gateway's answer: the seconds it asked to wait
+        QString failure;             // why the gateway was not reached, when the system says
     };
 
 private:

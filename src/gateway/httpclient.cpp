@@ -3,6 +3,7 @@
 #include "httpresponse.h"
 
 #include <QEventLoop>
+#include <QNetworkProxy>
 #include <QSslSocket>
 #include <QTimer>
 
@@ -17,13 +18,15 @@ namespace {
 
 constexpr int kMaxIdle = 8;
 
-QString connectionKey(const QUrl &url)
+QString connectionKey(const QUrl &url, const std::optional<QUrl> &proxy)
 {
     const bool tls = url.scheme() == u"https";
-    return url.scheme() + u"://"_s + url.host() + u':' + QString::number(url.port(tls ? 443 : 80));
+    const QString origin = url.scheme() + u"://"_s + url.host() + u':' + QString::number(url.port(tls ? 443 : 80));
+    return proxy ? proxy->toString() + u' ' + origin : origin;
 }
 
-QByteArray requestBytes(const QUrl &url)
+// A request to a proxy names the whole address and carries the proxy's own credentials.
+QByteArray requestBytes(const QUrl &url, const std::optional<QUrl> &proxy)
 {
     QByteArray target = url.path(QUrl::FullyEncoded).toLatin1();
     if (target.isEmpty())
@@ -35,8 +38,17 @@ QByteArray requestBytes(const QUrl &url)
         host = '[' + host + ']';
     if (url.port() != -1)
         host += ':' + QByteArray::number(url.port());
-    return "GET " + target + " HTTP/1.1\r\nHost: " + host +
-           "\r\nUser-Agent: Parlevo/1.0\r\nAccept: */*\r\nConnection: keep-alive\r\n\r\n";
+    QByteArray proxyHeaders;
+    if (proxy) {
+        target = "http://" + host + target;
+        if (!proxy->userName().isEmpty()) {
+            const QByteArray credentials =
+                (proxy->userName(QUrl::FullyDecoded) + u':' + proxy->password(QUrl::FullyDecoded)).toUtf8();
+            proxyHeaders = "Proxy-Authorization: Basic " + credentials.toBase64() + "\r\n";
+        }
+    }
+    return "GET " + target + " HTTP/1.1\r\nHost: " + host + "\r\n" + proxyHeaders +
+           "User-Agent: Parlevo/1.0\r\nAccept: */*\r\nConnection: keep-alive\r\n\r\n";
 }
 
 } // namespace
@@ -60,10 +72,12 @@ public:
     HttpResponseReader reader;
     QTimer timer;
     bool written = false;
+    QString failure;
 };
 
 HttpClient::HttpClient(QObject *parent)
     : QObject(parent)
+    , m_proxies(ProxyVariables::fromEnvironment())
 {
 }
 
@@ -141,21 +155,25 @@ void HttpClient::cancelAll()
 void HttpClient::start(const QUrl &url, QDeadlineTimer deadline, AnswerHandler done)
 {
     const bool tls = url.scheme() == u"https";
-    if (m_cancelled || !url.isValid() || (!tls && url.scheme() != u"http") || (tls && !QSslSocket::supportsSsl())) {
+    const std::optional<QUrl> proxy = proxyFor(url, m_proxies);
+    if (m_cancelled || !url.isValid() || (!tls && url.scheme() != u"http") || (tls && !QSslSocket::supportsSsl()) ||
+        (proxy && !proxy->isValid())) {
         QTimer::singleShot(0, this, [done = std::move(done)] { done(HttpAnswer{}); });
         return;
     }
 
-    auto *exchange = new Exchange(this, connectionKey(url), std::move(done));
+    auto *exchange = new Exchange(this, connectionKey(url, proxy), std::move(done));
     m_exchanges.push_back(exchange);
     exchange->socket = takeIdle(exchange->key);
     const bool reused = exchange->socket != nullptr;
     if (!reused)
         exchange->socket = tls ? std::make_unique<QSslSocket>() : std::make_unique<QTcpSocket>();
     QTcpSocket *socket = exchange->socket.get();
-    const auto write = [exchange, url] {
+    // Inside a TLS tunnel the request is the gateway's own, as without a proxy.
+    const std::optional<QUrl> plainProxy = tls ? std::nullopt : proxy;
+    const auto write = [exchange, url, plainProxy] {
         exchange->written = true;
-        exchange->socket->write(requestBytes(url));
+        exchange->socket->write(requestBytes(url, plainProxy));
     };
     connect(socket, &QTcpSocket::readyRead, exchange, [this, exchange] {
         exchange->reader.feed(exchange->socket->readAll());
@@ -169,8 +187,11 @@ void HttpClient::start(const QUrl &url, QDeadlineTimer deadline, AnswerHandler d
     });
     connect(socket, &QAbstractSocket::errorOccurred, exchange, [this, exchange](QAbstractSocket::SocketError error) {
         // The peer's close arrives as an error too; disconnected() then ends the exchange.
-        if (error != QAbstractSocket::RemoteHostClosedError)
-            finish(exchange);
+        if (error == QAbstractSocket::RemoteHostClosedError)
+            return;
+        if (error == QAbstractSocket::SslHandshakeFailedError && exchange->failure.isEmpty())
+            exchange->failure = exchange->socket->errorString();
+        finish(exchange);
     });
     connect(&exchange->timer, &QTimer::timeout, exchange, [this, exchange] { finish(exchange); });
     exchange->timer.start(std::max<qint64>(1, deadline.remainingTime()));
@@ -179,10 +200,25 @@ void HttpClient::start(const QUrl &url, QDeadlineTimer deadline, AnswerHandler d
     } else if (tls) {
         auto *ssl = static_cast<QSslSocket *>(socket);
         connect(ssl, &QSslSocket::encrypted, exchange, write);
+        // Never ignored: the handshake fails, and the user is told why in Qt's words.
+        connect(ssl, &QSslSocket::sslErrors, exchange, [exchange](const QList<QSslError> &errors) {
+            QStringList names;
+            for (const QSslError &error : errors)
+                names.append(error.errorString());
+            exchange->failure = names.join(u"; "_s);
+        });
+        // Qt opens the tunnel with CONNECT; nothing of the request goes before it stands.
+        if (proxy) {
+            ssl->setProxy(QNetworkProxy(QNetworkProxy::HttpProxy, proxy->host(), static_cast<quint16>(proxy->port()),
+                                        proxy->userName(QUrl::FullyDecoded), proxy->password(QUrl::FullyDecoded)));
+        }
         ssl->connectToHostEncrypted(url.host(), static_cast<quint16>(url.port(443)));
     } else {
         connect(socket, &QTcpSocket::connected, exchange, write);
-        socket->connectToHost(url.host(), static_cast<quint16>(url.port(80)));
+        if (proxy)
+            socket->connectToHost(proxy->host(), static_cast<quint16>(proxy->port()));
+        else
+            socket->connectToHost(url.host(), static_cast<quint16>(url.port(80)));
     }
 }
 
@@ -198,6 +234,7 @@ void HttpClient::finish(Exchange *exchange)
     const HttpResponseReader &reader = exchange->reader;
     HttpAnswer answer;
     answer.outcome = exchange->written ? HttpOutcome::NoAnswer : HttpOutcome::NotSent;
+    answer.failure = exchange->failure;
     bool keep = false;
     if (reader.isComplete()) {
         answer.outcome = HttpOutcome::Complete;

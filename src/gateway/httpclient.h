@@ -8,6 +8,8 @@
 #include <QObject>
 #include <QUrl>
 
+#include "proxyenvironment.h"
+
 #include <functional>
 #include <memory>
 #include <vector>
@@ -31,6 +33,9 @@ struct HttpAnswer {
     QByteArray location;
     QByteArray retryAfter;
     QByteArray body;
+    // Why no exchange took place, as the system names it: the certificate errors of a refused
+    // TLS handshake. Empty when there is nothing more to say than the outcome.
+    QString failure;
 };
 
 // The seconds a Retry-After value asks to wait (a number of seconds, or an HTTP date measured
@@ -41,6 +46,9 @@ int retryAfterSeconds(const QByteArray &value, const QDateTime &now);
 // when a kept-alive connection closes or a close-delimited reply is cut; to the gateway a second
 // request is a second SMS. Here a request is written once, never again, and an answer counts
 // only when it is complete. Idle connections are kept for a short while and reused.
+//
+// A proxy named by the environment (read once, at creation) is used: plain requests go to it in
+// absolute form, TLS goes through a CONNECT tunnel to the gateway.
 //
 // start() returns at once and hands the answer to a callback; several exchanges run side by side,
 // each on its own connection. get() waits for its answer in a local event loop, so windows repaint
@@ -84,6 +92,7 @@ private:
     std::unique_ptr<QTcpSocket> takeIdle(const QString &key);
     void keepIdle(const QString &key, std::unique_ptr<QTcpSocket> socket);
 
+    ProxyVariables m_proxies;
     std::vector<Idle> m_idle;
     std::vector<Exchange *> m_exchanges; // children of this client
     QList<QEventLoop *> m_loops;

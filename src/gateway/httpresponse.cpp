@@ -9,10 +9,53 @@ namespace parlevo {
 namespace {
 
 constexpr qsizetype kMaxChunkLine = 1024;
+// Fifteen hex digits stay below qint64's limit whatever they are.
+constexpr qsizetype kMaxChunkDigits = 15;
 
 QByteArray headerValue(const QByteArray &line, qsizetype colon)
 {
     return line.mid(colon + 1).trimmed();
+}
+
+bool isDigit(char c)
+{
+    return c >= '0' && c <= '9';
+}
+
+int hexDigit(char c)
+{
+    if (isDigit(c))
+        return c - '0';
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    return -1;
+}
+
+// Digits only: no sign, blank or "0x" that a lenient number reader would take.
+qint64 decimalLength(const QByteArray &text)
+{
+    if (text.isEmpty() || text.size() > 18 || !std::all_of(text.begin(), text.end(), isDigit))
+        return -1;
+    return text.toLongLong();
+}
+
+// The size at the front of a chunk line, before any ";name=value" extension; -1 when unreadable.
+qint64 chunkSize(const QByteArray &line)
+{
+    const qsizetype extension = line.indexOf(';');
+    const QByteArray digits = (extension < 0 ? line : line.left(extension)).trimmed();
+    if (digits.isEmpty() || digits.size() > kMaxChunkDigits)
+        return -1;
+    qint64 size = 0;
+    for (char c : digits) {
+        const int digit = hexDigit(c);
+        if (digit < 0)
+            return -1;
+        size = size * 16 + digit;
+    }
+    return size;
 }
 
 } // namespace
@@ -75,9 +118,15 @@ void HttpResponseReader::run()
                 return;
             }
             m_pending.remove(0, end + skip);
-            // An interim answer (100 Continue and the like) is followed by the real one.
-            if (m_status >= 100 && m_status < 200)
+            // An interim answer (100 Continue and the like) is followed by the real one; all of
+            // them together stay within the head's limit, so a stream of them cannot go on forever.
+            // A switch of protocol was never asked for.
+            if (m_status >= 100 && m_status < 200) {
+                m_interimBytes += end + skip;
+                if (m_status == 101 || m_interimBytes > m_maxHead)
+                    m_state = State::Failed;
                 continue;
+            }
             startBody();
             break;
         }
@@ -100,10 +149,8 @@ void HttpResponseReader::run()
                 m_state = State::Failed;
                 return;
             }
-            const qsizetype extension = line.indexOf(';');
-            bool ok = false;
-            const qint64 size = (extension < 0 ? line : line.left(extension)).trimmed().toLongLong(&ok, 16);
-            if (!ok || size < 0 || size > m_maxBody) {
+            const qint64 size = chunkSize(line);
+            if (size < 0 || size > m_maxBody) {
                 m_state = State::Failed;
                 return;
             }
@@ -139,11 +186,13 @@ void HttpResponseReader::run()
         case State::Trailer: {
             QByteArray line;
             if (!takeLine(&line)) {
-                if (m_pending.size() > m_maxHead + 1)
+                if (m_trailerBytes + m_pending.size() > m_maxHead)
                     m_state = State::Failed;
                 return;
             }
-            if (line.size() > m_maxHead)
+            // The trailer is head matter: all its lines together stay within the head's limit.
+            m_trailerBytes += line.size() + 1;
+            if (m_trailerBytes > m_maxHead)
                 m_state = State::Failed;
             else if (line.isEmpty())
                 m_state = State::Done;
@@ -169,17 +218,19 @@ bool HttpResponseReader::parseHead(const QByteArray &head)
     }
     // "HTTP/1.1 200 OK"
     const QByteArray &statusLine = lines.first();
-    if (!statusLine.startsWith("HTTP/1.") || statusLine.size() < 12 || statusLine[8] != ' ')
+    if (!statusLine.startsWith("HTTP/1.") || statusLine.size() < 12 || !isDigit(statusLine[7]) ||
+        statusLine[8] != ' ' || (statusLine.size() > 12 && statusLine[12] != ' '))
         return false;
     m_http11 = statusLine[7] != '0';
-    bool ok = false;
-    m_status = statusLine.mid(9, 3).toInt(&ok);
-    if (!ok || m_status < 100 || m_status > 999)
+    const QByteArray code = statusLine.mid(9, 3);
+    if (!std::all_of(code.begin(), code.end(), isDigit) || code[0] == '0')
         return false;
+    m_status = code.toInt();
 
     m_keepAlive = m_http11;
     m_chunked = false;
     m_length = -1;
+    QList<QByteArray> codings;
     m_contentType.clear();
     m_location.clear();
     m_retryAfter.clear();
@@ -191,14 +242,17 @@ bool HttpResponseReader::parseHead(const QByteArray &head)
         const QByteArray name = line.left(colon).trimmed().toLower();
         const QByteArray value = headerValue(line, colon);
         if (name == "content-length") {
-            bool valid = false;
-            const qint64 length = value.toLongLong(&valid);
-            // Two different lengths leave no way to know where the body ends.
-            if (!valid || length < 0 || (m_length >= 0 && length != m_length))
-                return false;
-            m_length = length;
+            // The same length may come more than once, in one field or several; two different
+            // lengths leave no way to know where the body ends.
+            for (const QByteArray &item : value.split(',')) {
+                const qint64 length = decimalLength(item.trimmed());
+                if (length < 0 || (m_length >= 0 && length != m_length))
+                    return false;
+                m_length = length;
+            }
         } else if (name == "transfer-encoding") {
-            m_chunked = value.toLower().contains("chunked");
+            for (const QByteArray &item : value.split(','))
+                codings.append(item.trimmed().toLower());
         } else if (name == "connection") {
             const QByteArray v = value.toLower();
             if (v.contains("close"))
@@ -212,6 +266,13 @@ bool HttpResponseReader::parseHead(const QByteArray &head)
         } else if (name == "retry-after") {
             m_retryAfter = value;
         }
+    }
+    if (!codings.isEmpty()) {
+        // We ask for no coding: only plain chunks can be read, and a length beside them is
+        // the mark of a damaged or smuggled answer.
+        if (codings != QList<QByteArray>{"chunked"} || m_length >= 0)
+            return false;
+        m_chunked = true;
     }
     return true;
 }

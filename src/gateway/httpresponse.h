@@ -6,8 +6,9 @@ namespace parlevo {
 
 // Reads one HTTP/1.x response as its bytes arrive: the status line and headers, then a body
 // delimited by Content-Length, by chunks, or by the connection's close. Interim 1xx answers are
-// skipped. A head over maxHead bytes, a body over maxBody bytes or malformed framing fails: the
-// reader never holds more than that, whatever the peer sends.
+// skipped. A head (or the interim answers, or the trailer) over maxHead bytes, a body over maxBody
+// bytes or framing that leaves the body's end in doubt fails: the reader never holds more than
+// that, whatever the peer sends.
 class HttpResponseReader final {
 public:
     HttpResponseReader(qsizetype maxHead, qsizetype maxBody);
@@ -52,6 +53,8 @@ private:
     bool m_chunked = false;
     qint64 m_length = -1;
     qint64 m_chunkLeft = 0;
+    qsizetype m_interimBytes = 0;
+    qsizetype m_trailerBytes = 0;
     QByteArray m_contentType;
     QByteArray m_location;
     QByteArray m_retryAfter;

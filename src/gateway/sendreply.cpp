@@ -20,6 +20,8 @@ QString replyText(const TextTable &textes, const SendReply &reply)
         case SendOutcome::Busy:
             return textes(Txt::GatewayBusyNotSent);
         default:
+            if (!reply.reason.isEmpty())
+                return textes(Txt::ServerUnreachable) + u" ("_s + reply.reason + u')';
             return textes(Txt::ServerUnreachable);
         }
     }

@@ -26,6 +26,8 @@ struct SendReply {
     SendOutcome outcome = SendOutcome::Unreachable;
     // Busy: how long the gateway asked to be left alone, in seconds; 0 when it did not say.
     int retryAfterSeconds = 0;
+    // Unreachable: why, as the system named it (a certificate refused); empty when it did not say.
+    QString reason = {};
 };
 
 // 80 (sent) and 81 (kept for a deferred send) are the only codes that need no second try.
@@ -40,7 +42,8 @@ constexpr SendOutcome outcomeOfCode(int code)
     return code == 0 ? SendOutcome::Unreachable : isAcceptedCode(code) ? SendOutcome::Accepted : SendOutcome::Refused;
 }
 
-// The text shown for a reply: the unreachable, no-answer, not-sent or left-out text for code 0, "(code)" above
+// The text shown for a reply: the unreachable (with its reason in brackets when known), no-answer,
+// not-sent or left-out text for code 0, "(code)" above
 // 100 (the table has no entry there), else the table's text for the code, empty or not.
 QString replyText(const TextTable &textes, const SendReply &reply);
 

@@ -130,6 +130,7 @@ private slots:
     {
         QTest::addColumn<int>("code");
         QTest::addColumn<int>("outcome");
+        QTest::addColumn<QString>("reason");
         QTest::addColumn<QString>("text");
         QTest::addColumn<QString>("message");
         const QString head = u"Votre envoi de SMS a échoué à cause de :\r\n"_s;
@@ -137,28 +138,36 @@ private slots:
         const auto unknown = static_cast<int>(parlevo::SendOutcome::Unknown);
         const auto refused = static_cast<int>(parlevo::SendOutcome::Refused);
         const auto notSent = static_cast<int>(parlevo::SendOutcome::NotSent);
-        QTest::newRow("unreachable") << 0 << unreachable << u"Impossible de joindre le serveur d'envoi de SMS !"_s
+        QTest::newRow("unreachable") << 0 << unreachable << QString()
+                                     << u"Impossible de joindre le serveur d'envoi de SMS !"_s
                                      << head + u"Impossible de joindre le serveur d'envoi de SMS !"_s;
+        QTest::newRow("unreachable, with its reason")
+            << 0 << unreachable << u"The certificate has expired"_s
+            << u"Impossible de joindre le serveur d'envoi de SMS ! (The certificate has expired)"_s
+            << head + u"Impossible de joindre le serveur d'envoi de SMS ! (The certificate has expired)"_s;
         QTest::newRow("no answer in time")
-            << 0 << unknown
+            << 0 << unknown << QString()
             << u"Pas de réponse complète à temps du serveur d'envoi de SMS : le SMS a peut-être été envoyé."_s
             << head + u"Pas de réponse complète à temps du serveur d'envoi de SMS : le SMS a peut-être été envoyé."_s;
-        QTest::newRow("stopped before it") << 0 << notSent << u"Non envoyé : l'envoi a été arrêté avant ce SMS"_s
-                                           << head + u"Non envoyé : l'envoi a été arrêté avant ce SMS"_s;
+        QTest::newRow("stopped before it")
+            << 0 << notSent << QString() << u"Non envoyé : l'envoi a été arrêté avant ce SMS"_s
+            << head + u"Non envoyé : l'envoi a été arrêté avant ce SMS"_s;
         QTest::newRow("duplicate")
-            << 91 << refused << u"Le message a déjà été envoyé à ce numéro dans les 24 dernières heures"_s
+            << 91 << refused << QString() << u"Le message a déjà été envoyé à ce numéro dans les 24 dernières heures"_s
             << head + u"(91) 'Le message a déjà été envoyé à ce numéro dans les 24 dernières heures'"_s;
-        QTest::newRow("empty entry") << 42 << refused << QString() << head + u"(42) ''"_s;
-        QTest::newRow("beyond the table") << 200 << refused << u"(200)"_s << head + u"(200)"_s;
+        QTest::newRow("empty entry") << 42 << refused << QString() << QString() << head + u"(42) ''"_s;
+        QTest::newRow("beyond the table") << 200 << refused << QString() << u"(200)"_s << head + u"(200)"_s;
     }
     void replyTexts()
     {
         QFETCH(int, code);
         QFETCH(int, outcome);
+        QFETCH(QString, reason);
         QFETCH(QString, text);
         QFETCH(QString, message);
         const parlevo::TextTable textes;
-        const parlevo::SendReply reply{static_cast<quint8>(code), static_cast<parlevo::SendOutcome>(outcome)};
+        const parlevo::SendReply reply{static_cast<quint8>(code), static_cast<parlevo::SendOutcome>(outcome), 0,
+                                       reason};
         QCOMPARE(parlevo::replyText(textes, reply), text);
         QCOMPARE(parlevo::failureMessage(textes, reply), message);
     }
