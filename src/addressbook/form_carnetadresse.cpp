@@ -8,7 +8,9 @@
 #include "base/messagebox.h"
 #include "base/shared.h"
 #include "base/storefile.h"
+#include "contactlistmodel.h"
 #include "contactlistview.h"
+#include "contactsearch.h"
 #include "contactstore.h"
 #include "controls/accessibility.h"
 #include "controls/labellink.h"
@@ -18,14 +20,18 @@
 #include "form_csvcolumns.h"
 #include "form_desinscrits.h"
 #include "form_importcsv.h"
+#include "sortkeys.h"
 #include "vcard.h"
 
 #include <QApplication>
 #include <QBoxLayout>
 #include <QDir>
+#include <QFocusEvent>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
+#include <QShortcut>
 
 using namespace Qt::StringLiterals;
 
@@ -50,7 +56,17 @@ Form_CarnetAdresse::Form_CarnetAdresse(AppState &state, QWidget *parent)
     QVBoxLayout *content = contentLayout();
     auto *caption = new QLabel(state.Textes(Txt::ContactList), this);
     caption->setObjectName(u"LabelListView"_s);
-    content->addWidget(caption);
+    auto *captionRow = new QHBoxLayout;
+    captionRow->addWidget(caption);
+    captionRow->addStretch(1);
+    m_search = new QLineEdit(this);
+    m_search->setObjectName(u"TextRecherche"_s);
+    m_search->setPlaceholderText(state.Textes(Txt::SearchContacts));
+    m_search->setAccessibleName(state.Textes(Txt::SearchContacts));
+    m_search->setClearButtonEnabled(true);
+    m_search->setMinimumWidth(220);
+    captionRow->addWidget(m_search);
+    content->addLayout(captionRow);
     m_list = new ContactListView(state, this);
     m_list->setObjectName(u"ListViewCA"_s);
     m_list->setMinimumHeight(200);
@@ -118,10 +134,40 @@ Form_CarnetAdresse::Form_CarnetAdresse(AppState &state, QWidget *parent)
     connect(m_list, &ContactListView::rightButtonPressed, this,
             [this](const QPoint &where) { m_menuListview->popup(where); });
 
+    // The search filters as the user types; Ctrl+F reaches it, Escape there empties it.
+    connect(m_search, &QLineEdit::textChanged, this, &Form_CarnetAdresse::showFound);
+    // The index is built when the box gets the focus, before the first key.
+    m_search->installEventFilter(this);
+    auto *find = new QShortcut(QKeySequence::Find, this, nullptr, nullptr, Qt::WidgetWithChildrenShortcut);
+    connect(find, &QShortcut::activated, this, [this] {
+        m_search->setFocus(Qt::ShortcutFocusReason);
+        m_search->selectAll();
+    });
+    auto *clear = new QShortcut(QKeySequence(Qt::Key_Escape), m_search, nullptr, nullptr, Qt::WidgetShortcut);
+    connect(clear, &QShortcut::activated, m_search, &QLineEdit::clear);
+    ContactCollection &book = state.colContacts();
+    const auto dropIndex = [this] { m_searchIndex.reset(); };
+    connect(&book, &ContactCollection::contactAdded, this, dropIndex);
+    connect(&book, &ContactCollection::contactsAboutToBeRemoved, this, dropIndex);
+    connect(&book, &ContactCollection::contactChanged, this, dropIndex);
+    connect(&book, &ContactCollection::contactsAboutToBeReset, this, dropIndex);
+
     Init_ColonneLV();
 }
 
 Form_CarnetAdresse::~Form_CarnetAdresse() = default;
+
+bool Form_CarnetAdresse::eventFilter(QObject *watched, QEvent *event)
+{
+    // Reached by the user (not by the page opening): the index is built before the first key.
+    if (watched == m_search && event->type() == QEvent::FocusIn) {
+        const Qt::FocusReason reason = static_cast<QFocusEvent *>(event)->reason();
+        if (reason == Qt::MouseFocusReason || reason == Qt::TabFocusReason || reason == Qt::BacktabFocusReason ||
+            reason == Qt::ShortcutFocusReason)
+            searchIndex();
+    }
+    return SectionPage::eventFilter(watched, event);
+}
 
 void Form_CarnetAdresse::Init()
 {
@@ -138,8 +184,50 @@ void Form_CarnetAdresse::Init_ColonneLV()
     m_list->Init_ColonneLV();
 }
 
+bool Form_CarnetAdresse::searching() const
+{
+    return !m_search->text().trimmed().isEmpty();
+}
+
+ContactSearch &Form_CarnetAdresse::searchIndex()
+{
+    const ContactListModel *model = m_list->listModel();
+    const std::pair<int, Qt::SortOrder> order{model->sortColumn(), model->sortOrder()};
+    if (m_searchIndex && m_searchOrder == order)
+        return *m_searchIndex;
+    // Built in the list's order, so that what it finds is shown without sorting again.
+    std::vector<ClassContact *> rows;
+    if (!searching() && qsizetype(model->contacts().size()) == m_state.colContacts().count()) {
+        rows = model->contacts();
+    } else {
+        rows.reserve(std::size_t(m_state.colContacts().count()));
+        for (ClassContact &contact : m_state.colContacts())
+            rows.push_back(&contact);
+        if (order.first >= 0)
+            sortContacts(rows, model->columns()[order.first], order.second == Qt::AscendingOrder);
+    }
+    m_searchIndex = std::make_unique<ContactSearch>(m_state.phoneCheck(), std::move(rows));
+    m_searchOrder = order;
+    return *m_searchIndex;
+}
+
+void Form_CarnetAdresse::showFound()
+{
+    m_list->setContacts(searchIndex().matching(m_search->text()), true);
+    // While searching, a contact added elsewhere is not one the search found: it waits for the
+    // next keystroke or an empty box.
+    m_list->listModel()->follow(&m_state.colContacts(), !searching());
+    selectFirstRow();
+    updateCountLabel();
+}
+
 void Form_CarnetAdresse::Remplit_lv()
 {
+    if (searching()) {
+        showFound();
+        AutosizeColumns();
+        return;
+    }
     ContactCollection &contacts = m_state.colContacts();
     std::vector<ClassContact *> rows;
     rows.reserve(std::size_t(contacts.count()));
@@ -147,7 +235,13 @@ void Form_CarnetAdresse::Remplit_lv()
         rows.push_back(&contact);
     m_list->setContacts(std::move(rows));
     m_list->listModel()->follow(&contacts, true);
+    selectFirstRow();
+    updateCountLabel();
+    AutosizeColumns();
+}
 
+void Form_CarnetAdresse::selectFirstRow()
+{
     const int count = m_list->model()->rowCount();
     if (count > 1) {
         const QModelIndex first = m_list->model()->index(0, 0);
@@ -158,8 +252,6 @@ void Form_CarnetAdresse::Remplit_lv()
     } else {
         setEditButtonsEnabled(false);
     }
-    updateCountLabel();
-    AutosizeColumns();
 }
 
 void Form_CarnetAdresse::AutosizeColumns()

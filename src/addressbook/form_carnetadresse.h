@@ -3,17 +3,22 @@
 #include "base/activitywindow.h"
 #include "base/txt.h"
 
+#include <memory>
 #include <optional>
+#include <utility>
 
 class QLabel;
+class QLineEdit;
 class QMenu;
 class QPushButton;
 
 namespace parlevo {
 
 class AppState;
+class ClassContact;
 struct ContactImportResult;
 class ContactListView;
+class ContactSearch;
 class Form_AddContact;
 class Form_ChangeGroup;
 class Form_ImportCSV;
@@ -49,6 +54,9 @@ public:
 
     ContactListView *list() const { return m_list; }
 
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
 private:
     // The group for a vCard import or export, empty for none; nothing when the user gave up.
     std::optional<QString> askGroup(Txt title, Txt caption, Txt action, bool existingOnly);
@@ -56,9 +64,19 @@ private:
     void tellImported(const ContactImportResult &result, const QString &path);
     void updateCountLabel();
     void setEditButtonsEnabled(bool enabled);
+    bool searching() const;
+    // The search over the book in the list's order, built again after a change or a new order.
+    ContactSearch &searchIndex();
+    // The list shows what the search box finds (every contact for an empty box).
+    void showFound();
+    void selectFirstRow();
 
     AppState &m_state;
     ContactListView *m_list;
+    QLineEdit *m_search;
+    // Built when the box gets the focus, dropped when the book changes.
+    std::unique_ptr<ContactSearch> m_searchIndex;
+    std::pair<int, Qt::SortOrder> m_searchOrder{-1, Qt::AscendingOrder};
     QLabel *m_count;
     QPushButton *m_modifier;
     QPushButton *m_supprimer;

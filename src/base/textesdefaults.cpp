@@ -5,7 +5,7 @@
 
 namespace parlevo {
 
-const std::array<TexteDefault, 400> kTextesDefaults = {{
+const std::array<TexteDefault, 401> kTextesDefaults = {{
     {1, "Parlevo la solution logicielle complète d'envoi de SMS personnalisable, simple et conviviale. vous permettant d'envoyer vos SMS en mode simple ou multi-contacts"},
     {2, "A propos de..."},
     {3, "Messages prédéfinis..."},
@@ -406,6 +406,7 @@ const std::array<TexteDefault, 400> kTextesDefaults = {{
     {694, "Exporter l'historique des SMS"},
     {695, "Date;Numéro;Nom;Texte;Code;Résultat;Envoi"},
     {696, "dd/MM/yyyy HH:mm"},
+    {697, "Rechercher (Ctrl+F)"},
 }};
 
 } // namespace parlevo

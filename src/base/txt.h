@@ -410,7 +410,8 @@ inline constexpr int kTextTableSize = 1000;
     X(CostMoreNames, 693) \
     X(ExportHistoryTitle, 694) \
     X(HistorySpreadsheetTitles, 695) \
-    X(HistoryDateFormat, 696)
+    X(HistoryDateFormat, 696) \
+    X(SearchContacts, 697)
 // clang-format on
 
 enum class Txt : int {

@@ -121,6 +121,29 @@ private slots:
         QCOMPARE(button(u"CMD_Modifier"_s)->isEnabled(), contacts > 0);
     }
 
+    // Ctrl+F reaches the search box; typing filters the list and its count, a contact deleted
+    // meanwhile leaves the results, and Escape brings every contact back.
+    void searchAsYouType()
+    {
+        fill(3);
+        m_form->Init();
+        m_form->activateWindow();
+        QTest::keyClick(list(), Qt::Key_F, Qt::ControlModifier);
+        auto *search = m_form->findChild<QLineEdit *>(u"TextRecherche"_s);
+        QTRY_VERIFY(search->hasFocus());
+        QTest::keyClicks(search, u"DU"_s);
+        QCOMPARE(list()->model()->rowCount(), 1);
+        QCOMPARE(list()->listModel()->contactAt(0)->Nom, u"Dupuis"_s);
+        QCOMPARE(countText(), u"Nombre de contacts : 1"_s);
+        search->setText(u"a"_s);
+        QCOMPARE(list()->model()->rowCount(), 3);
+        QVERIFY(m_state->colContacts().remove(list()->listModel()->contactAt(0)->GUID));
+        QCOMPARE(list()->model()->rowCount(), 2);
+        QTest::keyClick(search, Qt::Key_Escape);
+        QCOMPARE(search->text(), QString());
+        QCOMPARE(list()->model()->rowCount(), 2);
+    }
+
     void columnsFromTheFlags()
     {
         fill(2);

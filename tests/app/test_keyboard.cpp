@@ -184,7 +184,7 @@ private slots:
             u"DTPickerDate DTPickerTime CMD_Appercu CommandEnvoyer");
         // The row the list takes with the focus opens the row buttons: no click is needed.
         walkActivity([this] { m_main->KXB_Carnet_Click(); },
-                     u"ListViewCA CMD_Ajouter CMD_Modifier CMD_Supprimer LabelLinkImporter");
+                     u"TextRecherche ListViewCA CMD_Ajouter CMD_Modifier CMD_Supprimer LabelLinkImporter");
         walkActivity([this] { m_main->KXB_Predefinis_Click(); }, u"ListPredefinis CMD_Ajouter");
         walkActivity([this] { shown<QPushButton>(u"CMD_Ajouter")->click(); },
                      u"TextNomPredefinis TextSMS CMD_Accepter CMD_Annuler");
