@@ -30,6 +30,9 @@ struct SendReply {
     QString reason = {};
 };
 
+// The refusal that says the account has no credit left: every later SMS would get it too.
+inline constexpr int kNoCreditCode = 83;
+
 // 80 (sent) and 81 (kept for a deferred send) are the only codes that need no second try.
 constexpr bool isAcceptedCode(int code)
 {

@@ -280,7 +280,7 @@ private:
             }
         }
         // Without credit, the rows not started yet would all be refused.
-        if (reply.code == 83 && m_parallel > 1 && !m_stopStarting) {
+        if (reply.code == kNoCreditCode && m_parallel > 1 && !m_stopStarting) {
             m_stopStarting = true;
             m_summary.stopped = m_nextStart < m_summary.total;
         }
