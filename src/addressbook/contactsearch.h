@@ -7,7 +7,7 @@
 
 namespace parlevo {
 
-class ClassContact;
+struct ClassContact;
 class PhoneCheck;
 
 // The address book's search as you type. Built once over the contacts (each one's full name,

@@ -15,7 +15,7 @@ class QPushButton;
 namespace parlevo {
 
 class AppState;
-class ClassContact;
+struct ClassContact;
 struct ContactImportResult;
 class ContactListView;
 class ContactSearch;

@@ -11,7 +11,7 @@
 
 namespace parlevo {
 
-class ClassContact;
+struct ClassContact;
 class MergeTemplate;
 class TextTable;
 

@@ -15,7 +15,7 @@ class QTimeEdit;
 namespace parlevo {
 
 class AppState;
-class ClassContact;
+struct ClassContact;
 class LabelLink;
 class SmsTextEdit;
 
