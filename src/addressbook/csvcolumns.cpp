@@ -119,6 +119,19 @@ QString decodeText(QByteArrayView bytes)
     return decode1252(bytes);
 }
 
+qsizetype firstLineLength(const QString &text)
+{
+    const auto lineEnd = std::find_if(text.cbegin(), text.cend(), [](QChar c) { return c == u'\r' || c == u'\n'; });
+    return lineEnd - text.cbegin();
+}
+
+void removeBlankRows(CsvTable &table)
+{
+    table.rows.removeIf([](const QStringList &row) {
+        return std::all_of(row.cbegin(), row.cend(), [](const QString &field) { return field.trimmed().isEmpty(); });
+    });
+}
+
 // Google writes "Clients ::: * myContacts": its own groups are marked by "* ".
 QString groupValue(const QString &value)
 {
@@ -186,8 +199,7 @@ QList<QStringList> splitCsv(const QString &text, QChar separator)
 std::optional<CsvTable> readCsvTable(QByteArrayView bytes)
 {
     const QString text = decodeText(bytes);
-    const auto lineEnd = std::find_if(text.cbegin(), text.cend(), [](QChar c) { return c == u'\r' || c == u'\n'; });
-    const QString firstLine = text.first(lineEnd - text.cbegin());
+    const QString firstLine = text.first(firstLineLength(text));
     std::optional<QChar> separator;
     bool header = false;
     // The separator under which the first line names the most known columns. One is enough with ","
@@ -217,10 +229,38 @@ std::optional<CsvTable> readCsvTable(QByteArrayView bytes)
     table.rows = splitCsv(text, *separator);
     if (header && !table.rows.isEmpty())
         table.header = table.rows.takeFirst();
-    table.rows.removeIf([](const QStringList &row) {
-        return std::all_of(row.cbegin(), row.cend(), [](const QString &field) { return field.trimmed().isEmpty(); });
-    });
+    removeBlankRows(table);
     return table;
+}
+
+CsvTable readHeaderedCsv(QByteArrayView bytes)
+{
+    const QString text = decodeText(bytes);
+    const QString firstLine = text.first(firstLineLength(text));
+    CsvTable table;
+    table.separator = u';';
+    qsizetype most = 0;
+    for (const QChar candidate : {u';', u',', u'\t'}) {
+        const qsizetype fields = splitCsv(firstLine, candidate).value(0).size();
+        if (fields > most) {
+            most = fields;
+            table.separator = candidate;
+        }
+    }
+    table.rows = splitCsv(text, table.separator);
+    if (!table.rows.isEmpty())
+        table.header = table.rows.takeFirst();
+    tidyRows(table);
+    return table;
+}
+
+void tidyRows(CsvTable &table)
+{
+    removeBlankRows(table);
+    const qsizetype width = table.columnCount();
+    table.header.resize(width);
+    for (QStringList &row : table.rows)
+        row.resize(width);
 }
 
 CsvMapping defaultMapping(const CsvTable &table)

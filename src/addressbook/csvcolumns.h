@@ -38,6 +38,14 @@ using CsvMapping = std::array<int, 6>;
 // which the plain import reads unchanged. UTF-16 with a mark, UTF-8 when valid, else Windows-1252.
 std::optional<CsvTable> readCsvTable(QByteArrayView bytes);
 
+// A list whose first line is always the header, as a spreadsheet saves it for a mailing: same
+// encodings as readCsvTable; the separator is ";", "," or a tab, whichever splits the header into
+// the most fields (";" on a tie). Every row is padded to the widest one.
+CsvTable readHeaderedCsv(QByteArrayView bytes);
+
+// Leaves out rows with only blank fields and pads the others and the header to one width.
+void tidyRows(CsvTable &table);
+
 // A file another program wrote: UTF-16 with its byte order mark (either order, as Windows tools
 // save "Unicode" text) becomes UTF-8 with a mark; other bytes are returned as they are.
 QByteArray utf8FromUtf16(QByteArrayView bytes);
