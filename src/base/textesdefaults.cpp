@@ -5,7 +5,7 @@
 
 namespace parlevo {
 
-const std::array<TexteDefault, 401> kTextesDefaults = {{
+const std::array<TexteDefault, 405> kTextesDefaults = {{
     {1, "Parlevo la solution logicielle complète d'envoi de SMS personnalisable, simple et conviviale. vous permettant d'envoyer vos SMS en mode simple ou multi-contacts"},
     {2, "A propos de..."},
     {3, "Messages prédéfinis..."},
@@ -407,6 +407,10 @@ const std::array<TexteDefault, 401> kTextesDefaults = {{
     {695, "Date;Numéro;Nom;Texte;Code;Résultat;Envoi"},
     {696, "dd/MM/yyyy HH:mm"},
     {697, "Rechercher (Ctrl+F)"},
+    {710, "Le fichier %1 n'a pas pu être lu : %2"},
+    {711, "Le fichier %1 n'est pas un classeur Excel (.xlsx) lisible : il est endommagé, d'un autre format ou trop grand une fois décompressé."},
+    {712, "VRAI"},
+    {713, "FAUX"},
 }};
 
 } // namespace parlevo

@@ -411,7 +411,11 @@ inline constexpr int kTextTableSize = 1000;
     X(ExportHistoryTitle, 694) \
     X(HistorySpreadsheetTitles, 695) \
     X(HistoryDateFormat, 696) \
-    X(SearchContacts, 697)
+    X(SearchContacts, 697) \
+    X(SpreadsheetUnreadable, 710) \
+    X(SpreadsheetDamaged, 711) \
+    X(SpreadsheetTrue, 712) \
+    X(SpreadsheetFalse, 713)
 // clang-format on
 
 enum class Txt : int {
