@@ -13,6 +13,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
+#include <string_view>
 #include <vector>
 
 using namespace Qt::StringLiterals;
@@ -304,6 +306,182 @@ QString numberText(const QString &stored)
     return digits > 15 && !stored.contains(u'E', Qt::CaseInsensitive) ? QString::number(value, 'g', 15) : stored;
 }
 
+// The sheet is most of a workbook's bytes: it is scanned as UTF-8 bytes rather than through
+// QXmlStreamReader, which takes seconds over 100,000 rows. The scanner knows the little XML a sheet
+// holds (elements, attributes, text, entities, CDATA, comments) and refuses a document type.
+class SheetScanner {
+public:
+    struct Tag {
+        std::string_view name; // without its namespace prefix
+        bool end = false;
+        bool empty = false; // <c/>
+        std::string_view r, t, s;
+    };
+
+    explicit SheetScanner(QByteArrayView bytes)
+        : m_p(bytes.data())
+        , m_end(bytes.data() + bytes.size())
+    {
+    }
+
+    // The next tag; the text before it is appended to text when given. False at the end or on an error.
+    bool next(Tag &tag, QByteArray *text);
+    bool failed() const { return m_failed; }
+
+private:
+    bool fail()
+    {
+        m_failed = true;
+        return false;
+    }
+    bool skipPast(std::string_view marker);
+    bool appendText(const char *from, const char *to, QByteArray &text);
+
+    const char *m_p;
+    const char *m_end;
+    bool m_failed = false;
+};
+
+bool SheetScanner::skipPast(std::string_view marker)
+{
+    const std::string_view rest(m_p, std::size_t(m_end - m_p));
+    const std::size_t at = rest.find(marker);
+    if (at == std::string_view::npos)
+        return fail();
+    m_p += at + marker.size();
+    return true;
+}
+
+bool SheetScanner::appendText(const char *from, const char *to, QByteArray &text)
+{
+    while (from < to) {
+        const char *amp = static_cast<const char *>(std::memchr(from, '&', std::size_t(to - from)));
+        const char *stop = amp ? amp : to;
+        text.append(from, stop - from);
+        if (!amp)
+            break;
+        const char *semi =
+            static_cast<const char *>(std::memchr(amp, ';', std::size_t(std::min<qsizetype>(to - amp, 12))));
+        if (!semi)
+            return fail();
+        const std::string_view name(amp + 1, std::size_t(semi - amp - 1));
+        if (name == "lt")
+            text += '<';
+        else if (name == "gt")
+            text += '>';
+        else if (name == "amp")
+            text += '&';
+        else if (name == "quot")
+            text += '"';
+        else if (name == "apos")
+            text += '\'';
+        else if (name.size() > 1 && name[0] == '#') {
+            bool ok = false;
+            const bool hex = name[1] == 'x';
+            const uint code =
+                QByteArray(name.data() + 1 + hex, qsizetype(name.size()) - 1 - hex).toUInt(&ok, hex ? 16 : 10);
+            if (!ok || code == 0 || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF))
+                return fail();
+            const char32_t character = code;
+            text += QString::fromUcs4(&character, 1).toUtf8();
+        } else {
+            return fail();
+        }
+        from = semi + 1;
+    }
+    return true;
+}
+
+bool SheetScanner::next(Tag &tag, QByteArray *text)
+{
+    for (;;) {
+        const char *open = static_cast<const char *>(std::memchr(m_p, '<', std::size_t(m_end - m_p)));
+        if (text && !appendText(m_p, open ? open : m_end, *text))
+            return false;
+        if (!open) {
+            m_p = m_end;
+            return false;
+        }
+        m_p = open + 1;
+        const std::string_view rest(m_p, std::size_t(m_end - m_p));
+        if (rest.starts_with("?")) {
+            if (!skipPast("?>"))
+                return false;
+        } else if (rest.starts_with("!--")) {
+            if (!skipPast("-->"))
+                return false;
+        } else if (rest.starts_with("![CDATA[")) {
+            const char *start = m_p + 8;
+            m_p = start;
+            if (!skipPast("]]>"))
+                return false;
+            if (text)
+                text->append(start, m_p - 3 - start);
+        } else if (rest.starts_with("!")) {
+            return fail();
+        } else {
+            break;
+        }
+    }
+    tag = Tag();
+    tag.end = m_p < m_end && *m_p == '/';
+    m_p += tag.end;
+    const auto isSpace = [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; };
+    const auto nameEnd = [&](const char *p) {
+        while (p < m_end && !isSpace(*p) && *p != '>' && *p != '/' && *p != '=')
+            ++p;
+        return p;
+    };
+    const char *name = m_p;
+    m_p = nameEnd(m_p);
+    if (m_p == name)
+        return fail();
+    tag.name = std::string_view(name, std::size_t(m_p - name));
+    if (const std::size_t colon = tag.name.rfind(':'); colon != std::string_view::npos)
+        tag.name.remove_prefix(colon + 1);
+    for (;;) {
+        while (m_p < m_end && isSpace(*m_p))
+            ++m_p;
+        if (m_p == m_end)
+            return fail();
+        if (*m_p == '>') {
+            ++m_p;
+            return true;
+        }
+        if (*m_p == '/') {
+            if (tag.end || m_p + 1 == m_end || m_p[1] != '>')
+                return fail();
+            m_p += 2;
+            tag.empty = true;
+            return true;
+        }
+        const char *attribute = m_p;
+        m_p = nameEnd(m_p);
+        std::string_view attributeName(attribute, std::size_t(m_p - attribute));
+        while (m_p < m_end && isSpace(*m_p))
+            ++m_p;
+        if (tag.end || attributeName.empty() || m_p == m_end || *m_p != '=')
+            return fail();
+        ++m_p;
+        while (m_p < m_end && isSpace(*m_p))
+            ++m_p;
+        if (m_p == m_end || (*m_p != '"' && *m_p != '\''))
+            return fail();
+        const char *value = m_p + 1;
+        const char *close = static_cast<const char *>(std::memchr(value, *m_p, std::size_t(m_end - value)));
+        if (!close)
+            return fail();
+        m_p = close + 1;
+        const std::string_view attributeValue(value, std::size_t(close - value));
+        if (attributeName == "r")
+            tag.r = attributeValue;
+        else if (attributeName == "t")
+            tag.t = attributeValue;
+        else if (attributeName == "s")
+            tag.s = attributeValue;
+    }
+}
+
 class SheetReader {
 public:
     SheetReader(const std::vector<QString> &strings, const std::vector<NumberFormat> &formats, bool date1904,
@@ -318,8 +496,8 @@ public:
     std::optional<CsvTable> read(const QByteArray &bytes);
 
 private:
-    bool readCell(QXmlStreamReader &xml, QStringList &row, qsizetype &nextColumn);
-    QString cellText(QStringView type, int style, const QString &value) const;
+    bool readCell(SheetScanner &scanner, const SheetScanner::Tag &cell, QStringList &row, qsizetype &nextColumn);
+    QString cellText(std::string_view type, int style, const QString &value) const;
 
     const std::vector<QString> &m_strings;
     const std::vector<NumberFormat> &m_formats;
@@ -333,29 +511,36 @@ std::optional<CsvTable> SheetReader::read(const QByteArray &bytes)
     QStringList row;
     qsizetype nextColumn = 0;
     qsizetype width = 0;
-    QXmlStreamReader xml(bytes);
-    while (!xml.atEnd()) {
-        const QXmlStreamReader::TokenType token = xml.readNext();
-        if (token == QXmlStreamReader::StartElement) {
-            if (xml.name() == u"row") {
-                row.clear();
-                nextColumn = 0;
-            } else if (xml.name() == u"c" && !readCell(xml, row, nextColumn)) {
+    int depth = 0;
+    SheetScanner scanner(bytes);
+    SheetScanner::Tag tag;
+    while (scanner.next(tag, nullptr)) {
+        if (tag.name == "c" && !tag.end) {
+            if (!readCell(scanner, tag, row, nextColumn))
                 return std::nullopt;
-            }
-        } else if (token == QXmlStreamReader::EndElement && xml.name() == u"row") {
-            if (std::all_of(row.cbegin(), row.cend(), [](const QString &cell) { return cell.isEmpty(); }))
-                continue;
-            width = std::max(width, row.size());
-            if (qint64(table.rows.size() + 1) * width > kMaxXlsxCells)
-                return std::nullopt;
-            if (table.header.isEmpty())
-                table.header = row;
-            else
-                table.rows.append(row);
+            continue;
         }
+        depth += tag.empty ? 0 : tag.end ? -1 : 1;
+        if (depth < 0)
+            return std::nullopt;
+        if (tag.name != "row")
+            continue;
+        if (!tag.end) {
+            row.clear();
+            nextColumn = 0;
+        }
+        if ((!tag.end && !tag.empty) ||
+            std::all_of(row.cbegin(), row.cend(), [](const QString &cell) { return cell.isEmpty(); }))
+            continue;
+        width = std::max(width, row.size());
+        if (qint64(table.rows.size() + 1) * width > kMaxXlsxCells)
+            return std::nullopt;
+        if (table.header.isEmpty())
+            table.header = row;
+        else
+            table.rows.append(row);
     }
-    if (xml.hasError())
+    if (scanner.failed() || depth != 0)
         return std::nullopt;
     table.header.resize(width);
     for (QStringList &line : table.rows)
@@ -365,68 +550,66 @@ std::optional<CsvTable> SheetReader::read(const QByteArray &bytes)
 
 // The column of a reference such as "C5" (2), or of the cell after the previous one when the
 // reference is missing; false past Excel's last column, XFD.
-bool SheetReader::readCell(QXmlStreamReader &xml, QStringList &row, qsizetype &nextColumn)
+bool SheetReader::readCell(SheetScanner &scanner, const SheetScanner::Tag &cell, QStringList &row,
+                           qsizetype &nextColumn)
 {
     qsizetype column = nextColumn;
-    QStringView type;
-    int style = 0;
-    const QXmlStreamAttributes attributes = xml.attributes();
-    for (const QXmlStreamAttribute &attribute : attributes) {
-        if (attribute.name() == u"r") {
-            const QStringView reference = attribute.value();
-            qsizetype letters = 0;
-            qsizetype number = 0;
-            while (letters < reference.size() && isLetter(reference[letters]) && number <= 16384)
-                number = number * 26 + (reference[letters++].toUpper().unicode() - u'A' + 1);
-            if (letters > 0)
-                column = number - 1;
-        } else if (attribute.name() == u"t") {
-            type = attribute.value();
-        } else if (attribute.name() == u"s") {
-            style = attribute.value().toInt();
-        }
-    }
+    qsizetype letters = 0;
+    qsizetype number = 0;
+    while (std::size_t(letters) < cell.r.size() && isLetter(QLatin1Char(cell.r[std::size_t(letters)])) &&
+           number <= 16384)
+        number = number * 26 + (QChar::toUpper(char16_t(cell.r[std::size_t(letters++)])) - u'A' + 1);
+    if (letters > 0)
+        column = number - 1;
     if (column >= 16384)
         return false;
-    QString value;
-    for (int depth = 1; depth > 0 && !xml.atEnd();) {
-        switch (xml.readNext()) {
-        case QXmlStreamReader::StartElement:
-            if (xml.name() == u"v")
-                value = xml.readElementText();
-            else if (xml.name() == u"is")
-                value = readStringItem(xml);
-            else
-                xml.skipCurrentElement();
+    int style = 0;
+    for (const char digit : cell.s)
+        style = digit >= '0' && digit <= '9' && style < 1000000 ? style * 10 + (digit - '0') : -1;
+
+    // <v> holds the value; <is> an inline string, whose <t> are its text but for a phonetic guide.
+    QByteArray value;
+    QByteArray *text = nullptr;
+    bool inline_ = false;
+    int phonetic = 0;
+    SheetScanner::Tag tag;
+    while (!cell.empty && scanner.next(tag, text)) {
+        if (tag.name == "c" && tag.end)
             break;
-        case QXmlStreamReader::EndElement:
-            --depth;
-            break;
-        default:
-            break;
-        }
+        if (tag.empty)
+            continue;
+        if (tag.name == "v" || (tag.name == "t" && inline_ && phonetic == 0))
+            text = tag.end ? nullptr : &value;
+        else if (tag.name == "is")
+            inline_ = !tag.end;
+        else if (tag.name == "rPh")
+            phonetic += tag.end ? -1 : 1;
+        else if (tag.name == "c")
+            return false;
     }
+    if (scanner.failed() || (!cell.empty && !(tag.name == "c" && tag.end)))
+        return false;
     if (row.size() <= column)
         row.resize(column + 1);
-    row[column] = cellText(type, style, value);
+    row[column] = cellText(cell.t, style, QString::fromUtf8(value));
     nextColumn = column + 1;
     return true;
 }
 
-QString SheetReader::cellText(QStringView type, int style, const QString &value) const
+QString SheetReader::cellText(std::string_view type, int style, const QString &value) const
 {
-    if (type == u"s") {
+    if (type == "s") {
         bool ok = false;
         const qsizetype index = value.toLongLong(&ok);
         return ok && index >= 0 && std::size_t(index) < m_strings.size() ? m_strings[std::size_t(index)] : QString();
     }
-    if (type == u"b")
+    if (type == "b")
         return value.isEmpty() ? QString() : m_textes(value == u"1" ? Txt::SpreadsheetTrue : Txt::SpreadsheetFalse);
-    if (type == u"d") {
+    if (type == "d") {
         const QDateTime stamp = QDateTime::fromString(value, Qt::ISODate);
         return stamp.isValid() ? stamp.toString(value.contains(u'T') ? u"dd/MM/yyyy HH:mm"_s : u"dd/MM/yyyy"_s) : value;
     }
-    if (!type.isEmpty() && type != u"n")
+    if (!type.empty() && type != "n")
         return value; // inline strings, formula strings and errors as written
     if (value.isEmpty())
         return value;
@@ -440,7 +623,6 @@ QString SheetReader::cellText(QStringView type, int style, const QString &value)
     }
     return numberText(value);
 }
-
 } // namespace
 
 std::optional<CsvTable> readXlsxTable(QIODevice &device, const TextTable &textes)

@@ -98,6 +98,9 @@ private slots:
         QTest::newRow("exponent integer") << u"0"_s << number(u"6.12345678E8"_s) << false << u"612345678"_s;
         QTest::newRow("binary noise") << u"0"_s << number(u"0.30000000000000004"_s) << false << u"0.3"_s;
         QTest::newRow("boolean") << u"0"_s << u"<c r=\"B1\" t=\"b\"><v>1</v></c>"_s << false << u"VRAI"_s;
+        QTest::newRow("entities, character references, CDATA, a comment")
+            << u"0"_s << u"<c r=\"B1\" t=\"str\"><f>A1</f><v>a&amp;b &#233;&#x20AC;<!-- x --><![CDATA[<c>]]></v></c>"_s
+            << false << u"a&b é€<c>"_s;
         QTest::newRow("no reference: after the previous cell")
             << u"0"_s << u"<c t=\"inlineStr\"><is><r><t>a</t></r><r><t>b</t></r></is></c>"_s << false << u"ab"_s;
     }
@@ -125,6 +128,7 @@ private slots:
         QTest::newRow("not a zip") << QByteArray("Nom;Mobile\r\nRoy;0612\r\n");
         QTest::newRow("no workbook") << zipOf({{u"content.xml"_s, u"<office:document/>"_s}});
         QTest::newRow("unclosed XML") << workbook(u"<row><c><v>1</v></c>"_s);
+        QTest::newRow("unknown entity") << workbook(u"<row><c t=\"inlineStr\"><is><t>&nbsp;</t></is></c></row>"_s);
         QTest::newRow("past column XFD") << workbook(u"<row><c r=\"XFE1\"><v>1</v></c></row>"_s);
         QString wide;
         for (int row = 1; row <= 520; ++row)
