@@ -623,6 +623,7 @@ QString SheetReader::cellText(std::string_view type, int style, const QString &v
     }
     return numberText(value);
 }
+
 } // namespace
 
 std::optional<CsvTable> readXlsxTable(QIODevice &device, const TextTable &textes)
