@@ -9,6 +9,7 @@
 #include "gateway/classsendora.h"
 #include "prefs/configfile.h"
 #include "sending/sendrun.h"
+#include "sending/singlesend.h"
 
 #include <QCommandLineParser>
 #include <QDir>
@@ -28,16 +29,24 @@ int account(const QString &globalDataDir, const QStringList &arguments)
     const QCommandLineOption passwordStdin(
         QStringLiteral("password-stdin"),
         QStringLiteral("Reads the password from the first line of standard input (else it is kept)."));
-    parser.addOptions({email, passwordStdin});
+    const QCommandLineOption myNumber(QStringLiteral("my-number"),
+                                      QStringLiteral("Your own mobile number, where 'mailing send --test' sends."),
+                                      QStringLiteral("NUMBER"));
+    parser.addOptions({email, passwordStdin, myNumber});
     int status = kAccepted;
     if (!parseCommand(parser, u"account"_s,
-                      u"Sets the gateway account and writes the configuration file Parlevo.cfg of the data\n"
-                      u"directory, the password enciphered as the desktop app does. The other settings\n"
+                      u"Sets the gateway account, or your own mobile number, and writes the configuration file\n"
+                      u"Parlevo.cfg of the data directory, the password enciphered as the desktop app does. The\n"
+                      u"other settings"
                       u"are kept. Refused while the desktop app runs on the same data directory."_s,
                       arguments, &status))
         return status;
-    if (!parser.isSet(email))
-        return usage(u"account needs --email"_s, u"account"_s);
+    if (!parser.isSet(email) && !parser.isSet(myNumber))
+        return usage(u"account needs --email or --my-number"_s, u"account"_s);
+    if (parser.isSet(passwordStdin) && !parser.isSet(email))
+        return usage(u"--password-stdin goes with --email"_s, u"account"_s);
+    if (parser.isSet(myNumber) && testNumber(parser.value(myNumber)).isEmpty())
+        return usage(u"--my-number wants a phone number, not \""_s + parser.value(myNumber) + u'"', u"account"_s);
 
     QString password;
     if (parser.isSet(passwordStdin)) {
@@ -69,9 +78,12 @@ int account(const QString &globalDataDir, const QStringList &arguments)
     if (!lockForChange(*state, instance))
         return kFailure;
     ClassSendora &gateway = state->Gateway();
-    gateway.Mail = mail;
+    if (parser.isSet(email))
+        gateway.Mail = mail;
     if (parser.isSet(passwordStdin))
         gateway.Password = password;
+    if (parser.isSet(myNumber))
+        state->config().MyNumber = parser.value(myNumber).trimmed();
     const Config &c = state->config();
     if (!SaveConfig(*state,
                     WindowGeometry{c.WindowTop, c.WindowLeft, c.WindowWidth, c.WindowHeight, c.WindowMaximized})) {

@@ -187,15 +187,6 @@ int saveBook(AppState &state)
     return kAccepted;
 }
 
-// The names of a CSV header, quoted, for a message.
-QString headerList(const CsvTable &table)
-{
-    QStringList quoted;
-    for (const QString &name : table.header)
-        quoted.append(u'"' + name.trimmed() + u'"');
-    return quoted.join(u", "_s);
-}
-
 int contactsImport(const QString &globalDataDir, const QStringList &arguments)
 {
     QCommandLineParser parser;
@@ -260,30 +251,11 @@ int contactsImport(const QString &globalDataDir, const QStringList &arguments)
     CsvMapping mapping{};
     QString columns;
     if (table) {
-        mapping = defaultMapping(*table);
-        for (const QString &pair : parser.values(map)) {
-            const qsizetype eq = pair.indexOf(u'=');
-            const auto field = std::find_if(kStoredFields.cbegin(), kStoredFields.cend(), [&](const auto *info) {
-                return fieldName(*info) == QStringView(pair).first(std::max<qsizetype>(eq, 0));
-            });
-            const QString header = pair.sliced(eq + 1).trimmed();
-            const auto column = std::find_if(table->header.cbegin(), table->header.cend(), [&](const QString &name) {
-                return name.trimmed().compare(header, Qt::CaseInsensitive) == 0;
-            });
-            if (eq < 0 || field == kStoredFields.cend())
-                return usage(
-                    u"--map wants FIELD=HEADER with FIELD one of societe, titre, prenom, nom, gsm, groupe, not "_s +
-                        pair,
-                    u"contacts import"_s);
-            if (column == table->header.cend())
-                return usage(u"no column is named \""_s + header + u"\"; the columns are: "_s + headerList(*table),
-                             u"contacts import"_s);
-            mapping[std::size_t(field - kStoredFields.cbegin())] = int(column - table->header.cbegin());
-        }
-        if (!table->header.isEmpty() && mapping[5] < 0)
-            return usage(u"no column was recognised as the number: name it with --map gsm=HEADER; the columns are: "_s +
-                             headerList(*table),
-                         u"contacts import"_s);
+        QString mapError;
+        const std::optional<CsvMapping> chosen = columnMapping(*table, parser.values(map), &mapError);
+        if (!chosen)
+            return usage(mapError, u"contacts import"_s);
+        mapping = *chosen;
         for (std::size_t field = 0; field < mapping.size(); ++field)
             columns += fieldName(*kStoredFields[field]) + u" <- "_s +
                        (mapping[field] < 0 ? u"(none)"_s : QString(u'"' + columnName(*table, mapping[field]) + u'"')) +

@@ -111,7 +111,11 @@ int history(const QString &globalDataDir, const QStringList &arguments)
     }
     for (quint32 run : runs) {
         const HistoryRun &r = history.runs()[run];
-        out(r.head.runId + (r.single ? u" (single) "_s : u" (mailing) "_s) + historySummaryText(textes, r));
+        out(r.head.runId +
+            (r.head.test ? u" (test) "_s
+             : r.single  ? u" (single) "_s
+                         : u" (mailing) "_s) +
+            historySummaryText(textes, r));
     }
     return problems.isEmpty() ? kAccepted : kFailure;
 }

@@ -5,9 +5,11 @@
 #include "addressbook/contactrules.h"
 #include "addressbook/csvimport.h"
 #include "addressbook/groupcollection.h"
+#include "addressbook/spreadsheettable.h"
 #include "base/appstate.h"
 #include "base/filelock.h"
 #include "base/ini.h"
+#include "base/messagebox.h"
 #include "base/shared.h"
 #include "base/storefile.h"
 #include "base/textes.h"
@@ -22,10 +24,12 @@
 #include "sending/differer.h"
 #include "sending/mailingfile.h"
 #include "sending/mailingresults.h"
+#include "sending/mailingsheet.h"
 #include "sending/numberreview.h"
 #include "sending/sendinghours.h"
 #include "sending/sendjournal.h"
 #include "sending/sendrun.h"
+#include "sending/singlesend.h"
 #include "stopsignal.h"
 
 #include <QCommandLineParser>
@@ -165,6 +169,8 @@ struct RunPlan {
     NumberPolicy policy = NumberPolicy::OncePerNumber;
     // Leaves out the rows whose number is not a valid mobile number.
     bool skipInvalid = false;
+    // The merge fields of a spreadsheet's columns, each row's values in its Extra.
+    QStringList columns = {};
 };
 
 // The journal a run records itself in, once everything that may stop it before its first SMS has
@@ -178,7 +184,7 @@ int sendPlan(AppState &state, const RunPlan &plan, SendRunOptions options, const
     // The coding is told for the longest text the merge gives, as the window's counter tells it.
     const auto contactAt = [&plan](qsizetype row) { return &plan.rows[std::size_t(row)]; };
     const qsizetype rowCount = qsizetype(plan.rows.size());
-    const MergeTemplate merge(plan.message);
+    const MergeTemplate merge(plan.message, plan.columns);
     const MergeReport report = mergeReport(merge, rowCount, contactAt);
     for (const QString &warning : mergeWarnings(state.textTable(), merge, report, contactAt))
         err(warning);
@@ -194,9 +200,10 @@ int sendPlan(AppState &state, const RunPlan &plan, SendRunOptions options, const
     options.skipText = skipTextFor(state.textTable(), skips);
     const QString sent = textToSend(state.textTable(), plan.sender, report.longestText, ClassContact{});
     err(smsCodingLine(state.textTable(), analyseSmsText(sent)));
-    const QString friendlier = textToSend(
-        state.textTable(), plan.sender,
-        mergeReport(MergeTemplate(gsmFriendly(plan.message)), rowCount, contactAt).longestText, ClassContact{});
+    const QString friendlier =
+        textToSend(state.textTable(), plan.sender,
+                   mergeReport(MergeTemplate(gsmFriendly(plan.message), plan.columns), rowCount, contactAt).longestText,
+                   ClassContact{});
     if (const QString offer = gsmFriendlyOfferText(state.textTable(), gsmFriendlyOffer(sent, friendlier));
         !offer.isEmpty())
         err(offer + u": --gsm-friendly"_s);
@@ -211,7 +218,7 @@ int sendPlan(AppState &state, const RunPlan &plan, SendRunOptions options, const
         options.requestsJustBefore = 1;
     if (!warning.isEmpty())
         err(warning);
-    const MailingSource source = fixedMailingSource(plan.rows, plan.sender, plan.message);
+    const MailingSource source = fixedMailingSource(plan.rows, plan.sender, plan.message, plan.columns);
     // The results file is opened before the first SMS: a run that cannot be recorded is not started.
     std::unique_ptr<QFile> resultsFile;
     if (!resultsPath.isEmpty()) {
@@ -232,7 +239,8 @@ int sendPlan(AppState &state, const RunPlan &plan, SendRunOptions options, const
     options.journal = journal.get();
     const SendRunSummary summary =
         runMailing(state.Gateway(), state.textTable(), source, plan.differer, terminal, options);
-    journal->recordEnd(!summary.stopped);
+    // Rows a busy gateway did not serve are still to send: the run is left for a resume.
+    journal->recordEnd(!summary.stopped && summary.busy == 0);
     terminal.finish(summary.done, summary.total);
     if (resultsFile)
         resultsFile->close();
@@ -256,6 +264,27 @@ int sendPlan(AppState &state, const RunPlan &plan, SendRunOptions options, const
     if (summary.unreachable > 0)
         return kUnreachable;
     return summary.refused > 0 ? kRefused : kAccepted;
+}
+
+// The first row's text, sent once and now to the user's own number; the gateway's text on standard
+// output, as a single send prints it.
+int sendTest(AppState &state, const RunPlan &plan)
+{
+    const QString myNumber = state.config().MyNumber;
+    if (testNumber(myNumber).isEmpty())
+        return usage(u"--test sends to your own number, and none is set: parlevo-cli account --my-number NUMBER"_s,
+                     u"mailing send"_s);
+    ClassSendora &gateway = state.Gateway();
+    const SendReply reply = sendMailingTest(
+        state.dataDir(), state.textTable(), {myNumber, plan.sender, plan.message, plan.rows.front(), plan.columns},
+        [&](const QString &number, const QString &text) { return gateway.send(number, text, {}); });
+    if (reply.outcome == SendOutcome::Accepted) {
+        err(state.Textes(Txt::TestSent).arg(testNumber(myNumber)));
+        out(replyText(state.textTable(), reply));
+        return kAccepted;
+    }
+    MsgBox(failureMessage(state.textTable(), reply), vbOKOnly | vbCritical);
+    return exitStatusOf(reply.outcome);
 }
 
 int sendMailing(const QString &globalDataDir, const QStringList &arguments)
@@ -291,9 +320,26 @@ int sendMailing(const QString &globalDataDir, const QStringList &arguments)
                        "8:00 to 20:00, and on French public holidays, naming the next allowed time."));
     const QCommandLineOption ignoreHours(
         QStringLiteral("ignore-hours"), QStringLiteral("Sends commercial SMS outside the allowed hours all the same."));
-    parser.addOptions({group, message, from, at, messageOptions.gsmFriendly, runOptions.results, runOptions.rate,
-                       runOptions.parallel, retryFailed, includeUnknown, everyRow, skipInvalid, commercial,
-                       ignoreHours});
+    const QCommandLineOption test(
+        QStringLiteral("test"),
+        QStringLiteral("Sends only the first row's text, once and now, to your own number ('account --my-number'); "
+                       "the mailing itself is not sent."));
+    const QCommandLineOption csv(
+        QStringLiteral("csv"),
+        QStringLiteral("Sends to the rows of a spreadsheet saved as CSV (a header line; \";\", \",\" or tab): the "
+                       "number and contact fields from the columns their names suggest (--map sets any), every "
+                       "other column a merge field named by its header ({date}, {heure}…)."),
+        QStringLiteral("FILE"));
+    const QCommandLineOption xlsx(QStringLiteral("xlsx"),
+                                  QStringLiteral("The same from the first sheet of an Excel workbook (.xlsx)."),
+                                  QStringLiteral("FILE"));
+    const QCommandLineOption map(QStringLiteral("map"),
+                                 QStringLiteral("With --csv or --xlsx: takes FIELD (societe, titre, prenom, nom, gsm, "
+                                                "groupe) from the column named HEADER."),
+                                 QStringLiteral("FIELD=HEADER"));
+    parser.addOptions({group, csv, xlsx, map, message, from, at, messageOptions.gsmFriendly, runOptions.results,
+                       runOptions.rate, runOptions.parallel, retryFailed, includeUnknown, everyRow, skipInvalid,
+                       commercial, ignoreHours, test});
     parser.addPositionalArgument(QStringLiteral("FILE.kxg"), QStringLiteral("A mailing file saved by the app."));
     int status = kAccepted;
     if (!parseCommand(parser, u"mailing send"_s,
@@ -310,7 +356,8 @@ int sendMailing(const QString &globalDataDir, const QStringList &arguments)
                       u"got no answer in time and may have been sent, 130 stopped, 1 results file or journal\n"
                       u"not written, 64 usage error or commercial SMS outside the allowed hours.\n"
                       u"The message may hold merge fields, filled for each row before the 160-character cut:\n"
-                      u"{prenom} {nom} {titre} {societe} {groupe} (any case, accents or not); {{ writes a\n"
+                      u"{prenom} {nom} {titre} {societe} {groupe} (any case, accents or not), and with --csv\n"
+                      u"or --xlsx every other column by its header's name ({date}); {{ writes a\n"
                       u"brace. An unknown field is a usage error; rows where a field used is empty are named\n"
                       u"on standard error and sent all the same. Numbers of the opt-out list are not sent to\n"
                       u"(\"optout\" command); a number on several rows, however written, is sent to once\n"
@@ -321,10 +368,13 @@ int sendMailing(const QString &globalDataDir, const QStringList &arguments)
     const QStringList files = parser.positionalArguments();
     if (parser.isSet(includeUnknown) && !parser.isSet(retryFailed))
         return usage(u"--include-unknown goes with --retry-failed"_s, u"mailing send"_s);
-    if (parser.isSet(retryFailed) && (!files.isEmpty() || parser.isSet(group)))
-        return usage(u"--retry-failed takes the place of a mailing file or --group"_s, u"mailing send"_s);
-    if (!parser.isSet(retryFailed) && files.isEmpty() == !parser.isSet(group))
-        return usage(u"mailing send wants either a mailing file or --group"_s, u"mailing send"_s);
+    const int sources = int(!files.isEmpty()) + int(parser.isSet(group)) + int(parser.isSet(csv)) +
+                        int(parser.isSet(xlsx)) + int(parser.isSet(retryFailed));
+    if (sources != 1)
+        return usage(u"mailing send wants one list: a mailing file, --group, --csv, --xlsx or --retry-failed"_s,
+                     u"mailing send"_s);
+    if (parser.isSet(map) && !parser.isSet(csv) && !parser.isSet(xlsx))
+        return usage(u"--map goes with --csv or --xlsx"_s, u"mailing send"_s);
     if (!parser.isSet(message))
         return usage(u"mailing send needs --message"_s, u"mailing send"_s);
     const auto deferred = messageOptions.differer(parser);
@@ -371,6 +421,26 @@ int sendMailing(const QString &globalDataDir, const QStringList &arguments)
             err(u"parlevo-cli: nothing to send again in "_s + path);
             return kAccepted;
         }
+    } else if (parser.isSet(csv) || parser.isSet(xlsx)) {
+        const QString file = parser.value(parser.isSet(csv) ? csv : xlsx);
+        QString error;
+        const std::optional<CsvTable> table = readSpreadsheetTable(file, state->textTable(), &error);
+        if (!table)
+            return usage(error, u"mailing send"_s);
+        QString mapError;
+        const std::optional<CsvMapping> mapping = columnMapping(*table, parser.values(map), &mapError);
+        if (!mapping)
+            return usage(mapError, u"mailing send"_s);
+        MailingSheet sheet = mailingSheet(*table, *mapping, [&state] { return state->NextKey(); });
+        if (QString rewritten =
+                mailingNumbersText(state->textTable(), readMailingNumbers(state->phoneCheck(), sheet.rows));
+            !rewritten.isEmpty())
+            err(rewritten.replace(u"\r\n"_s, u"\n"_s));
+        for (const auto &contact : sheet.rows)
+            plan.rows.push_back(*contact);
+        plan.columns = sheet.columns;
+        if (!plan.columns.isEmpty())
+            err(u"merge fields of "_s + QDir::toNativeSeparators(file) + u": "_s + mailingColumnsText(sheet));
     } else if (!files.isEmpty()) {
         if (!FileExists(files.first()))
             return usage(u"cannot read "_s + files.first(), u"mailing send"_s);
@@ -404,10 +474,16 @@ int sendMailing(const QString &globalDataDir, const QStringList &arguments)
     plan.sender = parser.isSet(from) ? parser.value(from) : state->config().Expediteur;
     plan.message = messageOptions.text(parser);
     plan.differer = *deferred;
-    if (const QStringList unknown = MergeTemplate(plan.message).unknownFields(); !unknown.isEmpty())
-        return usage(u"unknown merge field(s) "_s + unknown.join(u' ') +
-                         u"; the fields are {prenom} {nom} {titre} {societe} {groupe}, and {{ writes a brace"_s,
+    if (const QStringList unknown = MergeTemplate(plan.message, plan.columns).unknownFields(); !unknown.isEmpty()) {
+        QString fields = u"{prenom} {nom} {titre} {societe} {groupe}"_s;
+        for (const QString &column : plan.columns)
+            fields += u" {"_s + column + u'}';
+        return usage(u"unknown merge field(s) "_s + unknown.join(u' ') + u"; the fields are "_s + fields +
+                         u", and {{ writes a brace"_s,
                      u"mailing send"_s);
+    }
+    if (parser.isSet(test))
+        return sendTest(*state, plan);
     if (parser.isSet(commercial) || state->config().CommercialSms) {
         const QDateTime when = messageOptions.sendingTime(parser);
         if (!isCommercialSendingTime(when) && !parser.isSet(ignoreHours)) {
@@ -424,6 +500,7 @@ int sendMailing(const QString &globalDataDir, const QStringList &arguments)
     const JournalOpener newJournal = [&](const std::vector<RowSkip> &skips, QString *error) {
         JournalHead head{QString(), QDateTime(), plan.sender, plan.message, plan.differer, plan.rows};
         head.policy = plan.policy;
+        head.columns = plan.columns;
         head.region = state->phoneCheck().region();
         head.skips = skips;
         return SendJournal::create(state->dataDir(), head, error);
@@ -525,8 +602,9 @@ int resumeMailing(const QString &globalDataDir, const QStringList &arguments)
     ResumePlan resume = planResume(content, parser.isSet(includeUnknown),
                                    [&numbers](const QString &number) { return numbers.matchKey(number); });
     const qsizetype unknown = resume.unknown;
-    RunPlan plan{std::move(resume.rows), content.head.sender, content.head.message, content.head.differer,
-                 content.head.policy};
+    RunPlan plan{std::move(resume.rows), content.head.sender, content.head.message,
+                 content.head.differer,  content.head.policy, false,
+                 content.head.columns};
     if (unknown > 0 && !parser.isSet(includeUnknown))
         err(u"parlevo-cli: %1 row(s) left without an answer and may have been sent; --include-unknown sends "
             u"them again"_s.arg(unknown));

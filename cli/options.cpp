@@ -1,5 +1,6 @@
 #include "options.h"
 
+#include "addressbook/contactfields.h"
 #include "addressbook/contactstore.h"
 #include "addressbook/optoutlist.h"
 #include "base/txt.h"
@@ -20,6 +21,7 @@
 #include <QDir>
 #include <QFile>
 
+#include <algorithm>
 #include <cstdio>
 #ifdef _WIN32
 #include <io.h>
@@ -213,6 +215,50 @@ bool readOptOuts(AppState &state)
     if (bytes)
         state.optOuts().setFileBytes(*bytes);
     return bytes.has_value();
+}
+
+namespace {
+
+// The names of a CSV header, quoted, for a message.
+QString headerList(const CsvTable &table)
+{
+    QStringList quoted;
+    for (const QString &name : table.header)
+        quoted.append(u'"' + name.trimmed() + u'"');
+    return quoted.join(u", "_s);
+}
+
+} // namespace
+
+std::optional<CsvMapping> columnMapping(const CsvTable &table, const QStringList &pairs, QString *error)
+{
+    CsvMapping mapping = defaultMapping(table);
+    for (const QString &pair : pairs) {
+        const qsizetype eq = pair.indexOf(u'=');
+        const auto field = std::find_if(kStoredFields.cbegin(), kStoredFields.cend(), [&](const auto *info) {
+            return fieldName(*info) == QStringView(pair).first(std::max<qsizetype>(eq, 0));
+        });
+        const QString header = pair.sliced(eq + 1).trimmed();
+        const auto column = std::find_if(table.header.cbegin(), table.header.cend(), [&](const QString &name) {
+            return name.trimmed().compare(header, Qt::CaseInsensitive) == 0;
+        });
+        if (eq < 0 || field == kStoredFields.cend()) {
+            *error =
+                u"--map wants FIELD=HEADER with FIELD one of societe, titre, prenom, nom, gsm, groupe, not "_s + pair;
+            return std::nullopt;
+        }
+        if (column == table.header.cend()) {
+            *error = u"no column is named \""_s + header + u"\"; the columns are: "_s + headerList(table);
+            return std::nullopt;
+        }
+        mapping[std::size_t(field - kStoredFields.cbegin())] = int(column - table.header.cbegin());
+    }
+    if (!table.header.isEmpty() && mapping[5] < 0) {
+        *error = u"no column was recognised as the number: name it with --map gsm=HEADER; the columns are: "_s +
+                 headerList(table);
+        return std::nullopt;
+    }
+    return mapping;
 }
 
 } // namespace parlevo::cli

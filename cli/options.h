@@ -3,6 +3,7 @@
 // What the command files of parlevo-cli share: the data directory option, the message options of
 // the two send commands, the output helpers and the loading of the state.
 
+#include "addressbook/csvcolumns.h"
 #include "cli.h"
 #include "messages/gsmfriendly.h"
 
@@ -69,6 +70,11 @@ std::optional<std::vector<std::unique_ptr<ClassContact>>> readBook(AppState &sta
 // The opt-out list into state.optOuts(), without the app's start-up copy; false (and why, on
 // standard error) when the file cannot be read.
 bool readOptOuts(AppState &state);
+
+// The columns a table's fields come from: found by their names as the app pre-fills its choice,
+// then as the --map FIELD=HEADER pairs say. Nothing, with the reason, for a pair that names no
+// field or no column, or when no column gives the number.
+std::optional<CsvMapping> columnMapping(const CsvTable &table, const QStringList &pairs, QString *error);
 
 // Whether standard error is a terminal, where a progress bar can be redrawn in place.
 bool stderrIsTerminal();

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 namespace parlevo {
 
@@ -17,6 +18,9 @@ struct ClassContact {
     QString AccountNo;
     // The key in its collection for this run only; never stored.
     QString GUID;
+    // A mailing row read from a spreadsheet: the values of its other columns, in the order of the
+    // mailing's merge fields. Never part of the address book.
+    QStringList Extra = {};
 
     // Title, last name, first name, each present part followed by one blank.
     QString FullName() const;

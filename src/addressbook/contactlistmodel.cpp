@@ -40,6 +40,15 @@ void ContactListModel::setColumns(const QList<ContactColumn> &columns)
     endResetModel();
 }
 
+void ContactListModel::setExtraColumns(const QStringList &headers)
+{
+    if (headers == m_extraColumns)
+        return;
+    beginResetModel();
+    m_extraColumns = headers;
+    endResetModel();
+}
+
 void ContactListModel::setContacts(std::vector<ClassContact *> contacts, bool inSortOrder)
 {
     beginResetModel();
@@ -221,7 +230,7 @@ int ContactListModel::rowCount(const QModelIndex &parent) const
 
 int ContactListModel::columnCount(const QModelIndex &parent) const
 {
-    return parent.isValid() ? 0 : int(m_columns.size());
+    return parent.isValid() ? 0 : int(m_columns.size() + m_extraColumns.size());
 }
 
 QVariant ContactListModel::data(const QModelIndex &index, int role) const
@@ -232,6 +241,8 @@ QVariant ContactListModel::data(const QModelIndex &index, int role) const
     switch (role) {
     case Qt::DisplayRole:
     case Qt::ToolTipRole:
+        if (index.column() >= m_columns.size())
+            return contact.Extra.value(index.column() - m_columns.size());
         return columnValue(contact, m_columns[index.column()]);
     case Qt::ForegroundRole:
         // The list's colours are fixed, so its text must not follow a dark palette.
@@ -250,6 +261,10 @@ QVariant ContactListModel::data(const QModelIndex &index, int role) const
 
 QVariant ContactListModel::headerData(int section, Qt::Orientation orientation, int role) const
 {
+    if (orientation == Qt::Horizontal && section >= m_columns.size() && section < columnCount()) {
+        const QString &header = m_extraColumns[section - m_columns.size()];
+        return role == Qt::DisplayRole || role == KeyRole ? QVariant(header) : QVariant();
+    }
     if (orientation != Qt::Horizontal || section < 0 || section >= m_columns.size())
         return QAbstractTableModel::headerData(section, orientation, role);
     const ContactFieldInfo &field = fieldInfo(m_columns[section]);

@@ -31,6 +31,9 @@ public:
 
     void setColumns(const QList<ContactColumn> &columns);
     const QList<ContactColumn> &columns() const { return m_columns; }
+    // Columns after the fields' own, the values of each contact's Extra in order, under these
+    // headers (a mailing read from a spreadsheet). They are shown as read, not sorted.
+    void setExtraColumns(const QStringList &headers);
     // Replaces every row, in the current sort order; inSortOrder: the caller has put them in it.
     void setContacts(std::vector<ClassContact *> contacts, bool inSortOrder = false);
     // follow nullptr to stop following.
@@ -65,6 +68,7 @@ private:
 
     const TextTable &m_textes;
     QList<ContactColumn> m_columns;
+    QStringList m_extraColumns;
     std::vector<ClassContact *> m_rows;
     QPointer<ContactCollection> m_collection;
     bool m_followAdds = false;

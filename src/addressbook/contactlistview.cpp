@@ -66,7 +66,8 @@ void ContactListView::Init_ColonneLV()
 
 void ContactListView::columnClicked(int column)
 {
-    if (column < 0 || column >= m_model->columnCount())
+    // A spreadsheet's own columns keep the rows as read.
+    if (column < 0 || column >= m_model->columns().size())
         return;
     Qt::SortOrder order;
     if (column == m_model->sortColumn()) {
@@ -94,13 +95,17 @@ void ContactListView::AutosizeColumns()
     const int padding = 2 * style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, this) + 8;
     const auto &rows = m_model->contacts();
     const std::vector<const ClassContact *> longest = longestInColumns(rows, m_model->columns());
+    const int fields = int(m_model->columns().size());
     for (int column = 0; column < m_model->columnCount(); ++column) {
-        const ContactColumn which = m_model->columns()[column];
+        const auto value = [&](const ClassContact &contact) {
+            return column < fields ? columnValue(contact, m_model->columns()[column])
+                                   : contact.Extra.value(column - fields);
+        };
         int width = header()->sectionSizeHint(column);
         for (std::size_t row = 0; row < rows.size() && row < std::size_t(kMeasuredRows); ++row)
-            width = std::max(width, metrics.horizontalAdvance(columnValue(*rows[row], which)) + padding);
-        if (const ClassContact *contact = longest[std::size_t(column)])
-            width = std::max(width, metrics.horizontalAdvance(columnValue(*contact, which)) + padding);
+            width = std::max(width, metrics.horizontalAdvance(value(*rows[row])) + padding);
+        if (const ClassContact *contact = column < fields ? longest[std::size_t(column)] : nullptr)
+            width = std::max(width, metrics.horizontalAdvance(value(*contact)) + padding);
         setColumnWidth(column, width);
     }
 }

@@ -31,6 +31,8 @@ struct Config {
     qint32 ParallelRequests = 1;
     // Mailings are commercial: kept to the legal sending hours and expected to offer STOP.
     bool CommercialSms = false;
+    // The user's own mobile, where a mailing's test SMS goes; as typed.
+    QString MyNumber;
 };
 
 // The main window's placement at shutdown, in twips.

@@ -5,7 +5,7 @@
 
 namespace parlevo {
 
-const std::array<TexteDefault, 405> kTextesDefaults = {{
+const std::array<TexteDefault, 416> kTextesDefaults = {{
     {1, "Parlevo la solution logicielle complète d'envoi de SMS personnalisable, simple et conviviale. vous permettant d'envoyer vos SMS en mode simple ou multi-contacts"},
     {2, "A propos de..."},
     {3, "Messages prédéfinis..."},
@@ -407,10 +407,21 @@ const std::array<TexteDefault, 405> kTextesDefaults = {{
     {695, "Date;Numéro;Nom;Texte;Code;Résultat;Envoi"},
     {696, "dd/MM/yyyy HH:mm"},
     {697, "Rechercher (Ctrl+F)"},
+    {700, "Mon numéro de portable"},
+    {701, "Envoyer un test"},
+    {702, "Le numéro où « Envoyer un test » envoie le message d'un mailing, tel qu'il partira pour la ligne choisie."},
+    {703, "Indiquez d'abord votre numéro de portable dans les Paramètres : le SMS de test y est envoyé."},
+    {704, "SMS de test envoyé au %1."},
+    {705, "SMS de test"},
     {710, "Le fichier %1 n'a pas pu être lu : %2"},
     {711, "Le fichier %1 n'est pas un classeur Excel (.xlsx) lisible : il est endommagé, d'un autre format ou trop grand une fois décompressé."},
     {712, "VRAI"},
     {713, "FAUX"},
+    {730, "Un tableur (CSV, Excel)..."},
+    {731, "Tableurs (*.csv *.xlsx)|*.csv;*.xlsx|Fichiers texte (*.txt)|*.txt|Tous les fichiers (*.*)|*.*"},
+    {732, "Ouvrir un tableur"},
+    {733, "Champs du tableur : %1"},
+    {734, "Un fichier SMS Mailing (.kxg) ne garde pas les colonnes du tableur (%1).\n\nEnregistrer plutôt la liste en CSV, avec ses colonnes ?"},
 }};
 
 } // namespace parlevo

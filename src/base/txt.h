@@ -412,10 +412,21 @@ inline constexpr int kTextTableSize = 1000;
     X(HistorySpreadsheetTitles, 695) \
     X(HistoryDateFormat, 696) \
     X(SearchContacts, 697) \
+    X(MyNumber, 700) \
+    X(SendTest, 701) \
+    X(MyNumberHelp, 702) \
+    X(NoMyNumber, 703) \
+    X(TestSent, 704) \
+    X(TestSms, 705) \
     X(SpreadsheetUnreadable, 710) \
     X(SpreadsheetDamaged, 711) \
     X(SpreadsheetTrue, 712) \
-    X(SpreadsheetFalse, 713)
+    X(SpreadsheetFalse, 713) \
+    X(FromSpreadsheet, 730) \
+    X(SpreadsheetFilter, 731) \
+    X(LoadSpreadsheet, 732) \
+    X(SpreadsheetFields, 733) \
+    X(KxgDropsColumns, 734)
 // clang-format on
 
 enum class Txt : int {

@@ -42,7 +42,26 @@ MergeTemplate::Field fieldNamed(const QString &name)
 
 } // namespace
 
-MergeTemplate::MergeTemplate(const QString &text)
+QString mergeFieldName(const QString &header)
+{
+    const QString folded = foldedName(header);
+    QString name;
+    name.reserve(folded.size());
+    bool gap = false;
+    for (const QChar c : folded) {
+        if (c.isLetterOrNumber()) {
+            if (gap && !name.isEmpty())
+                name += u'_';
+            name += c;
+            gap = false;
+        } else {
+            gap = true;
+        }
+    }
+    return name;
+}
+
+MergeTemplate::MergeTemplate(const QString &text, const QStringList &columns)
 {
     QString literal;
     const auto flush = [&] {
@@ -76,20 +95,34 @@ MergeTemplate::MergeTemplate(const QString &text)
             continue;
         }
         const QString written = text.sliced(i, close - i + 1);
-        const Field field = fieldNamed(name);
-        if (!field) {
+        Piece piece{QString(), fieldNamed(name)};
+        if (!piece.field && !columns.isEmpty())
+            piece.column = columns.indexOf(mergeFieldName(name));
+        if (!piece.field && piece.column < 0) {
             literal += written;
             if (!m_unknown.contains(written))
                 m_unknown.append(written);
         } else {
             flush();
-            m_pieces.push_back(Piece{QString(), field});
-            if (std::find(m_used.cbegin(), m_used.cend(), field) == m_used.cend())
-                m_used.push_back(field);
+            m_pieces.push_back(piece);
+            const auto same = [&piece](const Piece &used) {
+                return used.field == piece.field && used.column == piece.column;
+            };
+            if (std::none_of(m_used.cbegin(), m_used.cend(), same))
+                m_used.push_back(piece);
         }
         i = close + 1;
     }
     flush();
+}
+
+QStringView MergeTemplate::valueOf(const Piece &piece, const ClassContact &contact)
+{
+    if (piece.field)
+        return contact.*piece.field;
+    if (piece.column >= 0)
+        return piece.column < contact.Extra.size() ? QStringView(contact.Extra[piece.column]) : QStringView();
+    return piece.text;
 }
 
 QString MergeTemplate::merge(const ClassContact &contact) const
@@ -97,7 +130,7 @@ QString MergeTemplate::merge(const ClassContact &contact) const
     QString merged;
     merged.reserve(mergedLength(contact));
     for (const Piece &piece : m_pieces)
-        merged += piece.field ? contact.*piece.field : piece.text;
+        merged += valueOf(piece, contact);
     return merged;
 }
 
@@ -105,21 +138,22 @@ qsizetype MergeTemplate::mergedLength(const ClassContact &contact) const
 {
     qsizetype length = 0;
     for (const Piece &piece : m_pieces)
-        length += (piece.field ? contact.*piece.field : piece.text).size();
+        length += valueOf(piece, contact).size();
     return length;
 }
 
 bool MergeTemplate::lacksUsedField(const ClassContact &contact) const
 {
-    return std::any_of(m_used.cbegin(), m_used.cend(), [&contact](Field field) { return (contact.*field).isEmpty(); });
+    return std::any_of(m_used.cbegin(), m_used.cend(),
+                       [&contact](const Piece &used) { return valueOf(used, contact).isEmpty(); });
 }
 
-QString mergedMessage(const QString &message, const ClassContact &contact)
+QString mergedMessage(const QString &message, const ClassContact &contact, const QStringList &columns)
 {
     // Most messages have no field: they go as they are, without being read again.
     if (!message.contains(u'{'))
         return message;
-    return MergeTemplate(message).merge(contact);
+    return MergeTemplate(message, columns).merge(contact);
 }
 
 MergeReport mergeReport(const MergeTemplate &message, qsizetype rowCount,
@@ -136,7 +170,7 @@ MergeReport mergeReport(const MergeTemplate &message, qsizetype rowCount,
             longest = length;
             report.longestRow = row;
         }
-        if (!message.usedFields().empty() && message.lacksUsedField(*contact))
+        if (message.usesFields() && message.lacksUsedField(*contact))
             report.rowsLackingField.push_back(row);
     }
     report.longestText =

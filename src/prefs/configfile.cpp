@@ -110,6 +110,7 @@ void LoadConfig(AppState &state)
     c.MaxSmsPerMinute = std::max(0, c.MaxSmsPerMinute);
     c.ParallelRequests = std::clamp(c.ParallelRequests, 1, 8);
     readBool(doc, kSectionMain, u"CommercialSms"_s, c.CommercialSms);
+    c.MyNumber = doc.value(kSectionMain, u"MyNumber"_s, c.MyNumber);
     for (const ColumnKey &column : kColumns)
         readBool(doc, kSectionColumns, QString::fromUtf16(column.readKey), c.*column.flag);
 
@@ -144,6 +145,7 @@ bool SaveConfig(AppState &state, const WindowGeometry &window)
     doc.setValue(kSectionMain, u"MaxSmsPerMinute"_s, QString::number(c.MaxSmsPerMinute));
     doc.setValue(kSectionMain, u"ParallelRequests"_s, QString::number(c.ParallelRequests));
     doc.setValue(kSectionMain, u"CommercialSms"_s, boolText(c.CommercialSms));
+    doc.setValue(kSectionMain, u"MyNumber"_s, c.MyNumber);
     for (const ColumnKey &column : kColumns)
         doc.setValue(kSectionColumns, QString::fromUtf16(column.writtenKey), boolText(c.*column.flag));
 

@@ -25,6 +25,7 @@ namespace {
 constexpr int kFieldIndent = 20;
 constexpr int kLabelWidth = 130;
 constexpr int kFieldWidth = 280;
+constexpr int kNumberWidth = 160;
 // The credit of a changed account is asked once the typing has paused this long.
 constexpr int kAccountSettleMs = 1000;
 // A pace above one SMS a millisecond is no pace at all.
@@ -65,6 +66,24 @@ Form_Prefs::Form_Prefs(AppState &state, QWidget *parent)
     content->addWidget(makeHeading(u"LabelExpediteurSMS"_s, state.Textes(Txt::SmsSender)));
     content->addWidget(makeHelp(u"LabelHelpExpediteur"_s, state.Textes(Txt::SmsSenderHelp)));
     m_expediteur = addField(u"LabelExpediteur", state.Textes(Txt::Sender), u"TextExpediteur");
+    // Beside the sender, on its row: the page then still fits 800 by 600.
+    {
+        QWidget *row = m_expediteur->parentWidget();
+        auto *layout = static_cast<QHBoxLayout *>(row->layout());
+        auto *caption = new QLabel(state.Textes(Txt::MyNumber) + u" :"_s, row);
+        caption->setObjectName(u"LabelMyNumber"_s);
+        m_myNumber = new QLineEdit(row);
+        m_myNumber->setObjectName(u"TextMyNumber"_s);
+        m_myNumber->setMaximumWidth(kNumberWidth);
+        m_myNumber->setStyleSheet(m_expediteur->styleSheet());
+        m_myNumber->setToolTip(state.Textes(Txt::MyNumberHelp));
+        caption->setToolTip(m_myNumber->toolTip());
+        caption->setBuddy(m_myNumber);
+        // Before the row's closing stretch.
+        layout->insertSpacing(layout->count() - 1, 16);
+        layout->insertWidget(layout->count() - 1, caption);
+        layout->insertWidget(layout->count() - 1, m_myNumber, 1);
+    }
 
     content->addWidget(makeHeading(u"LabelColonnes"_s, state.Textes(Txt::VisibleColumns)));
     content->addWidget(makeHelp(u"LabelCA_ColonneHelp"_s, state.Textes(Txt::VisibleColumnsHelp)));
@@ -139,6 +158,10 @@ Form_Prefs::Form_Prefs(AppState &state, QWidget *parent)
         m_state.config().Expediteur = text;
         configChanged();
     });
+    connect(m_myNumber, &QLineEdit::textChanged, this, [this](const QString &text) {
+        m_state.config().MyNumber = text;
+        configChanged();
+    });
 }
 
 void Form_Prefs::configChanged()
@@ -192,9 +215,11 @@ void Form_Prefs::Init()
     const ClassSendora &gateway = m_state.Gateway();
     // Copies first: each assignment writes its value straight back through the change actions.
     const QString expediteur = c.Expediteur;
+    const QString myNumber = c.MyNumber;
     const QString mail = gateway.Mail;
     const QString password = gateway.Password;
     m_expediteur->setText(expediteur);
+    m_myNumber->setText(myNumber);
     m_mail->setText(mail);
     m_password->setText(password);
     for (int i = 0; i < kColumnCount; ++i)

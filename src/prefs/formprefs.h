@@ -38,6 +38,7 @@ private:
 
     AppState &m_state;
     QLineEdit *m_expediteur;
+    QLineEdit *m_myNumber;
     QLineEdit *m_mail;
     QLineEdit *m_password;
     QTimer *m_accountSettled;

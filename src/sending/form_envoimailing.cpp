@@ -191,6 +191,7 @@ SendRunSummary Form_EnvoiMailing::Send(const MailingSource &source, const QStrin
             head.rows.push_back(contact ? *contact : ClassContact{});
         }
         head.policy = policy;
+        head.columns = source.columns;
         head.region = m_state.phoneCheck().region();
         head.skips = skips;
         // Without a journal (a data directory that cannot be written) the run goes on all the same.
@@ -231,8 +232,8 @@ SendRunSummary Form_EnvoiMailing::resume(HeldRun held, bool includeUnknown)
         }
         return journal;
     };
-    return run(fixedMailingSource(plan.rows, content.head.sender, content.head.message), *differer, content.head.policy,
-               false, heldJournal);
+    return run(fixedMailingSource(plan.rows, content.head.sender, content.head.message, content.head.columns),
+               *differer, content.head.policy, false, heldJournal);
 }
 
 std::optional<QString> Form_EnvoiMailing::differerForResume(const QString &recorded)
@@ -312,7 +313,7 @@ SendRunSummary Form_EnvoiMailing::run(const MailingSource &source, const QString
     show();
     raise();
     // The texts are read once per SMS; the last ones read are those a retry sends again.
-    m_recording = MailingRunRecord{{}, QString(), QString(), differer, policy};
+    m_recording = MailingRunRecord{{}, QString(), QString(), differer, policy, source.columns};
     MailingSource recorded = source;
     recorded.sender = [this, &source] { return m_recording.sender = source.sender(); };
     recorded.message = [this, &source] { return m_recording.message = source.message(); };
@@ -337,8 +338,9 @@ SendRunSummary Form_EnvoiMailing::run(const MailingSource &source, const QString
     options.journal = journal.get();
     const SendRunSummary summary =
         runMailing(m_state.Gateway(), m_state.textTable(), recorded, differer, observer, options);
+    // Rows a busy gateway did not serve are still to send: the run is left for a resume.
     if (journal)
-        journal->recordEnd(!summary.stopped);
+        journal->recordEnd(!summary.stopped && summary.busy == 0);
     m_pause->setEnabled(false);
     m_arreter->setEnabled(false);
     m_busyNotice.clear();
@@ -424,6 +426,7 @@ void Form_EnvoiMailing::CMD_Renvoyer_Click()
     const std::vector<ClassContact> failed = resendRows(withUnknown);
     const QString sender = m_lastRun.sender;
     const QString message = m_lastRun.message;
+    const QStringList columns = m_lastRun.columns;
     const bool oncePerNumber = m_lastRun.policy == NumberPolicy::OncePerNumber;
     if (failed.empty())
         return;
@@ -435,7 +438,7 @@ void Form_EnvoiMailing::CMD_Renvoyer_Click()
     if (!differer)
         return;
     emit retryStarting();
-    Send(fixedMailingSource(failed, sender, message), *differer, oncePerNumber);
+    Send(fixedMailingSource(failed, sender, message, columns), *differer, oncePerNumber);
     emit retryFinished();
 }
 

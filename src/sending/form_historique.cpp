@@ -174,10 +174,12 @@ void Form_Historique::showSummary()
         return;
     }
     const HistoryRun &run = m_model->history().runs()[m_model->rowAt(current.row()).run];
-    m_summary->setText(m_state.Textes(Txt::RunOf)
-                           .arg(run.head.started.toString(u"dd/MM/yyyy HH:mm"_s),
-                                m_state.Textes(run.single ? Txt::SingleSend : Txt::MailingRun)) +
-                       historySummaryText(m_state.textTable(), run));
+    m_summary->setText(
+        m_state.Textes(Txt::RunOf)
+            .arg(run.head.started.toString(u"dd/MM/yyyy HH:mm"_s), m_state.Textes(run.head.test ? Txt::TestSms
+                                                                                  : run.single  ? Txt::SingleSend
+                                                                                                : Txt::MailingRun)) +
+        historySummaryText(m_state.textTable(), run));
 }
 
 bool Form_Historique::isRunning() const
@@ -256,7 +258,7 @@ void Form_Historique::CMD_Renvoyer_Click()
     for (const auto &[run, contacts] : byRun) {
         const JournalHead &head = m_model->history().runs()[run].head;
         // A deferred time of the past means nothing now: the SMS go at once.
-        m_envoi->Send(fixedMailingSource(contacts, head.sender, head.message), QString(),
+        m_envoi->Send(fixedMailingSource(contacts, head.sender, head.message, head.columns), QString(),
                       head.policy == NumberPolicy::OncePerNumber);
     }
     emit runFinished();

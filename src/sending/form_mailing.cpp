@@ -2,13 +2,16 @@
 
 #include "addressbook/contactcollection.h"
 #include "addressbook/contactlistview.h"
+#include "addressbook/form_csvcolumns.h"
 #include "addressbook/form_desinscrits.h"
 #include "addressbook/form_selcontact.h"
 #include "addressbook/groupcollection.h"
+#include "addressbook/spreadsheettable.h"
 #include "base/appstate.h"
 #include "base/filedialog.h"
 #include "base/messagebox.h"
 #include "base/shared.h"
+#include "base/storefile.h"
 #include "base/txt.h"
 #include "controls/accessibility.h"
 #include "controls/labellink.h"
@@ -16,13 +19,16 @@
 #include "creditcheck.h"
 #include "form_envoimailing.h"
 #include "form_verifnumeros.h"
+#include "gateway/classsendora.h"
 #include "mailingfile.h"
 #include "messages/mergefields.h"
 #include "messages/outgoing.h"
 #include "numberreview.h"
 #include "sendingcontrols.h"
 #include "sendinghours.h"
+#include "singlesend.h"
 
+#include <QApplication>
 #include <QBoxLayout>
 #include <QDir>
 #include <QItemSelectionModel>
@@ -108,6 +114,11 @@ void Form_Mailing::buildWindow()
     listRow->addWidget(m_linkSauver);
     content->addLayout(listRow);
     // Under the count, never widening the window: a long line is cut, whole in its tooltip.
+    m_labelChamps = named(new QLabel(this), u"LabelChamps");
+    m_labelChamps->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    m_labelChamps->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    m_labelChamps->hide();
+    content->addWidget(m_labelChamps);
     m_labelCout = named(new QLabel(this), u"LabelCout");
     m_labelCout->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     content->addWidget(m_labelCout);
@@ -126,12 +137,18 @@ void Form_Mailing::buildWindow()
         },
         this);
     content->addWidget(m_composer);
+    m_commandTest = named(new QPushButton(m_state.Textes(Txt::SendTest), this), u"CommandTest");
+    m_commandTest->setToolTip(m_state.Textes(Txt::MyNumberHelp));
+    m_composer->addButton(m_commandTest);
+    connect(m_commandTest, &QPushButton::clicked, this, &Form_Mailing::CommandTest_Click);
     // Merge fields: the counter, the coding and the credit go by the longest text of the list,
     // so they follow the rows as well as the message.
-    m_composer->setMergeFields([this](const QString &message) {
-        m_costTimer->start();
-        return mergedFor(MergeTemplate(message)).longestText;
-    });
+    m_composer->setMergeFields(
+        [this](const QString &message) {
+            m_costTimer->start();
+            return mergedFor(MergeTemplate(message, m_columns)).longestText;
+        },
+        [this] { return m_columns; });
     ContactListModel *model = m_list->listModel();
     for (const auto rowsChanged : {&QAbstractItemModel::rowsInserted, &QAbstractItemModel::rowsRemoved})
         connect(model, rowsChanged, m_composer, &MessageComposer::MAJ_NbCar);
@@ -160,6 +177,8 @@ void Form_Mailing::buildMenus()
     namedAction(m_menuAjouter->addMenu(m_menuGroupe), u"MNU_Groupe");
     QAction *carnet = namedAction(m_menuAjouter->addAction(m_state.Textes(Txt::TheAddressBook)), u"MNU_Carnet");
     namedAction(m_menuAjouter->addSeparator(), u"MNu_Sep3");
+    QAction *tableur =
+        namedAction(m_menuAjouter->addAction(m_state.Textes(Txt::FromSpreadsheet)), u"MNU_ChargerTableur");
     QAction *charger =
         namedAction(m_menuAjouter->addAction(m_state.Textes(Txt::ExistingMailing)), u"MNU_ChargerMailing");
     namedAction(m_menuPopUp->addSeparator(), u"Sep1");
@@ -173,6 +192,7 @@ void Form_Mailing::buildMenus()
     connect(m_mnuSauver, &QAction::triggered, this, [this] { saveMailing(false); });
     connect(carnet, &QAction::triggered, this, &Form_Mailing::MNU_Carnet_Click);
     connect(charger, &QAction::triggered, this, &Form_Mailing::MNU_ChargerMailing_Click);
+    connect(tableur, &QAction::triggered, this, &Form_Mailing::MNU_ChargerTableur_Click);
     connect(m_menuGroupe, &QMenu::triggered, this, [this](QAction *item) {
         // The "none" item carries no group and adds nothing.
         if (item->data().isValid())
@@ -214,16 +234,36 @@ void Form_Mailing::Init_ColonneLV()
 void Form_Mailing::CountContact()
 {
     m_labelNBFiche->setText(m_state.Textes(Txt::ContactCount) + signedCount(m_list->model()->rowCount()));
+    if (m_list->model()->rowCount() == 0 && !m_columns.isEmpty()) {
+        m_columns.clear();
+        m_columnHeaders.clear();
+        showSheetColumns();
+    }
+}
+
+void Form_Mailing::showSheetColumns()
+{
+    m_list->listModel()->setExtraColumns(m_columnHeaders);
+    QStringList fields;
+    for (qsizetype i = 0; i < m_columns.size(); ++i)
+        fields.append(
+            u'{' + m_columns[i] + u'}' +
+            (m_columnHeaders[i].trimmed() == m_columns[i] ? QString() : u" ("_s + m_columnHeaders[i].trimmed() + u')'));
+    const QString text = m_state.Textes(Txt::SpreadsheetFields).arg(fields.join(u' '));
+    m_labelChamps->setText(text);
+    m_labelChamps->setToolTip(text);
+    m_labelChamps->setVisible(!m_columns.isEmpty());
+    m_composer->MAJ_NbCar();
 }
 
 void Form_Mailing::showCost()
 {
     const int count = m_list->model()->rowCount();
-    const QString text = count == 0
-                             ? QString()
-                             : mailingCostText(m_state.textTable(),
-                                               mailingCost(m_state.textTable(), m_composer->sender(),
-                                                           MergeTemplate(m_composer->message()), count, rowContact()));
+    const QString text =
+        count == 0 ? QString()
+                   : mailingCostText(m_state.textTable(),
+                                     mailingCost(m_state.textTable(), m_composer->sender(),
+                                                 MergeTemplate(m_composer->message(), m_columns), count, rowContact()));
     m_labelCout->setText(text);
     m_labelCout->setToolTip(text);
 }
@@ -329,8 +369,91 @@ void Form_Mailing::MNU_ChargerMailing_Click()
         MsgBox(rewritten, vbOKOnly | vbInformation);
 }
 
+void Form_Mailing::MNU_ChargerTableur_Click()
+{
+    const QString path = FileDialog::getOpenFileName(
+        this, QString::fromUtf16(kMessageBoxTitle) + u" - "_s + m_state.Textes(Txt::LoadSpreadsheet),
+        m_state.Textes(Txt::SpreadsheetFilter));
+    if (path.isEmpty())
+        return;
+    QString error;
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    const std::optional<CsvTable> table = readSpreadsheetTable(path, m_state.textTable(), &error);
+    QApplication::restoreOverrideCursor();
+    if (!table) {
+        MsgBox(error, vbOKOnly | vbCritical);
+        return;
+    }
+    // The columns are chosen over a preview, as an import does; the number's is required there.
+    Form_CsvColumns columns(m_state, *table, this);
+    if (columns.exec() != QDialog::Accepted)
+        return;
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    MailingSheet sheet = mailingSheet(*table, columns.mapping(), [this] { return m_state.NextKey(); });
+    if (const QString group = columns.group(); !group.isEmpty())
+        for (const auto &row : sheet.rows)
+            row->Groupe = group;
+    const QString rewritten =
+        mailingNumbersText(m_state.textTable(), readMailingNumbers(m_state.phoneCheck(), sheet.rows));
+    const qsizetype count = qsizetype(sheet.rows.size());
+    addSheet(std::move(sheet));
+    QApplication::restoreOverrideCursor();
+    announceAdded(count);
+    if (!rewritten.isEmpty())
+        MsgBox(rewritten, vbOKOnly | vbInformation);
+}
+
+void Form_Mailing::addSheet(MailingSheet sheet)
+{
+    // The fields met before keep their places; a sheet's new ones follow. Rows from elsewhere have
+    // no value for them, which the checks before sending tell.
+    std::vector<qsizetype> at;
+    for (qsizetype i = 0; i < sheet.columns.size(); ++i) {
+        qsizetype place = m_columns.indexOf(sheet.columns[i]);
+        if (place < 0) {
+            place = m_columns.size();
+            m_columns.append(sheet.columns[i]);
+            m_columnHeaders.append(sheet.headers[i]);
+        }
+        at.push_back(place);
+    }
+    for (const auto &row : sheet.rows) {
+        QStringList values(m_columns.size());
+        for (std::size_t i = 0; i < at.size(); ++i)
+            values[at[i]] = row->Extra.value(qsizetype(i));
+        row->Extra = std::move(values);
+    }
+    if (!sheet.rows.empty())
+        m_colContactMailing.append(std::move(sheet.rows));
+    CountContact();
+    showSheetColumns();
+    SetLVBackGround();
+    AutosizeColumns();
+}
+
 void Form_Mailing::saveMailing(bool autosize)
 {
+    // A mailing file keeps the contact fields only: the spreadsheet's columns would be lost.
+    if (!m_columns.isEmpty()) {
+        const int answer =
+            MsgBox(m_state.Textes(Txt::KxgDropsColumns).arg(m_columnHeaders.join(u", "_s)), vbYesNoCancel | vbQuestion);
+        if (answer == vbCancel)
+            return;
+        if (answer == vbYes) {
+            const QString path = FileDialog::getSaveFileNameReplacing(
+                this, QString::fromUtf16(kMessageBoxTitle) + u" - "_s + m_state.Textes(Txt::SaveMailing),
+                m_state.Textes(Txt::CsvOnlyFileFilter), m_state.Textes(Txt::ReplaceFile));
+            if (path.isEmpty())
+                return;
+            QList<const ClassContact *> rows;
+            for (const ClassContact *contact : m_list->listModel()->contacts())
+                rows.append(contact);
+            replaceFile(path, mailingSheetCsv(m_state.textTable(), rows, m_columnHeaders));
+            if (autosize)
+                AutosizeColumns();
+            return;
+        }
+    }
     const QString path = FileDialog::getSaveFileNameReplacing(
         this, QString::fromUtf16(kMessageBoxTitle) + u" - "_s + m_state.Textes(Txt::SaveMailing),
         m_state.Textes(Txt::MailingFileFilter), m_state.Textes(Txt::ReplaceFile));
@@ -388,7 +511,10 @@ MailingSource Form_Mailing::mailingSource()
     ContactListModel *model = m_list->listModel();
     return MailingSource{[model] { return qsizetype(model->rowCount()); },
                          [model](qsizetype row) -> const ClassContact * { return model->contactAt(int(row)); },
-                         [this] { return m_composer->sender(); }, [this] { return m_composer->message(); }, true};
+                         [this] { return m_composer->sender(); },
+                         [this] { return m_composer->message(); },
+                         true,
+                         m_columns};
 }
 
 void Form_Mailing::CommandEnvoyer_Click()
@@ -427,7 +553,7 @@ void Form_Mailing::CommandEnvoyer_Click()
     // A credit known to be short, a commercial message without STOP, unknown merge fields and rows
     // lacking a field used are told before the question. The figures are those of the rows to be
     // sent, each merged text with its own coding and parts.
-    const MergeTemplate merge(m_composer->message());
+    const MergeTemplate merge(m_composer->message(), m_columns);
     const MergeReport report = mergedFor(merge);
     const MailingCost cost = mailingCost(m_state.textTable(), m_composer->sender(), merge, count, rowContact(), skips);
     QStringList told = mergeWarnings(m_state.textTable(), merge, report, rowContact());
@@ -444,6 +570,39 @@ void Form_Mailing::CommandEnvoyer_Click()
     heldForRun([this, oncePerNumber, skipInvalid] {
         envoi().Send(mailingSource(), Build_Differer(), oncePerNumber, skipInvalid);
     });
+}
+
+void Form_Mailing::CommandTest_Click()
+{
+    ContactListModel *model = m_list->listModel();
+    if (model->rowCount() == 0) {
+        MsgBox(m_state.Textes(Txt::EmptyList), vbOKOnly | vbInformation);
+        return;
+    }
+    const QString myNumber = m_state.config().MyNumber;
+    if (testNumber(myNumber).isEmpty()) {
+        MsgBox(m_state.Textes(Txt::NoMyNumber), vbOKOnly | vbInformation);
+        return;
+    }
+    const QList<ClassContact *> selected = m_list->selectedContacts();
+    const ClassContact *row = selected.isEmpty() ? model->contactAt(0) : selected.constFirst();
+    const ClassContact none;
+    // Events keep running while the gateway is awaited: a second click must not send again.
+    m_commandTest->setEnabled(false);
+    m_composer->sendButton()->setEnabled(false);
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    ClassSendora &gateway = m_state.Gateway();
+    const SendReply reply =
+        sendMailingTest(m_state.dataDir(), m_state.textTable(),
+                        {myNumber, m_composer->sender(), m_composer->message(), row ? *row : none, m_columns},
+                        [&](const QString &number, const QString &text) { return gateway.send(number, text, {}); });
+    QApplication::restoreOverrideCursor();
+    gateway.reportFailure(reply);
+    if (reply.outcome == SendOutcome::Accepted)
+        MsgBox(m_state.Textes(Txt::TestSent).arg(testNumber(myNumber)), vbOKOnly | vbInformation);
+    emit creditMayHaveChanged();
+    m_commandTest->setEnabled(true);
+    m_composer->sendButton()->setEnabled(!isRunning());
 }
 
 bool Form_Mailing::keptToSendingHours()

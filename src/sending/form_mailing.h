@@ -2,6 +2,7 @@
 
 #include "addressbook/contactcollection.h"
 #include "base/activitywindow.h"
+#include "mailingsheet.h"
 #include "messagecomposer.h"
 #include "messages/mergefields.h"
 #include "sendjournal.h"
@@ -15,6 +16,7 @@
 class QAction;
 class QLabel;
 class QMenu;
+class QPushButton;
 class QTimer;
 
 namespace parlevo {
@@ -55,11 +57,18 @@ public:
     void addGroup(const QString &name);
     void MNU_Carnet_Click();
     void MNU_ChargerMailing_Click();
+    // Adds the rows of a spreadsheet (CSV or .xlsx), its columns chosen over a preview; the columns
+    // that give no contact field become merge fields.
+    void MNU_ChargerTableur_Click();
+    // The merge fields of the list's spreadsheet columns (empty for none), and their headers.
+    const QStringList &sheetColumns() const { return m_columns; }
     // autosize: a save through the link sizes the columns afterwards.
     void saveMailing(bool autosize);
     void MNU_Supprimer_Click();
     void MNU_SupprimerTout_Click();
     void CommandEnvoyer_Click();
+    // Sends the selected row's text (the first row's without a selection) once to the user's own number.
+    void CommandTest_Click();
     // The list popup as a right click shows it, at a screen point.
     void showListPopup(const QPoint &globalPos);
 
@@ -92,6 +101,9 @@ private:
     // Adds copies of these contacts as new rows and tells how many were added.
     void addCopies(const std::vector<const ClassContact *> &contacts);
     void announceAdded(qsizetype count);
+    void addSheet(MailingSheet sheet);
+    // The spreadsheet's columns in the list and under it; none once the list is empty.
+    void showSheetColumns();
 
     AppState &m_state;
     QWidget &m_owner;
@@ -101,10 +113,16 @@ private:
     QLabel *m_labelNBFiche = nullptr;
     // What the list costs as it stands, every row counted.
     QLabel *m_labelCout = nullptr;
+    QLabel *m_labelChamps = nullptr;
+    // The merge fields of the rows' spreadsheet columns, with the headers they came from; each
+    // row's values are in its Extra in this order (rows added otherwise have none).
+    QStringList m_columns;
+    QStringList m_columnHeaders;
     QTimer *m_costTimer = nullptr;
     LabelLink *m_linkAjouter = nullptr;
     LabelLink *m_linkSauver = nullptr;
     MessageComposer *m_composer = nullptr;
+    QPushButton *m_commandTest = nullptr;
     QTimer *m_timerShowForm = nullptr;
     QMenu *m_menuPopUp = nullptr;
     QMenu *m_menuAjouter = nullptr;

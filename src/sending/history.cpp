@@ -44,7 +44,7 @@ QStringView keyAt(const std::vector<char16_t> &buffer, const std::vector<quint32
 
 QString historyText(const JournalHead &head, const ClassContact &contact)
 {
-    return mergedMessage(head.message, contact);
+    return mergedMessage(head.message, contact, head.columns);
 }
 
 HistoryResult historyResultOf(SendOutcome outcome)

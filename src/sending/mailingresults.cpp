@@ -162,11 +162,14 @@ std::optional<std::vector<MailingResult>> readResultsFile(const QByteArray &byte
 }
 
 MailingSource fixedMailingSource(const std::vector<ClassContact> &contacts, const QString &sender,
-                                 const QString &message)
+                                 const QString &message, const QStringList &columns)
 {
     return MailingSource{[&contacts] { return static_cast<qsizetype>(contacts.size()); },
                          [&contacts](qsizetype row) { return &contacts[static_cast<std::size_t>(row)]; },
-                         [sender] { return sender; }, [message] { return message; }, true};
+                         [sender] { return sender; },
+                         [message] { return message; },
+                         true,
+                         columns};
 }
 
 } // namespace parlevo

@@ -29,6 +29,8 @@ struct MailingRunRecord {
     QString differer;
     // Whether the run sent once per number: a second try keeps to it.
     NumberPolicy policy = NumberPolicy::OncePerNumber;
+    // The merge fields of the rows' spreadsheet columns.
+    QStringList columns = {};
 };
 
 // How many rows got no answer in time.
@@ -53,8 +55,9 @@ bool Sauve_Resultats(const QString &path, const std::vector<MailingResult> &rows
 // reason in *error, when the bytes are neither form or hold no row.
 std::optional<std::vector<MailingResult>> readResultsFile(const QByteArray &bytes, QString *error);
 
-// A source over fixed contacts and fixed texts; contacts must outlive the run.
+// A source over fixed contacts and fixed texts; contacts must outlive the run. columns: the
+// merge fields of the rows' spreadsheet columns, if any.
 MailingSource fixedMailingSource(const std::vector<ClassContact> &contacts, const QString &sender,
-                                 const QString &message);
+                                 const QString &message, const QStringList &columns = {});
 
 } // namespace parlevo

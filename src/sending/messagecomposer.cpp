@@ -144,6 +144,7 @@ void MessageComposer::build(Arrangement arrangement)
     when->addWidget(m_pickerTime);
     when->addStretch(1);
     auto *sendRow = new QHBoxLayout;
+    m_sendRow = sendRow;
     sendRow->setSpacing(gap);
     sendRow->addWidget(labelEnvoyer);
     sendRow->addStretch(1);
@@ -240,7 +241,10 @@ void MessageComposer::Update_Appercu()
     const QString message = m_textSMS->sentText();
     Form_SMS::instance(m_state).setPreviewText(
         previewText(m_state.textTable(), m_textExpediteur->text(),
-                    m_longestMessage && contact ? mergedMessage(message, *contact) : message, contact));
+                    m_longestMessage && contact
+                        ? mergedMessage(message, *contact, m_mergeColumns ? m_mergeColumns() : QStringList())
+                        : message,
+                    contact));
 }
 
 void MessageComposer::refreshPreview()
@@ -260,10 +264,20 @@ QString MessageComposer::message() const
     return m_textSMS->sentText();
 }
 
-void MessageComposer::setMergeFields(std::function<QString(const QString &)> longestMessage)
+void MessageComposer::setMergeFields(std::function<QString(const QString &)> longestMessage,
+                                     std::function<QStringList()> columns)
 {
     m_longestMessage = std::move(longestMessage);
+    m_mergeColumns = std::move(columns);
     MAJ_NbCar();
+}
+
+void MessageComposer::addButton(QPushButton *button)
+{
+    button->setParent(this);
+    m_sendRow->insertWidget(m_sendRow->indexOf(m_cmdAppercu), button);
+    // Tab reaches it where it stands: after the time, before the preview.
+    setTabOrder(m_pickerTime, button);
 }
 
 void MessageComposer::clearMessage()

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QStringList>
 #include <QWidget>
 
 #include <functional>
@@ -7,6 +8,7 @@
 class QCheckBox;
 class QDateEdit;
 class QDateTime;
+class QHBoxLayout;
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -57,12 +59,16 @@ public:
     // The message as it is sent, line breaks as CR LF.
     QString message() const;
     // Turns merge fields on: the preview shows the message merged for its contact, and the counter
-    // and the coding count longestMessage(message), the longest text the merge gives.
-    void setMergeFields(std::function<QString(const QString &message)> longestMessage);
+    // and the coding count longestMessage(message), the longest text the merge gives. columns: the
+    // merge fields of the rows' spreadsheet columns, if any.
+    void setMergeFields(std::function<QString(const QString &message)> longestMessage,
+                        std::function<QStringList()> columns = {});
     // The counter and the coding indicator, after a change of the message or of what it is merged with.
     void MAJ_NbCar();
     void clearMessage();
     QPushButton *sendButton() const { return m_commandEnvoyer; }
+    // A button of the window's own, placed before the preview and send buttons.
+    void addButton(QPushButton *button);
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -77,6 +83,7 @@ private:
     PreviewRefresh m_refresh;
     std::function<const ClassContact *()> m_previewContact;
     std::function<QString(const QString &)> m_longestMessage;
+    std::function<QStringList()> m_mergeColumns;
     QLineEdit *m_textExpediteur = nullptr;
     QLabel *m_labelNbMax = nullptr;
     QLabel *m_labelPopUp = nullptr;
@@ -91,6 +98,7 @@ private:
     QTimeEdit *m_pickerTime = nullptr;
     QPushButton *m_cmdAppercu = nullptr;
     QPushButton *m_commandEnvoyer = nullptr;
+    QHBoxLayout *m_sendRow = nullptr;
 };
 
 } // namespace parlevo

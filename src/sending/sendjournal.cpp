@@ -24,6 +24,8 @@ const QString kLockExtension = u".lock"_s;
 constexpr qsizetype kContactFields = 6;
 // A row line's fields past the contact's are "key=value" notes; "left" says why the row is left out.
 const QString kLeftKey = u"left="_s;
+// and "x" holds a value of the row's spreadsheet columns, in the order of the head's columns line.
+const QString kColumnKey = u"x="_s;
 
 QString skipKeyword(RowSkip skip)
 {
@@ -122,7 +124,7 @@ std::optional<QString> verified(QByteArrayView line)
 // The reason a row is left out goes on the row's own line: a damaged line loses the row with it,
 // never the decision alone. Readers that know only the contact's fields take such a row as
 // unreadable, which never sends it either.
-QString contactRecord(qsizetype row, const ClassContact &c, RowSkip skip)
+QString contactRecord(qsizetype row, const ClassContact &c, RowSkip skip, qsizetype columns)
 {
     QString record = u"row "_s + QString::number(row) + u' ' +
                      QStringList{escaped(c.Groupe), escaped(c.Societe), escaped(c.Titre),
@@ -130,6 +132,8 @@ QString contactRecord(qsizetype row, const ClassContact &c, RowSkip skip)
                          .join(u'\t');
     if (skip != RowSkip::None)
         record += u'\t' + kLeftKey + skipKeyword(skip);
+    for (qsizetype i = 0; i < columns; ++i)
+        record += u'\t' + kColumnKey + (i < c.Extra.size() ? escaped(c.Extra[i]) : QString());
     return record;
 }
 
@@ -293,15 +297,23 @@ std::unique_ptr<SendJournal> SendJournal::createIn(const QString &folder, int ke
     // Readers that do not know a head line skip it: older versions still read this journal.
     if (single)
         bytes += checked(u"kind single"_s);
+    if (head.test)
+        bytes += checked(u"purpose test"_s);
     bytes += checked(u"sender "_s + escaped(head.sender));
     bytes += checked(u"message "_s + escaped(head.message));
     bytes += checked(u"differer "_s + head.differer);
     QString numbers = head.policy == NumberPolicy::EveryRow ? u"numbers every "_s : u"numbers once "_s;
     numbers += head.region;
     bytes += checked(numbers);
+    if (!head.columns.isEmpty()) {
+        QStringList names;
+        for (const QString &name : head.columns)
+            names.append(escaped(name));
+        bytes += checked(u"columns "_s + names.join(u'\t'));
+    }
     bytes += checked(u"rows "_s + QString::number(head.rows.size()));
     for (qsizetype i = 0; i < qsizetype(head.rows.size()); ++i)
-        bytes += checked(contactRecord(i, head.rows[std::size_t(i)], head.skipOf(i)));
+        bytes += checked(contactRecord(i, head.rows[std::size_t(i)], head.skipOf(i), head.columns.size()));
     if (journal->m_file.write(bytes) != bytes.size() || !syncToDisk(journal->m_file)) {
         *error = journal->m_file.fileName() + u": "_s + journal->m_file.errorString();
         journal->discard();
@@ -483,6 +495,9 @@ std::optional<JournalContent> readJournal(const QByteArray &bytes, QString *erro
     bool haveSender = false;
     bool haveMessage = false;
     bool haveDifferer = false;
+    // Rows with column values merge only with the columns' names: without them every row would
+    // be sent its message with the fields left as written.
+    bool needColumns = false;
     std::vector<bool> haveRow;
     qsizetype maxSent = -1;
     // Damaged lines after the record of the furthest row started: each may be one more row started.
@@ -556,12 +571,21 @@ std::optional<JournalContent> readJournal(const QByteArray &bytes, QString *erro
             c.Nom = unescaped(fields[4]);
             c.Phone = unescaped(fields[5]);
             for (qsizetype f = kContactFields; f < fields.size(); ++f) {
-                if (fields[f].startsWith(kLeftKey))
+                if (fields[f].startsWith(kLeftKey)) {
                     head.skips[std::size_t(row)] = skipFromKeyword(fields[f].mid(kLeftKey.size()));
+                } else if (fields[f].startsWith(kColumnKey)) {
+                    c.Extra.append(unescaped(fields[f].mid(kColumnKey.size())));
+                    needColumns = true;
+                }
             }
             haveRow[std::size_t(row)] = true;
+        } else if (word == u"columns") {
+            for (const QStringView name : rest.split(u'\t'))
+                head.columns.append(unescaped(name));
         } else if (word == u"kind") {
             content.single = rest == u"single";
+        } else if (word == u"purpose") {
+            head.test = rest == u"test";
         } else if (word == u"sent") {
             qsizetype row = 0;
             const qsizetype space = rest.indexOf(u' ');
@@ -601,7 +625,8 @@ std::optional<JournalContent> readJournal(const QByteArray &bytes, QString *erro
             head.differer = rest.toString();
         }
     }
-    if (!magic || !rowCount || !haveSender || !haveMessage || !haveDifferer) {
+    if (!magic || !rowCount || !haveSender || !haveMessage || !haveDifferer ||
+        (needColumns && head.columns.isEmpty())) {
         *error = u"not a journal, or its head is damaged"_s;
         return std::nullopt;
     }

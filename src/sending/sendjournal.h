@@ -41,6 +41,10 @@ struct JournalHead {
     QString region = {};
     // Why each row is left out; empty when no row is.
     std::vector<RowSkip> skips = {};
+    // A test SMS sent to the user's own number, with a mailing row's text.
+    bool test = false;
+    // The merge fields of the spreadsheet the rows were read from; each row's values in its Extra.
+    QStringList columns = {};
 
     RowSkip skipOf(qsizetype row) const
     {

@@ -21,7 +21,7 @@ namespace parlevo {
 
 QString MailingSource::messageFor(const ClassContact &contact) const
 {
-    return mergedMessage(message(), contact);
+    return mergedMessage(message(), contact, columns);
 }
 
 QString recipientText(const ClassContact &contact)

@@ -3,6 +3,7 @@
 #include "gateway/sendreply.h"
 
 #include <QString>
+#include <QStringList>
 
 #include <functional>
 
@@ -24,6 +25,8 @@ struct MailingSource {
     // The rows may be read all at once before the first SMS, to journal the run. A source whose
     // rows are only to be read one at a time, as each SMS goes, is not journaled.
     bool readAheadAllowed = false;
+    // The merge fields of a list read from a spreadsheet: its other columns, in each row's Extra.
+    QStringList columns = {};
 
     // The message for one row: its merge fields filled from the row's contact.
     QString messageFor(const ClassContact &contact) const;

@@ -181,7 +181,7 @@ private slots:
                 shown<QCheckBox>(u"Checkdifferer")->setChecked(true);
             },
             u"ListViewContact LabelLinkAjouter LabelLinkSauver LabelNbMax TextSMS TextExpediteur Checkdifferer "
-            u"DTPickerDate DTPickerTime CMD_Appercu CommandEnvoyer");
+            u"DTPickerDate DTPickerTime CommandTest CMD_Appercu CommandEnvoyer");
         // The row the list takes with the focus opens the row buttons: no click is needed.
         walkActivity([this] { m_main->KXB_Carnet_Click(); },
                      u"TextRecherche ListViewCA CMD_Ajouter CMD_Modifier CMD_Supprimer LabelLinkImporter");
@@ -190,7 +190,7 @@ private slots:
                      u"TextNomPredefinis TextSMS CMD_Accepter CMD_Annuler");
         walkActivity(
             [this] { m_main->KXB_Prefs_Click(); },
-            u"Text_SendoraMail Text_SendoraPassword TextExpediteur CheckColonnes(0) CheckColonnes(1) "
+            u"Text_SendoraMail Text_SendoraPassword TextExpediteur TextMyNumber CheckColonnes(0) CheckColonnes(1) "
             u"CheckColonnes(2) CheckColonnes(3) CheckColonnes(4) CheckColonnes(5) CheckColonnes(6) CheckCommercial "
             u"TextSmsParMinute TextRequetesSimultanees");
         walkActivity([this] { m_main->KXB_Historique_Click(); },

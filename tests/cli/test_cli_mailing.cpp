@@ -241,6 +241,63 @@ private slots:
                         u"GSM 7 bits : 9 caractère(s), 1 SMS\n2 SMS pour 2 destinataire(s)\n2 SMS sur 2 d'envoyé.\n"_s);
     }
 
+    // A test goes once and now to the user's own number, with the first row's text, and shows in
+    // the history as a test; without that number nothing goes.
+    void testSmsGoesToMyNumberOnly()
+    {
+        QVERIFY(startGateway(50));
+        const QStringList arguments{
+            u"--group"_s,   u"Amis"_s,
+            u"--message"_s, u"Bonjour {prenom}"_s,
+            u"--from"_s,    QString(),
+            u"--at"_s,      QDateTime::currentDateTime().addDays(2).toString(u"yyyy-MM-dd HH:mm"_s),
+            u"--test"_s};
+        QCOMPARE(send(arguments).status, 64);
+        const auto account = [this](const QString &number) {
+            return parlevo::test::runCli({u"account"_s, u"--data-dir"_s, m_dir->path(), u"--my-number"_s, number})
+                .status;
+        };
+        QCOMPARE(account(u"pas de numéro"_s), 64);
+        QCOMPARE(account(u"+33 6 99 88 77 66"_s), 0);
+        const Run r = send(arguments);
+        QCOMPARE(r.status, 0);
+        QCOMPARE(m_sim->outboxField(u"number"_s), QStringList{u"0033699887766"_s});
+        QCOMPARE(m_sim->outboxField(u"text"_s), QStringList{u"Bonjour Jean"_s});
+        QCOMPARE(m_sim->outboxField(u"deferred"_s), QStringList{QString()});
+        const Run history = parlevo::test::runCli({u"--data-dir"_s, m_dir->path(), u"history"_s});
+        QVERIFY2(history.out.contains(u"Bonjour Jean"_s) && history.out.contains(u" (test) "_s),
+                 qPrintable(history.out));
+    }
+
+    // A spreadsheet: the number and name columns found by their headers, every other column a merge
+    // field by its cleaned header. Rows a busy gateway did not serve are taken up with the same
+    // texts, which the history shows too; an unknown field names the fields the file offers.
+    void spreadsheetColumnsMergeThroughResume()
+    {
+        QVERIFY(m_dir->write(u"rdv.csv"_s, "Nom;Mobile;Date RDV;Heure\r\nNathalie;0611111111;12/12;14h30\r\n"
+                                           "Paul;0622222222;13/12;9h\r\n\"Zo\xc3\xa9\";0633333333;14/12;10h\r\n"));
+        QVERIFY(startGateway(100, {u"--max-per-minute"_s, u"2"_s, u"--window-ms"_s, u"1000"_s}));
+        const QStringList csv{u"--csv"_s, path(u"rdv.csv"_s), u"--from"_s, QString(), u"--message"_s};
+        Run r = send(csv + QStringList{u"RDV {lieu}"_s});
+        QCOMPARE(r.status, 64);
+        QVERIFY2(r.err.contains(u"{date_rdv} {heure}"_s), qPrintable(r.err));
+        r = send(csv + QStringList{u"Bonjour {nom}, RDV le {Date RDV} à {heure}"_s, u"--parallel"_s, u"3"_s});
+        QCOMPARE(r.status, 3);
+        QVERIFY2(r.err.contains(u"{date_rdv} (Date RDV) {heure} (Heure)"_s), qPrintable(r.err));
+        QStringList texts = m_sim->outboxField(u"text"_s);
+        QVERIFY(texts.size() < 3);
+        QVERIFY(startGateway(100));
+        QCOMPARE(parlevo::test::runCli(mailing(u"resume"_s, {}), m_sim->baseUrl()).status, 0);
+        texts += m_sim->outboxField(u"text"_s);
+        texts.sort();
+        const QStringList expected{u"Bonjour Nathalie, RDV le 12/12 à 14h30"_s, u"Bonjour Paul, RDV le 13/12 à 9h"_s,
+                                   u"Bonjour Zoé, RDV le 14/12 à 10h"_s};
+        QCOMPARE(texts, expected);
+        const Run history = parlevo::test::runCli({u"--data-dir"_s, m_dir->path(), u"history"_s});
+        for (const QString &text : expected)
+            QVERIFY2(history.out.contains(text), qPrintable(history.out));
+    }
+
     // A credit the gateway tells to be short is warned of, and the mailing goes all the same.
     void shortCreditWarns()
     {

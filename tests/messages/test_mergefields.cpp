@@ -36,18 +36,31 @@ private slots:
         QTest::newRow("unknown field stays")
             << u"{date} {prenom} {date} {}"_s << u"{date} Élodie {date} {}"_s << QStringList{u"{date}"_s, u"{}"_s};
         QTest::newRow("unclosed and lone braces") << u"a } {b {nom} {c"_s << u"a } {b Dupré {c"_s << QStringList();
+        // A spreadsheet's columns by their cleaned headers; a row shorter than the columns is empty there.
+        QTest::newRow("spreadsheet columns") << u"RDV le {Date RDV} à {HEURE}{vide} {date}"_s
+                                             << u"RDV le 12/12 à 14h30 {date}"_s << QStringList{u"{date}"_s};
     }
     void merge()
     {
         QFETCH(QString, text);
         QFETCH(QString, merged);
         QFETCH(QStringList, unknown);
-        const ClassContact elodie = person(u"Élodie"_s, u"Dupré"_s, u"Acme"_s);
-        const MergeTemplate message(text);
+        ClassContact elodie = person(u"Élodie"_s, u"Dupré"_s, u"Acme"_s);
+        elodie.Extra = QStringList{u"12/12"_s, u"14h30"_s};
+        const QStringList columns{u"date_rdv"_s, u"heure"_s, u"vide"_s};
+        const MergeTemplate message(text, columns);
         QCOMPARE(message.merge(elodie), merged);
         QCOMPARE(message.mergedLength(elodie), merged.size());
-        QCOMPARE(mergedMessage(text, elodie), merged);
+        QCOMPARE(mergedMessage(text, elodie, columns), merged);
         QCOMPARE(message.unknownFields(), unknown);
+        QCOMPARE(message.lacksUsedField(elodie), text.contains(u"{vide}"_s));
+    }
+
+    void fieldNamesOfHeaders()
+    {
+        QCOMPARE(mergeFieldName(u" Montant TTC (€) "_s), u"montant_ttc"_s);
+        QCOMPARE(mergeFieldName(u"N° de dossier"_s), u"n_de_dossier"_s);
+        QCOMPARE(mergeFieldName(u"--"_s), QString());
     }
 
     // The longest merged message is found, with the rows missing a used field; rows without a

@@ -148,6 +148,7 @@ private slots:
         s->config().MaxSmsPerMinute = 30;
         s->config().ParallelRequests = 4;
         s->config().CommercialSms = true;
+        s->config().MyNumber = u"06 99 88 77 66"_s;
         s->Gateway().Mail = u"demo@parlevo.test"_s;
         s->Gateway().Password = u"demo"_s;
         SaveConfig(*s, {100, 200, 9000, 7000, false});
@@ -163,6 +164,7 @@ private slots:
                                                         "MaxSmsPerMinute=30\r\n"
                                                         "ParallelRequests=4\r\n"
                                                         "CommercialSms=True\r\n"
+                                                        "MyNumber=06 99 88 77 66\r\n"
                                                         "\r\n"
                                                         "[CarnetAdresses]\r\n"
                                                         "Column_Group=True\r\n"

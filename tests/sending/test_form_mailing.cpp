@@ -1,6 +1,7 @@
 // The mailing window: its list, its groups, its files and its send, against the gateway simulator.
 #include "addressbook/contactcollection.h"
 #include "addressbook/contactlistview.h"
+#include "addressbook/form_csvcolumns.h"
 #include "addressbook/form_selcontact.h"
 #include "addressbook/groupcollection.h"
 #include "addressbook/optoutlist.h"
@@ -405,6 +406,72 @@ private slots:
         emit m_form->envoiMailing()->retryFinished();
         QVERIFY(m_main->centralWidget()->isEnabled() && envoyer->isEnabled());
         QCOMPARE(m_soldeQueries, 2);
+    }
+
+    // A spreadsheet: its columns chosen over the preview, the others shown in the list and named as
+    // merge fields; each row is sent its own values; saving offers CSV, as a .kxg would lose them;
+    // an emptied list forgets them.
+    void spreadsheetList()
+    {
+        SimulatorProcess sim(test::demoAccount(1000));
+        QVERIFY(sim.connect(m_state->Gateway()));
+        QVERIFY(
+            m_dir->write(u"rdv.csv"_s, "Nom;Mobile;Date RDV\r\nDupr\xc3\xa9;0611111111;12/12\r\nLu;0622222222;\r\n"));
+        test::whenModalShown<Form_CsvColumns>(
+            [](Form_CsvColumns *d) { test::child<QPushButton>(d, u"CMD_Suivant")->click(); });
+        FileDialog::setNextFileName(m_dir->filePath(u"rdv.csv"_s));
+        MessageBoxResponder boxes(vbOK);
+        test::child<QAction>(m_form.get(), u"MNU_ChargerTableur")->trigger();
+        QCOMPARE(rows(), 2);
+        const QAbstractItemModel *model = m_form->list()->model();
+        QCOMPARE(model->headerData(model->columnCount() - 1, Qt::Horizontal).toString(), u"Date RDV"_s);
+        QVERIFY(child<QLabel>(u"LabelChamps")->text().endsWith(u"{date_rdv} (Date RDV)"_s));
+
+        child<QPlainTextEdit>(u"TextSMS")->setPlainText(u"RDV {nom} {Date RDV}"_s);
+        boxes.setNextAnswers({vbYes});
+        QTest::mouseClick(child<QPushButton>(u"CommandEnvoyer"), Qt::LeftButton);
+        QVERIFY2(boxes.shown().last().text.contains(u"Lu"_s), "the row lacking a value is named");
+        QCOMPARE(sim.outboxField(u"text"_s), (QStringList{u"De : Paul, RDV Dupré 12/12"_s, u"De : Paul, RDV Lu "_s}));
+
+        boxes.setNextAnswers({vbYes});
+        FileDialog::setNextFileName(m_dir->filePath(u"liste.csv"_s));
+        child<LabelLink>(u"LabelLinkSauver")->Click();
+        QVERIFY(m_dir->read(u"liste.csv"_s).contains("Date RDV\r\n"));
+        QVERIFY(m_dir->read(u"liste.csv"_s).contains(";12/12\r\n"));
+
+        boxes.setNextAnswers({vbYes});
+        m_form->MNU_SupprimerTout_Click();
+        QVERIFY(child<QLabel>(u"LabelChamps")->isHidden());
+        QCOMPARE(model->columnCount(), int(m_form->list()->listModel()->columns().size()));
+    }
+
+    // "Envoyer un test": without the user's number it says where to give it; with it, the selected
+    // row's text goes once, now, to that number, and the credit is read again.
+    void testSms()
+    {
+        SimulatorProcess sim(test::demoAccount(1000));
+        QVERIFY(sim.connect(m_state->Gateway()));
+        groupItem(u"Amis"_s)->trigger();
+        child<QCheckBox>(u"Checkdifferer")->setChecked(true);
+        child<QPlainTextEdit>(u"TextSMS")->setPlainText(u"Bonjour {nom}"_s);
+        auto *test = child<QPushButton>(u"CommandTest");
+        {
+            MessageBoxResponder boxes(vbOK);
+            QTest::mouseClick(test, Qt::LeftButton);
+            QCOMPARE(boxes.shown().size(), 1);
+            QCOMPARE(boxes.shown()[0].text, m_state->Textes(Txt::NoMyNumber));
+        }
+        m_state->config().MyNumber = u"06 99 88 77 66"_s;
+        m_form->list()->selectionModel()->select(m_form->list()->model()->index(1, 0),
+                                                 QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+        MessageBoxResponder boxes(vbOK);
+        QTest::mouseClick(test, Qt::LeftButton);
+        QCOMPARE(sim.outboxField(u"number"_s), QStringList{u"0699887766"_s});
+        QCOMPARE(sim.outboxField(u"text"_s), QStringList{u"De : Paul, Bonjour Dupont"_s});
+        QCOMPARE(sim.outboxField(u"deferred"_s), QStringList{QString()});
+        QCOMPARE(boxes.shown().last().text, u"SMS de test envoyé au 0699887766."_s);
+        QCOMPARE(m_soldeQueries, 1);
+        QVERIFY(test->isEnabled() && child<QPushButton>(u"CommandEnvoyer")->isEnabled());
     }
 
     // Before the send question, what the numbers' check found, by number and name, every row of it

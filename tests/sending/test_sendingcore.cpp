@@ -1,9 +1,11 @@
 // The sending rules that need no window: the deferred value, the mailing file, the result texts.
+#include "addressbook/spreadsheettable.h"
 #include "base/textes.h"
 #include "contactfixtures.h"
 #include "sending/differer.h"
 #include "sending/mailingfile.h"
 #include "sending/mailingresults.h"
+#include "sending/mailingsheet.h"
 #include "sending/sendinghours.h"
 #include "sending/sendrun.h"
 #include "testdatadir.h"
@@ -113,6 +115,39 @@ private slots:
             QVERIFY(Sauve_Mailing(path, {&c}));
             QCOMPARE(dir.read(u"liste.kxg"_s), "\xEF\xBB\xBF;;;;" + name.toUtf8() + ";07\r\n");
             QCOMPARE(Charge_Mailing(path, counter())->at(0)->Nom, name);
+        }
+    }
+
+    // A spreadsheet's columns the contact fields do not take are merge fields, named by their
+    // headers and made unique; saved as CSV, the list reads back the same, values with ";" and
+    // formula-like text included.
+    void spreadsheetRoundTrip()
+    {
+        const CsvTable table{
+            u';',
+            {u"Nom"_s, u"Mobile"_s, u"Date RDV"_s, QString(), u"NOM"_s, u"date-rdv"_s},
+            {{u"Dupré"_s, u"0611111111"_s, u"12/12"_s, u"a;b"_s, u"=1+1"_s, u"z"_s}, {u"Lu"_s, u"0622222222"_s}}};
+        const MailingSheet sheet = mailingSheet(table, defaultMapping(table), counter());
+        const QStringList columns{u"date_rdv"_s, u"colonne4"_s, u"nom_2"_s, u"date_rdv_2"_s};
+        QCOMPARE(sheet.columns, columns);
+        QCOMPARE(sheet.rows.size(), 2u);
+        QCOMPARE(sheet.rows[0]->Nom, u"Dupré"_s);
+        QCOMPARE(sheet.rows[0]->Extra, (QStringList{u"12/12"_s, u"a;b"_s, u"=1+1"_s, u"z"_s}));
+        QCOMPARE(sheet.rows[1]->Extra, QStringList(4));
+
+        TestDataDir dir;
+        const TextTable textes;
+        QVERIFY(dir.write(u"liste.csv"_s,
+                          mailingSheetCsv(textes, {sheet.rows[0].get(), sheet.rows[1].get()}, sheet.headers)));
+        QString error;
+        const auto again = readSpreadsheetTable(dir.filePath(u"liste.csv"_s), textes, &error);
+        QVERIFY2(again, qPrintable(error));
+        const MailingSheet reread = mailingSheet(*again, defaultMapping(*again), counter());
+        QCOMPARE(reread.columns, columns);
+        QCOMPARE(reread.rows.size(), 2u);
+        for (std::size_t i = 0; i < 2; ++i) {
+            QCOMPARE(fields(*reread.rows[i]).mid(0, 6), fields(*sheet.rows[i]).mid(0, 6));
+            QCOMPARE(reread.rows[i]->Extra, sheet.rows[i]->Extra);
         }
     }
 
