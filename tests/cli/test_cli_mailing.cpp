@@ -296,6 +296,14 @@ private slots:
         const Run history = parlevo::test::runCli({u"--data-dir"_s, m_dir->path(), u"history"_s});
         for (const QString &text : expected)
             QVERIFY2(history.out.contains(text), qPrintable(history.out));
+
+        // A workbook's date and time cells merge as the spreadsheet shows them.
+        QVERIFY(startGateway(100));
+        r = send({u"--xlsx"_s, parlevo::test::fixturePath(u"mailing_list.xlsx"_s), u"--from"_s, QString(),
+                  u"--message"_s, u"{prenom} : RDV le {rendez-vous} à {heure}"_s});
+        QCOMPARE(r.status, 0);
+        QCOMPARE(m_sim->outboxField(u"text"_s).value(0), u"Jérôme : RDV le 12/12/2026 à 14:30"_s);
+        QCOMPARE(m_sim->outboxField(u"number"_s).value(0), u"0612345678"_s);
     }
 
     // A credit the gateway tells to be short is warned of, and the mailing goes all the same.
