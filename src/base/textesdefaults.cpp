@@ -5,7 +5,7 @@
 
 namespace parlevo {
 
-const std::array<TexteDefault, 401> kTextesDefaults = {{
+const std::array<TexteDefault, 402> kTextesDefaults = {{
     {1, "Parlevo la solution logicielle complète d'envoi de SMS personnalisable, simple et conviviale. vous permettant d'envoyer vos SMS en mode simple ou multi-contacts"},
     {2, "A propos de..."},
     {3, "Messages prédéfinis..."},
@@ -407,6 +407,7 @@ const std::array<TexteDefault, 401> kTextesDefaults = {{
     {695, "Date;Numéro;Nom;Texte;Code;Résultat;Envoi"},
     {696, "dd/MM/yyyy HH:mm"},
     {697, "Rechercher (Ctrl+F)"},
+    {720, "%1 ligne(s) : %2 accepté(s), %3 refusé(s), %4 sans réponse, %5 laissé(s) de côté, %6 SMS utilisé(s)"},
 }};
 
 } // namespace parlevo

@@ -9,6 +9,6 @@ struct TexteDefault {
     const char *utf8Text;
 };
 
-extern const std::array<TexteDefault, 401> kTextesDefaults;
+extern const std::array<TexteDefault, 402> kTextesDefaults;
 
 } // namespace parlevo

@@ -411,6 +411,7 @@ inline constexpr int kTextTableSize = 1000;
     X(ExportHistoryTitle, 694) \
     X(HistorySpreadsheetTitles, 695) \
     X(HistoryDateFormat, 696) \
+    X(CampaignFigures, 720) \
     X(SearchContacts, 697)
 // clang-format on
 

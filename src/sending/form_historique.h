@@ -15,6 +15,7 @@ namespace parlevo {
 
 class AppState;
 class Form_EnvoiMailing;
+class HistoryLoader;
 class HistoryModel;
 struct HistoryFilter;
 
@@ -27,8 +28,9 @@ public:
     Form_Historique(AppState &state, QWidget &owner, QWidget *parent = nullptr);
     Q_DISABLE_COPY_MOVE(Form_Historique)
 
-    // Reads the journals again.
+    // Reads the journals again, in the background: the list fills as they are read.
     void Init() override;
+    bool isLoading() const;
     bool isRunning() const override;
     void stopRun() override;
     void setRunHeldByQuestion(bool held) override;
@@ -49,6 +51,7 @@ private:
 
     AppState &m_state;
     QWidget &m_owner;
+    HistoryLoader *m_loader = nullptr;
     HistoryModel *m_model = nullptr;
     QTreeView *m_list = nullptr;
     QLineEdit *m_text = nullptr;
