@@ -232,6 +232,11 @@ HistoryPiece readPiece(const TextTable &textes, const QString &path)
     return piece;
 }
 
+std::size_t cores()
+{
+    return std::clamp<std::size_t>(std::thread::hardware_concurrency(), 1, 8);
+}
+
 // The journals of a data directory, newest first.
 QStringList journalsNewestFirst(const QString &dataDir)
 {
@@ -242,7 +247,7 @@ QStringList journalsNewestFirst(const QString &dataDir)
 
 // Reads the journals side by side, one at a time per core, and hands each over in their order;
 // take returns false to stop early.
-void readInOrder(const TextTable &textes, const QStringList &paths, const std::atomic<bool> &stop,
+void readInOrder(const TextTable &textes, const QStringList &paths, std::size_t shares, const std::atomic<bool> &stop,
                  const std::function<void(HistoryPiece)> &take)
 {
     const auto count = std::size_t(paths.size());
@@ -260,7 +265,6 @@ void readInOrder(const TextTable &textes, const QStringList &paths, const std::a
             ready.notify_all();
         }
     };
-    const std::size_t shares = std::clamp<std::size_t>(std::thread::hardware_concurrency(), 1, 8);
     std::vector<std::thread> readers;
     for (std::size_t share = 0; share < std::min(shares, count); ++share)
         readers.emplace_back(reader);
@@ -336,7 +340,7 @@ History History::load(const TextTable &textes, const QString &dataDir, QStringLi
 {
     HistoryAssembly assembly;
     const std::atomic<bool> never = false;
-    readInOrder(textes, journalsNewestFirst(dataDir), never,
+    readInOrder(textes, journalsNewestFirst(dataDir), cores(), never,
                 [&](HistoryPiece piece) { assembly.add(std::move(piece), problems); });
     assembly.settled();
     return assembly.take();
@@ -403,16 +407,18 @@ void HistoryLoader::start(const QString &dataDir)
             shownAny = true;
             return extends;
         };
-        readInOrder(textes, journalsNewestFirst(dataDir), *stopFlag, [&](HistoryPiece piece) {
-            assembly.add(std::move(piece), &problems);
-            // The newest run at once, then what has come a few times a second: each copy handed
-            // over costs the window its new rows' filter.
-            if (!shownAny || sinceShown.elapsed() >= kShowEveryMs) {
-                const bool extends = settle();
-                deliver(assembly.settled(), extends, std::nullopt);
-                sinceShown.start();
-            }
-        });
+        // A core is left to the window, which must keep taking its events meanwhile.
+        readInOrder(textes, journalsNewestFirst(dataDir), std::max<std::size_t>(1, cores() - 1), *stopFlag,
+                    [&](HistoryPiece piece) {
+                        assembly.add(std::move(piece), &problems);
+                        // The newest run at once, then what has come a few times a second: each copy handed
+                        // over costs the window its new rows' filter.
+                        if (!shownAny || sinceShown.elapsed() >= kShowEveryMs) {
+                            const bool extends = settle();
+                            deliver(assembly.settled(), extends, std::nullopt);
+                            sinceShown.start();
+                        }
+                    });
         if (!*stopFlag) {
             const bool extends = settle();
             deliver(assembly.take(), extends, problems);
