@@ -114,9 +114,11 @@ struct HistoryRunRows {
     std::vector<quint32> nameEnds;
     std::string digits;
     std::vector<quint32> digitEnds;
-    // The folded texts the run sent: one when its message has no merge field, else one a row.
+    // The folded text the run sent when its message has no merge field, else one a row.
     bool oneText = true;
-    std::vector<QString> texts;
+    QString text;
+    std::string mergedTexts;
+    std::vector<quint32> mergedEnds;
 
     ClassContact contact(std::size_t row) const
     {
@@ -132,7 +134,7 @@ struct HistoryRunRows {
     }
     std::string_view name(std::size_t row) const { return keyAt(names, nameEnds, row); }
     std::string_view numberDigits(std::size_t row) const { return keyAt(digits, digitEnds, row); }
-    const QString &text(std::size_t row) const { return texts[oneText ? 0 : row]; }
+    std::string_view mergedText(std::size_t row) const { return keyAt(mergedTexts, mergedEnds, row); }
 };
 
 namespace {
@@ -195,7 +197,7 @@ HistoryPiece readPiece(const TextTable &textes, const QString &path)
     const bool merged = head.message.contains(u'{');
     kept->oneText = !merged;
     if (!merged)
-        kept->texts.push_back(searchFoldedText(head.message));
+        kept->text = searchFoldedText(head.message);
     int sameUnits = -1;
     const qint64 started = localStamp(head.started.toString(Qt::ISODateWithMs));
     piece.rows.reserve(count);
@@ -205,8 +207,10 @@ HistoryPiece readPiece(const TextTable &textes, const QString &path)
         kept->nameEnds.push_back(quint32(kept->names.size()));
         kept->digits += DigitsOnly(c.Phone).toStdString();
         kept->digitEnds.push_back(quint32(kept->digits.size()));
-        if (merged)
-            kept->texts.push_back(searchFoldedText(historyText(head, c)));
+        if (merged) {
+            kept->mergedTexts += searchFoldedText(historyText(head, c)).toStdString();
+            kept->mergedEnds.push_back(quint32(kept->mergedTexts.size()));
+        }
         HistoryRow &row = piece.rows.emplace_back();
         row.stamp = content->stamps[i] != 0 ? content->stamps[i] : started;
         row.row = quint32(i);
@@ -226,6 +230,7 @@ HistoryPiece readPiece(const TextTable &textes, const QString &path)
     kept->names.shrink_to_fit();
     kept->fieldSpans.shrink_to_fit();
     kept->digits.shrink_to_fit();
+    kept->mergedTexts.shrink_to_fit();
     std::sort(piece.rows.begin(), piece.rows.end(), newerRow);
     run.head = std::move(content->head);
     run.rows = std::move(kept);
@@ -463,7 +468,7 @@ std::vector<quint32> History::filtered(const HistoryFilter &filter, std::size_t 
     if (!text.isEmpty()) {
         for (std::size_t run = 0; run < m_runs.size(); ++run) {
             if (m_runs[run].rows->oneText)
-                runTextMatches[run] = m_runs[run].rows->texts.front().contains(text);
+                runTextMatches[run] = m_runs[run].rows->text.contains(text);
         }
     }
     std::vector<quint32> shown;
@@ -477,7 +482,8 @@ std::vector<quint32> History::filtered(const HistoryFilter &filter, std::size_t 
             continue;
         if (!text.isEmpty()) {
             const signed char runMatch = runTextMatches[row.run];
-            const bool textMatch = runMatch < 0 ? rows.text(row.row).contains(text) : runMatch > 0;
+            const bool textMatch =
+                runMatch < 0 ? rows.mergedText(row.row).find(textSought) != std::string_view::npos : runMatch > 0;
             if (!textMatch && rows.name(row.row).find(textSought) == std::string_view::npos)
                 continue;
         }

@@ -128,7 +128,7 @@ private slots:
                               u"run 20260302-090000-000-cccc"_s,
                               u"started 2026-03-02T09:00:00.000"_s,
                               u"sender "_s,
-                              u"message Promo"_s,
+                              u"message Promo {nom}"_s,
                               u"differer "_s,
                               u"rows 5"_s,
                               u"row 0 \t\t\t\tSent\t0612345678"_s,
@@ -155,6 +155,10 @@ private slots:
         HistoryFilter leftOut;
         leftOut.result = HistoryResult::Skipped;
         QCOMPARE(history.filtered(leftOut).size(), 3);
+        // A merged message is searched as each row's SMS carried it.
+        HistoryFilter merged;
+        merged.text = u"PROMO SENT"_s;
+        QCOMPARE(described(history, history.filtered(merged)), QStringList{u"0612345678 Sent 0"_s});
         QString error;
         const auto content = readJournal(dir.read(u"Journal/20260302-090000-000-cccc.journal"_s), &error);
         QVERIFY2(content, qPrintable(error));
