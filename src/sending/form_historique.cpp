@@ -21,7 +21,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSignalBlocker>
-#include <QTreeView>
+#include <QTableView>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -113,20 +113,28 @@ void Form_Historique::buildWindow()
                                 m_state.Textes(Txt::HistoryName), m_state.Textes(Txt::Result),
                                 m_state.Textes(Txt::HistoryMessage), m_state.Textes(Txt::HistoryRun)},
                                this);
-    m_list = named(new QTreeView(this), u"LV_Historique");
-    m_list->setRootIsDecorated(false);
-    // Every row has the same height: the view then lays out a large list without measuring it.
-    m_list->setUniformRowHeights(true);
+    // A table view keeps nothing per row: a tree view lays out all its rows again each time the
+    // rows of a million-row history arrive, and keeps an item for each.
+    m_list = named(new QTableView(this), u"LV_Historique");
+    m_list->setShowGrid(false);
+    m_list->setWordWrap(false);
+    m_list->setTabKeyNavigation(false);
+    m_list->verticalHeader()->hide();
+    m_list->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    m_list->verticalHeader()->setDefaultSectionSize(m_list->fontMetrics().height() + 6);
+    m_list->horizontalHeader()->setHighlightSections(false);
+    m_list->horizontalHeader()->setStretchLastSection(true);
+    m_list->horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     m_list->setAlternatingRowColors(true);
     m_list->setSelectionMode(QAbstractItemView::ExtendedSelection);
     m_list->setSelectionBehavior(QAbstractItemView::SelectRows);
     m_list->setModel(m_model);
     m_list->setAccessibleName(m_state.Textes(Txt::HistoryTitle));
-    m_list->header()->resizeSection(HistoryModel::DateColumn, 140);
-    m_list->header()->resizeSection(HistoryModel::NumberColumn, 110);
-    m_list->header()->resizeSection(HistoryModel::NameColumn, 150);
-    m_list->header()->resizeSection(HistoryModel::ResultColumn, 170);
-    m_list->header()->resizeSection(HistoryModel::TextColumn, 260);
+    m_list->horizontalHeader()->resizeSection(HistoryModel::DateColumn, 140);
+    m_list->horizontalHeader()->resizeSection(HistoryModel::NumberColumn, 110);
+    m_list->horizontalHeader()->resizeSection(HistoryModel::NameColumn, 150);
+    m_list->horizontalHeader()->resizeSection(HistoryModel::ResultColumn, 170);
+    m_list->horizontalHeader()->resizeSection(HistoryModel::TextColumn, 260);
     contentLayout()->addWidget(m_list, 1);
 
     m_summary = named(new QLabel(this), u"LabelBilan");

@@ -9,7 +9,7 @@ class QDateEdit;
 class QLabel;
 class QLineEdit;
 class QPushButton;
-class QTreeView;
+class QTableView;
 
 namespace parlevo {
 
@@ -53,7 +53,7 @@ private:
     QWidget &m_owner;
     HistoryLoader *m_loader = nullptr;
     HistoryModel *m_model = nullptr;
-    QTreeView *m_list = nullptr;
+    QTableView *m_list = nullptr;
     QLineEdit *m_text = nullptr;
     QLineEdit *m_number = nullptr;
     QComboBox *m_result = nullptr;

@@ -18,11 +18,11 @@
 #include "widgetdriver.h"
 
 #include <QAbstractItemModelTester>
+#include <QAbstractItemView>
 #include <QFont>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
-#include <QTreeView>
 #include <numeric>
 
 using namespace Qt::StringLiterals;
@@ -292,7 +292,7 @@ private slots:
                                             u"de côté, 1 SMS utilisé(s)"_s);
         QVERIFY(summary.data(Qt::FontRole).value<QFont>().bold());
         // The row without an answer and the refused one; the first is left out when the user says no.
-        auto *list = test::child<QTreeView>(&form, u"LV_Historique");
+        auto *list = test::child<QAbstractItemView>(&form, u"LV_Historique");
         for (int row : {1, 2})
             list->selectionModel()->select(form.model()->index(row, 0),
                                            QItemSelectionModel::Select | QItemSelectionModel::Rows);
