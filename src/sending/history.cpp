@@ -269,6 +269,11 @@ void readInOrder(const TextTable &textes, const QStringList &paths, std::size_t 
             }
             ready.notify_all();
         }
+        // A reader that stops wakes the one waiting for its pieces, which then stops too.
+        {
+            const std::lock_guard lock(mutex);
+        }
+        ready.notify_all();
     };
     std::vector<std::thread> readers;
     for (std::size_t share = 0; share < std::min(shares, count); ++share)
