@@ -10,13 +10,15 @@
 #include <QCommandLineParser>
 #include <QDate>
 
-#include <set>
+#include <cstdio>
 
 using namespace Qt::StringLiterals;
 
 namespace parlevo::cli {
 
 namespace {
+
+constexpr qsizetype kChunk = 1 << 20;
 
 QString oneLine(QString text)
 {
@@ -69,12 +71,12 @@ int history(const QString &globalDataDir, const QStringList &arguments)
 
     auto state = loadState(parser.isSet(dataDirOption()) ? parser.value(dataDirOption()) : globalDataDir);
     QStringList problems;
-    const History history = History::load(state->dataDir(), &problems);
+    const TextTable &textes = state->textTable();
+    const History history = History::load(textes, state->dataDir(), &problems);
     for (const QString &problem : problems)
         err(u"parlevo-cli: "_s + problem);
-    const TextTable &textes = state->textTable();
     if (parser.isSet(runsOption)) {
-        std::vector<CampaignFigures> campaigns = campaignFigures(textes, history);
+        std::vector<CampaignFigures> campaigns = campaignFigures(history);
         if (filter.from.isValid())
             std::erase_if(campaigns, [&](const CampaignFigures &c) {
                 return history.runs()[c.run].head.started.date() < filter.from;
@@ -100,23 +102,37 @@ int history(const QString &globalDataDir, const QStringList &arguments)
         write(historyCsv(textes, history, shown), stdout);
         return problems.isEmpty() ? kAccepted : kFailure;
     }
-    std::set<quint32> runs;
+    // A million lines go out in large writes, not one flush each.
+    QString chunk;
+    const auto flushChunk = [&chunk](qsizetype above) {
+        if (chunk.size() > above) {
+            write(chunk, stdout);
+            chunk.clear();
+        }
+    };
+    std::vector<char> runShown(history.runs().size(), 0);
     for (quint32 i : shown) {
         const HistoryRow &row = history.rows()[i];
-        const ClassContact &contact = history.contact(row);
-        out(historyTimeText(row) + u"  "_s + contact.Phone.leftJustified(14) + u' ' +
-            contact.FullName().trimmed().leftJustified(24) + u' ' + historyResultText(textes, history, row) + u"  "_s +
-            oneLine(history.text(row)));
-        runs.insert(row.run);
+        const ClassContact contact = history.contact(row);
+        chunk += historyTimeText(row) + u"  "_s + contact.Phone.leftJustified(14) + u' ' +
+                 contact.FullName().trimmed().leftJustified(24) + u' ' + historyResultText(textes, history, row) +
+                 u"  "_s + oneLine(history.text(row)) + u'\n';
+        runShown[row.run] = 1;
+        flushChunk(kChunk);
     }
-    for (quint32 run : runs) {
-        const HistoryRun &r = history.runs()[run];
-        out(r.head.runId +
-            (r.head.test ? u" (test) "_s
-             : r.single  ? u" (single) "_s
-                         : u" (mailing) "_s) +
-            historySummaryText(textes, r));
+    // The runs oldest first, as their journals are named.
+    for (auto run = qsizetype(runShown.size()) - 1; run >= 0; --run) {
+        if (!runShown[std::size_t(run)])
+            continue;
+        const HistoryRun &r = history.runs()[std::size_t(run)];
+        chunk += r.head.runId +
+                 (r.head.test ? u" (test) "_s
+                  : r.single  ? u" (single) "_s
+                              : u" (mailing) "_s) +
+                 historySummaryText(textes, r) + u'\n';
     }
+    flushChunk(0);
+    std::fflush(stdout);
     return problems.isEmpty() ? kAccepted : kFailure;
 }
 

@@ -62,13 +62,24 @@ public:
 
     void runStarted(qsizetype total) override { drawBar(0, total); }
     void rowStarted(qsizetype, const ClassContact &, const QString &) override {}
-    void rowDone(qsizetype, const ClassContact &contact, const QString &number, const SendReply &reply,
+    // A run taken up is one campaign: its results file holds every row of the run in its order,
+    // those sent before with their recorded outcomes. rowMap: the run row of each row sent now.
+    void takeUp(std::vector<MailingResult> recorded, std::vector<qsizetype> rowMap)
+    {
+        m_recorded = std::move(recorded);
+        m_rowMap = std::move(rowMap);
+    }
+    void rowDone(qsizetype row, const ClassContact &contact, const QString &number, const SendReply &reply,
                  const QString &result) override
     {
         if (m_bar)
             std::fputs("\r\033[K", stderr);
         out(recipientText(contact).trimmed() + u" : "_s + result);
+        if (!m_rowMap.empty())
+            writeRecordedBefore(m_rowMap[std::size_t(row)]);
         writeResults(cliResultsLine(number, MailingResult{contact, reply.code, result, reply.outcome}));
+        if (!m_rowMap.empty())
+            m_nextRecorded = m_rowMap[std::size_t(row)] + 1;
     }
     void progress(qsizetype done, qsizetype total) override { drawBar(done, total); }
     bool stopRequested() const override { return StopSignal::requested(); }
@@ -80,6 +91,7 @@ public:
     }
     void finish(qsizetype done, qsizetype total)
     {
+        writeRecordedBefore(qsizetype(m_recorded.size()));
         if (m_bar)
             std::fputs("\r\033[K", stderr);
         err(progressText(m_textes, done, total));
@@ -88,6 +100,14 @@ public:
     bool resultsWritten() const { return m_resultsWritten; }
 
 private:
+    // The rows sent before, up to a row of the run; rows are told in the run's order.
+    void writeRecordedBefore(qsizetype runRow)
+    {
+        for (; m_nextRecorded < runRow; ++m_nextRecorded) {
+            const MailingResult &row = m_recorded[std::size_t(m_nextRecorded)];
+            writeResults(cliResultsLine(numberToSend(row.contact.Phone), row));
+        }
+    }
     void writeResults(const QString &text)
     {
         if (!m_results || !m_resultsWritten)
@@ -114,6 +134,9 @@ private:
     bool m_bar;
     QFile *m_results;
     bool m_resultsWritten = true;
+    std::vector<MailingResult> m_recorded;
+    std::vector<qsizetype> m_rowMap;
+    qsizetype m_nextRecorded = 0;
 };
 
 // The options of a run's pace and the file of its results, shared by send and resume.
@@ -171,6 +194,9 @@ struct RunPlan {
     bool skipInvalid = false;
     // The merge fields of a spreadsheet's columns, each row's values in its Extra.
     QStringList columns = {};
+    // A run taken up: every row of it as recorded, and the run row of each row sent now.
+    std::vector<MailingResult> takenUp = {};
+    std::vector<qsizetype> rowMap = {};
 };
 
 // The journal a run records itself in, once everything that may stop it before its first SMS has
@@ -236,6 +262,7 @@ int sendPlan(AppState &state, const RunPlan &plan, SendRunOptions options, const
     }
     const StopSignal stopSignal;
     TerminalRun terminal(state.textTable(), stderrIsTerminal(), resultsFile.get());
+    terminal.takeUp(plan.takenUp, plan.rowMap);
     options.journal = journal.get();
     const SendRunSummary summary =
         runMailing(state.Gateway(), state.textTable(), source, plan.differer, terminal, options);
@@ -623,7 +650,9 @@ int resumeMailing(const QString &globalDataDir, const QStringList &arguments)
         return usage(pastDeferredTime(plan.differer, u"--now sends the remaining rows now, --at \"YYYY-MM-DD "
                                                      u"HH:MM\" at another time"_s),
                      u"mailing resume"_s);
-    std::vector<qsizetype> rowMap = std::move(resume.rowMap);
+    std::vector<qsizetype> rowMap = resume.rowMap;
+    plan.takenUp = recordedResults(state->textTable(), content);
+    plan.rowMap = std::move(resume.rowMap);
     const JournalOpener heldJournal = [&](const std::vector<RowSkip> &, QString *journalError) {
         auto journal = SendJournal::reopen(*path, std::move(lock), journalError);
         if (journal) {

@@ -23,7 +23,7 @@ namespace parlevo {
 class AppState;
 struct ClassContact;
 class SingleInstance;
-enum class SendOutcome;
+enum class SendOutcome : quint8;
 
 namespace cli {
 

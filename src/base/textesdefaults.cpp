@@ -5,7 +5,7 @@
 
 namespace parlevo {
 
-const std::array<TexteDefault, 416> kTextesDefaults = {{
+const std::array<TexteDefault, 417> kTextesDefaults = {{
     {1, "Parlevo la solution logicielle complète d'envoi de SMS personnalisable, simple et conviviale. vous permettant d'envoyer vos SMS en mode simple ou multi-contacts"},
     {2, "A propos de..."},
     {3, "Messages prédéfinis..."},
@@ -417,6 +417,7 @@ const std::array<TexteDefault, 416> kTextesDefaults = {{
     {711, "Le fichier %1 n'est pas un classeur Excel (.xlsx) lisible : il est endommagé, d'un autre format ou trop grand une fois décompressé."},
     {712, "VRAI"},
     {713, "FAUX"},
+    {720, "%1 ligne(s) : %2 accepté(s), %3 refusé(s), %4 sans réponse, %5 laissé(s) de côté, %6 SMS utilisé(s)"},
     {730, "Un tableur (CSV, Excel)..."},
     {731, "Tableurs (*.csv *.xlsx)|*.csv;*.xlsx|Fichiers texte (*.txt)|*.txt|Tous les fichiers (*.*)|*.*"},
     {732, "Ouvrir un tableur"},

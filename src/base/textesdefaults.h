@@ -9,6 +9,6 @@ struct TexteDefault {
     const char *utf8Text;
 };
 
-extern const std::array<TexteDefault, 416> kTextesDefaults;
+extern const std::array<TexteDefault, 417> kTextesDefaults;
 
 } // namespace parlevo

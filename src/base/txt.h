@@ -422,6 +422,7 @@ inline constexpr int kTextTableSize = 1000;
     X(SpreadsheetDamaged, 711) \
     X(SpreadsheetTrue, 712) \
     X(SpreadsheetFalse, 713) \
+    X(CampaignFigures, 720) \
     X(FromSpreadsheet, 730) \
     X(SpreadsheetFilter, 731) \
     X(LoadSpreadsheet, 732) \

@@ -9,7 +9,7 @@ namespace parlevo {
 class TextTable;
 
 // What became of one SMS handed to the gateway.
-enum class SendOutcome {
+enum class SendOutcome : quint8 {
     Accepted,    // 80 sent, 81 kept for a deferred send
     Refused,     // any other reply code
     Unreachable, // code 0: the request never reached the gateway, or its answer was not a code

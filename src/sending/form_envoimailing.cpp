@@ -49,18 +49,31 @@ public:
     void runStarted(qsizetype total) override
     {
         m_window.m_runBase = m_window.m_model->rowCount() + static_cast<int>(m_window.m_pending.size());
+        // Every row of a run taken up is there from the start; those sent now wait for their answer.
+        std::vector<char> sentNow(m_window.m_takenUpRows.size(), 0);
+        for (qsizetype row : m_window.m_rowMap)
+            sentNow[std::size_t(row)] = 1;
+        for (std::size_t row = 0; row < m_window.m_takenUpRows.size(); ++row) {
+            const MailingResult &recorded = m_window.m_takenUpRows[row];
+            m_window.m_pending.push_back(
+                sentNow[row] ? ResultRow{recipientText(recorded.contact), {}, std::nullopt}
+                             : ResultRow{recipientText(recorded.contact), recorded.text, recorded.outcome});
+        }
         m_window.m_progress->setRange(0, static_cast<int>(total));
         m_window.queueProgress(0, total);
         m_window.flush();
     }
     void rowStarted(qsizetype, const ClassContact &contact, const QString &recipient) override
     {
+        if (!m_window.m_rowMap.empty())
+            return;
         m_window.m_recording.rows.push_back(MailingResult{contact, 0, QString(), SendOutcome::Unreachable});
         m_window.queueRow(recipient);
     }
-    void rowDone(qsizetype row, const ClassContact &contact, const QString &, const SendReply &reply,
+    void rowDone(qsizetype sentRow, const ClassContact &contact, const QString &, const SendReply &reply,
                  const QString &result) override
     {
+        const qsizetype row = m_window.m_rowMap.empty() ? sentRow : m_window.m_rowMap[std::size_t(sentRow)];
         // A row never started has no line yet.
         if (row >= qsizetype(m_window.m_recording.rows.size())) {
             m_window.m_recording.rows.push_back(MailingResult{contact, 0, QString(), SendOutcome::NotSent});
@@ -223,7 +236,9 @@ SendRunSummary Form_EnvoiMailing::resume(HeldRun held, bool includeUnknown)
     std::optional<QString> newDifferer;
     if (*differer != content.head.differer)
         newDifferer = *differer;
-    std::vector<qsizetype> rowMap = std::move(plan.rowMap);
+    std::vector<qsizetype> rowMap = plan.rowMap;
+    m_takenUpRows = recordedResults(m_state.textTable(), content);
+    m_rowMap = std::move(plan.rowMap);
     const auto heldJournal = [&](const std::vector<RowSkip> &) {
         auto journal = SendJournal::reopen(held.path, std::move(held.lock), &error);
         if (journal) {
@@ -232,8 +247,12 @@ SendRunSummary Form_EnvoiMailing::resume(HeldRun held, bool includeUnknown)
         }
         return journal;
     };
-    return run(fixedMailingSource(plan.rows, content.head.sender, content.head.message, content.head.columns),
-               *differer, content.head.policy, false, heldJournal);
+    const SendRunSummary summary =
+        run(fixedMailingSource(plan.rows, content.head.sender, content.head.message, content.head.columns), *differer,
+            content.head.policy, false, heldJournal);
+    m_takenUpRows.clear();
+    m_rowMap.clear();
+    return summary;
 }
 
 std::optional<QString> Form_EnvoiMailing::differerForResume(const QString &recorded)
@@ -313,7 +332,7 @@ SendRunSummary Form_EnvoiMailing::run(const MailingSource &source, const QString
     show();
     raise();
     // The texts are read once per SMS; the last ones read are those a retry sends again.
-    m_recording = MailingRunRecord{{}, QString(), QString(), differer, policy, source.columns};
+    m_recording = MailingRunRecord{m_takenUpRows, QString(), QString(), differer, policy, source.columns};
     MailingSource recorded = source;
     recorded.sender = [this, &source] { return m_recording.sender = source.sender(); };
     recorded.message = [this, &source] { return m_recording.message = source.message(); };
@@ -346,13 +365,41 @@ SendRunSummary Form_EnvoiMailing::run(const MailingSource &source, const QString
     m_busyNotice.clear();
     flush();
     m_lastRun = std::exchange(m_recording, MailingRunRecord{});
+    // A run taken up counts its rows sent before too: it is one campaign.
+    SendRunSummary counted = summary;
+    std::vector<char> sentNow(m_takenUpRows.size(), 0);
+    for (qsizetype row : m_rowMap)
+        sentNow[std::size_t(row)] = 1;
+    for (std::size_t row = 0; row < m_takenUpRows.size(); ++row) {
+        if (sentNow[row])
+            continue;
+        switch (m_takenUpRows[row].outcome) {
+        case SendOutcome::Accepted:
+            ++counted.accepted;
+            break;
+        case SendOutcome::Refused:
+        case SendOutcome::Busy:
+            ++counted.refused;
+            break;
+        case SendOutcome::Unknown:
+            ++counted.unknown;
+            break;
+        case SendOutcome::Skipped:
+            ++counted.skipped;
+            break;
+        case SendOutcome::Unreachable:
+        case SendOutcome::NotSent:
+            ++counted.notSent;
+            break;
+        }
+    }
     QString bilan = m_state.Textes(Txt::RunSummary)
-                        .arg(summary.accepted)
-                        .arg(summary.refused)
-                        .arg(summary.unknown)
-                        .arg(summary.unreachable + summary.notSent);
-    if (summary.skipped > 0)
-        bilan += u' ' + m_state.Textes(Txt::SkippedCount).arg(summary.skipped);
+                        .arg(counted.accepted)
+                        .arg(counted.refused)
+                        .arg(counted.unknown)
+                        .arg(counted.unreachable + counted.notSent);
+    if (counted.skipped > 0)
+        bilan += u' ' + m_state.Textes(Txt::SkippedCount).arg(counted.skipped);
     m_labelBilan->setText(bilan);
     m_ok->setEnabled(true);
     m_exporter->setEnabled(true);

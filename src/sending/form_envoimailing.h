@@ -122,6 +122,10 @@ private:
     QDeadlineTimer m_busyUntil;
     MailingRunRecord m_recording;
     MailingRunRecord m_lastRun;
+    // A run taken up is one campaign: every row of it as recorded before, and the run row of each
+    // row sent now. Empty for a new run.
+    std::vector<MailingResult> m_takenUpRows;
+    std::vector<qsizetype> m_rowMap;
 };
 
 } // namespace parlevo

@@ -21,7 +21,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSignalBlocker>
-#include <QTreeView>
+#include <QTableView>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -66,6 +66,12 @@ Form_Historique::Form_Historique(AppState &state, QWidget &owner, QWidget *paren
     connect(m_model, &QAbstractItemModel::modelReset, this, &Form_Historique::showSummary);
     connect(m_renvoyer, &QPushButton::clicked, this, &Form_Historique::CMD_Renvoyer_Click);
     connect(m_exporter, &QPushButton::clicked, this, &Form_Historique::CMD_Exporter_Click);
+    connect(m_loader, &HistoryLoader::arrived, this, [this] {
+        if (m_loader->extendsLast())
+            m_model->extendHistory(m_loader->takeHistory());
+        else
+            m_model->setHistory(m_loader->takeHistory());
+    });
 }
 
 void Form_Historique::buildWindow()
@@ -101,25 +107,34 @@ void Form_Historique::buildWindow()
     contentLayout()->addLayout(firstRow);
     contentLayout()->addLayout(secondRow);
 
+    m_loader = new HistoryLoader(m_state.textTable(), this);
     m_model = new HistoryModel(m_state.textTable(),
                                {m_state.Textes(Txt::HistoryDate), m_state.Textes(Txt::HistoryNumber),
                                 m_state.Textes(Txt::HistoryName), m_state.Textes(Txt::Result),
                                 m_state.Textes(Txt::HistoryMessage), m_state.Textes(Txt::HistoryRun)},
                                this);
-    m_list = named(new QTreeView(this), u"LV_Historique");
-    m_list->setRootIsDecorated(false);
-    // Every row has the same height: the view then lays out a large list without measuring it.
-    m_list->setUniformRowHeights(true);
+    // A table view keeps nothing per row: a tree view lays out all its rows again each time the
+    // rows of a million-row history arrive, and keeps an item for each.
+    m_list = named(new QTableView(this), u"LV_Historique");
+    m_list->setShowGrid(false);
+    m_list->setWordWrap(false);
+    m_list->setTabKeyNavigation(false);
+    m_list->verticalHeader()->hide();
+    m_list->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    m_list->verticalHeader()->setDefaultSectionSize(m_list->fontMetrics().height() + 6);
+    m_list->horizontalHeader()->setHighlightSections(false);
+    m_list->horizontalHeader()->setStretchLastSection(true);
+    m_list->horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     m_list->setAlternatingRowColors(true);
     m_list->setSelectionMode(QAbstractItemView::ExtendedSelection);
     m_list->setSelectionBehavior(QAbstractItemView::SelectRows);
     m_list->setModel(m_model);
     m_list->setAccessibleName(m_state.Textes(Txt::HistoryTitle));
-    m_list->header()->resizeSection(HistoryModel::DateColumn, 140);
-    m_list->header()->resizeSection(HistoryModel::NumberColumn, 110);
-    m_list->header()->resizeSection(HistoryModel::NameColumn, 150);
-    m_list->header()->resizeSection(HistoryModel::ResultColumn, 170);
-    m_list->header()->resizeSection(HistoryModel::TextColumn, 260);
+    m_list->horizontalHeader()->resizeSection(HistoryModel::DateColumn, 140);
+    m_list->horizontalHeader()->resizeSection(HistoryModel::NumberColumn, 110);
+    m_list->horizontalHeader()->resizeSection(HistoryModel::NameColumn, 150);
+    m_list->horizontalHeader()->resizeSection(HistoryModel::ResultColumn, 170);
+    m_list->horizontalHeader()->resizeSection(HistoryModel::TextColumn, 260);
     contentLayout()->addWidget(m_list, 1);
 
     m_summary = named(new QLabel(this), u"LabelBilan");
@@ -143,7 +158,12 @@ void Form_Historique::Init()
         const QSignalBlocker quiet(m_to);
         m_to->setDate(m_today);
     }
-    m_model->setHistory(History::load(m_state.dataDir()));
+    m_loader->start(m_state.dataDir());
+}
+
+bool Form_Historique::isLoading() const
+{
+    return m_loader->isLoading();
 }
 
 HistoryFilter Form_Historique::filter() const
@@ -173,7 +193,7 @@ void Form_Historique::showSummary()
         m_summary->clear();
         return;
     }
-    const HistoryRun &run = m_model->history().runs()[m_model->rowAt(current.row()).run];
+    const HistoryRun &run = m_model->history().runs()[m_model->runAt(current.row())];
     m_summary->setText(
         m_state.Textes(Txt::RunOf)
             .arg(run.head.started.toString(u"dd/MM/yyyy HH:mm"_s), m_state.Textes(run.head.test ? Txt::TestSms
@@ -203,7 +223,9 @@ void Form_Historique::CMD_Renvoyer_Click()
 {
     if (isRunning())
         return;
-    const QModelIndexList selected = m_list->selectionModel()->selectedRows();
+    QModelIndexList selected = m_list->selectionModel()->selectedRows();
+    // A run's summary row is no SMS to send.
+    selected.removeIf([this](const QModelIndex &index) { return m_model->isSummary(index.row()); });
     if (selected.isEmpty()) {
         MsgBox(m_state.Textes(Txt::NothingSelected), vbOKOnly | vbInformation);
         return;
@@ -223,7 +245,7 @@ void Form_Historique::CMD_Renvoyer_Click()
     for (const QModelIndex &index : selected)
         outcomes.try_emplace(m_model->rowAt(index.row()).run);
     for (auto &[run, runOutcomes] : outcomes)
-        runOutcomes.assign(history.runs()[run].head.rows.size(), SendOutcome::Unknown);
+        runOutcomes.assign(std::size_t(history.runs()[run].rowCount), SendOutcome::Unknown);
     for (const HistoryRow &row : history.rows()) {
         if (auto found = outcomes.find(row.run); found != outcomes.end() && row.row < found->second.size())
             found->second[row.row] = row.reply.outcome;
@@ -232,7 +254,7 @@ void Form_Historique::CMD_Renvoyer_Click()
     for (const auto &[run, runOutcomes] : outcomes) {
         const JournalHead &head = history.runs()[run].head;
         PhoneCheck numbers(head.region.isEmpty() ? m_state.phoneCheck().region() : head.region);
-        for (qsizetype row : retryRows(head.rows, runOutcomes, head.policy, withUnknown,
+        for (qsizetype row : retryRows(history.runContacts(run), runOutcomes, head.policy, withUnknown,
                                        [&numbers](const QString &number) { return numbers.matchKey(number); }))
             allowed[run].insert(quint32(row));
     }
@@ -254,12 +276,17 @@ void Form_Historique::CMD_Renvoyer_Click()
         connect(m_envoi, &Form_EnvoiMailing::retryStarting, this, &Form_Historique::runStarted);
         connect(m_envoi, &Form_EnvoiMailing::retryFinished, this, &Form_Historique::runFinished);
     }
+    // Copies: a load under way may replace the history while the SMS go.
+    std::vector<JournalHead> heads;
+    for (const auto &[run, contacts] : byRun)
+        heads.push_back(history.runs()[run].head);
     emit runStarted();
+    auto head = heads.begin();
     for (const auto &[run, contacts] : byRun) {
-        const JournalHead &head = m_model->history().runs()[run].head;
         // A deferred time of the past means nothing now: the SMS go at once.
-        m_envoi->Send(fixedMailingSource(contacts, head.sender, head.message, head.columns), QString(),
-                      head.policy == NumberPolicy::OncePerNumber);
+        m_envoi->Send(fixedMailingSource(contacts, head->sender, head->message, head->columns), QString(),
+                      head->policy == NumberPolicy::OncePerNumber);
+        ++head;
     }
     emit runFinished();
     Init();

@@ -9,12 +9,13 @@ class QDateEdit;
 class QLabel;
 class QLineEdit;
 class QPushButton;
-class QTreeView;
+class QTableView;
 
 namespace parlevo {
 
 class AppState;
 class Form_EnvoiMailing;
+class HistoryLoader;
 class HistoryModel;
 struct HistoryFilter;
 
@@ -27,8 +28,9 @@ public:
     Form_Historique(AppState &state, QWidget &owner, QWidget *parent = nullptr);
     Q_DISABLE_COPY_MOVE(Form_Historique)
 
-    // Reads the journals again.
+    // Reads the journals again, in the background: the list fills as they are read.
     void Init() override;
+    bool isLoading() const;
     bool isRunning() const override;
     void stopRun() override;
     void setRunHeldByQuestion(bool held) override;
@@ -49,8 +51,9 @@ private:
 
     AppState &m_state;
     QWidget &m_owner;
+    HistoryLoader *m_loader = nullptr;
     HistoryModel *m_model = nullptr;
-    QTreeView *m_list = nullptr;
+    QTableView *m_list = nullptr;
     QLineEdit *m_text = nullptr;
     QLineEdit *m_number = nullptr;
     QComboBox *m_result = nullptr;

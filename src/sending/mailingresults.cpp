@@ -4,6 +4,8 @@
 
 #include "base/codec1252.h"
 #include "base/storefile.h"
+#include "history.h"
+#include "numberreview.h"
 
 #include <QList>
 
@@ -79,6 +81,23 @@ bool toResult(const QStringList &fields, qsizetype line, MailingResult *result, 
 }
 
 } // namespace
+
+std::vector<MailingResult> recordedResults(const TextTable &textes, const JournalContent &content)
+{
+    std::vector<MailingResult> rows;
+    rows.reserve(content.states.size());
+    for (std::size_t row = 0; row < content.states.size(); ++row) {
+        const SendReply reply = historyReply(content.states[row], content.replies[row]);
+        QString text = reply.outcome == SendOutcome::Skipped
+                           ? skipReasonText(textes, content.head.skipOf(qsizetype(row)))
+                           : QString();
+        if (text.isEmpty())
+            text = replyText(textes, reply);
+        rows.push_back({row < content.head.rows.size() ? content.head.rows[row] : ClassContact{}, reply.code, text,
+                        reply.outcome});
+    }
+    return rows;
+}
 
 qsizetype unknownCount(const std::vector<MailingResult> &rows)
 {

@@ -12,6 +12,8 @@
 
 namespace parlevo {
 
+class TextTable;
+
 // One recipient of a finished run: the contact sent to, the gateway's code, the text shown and
 // what the code means (code 0 is either a gateway never reached or an answer that did not come).
 struct MailingResult {
@@ -32,6 +34,10 @@ struct MailingRunRecord {
     // The merge fields of the rows' spreadsheet columns.
     QStringList columns = {};
 };
+
+// Every row of a journaled run as its journal records it: its outcome (a row never started is
+// not sent) and the text the result window shows for it.
+std::vector<MailingResult> recordedResults(const TextTable &textes, const JournalContent &content);
 
 // How many rows got no answer in time.
 qsizetype unknownCount(const std::vector<MailingResult> &rows);

@@ -133,7 +133,7 @@ private:
 };
 
 // Where a row of a journaled run stands.
-enum class JournalRowState {
+enum class JournalRowState : quint8 {
     NotStarted, // no request was made
     Started,    // recorded as leaving, no outcome: it may have been sent
     Done,       // has its outcome
@@ -162,6 +162,13 @@ struct JournalContent {
 // request leaving counts as one, so a row it might concern is never taken for not started. Nothing,
 // with the reason, when the head (texts, deferred value, row count) cannot be read.
 std::optional<JournalContent> readJournal(const QByteArray &bytes, QString *error);
+// The same for a reader that keeps the recipients its own way (the history keeps a million):
+// head.rows stays empty and readRow gets each readable recipient line's contact fields as written
+// (escaped, tab-separated: group, company, title, first name, last name, number), then its notes.
+using JournalRowReader = std::function<void(qsizetype row, QByteArrayView fields)>;
+std::optional<JournalContent> readJournal(const QByteArray &bytes, QString *error, const JournalRowReader &readRow);
+// The contact of such fields, its spreadsheet values (Extra) read from the notes.
+ClassContact journalContact(QByteArrayView fields);
 
 // What taking a run up again sends: the rows never started, those a busy gateway refused without
 // serving them and, with includeUnknown, the rows that may have left without an answer; rowMap
@@ -223,6 +230,7 @@ void protectJournals(const QString &dataDir);
 // A journal's local time (ISO, with milliseconds) as the number yyyyMMddHHmmsszzz, which sorts as
 // the times do and is read much faster than a QDateTime; 0 when the text is not such a time.
 qint64 localStamp(QStringView iso);
+qint64 localStamp(QByteArrayView iso);
 QDateTime dateTimeOfStamp(qint64 stamp);
 
 } // namespace parlevo

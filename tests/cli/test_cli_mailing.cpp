@@ -425,8 +425,16 @@ private slots:
                                  u"done 0 80 accepted 2026-03-02T09:00:01.500"_s,
                                  u"end stopped 2026-03-02T09:00:02.000"_s,
                              })));
-        r = parlevo::test::runCli(mailing(u"resume"_s, {u"20260302-090000-000-cccc"_s}), m_sim->baseUrl());
+        r = parlevo::test::runCli(
+            mailing(u"resume"_s, {u"20260302-090000-000-cccc"_s, u"--results"_s, path(u"resumed.csv"_s)}),
+            m_sim->baseUrl());
         QCOMPARE(r.status, 0);
+        // One campaign: its results hold every row of the run, those sent before as recorded.
+        QStringList outcomes;
+        for (const QString &line : QString::fromUtf8(m_dir->read(u"resumed.csv"_s)).split(u"\r\n"_s))
+            outcomes.append(line.section(u',', 0, 0) + u' ' + line.section(u',', -1));
+        QCOMPARE(outcomes, (QStringList{u"number outcome"_s, u"0612345678 accepted"_s, u"0612 skipped"_s,
+                                        u"0123456789 skipped"_s, u"0622222222 accepted"_s, u" "_s}));
         const QString log = m_sim->log();
         QCOMPARE((QList<qsizetype>{log.count(u"numero=0612345678&"_s), log.count(u"numero=0612&"_s),
                                    log.count(u"numero=0123456789&"_s), log.count(u"numero=0622222222&"_s)}),

@@ -198,6 +198,16 @@ private slots:
         m_form->resume(std::move(*held), false);
         QCOMPARE(sim.outboxField(u"number"_s), (QStringList{u"0612345678"_s, u"0622222222"_s, u"0633333333"_s}));
         QCOMPARE(sim.outboxField(u"text"_s), (QStringList{u"Bonjour"_s, u"De : Paul, Suite"_s, u"De : Paul, Suite"_s}));
+        // One campaign: the window, its counts and its export take the row sent before with its
+        // recorded outcome, in the run's order.
+        QCOMPARE(
+            columnTexts(*m_form->results(), 0).mid(2),
+            (QStringList{u"(0611111111) M. A Jean "_s, u"(0622222222) M. B Jean "_s, u"(0633333333) M. C Jean "_s}));
+        QCOMPARE(columnTexts(*m_form->results(), 1).mid(2), QStringList(3, kSent));
+        QCOMPARE(bilan(), u"Bilan : 3 accepté(s), 0 refusé(s), 0 sans réponse, 0 non envoyé(s)."_s);
+        QCOMPARE(m_form->lastRun().rows.size(), std::size_t(3));
+        QCOMPARE(m_form->lastRun().rows[0].outcome, SendOutcome::Accepted);
+        QCOMPARE(m_form->lastRun().rows[0].contact.Nom, u"A"_s);
         QVERIFY(!interruptedJournal(m_state->dataDir(), false));
 
         // Without the opt-out list no mailing SMS goes.

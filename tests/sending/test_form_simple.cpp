@@ -134,7 +134,7 @@ private slots:
         QCOMPARE(boxes.shown().size(), 1);
         QCOMPARE(boxes.shown()[0].text, u"Envoi du SMS réussi."_s);
         // Journaled as a single send, with the number sent, for the history.
-        const History history = History::load(m_dir->path());
+        const History history = History::load(TextTable(), m_dir->path());
         QCOMPARE(history.rows().size(), std::size_t(1));
         QCOMPARE(history.contact(history.rows()[0]).Phone, number);
         QVERIFY(history.runs()[0].single);

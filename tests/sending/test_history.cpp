@@ -18,10 +18,11 @@
 #include "widgetdriver.h"
 
 #include <QAbstractItemModelTester>
+#include <QAbstractItemView>
+#include <QFont>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
-#include <QTreeView>
 #include <numeric>
 
 using namespace Qt::StringLiterals;
@@ -99,7 +100,7 @@ private slots:
                  0);
 
         QStringList problems;
-        const History history = History::load(dir.path(), &problems);
+        const History history = History::load(TextTable(), dir.path(), &problems);
         QCOMPARE(problems, QStringList());
         std::vector<quint32> all(history.rows().size());
         std::iota(all.begin(), all.end(), 0);
@@ -127,7 +128,7 @@ private slots:
                               u"run 20260302-090000-000-cccc"_s,
                               u"started 2026-03-02T09:00:00.000"_s,
                               u"sender "_s,
-                              u"message Promo"_s,
+                              u"message Promo {nom}"_s,
                               u"differer "_s,
                               u"rows 5"_s,
                               u"row 0 \t\t\t\tSent\t0612345678"_s,
@@ -140,7 +141,7 @@ private slots:
                               u"end stopped 2026-03-02T09:00:02.000"_s,
                           })));
         TextTable textes;
-        const History history = History::load(dir.path());
+        const History history = History::load(TextTable(), dir.path());
         QStringList results;
         for (const HistoryRow &row : history.rows())
             results.append(history.contact(row).Nom + u": "_s + historyResultText(textes, history, row));
@@ -154,6 +155,10 @@ private slots:
         HistoryFilter leftOut;
         leftOut.result = HistoryResult::Skipped;
         QCOMPARE(history.filtered(leftOut).size(), 3);
+        // A merged message is searched as each row's SMS carried it.
+        HistoryFilter merged;
+        merged.text = u"PROMO SENT"_s;
+        QCOMPARE(described(history, history.filtered(merged)), QStringList{u"0612345678 Sent 0"_s});
         QString error;
         const auto content = readJournal(dir.read(u"Journal/20260302-090000-000-cccc.journal"_s), &error);
         QVERIFY2(content, qPrintable(error));
@@ -226,7 +231,7 @@ private slots:
         QFETCH(QStringList, rows);
         TestDataDir dir;
         QVERIFY(test::writeSampleJournals(dir.path()));
-        const History history = History::load(dir.path());
+        const History history = History::load(TextTable(), dir.path());
         HistoryFilter filter{text, number, std::nullopt, from, to};
         if (result >= 0)
             filter.result = HistoryResult(result);
@@ -237,7 +242,7 @@ private slots:
     {
         TestDataDir dir;
         QVERIFY(test::writeSampleJournals(dir.path()));
-        const History history = History::load(dir.path());
+        const History history = History::load(TextTable(), dir.path());
         TextTable textes;
         QCOMPARE(historyCsv(textes, history, history.filtered({})),
                  u"date,number,name,text,code,result,outcome,run\r\n"
@@ -269,15 +274,26 @@ private slots:
         MainWindowHooks hooks;
         hooks.querySolde = [] { return u"10"_s; };
         MDIForm_Main main(state, std::move(hooks));
+        {
+            // Closed while it reads: the reading stops with it.
+            Form_Historique closed(state, main);
+            closed.Init();
+        }
         Form_Historique form(state, main);
         QAbstractItemModelTester tester(form.model());
         form.Init();
+        QTRY_VERIFY(!form.isLoading());
         test::child<QLineEdit>(&form, u"TextRecherche")->setText(u"promo"_s);
+        // The mailing's summary row comes first, in bold, with the figures its run came to.
         QCOMPARE(test::columnTexts(*form.model(), HistoryModel::NumberColumn),
-                 (QStringList{u"0611111111"_s, u"0698765432"_s, u"0612345678"_s}));
+                 (QStringList{QString(), u"0611111111"_s, u"0698765432"_s, u"0612345678"_s}));
+        const QModelIndex summary = form.model()->index(0, HistoryModel::ResultColumn);
+        QCOMPARE(summary.data().toString(), u"3 ligne(s) : 1 accepté(s), 1 refusé(s), 1 sans réponse, 0 laissé(s) "
+                                            u"de côté, 1 SMS utilisé(s)"_s);
+        QVERIFY(summary.data(Qt::FontRole).value<QFont>().bold());
         // The row without an answer and the refused one; the first is left out when the user says no.
-        auto *list = test::child<QTreeView>(&form, u"LV_Historique");
-        for (int row : {0, 1})
+        auto *list = test::child<QAbstractItemView>(&form, u"LV_Historique");
+        for (int row : {1, 2})
             list->selectionModel()->select(form.model()->index(row, 0),
                                            QItemSelectionModel::Select | QItemSelectionModel::Rows);
         MessageBoxResponder boxes(vbYes);
@@ -291,9 +307,10 @@ private slots:
         QCOMPARE(sim.outboxField(u"number"_s), QStringList{u"0698765432"_s});
         QCOMPARE(sim.outboxField(u"text"_s), QStringList{u"De : Paul, Promo printemps"_s});
         test::child<QLineEdit>(&form, u"TextRecherche")->clear();
-        QCOMPARE(form.model()->rowCount(), 5);
-        QCOMPARE(test::columnTexts(*form.model(), HistoryModel::NumberColumn).first(), u"0698765432"_s);
-        QCOMPARE(form.model()->rowAt(0).result, HistoryResult::Accepted);
+        // The new run's summary and SMS, the single send, the first run's summary and SMS.
+        QTRY_COMPARE(form.model()->rowCount(), 7);
+        QCOMPARE(test::columnTexts(*form.model(), HistoryModel::NumberColumn)[1], u"0698765432"_s);
+        QCOMPARE(form.model()->rowAt(1).result, HistoryResult::Accepted);
         QVERIFY(boxes.shown()[0].style & vbDefaultButton2);
 
         // A run sent once per number: its refused row goes no more once the number had its SMS.
@@ -312,8 +329,10 @@ private slots:
             QVERIFY(journal->recordEnd(true));
         }
         form.Init();
+        QTRY_VERIFY(!form.isLoading());
         test::child<QLineEdit>(&form, u"TextRecherche")->setText(u"rappel"_s);
-        QCOMPARE(form.model()->rowCount(), 2);
+        QCOMPARE(form.model()->rowCount(), 3);
+        // Its summary row among them, which is no SMS to send.
         list->selectAll();
         boxes.clear();
         QTest::mouseClick(test::child<QPushButton>(&form, u"CMD_Renvoyer"), Qt::LeftButton);
