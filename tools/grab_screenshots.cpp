@@ -14,6 +14,7 @@
 #include "messages/predefinis.h"
 #include "prefs/configfile.h"
 #include "sending/differer.h"
+#include "sending/form_historique.h"
 #include "sending/form_mailing.h"
 #include "sending/form_simple.h"
 #include "sending/sendjournal.h"
@@ -22,6 +23,7 @@
 
 #include <QApplication>
 #include <QCommandLineParser>
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QStyleFactory>
 #include <QTemporaryDir>
@@ -177,6 +179,11 @@ int main(int argc, char *argv[])
         journal->recordEnd(true);
     }
     window.KXB_Historique_Click();
+    // The journals are read in the background: the picture waits for them.
+    const QDeadlineTimer deadline(10000);
+    for (auto *history = window.findChild<Form_Historique *>();
+         history && history->isLoading() && !deadline.hasExpired();)
+        QApplication::processEvents(QEventLoop::AllEvents, 50);
     QApplication::processEvents();
     ok = window.grab().save(out.filePath(u"history"_s + suffix + u".png"_s)) && ok;
     std::printf("%s\n", qPrintable(out.absolutePath()));

@@ -64,6 +64,8 @@ Form_Historique::Form_Historique(AppState &state, QWidget &owner, QWidget *paren
     connect(m_to, &QDateEdit::dateChanged, this, &Form_Historique::applyFilter);
     connect(m_list->selectionModel(), &QItemSelectionModel::currentRowChanged, this, &Form_Historique::showSummary);
     connect(m_model, &QAbstractItemModel::modelReset, this, &Form_Historique::showSummary);
+    // Rows that arrive while the journals are read are appended, not reset: the count follows.
+    connect(m_model, &QAbstractItemModel::rowsInserted, this, &Form_Historique::showSummary);
     connect(m_renvoyer, &QPushButton::clicked, this, &Form_Historique::CMD_Renvoyer_Click);
     connect(m_exporter, &QPushButton::clicked, this, &Form_Historique::CMD_Exporter_Click);
     connect(m_loader, &HistoryLoader::arrived, this, [this] {
@@ -187,7 +189,9 @@ void Form_Historique::applyFilter()
 
 void Form_Historique::showSummary()
 {
-    m_count->setText(m_state.Textes(Txt::ShownCount).arg(m_model->rowCount()).arg(m_model->history().rows().size()));
+    // The SMS, not the runs' summary rows.
+    m_count->setText(
+        m_state.Textes(Txt::ShownCount).arg(qsizetype(m_model->shown().size())).arg(m_model->history().rows().size()));
     const QModelIndex current = m_list->currentIndex();
     if (!current.isValid()) {
         m_summary->clear();

@@ -20,6 +20,7 @@
 #include <QAbstractItemModelTester>
 #include <QAbstractItemView>
 #include <QFont>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
@@ -283,7 +284,11 @@ private slots:
         QAbstractItemModelTester tester(form.model());
         form.Init();
         QTRY_VERIFY(!form.isLoading());
+        // Every SMS that arrived is counted, and only the SMS.
+        const QString all = QString::number(form.model()->history().rows().size());
+        QCOMPARE(test::child<QLabel>(&form, u"LabelCompte")->text(), u"%1 SMS affiché(s) sur %1"_s.arg(all));
         test::child<QLineEdit>(&form, u"TextRecherche")->setText(u"promo"_s);
+        QCOMPARE(test::child<QLabel>(&form, u"LabelCompte")->text(), u"3 SMS affiché(s) sur "_s + all);
         // The mailing's summary row comes first, in bold, with the figures its run came to.
         QCOMPARE(test::columnTexts(*form.model(), HistoryModel::NumberColumn),
                  (QStringList{QString(), u"0611111111"_s, u"0698765432"_s, u"0612345678"_s}));
