@@ -467,7 +467,8 @@ int sendMailing(const QString &globalDataDir, const QStringList &arguments)
             plan.rows.push_back(*contact);
         plan.columns = sheet.columns;
         if (!plan.columns.isEmpty())
-            err(u"merge fields of "_s + QDir::toNativeSeparators(file) + u": "_s + mailingColumnsText(sheet));
+            err(u"merge fields of "_s + QDir::toNativeSeparators(file) + u": "_s +
+                mailingColumnsText(sheet.columns, sheet.headers));
     } else if (!files.isEmpty()) {
         if (!FileExists(files.first()))
             return usage(u"cannot read "_s + files.first(), u"mailing send"_s);

@@ -244,12 +244,7 @@ void Form_Mailing::CountContact()
 void Form_Mailing::showSheetColumns()
 {
     m_list->listModel()->setExtraColumns(m_columnHeaders);
-    QStringList fields;
-    for (qsizetype i = 0; i < m_columns.size(); ++i)
-        fields.append(
-            u'{' + m_columns[i] + u'}' +
-            (m_columnHeaders[i].trimmed() == m_columns[i] ? QString() : u" ("_s + m_columnHeaders[i].trimmed() + u')'));
-    const QString text = m_state.Textes(Txt::SpreadsheetFields).arg(fields.join(u' '));
+    const QString text = m_state.Textes(Txt::SpreadsheetFields).arg(mailingColumnsText(m_columns, m_columnHeaders));
     m_labelChamps->setText(text);
     m_labelChamps->setToolTip(text);
     m_labelChamps->setVisible(!m_columns.isEmpty());

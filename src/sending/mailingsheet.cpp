@@ -72,13 +72,12 @@ QByteArray mailingSheetCsv(const TextTable &textes, const QList<const ClassConta
     return "\xEF\xBB\xBF" + text.toUtf8();
 }
 
-QString mailingColumnsText(const MailingSheet &sheet)
+QString mailingColumnsText(const QStringList &columns, const QStringList &headers)
 {
     QStringList fields;
-    for (qsizetype i = 0; i < sheet.columns.size(); ++i) {
-        const QString &header = sheet.headers[i];
-        fields.append(u'{' + sheet.columns[i] + u'}' +
-                      (header.trimmed() == sheet.columns[i] ? QString() : u" ("_s + header.trimmed() + u')'));
+    for (qsizetype i = 0; i < columns.size(); ++i) {
+        const QString header = headers.value(i).trimmed();
+        fields.append(u'{' + columns[i] + u'}' + (header == columns[i] ? QString() : u" ("_s + header + u')'));
     }
     return fields.join(u' ');
 }

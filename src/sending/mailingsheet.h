@@ -38,6 +38,6 @@ QByteArray mailingSheetCsv(const TextTable &textes, const QList<const ClassConta
                            const QStringList &headers);
 
 // "{name}" for each field, with its header when the name differs from it ("{date_rdv} (Date RDV)").
-QString mailingColumnsText(const MailingSheet &sheet);
+QString mailingColumnsText(const QStringList &columns, const QStringList &headers);
 
 } // namespace parlevo
