@@ -48,12 +48,18 @@ MailingSheet mailingSheet(const CsvTable &table, const CsvMapping &mapping, cons
     return sheet;
 }
 
+namespace {
+
+// What a French spreadsheet splits on when the file is opened by a double click.
+constexpr char16_t kSeparator = u';';
+
+} // namespace
+
 QByteArray mailingSheetCsv(const TextTable &textes, const QList<const ClassContact *> &rows, const QStringList &headers)
 {
-    constexpr QChar kSeparator = u';';
     QStringList line;
     const auto flush = [&line](QString &text) {
-        text += line.join(kSeparator) + u"\r\n"_s;
+        text += line.join(QChar(kSeparator)) + u"\r\n"_s;
         line.clear();
     };
     QString text;
