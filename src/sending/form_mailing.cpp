@@ -44,6 +44,9 @@ namespace parlevo {
 
 namespace {
 
+// The list's least height: the page then fits 800 by 600 with every line under it.
+constexpr int kListHeight = 110;
+
 QAction *namedAction(QAction *action, const char16_t *name)
 {
     action->setObjectName(QString::fromUtf16(name));
@@ -96,7 +99,7 @@ void Form_Mailing::buildWindow()
     content->addWidget(labelList);
     m_list = named(new ContactListView(m_state, this), u"ListViewContact");
     captionFor(labelList, m_list);
-    m_list->setMinimumHeight(110);
+    m_list->setMinimumHeight(kListHeight);
     content->addWidget(m_list, 1);
 
     auto *listRow = new QHBoxLayout;
@@ -248,6 +251,8 @@ void Form_Mailing::showSheetColumns()
     m_labelChamps->setText(text);
     m_labelChamps->setToolTip(text);
     m_labelChamps->setVisible(!m_columns.isEmpty());
+    // The line of fields takes its height from the list: the page still fits 800 by 600.
+    m_list->setMinimumHeight(m_columns.isEmpty() ? kListHeight : kListHeight - m_labelChamps->sizeHint().height());
     m_composer->MAJ_NbCar();
 }
 

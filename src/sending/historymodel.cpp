@@ -146,8 +146,13 @@ QVariant HistoryModel::data(const QModelIndex &index, int role) const
         return historyDateText(m_textes, row);
     case NumberColumn:
         return m_history.contact(row).Phone;
-    case NameColumn:
-        return m_history.contact(row).FullName().trimmed();
+    case NameColumn: {
+        const QString name = m_history.contact(row).FullName().trimmed();
+        // A test went to the user's own number with a row's text: said so before the row's name.
+        if (m_history.runs()[row.run].head.test)
+            return QString(m_textes(Txt::TestSms) + (name.isEmpty() ? QString() : u" : "_s + name));
+        return name;
+    }
     case ResultColumn:
         return historyResultText(m_textes, m_history, row);
     case TextColumn: {

@@ -18,6 +18,8 @@
 #include "sending/form_envoimailing.h"
 #include "sending/form_mailing.h"
 #include "sending/form_verifnumeros.h"
+#include "sending/history.h"
+#include "sending/historymodel.h"
 #include "sending/resultmodel.h"
 #include "simulatorprocess.h"
 #include "testdatadir.h"
@@ -472,6 +474,10 @@ private slots:
         QCOMPARE(boxes.shown().last().text, u"SMS de test envoyé au 0699887766."_s);
         QCOMPARE(m_soldeQueries, 1);
         QVERIFY(test->isEnabled() && child<QPushButton>(u"CommandEnvoyer")->isEnabled());
+        // The history tells the test apart from an SMS sent to the row's contact.
+        HistoryModel history(m_state->textTable(), {});
+        history.setHistory(History::load(m_state->textTable(), m_dir->path()));
+        QCOMPARE(history.index(0, HistoryModel::NameColumn).data().toString(), u"SMS de test : M. Dupont Jean"_s);
     }
 
     // Before the send question, what the numbers' check found, by number and name, every row of it
