@@ -433,37 +433,28 @@ void Form_Mailing::addSheet(MailingSheet sheet)
 
 void Form_Mailing::saveMailing(bool autosize)
 {
-    // A mailing file keeps the contact fields only: the spreadsheet's columns would be lost.
+    // A mailing file keeps the contact fields only: a list with spreadsheet columns is offered CSV.
+    bool asCsv = false;
     if (!m_columns.isEmpty()) {
         const int answer =
             MsgBox(m_state.Textes(Txt::KxgDropsColumns).arg(m_columnHeaders.join(u", "_s)), vbYesNoCancel | vbQuestion);
         if (answer == vbCancel)
             return;
-        if (answer == vbYes) {
-            const QString path = FileDialog::getSaveFileNameReplacing(
-                this, QString::fromUtf16(kMessageBoxTitle) + u" - "_s + m_state.Textes(Txt::SaveMailing),
-                m_state.Textes(Txt::CsvOnlyFileFilter), m_state.Textes(Txt::ReplaceFile));
-            if (path.isEmpty())
-                return;
-            QList<const ClassContact *> rows;
-            for (const ClassContact *contact : m_list->listModel()->contacts())
-                rows.append(contact);
-            replaceFile(path, mailingSheetCsv(m_state.textTable(), rows, m_columnHeaders));
-            if (autosize)
-                AutosizeColumns();
-            return;
-        }
+        asCsv = answer == vbYes;
     }
     const QString path = FileDialog::getSaveFileNameReplacing(
         this, QString::fromUtf16(kMessageBoxTitle) + u" - "_s + m_state.Textes(Txt::SaveMailing),
-        m_state.Textes(Txt::MailingFileFilter), m_state.Textes(Txt::ReplaceFile));
+        m_state.Textes(asCsv ? Txt::CsvOnlyFileFilter : Txt::MailingFileFilter), m_state.Textes(Txt::ReplaceFile));
     if (path.isEmpty())
         return;
     QList<const ClassContact *> rows;
     for (const ClassContact *contact : m_list->listModel()->contacts())
         rows.append(contact);
     // The new file replaces the old one only once written whole; a failure says nothing.
-    Sauve_Mailing(path, rows);
+    if (asCsv)
+        replaceFile(path, mailingSheetCsv(m_state.textTable(), rows, m_columnHeaders));
+    else
+        Sauve_Mailing(path, rows);
     if (autosize)
         AutosizeColumns();
 }
