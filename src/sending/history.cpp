@@ -16,6 +16,7 @@
 #include <QFile>
 
 #include <algorithm>
+#include <array>
 #include <condition_variable>
 #include <cstdio>
 #include <functional>
@@ -146,6 +147,49 @@ struct HistoryPiece {
     QString problem;
 };
 
+// The search keys of a row straight from its journal fields (group, company, title, first name,
+// last name, number) when its name and number are plain ASCII without escapes, as nearly all are:
+// no contact is made for it. False, with nothing appended, for any other row.
+bool appendAsciiKeys(QByteArrayView fields, std::string &names, std::string &digits)
+{
+    // What each ASCII character folds to for a search; 0 where it folds out of ASCII.
+    static const std::array<char, 128> folded = [] {
+        std::array<char, 128> table{};
+        for (char16_t c = 1; c < 128; ++c) {
+            const QString f = searchFoldedText(QStringView(&c, 1));
+            table[c] = f.size() == 1 && f.front().unicode() < 128 ? char(f.front().unicode()) : 0;
+        }
+        return table;
+    }();
+    constexpr int kFields = 6;
+    std::array<QByteArrayView, kFields> parts;
+    for (QByteArrayView &part : parts) {
+        const qsizetype tab = fields.indexOf('\t');
+        part = tab < 0 ? fields : fields.first(tab);
+        fields = tab < 0 ? QByteArrayView() : fields.sliced(tab + 1);
+    }
+    const auto plain = [](QByteArrayView text) {
+        return std::all_of(text.begin(), text.end(),
+                           [](char c) { return uchar(c) - 1u < 127u && c != '\\' && folded[uchar(c)] != 0; });
+    };
+    // The name as the contact's full name reads: title, last name, first name, each with a blank.
+    const std::array<QByteArrayView, 3> name{parts[2], parts[4], parts[3]};
+    if (!std::all_of(name.begin(), name.end(), plain) || !plain(parts[5]))
+        return false;
+    for (QByteArrayView part : name) {
+        if (part.isEmpty())
+            continue;
+        for (char c : part)
+            names += folded[uchar(c)];
+        names += folded[' '];
+    }
+    for (char c : parts[5]) {
+        if (c >= '0' && c <= '9')
+            digits += c;
+    }
+    return true;
+}
+
 bool newerRow(const HistoryRow &a, const HistoryRow &b)
 {
     // Of two rows of the same millisecond, the one its journal names later; runs are placed
@@ -202,12 +246,18 @@ HistoryPiece readPiece(const TextTable &textes, const QString &path)
     const qint64 started = localStamp(head.started.toString(Qt::ISODateWithMs));
     piece.rows.reserve(count);
     for (std::size_t i = 0; i < count; ++i) {
-        const ClassContact c = kept->contact(i);
-        kept->names += searchFoldedText(c.FullName()).toStdString();
+        // The contact is made only when a row needs it: a million of them cost more than the rest.
+        std::optional<ClassContact> made;
+        const auto contact = [&]() -> const ClassContact & { return made ? *made : made.emplace(kept->contact(i)); };
+        const auto [begin, end] = kept->fieldSpans[i];
+        if (!appendAsciiKeys(QByteArrayView(kept->fields).sliced(begin, end - begin), kept->names, kept->digits)) {
+            kept->names += searchFoldedText(contact().FullName()).toStdString();
+            kept->digits += DigitsOnly(contact().Phone).toStdString();
+        }
         kept->nameEnds.push_back(quint32(kept->names.size()));
-        kept->digits += DigitsOnly(c.Phone).toStdString();
         kept->digitEnds.push_back(quint32(kept->digits.size()));
         if (merged) {
+            const ClassContact &c = contact();
             kept->mergedTexts += searchFoldedText(historyText(head, c)).toStdString();
             kept->mergedEnds.push_back(quint32(kept->mergedTexts.size()));
         }
@@ -220,9 +270,9 @@ HistoryPiece readPiece(const TextTable &textes, const QString &path)
         ++run.counts[int(row.result)];
         if (row.result == HistoryResult::Accepted && !run.single) {
             if (merged)
-                run.units += historyUnits(textes, head, c);
+                run.units += historyUnits(textes, head, contact());
             else
-                run.units += sameUnits < 0 ? (sameUnits = historyUnits(textes, head, c)) : sameUnits;
+                run.units += sameUnits < 0 ? (sameUnits = historyUnits(textes, head, contact())) : sameUnits;
         }
     }
     // Grown by doubling: what is kept for long is cut to size.
@@ -417,18 +467,18 @@ void HistoryLoader::start(const QString &dataDir)
             shownAny = true;
             return extends;
         };
-        // A core is left to the window, which must keep taking its events meanwhile.
-        readInOrder(textes, journalsNewestFirst(dataDir), std::max<std::size_t>(1, cores() - 1), *stopFlag,
-                    [&](HistoryPiece piece) {
-                        assembly.add(std::move(piece), &problems);
-                        // The newest run at once, then what has come a few times a second: each copy handed
-                        // over costs the window its new rows' filter.
-                        if (!shownAny || sinceShown.elapsed() >= kShowEveryMs) {
-                            const bool extends = settle();
-                            deliver(assembly.settled(), extends, std::nullopt);
-                            sinceShown.start();
-                        }
-                    });
+        // Every core reads: the window's work as the rows come is short, and a thread that waits
+        // for its events is the first the system wakes.
+        readInOrder(textes, journalsNewestFirst(dataDir), cores(), *stopFlag, [&](HistoryPiece piece) {
+            assembly.add(std::move(piece), &problems);
+            // The newest run at once, then what has come a few times a second: each copy handed
+            // over costs the window its new rows' filter.
+            if (!shownAny || sinceShown.elapsed() >= kShowEveryMs) {
+                const bool extends = settle();
+                deliver(assembly.settled(), extends, std::nullopt);
+                sinceShown.start();
+            }
+        });
         if (!*stopFlag) {
             const bool extends = settle();
             deliver(assembly.take(), extends, problems);

@@ -205,6 +205,8 @@ private slots:
             << u"PRÔMÖ"_s << QString() << -1 << QDate() << QDate() << QStringList{petit, martin, dupont};
         QTest::newRow("text in the name")
             << u"martin"_s << QString() << -1 << QDate() << QDate() << QStringList{martin};
+        QTest::newRow("name with accents, typed without")
+            << u"PETIT NOELLE"_s << QString() << -1 << QDate() << QDate() << QStringList{petit};
         QTest::newRow("number's digits") << QString() << u"06 12"_s << -1 << QDate() << QDate()
                                          << QStringList{single, dupont};
         QTest::newRow("refused") << QString() << QString() << int(HistoryResult::Refused) << QDate() << QDate()

@@ -42,7 +42,7 @@ bool writeSampleJournals(const QString &dataDir)
         u"rows 3"_s,
         u"row 0 Clients\t\t\tJean\tDupont\t0612345678"_s,
         u"row 1 Clients\t\t\tMarie\tMartin\t0698765432"_s,
-        u"row 2 Clients\t\t\tLuc\tPetit\t0611111111"_s,
+        u"row 2 Clients\t\t\tNoëlle\tPetit\t0611111111"_s,
         u"sent 0 2026-03-01T09:00:01.000"_s,
         u"done 0 80 accepted 2026-03-01T09:00:01.500"_s,
         u"sent 1 2026-03-01T09:00:02.000"_s,
