@@ -348,8 +348,8 @@ private slots:
         QVERIFY2(r.err.contains(u"\n4 SMS pour 3 destinataire(s) ; 1 en Unicode (Martin Françoise)\n"
                                 u"Votre crédit de 3 SMS ne suffit pas pour ce SMS Mailing, qui en demande 4.\n"_s),
                  qPrintable(r.err));
-        QVERIFY2(r.out.contains(u"(06.12.34.56.78) Bon Luc : doublon, non envoyé\n"
-                                u"(0687654321) Stop : désinscrit, non envoyé\n"_s),
+        QVERIFY2(r.out.contains(u"\n(06.12.34.56.78) Petit Luc : doublon, non envoyé\n"_s) &&
+                     r.out.endsWith(u"\n(0687654321) Stop : désinscrit, non envoyé\n"_s),
                  qPrintable(r.out));
     }
 
