@@ -23,10 +23,10 @@
 #include "sending/creditcheck.h"
 #include "sending/differer.h"
 #include "sending/mailingfile.h"
+#include "sending/mailingplan.h"
 #include "sending/mailingresults.h"
 #include "sending/mailingsheet.h"
 #include "sending/numberreview.h"
-#include "sending/sendinghours.h"
 #include "sending/sendjournal.h"
 #include "sending/sendrun.h"
 #include "sending/singlesend.h"
@@ -203,47 +203,59 @@ struct RunPlan {
 // passed: a new one for a new run (with the rows it leaves out), the held one for a run taken up.
 using JournalOpener = std::function<std::unique_ptr<SendJournal>(const std::vector<RowSkip> &skips, QString *error)>;
 
-// Sends the plan, recording each SMS in the journal, and gives the exit status of the run.
-int sendPlan(AppState &state, const RunPlan &plan, SendRunOptions options, const JournalOpener &openJournal,
-             const QString &resultsPath)
+MailingDraft draftOf(const RunPlan &plan)
 {
-    // The coding is told for the longest text the merge gives, as the window's counter tells it.
-    const auto contactAt = [&plan](qsizetype row) { return &plan.rows[std::size_t(row)]; };
-    const qsizetype rowCount = qsizetype(plan.rows.size());
-    const MergeTemplate merge(plan.message, plan.columns);
-    const MergeReport report = mergeReport(merge, rowCount, contactAt);
-    for (const QString &warning : mergeWarnings(state.textTable(), merge, report, contactAt))
-        err(warning);
-    // Opted-out numbers are never sent to; a number met again is sent once unless asked otherwise.
+    return MailingDraft{.rowCount = qsizetype(plan.rows.size()),
+                        .contactAt = [&plan](qsizetype row) { return &plan.rows[std::size_t(row)]; },
+                        .sender = plan.sender,
+                        .message = plan.message,
+                        .columns = plan.columns,
+                        .differer = plan.differer};
+}
+
+// What the run's rows make with the opt-out list of today: the rows left out, the texts, the
+// figures and warnings the app's mailing window gives. Nothing when the opt-out list cannot be read.
+std::optional<MailingPlan> planRun(AppState &state, const RunPlan &plan, bool commercial)
+{
     if (!readOptOuts(state))
-        return kFailure;
-    QStringList numbers;
-    for (const ClassContact &row : plan.rows)
-        numbers.append(row.Phone);
-    const NumberCheck check = reviewMailingNumbers(state, numbers);
-    const std::vector<RowSkip> skips =
-        skippedRows(check, numbers.size(), plan.policy == NumberPolicy::OncePerNumber, plan.skipInvalid);
-    options.skipText = skipTextFor(state.textTable(), skips);
-    const QString sent = textToSend(state.textTable(), plan.sender, report.longestText, ClassContact{});
-    err(smsCodingLine(state.textTable(), analyseSmsText(sent)));
+        return std::nullopt;
+    const MailingDraft draft = draftOf(plan);
+    const PlanRules rules{plan.policy, plan.skipInvalid, commercial, std::nullopt, sendingNow()};
+    return planMailing(state.textTable(), draft, reviewMailingNumbers(state, draft.numbers()), rules);
+}
+
+// Sends the plan, recording each SMS in the journal, and gives the exit status of the run.
+int sendPlan(AppState &state, const RunPlan &plan, MailingPlan mailingPlan, SendRunOptions options,
+             const JournalOpener &openJournal, const QString &resultsPath)
+{
+    const TextTable &textes = state.textTable();
+    const MailingDraft draft = draftOf(plan);
+    for (const PlanWarningKind kind : {PlanWarningKind::UnknownFields, PlanWarningKind::MissingValues}) {
+        if (const PlanWarning *warning = mailingPlan.warning(kind))
+            err(planWarningText(textes, draft, *warning));
+    }
+    // Opted-out numbers are never sent to; a number met again is sent once unless asked otherwise.
+    const std::vector<RowSkip> skips = mailingPlan.skips();
+    options.skipText = skipTextFor(textes, skips);
+    // The coding is told for the longest text the merge gives, as the window's counter tells it.
+    const QString sent = textToSend(textes, plan.sender, mailingPlan.longestText, ClassContact{});
+    err(smsCodingLine(textes, analyseSmsText(sent)));
     const QString friendlier =
-        textToSend(state.textTable(), plan.sender,
-                   mergeReport(MergeTemplate(gsmFriendly(plan.message), plan.columns), rowCount, contactAt).longestText,
+        textToSend(textes, plan.sender,
+                   mergeReport(MergeTemplate(gsmFriendly(plan.message), plan.columns), draft.rowCount, draft.contactAt)
+                       .longestText,
                    ClassContact{});
-    if (const QString offer = gsmFriendlyOfferText(state.textTable(), gsmFriendlyOffer(sent, friendlier));
-        !offer.isEmpty())
+    if (const QString offer = gsmFriendlyOfferText(textes, gsmFriendlyOffer(sent, friendlier)); !offer.isEmpty())
         err(offer + u": --gsm-friendly"_s);
     // One balance request before many sends; a credit that cannot be had warns of nothing. The
     // gateway counts it among the requests of the minute, and so does the pace.
     const bool creditAsked = !state.Gateway().Mail.isEmpty() && !state.Gateway().Password.isEmpty();
-    // What the rows to be sent cost, each with its own merged text: the figure the credit is held to.
-    const MailingCost cost = mailingCost(state.textTable(), plan.sender, merge, rowCount, contactAt, skips);
-    err(mailingCostText(state.textTable(), cost));
-    const QString warning = creditWarning(state.textTable(), creditFromSolde(state.Gateway().Solde()), cost.sms);
+    err(mailingCostText(textes, mailingPlan.cost));
+    holdToCredit(mailingPlan, creditFromSolde(state.Gateway().Solde()));
     if (creditAsked)
         options.requestsJustBefore = 1;
-    if (!warning.isEmpty())
-        err(warning);
+    if (const PlanWarning *credit = mailingPlan.warning(PlanWarningKind::CreditShort))
+        err(planWarningText(textes, draft, *credit));
     const MailingSource source = fixedMailingSource(plan.rows, plan.sender, plan.message, plan.columns);
     // The results file is opened before the first SMS: a run that cannot be recorded is not started.
     std::unique_ptr<QFile> resultsFile;
@@ -512,18 +524,20 @@ int sendMailing(const QString &globalDataDir, const QStringList &arguments)
     }
     if (parser.isSet(test))
         return sendTest(*state, plan);
-    if (parser.isSet(commercial) || state->config().CommercialSms) {
-        const QDateTime when = messageOptions.sendingTime(parser);
-        if (!isCommercialSendingTime(when) && !parser.isSet(ignoreHours)) {
-            const QString next = nextCommercialSendingTime(when).toString(u"yyyy-MM-dd HH:mm"_s);
-            err(u"parlevo-cli: commercial SMS may not go on %1 (Monday to Saturday, 8:00 to 20:00, public holidays "
-                u"excepted); the next allowed time is %2: --at \"%2\", or --ignore-hours"_s.arg(
-                    when.toString(u"yyyy-MM-dd HH:mm"_s), next));
-            return kUsageError;
-        }
-        if (!mentionsStop(plan.message))
-            err(u"parlevo-cli: "_s + state->Textes(Txt::NoStopWord));
+    std::optional<MailingPlan> mailingPlan =
+        planRun(*state, plan, parser.isSet(commercial) || state->config().CommercialSms);
+    if (!mailingPlan)
+        return kFailure;
+    if (const PlanWarning *hours = mailingPlan->warning(PlanWarningKind::OutsideSendingHours);
+        hours && !parser.isSet(ignoreHours)) {
+        const QString next = hours->next.toString(u"yyyy-MM-dd HH:mm"_s);
+        err(u"parlevo-cli: commercial SMS may not go on %1 (Monday to Saturday, 8:00 to 20:00, public holidays "
+            u"excepted); the next allowed time is %2: --at \"%2\", or --ignore-hours"_s.arg(
+                hours->when.toString(u"yyyy-MM-dd HH:mm"_s), next));
+        return kUsageError;
     }
+    if (const PlanWarning *stop = mailingPlan->warning(PlanWarningKind::NoStopMention))
+        err(u"parlevo-cli: "_s + planWarningText(state->textTable(), draftOf(plan), *stop));
 
     const JournalOpener newJournal = [&](const std::vector<RowSkip> &skips, QString *error) {
         JournalHead head{QString(), QDateTime(), plan.sender, plan.message, plan.differer, plan.rows};
@@ -533,7 +547,7 @@ int sendMailing(const QString &globalDataDir, const QStringList &arguments)
         head.skips = skips;
         return SendJournal::create(state->dataDir(), head, error);
     };
-    return sendPlan(*state, plan, *options, newJournal, parser.value(runOptions.results));
+    return sendPlan(*state, plan, std::move(*mailingPlan), *options, newJournal, parser.value(runOptions.results));
 }
 
 // The journal a resume names: a file, or a run id of the data directory; by default the newest
@@ -664,7 +678,10 @@ int resumeMailing(const QString &globalDataDir, const QStringList &arguments)
     };
     // The run's decisions stay: its rows left out are not in the plan, and the opt-out list of
     // today leaves out more.
-    return sendPlan(*state, plan, *options, heldJournal, parser.value(runOptions.results));
+    std::optional<MailingPlan> mailingPlan = planRun(*state, plan, false);
+    if (!mailingPlan)
+        return kFailure;
+    return sendPlan(*state, plan, std::move(*mailingPlan), *options, heldJournal, parser.value(runOptions.results));
 }
 
 } // namespace

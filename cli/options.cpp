@@ -162,11 +162,6 @@ QDateTime atTime(const QString &at)
 
 } // namespace
 
-QDateTime MessageOptions::sendingTime(const QCommandLineParser &parser) const
-{
-    return parser.isSet(at) ? atTime(parser.value(at)) : sendingNow();
-}
-
 std::optional<QString> deferredValue(const QString &at)
 {
     const QDateTime when = atTime(at);

@@ -103,8 +103,6 @@ struct MessageOptions {
     {
         return parser.isSet(at) ? deferredValue(parser.value(at)) : std::optional<QString>(QString());
     }
-    // When the SMS would go: --at, else now.
-    QDateTime sendingTime(const QCommandLineParser &parser) const;
 };
 
 } // namespace cli

@@ -2,8 +2,6 @@
 
 #include "addressbook/classcontact.h"
 #include "addressbook/contactfields.h"
-#include "base/textes.h"
-#include "base/txt.h"
 
 #include <algorithm>
 #include <utility>
@@ -13,9 +11,6 @@ using namespace Qt::StringLiterals;
 namespace parlevo {
 
 namespace {
-
-// Names given in the warning about rows lacking a field; the count tells the rest.
-constexpr std::size_t kNamesShown = 3;
 
 QString foldedName(const QString &name)
 {
@@ -176,27 +171,6 @@ MergeReport mergeReport(const MergeTemplate &message, qsizetype rowCount,
     report.longestText =
         report.longestRow < 0 ? message.merge(ClassContact{}) : message.merge(*contactAt(report.longestRow));
     return report;
-}
-
-QStringList mergeWarnings(const TextTable &textes, const MergeTemplate &message, const MergeReport &report,
-                          const std::function<const ClassContact *(qsizetype)> &contactAt)
-{
-    QStringList warnings;
-    if (!message.unknownFields().isEmpty())
-        warnings.append(textes(Txt::UnknownMergeFields).arg(message.unknownFields().join(u' ')));
-    const std::vector<qsizetype> &rows = report.rowsLackingField;
-    if (!rows.empty()) {
-        QStringList names;
-        for (std::size_t i = 0; i < std::min(rows.size(), kNamesShown); ++i) {
-            const ClassContact *contact = contactAt(rows[i]);
-            const QString name = contact->FullName().trimmed();
-            names.append(name.isEmpty() ? contact->Phone : name);
-        }
-        if (rows.size() > kNamesShown)
-            names.append(u"…"_s);
-        warnings.append(textes(Txt::RowsLackingField).arg(QString::number(rows.size()), names.join(u", "_s)));
-    }
-    return warnings;
 }
 
 } // namespace parlevo

@@ -9,7 +9,6 @@
 namespace parlevo {
 
 struct ClassContact;
-class TextTable;
 
 // A mailing message with merge fields: {prenom}, {nom}, {titre}, {societe}, {groupe}, written in
 // any case and with or without accents ({Prénom}). Rules of the text:
@@ -74,10 +73,5 @@ struct MergeReport {
 // Rows are read through contactAt, which may return nullptr for a row without contact (skipped).
 MergeReport mergeReport(const MergeTemplate &message, qsizetype rowCount,
                         const std::function<const ClassContact *(qsizetype)> &contactAt);
-
-// What to tell before sending, one sentence each: the unknown fields, then how many rows lack a
-// field the message uses, with the first names. Empty when all is well.
-QStringList mergeWarnings(const TextTable &textes, const MergeTemplate &message, const MergeReport &report,
-                          const std::function<const ClassContact *(qsizetype)> &contactAt);
 
 } // namespace parlevo

@@ -42,6 +42,16 @@ std::optional<qint64> creditFromSolde(const QString &solde)
     return ok ? std::optional(credit) : std::nullopt;
 }
 
+void countRow(MailingCost &cost, const ClassContact &contact, SmsAlphabet alphabet, int parts, bool cut)
+{
+    ++cost.recipients;
+    cost.sms += parts;
+    if (alphabet == SmsAlphabet::Unicode)
+        noteRow(cost.unicodeRows, cost.unicodeNames, contact);
+    if (cut)
+        noteRow(cost.cutRows, cost.cutNames, contact);
+}
+
 MailingCost mailingCost(const TextTable &textes, const QString &sender, const MergeTemplate &message,
                         qsizetype rowCount, const std::function<const ClassContact *(qsizetype)> &contactAt,
                         const std::vector<RowSkip> &skips)
@@ -58,13 +68,8 @@ MailingCost mailingCost(const TextTable &textes, const QString &sender, const Me
         // Built as textToSend builds it, without a copy per row.
         text = prefix;
         text += message.merge(*contact);
-        if (text.size() > kSmsMaxLength)
-            noteRow(cost.cutRows, cost.cutNames, *contact);
         const SmsEncodingInfo info = analyseSmsText(Build_Message(text, *contact));
-        ++cost.recipients;
-        cost.sms += info.parts;
-        if (info.alphabet == SmsAlphabet::Unicode)
-            noteRow(cost.unicodeRows, cost.unicodeNames, *contact);
+        countRow(cost, *contact, info.alphabet, info.parts, text.size() > kSmsMaxLength);
     }
     return cost;
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "addressbook/phonecheck.h"
+#include "messages/smsencoding.h"
 
 #include <QString>
 #include <QStringList>
@@ -29,6 +30,9 @@ struct MailingCost {
     qsizetype cutRows = 0;
     QStringList cutNames;
 };
+
+// Counts one row to be sent: its text's coding and parts, and whether its whole text was cut.
+void countRow(MailingCost &cost, const ClassContact &contact, SmsAlphabet alphabet, int parts, bool cut);
 
 // Rows without a contact, and rows skips leaves out (when given), cost nothing.
 MailingCost mailingCost(const TextTable &textes, const QString &sender, const MergeTemplate &message,

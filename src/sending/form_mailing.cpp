@@ -17,15 +17,16 @@
 #include "controls/labellink.h"
 #include "controls/wincolor.h"
 #include "creditcheck.h"
+#include "differer.h"
 #include "form_envoimailing.h"
 #include "form_verifnumeros.h"
 #include "gateway/classsendora.h"
 #include "mailingfile.h"
+#include "mailingplan.h"
 #include "messages/mergefields.h"
 #include "messages/outgoing.h"
 #include "numberreview.h"
 #include "sendingcontrols.h"
-#include "sendinghours.h"
 #include "singlesend.h"
 
 #include <QApplication>
@@ -508,6 +509,16 @@ MailingSource Form_Mailing::mailingSource()
                          m_columns};
 }
 
+MailingDraft Form_Mailing::draft() const
+{
+    return MailingDraft{.rowCount = m_list->model()->rowCount(),
+                        .contactAt = rowContact(),
+                        .sender = m_composer->sender(),
+                        .message = m_composer->message(),
+                        .columns = m_columns,
+                        .differer = Build_Differer()};
+}
+
 void Form_Mailing::CommandEnvoyer_Click()
 {
     const int count = m_list->model()->rowCount();
@@ -515,49 +526,61 @@ void Form_Mailing::CommandEnvoyer_Click()
         MsgBox(m_state.Textes(Txt::EmptyList), vbOKOnly | vbInformation);
         return;
     }
-    if (!m_composer->deferredTimeAccepted())
-        return;
-    const bool commercial = m_state.config().CommercialSms;
-    if (commercial && !keptToSendingHours())
-        return;
+    // The numbers are checked once; the plan is made again after each answer that changes it.
+    const NumberCheck numbers = reviewMailingNumbers(m_state, draft().numbers());
+    PlanRules rules{.commercial = m_state.config().CommercialSms, .credit = m_knownCredit()};
+    const auto planned = [&] {
+        rules.now = sendingNow();
+        return planMailing(m_state.textTable(), draft(), numbers, rules);
+    };
+    MailingPlan plan = planned();
+    if (plan.warning(PlanWarningKind::DeferredTooSoon)) {
+        if (!m_composer->sendNowInstead(Build_Differer()))
+            return;
+        plan = planned();
+    }
+    if (const PlanWarning *hours = plan.warning(PlanWarningKind::OutsideSendingHours)) {
+        const int answer = askSendingHours(*hours);
+        if (answer != vbYes && answer != vbNo)
+            return;
+        if (answer == vbYes) {
+            m_composer->deferTo(hours->next);
+            plan = planned();
+        }
+    }
     // What the numbers' check found, and whether a number on several rows gets one SMS or one per row.
-    QStringList numbers;
-    for (int row = 0; row < count; ++row)
-        numbers.append(m_list->listModel()->contactAt(row) ? m_list->listModel()->contactAt(row)->Phone : QString());
-    const NumberCheck check = reviewMailingNumbers(m_state, numbers);
-    bool oncePerNumber = true;
-    bool skipInvalid = false;
-    if (!numberReviewText(m_state.textTable(), check, numbers).isEmpty()) {
+    if (plan.warning(PlanWarningKind::NumberFindings)) {
         QStringList labels;
         for (int row = 0; row < count; ++row) {
             const ClassContact *contact = m_list->listModel()->contactAt(row);
             labels.append(contact ? reviewLabel(contact->Phone, contact->FullName()) : QString());
         }
-        Form_VerifNumeros question(m_state.textTable(), check, labels, this);
+        Form_VerifNumeros question(m_state.textTable(), plan.numbers, labels, this);
         question.exec();
         if (question.choice() == Form_VerifNumeros::Choice::Cancel)
             return;
-        oncePerNumber = question.choice() == Form_VerifNumeros::Choice::OncePerNumber;
-        skipInvalid = question.skipInvalid();
+        rules.policy = question.choice() == Form_VerifNumeros::Choice::OncePerNumber ? NumberPolicy::OncePerNumber
+                                                                                     : NumberPolicy::EveryRow;
+        rules.skipInvalid = question.skipInvalid();
+        plan = planned();
     }
-    const std::vector<RowSkip> skips = skippedRows(check, count, oncePerNumber, skipInvalid);
     // A credit known to be short, a commercial message without STOP, unknown merge fields and rows
-    // lacking a field used are told before the question. The figures are those of the rows to be
-    // sent, each merged text with its own coding and parts.
-    const MergeTemplate merge(m_composer->message(), m_columns);
-    const MergeReport report = mergedFor(merge);
-    const MailingCost cost = mailingCost(m_state.textTable(), m_composer->sender(), merge, count, rowContact(), skips);
-    QStringList told = mergeWarnings(m_state.textTable(), merge, report, rowContact());
-    if (commercial && !mentionsStop(m_composer->message()))
-        told.prepend(m_state.Textes(Txt::NoStopWord));
-    if (const QString warning = creditWarning(m_state.textTable(), m_knownCredit(), cost.sms); !warning.isEmpty())
-        told.prepend(warning);
+    // lacking a field used are told before the question, with the figures of the rows to be sent.
+    QStringList told;
+    const MailingDraft sent = draft();
+    for (const PlanWarning &warning : plan.warnings) {
+        if (const QString text = planWarningText(m_state.textTable(), sent, warning); !text.isEmpty())
+            told.append(text);
+    }
+    const MailingCost &cost = plan.cost;
     // The cost line when it says more than the question: parts, Unicode or cut rows.
     if (cost.sms != cost.recipients || cost.unicodeRows > 0 || cost.cutRows > 0)
         told.append(mailingCostText(m_state.textTable(), cost));
     told.append(withCount(m_state.Textes(Txt::SendCountQuestion), qsizetype(cost.sms)));
     if (MsgBox(told.join(u"\n\n"_s), vbYesNo | vbInformation) != vbYes)
         return;
+    const bool oncePerNumber = rules.policy == NumberPolicy::OncePerNumber;
+    const bool skipInvalid = rules.skipInvalid;
     heldForRun([this, oncePerNumber, skipInvalid] {
         envoi().Send(mailingSource(), Build_Differer(), oncePerNumber, skipInvalid);
     });
@@ -596,22 +619,15 @@ void Form_Mailing::CommandTest_Click()
     m_composer->sendButton()->setEnabled(!isRunning());
 }
 
-bool Form_Mailing::keptToSendingHours()
+int Form_Mailing::askSendingHours(const PlanWarning &hours)
 {
-    const QDateTime when = m_composer->sendingTime();
-    if (isCommercialSendingTime(when))
-        return true;
-    const QDateTime next = nextCommercialSendingTime(when);
     const QLocale locale;
     const auto shown = [&locale](const QDateTime &moment) -> QString {
         return locale.toString(moment.date(), QLocale::LongFormat) + u' ' +
                locale.toString(moment.time(), QLocale::ShortFormat);
     };
-    const int answer =
-        MsgBox(m_state.Textes(Txt::OutsideHoursQuestion).arg(shown(when), shown(next)), vbYesNoCancel | vbQuestion);
-    if (answer == vbYes)
-        m_composer->deferTo(next);
-    return answer == vbYes || answer == vbNo;
+    return MsgBox(m_state.Textes(Txt::OutsideHoursQuestion).arg(shown(hours.when), shown(hours.next)),
+                  vbYesNoCancel | vbQuestion);
 }
 
 void Form_Mailing::resumeInterrupted(HeldRun held, bool includeUnknown)

@@ -2,6 +2,7 @@
 
 #include "addressbook/contactcollection.h"
 #include "base/activitywindow.h"
+#include "mailingplan.h"
 #include "mailingsheet.h"
 #include "messagecomposer.h"
 #include "messages/mergefields.h"
@@ -86,8 +87,11 @@ public:
 
 private:
     void showCost();
-    // Outside the commercial sending hours, offers the next allowed time; false when cancelled.
-    bool keptToSendingHours();
+    // The list and the texts as they stand.
+    MailingDraft draft() const;
+    // Commercial SMS outside the sending hours: Yes defers them to the next allowed time, No sends
+    // them all the same, Cancel sends nothing.
+    int askSendingHours(const PlanWarning &hours);
     // The contact of a row in display order, as the merge reads the rows.
     std::function<const ClassContact *(qsizetype)> rowContact() const;
     // The message merged over the rows: the longest text and the rows lacking a field.

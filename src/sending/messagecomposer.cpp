@@ -206,19 +206,14 @@ QString MessageComposer::Build_Differer() const
     return parlevo::Build_Differer(m_checkDifferer->isChecked(), m_pickerDate->date(), m_pickerTime->time());
 }
 
-QDateTime MessageComposer::sendingTime() const
-{
-    if (!m_checkDifferer->isChecked())
-        return sendingNow();
-    const QTime time = m_pickerTime->time();
-    return QDateTime(m_pickerDate->date(), QTime(time.hour(), time.minute()));
-}
-
 bool MessageComposer::deferredTimeAccepted()
 {
     const QString differer = Build_Differer();
-    if (!differerTooSoon(differer, sendingNow()))
-        return true;
+    return !differerTooSoon(differer, sendingNow()) || sendNowInstead(differer);
+}
+
+bool MessageComposer::sendNowInstead(const QString &differer)
+{
     if (MsgBox(m_state.Textes(Txt::DeferredTimePassed).arg(differerShown(differer)), vbYesNo | vbQuestion) == vbYes) {
         m_checkDifferer->setChecked(false);
         return true;

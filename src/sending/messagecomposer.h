@@ -43,14 +43,14 @@ public:
     void reset();
     void setPickersToNow();
     QString Build_Differer() const;
-    // When the message would go: the deferred moment when it is ticked, else now.
-    QDateTime sendingTime() const;
     // Ticks the deferred box and sets its date and time to when.
     void deferTo(const QDateTime &when);
     // Before any SMS: a deferred time the gateway would refuse (past, or less than a minute ahead)
     // is told, and the user sends now (the box is unticked) or chooses another time (false: the
     // date picker has the focus, nothing is sent).
     bool deferredTimeAccepted();
+    // The same question for a deferred value already found too soon.
+    bool sendNowInstead(const QString &differer);
     void Update_Appercu();
     // The preview follows a change, as the refresh rule says.
     void refreshPreview();

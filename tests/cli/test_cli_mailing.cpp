@@ -335,6 +335,24 @@ private slots:
         QCOMPARE(m_sim->outbox().size(), 4);
     }
 
+    // The list test_form_mailing sends too: the same rows left out, the same figures and credit warning.
+    void planOfTheSharedList()
+    {
+        QCOMPARE(parlevo::test::runCli({u"--data-dir"_s, m_dir->path(), u"optout"_s, u"add"_s, u"0687654321"_s}).status,
+                 0);
+        QVERIFY(startGateway(3));
+        const Run r = send({parlevo::test::fixturePath(u"mailing_plan.kxg"_s), u"--message"_s,
+                            u"Bonjour {prenom}, "_s + QString(60, u'a'), u"--from"_s, QString()});
+        QVERIFY2(r.err.startsWith(u"1 destinataire(s) sans valeur pour un champ du message : Sansnom\n"_s),
+                 qPrintable(r.err));
+        QVERIFY2(r.err.contains(u"\n4 SMS pour 3 destinataire(s) ; 1 en Unicode (Martin Françoise)\n"
+                                u"Votre crédit de 3 SMS ne suffit pas pour ce SMS Mailing, qui en demande 4.\n"_s),
+                 qPrintable(r.err));
+        QVERIFY2(r.out.contains(u"\n(06.12.34.56.78) Petit Luc : doublon, non envoyé\n"_s) &&
+                     r.out.endsWith(u"\n(0687654321) Stop : désinscrit, non envoyé\n"_s),
+                 qPrintable(r.out));
+    }
+
     void unreachableGateway()
     {
         QVERIFY(m_dir->write(u"liste.kxg"_s, ";;;;;0612345678\r\n"));

@@ -597,6 +597,35 @@ private slots:
         QVERIFY(m_form->envoiMailing() == nullptr);
     }
 
+    // The list test_cli_mailing sends too: the same rows left out, and the question's figures and
+    // credit warning those of the rows sent.
+    void planOfTheSharedList()
+    {
+        SimulatorProcess sim(test::demoAccount(1000));
+        QVERIFY(sim.connect(m_state->Gateway()));
+        m_state->optOuts().add(u"0687654321"_s);
+        MessageBoxResponder boxes(vbOK);
+        FileDialog::setNextFileName(test::fixturePath(u"mailing_plan.kxg"_s));
+        m_form->addMenu()->findChild<QAction *>(u"MNU_ChargerMailing"_s)->trigger();
+        QCOMPARE(rows(), 5);
+        child<QLineEdit>(u"TextExpediteur")->setText(QString());
+        child<QPlainTextEdit>(u"TextSMS")->setPlainText(u"Bonjour {prenom}, "_s + QString(60, u'a'));
+        m_solde = u"3"_s;
+        m_main->MAJ_SoldeSMS();
+        test::whenModalShown<Form_VerifNumeros>(
+            [](Form_VerifNumeros *question) { test::child<QPushButton>(question, u"CMD_UneFois")->click(); });
+        boxes.setNextAnswers({vbYes});
+        QTest::mouseClick(child<QPushButton>(u"CommandEnvoyer"), Qt::LeftButton);
+        QCOMPARE(boxes.shown().last().text,
+                 u"Votre crédit de 3 SMS ne suffit pas pour ce SMS Mailing, qui en demande 4.\n\n"
+                 u"1 destinataire(s) sans valeur pour un champ du message : Sansnom\n\n"
+                 u"4 SMS pour 3 destinataire(s) ; 1 en Unicode (Martin Françoise)\n\n"
+                 u"Attention, vous allez envoyer 4 SMS !\n\nEtes-vous sûr de vouloir continuer ?"_s);
+        const QString sent = u"Le message a été envoyé"_s;
+        QCOMPARE(test::columnTexts(*m_form->envoiMailing()->results(), 1),
+                 (QStringList{sent, sent, u"doublon, non envoyé"_s, sent, u"désinscrit, non envoyé"_s}));
+    }
+
     // Commercial SMS outside the allowed hours: "Oui" defers the mailing to the next allowed time,
     // after which only the send question comes, warning of a message without STOP.
     void commercialHours()
