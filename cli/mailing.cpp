@@ -239,7 +239,7 @@ int sendPlan(AppState &state, const RunPlan &plan, SendRunOptions options, const
     // What the rows to be sent cost, each with its own merged text: the figure the credit is held to.
     const MailingCost cost = mailingCost(state.textTable(), plan.sender, merge, rowCount, contactAt, skips);
     err(mailingCostText(state.textTable(), cost));
-    const QString warning = creditWarning(state.textTable(), creditFromSolde(state.Gateway().Solde()), cost.sms);
+    const QString warning = creditWarning(state.textTable(), creditFromSolde(awaitCredit(state.Gateway())), cost.sms);
     if (creditAsked)
         options.requestsJustBefore = 1;
     if (!warning.isEmpty())
@@ -301,10 +301,10 @@ int sendTest(AppState &state, const RunPlan &plan)
     if (testNumber(myNumber).isEmpty())
         return usage(u"--test sends to your own number, and none is set: parlevo-cli account --my-number NUMBER"_s,
                      u"mailing send"_s);
-    ClassSendora &gateway = state.Gateway();
-    const SendReply reply = sendMailingTest(
-        state.dataDir(), state.textTable(), {myNumber, plan.sender, plan.message, plan.rows.front(), plan.columns},
-        [&](const QString &number, const QString &text) { return gateway.send(number, text, {}); });
+    const SendReply reply = awaitReply([&](SendDone done) {
+        sendMailingTest(state.Gateway(), state.dataDir(), state.textTable(),
+                        {myNumber, plan.sender, plan.message, plan.rows.front(), plan.columns}, std::move(done));
+    });
     if (reply.outcome == SendOutcome::Accepted) {
         err(state.Textes(Txt::TestSent).arg(testNumber(myNumber)));
         out(replyText(state.textTable(), reply));

@@ -35,6 +35,7 @@
 #include <QLabel>
 #include <QLocale>
 #include <QMenu>
+#include <QPointer>
 #include <QPushButton>
 #include <QTimer>
 
@@ -578,22 +579,24 @@ void Form_Mailing::CommandTest_Click()
     const QList<ClassContact *> selected = m_list->selectedContacts();
     const ClassContact *row = selected.isEmpty() ? model->contactAt(0) : selected.constFirst();
     const ClassContact none;
-    // Events keep running while the gateway is awaited: a second click must not send again.
+    // The window waits for the gateway without holding the program: a second click must not send again.
     m_commandTest->setEnabled(false);
     m_composer->sendButton()->setEnabled(false);
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    ClassSendora &gateway = m_state.Gateway();
-    const SendReply reply =
-        sendMailingTest(m_state.dataDir(), m_state.textTable(),
-                        {myNumber, m_composer->sender(), m_composer->message(), row ? *row : none, m_columns},
-                        [&](const QString &number, const QString &text) { return gateway.send(number, text, {}); });
-    QApplication::restoreOverrideCursor();
-    gateway.reportFailure(reply);
-    if (reply.outcome == SendOutcome::Accepted)
-        MsgBox(m_state.Textes(Txt::TestSent).arg(testNumber(myNumber)), vbOKOnly | vbInformation);
-    emit creditMayHaveChanged();
-    m_commandTest->setEnabled(true);
-    m_composer->sendButton()->setEnabled(!isRunning());
+    sendMailingTest(m_state.Gateway(), m_state.dataDir(), m_state.textTable(),
+                    {myNumber, m_composer->sender(), m_composer->message(), row ? *row : none, m_columns},
+                    [self = QPointer<Form_Mailing>(this), myNumber](const SendReply &reply) {
+                        QApplication::restoreOverrideCursor();
+                        if (!self)
+                            return;
+                        self->m_state.Gateway().reportFailure(reply);
+                        if (reply.outcome == SendOutcome::Accepted)
+                            MsgBox(self->m_state.Textes(Txt::TestSent).arg(testNumber(myNumber)),
+                                   vbOKOnly | vbInformation);
+                        emit self->creditMayHaveChanged();
+                        self->m_commandTest->setEnabled(true);
+                        self->m_composer->sendButton()->setEnabled(!self->isRunning());
+                    });
 }
 
 bool Form_Mailing::keptToSendingHours()

@@ -48,7 +48,7 @@ private slots:
         // Without a password the panel says the credit is unavailable and no request is made.
         state.Gateway().Password.clear();
         window.MAJ_SoldeSMS();
-        QCOMPARE(panel(), u"Nombre de SMS restant sur votre compte : information non disponible actuellement !"_s);
+        QTRY_COMPARE(panel(), u"Nombre de SMS restant sur votre compte : information non disponible actuellement !"_s);
         QCOMPARE(sim.log().count(u"/soldes_logiciel.php"_s), 1);
 
         // The password typed again in the preferences: one query, once the typing has paused.

@@ -112,9 +112,9 @@ private slots:
         m_state->config().ColumnGroup = false;
         m_state->config().ColumnCompany = false;
         MainWindowHooks hooks;
-        hooks.querySolde = [this] {
+        hooks.querySolde = [this](const auto &answer) {
             ++m_soldeQueries;
-            return m_solde;
+            answer(m_solde);
         };
         hooks.clock = [] { return QTime(8, 0); };
         hooks.shutdown = [this] { ++m_shutdowns; };
@@ -468,6 +468,8 @@ private slots:
                                                  QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
         MessageBoxResponder boxes(vbOK);
         QTest::mouseClick(test, Qt::LeftButton);
+        QVERIFY(!test->isEnabled());
+        QTRY_VERIFY_WITH_TIMEOUT(test->isEnabled(), 10000);
         QCOMPARE(sim.outboxField(u"number"_s), QStringList{u"0699887766"_s});
         QCOMPARE(sim.outboxField(u"text"_s), QStringList{u"De : Paul, Bonjour Dupont"_s});
         QCOMPARE(sim.outboxField(u"deferred"_s), QStringList{QString()});

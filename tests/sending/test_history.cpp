@@ -76,17 +76,19 @@ private slots:
         ClassSendora gateway(textes);
         QVERIFY(sim.connect(gateway));
         const ClassContact alone = contact(u"Seul"_s, u"0611223344"_s);
-        sendJournaled(dir.path(), {alone, u"Paul"_s, u"Bonjour"_s, QString()},
-                      [&] { return gateway.send(alone.Phone, u"De : Paul, Bonjour"_s, QString()); });
+        bool sent = false;
+        sendJournaled(gateway, dir.path(), {alone, u"Paul"_s, u"Bonjour"_s, QString()}, alone.Phone,
+                      u"De : Paul, Bonjour"_s, [&sent](const SendReply &) { sent = true; });
+        QTRY_VERIFY(sent);
         const std::vector<ClassContact> rows{contact(u"Bon"_s, u"0622334455"_s), contact(u"Court"_s, u"0612"_s)};
         JournalHead head{QString(), QDateTime(), u"Paul"_s, u"Promo"_s, QString(), rows};
         QString error;
         auto journal = SendJournal::create(dir.path(), head, &error);
         QVERIFY2(journal, qPrintable(error));
-        NoObserver observer;
         SendRunOptions options;
         options.journal = journal.get();
-        runMailing(gateway, textes, fixedMailingSource(rows, head.sender, head.message), QString(), observer, options);
+        MailingRun run(gateway, textes, fixedMailingSource(rows, head.sender, head.message), QString(), options);
+        test::runToEnd(run);
         journal->recordEnd(true);
         journal.reset();
         QCOMPARE(test::runCli(
@@ -273,7 +275,7 @@ private slots:
         AppState state(dir.path());
         QVERIFY(sim.connect(state.Gateway()));
         MainWindowHooks hooks;
-        hooks.querySolde = [] { return u"10"_s; };
+        hooks.querySolde = [](const auto &answer) { answer(u"10"_s); };
         MDIForm_Main main(state, std::move(hooks));
         {
             // Closed while it reads: the reading stops with it.

@@ -9,6 +9,7 @@
 #include "sending/numberreview.h"
 #include "sending/sendjournal.h"
 #include "sending/sendrun.h"
+#include "gatewaywait.h"
 #include "simulatorprocess.h"
 #include "testdatadir.h"
 
@@ -287,7 +288,7 @@ private slots:
         SimulatorProcess sim(simArguments(100, {u"--max-per-minute"_s, u"4"_s, u"--window-ms"_s, u"2000"_s}));
         QVERIFY(sim.isRunning());
         const auto gateway = gatewayFor(sim);
-        QCOMPARE(gateway->Solde(), u"100"_s);
+        QCOMPARE(test::soldeAndWait(*gateway), u"100"_s);
         Recorder recorder;
         const SendRunSummary summary =
             runMailing(*gateway, m_textes, fixedMailingSource(numberedRows(6), QString(), u"x"_s), QString(), recorder,
