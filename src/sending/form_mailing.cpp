@@ -560,7 +560,7 @@ void Form_Mailing::CommandEnvoyer_Click()
     if (MsgBox(told.join(u"\n\n"_s), vbYesNo | vbInformation) != vbYes)
         return;
     heldForRun([this, oncePerNumber, skipInvalid] {
-        envoi().Send(mailingSource(), Build_Differer(), oncePerNumber, skipInvalid);
+        return envoi().Send(mailingSource(), Build_Differer(), oncePerNumber, skipInvalid);
     });
 }
 
@@ -619,7 +619,7 @@ bool Form_Mailing::keptToSendingHours()
 
 void Form_Mailing::resumeInterrupted(HeldRun held, bool includeUnknown)
 {
-    heldForRun([&] { envoi().resume(std::move(held), includeUnknown); });
+    heldForRun([&] { return envoi().resume(std::move(held), includeUnknown); });
 }
 
 void Form_Mailing::setRunHeldByQuestion(bool held)
@@ -628,12 +628,14 @@ void Form_Mailing::setRunHeldByQuestion(bool held)
         m_envoi->setHeldByQuestion(held);
 }
 
-void Form_Mailing::heldForRun(const std::function<void()> &run)
+void Form_Mailing::heldForRun(const std::function<bool()> &run)
 {
-    // The main window holds still for the run; the result window it owns stays live.
+    // The main window holds still for the run, until the result window tells its end; that
+    // window stays live.
     m_composer->sendButton()->setEnabled(false);
     emit runStarted();
-    run();
+    if (run())
+        return;
     m_composer->sendButton()->setEnabled(true);
     emit runFinished();
 }
@@ -647,7 +649,7 @@ Form_EnvoiMailing &Form_Mailing::envoi()
             m_composer->sendButton()->setEnabled(false);
             emit runStarted();
         });
-        connect(m_envoi, &Form_EnvoiMailing::retryFinished, this, [this] {
+        connect(m_envoi, &Form_EnvoiMailing::runFinished, this, [this] {
             m_composer->sendButton()->setEnabled(true);
             emit runFinished();
         });

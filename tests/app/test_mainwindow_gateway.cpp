@@ -107,6 +107,7 @@ private slots:
         }
         QTimer::singleShot(400, &window, [&window] { window.close(); });
         window.offerInterruptedRun();
+        QTRY_VERIFY_WITH_TIMEOUT(!window.loadedActivity(Activity::Mailing)->isRunning(), 20000);
         setMessageBoxHandler(previous);
         QCOMPARE(asked.size(), 2);
         QVERIFY(asked[0].contains(u"10 SMS sur 12"_s));

@@ -7,6 +7,7 @@
 #include "gateway/classsendora.h"
 #include "journalfixtures.h"
 #include "messageboxresponder.h"
+#include "runtoend.h"
 #include "sending/form_historique.h"
 #include "sending/history.h"
 #include "sending/historymodel.h"
@@ -33,14 +34,6 @@ using parlevo::test::SimulatorProcess;
 using parlevo::test::TestDataDir;
 
 namespace {
-
-class NoObserver final : public SendRunObserver {
-public:
-    void runStarted(qsizetype) override {}
-    void rowStarted(qsizetype, const ClassContact &, const QString &) override {}
-    void rowDone(qsizetype, const ClassContact &, const QString &, const SendReply &, const QString &) override {}
-    void progress(qsizetype, qsizetype) override {}
-};
 
 ClassContact contact(const QString &nom, const QString &phone)
 {
@@ -306,6 +299,7 @@ private slots:
         MessageBoxResponder boxes(vbYes);
         boxes.setNextAnswers({vbNo, vbYes});
         QTest::mouseClick(test::child<QPushButton>(&form, u"CMD_Renvoyer"), Qt::LeftButton);
+        QTRY_VERIFY_WITH_TIMEOUT(!form.isRunning(), 20000);
 
         QCOMPARE(boxes.shown().size(), 2);
         QVERIFY(boxes.shown()[0].text.startsWith(u"1 SMS n'ont pas reçu de réponse à temps"_s));
