@@ -72,16 +72,12 @@ std::vector<ClassContact> makeRows(int n, int series)
 }
 
 // What a terminal run keeps of each row: the results line.
-class ResultsObserver final : public SendRunObserver {
+class ResultsObserver final {
 public:
-    void runStarted(qsizetype) override {}
-    void rowStarted(qsizetype, const ClassContact &, const QString &) override {}
-    void rowDone(qsizetype, const ClassContact &contact, const QString &number, const SendReply &reply,
-                 const QString &result) override
+    void rowDone(const ClassContact &contact, const QString &number, const SendReply &reply, const QString &result)
     {
         m_bytes += cliResultsLine(number, MailingResult{contact, reply.code, result, reply.outcome}).size();
     }
-    void progress(qsizetype, qsizetype) override {}
 
 private:
     qint64 m_bytes = 0;
@@ -120,8 +116,17 @@ public:
             options.journal = journal.get();
         }
         ResultsObserver observer;
-        const SendRunSummary summary = runMailing(m_gateway, m_textes, fixedMailingSource(rows, u"Bench"_s, kMessage),
-                                                  QString(), observer, options);
+        MailingRun run(m_gateway, m_textes, fixedMailingSource(rows, u"Bench"_s, kMessage), QString(), options);
+        QObject::connect(&run, &MailingRun::rowDone, &run,
+                         [&observer](qsizetype, const ClassContact &contact, const QString &number,
+                                     const SendReply &reply,
+                                     const QString &result) { observer.rowDone(contact, number, reply, result); });
+        // The bench waits here as the command line does in its own event loop.
+        QEventLoop loop;
+        QObject::connect(&run, &MailingRun::finished, &loop, &QEventLoop::quit);
+        run.start();
+        loop.exec();
+        const SendRunSummary summary = run.summary();
         if (journal)
             journal->recordEnd(!summary.stopped);
         const qint64 ms = std::max<qint64>(1, clock.elapsed());

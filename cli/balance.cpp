@@ -26,7 +26,7 @@ int balance(const QString &globalDataDir, const QStringList &arguments)
                       arguments, &status))
         return status;
     auto state = loadState(parser.isSet(dataDirOption()) ? parser.value(dataDirOption()) : globalDataDir);
-    const QString credit = state->Gateway().Solde();
+    const QString credit = awaitCredit(state->Gateway());
     if (credit.isEmpty()) {
         err(state->Textes(Txt::CreditUnavailable));
         return kUnreachable;

@@ -33,9 +33,11 @@
 #include "stopsignal.h"
 
 #include <QCommandLineParser>
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QTimer>
 
 #include <functional>
 
@@ -47,10 +49,13 @@ namespace parlevo::cli {
 
 namespace {
 
+// How soon a Ctrl+C or SIGTERM stops starting new rows.
+constexpr int kStopWatchMs = 50;
+
 // Terminal side of a mailing run: a result line per recipient on standard output, a progress
 // bar on standard error when it is a terminal, and each row written to the --results file as
 // soon as it has its outcome, so an interrupted run still leaves the record of what was sent.
-class TerminalRun final : public SendRunObserver {
+class TerminalRun final {
 public:
     TerminalRun(const TextTable &textes, bool bar, QFile *results)
         : m_textes(textes)
@@ -60,8 +65,7 @@ public:
         writeResults(cliResultsHeader());
     }
 
-    void runStarted(qsizetype total) override { drawBar(0, total); }
-    void rowStarted(qsizetype, const ClassContact &, const QString &) override {}
+    void runStarted(qsizetype total) { drawBar(0, total); }
     // A run taken up is one campaign: its results file holds every row of the run in its order,
     // those sent before with their recorded outcomes. rowMap: the run row of each row sent now.
     void takeUp(std::vector<MailingResult> recorded, std::vector<qsizetype> rowMap)
@@ -70,7 +74,7 @@ public:
         m_rowMap = std::move(rowMap);
     }
     void rowDone(qsizetype row, const ClassContact &contact, const QString &number, const SendReply &reply,
-                 const QString &result) override
+                 const QString &result)
     {
         if (m_bar)
             std::fputs("\r\033[K", stderr);
@@ -81,9 +85,8 @@ public:
         if (!m_rowMap.empty())
             m_nextRecorded = m_rowMap[std::size_t(row)] + 1;
     }
-    void progress(qsizetype done, qsizetype total) override { drawBar(done, total); }
-    bool stopRequested() const override { return StopSignal::requested(); }
-    void gatewayBusy(int seconds) override
+    void progress(qsizetype done, qsizetype total) { drawBar(done, total); }
+    void gatewayBusy(int seconds)
     {
         if (m_bar)
             std::fputs("\r\033[K", stderr);
@@ -251,7 +254,7 @@ int sendPlan(AppState &state, const RunPlan &plan, MailingPlan mailingPlan, Send
     // gateway counts it among the requests of the minute, and so does the pace.
     const bool creditAsked = !state.Gateway().Mail.isEmpty() && !state.Gateway().Password.isEmpty();
     err(mailingCostText(textes, mailingPlan.cost));
-    holdToCredit(mailingPlan, creditFromSolde(state.Gateway().Solde()));
+    holdToCredit(mailingPlan, creditFromSolde(awaitCredit(state.Gateway())));
     if (creditAsked)
         options.requestsJustBefore = 1;
     if (const PlanWarning *credit = mailingPlan.warning(PlanWarningKind::CreditShort))
@@ -276,8 +279,29 @@ int sendPlan(AppState &state, const RunPlan &plan, MailingPlan mailingPlan, Send
     TerminalRun terminal(state.textTable(), stderrIsTerminal(), resultsFile.get());
     terminal.takeUp(plan.takenUp, plan.rowMap);
     options.journal = journal.get();
-    const SendRunSummary summary =
-        runMailing(state.Gateway(), state.textTable(), source, plan.differer, terminal, options);
+    MailingRun run(state.Gateway(), state.textTable(), source, plan.differer, options);
+    QObject::connect(&run, &MailingRun::started, &run, [&terminal](qsizetype total) { terminal.runStarted(total); });
+    QObject::connect(&run, &MailingRun::rowDone, &run,
+                     [&terminal](qsizetype row, const ClassContact &contact, const QString &number,
+                                 const SendReply &reply,
+                                 const QString &result) { terminal.rowDone(row, contact, number, reply, result); });
+    QObject::connect(&run, &MailingRun::progress, &run,
+                     [&terminal](qsizetype done, qsizetype total) { terminal.progress(done, total); });
+    QObject::connect(&run, &MailingRun::gatewayBusy, &run, [&terminal](int seconds) { terminal.gatewayBusy(seconds); });
+    QObject::connect(&run, &MailingRun::finished, &run, [] { QCoreApplication::quit(); });
+    // The signal handler only sets a flag; it is looked at from the event loop.
+    QTimer stopWatch;
+    stopWatch.setInterval(kStopWatchMs);
+    QObject::connect(&stopWatch, &QTimer::timeout, &run, [&run] {
+        if (StopSignal::requested())
+            run.stop();
+    });
+    stopWatch.start();
+    run.start();
+    QCoreApplication::exec();
+    SendRunSummary summary = run.summary();
+    // Left without its end (the event loop was ended from elsewhere): the run is not complete.
+    summary.stopped = summary.stopped || !run.isFinished();
     // Rows a busy gateway did not serve are still to send: the run is left for a resume.
     journal->recordEnd(!summary.stopped && summary.busy == 0);
     terminal.finish(summary.done, summary.total);
@@ -313,10 +337,10 @@ int sendTest(AppState &state, const RunPlan &plan)
     if (testNumber(myNumber).isEmpty())
         return usage(u"--test sends to your own number, and none is set: parlevo-cli account --my-number NUMBER"_s,
                      u"mailing send"_s);
-    ClassSendora &gateway = state.Gateway();
-    const SendReply reply = sendMailingTest(
-        state.dataDir(), state.textTable(), {myNumber, plan.sender, plan.message, plan.rows.front(), plan.columns},
-        [&](const QString &number, const QString &text) { return gateway.send(number, text, {}); });
+    const SendReply reply = awaitReply([&](SendDone done) {
+        sendMailingTest(state.Gateway(), state.dataDir(), state.textTable(),
+                        {myNumber, plan.sender, plan.message, plan.rows.front(), plan.columns}, std::move(done));
+    });
     if (reply.outcome == SendOutcome::Accepted) {
         err(state.Textes(Txt::TestSent).arg(testNumber(myNumber)));
         out(replyText(state.textTable(), reply));

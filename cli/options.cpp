@@ -4,6 +4,7 @@
 #include "addressbook/contactstore.h"
 #include "addressbook/optoutlist.h"
 #include "base/txt.h"
+#include "gateway/classsendora.h"
 
 #include "prefs/configfile.h"
 
@@ -18,6 +19,7 @@
 #include "sending/sendrun.h"
 
 #include <QCommandLineParser>
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 
@@ -32,6 +34,34 @@
 using namespace Qt::StringLiterals;
 
 namespace parlevo::cli {
+
+namespace {
+
+// Every answer comes from the event loop, never from within start: the loop runs until it is in.
+template <typename T> T awaitAnswer(const std::function<void(std::function<void(const T &)>)> &start)
+{
+    std::optional<T> answer;
+    start([&answer](const T &value) {
+        answer = value;
+        QCoreApplication::quit();
+    });
+    if (!answer)
+        QCoreApplication::exec();
+    return answer.value_or(T{});
+}
+
+} // namespace
+
+SendReply awaitReply(const std::function<void(std::function<void(const SendReply &)>)> &start)
+{
+    return awaitAnswer<SendReply>(start);
+}
+
+QString awaitCredit(ClassSendora &gateway)
+{
+    return awaitAnswer<QString>(
+        [&gateway](std::function<void(const QString &)> done) { gateway.Solde(std::move(done)); });
+}
 
 int exitStatusOf(SendOutcome outcome)
 {

@@ -14,6 +14,7 @@
 #include <QStringList>
 
 #include <cstdio>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -21,7 +22,9 @@
 namespace parlevo {
 
 class AppState;
+class ClassSendora;
 struct ClassContact;
+struct SendReply;
 class SingleInstance;
 enum class SendOutcome : quint8;
 
@@ -78,6 +81,12 @@ std::optional<CsvMapping> columnMapping(const CsvTable &table, const QStringList
 
 // Whether standard error is a terminal, where a progress bar can be redrawn in place.
 bool stderrIsTerminal();
+
+// The answer to one gateway request that start begins, handing it the callback to call; the
+// event loop turns until it comes, as in the desktop app.
+SendReply awaitReply(const std::function<void(std::function<void(const SendReply &)>)> &start);
+// The credit the gateway tells: digits, or the empty text when it is not available.
+QString awaitCredit(ClassSendora &gateway);
 
 // The options both send commands take for the text and its timing.
 struct MessageOptions {

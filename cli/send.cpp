@@ -82,9 +82,10 @@ int send(const QString &globalDataDir, const QStringList &arguments)
 
     ClassContact recipient;
     recipient.Phone = number;
-    ClassSendora &gateway = state->Gateway();
-    const SendReply reply = sendJournaled(state->dataDir(), {recipient, sender, parser.value(message), differer},
-                                          [&] { return gateway.send(number, text, differer); });
+    const SendReply reply = awaitReply([&](SendDone done) {
+        sendJournaled(state->Gateway(), state->dataDir(), {recipient, sender, parser.value(message), differer}, number,
+                      text, std::move(done));
+    });
     if (reply.outcome == SendOutcome::Accepted) {
         out(replyText(state->textTable(), reply));
         return kAccepted;

@@ -4,7 +4,7 @@ namespace parlevo::cli {
 
 // Ctrl+C and a termination request (SIGINT, SIGTERM; on Windows the console's Ctrl+C, Ctrl+Break
 // and close) ask a running mailing to stop once the SMS in flight have their answers. Only a flag
-// is set: the run looks at it before each SMS. A second request ends the program at once.
+// is set: the mailing looks at it from its event loop. A second request ends the program at once.
 class StopSignal final {
 public:
     StopSignal();

@@ -107,7 +107,7 @@ int main(int argc, char *argv[])
 
     setSendingClock([] { return QDateTime(QDate(2026, 3, 7), QTime(14, 32, 5)); });
     MainWindowHooks hooks;
-    hooks.querySolde = [] { return u"120"_s; };
+    hooks.querySolde = [](const auto &answer) { answer(u"120"_s); };
     hooks.clock = [] { return QTime(14, 32, 5); };
     MDIForm_Main window(state, std::move(hooks));
     if (parser.isSet(sizeOption)) {

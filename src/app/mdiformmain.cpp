@@ -142,7 +142,9 @@ MDIForm_Main::MDIForm_Main(AppState &state, MainWindowHooks hooks, QWidget *pare
 {
     setObjectName(u"MDIForm_Main"_s);
     if (!m_hooks.querySolde)
-        m_hooks.querySolde = [this] { return m_state.Gateway().Solde(); };
+        m_hooks.querySolde = [this](std::function<void(const QString &)> done) {
+            m_state.Gateway().Solde(std::move(done));
+        };
     if (!m_hooks.clock)
         m_hooks.clock = [] { return QTime::currentTime(); };
     if (!m_hooks.createActivity) {
@@ -427,7 +429,7 @@ void MDIForm_Main::TimerHeure_Timer()
     // A query still waiting for its reply will bring the credit; the clock goes on meanwhile. A
     // run under way is not asked for it: the query would take one of the requests the gateway
     // serves a minute, and the run ends with a query of its own.
-    if (due && !m_soldePending && !runningActivity())
+    if (due && m_soldeWaiting == 0 && !runningActivity())
         MAJ_SoldeSMS();
 }
 
@@ -435,22 +437,19 @@ void MDIForm_Main::MAJ_SoldeSMS()
 {
     if (m_quitting)
         return;
-    if (m_soldePending) {
-        m_soldeAgain = true;
-        return;
-    }
-    // The query runs an event loop while it waits: the window may be closed before it returns.
-    QPointer<MDIForm_Main> self(this);
-    m_soldePending = true;
-    do {
-        m_soldeAgain = false;
-        const QString solde = GetSolde();
+    const quint64 asked = ++m_soldeAsked;
+    ++m_soldeWaiting;
+    // The window may be gone when the answer comes.
+    GetSolde([self = QPointer<MDIForm_Main>(this), asked](const QString &solde) {
         if (!self)
             return;
-        m_solde = solde;
-        m_labelSolde->setText(SoldePanelText(m_state.textTable(), solde));
-    } while (m_soldeAgain);
-    m_soldePending = false;
+        --self->m_soldeWaiting;
+        // An earlier query answering late would show a credit from before the last send.
+        if (asked != self->m_soldeAsked)
+            return;
+        self->m_solde = solde;
+        self->m_labelSolde->setText(SoldePanelText(self->m_state.textTable(), solde));
+    });
 }
 
 std::optional<qint64> MDIForm_Main::knownCredit() const
@@ -458,21 +457,21 @@ std::optional<qint64> MDIForm_Main::knownCredit() const
     return creditFromSolde(m_solde);
 }
 
-QString MDIForm_Main::GetSolde()
+void MDIForm_Main::GetSolde(std::function<void(const QString &)> done)
 {
-    QString solde;
+    const auto answer = [done](const QString &solde) {
+        done(solde.isEmpty() ? QString::fromUtf16(kSoldeUnknown) : solde);
+    };
     try {
-        solde = m_hooks.querySolde();
+        m_hooks.querySolde(answer);
     } catch (...) {
-        solde.clear();
+        answer(QString());
     }
-    return solde.isEmpty() ? QString::fromUtf16(kSoldeUnknown) : solde;
 }
 
 void MDIForm_Main::closeEvent(QCloseEvent *event)
 {
-    // Handlers below this one on the stack still wait for the gateway: the window must outlive
-    // them, so the quit itself happens once they have returned.
+    // The close quitNow makes, once nothing is on its way to the gateway any more.
     if (m_closing) {
         event->accept();
         return;
@@ -511,7 +510,7 @@ void MDIForm_Main::quitWhenIdle()
         connect(m_quitTimer, &QTimer::timeout, this, [this] {
             if (runningActivity() || QApplication::activeModalWidget())
                 return;
-            // Pending waits (a credit query, a single SMS) return at once; nothing more is sent.
+            // Pending requests (a credit query, a single SMS) end at once; nothing more is sent.
             m_state.Gateway().cancelAll();
             if (m_state.Gateway().isBusy())
                 return;

@@ -25,8 +25,9 @@ class MaxMin;
 // What the main window takes from the outside world; every member left empty gets the real
 // thing. Tests replace the credit query and the clock.
 struct MainWindowHooks {
-    // The account credit as digits, empty when unavailable. Default: the gateway's Solde.
-    std::function<QString()> querySolde;
+    // Asks for the account credit and hands it to the callback, as digits, empty when unavailable.
+    // Default: the gateway's Solde.
+    std::function<void(std::function<void(const QString &)>)> querySolde;
     // The time of day. Default: the system clock.
     std::function<QTime()> clock;
     // Creates an activity's window. Default: createActivityWindow.
@@ -56,8 +57,8 @@ public:
     void KXB_Historique_Click();
     void KXB_Prefs_Click();
 
-    // Asks the gateway for the credit now and shows it. A call while a query is under way runs
-    // one more query after it, so a send made meanwhile is counted.
+    // Asks the gateway for the credit now and shows it once it comes. Of queries under way
+    // together, the last one asked is shown, so a send made meanwhile is counted.
     void MAJ_SoldeSMS();
     // The credit the last balance query gave; nothing before the first answer or after a failed query.
     std::optional<qint64> knownCredit() const;
@@ -95,7 +96,8 @@ private:
     void fitActiveChild();
 
     void TimerHeure_Timer();
-    QString GetSolde();
+    // Asks for the credit; done gets its digits, or kSoldeUnknown when it is not available.
+    void GetSolde(std::function<void(const QString &)> done);
 
     // Disables everything in the window but the windows it owns (the mailing's result window
     // stays usable), or gives back what it disabled.
@@ -130,8 +132,9 @@ private:
     QTime m_previousTick;
     // What the balance panel shows: the credit digits or kSoldeUnknown.
     QString m_solde;
-    bool m_soldePending = false;
-    bool m_soldeAgain = false;
+    // The number of the last query asked, and how many are under way.
+    quint64 m_soldeAsked = 0;
+    int m_soldeWaiting = 0;
     // The user asked to quit while something was still on its way to the gateway.
     bool m_quitting = false;
     bool m_closing = false;

@@ -9,6 +9,7 @@
 #include "httpclient.h"
 
 #include <QDeadlineTimer>
+#include <QTimer>
 
 namespace parlevo {
 
@@ -89,29 +90,6 @@ bool ClassSendora::isBusy() const
     return m_http->pendingCount() > 0;
 }
 
-ClassSendora::Page ClassSendora::fetchPage(const QUrl &url)
-{
-    // The deadline is on the monotonic clock: a wait across midnight still ends after 5 seconds.
-    const QDeadlineTimer deadline(kReplyWaitMs);
-    Page page;
-    QUrl target = url;
-    for (int hop = 0; hop <= kMaxRedirects; ++hop) {
-        const HttpAnswer answer = m_http->get(target, deadline);
-        page.sent = page.sent || answer.outcome != HttpOutcome::NotSent;
-        if (answer.outcome != HttpOutcome::Complete) {
-            page.failure = answer.failure;
-            return page;
-        }
-        if (const auto next = redirectOf(target, answer)) {
-            target = *next;
-            continue;
-        }
-        readPage(answer, &page);
-        return page;
-    }
-    return page;
-}
-
 void ClassSendora::fetchPageAsync(const QUrl &url, QDeadlineTimer deadline, int hop, bool sent,
                                   std::function<void(const Page &)> done)
 {
@@ -156,12 +134,6 @@ QString creditFromPage(const QString &text)
     return DigitsOnly(QStringView(text).mid(p1, p2 - p1));
 }
 
-SendReply ClassSendora::send(const QString &NumeroGSM, const QString &Message, const QString &Differer)
-{
-    const Page page = fetchPage(sendUrl(m_baseUrl, Mail, Password, NumeroGSM, Message, Differer));
-    return replyOf(page);
-}
-
 void ClassSendora::sendAsync(const QString &NumeroGSM, const QString &Message, const QString &Differer,
                              std::function<void(const SendReply &)> done)
 {
@@ -169,19 +141,14 @@ void ClassSendora::sendAsync(const QString &NumeroGSM, const QString &Message, c
                    false, [done = std::move(done)](const Page &page) { done(replyOf(page)); });
 }
 
-quint8 ClassSendora::Envoi_SMS(const QString &NumeroGSM, const QString &Message, const QString &Differer)
+void ClassSendora::Send_SMS(const QString &NumeroGSM, const QString &Message, const QString &Differer, bool Silent,
+                            std::function<void(bool)> done)
 {
-    return send(NumeroGSM, Message, Differer).code;
-}
-
-bool ClassSendora::Send_SMS(const QString &NumeroGSM, const QString &Message, const QString &Differer, bool Silent)
-{
-    const SendReply reply = send(NumeroGSM, Message, Differer);
-    if (reply.outcome == SendOutcome::Accepted)
-        return true;
-    if (!Silent)
-        reportFailure(reply);
-    return false;
+    sendAsync(NumeroGSM, Message, Differer, [this, Silent, done = std::move(done)](const SendReply &reply) {
+        if (!Silent)
+            reportFailure(reply);
+        done(reply.outcome == SendOutcome::Accepted);
+    });
 }
 
 void ClassSendora::reportFailure(const SendReply &reply) const
@@ -191,12 +158,17 @@ void ClassSendora::reportFailure(const SendReply &reply) const
         MsgBox(failureMessage(m_textes, reply), vbOKOnly | vbCritical);
 }
 
-QString ClassSendora::Solde()
+void ClassSendora::Solde(std::function<void(const QString &)> done)
 {
-    if (Mail.isEmpty() || Password.isEmpty())
-        return QString();
-    const Page page = fetchPage(balanceUrl(m_baseUrl, Mail, Password));
-    return page.text ? creditFromPage(*page.text) : QString();
+    if (Mail.isEmpty() || Password.isEmpty()) {
+        // Told from the event loop all the same, as every answer.
+        QTimer::singleShot(0, this, [done = std::move(done)] { done(QString()); });
+        return;
+    }
+    // The deadline is on the monotonic clock: a wait across midnight still ends after 5 seconds.
+    fetchPageAsync(
+        balanceUrl(m_baseUrl, Mail, Password), QDeadlineTimer(kReplyWaitMs), 0, false,
+        [done = std::move(done)](const Page &page) { done(page.text ? creditFromPage(*page.text) : QString()); });
 }
 
 } // namespace parlevo

@@ -18,9 +18,8 @@ class HttpClient;
 class TextTable;
 
 // The client of the SMS gateway; holds the account and makes every request to the gateway.
-// Each request waits for its own reply (about 5 seconds at most) in a local event loop, so
-// windows repaint and timers fire meanwhile; a request made from such an event (the minute's
-// balance refresh) runs its own wait and leaves the pending one untouched. A send is put on the
+// Every request returns at once and hands its answer to a callback from the event loop (about 5
+// seconds at most); requests under way together do not disturb one another. A send is put on the
 // wire once, never again, and only a complete answer counts.
 class ClassSendora final : public QObject {
     Q_OBJECT
@@ -34,27 +33,26 @@ public:
     QString Mail;
     QString Password;
 
-    // Sends one SMS; true when the gateway accepted it (sent or recorded for later). Unless
-    // Silent, a refusal or an unreachable gateway is reported in a message box.
-    bool Send_SMS(const QString &NumeroGSM, const QString &Message, const QString &Differer, bool Silent);
+    // Sends one SMS; done is told whether the gateway accepted it (sent or recorded for later).
+    // Unless Silent, a refusal or an unreachable gateway is reported in a message box first.
+    void Send_SMS(const QString &NumeroGSM, const QString &Message, const QString &Differer, bool Silent,
+                  std::function<void(bool)> done);
     // The message box Send_SMS shows for a send that was not accepted; none once the program is quitting.
     void reportFailure(const SendReply &reply) const;
-    // The gateway's reply code (80..91), or 0 when no usable reply came.
-    quint8 Envoi_SMS(const QString &NumeroGSM, const QString &Message, const QString &Differer);
-    // The same send, telling apart a gateway never reached from an answer that did not come.
-    SendReply send(const QString &NumeroGSM, const QString &Message, const QString &Differer);
-    // The same send without waiting: returns at once and hands the reply to done, from the event
-    // loop. Several may be under way at once, each on its own connection.
+    // Sends one SMS; done gets the gateway's reply code (80..91, 0 when no usable reply came),
+    // telling apart a gateway never reached from an answer that did not come. Several may be
+    // under way at once, each on its own connection.
     void sendAsync(const QString &NumeroGSM, const QString &Message, const QString &Differer,
                    std::function<void(const SendReply &)> done);
-    // The remaining credit as digits, or the empty text when it is not available.
-    QString Solde();
+    // The remaining credit as digits, or the empty text when it is not available (at once,
+    // without a request, when the account is incomplete).
+    void Solde(std::function<void(const QString &)> done);
 
     // The gateway's base address ("http://host:port"); resolveGatewayBaseUrl() at creation.
     QUrl baseUrl() const { return m_baseUrl; }
     void setBaseUrl(const QUrl &url) { m_baseUrl = url; }
 
-    // The program is quitting: every pending wait returns at once and no request leaves any more.
+    // The program is quitting: every pending request ends at once and no request leaves any more.
     void cancelAll();
     // A request is waiting for its answer.
     bool isBusy() const;
@@ -68,7 +66,6 @@ public:
     };
 
 private:
-    Page fetchPage(const QUrl &url);
     void fetchPageAsync(const QUrl &url, QDeadlineTimer deadline, int hop, bool sent,
                         std::function<void(const Page &)> done);
 

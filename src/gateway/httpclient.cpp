@@ -2,7 +2,6 @@
 
 #include "httpresponse.h"
 
-#include <QEventLoop>
 #include <QNetworkProxy>
 #include <QSslSocket>
 #include <QTimer>
@@ -145,8 +144,6 @@ void HttpClient::keepIdle(const QString &key, std::unique_ptr<QTcpSocket> socket
 void HttpClient::cancelAll()
 {
     m_cancelled = true;
-    for (QEventLoop *loop : std::as_const(m_loops))
-        loop->quit();
     // A copy: the callbacks may start requests, which end NotSent from now on.
     for (Exchange *exchange : std::vector<Exchange *>(m_exchanges))
         finish(exchange);
@@ -271,26 +268,6 @@ int retryAfterSeconds(const QByteArray &value, const QDateTime &now)
     if (!when.isValid())
         return 0;
     return int(std::clamp<qint64>(now.secsTo(when), 0, kLongest));
-}
-
-HttpAnswer HttpClient::get(const QUrl &url, QDeadlineTimer deadline)
-{
-    // This loop watches this exchange only; a request made from an event handled here has its own.
-    QEventLoop loop;
-    std::optional<HttpAnswer> answer;
-    start(url, deadline, [&](const HttpAnswer &a) {
-        answer = a;
-        loop.quit();
-    });
-    m_loops.append(&loop);
-    while (!answer) {
-        // Once the application is told to quit, every event loop returns at once: the wait ends
-        // with it instead of spinning to its deadline.
-        if (loop.exec() < 0)
-            cancelAll();
-    }
-    m_loops.removeOne(&loop);
-    return *answer;
 }
 
 } // namespace parlevo

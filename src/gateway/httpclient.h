@@ -14,7 +14,6 @@
 #include <memory>
 #include <vector>
 
-class QEventLoop;
 class QTcpSocket;
 
 namespace parlevo {
@@ -51,8 +50,7 @@ int retryAfterSeconds(const QByteArray &value, const QDateTime &now);
 // absolute form, TLS goes through a CONNECT tunnel to the gateway.
 //
 // start() returns at once and hands the answer to a callback; several exchanges run side by side,
-// each on its own connection. get() waits for its answer in a local event loop, so windows repaint
-// and timers fire; a get() made from an event handled meanwhile runs its own exchange.
+// each on its own connection.
 class HttpClient final : public QObject {
     Q_OBJECT
 public:
@@ -70,14 +68,13 @@ public:
     // Starts a GET and returns at once; done is called once with its answer, always from the
     // event loop, never from within start().
     void start(const QUrl &url, QDeadlineTimer deadline, AnswerHandler done);
-    HttpAnswer get(const QUrl &url, QDeadlineTimer deadline);
 
     // Ends every pending exchange at once (NoAnswer when its request was written) and makes every
     // later request end NotSent without connecting: the program is quitting.
     void cancelAll();
     bool isCancelled() const { return m_cancelled; }
-    // Exchanges under way plus get() calls not returned yet.
-    int pendingCount() const { return static_cast<int>(m_exchanges.size() + m_loops.size()); }
+    // Exchanges under way.
+    int pendingCount() const { return static_cast<int>(m_exchanges.size()); }
 
 private:
     class Exchange;
@@ -95,7 +92,6 @@ private:
     ProxyVariables m_proxies;
     std::vector<Idle> m_idle;
     std::vector<Exchange *> m_exchanges; // children of this client
-    QList<QEventLoop *> m_loops;
     bool m_cancelled = false;
 };
 

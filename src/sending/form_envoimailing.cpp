@@ -13,7 +13,6 @@
 #include "sendingcontrols.h"
 #include "sendjournal.h"
 
-#include <QCoreApplication>
 #include <QDateTimeEdit>
 #include <QDialog>
 #include <QDir>
@@ -38,68 +37,6 @@ constexpr int kResultWidth = 245;
 constexpr int kFlushMs = 50;
 
 } // namespace
-
-class Form_EnvoiMailing::Observer final : public SendRunObserver {
-public:
-    explicit Observer(Form_EnvoiMailing &window)
-        : m_window(window)
-    {
-    }
-
-    void runStarted(qsizetype total) override
-    {
-        m_window.m_runBase = m_window.m_model->rowCount() + static_cast<int>(m_window.m_pending.size());
-        // Every row of a run taken up is there from the start; those sent now wait for their answer.
-        std::vector<char> sentNow(m_window.m_takenUpRows.size(), 0);
-        for (qsizetype row : m_window.m_rowMap)
-            sentNow[std::size_t(row)] = 1;
-        for (std::size_t row = 0; row < m_window.m_takenUpRows.size(); ++row) {
-            const MailingResult &recorded = m_window.m_takenUpRows[row];
-            m_window.m_pending.push_back(
-                sentNow[row] ? ResultRow{recipientText(recorded.contact), {}, std::nullopt}
-                             : ResultRow{recipientText(recorded.contact), recorded.text, recorded.outcome});
-        }
-        m_window.m_progress->setRange(0, static_cast<int>(total));
-        m_window.queueProgress(0, total);
-        m_window.flush();
-    }
-    void rowStarted(qsizetype, const ClassContact &contact, const QString &recipient) override
-    {
-        if (!m_window.m_rowMap.empty())
-            return;
-        m_window.m_recording.rows.push_back(MailingResult{contact, 0, QString(), SendOutcome::Unreachable});
-        m_window.queueRow(recipient);
-    }
-    void rowDone(qsizetype sentRow, const ClassContact &contact, const QString &, const SendReply &reply,
-                 const QString &result) override
-    {
-        const qsizetype row = m_window.m_rowMap.empty() ? sentRow : m_window.m_rowMap[std::size_t(sentRow)];
-        // A row never started has no line yet.
-        if (row >= qsizetype(m_window.m_recording.rows.size())) {
-            m_window.m_recording.rows.push_back(MailingResult{contact, 0, QString(), SendOutcome::NotSent});
-            m_window.queueRow(recipientText(contact));
-        }
-        MailingResult &done = m_window.m_recording.rows[std::size_t(row)];
-        done.code = reply.code;
-        done.outcome = reply.outcome;
-        done.text = result;
-        m_window.queueResult(m_window.m_runBase + int(row), result, reply.outcome);
-        // Lets the window repaint and take input between two requests.
-        QCoreApplication::processEvents();
-    }
-    void progress(qsizetype done, qsizetype total) override { m_window.queueProgress(done, total); }
-    bool stopRequested() const override { return m_window.m_stopRequested; }
-    bool pauseRequested() const override { return m_window.m_pauseRequested || m_window.m_heldByQuestion; }
-    void gatewayBusy(int seconds) override
-    {
-        m_window.m_busyNotice = m_window.m_state.Textes(Txt::GatewayBusyWaiting).arg(seconds);
-        m_window.m_busyUntil.setRemainingTime(std::chrono::seconds(seconds));
-        m_window.flush();
-    }
-
-private:
-    Form_EnvoiMailing &m_window;
-};
 
 Form_EnvoiMailing::Form_EnvoiMailing(AppState &state, QWidget *owner)
     : QWidget(owner, kDialogFrame)
@@ -188,8 +125,7 @@ Form_EnvoiMailing::Form_EnvoiMailing(AppState &state, QWidget *owner)
     resize(560, 360);
 }
 
-SendRunSummary Form_EnvoiMailing::Send(const MailingSource &source, const QString &differer, bool oncePerNumber,
-                                       bool skipInvalid)
+bool Form_EnvoiMailing::Send(const MailingSource &source, const QString &differer, bool oncePerNumber, bool skipInvalid)
 {
     const NumberPolicy policy = oncePerNumber ? NumberPolicy::OncePerNumber : NumberPolicy::EveryRow;
     // The main window holds still during the run, so the texts and rows read now are those sent.
@@ -214,10 +150,10 @@ SendRunSummary Form_EnvoiMailing::Send(const MailingSource &source, const QStrin
     return run(source, differer, policy, skipInvalid, newJournal);
 }
 
-SendRunSummary Form_EnvoiMailing::resume(HeldRun held, bool includeUnknown)
+bool Form_EnvoiMailing::resume(HeldRun held, bool includeUnknown)
 {
-    if (m_running)
-        return {};
+    if (m_run)
+        return false;
     const JournalContent &content = held.content;
     // Numbers are compared as when the run chose whom to leave out.
     PhoneCheck numbers(content.head.region.isEmpty() ? m_state.phoneCheck().region() : content.head.region);
@@ -227,12 +163,12 @@ SendRunSummary Form_EnvoiMailing::resume(HeldRun held, bool includeUnknown)
     if (plan.rows.empty()) {
         if (const auto journal = SendJournal::reopen(held.path, std::move(held.lock), &error))
             journal->recordEnd(true);
-        return {};
+        return false;
     }
     // Asked before any SMS; the run stays held meanwhile, and giving up leaves it to take up later.
     const std::optional<QString> differer = differerForResume(content.head.differer);
     if (!differer)
-        return {};
+        return false;
     std::optional<QString> newDifferer;
     if (*differer != content.head.differer)
         newDifferer = *differer;
@@ -247,12 +183,12 @@ SendRunSummary Form_EnvoiMailing::resume(HeldRun held, bool includeUnknown)
         }
         return journal;
     };
-    const SendRunSummary summary =
-        run(fixedMailingSource(plan.rows, content.head.sender, content.head.message, content.head.columns), *differer,
-            content.head.policy, false, heldJournal);
+    if (run(fixedMailingSource(plan.rows, content.head.sender, content.head.message, content.head.columns), *differer,
+            content.head.policy, false, heldJournal))
+        return true;
     m_takenUpRows.clear();
     m_rowMap.clear();
-    return summary;
+    return false;
 }
 
 std::optional<QString> Form_EnvoiMailing::differerForResume(const QString &recorded)
@@ -302,20 +238,18 @@ std::optional<QDateTime> Form_EnvoiMailing::pickSendingTime()
     return picker->dateTime();
 }
 
-SendRunSummary Form_EnvoiMailing::run(const MailingSource &source, const QString &differer, NumberPolicy policy,
-                                      bool skipInvalid, const JournalOpener &openJournal)
+bool Form_EnvoiMailing::run(const MailingSource &source, const QString &differer, NumberPolicy policy, bool skipInvalid,
+                            const JournalOpener &openJournal)
 {
-    // Events run between two requests; a run started from one of them would interleave its rows.
-    if (m_running)
-        return {};
+    // One run at a time: a second one would interleave its rows with the first.
+    if (m_run)
+        return false;
     // Without the opt-out list, nobody can tell who asked never to be written to again.
     if (const QString optOuts = QString::fromUtf16(kOptOutFileName); m_state.isUnreadable(optOuts)) {
         MsgBox(m_state.Textes(Txt::OptOutUnreadableNoMailing).arg(QDir::toNativeSeparators(m_state.filePath(optOuts))),
                vbOKOnly | vbCritical);
-        return {};
+        return false;
     }
-    m_running = true;
-    m_stopRequested = false;
     m_pauseRequested = false;
     m_heldByQuestion = false;
     m_busyNotice.clear();
@@ -334,9 +268,8 @@ SendRunSummary Form_EnvoiMailing::run(const MailingSource &source, const QString
     // The texts are read once per SMS; the last ones read are those a retry sends again.
     m_recording = MailingRunRecord{m_takenUpRows, QString(), QString(), differer, policy, source.columns};
     MailingSource recorded = source;
-    recorded.sender = [this, &source] { return m_recording.sender = source.sender(); };
-    recorded.message = [this, &source] { return m_recording.message = source.message(); };
-    Observer observer(*this);
+    recorded.sender = [this, sender = source.sender] { return m_recording.sender = sender(); };
+    recorded.message = [this, message = source.message] { return m_recording.message = message(); };
     SendRunOptions options;
     options.parallel = m_state.config().ParallelRequests;
     options.perMinute = m_state.config().MaxSmsPerMinute;
@@ -353,13 +286,79 @@ SendRunSummary Form_EnvoiMailing::run(const MailingSource &source, const QString
                             policy == NumberPolicy::OncePerNumber, skipInvalid);
         options.skipText = skipTextFor(m_state.textTable(), skips);
     }
-    const std::unique_ptr<SendJournal> journal = openJournal(skips);
-    options.journal = journal.get();
-    const SendRunSummary summary =
-        runMailing(m_state.Gateway(), m_state.textTable(), recorded, differer, observer, options);
+    m_journal = openJournal(skips);
+    options.journal = m_journal.get();
+
+    const qsizetype total = source.rowCount();
+    m_runBase = m_model->rowCount() + static_cast<int>(m_pending.size());
+    // Every row of a run taken up is there from the start; those sent now wait for their answer.
+    std::vector<char> sentNow(m_takenUpRows.size(), 0);
+    for (qsizetype row : m_rowMap)
+        sentNow[std::size_t(row)] = 1;
+    for (std::size_t row = 0; row < m_takenUpRows.size(); ++row) {
+        const MailingResult &taken = m_takenUpRows[row];
+        m_pending.push_back(sentNow[row] ? ResultRow{recipientText(taken.contact), {}, std::nullopt}
+                                         : ResultRow{recipientText(taken.contact), taken.text, taken.outcome});
+    }
+    m_progress->setRange(0, static_cast<int>(total));
+    queueProgress(0, total);
+    flush();
+
+    m_run =
+        std::make_unique<MailingRun>(m_state.Gateway(), m_state.textTable(), std::move(recorded), differer, options);
+    MailingRun *run = m_run.get();
+    connect(
+        run, &MailingRun::rowStarted, this,
+        [this](qsizetype, const ClassContact &contact, const QString &recipient) { rowStarted(contact, recipient); });
+    connect(run, &MailingRun::rowDone, this,
+            [this](qsizetype row, const ClassContact &contact, const QString &, const SendReply &reply,
+                   const QString &result) { rowDone(row, contact, reply, result); });
+    connect(run, &MailingRun::progress, this, &Form_EnvoiMailing::queueProgress);
+    connect(run, &MailingRun::gatewayBusy, this, &Form_EnvoiMailing::gatewayBusy);
+    connect(run, &MailingRun::finished, this, &Form_EnvoiMailing::runEnded);
+    run->start();
+    return true;
+}
+
+void Form_EnvoiMailing::rowStarted(const ClassContact &contact, const QString &recipient)
+{
+    if (!m_rowMap.empty())
+        return;
+    m_recording.rows.push_back(MailingResult{contact, 0, QString(), SendOutcome::Unreachable});
+    queueRow(recipient);
+}
+
+void Form_EnvoiMailing::rowDone(qsizetype sentRow, const ClassContact &contact, const SendReply &reply,
+                                const QString &result)
+{
+    const qsizetype row = m_rowMap.empty() ? sentRow : m_rowMap[std::size_t(sentRow)];
+    // A row never started has no line yet.
+    if (row >= qsizetype(m_recording.rows.size())) {
+        m_recording.rows.push_back(MailingResult{contact, 0, QString(), SendOutcome::NotSent});
+        queueRow(recipientText(contact));
+    }
+    MailingResult &done = m_recording.rows[std::size_t(row)];
+    done.code = reply.code;
+    done.outcome = reply.outcome;
+    done.text = result;
+    queueResult(m_runBase + int(row), result, reply.outcome);
+}
+
+void Form_EnvoiMailing::gatewayBusy(int seconds)
+{
+    m_busyNotice = m_state.Textes(Txt::GatewayBusyWaiting).arg(seconds);
+    m_busyUntil.setRemainingTime(std::chrono::seconds(seconds));
+    flush();
+}
+
+void Form_EnvoiMailing::runEnded(const SendRunSummary &summary)
+{
     // Rows a busy gateway did not serve are still to send: the run is left for a resume.
-    if (journal)
-        journal->recordEnd(!summary.stopped && summary.busy == 0);
+    if (m_journal)
+        m_journal->recordEnd(!summary.stopped && summary.busy == 0);
+    m_journal.reset();
+    // It is telling its end: it goes once that is over.
+    m_run.release()->deleteLater();
     m_pause->setEnabled(false);
     m_arreter->setEnabled(false);
     m_busyNotice.clear();
@@ -393,6 +392,8 @@ SendRunSummary Form_EnvoiMailing::run(const MailingSource &source, const QString
             break;
         }
     }
+    m_takenUpRows.clear();
+    m_rowMap.clear();
     QString bilan = m_state.Textes(Txt::RunSummary)
                         .arg(counted.accepted)
                         .arg(counted.refused)
@@ -404,9 +405,8 @@ SendRunSummary Form_EnvoiMailing::run(const MailingSource &source, const QString
     m_ok->setEnabled(true);
     m_exporter->setEnabled(true);
     m_renvoyer->setEnabled(!resendRows(true).empty());
-    m_running = false;
+    m_lastSummary = summary;
     emit runFinished();
-    return summary;
 }
 
 std::vector<ClassContact> Form_EnvoiMailing::resendRows(bool includeUnknown) const
@@ -430,26 +430,39 @@ std::vector<ClassContact> Form_EnvoiMailing::resendRows(bool includeUnknown) con
 
 void Form_EnvoiMailing::stopRun()
 {
-    m_stopRequested = m_running;
+    if (m_run)
+        m_run->stop();
     m_arreter->setEnabled(false);
 }
 
 void Form_EnvoiMailing::setHeldByQuestion(bool held)
 {
-    m_heldByQuestion = held && m_running;
+    m_heldByQuestion = held && m_run;
+    applyHold();
 }
 
 void Form_EnvoiMailing::CMD_Pause_Click()
 {
-    if (!m_running)
+    if (!m_run)
         return;
     m_pauseRequested = !m_pauseRequested;
     m_pause->setText(m_state.Textes(m_pauseRequested ? Txt::ResumeButton : Txt::PauseButton));
+    applyHold();
+}
+
+void Form_EnvoiMailing::applyHold()
+{
+    if (!m_run)
+        return;
+    if (m_pauseRequested || m_heldByQuestion)
+        m_run->pause();
+    else
+        m_run->resume();
 }
 
 void Form_EnvoiMailing::CMD_Exporter_Click()
 {
-    if (m_running)
+    if (m_run)
         return;
     const QString path = FileDialog::getSaveFileNameReplacing(
         this, QString::fromUtf16(kMessageBoxTitle) + u" - "_s + m_state.Textes(Txt::ExportResultsTitle),
@@ -462,7 +475,7 @@ void Form_EnvoiMailing::CMD_Exporter_Click()
 
 void Form_EnvoiMailing::CMD_Renvoyer_Click()
 {
-    if (m_running)
+    if (m_run)
         return;
     // Rows without an answer may have been sent: they go again only when the user says so, and
     // Enter answers no.
@@ -485,8 +498,8 @@ void Form_EnvoiMailing::CMD_Renvoyer_Click()
     if (!differer)
         return;
     emit retryStarting();
-    Send(fixedMailingSource(failed, sender, message, columns), *differer, oncePerNumber);
-    emit retryFinished();
+    if (!Send(fixedMailingSource(failed, sender, message, columns), *differer, oncePerNumber))
+        emit runFinished();
 }
 
 void Form_EnvoiMailing::keyPressEvent(QKeyEvent *event)

@@ -32,20 +32,20 @@ public:
     Form_EnvoiMailing(AppState &state, QWidget *owner);
     Q_DISABLE_COPY_MOVE(Form_EnvoiMailing)
 
-    // Shows the window and sends one SMS per row of source; returns when every row is done. A
-    // call while a run is under way sends nothing.
-    // Each run is journaled in the data directory (without a journal when none can be written
+    // Shows the window and starts sending one SMS per row of source; returns at once, true when
+    // the run started, and runFinished tells its end. A call while a run is under way sends
+    // nothing. Each run is journaled in the data directory (without a journal when none can be written
     // there), so that a run cut short by a crash can be taken up again.
     // Numbers of the opt-out list are left out; with oncePerNumber, so is a number met again, and
     // with skipInvalid every number that is not a valid mobile number.
-    SendRunSummary Send(const MailingSource &source, const QString &differer, bool oncePerNumber = false,
-                        bool skipInvalid = false);
+    bool Send(const MailingSource &source, const QString &differer, bool oncePerNumber = false,
+              bool skipInvalid = false);
     // Takes up a run held by this process: its rows never started or refused by a busy gateway,
     // and with includeUnknown those that may have left without an answer, with the run's texts,
-    // deferred value and decisions (rows left out, once per number).
-    SendRunSummary resume(HeldRun held, bool includeUnknown);
+    // deferred value and decisions (rows left out, once per number). True when a run started.
+    bool resume(HeldRun held, bool includeUnknown);
 
-    bool isRunning() const { return m_running; }
+    bool isRunning() const { return m_run != nullptr; }
     // Ends the run under way once the SMS in flight have their answers.
     void stopRun();
     // Holds back the next rows of the run under way until pressed again.
@@ -54,8 +54,9 @@ public:
     void setHeldByQuestion(bool held);
 
     ResultModel *results() const { return m_model; }
-    // The rows and texts of the last finished run.
+    // The rows and texts of the last finished run, and its totals.
     const MailingRunRecord &lastRun() const { return m_lastRun; }
+    const SendRunSummary &lastSummary() const { return m_lastSummary; }
 
     // Writes the last run's results to a file the user picks.
     void CMD_Exporter_Click();
@@ -64,27 +65,30 @@ public:
     void CMD_Renvoyer_Click();
 
 signals:
-    // Around a run started from this window: the caller keeps its own windows still meanwhile
-    // and refreshes the credit afterwards, as for the runs it starts.
+    // Before a run started from this window: the caller keeps its own windows still until
+    // runFinished and refreshes the credit then, as for the runs it starts.
     void retryStarting();
-    void retryFinished();
-    // Any run, first or second try, has ended.
+    // A run, first or second try, has ended; or the one retryStarting announced did not start.
     void runFinished();
 
 protected:
     void keyPressEvent(QKeyEvent *event) override;
 
 private:
-    class Observer;
-
     // The run's changes reach the widgets in batches, a few times a second: painting every row
     // of a fast gateway would cost more than sending it.
     void queueRow(const QString &recipient);
     // The journal a run records itself in, given the rows it leaves out: a new one, or the held
     // journal of a run taken up again; none when it cannot be written.
     using JournalOpener = std::function<std::unique_ptr<SendJournal>(const std::vector<RowSkip> &skips)>;
-    SendRunSummary run(const MailingSource &source, const QString &differer, NumberPolicy policy, bool skipInvalid,
-                       const JournalOpener &openJournal);
+    bool run(const MailingSource &source, const QString &differer, NumberPolicy policy, bool skipInvalid,
+             const JournalOpener &openJournal);
+    void rowStarted(const ClassContact &contact, const QString &recipient);
+    void rowDone(qsizetype sentRow, const ClassContact &contact, const SendReply &reply, const QString &result);
+    void gatewayBusy(int seconds);
+    void runEnded(const SendRunSummary &summary);
+    // The run holds back its next rows while Pause is down or a question about it is open.
+    void applyHold();
     // The deferred value a run taken up goes with: the recorded one, or when the gateway would
     // refuse it, now (empty) or another time the user picks; nothing when the user gives up.
     std::optional<QString> differerForResume(const QString &recorded);
@@ -113,8 +117,10 @@ private:
     int m_runBase = 0;
     qsizetype m_done = 0;
     qsizetype m_total = 0;
-    bool m_running = false;
-    bool m_stopRequested = false;
+    // The run under way and its journal; the run goes first.
+    std::unique_ptr<SendJournal> m_journal;
+    std::unique_ptr<MailingRun> m_run;
+    SendRunSummary m_lastSummary;
     bool m_pauseRequested = false;
     bool m_heldByQuestion = false;
     // Shown beside the progress while a busy gateway holds the run back.

@@ -213,6 +213,8 @@ bool Form_Historique::isRunning() const
 
 void Form_Historique::stopRun()
 {
+    // The runs not started yet are stopped too.
+    m_queuedRuns.clear();
     if (m_envoi)
         m_envoi->stopRun();
 }
@@ -278,19 +280,26 @@ void Form_Historique::CMD_Renvoyer_Click()
         m_envoi = new Form_EnvoiMailing(m_state, &m_owner);
         // A second try started from the result window holds the program like a run.
         connect(m_envoi, &Form_EnvoiMailing::retryStarting, this, &Form_Historique::runStarted);
-        connect(m_envoi, &Form_EnvoiMailing::retryFinished, this, &Form_Historique::runFinished);
+        connect(m_envoi, &Form_EnvoiMailing::runFinished, this, &Form_Historique::sendNextRun);
     }
-    // Copies: a load under way may replace the history while the SMS go.
-    std::vector<JournalHead> heads;
-    for (const auto &[run, contacts] : byRun)
-        heads.push_back(history.runs()[run].head);
-    emit runStarted();
-    auto head = heads.begin();
+    // Copies of the texts and rows: a load under way may replace the history while the SMS go.
     for (const auto &[run, contacts] : byRun) {
+        const JournalHead &head = history.runs()[run].head;
+        m_queuedRuns.push_back({fixedMailingSource(contacts, head.sender, head.message, head.columns),
+                                head.policy == NumberPolicy::OncePerNumber});
+    }
+    emit runStarted();
+    sendNextRun();
+}
+
+void Form_Historique::sendNextRun()
+{
+    while (!m_queuedRuns.empty()) {
+        QueuedRun next = std::move(m_queuedRuns.front());
+        m_queuedRuns.pop_front();
         // A deferred time of the past means nothing now: the SMS go at once.
-        m_envoi->Send(fixedMailingSource(contacts, head->sender, head->message, head->columns), QString(),
-                      head->policy == NumberPolicy::OncePerNumber);
-        ++head;
+        if (m_envoi->Send(next.source, QString(), next.oncePerNumber))
+            return;
     }
     emit runFinished();
     Init();

@@ -2,7 +2,11 @@
 
 #include "base/activitywindow.h"
 
+#include "sendrun.h"
+
 #include <QDate>
+
+#include <deque>
 
 class QComboBox;
 class QDateEdit;
@@ -48,6 +52,8 @@ private:
     void buildWindow();
     void applyFilter();
     void showSummary();
+    // Starts the next of the runs queued by CMD_Renvoyer_Click; with none left, the sending is over.
+    void sendNextRun();
 
     AppState &m_state;
     QWidget &m_owner;
@@ -64,6 +70,12 @@ private:
     QPushButton *m_renvoyer = nullptr;
     QPushButton *m_exporter = nullptr;
     Form_EnvoiMailing *m_envoi = nullptr;
+    // The runs still to send, one after the other, each once the one before has ended.
+    struct QueuedRun {
+        MailingSource source;
+        bool oncePerNumber = false;
+    };
+    std::deque<QueuedRun> m_queuedRuns;
     // The end of a range left open.
     QDate m_today;
 };

@@ -36,6 +36,7 @@
 #include <QLabel>
 #include <QLocale>
 #include <QMenu>
+#include <QPointer>
 #include <QPushButton>
 #include <QTimer>
 
@@ -582,7 +583,7 @@ void Form_Mailing::CommandEnvoyer_Click()
     const bool oncePerNumber = rules.policy == NumberPolicy::OncePerNumber;
     const bool skipInvalid = rules.skipInvalid;
     heldForRun([this, oncePerNumber, skipInvalid] {
-        envoi().Send(mailingSource(), Build_Differer(), oncePerNumber, skipInvalid);
+        return envoi().Send(mailingSource(), Build_Differer(), oncePerNumber, skipInvalid);
     });
 }
 
@@ -601,22 +602,24 @@ void Form_Mailing::CommandTest_Click()
     const QList<ClassContact *> selected = m_list->selectedContacts();
     const ClassContact *row = selected.isEmpty() ? model->contactAt(0) : selected.constFirst();
     const ClassContact none;
-    // Events keep running while the gateway is awaited: a second click must not send again.
+    // The window waits for the gateway without holding the program: a second click must not send again.
     m_commandTest->setEnabled(false);
     m_composer->sendButton()->setEnabled(false);
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    ClassSendora &gateway = m_state.Gateway();
-    const SendReply reply =
-        sendMailingTest(m_state.dataDir(), m_state.textTable(),
-                        {myNumber, m_composer->sender(), m_composer->message(), row ? *row : none, m_columns},
-                        [&](const QString &number, const QString &text) { return gateway.send(number, text, {}); });
-    QApplication::restoreOverrideCursor();
-    gateway.reportFailure(reply);
-    if (reply.outcome == SendOutcome::Accepted)
-        MsgBox(m_state.Textes(Txt::TestSent).arg(testNumber(myNumber)), vbOKOnly | vbInformation);
-    emit creditMayHaveChanged();
-    m_commandTest->setEnabled(true);
-    m_composer->sendButton()->setEnabled(!isRunning());
+    sendMailingTest(m_state.Gateway(), m_state.dataDir(), m_state.textTable(),
+                    {myNumber, m_composer->sender(), m_composer->message(), row ? *row : none, m_columns},
+                    [self = QPointer<Form_Mailing>(this), myNumber](const SendReply &reply) {
+                        QApplication::restoreOverrideCursor();
+                        if (!self)
+                            return;
+                        self->m_state.Gateway().reportFailure(reply);
+                        if (reply.outcome == SendOutcome::Accepted)
+                            MsgBox(self->m_state.Textes(Txt::TestSent).arg(testNumber(myNumber)),
+                                   vbOKOnly | vbInformation);
+                        emit self->creditMayHaveChanged();
+                        self->m_commandTest->setEnabled(true);
+                        self->m_composer->sendButton()->setEnabled(!self->isRunning());
+                    });
 }
 
 int Form_Mailing::askSendingHours(const PlanWarning &hours)
@@ -632,7 +635,7 @@ int Form_Mailing::askSendingHours(const PlanWarning &hours)
 
 void Form_Mailing::resumeInterrupted(HeldRun held, bool includeUnknown)
 {
-    heldForRun([&] { envoi().resume(std::move(held), includeUnknown); });
+    heldForRun([&] { return envoi().resume(std::move(held), includeUnknown); });
 }
 
 void Form_Mailing::setRunHeldByQuestion(bool held)
@@ -641,12 +644,14 @@ void Form_Mailing::setRunHeldByQuestion(bool held)
         m_envoi->setHeldByQuestion(held);
 }
 
-void Form_Mailing::heldForRun(const std::function<void()> &run)
+void Form_Mailing::heldForRun(const std::function<bool()> &run)
 {
-    // The main window holds still for the run; the result window it owns stays live.
+    // The main window holds still for the run, until the result window tells its end; that
+    // window stays live.
     m_composer->sendButton()->setEnabled(false);
     emit runStarted();
-    run();
+    if (run())
+        return;
     m_composer->sendButton()->setEnabled(true);
     emit runFinished();
 }
@@ -660,7 +665,7 @@ Form_EnvoiMailing &Form_Mailing::envoi()
             m_composer->sendButton()->setEnabled(false);
             emit runStarted();
         });
-        connect(m_envoi, &Form_EnvoiMailing::retryFinished, this, [this] {
+        connect(m_envoi, &Form_EnvoiMailing::runFinished, this, [this] {
             m_composer->sendButton()->setEnabled(true);
             emit runFinished();
         });

@@ -96,7 +96,8 @@ private:
     std::function<const ClassContact *(qsizetype)> rowContact() const;
     // The message merged over the rows: the longest text and the rows lacking a field.
     MergeReport mergedFor(const MergeTemplate &message) const;
-    void heldForRun(const std::function<void()> &run);
+    // run: starts it, true when it did.
+    void heldForRun(const std::function<bool()> &run);
     Form_EnvoiMailing &envoi();
     void buildWindow();
     void buildMenus();

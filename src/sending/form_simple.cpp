@@ -16,6 +16,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPointer>
 #include <QPushButton>
 #include <QVBoxLayout>
 
@@ -111,7 +112,8 @@ void Form_Simple::CommandEnvoyer_Click()
         return;
     if (!m_composer->deferredTimeAccepted())
         return;
-    // Events keep running while the gateway is awaited: a second click must not send again.
+    // The window waits for the gateway without holding the program: the button stays off until
+    // the answer, so a second click cannot send again.
     m_composer->sendButton()->setEnabled(false);
     QApplication::setOverrideCursor(Qt::WaitCursor);
     const QString text = textToSend(m_state.textTable(), m_composer->sender(), m_composer->message(), m_selContact);
@@ -120,13 +122,19 @@ void Form_Simple::CommandEnvoyer_Click()
     if (m_textContact->text() != m_pickedText)
         recipient = ClassContact{};
     recipient.Phone = number;
-    ClassSendora &gateway = m_state.Gateway();
-    const SendReply reply =
-        sendJournaled(m_state.dataDir(), {recipient, m_composer->sender(), m_composer->message(), differer},
-                      [&] { return gateway.send(number, text, differer); });
+    sendJournaled(m_state.Gateway(), m_state.dataDir(),
+                  {recipient, m_composer->sender(), m_composer->message(), differer}, number, text,
+                  [self = QPointer<Form_Simple>(this)](const SendReply &reply) {
+                      QApplication::restoreOverrideCursor();
+                      if (self)
+                          self->sendEnded(reply);
+                  });
+}
+
+void Form_Simple::sendEnded(const SendReply &reply)
+{
     const bool sent = reply.outcome == SendOutcome::Accepted;
-    QApplication::restoreOverrideCursor();
-    gateway.reportFailure(reply);
+    m_state.Gateway().reportFailure(reply);
     if (sent)
         MsgBox(m_state.Textes(Txt::SmsSent), vbOKOnly | vbInformation);
     emit creditMayHaveChanged();

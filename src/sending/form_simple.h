@@ -2,6 +2,7 @@
 
 #include "addressbook/classcontact.h"
 #include "base/activitywindow.h"
+#include "gateway/sendreply.h"
 #include "messagecomposer.h"
 
 class QLineEdit;
@@ -33,6 +34,7 @@ private:
     void buildWindow();
     void CMD_Contact_Click();
     void CommandEnvoyer_Click();
+    void sendEnded(const SendReply &reply);
     QString recipientNumber() const;
 
     AppState &m_state;

@@ -11,6 +11,7 @@
 
 #include <QStringList>
 #include <algorithm>
+#include <memory>
 
 using namespace Qt::StringLiterals;
 
@@ -183,8 +184,10 @@ std::optional<std::vector<MailingResult>> readResultsFile(const QByteArray &byte
 MailingSource fixedMailingSource(const std::vector<ClassContact> &contacts, const QString &sender,
                                  const QString &message, const QStringList &columns)
 {
-    return MailingSource{[&contacts] { return static_cast<qsizetype>(contacts.size()); },
-                         [&contacts](qsizetype row) { return &contacts[static_cast<std::size_t>(row)]; },
+    // A copy: the run reads the rows from the event loop, after the caller's list may be gone.
+    const auto rows = std::make_shared<const std::vector<ClassContact>>(contacts);
+    return MailingSource{[rows] { return static_cast<qsizetype>(rows->size()); },
+                         [rows](qsizetype row) { return &(*rows)[static_cast<std::size_t>(row)]; },
                          [sender] { return sender; },
                          [message] { return message; },
                          true,

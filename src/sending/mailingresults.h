@@ -61,7 +61,7 @@ bool Sauve_Resultats(const QString &path, const std::vector<MailingResult> &rows
 // reason in *error, when the bytes are neither form or hold no row.
 std::optional<std::vector<MailingResult>> readResultsFile(const QByteArray &bytes, QString *error);
 
-// A source over fixed contacts and fixed texts; contacts must outlive the run. columns: the
+// A source over a copy of the contacts and fixed texts. columns: the
 // merge fields of the rows' spreadsheet columns, if any.
 MailingSource fixedMailingSource(const std::vector<ClassContact> &contacts, const QString &sender,
                                  const QString &message, const QStringList &columns = {});

@@ -1,15 +1,20 @@
 #pragma once
 
+#include "addressbook/classcontact.h"
 #include "gateway/sendreply.h"
 
+#include <QElapsedTimer>
+#include <QObject>
 #include <QString>
 #include <QStringList>
+#include <QTimer>
 
+#include <deque>
 #include <functional>
+#include <optional>
 
 namespace parlevo {
 
-struct ClassContact;
 class ClassSendora;
 class SendJournal;
 class TextTable;
@@ -30,27 +35,6 @@ struct MailingSource {
 
     // The message for one row: its merge fields filled from the row's contact.
     QString messageFor(const ClassContact &contact) const;
-};
-
-// Told of each step of a run. Rows start in list order; rowStarted comes before a row's request.
-// rowDone comes once for every row, in list order: a row is told once it and every row above it
-// have their outcome. Rows never started (the run was stopped) are told with SendOutcome::NotSent
-// and have no rowStarted. progress counts the rows whose request has ended, out of the rows not
-// left out on purpose.
-class SendRunObserver {
-public:
-    virtual ~SendRunObserver() = default;
-    virtual void runStarted(qsizetype total) = 0;
-    virtual void rowStarted(qsizetype row, const ClassContact &contact, const QString &recipient) = 0;
-    virtual void rowDone(qsizetype row, const ClassContact &contact, const QString &number, const SendReply &reply,
-                         const QString &result) = 0;
-    virtual void progress(qsizetype done, qsizetype total) = 0;
-    // Asked before each SMS: true ends the run there, after the SMS already in flight.
-    virtual bool stopRequested() const { return false; }
-    // While true, no new row starts; the SMS in flight still get their answers.
-    virtual bool pauseRequested() const { return false; }
-    // The gateway said it is too busy: no new row starts for this many seconds.
-    virtual void gatewayBusy(int seconds) { Q_UNUSED(seconds) }
 };
 
 // How a run sends. The defaults are one request at a time, no pace, no journal.
@@ -88,13 +72,104 @@ struct SendRunSummary {
     bool journalFailed = false; // a row could not be recorded, so the run stopped before it
 };
 
-// Sends one SMS per row, each tried once, whatever the replies; differer is the same for every
-// row. The row count is taken once, before the first SMS. Up to options.parallel requests are
-// under way at once; with more than one, a reply 83 (no credit left) stops starting rows. The run
-// ends early when the observer asks it to stop, then after the SMS in flight. A gateway too busy to
-// serve a request holds back new rows for the time it asks (a minute when it does not say).
-SendRunSummary runMailing(ClassSendora &gateway, const TextTable &textes, const MailingSource &source,
-                          const QString &differer, SendRunObserver &observer, const SendRunOptions &options = {});
+// One mailing send: one SMS per row, each tried once, whatever the replies; differer is the same
+// for every row. start() returns at once; the run goes on from the event loop and ends with
+// finished. The row count is taken once, before the first SMS. Up to options.parallel requests
+// are under way at once; with more than one, a reply 83 (no credit left) stops starting rows. A
+// gateway too busy to serve a request holds back new rows for the time it asks (a minute when it
+// does not say).
+//
+// Rows start in list order; rowStarted comes before a row's request. rowDone comes once for every
+// row, in list order: a row is told once it and every row above it have their outcome. Rows never
+// started (the run was stopped) are told with SendOutcome::NotSent and have no rowStarted.
+// progress counts the rows whose request has ended, out of the rows not left out on purpose.
+//
+// An application told to quit during the run is held until the SMS in flight have their answers;
+// the run stops there and the quit is asked again.
+class MailingRun final : public QObject {
+    Q_OBJECT
+public:
+    MailingRun(ClassSendora &gateway, const TextTable &textes, MailingSource source, QString differer,
+               const SendRunOptions &options = {}, QObject *parent = nullptr);
+    ~MailingRun() override;
+    Q_DISABLE_COPY_MOVE(MailingRun)
+
+    // Begins the run and returns; nothing is told before the event loop runs again.
+    void start();
+    // Nothing more starts once the SMS in flight have their answers; the rows left are not sent.
+    void stop();
+    // No new row starts until resume(); the SMS in flight still get their answers.
+    void pause();
+    void resume();
+
+    bool isPaused() const { return m_paused; }
+    bool isFinished() const { return m_finished; }
+    // The totals so far; final once finished was emitted.
+    const SendRunSummary &summary() const { return m_summary; }
+
+signals:
+    void started(qsizetype total);
+    void rowStarted(qsizetype row, const parlevo::ClassContact &contact, const QString &recipient);
+    void rowDone(qsizetype row, const parlevo::ClassContact &contact, const QString &number,
+                 const parlevo::SendReply &reply, const QString &result);
+    void progress(qsizetype done, qsizetype total);
+    // The gateway said it is too busy: no new row starts for this many seconds.
+    void gatewayBusy(int seconds);
+    void finished(const parlevo::SendRunSummary &summary);
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    struct Row {
+        ClassContact contact;
+        QString number;
+        std::optional<SendReply> reply;
+        QString skipText;
+    };
+
+    void schedulePump();
+    void pump();
+    void report();
+    qint64 paceWait() const;
+    void startRows();
+    void skipRows();
+    void notStarted(qsizetype row);
+    Row &slotOf(qsizetype row);
+    void startRow(qsizetype row);
+    void rowEnded(qsizetype row, const SendReply &reply);
+    void reportProgress();
+    void count(SendOutcome outcome);
+    void finishRun();
+
+    ClassSendora &m_gateway;
+    const TextTable &m_textes;
+    const MailingSource m_source;
+    const QString m_differer;
+    const SendRunOptions m_options;
+    const int m_parallel;
+    SendRunSummary m_summary;
+    // The rows started and not reported yet, from m_nextReport on.
+    std::deque<Row> m_rows;
+    qsizetype m_nextStart = 0;
+    qsizetype m_nextReport = 0;
+    // Rows whose place is taken: their request is under way or waits for the journal.
+    int m_inFlight = 0;
+    int m_waitingForDisk = 0;
+    bool m_started = false;
+    bool m_stopStarting = false;
+    bool m_paused = false;
+    bool m_finished = false;
+    // A quit was held back until the run ends.
+    bool m_quitHeld = false;
+    // When the last perMinute requests started, on m_clock.
+    std::deque<qint64> m_startTimes;
+    // Until when a busy gateway is left alone, on m_clock.
+    qint64 m_busyUntil = 0;
+    QElapsedTimer m_clock;
+    QTimer m_pumpTimer;
+    QTimer m_waitTimer;
+};
 
 // "(" + phone as stored + ") " + full name (with its final blank).
 QString recipientText(const ClassContact &contact);

@@ -10,7 +10,10 @@
 namespace parlevo {
 
 struct ClassContact;
+class ClassSendora;
 class TextTable;
+
+using SendDone = std::function<void(const SendReply &)>;
 
 // What one SMS sent alone records: the recipient (with the number sent as its phone), the
 // sender and the message as typed, the deferred value.
@@ -25,10 +28,12 @@ struct SingleSend {
     QStringList columns = {};
 };
 
-// Sends one SMS alone through send, journaled as a one-row run marked as a single send, so that it
-// shows in the history. A journal that cannot be written does not hold the SMS back: a single send
-// is never taken up again, the journal only tells what was sent.
-SendReply sendJournaled(const QString &dataDir, const SingleSend &sms, const std::function<SendReply()> &send);
+// Sends text to number alone through the gateway, journaled as a one-row run marked as a single
+// send, so that it shows in the history; returns at once, and done gets the reply once it is
+// recorded. A journal that cannot be written does not hold the SMS back: a single send is never
+// taken up again, the journal only tells what was sent.
+void sendJournaled(ClassSendora &gateway, const QString &dataDir, const SingleSend &sms, const QString &number,
+                   const QString &text, SendDone done);
 
 // A mailing's test: the text one of its rows would get, sent now, once, to the user's own number.
 struct MailingTest {
@@ -42,10 +47,10 @@ struct MailingTest {
 // The number a test goes to: the user's own as a single send reads it; empty when none is set.
 QString testNumber(const QString &myNumber);
 
-// Sends the test through send(number, text), journaled as a single send marked as a test. The
-// journal keeps the row's fields with the user's number, so that the history shows the text the
-// row would get.
-SendReply sendMailingTest(const QString &dataDir, const TextTable &textes, const MailingTest &test,
-                          const std::function<SendReply(const QString &number, const QString &text)> &send);
+// Sends the test, journaled as a single send marked as a test; done gets the reply. The journal
+// keeps the row's fields with the user's number, so that the history shows the text the row
+// would get.
+void sendMailingTest(ClassSendora &gateway, const QString &dataDir, const TextTable &textes, const MailingTest &test,
+                     SendDone done);
 
 } // namespace parlevo

@@ -150,7 +150,7 @@ private slots:
         test::addContact(*m_state, {.Nom = u"Dupont"_s, .Phone = u"0612345678"_s});
         m_state->colPredefinis() = {{u"Un"_s, u"Premier"_s}};
         MainWindowHooks hooks;
-        hooks.querySolde = [] { return QString(); };
+        hooks.querySolde = [](const auto &answer) { answer(QString()); };
         m_main = std::make_unique<MDIForm_Main>(*m_state, std::move(hooks));
         m_main->findChild<QTimer *>(u"TimerHeure"_s)->stop();
         m_main->show();

@@ -71,9 +71,11 @@ private:
     QStringList m_log;
     QTime m_now;
     bool m_clockRuns = false;
-    int m_clockCalls = 0, m_queries = 0, m_queryDepth = 0, m_maxQueryDepth = 0;
+    int m_clockCalls = 0, m_queries = 0;
     QString m_solde;
-    std::function<void()> m_duringQuery;
+    // Queries whose answer the test gives later; answered at once while this is false.
+    bool m_holdAnswers = false;
+    QList<std::function<void(const QString &)>> m_heldAnswers;
 
     // placement: the saved left, top, width and height in twips, when the test sets them.
     std::unique_ptr<MDIForm_Main> makeWindow(bool recording, const QList<int> &placement = {})
@@ -86,13 +88,12 @@ private:
             c.WindowHeight = placement[3];
         }
         MainWindowHooks hooks;
-        hooks.querySolde = [this] {
+        hooks.querySolde = [this](const std::function<void(const QString &)> &answer) {
             ++m_queries;
-            m_maxQueryDepth = std::max(m_maxQueryDepth, ++m_queryDepth);
-            if (auto during = std::exchange(m_duringQuery, nullptr))
-                during();
-            --m_queryDepth;
-            return m_solde;
+            if (m_holdAnswers)
+                m_heldAnswers.append(answer);
+            else
+                answer(m_solde);
         };
         hooks.clock = [this] {
             ++m_clockCalls;
@@ -136,9 +137,10 @@ private slots:
         m_log.clear();
         m_now = QTime(12, 0, 5);
         m_clockRuns = false;
-        m_clockCalls = m_queries = m_queryDepth = m_maxQueryDepth = 0;
+        m_clockCalls = m_queries = 0;
         m_solde = u"120"_s;
-        m_duringQuery = nullptr;
+        m_holdAnswers = false;
+        m_heldAnswers.clear();
     }
 
     void cleanup()
@@ -307,40 +309,27 @@ private slots:
         QCOMPARE(text(*window, u"LabelSolde"_s), u"Nombre de SMS restant sur votre compte : 119"_s);
     }
 
+    // The clock ticks while the credit is awaited, across a minute, without asking again; a send
+    // ending meanwhile asks again, and an earlier answer coming last does not replace the later one.
     void clockRunsWhileTheCreditIsAwaited()
     {
         auto window = makeWindow(true);
-        auto *timer = window->findChild<QTimer *>(u"TimerHeure"_s);
+        m_holdAnswers = true;
         m_now = QTime(12, 0, 57);
-        m_duringQuery = [&] {
-            // The reply takes a while; the clock ticks meanwhile, across a minute, and a send
-            // finishing meanwhile asks for the credit again.
-            m_clockRuns = true;
-            const int callsBefore = m_clockCalls;
-            timer->setInterval(1);
-            timer->start();
-            QEventLoop wait;
-            QTimer poll;
-            connect(&poll, &QTimer::timeout, &wait, [&] {
-                if (m_clockCalls - callsBefore >= 5)
-                    wait.quit();
-            });
-            poll.start(1);
-            QTimer::singleShot(10000, &wait, &QEventLoop::quit);
-            wait.exec();
-            timer->stop();
-            m_clockRuns = false;
-            QVERIFY(m_clockCalls - callsBefore >= 5);
-            window->MAJ_SoldeSMS();
-            QCOMPARE(m_queries, 1);
-        };
-
         window->MAJ_SoldeSMS();
-        QCOMPARE(m_maxQueryDepth, 1);
+        for (const QTime &time : {QTime(12, 0, 58), QTime(12, 0, 59), QTime(12, 1, 0), QTime(12, 1, 1)})
+            tick(*window, time);
+        QCOMPARE(m_queries, 1);
+        QCOMPARE(text(*window, u"LabelHeure"_s), ClockText(QTime(12, 1, 1), QLocale()));
+        window->MAJ_SoldeSMS();
         QCOMPARE(m_queries, 2);
-        QVERIFY(m_now >= QTime(12, 1, 2));
-        QCOMPARE(text(*window, u"LabelHeure"_s), ClockText(m_now, QLocale()));
-        QCOMPARE(text(*window, u"LabelSolde"_s), kCreditSentence);
+        QCOMPARE(m_heldAnswers.size(), 2);
+        m_heldAnswers[1](u"119"_s);
+        m_heldAnswers[0](u"120"_s);
+        QCOMPARE(text(*window, u"LabelSolde"_s), u"Nombre de SMS restant sur votre compte : 119"_s);
+        // Nothing waits any more: the next minute asks.
+        tick(*window, QTime(12, 2, 0));
+        QCOMPARE(m_queries, 3);
     }
 
     // Minimised and parked off screen, the window still saves its normal place (restoring and

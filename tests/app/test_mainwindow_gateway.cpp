@@ -48,7 +48,7 @@ private slots:
         // Without a password the panel says the credit is unavailable and no request is made.
         state.Gateway().Password.clear();
         window.MAJ_SoldeSMS();
-        QCOMPARE(panel(), u"Nombre de SMS restant sur votre compte : information non disponible actuellement !"_s);
+        QTRY_COMPARE(panel(), u"Nombre de SMS restant sur votre compte : information non disponible actuellement !"_s);
         QCOMPARE(sim.log().count(u"/soldes_logiciel.php"_s), 1);
 
         // The password typed again in the preferences: one query, once the typing has paused.
@@ -107,6 +107,7 @@ private slots:
         }
         QTimer::singleShot(400, &window, [&window] { window.close(); });
         window.offerInterruptedRun();
+        QTRY_VERIFY_WITH_TIMEOUT(!window.loadedActivity(Activity::Mailing)->isRunning(), 20000);
         setMessageBoxHandler(previous);
         QCOMPARE(asked.size(), 2);
         QVERIFY(asked[0].contains(u"10 SMS sur 12"_s));

@@ -23,6 +23,7 @@
 #include <QTest>
 #include <QTimer>
 
+#include <functional>
 #include <optional>
 
 using namespace Qt::StringLiterals;
@@ -100,6 +101,19 @@ private:
     std::optional<QAbstractItemModelTester> m_tester;
 
     QString progress() const { return m_form->findChild<QLabel *>(u"LabelTravail"_s)->text(); }
+    // A send or a retry started from the window, waited for to its end; the run's totals.
+    SendRunSummary untilFinished(const std::function<void()> &start)
+    {
+        QSignalSpy finished(m_form.get(), &Form_EnvoiMailing::runFinished);
+        start();
+        if (finished.isEmpty() && !finished.wait(30000))
+            qWarning("the run did not end");
+        return m_form->lastSummary();
+    }
+    SendRunSummary send(const MailingSource &source, const QString &differer, bool oncePerNumber = false)
+    {
+        return untilFinished([&] { m_form->Send(source, differer, oncePerNumber); });
+    }
     QString bilan() const { return m_form->findChild<QLabel *>(u"LabelBilan"_s)->text(); }
 
 private slots:
@@ -132,7 +146,7 @@ private slots:
             if (row == 0)
                 progressSeen.append(progress());
         };
-        m_form->Send(first.source(), QString());
+        send(first.source(), QString());
         QCOMPARE(progressSeen, (QStringList{u"0 SMS sur 2 d'envoyé."_s}));
         QCOMPARE(progress(), u"2 SMS sur 2 d'envoyé."_s);
         auto *ok = m_form->findChild<QPushButton *>(u"CMD_OK"_s);
@@ -145,7 +159,7 @@ private slots:
         bool okDisabled = true;
         second.beforeRow = [&](qsizetype) { okDisabled = okDisabled && !ok->isEnabled(); };
         const QString tomorrow = QDateTime::currentDateTime().addDays(1).toString(u"HHmmddMMyyyy"_s);
-        m_form->Send(second.source(), tomorrow);
+        send(second.source(), tomorrow);
         QVERIFY(okDisabled);
         QCOMPARE(progress(), u"10 SMS sur 10 d'envoyé."_s);
         QCOMPARE(m_form->findChild<QProgressBar *>(u"ProgressBar1"_s)->value(), 10);
@@ -167,7 +181,7 @@ private slots:
         QVERIFY(sim.connect(m_state->Gateway()));
         const std::vector<ClassContact> done{person(u"Dupont"_s, u"0612345678"_s),
                                              person(u"Dupond"_s, u"06 12 34 56 78"_s)};
-        m_form->Send(fixedMailingSource(done, QString(), u"Bonjour"_s), QString(), true);
+        send(fixedMailingSource(done, QString(), u"Bonjour"_s), QString(), true);
         // The repeated row is left out: the bar ends full all the same.
         const QProgressBar *bar = m_form->findChild<QProgressBar *>(u"ProgressBar1"_s);
         QCOMPARE(bar->value(), bar->maximum());
@@ -195,7 +209,7 @@ private slots:
         auto held = holdRun(m_state->dataDir(), *path, &failure, &error);
         QVERIFY(held);
 
-        m_form->resume(std::move(*held), false);
+        untilFinished([&] { QVERIFY(m_form->resume(std::move(*held), false)); });
         QCOMPARE(sim.outboxField(u"number"_s), (QStringList{u"0612345678"_s, u"0622222222"_s, u"0633333333"_s}));
         QCOMPARE(sim.outboxField(u"text"_s), (QStringList{u"Bonjour"_s, u"De : Paul, Suite"_s, u"De : Paul, Suite"_s}));
         // One campaign: the window, its counts and its export take the row sent before with its
@@ -214,7 +228,7 @@ private slots:
         m_state->markUnreadable(u"Desinscrits.lst"_s);
         {
             MessageBoxResponder responder;
-            m_form->Send(fixedMailingSource(done, QString(), u"Encore"_s), QString());
+            QVERIFY(!m_form->Send(fixedMailingSource(done, QString(), u"Encore"_s), QString()));
             QCOMPARE(responder.shown().size(), 1);
             QVERIFY(responder.shown()[0].text.contains(u"Desinscrits.lst"_s));
         }
@@ -254,7 +268,8 @@ private slots:
                     ->setDateTime(QDateTime(QDate(2099, 3, 7), QTime(14, 5)));
                 test::child<QPushButton>(other, pick ? u"CMD_OK" : u"CMD_Annuler")->click();
             });
-            m_form->resume(std::move(*held), false);
+            if (m_form->resume(std::move(*held), false))
+                QTRY_VERIFY(!m_form->isRunning());
             QCOMPARE(boxes.shown().size(), 1);
             QVERIFY(boxes.shown()[0].text.startsWith(u"L'heure d'envoi différé, 2020-01-01 09:00, est passée"_s));
         };
@@ -281,7 +296,7 @@ private slots:
         QStringList seen;
         QTimer::singleShot(250, this,
                            [&] { seen = columnTexts(*m_form->results(), 0) + columnTexts(*m_form->results(), 1); });
-        m_form->Send(mailing.source(), QString());
+        send(mailing.source(), QString());
         QCOMPARE(seen, (QStringList{u"(0612345678) M. Dupont Jean "_s, QString()}));
         QCOMPARE(columnTexts(*m_form->results(), 1), (QStringList{kSent}));
     }
@@ -305,7 +320,7 @@ private slots:
             QTest::mouseClick(pause, Qt::LeftButton);
             QTest::mouseClick(stop, Qt::LeftButton);
         });
-        const SendRunSummary summary = m_form->Send(mailing.source(), QString());
+        const SendRunSummary summary = send(mailing.source(), QString());
         QCOMPARE(pausedText, u"Re&prendre"_s);
         QCOMPARE(rowsWhilePaused, 1);
         QCOMPARE(pause->text(), u"&Pause"_s);
@@ -341,7 +356,7 @@ private slots:
             disabledDuringRun = disabledDuringRun && !exporter->isEnabled() && !renvoyer->isEnabled();
         };
         const QString tomorrow = QDateTime::currentDateTime().addDays(1).toString(u"HHmmddMMyyyy"_s);
-        m_form->Send(mailing.source(), tomorrow);
+        send(mailing.source(), tomorrow);
         QVERIFY(disabledDuringRun);
         QVERIFY(exporter->isEnabled() && renvoyer->isEnabled());
         QCOMPARE(marks(*m_form->results()), (QList<QColor>{kAccepted, kRefused, kAccepted, kRefused}));
@@ -370,12 +385,12 @@ private slots:
         QVERIFY(sim->connect(m_state->Gateway()));
         mailing.message = u"Autre texte"_s;
         boxes.clear();
-        QSignalSpy finished(m_form.get(), &Form_EnvoiMailing::retryFinished);
-        QTest::mouseClick(renvoyer, Qt::LeftButton);
+        QSignalSpy retrying(m_form.get(), &Form_EnvoiMailing::retryStarting);
+        untilFinished([&] { QTest::mouseClick(renvoyer, Qt::LeftButton); });
         QCOMPARE(boxes.shown().size(), 1);
         QCOMPARE(boxes.shown()[0].text,
                  u"Attention, vous allez envoyer 2 SMS !\n\nEtes-vous sûr de vouloir continuer ?"_s);
-        QCOMPARE(finished.size(), 1);
+        QCOMPARE(retrying.size(), 1);
         QCOMPARE(sim->outboxField(u"number"_s), QStringList{u"0633333333"_s});
         QCOMPARE(sim->outboxField(u"text"_s), QStringList{u"De : Paul, Bonjour"_s});
         QCOMPARE(sim->outboxField(u"deferred"_s), QStringList{tomorrow});
@@ -405,7 +420,7 @@ private slots:
             if (row == 3)
                 sim.reset();
         };
-        const SendRunSummary summary = m_form->Send(mailing.source(), QString());
+        const SendRunSummary summary = send(mailing.source(), QString());
         const QString none = u"Impossible de joindre le serveur d'envoi de SMS !"_s;
         const QString noAnswer =
             u"Pas de réponse complète à temps du serveur d'envoi de SMS : le SMS a peut-être été envoyé."_s;
@@ -428,7 +443,7 @@ private slots:
         QVERIFY(sim->connect(m_state->Gateway()));
         MessageBoxResponder boxes;
         boxes.setNextAnswers({vbNo, vbYes});
-        QTest::mouseClick(m_form->findChild<QPushButton *>(u"CMD_Renvoyer"_s), Qt::LeftButton);
+        untilFinished([&] { QTest::mouseClick(m_form->findChild<QPushButton *>(u"CMD_Renvoyer"_s), Qt::LeftButton); });
         QCOMPARE(boxes.shown().size(), 2);
         QCOMPARE(boxes.shown()[0].text, u"1 SMS n'ont pas reçu de réponse à temps et ont peut-être déjà été envoyés."
                                         u"\n\nVoulez-vous les envoyer de nouveau eux aussi ?"_s);

@@ -112,9 +112,9 @@ private slots:
         m_state->config().ColumnGroup = false;
         m_state->config().ColumnCompany = false;
         MainWindowHooks hooks;
-        hooks.querySolde = [this] {
+        hooks.querySolde = [this](const auto &answer) {
             ++m_soldeQueries;
-            return m_solde;
+            answer(m_solde);
         };
         hooks.clock = [] { return QTime(8, 0); };
         hooks.shutdown = [this] { ++m_shutdowns; };
@@ -387,6 +387,7 @@ private slots:
         child<QPlainTextEdit>(u"TextSMS")->setPlainText(u"Bonjour"_s);
         MessageBoxResponder boxes(vbYes);
         QTest::mouseClick(envoyer, Qt::LeftButton);
+        QTRY_VERIFY_WITH_TIMEOUT(!m_form->isRunning(), 20000);
         QCOMPARE(boxes.shown().size(), 1);
         QCOMPARE(sim.outboxField(u"number"_s), (QStringList{u"0611111111"_s, u"0612345678"_s, u"0699999999"_s}));
         QCOMPARE(sim.outboxField(u"text"_s), QStringList(3, u"De : Paul, Bonjour"_s));
@@ -405,7 +406,7 @@ private slots:
         QVERIFY(!m_form->envoiMailing()->findChild<QPushButton *>(u"CMD_Renvoyer"_s)->isEnabled());
         emit m_form->envoiMailing()->retryStarting();
         QVERIFY(!m_main->centralWidget()->isEnabled() && !envoyer->isEnabled());
-        emit m_form->envoiMailing()->retryFinished();
+        emit m_form->envoiMailing()->runFinished();
         QVERIFY(m_main->centralWidget()->isEnabled() && envoyer->isEnabled());
         QCOMPARE(m_soldeQueries, 2);
     }
@@ -432,6 +433,7 @@ private slots:
         child<QPlainTextEdit>(u"TextSMS")->setPlainText(u"RDV {nom} {Date RDV}"_s);
         boxes.setNextAnswers({vbYes});
         QTest::mouseClick(child<QPushButton>(u"CommandEnvoyer"), Qt::LeftButton);
+        QTRY_VERIFY_WITH_TIMEOUT(!m_form->isRunning(), 20000);
         QVERIFY2(boxes.shown().last().text.contains(u"Lu"_s), "the row lacking a value is named");
         QCOMPARE(sim.outboxField(u"text"_s), (QStringList{u"De : Paul, RDV Dupré 12/12"_s, u"De : Paul, RDV Lu "_s}));
 
@@ -468,6 +470,8 @@ private slots:
                                                  QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
         MessageBoxResponder boxes(vbOK);
         QTest::mouseClick(test, Qt::LeftButton);
+        QVERIFY(!test->isEnabled());
+        QTRY_VERIFY_WITH_TIMEOUT(test->isEnabled(), 10000);
         QCOMPARE(sim.outboxField(u"number"_s), QStringList{u"0699887766"_s});
         QCOMPARE(sim.outboxField(u"text"_s), QStringList{u"De : Paul, Bonjour Dupont"_s});
         QCOMPARE(sim.outboxField(u"deferred"_s), QStringList{QString()});
@@ -510,6 +514,7 @@ private slots:
             test::child<QPushButton>(question, u"CMD_UneFois")->click();
         });
         QTest::mouseClick(child<QPushButton>(u"CommandEnvoyer"), Qt::LeftButton);
+        QTRY_VERIFY_WITH_TIMEOUT(!m_form->isRunning(), 20000);
         QCOMPARE(review, u"Vérification des numéros avant l'envoi :\n\n"
                          u"1 numéro(s) non valide(s) : 0612 (M. Dd Jean)\n"
                          u"1 numéro(s) en double, 1 ligne(s) de trop : 06 12 34 56 78 (M. Aa Jean)\n"
@@ -525,6 +530,7 @@ private slots:
                               u"numéro de mobile non valide, non envoyé"_s, u"Vous devez créditer votre compte"_s}));
         // The refused row goes again, alone.
         test::child<QPushButton>(m_form->envoiMailing(), u"CMD_Renvoyer")->click();
+        QTRY_VERIFY_WITH_TIMEOUT(!m_form->isRunning(), 20000);
         const QString log = sim.log();
         QCOMPARE((QList<qsizetype>{log.count(u"numero=0612345678&"_s), log.count(u"numero=0033612345678&"_s),
                                    log.count(u"numero=0687654321&"_s), log.count(u"numero=0612&"_s),
@@ -551,11 +557,11 @@ private slots:
             m_main->close();
         });
         QTest::mouseClick(child<QPushButton>(u"CommandEnvoyer"), Qt::LeftButton);
+        QTRY_COMPARE_WITH_TIMEOUT(m_shutdowns, 1, 10000);
         QVERIFY(held);
         QCOMPARE(boxes.shown().last().text,
                  u"Un SMS Mailing est en cours d'envoi.\n\nVoulez-vous l'arrêter après le SMS "
                  u"en cours et quitter Parlevo ?"_s);
-        QTRY_COMPARE(m_shutdowns, 1);
         const qsizetype sent = sim.outbox().size();
         QVERIFY2(sent >= 1 && sent < 3, qPrintable(QString::number(sent)));
         // The rows never started are there too, as not sent.

@@ -18,6 +18,7 @@
 #include "testdatadir.h"
 #include "widgetdriver.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QDateEdit>
 #include <QElapsedTimer>
@@ -64,7 +65,12 @@ private:
     }
     template <typename T> T *child(const char16_t *name) const { return test::child<T>(m_form.get(), name); }
     QString message() const { return child<QPlainTextEdit>(u"TextSMS")->toPlainText(); }
-    void send() { QTest::mouseClick(child<QPushButton>(u"CommandEnvoyer"), Qt::LeftButton); }
+    // Clicks Envoyer and waits until the window is done with the gateway: its busy cursor is gone.
+    void send()
+    {
+        QTest::mouseClick(child<QPushButton>(u"CommandEnvoyer"), Qt::LeftButton);
+        QTRY_VERIFY_WITH_TIMEOUT(!QApplication::overrideCursor(), 10000);
+    }
 
 private slots:
     void init()
@@ -74,9 +80,9 @@ private slots:
         m_state->config().Expediteur = u"Paul"_s;
         m_soldeQueries = 0;
         MainWindowHooks hooks;
-        hooks.querySolde = [this] {
+        hooks.querySolde = [this](const auto &answer) {
             ++m_soldeQueries;
-            return u"12"_s;
+            answer(u"12"_s);
         };
         hooks.clock = [] { return QTime(8, 0); };
         m_main = std::make_unique<MDIForm_Main>(*m_state, std::move(hooks));

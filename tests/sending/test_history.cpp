@@ -7,6 +7,7 @@
 #include "gateway/classsendora.h"
 #include "journalfixtures.h"
 #include "messageboxresponder.h"
+#include "runtoend.h"
 #include "sending/form_historique.h"
 #include "sending/history.h"
 #include "sending/historymodel.h"
@@ -33,14 +34,6 @@ using parlevo::test::SimulatorProcess;
 using parlevo::test::TestDataDir;
 
 namespace {
-
-class NoObserver final : public SendRunObserver {
-public:
-    void runStarted(qsizetype) override {}
-    void rowStarted(qsizetype, const ClassContact &, const QString &) override {}
-    void rowDone(qsizetype, const ClassContact &, const QString &, const SendReply &, const QString &) override {}
-    void progress(qsizetype, qsizetype) override {}
-};
 
 ClassContact contact(const QString &nom, const QString &phone)
 {
@@ -76,17 +69,19 @@ private slots:
         ClassSendora gateway(textes);
         QVERIFY(sim.connect(gateway));
         const ClassContact alone = contact(u"Seul"_s, u"0611223344"_s);
-        sendJournaled(dir.path(), {alone, u"Paul"_s, u"Bonjour"_s, QString()},
-                      [&] { return gateway.send(alone.Phone, u"De : Paul, Bonjour"_s, QString()); });
+        bool sent = false;
+        sendJournaled(gateway, dir.path(), {alone, u"Paul"_s, u"Bonjour"_s, QString()}, alone.Phone,
+                      u"De : Paul, Bonjour"_s, [&sent](const SendReply &) { sent = true; });
+        QTRY_VERIFY(sent);
         const std::vector<ClassContact> rows{contact(u"Bon"_s, u"0622334455"_s), contact(u"Court"_s, u"0612"_s)};
         JournalHead head{QString(), QDateTime(), u"Paul"_s, u"Promo"_s, QString(), rows};
         QString error;
         auto journal = SendJournal::create(dir.path(), head, &error);
         QVERIFY2(journal, qPrintable(error));
-        NoObserver observer;
         SendRunOptions options;
         options.journal = journal.get();
-        runMailing(gateway, textes, fixedMailingSource(rows, head.sender, head.message), QString(), observer, options);
+        MailingRun run(gateway, textes, fixedMailingSource(rows, head.sender, head.message), QString(), options);
+        test::runToEnd(run);
         journal->recordEnd(true);
         journal.reset();
         QCOMPARE(test::runCli(
@@ -275,7 +270,7 @@ private slots:
         AppState state(dir.path());
         QVERIFY(sim.connect(state.Gateway()));
         MainWindowHooks hooks;
-        hooks.querySolde = [] { return u"10"_s; };
+        hooks.querySolde = [](const auto &answer) { answer(u"10"_s); };
         MDIForm_Main main(state, std::move(hooks));
         {
             // Closed while it reads: the reading stops with it.
@@ -306,6 +301,7 @@ private slots:
         MessageBoxResponder boxes(vbYes);
         boxes.setNextAnswers({vbNo, vbYes});
         QTest::mouseClick(test::child<QPushButton>(&form, u"CMD_Renvoyer"), Qt::LeftButton);
+        QTRY_VERIFY_WITH_TIMEOUT(!form.isRunning(), 20000);
 
         QCOMPARE(boxes.shown().size(), 2);
         QVERIFY(boxes.shown()[0].text.startsWith(u"1 SMS n'ont pas reçu de réponse à temps"_s));

@@ -5,6 +5,8 @@
 #include "base/textes.h"
 #include "base/txt.h"
 #include "gateway/classsendora.h"
+#include "gatewaywait.h"
+#include "runtoend.h"
 #include "sending/mailingresults.h"
 #include "sending/numberreview.h"
 #include "sending/sendjournal.h"
@@ -12,12 +14,15 @@
 #include "simulatorprocess.h"
 #include "testdatadir.h"
 
+#include <QCoreApplication>
 #include <QDateTime>
 #include <QFile>
 #include <QRegularExpression>
+#include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
 
+#include <ctime>
 #include <functional>
 
 using namespace Qt::StringLiterals;
@@ -73,38 +78,34 @@ QStringList sorted(QStringList list)
     return list;
 }
 
-// Records what the run tells, in order; the hooks act on the run from inside it.
-class Recorder final : public SendRunObserver {
+// Records what the run tells, in order; onDone acts on the run from inside it.
+class Recorder final {
 public:
-    void runStarted(qsizetype) override {}
-    void rowStarted(qsizetype row, const ClassContact &, const QString &) override
+    void attach(MailingRun &run)
     {
-        events.append(u"start "_s + QString::number(row));
+        QObject::connect(&run, &MailingRun::rowStarted, &run,
+                         [this](qsizetype row) { events.append(u"start "_s + QString::number(row)); });
+        QObject::connect(&run, &MailingRun::rowDone, &run,
+                         [this, &run](qsizetype row, const ClassContact &, const QString &number,
+                                      const SendReply &reply, const QString &result) {
+                             events.append(u"done "_s + QString::number(row));
+                             results.append(result);
+                             doneRows.append(row);
+                             outcomes.append(reply.outcome);
+                             numbers.append(number);
+                             if (onDone)
+                                 onDone(run, row);
+                         });
+        QObject::connect(&run, &MailingRun::progress, &run,
+                         [this](qsizetype done) { events.append(u"progress "_s + QString::number(done)); });
     }
-    void rowDone(qsizetype row, const ClassContact &contact, const QString &number, const SendReply &reply,
-                 const QString &result) override
-    {
-        events.append(u"done "_s + QString::number(row));
-        results.append(result);
-        doneRows.append(row);
-        outcomes.append(reply.outcome);
-        Q_UNUSED(contact);
-        numbers.append(number);
-        if (onDone)
-            onDone(row);
-    }
-    void progress(qsizetype done, qsizetype) override { events.append(u"progress "_s + QString::number(done)); }
-    bool stopRequested() const override { return stop; }
-    bool pauseRequested() const override { return pause; }
 
     QStringList events;
     QStringList numbers;
     QList<qsizetype> doneRows;
     QList<SendOutcome> outcomes;
     QStringList results;
-    std::function<void(qsizetype)> onDone;
-    bool stop = false;
-    bool pause = false;
+    std::function<void(MailingRun &, qsizetype)> onDone;
 };
 
 } // namespace
@@ -126,8 +127,10 @@ private:
     SendRunSummary run(const SimulatorProcess &sim, const std::vector<ClassContact> &rows, Recorder &recorder,
                        const SendRunOptions &options)
     {
-        return runMailing(*gatewayFor(sim), m_textes, fixedMailingSource(rows, QString(), u"x"_s), QString(), recorder,
-                          options);
+        const auto gateway = gatewayFor(sim);
+        MailingRun mailing(*gateway, m_textes, fixedMailingSource(rows, QString(), u"x"_s), QString(), options);
+        recorder.attach(mailing);
+        return test::runToEnd(mailing);
     }
 
 private slots:
@@ -194,12 +197,13 @@ private slots:
         QVERIFY(sim.isRunning());
         const auto rows = numberedRows(10);
         Recorder recorder;
-        recorder.onDone = [&recorder](qsizetype row) {
+        recorder.onDone = [](MailingRun &run, qsizetype row) {
             if (row == 0) {
-                recorder.pause = true;
-                QTimer::singleShot(500, [&recorder] { recorder.pause = false; });
+                run.pause();
+                QTimer::singleShot(500, &run, [&run] { run.resume(); });
             }
-            recorder.stop = recorder.stop || row == 2;
+            if (row == 2)
+                run.stop();
         };
         const SendRunSummary summary = run(sim, rows, recorder, {.parallel = 2});
         QCOMPARE(recorder.doneRows, (QList<qsizetype>{0, 1, 2, 3, 4, 5, 6, 7, 8, 9}));
@@ -213,6 +217,35 @@ private slots:
         const QList<Arrival> seen = arrivals(sim);
         QCOMPARE(seen.size(), summary.accepted);
         QVERIFY2(seen[1].at.msecsTo(seen[2].at) >= 400, "row 2 started during the pause");
+    }
+
+    // The application told to quit mid-run, from anywhere, is held until the SMS in flight has its
+    // answer: that SMS arrived once and counts as sent, nothing starts after it, and the quit goes
+    // through then. The wait is spent in the event loop, not turning on the processor.
+    void quitDuringTheRunEndsAfterTheSmsInFlight()
+    {
+        SimulatorProcess sim(simArguments(100, {u"--delay-ms"_s, u"1000"_s}));
+        QVERIFY(sim.isRunning());
+        const auto gateway = gatewayFor(sim);
+        MailingRun run(*gateway, m_textes, fixedMailingSource(numberedRows(5), QString(), u"x"_s), QString());
+        QObject::connect(&run, &MailingRun::rowStarted, &run, [](qsizetype row) {
+            if (row == 1)
+                QTimer::singleShot(0, [] { QCoreApplication::quit(); });
+        });
+        QSignalSpy finished(&run, &MailingRun::finished);
+        run.start();
+        const std::clock_t before = std::clock();
+        QCOMPARE(QCoreApplication::exec(), 0);
+        const double cpuMs = double(std::clock() - before) * 1000.0 / CLOCKS_PER_SEC;
+        QCOMPARE(finished.size(), 1);
+        const SendRunSummary summary = run.summary();
+        QVERIFY(summary.stopped);
+        QCOMPARE(summary.accepted, 2);
+        QCOMPARE(summary.notSent, 3);
+        QCOMPARE(sim.outboxField(u"number"_s), (QStringList{u"0600000000"_s, u"0600000001"_s}));
+        QCOMPARE(arrivals(sim).size(), 2);
+        // About a second waited for the answer; a loop turning meanwhile would have used most of it.
+        QVERIFY2(cpuMs < 500, qPrintable(QString::number(cpuMs)));
     }
 
     // With several requests at once, no credit left stops the run from starting more rows.
@@ -287,11 +320,10 @@ private slots:
         SimulatorProcess sim(simArguments(100, {u"--max-per-minute"_s, u"4"_s, u"--window-ms"_s, u"2000"_s}));
         QVERIFY(sim.isRunning());
         const auto gateway = gatewayFor(sim);
-        QCOMPARE(gateway->Solde(), u"100"_s);
-        Recorder recorder;
-        const SendRunSummary summary =
-            runMailing(*gateway, m_textes, fixedMailingSource(numberedRows(6), QString(), u"x"_s), QString(), recorder,
+        QCOMPARE(test::soldeAndWait(*gateway), u"100"_s);
+        MailingRun run(*gateway, m_textes, fixedMailingSource(numberedRows(6), QString(), u"x"_s), QString(),
                        {.perMinute = 4, .requestsJustBefore = 1, .paceWindowMs = 2000});
+        const SendRunSummary summary = test::runToEnd(run);
         QCOMPARE(summary.accepted, 6);
         QVERIFY2(!sim.log().contains(u"-> 429"_s), qPrintable(sim.log()));
     }
@@ -305,9 +337,9 @@ private slots:
         rows[0].Prenom = u"Léa"_s;
         rows[1].Prenom = QString(20, u'P');
         const QString tail(140, u'x');
-        Recorder recorder;
-        runMailing(*gatewayFor(sim), m_textes, fixedMailingSource(rows, u"Jo"_s, u"{Prénom} "_s + tail), QString(),
-                   recorder);
+        const auto gateway = gatewayFor(sim);
+        MailingRun run(*gateway, m_textes, fixedMailingSource(rows, u"Jo"_s, u"{Prénom} "_s + tail), QString());
+        test::runToEnd(run);
         QCOMPARE(sim.outboxField(u"text"_s),
                  (QStringList{u"De : Jo, Léa "_s + tail, u"De : Jo, "_s + QString(20, u'P') + u' ' + tail.left(130)}));
     }
@@ -380,10 +412,16 @@ private slots:
         QString error;
         auto journal = SendJournal::create(dir.path(), head, &error);
         QVERIFY2(journal, qPrintable(error));
+        const auto gateway = gatewayFor(sim);
+        MailingRun run(*gateway, m_textes, fixedMailingSource(rows, head.sender, head.message), head.differer,
+                       {.journal = journal.get()});
         Recorder recorder;
-        recorder.onDone = [&recorder](qsizetype row) { recorder.stop = row == 1; };
-        runMailing(*gatewayFor(sim), m_textes, fixedMailingSource(rows, head.sender, head.message), head.differer,
-                   recorder, {.journal = journal.get()});
+        recorder.attach(run);
+        recorder.onDone = [](MailingRun &mailing, qsizetype row) {
+            if (row == 1)
+                mailing.stop();
+        };
+        test::runToEnd(run);
         QVERIFY(journal->recordEnd(false));
         const auto content = readJournal(dir.read(u"Journal/"_s + head.runId + u".journal"_s), &error);
         QVERIFY2(content, qPrintable(error));
