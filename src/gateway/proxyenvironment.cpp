@@ -81,7 +81,9 @@ std::optional<QUrl> chooseProxy(const QUrl &target, const ProxySetting &preferen
     };
     if (preference.isSet())
         return toUrl(preference.host, preference.port, preference.user, preference.password);
-    if (!(target.scheme() == u"https" ? variables.https : variables.http).isEmpty())
+    // no_proxy alone keeps the desktop's proxy away too: the demo's simulator on loopback.
+    if (!(target.scheme() == u"https" ? variables.https : variables.http).isEmpty() ||
+        bypassed(target, variables.noProxy))
         return proxyFor(target, variables);
     // In the desktop's order, as a proxy script gives them ("SOCKS a; PROXY b; DIRECT").
     for (const QNetworkProxy &proxy : system) {

@@ -37,9 +37,10 @@ struct ProxySetting {
 // The proxies the desktop names for a target, as Qt reads them (QNetworkProxyFactory).
 QList<QNetworkProxy> systemProxiesFor(const QUrl &target);
 
-// The proxy a request goes through: the preference when set, else the environment's, else the
-// first the desktop names. Only HTTP proxies can be spoken to; a desktop that names only others
-// (SOCKS) gets an invalid URL, so the request fails rather than going round its proxy.
+// The proxy a request goes through: the preference when set, else the environment's (no_proxy
+// naming the target means none, even without a proxy variable), else the first the desktop names. Only HTTP proxies can
+// be spoken to; a desktop that names only others (SOCKS) gets an invalid URL, so the request fails rather than going
+// round its proxy.
 std::optional<QUrl> chooseProxy(const QUrl &target, const ProxySetting &preference, const ProxyVariables &variables,
                                 const QList<QNetworkProxy> &system);
 

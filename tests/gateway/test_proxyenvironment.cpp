@@ -89,6 +89,8 @@ private slots:
         QTest::newRow("environment next") << none << u"env.lan:1"_s << httpOnly << u"http://env.lan:1"_s;
         QTest::newRow("no_proxy is the environment's word")
             << none << u"env.lan:1|sms.example.org"_s << httpOnly << u"direct"_s;
+        QTest::newRow("no_proxy alone keeps the system's away")
+            << none << u"|sms.example.org"_s << httpOnly << u"direct"_s;
         QTest::newRow("system") << none << QString() << httpOnly << u"http://u:w@sys.lan:8080"_s;
         QTest::newRow("system: socks passed over")
             << none << QString() << QList{socks, http} << u"http://u:w@sys.lan:8080"_s;
