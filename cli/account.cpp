@@ -78,7 +78,7 @@ int account(const QString &globalDataDir, const QStringList &arguments)
             parser, u"account"_s,
             u"Sets the gateway account, your own mobile number or the proxy, and writes the configuration file\n"
             u"Parlevo.cfg of the data directory, the password enciphered as the desktop app does. The\n"
-            u"other settings"
+            u"other settings "
             u"are kept. Refused while the desktop app runs on the same data directory."_s,
             arguments, &status))
         return status;
