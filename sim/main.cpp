@@ -66,6 +66,16 @@ const char kDescription[] = "Stands in for the Sendora SMS gateway on HTTP (GET 
                             "      answered 429 or 405 and the dropped ones do not count.\n"
                             "  --window-ms N  the window of --max-per-minute, 60000 by default (tests make it\n"
                             "      shorter to see a full window in a few seconds).\n"
+                            "\n"
+                            "Proxy and redirect modes:\n"
+                            "  --proxy  the simulator is also an HTTP proxy in front of itself: a GET must come\n"
+                            "      in absolute form (\"GET http://host:port/http.php?... HTTP/1.1\"; origin form gets\n"
+                            "      400) and is served here whatever host it names; a CONNECT to a loopback\n"
+                            "      host:port opens a tunnel to it (another host gets 403).\n"
+                            "  --proxy-auth USER:PASSWORD  with --proxy, a request or CONNECT without\n"
+                            "      \"Proxy-Authorization: Basic\" of these credentials gets 407 and is not served.\n"
+                            "  --redirect STATUS  /http.php and /soldes_logiciel.php answer STATUS (301, 302,\n"
+                            "      303, 307 or 308) with Location: /moved/<path>?<query>, where the gateway is.\n"
                             "With --verbose each request is logged on standard error as one line: its arrival\n"
                             "time (with milliseconds), method, target, \"->\" and the outcome with the fault\n"
                             "applied, e.g. \"-> code 80 (dropped after accept)\" or \"-> dropped\".";
@@ -140,11 +150,20 @@ int main(int argc, char *argv[])
     const QCommandLineOption windowOption(QStringLiteral("window-ms"),
                                           QStringLiteral("The window of --max-per-minute in milliseconds."),
                                           QStringLiteral("N"), QStringLiteral("60000"));
+    const QCommandLineOption proxyOption(QStringLiteral("proxy"),
+                                         QStringLiteral("Also acts as an HTTP proxy in front of itself."));
+    const QCommandLineOption proxyAuthOption(QStringLiteral("proxy-auth"),
+                                             QStringLiteral("With --proxy, wants these Basic credentials."),
+                                             QStringLiteral("USER:PASSWORD"));
+    const QCommandLineOption redirectOption(
+        QStringLiteral("redirect"), QStringLiteral("Redirects the gateway's paths to /moved/ with this status."),
+        QStringLiteral("STATUS"));
     const QCommandLineOption verboseOption(QStringLiteral("verbose"),
                                            QStringLiteral("Logs every request on standard error."));
     parser.addOptions({accountOption, accountsOption, portOption, listenOption, outboxOption, delayOption, dropOption,
                        replyOption, dropAfterAcceptOption, closeDelimitedOption, cutReplyOption, bodyBytesOption,
-                       charsetOption, maxPerMinuteOption, windowOption, verboseOption});
+                       charsetOption, maxPerMinuteOption, windowOption, proxyOption, proxyAuthOption, redirectOption,
+                       verboseOption});
     if (!parser.parse(QCoreApplication::arguments()))
         return usageError(parser.errorText());
     if (parser.isSet(QStringLiteral("help")))
@@ -199,6 +218,15 @@ int main(int argc, char *argv[])
     if (address.isNull())
         return usageError(QStringLiteral("--listen wants an IP address"));
 
+    if (parser.isSet(proxyAuthOption) && (!parser.isSet(proxyOption) || !parser.value(proxyAuthOption).contains(u':')))
+        return usageError(QStringLiteral("--proxy-auth wants USER:PASSWORD, with --proxy"));
+    int redirectStatus = 0;
+    if (parser.isSet(redirectOption)) {
+        redirectStatus = parser.value(redirectOption).toInt();
+        if (!QList<int>{301, 302, 303, 307, 308}.contains(redirectStatus))
+            return usageError(QStringLiteral("--redirect wants 301, 302, 303, 307 or 308"));
+    }
+
     FaultOptions faults;
     faults.delayMs = *delay;
     faults.dropEvery = *dropEvery;
@@ -211,6 +239,9 @@ int main(int argc, char *argv[])
     faults.charset = charset;
     faults.maxPerMinute = *maxPerMinute;
     faults.windowMs = *windowMs;
+    faults.proxy = parser.isSet(proxyOption);
+    faults.proxyCredentials = parser.value(proxyAuthOption).toUtf8();
+    faults.redirectStatus = redirectStatus;
 
     SimServer server(model, Outbox(parser.value(outboxOption)), faults, parser.isSet(verboseOption));
     const quint16 listening = server.listen(address, static_cast<quint16>(*port));

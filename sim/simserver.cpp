@@ -28,8 +28,29 @@ QByteArray statusLine(int status)
 {
     const char *reason = "OK";
     switch (status) {
+    case 301:
+        reason = "Moved Permanently";
+        break;
+    case 302:
+        reason = "Found";
+        break;
+    case 303:
+        reason = "See Other";
+        break;
+    case 307:
+        reason = "Temporary Redirect";
+        break;
+    case 308:
+        reason = "Permanent Redirect";
+        break;
     case 400:
         reason = "Bad Request";
+        break;
+    case 403:
+        reason = "Forbidden";
+        break;
+    case 407:
+        reason = "Proxy Authentication Required";
         break;
     case 404:
         reason = "Not Found";
@@ -85,6 +106,11 @@ private:
 
     void readRequests()
     {
+        if (m_upstream) { // a tunnel: bytes go through untouched
+            if (m_upstream->state() == QAbstractSocket::ConnectedState)
+                m_upstream->write(m_socket->readAll());
+            return;
+        }
         while (!m_stopped) {
             if (m_replies.size() >= kMaxQueued) {
                 m_paused = true;
@@ -148,6 +174,7 @@ private:
         }
         bool close = parts[2] == "HTTP/1.0";
         qint64 contentLength = 0;
+        QByteArray proxyAuthorization;
         for (qsizetype i = 1; i < lines.size(); ++i) {
             const QByteArray &line = lines[i];
             const qsizetype colon = line.indexOf(':');
@@ -167,6 +194,8 @@ private:
                     refuse(400, u"bad Content-Length"_s);
                     return false;
                 }
+            } else if (name == "proxy-authorization") {
+                proxyAuthorization = value;
             } else if (name == "transfer-encoding") {
                 refuse(400, u"Transfer-Encoding on a GET"_s);
                 return false;
@@ -175,7 +204,7 @@ private:
         m_in.remove(0, headEnd);
         m_discard = contentLength;
         m_idle.start();
-        enqueue(m_server.serve(parts[0], parts[1], !close));
+        enqueue(m_server.serve(parts[0], parts[1], !close, proxyAuthorization));
         return true;
     }
 
@@ -245,6 +274,10 @@ private:
                 return;
             case Reply::End::Drop:
                 return;
+            case Reply::End::Tunnel:
+                openTunnel(p.reply.tunnelHost, p.reply.tunnelPort);
+                m_replies.clear();
+                return;
             }
         }
         if (answered)
@@ -253,6 +286,27 @@ private:
             m_paused = false;
             readRequests();
         }
+    }
+
+    // Joins this connection to host:port; what the client sent after its CONNECT goes first.
+    void openTunnel(const QString &host, quint16 port)
+    {
+        m_idle.stop();
+        m_upstream = new QTcpSocket(this);
+        connect(m_upstream, &QTcpSocket::connected, this, [this] {
+            m_socket->write("HTTP/1.1 200 Connection established\r\n\r\n");
+            m_upstream->write(std::exchange(m_in, {}) + m_socket->readAll());
+        });
+        connect(m_upstream, &QTcpSocket::readyRead, this, [this] { m_socket->write(m_upstream->readAll()); });
+        connect(m_upstream, &QTcpSocket::disconnected, m_socket, &QTcpSocket::disconnectFromHost);
+        connect(m_upstream, &QAbstractSocket::errorOccurred, this, [this](QAbstractSocket::SocketError error) {
+            if (error != QAbstractSocket::RemoteHostClosedError && !m_upstream->isOpen()) {
+                m_socket->write("HTTP/1.1 502 Bad Gateway\r\nContent-Length: 0\r\nConnection: close\r\n\r\n");
+                m_socket->disconnectFromHost();
+            }
+        });
+        connect(m_socket, &QTcpSocket::disconnected, m_upstream, &QTcpSocket::disconnectFromHost);
+        m_upstream->connectToHost(host, port);
     }
 
     // A reset (RST) rather than an orderly close: lingering off with a zero time-out.
@@ -267,11 +321,12 @@ private:
 
     SimServer &m_server;
     QTcpSocket *m_socket;
-    QByteArray m_in;        // received, not parsed yet
-    qint64 m_discard = 0;   // request body bytes still to skip
-    qint64 m_padding = 0;   // blanks of the current reply still to write
-    bool m_stopped = false; // a reply that ends the connection is queued
-    bool m_paused = false;  // reading waits for the queue to shrink
+    QTcpSocket *m_upstream = nullptr; // the other end of a CONNECT tunnel
+    QByteArray m_in;                  // received, not parsed yet
+    qint64 m_discard = 0;             // request body bytes still to skip
+    qint64 m_padding = 0;             // blanks of the current reply still to write
+    bool m_stopped = false;           // a reply that ends the connection is queued
+    bool m_paused = false;            // reading waits for the queue to shrink
     std::list<std::unique_ptr<Pending>> m_replies;
     QTimer m_idle; // no complete request and no progress for 30 s: closed
 };
@@ -358,12 +413,62 @@ SimServer::Answer SimServer::answer(const QUrl &url, const QDateTime &received)
     return {QByteArrayLiteral("Not Found"), QByteArrayLiteral("text/plain"), 404, u"404"_s, {}};
 }
 
-Reply SimServer::serve(const QByteArray &method, const QByteArray &target, bool keepAlive)
+std::optional<Reply> SimServer::asProxy(const QByteArray &method, const QByteArray &target,
+                                        const QByteArray &proxyAuthorization, const QDateTime &received)
+{
+    const auto refuse = [&](int status, const QString &why, const QByteArray &headers) {
+        QString outcome = QString::number(status) + u' ' + why;
+        const Reply r =
+            shape({statusLine(status).mid(4), "text/plain", status, outcome, headers}, false, false, &outcome);
+        log(received, method, target, outcome);
+        return r;
+    };
+    if (!m_faults.proxyCredentials.isEmpty() && proxyAuthorization != "Basic " + m_faults.proxyCredentials.toBase64())
+        return refuse(407, u"proxy authentication required"_s, "Proxy-Authenticate: Basic realm=\"gateway-sim\"\r\n");
+    if (method == "CONNECT") {
+        // Only to this machine: the simulator is no open proxy.
+        const QUrl to = QUrl::fromEncoded("//" + target);
+        const QHostAddress address(to.host());
+        if (to.port() <= 0 || !(address.isLoopback() || to.host() == u"localhost"))
+            return refuse(403, u"tunnel to a host other than this one"_s, {});
+        log(received, method, target, u"tunnel"_s);
+        Reply r;
+        r.end = Reply::End::Tunnel;
+        r.tunnelHost = to.host();
+        r.tunnelPort = static_cast<quint16>(to.port());
+        return r;
+    }
+    if (!target.startsWith("http://"))
+        return refuse(400, u"not in absolute form"_s, {});
+    return std::nullopt;
+}
+
+Reply SimServer::serve(const QByteArray &method, const QByteArray &target, bool keepAlive,
+                       const QByteArray &proxyAuthorization)
 {
     const QDateTime received = QDateTime::currentDateTime();
-    const QUrl url = QUrl::fromEncoded(target);
-    const QByteArray shown = url.toEncoded(QUrl::RemoveScheme | QUrl::RemoveAuthority);
+    if (m_faults.proxy) {
+        if (std::optional<Reply> r = asProxy(method, target, proxyAuthorization, received))
+            return *r;
+    }
+    QUrl url = QUrl::fromEncoded(target);
+    // Through the proxy the log shows the request as it came, in absolute form.
+    const QByteArray shown = m_faults.proxy ? target : url.toEncoded(QUrl::RemoveScheme | QUrl::RemoveAuthority);
     QString outcome;
+    if (m_faults.redirectStatus != 0 && method == "GET") {
+        const QString path = url.path();
+        if (path == u"/http.php" || path == u"/soldes_logiciel.php") {
+            const QByteArray location = "/moved" + url.toEncoded(QUrl::RemoveScheme | QUrl::RemoveAuthority);
+            outcome = u"redirect to "_s + QString::fromLatin1(location);
+            const Reply r =
+                shape({{}, "text/plain", m_faults.redirectStatus, outcome, "Location: " + location + "\r\n"}, keepAlive,
+                      false, &outcome);
+            log(received, method, shown, outcome);
+            return r;
+        }
+        if (path.startsWith(u"/moved/"))
+            url.setPath(path.mid(6));
+    }
     if (method != "GET") {
         outcome = u"405"_s;
         const Reply r =
@@ -375,7 +480,7 @@ Reply SimServer::serve(const QByteArray &method, const QByteArray &target, bool 
     ++m_requestCount;
     if (m_faults.dropEvery > 0 && m_requestCount % static_cast<quint64>(m_faults.dropEvery) == 0) {
         log(received, method, shown, u"dropped"_s);
-        return {{}, 0, Reply::End::Drop, 0};
+        return {{}, 0, Reply::End::Drop, 0, {}, 0};
     }
 
     std::optional<Answer> tooMany;

@@ -30,6 +30,9 @@ struct FaultOptions {
     Charset charset = Charset::Utf8;   // of the balance page and the fixed reply
     int maxPerMinute = 0;              // more requests than this in a window get 429
     int windowMs = 60000;              // the window maxPerMinute counts in: a minute, shorter in tests
+    bool proxy = false;                // also an HTTP proxy in front of itself: absolute form and CONNECT
+    QByteArray proxyCredentials;       // "user:password" a proxy request must carry (Basic), or none
+    int redirectStatus = 0;            // the gateway's paths answer this redirect to /moved/<path>
 };
 
 // What the HTTP layer sends for one request, and how the connection goes on after it.
@@ -39,11 +42,14 @@ struct Reply {
         Close,    // closed once the bytes are sent (FIN)
         Reset,    // reset once the bytes are sent (RST)
         Drop,     // closed at once, nothing sent (as Qt's abort())
+        Tunnel,   // a CONNECT: the connection is joined to tunnelHost:tunnelPort
     };
     QByteArray bytes;   // status line, headers and body (or its start)
     qint64 padding = 0; // blanks streamed after bytes as the socket drains
     End end = End::KeepOpen;
     int delayMs = 0; // from the request's arrival
+    QString tunnelHost;
+    quint16 tunnelPort = 0;
 };
 
 // The gateway's HTTP face on a plain QTcpServer: "/http.php" (send) and "/soldes_logiciel.php"
@@ -62,7 +68,8 @@ public:
     quint16 listen(const QHostAddress &address, quint16 port);
 
     // One complete request; the gateway's effects (debit, outbox) happen here, at its arrival.
-    Reply serve(const QByteArray &method, const QByteArray &target, bool keepAlive);
+    Reply serve(const QByteArray &method, const QByteArray &target, bool keepAlive,
+                const QByteArray &proxyAuthorization = {});
     // A request the HTTP layer refuses (400, 431): answered at once, then the connection closes.
     Reply refuse(int status, const QString &why);
 
@@ -75,6 +82,9 @@ private:
         QByteArray extraHeaders;
     };
     Answer answer(const QUrl &url, const QDateTime &received);
+    // A proxy request's answer when it is not passed on (407, 400, 403, a tunnel); nothing otherwise.
+    std::optional<Reply> asProxy(const QByteArray &method, const QByteArray &target,
+                                 const QByteArray &proxyAuthorization, const QDateTime &received);
     Answer encodedText(const QString &text, bool html, const QString &summary) const;
     Reply shape(const Answer &answer, bool keepAlive, bool withFaults, QString *summary) const;
     void log(const QDateTime &at, const QByteArray &method, const QByteArray &target, const QString &outcome) const;

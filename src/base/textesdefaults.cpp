@@ -5,7 +5,7 @@
 
 namespace parlevo {
 
-const std::array<TexteDefault, 417> kTextesDefaults = {{
+const std::array<TexteDefault, 424> kTextesDefaults = {{
     {1, "Parlevo la solution logicielle complète d'envoi de SMS personnalisable, simple et conviviale. vous permettant d'envoyer vos SMS en mode simple ou multi-contacts"},
     {2, "A propos de..."},
     {3, "Messages prédéfinis..."},
@@ -423,6 +423,13 @@ const std::array<TexteDefault, 417> kTextesDefaults = {{
     {732, "Ouvrir un tableur"},
     {733, "Champs du tableur : %1"},
     {734, "Un fichier SMS Mailing (.kxg) ne garde pas les colonnes du tableur (%1).\n\nEnregistrer plutôt la liste en CSV, avec ses colonnes ?"},
+    {740, "Proxy HTTP"},
+    {741, "Le proxy HTTP par lequel joindre la passerelle. Laissé vide, celui de l'environnement (http_proxy, https_proxy) ou du système est pris."},
+    {742, "Serveur"},
+    {743, "N° de port"},
+    {744, "Utilisateur"},
+    {745, "le proxy refuse l'accès, code 407 : vérifiez l'utilisateur et le mot de passe du proxy dans les Paramètres"},
+    {746, "le proxy n'est pas un proxy HTTP : rien n'a été envoyé"},
 }};
 
 } // namespace parlevo

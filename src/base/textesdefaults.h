@@ -9,6 +9,6 @@ struct TexteDefault {
     const char *utf8Text;
 };
 
-extern const std::array<TexteDefault, 417> kTextesDefaults;
+extern const std::array<TexteDefault, 424> kTextesDefaults;
 
 } // namespace parlevo

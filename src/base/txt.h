@@ -427,7 +427,14 @@ inline constexpr int kTextTableSize = 1000;
     X(SpreadsheetFilter, 731) \
     X(LoadSpreadsheet, 732) \
     X(SpreadsheetFields, 733) \
-    X(KxgDropsColumns, 734)
+    X(KxgDropsColumns, 734) \
+    X(ProxyHeading, 740) \
+    X(ProxyHelp, 741) \
+    X(ProxyHost, 742) \
+    X(ProxyPort, 743) \
+    X(ProxyUser, 744) \
+    X(ProxyAuthRefused, 745) \
+    X(ProxyUnusable, 746)
 // clang-format on
 
 enum class Txt : int {

@@ -3,6 +3,7 @@
 #include "base/messagebox.h"
 #include "base/shared.h"
 #include "base/textes.h"
+#include "base/txt.h"
 #include "gatewayaddress.h"
 #include "pagetext.h"
 
@@ -54,10 +55,26 @@ void readPage(const HttpAnswer &answer, ClassSendora::Page *page)
         page->busyFor = retryAfterSeconds(answer.retryAfter, QDateTime::currentDateTimeUtc());
 }
 
+// A proxy that stopped the request said so: the gateway never saw it.
+QString proxyFailure(const TextTable &textes, ProxyTrouble trouble)
+{
+    switch (trouble) {
+    case ProxyTrouble::Unusable:
+        return textes(Txt::ProxyUnusable);
+    case ProxyTrouble::AuthRefused:
+        return textes(Txt::ProxyAuthRefused);
+    case ProxyTrouble::None:
+        break;
+    }
+    return {};
+}
+
 SendReply replyOf(const ClassSendora::Page &page)
 {
     if (page.busyFor >= 0)
         return {0, SendOutcome::Busy, page.busyFor};
+    if (page.proxyStopped)
+        return {0, SendOutcome::Unreachable, 0, page.failure};
     if (page.text) {
         const quint8 code = replyCode(*page.text);
         return {code, outcomeOfCode(code)};
@@ -93,11 +110,15 @@ bool ClassSendora::isBusy() const
 void ClassSendora::fetchPageAsync(const QUrl &url, QDeadlineTimer deadline, int hop, bool sent,
                                   std::function<void(const Page &)> done)
 {
+    m_http->setPreferredProxy(Proxy);
     m_http->start(url, deadline, [this, url, deadline, hop, sent, done = std::move(done)](const HttpAnswer &answer) {
         Page page;
         page.sent = sent || answer.outcome != HttpOutcome::NotSent;
         page.failure = answer.failure;
-        if (answer.outcome == HttpOutcome::Complete) {
+        if (answer.proxyTrouble != ProxyTrouble::None) {
+            page.proxyStopped = true;
+            page.failure = proxyFailure(m_textes, answer.proxyTrouble);
+        } else if (answer.outcome == HttpOutcome::Complete) {
             if (const auto next = redirectOf(url, answer)) {
                 if (hop < kMaxRedirects)
                     fetchPageAsync(*next, deadline, hop + 1, page.sent, done);

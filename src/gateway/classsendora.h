@@ -1,5 +1,6 @@
 #pragma once
 
+#include "proxyenvironment.h"
 #include "sendreply.h"
 
 #include <QObject>
@@ -32,6 +33,8 @@ public:
 
     QString Mail;
     QString Password;
+    // The proxy of the preferences; when none is set, the environment's or the desktop's is used.
+    ProxySetting Proxy;
 
     // Sends one SMS; done is told whether the gateway accepted it (sent or recorded for later).
     // Unless Silent, a refusal or an unreachable gateway is reported in a message box first.
@@ -62,7 +65,8 @@ public:
         bool sent = false;           // the request was written
         std::optional<QString> text; // the visible text of a complete answer
         int busyFor = -1;            // a busy gateway's answer: the seconds it asked to wait
-        QString failure;             // why the gateway was not reached, when the system says
+        bool proxyStopped = false;   // a proxy would not carry the request: the gateway never saw it
+        QString failure;             // why the gateway was not reached, when the system or the proxy says
     };
 
 private:

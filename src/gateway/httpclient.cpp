@@ -71,7 +71,9 @@ public:
     HttpResponseReader reader;
     QTimer timer;
     bool written = false;
+    bool viaProxy = false;
     QString failure;
+    ProxyTrouble proxyTrouble = ProxyTrouble::None;
 };
 
 HttpClient::HttpClient(QObject *parent)
@@ -149,17 +151,34 @@ void HttpClient::cancelAll()
         finish(exchange);
 }
 
+std::optional<QUrl> HttpClient::proxyTo(const QUrl &url)
+{
+    const QString origin = connectionKey(url, std::nullopt);
+    if (!m_preference.isSet() && (url.scheme() == u"https" ? m_proxies.https : m_proxies.http).isEmpty() &&
+        !m_systemProxies.contains(origin)) {
+        // The desktop's answer may take a proxy script's run: asked once per origin.
+        m_systemProxies.insert(origin, systemProxiesFor(url));
+    }
+    return chooseProxy(url, m_preference, m_proxies, m_systemProxies.value(origin));
+}
+
 void HttpClient::start(const QUrl &url, QDeadlineTimer deadline, AnswerHandler done)
 {
     const bool tls = url.scheme() == u"https";
-    const std::optional<QUrl> proxy = proxyFor(url, m_proxies);
-    if (m_cancelled || !url.isValid() || (!tls && url.scheme() != u"http") || (tls && !QSslSocket::supportsSsl()) ||
-        (proxy && !proxy->isValid())) {
+    if (m_cancelled || !url.isValid() || (!tls && url.scheme() != u"http") || (tls && !QSslSocket::supportsSsl())) {
         QTimer::singleShot(0, this, [done = std::move(done)] { done(HttpAnswer{}); });
+        return;
+    }
+    const std::optional<QUrl> proxy = proxyTo(url);
+    if (proxy && !proxy->isValid()) {
+        HttpAnswer unusable;
+        unusable.proxyTrouble = ProxyTrouble::Unusable;
+        QTimer::singleShot(0, this, [done = std::move(done), unusable] { done(unusable); });
         return;
     }
 
     auto *exchange = new Exchange(this, connectionKey(url, proxy), std::move(done));
+    exchange->viaProxy = proxy.has_value();
     m_exchanges.push_back(exchange);
     exchange->socket = takeIdle(exchange->key);
     const bool reused = exchange->socket != nullptr;
@@ -186,7 +205,10 @@ void HttpClient::start(const QUrl &url, QDeadlineTimer deadline, AnswerHandler d
         // The peer's close arrives as an error too; disconnected() then ends the exchange.
         if (error == QAbstractSocket::RemoteHostClosedError)
             return;
-        if (error == QAbstractSocket::SslHandshakeFailedError && exchange->failure.isEmpty())
+        if (error == QAbstractSocket::ProxyAuthenticationRequiredError)
+            exchange->proxyTrouble = ProxyTrouble::AuthRefused;
+        else if ((error == QAbstractSocket::SslHandshakeFailedError || exchange->viaProxy) &&
+                 exchange->failure.isEmpty())
             exchange->failure = exchange->socket->errorString();
         finish(exchange);
     });
@@ -232,6 +254,7 @@ void HttpClient::finish(Exchange *exchange)
     HttpAnswer answer;
     answer.outcome = exchange->written ? HttpOutcome::NoAnswer : HttpOutcome::NotSent;
     answer.failure = exchange->failure;
+    answer.proxyTrouble = exchange->proxyTrouble;
     bool keep = false;
     if (reader.isComplete()) {
         answer.outcome = HttpOutcome::Complete;
@@ -240,6 +263,9 @@ void HttpClient::finish(Exchange *exchange)
         answer.location = reader.location();
         answer.retryAfter = reader.retryAfter();
         answer.body = reader.body();
+        // Only a proxy speaks 407; the request it stopped never reached the gateway.
+        if (exchange->viaProxy && answer.status == 407)
+            answer.proxyTrouble = ProxyTrouble::AuthRefused;
         keep =
             reader.keepAlive() && socket->state() == QAbstractSocket::ConnectedState && socket->bytesAvailable() == 0;
     }

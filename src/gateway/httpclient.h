@@ -4,6 +4,7 @@
 #include <QDateTime>
 #include <QDeadlineTimer>
 #include <QElapsedTimer>
+#include <QHash>
 #include <QList>
 #include <QObject>
 #include <QUrl>
@@ -25,6 +26,13 @@ enum class HttpOutcome {
     NoAnswer, // the request was written but no complete answer came: time-out, closed, cut, too large
 };
 
+// What stood between the client and the gateway when a proxy is in the way.
+enum class ProxyTrouble : quint8 {
+    None,
+    Unusable,    // not an HTTP proxy: nothing was sent
+    AuthRefused, // the proxy answered 407: the request went no further
+};
+
 struct HttpAnswer {
     HttpOutcome outcome = HttpOutcome::NotSent;
     int status = 0;
@@ -35,6 +43,7 @@ struct HttpAnswer {
     // Why no exchange took place, as the system names it: the certificate errors of a refused
     // TLS handshake. Empty when there is nothing more to say than the outcome.
     QString failure;
+    ProxyTrouble proxyTrouble = ProxyTrouble::None;
 };
 
 // The seconds a Retry-After value asks to wait (a number of seconds, or an HTTP date measured
@@ -46,8 +55,9 @@ int retryAfterSeconds(const QByteArray &value, const QDateTime &now);
 // request is a second SMS. Here a request is written once, never again, and an answer counts
 // only when it is complete. Idle connections are kept for a short while and reused.
 //
-// A proxy named by the environment (read once, at creation) is used: plain requests go to it in
-// absolute form, TLS goes through a CONNECT tunnel to the gateway.
+// A proxy is used when one is named: the preference, else the environment's (read once, at
+// creation), else the desktop's (asked once per origin). Plain requests go to it in absolute
+// form, TLS goes through a CONNECT tunnel to the gateway; a 407 is an answer, never asked again.
 //
 // start() returns at once and hands the answer to a callback; several exchanges run side by side,
 // each on its own connection.
@@ -76,6 +86,9 @@ public:
     // Exchanges under way.
     int pendingCount() const { return static_cast<int>(m_exchanges.size()); }
 
+    // The proxy of the preferences, for the requests started from now on.
+    void setPreferredProxy(const ProxySetting &preference) { m_preference = preference; }
+
 private:
     class Exchange;
     void finish(Exchange *exchange);
@@ -89,7 +102,11 @@ private:
     std::unique_ptr<QTcpSocket> takeIdle(const QString &key);
     void keepIdle(const QString &key, std::unique_ptr<QTcpSocket> socket);
 
+    std::optional<QUrl> proxyTo(const QUrl &url);
+
     ProxyVariables m_proxies;
+    ProxySetting m_preference;
+    QHash<QString, QList<QNetworkProxy>> m_systemProxies; // by origin
     std::vector<Idle> m_idle;
     std::vector<Exchange *> m_exchanges; // children of this client
     bool m_cancelled = false;

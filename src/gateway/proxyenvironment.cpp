@@ -1,5 +1,6 @@
 #include "proxyenvironment.h"
 
+#include <QNetworkProxyFactory>
 #include <QStringList>
 
 using namespace Qt::StringLiterals;
@@ -57,6 +58,43 @@ std::optional<QUrl> proxyFor(const QUrl &target, const ProxyVariables &variables
     if (proxy.port() == -1)
         proxy.setPort(kDefaultProxyPort);
     return proxy;
+}
+
+QList<QNetworkProxy> systemProxiesFor(const QUrl &target)
+{
+    return QNetworkProxyFactory::systemProxyForQuery(QNetworkProxyQuery(target));
+}
+
+std::optional<QUrl> chooseProxy(const QUrl &target, const ProxySetting &preference, const ProxyVariables &variables,
+                                const QList<QNetworkProxy> &system)
+{
+    const auto toUrl = [](const QString &host, int port, const QString &user, const QString &password) {
+        QUrl proxy;
+        proxy.setScheme(u"http"_s);
+        proxy.setHost(host.trimmed());
+        proxy.setPort(port > 0 && port <= 65535 ? port : kDefaultProxyPort);
+        if (!user.isEmpty()) {
+            proxy.setUserName(user, QUrl::DecodedMode);
+            proxy.setPassword(password, QUrl::DecodedMode);
+        }
+        return proxy.isValid() && !proxy.host().isEmpty() ? proxy : QUrl();
+    };
+    if (preference.isSet())
+        return toUrl(preference.host, preference.port, preference.user, preference.password);
+    // no_proxy alone keeps the desktop's proxy away too: the demo's simulator on loopback.
+    if (!(target.scheme() == u"https" ? variables.https : variables.http).isEmpty() ||
+        bypassed(target, variables.noProxy))
+        return proxyFor(target, variables);
+    // In the desktop's order, as a proxy script gives them ("SOCKS a; PROXY b; DIRECT").
+    for (const QNetworkProxy &proxy : system) {
+        if (proxy.type() == QNetworkProxy::HttpProxy)
+            return toUrl(proxy.hostName(), proxy.port(), proxy.user(), proxy.password());
+        if (proxy.type() == QNetworkProxy::NoProxy || proxy.type() == QNetworkProxy::DefaultProxy)
+            return std::nullopt;
+    }
+    if (!system.isEmpty())
+        return QUrl();
+    return std::nullopt;
 }
 
 } // namespace parlevo

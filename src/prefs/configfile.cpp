@@ -21,6 +21,7 @@ namespace {
 const QString kSectionMain = QStringLiteral("Parlevo");
 const QString kSectionColumns = QStringLiteral("CarnetAdresses");
 const QString kSectionAccount = QStringLiteral("Account");
+const QString kSectionProxy = QStringLiteral("Proxy");
 
 std::optional<double> toNumber(const QString &text)
 {
@@ -81,6 +82,7 @@ void LoadConfig(AppState &state)
     ClassSendora &gateway = state.Gateway();
     gateway.Mail.clear();
     gateway.Password.clear();
+    gateway.Proxy = ProxySetting{};
 
     const QString path = state.filePath(QString::fromUtf16(kConfigFileName));
     IniDocument doc;
@@ -117,6 +119,15 @@ void LoadConfig(AppState &state)
     gateway.Mail = doc.value(kSectionAccount, u"E-mail"_s, gateway.Mail);
     QString stored = doc.value(kSectionAccount, u"Password"_s, gateway.Password);
     gateway.Password = stored.isEmpty() ? QString() : state.Cipher().DecryptString(stored, gateway.Mail, true);
+
+    ProxySetting &proxy = gateway.Proxy;
+    proxy.host = doc.value(kSectionProxy, u"Host"_s, QString());
+    const auto port = toNumber(doc.value(kSectionProxy, u"Port"_s, u"0"_s));
+    proxy.port = port && *port >= 1 && *port <= 65535 ? int(*port) : 0;
+    proxy.user = doc.value(kSectionProxy, u"User"_s, QString());
+    // Enciphered as the account's password is, keyed by the proxy's user.
+    QString storedProxy = doc.value(kSectionProxy, u"Password"_s, QString());
+    proxy.password = storedProxy.isEmpty() ? QString() : state.Cipher().DecryptString(storedProxy, proxy.user, true);
 }
 
 bool SaveConfig(AppState &state, const WindowGeometry &window)
@@ -159,6 +170,18 @@ bool SaveConfig(AppState &state, const WindowGeometry &window)
         QString cipherText = state.Cipher().EncryptString(gateway.Password, key, true);
         cipherText.remove(u"\r\n"_s);
         doc.setValue(kSectionAccount, u"Password"_s, cipherText);
+    }
+    // A file without a proxy keeps its former shape; one that had a proxy has it emptied.
+    const ProxySetting &proxy = gateway.Proxy;
+    if (proxy.isSet() || doc.value(kSectionProxy, u"Host"_s)) {
+        doc.setValue(kSectionProxy, u"Host"_s, proxy.host.trimmed());
+        doc.setValue(kSectionProxy, u"Port"_s, proxy.port > 0 ? QString::number(proxy.port) : QString());
+        doc.setValue(kSectionProxy, u"User"_s, proxy.user);
+        const QString key = doc.value(kSectionProxy, u"User"_s, QString());
+        QString cipherText =
+            proxy.password.isEmpty() ? QString() : state.Cipher().EncryptString(proxy.password, key, true);
+        cipherText.remove(u"\r\n"_s);
+        doc.setValue(kSectionProxy, u"Password"_s, cipherText);
     }
     // The password's key is the e-mail stored beside it: only its owner may read the file.
     return doc.save(path, FileAccess::OwnerOnly);

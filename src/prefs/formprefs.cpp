@@ -9,12 +9,15 @@
 #include <QCheckBox>
 #include <QGridLayout>
 #include <QHBoxLayout>
+#include <QIntValidator>
 #include <QLabel>
 #include <QLineEdit>
 #include <QProxyStyle>
 #include <QSpinBox>
 #include <QTimer>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 using namespace Qt::StringLiterals;
 
@@ -26,6 +29,7 @@ constexpr int kFieldIndent = 20;
 constexpr int kLabelWidth = 130;
 constexpr int kFieldWidth = 280;
 constexpr int kNumberWidth = 160;
+constexpr int kProxyPortWidth = 64;
 // The credit of a changed account is asked once the typing has paused this long.
 constexpr int kAccountSettleMs = 1000;
 // A pace above one SMS a millisecond is no pace at all.
@@ -53,8 +57,17 @@ Form_Prefs::Form_Prefs(AppState &state, QWidget *parent)
     setObjectName(u"Form_Prefs"_s);
     QVBoxLayout *content = contentLayout();
 
-    content->addWidget(makeHeading(u"LabelCompteKXSMS"_s, state.Textes(Txt::UserAccount)));
-    content->addWidget(makeHelp(u"LabelHelpCompteKXSMS"_s, state.Textes(Txt::UserAccountHelp)));
+    // The account's help beside its heading: the proxy's row below then still fits 800 by 600.
+    {
+        QWidget *heading = makeHeading(u"LabelCompteKXSMS"_s, state.Textes(Txt::UserAccount));
+        auto *row = static_cast<QHBoxLayout *>(heading->layout());
+        row->setStretch(row->count() - 1, 0);
+        QLabel *help = makeHelp(u"LabelHelpCompteKXSMS"_s, state.Textes(Txt::UserAccountHelp));
+        help->setParent(heading);
+        help->setContentsMargins(8, 0, 0, 0);
+        row->addWidget(help, 1);
+        content->addWidget(heading);
+    }
     m_mail = addField(u"LabelSendoraMail", state.Textes(Txt::EmailAddress) + u" :"_s, u"Text_SendoraMail");
     m_password = addField(u"LabelSendoraPassword", state.Textes(Txt::Password) + u" :"_s, u"Text_SendoraPassword");
     // Every character of the password shows as an asterisk, whatever the desktop's style uses.
@@ -62,6 +75,7 @@ Form_Prefs::Form_Prefs(AppState &state, QWidget *parent)
     maskStyle->setParent(m_password);
     m_password->setStyle(maskStyle);
     m_password->setEchoMode(QLineEdit::Password);
+    addProxyRow();
 
     content->addWidget(makeHeading(u"LabelExpediteurSMS"_s, state.Textes(Txt::SmsSender)));
     content->addWidget(makeHelp(u"LabelHelpExpediteur"_s, state.Textes(Txt::SmsSenderHelp)));
@@ -164,6 +178,57 @@ Form_Prefs::Form_Prefs(AppState &state, QWidget *parent)
     });
 }
 
+// The proxy on one row of the account, its fields named by their placeholders: the page then
+// still fits 800 by 600.
+void Form_Prefs::addProxyRow()
+{
+    const AppState &state = m_state;
+    QLineEdit *host = addField(u"LabelProxy", state.Textes(Txt::ProxyHeading) + u" :"_s, u"TextProxyHost");
+    QWidget *row = host->parentWidget();
+    row->findChild<QLabel *>(u"LabelProxy"_s)->setToolTip(state.Textes(Txt::ProxyHelp));
+    auto *layout = static_cast<QHBoxLayout *>(row->layout());
+    const auto field = [&](const char16_t *name, Txt caption) {
+        auto *edit = new QLineEdit(row);
+        edit->setObjectName(QString::fromUtf16(name));
+        edit->setStyleSheet(host->styleSheet());
+        edit->setPlaceholderText(state.Textes(caption));
+        edit->setAccessibleName(edit->placeholderText());
+        edit->setToolTip(edit->placeholderText());
+        // Its placeholder is its only caption: it must show whole.
+        edit->setMinimumWidth(edit->fontMetrics().horizontalAdvance(edit->placeholderText()) + 20);
+        // Before the row's closing stretch.
+        layout->insertWidget(layout->count() - 1, edit, 1);
+        connect(edit, &QLineEdit::textChanged, this, &Form_Prefs::proxyEdited);
+        return edit;
+    };
+    host->setPlaceholderText(state.Textes(Txt::ProxyHost));
+    host->setAccessibleName(host->placeholderText());
+    host->setToolTip(state.Textes(Txt::ProxyHelp));
+    connect(host, &QLineEdit::textChanged, this, &Form_Prefs::proxyEdited);
+    m_proxyHost = host;
+    layout->setStretchFactor(host, 2);
+    m_proxyPort = field(u"TextProxyPort", Txt::ProxyPort);
+    m_proxyPort->setValidator(new QIntValidator(1, 65535, m_proxyPort));
+    m_proxyPort->setMaximumWidth(std::max(kProxyPortWidth, m_proxyPort->minimumWidth()));
+    layout->setStretchFactor(m_proxyPort, 0);
+    m_proxyUser = field(u"TextProxyUser", Txt::ProxyUser);
+    m_proxyPassword = field(u"TextProxyPassword", Txt::Password);
+    auto *maskStyle = new AsteriskPasswordStyle;
+    maskStyle->setParent(m_proxyPassword);
+    m_proxyPassword->setStyle(maskStyle);
+    m_proxyPassword->setEchoMode(QLineEdit::Password);
+}
+
+void Form_Prefs::proxyEdited()
+{
+    ProxySetting &proxy = m_state.Gateway().Proxy;
+    proxy.host = m_proxyHost->text();
+    proxy.port = m_proxyPort->text().toInt();
+    proxy.user = m_proxyUser->text();
+    proxy.password = m_proxyPassword->text();
+    configChanged();
+}
+
 void Form_Prefs::configChanged()
 {
     m_state.autoSave().changed(QString::fromUtf16(kConfigFileName));
@@ -218,10 +283,15 @@ void Form_Prefs::Init()
     const QString myNumber = c.MyNumber;
     const QString mail = gateway.Mail;
     const QString password = gateway.Password;
+    const ProxySetting proxy = gateway.Proxy;
     m_expediteur->setText(expediteur);
     m_myNumber->setText(myNumber);
     m_mail->setText(mail);
     m_password->setText(password);
+    m_proxyHost->setText(proxy.host);
+    m_proxyPort->setText(proxy.port > 0 ? QString::number(proxy.port) : QString());
+    m_proxyUser->setText(proxy.user);
+    m_proxyPassword->setText(proxy.password);
     for (int i = 0; i < kColumnCount; ++i)
         m_columns[static_cast<std::size_t>(i)]->setChecked(c.*kContactFields[std::size_t(i)].shown);
     const qint32 perMinute = c.MaxSmsPerMinute;

@@ -33,6 +33,8 @@ private:
     // Every setting is applied as it is changed; this has it saved soon after.
     void configChanged();
     QLineEdit *addField(const char16_t *labelName, const QString &label, const char16_t *editName);
+    void addProxyRow();
+    void proxyEdited();
     QSpinBox *addNumber(QHBoxLayout &row, const QString &label, const char16_t *editName, int minimum, int maximum,
                         qint32 Config::*value);
 
@@ -41,6 +43,10 @@ private:
     QLineEdit *m_myNumber;
     QLineEdit *m_mail;
     QLineEdit *m_password;
+    QLineEdit *m_proxyHost;
+    QLineEdit *m_proxyPort;
+    QLineEdit *m_proxyUser;
+    QLineEdit *m_proxyPassword;
     QTimer *m_accountSettled;
     std::array<QCheckBox *, kColumnCount> m_columns{};
     QSpinBox *m_perMinute;

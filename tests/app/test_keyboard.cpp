@@ -190,7 +190,8 @@ private slots:
                      u"TextNomPredefinis TextSMS CMD_Accepter CMD_Annuler");
         walkActivity(
             [this] { m_main->KXB_Prefs_Click(); },
-            u"Text_SendoraMail Text_SendoraPassword TextExpediteur TextMyNumber CheckColonnes(0) CheckColonnes(1) "
+            u"Text_SendoraMail Text_SendoraPassword TextProxyHost TextProxyPort TextProxyUser TextProxyPassword "
+            u"TextExpediteur TextMyNumber CheckColonnes(0) CheckColonnes(1) "
             u"CheckColonnes(2) CheckColonnes(3) CheckColonnes(4) CheckColonnes(5) CheckColonnes(6) CheckCommercial "
             u"TextSmsParMinute TextRequetesSimultanees");
         walkActivity([this] { m_main->KXB_Historique_Click(); },

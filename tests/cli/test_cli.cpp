@@ -71,6 +71,35 @@ private slots:
         QCOMPARE(state.Gateway().Password, u"s3cr&t é"_s);
     }
 
+    // The proxy set here is the one a send then goes through, with its credentials; --clear-proxy
+    // forgets it and leaves the account as it was.
+    void accountSetsTheProxy()
+    {
+        SimulatorProcess sim(test::demoAccount(5) +
+                             QStringList{u"--proxy"_s, u"--proxy-auth"_s, u"me:p@ss"_s, u"--verbose"_s});
+        QVERIFY(sim.isRunning());
+        m_gateway = sim.baseUrl();
+        TestDataDir dir;
+        QVERIFY(configureAccount(dir));
+        const QString proxy = u"127.0.0.1:"_s + QString::number(sim.baseUrl().port());
+        QCOMPARE(cli({u"account"_s, u"--data-dir"_s, dir.path(), u"--proxy"_s, proxy, u"--proxy-user"_s, u"me"_s,
+                      u"--proxy-password-stdin"_s},
+                     "p@ss\n")
+                     .status,
+                 0);
+        QCOMPARE(
+            cli({u"send"_s, u"--data-dir"_s, dir.path(), u"--to"_s, u"0612345678"_s, u"--message"_s, u"Un"_s}).status,
+            0);
+        QTRY_COMPARE(sim.log().count(u" GET "_s + sim.baseUrl().toString() + u"/http.php?"_s), 1);
+        QCOMPARE(sim.log().count(u" GET "_s), 1);
+
+        QCOMPARE(cli({u"account"_s, u"--data-dir"_s, dir.path(), u"--clear-proxy"_s}).status, 0);
+        AppState state(dir.path());
+        LoadConfig(state);
+        QVERIFY(!state.Gateway().Proxy.isSet());
+        QCOMPARE(state.Gateway().Password, u"demo"_s);
+    }
+
     void balanceAndSend()
     {
         SimulatorProcess sim(test::demoAccount(1250));
@@ -157,6 +186,8 @@ private slots:
         // An empty password would leave a cipher text that no longer deciphers.
         QTest::newRow("account with an empty password")
             << QStringList{u"account"_s, u"--email"_s, u"a@b.c"_s, u"--password-stdin"_s};
+        QTest::newRow("--proxy with a path") << QStringList{u"account"_s, u"--proxy"_s, u"proxy.lan:3128/x"_s};
+        QTest::newRow("--proxy-user without --proxy") << QStringList{u"account"_s, u"--proxy-user"_s, u"me"_s};
         QTest::newRow("data-dir without value") << QStringList{u"--data-dir"_s};
     }
     void usageErrors()

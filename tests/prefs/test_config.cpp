@@ -220,6 +220,37 @@ private slots:
         QCOMPARE(s->Gateway().Password, password);
     }
 
+    // The proxy is kept beside the account, its password enciphered the same way (keyed by the
+    // proxy's user); a file that never had one gets no section, one emptied keeps none in force.
+    void proxyRoundTrips()
+    {
+        test::TestDataDir dir;
+        saveAccount(dir, u"a@b.c"_s, u"secret"_s);
+        QVERIFY(!dir.read(u"Parlevo.cfg"_s).contains("[Proxy]"));
+        const ProxySetting proxy{u"proxy.lan"_s, 3128, u"me"_s, u"pä$$ w"_s};
+        {
+            const auto s = loaded(dir);
+            s->Gateway().Proxy = proxy;
+            SaveConfig(*s, {});
+        }
+        QCOMPARE(cfgValue(dir, u"Proxy"_s, u"Host"_s), u"proxy.lan"_s);
+        QCOMPARE(cfgValue(dir, u"Proxy"_s, u"Port"_s), u"3128"_s);
+        QCOMPARE(cfgValue(dir, u"Proxy"_s, u"User"_s), u"me"_s);
+        QVERIFY(!dir.read(u"Parlevo.cfg"_s).contains("p\xe4$$"));
+        QString stored = cfgValue(dir, u"Proxy"_s, u"Password"_s);
+        QCOMPARE(clsRC4().DecryptString(stored, u"me"_s, true), proxy.password);
+        QVERIFY(loaded(dir)->Gateway().Proxy == proxy);
+        QCOMPARE(loaded(dir)->Gateway().Password, u"secret"_s);
+        {
+            const auto s = loaded(dir);
+            s->Gateway().Proxy = {};
+            SaveConfig(*s, {});
+        }
+        QCOMPARE(cfgValue(dir, u"Proxy"_s, u"Host"_s), QString());
+        QCOMPARE(cfgValue(dir, u"Proxy"_s, u"Password"_s), QString());
+        QVERIFY(!loaded(dir)->Gateway().Proxy.isSet());
+    }
+
     void handChangedMailGivesOtherPassword()
     {
         test::TestDataDir dir;

@@ -86,6 +86,25 @@ private slots:
         QCOMPARE(m_state->config().Expediteur, u"0612"_s);
     }
 
+    // The proxy's four fields show the preference and change it as they are typed in.
+    void proxyFields()
+    {
+        m_state->Gateway().Proxy = {u"proxy.lan"_s, 3128, u"me"_s, u"pw"_s};
+        m_form->Init();
+        QCOMPARE(edit(*m_form, u"TextProxyHost"_s)->text(), u"proxy.lan"_s);
+        QCOMPARE(edit(*m_form, u"TextProxyPort"_s)->text(), u"3128"_s);
+        QCOMPARE(edit(*m_form, u"TextProxyUser"_s)->text(), u"me"_s);
+        QLineEdit *password = edit(*m_form, u"TextProxyPassword"_s);
+        QCOMPARE(password->displayText(), u"**"_s);
+        QTest::keyClicks(password, u"d"_s);
+        QLineEdit *port = edit(*m_form, u"TextProxyPort"_s);
+        port->clear();
+        QTest::keyClicks(port, u"8x0"_s); // no letter gets in
+        QVERIFY((m_state->Gateway().Proxy == ProxySetting{u"proxy.lan"_s, 80, u"me"_s, u"pwd"_s}));
+        edit(*m_form, u"TextProxyHost"_s)->clear();
+        QVERIFY(!m_state->Gateway().Proxy.isSet());
+    }
+
     // The mailing's pace and requests at once: shown from the configuration, changed at once,
     // the requests kept within 1 to 8.
     void mailingPaceBoxes()

@@ -126,6 +126,30 @@ private slots:
                        .replace("Content-Length: 17\r\n", "Content-Length: 17\r\nRetry-After: 60\r\n") +
                    "Too Many Requests"
             << 1;
+        const QStringList proxy{u"--proxy"_s, u"--proxy-auth"_s, u"me:pw"_s};
+        const QByteArray credentials = "Proxy-Authorization: Basic " + "me:pw"_ba.toBase64() + "\r\n";
+        QTest::newRow("proxy: absolute form served")
+            << proxy << QByteArray() << get("http://127.0.0.1:1" + send("un"), close + credentials)
+            << head("200 OK", html, 2) + "80" << 1;
+        QTest::newRow("proxy: origin form refused") << proxy << QByteArray() << get(send("un"), close + credentials)
+                                                    << head("400 Bad Request", "text/plain", 11) + "Bad Request" << 0;
+        QTest::newRow("proxy: 407 without credentials")
+            << proxy << QByteArray() << get("http://127.0.0.1:1" + send("un"))
+            << head("407 Proxy Authentication Required", "text/plain", 29)
+                       .replace("\r\nConnection", "\r\nProxy-Authenticate: Basic realm=\"gateway-sim\"\r\nConnection") +
+                   "Proxy Authentication Required"
+            << 0;
+        QTest::newRow("proxy: no tunnel elsewhere")
+            << proxy << QByteArray() << "CONNECT example.org:443 HTTP/1.1\r\n" + credentials + "\r\n"
+            << head("403 Forbidden", "text/plain", 9) + "Forbidden" << 0;
+        QTest::newRow("redirect") << QStringList{u"--redirect"_s, u"308"_s} << QByteArray() << get(send("un"), close)
+                                  << head("308 Permanent Redirect", "text/plain", 0)
+                                         .replace("\r\nConnection",
+                                                  QByteArray("\r\nLocation: /moved" + send("un") + "\r\nConnection"))
+                                  << 0;
+        QTest::newRow("redirect: moved page served")
+            << QStringList{u"--redirect"_s, u"308"_s} << QByteArray() << get("/moved" + send("un"), close)
+            << head("200 OK", html, 2) + "80" << 1;
         QTest::newRow("404") << QStringList() << QByteArray() << get("/autre", close)
                              << head("404 Not Found", "text/plain", 9) + "Not Found" << 0;
         QTest::newRow("405") << QStringList() << QByteArray() << "POST " + send("un") + " HTTP/1.0\r\n\r\n"
