@@ -627,6 +627,7 @@ private slots:
                  u"1 destinataire(s) sans valeur pour un champ du message : Sansnom\n\n"
                  u"4 SMS pour 3 destinataire(s) ; 1 en Unicode (Martin Françoise)\n\n"
                  u"Attention, vous allez envoyer 4 SMS !\n\nEtes-vous sûr de vouloir continuer ?"_s);
+        QTRY_VERIFY_WITH_TIMEOUT(!m_form->isRunning(), 20000);
         const QString sent = u"Le message a été envoyé"_s;
         QCOMPARE(test::columnTexts(*m_form->envoiMailing()->results(), 1),
                  (QStringList{sent, sent, u"doublon, non envoyé"_s, sent, u"désinscrit, non envoyé"_s}));

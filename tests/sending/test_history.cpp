@@ -246,7 +246,7 @@ private slots:
                  u"date,number,name,text,code,result,outcome,run\r\n"
                  u"2026-04-10 12:00:00,0612345678,,Rendez-vous demain,0,"
                  u"Impossible de joindre le serveur d'envoi de SMS !,unreachable,20260410-120000-000-bbbb\r\n"
-                 u"2026-03-01 09:00:03,0611111111,Petit Luc,Promo printemps,0,Pas de réponse complète à temps du "
+                 u"2026-03-01 09:00:03,0611111111,Petit Noëlle,Promo printemps,0,Pas de réponse complète à temps du "
                  u"serveur d'envoi de SMS : le SMS a peut-être été envoyé.,unknown,20260301-090000-000-aaaa\r\n"
                  u"2026-03-01 09:00:02,0698765432,Martin Marie,Promo printemps,84,"
                  u"Le numéro de gsm n'est pas valide,refused,20260301-090000-000-aaaa\r\n"
