@@ -2,7 +2,9 @@
 
 #include "httpresponse.h"
 
+#include <QCoreApplication>
 #include <QNetworkProxy>
+#include <QPointer>
 #include <QSslSocket>
 #include <QTimer>
 
@@ -148,7 +150,7 @@ void HttpClient::cancelAll()
     m_cancelled = true;
     // A copy: the callbacks may start requests, which end NotSent from now on.
     for (Exchange *exchange : std::vector<Exchange *>(m_exchanges))
-        finish(exchange);
+        finish(exchange, Delivery::Now);
 }
 
 std::optional<QUrl> HttpClient::proxyTo(const QUrl &url)
@@ -241,7 +243,7 @@ void HttpClient::start(const QUrl &url, QDeadlineTimer deadline, AnswerHandler d
     }
 }
 
-void HttpClient::finish(Exchange *exchange)
+void HttpClient::finish(Exchange *exchange, Delivery delivery)
 {
     const auto it = std::find(m_exchanges.begin(), m_exchanges.end(), exchange);
     if (it == m_exchanges.end())
@@ -277,9 +279,26 @@ void HttpClient::finish(Exchange *exchange)
         socket.release()->deleteLater();
     }
     // Everything is put away before the caller hears: its callback may start the next request.
-    const AnswerHandler done = std::move(exchange->done);
+    AnswerHandler done = std::move(exchange->done);
     exchange->deleteLater();
-    done(answer);
+    if (delivery == Delivery::Now) {
+        done(answer);
+        return;
+    }
+    // Told from the event loop, never from within one of the socket's signals: the caller may show
+    // a dialog there, or delete this client, and the socket may be gone once that returns. The
+    // application delivers it, so that the client itself may go in the callback.
+    ++m_delivering;
+    QMetaObject::invokeMethod(
+        QCoreApplication::instance(),
+        [self = QPointer<HttpClient>(this), done = std::move(done), answer] {
+            // A client deleted meanwhile took its callers with it: nobody is told.
+            if (!self)
+                return;
+            --self->m_delivering;
+            done(answer);
+        },
+        Qt::QueuedConnection);
 }
 
 int retryAfterSeconds(const QByteArray &value, const QDateTime &now)

@@ -83,15 +83,18 @@ public:
     // later request end NotSent without connecting: the program is quitting.
     void cancelAll();
     bool isCancelled() const { return m_cancelled; }
-    // Exchanges under way.
-    int pendingCount() const { return static_cast<int>(m_exchanges.size()); }
+    // Exchanges under way, and answers not yet handed to their callers.
+    int pendingCount() const { return static_cast<int>(m_exchanges.size()) + m_delivering; }
 
     // The proxy of the preferences, for the requests started from now on.
     void setPreferredProxy(const ProxySetting &preference) { m_preference = preference; }
 
 private:
     class Exchange;
-    void finish(Exchange *exchange);
+    // Queued: the answer is handed over from the event loop. Now: at once, when no socket signal is
+    // under way (cancelAll).
+    enum class Delivery { Queued, Now };
+    void finish(Exchange *exchange, Delivery delivery = Delivery::Queued);
 
     struct Idle {
         QString key;
@@ -109,6 +112,7 @@ private:
     QHash<QString, QList<QNetworkProxy>> m_systemProxies; // by origin
     std::vector<Idle> m_idle;
     std::vector<Exchange *> m_exchanges; // children of this client
+    int m_delivering = 0;
     bool m_cancelled = false;
 };
 

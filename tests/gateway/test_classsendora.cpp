@@ -254,6 +254,26 @@ private slots:
             failure(u"Pas de réponse complète à temps du serveur d'envoi de SMS : le SMS a peut-être été envoyé."_s));
     }
 
+    // The answer's handler may end everything, as a window closing on it does: the gateway, its
+    // connections, the one the answer came on. Nothing is left to run on them afterwards.
+    void handlerMayDeleteTheGateway()
+    {
+        SimulatorProcess sim(demoAccount(5));
+        QVERIFY(sim.isRunning());
+        std::unique_ptr<ClassSendora> gateway = gatewayFor(sim);
+        std::optional<SendReply> told;
+        gateway->sendAsync(u"0612345678"_s, u"Bonjour"_s, QString(), [&](const SendReply &reply) {
+            told = reply;
+            gateway.reset();
+        });
+        QTRY_VERIFY(told.has_value());
+        QCOMPARE(told->outcome, SendOutcome::Accepted);
+        QVERIFY(!gateway);
+        // The events the connection had left are worked through without it.
+        QTest::qWait(50);
+        QCOMPARE(sim.outbox().size(), 1);
+    }
+
     // A connection closed after the request may have carried the SMS; a closed port never did.
     void droppedConnectionOrClosedPortGivesZeroAtOnce()
     {
