@@ -120,6 +120,8 @@ std::unique_ptr<QTcpSocket> HttpClient::takeIdle(const QString &key)
         socket->waitForReadyRead(0);
         if (fresh && socket->state() == QAbstractSocket::ConnectedState && socket->bytesAvailable() == 0)
             return socket;
+        // Its own signals may still be on the stack below this request.
+        socket.release()->deleteLater();
         return {};
     }
     return {};
