@@ -427,7 +427,7 @@ std::optional<Reply> SimServer::asProxy(const QByteArray &method, const QByteArr
         return refuse(407, u"proxy authentication required"_s, "Proxy-Authenticate: Basic realm=\"gateway-sim\"\r\n");
     if (method == "CONNECT") {
         // Only to this machine: the simulator is no open proxy.
-        const QUrl to = QUrl::fromEncoded("//" + target);
+        const QUrl to = QUrl::fromEncoded(QByteArray("//" + target));
         const QHostAddress address(to.host());
         if (to.port() <= 0 || !(address.isLoopback() || to.host() == u"localhost"))
             return refuse(403, u"tunnel to a host other than this one"_s, {});
