@@ -278,8 +278,11 @@ private slots:
             QApplication::processEvents();
             const QWidget *page = window->ActiveChild();
             const auto *scroll = page->findChild<QScrollArea *>(u"ContentScroll"_s);
+            // The message says by how much a page overflows.
             QVERIFY2(!scroll->verticalScrollBar()->isVisible() && !scroll->horizontalScrollBar()->isVisible(),
-                     qPrintable(page->objectName()));
+                     qPrintable(page->objectName() +
+                                u" %1 px too high, %2 px too wide"_s.arg(scroll->verticalScrollBar()->maximum())
+                                    .arg(scroll->horizontalScrollBar()->maximum())));
             for (const QAbstractButton *b : page->findChildren<QAbstractButton *>()) {
                 if (b->isVisible() && !b->text().isEmpty())
                     QVERIFY2(b->sizeHint().width() <= b->width(), qPrintable(page->objectName() + u' ' + b->text()));
