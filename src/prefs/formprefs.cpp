@@ -100,12 +100,16 @@ Form_Prefs::Form_Prefs(AppState &state, QWidget *parent)
     }
 
     content->addWidget(makeHeading(u"LabelColonnes"_s, state.Textes(Txt::VisibleColumns)));
-    content->addWidget(makeHelp(u"LabelCA_ColonneHelp"_s, state.Textes(Txt::VisibleColumnsHelp)));
+    // The boxes sit close under their help and to each other: with Qt 6.8's metrics the page is
+    // otherwise a few pixels higher than 800 by 600 allows.
+    QLabel *columnsHelp = makeHelp(u"LabelCA_ColonneHelp"_s, state.Textes(Txt::VisibleColumnsHelp));
+    columnsHelp->setContentsMargins(columnsHelp->contentsMargins().left(), 0, 0, 0);
+    content->addWidget(columnsHelp);
     auto *boxes = new QWidget(this);
     auto *grid = new QGridLayout(boxes);
     grid->setContentsMargins(kFieldIndent, 0, 0, 0);
     grid->setHorizontalSpacing(24);
-    grid->setVerticalSpacing(6);
+    grid->setVerticalSpacing(2);
     // Four boxes a row: the page then shows every setting at 800 by 600 without scrolling.
     constexpr int kRows = 2;
     for (int i = 0; i < kColumnCount; ++i) {
