@@ -1,5 +1,7 @@
 #include "storefile.h"
 
+#include "privatefile.h"
+
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
@@ -44,7 +46,13 @@ bool replaceFile(const QString &path, const QByteArray &bytes, FileAccess access
         file.cancelWriting();
         return false;
     }
+#ifdef Q_OS_WIN
+    // Windows keeps who may read a file in its security descriptor, which the temporary file took
+    // from its folder: the file is narrowed once in place (it is written whole, never in pieces).
+    return file.commit() && (access != FileAccess::OwnerOnly || makeOwnerOnly(path));
+#else
     return file.commit();
+#endif
 }
 
 bool removeFile(const QString &path)

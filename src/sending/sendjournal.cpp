@@ -2,6 +2,7 @@
 
 #include "base/filelock.h"
 #include "base/filesync.h"
+#include "base/privatefile.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -294,8 +295,7 @@ bool makePrivateFolder(const QString &folder)
     const QString parent = QFileInfo(folder).absolutePath();
     if (!QDir().mkpath(parent) || (!QFileInfo(folder).isDir() && !QDir().mkdir(folder, kPrivateFolder)))
         return false;
-    QFile::setPermissions(folder, kPrivateFolder);
-    return true;
+    return makeOwnerOnly(folder);
 }
 
 } // namespace
@@ -305,10 +305,10 @@ void protectJournals(const QString &dataDir)
     for (const QString &folder : {journalDir(dataDir), singleSendDir(dataDir)}) {
         if (!QFileInfo(folder).isDir())
             continue;
-        QFile::setPermissions(folder, kPrivateFolder);
+        makeOwnerOnly(folder);
         const QFileInfoList files = QDir(folder).entryInfoList(QDir::Files | QDir::Hidden | QDir::NoSymLinks);
         for (const QFileInfo &file : files)
-            QFile::setPermissions(file.filePath(), kPrivateFile);
+            makeOwnerOnly(file.filePath());
     }
 }
 

@@ -2,6 +2,7 @@
 // told in list order, the pace, stopping, pausing and the journal.
 #include "addressbook/classcontact.h"
 #include "addressbook/optoutlist.h"
+#include "base/privatefile.h"
 #include "base/textes.h"
 #include "base/txt.h"
 #include "gateway/classsendora.h"
@@ -581,7 +582,6 @@ private slots:
         QCOMPARE(failure, HoldFailure::InUse);
     }
 
-#ifndef _WIN32
     // Journals hold numbers, names and texts: the user's alone, new ones and older ones alike.
     void journalsArePrivate()
     {
@@ -591,21 +591,16 @@ private slots:
         QString error;
         QVERIFY(SendJournal::create(dir.path(), head, &error));
         QVERIFY(SendJournal::createSingle(dir.path(), single, &error));
-        const auto mode = [](const QString &path) { return QFileInfo(path).permissions() & 0x7077; };
-        const auto folderMode = QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner;
-        const QString run = journalFiles(dir.path()).value(0);
-        QCOMPARE(mode(journalDir(dir.path())), folderMode);
-        QCOMPARE(mode(singleSendDir(dir.path())), folderMode);
-        QCOMPARE(mode(run), QFileDevice::ReadOwner | QFileDevice::WriteOwner);
-        QCOMPARE(mode(singleSendFiles(dir.path()).value(0)), QFileDevice::ReadOwner | QFileDevice::WriteOwner);
-        QVERIFY(QFile::setPermissions(run, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadOther));
-        QVERIFY(
-            QFile::setPermissions(journalDir(dir.path()), folderMode | QFileDevice::ReadOther | QFileDevice::ExeOther));
-        protectJournals(dir.path());
-        QCOMPARE(mode(run), QFileDevice::ReadOwner | QFileDevice::WriteOwner);
-        QCOMPARE(mode(journalDir(dir.path())), folderMode);
+        for (const QString &path : {journalDir(dir.path()), singleSendDir(dir.path()),
+                                    journalFiles(dir.path()).value(0), singleSendFiles(dir.path()).value(0)})
+            QVERIFY2(isOwnerOnly(path), qPrintable(path));
+        TestDataDir older;
+        QVERIFY(older.write(u"Journal/old.journal"_s, "x"));
+        QVERIFY(!isOwnerOnly(older.filePath(u"Journal/old.journal"_s)));
+        protectJournals(older.path());
+        QVERIFY(isOwnerOnly(journalDir(older.path())));
+        QVERIFY(isOwnerOnly(older.filePath(u"Journal/old.journal"_s)));
     }
-#endif
 
 private:
     // A journal line recording that a row's request left, as the journal writes it.
