@@ -4,8 +4,21 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QStandardPaths>
+#include <QTemporaryFile>
 
 namespace parlevo {
+
+namespace {
+
+// Asked of the system by making a file there: on Windows a folder's read-only flag, which is all
+// QFileInfo looks at, says nothing of who may write in it (Program Files has none).
+bool canWriteIn(const QString &dir)
+{
+    QTemporaryFile probe(QDir(dir).filePath(QStringLiteral(".parlevo-probe-XXXXXX")));
+    return probe.open();
+}
+
+} // namespace
 
 QString resolveDataDir(const QString &dataDirOption)
 {
@@ -15,7 +28,7 @@ QString resolveDataDir(const QString &dataDirOption)
     if (!home.isEmpty())
         return QDir(home).absolutePath();
     const QString programDir = QCoreApplication::applicationDirPath();
-    if (!programDir.isEmpty() && QFileInfo(programDir).isWritable())
+    if (!programDir.isEmpty() && canWriteIn(programDir))
         return programDir;
     return QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
 }
