@@ -20,12 +20,23 @@ std::atomic<bool> g_requested{false};
 static_assert(std::atomic<bool>::is_always_lock_free);
 
 #ifdef Q_OS_WIN
+// Set once the program no longer listens: the run it stopped is over.
+std::atomic<bool> g_over{false};
+
 BOOL WINAPI onConsoleEvent(DWORD event)
 {
     if (event != CTRL_C_EVENT && event != CTRL_BREAK_EVENT && event != CTRL_CLOSE_EVENT)
         return FALSE;
     // The second one goes to the default handler, which ends the program.
-    return g_requested.exchange(true) ? FALSE : TRUE;
+    if (g_requested.exchange(true))
+        return FALSE;
+    if (event == CTRL_CLOSE_EVENT) {
+        // The system ends the process as soon as this returns (and after 5 s at most): wait here
+        // for the SMS in flight to be answered and recorded.
+        for (int waited = 0; !g_over.load() && waited < 4500; waited += 50)
+            Sleep(50);
+    }
+    return TRUE;
 }
 #else
 void onSignal(int)
@@ -51,6 +62,7 @@ StopSignal::StopSignal()
 {
     g_requested.store(false);
 #ifdef Q_OS_WIN
+    g_over.store(false);
     SetConsoleCtrlHandler(onConsoleEvent, TRUE);
 #else
     install(onSignal, SA_RESETHAND | SA_RESTART);
@@ -60,6 +72,7 @@ StopSignal::StopSignal()
 StopSignal::~StopSignal()
 {
 #ifdef Q_OS_WIN
+    g_over.store(true);
     SetConsoleCtrlHandler(onConsoleEvent, FALSE);
 #else
     install(SIG_DFL, 0);

@@ -5,8 +5,26 @@
 #ifdef Q_OS_UNIX
 #include <sys/resource.h>
 #endif
+#ifdef Q_OS_WIN
+#include <qt_windows.h>
+#include <werapi.h>
+#endif
 
 namespace parlevo {
+
+#ifdef Q_OS_WIN
+namespace {
+
+// Ends the process at once: Windows Error Reporting, which may keep a dump of a crashed
+// process (LocalDumps, or a report sent away), is only reached when no filter handled the fault.
+LONG WINAPI endWithoutReport(EXCEPTION_POINTERS *)
+{
+    TerminateProcess(GetCurrentProcess(), 0xC0000005u);
+    return EXCEPTION_EXECUTE_HANDLER;
+}
+
+} // namespace
+#endif
 
 void disableCoreDumps()
 {
@@ -15,7 +33,13 @@ void disableCoreDumps()
     const rlimit none{0, 0};
     setrlimit(RLIMIT_CORE, &none);
 #endif
-    // Windows writes no crash dump of a process unless the user configured one.
+#ifdef Q_OS_WIN
+    SetUnhandledExceptionFilter(endWithoutReport);
+    // The faults that skip the filter (a failed stack check) still reach the reporting: its dump
+    // then leaves the heap, where the password is, out.
+    WerSetFlags(WER_FAULT_REPORTING_FLAG_NOHEAP);
+    SetErrorMode(SetErrorMode(0) | SEM_FAILCRITICALERRORS | SEM_NOGPFAULTERRORBOX);
+#endif
 }
 
 } // namespace parlevo

@@ -5,8 +5,10 @@
 #ifdef Q_OS_WIN
 #include <QRegularExpression>
 #include <QSettings>
-#include <mmsystem.h>
+// windows.h first: mmsystem.h needs its types.
 #include <qt_windows.h>
+
+#include <mmsystem.h>
 #endif
 
 using namespace Qt::StringLiterals;
