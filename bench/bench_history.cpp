@@ -6,6 +6,7 @@
 //
 //   bench_history [rows, default 100000] [rows a run, default 1000]
 #include "base/appstate.h"
+#include "childrun.h"
 #include "sending/form_historique.h"
 #include "sending/history.h"
 #include "sending/historymodel.h"
@@ -18,11 +19,6 @@
 #include <QFile>
 #include <QLineEdit>
 #include <QTemporaryDir>
-
-#include <fcntl.h>
-#include <spawn.h>
-#include <sys/resource.h>
-#include <sys/wait.h>
 
 #include <cstdio>
 #include <ctime>
@@ -109,27 +105,11 @@ int main(int argc, char *argv[])
     // The command line prints the same history; its own time and peak memory, as a child process.
     // Run first: a child's peak counts this process's memory when it started.
     {
-        const QByteArray program = PARLEVO_CLI_EXECUTABLE;
-        const QByteArray data = dir.path().toLocal8Bit();
-        char dataDirOption[] = "--data-dir";
-        char command[] = "history";
-        char *const args[] = {const_cast<char *>(program.constData()), dataDirOption,
-                              const_cast<char *>(data.constData()), command, nullptr};
-        posix_spawn_file_actions_t actions;
-        posix_spawn_file_actions_init(&actions);
-        posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
-        timer.start();
-        pid_t child = 0;
-        int status = -1;
-        if (posix_spawn(&child, program.constData(), &actions, nullptr, args, environ) == 0)
-            waitpid(child, &status, 0);
-        const qint64 cliMs = timer.elapsed();
-        posix_spawn_file_actions_destroy(&actions);
-        rusage usage{};
-        getrusage(RUSAGE_CHILDREN, &usage);
-        std::printf("parlevo-cli history: %lld ms, peak memory %ld MB, exit %d (target 2,000 ms and 200 MB at "
+        const ChildRun cli =
+            runChild({QStringLiteral(PARLEVO_CLI_EXECUTABLE), u"--data-dir"_s, dir.path(), u"history"_s});
+        std::printf("parlevo-cli history: %.0f ms, peak memory %.0f MB, exit %d (target 2,000 ms and 200 MB at "
                     "1,000,000 rows)\n",
-                    cliMs, usage.ru_maxrss / 1024, WIFEXITED(status) ? WEXITSTATUS(status) : -1);
+                    cli.ms, cli.peakMb, cli.exitCode);
     }
 
     QWidget owner;

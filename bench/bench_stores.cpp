@@ -13,6 +13,7 @@
 #include "base/appstate.h"
 #include "base/autosave.h"
 #include "base/storefile.h"
+#include "childrun.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -25,14 +26,9 @@
 #include <cstdio>
 #include <cstring>
 #include <ctime>
-#include <fcntl.h>
 #include <functional>
 #include <optional>
 #include <random>
-#include <spawn.h>
-#include <sys/resource.h>
-#include <sys/wait.h>
-#include <unistd.h>
 #include <vector>
 
 using namespace Qt::StringLiterals;
@@ -342,42 +338,6 @@ void benchStartupPredefinis(const QString &dir, int count, int runs)
         std::printf("start-up with %d predefined messages, process start to main window shown: %.1f ms (median of "
                     "%d; %.1f ms inside the program; %.1f ms to the end of shutdown)  target < 2000 ms\n",
                     count, t->shown, runs, t->internal, t->total);
-}
-
-// One run of a program to its end: wall time and its own peak resident memory.
-struct ChildRun {
-    double ms = -1;
-    double peakMb = -1;
-    int exitCode = -1;
-};
-ChildRun runChild(const QStringList &arguments)
-{
-    std::vector<QByteArray> bytes;
-    for (const QString &a : arguments)
-        bytes.push_back(a.toLocal8Bit());
-    std::vector<char *> argv;
-    for (QByteArray &b : bytes)
-        argv.push_back(b.data());
-    argv.push_back(nullptr);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
-    posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
-    ChildRun run;
-    QElapsedTimer clock;
-    clock.start();
-    pid_t pid = 0;
-    if (posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ) == 0) {
-        int status = 0;
-        rusage usage{};
-        if (wait4(pid, &status, 0, &usage) == pid) {
-            run.ms = double(clock.nsecsElapsed()) / 1e6;
-            run.peakMb = double(usage.ru_maxrss) / 1024.0;
-            run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-        }
-    }
-    posix_spawn_file_actions_destroy(&actions);
-    return run;
 }
 
 // An opt-out list of count numbers, each written one of four usual ways.
