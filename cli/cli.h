@@ -27,5 +27,9 @@ std::optional<QString> deferredValue(const QString &at);
 // Runs parlevo-cli with its arguments (the program name first); returns the exit status.
 int run(const QStringList &arguments);
 
+// Readies standard output and error for the texts of write() (on Windows: binary, UTF-8). Called
+// once, before run.
+void prepareStreams();
+
 } // namespace cli
 } // namespace parlevo

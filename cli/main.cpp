@@ -11,5 +11,6 @@ int main(int argc, char *argv[])
     QCoreApplication::setApplicationName(QStringLiteral("Parlevo"));
     QCoreApplication::setOrganizationName(QStringLiteral("Parlevo"));
     QCoreApplication::setApplicationVersion(QStringLiteral("1.0"));
+    parlevo::cli::prepareStreams();
     return parlevo::cli::run(QCoreApplication::arguments());
 }

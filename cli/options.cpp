@@ -26,7 +26,9 @@
 #include <algorithm>
 #include <cstdio>
 #ifdef _WIN32
+#include <fcntl.h>
 #include <io.h>
+#include <windows.h>
 #else
 #include <unistd.h>
 #endif
@@ -82,16 +84,33 @@ int exitStatusOf(SendOutcome outcome)
     return kUnreachable;
 }
 
+void prepareStreams()
+{
+#ifdef _WIN32
+    // Binary, so that write() alone decides the line ends: in text mode the C library would add a
+    // CR before every LF, CR LF included. UTF-8, as every text is written.
+    _setmode(_fileno(stdout), _O_BINARY);
+    _setmode(_fileno(stderr), _O_BINARY);
+    SetConsoleOutputCP(CP_UTF8);
+#endif
+}
+
 void write(const QString &text, std::FILE *stream)
 {
+#ifdef _WIN32
+    // Lines end the Windows way, whichever way the text ended them.
+    QString native = text;
+    native.replace(u"\r\n"_s, u"\n"_s).replace(u'\n', u"\r\n"_s);
+    const QByteArray bytes = native.toUtf8();
+#else
     const QByteArray bytes = text.toUtf8();
+#endif
     std::fwrite(bytes.constData(), 1, std::size_t(bytes.size()), stream);
 }
 
 void out(const QString &text)
 {
-    write(text, stdout);
-    std::fputc('\n', stdout);
+    write(text + u'\n', stdout);
     std::fflush(stdout);
 }
 
@@ -99,8 +118,7 @@ void err(const QString &text)
 {
     QString plain = text;
     plain.replace(u"\r\n"_s, u"\n"_s);
-    write(plain, stderr);
-    std::fputc('\n', stderr);
+    write(plain + u'\n', stderr);
     std::fflush(stderr);
 }
 

@@ -62,7 +62,7 @@ int run(const QStringList &arguments)
         } else if (a.startsWith(u"--data-dir=")) {
             dataDir = a.mid(11);
         } else if (a == u"--help" || a == u"-h" || a == u"help") {
-            std::fputs(kGeneralHelp, stdout);
+            write(QString::fromUtf8(kGeneralHelp), stdout);
             return kAccepted;
         } else if (a.startsWith(u'-')) {
             return usage(u"unknown option "_s + a, QString());
