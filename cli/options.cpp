@@ -87,8 +87,9 @@ int exitStatusOf(SendOutcome outcome)
 void prepareStreams()
 {
 #ifdef _WIN32
-    // Binary, so that write() alone decides the line ends: in text mode the C library would add a
-    // CR before every LF, CR LF included. UTF-8, as every text is written.
+    // Binary: in text mode the C library puts a CR before every LF, so a CSV's CR LF would come
+    // out as CR CR LF. Every line is then written as on Linux (LF, CR LF in CSV files), which
+    // consoles, PowerShell and spreadsheets read. UTF-8, as every text is written.
     _setmode(_fileno(stdout), _O_BINARY);
     _setmode(_fileno(stderr), _O_BINARY);
     SetConsoleOutputCP(CP_UTF8);
@@ -97,14 +98,7 @@ void prepareStreams()
 
 void write(const QString &text, std::FILE *stream)
 {
-#ifdef _WIN32
-    // Lines end the Windows way, whichever way the text ended them.
-    QString native = text;
-    native.replace(u"\r\n"_s, u"\n"_s).replace(u'\n', u"\r\n"_s);
-    const QByteArray bytes = native.toUtf8();
-#else
     const QByteArray bytes = text.toUtf8();
-#endif
     std::fwrite(bytes.constData(), 1, std::size_t(bytes.size()), stream);
 }
 

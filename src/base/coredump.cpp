@@ -7,7 +7,9 @@
 #endif
 #ifdef Q_OS_WIN
 #include <qt_windows.h>
-#include <werapi.h>
+
+// MinGW's werapi.h does not compile on its own: the one call and flag used, as Windows has them.
+extern "C" __declspec(dllimport) HRESULT WINAPI WerSetFlags(DWORD flags);
 #endif
 
 namespace parlevo {
@@ -37,7 +39,8 @@ void disableCoreDumps()
     SetUnhandledExceptionFilter(endWithoutReport);
     // The faults that skip the filter (a failed stack check) still reach the reporting: its dump
     // then leaves the heap, where the password is, out.
-    WerSetFlags(WER_FAULT_REPORTING_FLAG_NOHEAP);
+    constexpr DWORD kReportNoHeap = 1; // WER_FAULT_REPORTING_FLAG_NOHEAP
+    WerSetFlags(kReportNoHeap);
     SetErrorMode(SetErrorMode(0) | SEM_FAILCRITICALERRORS | SEM_NOGPFAULTERRORBOX);
 #endif
 }

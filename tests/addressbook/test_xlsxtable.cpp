@@ -6,6 +6,7 @@
 #include "testdatadir.h"
 
 #include <QBuffer>
+#include <QDir>
 #include <QTest>
 
 #include <quazip/quazip.h>
@@ -152,9 +153,11 @@ private slots:
         QCOMPARE(csv->header, QStringList({u"Nom"_s, u"Mobile"_s}));
         QVERIFY(!readSpreadsheetTable(dir.filePath(u"liste.xlsx"_s), TextTable(), &error));
         QCOMPARE(error, u"Le fichier %1 n'est pas un classeur Excel (.xlsx) lisible : il est endommagé, d'un autre "
-                        "format ou trop grand une fois décompressé."_s.arg(dir.filePath(u"liste.xlsx"_s)));
+                        "format ou trop grand une fois décompressé."_s.arg(
+                            QDir::toNativeSeparators(dir.filePath(u"liste.xlsx"_s))));
         QVERIFY(!readSpreadsheetTable(dir.filePath(u"absent.csv"_s), TextTable(), &error));
-        QVERIFY2(error.startsWith(u"Le fichier %1 n'a pas pu être lu : "_s.arg(dir.filePath(u"absent.csv"_s))) &&
+        QVERIFY2(error.startsWith(u"Le fichier %1 n'a pas pu être lu : "_s.arg(
+                     QDir::toNativeSeparators(dir.filePath(u"absent.csv"_s)))) &&
                      !error.endsWith(u": "_s),
                  qPrintable(error));
     }

@@ -115,11 +115,12 @@ private slots:
             for (const char *name : {"http_proxy", "HTTP_PROXY", "https_proxy", "HTTPS_PROXY", "no_proxy", "NO_PROXY"})
                 qunsetenv(name);
         });
-        qputenv("http_proxy", "lower:1");
         qputenv("HTTP_PROXY", "upper:1");
+        qputenv("http_proxy", "lower:1");
         qputenv("HTTPS_PROXY", "upper:2");
         qputenv("NO_PROXY", "example.org");
         const ProxyVariables read = ProxyVariables::fromEnvironment();
+        // Windows has one variable whatever the case of its name: the last one set.
         QCOMPARE(read.http, u"lower:1"_s);
         QCOMPARE(read.https, u"upper:2"_s);
         QCOMPARE(read.noProxy, u"example.org"_s);
