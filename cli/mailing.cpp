@@ -649,7 +649,8 @@ int resumeMailing(const QString &globalDataDir, const QStringList &arguments)
     const auto path = journalToResume(state->dataDir(), parser.positionalArguments().value(0), &error);
     if (!path)
         return usage(error, u"mailing resume"_s);
-    // The run is held from here to its end: a second resume of it, or the app, must wait.
+    // The run is held from here to its end, never waited for: a second resume of it is refused as in
+    // use, and the app does not offer it while it is held.
     HoldFailure failure{};
     auto held = holdRun(state->dataDir(), *path, &failure, &error);
     if (!held) {
