@@ -126,7 +126,7 @@ int account(const QString &globalDataDir, const QStringList &arguments)
 
     auto state = loadState(parser.isSet(dataDirOption()) ? parser.value(dataDirOption()) : globalDataDir);
     const QString path = state->filePath(QString::fromUtf16(kConfigFileName));
-    if (state->isUnreadable(QString::fromUtf16(kConfigFileName))) {
+    if (state->dataFiles().isUnreadable(QString::fromUtf16(kConfigFileName))) {
         sayUnreadable(*state, QString::fromUtf16(kConfigFileName));
         return kFailure;
     }

@@ -202,10 +202,9 @@ std::optional<QString> deferredValue(const QString &at)
 
 void sayUnreadable(const AppState &state, const QString &fileName)
 {
-    const QString path = state.filePath(fileName);
     QString reason;
-    readWholeFile(path, &reason);
-    err(u"parlevo-cli: "_s + cannotRead(path, reason));
+    state.dataFiles().read(fileName, &reason);
+    err(u"parlevo-cli: "_s + cannotRead(state.filePath(fileName), reason));
 }
 
 namespace {
@@ -214,13 +213,11 @@ namespace {
 // why, on standard error) when it cannot be read.
 std::optional<QByteArray> readDataFile(const AppState &state, const char16_t *fileName)
 {
-    const QString path = state.filePath(QString::fromUtf16(fileName));
-    if (!FileExists(path))
-        return QByteArray();
+    const QString name = QString::fromUtf16(fileName);
     QString reason;
-    std::optional<QByteArray> bytes = readWholeFile(path, &reason);
+    std::optional<QByteArray> bytes = state.dataFiles().read(name, &reason);
     if (!bytes)
-        err(u"parlevo-cli: "_s + cannotRead(path, reason));
+        err(u"parlevo-cli: "_s + cannotRead(state.filePath(name), reason));
     return bytes;
 }
 

@@ -241,23 +241,14 @@ std::vector<std::unique_ptr<ClassContact>> readForeignContactLines(QByteArrayVie
 
 bool Charge_Contacts(AppState &state)
 {
-    const QString path = state.filePath(QString::fromUtf16(kContactsFileName));
-    if (!FileExists(path))
-        return true;
-    const std::optional<QByteArray> bytes = readWholeFile(path);
-    if (!bytes) {
-        state.markUnreadable(QString::fromUtf16(kContactsFileName));
-        return false;
-    }
-    // The copy is the file as this run found it, so it is made from the very bytes loaded.
-    replaceFile(state.filePath(QString::fromUtf16(kContactsBackupName)), *bytes);
-
-    QStringList groups;
-    state.colContacts().append(readContactLines(
-        *bytes, [&state] { return state.NextKey(); }, &groups));
-    for (const QString &group : std::as_const(groups))
-        Ajoute_Groupe(state, group);
-    return true;
+    return state.dataFiles().load(QString::fromUtf16(kContactsFileName), QString::fromUtf16(kContactsBackupName),
+                                  [&state](const QByteArray &bytes) {
+                                      QStringList groups;
+                                      state.colContacts().append(readContactLines(
+                                          bytes, [&state] { return state.NextKey(); }, &groups));
+                                      for (const QString &group : std::as_const(groups))
+                                          Ajoute_Groupe(state, group);
+                                  });
 }
 
 void appendContactLine(QByteArray &out, const ClassContact &contact)
@@ -296,11 +287,7 @@ QByteArray contactLines(const ContactCollection &contacts)
 
 FileWrite prepareContactsSave(AppState &state, const QString &path)
 {
-    // A book that could not be read is still on disk, whole: an empty save would lose it.
-    if (state.isUnreadable(QString::fromUtf16(kContactsFileName)) &&
-        QFileInfo(path) == QFileInfo(state.filePath(QString::fromUtf16(kContactsFileName))))
-        return {};
-    return replaceOrRemove(path, contactLines(state.colContacts()));
+    return state.dataFiles().prepareSave(path, contactLines(state.colContacts()));
 }
 
 bool Sauve_Contacts(AppState &state, const QString &path)

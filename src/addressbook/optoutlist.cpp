@@ -216,26 +216,13 @@ QByteArray optOutBytes(const QStringList &numbers)
 
 bool Charge_Desinscrits(AppState &state)
 {
-    const QString name = QString::fromUtf16(kOptOutFileName);
-    const QString path = state.filePath(name);
-    if (!FileExists(path))
-        return true;
-    const std::optional<QByteArray> bytes = readWholeFile(path);
-    if (!bytes) {
-        state.markUnreadable(name);
-        return false;
-    }
-    replaceFile(state.filePath(QString::fromUtf16(kOptOutBackupName)), *bytes);
-    state.optOuts().setFileBytes(*bytes);
-    return true;
+    return state.dataFiles().load(QString::fromUtf16(kOptOutFileName), QString::fromUtf16(kOptOutBackupName),
+                                  [&state](const QByteArray &bytes) { state.optOuts().setFileBytes(bytes); });
 }
 
 bool Sauve_Desinscrits(AppState &state)
 {
-    const QString name = QString::fromUtf16(kOptOutFileName);
-    if (state.isUnreadable(name))
-        return false;
-    return replaceOrRemove(state.filePath(name), state.optOuts().fileBytes())();
+    return state.dataFiles().save(state.filePath(QString::fromUtf16(kOptOutFileName)), state.optOuts().fileBytes());
 }
 
 } // namespace parlevo

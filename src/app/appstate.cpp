@@ -9,8 +9,6 @@
 #include "gateway/classsendora.h"
 #include "messages/predefinis.h"
 
-#include <QDir>
-
 namespace parlevo {
 
 AppState::AppState(const QString &dataDir)
@@ -23,11 +21,6 @@ AppState::AppState(const QString &dataDir)
 }
 
 AppState::~AppState() = default;
-
-QString AppState::filePath(const QString &name) const
-{
-    return QDir(m_dataDir).filePath(name);
-}
 
 ClassSendora &AppState::Gateway()
 {
@@ -60,12 +53,6 @@ clsRC4 &AppState::Cipher()
 QString AppState::NextKey()
 {
     return QString::number(++m_keyCounter);
-}
-
-void AppState::markUnreadable(const QString &name)
-{
-    if (!m_unreadable.contains(name))
-        m_unreadable.append(name);
 }
 
 } // namespace parlevo

@@ -143,7 +143,7 @@ bool Application::start()
     protectJournals(s.dataDir());
     if (m_canSave)
         watchStores();
-    for (const QString &name : s.unreadableFiles())
+    for (const QString &name : s.dataFiles().unreadableFiles())
         MsgBox(QString(s.Textes(Txt::FileUnreadable)).replace(u"%1"_s, QDir::toNativeSeparators(s.filePath(name))),
                vbOKOnly | vbExclamation);
 

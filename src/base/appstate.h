@@ -1,6 +1,7 @@
 #pragma once
 
 #include "base/config.h"
+#include "base/datadir.h"
 #include "base/shared.h"
 #include "base/textes.h"
 #include "base/txt.h"
@@ -35,9 +36,12 @@ public:
     AppState(const AppState &) = delete;
     AppState &operator=(const AppState &) = delete;
 
-    const QString &dataDir() const { return m_dataDir; }
+    const QString &dataDir() const { return m_dataDir.path(); }
     // A file of the data directory.
-    QString filePath(const QString &name) const;
+    QString filePath(const QString &name) const { return m_dataDir.filePath(name); }
+    // Its files' load and save, and those that could not be read at start-up.
+    DataDir &dataFiles() { return m_dataDir; }
+    const DataDir &dataFiles() const { return m_dataDir; }
 
     const QString &Textes(Txt text) const { return m_textes(text); }
     TextTable &textTable() { return m_textes; }
@@ -60,12 +64,6 @@ public:
     PhoneCheck &phoneCheck();
     OptOutList &optOuts();
 
-    // Files of the data directory that existed but could not be read at start-up: they are left
-    // exactly as they are, never saved over or removed during the run.
-    void markUnreadable(const QString &name);
-    bool isUnreadable(const QString &name) const { return m_unreadable.contains(name); }
-    const QStringList &unreadableFiles() const { return m_unreadable; }
-
     // Saves the data directory's files soon after a change; windows tell it what changed.
     AutoSave &autoSave() { return *m_autoSave; }
 
@@ -73,7 +71,7 @@ public:
     WinColor ListStripeColor = kListStripeColor;
 
 private:
-    QString m_dataDir;
+    DataDir m_dataDir;
     TextTable m_textes;
     Config m_config;
     std::unique_ptr<ClassSendora> m_gateway;
@@ -84,7 +82,6 @@ private:
     std::unique_ptr<PredefiniList> m_predefinis;
     std::unique_ptr<PhoneCheck> m_phoneCheck;
     std::unique_ptr<OptOutList> m_optOuts;
-    QStringList m_unreadable;
     // Last: its pending saves read the members above, so it goes first.
     std::unique_ptr<AutoSave> m_autoSave;
 };

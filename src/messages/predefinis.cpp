@@ -130,17 +130,9 @@ QByteArray predefinisBytes(const PredefiniList &list)
 
 bool Charge_Predefinis(AppState &state)
 {
-    const QString path = state.filePath(QString::fromUtf16(kPredefinisFileName));
-    if (!FileExists(path))
-        return true;
-    const std::optional<QByteArray> bytes = readWholeFile(path);
-    if (!bytes) {
-        state.markUnreadable(QString::fromUtf16(kPredefinisFileName));
-        return false;
-    }
-    replaceFile(state.filePath(QString::fromUtf16(kPredefinisBackupName)), *bytes);
-    state.colPredefinis().append(readPredefinis(*bytes));
-    return true;
+    return state.dataFiles().load(
+        QString::fromUtf16(kPredefinisFileName), QString::fromUtf16(kPredefinisBackupName),
+        [&state](const QByteArray &bytes) { state.colPredefinis().append(readPredefinis(bytes)); });
 }
 
 bool Sauve_Predefinis(AppState &state)
@@ -151,12 +143,9 @@ bool Sauve_Predefinis(AppState &state)
 
 FileWrite preparePredefinisSave(AppState &state)
 {
-    const QString path = state.filePath(QString::fromUtf16(kPredefinisFileName));
-    // A file that could not be read is still on disk, whole: an empty save would lose it.
-    if (state.isUnreadable(QString::fromUtf16(kPredefinisFileName)))
-        return {};
     const PredefiniList &list = state.colPredefinis();
-    return replaceOrRemove(path, list.isEmpty() ? QByteArray() : predefinisBytes(list));
+    return state.dataFiles().prepareSave(state.filePath(QString::fromUtf16(kPredefinisFileName)),
+                                         list.isEmpty() ? QByteArray() : predefinisBytes(list));
 }
 
 } // namespace parlevo

@@ -90,7 +90,7 @@ void LoadConfig(AppState &state)
         const std::optional<QByteArray> bytes = readWholeFile(path);
         if (!bytes) {
             // Saving defaults over it would lose the account and every setting.
-            state.markUnreadable(QString::fromUtf16(kConfigFileName));
+            state.dataFiles().markUnreadable(QString::fromUtf16(kConfigFileName));
             return;
         }
         doc = IniDocument::fromBytes(*bytes);
@@ -140,7 +140,7 @@ bool SaveConfig(AppState &state, const WindowGeometry &window)
     c.WindowMaximized = window.maximized;
 
     const QString path = state.filePath(QString::fromUtf16(kConfigFileName));
-    if (state.isUnreadable(QString::fromUtf16(kConfigFileName)))
+    if (state.dataFiles().isUnreadable(QString::fromUtf16(kConfigFileName)))
         return false;
     IniDocument doc = IniDocument::load(path);
     if (c.WindowMaximized) {

@@ -245,7 +245,7 @@ bool Form_EnvoiMailing::run(const MailingSource &source, const QString &differer
     if (m_run)
         return false;
     // Without the opt-out list, nobody can tell who asked never to be written to again.
-    if (const QString optOuts = QString::fromUtf16(kOptOutFileName); m_state.isUnreadable(optOuts)) {
+    if (const QString optOuts = QString::fromUtf16(kOptOutFileName); m_state.dataFiles().isUnreadable(optOuts)) {
         MsgBox(m_state.Textes(Txt::OptOutUnreadableNoMailing).arg(QDir::toNativeSeparators(m_state.filePath(optOuts))),
                vbOKOnly | vbCritical);
         return false;

@@ -285,7 +285,7 @@ private slots:
         QVERIFY(QDir(dir.path()).mkpath(u"unreadable/Parlevo.cfg"_s));
         AppState unreadable(dir.filePath(u"unreadable"_s));
         LoadConfig(unreadable);
-        QVERIFY(unreadable.isUnreadable(u"Parlevo.cfg"_s));
+        QVERIFY(unreadable.dataFiles().isUnreadable(u"Parlevo.cfg"_s));
         QVERIFY(!SaveConfig(unreadable, {}));
         QVERIFY(QFileInfo(dir.filePath(u"unreadable/Parlevo.cfg"_s)).isDir());
     }

@@ -225,7 +225,7 @@ private slots:
         QVERIFY(!interruptedJournal(m_state->dataDir(), false));
 
         // Without the opt-out list no mailing SMS goes.
-        m_state->markUnreadable(u"Desinscrits.lst"_s);
+        m_state->dataFiles().markUnreadable(u"Desinscrits.lst"_s);
         {
             MessageBoxResponder responder;
             QVERIFY(!m_form->Send(fixedMailingSource(done, QString(), u"Encore"_s), QString()));
