@@ -1,7 +1,8 @@
 #include "optoutlist.h"
 
-#include "base/appstate.h"
+#include "addressbook.h"
 #include "base/codec1252.h"
+#include "base/datadir.h"
 #include "base/shared.h"
 #include "base/storefile.h"
 #include "phonecheck.h"
@@ -214,15 +215,16 @@ QByteArray optOutBytes(const QStringList &numbers)
     return out;
 }
 
-bool Charge_Desinscrits(AppState &state)
+bool Charge_Desinscrits(AddressBook &book)
 {
-    return state.dataFiles().load(QString::fromUtf16(kOptOutFileName), QString::fromUtf16(kOptOutBackupName),
-                                  [&state](const QByteArray &bytes) { state.optOuts().setFileBytes(bytes); });
+    return book.dataDir().load(QString::fromUtf16(kOptOutFileName), QString::fromUtf16(kOptOutBackupName),
+                               [&book](const QByteArray &bytes) { book.optOuts().setFileBytes(bytes); });
 }
 
-bool Sauve_Desinscrits(AppState &state)
+bool Sauve_Desinscrits(AddressBook &book)
 {
-    return state.dataFiles().save(state.filePath(QString::fromUtf16(kOptOutFileName)), state.optOuts().fileBytes());
+    return book.dataDir().save(book.dataDir().filePath(QString::fromUtf16(kOptOutFileName)),
+                               book.optOuts().fileBytes());
 }
 
 } // namespace parlevo

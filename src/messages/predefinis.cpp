@@ -1,7 +1,7 @@
 #include "predefinis.h"
 
-#include "base/appstate.h"
 #include "base/codec1252.h"
+#include "base/datadir.h"
 #include "base/shared.h"
 #include "base/storefile.h"
 
@@ -128,24 +128,25 @@ QByteArray predefinisBytes(const PredefiniList &list)
     return out;
 }
 
-bool Charge_Predefinis(AppState &state)
+bool Charge_Predefinis(PredefinedMessages &messages)
 {
-    return state.dataFiles().load(
+    return messages.dataDir().load(
         QString::fromUtf16(kPredefinisFileName), QString::fromUtf16(kPredefinisBackupName),
-        [&state](const QByteArray &bytes) { state.colPredefinis().append(readPredefinis(bytes)); });
+        [&messages](const QByteArray &bytes) { messages.colPredefinis().append(readPredefinis(bytes)); });
 }
 
-bool Sauve_Predefinis(AppState &state)
+bool Sauve_Predefinis(const PredefinedMessages &messages)
 {
-    const FileWrite write = preparePredefinisSave(state);
+    const FileWrite write = preparePredefinisSave(messages);
     return write && write();
 }
 
-FileWrite preparePredefinisSave(AppState &state)
+FileWrite preparePredefinisSave(const PredefinedMessages &messages)
 {
-    const PredefiniList &list = state.colPredefinis();
-    return state.dataFiles().prepareSave(state.filePath(QString::fromUtf16(kPredefinisFileName)),
-                                         list.isEmpty() ? QByteArray() : predefinisBytes(list));
+    const PredefiniList &list = messages.colPredefinis();
+    const DataDir &dataDir = messages.dataDir();
+    return dataDir.prepareSave(dataDir.filePath(QString::fromUtf16(kPredefinisFileName)),
+                               list.isEmpty() ? QByteArray() : predefinisBytes(list));
 }
 
 } // namespace parlevo
