@@ -12,7 +12,7 @@
 #include "addressbook/numberinput.h"
 #include "addressbook/phonecheck.h"
 #include "addressbook/vcard.h"
-#include "base/appstate.h"
+#include "app/appstate.h"
 #include "base/messagebox.h"
 
 #include <QApplication>
@@ -58,7 +58,7 @@ std::vector<std::unique_ptr<ClassContact>> generate(AppState &state, int count)
         c->Prenom = pick(kFirst);
         c->Nom = pick(kLast) + u' ' + QString::number(random() % 100000);
         c->Phone = u"06%1"_s.arg(random() % 100000000, 8, 10, QLatin1Char('0'));
-        c->GUID = state.NextKey();
+        c->GUID = state.addressBook().NextKey();
         out.push_back(std::move(c));
     }
     return out;
@@ -90,8 +90,8 @@ void line(const char *what, double ours, double target, double reference)
 void fillTree(QTreeWidget &tree, AppState &state, const QList<ContactColumn> &columns)
 {
     QList<QTreeWidgetItem *> items;
-    items.reserve(state.colContacts().count());
-    for (const ClassContact &c : state.colContacts()) {
+    items.reserve(state.addressBook().colContacts().count());
+    for (const ClassContact &c : state.addressBook().colContacts()) {
         QStringList texts;
         for (ContactColumn column : columns)
             texts.append(columnValue(c, column));
@@ -115,7 +115,7 @@ int main(int argc, char **argv)
     setMessageBoxHandler([](const QString &, int) { return int(vbYes); });
     QTemporaryDir dir;
     AppState state(dir.path());
-    state.colContacts().append(generate(state, count));
+    state.addressBook().colContacts().append(generate(state, count));
     const QList<ContactColumn> columns = presentColumns(state.config());
     std::printf("%d contacts, %lld columns, offscreen, one run\n\n", count, qlonglong(columns.size()));
 
@@ -135,7 +135,7 @@ int main(int argc, char **argv)
         return elapsed;
     };
 
-    Form_CarnetAdresse form(state);
+    Form_CarnetAdresse form(state.textTable(), state.config(), state.addressBook(), state.autoSave());
     form.resize(1000, 700);
     form.show();
     QApplication::processEvents();
@@ -197,12 +197,12 @@ int main(int argc, char **argv)
         selection.select(list->model()->index(row, 0), list->model()->index(row, 0));
     list->selectionModel()->select(selection, QItemSelectionModel::Select | QItemSelectionModel::Rows);
     list->selectionModel()->setCurrentIndex(list->model()->index(0, 0), QItemSelectionModel::NoUpdate);
-    const qsizetype before = state.colContacts().count();
+    const qsizetype before = state.addressBook().colContacts().count();
     const double remove = time([&] {
         form.CMD_Supprimer_Click();
         list->viewport()->repaint();
     });
-    std::printf("(%lld rows deleted)\n", qlonglong(before - state.colContacts().count()));
+    std::printf("(%lld rows deleted)\n", qlonglong(before - state.addressBook().colContacts().count()));
     line("delete the selected rows", remove, 300, timeReference([&] {
              // Selection cleared first: an item deleted while selected costs a selection update each.
              QList<QTreeWidgetItem *> doomed;
@@ -214,7 +214,7 @@ int main(int argc, char **argv)
              tree.viewport()->repaint();
          }));
 
-    Form_SelContact picker(state);
+    Form_SelContact picker(state.textTable(), state.config(), state.addressBook());
     picker.TypeSource = 1;
     picker.resize(900, 600);
     picker.show();
@@ -246,7 +246,7 @@ int main(int argc, char **argv)
     line("picker deep search \"dup\" in Nom", search, 20, timeReference([&] {
              for (int row = 0; row < pickerTree.topLevelItemCount(); ++row) {
                  QTreeWidgetItem *item = pickerTree.topLevelItem(row);
-                 const ClassContact *c = state.colContacts().find(item->data(0, Qt::UserRole).toString());
+                 const ClassContact *c = state.addressBook().colContacts().find(item->data(0, Qt::UserRole).toString());
                  item->setHidden(!(c && listedBySearch(*c, 3, u"dup"_s)));
              }
              pickerTree.repaint();
@@ -266,13 +266,13 @@ int main(int argc, char **argv)
         file.write(bytes);
     }
     // Every number is read as it enters (rewritten, told): the figure includes it, hence 1.5 s.
-    const qsizetype beforeImport = state.colContacts().count();
+    const qsizetype beforeImport = state.addressBook().colContacts().count();
     const double import = time([&] {
         form.ImportCSV(csv);
         form.AutosizeColumns();
         form.repaint();
     });
-    std::printf("(%lld contacts imported)\n", qlonglong(state.colContacts().count() - beforeImport));
+    std::printf("(%lld contacts imported)\n", qlonglong(state.addressBook().colContacts().count() - beforeImport));
     QTreeWidget importTree;
     importTree.setUniformRowHeights(true);
     importTree.setColumnCount(int(columns.size()));

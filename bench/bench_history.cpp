@@ -5,7 +5,7 @@
 // more than 50 ms, and 2 s and 200 MB for the command line; 50 ms a filter.
 //
 //   bench_history [rows, default 100000] [rows a run, default 1000]
-#include "base/appstate.h"
+#include "app/appstate.h"
 #include "childrun.h"
 #include "sending/form_historique.h"
 #include "sending/history.h"
@@ -113,7 +113,7 @@ int main(int argc, char *argv[])
     }
 
     QWidget owner;
-    Form_Historique form(state, owner);
+    Form_Historique form(state.basics(), state.addressBook(), state.Gateway(), owner);
     form.resize(1000, 700);
     // The window is on screen before, as when its toolbar button is pressed; its first paint
     // (fonts, style) is the program's start-up, not the history's.

@@ -10,7 +10,7 @@
 #include "addressbook/contactstore.h"
 #include "addressbook/optoutlist.h"
 #include "addressbook/phonecheck.h"
-#include "base/appstate.h"
+#include "app/appstate.h"
 #include "base/autosave.h"
 #include "base/storefile.h"
 #include "childrun.h"
@@ -175,13 +175,13 @@ void benchStore(const QString &dir, int count, int runs)
         QElapsedTimer clock;
         clock.start();
         double cpu = cpuMs();
-        Charge_Contacts(state);
+        Charge_Contacts(state.addressBook());
         loadTimes.push_back(double(clock.nsecsElapsed()) / 1e6);
         loadCpu.push_back(cpuMs() - cpu);
-        loaded = state.colContacts().count();
+        loaded = state.addressBook().colContacts().count();
         clock.restart();
         cpu = cpuMs();
-        Sauve_Contacts(state, saved);
+        Sauve_Contacts(state.addressBook(), saved);
         saveTimes.push_back(double(clock.nsecsElapsed()) / 1e6);
         saveCpu.push_back(cpuMs() - cpu);
         if (i == 0)
@@ -233,10 +233,11 @@ void benchAutoSave(const QString &dir, int count, int runs)
 {
     AppState state(dir);
     quint64 key = 0;
-    state.colContacts().append(readContactLines(generateBook(count), [&key] { return QString::number(++key); }));
+    state.addressBook().colContacts().append(
+        readContactLines(generateBook(count), [&key] { return QString::number(++key); }));
     const QString name = QString::fromUtf16(kContactsFileName);
     AutoSave &autoSave = state.autoSave();
-    autoSave.watch(name, [&state, name] { return prepareContactsSave(state, state.filePath(name)); });
+    autoSave.watch(name, [&state, name] { return prepareContactsSave(state.addressBook(), state.filePath(name)); });
     autoSave.setDelay(0);
     std::vector<double> stalls, totals;
     for (int i = 0; i < runs; ++i) {
@@ -254,7 +255,7 @@ void benchAutoSave(const QString &dir, int count, int runs)
         clock.start();
         sinceTick.start();
         ticks.start();
-        state.colContacts().notifyChanged(u"1"_s);
+        state.addressBook().colContacts().notifyChanged(u"1"_s);
         autoSave.changed(name);
         while (!done)
             QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);

@@ -2,7 +2,6 @@
 
 #include "addressbook/contactcollection.h"
 #include "addressbook/contactrules.h"
-#include "base/appstate.h"
 #include "base/ini.h"
 #include "base/singleinstance.h"
 #include "base/storefile.h"
@@ -124,30 +123,30 @@ int account(const QString &globalDataDir, const QStringList &arguments)
     probe.setValue(u"Account"_s, u"E-mail"_s, parser.value(email));
     const QString mail = probe.value(u"Account"_s, u"E-mail"_s, QString());
 
-    auto state = loadState(parser.isSet(dataDirOption()) ? parser.value(dataDirOption()) : globalDataDir);
-    const QString path = state->filePath(QString::fromUtf16(kConfigFileName));
-    if (state->isUnreadable(QString::fromUtf16(kConfigFileName))) {
-        sayUnreadable(*state, QString::fromUtf16(kConfigFileName));
+    auto parts = loadParts(parser.isSet(dataDirOption()) ? parser.value(dataDirOption()) : globalDataDir);
+    const QString path = parts->dataDir.filePath(QString::fromUtf16(kConfigFileName));
+    if (parts->dataDir.isUnreadable(QString::fromUtf16(kConfigFileName))) {
+        sayUnreadable(parts->dataDir, QString::fromUtf16(kConfigFileName));
         return kFailure;
     }
-    QDir().mkpath(state->dataDir());
+    QDir().mkpath(parts->dataDir.path());
     // The app writes the configuration when it quits: a change made under it would be lost.
-    SingleInstance instance(state->dataDir());
-    if (!lockForChange(*state, instance))
+    SingleInstance instance(parts->dataDir.path());
+    if (!lockForChange(parts->textes, parts->dataDir, instance))
         return kFailure;
-    ClassSendora &gateway = state->Gateway();
+    ClassSendora &gateway = parts->gateway;
     if (parser.isSet(email))
         gateway.Mail = mail;
     if (parser.isSet(passwordStdin))
         gateway.Password = password;
     if (parser.isSet(myNumber))
-        state->config().MyNumber = parser.value(myNumber).trimmed();
+        parts->config.MyNumber = parser.value(myNumber).trimmed();
     if (newProxy)
         gateway.Proxy = *newProxy;
     else if (parser.isSet(clearProxy))
         gateway.Proxy = ProxySetting{};
-    const Config &c = state->config();
-    if (!SaveConfig(*state,
+    const Config &c = parts->config;
+    if (!SaveConfig(parts->config, parts->gateway, parts->cipher, parts->dataDir,
                     WindowGeometry{c.WindowTop, c.WindowLeft, c.WindowWidth, c.WindowHeight, c.WindowMaximized})) {
         err(u"parlevo-cli: cannot write "_s + QDir::toNativeSeparators(path));
         return kFailure;

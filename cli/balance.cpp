@@ -1,7 +1,6 @@
 #include "options.h"
 
 #include "addressbook/contactcollection.h"
-#include "base/appstate.h"
 #include "base/ini.h"
 #include "base/txt.h"
 #include "gateway/classsendora.h"
@@ -25,10 +24,10 @@ int balance(const QString &globalDataDir, const QStringList &arguments)
                       u"When the credit is not available, prints why on standard error and exits with 2."_s,
                       arguments, &status))
         return status;
-    auto state = loadState(parser.isSet(dataDirOption()) ? parser.value(dataDirOption()) : globalDataDir);
-    const QString credit = awaitCredit(state->Gateway());
+    auto parts = loadParts(parser.isSet(dataDirOption()) ? parser.value(dataDirOption()) : globalDataDir);
+    const QString credit = awaitCredit(parts->gateway);
     if (credit.isEmpty()) {
-        err(state->Textes(Txt::CreditUnavailable));
+        err(parts->textes(Txt::CreditUnavailable));
         return kUnreachable;
     }
     out(credit);

@@ -11,7 +11,6 @@
 #include "addressbook/optoutlist.h"
 #include "addressbook/phonecheck.h"
 #include "addressbook/vcard.h"
-#include "base/appstate.h"
 #include "base/ini.h"
 #include "base/singleinstance.h"
 #include "base/storefile.h"
@@ -83,9 +82,9 @@ int contactsList(const QString &globalDataDir, const QStringList &arguments)
     if (parser.isSet(in) && field < 0)
         return usage(u"--in wants one of "_s + fieldNames.join(u", "_s), u"contacts list"_s);
 
-    auto state = loadState(parser.isSet(dataDirOption()) ? parser.value(dataDirOption()) : globalDataDir);
-    const QString all = state->Textes(Txt::AllGroups);
-    const auto book = readBook(*state);
+    auto parts = loadParts(parser.isSet(dataDirOption()) ? parser.value(dataDirOption()) : globalDataDir);
+    const QString all = parts->textes(Txt::AllGroups);
+    const auto book = readBook(parts->book);
     if (!book)
         return kFailure;
     QString lines;
@@ -120,13 +119,13 @@ int contactsCheck(const QString &globalDataDir, const QStringList &arguments)
                       arguments, &status))
         return status;
 
-    auto state = loadState(parser.isSet(dataDirOption()) ? parser.value(dataDirOption()) : globalDataDir);
-    const auto book = readBook(*state);
+    auto parts = loadParts(parser.isSet(dataDirOption()) ? parser.value(dataDirOption()) : globalDataDir);
+    const auto book = readBook(parts->book);
     if (!book)
         return kFailure;
-    if (!readOptOuts(*state))
+    if (!readOptOuts(parts->book))
         return kFailure;
-    const QString all = state->Textes(Txt::AllGroups);
+    const QString all = parts->textes(Txt::AllGroups);
     std::vector<const ClassContact *> chosen;
     QStringList numbers;
     for (const std::unique_ptr<ClassContact> &c : *book) {
@@ -135,8 +134,8 @@ int contactsCheck(const QString &globalDataDir, const QStringList &arguments)
         chosen.push_back(c.get());
         numbers.append(c->Phone);
     }
-    PhoneCheck &phones = state->phoneCheck();
-    const NumberCheck check = checkNumbers(phones, numbers, &state->optOuts());
+    PhoneCheck &phones = parts->book.phoneCheck();
+    const NumberCheck check = checkNumbers(phones, numbers, &parts->book.optOuts());
     QString lines;
     const auto list = [&](const QString &finding, qsizetype row) {
         const ClassContact &c = *chosen[std::size_t(row)];
@@ -162,25 +161,25 @@ int contactsCheck(const QString &globalDataDir, const QStringList &arguments)
 }
 
 // Loads the book for a change; nothing when the app holds the data directory.
-std::unique_ptr<AppState> loadBookForChange(const QString &dataDir, std::unique_ptr<SingleInstance> &lock)
+std::unique_ptr<Parts> loadBookForChange(const QString &dataDir, std::unique_ptr<SingleInstance> &lock)
 {
-    auto state = loadState(dataDir);
-    QDir().mkpath(state->dataDir());
+    auto parts = loadParts(dataDir);
+    QDir().mkpath(parts->dataDir.path());
     // The app writes the book when it quits: a change made under it would be lost.
-    lock = std::make_unique<SingleInstance>(state->dataDir());
-    if (!lockForChange(*state, *lock))
+    lock = std::make_unique<SingleInstance>(parts->dataDir.path());
+    if (!lockForChange(parts->textes, parts->dataDir, *lock))
         return nullptr;
-    if (!Charge_Contacts(*state)) {
-        sayUnreadable(*state, QString::fromUtf16(kContactsFileName));
+    if (!Charge_Contacts(parts->book)) {
+        sayUnreadable(parts->dataDir, QString::fromUtf16(kContactsFileName));
         return nullptr;
     }
-    return state;
+    return parts;
 }
 
-int saveBook(AppState &state)
+int saveBook(AddressBook &book)
 {
-    const QString path = state.filePath(QString::fromUtf16(kContactsFileName));
-    if (!Sauve_Contacts(state, path)) {
+    const QString path = book.dataDir().filePath(QString::fromUtf16(kContactsFileName));
+    if (!Sauve_Contacts(book, path)) {
         err(u"parlevo-cli: cannot write "_s + path);
         return kFailure;
     }
@@ -237,8 +236,8 @@ int contactsImport(const QString &globalDataDir, const QStringList &arguments)
         return usage(u"--group cannot hold \";\" or a line break"_s, u"contacts import"_s);
 
     std::unique_ptr<SingleInstance> lock;
-    auto state = loadBookForChange(parser.isSet(dataDirOption()) ? parser.value(dataDirOption()) : globalDataDir, lock);
-    if (!state)
+    auto parts = loadBookForChange(parser.isSet(dataDirOption()) ? parser.value(dataDirOption()) : globalDataDir, lock);
+    if (!parts)
         return kFailure;
     // A header line or a "," or tab separator: the columns are taken by their names, as the app
     // pre-fills its choice, and the user is told which went where.
@@ -261,16 +260,16 @@ int contactsImport(const QString &globalDataDir, const QStringList &arguments)
                        (mapping[field] < 0 ? u"(none)"_s : QString(u'"' + columnName(*table, mapping[field]) + u'"')) +
                        u'\n';
     }
-    const ContactImportResult result = vCard   ? importVCardFile(*state, file, parser.value(group))
-                                       : table ? importCsvTable(*state, *table, mapping, parser.value(group))
-                                               : importCsvFile(*state, file, parser.value(group));
-    const QString message = importMessage(state->textTable(), result, file);
+    const ContactImportResult result = vCard   ? importVCardFile(parts->book, file, parser.value(group))
+                                       : table ? importCsvTable(parts->book, *table, mapping, parser.value(group))
+                                               : importCsvFile(parts->book, file, parser.value(group));
+    const QString message = importMessage(parts->textes, result, file);
     // A file that gives no contact was not what the user meant to import.
     if (!result.opened || result.count == 0) {
         err(message);
         return kFailure;
     }
-    if (const int saved = saveBook(*state); saved != kAccepted)
+    if (const int saved = saveBook(parts->book); saved != kAccepted)
         return saved;
     write(columns, stdout);
     out(QString(message).replace(u"\r\n"_s, u"\n"_s));
@@ -295,8 +294,8 @@ int contactsExport(const QString &globalDataDir, const QStringList &arguments)
     if (!parser.isSet(vcard) || parser.value(vcard).isEmpty())
         return usage(u"contacts export needs --vcard FILE"_s, u"contacts export"_s);
 
-    auto state = loadState(parser.isSet(dataDirOption()) ? parser.value(dataDirOption()) : globalDataDir);
-    const auto book = readBook(*state);
+    auto parts = loadParts(parser.isSet(dataDirOption()) ? parser.value(dataDirOption()) : globalDataDir);
+    const auto book = readBook(parts->book);
     if (!book)
         return kFailure;
     QList<const ClassContact *> chosen;
@@ -305,10 +304,10 @@ int contactsExport(const QString &globalDataDir, const QStringList &arguments)
             chosen.append(c.get());
     const QString path = parser.value(vcard);
     if (!writeVCardFile(path, chosen)) {
-        err(u"parlevo-cli: "_s + QString(state->Textes(Txt::FileNotSaved)).replace(u"%1"_s, path));
+        err(u"parlevo-cli: "_s + QString(parts->textes(Txt::FileNotSaved)).replace(u"%1"_s, path));
         return kFailure;
     }
-    out(QString(state->Textes(Txt::ContactsExported))
+    out(QString(parts->textes(Txt::ContactsExported))
             .replace(u"%1"_s, QString::number(chosen.size()))
             .replace(u"%2"_s, QDir::toNativeSeparators(path)));
     return kAccepted;
@@ -343,24 +342,24 @@ int contactsAdd(const QString &globalDataDir, const QStringList &arguments)
         return usage(u"--gsm takes digits, blanks and full stops, and a \"+\" first, only"_s, u"contacts add"_s);
     const QString dataDir = parser.isSet(dataDirOption()) ? parser.value(dataDirOption()) : globalDataDir;
     if (const QString refused = unsavableCharacters(*contact); !refused.isEmpty()) {
-        err(QString(loadState(dataDir)->Textes(Txt::UnsavableCharacters)).replace(u"%1"_s, refused));
+        err(QString(loadParts(dataDir)->textes(Txt::UnsavableCharacters)).replace(u"%1"_s, refused));
         return usage(u"the address book file cannot hold these characters"_s, u"contacts add"_s);
     }
     if (const std::optional<Txt> error = contactEditorError(contact->Nom, contact->Phone)) {
-        err(loadState(dataDir)->Textes(*error));
+        err(loadParts(dataDir)->textes(*error));
         return usage(*error == Txt::NoLastName ? u"contacts add needs --nom"_s : u"contacts add needs --gsm"_s,
                      u"contacts add"_s);
     }
 
     std::unique_ptr<SingleInstance> lock;
-    auto state = loadBookForChange(dataDir, lock);
-    if (!state)
+    auto parts = loadBookForChange(dataDir, lock);
+    if (!parts)
         return kFailure;
-    contact->Phone = readNumberInput(state->phoneCheck(), contact->Phone).number;
-    contact->GUID = state->NextKey();
-    Ajoute_Groupe(*state, contact->Groupe);
-    state->colContacts().add(std::move(contact));
-    return saveBook(*state);
+    contact->Phone = readNumberInput(parts->book.phoneCheck(), contact->Phone).number;
+    contact->GUID = parts->book.NextKey();
+    Ajoute_Groupe(parts->book.colGroupes(), contact->Groupe);
+    parts->book.colContacts().add(std::move(contact));
+    return saveBook(parts->book);
 }
 
 } // namespace

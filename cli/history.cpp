@@ -1,7 +1,6 @@
 #include "options.h"
 
 #include "addressbook/classcontact.h"
-#include "base/appstate.h"
 #include "base/shared.h"
 #include "base/textes.h"
 #include "base/txt.h"
@@ -69,10 +68,10 @@ int history(const QString &globalDataDir, const QStringList &arguments)
     if (parser.isSet(runsOption) && parser.isSet(number))
         return usage(u"--number does not apply to --runs"_s, u"history"_s);
 
-    auto state = loadState(parser.isSet(dataDirOption()) ? parser.value(dataDirOption()) : globalDataDir);
+    auto parts = loadParts(parser.isSet(dataDirOption()) ? parser.value(dataDirOption()) : globalDataDir);
     QStringList problems;
-    const TextTable &textes = state->textTable();
-    const History history = History::load(textes, state->dataDir(), &problems);
+    const TextTable &textes = parts->textes;
+    const History history = History::load(textes, parts->dataDir.path(), &problems);
     for (const QString &problem : problems)
         err(u"parlevo-cli: "_s + problem);
     if (parser.isSet(runsOption)) {

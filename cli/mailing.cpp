@@ -6,7 +6,6 @@
 #include "addressbook/csvimport.h"
 #include "addressbook/groupcollection.h"
 #include "addressbook/spreadsheettable.h"
-#include "base/appstate.h"
 #include "base/filelock.h"
 #include "base/ini.h"
 #include "base/messagebox.h"
@@ -218,20 +217,20 @@ MailingDraft draftOf(const RunPlan &plan)
 
 // What the run's rows make with the opt-out list of today: the rows left out, the texts, the
 // figures and warnings the app's mailing window gives. Nothing when the opt-out list cannot be read.
-std::optional<MailingPlan> planRun(AppState &state, const RunPlan &plan, bool commercial)
+std::optional<MailingPlan> planRun(Parts &parts, const RunPlan &plan, bool commercial)
 {
-    if (!readOptOuts(state))
+    if (!readOptOuts(parts.book))
         return std::nullopt;
     const MailingDraft draft = draftOf(plan);
     const PlanRules rules{plan.policy, plan.skipInvalid, commercial, std::nullopt, sendingNow()};
-    return planMailing(state.textTable(), draft, reviewMailingNumbers(state, draft.numbers()), rules);
+    return planMailing(parts.textes, draft, reviewMailingNumbers(parts.book, draft.numbers()), rules);
 }
 
 // Sends the plan, recording each SMS in the journal, and gives the exit status of the run.
-int sendPlan(AppState &state, const RunPlan &plan, MailingPlan mailingPlan, SendRunOptions options,
+int sendPlan(Parts &parts, const RunPlan &plan, MailingPlan mailingPlan, SendRunOptions options,
              const JournalOpener &openJournal, const QString &resultsPath)
 {
-    const TextTable &textes = state.textTable();
+    const TextTable &textes = parts.textes;
     const MailingDraft draft = draftOf(plan);
     for (const PlanWarningKind kind : {PlanWarningKind::UnknownFields, PlanWarningKind::MissingValues}) {
         if (const PlanWarning *warning = mailingPlan.warning(kind))
@@ -252,9 +251,9 @@ int sendPlan(AppState &state, const RunPlan &plan, MailingPlan mailingPlan, Send
         err(offer + u": --gsm-friendly"_s);
     // One balance request before many sends; a credit that cannot be had warns of nothing. The
     // gateway counts it among the requests of the minute, and so does the pace.
-    const bool creditAsked = !state.Gateway().Mail.isEmpty() && !state.Gateway().Password.isEmpty();
+    const bool creditAsked = !parts.gateway.Mail.isEmpty() && !parts.gateway.Password.isEmpty();
     err(mailingCostText(textes, mailingPlan.cost));
-    holdToCredit(mailingPlan, creditFromSolde(awaitCredit(state.Gateway())));
+    holdToCredit(mailingPlan, creditFromSolde(awaitCredit(parts.gateway)));
     if (creditAsked)
         options.requestsJustBefore = 1;
     if (const PlanWarning *credit = mailingPlan.warning(PlanWarningKind::CreditShort))
@@ -276,10 +275,10 @@ int sendPlan(AppState &state, const RunPlan &plan, MailingPlan mailingPlan, Send
         return kFailure;
     }
     const StopSignal stopSignal;
-    TerminalRun terminal(state.textTable(), stderrIsTerminal(), resultsFile.get());
+    TerminalRun terminal(parts.textes, stderrIsTerminal(), resultsFile.get());
     terminal.takeUp(plan.takenUp, plan.rowMap);
     options.journal = journal.get();
-    MailingRun run(state.Gateway(), state.textTable(), source, plan.differer, options);
+    MailingRun run(parts.gateway, parts.textes, source, plan.differer, options);
     QObject::connect(&run, &MailingRun::started, &run, [&terminal](qsizetype total) { terminal.runStarted(total); });
     QObject::connect(&run, &MailingRun::rowDone, &run,
                      [&terminal](qsizetype row, const ClassContact &contact, const QString &number,
@@ -331,22 +330,22 @@ int sendPlan(AppState &state, const RunPlan &plan, MailingPlan mailingPlan, Send
 
 // The first row's text, sent once and now to the user's own number; the gateway's text on standard
 // output, as a single send prints it.
-int sendTest(AppState &state, const RunPlan &plan)
+int sendTest(Parts &parts, const RunPlan &plan)
 {
-    const QString myNumber = state.config().MyNumber;
+    const QString myNumber = parts.config.MyNumber;
     if (testNumber(myNumber).isEmpty())
         return usage(u"--test sends to your own number, and none is set: parlevo-cli account --my-number NUMBER"_s,
                      u"mailing send"_s);
     const SendReply reply = awaitReply([&](SendDone done) {
-        sendMailingTest(state.Gateway(), state.dataDir(), state.textTable(),
+        sendMailingTest(parts.gateway, parts.dataDir.path(), parts.textes,
                         {myNumber, plan.sender, plan.message, plan.rows.front(), plan.columns}, std::move(done));
     });
     if (reply.outcome == SendOutcome::Accepted) {
-        err(state.Textes(Txt::TestSent).arg(testNumber(myNumber)));
-        out(replyText(state.textTable(), reply));
+        err(parts.textes(Txt::TestSent).arg(testNumber(myNumber)));
+        out(replyText(parts.textes, reply));
         return kAccepted;
     }
-    MsgBox(failureMessage(state.textTable(), reply), vbOKOnly | vbCritical);
+    MsgBox(failureMessage(parts.textes, reply), vbOKOnly | vbCritical);
     return exitStatusOf(reply.outcome);
 }
 
@@ -451,7 +450,7 @@ int sendMailing(const QString &globalDataDir, const QStringList &arguments)
     if (!options)
         return usage(optionError, u"mailing send"_s);
 
-    auto state = loadState(parser.isSet(dataDirOption()) ? parser.value(dataDirOption()) : globalDataDir);
+    auto parts = loadParts(parser.isSet(dataDirOption()) ? parser.value(dataDirOption()) : globalDataDir);
     RunPlan plan;
     plan.policy = parser.isSet(everyRow) ? NumberPolicy::EveryRow : NumberPolicy::OncePerNumber;
     plan.skipInvalid = parser.isSet(skipInvalid);
@@ -472,7 +471,7 @@ int sendMailing(const QString &globalDataDir, const QStringList &arguments)
             rows.push_back(result.contact);
             outcomes.push_back(result.outcome);
         }
-        const auto key = [&state](const QString &number) { return state->phoneCheck().matchKey(number); };
+        const auto key = [&parts](const QString &number) { return parts->book.phoneCheck().matchKey(number); };
         for (qsizetype row : retryRows(rows, outcomes, plan.policy, parser.isSet(includeUnknown), key))
             plan.rows.push_back(rows[std::size_t(row)]);
         const qsizetype unknown = unknownCount(*previous);
@@ -487,16 +486,16 @@ int sendMailing(const QString &globalDataDir, const QStringList &arguments)
     } else if (parser.isSet(csv) || parser.isSet(xlsx)) {
         const QString file = parser.value(parser.isSet(csv) ? csv : xlsx);
         QString error;
-        const std::optional<CsvTable> table = readSpreadsheetTable(file, state->textTable(), &error);
+        const std::optional<CsvTable> table = readSpreadsheetTable(file, parts->textes, &error);
         if (!table)
             return usage(error, u"mailing send"_s);
         QString mapError;
         const std::optional<CsvMapping> mapping = columnMapping(*table, parser.values(map), &mapError);
         if (!mapping)
             return usage(mapError, u"mailing send"_s);
-        MailingSheet sheet = mailingSheet(*table, *mapping, [&state] { return state->NextKey(); });
+        MailingSheet sheet = mailingSheet(*table, *mapping, [&parts] { return parts->book.NextKey(); });
         if (QString rewritten =
-                mailingNumbersText(state->textTable(), readMailingNumbers(state->phoneCheck(), sheet.rows));
+                mailingNumbersText(parts->textes, readMailingNumbers(parts->book.phoneCheck(), sheet.rows));
             !rewritten.isEmpty())
             err(rewritten.replace(u"\r\n"_s, u"\n"_s));
         for (const auto &contact : sheet.rows)
@@ -511,19 +510,19 @@ int sendMailing(const QString &globalDataDir, const QStringList &arguments)
         QString reason;
         if (!readWholeFile(files.first(), &reason))
             return usage(cannotRead(files.first(), reason), u"mailing send"_s);
-        const auto nextKey = [&state] { return state->NextKey(); };
+        const auto nextKey = [&parts] { return parts->book.NextKey(); };
         auto loaded = Charge_Mailing(files.first(), nextKey);
         if (!loaded)
             return usage(u"cannot read "_s + files.first(), u"mailing send"_s);
         if (QString rewritten =
-                mailingNumbersText(state->textTable(), readMailingNumbers(state->phoneCheck(), *loaded));
+                mailingNumbersText(parts->textes, readMailingNumbers(parts->book.phoneCheck(), *loaded));
             !rewritten.isEmpty())
             err(rewritten.replace(u"\r\n"_s, u"\n"_s));
         for (const auto &contact : *loaded)
             plan.rows.push_back(*contact);
     } else {
         // Read without the app's start-up copy: the command changes nothing in the data directory.
-        auto book = readBook(*state);
+        auto book = readBook(parts->book);
         if (!book)
             return kFailure;
         for (auto &contact : *book) {
@@ -532,10 +531,10 @@ int sendMailing(const QString &globalDataDir, const QStringList &arguments)
         }
     }
     if (plan.rows.empty()) {
-        err(state->Textes(Txt::EmptyList));
+        err(parts->textes(Txt::EmptyList));
         return kUsageError;
     }
-    plan.sender = parser.isSet(from) ? parser.value(from) : state->config().Expediteur;
+    plan.sender = parser.isSet(from) ? parser.value(from) : parts->config.Expediteur;
     plan.message = messageOptions.text(parser);
     plan.differer = *deferred;
     if (const QStringList unknown = MergeTemplate(plan.message, plan.columns).unknownFields(); !unknown.isEmpty()) {
@@ -547,9 +546,9 @@ int sendMailing(const QString &globalDataDir, const QStringList &arguments)
                      u"mailing send"_s);
     }
     if (parser.isSet(test))
-        return sendTest(*state, plan);
+        return sendTest(*parts, plan);
     std::optional<MailingPlan> mailingPlan =
-        planRun(*state, plan, parser.isSet(commercial) || state->config().CommercialSms);
+        planRun(*parts, plan, parser.isSet(commercial) || parts->config.CommercialSms);
     if (!mailingPlan)
         return kFailure;
     if (const PlanWarning *hours = mailingPlan->warning(PlanWarningKind::OutsideSendingHours);
@@ -561,17 +560,17 @@ int sendMailing(const QString &globalDataDir, const QStringList &arguments)
         return kUsageError;
     }
     if (const PlanWarning *stop = mailingPlan->warning(PlanWarningKind::NoStopMention))
-        err(u"parlevo-cli: "_s + planWarningText(state->textTable(), draftOf(plan), *stop));
+        err(u"parlevo-cli: "_s + planWarningText(parts->textes, draftOf(plan), *stop));
 
     const JournalOpener newJournal = [&](const std::vector<RowSkip> &skips, QString *error) {
         JournalHead head{QString(), QDateTime(), plan.sender, plan.message, plan.differer, plan.rows};
         head.policy = plan.policy;
         head.columns = plan.columns;
-        head.region = state->phoneCheck().region();
+        head.region = parts->book.phoneCheck().region();
         head.skips = skips;
-        return SendJournal::create(state->dataDir(), head, error);
+        return SendJournal::create(parts->dataDir.path(), head, error);
     };
-    return sendPlan(*state, plan, std::move(*mailingPlan), *options, newJournal, parser.value(runOptions.results));
+    return sendPlan(*parts, plan, std::move(*mailingPlan), *options, newJournal, parser.value(runOptions.results));
 }
 
 // The journal a resume names: a file, or a run id of the data directory; by default the newest
@@ -644,14 +643,15 @@ int resumeMailing(const QString &globalDataDir, const QStringList &arguments)
         if (!newDifferer)
             return usage(u"--at wants \"YYYY-MM-DD HH:MM\", not "_s + parser.value(at), u"mailing resume"_s);
     }
-    auto state = loadState(parser.isSet(dataDirOption()) ? parser.value(dataDirOption()) : globalDataDir);
+    auto parts = loadParts(parser.isSet(dataDirOption()) ? parser.value(dataDirOption()) : globalDataDir);
     QString error;
-    const auto path = journalToResume(state->dataDir(), parser.positionalArguments().value(0), &error);
+    const auto path = journalToResume(parts->dataDir.path(), parser.positionalArguments().value(0), &error);
     if (!path)
         return usage(error, u"mailing resume"_s);
-    // The run is held from here to its end: a second resume of it, or the app, must wait.
+    // The run is held from here to its end, never waited for: a second resume of it is refused as in
+    // use, and the app does not offer it while it is held.
     HoldFailure failure{};
-    auto held = holdRun(state->dataDir(), *path, &failure, &error);
+    auto held = holdRun(parts->dataDir.path(), *path, &failure, &error);
     if (!held) {
         const QString why = QDir::toNativeSeparators(*path) + u": "_s + error;
         if (failure != HoldFailure::InUse)
@@ -664,7 +664,7 @@ int resumeMailing(const QString &globalDataDir, const QStringList &arguments)
         err(u"parlevo-cli: "_s + QDir::toNativeSeparators(*path) + u": "_s + problem);
 
     // Numbers are compared as when the run chose whom to leave out.
-    PhoneCheck numbers(content.head.region.isEmpty() ? state->phoneCheck().region() : content.head.region);
+    PhoneCheck numbers(content.head.region.isEmpty() ? parts->book.phoneCheck().region() : content.head.region);
     ResumePlan resume = planResume(content, parser.isSet(includeUnknown),
                                    [&numbers](const QString &number) { return numbers.matchKey(number); });
     const qsizetype unknown = resume.unknown;
@@ -690,7 +690,7 @@ int resumeMailing(const QString &globalDataDir, const QStringList &arguments)
                                                      u"HH:MM\" at another time"_s),
                      u"mailing resume"_s);
     std::vector<qsizetype> rowMap = resume.rowMap;
-    plan.takenUp = recordedResults(state->textTable(), content);
+    plan.takenUp = recordedResults(parts->textes, content);
     plan.rowMap = std::move(resume.rowMap);
     const JournalOpener heldJournal = [&](const std::vector<RowSkip> &, QString *journalError) {
         auto journal = SendJournal::reopen(*path, std::move(lock), journalError);
@@ -702,10 +702,10 @@ int resumeMailing(const QString &globalDataDir, const QStringList &arguments)
     };
     // The run's decisions stay: its rows left out are not in the plan, and the opt-out list of
     // today leaves out more.
-    std::optional<MailingPlan> mailingPlan = planRun(*state, plan, false);
+    std::optional<MailingPlan> mailingPlan = planRun(*parts, plan, false);
     if (!mailingPlan)
         return kFailure;
-    return sendPlan(*state, plan, std::move(*mailingPlan), *options, heldJournal, parser.value(runOptions.results));
+    return sendPlan(*parts, plan, std::move(*mailingPlan), *options, heldJournal, parser.value(runOptions.results));
 }
 
 } // namespace

@@ -8,7 +8,6 @@
 
 #include "prefs/configfile.h"
 
-#include "base/appstate.h"
 #include "base/datapaths.h"
 
 #include "base/singleinstance.h"
@@ -155,17 +154,17 @@ bool parseCommand(QCommandLineParser &parser, const QString &command, const QStr
     return true;
 }
 
-bool lockForChange(AppState &state, SingleInstance &lock)
+bool lockForChange(const TextTable &textes, const DataDir &dataDir, SingleInstance &lock)
 {
     QString reason;
     switch (lock.acquire(&reason)) {
     case SingleInstance::Outcome::Acquired:
         return true;
     case SingleInstance::Outcome::HeldByOther:
-        err(state.Textes(Txt::AlreadyRunning));
+        err(textes(Txt::AlreadyRunning));
         return false;
     case SingleInstance::Outcome::CannotCreate:
-        err(u"parlevo-cli: cannot lock the data directory "_s + QDir::toNativeSeparators(state.dataDir()) + u": "_s +
+        err(u"parlevo-cli: cannot lock the data directory "_s + QDir::toNativeSeparators(dataDir.path()) + u": "_s +
             reason);
         return false;
     }
@@ -178,12 +177,12 @@ QString cannotRead(const QString &path, const QString &reason)
            (reason.isEmpty() ? u": not a regular file, or larger than 2 GB"_s : u": "_s + reason);
 }
 
-std::unique_ptr<AppState> loadState(const QString &dataDir)
+std::unique_ptr<Parts> loadParts(const QString &dataDir)
 {
-    auto state = std::make_unique<AppState>(resolveDataDir(dataDir));
-    state->textTable().LoadTextes(findLanguageFile(state->dataDir(), chosenLanguageName(QString())));
-    LoadConfig(*state);
-    return state;
+    auto parts = std::make_unique<Parts>(resolveDataDir(dataDir));
+    parts->textes.LoadTextes(findLanguageFile(parts->dataDir.path(), chosenLanguageName(QString())));
+    LoadConfig(parts->config, parts->gateway, parts->cipher, parts->dataDir);
+    return parts;
 }
 
 bool stderrIsTerminal()
@@ -212,45 +211,42 @@ std::optional<QString> deferredValue(const QString &at)
     return Build_Differer(true, when.date(), when.time());
 }
 
-void sayUnreadable(const AppState &state, const QString &fileName)
+void sayUnreadable(const DataDir &dataDir, const QString &fileName)
 {
-    const QString path = state.filePath(fileName);
     QString reason;
-    readWholeFile(path, &reason);
-    err(u"parlevo-cli: "_s + cannotRead(path, reason));
+    dataDir.read(fileName, &reason);
+    err(u"parlevo-cli: "_s + cannotRead(dataDir.filePath(fileName), reason));
 }
 
 namespace {
 
 // A data file read as it is, without the start-up copy: empty when there is none; nothing (and
 // why, on standard error) when it cannot be read.
-std::optional<QByteArray> readDataFile(const AppState &state, const char16_t *fileName)
+std::optional<QByteArray> readDataFile(const DataDir &dataDir, const char16_t *fileName)
 {
-    const QString path = state.filePath(QString::fromUtf16(fileName));
-    if (!FileExists(path))
-        return QByteArray();
+    const QString name = QString::fromUtf16(fileName);
     QString reason;
-    std::optional<QByteArray> bytes = readWholeFile(path, &reason);
+    std::optional<QByteArray> bytes = dataDir.read(name, &reason);
     if (!bytes)
-        err(u"parlevo-cli: "_s + cannotRead(path, reason));
+        err(u"parlevo-cli: "_s + cannotRead(dataDir.filePath(name), reason));
     return bytes;
 }
 
 } // namespace
 
-std::optional<std::vector<std::unique_ptr<ClassContact>>> readBook(AppState &state)
+std::optional<std::vector<std::unique_ptr<ClassContact>>> readBook(AddressBook &book)
 {
-    const std::optional<QByteArray> bytes = readDataFile(state, kContactsFileName);
+    const std::optional<QByteArray> bytes = readDataFile(book.dataDir(), kContactsFileName);
     if (!bytes)
         return std::nullopt;
-    return readContactLines(*bytes, [&state] { return state.NextKey(); });
+    return readContactLines(*bytes, [&book] { return book.NextKey(); });
 }
 
-bool readOptOuts(AppState &state)
+bool readOptOuts(AddressBook &book)
 {
-    const std::optional<QByteArray> bytes = readDataFile(state, kOptOutFileName);
+    const std::optional<QByteArray> bytes = readDataFile(book.dataDir(), kOptOutFileName);
     if (bytes)
-        state.optOuts().setFileBytes(*bytes);
+        book.optOuts().setFileBytes(*bytes);
     return bytes.has_value();
 }
 

@@ -1,10 +1,16 @@
 #pragma once
 
 // What the command files of parlevo-cli share: the data directory option, the message options of
-// the two send commands, the output helpers and the loading of the state.
+// the two send commands, the output helpers and the parts a command works with.
 
+#include "addressbook/addressbook.h"
 #include "addressbook/csvcolumns.h"
+#include "base/config.h"
+#include "base/datadir.h"
+#include "base/textes.h"
 #include "cli.h"
+#include "crypto/clsrc4.h"
+#include "gateway/classsendora.h"
 #include "messages/gsmfriendly.h"
 
 #include <QCommandLineOption>
@@ -21,14 +27,32 @@
 
 namespace parlevo {
 
-class AppState;
-class ClassSendora;
 struct ClassContact;
 struct SendReply;
 class SingleInstance;
 enum class SendOutcome : quint8;
 
 namespace cli {
+
+// What a command works with: the parts the desktop app assembles at start-up, the texts and the
+// configuration loaded as it loads them. Each command uses the few it needs.
+struct Parts {
+    explicit Parts(const QString &dataDir)
+        : dataDir(dataDir)
+        , gateway(textes)
+        , book(this->dataDir)
+    {
+    }
+    Parts(const Parts &) = delete;
+    Parts &operator=(const Parts &) = delete;
+
+    DataDir dataDir;
+    TextTable textes;
+    Config config;
+    clsRC4 cipher;
+    ClassSendora gateway;
+    AddressBook book;
+};
 
 // One command each, with the options after the command's name; globalDataDir is the
 // --data-dir given before the command (empty when none).
@@ -58,21 +82,21 @@ bool parseCommand(QCommandLineParser &parser, const QString &command, const QStr
 
 // Takes the data directory for a change, as the app does; false (and why, on standard error) when
 // another copy holds it or no lock can be made there.
-bool lockForChange(AppState &state, SingleInstance &lock);
+bool lockForChange(const TextTable &textes, const DataDir &dataDir, SingleInstance &lock);
 // Why a file could not be read, with the system's reason.
 QString cannotRead(const QString &path, const QString &reason);
 // Says on standard error why the data directory's file cannot be read.
-void sayUnreadable(const AppState &state, const QString &fileName);
-// The state the desktop app would have after its start-up steps for the text table and the configuration.
-std::unique_ptr<AppState> loadState(const QString &dataDir);
+void sayUnreadable(const DataDir &dataDir, const QString &fileName);
+// The parts of the data directory, with the text table and the configuration as the app loads them.
+std::unique_ptr<Parts> loadParts(const QString &dataDir);
 
 // The book as the app would load it, without the start-up copy: listing changes nothing. No file
 // is an empty book; nothing (and why, on standard error) when the file cannot be read.
-std::optional<std::vector<std::unique_ptr<ClassContact>>> readBook(AppState &state);
+std::optional<std::vector<std::unique_ptr<ClassContact>>> readBook(AddressBook &book);
 
-// The opt-out list into state.optOuts(), without the app's start-up copy; false (and why, on
+// The opt-out list into book.optOuts(), without the app's start-up copy; false (and why, on
 // standard error) when the file cannot be read.
-bool readOptOuts(AppState &state);
+bool readOptOuts(AddressBook &book);
 
 // The columns a table's fields come from: found by their names as the app pre-fills its choice,
 // then as the --map FIELD=HEADER pairs say. Nothing, with the reason, for a pair that names no

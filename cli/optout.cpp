@@ -1,7 +1,6 @@
 #include "options.h"
 
 #include "addressbook/optoutlist.h"
-#include "base/appstate.h"
 #include "base/codec1252.h"
 #include "base/shared.h"
 #include "base/singleinstance.h"
@@ -19,26 +18,26 @@ namespace parlevo::cli {
 namespace {
 
 // The list as the app would load it; for a change, with the data directory held as the app does.
-std::unique_ptr<AppState> loadOptOuts(const QString &dataDir, std::unique_ptr<SingleInstance> *lock)
+std::unique_ptr<Parts> loadOptOuts(const QString &dataDir, std::unique_ptr<SingleInstance> *lock)
 {
-    auto state = loadState(dataDir);
+    auto parts = loadParts(dataDir);
     if (lock) {
-        QDir().mkpath(state->dataDir());
-        *lock = std::make_unique<SingleInstance>(state->dataDir());
-        if (!lockForChange(*state, **lock))
+        QDir().mkpath(parts->dataDir.path());
+        *lock = std::make_unique<SingleInstance>(parts->dataDir.path());
+        if (!lockForChange(parts->textes, parts->dataDir, **lock))
             return nullptr;
     }
-    if (!Charge_Desinscrits(*state)) {
-        sayUnreadable(*state, QString::fromUtf16(kOptOutFileName));
+    if (!Charge_Desinscrits(parts->book)) {
+        sayUnreadable(parts->dataDir, QString::fromUtf16(kOptOutFileName));
         return nullptr;
     }
-    return state;
+    return parts;
 }
 
-int saveOptOuts(AppState &state)
+int saveOptOuts(AddressBook &book)
 {
-    if (!Sauve_Desinscrits(state)) {
-        err(u"parlevo-cli: cannot write "_s + state.filePath(QString::fromUtf16(kOptOutFileName)));
+    if (!Sauve_Desinscrits(book)) {
+        err(u"parlevo-cli: cannot write "_s + book.dataDir().filePath(QString::fromUtf16(kOptOutFileName)));
         return kFailure;
     }
     return kAccepted;
@@ -87,14 +86,14 @@ int optOutChange(const QString &globalDataDir, const QString &action, const QStr
     }
 
     std::unique_ptr<SingleInstance> lock;
-    auto state = loadOptOuts(parser.isSet(dataDirOption()) ? parser.value(dataDirOption()) : globalDataDir, &lock);
-    if (!state)
+    auto parts = loadOptOuts(parser.isSet(dataDirOption()) ? parser.value(dataDirOption()) : globalDataDir, &lock);
+    if (!parts)
         return kFailure;
-    OptOutList &list = state->optOuts();
+    OptOutList &list = parts->book.optOuts();
     qsizetype changed = 0;
     for (const QString &number : std::as_const(numbers))
         changed += (action == u"remove" ? list.remove(number) : list.add(number)) ? 1 : 0;
-    if (const int saved = saveOptOuts(*state); saved != kAccepted)
+    if (const int saved = saveOptOuts(parts->book); saved != kAccepted)
         return saved;
     out((action == u"remove" ? u"%1 removed, %2 not listed"_s : u"%1 added, %2 already listed"_s)
             .arg(changed)
@@ -109,11 +108,11 @@ int optOutList(const QString &globalDataDir, const QStringList &arguments)
     if (!parseCommand(parser, u"optout list"_s, u"Prints the opt-out list, one number a line as written."_s, arguments,
                       &status))
         return status;
-    auto state = loadOptOuts(parser.isSet(dataDirOption()) ? parser.value(dataDirOption()) : globalDataDir, nullptr);
-    if (!state)
+    auto parts = loadOptOuts(parser.isSet(dataDirOption()) ? parser.value(dataDirOption()) : globalDataDir, nullptr);
+    if (!parts)
         return kFailure;
     // A block at a time: a list of a million numbers is not copied whole once more.
-    const OptOutList &list = state->optOuts();
+    const OptOutList &list = parts->book.optOuts();
     QString lines;
     for (qsizetype i = 0; i < list.count(); ++i) {
         lines += list.number(i) + u'\n';

@@ -1,7 +1,6 @@
 #include "options.h"
 
 #include "addressbook/groupcollection.h"
-#include "base/appstate.h"
 #include "base/messagebox.h"
 #include "base/textes.h"
 #include "gateway/classsendora.h"

@@ -2,7 +2,6 @@
 
 #include "addressbook/classcontact.h"
 #include "addressbook/contactcollection.h"
-#include "base/appstate.h"
 #include "base/ini.h"
 #include "base/messagebox.h"
 #include "base/shared.h"
@@ -55,10 +54,10 @@ int send(const QString &globalDataDir, const QStringList &arguments)
     if (!parser.isSet(message))
         return usage(u"send needs --message"_s, u"send"_s);
 
-    auto state = loadState(parser.isSet(dataDirOption()) ? parser.value(dataDirOption()) : globalDataDir);
+    auto parts = loadParts(parser.isSet(dataDirOption()) ? parser.value(dataDirOption()) : globalDataDir);
     const QString number = singleSendNumber(parser.value(to));
     if (number.isEmpty()) {
-        err(state->Textes(Txt::EnterNumber));
+        err(parts->textes(Txt::EnterNumber));
         return usage(u"send needs --to with a number"_s, u"send"_s);
     }
     const auto deferred = messageOptions.differer(parser);
@@ -70,28 +69,26 @@ int send(const QString &globalDataDir, const QStringList &arguments)
                          u" has passed or is less than a minute away: the gateway would refuse the SMS; leave out "
                          u"--at to send now, or give a later time"_s,
                      u"send"_s);
-    const QString sender = parser.isSet(from) ? parser.value(from) : state->config().Expediteur;
-    const QString text = textToSend(state->textTable(), sender, messageOptions.text(parser), ClassContact{});
+    const QString sender = parser.isSet(from) ? parser.value(from) : parts->config.Expediteur;
+    const QString text = textToSend(parts->textes, sender, messageOptions.text(parser), ClassContact{});
     // Standard error: standard output keeps the gateway's text alone for scripts.
-    err(smsCodingLine(state->textTable(), analyseSmsText(text)));
-    const QString friendlier =
-        textToSend(state->textTable(), sender, gsmFriendly(parser.value(message)), ClassContact{});
-    if (const QString offer = gsmFriendlyOfferText(state->textTable(), gsmFriendlyOffer(text, friendlier));
-        !offer.isEmpty())
+    err(smsCodingLine(parts->textes, analyseSmsText(text)));
+    const QString friendlier = textToSend(parts->textes, sender, gsmFriendly(parser.value(message)), ClassContact{});
+    if (const QString offer = gsmFriendlyOfferText(parts->textes, gsmFriendlyOffer(text, friendlier)); !offer.isEmpty())
         err(offer + u": --gsm-friendly"_s);
 
     ClassContact recipient;
     recipient.Phone = number;
     const SendReply reply = awaitReply([&](SendDone done) {
-        sendJournaled(state->Gateway(), state->dataDir(), {recipient, sender, parser.value(message), differer}, number,
-                      text, std::move(done));
+        sendJournaled(parts->gateway, parts->dataDir.path(), {recipient, sender, parser.value(message), differer},
+                      number, text, std::move(done));
     });
     if (reply.outcome == SendOutcome::Accepted) {
-        out(replyText(state->textTable(), reply));
+        out(replyText(parts->textes, reply));
         return kAccepted;
     }
     // The same message Send_SMS shows, through the program's message-box routine (standard error here).
-    MsgBox(failureMessage(state->textTable(), reply), vbOKOnly | vbCritical);
+    MsgBox(failureMessage(parts->textes, reply), vbOKOnly | vbCritical);
     return exitStatusOf(reply.outcome);
 }
 

@@ -2,10 +2,11 @@
 // contacts survive the address book's save and load unchanged.
 #include "fuzzsupport.h"
 
+#include "addressbook/addressbook.h"
 #include "addressbook/contactcollection.h"
 #include "addressbook/contactstore.h"
 #include "addressbook/csvimport.h"
-#include "base/appstate.h"
+#include "base/datadir.h"
 
 using namespace parlevo;
 using namespace parlevo::fuzz;
@@ -16,14 +17,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     const QString bookName = QString::fromUtf16(kContactsFileName);
     removeDataFile(bookName);
 
-    AppState first(dataDir());
+    DataDir firstDir(dataDir());
+    AddressBook first(firstDir);
     const ContactImportResult result = importCsvFile(first, path);
     FUZZ_CHECK(result.opened);
     FUZZ_CHECK(result.count == first.colContacts().count());
     const QList<QStringList> records = storedRecords(first.colContacts());
 
-    FUZZ_CHECK(Sauve_Contacts(first, first.filePath(bookName)));
-    AppState second(dataDir());
+    FUZZ_CHECK(Sauve_Contacts(first, firstDir.filePath(bookName)));
+    DataDir secondDir(dataDir());
+    AddressBook second(secondDir);
     FUZZ_CHECK(Charge_Contacts(second));
     FUZZ_CHECK(storedRecords(second.colContacts()) == records);
     return 0;

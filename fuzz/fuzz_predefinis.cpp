@@ -2,7 +2,7 @@
 // come back the same after Sauve_Predefinis and a new load.
 #include "fuzzsupport.h"
 
-#include "base/appstate.h"
+#include "base/datadir.h"
 #include "messages/predefinis.h"
 
 using namespace parlevo;
@@ -12,7 +12,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
 {
     writeDataFile(QString::fromUtf16(kPredefinisFileName), toBytes(data, size));
 
-    AppState first(dataDir());
+    DataDir firstDir(dataDir());
+    PredefinedMessages first(firstDir);
     FUZZ_CHECK(Charge_Predefinis(first));
     const PredefiniList records = first.colPredefinis();
     for (const ClassPredefini &record : records) {
@@ -21,7 +22,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     }
 
     FUZZ_CHECK(Sauve_Predefinis(first));
-    AppState second(dataDir());
+    DataDir secondDir(dataDir());
+    PredefinedMessages second(secondDir);
     FUZZ_CHECK(Charge_Predefinis(second));
     FUZZ_CHECK(second.colPredefinis() == records);
     return 0;

@@ -2,11 +2,12 @@
 // imported contacts come back unchanged from the address book's vCard export and from its save.
 #include "fuzzsupport.h"
 
+#include "addressbook/addressbook.h"
 #include "addressbook/contactcollection.h"
 #include "addressbook/contactstore.h"
 #include "addressbook/csvimport.h"
 #include "addressbook/vcard.h"
-#include "base/appstate.h"
+#include "base/datadir.h"
 
 using namespace parlevo;
 using namespace parlevo::fuzz;
@@ -17,7 +18,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     const QString bookName = QString::fromUtf16(kContactsFileName);
     removeDataFile(bookName);
 
-    AppState first(dataDir());
+    DataDir firstDir(dataDir());
+    AddressBook first(firstDir);
     const ContactImportResult result = importVCardFile(first, path);
     FUZZ_CHECK(result.opened);
     FUZZ_CHECK(result.count == first.colContacts().count());
@@ -32,8 +34,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
         exported.append(storedFields(*contact));
     FUZZ_CHECK(exported == records);
 
-    FUZZ_CHECK(Sauve_Contacts(first, first.filePath(bookName)));
-    AppState second(dataDir());
+    FUZZ_CHECK(Sauve_Contacts(first, firstDir.filePath(bookName)));
+    DataDir secondDir(dataDir());
+    AddressBook second(secondDir);
     FUZZ_CHECK(Charge_Contacts(second));
     FUZZ_CHECK(storedRecords(second.colContacts()) == records);
     return 0;

@@ -6,8 +6,8 @@
 #include "addressbook/contactlistview.h"
 #include "addressbook/contactstore.h"
 #include "addressbook/groupcollection.h"
+#include "app/appstate.h"
 #include "app/mdiformmain.h"
-#include "base/appstate.h"
 #include "base/messagebox.h"
 #include "controls/maxmin.h"
 #include "gateway/classsendora.h"
@@ -85,7 +85,7 @@ int main(int argc, char *argv[])
 
     QTemporaryDir dataDir;
     AppState state(dataDir.path());
-    LoadConfig(state);
+    LoadConfig(state.config(), state.Gateway(), state.Cipher(), state.dataFiles());
     state.Gateway().Mail = u"demo@parlevo.example"_s;
     state.Gateway().Password = u"demo-password"_s;
     state.config().Expediteur = u"Parlevo"_s;
@@ -98,12 +98,14 @@ int main(int argc, char *argv[])
                             "Famille;;;Camille;Bernard;0633445566\r\n"
                             "Travail;Parlevo;Dr.;Hugo;Moreau;0644556677\r\n"
                             "Amis;;;Zo\xe9;Lef\xe8vre;0655667788\r\n";
-    state.colContacts().append(readContactLines(demo, [&state] { return state.NextKey(); }));
-    for (const ClassContact &contact : state.colContacts())
-        Ajoute_Groupe(state, contact.Groupe);
+    state.addressBook().colContacts().append(
+        readContactLines(demo, [&state] { return state.addressBook().NextKey(); }));
+    for (const ClassContact &contact : state.addressBook().colContacts())
+        Ajoute_Groupe(state.addressBook().colGroupes(), contact.Groupe);
 
-    state.colPredefinis().append({u"Rendez-vous"_s, u"Bonjour, nous vous confirmons votre rendez-vous de demain."_s});
-    state.colPredefinis().append({u"Merci"_s, u"Merci de votre visite, à bientôt !"_s});
+    state.predefinis().colPredefinis().append(
+        {u"Rendez-vous"_s, u"Bonjour, nous vous confirmons votre rendez-vous de demain."_s});
+    state.predefinis().colPredefinis().append({u"Merci"_s, u"Merci de votre visite, à bientôt !"_s});
 
     setSendingClock([] { return QDateTime(QDate(2026, 3, 7), QTime(14, 32, 5)); });
     MainWindowHooks hooks;
@@ -140,7 +142,7 @@ int main(int argc, char *argv[])
     ok = window.grab().save(out.filePath(u"mailing"_s + suffix + u".png"_s)) && ok;
     window.KXB_Simple_Click();
     if (auto *simple = qobject_cast<Form_Simple *>(window.ActiveChild())) {
-        simple->applyPickedContact(*state.colContacts().at(2));
+        simple->applyPickedContact(*state.addressBook().colContacts().at(2));
         simple->findChild<QPlainTextEdit *>(u"TextSMS"_s)
             ->setPlainText(u"Votre commande est prête, vous pouvez passer la chercher dès demain."_s);
     }
@@ -156,13 +158,13 @@ int main(int argc, char *argv[])
     // A mailing with a refusal and a single SMS, for the history.
     std::vector<ClassContact> rows;
     for (qsizetype i : {2, 3, 6})
-        rows.push_back(*state.colContacts().at(i));
+        rows.push_back(*state.addressBook().colContacts().at(i));
     JournalHead mailingHead{QString(),    QDateTime(),
                             u"Parlevo"_s, u"Bonjour {prénom}, la boutique ouvre ses portes samedi à 9 h. À bientôt !"_s,
                             QString(),    rows};
     JournalHead singleHead{QString(),    QDateTime(),
                            u"Parlevo"_s, u"Votre commande est prête, vous pouvez passer la chercher dès demain."_s,
-                           QString(),    {*state.colContacts().at(1)}};
+                           QString(),    {*state.addressBook().colContacts().at(1)}};
     QString error;
     if (const auto journal = SendJournal::create(dataDir.path(), mailingHead, &error)) {
         const std::vector<qsizetype> all{0, 1, 2};

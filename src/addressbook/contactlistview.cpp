@@ -1,6 +1,8 @@
 #include "contactlistview.h"
 
-#include "base/appstate.h"
+#include "base/config.h"
+#include "base/shared.h"
+#include "base/textes.h"
 #include "base/txt.h"
 #include "controls/wincolor.h"
 #include "sortkeys.h"
@@ -30,10 +32,11 @@ const QString kDown = u"DOWN"_s;
 
 } // namespace
 
-ContactListView::ContactListView(AppState &state, QWidget *parent)
+ContactListView::ContactListView(const TextTable &textes, const Config &config, QWidget *parent)
     : QTreeView(parent)
-    , m_state(state)
-    , m_model(new ContactListModel(state.textTable(), this))
+    , m_textes(textes)
+    , m_config(config)
+    , m_model(new ContactListModel(textes, this))
 {
     setModel(m_model);
     setRootIsDecorated(false);
@@ -49,13 +52,13 @@ ContactListView::ContactListView(AppState &state, QWidget *parent)
     // The last column takes the rest of the width, so the stripes run across the list.
     header()->setStretchLastSection(true);
     header()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-    m_model->setStripeColors(toQColor(state.ListBackColor, palette()), toQColor(state.ListStripeColor, palette()));
+    m_model->setStripeColors(toQColor(kListBackColor, palette()), toQColor(kListStripeColor, palette()));
     connect(header(), &QHeaderView::sectionClicked, this, &ContactListView::columnClicked);
 }
 
 void ContactListView::Init_ColonneLV()
 {
-    m_model->setColumns(presentColumns(m_state.config()));
+    m_model->setColumns(presentColumns(m_config));
     const int count = m_model->columnCount();
     m_tags = QStringList(count, kUp);
     for (int i = 0; i < count; ++i)
@@ -117,7 +120,7 @@ void ContactListView::addSelectionActions(QMenu *menu)
     const std::function<void()> commands[] = {[this] { selectAll(); }, [this] { clearSelection(); },
                                               [this] { invertSelection(); }};
     for (std::size_t i = 0; i < std::size(items); ++i) {
-        QAction *action = menu->addAction(QString(m_state.Textes(items[i].second)).remove(u'&'));
+        QAction *action = menu->addAction(QString(m_textes(items[i].second)).remove(u'&'));
         action->setObjectName(QString::fromUtf16(items[i].first));
         connect(action, &QAction::triggered, this, [this, command = commands[i]] {
             command();

@@ -9,7 +9,8 @@ class QMenu;
 
 namespace parlevo {
 
-class AppState;
+struct Config;
+class TextTable;
 
 // The contact list of the address book, the picker and the mailing: the columns the
 // configuration shows, sorting by a header click with each column remembering its last
@@ -17,7 +18,7 @@ class AppState;
 class ContactListView final : public QTreeView {
     Q_OBJECT
 public:
-    explicit ContactListView(AppState &state, QWidget *parent = nullptr);
+    ContactListView(const TextTable &textes, const Config &config, QWidget *parent = nullptr);
     Q_DISABLE_COPY_MOVE(ContactListView)
 
     ContactListModel *listModel() const { return m_model; }
@@ -67,7 +68,8 @@ private:
     void showSort();
     void openMenuAtCurrentRow();
 
-    AppState &m_state;
+    const TextTable &m_textes;
+    const Config &m_config;
     ContactListModel *m_model;
     QStringList m_tags;
 };

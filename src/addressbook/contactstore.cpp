@@ -1,9 +1,8 @@
 #include "contactstore.h"
 
-#include "addressbook/contactcollection.h"
-#include "addressbook/groupcollection.h"
-#include "base/appstate.h"
+#include "addressbook.h"
 #include "base/codec1252.h"
+#include "base/datadir.h"
 #include "base/shared.h"
 #include "base/storefile.h"
 #include "contactcollection.h"
@@ -239,25 +238,16 @@ std::vector<std::unique_ptr<ClassContact>> readForeignContactLines(QByteArrayVie
     return contacts;
 }
 
-bool Charge_Contacts(AppState &state)
+bool Charge_Contacts(AddressBook &book)
 {
-    const QString path = state.filePath(QString::fromUtf16(kContactsFileName));
-    if (!FileExists(path))
-        return true;
-    const std::optional<QByteArray> bytes = readWholeFile(path);
-    if (!bytes) {
-        state.markUnreadable(QString::fromUtf16(kContactsFileName));
-        return false;
-    }
-    // The copy is the file as this run found it, so it is made from the very bytes loaded.
-    replaceFile(state.filePath(QString::fromUtf16(kContactsBackupName)), *bytes);
-
-    QStringList groups;
-    state.colContacts().append(readContactLines(
-        *bytes, [&state] { return state.NextKey(); }, &groups));
-    for (const QString &group : std::as_const(groups))
-        Ajoute_Groupe(state, group);
-    return true;
+    return book.dataDir().load(QString::fromUtf16(kContactsFileName), QString::fromUtf16(kContactsBackupName),
+                               [&book](const QByteArray &bytes) {
+                                   QStringList groups;
+                                   book.colContacts().append(readContactLines(
+                                       bytes, [&book] { return book.NextKey(); }, &groups));
+                                   for (const QString &group : std::as_const(groups))
+                                       Ajoute_Groupe(book.colGroupes(), group);
+                               });
 }
 
 void appendContactLine(QByteArray &out, const ClassContact &contact)
@@ -294,18 +284,14 @@ QByteArray contactLines(const ContactCollection &contacts)
     return out;
 }
 
-FileWrite prepareContactsSave(AppState &state, const QString &path)
+FileWrite prepareContactsSave(AddressBook &book, const QString &path)
 {
-    // A book that could not be read is still on disk, whole: an empty save would lose it.
-    if (state.isUnreadable(QString::fromUtf16(kContactsFileName)) &&
-        QFileInfo(path) == QFileInfo(state.filePath(QString::fromUtf16(kContactsFileName))))
-        return {};
-    return replaceOrRemove(path, contactLines(state.colContacts()));
+    return book.dataDir().prepareSave(path, contactLines(book.colContacts()));
 }
 
-bool Sauve_Contacts(AppState &state, const QString &path)
+bool Sauve_Contacts(AddressBook &book, const QString &path)
 {
-    const FileWrite write = prepareContactsSave(state, path);
+    const FileWrite write = prepareContactsSave(book, path);
     return write && write();
 }
 

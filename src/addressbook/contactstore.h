@@ -14,25 +14,25 @@
 
 namespace parlevo {
 
-class AppState;
+class AddressBook;
 class ContactCollection;
 
 inline constexpr const char16_t *kContactsFileName = u"Contacts.lst";
 inline constexpr const char16_t *kContactsBackupName = u"Contacts.bak";
 
-// Loads "Contacts.lst" of the data directory into colContacts and its groups into colGroupes,
+// Loads "Contacts.lst" of the book's data directory into colContacts and its groups into colGroupes,
 // after copying the file as found to "Contacts.bak". No file: nothing happens. False when the
 // file exists but cannot be read; the book then stays as it was and the file is marked unreadable,
 // so that no save of the run replaces or removes it.
-bool Charge_Contacts(AppState &state);
+bool Charge_Contacts(AddressBook &book);
 
 // Writes colContacts to path, replacing the previous file only once the new one is complete.
 // An empty book removes the file. False when the file on disk could not be brought up to date;
 // the previous file is then left whole.
-bool Sauve_Contacts(AppState &state, const QString &path);
+bool Sauve_Contacts(AddressBook &book, const QString &path);
 // The same save in two steps: the bytes taken now, written when the returned step runs (on any
 // thread). Empty when the file must not be saved.
-FileWrite prepareContactsSave(AppState &state, const QString &path);
+FileWrite prepareContactsSave(AddressBook &book, const QString &path);
 
 // The line format shared by the contacts file and the mailing files: six fields
 // Groupe;Societe;Titre;Prenom;Nom;Phone in Windows-1252, each line ended by CR LF.

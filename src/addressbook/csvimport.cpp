@@ -1,9 +1,10 @@
 #include "csvimport.h"
 
-#include "addressbook/contactcollection.h"
-#include "base/appstate.h"
+#include "addressbook.h"
 #include "base/storefile.h"
+#include "base/textes.h"
 #include "base/txt.h"
+#include "contactcollection.h"
 #include "contactrules.h"
 #include "contactstore.h"
 #include "groupcollection.h"
@@ -22,12 +23,12 @@ namespace {
 
 // Contacts from other programs bring their groups into the group lists at once. (The plain CSV
 // import keeps its long-standing way: a new group shows from the next start.)
-ContactImportResult addWithGroups(AppState &state, std::vector<std::unique_ptr<ClassContact>> contacts)
+ContactImportResult addWithGroups(AddressBook &book, std::vector<std::unique_ptr<ClassContact>> contacts)
 {
-    ContactImportResult result = addImportedContacts(state, std::move(contacts), NumberSource::Foreign);
-    const ContactCollection &book = state.colContacts();
-    for (qsizetype i = book.count() - result.count; i < book.count(); ++i)
-        Ajoute_Groupe(state, book.at(i)->Groupe);
+    ContactImportResult result = addImportedContacts(book, std::move(contacts), NumberSource::Foreign);
+    const ContactCollection &all = book.colContacts();
+    for (qsizetype i = all.count() - result.count; i < all.count(); ++i)
+        Ajoute_Groupe(book.colGroupes(), all.at(i)->Groupe);
     return result;
 }
 
@@ -40,7 +41,7 @@ void putInGroup(std::vector<std::unique_ptr<ClassContact>> &contacts, const QStr
 
 } // namespace
 
-ContactImportResult importCsvFile(AppState &state, const QString &path, const QString &group)
+ContactImportResult importCsvFile(AddressBook &book, const QString &path, const QString &group)
 {
     ReadFailure failure = ReadFailure::None;
     const std::optional<QByteArray> bytes = readWholeFile(path, nullptr, &failure);
@@ -51,15 +52,15 @@ ContactImportResult importCsvFile(AppState &state, const QString &path, const QS
     }
     // The import file has the contacts file's layout, so the same reader takes it; it accepts a
     // lone line feed as a line end, as files written on other systems have.
-    auto contacts = readForeignContactLines(utf8FromUtf16(*bytes), [&state] { return state.NextKey(); });
+    auto contacts = readForeignContactLines(utf8FromUtf16(*bytes), [&book] { return book.NextKey(); });
     putInGroup(contacts, group);
-    ContactImportResult result = addImportedContacts(state, std::move(contacts), NumberSource::Plain);
+    ContactImportResult result = addImportedContacts(book, std::move(contacts), NumberSource::Plain);
     if (!group.isEmpty() && result.count > 0)
-        Ajoute_Groupe(state, withoutForbidden(group));
+        Ajoute_Groupe(book.colGroupes(), withoutForbidden(group));
     return result;
 }
 
-ContactImportResult importVCardFile(AppState &state, const QString &path, const QString &group)
+ContactImportResult importVCardFile(AddressBook &book, const QString &path, const QString &group)
 {
     ReadFailure failure = ReadFailure::None;
     const std::optional<QByteArray> bytes = readWholeFile(path, nullptr, &failure);
@@ -69,22 +70,22 @@ ContactImportResult importVCardFile(AppState &state, const QString &path, const 
         result.tooLarge = failure == ReadFailure::TooLarge;
         return result;
     }
-    auto contacts = readVCards(*bytes, [&state] { return state.NextKey(); });
+    auto contacts = readVCards(*bytes, [&book] { return book.NextKey(); });
     putInGroup(contacts, group);
-    ContactImportResult result = addWithGroups(state, std::move(contacts));
+    ContactImportResult result = addWithGroups(book, std::move(contacts));
     result.vCard = true;
     return result;
 }
 
-ContactImportResult importCsvTable(AppState &state, const CsvTable &table, const CsvMapping &mapping,
+ContactImportResult importCsvTable(AddressBook &book, const CsvTable &table, const CsvMapping &mapping,
                                    const QString &group)
 {
-    auto contacts = contactsFromTable(table, mapping, [&state] { return state.NextKey(); });
+    auto contacts = contactsFromTable(table, mapping, [&book] { return book.NextKey(); });
     putInGroup(contacts, group);
-    return addWithGroups(state, std::move(contacts));
+    return addWithGroups(book, std::move(contacts));
 }
 
-ContactImportResult addImportedContacts(AppState &state, std::vector<std::unique_ptr<ClassContact>> contacts,
+ContactImportResult addImportedContacts(AddressBook &book, std::vector<std::unique_ptr<ClassContact>> contacts,
                                         NumberSource source)
 {
     ContactImportResult result;
@@ -116,7 +117,7 @@ ContactImportResult addImportedContacts(AppState &state, std::vector<std::unique
         }
         return true;
     });
-    PhoneCheck &check = state.phoneCheck();
+    PhoneCheck &check = book.phoneCheck();
     std::vector<const ClassContact *> emptied;
     for (const std::unique_ptr<ClassContact> &contact : contacts) {
         const NumberInput input = readNumberInput(check, contact->Phone);
@@ -137,7 +138,7 @@ ContactImportResult addImportedContacts(AppState &state, std::vector<std::unique
             return std::find(emptied.begin(), emptied.end(), c.get()) != emptied.end();
         });
     }
-    result.count = contacts.empty() ? 0 : state.colContacts().append(std::move(contacts));
+    result.count = contacts.empty() ? 0 : book.colContacts().append(std::move(contacts));
     return result;
 }
 

@@ -10,7 +10,7 @@
 
 namespace parlevo {
 
-class AppState;
+class AddressBook;
 class TextTable;
 
 // A number, or a field whose characters Windows-1252 lacks, the import rewrote: told in its report.
@@ -53,21 +53,21 @@ enum class NumberSource {
 // contact too; only a line with characters Windows-1252 cannot hold is left out, as it would be
 // saved as "?". The groups are not added to colGroupes, but for group: when given, it replaces
 // every line's own and is added.
-ContactImportResult importCsvFile(AppState &state, const QString &path, const QString &group = {});
+ContactImportResult importCsvFile(AddressBook &book, const QString &path, const QString &group = {});
 
 // Appends the contacts of a vCard file (see readVCards), each under a new key, with the CSV
 // import's limits. A group, when given, replaces every card's own.
-ContactImportResult importVCardFile(AppState &state, const QString &path, const QString &group = {});
+ContactImportResult importVCardFile(AddressBook &book, const QString &path, const QString &group = {});
 
 // Appends one contact a row of a CSV table, its columns taken as mapping says, with the limits of
 // the plain CSV import. A group, when given, replaces every row's own.
-ContactImportResult importCsvTable(AppState &state, const CsvTable &table, const CsvMapping &mapping,
+ContactImportResult importCsvTable(AddressBook &book, const CsvTable &table, const CsvMapping &mapping,
                                    const QString &group = {});
 
 // Appends imported contacts: characters the contacts file cannot hold are replaced by their
 // nearest letters (nearest1252), and contacts still holding some are left out and counted; each number is read by
 // readNumberInput, and its changes are told.
-ContactImportResult addImportedContacts(AppState &state, std::vector<std::unique_ptr<ClassContact>> contacts,
+ContactImportResult addImportedContacts(AddressBook &book, std::vector<std::unique_ptr<ClassContact>> contacts,
                                         NumberSource source);
 
 // The message that closes an import: "Importer depuis un fichier CSV:" (or vCard), an empty line,

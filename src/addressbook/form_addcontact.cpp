@@ -1,9 +1,13 @@
 #include "form_addcontact.h"
 
+#include "addressbook.h"
 #include "addressbook/groupcollection.h"
-#include "base/appstate.h"
+#include "base/config.h"
 #include "base/dialogframe.h"
 #include "base/messagebox.h"
+#include "base/shared.h"
+#include "base/textes.h"
+#include "base/txt.h"
 #include "contactrules.h"
 #include "numberinput.h"
 
@@ -96,13 +100,14 @@ QComboBox *makeCombo(const QString &name, QWidget *parent)
 
 } // namespace
 
-Form_AddContact::Form_AddContact(AppState &state, QWidget *parent)
+Form_AddContact::Form_AddContact(const TextTable &textes, AddressBook &book, QWidget *parent)
     : QDialog(parent, kDialogFrame)
-    , m_state(state)
+    , m_textes(textes)
+    , m_book(book)
 {
     setObjectName(u"Form_AddContact"_s);
     setModal(true);
-    auto *frame = new QGroupBox(state.Textes(Txt::ContactDetails), this);
+    auto *frame = new QGroupBox(textes(Txt::ContactDetails), this);
     frame->setObjectName(u"FrameContact"_s);
     auto *form = new QFormLayout(frame);
     for (const ContactFieldInfo *field : kStoredFields) {
@@ -113,7 +118,7 @@ Form_AddContact::Form_AddContact(AppState &state, QWidget *parent)
             edit = makeCombo(u"Combo"_s + key, frame);
         else
             edit = (column == ContactColumn::GSM ? makeNumberEdit : makeEdit)(u"Text"_s + key, frame);
-        auto *label = new QLabel(state.Textes(field->caption) + u" :"_s, frame);
+        auto *label = new QLabel(textes(field->caption) + u" :"_s, frame);
         label->setObjectName(u"Label"_s + key);
         label->setBuddy(edit);
         edit->setMinimumWidth(220);
@@ -123,12 +128,12 @@ Form_AddContact::Form_AddContact(AppState &state, QWidget *parent)
     m_comboGroupe = static_cast<QComboBox *>(m_edits[std::size_t(ContactColumn::Groupe)]);
     auto *titles = static_cast<QComboBox *>(m_edits[std::size_t(ContactColumn::Titre)]);
     for (Txt title : kTitles)
-        titles->addItem(state.Textes(title));
+        titles->addItem(textes(title));
 
     m_accepter = new QPushButton(this);
     m_accepter->setObjectName(u"CMD_Accepter"_s);
     m_accepter->setDefault(true);
-    auto *annuler = new QPushButton(state.Textes(Txt::CancelButton), this);
+    auto *annuler = new QPushButton(textes(Txt::CancelButton), this);
     annuler->setObjectName(u"CMD_Annuler"_s);
     auto *buttons = new QDialogButtonBox(this);
     buttons->addButton(m_accepter, QDialogButtonBox::AcceptRole);
@@ -143,10 +148,10 @@ Form_AddContact::Form_AddContact(AppState &state, QWidget *parent)
 
 void Form_AddContact::prepare(Txt title, Txt acceptText)
 {
-    setWindowTitle(QString::fromUtf16(kMessageBoxTitle) + u" - "_s + m_state.Textes(title));
-    m_accepter->setText(m_state.Textes(acceptText));
+    setWindowTitle(QString::fromUtf16(kMessageBoxTitle) + u" - "_s + m_textes(title));
+    m_accepter->setText(m_textes(acceptText));
     m_comboGroupe->clear();
-    m_comboGroupe->addItems(m_state.colGroupes().names());
+    m_comboGroupe->addItems(m_book.colGroupes().names());
     m_comboGroupe->setEditText(QString());
 }
 
@@ -191,15 +196,15 @@ void Form_AddContact::CMD_Accepter_Click()
         const auto *combo = qobject_cast<const QComboBox *>(edit);
         typed.*field->member = combo ? combo->currentText() : static_cast<const QLineEdit *>(edit)->text();
     }
-    typed.Phone = readNumberInput(m_state.phoneCheck(), typed.Phone).number;
+    typed.Phone = readNumberInput(m_book.phoneCheck(), typed.Phone).number;
     if (const std::optional<Txt> error = contactEditorError(typed.Nom, typed.Phone)) {
-        MsgBox(m_state.Textes(*error), vbOKOnly | vbCritical);
+        MsgBox(m_textes(*error), vbOKOnly | vbCritical);
         m_edits[std::size_t(*error == Txt::NoLastName ? ContactColumn::Nom : ContactColumn::GSM)]->setFocus();
         return;
     }
     // Saved as "?" they would be lost: the user is told which characters, and the dialog stays.
     if (const QString refused = unsavableCharacters(typed); !refused.isEmpty()) {
-        MsgBox(QString(m_state.Textes(Txt::UnsavableCharacters)).replace(u"%1"_s, refused), vbOKOnly | vbCritical);
+        MsgBox(QString(m_textes(Txt::UnsavableCharacters)).replace(u"%1"_s, refused), vbOKOnly | vbCritical);
         return;
     }
     if (m_contact) {
@@ -207,7 +212,7 @@ void Form_AddContact::CMD_Accepter_Click()
             (*m_contact).*field->member = typed.*field->member;
     }
     Etat = true;
-    Ajoute_Groupe(m_state, typed.Groupe);
+    Ajoute_Groupe(m_book.colGroupes(), typed.Groupe);
     accept();
 }
 

@@ -13,7 +13,8 @@ class QPushButton;
 
 namespace parlevo {
 
-class AppState;
+class AddressBook;
+class TextTable;
 struct ClassContact;
 
 // Keeps ";", CR and LF out of a field, typed or pasted: they would break the contacts file.
@@ -29,7 +30,7 @@ public:
 class Form_AddContact final : public QDialog {
     Q_OBJECT
 public:
-    explicit Form_AddContact(AppState &state, QWidget *parent = nullptr);
+    Form_AddContact(const TextTable &textes, AddressBook &book, QWidget *parent = nullptr);
     Q_DISABLE_COPY_MOVE(Form_AddContact)
 
     bool Etat = false;
@@ -47,7 +48,8 @@ private:
     void prepare(Txt title, Txt acceptText);
     void runOn(ClassContact &contact);
 
-    AppState &m_state;
+    const TextTable &m_textes;
+    AddressBook &m_book;
     ClassContact *m_contact = nullptr;
     // The edit of each field, by its column; none for the full name.
     std::array<QWidget *, 7> m_edits{};

@@ -14,7 +14,10 @@ class QPushButton;
 
 namespace parlevo {
 
-class AppState;
+class AddressBook;
+class AutoSave;
+struct Config;
+class TextTable;
 struct ClassContact;
 struct ContactImportResult;
 class ContactListView;
@@ -29,7 +32,8 @@ class LabelLink;
 class Form_CarnetAdresse final : public SectionPage {
     Q_OBJECT
 public:
-    explicit Form_CarnetAdresse(AppState &state, QWidget *parent = nullptr);
+    Form_CarnetAdresse(const TextTable &textes, const Config &config, AddressBook &book, AutoSave &autoSave,
+                       QWidget *parent = nullptr);
     ~Form_CarnetAdresse() override;
     Q_DISABLE_COPY_MOVE(Form_CarnetAdresse)
 
@@ -71,7 +75,9 @@ private:
     void showFound();
     void selectFirstRow();
 
-    AppState &m_state;
+    const TextTable &m_textes;
+    AddressBook &m_book;
+    AutoSave &m_autoSave;
     ContactListView *m_list;
     QLineEdit *m_search;
     // Built when the box gets the focus, dropped when the book changes.

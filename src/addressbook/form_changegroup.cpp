@@ -1,11 +1,14 @@
 #include "form_changegroup.h"
 
 #include "addressbook/groupcollection.h"
-#include "base/appstate.h"
+#include "base/config.h"
 #include "base/dialogframe.h"
 #include "base/messagebox.h"
+#include "base/shared.h"
+#include "base/textes.h"
 #include "base/txt.h"
 #include "form_addcontact.h"
+#include "groupcollection.h"
 
 #include <QCloseEvent>
 #include <QComboBox>
@@ -18,15 +21,16 @@ using namespace Qt::StringLiterals;
 
 namespace parlevo {
 
-Form_ChangeGroup::Form_ChangeGroup(AppState &state, QWidget *parent)
+Form_ChangeGroup::Form_ChangeGroup(const TextTable &textes, const GroupCollection &groups, QWidget *parent)
     : QDialog(parent, kDialogFrame)
     , Groupe(QString::fromUtf16(kCancelMarker))
-    , m_state(state)
+    , m_textes(textes)
+    , m_groups(groups)
 {
     setObjectName(u"Form_ChangeGroup"_s);
     setModal(true);
-    setWindowTitle(QString::fromUtf16(kMessageBoxTitle) + u" - "_s + state.Textes(Txt::ChangeGroup));
-    auto *label = m_caption = new QLabel(state.Textes(Txt::NewGroupFor), this);
+    setWindowTitle(QString::fromUtf16(kMessageBoxTitle) + u" - "_s + textes(Txt::ChangeGroup));
+    auto *label = m_caption = new QLabel(textes(Txt::NewGroupFor), this);
     label->setObjectName(u"LabelChanger"_s);
     m_comboGroup = new QComboBox(this);
     m_comboGroup->setObjectName(u"ComboGroup"_s);
@@ -37,10 +41,10 @@ Form_ChangeGroup::Form_ChangeGroup(AppState &state, QWidget *parent)
     m_comboGroup->setMinimumWidth(260);
     label->setBuddy(m_comboGroup);
 
-    auto *change = m_action = new QPushButton(state.Textes(Txt::ChangeGroup), this);
+    auto *change = m_action = new QPushButton(textes(Txt::ChangeGroup), this);
     change->setObjectName(u"CMD_ChangeGroupe"_s);
     change->setDefault(true);
-    auto *annuler = new QPushButton(state.Textes(Txt::CancelButton), this);
+    auto *annuler = new QPushButton(textes(Txt::CancelButton), this);
     annuler->setObjectName(u"CMD_Annuler"_s);
     auto *buttons = new QDialogButtonBox(this);
     buttons->addButton(change, QDialogButtonBox::AcceptRole);
@@ -59,7 +63,7 @@ void Form_ChangeGroup::Init()
     m_comboGroup->clear();
     if (m_existingOnly)
         m_comboGroup->addItem(QString());
-    m_comboGroup->addItems(m_state.colGroupes().names());
+    m_comboGroup->addItems(m_groups.names());
     m_comboGroup->setCurrentIndex(0);
     m_comboGroup->setEditText(QString());
     // Closing by the window's close box or Escape counts as a cancel.

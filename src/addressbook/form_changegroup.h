@@ -8,7 +8,8 @@ class QPushButton;
 
 namespace parlevo {
 
-class AppState;
+class GroupCollection;
+class TextTable;
 
 // Asks for the group to give the selected contacts. Groupe is the name chosen (possibly empty
 // or new), or kCancelMarker when the user gave up.
@@ -17,7 +18,7 @@ class Form_ChangeGroup final : public QDialog {
 public:
     static constexpr const char16_t *kCancelMarker = u"##NOP##NOP##NOP##";
 
-    explicit Form_ChangeGroup(AppState &state, QWidget *parent = nullptr);
+    Form_ChangeGroup(const TextTable &textes, const GroupCollection &groups, QWidget *parent = nullptr);
     Q_DISABLE_COPY_MOVE(Form_ChangeGroup)
 
     QString Groupe;
@@ -34,7 +35,8 @@ protected:
     void closeEvent(QCloseEvent *event) override;
 
 private:
-    AppState &m_state;
+    const TextTable &m_textes;
+    const GroupCollection &m_groups;
     QComboBox *m_comboGroup;
     QLabel *m_caption;
     QPushButton *m_action;

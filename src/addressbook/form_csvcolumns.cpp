@@ -2,11 +2,14 @@
 
 #include "addressbook/contactfields.h"
 #include "addressbook/groupcollection.h"
-#include "base/appstate.h"
+#include "base/config.h"
 #include "base/dialogframe.h"
 #include "base/messagebox.h"
+#include "base/shared.h"
+#include "base/textes.h"
 #include "base/txt.h"
 #include "controls/accessibility.h"
+#include "groupcollection.h"
 
 #include <QComboBox>
 #include <QDialogButtonBox>
@@ -27,12 +30,13 @@ constexpr int kPreviewRows = 5;
 
 } // namespace
 
-Form_CsvColumns::Form_CsvColumns(AppState &state, const CsvTable &table, QWidget *parent)
+Form_CsvColumns::Form_CsvColumns(const TextTable &textes, const GroupCollection &groups, const CsvTable &table,
+                                 QWidget *parent)
     : QDialog(parent, kDialogFrame)
 {
     setObjectName(u"Form_CsvColumns"_s);
     setModal(true);
-    setWindowTitle(QString::fromUtf16(kMessageBoxTitle) + u" - "_s + state.Textes(Txt::CsvImport));
+    setWindowTitle(QString::fromUtf16(kMessageBoxTitle) + u" - "_s + textes(Txt::CsvImport));
 
     const int columns = int(table.columnCount());
     QStringList names;
@@ -54,30 +58,30 @@ Form_CsvColumns::Form_CsvColumns(AppState &state, const CsvTable &table, QWidget
     for (std::size_t field = 0; field < m_choosers.size(); ++field) {
         auto *chooser = new QComboBox(this);
         chooser->setObjectName(u"ComboColumn_"_s + fieldName(*kStoredFields[field]));
-        chooser->addItem(state.Textes(Txt::CsvDoNotImport), -1);
+        chooser->addItem(textes(Txt::CsvDoNotImport), -1);
         for (int column = 0; column < columns; ++column)
             chooser->addItem(names[column], column);
         chooser->setCurrentIndex(chooser->findData(chosen[field]));
         m_choosers[field] = chooser;
-        fields->addRow(state.Textes(kStoredFields[field]->caption), chooser);
+        fields->addRow(textes(kStoredFields[field]->caption), chooser);
     }
     connect(m_choosers[5], &QComboBox::currentIndexChanged, this, &Form_CsvColumns::updateNumberHint);
-    m_numberHint = new QLabel(state.Textes(Txt::ChooseNumberColumn), this);
+    m_numberHint = new QLabel(textes(Txt::ChooseNumberColumn), this);
     m_numberHint->setObjectName(u"LabelChooseNumber"_s);
     m_numberHint->setWordWrap(true);
     m_group = new QComboBox(this);
     m_group->setObjectName(u"ComboGroupe"_s);
     m_group->setEditable(true);
     m_group->addItem(QString());
-    m_group->addItems(state.colGroupes().names());
-    auto *groupCaption = new QLabel(state.Textes(Txt::ImportGroup), this);
+    m_group->addItems(groups.names());
+    auto *groupCaption = new QLabel(textes(Txt::ImportGroup), this);
     captionFor(groupCaption, m_group);
 
-    auto *suivant = new QPushButton(QString(state.Textes(Txt::NextButton)).remove(u'&'), this);
+    auto *suivant = new QPushButton(QString(textes(Txt::NextButton)).remove(u'&'), this);
     suivant->setObjectName(u"CMD_Suivant"_s);
     suivant->setDefault(true);
     m_suivant = suivant;
-    auto *annuler = new QPushButton(QString(state.Textes(Txt::CancelButton)).remove(u'&'), this);
+    auto *annuler = new QPushButton(QString(textes(Txt::CancelButton)).remove(u'&'), this);
     annuler->setObjectName(u"CMD_Annuler"_s);
     auto *buttons = new QDialogButtonBox(this);
     buttons->addButton(suivant, QDialogButtonBox::AcceptRole);
@@ -86,11 +90,11 @@ Form_CsvColumns::Form_CsvColumns(AppState &state, const CsvTable &table, QWidget
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
 
     auto *layout = new QVBoxLayout(this);
-    auto *previewCaption = new QLabel(state.Textes(Txt::CsvPreview), this);
+    auto *previewCaption = new QLabel(textes(Txt::CsvPreview), this);
     captionFor(previewCaption, preview);
     layout->addWidget(previewCaption);
     layout->addWidget(preview, 1);
-    layout->addWidget(new QLabel(state.Textes(Txt::CsvColumnOfEachField), this));
+    layout->addWidget(new QLabel(textes(Txt::CsvColumnOfEachField), this));
     layout->addLayout(fields);
     layout->addWidget(m_numberHint);
     layout->addWidget(groupCaption);

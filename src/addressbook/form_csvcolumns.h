@@ -12,7 +12,8 @@ class QPushButton;
 
 namespace parlevo {
 
-class AppState;
+class GroupCollection;
+class TextTable;
 
 // Shows the first rows of a CSV file another program wrote and one column chooser per field,
 // pre-filled from its header; accepted, mapping() says where each field comes from and group() the
@@ -21,7 +22,8 @@ class AppState;
 class Form_CsvColumns final : public QDialog {
     Q_OBJECT
 public:
-    Form_CsvColumns(AppState &state, const CsvTable &table, QWidget *parent = nullptr);
+    Form_CsvColumns(const TextTable &textes, const GroupCollection &groups, const CsvTable &table,
+                    QWidget *parent = nullptr);
     Q_DISABLE_COPY_MOVE(Form_CsvColumns)
 
     CsvMapping mapping() const;

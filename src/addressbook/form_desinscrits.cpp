@@ -1,6 +1,9 @@
 #include "form_desinscrits.h"
 
-#include "base/appstate.h"
+#include "addressbook.h"
+#include "base/config.h"
+#include "base/shared.h"
+#include "base/textes.h"
 #include "base/txt.h"
 #include "classcontact.h"
 #include "contactlistview.h"
@@ -28,22 +31,23 @@ QPushButton *namedButton(const QString &text, const QString &name, QWidget *pare
 
 } // namespace
 
-Form_Desinscrits::Form_Desinscrits(AppState &state, QWidget *parent)
+Form_Desinscrits::Form_Desinscrits(const TextTable &textes, AddressBook &book, QWidget *parent)
     : QDialog(parent)
-    , m_state(state)
+    , m_textes(textes)
+    , m_book(book)
 {
     setObjectName(u"Form_Desinscrits"_s);
-    setWindowTitle(u"Parlevo - "_s + state.Textes(Txt::OptOutsTitle));
+    setWindowTitle(u"Parlevo - "_s + textes(Txt::OptOutsTitle));
     auto *layout = new QVBoxLayout(this);
-    layout->addWidget(new QLabel(state.Textes(Txt::OptOutsHeading), this));
+    layout->addWidget(new QLabel(textes(Txt::OptOutsHeading), this));
     m_list = new QListWidget(this);
     m_list->setObjectName(u"ListDesinscrits"_s);
     m_list->setSelectionMode(QAbstractItemView::ExtendedSelection);
     layout->addWidget(m_list, 1);
     auto *buttons = new QHBoxLayout;
-    QPushButton *ajouter = namedButton(state.Textes(Txt::OptOutsAdd), u"CMD_Ajouter"_s, this);
-    QPushButton *retirer = namedButton(state.Textes(Txt::OptOutsRemove), u"CMD_Retirer"_s, this);
-    QPushButton *fermer = namedButton(state.Textes(Txt::OptOutsClose), u"CMD_Fermer"_s, this);
+    QPushButton *ajouter = namedButton(textes(Txt::OptOutsAdd), u"CMD_Ajouter"_s, this);
+    QPushButton *retirer = namedButton(textes(Txt::OptOutsRemove), u"CMD_Retirer"_s, this);
+    QPushButton *fermer = namedButton(textes(Txt::OptOutsClose), u"CMD_Fermer"_s, this);
     buttons->addWidget(ajouter);
     buttons->addWidget(retirer);
     buttons->addStretch(1);
@@ -59,16 +63,16 @@ Form_Desinscrits::Form_Desinscrits(AppState &state, QWidget *parent)
 void Form_Desinscrits::fill()
 {
     m_list->clear();
-    m_list->addItems(m_state.optOuts().numbers());
+    m_list->addItems(m_book.optOuts().numbers());
 }
 
 void Form_Desinscrits::CMD_Ajouter_Click()
 {
     bool ok = false;
-    const QString number = QInputDialog::getText(this, windowTitle(), m_state.Textes(Txt::OptOutPrompt),
-                                                 QLineEdit::Normal, QString(), &ok);
-    if (ok && m_state.optOuts().add(number)) {
-        Sauve_Desinscrits(m_state);
+    const QString number =
+        QInputDialog::getText(this, windowTitle(), m_textes(Txt::OptOutPrompt), QLineEdit::Normal, QString(), &ok);
+    if (ok && m_book.optOuts().add(number)) {
+        Sauve_Desinscrits(m_book);
         fill();
     }
 }
@@ -79,33 +83,33 @@ void Form_Desinscrits::CMD_Retirer_Click()
     if (chosen.isEmpty())
         return;
     for (const QListWidgetItem *item : chosen)
-        m_state.optOuts().remove(item->text());
-    Sauve_Desinscrits(m_state);
+        m_book.optOuts().remove(item->text());
+    Sauve_Desinscrits(m_book);
     fill();
 }
 
-void addOptOutActions(QMenu *menu, AppState &state, ContactListView *list)
+void addOptOutActions(QMenu *menu, const TextTable &textes, AddressBook &book, ContactListView *list)
 {
     menu->addSeparator();
-    QAction *optOut = menu->addAction(state.Textes(Txt::OptOut));
+    QAction *optOut = menu->addAction(textes(Txt::OptOut));
     optOut->setObjectName(u"MNU_Desinscrire"_s);
-    QAction *optBackIn = menu->addAction(state.Textes(Txt::OptBackIn));
+    QAction *optBackIn = menu->addAction(textes(Txt::OptBackIn));
     optBackIn->setObjectName(u"MNU_Reinscrire"_s);
-    QAction *show = menu->addAction(state.Textes(Txt::OptOutsLink));
+    QAction *show = menu->addAction(textes(Txt::OptOutsLink));
     show->setObjectName(u"MNU_Desinscrits"_s);
-    // The list and the state outlive the menu, which the list's window owns.
-    QObject::connect(optOut, &QAction::triggered, menu, [&state, list] {
+    // The list, the texts and the book outlive the menu, which the list's window owns.
+    QObject::connect(optOut, &QAction::triggered, menu, [&book, list] {
         for (const ClassContact *contact : list->selectedContacts())
-            state.optOuts().add(contact->Phone);
-        Sauve_Desinscrits(state);
+            book.optOuts().add(contact->Phone);
+        Sauve_Desinscrits(book);
     });
-    QObject::connect(optBackIn, &QAction::triggered, menu, [&state, list] {
+    QObject::connect(optBackIn, &QAction::triggered, menu, [&book, list] {
         for (const ClassContact *contact : list->selectedContacts())
-            state.optOuts().remove(contact->Phone);
-        Sauve_Desinscrits(state);
+            book.optOuts().remove(contact->Phone);
+        Sauve_Desinscrits(book);
     });
-    QObject::connect(show, &QAction::triggered, menu, [&state, list] {
-        Form_Desinscrits window(state, list->window());
+    QObject::connect(show, &QAction::triggered, menu, [&textes, &book, list] {
+        Form_Desinscrits window(textes, book, list->window());
         window.exec();
     });
 }

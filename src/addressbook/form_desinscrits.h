@@ -7,7 +7,8 @@ class QMenu;
 
 namespace parlevo {
 
-class AppState;
+class AddressBook;
+class TextTable;
 class ContactListView;
 
 // The opt-out list: its numbers as written, one removed at a time or one added. Every change is
@@ -15,7 +16,7 @@ class ContactListView;
 class Form_Desinscrits final : public QDialog {
     Q_OBJECT
 public:
-    Form_Desinscrits(AppState &state, QWidget *parent);
+    Form_Desinscrits(const TextTable &textes, AddressBook &book, QWidget *parent);
     Q_DISABLE_COPY_MOVE(Form_Desinscrits)
 
 private:
@@ -23,12 +24,13 @@ private:
     void CMD_Ajouter_Click();
     void CMD_Retirer_Click();
 
-    AppState &m_state;
+    const TextTable &m_textes;
+    AddressBook &m_book;
     QListWidget *m_list = nullptr;
 };
 
 // Adds to a list's context menu: opt the selected contacts' numbers out, opt them back in, and
 // show the opt-out list. The address book and the mailing list share them.
-void addOptOutActions(QMenu *menu, AppState &state, ContactListView *list);
+void addOptOutActions(QMenu *menu, const TextTable &textes, AddressBook &book, ContactListView *list);
 
 } // namespace parlevo

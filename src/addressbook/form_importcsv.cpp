@@ -1,9 +1,11 @@
 #include "form_importcsv.h"
 
 #include "addressbook/contactfields.h"
-#include "base/appstate.h"
+#include "base/config.h"
 #include "base/dialogframe.h"
 #include "base/messagebox.h"
+#include "base/shared.h"
+#include "base/textes.h"
 #include "base/txt.h"
 #include "controls/accessibility.h"
 
@@ -30,15 +32,15 @@ QLabel *makeLabel(const char16_t *name, const QString &text, QWidget *parent)
 
 } // namespace
 
-Form_ImportCSV::Form_ImportCSV(AppState &state, QWidget *parent)
+Form_ImportCSV::Form_ImportCSV(const TextTable &textes, QWidget *parent)
     : QDialog(parent, kDialogFrame)
 {
     setObjectName(u"Form_ImportCSV"_s);
     setModal(true);
-    setWindowTitle(QString::fromUtf16(kMessageBoxTitle) + u" - "_s + state.Textes(Txt::CsvImport));
+    setWindowTitle(QString::fromUtf16(kMessageBoxTitle) + u" - "_s + textes(Txt::CsvImport));
     QStringList fields;
     for (const ContactFieldInfo *field : kStoredFields)
-        fields.append(state.Textes(field->caption));
+        fields.append(textes(field->caption));
 
     auto *example = new QPlainTextEdit(this);
     example->setObjectName(u"TextExemple"_s);
@@ -49,10 +51,10 @@ Form_ImportCSV::Form_ImportCSV(AppState &state, QWidget *parent)
     example->setReadOnly(true);
     example->setFixedHeight(example->fontMetrics().lineSpacing() * 4);
 
-    auto *suivant = new QPushButton(QString(state.Textes(Txt::NextButton)).remove(u'&'), this);
+    auto *suivant = new QPushButton(QString(textes(Txt::NextButton)).remove(u'&'), this);
     suivant->setObjectName(u"CMD_ChargeCSV"_s);
     suivant->setDefault(true);
-    auto *annuler = new QPushButton(QString(state.Textes(Txt::CancelButton)).remove(u'&'), this);
+    auto *annuler = new QPushButton(QString(textes(Txt::CancelButton)).remove(u'&'), this);
     annuler->setObjectName(u"CMD_Annuler"_s);
     auto *buttons = new QDialogButtonBox(this);
     buttons->addButton(suivant, QDialogButtonBox::AcceptRole);
@@ -67,12 +69,12 @@ Form_ImportCSV::Form_ImportCSV(AppState &state, QWidget *parent)
     });
 
     auto *layout = new QVBoxLayout(this);
-    layout->addWidget(makeLabel(u"LabelHelp1", state.Textes(Txt::CsvImportHelpBefore), this));
-    layout->addWidget(makeLabel(u"LabelHelp2", state.Textes(Txt::CsvImportHelpLayout), this));
+    layout->addWidget(makeLabel(u"LabelHelp1", textes(Txt::CsvImportHelpBefore), this));
+    layout->addWidget(makeLabel(u"LabelHelp2", textes(Txt::CsvImportHelpLayout), this));
     auto *layoutLine = makeLabel(u"LabelHelp3", fields.join(u';'), this);
     layoutLine->setStyleSheet(u"font-weight: 600;"_s);
     layout->addWidget(layoutLine);
-    QLabel *exampleCaption = makeLabel(u"LabelHelp5", state.Textes(Txt::CsvExample), this);
+    QLabel *exampleCaption = makeLabel(u"LabelHelp5", textes(Txt::CsvExample), this);
     captionFor(exampleCaption, example);
     layout->addWidget(exampleCaption);
     layout->addWidget(example);

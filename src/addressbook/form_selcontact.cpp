@@ -1,10 +1,13 @@
 #include "form_selcontact.h"
 
+#include "addressbook.h"
 #include "addressbook/contactcollection.h"
 #include "addressbook/groupcollection.h"
-#include "base/appstate.h"
+#include "base/config.h"
 #include "base/dialogframe.h"
 #include "base/messagebox.h"
+#include "base/shared.h"
+#include "base/textes.h"
 #include "base/txt.h"
 #include "contactlistmodel.h"
 #include "contactlistview.h"
@@ -50,30 +53,31 @@ template <typename W> W *named(W *widget, const char16_t *name)
 
 } // namespace
 
-Form_SelContact::Form_SelContact(AppState &state, QWidget *parent)
+Form_SelContact::Form_SelContact(const TextTable &textes, const Config &config, AddressBook &book, QWidget *parent)
     : QDialog(parent, kDialogFrame)
-    , m_state(state)
+    , m_textes(textes)
+    , m_book(book)
 {
     setObjectName(u"Form_SelContact"_s);
     setModal(true);
-    m_list = named(new ContactListView(state, this), u"ListViewCA");
+    m_list = named(new ContactListView(textes, config, this), u"ListViewCA");
 
     m_comboGroupe = named(new QComboBox(this), u"ComboGroupe");
     auto *labelGroupe =
-        named(new QLabel(state.Textes(fieldInfo(ContactColumn::Groupe).caption) + u" :"_s, this), u"LabelGroupe");
+        named(new QLabel(textes(fieldInfo(ContactColumn::Groupe).caption) + u" :"_s, this), u"LabelGroupe");
     captionFor(labelGroupe, m_comboGroupe);
 
     auto *frame = named(new QGroupBox(this), u"FrameFiltre");
     m_checkFiltre = named(new QCheckBox(frame), u"CheckFiltre");
-    m_labelFrame = named(new QLabel(state.Textes(Txt::DeepSearch) + u"  "_s, frame), u"LabelFrame");
+    m_labelFrame = named(new QLabel(textes(Txt::DeepSearch) + u"  "_s, frame), u"LabelFrame");
     m_labelFrame->installEventFilter(this);
     m_textRecherche = named(new QLineEdit(frame), u"TextRecherche");
-    m_labelRechercher = named(new QLabel(state.Textes(Txt::Search) + u" :"_s, frame), u"Label_Rechercher");
+    m_labelRechercher = named(new QLabel(textes(Txt::Search) + u" :"_s, frame), u"Label_Rechercher");
     m_comboDans = named(new QComboBox(frame), u"Combo_Dans");
     for (const ContactFieldInfo *field : kSearchFields)
-        m_comboDans->addItem(state.Textes(field->caption));
-    m_labelDans = named(new QLabel(state.Textes(Txt::SearchIn), frame), u"Label_Dans");
-    m_filtre = named(new QPushButton(state.Textes(Txt::Find), frame), u"CMD_Filtre");
+        m_comboDans->addItem(textes(field->caption));
+    m_labelDans = named(new QLabel(textes(Txt::SearchIn), frame), u"Label_Dans");
+    m_filtre = named(new QPushButton(textes(Txt::Find), frame), u"CMD_Filtre");
     auto *grid = new QGridLayout(frame);
     auto *title = new QHBoxLayout;
     title->addWidget(m_checkFiltre);
@@ -88,11 +92,10 @@ Form_SelContact::Form_SelContact(AppState &state, QWidget *parent)
     captionFor(m_labelFrame, m_checkFiltre);
     captionFor(m_labelRechercher, m_textRecherche);
     captionFor(m_labelDans, m_comboDans);
-    m_list->setAccessibleName(accessibleText(state.Textes(Txt::ContactList)));
+    m_list->setAccessibleName(accessibleText(textes(Txt::ContactList)));
     m_textRecherche->installEventFilter(this);
 
-    m_count =
-        named(new QLabel(QString(state.Textes(Txt::ResultCount)).replace(u"%1"_s, u"0"_s), this), u"LabelNBFiche");
+    m_count = named(new QLabel(QString(textes(Txt::ResultCount)).replace(u"%1"_s, u"0"_s), this), u"LabelNBFiche");
     m_progress = named(new QProgressBar(this), u"ProgressBar2");
     m_progress->setTextVisible(false);
     // Showing the bar for a filter must not move the other controls nor lay the window out again.
@@ -100,7 +103,7 @@ Form_SelContact::Form_SelContact(AppState &state, QWidget *parent)
     keepPlace.setRetainSizeWhenHidden(true);
     m_progress->setSizePolicy(keepPlace);
     m_progress->hide();
-    m_progress->setAccessibleName(state.Textes(Txt::Progress));
+    m_progress->setAccessibleName(textes(Txt::Progress));
     m_accepter = named(new QPushButton(this), u"CMD_Accepter");
     m_accepter->setDefault(true);
 
@@ -179,7 +182,7 @@ void Form_SelContact::ImporteCarnet()
     resetSearch();
     m_accepted = false;
     m_temp.clear();
-    const ContactCollection &contacts = m_state.colContacts();
+    const ContactCollection &contacts = m_book.colContacts();
     if (!contacts.isEmpty()) {
         m_progress->setMaximum(int(contacts.count()));
         m_temp.reserve(std::size_t(contacts.count()));
@@ -195,8 +198,8 @@ void Form_SelContact::ImporteCarnet()
         m_fields[field] = FoldedField(m_temp, int(field));
     m_orderValid = false;
     m_comboGroupe->clear();
-    m_comboGroupe->addItem(m_state.Textes(Txt::AllGroups));
-    m_comboGroupe->addItems(m_state.colGroupes().names());
+    m_comboGroupe->addItem(m_textes(Txt::AllGroups));
+    m_comboGroupe->addItems(m_book.colGroupes().names());
     m_comboGroupe->setCurrentIndex(0);
 }
 
@@ -213,12 +216,12 @@ void Form_SelContact::showProgress(int value, QElapsedTimer &sinceShown)
 void Form_SelContact::Init()
 {
     setWindowTitle(QString::fromUtf16(kMessageBoxTitle) + u" - "_s +
-                   m_state.Textes(mailingMode() ? Txt::AddToMailing : Txt::ChooseRecipient));
-    m_accepter->setText(m_state.Textes(mailingMode() ? Txt::AddSelection : Txt::SelectThisContact));
+                   m_textes(mailingMode() ? Txt::AddToMailing : Txt::ChooseRecipient));
+    m_accepter->setText(m_textes(mailingMode() ? Txt::AddSelection : Txt::SelectThisContact));
     m_list->setSelectionMode(mailingMode() ? QAbstractItemView::ExtendedSelection : QAbstractItemView::SingleSelection);
     m_list->Init_ColonneLV();
     // A contact removed from the book while the snapshot is held loses its row.
-    m_list->listModel()->follow(&m_state.colContacts(), false);
+    m_list->listModel()->follow(&m_book.colContacts(), false);
     Remplit_LV_Carnet();
     Result = false;
     SelContact = nullptr;
@@ -231,7 +234,7 @@ void Form_SelContact::Remplit_LV_Carnet()
     const bool deep = m_checkFiltre->isChecked();
     const int field = m_comboDans->currentIndex();
     const QString group = m_comboGroupe->currentText();
-    const QString all = m_state.Textes(Txt::AllGroups);
+    const QString all = m_textes(Txt::AllGroups);
 
     m_progress->setMaximum(std::max(1, int(m_temp.size())));
     m_progress->setValue(1);
@@ -264,7 +267,7 @@ void Form_SelContact::Remplit_LV_Carnet()
     // Sized to what is listed now, so that no name is cut after a search.
     m_list->AutosizeColumns();
     const int rows = m_list->model()->rowCount();
-    m_count->setText(QString(m_state.Textes(Txt::ResultCount)).replace(u"%1"_s, QString::number(rows)));
+    m_count->setText(QString(m_textes(Txt::ResultCount)).replace(u"%1"_s, QString::number(rows)));
     m_progress->hide();
     if (rows == 0)
         m_accepter->setEnabled(false);
@@ -313,7 +316,7 @@ void Form_SelContact::CMD_Accepter_Click()
     if (m_list->model()->rowCount() == 0 || !current)
         return;
     Result = true;
-    SelContact = m_state.colContacts().find(current->GUID);
+    SelContact = m_book.colContacts().find(current->GUID);
     m_accepted = true;
     accept();
 }

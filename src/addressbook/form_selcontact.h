@@ -19,7 +19,9 @@ class QPushButton;
 
 namespace parlevo {
 
-class AppState;
+class AddressBook;
+struct Config;
+class TextTable;
 class ContactListView;
 struct ClassContact;
 
@@ -29,7 +31,7 @@ struct ClassContact;
 class Form_SelContact final : public QDialog {
     Q_OBJECT
 public:
-    explicit Form_SelContact(AppState &state, QWidget *parent = nullptr);
+    Form_SelContact(const TextTable &textes, const Config &config, AddressBook &book, QWidget *parent = nullptr);
     ~Form_SelContact() override;
     Q_DISABLE_COPY_MOVE(Form_SelContact)
 
@@ -64,7 +66,8 @@ private:
     void showProgress(int value, QElapsedTimer &sinceShown);
     const std::vector<quint32> &sortedSnapshot();
 
-    AppState &m_state;
+    const TextTable &m_textes;
+    AddressBook &m_book;
     std::vector<ClassContact *> m_temp;
     // The five search fields of the snapshot, folded once when it is taken.
     std::array<FoldedField, 5> m_fields;

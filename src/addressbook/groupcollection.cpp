@@ -1,7 +1,5 @@
 #include "groupcollection.h"
 
-#include "base/appstate.h"
-
 namespace parlevo {
 
 bool GroupCollection::add(const QString &name)
@@ -16,9 +14,9 @@ bool GroupCollection::add(const QString &name)
     return true;
 }
 
-void Ajoute_Groupe(AppState &state, const QString &name)
+void Ajoute_Groupe(GroupCollection &groups, const QString &name)
 {
-    state.colGroupes().add(name);
+    groups.add(name);
 }
 
 } // namespace parlevo

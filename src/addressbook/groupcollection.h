@@ -6,8 +6,6 @@
 
 namespace parlevo {
 
-class AppState;
-
 // Group names in the order they were first met. Names that differ only in case are one group,
 // kept in the form first added. Names are never removed during a run.
 class GroupCollection final {
@@ -27,6 +25,6 @@ private:
 };
 
 // Adds a group to colGroupes unless it is empty or already listed; a refusal is silent.
-void Ajoute_Groupe(AppState &state, const QString &name);
+void Ajoute_Groupe(GroupCollection &groups, const QString &name);
 
 } // namespace parlevo

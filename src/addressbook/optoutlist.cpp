@@ -1,7 +1,8 @@
 #include "optoutlist.h"
 
-#include "base/appstate.h"
+#include "addressbook.h"
 #include "base/codec1252.h"
+#include "base/datadir.h"
 #include "base/shared.h"
 #include "base/storefile.h"
 #include "phonecheck.h"
@@ -214,28 +215,16 @@ QByteArray optOutBytes(const QStringList &numbers)
     return out;
 }
 
-bool Charge_Desinscrits(AppState &state)
+bool Charge_Desinscrits(AddressBook &book)
 {
-    const QString name = QString::fromUtf16(kOptOutFileName);
-    const QString path = state.filePath(name);
-    if (!FileExists(path))
-        return true;
-    const std::optional<QByteArray> bytes = readWholeFile(path);
-    if (!bytes) {
-        state.markUnreadable(name);
-        return false;
-    }
-    replaceFile(state.filePath(QString::fromUtf16(kOptOutBackupName)), *bytes);
-    state.optOuts().setFileBytes(*bytes);
-    return true;
+    return book.dataDir().load(QString::fromUtf16(kOptOutFileName), QString::fromUtf16(kOptOutBackupName),
+                               [&book](const QByteArray &bytes) { book.optOuts().setFileBytes(bytes); });
 }
 
-bool Sauve_Desinscrits(AppState &state)
+bool Sauve_Desinscrits(AddressBook &book)
 {
-    const QString name = QString::fromUtf16(kOptOutFileName);
-    if (state.isUnreadable(name))
-        return false;
-    return replaceOrRemove(state.filePath(name), state.optOuts().fileBytes())();
+    return book.dataDir().save(book.dataDir().filePath(QString::fromUtf16(kOptOutFileName)),
+                               book.optOuts().fileBytes());
 }
 
 } // namespace parlevo

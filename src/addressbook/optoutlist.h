@@ -10,7 +10,7 @@
 
 namespace parlevo {
 
-class AppState;
+class AddressBook;
 class PhoneCheck;
 
 inline constexpr const char16_t *kOptOutFileName = u"Desinscrits.lst";
@@ -77,12 +77,12 @@ private:
 QStringList readOptOutLines(QByteArrayView bytes);
 QByteArray optOutBytes(const QStringList &numbers);
 
-// Loads "Desinscrits.lst" of the data directory into state.optOuts(), after copying the file as
+// Loads "Desinscrits.lst" of the book's data directory into its optOuts(), after copying the file as
 // found to "Desinscrits.bak". No file: nothing happens. False when the file exists but cannot be
 // read; it is then marked unreadable and no save of the run touches it.
-bool Charge_Desinscrits(AppState &state);
-// Writes state.optOuts() at once (a change must not wait for the program to quit), replacing the
+bool Charge_Desinscrits(AddressBook &book);
+// Writes the book's optOuts() at once (a change must not wait for the program to quit), replacing the
 // previous file only once the new one is complete; an empty list removes it. False on failure.
-bool Sauve_Desinscrits(AppState &state);
+bool Sauve_Desinscrits(AddressBook &book);
 
 } // namespace parlevo

@@ -1,10 +1,13 @@
 #include "activities.h"
 
+#include "addressbook/addressbook.h"
 #include "addressbook/form_carnetadresse.h"
-#include "base/appstate.h"
+#include "appstate.h"
 #include "formacceuil.h"
+#include "gateway/classsendora.h"
 #include "mdiformmain.h"
 #include "messages/form_predefinis.h"
+#include "messages/predefinis.h"
 #include "prefs/formprefs.h"
 #include "sending/form_historique.h"
 #include "sending/form_mailing.h"
@@ -18,18 +21,19 @@ ActivityWindow *createActivityWindow(Activity activity, AppState &state, MDIForm
     case Activity::Home:
         return new Form_Acceuil(state, main, parent);
     case Activity::Prefs:
-        return new Form_Prefs(state, parent);
+        return new Form_Prefs(state.basics(), state.Gateway(), parent);
     case Activity::Simple:
-        return new Form_Simple(state, main, parent);
+        return new Form_Simple(state.basics(), state.addressBook(), state.predefinis(), state.Gateway(), main, parent);
     case Activity::Mailing:
         return new Form_Mailing(
-            state, main, [&main] { return main.knownCredit(); }, parent);
+            state.basics(), state.addressBook(), state.predefinis(), state.Gateway(), main,
+            [&main] { return main.knownCredit(); }, parent);
     case Activity::Carnet:
-        return new Form_CarnetAdresse(state, parent);
+        return new Form_CarnetAdresse(state.textTable(), state.config(), state.addressBook(), state.autoSave(), parent);
     case Activity::Predefinis:
-        return new Form_Predefinis(state, parent);
+        return new Form_Predefinis(state.textTable(), state.predefinis(), state.autoSave(), parent);
     case Activity::History:
-        return new Form_Historique(state, main, parent);
+        return new Form_Historique(state.basics(), state.addressBook(), state.Gateway(), main, parent);
     }
     return nullptr;
 }

@@ -1,33 +1,21 @@
-#include "base/appstate.h"
+#include "appstate.h"
 
-#include "addressbook/contactcollection.h"
-#include "addressbook/groupcollection.h"
-#include "addressbook/optoutlist.h"
-#include "addressbook/phonecheck.h"
-#include "base/autosave.h"
+#include "addressbook/addressbook.h"
 #include "crypto/clsrc4.h"
 #include "gateway/classsendora.h"
 #include "messages/predefinis.h"
-
-#include <QDir>
 
 namespace parlevo {
 
 AppState::AppState(const QString &dataDir)
     : m_dataDir(dataDir)
-    , m_contacts(std::make_unique<ContactCollection>())
-    , m_groupes(std::make_unique<GroupCollection>())
-    , m_predefinis(std::make_unique<PredefiniList>())
+    , m_book(std::make_unique<AddressBook>(m_dataDir))
+    , m_predefinis(std::make_unique<PredefinedMessages>(m_dataDir))
     , m_autoSave(std::make_unique<AutoSave>())
 {
 }
 
 AppState::~AppState() = default;
-
-QString AppState::filePath(const QString &name) const
-{
-    return QDir(m_dataDir).filePath(name);
-}
 
 ClassSendora &AppState::Gateway()
 {
@@ -36,36 +24,11 @@ ClassSendora &AppState::Gateway()
     return *m_gateway;
 }
 
-PhoneCheck &AppState::phoneCheck()
-{
-    if (!m_phoneCheck)
-        m_phoneCheck = std::make_unique<PhoneCheck>();
-    return *m_phoneCheck;
-}
-
-OptOutList &AppState::optOuts()
-{
-    if (!m_optOuts)
-        m_optOuts = std::make_unique<OptOutList>(phoneCheck());
-    return *m_optOuts;
-}
-
 clsRC4 &AppState::Cipher()
 {
     if (!m_cipher)
         m_cipher = std::make_unique<clsRC4>();
     return *m_cipher;
-}
-
-QString AppState::NextKey()
-{
-    return QString::number(++m_keyCounter);
-}
-
-void AppState::markUnreadable(const QString &name)
-{
-    if (!m_unreadable.contains(name))
-        m_unreadable.append(name);
 }
 
 } // namespace parlevo

@@ -1,6 +1,6 @@
 #include "formacceuil.h"
 
-#include "base/appstate.h"
+#include "appstate.h"
 #include "base/artwork.h"
 #include "base/txt.h"
 #include "controls/labellink.h"

@@ -1,7 +1,8 @@
 #include "mdiformmain.h"
 
 #include "activities.h"
-#include "base/appstate.h"
+#include "addressbook/addressbook.h"
+#include "appstate.h"
 #include "base/artwork.h"
 #include "base/messagebox.h"
 #include "base/theme.h"
@@ -598,7 +599,7 @@ void MDIForm_Main::offerInterruptedRun()
         return;
     }
     const JournalHead &head = held->content.head;
-    PhoneCheck numbers(head.region.isEmpty() ? m_state.phoneCheck().region() : head.region);
+    PhoneCheck numbers(head.region.isEmpty() ? m_state.addressBook().phoneCheck().region() : head.region);
     const ResumePlan plan =
         planResume(held->content, false, [&numbers](const QString &number) { return numbers.matchKey(number); });
     const QString question = m_state.Textes(Txt::ResumeRunQuestion)

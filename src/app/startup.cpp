@@ -1,9 +1,10 @@
 #include "startup.h"
 
+#include "addressbook/addressbook.h"
 #include "addressbook/contactcollection.h"
 #include "addressbook/contactstore.h"
 #include "addressbook/optoutlist.h"
-#include "base/appstate.h"
+#include "appstate.h"
 #include "base/autosave.h"
 #include "base/datapaths.h"
 #include "base/guimessagebox.h"
@@ -135,15 +136,15 @@ bool Application::start()
         break;
     }
 
-    LoadConfig(s);
-    Charge_Contacts(s);
-    Charge_Predefinis(s);
-    Charge_Desinscrits(s);
-    Cree_MenuPredefinis(s);
+    LoadConfig(s.config(), s.Gateway(), s.Cipher(), s.dataFiles());
+    Charge_Contacts(s.addressBook());
+    Charge_Predefinis(s.predefinis());
+    Charge_Desinscrits(s.addressBook());
+    Cree_MenuPredefinis(s.predefinis().colPredefinis());
     protectJournals(s.dataDir());
     if (m_canSave)
         watchStores();
-    for (const QString &name : s.unreadableFiles())
+    for (const QString &name : s.dataFiles().unreadableFiles())
         MsgBox(QString(s.Textes(Txt::FileUnreadable)).replace(u"%1"_s, QDir::toNativeSeparators(s.filePath(name))),
                vbOKOnly | vbExclamation);
 
@@ -166,17 +167,17 @@ void Application::watchStores()
     AutoSave &autoSave = s.autoSave();
     const QString contacts = QString::fromUtf16(kContactsFileName);
     const QString config = QString::fromUtf16(kConfigFileName);
-    autoSave.watch(contacts, [&s, contacts] { return prepareContactsSave(s, s.filePath(contacts)); });
-    autoSave.watch(QString::fromUtf16(kPredefinisFileName), [&s] { return preparePredefinisSave(s); });
+    autoSave.watch(contacts, [&s, contacts] { return prepareContactsSave(s.addressBook(), s.filePath(contacts)); });
+    autoSave.watch(QString::fromUtf16(kPredefinisFileName), [&s] { return preparePredefinisSave(s.predefinis()); });
     // A few hundred bytes, with the window's placement read here: written on the spot.
     autoSave.watch(config, [this, &s] {
         if (m_mainWindow)
-            SaveConfig(s, m_mainWindow->geometryInTwips());
+            SaveConfig(s.config(), s.Gateway(), s.Cipher(), s.dataFiles(), m_mainWindow->geometryInTwips());
         return FileWrite();
     });
 
     // Every change of the book goes through the collection's signals, whichever window made it.
-    const ContactCollection &book = s.colContacts();
+    const ContactCollection &book = s.addressBook().colContacts();
     const auto bookChanged = [&autoSave, contacts] { autoSave.changed(contacts); };
     connect(&book, &ContactCollection::contactAdded, this, bookChanged);
     connect(&book, &ContactCollection::contactsRemoved, this, bookChanged);

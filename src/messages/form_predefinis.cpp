@@ -1,8 +1,10 @@
 #include "form_predefinis.h"
 
-#include "base/appstate.h"
 #include "base/autosave.h"
+#include "base/config.h"
 #include "base/messagebox.h"
+#include "base/shared.h"
+#include "base/textes.h"
 #include "base/theme.h"
 #include "base/txt.h"
 #include "controls/accessibility.h"
@@ -36,9 +38,12 @@ template <typename W> W *named(W *widget, const char16_t *name)
 
 } // namespace
 
-Form_Predefinis::Form_Predefinis(AppState &state, QWidget *parent)
-    : SectionPage(state.Textes(Txt::PredefinedMessages), activityIcon(Activity::Predefinis), parent)
-    , m_state(state)
+Form_Predefinis::Form_Predefinis(const TextTable &textes, PredefinedMessages &messages, AutoSave &autoSave,
+                                 QWidget *parent)
+    : SectionPage(textes(Txt::PredefinedMessages), activityIcon(Activity::Predefinis), parent)
+    , m_textes(textes)
+    , m_messages(messages)
+    , m_autoSave(autoSave)
 {
     setObjectName(u"Form_Predefinis"_s);
     buildWindow();
@@ -71,7 +76,7 @@ void Form_Predefinis::buildWindow()
     grid->setHorizontalSpacing(16);
     grid->setVerticalSpacing(8);
 
-    auto *labelList = named(new QLabel(m_state.Textes(Txt::PredefinedList), page), u"LabelPredefinis");
+    auto *labelList = named(new QLabel(m_textes(Txt::PredefinedList), page), u"LabelPredefinis");
     grid->addWidget(labelList, 0, 0);
     m_list = named(new QListWidget(page), u"ListPredefinis");
     captionFor(labelList, m_list);
@@ -80,25 +85,25 @@ void Form_Predefinis::buildWindow()
     const int buttonGap = standardGap(*this);
     auto *buttons = new QHBoxLayout;
     buttons->setSpacing(buttonGap);
-    m_ajouter = named(new QPushButton(m_state.Textes(Txt::AddButton), page), u"CMD_Ajouter");
-    m_modifier = named(new QPushButton(m_state.Textes(Txt::ModifyButton), page), u"CMD_Modifier");
-    m_supprimer = named(new QPushButton(m_state.Textes(Txt::DeleteButton), page), u"CMD_Supprimer");
+    m_ajouter = named(new QPushButton(m_textes(Txt::AddButton), page), u"CMD_Ajouter");
+    m_modifier = named(new QPushButton(m_textes(Txt::ModifyButton), page), u"CMD_Modifier");
+    m_supprimer = named(new QPushButton(m_textes(Txt::DeleteButton), page), u"CMD_Supprimer");
     buttons->addWidget(m_ajouter);
     buttons->addWidget(m_modifier);
     buttons->addWidget(m_supprimer);
     buttons->addStretch(1);
     grid->addLayout(buttons, 7, 0);
 
-    m_labelNom = named(new QLabel(m_state.Textes(Txt::PredefinedName), page), u"LabelNomPredefinis");
+    m_labelNom = named(new QLabel(m_textes(Txt::PredefinedName), page), u"LabelNomPredefinis");
     m_textNom = named(new QLineEdit(page), u"TextNomPredefinis");
     // A ";" would split the record in two when the file is read back.
     m_textNom->setValidator(new QRegularExpressionValidator(QRegularExpression(u"[^;]*"_s), m_textNom));
     captionFor(m_labelNom, m_textNom);
-    m_labelMessage = named(new QLabel(m_state.Textes(Txt::PredefinedMessage), page), u"LabelMessagePredefini");
+    m_labelMessage = named(new QLabel(m_textes(Txt::PredefinedMessage), page), u"LabelMessagePredefini");
     m_textSMS = named(new SmsTextEdit(page), u"TextSMS");
     m_textSMS->setMaxLength(static_cast<int>(kSmsMaxLength));
     // The prompt goes with the focus, as in the send windows.
-    m_textSMS->setPrompt(m_state.Textes(Txt::EnterMessageHere));
+    m_textSMS->setPrompt(m_textes(Txt::EnterMessageHere));
     captionFor(m_labelMessage, m_textSMS);
     m_labelNBCar = named(new QLabel(page), u"LabelNBCar");
     grid->addWidget(m_labelNom, 1, 1);
@@ -109,8 +114,8 @@ void Form_Predefinis::buildWindow()
     auto *edit = new QHBoxLayout;
     edit->setSpacing(buttonGap);
     edit->addStretch(1);
-    m_accepter = named(new QPushButton(m_state.Textes(Txt::AcceptButton), page), u"CMD_Accepter");
-    m_annuler = named(new QPushButton(m_state.Textes(Txt::CancelButton), page), u"CMD_Annuler");
+    m_accepter = named(new QPushButton(m_textes(Txt::AcceptButton), page), u"CMD_Accepter");
+    m_annuler = named(new QPushButton(m_textes(Txt::CancelButton), page), u"CMD_Annuler");
     edit->addWidget(m_accepter);
     edit->addWidget(m_annuler);
     grid->addLayout(edit, 7, 1);
@@ -131,7 +136,7 @@ void Form_Predefinis::Init()
 void Form_Predefinis::fillList()
 {
     m_list->clear();
-    const PredefiniList &list = m_state.colPredefinis();
+    const PredefiniList &list = m_messages.colPredefinis();
     for (qsizetype i = 0; i < list.size(); ++i) {
         auto *item = new QListWidgetItem(list.at(i).Nom, m_list);
         item->setData(kPositionRole, static_cast<int>(i + 1));
@@ -164,13 +169,13 @@ int Form_Predefinis::selectedPosition() const
 
 void Form_Predefinis::showCount()
 {
-    m_labelNBCar->setText(m_state.Textes(Txt::CharactersLeft) + QString::number(kSmsMaxLength - m_textSMS->length()));
+    m_labelNBCar->setText(m_textes(Txt::CharactersLeft) + QString::number(kSmsMaxLength - m_textSMS->length()));
 }
 
 void Form_Predefinis::ListPredefinis_Click()
 {
     const int position = selectedPosition();
-    const PredefiniList &list = m_state.colPredefinis();
+    const PredefiniList &list = m_messages.colPredefinis();
     if (position < 1 || position > list.size())
         return;
     m_textNom->setText(list.at(position - 1).Nom);
@@ -182,8 +187,8 @@ void Form_Predefinis::CMD_Ajouter_Click()
 {
     setEditMode(true);
     m_adding = true;
-    m_textNom->setText(m_state.Textes(Txt::NewPredefinedName));
-    m_textSMS->setPlainText(m_state.Textes(Txt::EnterMessageHere));
+    m_textNom->setText(m_textes(Txt::NewPredefinedName));
+    m_textSMS->setPlainText(m_textes(Txt::EnterMessageHere));
     m_textNom->selectAll();
     m_textNom->setFocus();
 }
@@ -191,7 +196,7 @@ void Form_Predefinis::CMD_Ajouter_Click()
 void Form_Predefinis::CMD_Modifier_Click()
 {
     const int position = selectedPosition();
-    const PredefiniList &list = m_state.colPredefinis();
+    const PredefiniList &list = m_messages.colPredefinis();
     if (position < 1 || position > list.size())
         return;
     m_textNom->setText(list.at(position - 1).Nom);
@@ -204,11 +209,11 @@ void Form_Predefinis::CMD_Modifier_Click()
 
 void Form_Predefinis::CMD_Accepter_Click()
 {
-    PredefiniList &list = m_state.colPredefinis();
+    PredefiniList &list = m_messages.colPredefinis();
     const QString name = m_textNom->text();
     // Accepted before the box had the focus, the prompt is still there: it is no message.
     const QString typed = m_textSMS->toPlainText();
-    const QString message = typed == m_state.Textes(Txt::EnterMessageHere) ? QString() : typed;
+    const QString message = typed == m_textes(Txt::EnterMessageHere) ? QString() : typed;
     if (m_adding) {
         list.append(ClassPredefini{name, message});
     } else {
@@ -216,7 +221,7 @@ void Form_Predefinis::CMD_Accepter_Click()
         if (position >= 1 && position <= list.size())
             list[position - 1] = ClassPredefini{name, message};
     }
-    m_state.autoSave().changed(QString::fromUtf16(kPredefinisFileName));
+    m_autoSave.changed(QString::fromUtf16(kPredefinisFileName));
     setEditMode(false);
     fillList();
     // The last row bearing the accepted name is the one left selected.
@@ -241,14 +246,14 @@ void Form_Predefinis::CMD_Supprimer_Click()
     const int position = selectedPosition();
     if (position == 0)
         return;
-    if (MsgBox(m_state.Textes(Txt::ConfirmDeletePredefined), vbYesNo | vbExclamation | vbDefaultButton2) != vbYes) {
+    if (MsgBox(m_textes(Txt::ConfirmDeletePredefined), vbYesNo | vbExclamation | vbDefaultButton2) != vbYes) {
         m_list->setFocus();
         return;
     }
-    PredefiniList &list = m_state.colPredefinis();
+    PredefiniList &list = m_messages.colPredefinis();
     if (position <= list.size())
         list.removeAt(position - 1);
-    m_state.autoSave().changed(QString::fromUtf16(kPredefinisFileName));
+    m_autoSave.changed(QString::fromUtf16(kPredefinisFileName));
     fillList();
     m_textNom->clear();
     m_textSMS->clear();

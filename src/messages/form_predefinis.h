@@ -10,7 +10,9 @@ class QPushButton;
 
 namespace parlevo {
 
-class AppState;
+class AutoSave;
+class PredefinedMessages;
+class TextTable;
 class SmsTextEdit;
 
 // Lists, adds, modifies and deletes the predefined messages, working on colPredefinis itself:
@@ -18,7 +20,8 @@ class SmsTextEdit;
 class Form_Predefinis final : public SectionPage {
     Q_OBJECT
 public:
-    explicit Form_Predefinis(AppState &state, QWidget *parent = nullptr);
+    Form_Predefinis(const TextTable &textes, PredefinedMessages &messages, AutoSave &autoSave,
+                    QWidget *parent = nullptr);
     Q_DISABLE_COPY_MOVE(Form_Predefinis)
 
     // Fills the list and returns to browsing with no row selected.
@@ -42,7 +45,9 @@ private:
     void showCount();
     void enableRowButtons(bool enabled);
 
-    AppState &m_state;
+    const TextTable &m_textes;
+    PredefinedMessages &m_messages;
+    AutoSave &m_autoSave;
     bool m_adding = false;
     QListWidget *m_list = nullptr;
     QPushButton *m_ajouter = nullptr;

@@ -1,6 +1,8 @@
 #include "form_sms.h"
 
-#include "base/appstate.h"
+#include "base/config.h"
+#include "base/shared.h"
+#include "base/textes.h"
 #include "base/txt.h"
 #include "outgoing.h"
 
@@ -23,14 +25,14 @@ QPointer<Form_SMS> g_preview;
 
 } // namespace
 
-Form_SMS::Form_SMS(AppState &state)
+Form_SMS::Form_SMS(const TextTable &textes)
     : QWidget(nullptr, Qt::Tool | Qt::WindowStaysOnTopHint)
     , m_label(new QLabel(this))
 {
     setObjectName(QStringLiteral("Form_SMS"));
     setAttribute(Qt::WA_DeleteOnClose);
     setAttribute(Qt::WA_ShowWithoutActivating);
-    setWindowTitle(QStringLiteral("Parlevo - ") + state.Textes(Txt::SmsPreview));
+    setWindowTitle(QStringLiteral("Parlevo - ") + textes(Txt::SmsPreview));
 
     auto *image = new QLabel(this);
     image->setObjectName(QStringLiteral("Image1"));
@@ -49,10 +51,10 @@ Form_SMS::Form_SMS(AppState &state)
     resize(kPreviewSize);
 }
 
-Form_SMS &Form_SMS::instance(AppState &state)
+Form_SMS &Form_SMS::instance(const TextTable &textes)
 {
     if (!g_preview)
-        g_preview = new Form_SMS(state);
+        g_preview = new Form_SMS(textes);
     return *g_preview;
 }
 

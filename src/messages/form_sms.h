@@ -7,7 +7,7 @@ class QLabel;
 
 namespace parlevo {
 
-class AppState;
+class TextTable;
 
 // The SMS preview: a small window that stays above the others and shows the text that the
 // sending window would send. One for the whole run, created on first use; closing it discards
@@ -15,11 +15,11 @@ class AppState;
 class Form_SMS final : public QWidget {
     Q_OBJECT
 public:
-    explicit Form_SMS(AppState &state);
+    explicit Form_SMS(const TextTable &textes);
     Q_DISABLE_COPY_MOVE(Form_SMS)
 
     // The preview window, created if needed (not shown).
-    static Form_SMS &instance(AppState &state);
+    static Form_SMS &instance(const TextTable &textes);
     // The preview window if one exists.
     static Form_SMS *existing();
 

@@ -1,7 +1,7 @@
 #include "predefinis.h"
 
-#include "base/appstate.h"
 #include "base/codec1252.h"
+#include "base/datadir.h"
 #include "base/shared.h"
 #include "base/storefile.h"
 
@@ -128,35 +128,25 @@ QByteArray predefinisBytes(const PredefiniList &list)
     return out;
 }
 
-bool Charge_Predefinis(AppState &state)
+bool Charge_Predefinis(PredefinedMessages &messages)
 {
-    const QString path = state.filePath(QString::fromUtf16(kPredefinisFileName));
-    if (!FileExists(path))
-        return true;
-    const std::optional<QByteArray> bytes = readWholeFile(path);
-    if (!bytes) {
-        state.markUnreadable(QString::fromUtf16(kPredefinisFileName));
-        return false;
-    }
-    replaceFile(state.filePath(QString::fromUtf16(kPredefinisBackupName)), *bytes);
-    state.colPredefinis().append(readPredefinis(*bytes));
-    return true;
+    return messages.dataDir().load(
+        QString::fromUtf16(kPredefinisFileName), QString::fromUtf16(kPredefinisBackupName),
+        [&messages](const QByteArray &bytes) { messages.colPredefinis().append(readPredefinis(bytes)); });
 }
 
-bool Sauve_Predefinis(AppState &state)
+bool Sauve_Predefinis(const PredefinedMessages &messages)
 {
-    const FileWrite write = preparePredefinisSave(state);
+    const FileWrite write = preparePredefinisSave(messages);
     return write && write();
 }
 
-FileWrite preparePredefinisSave(AppState &state)
+FileWrite preparePredefinisSave(const PredefinedMessages &messages)
 {
-    const QString path = state.filePath(QString::fromUtf16(kPredefinisFileName));
-    // A file that could not be read is still on disk, whole: an empty save would lose it.
-    if (state.isUnreadable(QString::fromUtf16(kPredefinisFileName)))
-        return {};
-    const PredefiniList &list = state.colPredefinis();
-    return replaceOrRemove(path, list.isEmpty() ? QByteArray() : predefinisBytes(list));
+    const PredefiniList &list = messages.colPredefinis();
+    const DataDir &dataDir = messages.dataDir();
+    return dataDir.prepareSave(dataDir.filePath(QString::fromUtf16(kPredefinisFileName)),
+                               list.isEmpty() ? QByteArray() : predefinisBytes(list));
 }
 
 } // namespace parlevo

@@ -1,6 +1,5 @@
 #include "predefinismenu.h"
 
-#include "base/appstate.h"
 #include "messages/predefinis.h"
 
 #include <QAction>
@@ -67,10 +66,10 @@ std::unique_ptr<QMenu> buildPredefinisMenu(const PredefiniList &list)
     return menu;
 }
 
-void Cree_MenuPredefinis(AppState &state)
+void Cree_MenuPredefinis(const PredefiniList &list)
 {
     Detruit_MenuPredefinis();
-    g_menu = buildPredefinisMenu(state.colPredefinis()).release();
+    g_menu = buildPredefinisMenu(list).release();
 }
 
 void Detruit_MenuPredefinis()

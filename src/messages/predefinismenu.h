@@ -10,8 +10,6 @@ class QMenu;
 
 namespace parlevo {
 
-class AppState;
-
 // The most items one column of the popup shows.
 inline constexpr qsizetype kPredefinisMenuItems = 500;
 
@@ -20,9 +18,9 @@ inline constexpr qsizetype kPredefinisMenuItems = 500;
 // (titled by their first and last names), each filled when it is first opened.
 std::unique_ptr<QMenu> buildPredefinisMenu(const PredefiniList &list);
 
-// Builds the popup of predefined messages from colPredefinis, replacing the previous one. The
+// Builds the popup of the predefined messages, replacing the previous one. The
 // program holds one such popup, shared by the sending windows.
-void Cree_MenuPredefinis(AppState &state);
+void Cree_MenuPredefinis(const PredefiniList &list);
 // Frees the popup; showing it afterwards picks nothing.
 void Detruit_MenuPredefinis();
 

@@ -1,6 +1,6 @@
 #include "configfile.h"
 
-#include "base/appstate.h"
+#include "base/datadir.h"
 #include "base/ini.h"
 #include "crypto/clsrc4.h"
 #include "gateway/classsendora.h"
@@ -75,22 +75,21 @@ constexpr ColumnKey kColumns[] = {
 
 } // namespace
 
-void LoadConfig(AppState &state)
+void LoadConfig(Config &config, ClassSendora &gateway, clsRC4 &cipher, DataDir &dataDir)
 {
-    Config &c = state.config();
+    Config &c = config;
     c = Config{};
-    ClassSendora &gateway = state.Gateway();
     gateway.Mail.clear();
     gateway.Password.clear();
     gateway.Proxy = ProxySetting{};
 
-    const QString path = state.filePath(QString::fromUtf16(kConfigFileName));
+    const QString path = dataDir.filePath(QString::fromUtf16(kConfigFileName));
     IniDocument doc;
     if (QFileInfo::exists(path)) {
         const std::optional<QByteArray> bytes = readWholeFile(path);
         if (!bytes) {
             // Saving defaults over it would lose the account and every setting.
-            state.markUnreadable(QString::fromUtf16(kConfigFileName));
+            dataDir.markUnreadable(QString::fromUtf16(kConfigFileName));
             return;
         }
         doc = IniDocument::fromBytes(*bytes);
@@ -118,7 +117,7 @@ void LoadConfig(AppState &state)
 
     gateway.Mail = doc.value(kSectionAccount, u"E-mail"_s, gateway.Mail);
     QString stored = doc.value(kSectionAccount, u"Password"_s, gateway.Password);
-    gateway.Password = stored.isEmpty() ? QString() : state.Cipher().DecryptString(stored, gateway.Mail, true);
+    gateway.Password = stored.isEmpty() ? QString() : cipher.DecryptString(stored, gateway.Mail, true);
 
     ProxySetting &proxy = gateway.Proxy;
     proxy.host = doc.value(kSectionProxy, u"Host"_s, QString());
@@ -127,20 +126,21 @@ void LoadConfig(AppState &state)
     proxy.user = doc.value(kSectionProxy, u"User"_s, QString());
     // Enciphered as the account's password is, keyed by the proxy's user.
     QString storedProxy = doc.value(kSectionProxy, u"Password"_s, QString());
-    proxy.password = storedProxy.isEmpty() ? QString() : state.Cipher().DecryptString(storedProxy, proxy.user, true);
+    proxy.password = storedProxy.isEmpty() ? QString() : cipher.DecryptString(storedProxy, proxy.user, true);
 }
 
-bool SaveConfig(AppState &state, const WindowGeometry &window)
+bool SaveConfig(Config &config, const ClassSendora &gateway, clsRC4 &cipher, const DataDir &dataDir,
+                const WindowGeometry &window)
 {
-    Config &c = state.config();
+    Config &c = config;
     c.WindowTop = window.top;
     c.WindowLeft = window.left;
     c.WindowWidth = window.width;
     c.WindowHeight = window.height;
     c.WindowMaximized = window.maximized;
 
-    const QString path = state.filePath(QString::fromUtf16(kConfigFileName));
-    if (state.isUnreadable(QString::fromUtf16(kConfigFileName)))
+    const QString path = dataDir.filePath(QString::fromUtf16(kConfigFileName));
+    if (dataDir.isUnreadable(QString::fromUtf16(kConfigFileName)))
         return false;
     IniDocument doc = IniDocument::load(path);
     if (c.WindowMaximized) {
@@ -160,14 +160,13 @@ bool SaveConfig(AppState &state, const WindowGeometry &window)
     for (const ColumnKey &column : kColumns)
         doc.setValue(kSectionColumns, QString::fromUtf16(column.writtenKey), boolText(c.*column.flag));
 
-    const ClassSendora &gateway = state.Gateway();
     doc.setValue(kSectionAccount, u"E-mail"_s, gateway.Mail);
     if (!gateway.Password.isEmpty()) {
         // Keyed by the e-mail as the next start will read it (blanks and quotes around it are
         // dropped by the INI reading), or the password would not decipher.
         const QString key = doc.value(kSectionAccount, u"E-mail"_s, QString());
         // One line whatever the length: a line break would end the INI value.
-        QString cipherText = state.Cipher().EncryptString(gateway.Password, key, true);
+        QString cipherText = cipher.EncryptString(gateway.Password, key, true);
         cipherText.remove(u"\r\n"_s);
         doc.setValue(kSectionAccount, u"Password"_s, cipherText);
     }
@@ -178,8 +177,7 @@ bool SaveConfig(AppState &state, const WindowGeometry &window)
         doc.setValue(kSectionProxy, u"Port"_s, proxy.port > 0 ? QString::number(proxy.port) : QString());
         doc.setValue(kSectionProxy, u"User"_s, proxy.user);
         const QString key = doc.value(kSectionProxy, u"User"_s, QString());
-        QString cipherText =
-            proxy.password.isEmpty() ? QString() : state.Cipher().EncryptString(proxy.password, key, true);
+        QString cipherText = proxy.password.isEmpty() ? QString() : cipher.EncryptString(proxy.password, key, true);
         cipherText.remove(u"\r\n"_s);
         doc.setValue(kSectionProxy, u"Password"_s, cipherText);
     }

@@ -1,7 +1,10 @@
 #include "formprefs.h"
 
-#include "base/appstate.h"
 #include "base/autosave.h"
+#include "base/basics.h"
+#include "base/config.h"
+#include "base/shared.h"
+#include "base/textes.h"
 #include "base/theme.h"
 #include "base/txt.h"
 #include "gateway/classsendora.h"
@@ -50,26 +53,30 @@ public:
 
 } // namespace
 
-Form_Prefs::Form_Prefs(AppState &state, QWidget *parent)
-    : SectionPage(state.Textes(Txt::Settings), activityIcon(Activity::Prefs), parent)
-    , m_state(state)
+Form_Prefs::Form_Prefs(const Basics &basics, ClassSendora &gateway, QWidget *parent)
+    : SectionPage(basics.textes(Txt::Settings), activityIcon(Activity::Prefs), parent)
+    , m_textes(basics.textes)
+    , m_config(basics.config)
+    , m_autoSave(basics.autoSave)
+    , m_gateway(gateway)
 {
     setObjectName(u"Form_Prefs"_s);
+    const TextTable &textes = m_textes;
     QVBoxLayout *content = contentLayout();
 
     // The account's help beside its heading: the proxy's row below then still fits 800 by 600.
     {
-        QWidget *heading = makeHeading(u"LabelCompteKXSMS"_s, state.Textes(Txt::UserAccount));
+        QWidget *heading = makeHeading(u"LabelCompteKXSMS"_s, textes(Txt::UserAccount));
         auto *row = static_cast<QHBoxLayout *>(heading->layout());
         row->setStretch(row->count() - 1, 0);
-        QLabel *help = makeHelp(u"LabelHelpCompteKXSMS"_s, state.Textes(Txt::UserAccountHelp));
+        QLabel *help = makeHelp(u"LabelHelpCompteKXSMS"_s, textes(Txt::UserAccountHelp));
         help->setParent(heading);
         help->setContentsMargins(8, 0, 0, 0);
         row->addWidget(help, 1);
         content->addWidget(heading);
     }
-    m_mail = addField(u"LabelSendoraMail", state.Textes(Txt::EmailAddress) + u" :"_s, u"Text_SendoraMail");
-    m_password = addField(u"LabelSendoraPassword", state.Textes(Txt::Password) + u" :"_s, u"Text_SendoraPassword");
+    m_mail = addField(u"LabelSendoraMail", textes(Txt::EmailAddress) + u" :"_s, u"Text_SendoraMail");
+    m_password = addField(u"LabelSendoraPassword", textes(Txt::Password) + u" :"_s, u"Text_SendoraPassword");
     // Every character of the password shows as an asterisk, whatever the desktop's style uses.
     auto *maskStyle = new AsteriskPasswordStyle;
     maskStyle->setParent(m_password);
@@ -77,20 +84,20 @@ Form_Prefs::Form_Prefs(AppState &state, QWidget *parent)
     m_password->setEchoMode(QLineEdit::Password);
     addProxyRow();
 
-    content->addWidget(makeHeading(u"LabelExpediteurSMS"_s, state.Textes(Txt::SmsSender)));
-    content->addWidget(makeHelp(u"LabelHelpExpediteur"_s, state.Textes(Txt::SmsSenderHelp)));
-    m_expediteur = addField(u"LabelExpediteur", state.Textes(Txt::Sender), u"TextExpediteur");
+    content->addWidget(makeHeading(u"LabelExpediteurSMS"_s, textes(Txt::SmsSender)));
+    content->addWidget(makeHelp(u"LabelHelpExpediteur"_s, textes(Txt::SmsSenderHelp)));
+    m_expediteur = addField(u"LabelExpediteur", textes(Txt::Sender), u"TextExpediteur");
     // Beside the sender, on its row: the page then still fits 800 by 600.
     {
         QWidget *row = m_expediteur->parentWidget();
         auto *layout = static_cast<QHBoxLayout *>(row->layout());
-        auto *caption = new QLabel(state.Textes(Txt::MyNumber) + u" :"_s, row);
+        auto *caption = new QLabel(textes(Txt::MyNumber) + u" :"_s, row);
         caption->setObjectName(u"LabelMyNumber"_s);
         m_myNumber = new QLineEdit(row);
         m_myNumber->setObjectName(u"TextMyNumber"_s);
         m_myNumber->setMaximumWidth(kNumberWidth);
         m_myNumber->setStyleSheet(m_expediteur->styleSheet());
-        m_myNumber->setToolTip(state.Textes(Txt::MyNumberHelp));
+        m_myNumber->setToolTip(textes(Txt::MyNumberHelp));
         caption->setToolTip(m_myNumber->toolTip());
         caption->setBuddy(m_myNumber);
         // Before the row's closing stretch.
@@ -99,10 +106,10 @@ Form_Prefs::Form_Prefs(AppState &state, QWidget *parent)
         layout->insertWidget(layout->count() - 1, m_myNumber, 1);
     }
 
-    content->addWidget(makeHeading(u"LabelColonnes"_s, state.Textes(Txt::VisibleColumns)));
+    content->addWidget(makeHeading(u"LabelColonnes"_s, textes(Txt::VisibleColumns)));
     // The boxes sit close under their help and to each other: with Qt 6.8's metrics the page is
     // otherwise a few pixels higher than 800 by 600 allows.
-    QLabel *columnsHelp = makeHelp(u"LabelCA_ColonneHelp"_s, state.Textes(Txt::VisibleColumnsHelp));
+    QLabel *columnsHelp = makeHelp(u"LabelCA_ColonneHelp"_s, textes(Txt::VisibleColumnsHelp));
     columnsHelp->setContentsMargins(columnsHelp->contentsMargins().left(), 0, 0, 0);
     content->addWidget(columnsHelp);
     auto *boxes = new QWidget(this);
@@ -114,12 +121,12 @@ Form_Prefs::Form_Prefs(AppState &state, QWidget *parent)
     constexpr int kRows = 2;
     for (int i = 0; i < kColumnCount; ++i) {
         const ContactFieldInfo &field = kContactFields[std::size_t(i)];
-        auto *box = new QCheckBox(state.Textes(field.caption), boxes);
+        auto *box = new QCheckBox(textes(field.caption), boxes);
         box->setObjectName(u"CheckColonnes(%1)"_s.arg(i));
         grid->addWidget(box, i % kRows, i / kRows);
         m_columns[static_cast<std::size_t>(i)] = box;
         connect(box, &QCheckBox::toggled, this, [this, flag = field.shown](bool ticked) {
-            m_state.config().*flag = ticked;
+            m_config.*flag = ticked;
             configChanged();
         });
     }
@@ -130,16 +137,16 @@ Form_Prefs::Form_Prefs(AppState &state, QWidget *parent)
     auto *mailingHeading = new QWidget(this);
     auto *headingRow = new QHBoxLayout(mailingHeading);
     headingRow->setContentsMargins(0, 0, 0, 0);
-    QWidget *heading = makeHeading(u"LabelEnvoiMailing"_s, state.Textes(Txt::MailingPace));
+    QWidget *heading = makeHeading(u"LabelEnvoiMailing"_s, textes(Txt::MailingPace));
     // The help goes on the heading's tooltip: the settings are few and speak for themselves.
-    heading->setToolTip(state.Textes(Txt::MailingPaceHelp));
+    heading->setToolTip(textes(Txt::MailingPaceHelp));
     headingRow->addWidget(heading);
     headingRow->addStretch(1);
-    m_commercial = new QCheckBox(state.Textes(Txt::CommercialSms), mailingHeading);
+    m_commercial = new QCheckBox(textes(Txt::CommercialSms), mailingHeading);
     m_commercial->setObjectName(u"CheckCommercial"_s);
-    m_commercial->setToolTip(state.Textes(Txt::CommercialSmsHelp));
+    m_commercial->setToolTip(textes(Txt::CommercialSmsHelp));
     connect(m_commercial, &QCheckBox::toggled, this, [this](bool ticked) {
-        m_state.config().CommercialSms = ticked;
+        m_config.CommercialSms = ticked;
         configChanged();
     });
     headingRow->addWidget(m_commercial);
@@ -148,20 +155,20 @@ Form_Prefs::Form_Prefs(AppState &state, QWidget *parent)
     auto *numbersRow = new QHBoxLayout(numbers);
     numbersRow->setContentsMargins(kFieldIndent, 0, 0, 0);
     numbersRow->setSpacing(8);
-    m_perMinute = addNumber(*numbersRow, state.Textes(Txt::SmsPerMinute), u"TextSmsParMinute", 0, kMaxPerMinute,
+    m_perMinute = addNumber(*numbersRow, textes(Txt::SmsPerMinute), u"TextSmsParMinute", 0, kMaxPerMinute,
                             &Config::MaxSmsPerMinute);
     numbersRow->addSpacing(16);
-    m_parallel = addNumber(*numbersRow, state.Textes(Txt::ParallelRequests), u"TextRequetesSimultanees", 1,
-                           kMaxParallel, &Config::ParallelRequests);
+    m_parallel = addNumber(*numbersRow, textes(Txt::ParallelRequests), u"TextRequetesSimultanees", 1, kMaxParallel,
+                           &Config::ParallelRequests);
     numbersRow->addStretch(1);
     content->addWidget(numbers);
 
     connect(m_mail, &QLineEdit::textChanged, this, [this](const QString &text) {
-        m_state.Gateway().Mail = text;
+        m_gateway.Mail = text;
         configChanged();
     });
     connect(m_password, &QLineEdit::textChanged, this, [this](const QString &text) {
-        m_state.Gateway().Password = text;
+        m_gateway.Password = text;
         configChanged();
     });
     // A new account has its own credit: asked for soon, not at the next minute, and not at every key.
@@ -173,11 +180,11 @@ Form_Prefs::Form_Prefs(AppState &state, QWidget *parent)
     for (QLineEdit *edit : {m_mail, m_password})
         connect(edit, &QLineEdit::textEdited, m_accountSettled, qOverload<>(&QTimer::start));
     connect(m_expediteur, &QLineEdit::textChanged, this, [this](const QString &text) {
-        m_state.config().Expediteur = text;
+        m_config.Expediteur = text;
         configChanged();
     });
     connect(m_myNumber, &QLineEdit::textChanged, this, [this](const QString &text) {
-        m_state.config().MyNumber = text;
+        m_config.MyNumber = text;
         configChanged();
     });
 }
@@ -186,16 +193,16 @@ Form_Prefs::Form_Prefs(AppState &state, QWidget *parent)
 // still fits 800 by 600.
 void Form_Prefs::addProxyRow()
 {
-    const AppState &state = m_state;
-    QLineEdit *host = addField(u"LabelProxy", state.Textes(Txt::ProxyHeading) + u" :"_s, u"TextProxyHost");
+    const TextTable &textes = m_textes;
+    QLineEdit *host = addField(u"LabelProxy", textes(Txt::ProxyHeading) + u" :"_s, u"TextProxyHost");
     QWidget *row = host->parentWidget();
-    row->findChild<QLabel *>(u"LabelProxy"_s)->setToolTip(state.Textes(Txt::ProxyHelp));
+    row->findChild<QLabel *>(u"LabelProxy"_s)->setToolTip(textes(Txt::ProxyHelp));
     auto *layout = static_cast<QHBoxLayout *>(row->layout());
     const auto field = [&](const char16_t *name, Txt caption) {
         auto *edit = new QLineEdit(row);
         edit->setObjectName(QString::fromUtf16(name));
         edit->setStyleSheet(host->styleSheet());
-        edit->setPlaceholderText(state.Textes(caption));
+        edit->setPlaceholderText(textes(caption));
         edit->setAccessibleName(edit->placeholderText());
         edit->setToolTip(edit->placeholderText());
         // Its placeholder is its only caption: it must show whole.
@@ -205,9 +212,9 @@ void Form_Prefs::addProxyRow()
         connect(edit, &QLineEdit::textChanged, this, &Form_Prefs::proxyEdited);
         return edit;
     };
-    host->setPlaceholderText(state.Textes(Txt::ProxyHost));
+    host->setPlaceholderText(textes(Txt::ProxyHost));
     host->setAccessibleName(host->placeholderText());
-    host->setToolTip(state.Textes(Txt::ProxyHelp));
+    host->setToolTip(textes(Txt::ProxyHelp));
     connect(host, &QLineEdit::textChanged, this, &Form_Prefs::proxyEdited);
     m_proxyHost = host;
     layout->setStretchFactor(host, 2);
@@ -225,7 +232,7 @@ void Form_Prefs::addProxyRow()
 
 void Form_Prefs::proxyEdited()
 {
-    ProxySetting &proxy = m_state.Gateway().Proxy;
+    ProxySetting &proxy = m_gateway.Proxy;
     proxy.host = m_proxyHost->text();
     proxy.port = m_proxyPort->text().toInt();
     proxy.user = m_proxyUser->text();
@@ -235,7 +242,7 @@ void Form_Prefs::proxyEdited()
 
 void Form_Prefs::configChanged()
 {
-    m_state.autoSave().changed(QString::fromUtf16(kConfigFileName));
+    m_autoSave.changed(QString::fromUtf16(kConfigFileName));
 }
 
 QSpinBox *Form_Prefs::addNumber(QHBoxLayout &row, const QString &label, const char16_t *editName, int minimum,
@@ -249,7 +256,7 @@ QSpinBox *Form_Prefs::addNumber(QHBoxLayout &row, const QString &label, const ch
     row.addWidget(caption);
     row.addWidget(box);
     connect(box, &QSpinBox::valueChanged, this, [this, value](int number) {
-        m_state.config().*value = number;
+        m_config.*value = number;
         configChanged();
     });
     return box;
@@ -280,8 +287,8 @@ QLineEdit *Form_Prefs::addField(const char16_t *labelName, const QString &label,
 
 void Form_Prefs::Init()
 {
-    const Config &c = m_state.config();
-    const ClassSendora &gateway = m_state.Gateway();
+    const Config &c = m_config;
+    const ClassSendora &gateway = m_gateway;
     // Copies first: each assignment writes its value straight back through the change actions.
     const QString expediteur = c.Expediteur;
     const QString myNumber = c.MyNumber;

@@ -14,7 +14,10 @@ class QTimer;
 
 namespace parlevo {
 
-class AppState;
+class AutoSave;
+struct Basics;
+class ClassSendora;
+class TextTable;
 
 // The account, the default sender and the address book's visible columns. Every change applies
 // to the running program at once; the configuration file keeps it at shutdown.
@@ -23,7 +26,7 @@ class Form_Prefs final : public SectionPage {
 public:
     static constexpr int kColumnCount = int(kContactFields.size());
 
-    explicit Form_Prefs(AppState &state, QWidget *parent = nullptr);
+    Form_Prefs(const Basics &basics, ClassSendora &gateway, QWidget *parent = nullptr);
     Q_DISABLE_COPY_MOVE(Form_Prefs)
 
     // Shows the values in force now.
@@ -38,7 +41,10 @@ private:
     QSpinBox *addNumber(QHBoxLayout &row, const QString &label, const char16_t *editName, int minimum, int maximum,
                         qint32 Config::*value);
 
-    AppState &m_state;
+    const TextTable &m_textes;
+    Config &m_config;
+    AutoSave &m_autoSave;
+    ClassSendora &m_gateway;
     QLineEdit *m_expediteur;
     QLineEdit *m_myNumber;
     QLineEdit *m_mail;

@@ -1,14 +1,18 @@
 #include "form_envoimailing.h"
 
+#include "addressbook/addressbook.h"
 #include "addressbook/optoutlist.h"
-#include "base/appstate.h"
+#include "base/config.h"
+#include "base/datadir.h"
 #include "base/dialogframe.h"
 #include "base/filedialog.h"
 #include "base/messagebox.h"
 #include "base/shared.h"
+#include "base/textes.h"
 #include "base/txt.h"
 #include "controls/wincolor.h"
 #include "differer.h"
+#include "gateway/classsendora.h"
 #include "numberreview.h"
 #include "sendingcontrols.h"
 #include "sendjournal.h"
@@ -38,12 +42,17 @@ constexpr int kFlushMs = 50;
 
 } // namespace
 
-Form_EnvoiMailing::Form_EnvoiMailing(AppState &state, QWidget *owner)
+Form_EnvoiMailing::Form_EnvoiMailing(const TextTable &textes, const Config &config, DataDir &dataDir, AddressBook &book,
+                                     ClassSendora &gateway, QWidget *owner)
     : QWidget(owner, kDialogFrame)
-    , m_state(state)
+    , m_textes(textes)
+    , m_config(config)
+    , m_dataDir(dataDir)
+    , m_book(book)
+    , m_gateway(gateway)
 {
     setObjectName(u"Form_EnvoiMailing"_s);
-    setWindowTitle(QString::fromUtf16(u"Parlevo - ") + state.Textes(Txt::SendWindowTitle));
+    setWindowTitle(QString::fromUtf16(u"Parlevo - ") + textes(Txt::SendWindowTitle));
 
     m_labelTravail = new QLabel(this);
     m_labelTravail->setObjectName(u"LabelTravail"_s);
@@ -52,14 +61,13 @@ Form_EnvoiMailing::Form_EnvoiMailing(AppState &state, QWidget *owner)
     m_progress->setRange(0, 100);
     m_progress->setValue(0);
     m_progress->setTextVisible(false);
-    m_progress->setAccessibleName(state.Textes(Txt::Progress));
+    m_progress->setAccessibleName(textes(Txt::Progress));
 
     // The names of the marks, in the order of SendOutcome.
-    m_model = new ResultModel(state.Textes(Txt::ContactHeader), state.Textes(Txt::Result),
-                              {state.Textes(Txt::OutcomeAccepted), state.Textes(Txt::OutcomeRefused),
-                               state.Textes(Txt::OutcomeUnreachable), state.Textes(Txt::OutcomeNoAnswer),
-                               state.Textes(Txt::OutcomeNotSent), state.Textes(Txt::OutcomeSkipped),
-                               state.Textes(Txt::OutcomeBusy)},
+    m_model = new ResultModel(textes(Txt::ContactHeader), textes(Txt::Result),
+                              {textes(Txt::OutcomeAccepted), textes(Txt::OutcomeRefused),
+                               textes(Txt::OutcomeUnreachable), textes(Txt::OutcomeNoAnswer),
+                               textes(Txt::OutcomeNotSent), textes(Txt::OutcomeSkipped), textes(Txt::OutcomeBusy)},
                               this);
     m_list = new QTreeView(this);
     m_list->setObjectName(u"LV_Travail"_s);
@@ -71,7 +79,7 @@ Form_EnvoiMailing::Form_EnvoiMailing(AppState &state, QWidget *owner)
     m_list->setColumnWidth(0, kContactWidth);
     m_list->setColumnWidth(1, kResultWidth);
     m_list->setMinimumWidth(kContactWidth + kResultWidth + 24);
-    m_list->setAccessibleName(state.Textes(Txt::SendResults));
+    m_list->setAccessibleName(textes(Txt::SendResults));
 
     m_labelBilan = new QLabel(this);
     m_labelBilan->setObjectName(u"LabelBilan"_s);
@@ -79,22 +87,22 @@ Form_EnvoiMailing::Form_EnvoiMailing(AppState &state, QWidget *owner)
     m_ok = new QPushButton(u"&Ok"_s, this);
     m_ok->setObjectName(u"CMD_OK"_s);
     connect(m_ok, &QPushButton::clicked, this, &QWidget::hide);
-    m_exporter = new QPushButton(state.Textes(Txt::ExportResults), this);
+    m_exporter = new QPushButton(textes(Txt::ExportResults), this);
     m_exporter->setObjectName(u"CMD_Exporter"_s);
-    m_exporter->setToolTip(state.Textes(Txt::ExportResultsTip));
+    m_exporter->setToolTip(textes(Txt::ExportResultsTip));
     m_exporter->setEnabled(false);
     connect(m_exporter, &QPushButton::clicked, this, &Form_EnvoiMailing::CMD_Exporter_Click);
-    m_renvoyer = new QPushButton(state.Textes(Txt::ResendNotAccepted), this);
+    m_renvoyer = new QPushButton(textes(Txt::ResendNotAccepted), this);
     m_renvoyer->setObjectName(u"CMD_Renvoyer"_s);
-    m_renvoyer->setToolTip(state.Textes(Txt::ResendNotAcceptedTip));
+    m_renvoyer->setToolTip(textes(Txt::ResendNotAcceptedTip));
     m_renvoyer->setEnabled(false);
     connect(m_renvoyer, &QPushButton::clicked, this, &Form_EnvoiMailing::CMD_Renvoyer_Click);
     // Usable while a run is under way, when the rest of the program is not.
-    m_arreter = new QPushButton(state.Textes(Txt::StopButton), this);
+    m_arreter = new QPushButton(textes(Txt::StopButton), this);
     m_arreter->setObjectName(u"CMD_Arreter"_s);
     m_arreter->setEnabled(false);
     connect(m_arreter, &QPushButton::clicked, this, &Form_EnvoiMailing::stopRun);
-    m_pause = new QPushButton(state.Textes(Txt::PauseButton), this);
+    m_pause = new QPushButton(textes(Txt::PauseButton), this);
     m_pause->setObjectName(u"CMD_Pause"_s);
     m_pause->setEnabled(false);
     connect(m_pause, &QPushButton::clicked, this, &Form_EnvoiMailing::CMD_Pause_Click);
@@ -141,11 +149,11 @@ bool Form_EnvoiMailing::Send(const MailingSource &source, const QString &differe
         }
         head.policy = policy;
         head.columns = source.columns;
-        head.region = m_state.phoneCheck().region();
+        head.region = m_book.phoneCheck().region();
         head.skips = skips;
         // Without a journal (a data directory that cannot be written) the run goes on all the same.
         QString error;
-        return SendJournal::create(m_state.dataDir(), head, &error);
+        return SendJournal::create(m_dataDir.path(), head, &error);
     };
     return run(source, differer, policy, skipInvalid, newJournal);
 }
@@ -156,7 +164,7 @@ bool Form_EnvoiMailing::resume(HeldRun held, bool includeUnknown)
         return false;
     const JournalContent &content = held.content;
     // Numbers are compared as when the run chose whom to leave out.
-    PhoneCheck numbers(content.head.region.isEmpty() ? m_state.phoneCheck().region() : content.head.region);
+    PhoneCheck numbers(content.head.region.isEmpty() ? m_book.phoneCheck().region() : content.head.region);
     ResumePlan plan =
         planResume(content, includeUnknown, [&numbers](const QString &number) { return numbers.matchKey(number); });
     QString error;
@@ -173,7 +181,7 @@ bool Form_EnvoiMailing::resume(HeldRun held, bool includeUnknown)
     if (*differer != content.head.differer)
         newDifferer = *differer;
     std::vector<qsizetype> rowMap = plan.rowMap;
-    m_takenUpRows = recordedResults(m_state.textTable(), content);
+    m_takenUpRows = recordedResults(m_textes, content);
     m_rowMap = std::move(plan.rowMap);
     const auto heldJournal = [&](const std::vector<RowSkip> &) {
         auto journal = SendJournal::reopen(held.path, std::move(held.lock), &error);
@@ -196,7 +204,7 @@ std::optional<QString> Form_EnvoiMailing::differerForResume(const QString &recor
     QString differer = recorded;
     // A time picked may itself pass while the user looks at the question: asked until it holds.
     while (differerTooSoon(differer, sendingNow())) {
-        if (MsgBox(m_state.Textes(Txt::DeferredTimePassed).arg(differerShown(differer)), vbYesNo | vbQuestion) == vbYes)
+        if (MsgBox(m_textes(Txt::DeferredTimePassed).arg(differerShown(differer)), vbYesNo | vbQuestion) == vbYes)
             return QString();
         const std::optional<QDateTime> when = pickSendingTime();
         if (!when)
@@ -211,7 +219,7 @@ std::optional<QDateTime> Form_EnvoiMailing::pickSendingTime()
     QDialog dialog(isVisible() ? static_cast<QWidget *>(this) : parentWidget(), kDialogFrame);
     dialog.setObjectName(u"Form_AutreHeure"_s);
     dialog.setWindowTitle(QString::fromUtf16(kMessageBoxTitle));
-    auto *label = new QLabel(m_state.Textes(Txt::NewSendingTime), &dialog);
+    auto *label = new QLabel(m_textes(Txt::NewSendingTime), &dialog);
     auto *picker = new QDateTimeEdit(sendingNow().addSecs(3600), &dialog);
     picker->setObjectName(u"DTPickerAutreHeure"_s);
     picker->setDisplayFormat(u"dd/MM/yyyy HH:mm"_s);
@@ -220,7 +228,7 @@ std::optional<QDateTime> Form_EnvoiMailing::pickSendingTime()
     auto *ok = new QPushButton(u"&Ok"_s, &dialog);
     ok->setObjectName(u"CMD_OK"_s);
     ok->setDefault(true);
-    auto *cancel = new QPushButton(m_state.Textes(Txt::CancelButton), &dialog);
+    auto *cancel = new QPushButton(m_textes(Txt::CancelButton), &dialog);
     cancel->setObjectName(u"CMD_Annuler"_s);
     connect(ok, &QPushButton::clicked, &dialog, &QDialog::accept);
     connect(cancel, &QPushButton::clicked, &dialog, &QDialog::reject);
@@ -245,15 +253,15 @@ bool Form_EnvoiMailing::run(const MailingSource &source, const QString &differer
     if (m_run)
         return false;
     // Without the opt-out list, nobody can tell who asked never to be written to again.
-    if (const QString optOuts = QString::fromUtf16(kOptOutFileName); m_state.isUnreadable(optOuts)) {
-        MsgBox(m_state.Textes(Txt::OptOutUnreadableNoMailing).arg(QDir::toNativeSeparators(m_state.filePath(optOuts))),
+    if (const QString optOuts = QString::fromUtf16(kOptOutFileName); m_dataDir.isUnreadable(optOuts)) {
+        MsgBox(m_textes(Txt::OptOutUnreadableNoMailing).arg(QDir::toNativeSeparators(m_dataDir.filePath(optOuts))),
                vbOKOnly | vbCritical);
         return false;
     }
     m_pauseRequested = false;
     m_heldByQuestion = false;
     m_busyNotice.clear();
-    m_pause->setText(m_state.Textes(Txt::PauseButton));
+    m_pause->setText(m_textes(Txt::PauseButton));
     m_pause->setEnabled(true);
     m_arreter->setEnabled(true);
     m_ok->setEnabled(false);
@@ -261,8 +269,8 @@ bool Form_EnvoiMailing::run(const MailingSource &source, const QString &differer
     m_renvoyer->setEnabled(false);
     m_labelBilan->clear();
     // The colours in force now, as the mailing list takes them.
-    m_model->setStripeColors(toQColor(m_state.ListBackColor, m_list->palette()),
-                             toQColor(m_state.ListStripeColor, m_list->palette()));
+    m_model->setStripeColors(toQColor(kListBackColor, m_list->palette()),
+                             toQColor(kListStripeColor, m_list->palette()));
     show();
     raise();
     // The texts are read once per SMS; the last ones read are those a retry sends again.
@@ -271,20 +279,20 @@ bool Form_EnvoiMailing::run(const MailingSource &source, const QString &differer
     recorded.sender = [this, sender = source.sender] { return m_recording.sender = sender(); };
     recorded.message = [this, message = source.message] { return m_recording.message = message(); };
     SendRunOptions options;
-    options.parallel = m_state.config().ParallelRequests;
-    options.perMinute = m_state.config().MaxSmsPerMinute;
+    options.parallel = m_config.ParallelRequests;
+    options.perMinute = m_config.MaxSmsPerMinute;
     // The rows left out are decided before the journal starts, which records them: every later
     // try of the run leaves them out too.
     std::vector<RowSkip> skips;
-    if (policy == NumberPolicy::OncePerNumber || skipInvalid || !m_state.optOuts().isEmpty()) {
+    if (policy == NumberPolicy::OncePerNumber || skipInvalid || !m_book.optOuts().isEmpty()) {
         QStringList numbers;
         for (qsizetype row = 0, count = source.rowCount(); row < count; ++row) {
             const ClassContact *contact = source.contactAt(row);
             numbers.append(contact ? contact->Phone : QString());
         }
-        skips = skippedRows(reviewMailingNumbers(m_state, numbers), numbers.size(),
+        skips = skippedRows(reviewMailingNumbers(m_book, numbers), numbers.size(),
                             policy == NumberPolicy::OncePerNumber, skipInvalid);
-        options.skipText = skipTextFor(m_state.textTable(), skips);
+        options.skipText = skipTextFor(m_textes, skips);
     }
     m_journal = openJournal(skips);
     options.journal = m_journal.get();
@@ -304,8 +312,7 @@ bool Form_EnvoiMailing::run(const MailingSource &source, const QString &differer
     queueProgress(0, total);
     flush();
 
-    m_run =
-        std::make_unique<MailingRun>(m_state.Gateway(), m_state.textTable(), std::move(recorded), differer, options);
+    m_run = std::make_unique<MailingRun>(m_gateway, m_textes, std::move(recorded), differer, options);
     MailingRun *run = m_run.get();
     connect(
         run, &MailingRun::rowStarted, this,
@@ -346,7 +353,7 @@ void Form_EnvoiMailing::rowDone(qsizetype sentRow, const ClassContact &contact, 
 
 void Form_EnvoiMailing::gatewayBusy(int seconds)
 {
-    m_busyNotice = m_state.Textes(Txt::GatewayBusyWaiting).arg(seconds);
+    m_busyNotice = m_textes(Txt::GatewayBusyWaiting).arg(seconds);
     m_busyUntil.setRemainingTime(std::chrono::seconds(seconds));
     flush();
 }
@@ -394,13 +401,13 @@ void Form_EnvoiMailing::runEnded(const SendRunSummary &summary)
     }
     m_takenUpRows.clear();
     m_rowMap.clear();
-    QString bilan = m_state.Textes(Txt::RunSummary)
+    QString bilan = m_textes(Txt::RunSummary)
                         .arg(counted.accepted)
                         .arg(counted.refused)
                         .arg(counted.unknown)
                         .arg(counted.unreachable + counted.notSent);
     if (counted.skipped > 0)
-        bilan += u' ' + m_state.Textes(Txt::SkippedCount).arg(counted.skipped);
+        bilan += u' ' + m_textes(Txt::SkippedCount).arg(counted.skipped);
     m_labelBilan->setText(bilan);
     m_ok->setEnabled(true);
     m_exporter->setEnabled(true);
@@ -420,7 +427,7 @@ std::vector<ClassContact> Form_EnvoiMailing::resendRows(bool includeUnknown) con
         contacts.push_back(row.contact);
         outcomes.push_back(row.outcome);
     }
-    PhoneCheck &numbers = m_state.phoneCheck();
+    PhoneCheck &numbers = m_book.phoneCheck();
     std::vector<ClassContact> chosen;
     for (qsizetype row : retryRows(contacts, outcomes, m_lastRun.policy, includeUnknown,
                                    [&numbers](const QString &number) { return numbers.matchKey(number); }))
@@ -446,7 +453,7 @@ void Form_EnvoiMailing::CMD_Pause_Click()
     if (!m_run)
         return;
     m_pauseRequested = !m_pauseRequested;
-    m_pause->setText(m_state.Textes(m_pauseRequested ? Txt::ResumeButton : Txt::PauseButton));
+    m_pause->setText(m_textes(m_pauseRequested ? Txt::ResumeButton : Txt::PauseButton));
     applyHold();
 }
 
@@ -465,12 +472,12 @@ void Form_EnvoiMailing::CMD_Exporter_Click()
     if (m_run)
         return;
     const QString path = FileDialog::getSaveFileNameReplacing(
-        this, QString::fromUtf16(kMessageBoxTitle) + u" - "_s + m_state.Textes(Txt::ExportResultsTitle),
-        m_state.Textes(Txt::CsvOnlyFileFilter), m_state.Textes(Txt::ReplaceFile));
+        this, QString::fromUtf16(kMessageBoxTitle) + u" - "_s + m_textes(Txt::ExportResultsTitle),
+        m_textes(Txt::CsvOnlyFileFilter), m_textes(Txt::ReplaceFile));
     if (path.isEmpty())
         return;
     if (!Sauve_Resultats(path, m_lastRun.rows))
-        MsgBox(m_state.Textes(Txt::CannotWriteFile).arg(QDir::toNativeSeparators(path)), vbOKOnly | vbCritical);
+        MsgBox(m_textes(Txt::CannotWriteFile).arg(QDir::toNativeSeparators(path)), vbOKOnly | vbCritical);
 }
 
 void Form_EnvoiMailing::CMD_Renvoyer_Click()
@@ -480,7 +487,7 @@ void Form_EnvoiMailing::CMD_Renvoyer_Click()
     // Rows without an answer may have been sent: they go again only when the user says so, and
     // Enter answers no.
     const qsizetype unknown = unknownCount(m_lastRun.rows);
-    const bool withUnknown = unknown > 0 && MsgBox(m_state.Textes(Txt::ResendUnknownQuestion).arg(unknown),
+    const bool withUnknown = unknown > 0 && MsgBox(m_textes(Txt::ResendUnknownQuestion).arg(unknown),
                                                    vbYesNo | vbQuestion | vbDefaultButton2) == vbYes;
     // Copies: the run about to start replaces the last run's record when it ends.
     const std::vector<ClassContact> failed = resendRows(withUnknown);
@@ -490,7 +497,7 @@ void Form_EnvoiMailing::CMD_Renvoyer_Click()
     const bool oncePerNumber = m_lastRun.policy == NumberPolicy::OncePerNumber;
     if (failed.empty())
         return;
-    const QString question = withCount(m_state.Textes(Txt::SendCountQuestion), qsizetype(failed.size()));
+    const QString question = withCount(m_textes(Txt::SendCountQuestion), qsizetype(failed.size()));
     if (MsgBox(question, vbYesNo | vbInformation) != vbYes)
         return;
     // The run's deferred time may have passed since.
@@ -559,7 +566,7 @@ void Form_EnvoiMailing::flush()
     if (m_total > 0)
         m_progress->setMaximum(static_cast<int>(m_total));
     m_progress->setValue(static_cast<int>(m_done));
-    QString progress = progressText(m_state.textTable(), m_done, m_total);
+    QString progress = progressText(m_textes, m_done, m_total);
     if (!m_busyNotice.isEmpty() && !m_busyUntil.hasExpired())
         progress += u"  "_s + m_busyNotice;
     m_labelTravail->setText(progress);

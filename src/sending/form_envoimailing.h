@@ -20,7 +20,11 @@ class QTreeView;
 
 namespace parlevo {
 
-class AppState;
+class AddressBook;
+class ClassSendora;
+struct Config;
+class DataDir;
+class TextTable;
 
 // The window of a mailing send: one result row per SMS, the progress, and Ok to hide it. It
 // lives as long as its owner, so the rows of every run stay, each run appending below. Once a
@@ -29,7 +33,8 @@ class Form_EnvoiMailing final : public QWidget {
     Q_OBJECT
 public:
     // owner: the main window, which the window stays above.
-    Form_EnvoiMailing(AppState &state, QWidget *owner);
+    Form_EnvoiMailing(const TextTable &textes, const Config &config, DataDir &dataDir, AddressBook &book,
+                      ClassSendora &gateway, QWidget *owner);
     Q_DISABLE_COPY_MOVE(Form_EnvoiMailing)
 
     // Shows the window and starts sending one SMS per row of source; returns at once, true when
@@ -99,7 +104,11 @@ private:
     void queueProgress(qsizetype done, qsizetype total);
     void flush();
 
-    AppState &m_state;
+    const TextTable &m_textes;
+    const Config &m_config;
+    DataDir &m_dataDir;
+    AddressBook &m_book;
+    ClassSendora &m_gateway;
     QLabel *m_labelTravail;
     // The counts of each outcome, once a run is over.
     QLabel *m_labelBilan;

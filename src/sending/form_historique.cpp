@@ -1,10 +1,14 @@
 #include "form_historique.h"
 
-#include "base/appstate.h"
+#include "addressbook/addressbook.h"
+#include "base/basics.h"
+#include "base/config.h"
+#include "base/datadir.h"
 #include "base/filedialog.h"
 #include "base/messagebox.h"
 #include "base/shared.h"
 #include "base/storefile.h"
+#include "base/textes.h"
 #include "base/txt.h"
 #include "controls/accessibility.h"
 #include "form_envoimailing.h"
@@ -50,9 +54,14 @@ QDateEdit *dateControl(const char16_t *name, QDate date, QWidget *parent)
 
 } // namespace
 
-Form_Historique::Form_Historique(AppState &state, QWidget &owner, QWidget *parent)
-    : SectionPage(state.Textes(Txt::HistoryTitle), activityIcon(Activity::History), parent, ContentHeight::Fill)
-    , m_state(state)
+Form_Historique::Form_Historique(const Basics &basics, AddressBook &book, ClassSendora &gateway, QWidget &owner,
+                                 QWidget *parent)
+    : SectionPage(basics.textes(Txt::HistoryTitle), activityIcon(Activity::History), parent, ContentHeight::Fill)
+    , m_textes(basics.textes)
+    , m_config(basics.config)
+    , m_dataDir(basics.dataDir)
+    , m_book(book)
+    , m_gateway(gateway)
     , m_owner(owner)
 {
     setObjectName(u"Form_Historique"_s);
@@ -83,7 +92,7 @@ void Form_Historique::buildWindow()
     auto *firstRow = new QHBoxLayout;
     auto *secondRow = new QHBoxLayout;
     const auto addFilter = [&](QHBoxLayout *row, Txt text, QWidget *control, int stretch) {
-        auto *label = new QLabel(m_state.Textes(text), this);
+        auto *label = new QLabel(m_textes(text), this);
         captionFor(label, control);
         row->addWidget(label);
         row->addWidget(control, stretch);
@@ -91,9 +100,8 @@ void Form_Historique::buildWindow()
     m_text = named(new QLineEdit(this), u"TextRecherche");
     m_number = named(new QLineEdit(this), u"TextNumero");
     m_result = named(new QComboBox(this), u"ComboResultat");
-    m_result->addItems({m_state.Textes(Txt::AllResults), m_state.Textes(Txt::OutcomeAccepted),
-                        m_state.Textes(Txt::OutcomeRefused), m_state.Textes(Txt::OutcomeNoAnswer),
-                        m_state.Textes(Txt::NotSent), m_state.Textes(Txt::OutcomeSkipped)});
+    m_result->addItems({m_textes(Txt::AllResults), m_textes(Txt::OutcomeAccepted), m_textes(Txt::OutcomeRefused),
+                        m_textes(Txt::OutcomeNoAnswer), m_textes(Txt::NotSent), m_textes(Txt::OutcomeSkipped)});
     // Its longest item would widen the page past the window's first-start size.
     m_result->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
     m_result->setMinimumContentsLength(16);
@@ -109,11 +117,10 @@ void Form_Historique::buildWindow()
     contentLayout()->addLayout(firstRow);
     contentLayout()->addLayout(secondRow);
 
-    m_loader = new HistoryLoader(m_state.textTable(), this);
-    m_model = new HistoryModel(m_state.textTable(),
-                               {m_state.Textes(Txt::HistoryDate), m_state.Textes(Txt::HistoryNumber),
-                                m_state.Textes(Txt::HistoryName), m_state.Textes(Txt::Result),
-                                m_state.Textes(Txt::HistoryMessage), m_state.Textes(Txt::HistoryRun)},
+    m_loader = new HistoryLoader(m_textes, this);
+    m_model = new HistoryModel(m_textes,
+                               {m_textes(Txt::HistoryDate), m_textes(Txt::HistoryNumber), m_textes(Txt::HistoryName),
+                                m_textes(Txt::Result), m_textes(Txt::HistoryMessage), m_textes(Txt::HistoryRun)},
                                this);
     // A table view keeps nothing per row: a tree view lays out all its rows again each time the
     // rows of a million-row history arrive, and keeps an item for each.
@@ -131,7 +138,7 @@ void Form_Historique::buildWindow()
     m_list->setSelectionMode(QAbstractItemView::ExtendedSelection);
     m_list->setSelectionBehavior(QAbstractItemView::SelectRows);
     m_list->setModel(m_model);
-    m_list->setAccessibleName(m_state.Textes(Txt::HistoryTitle));
+    m_list->setAccessibleName(m_textes(Txt::HistoryTitle));
     m_list->horizontalHeader()->resizeSection(HistoryModel::DateColumn, 140);
     m_list->horizontalHeader()->resizeSection(HistoryModel::NumberColumn, 110);
     m_list->horizontalHeader()->resizeSection(HistoryModel::NameColumn, 150);
@@ -143,8 +150,8 @@ void Form_Historique::buildWindow()
     m_summary->setWordWrap(true);
     m_count = named(new QLabel(this), u"LabelCompte");
     contentLayout()->addWidget(m_summary);
-    m_renvoyer = named(new QPushButton(m_state.Textes(Txt::HistoryResend), this), u"CMD_Renvoyer");
-    m_exporter = named(new QPushButton(m_state.Textes(Txt::HistoryExport), this), u"CMD_Exporter");
+    m_renvoyer = named(new QPushButton(m_textes(Txt::HistoryResend), this), u"CMD_Renvoyer");
+    m_exporter = named(new QPushButton(m_textes(Txt::HistoryExport), this), u"CMD_Exporter");
     auto *buttons = new QHBoxLayout;
     buttons->addWidget(m_count, 1);
     buttons->addWidget(m_renvoyer);
@@ -160,7 +167,7 @@ void Form_Historique::Init()
         const QSignalBlocker quiet(m_to);
         m_to->setDate(m_today);
     }
-    m_loader->start(m_state.dataDir());
+    m_loader->start(m_dataDir.path());
 }
 
 bool Form_Historique::isLoading() const
@@ -191,7 +198,7 @@ void Form_Historique::showSummary()
 {
     // The SMS, not the runs' summary rows.
     m_count->setText(
-        m_state.Textes(Txt::ShownCount).arg(qsizetype(m_model->shown().size())).arg(m_model->history().rows().size()));
+        m_textes(Txt::ShownCount).arg(qsizetype(m_model->shown().size())).arg(m_model->history().rows().size()));
     const QModelIndex current = m_list->currentIndex();
     if (!current.isValid()) {
         m_summary->clear();
@@ -199,11 +206,11 @@ void Form_Historique::showSummary()
     }
     const HistoryRun &run = m_model->history().runs()[m_model->runAt(current.row())];
     m_summary->setText(
-        m_state.Textes(Txt::RunOf)
-            .arg(run.head.started.toString(u"dd/MM/yyyy HH:mm"_s), m_state.Textes(run.head.test ? Txt::TestSms
-                                                                                  : run.single  ? Txt::SingleSend
-                                                                                                : Txt::MailingRun)) +
-        historySummaryText(m_state.textTable(), run));
+        m_textes(Txt::RunOf)
+            .arg(run.head.started.toString(u"dd/MM/yyyy HH:mm"_s), m_textes(run.head.test ? Txt::TestSms
+                                                                            : run.single  ? Txt::SingleSend
+                                                                                          : Txt::MailingRun)) +
+        historySummaryText(m_textes, run));
 }
 
 bool Form_Historique::isRunning() const
@@ -233,7 +240,7 @@ void Form_Historique::CMD_Renvoyer_Click()
     // A run's summary row is no SMS to send.
     selected.removeIf([this](const QModelIndex &index) { return m_model->isSummary(index.row()); });
     if (selected.isEmpty()) {
-        MsgBox(m_state.Textes(Txt::NothingSelected), vbOKOnly | vbInformation);
+        MsgBox(m_textes(Txt::NothingSelected), vbOKOnly | vbInformation);
         return;
     }
     // As in the result window: rows without an answer may have been sent, and go again only when
@@ -241,7 +248,7 @@ void Form_Historique::CMD_Renvoyer_Click()
     const qsizetype unknown = std::count_if(selected.begin(), selected.end(), [this](const QModelIndex &index) {
         return m_model->rowAt(index.row()).result == HistoryResult::NoAnswer;
     });
-    const bool withUnknown = unknown > 0 && MsgBox(m_state.Textes(Txt::ResendUnknownQuestion).arg(unknown),
+    const bool withUnknown = unknown > 0 && MsgBox(m_textes(Txt::ResendUnknownQuestion).arg(unknown),
                                                    vbYesNo | vbQuestion | vbDefaultButton2) == vbYes;
     // Each run's own decisions hold: rows it left out stay out, and when it sent once per number,
     // no number that had (or may have had) its SMS in it gets another. Rows of one run share its
@@ -259,7 +266,7 @@ void Form_Historique::CMD_Renvoyer_Click()
     std::map<quint32, std::set<quint32>> allowed;
     for (const auto &[run, runOutcomes] : outcomes) {
         const JournalHead &head = history.runs()[run].head;
-        PhoneCheck numbers(head.region.isEmpty() ? m_state.phoneCheck().region() : head.region);
+        PhoneCheck numbers(head.region.isEmpty() ? m_book.phoneCheck().region() : head.region);
         for (qsizetype row : retryRows(history.runContacts(run), runOutcomes, head.policy, withUnknown,
                                        [&numbers](const QString &number) { return numbers.matchKey(number); }))
             allowed[run].insert(quint32(row));
@@ -273,11 +280,10 @@ void Form_Historique::CMD_Renvoyer_Click()
         byRun[row.run].push_back(history.contact(row));
         ++count;
     }
-    if (count == 0 ||
-        MsgBox(withCount(m_state.Textes(Txt::SendCountQuestion), count), vbYesNo | vbInformation) != vbYes)
+    if (count == 0 || MsgBox(withCount(m_textes(Txt::SendCountQuestion), count), vbYesNo | vbInformation) != vbYes)
         return;
     if (!m_envoi) {
-        m_envoi = new Form_EnvoiMailing(m_state, &m_owner);
+        m_envoi = new Form_EnvoiMailing(m_textes, m_config, m_dataDir, m_book, m_gateway, &m_owner);
         // A second try started from the result window holds the program like a run.
         connect(m_envoi, &Form_EnvoiMailing::retryStarting, this, &Form_Historique::runStarted);
         connect(m_envoi, &Form_EnvoiMailing::runFinished, this, &Form_Historique::sendNextRun);
@@ -308,12 +314,12 @@ void Form_Historique::sendNextRun()
 void Form_Historique::CMD_Exporter_Click()
 {
     const QString path = FileDialog::getSaveFileNameReplacing(
-        this, QString::fromUtf16(kMessageBoxTitle) + u" - "_s + m_state.Textes(Txt::ExportHistoryTitle),
-        m_state.Textes(Txt::CsvOnlyFileFilter), m_state.Textes(Txt::ReplaceFile));
+        this, QString::fromUtf16(kMessageBoxTitle) + u" - "_s + m_textes(Txt::ExportHistoryTitle),
+        m_textes(Txt::CsvOnlyFileFilter), m_textes(Txt::ReplaceFile));
     if (path.isEmpty())
         return;
-    if (!replaceFile(path, historySpreadsheet(m_state.textTable(), m_model->history(), m_model->shown())))
-        MsgBox(m_state.Textes(Txt::CannotWriteFile).arg(QDir::toNativeSeparators(path)), vbOKOnly | vbCritical);
+    if (!replaceFile(path, historySpreadsheet(m_textes, m_model->history(), m_model->shown())))
+        MsgBox(m_textes(Txt::CannotWriteFile).arg(QDir::toNativeSeparators(path)), vbOKOnly | vbCritical);
 }
 
 } // namespace parlevo

@@ -17,7 +17,12 @@ class QTableView;
 
 namespace parlevo {
 
-class AppState;
+class AddressBook;
+class ClassSendora;
+struct Config;
+class DataDir;
+class TextTable;
+struct Basics;
 class Form_EnvoiMailing;
 class HistoryLoader;
 class HistoryModel;
@@ -29,7 +34,8 @@ class Form_Historique final : public SectionPage {
     Q_OBJECT
 public:
     // owner: the window the result window of a new send stays above.
-    Form_Historique(AppState &state, QWidget &owner, QWidget *parent = nullptr);
+    Form_Historique(const Basics &basics, AddressBook &book, ClassSendora &gateway, QWidget &owner,
+                    QWidget *parent = nullptr);
     Q_DISABLE_COPY_MOVE(Form_Historique)
 
     // Reads the journals again, in the background: the list fills as they are read.
@@ -55,7 +61,11 @@ private:
     // Starts the next of the runs queued by CMD_Renvoyer_Click; with none left, the sending is over.
     void sendNextRun();
 
-    AppState &m_state;
+    const TextTable &m_textes;
+    const Config &m_config;
+    DataDir &m_dataDir;
+    AddressBook &m_book;
+    ClassSendora &m_gateway;
     QWidget &m_owner;
     HistoryLoader *m_loader = nullptr;
     HistoryModel *m_model = nullptr;

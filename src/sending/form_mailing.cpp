@@ -1,5 +1,6 @@
 #include "form_mailing.h"
 
+#include "addressbook/addressbook.h"
 #include "addressbook/contactcollection.h"
 #include "addressbook/contactlistview.h"
 #include "addressbook/form_csvcolumns.h"
@@ -7,11 +8,14 @@
 #include "addressbook/form_selcontact.h"
 #include "addressbook/groupcollection.h"
 #include "addressbook/spreadsheettable.h"
-#include "base/appstate.h"
+#include "base/basics.h"
+#include "base/config.h"
+#include "base/datadir.h"
 #include "base/filedialog.h"
 #include "base/messagebox.h"
 #include "base/shared.h"
 #include "base/storefile.h"
+#include "base/textes.h"
 #include "base/txt.h"
 #include "controls/accessibility.h"
 #include "controls/labellink.h"
@@ -25,6 +29,7 @@
 #include "mailingplan.h"
 #include "messages/mergefields.h"
 #include "messages/outgoing.h"
+#include "messages/predefinis.h"
 #include "numberreview.h"
 #include "sendingcontrols.h"
 #include "singlesend.h"
@@ -57,10 +62,15 @@ QAction *namedAction(QAction *action, const char16_t *name)
 
 } // namespace
 
-Form_Mailing::Form_Mailing(AppState &state, QWidget &owner, std::function<std::optional<qint64>()> knownCredit,
-                           QWidget *parent)
-    : SectionPage(state.Textes(Txt::MailingTitle), activityIcon(Activity::Mailing), parent, ContentHeight::Fill)
-    , m_state(state)
+Form_Mailing::Form_Mailing(const Basics &basics, AddressBook &book, PredefinedMessages &messages, ClassSendora &gateway,
+                           QWidget &owner, std::function<std::optional<qint64>()> knownCredit, QWidget *parent)
+    : SectionPage(basics.textes(Txt::MailingTitle), activityIcon(Activity::Mailing), parent, ContentHeight::Fill)
+    , m_textes(basics.textes)
+    , m_config(basics.config)
+    , m_dataDir(basics.dataDir)
+    , m_book(book)
+    , m_messages(messages)
+    , m_gateway(gateway)
     , m_owner(owner)
     , m_knownCredit(std::move(knownCredit))
 {
@@ -97,9 +107,9 @@ Form_Mailing::~Form_Mailing()
 void Form_Mailing::buildWindow()
 {
     QVBoxLayout *content = contentLayout();
-    auto *labelList = named(new QLabel(m_state.Textes(Txt::MailingRecipients), this), u"LabelListView");
+    auto *labelList = named(new QLabel(m_textes(Txt::MailingRecipients), this), u"LabelListView");
     content->addWidget(labelList);
-    m_list = named(new ContactListView(m_state, this), u"ListViewContact");
+    m_list = named(new ContactListView(m_textes, m_config, this), u"ListViewContact");
     captionFor(labelList, m_list);
     m_list->setMinimumHeight(kListHeight);
     content->addWidget(m_list, 1);
@@ -110,10 +120,10 @@ void Form_Mailing::buildWindow()
     listRow->addStretch(1);
     m_linkAjouter = named(new LabelLink(this), u"LabelLinkAjouter");
     m_linkAjouter->setForeColor(LabelLink::kLinkColor);
-    m_linkAjouter->setCaption(m_state.Textes(Txt::AddContactsFrom));
+    m_linkAjouter->setCaption(m_textes(Txt::AddContactsFrom));
     m_linkSauver = named(new LabelLink(this), u"LabelLinkSauver");
     m_linkSauver->setForeColor(LabelLink::kLinkColor);
-    m_linkSauver->setCaption(m_state.Textes(Txt::SaveMailingLink));
+    m_linkSauver->setCaption(m_textes(Txt::SaveMailingLink));
     listRow->addWidget(m_linkAjouter);
     listRow->addSpacing(16);
     listRow->addWidget(m_linkSauver);
@@ -135,15 +145,16 @@ void Form_Mailing::buildWindow()
 
     // A selected row's text is cut as it will be sent; without a selection the whole message shows.
     m_composer = new MessageComposer(
-        m_state, m_owner, MessageComposer::Arrangement::SenderBelow, MessageComposer::PreviewRefresh::WhileVisible,
+        m_textes, m_config, m_messages.colPredefinis(), m_owner, MessageComposer::Arrangement::SenderBelow,
+        MessageComposer::PreviewRefresh::WhileVisible,
         [this]() -> const ClassContact * {
             const QList<ClassContact *> selected = m_list->selectedContacts();
             return selected.isEmpty() ? nullptr : selected.constFirst();
         },
         this);
     content->addWidget(m_composer);
-    m_commandTest = named(new QPushButton(m_state.Textes(Txt::SendTest), this), u"CommandTest");
-    m_commandTest->setToolTip(m_state.Textes(Txt::MyNumberHelp));
+    m_commandTest = named(new QPushButton(m_textes(Txt::SendTest), this), u"CommandTest");
+    m_commandTest->setToolTip(m_textes(Txt::MyNumberHelp));
     m_composer->addButton(m_commandTest);
     connect(m_commandTest, &QPushButton::clicked, this, &Form_Mailing::CommandTest_Click);
     // Merge fields: the counter, the coding and the credit go by the longest text of the list,
@@ -174,23 +185,21 @@ MergeReport Form_Mailing::mergedFor(const MergeTemplate &message) const
 void Form_Mailing::buildMenus()
 {
     m_menuPopUp = named(new QMenu(this), u"MNU_PopUpMenuLV");
-    m_mnuSupprimerTout = namedAction(m_menuPopUp->addAction(m_state.Textes(Txt::NewMailing)), u"MNU_SupprimerTout");
+    m_mnuSupprimerTout = namedAction(m_menuPopUp->addAction(m_textes(Txt::NewMailing)), u"MNU_SupprimerTout");
     namedAction(m_menuPopUp->addSeparator(), u"MNu_Sep2");
-    m_menuAjouter = named(new QMenu(m_state.Textes(Txt::AddContactsFrom), m_menuPopUp), u"MNU_AjouterContacts");
+    m_menuAjouter = named(new QMenu(m_textes(Txt::AddContactsFrom), m_menuPopUp), u"MNU_AjouterContacts");
     namedAction(m_menuPopUp->addMenu(m_menuAjouter), u"MNU_AjouterContacts");
-    m_menuGroupe = named(new QMenu(m_state.Textes(Txt::FromGroup), m_menuAjouter), u"MNU_Groupe");
+    m_menuGroupe = named(new QMenu(m_textes(Txt::FromGroup), m_menuAjouter), u"MNU_Groupe");
     namedAction(m_menuAjouter->addMenu(m_menuGroupe), u"MNU_Groupe");
-    QAction *carnet = namedAction(m_menuAjouter->addAction(m_state.Textes(Txt::TheAddressBook)), u"MNU_Carnet");
+    QAction *carnet = namedAction(m_menuAjouter->addAction(m_textes(Txt::TheAddressBook)), u"MNU_Carnet");
     namedAction(m_menuAjouter->addSeparator(), u"MNu_Sep3");
-    QAction *tableur =
-        namedAction(m_menuAjouter->addAction(m_state.Textes(Txt::FromSpreadsheet)), u"MNU_ChargerTableur");
-    QAction *charger =
-        namedAction(m_menuAjouter->addAction(m_state.Textes(Txt::ExistingMailing)), u"MNU_ChargerMailing");
+    QAction *tableur = namedAction(m_menuAjouter->addAction(m_textes(Txt::FromSpreadsheet)), u"MNU_ChargerTableur");
+    QAction *charger = namedAction(m_menuAjouter->addAction(m_textes(Txt::ExistingMailing)), u"MNU_ChargerMailing");
     namedAction(m_menuPopUp->addSeparator(), u"Sep1");
-    m_mnuSupprimer = namedAction(m_menuPopUp->addAction(m_state.Textes(Txt::RemoveSelection)), u"MNU_Supprimer");
+    m_mnuSupprimer = namedAction(m_menuPopUp->addAction(m_textes(Txt::RemoveSelection)), u"MNU_Supprimer");
     namedAction(m_menuPopUp->addSeparator(), u"sep2");
-    m_mnuSauver = namedAction(m_menuPopUp->addAction(m_state.Textes(Txt::SaveMailing)), u"MNU_SauverMailing");
-    addOptOutActions(m_menuPopUp, m_state, m_list);
+    m_mnuSauver = namedAction(m_menuPopUp->addAction(m_textes(Txt::SaveMailing)), u"MNU_SauverMailing");
+    addOptOutActions(m_menuPopUp, m_textes, m_book, m_list);
 
     connect(m_mnuSupprimerTout, &QAction::triggered, this, &Form_Mailing::MNU_SupprimerTout_Click);
     connect(m_mnuSupprimer, &QAction::triggered, this, &Form_Mailing::MNU_Supprimer_Click);
@@ -209,9 +218,9 @@ void Form_Mailing::buildMenus()
 void Form_Mailing::rebuildGroupItems()
 {
     m_menuGroupe->clear();
-    const QStringList &names = m_state.colGroupes().names();
+    const QStringList &names = m_book.colGroupes().names();
     if (names.isEmpty()) {
-        namedAction(m_menuGroupe->addAction(m_state.Textes(Txt::NoneOption)), u"MNU_GroupItem");
+        namedAction(m_menuGroupe->addAction(m_textes(Txt::NoneOption)), u"MNU_GroupItem");
         return;
     }
     for (const QString &name : names) {
@@ -238,7 +247,7 @@ void Form_Mailing::Init_ColonneLV()
 
 void Form_Mailing::CountContact()
 {
-    m_labelNBFiche->setText(m_state.Textes(Txt::ContactCount) + signedCount(m_list->model()->rowCount()));
+    m_labelNBFiche->setText(m_textes(Txt::ContactCount) + signedCount(m_list->model()->rowCount()));
     if (m_list->model()->rowCount() == 0 && !m_columns.isEmpty()) {
         m_columns.clear();
         m_columnHeaders.clear();
@@ -249,7 +258,7 @@ void Form_Mailing::CountContact()
 void Form_Mailing::showSheetColumns()
 {
     m_list->listModel()->setExtraColumns(m_columnHeaders);
-    const QString text = m_state.Textes(Txt::SpreadsheetFields).arg(mailingColumnsText(m_columns, m_columnHeaders));
+    const QString text = m_textes(Txt::SpreadsheetFields).arg(mailingColumnsText(m_columns, m_columnHeaders));
     m_labelChamps->setText(text);
     m_labelChamps->setToolTip(text);
     m_labelChamps->setVisible(!m_columns.isEmpty());
@@ -261,11 +270,11 @@ void Form_Mailing::showSheetColumns()
 void Form_Mailing::showCost()
 {
     const int count = m_list->model()->rowCount();
-    const QString text =
-        count == 0 ? QString()
-                   : mailingCostText(m_state.textTable(),
-                                     mailingCost(m_state.textTable(), m_composer->sender(),
-                                                 MergeTemplate(m_composer->message(), m_columns), count, rowContact()));
+    const QString text = count == 0
+                             ? QString()
+                             : mailingCostText(m_textes, mailingCost(m_textes, m_composer->sender(),
+                                                                     MergeTemplate(m_composer->message(), m_columns),
+                                                                     count, rowContact()));
     m_labelCout->setText(text);
     m_labelCout->setToolTip(text);
 }
@@ -277,8 +286,8 @@ void Form_Mailing::AutosizeColumns()
 
 void Form_Mailing::SetLVBackGround()
 {
-    m_list->listModel()->setStripeColors(toQColor(m_state.ListBackColor, m_list->palette()),
-                                         toQColor(m_state.ListStripeColor, m_list->palette()));
+    m_list->listModel()->setStripeColors(toQColor(kListBackColor, m_list->palette()),
+                                         toQColor(kListStripeColor, m_list->palette()));
 }
 
 void Form_Mailing::addCopies(const std::vector<const ClassContact *> &contacts)
@@ -286,7 +295,7 @@ void Form_Mailing::addCopies(const std::vector<const ClassContact *> &contacts)
     std::vector<std::unique_ptr<ClassContact>> copies;
     copies.reserve(contacts.size());
     for (const ClassContact *contact : contacts)
-        copies.push_back(mailingCopy(*contact, m_state.NextKey()));
+        copies.push_back(mailingCopy(*contact, m_book.NextKey()));
     const qsizetype added = copies.empty() ? 0 : m_colContactMailing.append(std::move(copies));
     CountContact();
     if (added > 0)
@@ -298,13 +307,13 @@ void Form_Mailing::announceAdded(qsizetype count)
 {
     // A notice: one OK button is all it needs.
     if (count > 0)
-        MsgBox(withCount(m_state.Textes(Txt::ContactsAdded), count), vbOKOnly | vbInformation);
+        MsgBox(withCount(m_textes(Txt::ContactsAdded), count), vbOKOnly | vbInformation);
 }
 
 void Form_Mailing::addGroup(const QString &name)
 {
     std::vector<const ClassContact *> members;
-    for (const ClassContact &contact : m_state.colContacts()) {
+    for (const ClassContact &contact : m_book.colContacts()) {
         if (contact.Groupe == name)
             members.push_back(&contact);
     }
@@ -315,7 +324,7 @@ void Form_Mailing::MNU_Carnet_Click()
 {
     if (m_picker)
         return;
-    m_picker = std::make_unique<Form_SelContact>(m_state, &m_owner);
+    m_picker = std::make_unique<Form_SelContact>(m_textes, m_config, m_book, &m_owner);
     m_picker->TypeSource = 1;
     m_picker->ImporteCarnet();
     m_picker->Init();
@@ -335,7 +344,7 @@ void Form_Mailing::TimerShowForm_Timer()
     std::vector<std::unique_ptr<ClassContact>> copies;
     copies.reserve(contacts.size());
     for (const ClassContact *contact : contacts)
-        copies.push_back(mailingCopy(*contact, m_state.NextKey()));
+        copies.push_back(mailingCopy(*contact, m_book.NextKey()));
     m_picker.reset();
     const qsizetype added = copies.empty() ? 0 : m_colContactMailing.append(std::move(copies));
     CountContact();
@@ -346,21 +355,21 @@ void Form_Mailing::TimerShowForm_Timer()
 
 void Form_Mailing::MNU_ChargerMailing_Click()
 {
-    const QString path = FileDialog::getOpenFileName(
-        this, QString::fromUtf16(kMessageBoxTitle) + u" - "_s + m_state.Textes(Txt::LoadMailing),
-        m_state.Textes(Txt::MailingFileFilter));
+    const QString path =
+        FileDialog::getOpenFileName(this, QString::fromUtf16(kMessageBoxTitle) + u" - "_s + m_textes(Txt::LoadMailing),
+                                    m_textes(Txt::MailingFileFilter));
     if (path.isEmpty())
         return;
     ReadFailure failure = ReadFailure::None;
     auto loaded = Charge_Mailing(
-        path, [this] { return m_state.NextKey(); }, &failure);
+        path, [this] { return m_book.NextKey(); }, &failure);
     if (!loaded && failure == ReadFailure::TooLarge)
-        MsgBox(QString(m_state.Textes(Txt::NotPlainFile)).replace(u"%1"_s, QDir::toNativeSeparators(path)),
+        MsgBox(QString(m_textes(Txt::NotPlainFile)).replace(u"%1"_s, QDir::toNativeSeparators(path)),
                vbOKOnly | vbCritical);
     qsizetype added = 0;
     QString rewritten;
     if (loaded && !loaded->empty()) {
-        rewritten = mailingNumbersText(m_state.textTable(), readMailingNumbers(m_state.phoneCheck(), *loaded));
+        rewritten = mailingNumbersText(m_textes, readMailingNumbers(m_book.phoneCheck(), *loaded));
         added = m_colContactMailing.append(std::move(*loaded));
     }
     CountContact();
@@ -374,29 +383,28 @@ void Form_Mailing::MNU_ChargerMailing_Click()
 void Form_Mailing::MNU_ChargerTableur_Click()
 {
     const QString path = FileDialog::getOpenFileName(
-        this, QString::fromUtf16(kMessageBoxTitle) + u" - "_s + m_state.Textes(Txt::LoadSpreadsheet),
-        m_state.Textes(Txt::SpreadsheetFilter));
+        this, QString::fromUtf16(kMessageBoxTitle) + u" - "_s + m_textes(Txt::LoadSpreadsheet),
+        m_textes(Txt::SpreadsheetFilter));
     if (path.isEmpty())
         return;
     QString error;
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    const std::optional<CsvTable> table = readSpreadsheetTable(path, m_state.textTable(), &error);
+    const std::optional<CsvTable> table = readSpreadsheetTable(path, m_textes, &error);
     QApplication::restoreOverrideCursor();
     if (!table) {
         MsgBox(error, vbOKOnly | vbCritical);
         return;
     }
     // The columns are chosen over a preview, as an import does; the number's is required there.
-    Form_CsvColumns columns(m_state, *table, this);
+    Form_CsvColumns columns(m_textes, m_book.colGroupes(), *table, this);
     if (columns.exec() != QDialog::Accepted)
         return;
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    MailingSheet sheet = mailingSheet(*table, columns.mapping(), [this] { return m_state.NextKey(); });
+    MailingSheet sheet = mailingSheet(*table, columns.mapping(), [this] { return m_book.NextKey(); });
     if (const QString group = columns.group(); !group.isEmpty())
         for (const auto &row : sheet.rows)
             row->Groupe = group;
-    const QString rewritten =
-        mailingNumbersText(m_state.textTable(), readMailingNumbers(m_state.phoneCheck(), sheet.rows));
+    const QString rewritten = mailingNumbersText(m_textes, readMailingNumbers(m_book.phoneCheck(), sheet.rows));
     const qsizetype count = qsizetype(sheet.rows.size());
     addSheet(std::move(sheet));
     QApplication::restoreOverrideCursor();
@@ -439,14 +447,14 @@ void Form_Mailing::saveMailing(bool autosize)
     bool asCsv = false;
     if (!m_columns.isEmpty()) {
         const int answer =
-            MsgBox(m_state.Textes(Txt::KxgDropsColumns).arg(m_columnHeaders.join(u", "_s)), vbYesNoCancel | vbQuestion);
+            MsgBox(m_textes(Txt::KxgDropsColumns).arg(m_columnHeaders.join(u", "_s)), vbYesNoCancel | vbQuestion);
         if (answer == vbCancel)
             return;
         asCsv = answer == vbYes;
     }
     const QString path = FileDialog::getSaveFileNameReplacing(
-        this, QString::fromUtf16(kMessageBoxTitle) + u" - "_s + m_state.Textes(Txt::SaveMailing),
-        m_state.Textes(asCsv ? Txt::CsvOnlyFileFilter : Txt::MailingFileFilter), m_state.Textes(Txt::ReplaceFile));
+        this, QString::fromUtf16(kMessageBoxTitle) + u" - "_s + m_textes(Txt::SaveMailing),
+        m_textes(asCsv ? Txt::CsvOnlyFileFilter : Txt::MailingFileFilter), m_textes(Txt::ReplaceFile));
     if (path.isEmpty())
         return;
     QList<const ClassContact *> rows;
@@ -454,7 +462,7 @@ void Form_Mailing::saveMailing(bool autosize)
         rows.append(contact);
     // The new file replaces the old one only once written whole; a failure says nothing.
     if (asCsv)
-        replaceFile(path, mailingSheetCsv(m_state.textTable(), rows, m_columnHeaders));
+        replaceFile(path, mailingSheetCsv(m_textes, rows, m_columnHeaders));
     else
         Sauve_Mailing(path, rows);
     if (autosize)
@@ -465,7 +473,7 @@ void Form_Mailing::MNU_Supprimer_Click()
 {
     if (m_list->model()->rowCount() == 0)
         return;
-    if (MsgBox(m_state.Textes(Txt::ConfirmRemoveSelected), vbYesNo | vbInformation | vbDefaultButton2) != vbYes)
+    if (MsgBox(m_textes(Txt::ConfirmRemoveSelected), vbYesNo | vbInformation | vbDefaultButton2) != vbYes)
         return;
     QStringList keys;
     for (const ClassContact *contact : m_list->selectedContacts())
@@ -483,7 +491,7 @@ void Form_Mailing::MNU_SupprimerTout_Click()
 {
     if (m_list->model()->rowCount() == 0)
         return;
-    if (MsgBox(m_state.Textes(Txt::ConfirmRemoveAll), vbYesNo | vbInformation | vbDefaultButton2) != vbYes)
+    if (MsgBox(m_textes(Txt::ConfirmRemoveAll), vbYesNo | vbInformation | vbDefaultButton2) != vbYes)
         return;
     m_colContactMailing.clear();
     CountContact();
@@ -524,15 +532,15 @@ void Form_Mailing::CommandEnvoyer_Click()
 {
     const int count = m_list->model()->rowCount();
     if (count == 0) {
-        MsgBox(m_state.Textes(Txt::EmptyList), vbOKOnly | vbInformation);
+        MsgBox(m_textes(Txt::EmptyList), vbOKOnly | vbInformation);
         return;
     }
     // The numbers are checked once; the plan is made again after each answer that changes it.
-    const NumberCheck numbers = reviewMailingNumbers(m_state, draft().numbers());
-    PlanRules rules{.commercial = m_state.config().CommercialSms, .credit = m_knownCredit()};
+    const NumberCheck numbers = reviewMailingNumbers(m_book, draft().numbers());
+    PlanRules rules{.commercial = m_config.CommercialSms, .credit = m_knownCredit()};
     const auto planned = [&] {
         rules.now = sendingNow();
-        return planMailing(m_state.textTable(), draft(), numbers, rules);
+        return planMailing(m_textes, draft(), numbers, rules);
     };
     MailingPlan plan = planned();
     if (plan.warning(PlanWarningKind::DeferredTooSoon)) {
@@ -556,7 +564,7 @@ void Form_Mailing::CommandEnvoyer_Click()
             const ClassContact *contact = m_list->listModel()->contactAt(row);
             labels.append(contact ? reviewLabel(contact->Phone, contact->FullName()) : QString());
         }
-        Form_VerifNumeros question(m_state.textTable(), plan.numbers, labels, this);
+        Form_VerifNumeros question(m_textes, plan.numbers, labels, this);
         question.exec();
         if (question.choice() == Form_VerifNumeros::Choice::Cancel)
             return;
@@ -570,14 +578,14 @@ void Form_Mailing::CommandEnvoyer_Click()
     QStringList told;
     const MailingDraft sent = draft();
     for (const PlanWarning &warning : plan.warnings) {
-        if (const QString text = planWarningText(m_state.textTable(), sent, warning); !text.isEmpty())
+        if (const QString text = planWarningText(m_textes, sent, warning); !text.isEmpty())
             told.append(text);
     }
     const MailingCost &cost = plan.cost;
     // The cost line when it says more than the question: parts, Unicode or cut rows.
     if (cost.sms != cost.recipients || cost.unicodeRows > 0 || cost.cutRows > 0)
-        told.append(mailingCostText(m_state.textTable(), cost));
-    told.append(withCount(m_state.Textes(Txt::SendCountQuestion), qsizetype(cost.sms)));
+        told.append(mailingCostText(m_textes, cost));
+    told.append(withCount(m_textes(Txt::SendCountQuestion), qsizetype(cost.sms)));
     if (MsgBox(told.join(u"\n\n"_s), vbYesNo | vbInformation) != vbYes)
         return;
     const bool oncePerNumber = rules.policy == NumberPolicy::OncePerNumber;
@@ -591,12 +599,12 @@ void Form_Mailing::CommandTest_Click()
 {
     ContactListModel *model = m_list->listModel();
     if (model->rowCount() == 0) {
-        MsgBox(m_state.Textes(Txt::EmptyList), vbOKOnly | vbInformation);
+        MsgBox(m_textes(Txt::EmptyList), vbOKOnly | vbInformation);
         return;
     }
-    const QString myNumber = m_state.config().MyNumber;
+    const QString myNumber = m_config.MyNumber;
     if (testNumber(myNumber).isEmpty()) {
-        MsgBox(m_state.Textes(Txt::NoMyNumber), vbOKOnly | vbInformation);
+        MsgBox(m_textes(Txt::NoMyNumber), vbOKOnly | vbInformation);
         return;
     }
     const QList<ClassContact *> selected = m_list->selectedContacts();
@@ -606,16 +614,15 @@ void Form_Mailing::CommandTest_Click()
     m_commandTest->setEnabled(false);
     m_composer->sendButton()->setEnabled(false);
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    sendMailingTest(m_state.Gateway(), m_state.dataDir(), m_state.textTable(),
+    sendMailingTest(m_gateway, m_dataDir.path(), m_textes,
                     {myNumber, m_composer->sender(), m_composer->message(), row ? *row : none, m_columns},
                     [self = QPointer<Form_Mailing>(this), myNumber](const SendReply &reply) {
                         QApplication::restoreOverrideCursor();
                         if (!self)
                             return;
-                        self->m_state.Gateway().reportFailure(reply);
+                        self->m_gateway.reportFailure(reply);
                         if (reply.outcome == SendOutcome::Accepted)
-                            MsgBox(self->m_state.Textes(Txt::TestSent).arg(testNumber(myNumber)),
-                                   vbOKOnly | vbInformation);
+                            MsgBox(self->m_textes(Txt::TestSent).arg(testNumber(myNumber)), vbOKOnly | vbInformation);
                         emit self->creditMayHaveChanged();
                         self->m_commandTest->setEnabled(true);
                         self->m_composer->sendButton()->setEnabled(!self->isRunning());
@@ -629,7 +636,7 @@ int Form_Mailing::askSendingHours(const PlanWarning &hours)
         return locale.toString(moment.date(), QLocale::LongFormat) + u' ' +
                locale.toString(moment.time(), QLocale::ShortFormat);
     };
-    return MsgBox(m_state.Textes(Txt::OutsideHoursQuestion).arg(shown(hours.when), shown(hours.next)),
+    return MsgBox(m_textes(Txt::OutsideHoursQuestion).arg(shown(hours.when), shown(hours.next)),
                   vbYesNoCancel | vbQuestion);
 }
 
@@ -659,7 +666,7 @@ void Form_Mailing::heldForRun(const std::function<bool()> &run)
 Form_EnvoiMailing &Form_Mailing::envoi()
 {
     if (!m_envoi) {
-        m_envoi = new Form_EnvoiMailing(m_state, &m_owner);
+        m_envoi = new Form_EnvoiMailing(m_textes, m_config, m_dataDir, m_book, m_gateway, &m_owner);
         // A second try started from the result window is held like a run.
         connect(m_envoi, &Form_EnvoiMailing::retryStarting, this, [this] {
             m_composer->sendButton()->setEnabled(false);

@@ -22,7 +22,13 @@ class QTimer;
 
 namespace parlevo {
 
-class AppState;
+class AddressBook;
+class ClassSendora;
+struct Config;
+class DataDir;
+class TextTable;
+struct Basics;
+class PredefinedMessages;
 class ContactListView;
 class Form_EnvoiMailing;
 class Form_SelContact;
@@ -36,8 +42,8 @@ class Form_Mailing final : public SectionPage {
 public:
     // owner: the window the picker, the preview and the send window are placed on; knownCredit:
     // the credit last read from the gateway, if any, for the warning before a send.
-    Form_Mailing(AppState &state, QWidget &owner, std::function<std::optional<qint64>()> knownCredit,
-                 QWidget *parent = nullptr);
+    Form_Mailing(const Basics &basics, AddressBook &book, PredefinedMessages &messages, ClassSendora &gateway,
+                 QWidget &owner, std::function<std::optional<qint64>()> knownCredit, QWidget *parent = nullptr);
     ~Form_Mailing() override;
     Q_DISABLE_COPY_MOVE(Form_Mailing)
 
@@ -110,7 +116,12 @@ private:
     // The spreadsheet's columns in the list and under it; none once the list is empty.
     void showSheetColumns();
 
-    AppState &m_state;
+    const TextTable &m_textes;
+    Config &m_config;
+    DataDir &m_dataDir;
+    AddressBook &m_book;
+    PredefinedMessages &m_messages;
+    ClassSendora &m_gateway;
     QWidget &m_owner;
     std::function<std::optional<qint64>()> m_knownCredit;
     ContactCollection m_colContactMailing;

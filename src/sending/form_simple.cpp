@@ -1,14 +1,19 @@
 #include "form_simple.h"
 
+#include "addressbook/addressbook.h"
 #include "addressbook/form_selcontact.h"
 #include "addressbook/optoutlist.h"
-#include "base/appstate.h"
+#include "base/basics.h"
+#include "base/config.h"
+#include "base/datadir.h"
 #include "base/messagebox.h"
 #include "base/shared.h"
+#include "base/textes.h"
 #include "base/txt.h"
 #include "controls/accessibility.h"
 #include "gateway/classsendora.h"
 #include "messages/outgoing.h"
+#include "messages/predefinis.h"
 #include "sendingcontrols.h"
 #include "singlesend.h"
 
@@ -24,9 +29,15 @@ using namespace Qt::StringLiterals;
 
 namespace parlevo {
 
-Form_Simple::Form_Simple(AppState &state, QWidget &owner, QWidget *parent)
-    : SectionPage(state.Textes(Txt::SingleTitle), activityIcon(Activity::Simple), parent)
-    , m_state(state)
+Form_Simple::Form_Simple(const Basics &basics, AddressBook &book, PredefinedMessages &messages, ClassSendora &gateway,
+                         QWidget &owner, QWidget *parent)
+    : SectionPage(basics.textes(Txt::SingleTitle), activityIcon(Activity::Simple), parent)
+    , m_textes(basics.textes)
+    , m_config(basics.config)
+    , m_dataDir(basics.dataDir)
+    , m_book(book)
+    , m_messages(messages)
+    , m_gateway(gateway)
     , m_owner(owner)
 {
     setObjectName(u"Form_Simple"_s);
@@ -42,11 +53,11 @@ void Form_Simple::buildWindow()
     column->setContentsMargins(20, 0, 0, 0);
     column->setSpacing(8);
 
-    auto *labelContact = named(new QLabel(m_state.Textes(Txt::ChooseRecipient), page), u"LabelChoixContact");
+    auto *labelContact = named(new QLabel(m_textes(Txt::ChooseRecipient), page), u"LabelChoixContact");
     column->addWidget(labelContact);
     m_textContact = named(new QLineEdit(page), u"TextContact");
     captionFor(labelContact, m_textContact);
-    m_cmdContact = named(new QPushButton(m_state.Textes(Txt::RecipientButton), page), u"CMD_Contact");
+    m_cmdContact = named(new QPushButton(m_textes(Txt::RecipientButton), page), u"CMD_Contact");
     auto *contactRow = new QHBoxLayout;
     contactRow->setSpacing(10);
     contactRow->addWidget(m_textContact);
@@ -55,8 +66,8 @@ void Form_Simple::buildWindow()
 
     // The contact last picked is the one the preview is cut for.
     m_composer = new MessageComposer(
-        m_state, m_owner, MessageComposer::Arrangement::SenderFirst, MessageComposer::PreviewRefresh::Always,
-        [this] { return &m_selContact; }, page);
+        m_textes, m_config, m_messages.colPredefinis(), m_owner, MessageComposer::Arrangement::SenderFirst,
+        MessageComposer::PreviewRefresh::Always, [this] { return &m_selContact; }, page);
     column->addWidget(m_composer);
 
     contentLayout()->addWidget(page);
@@ -80,7 +91,7 @@ void Form_Simple::applyPickedContact(const ClassContact &contact)
 
 void Form_Simple::CMD_Contact_Click()
 {
-    Form_SelContact picker(m_state, &m_owner);
+    Form_SelContact picker(m_textes, m_config, m_book, &m_owner);
     picker.TypeSource = 0;
     picker.ImporteCarnet();
     picker.Init();
@@ -101,14 +112,13 @@ void Form_Simple::CommandEnvoyer_Click()
 {
     const QString number = recipientNumber();
     if (number.isEmpty()) {
-        MsgBox(m_state.Textes(Txt::EnterNumber), vbOKOnly | vbCritical);
+        MsgBox(m_textes(Txt::EnterNumber), vbOKOnly | vbCritical);
         m_textContact->setFocus();
         return;
     }
     // An opted-out number refused mailings, not every SMS: the user decides.
-    if (m_state.optOuts().contains(number) &&
-        MsgBox(QString(m_state.Textes(Txt::SendToOptedOut)).replace(u"%1"_s, number),
-               vbYesNo | vbQuestion | vbDefaultButton2) != vbYes)
+    if (m_book.optOuts().contains(number) && MsgBox(QString(m_textes(Txt::SendToOptedOut)).replace(u"%1"_s, number),
+                                                    vbYesNo | vbQuestion | vbDefaultButton2) != vbYes)
         return;
     if (!m_composer->deferredTimeAccepted())
         return;
@@ -116,15 +126,14 @@ void Form_Simple::CommandEnvoyer_Click()
     // the answer, so a second click cannot send again.
     m_composer->sendButton()->setEnabled(false);
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    const QString text = textToSend(m_state.textTable(), m_composer->sender(), m_composer->message(), m_selContact);
+    const QString text = textToSend(m_textes, m_composer->sender(), m_composer->message(), m_selContact);
     const QString differer = Build_Differer();
     ClassContact recipient = m_selContact;
     if (m_textContact->text() != m_pickedText)
         recipient = ClassContact{};
     recipient.Phone = number;
-    sendJournaled(m_state.Gateway(), m_state.dataDir(),
-                  {recipient, m_composer->sender(), m_composer->message(), differer}, number, text,
-                  [self = QPointer<Form_Simple>(this)](const SendReply &reply) {
+    sendJournaled(m_gateway, m_dataDir.path(), {recipient, m_composer->sender(), m_composer->message(), differer},
+                  number, text, [self = QPointer<Form_Simple>(this)](const SendReply &reply) {
                       QApplication::restoreOverrideCursor();
                       if (self)
                           self->sendEnded(reply);
@@ -134,9 +143,9 @@ void Form_Simple::CommandEnvoyer_Click()
 void Form_Simple::sendEnded(const SendReply &reply)
 {
     const bool sent = reply.outcome == SendOutcome::Accepted;
-    m_state.Gateway().reportFailure(reply);
+    m_gateway.reportFailure(reply);
     if (sent)
-        MsgBox(m_state.Textes(Txt::SmsSent), vbOKOnly | vbInformation);
+        MsgBox(m_textes(Txt::SmsSent), vbOKOnly | vbInformation);
     emit creditMayHaveChanged();
     // After a failure the user corrects and sends again: what was typed stays.
     if (sent) {

@@ -10,14 +10,21 @@ class QPushButton;
 
 namespace parlevo {
 
-class AppState;
+class AddressBook;
+class ClassSendora;
+struct Config;
+class DataDir;
+class TextTable;
+struct Basics;
+class PredefinedMessages;
 
 // Sends one SMS to one recipient, typed or picked in the address book, now or deferred.
 class Form_Simple final : public SectionPage {
     Q_OBJECT
 public:
     // owner: the window the picker and the preview are placed on.
-    Form_Simple(AppState &state, QWidget &owner, QWidget *parent = nullptr);
+    Form_Simple(const Basics &basics, AddressBook &book, PredefinedMessages &messages, ClassSendora &gateway,
+                QWidget &owner, QWidget *parent = nullptr);
     Q_DISABLE_COPY_MOVE(Form_Simple)
 
     // Default sender, prompt text, empty recipient; the deferred controls keep their state.
@@ -37,7 +44,12 @@ private:
     void sendEnded(const SendReply &reply);
     QString recipientNumber() const;
 
-    AppState &m_state;
+    const TextTable &m_textes;
+    Config &m_config;
+    DataDir &m_dataDir;
+    AddressBook &m_book;
+    PredefinedMessages &m_messages;
+    ClassSendora &m_gateway;
     QWidget &m_owner;
     QLineEdit *m_textContact = nullptr;
     QPushButton *m_cmdContact = nullptr;

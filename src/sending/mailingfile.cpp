@@ -1,5 +1,6 @@
 #include "mailingfile.h"
 
+#include "addressbook/contactfields.h"
 #include "addressbook/contactstore.h"
 #include "addressbook/numberinput.h"
 #include "base/codec1252.h"
@@ -56,9 +57,12 @@ QString mailingNumbersText(const TextTable &textes, const QList<FieldChange> &ch
 QByteArray mailingBytes(const QList<const ClassContact *> &rows)
 {
     QString text;
-    for (const ClassContact *c : rows)
-        text += c->Groupe + u';' + c->Societe + u';' + c->Titre + u';' + c->Prenom + u';' + c->Nom + u';' + c->Phone +
-                u"\r\n";
+    for (const ClassContact *c : rows) {
+        QStringList fields;
+        for (const ContactFieldInfo *field : kStoredFields)
+            fields.append(c->*field->member);
+        text += fields.join(u';') + u"\r\n";
+    }
     QByteArray ansi = encode1252(text);
     // Rows loaded from a UTF-8 file may hold characters Windows-1252 has not, and rare Windows-1252
     // bytes read as UTF-8: the file is then written in UTF-8 with a byte order mark, so that it
@@ -77,12 +81,8 @@ bool Sauve_Mailing(const QString &path, const QList<const ClassContact *> &rows)
 std::unique_ptr<ClassContact> mailingCopy(const ClassContact &contact, const QString &key)
 {
     auto copy = std::make_unique<ClassContact>();
-    copy->Groupe = contact.Groupe;
-    copy->Societe = contact.Societe;
-    copy->Titre = contact.Titre;
-    copy->Prenom = contact.Prenom;
-    copy->Nom = contact.Nom;
-    copy->Phone = contact.Phone;
+    for (const ContactFieldInfo *field : kStoredFields)
+        (*copy).*field->member = contact.*field->member;
     copy->GUID = key;
     return copy;
 }

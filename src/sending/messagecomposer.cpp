@@ -1,8 +1,10 @@
 #include "messagecomposer.h"
 
 #include "addressbook/classcontact.h"
-#include "base/appstate.h"
+#include "base/config.h"
 #include "base/messagebox.h"
+#include "base/shared.h"
+#include "base/textes.h"
 #include "base/theme.h"
 #include "base/txt.h"
 #include "controls/accessibility.h"
@@ -33,10 +35,13 @@ using namespace Qt::StringLiterals;
 
 namespace parlevo {
 
-MessageComposer::MessageComposer(AppState &state, QWidget &owner, Arrangement arrangement, PreviewRefresh refresh,
+MessageComposer::MessageComposer(const TextTable &textes, const Config &config, const PredefiniList &predefinis,
+                                 QWidget &owner, Arrangement arrangement, PreviewRefresh refresh,
                                  std::function<const ClassContact *()> previewContact, QWidget *parent)
     : QWidget(parent)
-    , m_state(state)
+    , m_textes(textes)
+    , m_config(config)
+    , m_predefinis(predefinis)
     , m_owner(owner)
     , m_refresh(refresh)
     , m_previewContact(std::move(previewContact))
@@ -53,7 +58,7 @@ MessageComposer::MessageComposer(AppState &state, QWidget &owner, Arrangement ar
     connect(m_checkDifferer, &QCheckBox::toggled, this, &MessageComposer::Checkdifferer_Click);
     connect(m_cmdAppercu, &QPushButton::clicked, this, [this] {
         Update_Appercu();
-        Form_SMS::instance(m_state).showBeside(m_owner);
+        Form_SMS::instance(m_textes).showBeside(m_owner);
     });
     connect(m_linkGsmFriendly, &LabelLink::Click, this,
             [this] { m_textSMS->setPlainText(gsmFriendly(m_textSMS->toPlainText())); });
@@ -61,8 +66,8 @@ MessageComposer::MessageComposer(AppState &state, QWidget &owner, Arrangement ar
     m_labelPopUp->installEventFilter(this);
 
     // A prompt sent to a whole list would be worse than to one person: it goes with the focus.
-    m_textSMS->setPrompt(state.Textes(Txt::EnterMessageHere));
-    m_textSMS->setPlainText(state.Textes(Txt::EnterMessageHere));
+    m_textSMS->setPrompt(textes(Txt::EnterMessageHere));
+    m_textSMS->setPlainText(textes(Txt::EnterMessageHere));
     setPickersToNow();
     Checkdifferer_Click(false);
 }
@@ -72,15 +77,15 @@ void MessageComposer::build(Arrangement arrangement)
     const bool senderFirst = arrangement == Arrangement::SenderFirst;
     QLabel *labelExpediteur = nullptr;
     const auto makeSender = [this, &labelExpediteur] {
-        labelExpediteur = named(new QLabel(m_state.Textes(Txt::Sender), this), u"LabelExpediteur");
+        labelExpediteur = named(new QLabel(m_textes(Txt::Sender), this), u"LabelExpediteur");
         m_textExpediteur = named(new QLineEdit(this), u"TextExpediteur");
         captionFor(labelExpediteur, m_textExpediteur);
     };
     // Created in the order Tab goes through them.
     if (senderFirst)
         makeSender();
-    auto *labelMessage = named(new QLabel(m_state.Textes(Txt::ComposeMessage), this), u"LabelMessage");
-    m_labelNbMax = named(new QLabel(m_state.Textes(Txt::PredefinedMessagesLink), this), u"LabelNbMax");
+    auto *labelMessage = named(new QLabel(m_textes(Txt::ComposeMessage), this), u"LabelMessage");
+    m_labelNbMax = named(new QLabel(m_textes(Txt::PredefinedMessagesLink), this), u"LabelNbMax");
     m_labelPopUp = named(new QLabel(QString(QChar(0x25BE)), this), u"LabelPopUpPRedefs");
     m_labelNbMax->setCursor(Qt::PointingHandCursor);
     m_labelNbMax->setFocusPolicy(Qt::TabFocus);
@@ -102,21 +107,21 @@ void MessageComposer::build(Arrangement arrangement)
     m_labelCodage->setFocusPolicy(Qt::NoFocus);
     m_linkGsmFriendly = named(new LabelLink(this), u"LabelLinkGsmFriendly");
     m_linkGsmFriendly->setForeColor(LabelLink::kLinkColor);
-    m_linkGsmFriendly->setToolTip(m_state.Textes(Txt::ReplaceLookAlikesTip));
+    m_linkGsmFriendly->setToolTip(m_textes(Txt::ReplaceLookAlikesTip));
     m_linkGsmFriendly->hide();
 
-    m_checkDifferer = named(new QCheckBox(m_state.Textes(Txt::DeferredSending), this), u"Checkdifferer");
-    m_labelDate = named(new QLabel(m_state.Textes(Txt::SendDate), this), u"LabelDateEnvoi");
+    m_checkDifferer = named(new QCheckBox(m_textes(Txt::DeferredSending), this), u"Checkdifferer");
+    m_labelDate = named(new QLabel(m_textes(Txt::SendDate), this), u"LabelDateEnvoi");
     m_pickerDate = named(new QDateEdit(this), u"DTPickerDate");
     m_pickerDate->setCalendarPopup(true);
-    m_labelHeure = named(new QLabel(m_state.Textes(Txt::SendTime), this), u"LabelHeureEnvoi");
+    m_labelHeure = named(new QLabel(m_textes(Txt::SendTime), this), u"LabelHeureEnvoi");
     m_pickerTime = named(new QTimeEdit(this), u"DTPickerTime");
     m_pickerTime->setDisplayFormat(u"HH:mm"_s);
     captionFor(m_labelDate, m_pickerDate);
     captionFor(m_labelHeure, m_pickerTime);
-    auto *labelEnvoyer = named(new QLabel(m_state.Textes(Txt::SendTheSms), this), u"LabelEnvoyer");
-    m_cmdAppercu = named(new QPushButton(m_state.Textes(Txt::SmsPreview), this), u"CMD_Appercu");
-    m_commandEnvoyer = named(new QPushButton(m_state.Textes(Txt::SendButton), this), u"CommandEnvoyer");
+    auto *labelEnvoyer = named(new QLabel(m_textes(Txt::SendTheSms), this), u"LabelEnvoyer");
+    m_cmdAppercu = named(new QPushButton(m_textes(Txt::SmsPreview), this), u"CMD_Appercu");
+    m_commandEnvoyer = named(new QPushButton(m_textes(Txt::SendButton), this), u"CommandEnvoyer");
 
     // The grid's spacings differ, so its nested rows would get none of their own.
     const int gap = standardGap(*this);
@@ -187,8 +192,8 @@ void MessageComposer::build(Arrangement arrangement)
 
 void MessageComposer::reset()
 {
-    m_textExpediteur->setText(m_state.config().Expediteur);
-    m_textSMS->setPlainText(m_state.Textes(Txt::EnterMessageHere));
+    m_textExpediteur->setText(m_config.Expediteur);
+    m_textSMS->setPlainText(m_textes(Txt::EnterMessageHere));
     // The pickers were just set to now: a deferred send kept ticked would go at a time already past.
     m_checkDifferer->setChecked(false);
     Update_Appercu();
@@ -214,7 +219,7 @@ bool MessageComposer::deferredTimeAccepted()
 
 bool MessageComposer::sendNowInstead(const QString &differer)
 {
-    if (MsgBox(m_state.Textes(Txt::DeferredTimePassed).arg(differerShown(differer)), vbYesNo | vbQuestion) == vbYes) {
+    if (MsgBox(m_textes(Txt::DeferredTimePassed).arg(differerShown(differer)), vbYesNo | vbQuestion) == vbYes) {
         m_checkDifferer->setChecked(false);
         return true;
     }
@@ -234,8 +239,8 @@ void MessageComposer::Update_Appercu()
 {
     const ClassContact *contact = m_previewContact ? m_previewContact() : nullptr;
     const QString message = m_textSMS->sentText();
-    Form_SMS::instance(m_state).setPreviewText(
-        previewText(m_state.textTable(), m_textExpediteur->text(),
+    Form_SMS::instance(m_textes).setPreviewText(
+        previewText(m_textes, m_textExpediteur->text(),
                     m_longestMessage && contact
                         ? mergedMessage(message, *contact, m_mergeColumns ? m_mergeColumns() : QStringList())
                         : message,
@@ -287,7 +292,7 @@ void MessageComposer::clearMessage()
 // tooltip, and the offer to replace typographic characters when they alone need Unicode.
 void MessageComposer::MAJ_NbCar()
 {
-    const TextTable &textes = m_state.textTable();
+    const TextTable &textes = m_textes;
     const QString sender = m_textExpediteur->text();
     const qsizetype room = kSmsMaxLength - senderPrefix(textes, sender).size();
     m_textSMS->setMaxLength(static_cast<int>(std::max<qsizetype>(0, room)));
@@ -329,9 +334,9 @@ void MessageComposer::PopUp_Predefinis()
 {
     const QPoint at = m_textSMS->mapToGlobal(QPoint(-2, -2));
     Detruit_MenuPredefinis();
-    Cree_MenuPredefinis(m_state);
+    Cree_MenuPredefinis(m_predefinis);
     const int picked = ShowMenuPredefinis(at);
-    const PredefiniList &list = m_state.colPredefinis();
+    const PredefiniList &list = m_predefinis;
     if (picked >= 1 && picked <= list.size())
         m_textSMS->setPlainText(list.at(picked - 1).Message);
 }

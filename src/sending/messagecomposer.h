@@ -1,5 +1,7 @@
 #pragma once
 
+#include "messages/predefinis.h"
+
 #include <QStringList>
 #include <QWidget>
 
@@ -16,7 +18,8 @@ class QTimeEdit;
 
 namespace parlevo {
 
-class AppState;
+struct Config;
+class TextTable;
 struct ClassContact;
 class LabelLink;
 class SmsTextEdit;
@@ -35,7 +38,8 @@ public:
     enum class PreviewRefresh { Always, WhileVisible };
     // previewContact: the contact the preview is cut for, null for the whole message.
     // owner: the window the preview is placed beside.
-    MessageComposer(AppState &state, QWidget &owner, Arrangement arrangement, PreviewRefresh refresh,
+    MessageComposer(const TextTable &textes, const Config &config, const PredefiniList &predefinis, QWidget &owner,
+                    Arrangement arrangement, PreviewRefresh refresh,
                     std::function<const ClassContact *()> previewContact, QWidget *parent);
     Q_DISABLE_COPY_MOVE(MessageComposer)
 
@@ -78,7 +82,9 @@ private:
     void Checkdifferer_Click(bool ticked);
     void PopUp_Predefinis();
 
-    AppState &m_state;
+    const TextTable &m_textes;
+    const Config &m_config;
+    const PredefiniList &m_predefinis;
     QWidget &m_owner;
     PreviewRefresh m_refresh;
     std::function<const ClassContact *()> m_previewContact;

@@ -1,6 +1,6 @@
 #include "numberreview.h"
 
-#include "base/appstate.h"
+#include "addressbook/addressbook.h"
 #include "base/textes.h"
 #include "base/txt.h"
 
@@ -33,9 +33,9 @@ QString namedNumbers(const TextTable &textes, const std::vector<qsizetype> &rows
 
 } // namespace
 
-NumberCheck reviewMailingNumbers(AppState &state, const QStringList &numbers)
+NumberCheck reviewMailingNumbers(AddressBook &book, const QStringList &numbers)
 {
-    return checkNumbers(state.phoneCheck(), numbers, &state.optOuts());
+    return checkNumbers(book.phoneCheck(), numbers, &book.optOuts());
 }
 
 QString skipReasonText(const TextTable &textes, RowSkip skip)

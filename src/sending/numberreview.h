@@ -10,11 +10,11 @@
 
 namespace parlevo {
 
-class AppState;
+class AddressBook;
 class TextTable;
 
 // The numbers of a mailing's rows (as stored) checked with the user's region and opt-out list.
-NumberCheck reviewMailingNumbers(AppState &state, const QStringList &numbers);
+NumberCheck reviewMailingNumbers(AddressBook &book, const QStringList &numbers);
 
 // The result shown for a row left out for that reason.
 QString skipReasonText(const TextTable &textes, RowSkip skip);

@@ -1,5 +1,6 @@
 #include "sendjournal.h"
 
+#include "addressbook/contactfields.h"
 #include "base/filelock.h"
 #include "base/filesync.h"
 #include "base/privatefile.h"
@@ -23,7 +24,7 @@ namespace {
 const QString kMagic = u"parlevo-journal 1"_s;
 const QString kExtension = u".journal"_s;
 const QString kLockExtension = u".lock"_s;
-constexpr qsizetype kContactFields = 6;
+constexpr qsizetype kContactFieldCount = qsizetype(kStoredFields.size());
 // A row line's fields past the contact's are "key=value" notes; "left" says why the row is left out.
 const QString kLeftKey = u"left="_s;
 // and "x" holds a value of the row's spreadsheet columns, in the order of the head's columns line.
@@ -152,10 +153,10 @@ std::optional<QByteArrayView> verified(QByteArrayView line)
 // unreadable, which never sends it either.
 QString contactRecord(qsizetype row, const ClassContact &c, RowSkip skip, qsizetype columns)
 {
-    QString record = u"row "_s + QString::number(row) + u' ' +
-                     QStringList{escaped(c.Groupe), escaped(c.Societe), escaped(c.Titre),
-                                 escaped(c.Prenom), escaped(c.Nom),     escaped(c.Phone)}
-                         .join(u'\t');
+    QStringList fields;
+    for (const ContactFieldInfo *field : kStoredFields)
+        fields.append(escaped(c.*field->member));
+    QString record = u"row "_s + QString::number(row) + u' ' + fields.join(u'\t');
     if (skip != RowSkip::None)
         record += u'\t' + kLeftKey + skipKeyword(skip);
     for (qsizetype i = 0; i < columns; ++i)
@@ -578,10 +579,9 @@ std::pair<QByteArrayView, QByteArrayView> firstWord(QByteArrayView text)
 ClassContact journalContact(QByteArrayView fields)
 {
     ClassContact c;
-    QString *const members[kContactFields] = {&c.Groupe, &c.Societe, &c.Titre, &c.Prenom, &c.Nom, &c.Phone};
-    for (QString *member : members) {
+    for (const ContactFieldInfo *field : kStoredFields) {
         const qsizetype tab = fields.indexOf('\t');
-        *member = textOf(tab < 0 ? fields : fields.first(tab));
+        c.*field->member = textOf(tab < 0 ? fields : fields.first(tab));
         fields = tab < 0 ? QByteArrayView() : fields.sliced(tab + 1);
     }
     // Then notes: the values of a spreadsheet's columns among them.
@@ -688,9 +688,9 @@ std::optional<JournalContent> readJournal(const QByteArray &bytes, QString *erro
             // The contact's fields, then notes.
             qsizetype contactEnd = 0;
             qsizetype tabs = 0;
-            for (; contactEnd < fields.size() && tabs < kContactFields; ++contactEnd)
+            for (; contactEnd < fields.size() && tabs < kContactFieldCount; ++contactEnd)
                 tabs += fields[contactEnd] == '\t';
-            if (tabs < kContactFields - 1)
+            if (tabs < kContactFieldCount - 1)
                 continue;
             // The reader gets the notes too: a spreadsheet's values are the row's, as its contact's.
             readRow(row, fields);

@@ -6,12 +6,12 @@
 #include "addressbook/form_csvcolumns.h"
 #include "addressbook/form_importcsv.h"
 #include "addressbook/groupcollection.h"
-#include "base/appstate.h"
 #include "base/filedialog.h"
 #include "base/messagebox.h"
 #include "contactfixtures.h"
 #include "messageboxresponder.h"
 #include "testdatadir.h"
+#include "testparts.h"
 #include "widgetdriver.h"
 
 #include <QApplication>
@@ -50,7 +50,7 @@ class TestCarnetAdresse : public QObject {
     Q_OBJECT
 private:
     std::unique_ptr<test::TestDataDir> m_dir;
-    std::unique_ptr<AppState> m_state;
+    std::unique_ptr<test::Parts> m_parts;
     std::unique_ptr<Form_CarnetAdresse> m_form;
 
     void fill(int count)
@@ -58,8 +58,9 @@ private:
         for (int i = 0; i < count; ++i) {
             const Person &p = kPeople[i];
             const auto text = [](const char16_t *s) { return QString::fromUtf16(s); };
-            test::addContact(*m_state, {text(p.groupe), text(p.titre), text(p.prenom), text(p.nom), text(p.phone)});
-            Ajoute_Groupe(*m_state, text(p.groupe));
+            test::addContact(m_parts->book,
+                             {text(p.groupe), text(p.titre), text(p.prenom), text(p.nom), text(p.phone)});
+            Ajoute_Groupe(m_parts->book.colGroupes(), text(p.groupe));
         }
     }
     ContactListView *list() const { return m_form->findChild<ContactListView *>(u"ListViewCA"_s); }
@@ -85,15 +86,16 @@ private slots:
     void init()
     {
         m_dir = std::make_unique<test::TestDataDir>();
-        m_state = std::make_unique<AppState>(m_dir->path());
-        m_form = std::make_unique<Form_CarnetAdresse>(*m_state);
+        m_parts = std::make_unique<test::Parts>(m_dir->path());
+        m_form =
+            std::make_unique<Form_CarnetAdresse>(m_parts->textes, m_parts->config, m_parts->book, m_parts->autoSave);
         m_form->resize(800, 600);
         m_form->show();
     }
     void cleanup()
     {
         m_form.reset();
-        m_state.reset();
+        m_parts.reset();
         m_dir.reset();
     }
 
@@ -137,7 +139,7 @@ private slots:
         QCOMPARE(countText(), u"Nombre de contacts : 1"_s);
         search->setText(u"a"_s);
         QCOMPARE(list()->model()->rowCount(), 3);
-        QVERIFY(m_state->colContacts().remove(list()->listModel()->contactAt(0)->GUID));
+        QVERIFY(m_parts->book.colContacts().remove(list()->listModel()->contactAt(0)->GUID));
         QCOMPARE(list()->model()->rowCount(), 2);
         QTest::keyClick(search, Qt::Key_Escape);
         QCOMPARE(search->text(), QString());
@@ -147,7 +149,7 @@ private slots:
     void columnsFromTheFlags()
     {
         fill(2);
-        Config &c = m_state->config();
+        Config &c = m_parts->config;
         c.ColumnGroup = c.ColumnCompany = c.ColumnFullName = c.ColumnGSM = false;
         m_form->Init();
         QCOMPARE(list()->model()->columnCount(), 0);
@@ -162,7 +164,7 @@ private slots:
     void headerClicks()
     {
         fill(3);
-        Config &c = m_state->config();
+        Config &c = m_parts->config;
         c.ColumnLastName = true;
         c.ColumnCompany = c.ColumnFullName = c.ColumnGSM = false;
         m_form->Init();
@@ -218,10 +220,10 @@ private slots:
         QCOMPARE(answers.shown()[0].text,
                  u"Etes-vous sûr de vouloir supprimer ce contact ?\r\n\r\n' Mme Dupuis Anne  '"_s);
         QCOMPARE(answers.shown()[0].style, 52 + vbDefaultButton2);
-        QCOMPARE(m_state->colContacts().count(), 3);
+        QCOMPARE(m_parts->book.colContacts().count(), 3);
         answers.setAnswer(vbYes);
         button(u"CMD_Supprimer"_s)->click();
-        QVERIFY(!m_state->colContacts().contains(u"2"_s));
+        QVERIFY(!m_parts->book.colContacts().contains(u"2"_s));
         QCOMPARE(list()->model()->rowCount(), 2);
         QVERIFY(!button(u"CMD_Modifier"_s)->isEnabled());
         QCOMPARE(countText(), u"Nombre de contacts : 2"_s);
@@ -237,7 +239,7 @@ private slots:
         QCOMPARE(answers.shown().size(), 1);
         QCOMPARE(answers.shown()[0].text, u"Etes-vous sûr de vouloir supprimer ces contacts ?"_s);
         QCOMPARE(answers.shown()[0].style, 52 + vbDefaultButton2);
-        QCOMPARE(m_state->colContacts().count(), 0);
+        QCOMPARE(m_parts->book.colContacts().count(), 0);
         QCOMPARE(countText(), u"Nombre de contacts : 0"_s);
     }
 
@@ -249,7 +251,7 @@ private slots:
         test::whenModalShown<Form_AddContact>(
             [](Form_AddContact *d) { d->findChild<QPushButton *>(u"CMD_Annuler"_s)->click(); });
         button(u"CMD_Ajouter"_s)->click();
-        QCOMPARE(m_state->colContacts().count(), 2);
+        QCOMPARE(m_parts->book.colContacts().count(), 2);
 
         test::MessageBoxResponder answers;
         QStringList messages;
@@ -272,13 +274,13 @@ private slots:
         button(u"CMD_Ajouter"_s)->click();
         QCOMPARE(messages,
                  (QStringList{u"Vous devez entrer un nom de contact"_s, u"Vous devez entrer un numéro de GSM"_s}));
-        QCOMPARE(m_state->colContacts().count(), 3);
-        ClassContact *added = m_state->colContacts().find(u"4"_s);
+        QCOMPARE(m_parts->book.colContacts().count(), 3);
+        ClassContact *added = m_parts->book.colContacts().find(u"4"_s);
         QVERIFY(added);
         QCOMPARE(added->Nom, u"Royer"_s);
         QCOMPARE(added->Phone, u"0033612345678"_s);
         QCOMPARE(added->Titre, u"Sir"_s);
-        QCOMPARE(m_state->colGroupes().names().last(), u"Nouveau"_s);
+        QCOMPARE(m_parts->book.colGroupes().names().last(), u"Nouveau"_s);
         QCOMPARE(countText(), u"Nombre de contacts : 3"_s);
         QVERIFY(columnTexts(*list()->model(), 0).contains(u"Nouveau"_s));
     }
@@ -299,7 +301,7 @@ private slots:
         // The stored number is shown and kept as it is; a group typed is not completed into a
         // longer one; characters the book cannot hold are refused by name.
         contact->Phone = u"+33 6 12-34"_s;
-        Ajoute_Groupe(*m_state, u"Clients VIP"_s);
+        Ajoute_Groupe(m_parts->book.colGroupes(), u"Clients VIP"_s);
         test::MessageBoxResponder answers;
         test::whenModalShown<Form_AddContact>([&answers](Form_AddContact *d) {
             auto *groupe = d->findChild<QComboBox *>(u"ComboGroupe"_s);
@@ -339,7 +341,7 @@ private slots:
             d->findChild<QPushButton *>(u"CMD_ChangeGroupe"_s)->click();
         });
         m_form->findChild<QAction *>(u"MNU_DefGroupe"_s)->trigger();
-        QCOMPARE(m_state->colGroupes().names(), groups);
+        QCOMPARE(m_parts->book.colGroupes().names(), groups);
         QCOMPARE(columnTexts(*list()->model(), 0), (QStringList{name, u"Personnel"_s, name}));
 
         test::whenModalShown<Form_ChangeGroup>([](Form_ChangeGroup *d) { d->close(); });
@@ -372,7 +374,7 @@ private slots:
         m_form->ImportCSV(m_dir->filePath(u"absent.csv"_s));
         QCOMPARE(answers.shown().size(), 1);
         QCOMPARE(answers.shown()[0].style, 16);
-        QCOMPARE(m_state->colContacts().count(), 3);
+        QCOMPARE(m_parts->book.colContacts().count(), 3);
     }
 
     // Another program's CSV file: the columns pre-filled from its header, changed by the user.
@@ -401,10 +403,10 @@ private slots:
         m_form->findChild<QAction *>(u"MNU_ImportCSV"_s)->trigger();
         QCOMPARE(answers.shown().size(), 1);
         QCOMPARE(answers.shown()[0].text, u"Importer depuis un fichier CSV:\r\n\r\n2 contact(s) importé(s)"_s);
-        QCOMPARE(m_state->colContacts().at(0)->Phone, QString());
-        QCOMPARE(m_state->colContacts().at(1)->Phone, u"05 55 55 55 55"_s);
-        QCOMPARE(m_state->colContacts().at(1)->Groupe, u"Salon"_s);
-        QVERIFY(m_state->colGroupes().contains(u"Salon"_s));
+        QCOMPARE(m_parts->book.colContacts().at(0)->Phone, QString());
+        QCOMPARE(m_parts->book.colContacts().at(1)->Phone, u"05 55 55 55 55"_s);
+        QCOMPARE(m_parts->book.colContacts().at(1)->Groupe, u"Salon"_s);
+        QVERIFY(m_parts->book.colGroupes().contains(u"Salon"_s));
     }
 
     void vCardImportAndExportFromTheMenus()
@@ -431,7 +433,7 @@ private slots:
         QVERIFY(
             answers.shown()[0].text.startsWith(u"Importer depuis un fichier vCard:\r\n\r\n2 contact(s) importé(s)"_s));
         QCOMPARE(countText(), u"Nombre de contacts : 4"_s);
-        QCOMPARE(m_state->colContacts().at(3)->Groupe, u"Clients"_s);
+        QCOMPARE(m_parts->book.colContacts().at(3)->Groupe, u"Clients"_s);
         chooseGroup(u"Clients"_s);
         FileDialog::setNextFileName(m_dir->filePath(u"clients.vcf"_s));
         m_form->findChild<QAction *>(u"MNU_ExportVCard"_s)->trigger();

@@ -1,9 +1,11 @@
+#include "addressbook/addressbook.h"
 #include "addressbook/contactcollection.h"
 #include "addressbook/contactrules.h"
 #include "addressbook/csvimport.h"
 #include "addressbook/groupcollection.h"
 #include "addressbook/sortkeys.h"
-#include "base/appstate.h"
+#include "base/datadir.h"
+#include "base/textes.h"
 #include "base/txt.h"
 #include "testdatadir.h"
 
@@ -232,23 +234,24 @@ private slots:
         QFETCH(QList<QStringList>, contacts);
         QFETCH(QString, unreadable);
         test::TestDataDir dir;
-        AppState state(dir.path());
+        DataDir data(dir.path());
+        AddressBook book(data);
         for (int i = 0; i < 5; ++i)
-            state.NextKey();
+            book.NextKey();
         auto first = std::make_unique<ClassContact>(contact({}, {}, u"Premier"_s));
         first->GUID = u"1"_s;
-        state.colContacts().add(std::move(first));
+        book.colContacts().add(std::move(first));
 
-        const ContactImportResult result = importCsvFile(state, test::fixturePath(fixture));
+        const ContactImportResult result = importCsvFile(book, test::fixturePath(fixture));
         QVERIFY(result.opened);
         QCOMPARE(result.count, contacts.size());
-        QCOMPARE(state.colContacts().count(), contacts.size() + 1);
-        QCOMPARE(state.colContacts().at(0)->Nom, u"Premier"_s);
+        QCOMPARE(book.colContacts().count(), contacts.size() + 1);
+        QCOMPARE(book.colContacts().at(0)->Nom, u"Premier"_s);
         for (qsizetype i = 0; i < contacts.size(); ++i)
-            QCOMPARE(fields(*state.colContacts().at(i + 1)), contacts[i]);
+            QCOMPARE(fields(*book.colContacts().at(i + 1)), contacts[i]);
         // Imported groups wait for the next start.
-        QCOMPARE(state.colGroupes().count(), 0);
-        QCOMPARE(importMessage(state.textTable(), result, {}),
+        QCOMPARE(book.colGroupes().count(), 0);
+        QCOMPARE(importMessage(TextTable(), result, {}),
                  u"Importer depuis un fichier CSV:\r\n\r\n%1 contact(s) importé(s)"_s.arg(contacts.size()) +
                      unreadable);
     }
@@ -266,17 +269,18 @@ private slots:
     void importReadsNumbersAndReplacesCharacters()
     {
         test::TestDataDir dir;
-        AppState state(dir.path());
+        DataDir data(dir.path());
+        AddressBook book(data);
         QVERIFY(dir.write(u"numbers.csv"_s, u"Clients;;;Anne;Martin;+33 6 12 34 56 78\r\n;;;Luc;Petit;658202938\r\n"
                                             u";;;Eve;Roux;n/a\r\n;;;Thị;Nguyễn;06 12 34 56 79\r\n"_s.toUtf8()));
-        const ContactImportResult result = importCsvFile(state, dir.filePath(u"numbers.csv"_s));
+        const ContactImportResult result = importCsvFile(book, dir.filePath(u"numbers.csv"_s));
         QStringList phones;
-        for (qsizetype i = 0; i < state.colContacts().count(); ++i)
-            phones += state.colContacts().at(i)->Phone;
+        for (qsizetype i = 0; i < book.colContacts().count(); ++i)
+            phones += book.colContacts().at(i)->Phone;
         QCOMPARE(phones, (QStringList{u"0033612345678"_s, u"0658202938"_s, u"n/a"_s, u"06 12 34 56 79"_s}));
-        QCOMPARE(state.colContacts().at(3)->Nom, u"Nguyên"_s);
+        QCOMPARE(book.colContacts().at(3)->Nom, u"Nguyên"_s);
         QCOMPARE(
-            importMessage(state.textTable(), result, {}),
+            importMessage(TextTable(), result, {}),
             u"Importer depuis un fichier CSV:\r\n\r\n4 contact(s) importé(s)\r\n\r\n"
             u"1 contact(s) avec des caractères remplacés :\r\nNguyên Thi : Thị -> Thi\r\nNguyên Thi : Nguyễn -> Nguyên"
             u"\r\n\r\n2 numéro(s) corrigé(s) :\r\n"
@@ -287,22 +291,23 @@ private slots:
     void importOfEmptyOrUnreadableFile()
     {
         test::TestDataDir dir;
-        AppState state(dir.path());
+        DataDir data(dir.path());
+        AddressBook book(data);
         QVERIFY(dir.write(u"empty.csv"_s, {}));
-        ContactImportResult result = importCsvFile(state, dir.filePath(u"empty.csv"_s));
+        ContactImportResult result = importCsvFile(book, dir.filePath(u"empty.csv"_s));
         QVERIFY(result.opened);
         QCOMPARE(result.count, 0);
-        QCOMPARE(importMessage(state.textTable(), result, u"empty.csv"_s),
+        QCOMPARE(importMessage(TextTable(), result, u"empty.csv"_s),
                  u"Importer depuis un fichier CSV:\r\n\r\nLe fichier empty.csv ne contient aucun contact.\r\n\r\n"
                  u"0 contact(s) importé(s)"_s);
 
         const QString missing = dir.filePath(u"missing.csv"_s);
-        result = importCsvFile(state, missing);
+        result = importCsvFile(book, missing);
         QVERIFY(!result.opened);
-        QCOMPARE(state.colContacts().count(), 0);
-        QCOMPARE(importMessage(state.textTable(), result, missing), u"Importer depuis un fichier CSV:\r\n\r\n"_s +
-                                                                        QDir::toNativeSeparators(missing) +
-                                                                        u"\r\n\r\n0 contact(s) importé(s)"_s);
+        QCOMPARE(book.colContacts().count(), 0);
+        QCOMPARE(importMessage(TextTable(), result, missing), u"Importer depuis un fichier CSV:\r\n\r\n"_s +
+                                                                  QDir::toNativeSeparators(missing) +
+                                                                  u"\r\n\r\n0 contact(s) importé(s)"_s);
     }
 };
 

@@ -1,7 +1,8 @@
+#include "addressbook/addressbook.h"
 #include "addressbook/contactcollection.h"
 #include "addressbook/contactstore.h"
 #include "addressbook/groupcollection.h"
-#include "base/appstate.h"
+#include "base/datadir.h"
 #include "base/storefile.h"
 #include "filesizelimit.h"
 #include "testdatadir.h"
@@ -21,10 +22,10 @@ const QString kLst = QString::fromUtf16(kContactsFileName);
 const QString kBak = QString::fromUtf16(kContactsBackupName);
 
 // Groupe|Societe|Titre|Prenom|Nom|Phone of every contact, in order.
-QStringList rows(AppState &state)
+QStringList rows(AddressBook &book)
 {
     QStringList out;
-    for (const ClassContact &c : state.colContacts())
+    for (const ClassContact &c : book.colContacts())
         out.append(QStringList{c.Groupe, c.Societe, c.Titre, c.Prenom, c.Nom, c.Phone}.join(u'|'));
     return out;
 }
@@ -36,9 +37,9 @@ ClassContact fromRow(const QString &row, const QString &key = {})
     return {f.value(0), f.value(2), f.value(3), f.value(4), f.value(5), f.value(1), {}, key};
 }
 
-void addContact(AppState &state, const QString &row)
+void addContact(AddressBook &book, const QString &row)
 {
-    state.colContacts().add(std::make_unique<ClassContact>(fromRow(row, state.NextKey())));
+    book.colContacts().add(std::make_unique<ClassContact>(fromRow(row, book.NextKey())));
 }
 
 QStringList filesIn(const test::TestDataDir &dir)
@@ -63,28 +64,30 @@ private slots:
     {
         test::TestDataDir dir;
         QVERIFY(dir.write(kLst, test::fixtureBytes(u"contacts_example.lst"_s)));
-        AppState state(dir.path());
-        QVERIFY(Charge_Contacts(state));
-        QCOMPARE(rows(state),
+        DataDir data(dir.path());
+        AddressBook book(data);
+        QVERIFY(Charge_Contacts(book));
+        QCOMPARE(rows(book),
                  (QStringList{u"Personnel||Mme|Anne|Dupuis|0687654321"_s, u"Travail|Acme|M.|Jean|Martin|0611223344"_s,
                               u"travail|||| Dupont |0600000000"_s, u"|Société Générale||Zoé||06 12 34 56 78"_s}));
-        QCOMPARE(state.colContacts().at(2)->GUID, u"3"_s);
+        QCOMPARE(book.colContacts().at(2)->GUID, u"3"_s);
         // Travail and travail are one group, kept as first met; no group adds nothing.
-        QCOMPARE(state.colGroupes().names(), (QStringList{u"Personnel"_s, u"Travail"_s}));
-        QCOMPARE(state.NextKey(), u"5"_s);
+        QCOMPARE(book.colGroupes().names(), (QStringList{u"Personnel"_s, u"Travail"_s}));
+        QCOMPARE(book.NextKey(), u"5"_s);
     }
 
     void loadsDamagedLines()
     {
         test::TestDataDir dir;
         QVERIFY(dir.write(kLst, test::fixtureBytes(u"contacts_broken.lst"_s)));
-        AppState state(dir.path());
-        QVERIFY(Charge_Contacts(state));
-        QCOMPARE(rows(state), (QStringList{u"Amis||Dr.|Paul|Durand|0612345678"_s, u"Amis|Acme|M.|||"_s, u"|||||"_s,
-                                           u"Seul|||||"_s, QString(u"\u0081\u0000ÿ|€||||\u009d"_s),
-                                           u"Lf||||Unix|0700000000"_s, u"Fin||||Dernier|0799999999"_s}));
+        DataDir data(dir.path());
+        AddressBook book(data);
+        QVERIFY(Charge_Contacts(book));
+        QCOMPARE(rows(book), (QStringList{u"Amis||Dr.|Paul|Durand|0612345678"_s, u"Amis|Acme|M.|||"_s, u"|||||"_s,
+                                          u"Seul|||||"_s, QString(u"\u0081\u0000ÿ|€||||\u009d"_s),
+                                          u"Lf||||Unix|0700000000"_s, u"Fin||||Dernier|0799999999"_s}));
         // Saved again, every line has its six fields and the fields past the sixth are gone.
-        QVERIFY(Sauve_Contacts(state, dir.filePath(kLst)));
+        QVERIFY(Sauve_Contacts(book, dir.filePath(kLst)));
         QCOMPARE(dir.read(kLst), QByteArray("Amis;;Dr.;Paul;Durand;0612345678\r\nAmis;Acme;M.;;;\r\n;;;;;\r\n"
                                             "Seul;;;;;\r\n\x81\x00\xff;\x80;;;;\x9d\r\nLf;;;;Unix;0700000000\r\n"
                                             "Fin;;;;Dernier;0799999999\r\n",
@@ -110,45 +113,49 @@ private slots:
         QVERIFY(bytes.size() > 4 << 20);
         test::TestDataDir dir;
         QVERIFY(dir.write(kLst, bytes));
-        AppState state(dir.path());
-        QVERIFY(Charge_Contacts(state));
-        QCOMPARE(state.colContacts().count(), count);
+        DataDir data(dir.path());
+        AddressBook book(data);
+        QVERIFY(Charge_Contacts(book));
+        QCOMPARE(book.colContacts().count(), count);
         int i = 0;
-        for (const ClassContact &c : state.colContacts()) {
+        for (const ClassContact &c : book.colContacts()) {
             const QString n = QString::number(i++);
             if (c.GUID != QString::number(i) || c.Nom != u"Nom"_s + n || c.Societe != u"Société "_s + n ||
                 c.Phone != u"06"_s + n.rightJustified(8, u'0') || c.Titre != u"M."_s)
                 QFAIL(qPrintable(u"contact "_s + n + u" reads "_s + c.GUID + u'|' + c.Societe + u'|' + c.Nom));
         }
-        QCOMPARE(state.colGroupes().names(), expectedGroups);
+        QCOMPARE(book.colGroupes().names(), expectedGroups);
     }
 
     void saveAndLoadGiveTheSameBook()
     {
         test::TestDataDir dir;
-        const QStringList book{u" Amis |  |Mlle| Léa|Noël |+33 6 12"_s, u"|||||"_s,
-                               u"Œuvre|€ & Cie|P.|Jean-Luc|D'Arc|0611"_s};
+        const QStringList lines{u" Amis |  |Mlle| Léa|Noël |+33 6 12"_s, u"|||||"_s,
+                                u"Œuvre|€ & Cie|P.|Jean-Luc|D'Arc|0611"_s};
         {
-            AppState state(dir.path());
-            for (const QString &row : book)
-                addContact(state, row);
-            QVERIFY(Sauve_Contacts(state, dir.filePath(kLst)));
+            DataDir data(dir.path());
+            AddressBook book(data);
+            for (const QString &row : lines)
+                addContact(book, row);
+            QVERIFY(Sauve_Contacts(book, dir.filePath(kLst)));
         }
         QCOMPARE(dir.read(kLst), QByteArray(" Amis ;  ;Mlle; L\xe9\x61;No\xebl ;+33 6 12\r\n;;;;;\r\n"
                                             "\x8cuvre;\x80 & Cie;P.;Jean-Luc;D'Arc;0611\r\n"));
-        AppState next(dir.path());
+        DataDir nextData(dir.path());
+        AddressBook next(nextData);
         next.NextKey();
         QVERIFY(Charge_Contacts(next));
-        QCOMPARE(rows(next), book);
+        QCOMPARE(rows(next), lines);
         QCOMPARE(next.colContacts().at(0)->GUID, u"2"_s);
     }
 
     void separatorsInValuesBecomeBlanks()
     {
         test::TestDataDir dir;
-        AppState state(dir.path());
-        addContact(state, u"A;B|x\r\ny|z\n|\r|中文|06;07"_s);
-        QVERIFY(Sauve_Contacts(state, dir.filePath(kLst)));
+        DataDir data(dir.path());
+        AddressBook book(data);
+        addContact(book, u"A;B|x\r\ny|z\n|\r|中文|06;07"_s);
+        QVERIFY(Sauve_Contacts(book, dir.filePath(kLst)));
         QCOMPARE(dir.read(kLst), QByteArray("A B;x  y;z ; ;??;06 07\r\n"));
     }
 
@@ -158,23 +165,25 @@ private slots:
         test::TestDataDir dir;
         QVERIFY(dir.write(kBak, "copy of an earlier run\r\n"));
         {
-            AppState state(dir.path());
-            QVERIFY(Charge_Contacts(state));
-            QVERIFY(state.colContacts().isEmpty());
+            DataDir data(dir.path());
+            AddressBook book(data);
+            QVERIFY(Charge_Contacts(book));
+            QVERIFY(book.colContacts().isEmpty());
             QCOMPARE(dir.read(kBak), QByteArray("copy of an earlier run\r\n"));
         }
         const QByteArray found = test::fixtureBytes(u"contacts_example.lst"_s);
         QVERIFY(dir.write(kLst, found));
-        AppState state(dir.path());
-        QVERIFY(Charge_Contacts(state));
+        DataDir data(dir.path());
+        AddressBook book(data);
+        QVERIFY(Charge_Contacts(book));
         QCOMPARE(dir.read(kBak), found);
-        state.colContacts().remove(u"2"_s);
-        QVERIFY(Sauve_Contacts(state, dir.filePath(kLst)));
+        book.colContacts().remove(u"2"_s);
+        QVERIFY(Sauve_Contacts(book, dir.filePath(kLst)));
         QCOMPARE(dir.read(kLst).size(), found.size() - 40);
         QCOMPARE(dir.read(kBak), found);
 
-        state.colContacts().clear();
-        QVERIFY(Sauve_Contacts(state, dir.filePath(kLst)));
+        book.colContacts().clear();
+        QVERIFY(Sauve_Contacts(book, dir.filePath(kLst)));
         QCOMPARE(filesIn(dir), QStringList{kBak});
         QCOMPARE(dir.read(kBak), found);
     }
@@ -186,20 +195,21 @@ private slots:
         test::TestDataDir dir;
         const QByteArray previous = test::fixtureBytes(u"contacts_example.lst"_s);
         QVERIFY(dir.write(kLst, previous));
-        AppState state(dir.path());
-        QVERIFY(Charge_Contacts(state));
+        DataDir data(dir.path());
+        AddressBook book(data);
+        QVERIFY(Charge_Contacts(book));
         for (int i = 0; i < 500; ++i)
-            addContact(state, u"Groupe|Société|M.|Jean|Martin|0600000000"_s);
+            addContact(book, u"Groupe|Société|M.|Jean|Martin|0600000000"_s);
         {
             test::FileSizeLimit diskFull(4096);
             if (!diskFull.active())
                 QSKIP("no file size limit on this system");
-            QVERIFY(!Sauve_Contacts(state, dir.filePath(kLst)));
+            QVERIFY(!Sauve_Contacts(book, dir.filePath(kLst)));
         }
         QCOMPARE(dir.read(kLst), previous);
         QCOMPARE(filesIn(dir), (QStringList{kBak, kLst}));
         // Nor can a save into a directory that is not one do any harm.
-        QVERIFY(!Sauve_Contacts(state, dir.filePath(kBak + u'/' + kLst)));
+        QVERIFY(!Sauve_Contacts(book, dir.filePath(kBak + u'/' + kLst)));
         QCOMPARE(dir.read(kBak), previous);
     }
 
@@ -216,12 +226,13 @@ private slots:
         QFETCH(bool, directory);
         test::TestDataDir dir;
         QVERIFY(directory ? QDir(dir.path()).mkdir(kLst) : QFile::link(u"/dev/null"_s, dir.filePath(kLst)));
-        AppState state(dir.path());
-        QVERIFY(!Charge_Contacts(state));
-        QVERIFY(state.colContacts().isEmpty());
-        QVERIFY(!Sauve_Contacts(state, dir.filePath(kLst)));
-        addContact(state, u"G|||||1"_s);
-        QVERIFY(!Sauve_Contacts(state, dir.filePath(kLst)));
+        DataDir data(dir.path());
+        AddressBook book(data);
+        QVERIFY(!Charge_Contacts(book));
+        QVERIFY(book.colContacts().isEmpty());
+        QVERIFY(!Sauve_Contacts(book, dir.filePath(kLst)));
+        addContact(book, u"G|||||1"_s);
+        QVERIFY(!Sauve_Contacts(book, dir.filePath(kLst)));
         QCOMPARE(filesIn(dir), QStringList{kLst});
         QCOMPARE(QFileInfo(dir.filePath(kLst)).isSymLink(), !directory);
     }

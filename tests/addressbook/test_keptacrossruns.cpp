@@ -1,6 +1,6 @@
 #include "addressbook/contactcollection.h"
+#include "app/appstate.h"
 #include "app/startup.h"
-#include "base/appstate.h"
 #include "messages/predefinis.h"
 #include "messages/predefinismenu.h"
 #include "testdatadir.h"
@@ -25,10 +25,10 @@ private slots:
             Application first(dir.path());
             QVERIFY(first.start());
             AppState &state = first.state();
-            QCOMPARE(state.colContacts().count(), 4);
+            QCOMPARE(state.addressBook().colContacts().count(), 4);
             QVERIFY(MenuPredefinis() && MenuPredefinis()->actions().isEmpty());
-            state.colContacts().remove(u"1"_s);
-            state.colPredefinis().append({u"Retard"_s, u"J'arrive\r\ndans 5 min"_s});
+            state.addressBook().colContacts().remove(u"1"_s);
+            state.predefinis().colPredefinis().append({u"Retard"_s, u"J'arrive\r\ndans 5 min"_s});
             state.config().Expediteur = u"Marie"_s;
             state.config().ColumnGSM = false;
             first.AppShutdown();
@@ -39,11 +39,11 @@ private slots:
         Application second(dir.path());
         QVERIFY(second.start());
         AppState &state = second.state();
-        QCOMPARE(state.colContacts().count(), 3);
-        QCOMPARE(state.colContacts().at(0)->Nom, u"Martin"_s);
-        QCOMPARE(state.colContacts().at(0)->GUID, u"1"_s);
-        QCOMPARE(state.colPredefinis().size(), 1);
-        QCOMPARE(state.colPredefinis().at(0).Message, u"J'arrive\r\ndans 5 min"_s);
+        QCOMPARE(state.addressBook().colContacts().count(), 3);
+        QCOMPARE(state.addressBook().colContacts().at(0)->Nom, u"Martin"_s);
+        QCOMPARE(state.addressBook().colContacts().at(0)->GUID, u"1"_s);
+        QCOMPARE(state.predefinis().colPredefinis().size(), 1);
+        QCOMPARE(state.predefinis().colPredefinis().at(0).Message, u"J'arrive\r\ndans 5 min"_s);
         QCOMPARE(MenuPredefinis()->actions().at(0)->text(), u"Retard"_s);
         QCOMPARE(state.config().Expediteur, u"Marie"_s);
         QVERIFY(!state.config().ColumnGSM);

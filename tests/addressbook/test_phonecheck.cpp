@@ -1,9 +1,10 @@
 // Numbers read with the phone numbering plans: kinds, international form, one number written
 // several ways, the opt-out list and its file.
+#include "addressbook/addressbook.h"
 #include "addressbook/numberinput.h"
 #include "addressbook/optoutlist.h"
 #include "addressbook/phonecheck.h"
-#include "base/appstate.h"
+#include "base/datadir.h"
 #include "testdatadir.h"
 
 #include <QTest>
@@ -183,22 +184,23 @@ private slots:
         const QByteArray found = "06 12 34 56 78\r\n\r\n  +33 6 12 34 56 78 \r\n\xe9;;\x01\r\n0033 1 23 45 67 89\n"
                                  "07 81 23 45 67";
         QVERIFY(dir.write(QString::fromUtf16(kOptOutFileName), found));
-        AppState state(dir.path());
-        QVERIFY(Charge_Desinscrits(state));
+        DataDir data(dir.path());
+        AddressBook book(data);
+        QVERIFY(Charge_Desinscrits(book));
         QCOMPARE(dir.read(QString::fromUtf16(kOptOutBackupName)), found);
-        OptOutList &list = state.optOuts();
+        OptOutList &list = book.optOuts();
         QCOMPARE(list.numbers(), (QStringList{u"06 12 34 56 78"_s, u"0033 1 23 45 67 89"_s, u"07 81 23 45 67"_s}));
         QVERIFY(list.contains(u"+33612345678"_s));
         QVERIFY(!list.add(u"0612345678"_s));
         QVERIFY(list.remove(u"01.23.45.67.89"_s));
         QVERIFY(!list.remove(u"01.23.45.67.89"_s));
         QVERIFY(list.add(u"+44 7911 123456"_s));
-        QVERIFY(Sauve_Desinscrits(state));
+        QVERIFY(Sauve_Desinscrits(book));
         QCOMPARE(dir.read(QString::fromUtf16(kOptOutFileName)),
                  QByteArray("06 12 34 56 78\r\n07 81 23 45 67\r\n+44 7911 123456\r\n"));
 
         list.setNumbers({});
-        QVERIFY(Sauve_Desinscrits(state));
+        QVERIFY(Sauve_Desinscrits(book));
         QVERIFY(!QFile::exists(dir.filePath(QString::fromUtf16(kOptOutFileName))));
     }
 };

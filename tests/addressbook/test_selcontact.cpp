@@ -2,9 +2,9 @@
 #include "addressbook/contactlistview.h"
 #include "addressbook/form_selcontact.h"
 #include "addressbook/groupcollection.h"
-#include "base/appstate.h"
 #include "contactfixtures.h"
 #include "testdatadir.h"
+#include "testparts.h"
 #include "widgetdriver.h"
 
 #include <QCheckBox>
@@ -23,13 +23,13 @@ class TestSelContact : public QObject {
     Q_OBJECT
 private:
     std::unique_ptr<test::TestDataDir> m_dir;
-    std::unique_ptr<AppState> m_state;
+    std::unique_ptr<test::Parts> m_parts;
     std::unique_ptr<Form_SelContact> m_picker;
 
     void add(const QString &groupe, const QString &societe, const QString &nom)
     {
-        test::addContact(*m_state, {.Groupe = groupe, .Nom = nom, .Phone = u"06"_s, .Societe = societe});
-        Ajoute_Groupe(*m_state, groupe);
+        test::addContact(m_parts->book, {.Groupe = groupe, .Nom = nom, .Phone = u"06"_s, .Societe = societe});
+        Ajoute_Groupe(m_parts->book.colGroupes(), groupe);
     }
     QStringList listedNames() const
     {
@@ -42,7 +42,7 @@ private:
     QString count() const { return child<QLabel>(u"LabelNBFiche"_s)->text(); }
     void open(int mode)
     {
-        m_picker = std::make_unique<Form_SelContact>(*m_state);
+        m_picker = std::make_unique<Form_SelContact>(m_parts->textes, m_parts->config, m_parts->book);
         m_picker->TypeSource = mode;
         m_picker->ImporteCarnet();
         m_picker->Init();
@@ -68,8 +68,8 @@ private slots:
     void init()
     {
         m_dir = std::make_unique<test::TestDataDir>();
-        m_state = std::make_unique<AppState>(m_dir->path());
-        m_state->config().ColumnLastName = true;
+        m_parts = std::make_unique<test::Parts>(m_dir->path());
+        m_parts->config.ColumnLastName = true;
         add(u"Client"_s, u"Acme"_s, u"Dupont"_s);
         add(u"Clients VIP"_s, {}, u"DUPUIS"_s);
         add({}, u"Zeta"_s, u"Martin"_s);
@@ -78,7 +78,7 @@ private slots:
     void cleanup()
     {
         m_picker.reset();
-        m_state.reset();
+        m_parts.reset();
         m_dir.reset();
     }
 
@@ -131,7 +131,7 @@ private slots:
         QCOMPARE(m_picker->exec(), int(QDialog::Accepted));
         QVERIFY(m_picker->Result);
         QCOMPARE(m_picker->SelContact->Nom, u"Dupont"_s);
-        QCOMPARE(m_picker->SelContact, m_state->colContacts().find(u"1"_s));
+        QCOMPARE(m_picker->SelContact, m_parts->book.colContacts().find(u"1"_s));
     }
 
     void mailingModeHandsBackListedRows()
@@ -144,8 +144,8 @@ private slots:
             picker->findChild<QPushButton *>(u"CMD_Accepter"_s)->click();
         });
         m_picker->exec();
-        QCOMPARE(m_picker->selectedContacts(),
-                 (QList<ClassContact *>{m_state->colContacts().find(u"1"_s), m_state->colContacts().find(u"2"_s)}));
+        QCOMPARE(m_picker->selectedContacts(), (QList<ClassContact *>{m_parts->book.colContacts().find(u"1"_s),
+                                                                      m_parts->book.colContacts().find(u"2"_s)}));
 
         // Closed by its close box: nothing counts as chosen.
         open(1);

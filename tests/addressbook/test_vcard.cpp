@@ -1,8 +1,10 @@
 // Reading the cards of other programs, and the vCard file the address book writes.
+#include "addressbook/addressbook.h"
 #include "addressbook/contactcollection.h"
 #include "addressbook/csvimport.h"
 #include "addressbook/vcard.h"
-#include "base/appstate.h"
+#include "base/datadir.h"
+#include "base/textes.h"
 #include "testdatadir.h"
 
 #include <QTest>
@@ -144,11 +146,12 @@ private slots:
         QVERIFY(dir.write(u"mixed.vcf"_s, "BEGIN:VCARD\r\nVERSION:3.0\r\nN:Petrov;\xD0\x98;;;\r\nEND:VCARD\r\n"
                                           "BEGIN:VCARD\r\nVERSION:3.0\r\nN:Roy;Luc;;;\r\nCATEGORIES:Amis\r\n"
                                           "TEL:07\r\nEND:VCARD\r\n"));
-        AppState state(dir.path());
-        const ContactImportResult result = importVCardFile(state, dir.filePath(u"mixed.vcf"_s), u"Clients"_s);
-        QCOMPARE(state.colContacts().count(), 1);
-        QCOMPARE(stored(*state.colContacts().at(0)), (QStringList{u"Clients"_s, {}, {}, u"Luc"_s, u"Roy"_s, u"07"_s}));
-        QCOMPARE(importMessage(state.textTable(), result, {}),
+        DataDir data(dir.path());
+        AddressBook book(data);
+        const ContactImportResult result = importVCardFile(book, dir.filePath(u"mixed.vcf"_s), u"Clients"_s);
+        QCOMPARE(book.colContacts().count(), 1);
+        QCOMPARE(stored(*book.colContacts().at(0)), (QStringList{u"Clients"_s, {}, {}, u"Luc"_s, u"Roy"_s, u"07"_s}));
+        QCOMPARE(importMessage(TextTable(), result, {}),
                  u"Importer depuis un fichier vCard:\r\n\r\n1 contact(s) importé(s)\r\n\r\n"
                  u"1 fiche(s) refusée(s), avec des caractères impossibles à enregistrer : И\r\n\r\n"
                  u"1 numéro(s) illisible(s), importé(s) tel(s) quel(s)"_s);

@@ -2,8 +2,8 @@
 // file, edits one contact and deletes two, tells "changed", then waits to be killed.
 #include "addressbook/contactcollection.h"
 #include "addressbook/csvimport.h"
+#include "app/appstate.h"
 #include "app/startup.h"
-#include "base/appstate.h"
 
 #include <QApplication>
 #include <QTimer>
@@ -23,8 +23,8 @@ int main(int argc, char *argv[])
         return 1;
     QTimer::singleShot(0, &application, [&application, csv = args.value(2)] {
         AppState &state = application.state();
-        importCsvFile(state, csv);
-        ContactCollection &book = state.colContacts();
+        importCsvFile(state.addressBook(), csv);
+        ContactCollection &book = state.addressBook().colContacts();
         ClassContact *edited = book.at(0);
         edited->Groupe = u"Changé"_s;
         book.notifyChanged(edited->GUID);

@@ -2,7 +2,7 @@
 // messages and the configuration, one after the other, until it is killed.
 #include "addressbook/contactcollection.h"
 #include "addressbook/contactstore.h"
-#include "base/appstate.h"
+#include "app/appstate.h"
 #include "messages/predefinis.h"
 #include "prefs/configfile.h"
 
@@ -22,7 +22,7 @@ constexpr int kContacts = 100000;
 
 void fill(AppState &state, const QString &version)
 {
-    state.colContacts().clear();
+    state.addressBook().colContacts().clear();
     std::vector<std::unique_ptr<ClassContact>> contacts;
     contacts.reserve(kContacts);
     for (int i = 0; i < kContacts; ++i) {
@@ -31,24 +31,25 @@ void fill(AppState &state, const QString &version)
         c->Nom = version + QString::number(i);
         c->Prenom = u"Prénom"_s;
         c->Phone = u"06%1"_s.arg(i, 8, 10, QLatin1Char('0'));
-        c->GUID = state.NextKey();
+        c->GUID = state.addressBook().NextKey();
         contacts.push_back(std::move(c));
     }
-    state.colContacts().append(std::move(contacts));
-    state.colPredefinis().clear();
+    state.addressBook().colContacts().append(std::move(contacts));
+    state.predefinis().colPredefinis().clear();
     for (int i = 0; i < 200; ++i)
-        state.colPredefinis().append({version + QString::number(i), u"Texte %1 du message\r\nsuite"_s.arg(i)});
+        state.predefinis().colPredefinis().append(
+            {version + QString::number(i), u"Texte %1 du message\r\nsuite"_s.arg(i)});
     state.config().Expediteur = version;
 }
 
 void saveAll(AppState &state, const QString &dir)
 {
     AppState target(dir);
-    Sauve_Contacts(state, QDir(dir).filePath(QString::fromUtf16(kContactsFileName)));
-    target.colPredefinis() = state.colPredefinis();
-    Sauve_Predefinis(target);
+    Sauve_Contacts(state.addressBook(), QDir(dir).filePath(QString::fromUtf16(kContactsFileName)));
+    target.predefinis().colPredefinis() = state.predefinis().colPredefinis();
+    Sauve_Predefinis(target.predefinis());
     target.config() = state.config();
-    SaveConfig(target, {1000, 1000, 8910, 8055, false});
+    SaveConfig(target.config(), target.Gateway(), target.Cipher(), target.dataFiles(), {1000, 1000, 8910, 8055, false});
 }
 
 } // namespace

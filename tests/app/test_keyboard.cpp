@@ -3,8 +3,8 @@
 #include "addressbook/form_changegroup.h"
 #include "addressbook/form_importcsv.h"
 #include "addressbook/form_selcontact.h"
+#include "app/appstate.h"
 #include "app/mdiformmain.h"
-#include "base/appstate.h"
 #include "contactfixtures.h"
 #include "controls/kxbutton.h"
 #include "messages/predefinis.h"
@@ -147,8 +147,8 @@ private slots:
     {
         m_dir = std::make_unique<test::TestDataDir>();
         m_state = std::make_unique<AppState>(m_dir->path());
-        test::addContact(*m_state, {.Nom = u"Dupont"_s, .Phone = u"0612345678"_s});
-        m_state->colPredefinis() = {{u"Un"_s, u"Premier"_s}};
+        test::addContact(m_state->addressBook(), {.Nom = u"Dupont"_s, .Phone = u"0612345678"_s});
+        m_state->predefinis().colPredefinis() = {{u"Un"_s, u"Premier"_s}};
         MainWindowHooks hooks;
         hooks.querySolde = [](const auto &answer) { answer(QString()); };
         m_main = std::make_unique<MDIForm_Main>(*m_state, std::move(hooks));
@@ -226,19 +226,20 @@ private slots:
     void dialogs()
     {
         ClassContact contact;
-        walkDialog([&] { Form_AddContact(*m_state, m_main.get()).Ajoute(contact); },
+        walkDialog([&] { Form_AddContact(m_state->textTable(), m_state->addressBook(), m_main.get()).Ajoute(contact); },
                    u"ComboGroupe TextSociete ComboTitre TextPrenom TextNom TextGSM CMD_Accepter CMD_Annuler");
         walkDialog(
             [&] {
-                Form_ChangeGroup change(*m_state, m_main.get());
+                Form_ChangeGroup change(m_state->textTable(), m_state->addressBook().colGroupes(), m_main.get());
                 change.Init();
                 change.exec();
             },
             u"ComboGroup CMD_ChangeGroupe CMD_Annuler");
-        walkDialog([&] { Form_ImportCSV(*m_state, m_main.get()).exec(); }, u"TextExemple CMD_ChargeCSV CMD_Annuler");
+        walkDialog([&] { Form_ImportCSV(m_state->textTable(), m_main.get()).exec(); },
+                   u"TextExemple CMD_ChargeCSV CMD_Annuler");
         walkDialog(
             [&] {
-                Form_SelContact picker(*m_state, m_main.get());
+                Form_SelContact picker(m_state->textTable(), m_state->config(), m_state->addressBook(), m_main.get());
                 picker.TypeSource = 1;
                 picker.ImporteCarnet();
                 picker.Init();
@@ -250,7 +251,8 @@ private slots:
 
     void sendWindowClosesOnEscape()
     {
-        Form_EnvoiMailing window(*m_state, m_main.get());
+        Form_EnvoiMailing window(m_state->textTable(), m_state->config(), m_state->dataFiles(), m_state->addressBook(),
+                                 m_state->Gateway(), m_main.get());
         window.show();
         checkTabWalk(window.findChild<QWidget *>(u"LV_Travail"_s), names(u"LV_Travail CMD_OK"));
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);

@@ -1,7 +1,7 @@
+#include "app/appstate.h"
 #include "app/mainwindowlogic.h"
 #include "app/mdiformmain.h"
 #include "base/activitywindow.h"
-#include "base/appstate.h"
 #include "base/windowplacement.h"
 #include "controls/kxbutton.h"
 #include "controls/labellink.h"
@@ -133,7 +133,7 @@ private slots:
     {
         m_dir = std::make_unique<test::TestDataDir>();
         m_state = std::make_unique<AppState>(m_dir->path());
-        LoadConfig(*m_state);
+        LoadConfig(m_state->config(), m_state->Gateway(), m_state->Cipher(), m_state->dataFiles());
         m_log.clear();
         m_now = QTime(12, 0, 5);
         m_clockRuns = false;

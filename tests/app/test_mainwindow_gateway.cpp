@@ -1,5 +1,5 @@
+#include "app/appstate.h"
 #include "app/mdiformmain.h"
-#include "base/appstate.h"
 #include "base/messagebox.h"
 #include "base/txt.h"
 #include "contactfixtures.h"

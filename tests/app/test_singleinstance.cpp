@@ -1,5 +1,5 @@
+#include "app/appstate.h"
 #include "app/startup.h"
-#include "base/appstate.h"
 #include "messageboxresponder.h"
 #include "messages/predefinis.h"
 #include "testdatadir.h"
@@ -118,7 +118,7 @@ private slots:
                              u"jusqu'à sa fermeture."_s;
         QCOMPARE(shown, (QStringList{text.arg(QDir::toNativeSeparators(dir.filePath(u"Contacts.lst"_s))),
                                      text.arg(QDir::toNativeSeparators(dir.filePath(u"Predefinis.sms"_s)))}));
-        app.state().colPredefinis().append({u"new"_s, u"text"_s});
+        app.state().predefinis().colPredefinis().append({u"new"_s, u"text"_s});
         app.AppShutdown();
         QCOMPARE(entries(dir.path()),
                  (QStringList{u"Contacts.lst"_s, u"Parlevo.cfg"_s, u"Parlevo.lock"_s, u"Predefinis.sms"_s}));

@@ -1,4 +1,3 @@
-#include "base/appstate.h"
 #include "base/codec1252.h"
 #include "base/csvtext.h"
 #include "base/shared.h"
@@ -58,16 +57,6 @@ private slots:
         QCOMPARE(UnescapeNewlines(u"a\\tb\\N\\"_s), u"a\\tb\\N\\"_s);
         QCOMPARE(UnescapeNewlines(u"\\\\n"_s), u"\\\n"_s);
         QCOMPARE(UnescapeNewlines(QString()), QString());
-    }
-
-    void nextKeyCountsFromOneEveryRun()
-    {
-        AppState first(QString{});
-        QCOMPARE(first.NextKey(), u"1"_s);
-        QCOMPARE(first.NextKey(), u"2"_s);
-        QCOMPARE(first.NextKey(), u"3"_s);
-        AppState second(QString{});
-        QCOMPARE(second.NextKey(), u"1"_s);
     }
 
     void fileExists()

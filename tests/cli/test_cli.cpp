@@ -1,10 +1,10 @@
 // parlevo-cli run as a user runs it, against the real gateway simulator.
-#include "base/appstate.h"
 #include "cliprocess.h"
 #include "gateway/classsendora.h"
 #include "prefs/configfile.h"
 #include "simulatorprocess.h"
 #include "testdatadir.h"
+#include "testparts.h"
 
 #include <QProcess>
 #include <QTcpServer>
@@ -53,12 +53,12 @@ private slots:
         const Run r = cli({u"--data-dir"_s, dir.path(), u"account"_s, u"--email"_s, kDemoMail, u"--password-stdin"_s},
                           "s3cr&t é\r\n");
         QCOMPARE(r.status, 0);
-        AppState state(dir.path());
-        LoadConfig(state);
-        QCOMPARE(state.Gateway().Mail, kDemoMail);
-        QCOMPARE(state.Gateway().Password, u"s3cr&t é"_s);
-        QCOMPARE(state.config().Expediteur, u"Paul"_s);
-        QVERIFY(state.config().WindowMaximized);
+        test::Parts state(dir.path());
+        LoadConfig(state.config, state.gateway, state.cipher, state.dataDir);
+        QCOMPARE(state.gateway.Mail, kDemoMail);
+        QCOMPARE(state.gateway.Password, u"s3cr&t é"_s);
+        QCOMPARE(state.config.Expediteur, u"Paul"_s);
+        QVERIFY(state.config.WindowMaximized);
         QVERIFY(dir.read(u"Parlevo.cfg"_s).contains("Top=77"));
         QVERIFY(!dir.read(u"Parlevo.cfg"_s).contains("s3cr"));
         // The password's key is the e-mail beside it: the file is its owner's alone.
@@ -66,9 +66,9 @@ private slots:
 
         // A new e-mail without a password re-keys the stored one.
         QCOMPARE(cli({u"account"_s, u"--data-dir"_s, dir.path(), u"--email"_s, u"other@parlevo.test"_s}).status, 0);
-        LoadConfig(state);
-        QCOMPARE(state.Gateway().Mail, u"other@parlevo.test"_s);
-        QCOMPARE(state.Gateway().Password, u"s3cr&t é"_s);
+        LoadConfig(state.config, state.gateway, state.cipher, state.dataDir);
+        QCOMPARE(state.gateway.Mail, u"other@parlevo.test"_s);
+        QCOMPARE(state.gateway.Password, u"s3cr&t é"_s);
     }
 
     // The proxy set here is the one a send then goes through, with its credentials; --clear-proxy
@@ -94,10 +94,10 @@ private slots:
         QCOMPARE(sim.log().count(u" GET "_s), 1);
 
         QCOMPARE(cli({u"account"_s, u"--data-dir"_s, dir.path(), u"--clear-proxy"_s}).status, 0);
-        AppState state(dir.path());
-        LoadConfig(state);
-        QVERIFY(!state.Gateway().Proxy.isSet());
-        QCOMPARE(state.Gateway().Password, u"demo"_s);
+        test::Parts state(dir.path());
+        LoadConfig(state.config, state.gateway, state.cipher, state.dataDir);
+        QVERIFY(!state.gateway.Proxy.isSet());
+        QCOMPARE(state.gateway.Password, u"demo"_s);
     }
 
     void balanceAndSend()

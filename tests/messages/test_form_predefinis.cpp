@@ -1,8 +1,8 @@
 // The predefined messages window working on colPredefinis.
-#include "base/appstate.h"
 #include "messageboxresponder.h"
 #include "messages/form_predefinis.h"
 #include "messages/predefinis.h"
+#include "testparts.h"
 
 #include "widgetdriver.h"
 
@@ -21,7 +21,7 @@ using parlevo::test::MessageBoxResponder;
 class TestFormPredefinis : public QObject {
     Q_OBJECT
 private:
-    std::unique_ptr<AppState> m_state;
+    std::unique_ptr<test::Parts> m_parts;
     std::unique_ptr<Form_Predefinis> m_form;
 
     template <typename T> T *child(const char16_t *name) const { return test::child<T>(m_form.get(), name); }
@@ -54,9 +54,10 @@ private:
 private slots:
     void init()
     {
-        m_state = std::make_unique<AppState>(QString());
-        m_state->colPredefinis() = {{u"Un"_s, u"Premier"_s}, {u"Deux"_s, u"Second"_s}, {u"Trois"_s, u"Dernier"_s}};
-        m_form = std::make_unique<Form_Predefinis>(*m_state);
+        m_parts = std::make_unique<test::Parts>(QString());
+        m_parts->messages.colPredefinis() = {
+            {u"Un"_s, u"Premier"_s}, {u"Deux"_s, u"Second"_s}, {u"Trois"_s, u"Dernier"_s}};
+        m_form = std::make_unique<Form_Predefinis>(m_parts->textes, m_parts->messages, m_parts->autoSave);
         m_form->resize(700, 500);
         m_form->show();
         QVERIFY(QTest::qWaitForWindowExposed(m_form.get()));
@@ -65,7 +66,7 @@ private slots:
     void cleanup()
     {
         m_form.reset();
-        m_state.reset();
+        m_parts.reset();
     }
 
     void addThenAcceptAsIs()
@@ -81,8 +82,9 @@ private slots:
         // The prompt goes with the focus, and is never saved.
         QCOMPARE(child<QPlainTextEdit>(u"TextSMS")->toPlainText(), QString());
         click(u"CMD_Accepter");
-        QCOMPARE(m_state->colPredefinis().size(), 4);
-        QCOMPARE(m_state->colPredefinis().last(), (ClassPredefini{u"<Nouveau message prédéfini>"_s, QString()}));
+        QCOMPARE(m_parts->messages.colPredefinis().size(), 4);
+        QCOMPARE(m_parts->messages.colPredefinis().last(),
+                 (ClassPredefini{u"<Nouveau message prédéfini>"_s, QString()}));
         QCOMPARE(rows().last(), u"<Nouveau message prédéfini>@4"_s);
         QCOMPARE(selectedRow(), 3);
         QVERIFY(list()->isEnabled());
@@ -148,10 +150,10 @@ private slots:
         QCOMPARE(boxes.shown()[0].style, int(vbYesNo | vbExclamation | vbDefaultButton2));
         QCOMPARE(rows(), expectedRows);
         QCOMPARE(selectedRow(), selected);
-        QCOMPARE(m_state->colPredefinis().size(), expectedRows.size());
+        QCOMPARE(m_parts->messages.colPredefinis().size(), expectedRows.size());
         QCOMPARE(rowButtons(), selected >= 0);
         if (answer == vbYes) {
-            QCOMPARE(m_state->colPredefinis().at(1).Message, u"Dernier"_s);
+            QCOMPARE(m_parts->messages.colPredefinis().at(1).Message, u"Dernier"_s);
             QCOMPARE(nameField(), QString());
             QCOMPARE(messageField(), QString());
         }
@@ -161,7 +163,7 @@ private slots:
     {
         click(u"CMD_Ajouter");
         click(u"CMD_Annuler");
-        QCOMPARE(m_state->colPredefinis().size(), 3);
+        QCOMPARE(m_parts->messages.colPredefinis().size(), 3);
         QCOMPARE(rows().size(), 3);
         QCOMPARE(nameField(), u"<Nouveau message prédéfini>"_s);
         QVERIFY(!child<QLineEdit>(u"TextNomPredefinis")->isEnabled());
@@ -173,7 +175,7 @@ private slots:
     {
         click(u"CMD_Ajouter");
         click(u"CMD_Accepter");
-        QCOMPARE(m_state->colPredefinis().last().Message, QString());
+        QCOMPARE(m_parts->messages.colPredefinis().last().Message, QString());
     }
 
     void messageLimit()

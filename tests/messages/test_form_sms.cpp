@@ -1,4 +1,4 @@
-#include "base/appstate.h"
+#include "base/textes.h"
 #include "messages/form_sms.h"
 
 #include <QLabel>
@@ -17,10 +17,10 @@ private slots:
 
     void createdOnFirstUseAndDiscardedOnClose()
     {
-        AppState state(QString{});
+        const TextTable textes;
         QCOMPARE(Form_SMS::existing(), nullptr);
-        const QPointer<Form_SMS> first = &Form_SMS::instance(state);
-        QCOMPARE(&Form_SMS::instance(state), first.data());
+        const QPointer<Form_SMS> first = &Form_SMS::instance(textes);
+        QCOMPARE(&Form_SMS::instance(textes), first.data());
         QVERIFY(!first->isVisible());
         first->setPreviewText(u"De : Paul, Salut"_s);
         QCOMPARE(first->findChild<QLabel *>(u"LabelSMS"_s)->text(), u"De : Paul, Salut"_s);
@@ -31,20 +31,20 @@ private slots:
         QVERIFY(first->isVisible());
         first->close();
         QTRY_VERIFY(first.isNull());
-        QCOMPARE(Form_SMS::instance(state).previewText(), QString());
+        QCOMPARE(Form_SMS::instance(textes).previewText(), QString());
     }
 
     // Next to a main window running off the screen's bottom-right corner, the preview stays on
     // screen, flush with the right and bottom edges, and stays there when its text grows it.
     void staysOnScreenNearTheCorner()
     {
-        AppState state(QString{});
+        const TextTable textes;
         QWidget main;
         const QRect screen = main.screen()->availableGeometry();
         main.setGeometry(screen.right() - 250, screen.bottom() - 100, 200, 150);
         main.show();
         QVERIFY(QTest::qWaitForWindowExposed(&main));
-        Form_SMS &preview = Form_SMS::instance(state);
+        Form_SMS &preview = Form_SMS::instance(textes);
         preview.showBeside(main);
         QVERIFY(QTest::qWaitForWindowExposed(&preview));
         const QRect placed = preview.frameGeometry();

@@ -1,4 +1,4 @@
-#include "base/appstate.h"
+#include "base/datadir.h"
 #include "messages/predefinis.h"
 #include "testdatadir.h"
 
@@ -33,9 +33,10 @@ private slots:
     void savesTheExampleByteForByte()
     {
         test::TestDataDir dir;
-        AppState state(dir.path());
-        state.colPredefinis() = {{u"Bonjour"_s, u"Salut\r\nÀ bientôt"_s}, {QString(), u"Rappel"_s}};
-        QVERIFY(Sauve_Predefinis(state));
+        DataDir data(dir.path());
+        PredefinedMessages messages(data);
+        messages.colPredefinis() = {{u"Bonjour"_s, u"Salut\r\nÀ bientôt"_s}, {QString(), u"Rappel"_s}};
+        QVERIFY(Sauve_Predefinis(messages));
         QCOMPARE(dir.read(kSms), kExampleBytes);
         QCOMPARE(test::fixtureBytes(u"predefinis_example.sms"_s), kExampleBytes);
     }
@@ -58,9 +59,10 @@ private slots:
         QFETCH(QString, records);
         test::TestDataDir dir;
         QVERIFY(dir.write(kSms, test::fixtureBytes(file)));
-        AppState state(dir.path());
-        QVERIFY(Charge_Predefinis(state));
-        QCOMPARE(describe(state.colPredefinis()), records);
+        DataDir data(dir.path());
+        PredefinedMessages messages(data);
+        QVERIFY(Charge_Predefinis(messages));
+        QCOMPARE(describe(messages.colPredefinis()), records);
     }
 
     void countIsReadLikeANumber_data()
@@ -95,19 +97,21 @@ private slots:
         QVERIFY(dir.write(kSms, kExampleBytes));
         QVERIFY(dir.write(kBak, "1\r\nold;copy\r\n"));
         {
-            AppState state(dir.path());
-            QVERIFY(Charge_Predefinis(state));
+            DataDir data(dir.path());
+            PredefinedMessages messages(data);
+            QVERIFY(Charge_Predefinis(messages));
             QCOMPARE(dir.read(kBak), kExampleBytes);
-            state.colPredefinis().removeFirst();
-            QVERIFY(Sauve_Predefinis(state));
+            messages.colPredefinis().removeFirst();
+            QVERIFY(Sauve_Predefinis(messages));
             QCOMPARE(dir.read(kSms), QByteArray("1\r\n;Rappel\r\n"));
             QCOMPARE(dir.read(kBak), kExampleBytes);
-            state.colPredefinis().clear();
-            QVERIFY(Sauve_Predefinis(state));
+            messages.colPredefinis().clear();
+            QVERIFY(Sauve_Predefinis(messages));
             QVERIFY(!QFile::exists(dir.filePath(kSms)));
         }
         // The next start finds no file: an empty list, and the copy of the last start stays.
-        AppState next(dir.path());
+        DataDir nextData(dir.path());
+        PredefinedMessages next(nextData);
         QVERIFY(Charge_Predefinis(next));
         QVERIFY(next.colPredefinis().isEmpty());
         QCOMPARE(dir.read(kBak), kExampleBytes);
@@ -120,7 +124,8 @@ private slots:
         // A file that exists but cannot be read (here a device) is neither removed nor replaced.
         test::TestDataDir device;
         QVERIFY(QFile::link(u"/dev/null"_s, device.filePath(kSms)));
-        AppState unreadable(device.path());
+        DataDir unreadableData(device.path());
+        PredefinedMessages unreadable(unreadableData);
         QVERIFY(!Charge_Predefinis(unreadable));
         QVERIFY(!Sauve_Predefinis(unreadable));
         unreadable.colPredefinis().append({u"Un"_s, u"1"_s});

@@ -1,4 +1,3 @@
-#include "base/appstate.h"
 #include "messages/predefinis.h"
 #include "messages/predefinismenu.h"
 
@@ -40,9 +39,8 @@ private slots:
 
     void itemsCarryTheirPositions()
     {
-        AppState state(QString{});
-        state.colPredefinis() = {{u"Bonjour"_s, u"Salut"_s}, {u"Tom & Jerry"_s, u"x"_s}, {QString(), u"y"_s}};
-        Cree_MenuPredefinis(state);
+        const PredefiniList list = {{u"Bonjour"_s, u"Salut"_s}, {u"Tom & Jerry"_s, u"x"_s}, {QString(), u"y"_s}};
+        Cree_MenuPredefinis(list);
         QMenu *menu = MenuPredefinis();
         QVERIFY(menu);
         QStringList texts;
@@ -59,10 +57,10 @@ private slots:
     // messages go in sub-menus filled when opened, so a large list builds in linear time.
     void largeListsGoInSubMenus()
     {
-        AppState state(QString{});
+        PredefiniList list;
         for (qsizetype i = 1; i <= 2 * kPredefinisMenuItems + 1; ++i)
-            state.colPredefinis().append({u"m%1"_s.arg(i), QString()});
-        Cree_MenuPredefinis(state);
+            list.append({u"m%1"_s.arg(i), QString()});
+        Cree_MenuPredefinis(list);
         const QList<QAction *> top = MenuPredefinis()->actions();
         QCOMPARE(top.size(), 3);
         QCOMPARE(top[2]->text(), u"m1001 \u2026 m1001"_s);
@@ -76,12 +74,11 @@ private slots:
 
     void rebuildingReplacesAndDestroyingFrees()
     {
-        AppState state(QString{});
-        state.colPredefinis() = {{u"Un"_s, u"1"_s}};
-        Cree_MenuPredefinis(state);
+        PredefiniList list = {{u"Un"_s, u"1"_s}};
+        Cree_MenuPredefinis(list);
         const QPointer<QMenu> first = MenuPredefinis();
-        state.colPredefinis().clear();
-        Cree_MenuPredefinis(state);
+        list.clear();
+        Cree_MenuPredefinis(list);
         QVERIFY(first.isNull());
         QVERIFY(MenuPredefinis());
         QVERIFY(MenuPredefinis()->actions().isEmpty());
@@ -101,9 +98,8 @@ private slots:
     {
         QFETCH(QList<Qt::Key>, keys);
         QFETCH(int, picked);
-        AppState state(QString{});
-        state.colPredefinis() = {{u"Un"_s, u"1"_s}, {u"Deux"_s, u"2"_s}, {u"Trois"_s, u"3"_s}};
-        Cree_MenuPredefinis(state);
+        const PredefiniList list = {{u"Un"_s, u"1"_s}, {u"Deux"_s, u"2"_s}, {u"Trois"_s, u"3"_s}};
+        Cree_MenuPredefinis(list);
         whenPopupOpens(keys);
         QCOMPARE(ShowMenuPredefinis(QPoint(20, 20)), picked);
     }

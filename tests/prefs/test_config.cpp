@@ -1,10 +1,10 @@
-#include "base/appstate.h"
 #include "base/ini.h"
 #include "base/privatefile.h"
 #include "crypto/clsrc4.h"
 #include "gateway/classsendora.h"
 #include "prefs/configfile.h"
 #include "testdatadir.h"
+#include "testparts.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -24,20 +24,30 @@ QString cfgValue(const test::TestDataDir &dir, const QString &section, const QSt
     return ReadIni(section, key, u"<missing>"_s, dir.filePath(u"Parlevo.cfg"_s));
 }
 
-// The state as the application loads it from the directory.
-std::unique_ptr<AppState> loaded(const test::TestDataDir &dir)
+void load(test::Parts &parts)
 {
-    auto s = std::make_unique<AppState>(dir.path());
-    LoadConfig(*s);
+    LoadConfig(parts.config, parts.gateway, parts.cipher, parts.dataDir);
+}
+
+bool save(test::Parts &parts, const WindowGeometry &window)
+{
+    return SaveConfig(parts.config, parts.gateway, parts.cipher, parts.dataDir, window);
+}
+
+// The parts as the application loads them from the directory.
+std::unique_ptr<test::Parts> loaded(const test::TestDataDir &dir)
+{
+    auto s = std::make_unique<test::Parts>(dir.path());
+    load(*s);
     return s;
 }
 
 void saveAccount(const test::TestDataDir &dir, const QString &mail, const QString &password)
 {
     const auto s = loaded(dir);
-    s->Gateway().Mail = mail;
-    s->Gateway().Password = password;
-    SaveConfig(*s, {});
+    s->gateway.Mail = mail;
+    s->gateway.Password = password;
+    save(*s, {});
 }
 
 } // namespace
@@ -48,10 +58,10 @@ private slots:
     void defaultsWithoutFile()
     {
         test::TestDataDir dir;
-        AppState s(dir.path());
-        s.Gateway().Mail = u"stale"_s;
-        LoadConfig(s);
-        const Config &c = s.config();
+        test::Parts s(dir.path());
+        s.gateway.Mail = u"stale"_s;
+        load(s);
+        const Config &c = s.config;
         QCOMPARE(c.WindowMaximized, false);
         QCOMPARE(QList<int>({c.WindowTop, c.WindowLeft, c.WindowWidth, c.WindowHeight}),
                  QList<int>({1000, 1000, 12000, 9000}));
@@ -59,8 +69,8 @@ private slots:
                               c.ColumnLastName, c.ColumnGSM}),
                  QList<bool>({true, true, false, true, false, false, true}));
         QVERIFY(c.Expediteur.isEmpty());
-        QVERIFY(s.Gateway().Mail.isEmpty());
-        QVERIFY(s.Gateway().Password.isEmpty());
+        QVERIFY(s.gateway.Mail.isEmpty());
+        QVERIFY(s.gateway.Password.isEmpty());
     }
 
     void maximizedAndGeometry_data()
@@ -81,7 +91,7 @@ private slots:
         QFETCH(QList<int>, geometry);
         test::TestDataDir dir;
         QVERIFY(dir.write(u"Parlevo.cfg"_s, "[Parlevo]\r\n" + section));
-        const Config c = loaded(dir)->config();
+        const Config c = loaded(dir)->config;
         QCOMPARE(c.WindowMaximized, maximized);
         // Width "abc" and an out-of-range height keep the value in force, not the read default.
         QCOMPARE(QList<int>({c.WindowTop, c.WindowLeft, c.WindowWidth, c.WindowHeight}), geometry);
@@ -105,7 +115,7 @@ private slots:
         test::TestDataDir dir;
         QVERIFY(dir.write(u"Parlevo.cfg"_s, "[CarnetAdresses]\r\nColumn_Title=" + value.toLatin1() +
                                                 "\r\ncolumn_firstname=true\r\nColumn_GSM=banana\r\n"));
-        const Config c = loaded(dir)->config();
+        const Config c = loaded(dir)->config;
         QCOMPARE(c.ColumnTitle, title);
         QCOMPARE(c.ColumnFirstName, true);
         QCOMPARE(c.ColumnGSM, true);
@@ -134,7 +144,7 @@ private slots:
         QFETCH(bool, commercial);
         test::TestDataDir dir;
         QVERIFY(dir.write(u"Parlevo.cfg"_s, "[Parlevo]\r\n" + section));
-        const Config c = loaded(dir)->config();
+        const Config c = loaded(dir)->config;
         QCOMPARE(c.MaxSmsPerMinute, perMinute);
         QCOMPARE(c.ParallelRequests, parallel);
         QCOMPARE(c.CommercialSms, commercial);
@@ -144,15 +154,15 @@ private slots:
     {
         test::TestDataDir dir;
         const auto s = loaded(dir);
-        s->config().Expediteur = u"Jean"_s;
-        s->config().ColumnTitle = true;
-        s->config().MaxSmsPerMinute = 30;
-        s->config().ParallelRequests = 4;
-        s->config().CommercialSms = true;
-        s->config().MyNumber = u"06 99 88 77 66"_s;
-        s->Gateway().Mail = u"demo@parlevo.test"_s;
-        s->Gateway().Password = u"demo"_s;
-        SaveConfig(*s, {100, 200, 9000, 7000, false});
+        s->config.Expediteur = u"Jean"_s;
+        s->config.ColumnTitle = true;
+        s->config.MaxSmsPerMinute = 30;
+        s->config.ParallelRequests = 4;
+        s->config.CommercialSms = true;
+        s->config.MyNumber = u"06 99 88 77 66"_s;
+        s->gateway.Mail = u"demo@parlevo.test"_s;
+        s->gateway.Password = u"demo"_s;
+        save(*s, {100, 200, 9000, 7000, false});
         clsRC4 rc4;
         const QString password = rc4.EncryptString(u"demo"_s, u"demo@parlevo.test"_s, true);
         QCOMPARE(dir.read(u"Parlevo.cfg"_s), QByteArray("[Parlevo]\r\n"
@@ -188,12 +198,12 @@ private slots:
         test::TestDataDir dir;
         QVERIFY(dir.write(u"Parlevo.cfg"_s, "[Parlevo]\r\nMaximized=0\r\nTop=1\r\nLeft=2\r\nWidth=3\r\nHeight=4\r\n"));
         const auto s = loaded(dir);
-        SaveConfig(*s, {50, 60, 70, 80, true});
+        save(*s, {50, 60, 70, 80, true});
         QCOMPARE(cfgValue(dir, u"Parlevo"_s, u"Maximized"_s), u"1"_s);
         QCOMPARE(cfgValue(dir, u"Parlevo"_s, u"Top"_s), u"1"_s);
         QCOMPARE(cfgValue(dir, u"Parlevo"_s, u"Height"_s), u"4"_s);
-        QCOMPARE(s->config().WindowTop, 50); // the globals follow the window all the same
-        QVERIFY(loaded(dir)->config().WindowMaximized);
+        QCOMPARE(s->config.WindowTop, 50); // the globals follow the window all the same
+        QVERIFY(loaded(dir)->config.WindowMaximized);
     }
 
     void passwordRoundTrips_data()
@@ -217,8 +227,8 @@ private slots:
         // The cipher's key is stored beside it: no one but the owner may read the file.
         QVERIFY(isOwnerOnly(dir.filePath(u"Parlevo.cfg"_s)));
         const auto s = loaded(dir);
-        QCOMPARE(s->Gateway().Mail, mail.trimmed().remove(u'"'));
-        QCOMPARE(s->Gateway().Password, password);
+        QCOMPARE(s->gateway.Mail, mail.trimmed().remove(u'"'));
+        QCOMPARE(s->gateway.Password, password);
     }
 
     // The proxy is kept beside the account, its password enciphered the same way (keyed by the
@@ -231,8 +241,8 @@ private slots:
         const ProxySetting proxy{u"proxy.lan"_s, 3128, u"me"_s, u"pä$$ w"_s};
         {
             const auto s = loaded(dir);
-            s->Gateway().Proxy = proxy;
-            SaveConfig(*s, {});
+            s->gateway.Proxy = proxy;
+            save(*s, {});
         }
         QCOMPARE(cfgValue(dir, u"Proxy"_s, u"Host"_s), u"proxy.lan"_s);
         QCOMPARE(cfgValue(dir, u"Proxy"_s, u"Port"_s), u"3128"_s);
@@ -240,16 +250,16 @@ private slots:
         QVERIFY(!dir.read(u"Parlevo.cfg"_s).contains("p\xe4$$"));
         QString stored = cfgValue(dir, u"Proxy"_s, u"Password"_s);
         QCOMPARE(clsRC4().DecryptString(stored, u"me"_s, true), proxy.password);
-        QVERIFY(loaded(dir)->Gateway().Proxy == proxy);
-        QCOMPARE(loaded(dir)->Gateway().Password, u"secret"_s);
+        QVERIFY(loaded(dir)->gateway.Proxy == proxy);
+        QCOMPARE(loaded(dir)->gateway.Password, u"secret"_s);
         {
             const auto s = loaded(dir);
-            s->Gateway().Proxy = {};
-            SaveConfig(*s, {});
+            s->gateway.Proxy = {};
+            save(*s, {});
         }
         QCOMPARE(cfgValue(dir, u"Proxy"_s, u"Host"_s), QString());
         QCOMPARE(cfgValue(dir, u"Proxy"_s, u"Password"_s), QString());
-        QVERIFY(!loaded(dir)->Gateway().Proxy.isSet());
+        QVERIFY(!loaded(dir)->gateway.Proxy.isSet());
     }
 
     void handChangedMailGivesOtherPassword()
@@ -257,7 +267,7 @@ private slots:
         test::TestDataDir dir;
         saveAccount(dir, u"first@a.b"_s, u"secret"_s);
         QVERIFY(WriteIni(u"Account"_s, u"E-mail"_s, u"second@a.b"_s, dir.filePath(u"Parlevo.cfg"_s)));
-        const QString password = loaded(dir)->Gateway().Password;
+        const QString password = loaded(dir)->gateway.Password;
         QCOMPARE(password.size(), 6);
         QVERIFY(password != u"secret"_s);
     }
@@ -269,7 +279,7 @@ private slots:
         const QString stored = cfgValue(dir, u"Account"_s, u"Password"_s);
         saveAccount(dir, u"a@b.c"_s, QString());
         QCOMPARE(cfgValue(dir, u"Account"_s, u"Password"_s), stored);
-        QCOMPARE(loaded(dir)->Gateway().Password, u"kept"_s);
+        QCOMPARE(loaded(dir)->gateway.Password, u"kept"_s);
     }
 
     void failedSaveLeavesPreviousFile()
@@ -277,17 +287,17 @@ private slots:
         test::TestDataDir dir;
         const QByteArray before = "[Parlevo]\r\nFrom=before\r\n";
         QVERIFY(dir.write(u"Parlevo.cfg"_s, before));
-        AppState s(dir.path() + u"/missing-directory"_s);
-        LoadConfig(s);
-        QVERIFY(!SaveConfig(s, {})); // nothing written anywhere
+        test::Parts s(dir.path() + u"/missing-directory"_s);
+        load(s);
+        QVERIFY(!save(s, {})); // nothing written anywhere
         QCOMPARE(dir.read(u"Parlevo.cfg"_s), before);
 
         // A file that exists but cannot be read is never saved over with the defaults.
         QVERIFY(QDir(dir.path()).mkpath(u"unreadable/Parlevo.cfg"_s));
-        AppState unreadable(dir.filePath(u"unreadable"_s));
-        LoadConfig(unreadable);
-        QVERIFY(unreadable.isUnreadable(u"Parlevo.cfg"_s));
-        QVERIFY(!SaveConfig(unreadable, {}));
+        test::Parts unreadable(dir.filePath(u"unreadable"_s));
+        load(unreadable);
+        QVERIFY(unreadable.dataDir.isUnreadable(u"Parlevo.cfg"_s));
+        QVERIFY(!save(unreadable, {}));
         QVERIFY(QFileInfo(dir.filePath(u"unreadable/Parlevo.cfg"_s)).isDir());
     }
 

@@ -1,7 +1,7 @@
-#include "base/appstate.h"
 #include "gateway/classsendora.h"
 #include "prefs/formprefs.h"
 #include "testdatadir.h"
+#include "testparts.h"
 
 #include <QCheckBox>
 #include <QLineEdit>
@@ -32,18 +32,18 @@ class TestPrefs : public QObject {
     Q_OBJECT
 private:
     std::unique_ptr<test::TestDataDir> m_dir;
-    std::unique_ptr<AppState> m_state;
+    std::unique_ptr<test::Parts> m_parts;
     std::unique_ptr<Form_Prefs> m_form;
 
 private slots:
     void init()
     {
         m_dir = std::make_unique<test::TestDataDir>();
-        m_state = std::make_unique<AppState>(m_dir->path());
-        m_state->Gateway().Mail = u"jean@example.fr"_s;
-        m_state->Gateway().Password = u"secret"_s;
-        m_state->config().Expediteur = u"Jean"_s;
-        m_form = std::make_unique<Form_Prefs>(*m_state);
+        m_parts = std::make_unique<test::Parts>(m_dir->path());
+        m_parts->gateway.Mail = u"jean@example.fr"_s;
+        m_parts->gateway.Password = u"secret"_s;
+        m_parts->config.Expediteur = u"Jean"_s;
+        m_form = std::make_unique<Form_Prefs>(m_parts->basics(), m_parts->gateway);
         m_form->resize(600, 600);
         m_form->show();
         QVERIFY(QTest::qWaitForWindowExposed(m_form.get()));
@@ -53,7 +53,7 @@ private slots:
     void cleanup()
     {
         m_form.reset();
-        m_state.reset();
+        m_parts.reset();
         m_dir.reset();
     }
 
@@ -70,26 +70,26 @@ private slots:
     {
         QLineEdit *mail = edit(*m_form, u"Text_SendoraMail"_s);
         mail->clear();
-        QCOMPARE(m_state->Gateway().Mail, QString());
+        QCOMPARE(m_parts->gateway.Mail, QString());
         QTest::keyClicks(mail, u"ab"_s);
-        QCOMPARE(m_state->Gateway().Mail, u"ab"_s);
+        QCOMPARE(m_parts->gateway.Mail, u"ab"_s);
         QTest::keyClick(mail, Qt::Key_Backspace);
-        QCOMPARE(m_state->Gateway().Mail, u"a"_s);
+        QCOMPARE(m_parts->gateway.Mail, u"a"_s);
 
         QLineEdit *password = edit(*m_form, u"Text_SendoraPassword"_s);
         QTest::keyClicks(password, u"42"_s);
-        QCOMPARE(m_state->Gateway().Password, u"secret42"_s);
+        QCOMPARE(m_parts->gateway.Password, u"secret42"_s);
 
         QLineEdit *sender = edit(*m_form, u"TextExpediteur"_s);
         sender->clear();
         QTest::keyClicks(sender, u"0612"_s);
-        QCOMPARE(m_state->config().Expediteur, u"0612"_s);
+        QCOMPARE(m_parts->config.Expediteur, u"0612"_s);
     }
 
     // The proxy's four fields show the preference and change it as they are typed in.
     void proxyFields()
     {
-        m_state->Gateway().Proxy = {u"proxy.lan"_s, 3128, u"me"_s, u"pw"_s};
+        m_parts->gateway.Proxy = {u"proxy.lan"_s, 3128, u"me"_s, u"pw"_s};
         m_form->Init();
         QCOMPARE(edit(*m_form, u"TextProxyHost"_s)->text(), u"proxy.lan"_s);
         QCOMPARE(edit(*m_form, u"TextProxyPort"_s)->text(), u"3128"_s);
@@ -100,17 +100,17 @@ private slots:
         QLineEdit *port = edit(*m_form, u"TextProxyPort"_s);
         port->clear();
         QTest::keyClicks(port, u"8x0"_s); // no letter gets in
-        QVERIFY((m_state->Gateway().Proxy == ProxySetting{u"proxy.lan"_s, 80, u"me"_s, u"pwd"_s}));
+        QVERIFY((m_parts->gateway.Proxy == ProxySetting{u"proxy.lan"_s, 80, u"me"_s, u"pwd"_s}));
         edit(*m_form, u"TextProxyHost"_s)->clear();
-        QVERIFY(!m_state->Gateway().Proxy.isSet());
+        QVERIFY(!m_parts->gateway.Proxy.isSet());
     }
 
     // The mailing's pace and requests at once: shown from the configuration, changed at once,
     // the requests kept within 1 to 8.
     void mailingPaceBoxes()
     {
-        m_state->config().MaxSmsPerMinute = 30;
-        m_state->config().ParallelRequests = 4;
+        m_parts->config.MaxSmsPerMinute = 30;
+        m_parts->config.ParallelRequests = 4;
         m_form->Init();
         auto *perMinute = m_form->findChild<QSpinBox *>(u"TextSmsParMinute"_s);
         auto *parallel = m_form->findChild<QSpinBox *>(u"TextRequetesSimultanees"_s);
@@ -118,12 +118,12 @@ private slots:
         QCOMPARE(parallel->value(), 4);
         perMinute->selectAll();
         QTest::keyClicks(perMinute, u"120"_s);
-        QCOMPARE(m_state->config().MaxSmsPerMinute, 120);
+        QCOMPARE(m_parts->config.MaxSmsPerMinute, 120);
         parallel->selectAll();
         QTest::keyClicks(parallel, u"9"_s);
-        QCOMPARE(m_state->config().ParallelRequests, 4);
+        QCOMPARE(m_parts->config.ParallelRequests, 4);
         QTest::keyClick(parallel, Qt::Key_Down);
-        QCOMPARE(m_state->config().ParallelRequests, 3);
+        QCOMPARE(m_parts->config.ParallelRequests, 3);
     }
 
     void columnBoxesSetTheirFlag_data()
@@ -147,7 +147,7 @@ private slots:
         QFETCH(int, flag);
         QFETCH(QString, caption);
         const auto flags = [this] {
-            const Config &c = m_state->config();
+            const Config &c = m_parts->config;
             return QList<bool>{c.ColumnGroup,     c.ColumnCompany,  c.ColumnTitle, c.ColumnFullName,
                                c.ColumnFirstName, c.ColumnLastName, c.ColumnGSM};
         };
@@ -165,11 +165,11 @@ private slots:
     void showingAgainShowsCurrentValues()
     {
         QTest::keyClicks(edit(*m_form, u"TextExpediteur"_s), u" typed"_s);
-        m_state->config().Expediteur = u"Paul"_s;
-        m_state->Gateway().Mail = u"paul@example.fr"_s;
-        m_state->Gateway().Password.clear();
-        m_state->config().ColumnGSM = false;
-        m_state->config().ColumnTitle = true;
+        m_parts->config.Expediteur = u"Paul"_s;
+        m_parts->gateway.Mail = u"paul@example.fr"_s;
+        m_parts->gateway.Password.clear();
+        m_parts->config.ColumnGSM = false;
+        m_parts->config.ColumnTitle = true;
         m_form->Init();
         QCOMPARE(edit(*m_form, u"TextExpediteur"_s)->text(), u"Paul"_s);
         QCOMPARE(edit(*m_form, u"Text_SendoraMail"_s)->text(), u"paul@example.fr"_s);
@@ -177,10 +177,10 @@ private slots:
         QVERIFY(!column(*m_form, 6)->isChecked());
         QVERIFY(column(*m_form, 3)->isChecked());
         // Loading the boxes wrote the same values back, nothing else.
-        QCOMPARE(m_state->config().Expediteur, u"Paul"_s);
-        QCOMPARE(m_state->Gateway().Mail, u"paul@example.fr"_s);
-        QVERIFY(!m_state->config().ColumnGSM);
-        QVERIFY(m_state->config().ColumnTitle);
+        QCOMPARE(m_parts->config.Expediteur, u"Paul"_s);
+        QCOMPARE(m_parts->gateway.Mail, u"paul@example.fr"_s);
+        QVERIFY(!m_parts->config.ColumnGSM);
+        QVERIFY(m_parts->config.ColumnTitle);
     }
 };
 

@@ -1,6 +1,5 @@
 // The mailing send run and its window against the gateway simulator.
 #include "addressbook/classcontact.h"
-#include "base/appstate.h"
 #include "base/filedialog.h"
 #include "contactfixtures.h"
 #include "gateway/classsendora.h"
@@ -10,6 +9,7 @@
 #include "sending/sendjournal.h"
 #include "simulatorprocess.h"
 #include "testdatadir.h"
+#include "testparts.h"
 #include "widgetdriver.h"
 
 #include <QAbstractItemModelTester>
@@ -95,7 +95,7 @@ class TestEnvoiMailing : public QObject {
     Q_OBJECT
 private:
     std::unique_ptr<TestDataDir> m_dir;
-    std::unique_ptr<AppState> m_state;
+    std::unique_ptr<test::Parts> m_parts;
     std::unique_ptr<QWidget> m_owner;
     std::unique_ptr<Form_EnvoiMailing> m_form;
     std::optional<QAbstractItemModelTester> m_tester;
@@ -120,9 +120,10 @@ private slots:
     void init()
     {
         m_dir = std::make_unique<TestDataDir>();
-        m_state = std::make_unique<AppState>(m_dir->path());
+        m_parts = std::make_unique<test::Parts>(m_dir->path());
         m_owner = std::make_unique<QWidget>();
-        m_form = std::make_unique<Form_EnvoiMailing>(*m_state, m_owner.get());
+        m_form = std::make_unique<Form_EnvoiMailing>(m_parts->textes, m_parts->config, m_parts->dataDir, m_parts->book,
+                                                     m_parts->gateway, m_owner.get());
         m_tester.emplace(m_form->results(), QAbstractItemModelTester::FailureReportingMode::QtTest);
     }
     void cleanup()
@@ -130,7 +131,7 @@ private slots:
         m_tester.reset();
         m_form.reset();
         m_owner.reset();
-        m_state.reset();
+        m_parts.reset();
     }
 
     // Each row is tried once, the same contact twice gives two requests; a deferred run; a
@@ -138,7 +139,7 @@ private slots:
     void runsAppendAndCount()
     {
         SimulatorProcess sim(kAccount);
-        QVERIFY(sim.connect(m_state->Gateway()));
+        QVERIFY(sim.connect(m_parts->gateway));
         const ClassContact twice = person(u"Dupont"_s, u"0612345678"_s);
         Mailing first{{twice, twice}, QString(), u"Salut"_s, {}};
         QStringList progressSeen;
@@ -178,15 +179,15 @@ private slots:
     void journaledAndTakenUp()
     {
         SimulatorProcess sim(kAccount);
-        QVERIFY(sim.connect(m_state->Gateway()));
+        QVERIFY(sim.connect(m_parts->gateway));
         const std::vector<ClassContact> done{person(u"Dupont"_s, u"0612345678"_s),
                                              person(u"Dupond"_s, u"06 12 34 56 78"_s)};
         send(fixedMailingSource(done, QString(), u"Bonjour"_s), QString(), true);
         // The repeated row is left out: the bar ends full all the same.
         const QProgressBar *bar = m_form->findChild<QProgressBar *>(u"ProgressBar1"_s);
         QCOMPARE(bar->value(), bar->maximum());
-        QCOMPARE(journalFiles(m_state->dataDir()).size(), 1);
-        QVERIFY(!interruptedJournal(m_state->dataDir(), false));
+        QCOMPARE(journalFiles(m_parts->dataDir.path()).size(), 1);
+        QVERIFY(!interruptedJournal(m_parts->dataDir.path(), false));
 
         JournalHead head{
             QString(),
@@ -197,16 +198,16 @@ private slots:
             {person(u"A"_s, u"0611111111"_s), person(u"B"_s, u"0622222222"_s), person(u"C"_s, u"0633333333"_s)}};
         QString error;
         {
-            const auto cut = SendJournal::create(m_state->dataDir(), head, &error);
+            const auto cut = SendJournal::create(m_parts->dataDir.path(), head, &error);
             QVERIFY(cut);
             const std::vector<qsizetype> first{0};
             QVERIFY(cut->recordStarted(first));
             QVERIFY(cut->recordDone(0, {80, SendOutcome::Accepted}));
         }
-        const auto path = interruptedJournal(m_state->dataDir(), true);
+        const auto path = interruptedJournal(m_parts->dataDir.path(), true);
         QVERIFY(path);
         HoldFailure failure{};
-        auto held = holdRun(m_state->dataDir(), *path, &failure, &error);
+        auto held = holdRun(m_parts->dataDir.path(), *path, &failure, &error);
         QVERIFY(held);
 
         untilFinished([&] { QVERIFY(m_form->resume(std::move(*held), false)); });
@@ -222,10 +223,10 @@ private slots:
         QCOMPARE(m_form->lastRun().rows.size(), std::size_t(3));
         QCOMPARE(m_form->lastRun().rows[0].outcome, SendOutcome::Accepted);
         QCOMPARE(m_form->lastRun().rows[0].contact.Nom, u"A"_s);
-        QVERIFY(!interruptedJournal(m_state->dataDir(), false));
+        QVERIFY(!interruptedJournal(m_parts->dataDir.path(), false));
 
         // Without the opt-out list no mailing SMS goes.
-        m_state->markUnreadable(u"Desinscrits.lst"_s);
+        m_parts->dataDir.markUnreadable(u"Desinscrits.lst"_s);
         {
             MessageBoxResponder responder;
             QVERIFY(!m_form->Send(fixedMailingSource(done, QString(), u"Encore"_s), QString()));
@@ -233,7 +234,7 @@ private slots:
             QVERIFY(responder.shown()[0].text.contains(u"Desinscrits.lst"_s));
         }
         QCOMPARE(sim.outbox().size(), 3);
-        QCOMPARE(journalFiles(m_state->dataDir()).size(), 2);
+        QCOMPARE(journalFiles(m_parts->dataDir.path()).size(), 2);
     }
 
     // A run taken up after its deferred time has passed asks before any SMS: giving up leaves it to
@@ -242,7 +243,7 @@ private slots:
     void resumeAfterTheDeferredTime()
     {
         SimulatorProcess sim(kAccount + QStringList{u"--verbose"_s});
-        QVERIFY(sim.connect(m_state->Gateway()));
+        QVERIFY(sim.connect(m_parts->gateway));
         JournalHead head{
             QString(),
             QDateTime(),
@@ -252,7 +253,7 @@ private slots:
             {person(u"A"_s, u"0611111111"_s), person(u"B"_s, u"0622222222"_s), person(u"C"_s, u"0633333333"_s)}};
         QString error;
         {
-            const auto cut = SendJournal::create(m_state->dataDir(), head, &error);
+            const auto cut = SendJournal::create(m_parts->dataDir.path(), head, &error);
             QVERIFY(cut);
             const std::vector<qsizetype> first{0};
             QVERIFY(cut->recordStarted(first));
@@ -260,7 +261,8 @@ private slots:
         }
         const auto takeUp = [&](bool pick) {
             HoldFailure failure{};
-            auto held = holdRun(m_state->dataDir(), *interruptedJournal(m_state->dataDir(), true), &failure, &error);
+            auto held =
+                holdRun(m_parts->dataDir.path(), *interruptedJournal(m_parts->dataDir.path(), true), &failure, &error);
             QVERIFY(held);
             MessageBoxResponder boxes(vbNo);
             test::whenModalShown<QDialog>([pick](QDialog *other) {
@@ -291,7 +293,7 @@ private slots:
     void rowShownWhileAwaited()
     {
         SimulatorProcess sim(kAccount + QStringList{u"--delay-ms"_s, u"400"_s});
-        QVERIFY(sim.connect(m_state->Gateway()));
+        QVERIFY(sim.connect(m_parts->gateway));
         Mailing mailing{{person(u"Dupont"_s, u"0612345678"_s)}, QString(), u"Bonjour"_s, {}};
         QStringList seen;
         QTimer::singleShot(250, this,
@@ -306,7 +308,7 @@ private slots:
     void pauseThenStop()
     {
         SimulatorProcess sim(kAccount + QStringList{u"--delay-ms"_s, u"200"_s});
-        QVERIFY(sim.connect(m_state->Gateway()));
+        QVERIFY(sim.connect(m_parts->gateway));
         Mailing mailing{numbered(4), QString(), u"Bonjour"_s, {}};
         auto *pause = m_form->findChild<QPushButton *>(u"CMD_Pause"_s);
         auto *stop = m_form->findChild<QPushButton *>(u"CMD_Arreter"_s);
@@ -344,7 +346,7 @@ private slots:
         auto *renvoyer = m_form->findChild<QPushButton *>(u"CMD_Renvoyer"_s);
         QVERIFY(!exporter->isEnabled() && !renvoyer->isEnabled());
         std::optional<SimulatorProcess> sim(std::in_place, test::demoAccount(2));
-        QVERIFY(sim->connect(m_state->Gateway()));
+        QVERIFY(sim->connect(m_parts->gateway));
         // Accepted, invalid number (84), accepted, no credit left (83).
         Mailing mailing{{person(u"Lefèvre"_s, u"06 11 11 11 11"_s), person(u"Dupont;Durand"_s, u"0612"_s),
                          person(u"Martin"_s, u"0622222222"_s), person(u"Petit"_s, u"0633333333"_s)},
@@ -382,7 +384,7 @@ private slots:
 
         // The retry goes to a gateway that has credit; the mailing's texts have changed meanwhile.
         sim.emplace(test::demoAccount(50));
-        QVERIFY(sim->connect(m_state->Gateway()));
+        QVERIFY(sim->connect(m_parts->gateway));
         mailing.message = u"Autre texte"_s;
         boxes.clear();
         QSignalSpy retrying(m_form.get(), &Form_EnvoiMailing::retryStarting);
@@ -414,7 +416,7 @@ private slots:
     void gatewayDropsThenStops()
     {
         std::optional<SimulatorProcess> sim(std::in_place, kAccount + QStringList{u"--drop-every"_s, u"2"_s});
-        QVERIFY(sim->connect(m_state->Gateway()));
+        QVERIFY(sim->connect(m_parts->gateway));
         Mailing mailing{numbered(5), QString(), u"Bonjour"_s, {}};
         mailing.beforeRow = [&](qsizetype row) {
             if (row == 3)
@@ -440,7 +442,7 @@ private slots:
         QCOMPARE(results.index(3, 1).data(Qt::BackgroundRole).value<QColor>(), QColor(Qt::white));
 
         sim.emplace(kAccount);
-        QVERIFY(sim->connect(m_state->Gateway()));
+        QVERIFY(sim->connect(m_parts->gateway));
         MessageBoxResponder boxes;
         boxes.setNextAnswers({vbNo, vbYes});
         untilFinished([&] { QTest::mouseClick(m_form->findChild<QPushButton *>(u"CMD_Renvoyer"_s), Qt::LeftButton); });

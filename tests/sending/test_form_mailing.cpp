@@ -5,8 +5,8 @@
 #include "addressbook/form_selcontact.h"
 #include "addressbook/groupcollection.h"
 #include "addressbook/optoutlist.h"
+#include "app/appstate.h"
 #include "app/mdiformmain.h"
-#include "base/appstate.h"
 #include "base/filedialog.h"
 #include "base/txt.h"
 #include "contactfixtures.h"
@@ -76,8 +76,8 @@ private:
 
     void addContact(const QString &groupe, const QString &nom, const QString &phone)
     {
-        test::addContact(*m_state, {groupe, u"M."_s, u"Jean"_s, nom, phone, u"ACME"_s});
-        Ajoute_Groupe(*m_state, groupe);
+        test::addContact(m_state->addressBook(), {groupe, u"M."_s, u"Jean"_s, nom, phone, u"ACME"_s});
+        Ajoute_Groupe(m_state->addressBook().colGroupes(), groupe);
     }
     template <typename T> T *child(const char16_t *name) const { return test::child<T>(m_form.get(), name); }
     int rows() const { return m_form->list()->model()->rowCount(); }
@@ -130,7 +130,8 @@ private slots:
         addContact(u"Travail"_s, u"Martin"_s, u"0699999999"_s);
         addContact(u"Amis"_s, u"Bernard"_s, u"0611111111"_s);
         addContact(u"amis"_s, u"Petit"_s, u"0622222222"_s);
-        m_form = std::make_unique<Form_Mailing>(*m_state, *m_main, credit());
+        m_form = std::make_unique<Form_Mailing>(m_state->basics(), m_state->addressBook(), m_state->predefinis(),
+                                                m_state->Gateway(), *m_main, credit());
         m_main->watchActivity(m_form.get());
         m_form->Init();
         m_tester.emplace(m_form->list()->model(), QAbstractItemModelTester::FailureReportingMode::QtTest);
@@ -166,7 +167,7 @@ private slots:
                                          u"M. Dupont Jean "_s}));
 
         AppState bare(m_dir->path());
-        Form_Mailing empty(bare, *m_main, credit());
+        Form_Mailing empty(bare.basics(), bare.addressBook(), bare.predefinis(), bare.Gateway(), *m_main, credit());
         empty.Init();
         const QList<QAction *> none = empty.groupMenu()->actions();
         QCOMPARE(none.size(), 1);
@@ -207,7 +208,8 @@ private slots:
         QCOMPARE(boxes.shown().last().style, kQuestion);
         QCOMPARE(m_dir->read(u"liste.kxg"_s), bytes);
 
-        Form_Mailing other(*m_state, *m_main, credit());
+        Form_Mailing other(m_state->basics(), m_state->addressBook(), m_state->predefinis(), m_state->Gateway(),
+                           *m_main, credit());
         other.Init();
         FileDialog::setNextFileName(path);
         other.MNU_ChargerMailing_Click();
@@ -277,7 +279,7 @@ private slots:
         child<QPlainTextEdit>(u"TextSMS")->setPlainText(QString(162, u'x'));
         // Hidden, the preview is left as Init made it; on screen, it follows the message and the
         // selection: the whole message, or the text a selected row is sent.
-        Form_SMS &preview = Form_SMS::instance(*m_state);
+        Form_SMS &preview = Form_SMS::instance(m_state->textTable());
         QCOMPARE(preview.previewText(), u"De : Paul, Entrer votre message ici."_s);
         preview.show();
         m_form->list()->selectAll();
@@ -320,7 +322,7 @@ private slots:
         QCOMPARE(child<QPlainTextEdit>(u"TextSMS")->toPlainText(), u"{Nom} {date} '"_s);
         QCOMPARE(child<QLabel>(u"LabelCodage")->text(), u"GSM 7 bits : 18 caractère(s), 1 SMS"_s);
         QVERIFY(link->isHidden());
-        Form_SMS &preview = Form_SMS::instance(*m_state);
+        Form_SMS &preview = Form_SMS::instance(m_state->textTable());
         preview.show();
         m_form->list()->setCurrentIndex(m_form->list()->model()->index(1, 0));
         QCOMPARE(preview.previewText(), u"Dupont {date} '"_s);
@@ -499,7 +501,7 @@ private slots:
         addContact(u"Club"_s, u"Cc"_s, u"0687654321"_s);
         addContact(u"Club"_s, u"Dd"_s, u"0612"_s);
         addContact(u"Club"_s, u"Ee"_s, u"0633333333"_s);
-        m_state->optOuts().add(u"+33 6 87 65 43 21"_s);
+        m_state->addressBook().optOuts().add(u"+33 6 87 65 43 21"_s);
         m_form->Init();
         groupItem(u"Club"_s)->trigger();
         MessageBoxResponder boxes(vbYes);
@@ -612,7 +614,7 @@ private slots:
     {
         SimulatorProcess sim(test::demoAccount(1000));
         QVERIFY(sim.connect(m_state->Gateway()));
-        m_state->optOuts().add(u"0687654321"_s);
+        m_state->addressBook().optOuts().add(u"0687654321"_s);
         MessageBoxResponder boxes(vbOK);
         FileDialog::setNextFileName(test::fixturePath(u"mailing_plan.kxg"_s));
         m_form->addMenu()->findChild<QAction *>(u"MNU_ChargerMailing"_s)->trigger();

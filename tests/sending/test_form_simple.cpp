@@ -3,8 +3,8 @@
 #include "addressbook/contactcollection.h"
 #include "addressbook/contactlistview.h"
 #include "addressbook/form_selcontact.h"
+#include "app/appstate.h"
 #include "app/mdiformmain.h"
-#include "base/appstate.h"
 #include "contactfixtures.h"
 #include "gateway/classsendora.h"
 #include "messageboxresponder.h"
@@ -91,7 +91,8 @@ private slots:
         m_main->findChild<QTimer *>(u"TimerHeure"_s)->stop();
         m_soldeQueries = 0;
         setSendingClock([] { return QDateTime(QDate(2027, 2, 1), QTime(9, 5, 42)); });
-        m_form = std::make_unique<Form_Simple>(*m_state, *m_main);
+        m_form = std::make_unique<Form_Simple>(m_state->basics(), m_state->addressBook(), m_state->predefinis(),
+                                               m_state->Gateway(), *m_main);
         m_main->watchActivity(m_form.get());
     }
     void cleanup()
@@ -324,7 +325,7 @@ private slots:
         QTest::keyClicks(sms, u"cd"_s);
         QCOMPARE(label->text(), u"Caractère(s) restant(s) : 137"_s);
         // The preview follows every change, even hidden.
-        QCOMPARE(Form_SMS::instance(*m_state).previewText(), u"De : 0123456789, ab\r\ncd"_s);
+        QCOMPARE(Form_SMS::instance(m_state->textTable()).previewText(), u"De : 0123456789, ab\r\ncd"_s);
         sms->setPlainText(QString(142, u'c'));
         QTest::keyClick(sms, Qt::Key_Return);
         QCOMPARE(sms->toPlainText(), QString(142, u'c'));
@@ -404,7 +405,8 @@ private slots:
     {
         QFETCH(QList<Qt::Key>, keys);
         QFETCH(QString, expected);
-        m_state->colPredefinis() = {{u"Un"_s, u"Premier"_s}, {u"Deux"_s, u"Second"_s}, {u"Trois"_s, u"Troisième"_s}};
+        m_state->predefinis().colPredefinis() = {
+            {u"Un"_s, u"Premier"_s}, {u"Deux"_s, u"Second"_s}, {u"Trois"_s, u"Troisième"_s}};
         m_form->show();
         QVERIFY(QTest::qWaitForWindowExposed(m_form.get()));
         child<QPlainTextEdit>(u"TextSMS")->setPlainText(u"Mon texte"_s);
@@ -422,8 +424,8 @@ private slots:
     // second row, then Accept, chooses it.
     void pickerChoosesTheRecipient()
     {
-        test::addContact(*m_state, {.Nom = u"Martin"_s, .Phone = u"0611111111"_s});
-        test::addContact(*m_state, {.Nom = u"Leroy"_s, .Phone = u"07 22 33 44 55"_s});
+        test::addContact(m_state->addressBook(), {.Nom = u"Martin"_s, .Phone = u"0611111111"_s});
+        test::addContact(m_state->addressBook(), {.Nom = u"Leroy"_s, .Phone = u"07 22 33 44 55"_s});
         auto *recipient = child<QLineEdit>(u"TextContact");
         recipient->setText(u"0611111111"_s);
         test::whenModalShown<Form_SelContact>([](Form_SelContact *dialog) { dialog->close(); });

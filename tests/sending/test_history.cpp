@@ -1,8 +1,8 @@
 // The history of what was sent, read from the journals of single sends, mailings and the command
 // line, its filters and export, and the window's resend against the gateway simulator.
 #include "addressbook/classcontact.h"
+#include "app/appstate.h"
 #include "app/mdiformmain.h"
-#include "base/appstate.h"
 #include "cliprocess.h"
 #include "gateway/classsendora.h"
 #include "journalfixtures.h"
@@ -274,10 +274,10 @@ private slots:
         MDIForm_Main main(state, std::move(hooks));
         {
             // Closed while it reads: the reading stops with it.
-            Form_Historique closed(state, main);
+            Form_Historique closed(state.basics(), state.addressBook(), state.Gateway(), main);
             closed.Init();
         }
-        Form_Historique form(state, main);
+        Form_Historique form(state.basics(), state.addressBook(), state.Gateway(), main);
         QAbstractItemModelTester tester(form.model());
         form.Init();
         QTRY_VERIFY(!form.isLoading());

@@ -3,7 +3,7 @@
 #include "addressbook/classcontact.h"
 
 namespace parlevo {
-class AppState;
+class AddressBook;
 }
 
 namespace parlevo::test {
@@ -21,8 +21,8 @@ struct ContactFields {
 // A contact with those fields, without a key.
 ClassContact makeContact(const ContactFields &f);
 
-// Adds the contact to the state's address book under the next key of the run (its group is
+// Adds the contact to the address book under the next key of the run (its group is
 // not added to the groups: tests that need it say so).
-void addContact(AppState &state, const ContactFields &f);
+void addContact(AddressBook &book, const ContactFields &f);
 
 } // namespace parlevo::test
