@@ -2,6 +2,7 @@
 #include "messages/predefinis.h"
 #include "testdatadir.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QTest>
@@ -121,16 +122,16 @@ private slots:
     // the address book.)
     void failedSaveKeepsThePreviousFile()
     {
-        // A file that exists but cannot be read (here a device) is neither removed nor replaced.
+        // A file that exists but cannot be read (here a directory) is neither removed nor replaced.
         test::TestDataDir device;
-        QVERIFY(QFile::link(u"/dev/null"_s, device.filePath(kSms)));
+        QVERIFY(QDir(device.path()).mkdir(kSms));
         DataDir unreadableData(device.path());
         PredefinedMessages unreadable(unreadableData);
         QVERIFY(!Charge_Predefinis(unreadable));
         QVERIFY(!Sauve_Predefinis(unreadable));
         unreadable.colPredefinis().append({u"Un"_s, u"1"_s});
         QVERIFY(!Sauve_Predefinis(unreadable));
-        QVERIFY(QFileInfo(device.filePath(kSms)).isSymLink());
+        QVERIFY(QFileInfo(device.filePath(kSms)).isDir());
     }
 };
 
