@@ -57,12 +57,18 @@ bool makeOwnerOnly(const QString &path)
     if (SetEntriesInAclW(1, &access, nullptr, &acl) != ERROR_SUCCESS)
         return false;
     // Protected: the entries the folder above would pass on (Users, Everyone) are not inherited.
-    std::wstring native = nativePath(path);
-    const DWORD result = SetNamedSecurityInfoW(native.data(), SE_FILE_OBJECT,
-                                               DACL_SECURITY_INFORMATION | PROTECTED_DACL_SECURITY_INFORMATION, nullptr,
-                                               nullptr, acl, nullptr);
+    // SetFileSecurityW takes the descriptor as it stands, where SetNamedSecurityInfoW may merge the
+    // folder's inheritable entries back in (Wine does, whatever the flag says).
+    SECURITY_DESCRIPTOR descriptor;
+    const bool built = InitializeSecurityDescriptor(&descriptor, SECURITY_DESCRIPTOR_REVISION) &&
+                       SetSecurityDescriptorDacl(&descriptor, TRUE, acl, FALSE) &&
+                       SetSecurityDescriptorControl(&descriptor, SE_DACL_PROTECTED, SE_DACL_PROTECTED);
+    const std::wstring native = nativePath(path);
+    const bool result =
+        built && SetFileSecurityW(native.c_str(), DACL_SECURITY_INFORMATION | PROTECTED_DACL_SECURITY_INFORMATION,
+                                  &descriptor);
     LocalFree(acl);
-    return result == ERROR_SUCCESS;
+    return result;
 }
 
 bool isOwnerOnly(const QString &path)
@@ -82,8 +88,10 @@ bool isOwnerOnly(const QString &path)
         if (!GetAce(acl, i, &entry)) {
             ownerOnly = false;
         } else if (static_cast<ACE_HEADER *>(entry)->AceType == ACCESS_ALLOWED_ACE_TYPE) {
+            // The system itself may be named too (Wine always names it): it is no other person.
             auto *allowed = static_cast<ACCESS_ALLOWED_ACE *>(entry);
-            ownerOnly = EqualSid(reinterpret_cast<PSID>(&allowed->SidStart), user);
+            const PSID named = reinterpret_cast<PSID>(&allowed->SidStart);
+            ownerOnly = EqualSid(named, user) || IsWellKnownSid(named, WinLocalSystemSid);
         }
     }
     LocalFree(descriptor);
