@@ -94,7 +94,8 @@ QString SimulatorProcess::log()
     while (m_process.waitForReadyRead(20))
         m_stderr += m_process.readAllStandardError();
     m_stderr += m_process.readAllStandardError();
-    return QString::fromUtf8(m_stderr);
+    // On Windows the log's lines end in CR LF.
+    return QString::fromUtf8(m_stderr).remove(u'\r');
 }
 
 } // namespace parlevo::test
