@@ -1,11 +1,11 @@
-#include "base/coredump.h"
+#include "base/processsetup.h"
 #include "cli.h"
 
 #include <QCoreApplication>
 
 int main(int argc, char *argv[])
 {
-    parlevo::disableCoreDumps();
+    parlevo::prepareProcess();
     QCoreApplication app(argc, argv);
     // The same names as the desktop app, so both find the same per-user data directory.
     QCoreApplication::setApplicationName(QStringLiteral("Parlevo"));

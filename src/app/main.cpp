@@ -1,11 +1,11 @@
 #include "app/startup.h"
-#include "base/coredump.h"
+#include "base/processsetup.h"
 
 #include <QApplication>
 
 int main(int argc, char *argv[])
 {
-    parlevo::disableCoreDumps();
+    parlevo::prepareProcess();
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Parlevo"));
     QApplication::setOrganizationName(QStringLiteral("Parlevo"));
