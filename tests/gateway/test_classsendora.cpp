@@ -8,6 +8,7 @@
 #include "messageboxresponder.h"
 #include "simulatorprocess.h"
 #include "testdatadir.h"
+#include "wine.h"
 
 #include <QElapsedTimer>
 #include <QEventLoop>
@@ -25,10 +26,6 @@
 #include <functional>
 #include <optional>
 
-#ifdef Q_OS_WIN
-#include <qt_windows.h>
-#endif
-
 using namespace Qt::StringLiterals;
 
 using namespace parlevo;
@@ -38,17 +35,8 @@ using parlevo::test::SimulatorProcess;
 namespace {
 
 // Wine's Schannel completes a TLS handshake but cannot give the server's certificate
-// (SECPKG_ATTR_REMOTE_CERT_CONTEXT), so Qt ends every TLS connection there. Real Windows can.
-bool tlsBrokenByWine()
-{
-#ifdef Q_OS_WIN
-    return GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "wine_get_version") != nullptr;
-#else
-    return false;
-#endif
-}
+// (SECPKG_ATTR_REMOTE_CERT_CONTEXT), so Qt ends every TLS connection there. Windows can.
 constexpr char kWineTls[] = "Wine's Schannel cannot give the server's certificate";
-
 
 using parlevo::test::demoAccount;
 using parlevo::test::kDemoMail;
@@ -496,7 +484,7 @@ private slots:
     // A gateway reached over TLS that sends the request on in clear text is not followed.
     void redirectFromHttpsToHttpRefused()
     {
-        if (tlsBrokenByWine())
+        if (parlevo::test::underWine())
             QSKIP(kWineTls);
         SimulatorProcess sim(demoAccount(5) + QStringList{u"--verbose"_s});
         QVERIFY(sim.isRunning());
@@ -522,7 +510,7 @@ private slots:
     // reads why in Qt's words, in the message box and in the reply.
     void untrustedCertificateSaysWhy()
     {
-        if (tlsBrokenByWine())
+        if (parlevo::test::underWine())
             QSKIP(kWineTls);
         Redirector tls(true, [](const QByteArray &) { return Move{302, "/"}; });
         ClassSendora gateway(m_textes);
@@ -605,7 +593,7 @@ private slots:
         QFETCH(bool, fromEnvironment);
         QFETCH(QString, password);
         QFETCH(SendOutcome, outcome);
-        if (outcome == SendOutcome::Accepted && tlsBrokenByWine())
+        if (outcome == SendOutcome::Accepted && parlevo::test::underWine())
             QSKIP(kWineTls);
         const QSslConfiguration previous = QSslConfiguration::defaultConfiguration();
         QSslConfiguration trusting = previous;
