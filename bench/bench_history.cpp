@@ -76,19 +76,6 @@ void writeJournals(const QString &dataDir, int rows)
     }
 }
 
-// The peak resident memory of this process so far, in MB.
-long peakMegabytes()
-{
-    QFile status(u"/proc/self/status"_s);
-    if (!status.open(QIODevice::ReadOnly))
-        return -1;
-    for (const QByteArray &line : status.readAll().split('\n')) {
-        if (line.startsWith("VmHWM:"))
-            return line.mid(6).trimmed().split(' ').value(0).toLong() / 1024;
-    }
-    return -1;
-}
-
 } // namespace
 
 int main(int argc, char *argv[])
@@ -99,7 +86,7 @@ int main(int argc, char *argv[])
     QTemporaryDir dir;
     writeJournals(dir.path(), rows);
     AppState state(dir.path());
-    const long peakBefore = peakMegabytes();
+    const double peakBefore = ownMegabytes(Memory::Peak);
 
     QElapsedTimer timer;
     // The command line prints the same history; its own time and peak memory, as a child process.
@@ -150,8 +137,8 @@ int main(int argc, char *argv[])
     std::printf("  first rows shown after %lld ms; the window went at most %lld ms without taking its events "
                 "(target 50 ms)\n",
                 firstRows, longestStill);
-    std::printf("  peak memory %ld MB, of which %ld MB before the window read anything (target 300 MB)\n",
-                peakMegabytes(), peakBefore);
+    std::printf("  peak memory %.0f MB, of which %.0f MB before the window read anything (target 300 MB)\n",
+                ownMegabytes(Memory::Peak), peakBefore);
 
     // The best of a few reads: the machine's other work only ever adds to a figure.
     qint64 best = std::numeric_limits<qint64>::max();

@@ -11,6 +11,7 @@
 #include "addressbook/optoutlist.h"
 #include "addressbook/phonecheck.h"
 #include "base/textes.h"
+#include "childrun.h"
 #include "gateway/classsendora.h"
 #include "gateway/gatewayaddress.h"
 #include "messages/mergefields.h"
@@ -42,19 +43,6 @@ namespace {
 const QString kMail = u"bench@parlevo.test"_s;
 const QString kPassword = u"bench"_s;
 const QString kMessage = u"Bonjour, votre rendez-vous est confirmé pour demain à 10 h."_s;
-
-// Resident memory of this process, in kB (Linux), 0 when unknown.
-qint64 residentKb()
-{
-    QFile status(u"/proc/self/status"_s);
-    if (!status.open(QIODevice::ReadOnly))
-        return 0;
-    for (const QByteArray &line : status.readAll().split('\n')) {
-        if (line.startsWith("VmRSS:"))
-            return line.mid(6).trimmed().split(' ').value(0).toLongLong();
-    }
-    return 0;
-}
 
 // Distinct numbers, so the gateway's 24-hour duplicate rule refuses none.
 std::vector<ClassContact> makeRows(int n, int series)
@@ -101,7 +89,7 @@ public:
     Figure run(int n, int parallel, bool journaled)
     {
         const std::vector<ClassContact> rows = makeRows(n, m_series++);
-        const qint64 before = residentKb();
+        const double before = ownMegabytes(Memory::Resident);
         QElapsedTimer clock;
         clock.start();
         std::unique_ptr<SendJournal> journal;
@@ -133,7 +121,7 @@ public:
         if (summary.accepted != n)
             std::fprintf(stderr, "warning: %lld of %d SMS not accepted\n", static_cast<long long>(n - summary.accepted),
                          n);
-        return {n * 1000.0 / double(ms), residentKb() - before, summary.accepted};
+        return {n * 1000.0 / double(ms), qint64((ownMegabytes(Memory::Resident) - before) * 1024.0), summary.accepted};
     }
 
 private:

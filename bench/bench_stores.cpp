@@ -85,18 +85,6 @@ QByteArray generateBook(int count)
     return out;
 }
 
-// A memory figure of the process in MB: "VmHWM" (peak resident) or "VmRSS" (resident now).
-double megabytes(const char *field = "VmHWM")
-{
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly))
-        return -1;
-    for (const QByteArray &line : status.readAll().split('\n')) {
-        if (line.startsWith(field) && line.at(qsizetype(std::strlen(field))) == ':')
-            return line.mid(qsizetype(std::strlen(field)) + 1).trimmed().split(' ').first().toDouble() / 1024.0;
-    }
-    return -1;
-}
 // Starts measuring the peak afresh (Linux).
 bool resetPeak()
 {
@@ -164,7 +152,7 @@ void benchStore(const QString &dir, int count, int runs)
         }
     });
 
-    const double baseMb = megabytes("VmRSS");
+    const double baseMb = ownMegabytes(Memory::Resident);
     bool peakReset = resetPeak();
     qsizetype loaded = 0;
     std::vector<double> loadTimes, saveTimes, loadCpu, saveCpu;
@@ -185,7 +173,7 @@ void benchStore(const QString &dir, int count, int runs)
         saveTimes.push_back(double(clock.nsecsElapsed()) / 1e6);
         saveCpu.push_back(cpuMs() - cpu);
         if (i == 0)
-            peakMb = megabytes();
+            peakMb = ownMegabytes(Memory::Peak);
     }
     {
         QFile a(lst), b(saved);
@@ -384,9 +372,9 @@ void benchOptOuts(int count, int runs)
     {
         PhoneCheck check(u"FR"_s);
         OptOutList list(check);
-        const double before = megabytes("VmRSS");
+        const double before = ownMegabytes(Memory::Resident);
         const double readMs = timeMs(runs, [&] { list.setFileBytes(file); });
-        const double heldMb = megabytes("VmRSS") - before;
+        const double heldMb = ownMegabytes(Memory::Resident) - before;
         QElapsedTimer clock;
         clock.start();
         int found = 0;

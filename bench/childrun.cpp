@@ -1,6 +1,7 @@
 #include "childrun.h"
 
 #include <QElapsedTimer>
+#include <QFile>
 
 #include <vector>
 
@@ -79,3 +80,24 @@ ChildRun runChild(const QStringList &arguments)
 }
 
 #endif
+
+double ownMegabytes(Memory which)
+{
+#ifdef Q_OS_WIN
+    PROCESS_MEMORY_COUNTERS counters = {};
+    if (!GetProcessMemoryInfo(GetCurrentProcess(), &counters, sizeof counters))
+        return -1;
+    const SIZE_T bytes = which == Memory::Peak ? counters.PeakWorkingSetSize : counters.WorkingSetSize;
+    return double(bytes) / (1024.0 * 1024.0);
+#else
+    const QByteArray field = which == Memory::Peak ? "VmHWM:" : "VmRSS:";
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return -1;
+    for (const QByteArray &line : status.readAll().split('\n')) {
+        if (line.startsWith(field))
+            return line.mid(field.size()).trimmed().split(' ').value(0).toDouble() / 1024.0;
+    }
+    return -1;
+#endif
+}

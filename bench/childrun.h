@@ -10,3 +10,7 @@ struct ChildRun {
     int exitCode = -1;
 };
 ChildRun runChild(const QStringList &arguments);
+
+// Memory of this process in MB: resident now, or the peak resident so far; -1 when unknown.
+enum class Memory { Resident, Peak };
+double ownMegabytes(Memory which);
