@@ -39,7 +39,8 @@ ChildRun runChild(const QStringList &arguments)
         run.exitCode = process.exitCode();
     if (handle) {
         PROCESS_MEMORY_COUNTERS counters = {};
-        if (GetProcessMemoryInfo(handle, &counters, sizeof counters))
+        // Wine answers zeros for a process that has ended: unknown then, not 0 MB.
+        if (GetProcessMemoryInfo(handle, &counters, sizeof counters) && counters.PeakWorkingSetSize > 0)
             run.peakMb = double(counters.PeakWorkingSetSize) / (1024.0 * 1024.0);
         CloseHandle(handle);
     }
