@@ -65,8 +65,8 @@ bool makeOwnerOnly(const QString &path)
                        SetSecurityDescriptorControl(&descriptor, SE_DACL_PROTECTED, SE_DACL_PROTECTED);
     const std::wstring native = nativePath(path);
     const bool result =
-        built && SetFileSecurityW(native.c_str(), DACL_SECURITY_INFORMATION | PROTECTED_DACL_SECURITY_INFORMATION,
-                                  &descriptor);
+        built &&
+        SetFileSecurityW(native.c_str(), DACL_SECURITY_INFORMATION | PROTECTED_DACL_SECURITY_INFORMATION, &descriptor);
     LocalFree(acl);
     return result;
 }
